@@ -1,0 +1,40 @@
+#pragma once
+
+#include "AudioTags.h"
+
+#include <QImage>
+#include <QUrl>
+#include <QUuid>
+
+namespace brivello {
+
+// One audio file known to the library. A plain value; identity is `id`.
+struct Track
+{
+    QUuid id;
+    QUrl url;
+    AudioTags tags;
+    double duration = 0;
+    QImage artwork; // null when absent
+    double bitRate = 0;
+    qint64 bitDepth = 0;
+    QString format;
+    bool isFavorite = false;
+    bool isInPlaylist = false;
+    bool isInCoverWorkspace = false;
+
+    // A new track for a file: fresh id, tags guessed from the name, upper-cased extension.
+    static Track make(const QUrl &url);
+    static AudioTags fallbackTags(const QUrl &url);
+    static QString formatLabel(const QUrl &url);
+
+    QString bitRateText() const;
+};
+
+// A duration in seconds as "m:ss"; "0:00" when not finite.
+QString clockText(double seconds);
+
+// The file's path extension as the platform reads it ("" when the name has none).
+QString pathExtension(const QUrl &url);
+
+} // namespace brivello

@@ -1,0 +1,28 @@
+// Shared test main: one application object on the offscreen platform for the whole run,
+// with private XDG folders so no test touches the user's settings, Trash or caches.
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#ifdef BRIVELLO_TEST_WIDGETS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#endif
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
+        const QString dir = home.path() + QLatin1Char('/') + QString::fromLatin1(name).toLower();
+        QDir().mkpath(dir);
+        qputenv(name, dir.toUtf8());
+    }
+    TestApplication app(argc, argv);
+    TestApplication::setOrganizationName(QStringLiteral("Brivello"));
+    TestApplication::setApplicationName(QStringLiteral("Brivello"));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
