@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"/m/Artist — Title.aiff", "Artist", "Title"},
                       NameCase{"/m/Title .mp3", "", "Title "},
                       NameCase{"/m/noextension", "", "noextension"}),
-    [](const ::testing::TestParamInfo<NameCase> &info) { return std::to_string(info.index); });
+    [](const ::testing::TestParamInfo<NameCase> &param) { return std::to_string(param.index); });
 
 TEST(ClockTextTest, FormatsMinutesAndSecondsByTruncation)
 {
