@@ -121,8 +121,10 @@ QCoro::Task<> LibraryStore::saveWorkspaceSessionInBackground()
     WorkspaceSession session = makeWorkspaceSession();
     const qint64 revision = ++m_workspaceSaveRevision;
     QPointer<LibraryStore> self(this);
-    const QByteArray bytes =
-        co_await QtConcurrent::run([session = std::move(session)] { return session.encode(); });
+    // The encoder is a named local: GCC 12 destroys a capturing lambda temporary inside a
+    // co_await expression twice.
+    auto encode = [session = std::move(session)] { return session.encode(); };
+    const QByteArray bytes = co_await QtConcurrent::run(std::move(encode));
     if (!self || self->m_workspaceSaveRevision != revision || bytes.isEmpty())
         co_return;
     if (Defaults::standard().setData(kWorkspaceSessionKey, bytes))

@@ -2,9 +2,9 @@
 
 #include "SymbolPainter.h"
 
-#include <QCache>
 #include <QFileInfo>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QStandardPaths>
 #include <QSvgRenderer>
 
@@ -110,15 +110,16 @@ QPixmap BrivelloSymbols::pixmap(const QString &symbol,
                                 ColorScheme scheme,
                                 qreal devicePixelRatio)
 {
-    static QCache<QString, QPixmap> cache(400);
-    const QString key = QStringLiteral("%1|%2|%3|%4|%5")
+    // QPixmapCache, not a static: pixmaps must go before the application object does.
+    const QString key = QStringLiteral("brivello-symbol|%1|%2|%3|%4|%5")
                             .arg(symbol)
                             .arg(pixelSize)
                             .arg(color.rgba())
                             .arg(int(scheme))
                             .arg(devicePixelRatio);
-    if (QPixmap *hit = cache.object(key))
-        return *hit;
+    QPixmap hit;
+    if (QPixmapCache::find(key, &hit))
+        return hit;
     const int side = qMax(1, qCeil(pixelSize * devicePixelRatio));
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -137,7 +138,7 @@ QPixmap BrivelloSymbols::pixmap(const QString &symbol,
     }
     QPixmap result = QPixmap::fromImage(image);
     result.setDevicePixelRatio(devicePixelRatio);
-    cache.insert(key, new QPixmap(result));
+    QPixmapCache::insert(key, result);
     return result;
 }
 

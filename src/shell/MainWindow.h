@@ -3,10 +3,9 @@
 #include "library/LibraryStore.h"
 #include "settings/UpdateManager.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
-
-class QMessageBox;
 
 namespace brivello {
 

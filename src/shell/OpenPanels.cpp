@@ -42,7 +42,7 @@ void allowFilesAndFolders(QFileDialog *dialog)
         if (picked.isEmpty())
             picked = dialog->selectedFiles();
         dialog->setProperty("brivelloPicked", picked);
-        dialog->done(QDialog::Accepted);
+        static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
     });
 }
 

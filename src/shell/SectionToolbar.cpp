@@ -45,7 +45,8 @@ ActionButton *SectionToolbar::addButton(const QString &title,
                                         const QString &symbol,
                                         const QString &hintTitle,
                                         const QString &hintDetail,
-                                        std::function<void()> action)
+                                        std::function<void()> action,
+                                        std::function<QString()> shortcut)
 {
     auto *button = new ActionButton(title, symbol, this);
     connect(button, &QAbstractButton::clicked, this, [action] {

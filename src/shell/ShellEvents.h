@@ -18,6 +18,8 @@ public:
     // Accessibility: reduced motion turns the window's animations off.
     bool reduceMotion() const { return m_reduceMotion; }
     void setReduceMotion(bool value) { m_reduceMotion = value; }
+    // Re-reads the appearance setting (after the settings were replaced wholesale).
+    void refresh();
 
 signals:
     void appearanceChanged();

@@ -78,7 +78,17 @@ void WorkspaceStatusBar::paintEvent(QPaintEvent *)
             break;
         }
     }
-    const QRectF content = QRectF(rect()).adjusted(10, 9, -10, -9);
+    const WorkspaceStatusSummary::Lines lines = status.sidebarText();
+    const QFont primaryFont = BrivelloTheme::font(TextStyle::caption, QFont::Medium);
+    const QFontMetricsF metrics(primaryFont);
+    // The icon and text column are top-aligned with each other; the pair is centred.
+    const QRectF padded = QRectF(rect()).adjusted(10, 9, -10, -9);
+    const bool twoLines =
+        lines.detail || metrics.horizontalAdvance(lines.primary) > padded.width() - 24;
+    const qreal textHeight = twoLines ? metrics.height() * 2 + 2 : metrics.height();
+    const qreal blockHeight = qMax<qreal>(16, textHeight);
+    const QRectF content(
+        padded.left(), padded.center().y() - blockHeight / 2, padded.width(), blockHeight);
     BrivelloSymbols::paint(
         painter, content.topLeft(), status.icon(), BrivelloIconScale::compact, foreground, scheme);
     if (status.showsPlayingDot()) {
@@ -86,15 +96,12 @@ void WorkspaceStatusBar::paintEvent(QPaintEvent *)
         painter.setBrush(rgbA(0.2, 0.78, 0.35, 0.74));
         painter.drawEllipse(QRectF(content.left() + 16 - 5 + 3, content.top() - 2, 5, 5));
     }
-    const WorkspaceStatusSummary::Lines lines = status.sidebarText();
-    const QRectF text = content.adjusted(16 + 8, 0, 0, 0);
-    const QFont primaryFont = BrivelloTheme::font(TextStyle::caption, QFont::Medium);
-    const QFontMetricsF metrics(primaryFont);
+    const QRectF text(content.left() + 24, content.top(), content.width() - 24, textHeight);
     painter.setFont(primaryFont);
     painter.setPen(foreground);
     if (lines.detail) {
         const qreal lineHeight = metrics.height();
-        const qreal top = content.center().y() - (lineHeight * 2 + 2) / 2;
+        const qreal top = text.top();
         painter.drawText(QRectF(text.left(), top, text.width(), lineHeight),
                          Qt::AlignLeft | Qt::AlignVCenter,
                          metrics.elidedText(lines.primary, Qt::ElideRight, text.width()));
@@ -119,10 +126,10 @@ void WorkspaceStatusBar::paintEvent(QPaintEvent *)
             first = first.left(line.textLength()).trimmed();
         }
         if (second.isEmpty()) {
-            painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, first);
+            painter.drawText(text, Qt::AlignLeft | Qt::AlignTop, first);
         } else {
             const qreal lineHeight = metrics.height();
-            const qreal top = content.center().y() - lineHeight;
+            const qreal top = text.top();
             painter.drawText(QRectF(text.left(), top, text.width(), lineHeight),
                              Qt::AlignLeft | Qt::AlignVCenter,
                              first);
