@@ -26,26 +26,30 @@ public:
     // Stops, drops the loaded audio and clears the current track.
     virtual void stopAndClear();
 
-    // --- Published playing state and the store link the window reads (AudioPlayerState.cpp).
-    bool isPlaying() const { return m_isPlaying; }
-    std::optional<Track> currentTrack() const { return m_currentTrack; }
+    // --- Transport for the window's hotkeys and the track lists (AudioPlayerTransport.cpp).
+    // The base keeps only the current id; the playback engine overrides these.
+    virtual std::optional<Track> currentTrack() const;
+    virtual bool isPlaying() const;
+    // Like play() but never pauses: the current track keeps playing or resumes.
+    virtual void start(const Track &track);
+    // Pauses or resumes the current track.
+    virtual void toggle();
+    // Seeks by a signed number of seconds from the current time, clamped to the track.
+    virtual void seekBy(double seconds);
+
+    // --- The weak link to the store, set by the main window (AudioPlayerState.cpp).
     LibraryStore *libraryStore() const;
-    void setLibraryStore(LibraryStore *store); // weak
+    void setLibraryStore(LibraryStore *store);
 
 signals:
     void currentIDChanged();
     void isPlayingChanged();
-    void currentTrackChanged();
 
 protected:
     void setCurrentID(std::optional<QUuid> id);
-    void setIsPlaying(bool playing);
-    void setCurrentTrack(std::optional<Track> track);
 
 private:
     std::optional<QUuid> m_currentID;
-    bool m_isPlaying = false;
-    std::optional<Track> m_currentTrack;
     QPointer<LibraryStore> m_libraryStore;
 };
 

@@ -15,8 +15,15 @@ namespace brivello {
 class ShellTestPlayer : public testing::FakeAudioPlayer
 {
 public:
-    using AudioPlayer::setCurrentTrack;
-    using AudioPlayer::setIsPlaying;
+    bool isPlaying() const override { return playing; }
+    std::optional<Track> currentTrack() const override { return track; }
+    void setPlaying(bool value)
+    {
+        playing = value;
+        emit isPlayingChanged();
+    }
+    bool playing = false;
+    std::optional<Track> track;
 };
 
 // A main window at 1440 × 900 on the offscreen platform over a fresh store, with clean
