@@ -263,7 +263,7 @@ TEST_F(ShellFixture, ErrorAlertShowsTheStoreErrorAndClearsItOnClose)
     store().setLastError(QStringLiteral("Не удалось сохранить теги"));
     QMessageBox *alert = window().errorAlert();
     ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->text(), "Could not save tags");
+    EXPECT_EQ(alert->text(), "Couldn’t save tags");
     EXPECT_EQ(alert->buttons().first()->text(), "OK");
     alert->buttons().first()->click();
     QCoreApplication::processEvents();
