@@ -23,6 +23,7 @@ namespace brivello {
 
 struct AudioQualityAnalysis;
 struct WorkspaceSession;
+class WriteError;
 
 // The one model of the application: every section's tracks, the selections, the status line
 // and the store's settings. Main thread only; created once by the application and never torn
@@ -272,6 +273,20 @@ public:
     using MetadataLoadHook = std::function<void(const QList<Track> &, MetadataDestination)>;
     static void setMetadataLoadHookForTesting(MetadataLoadHook hook);
 
+    // --- Tag writes (LibraryStoreWriting.cpp). The store changes first; files are rewritten
+    // later, each under its lock, and a failure becomes lastError (a missing file is silent).
+    struct TagWriteItem
+    {
+        AudioTags tags;
+        QUrl url;
+    };
+    void save(const AudioTags &tags, const QUuid &trackID);
+    // One file after another; only the first failure is reported, after the last file.
+    void writeBatch(QList<TagWriteItem> items, bool removeArtwork);
+    QCoro::Task<> writeBatchAsync(QList<TagWriteItem> items, bool removeArtwork);
+    // The task behind save(): looks the track up when it runs, then writes its file.
+    QCoro::Task<> writeTrackTags(QUuid trackID, AudioTags tags, bool removeArtwork);
+
     // The player link (weak); set by the main window.
     AudioPlayer *audioPlayer() const { return m_audioPlayer.data(); }
     void setAudioPlayer(AudioPlayer *player);
@@ -321,6 +336,10 @@ signals:
     void workspaceSessionSaved();
 
 private:
+    // Tag writes (LibraryStoreWriting.cpp).
+    void write(const AudioTags &tags, qsizetype index, bool removeArtwork);
+    void reportWriteError(const WriteError &error);
+
     void pruneSelectionToVisible();
     WorkspaceSession makeWorkspaceSession();
     void restoreWorkspaceSession();
