@@ -102,8 +102,7 @@ QString Id3FrameConverter::readString(const QByteArray &payload, qsizetype &pos,
     case 0:
         return QString::fromLatin1(raw);
     case 1:
-        return QStringDecoder(QStringDecoder::Utf16, QStringDecoder::Flag::ConvertInitialBom)
-            .decode(raw);
+        return QStringDecoder(QStringDecoder::Utf16).decode(raw);
     case 2:
         return QStringDecoder(QStringDecoder::Utf16BE).decode(raw);
     default:

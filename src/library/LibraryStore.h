@@ -28,6 +28,7 @@ namespace brivello {
 
 struct AudioQualityAnalysis;
 struct WorkspaceSession;
+class WriteError;
 
 // The one model of the application: every section's tracks, the selections, the status line
 // and the store's settings. Main thread only; created once by the application and never torn
@@ -271,6 +272,20 @@ public:
     using MetadataLoadHook = std::function<void(const QList<Track> &, MetadataDestination)>;
     static void setMetadataLoadHookForTesting(MetadataLoadHook hook);
 
+    // --- Tag writes (LibraryStoreWriting.cpp). The store changes first; files are rewritten
+    // later, each under its lock, and a failure becomes lastError (a missing file is silent).
+    struct TagWriteItem
+    {
+        AudioTags tags;
+        QUrl url;
+    };
+    void save(const AudioTags &tags, const QUuid &trackID);
+    // One file after another; only the first failure is reported, after the last file.
+    void writeBatch(QList<TagWriteItem> items, bool removeArtwork);
+    QCoro::Task<> writeBatchAsync(QList<TagWriteItem> items, bool removeArtwork);
+    // The task behind save(): looks the track up when it runs, then writes its file.
+    QCoro::Task<> writeTrackTags(QUuid trackID, AudioTags tags, bool removeArtwork);
+
     // --- Removals, the Trash and their undo (LibraryStoreRemoval.cpp). Playlist removals and
     // moves to the Trash go into the removal history; undoLastRemoval() unwinds one batch.
     void removeTracksFromPlaylist(const QSet<QUuid> &ids);
@@ -362,6 +377,10 @@ signals:
     void workspaceSessionSaved();
 
 private:
+    // Tag writes (LibraryStoreWriting.cpp).
+    void write(const AudioTags &tags, qsizetype index, bool removeArtwork);
+    void reportWriteError(const WriteError &error);
+
     // Removals, favourites, genres and the cleaner (the LibraryStore*.cpp files of each).
     void continuePlaybackAfterRemoving(const QSet<QUuid> &removed, const QList<Track> &seen);
     QUuid reinsertRemovedTrack(QList<Track> &tracks, const RemovedTrack &entry);

@@ -119,8 +119,9 @@ QCoro::Task<> LibraryStore::importDuplicateSearchURLsAsync(QList<QUrl> urls)
 
     QPointer<LibraryStore> self(this);
     const QSet<QString> types = playlistExtensions();
-    const QList<QUrl> expanded =
-        co_await QtConcurrent::run([urls, types] { return AudioFileWalk::audioURLs(urls, types); });
+    QFuture<QList<QUrl>> walking =
+        QtConcurrent::run([urls, types] { return AudioFileWalk::audioURLs(urls, types); });
+    const QList<QUrl> expanded = co_await walking;
     if (!self)
         co_return;
     QSet<QUrl> known;

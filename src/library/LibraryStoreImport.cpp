@@ -102,25 +102,30 @@ void LibraryStore::importForConversion(const QList<QUrl> &urls)
 QCoro::Task<QList<QUuid>> LibraryStore::importURLsAsync(QList<QUrl> urls)
 {
     QPointer<LibraryStore> self(this);
-    const QList<QUrl> expanded = co_await walk(urls, playlistExtensions());
+    QFuture<QList<QUrl>> walking = walk(urls, playlistExtensions());
+    const QList<QUrl> expanded = co_await walking;
     if (!self)
-        co_return {};
-    co_return co_await completePlaylistImport(expanded);
+        co_return QList<QUuid>{};
+    QList<QUuid> ids = co_await completePlaylistImport(expanded);
+    co_return ids;
 }
 
 QCoro::Task<QList<QUuid>> LibraryStore::importForCoversAsync(QList<QUrl> urls)
 {
     QPointer<LibraryStore> self(this);
-    const QList<QUrl> expanded = co_await walk(urls, playlistExtensions());
+    QFuture<QList<QUrl>> walking = walk(urls, playlistExtensions());
+    const QList<QUrl> expanded = co_await walking;
     if (!self)
-        co_return {};
-    co_return co_await completeCoverImport(expanded);
+        co_return QList<QUuid>{};
+    QList<QUuid> ids = co_await completeCoverImport(expanded);
+    co_return ids;
 }
 
 QCoro::Task<> LibraryStore::importForAnalysisAsync(QList<QUrl> urls)
 {
     QPointer<LibraryStore> self(this);
-    const QList<QUrl> expanded = co_await walk(urls, playlistExtensions());
+    QFuture<QList<QUrl>> walking = walk(urls, playlistExtensions());
+    const QList<QUrl> expanded = co_await walking;
     if (self)
         co_await completeAnalysisImport(expanded);
 }
@@ -129,7 +134,8 @@ QCoro::Task<> LibraryStore::importForConversionAsync(QList<QUrl> urls)
 {
     const QSet<QString> types = converterExtensions();
     QPointer<LibraryStore> self(this);
-    const QList<QUrl> expanded = co_await walk(urls, types);
+    QFuture<QList<QUrl>> walking = walk(urls, types);
+    const QList<QUrl> expanded = co_await walking;
     if (self)
         self->completeConversionImport(expanded);
 }
@@ -161,7 +167,8 @@ QCoro::Task<QList<QUuid>> LibraryStore::completePlaylistImport(QList<QUrl> urls)
     detectBPM(QSet<QUuid>(knownIDs.cbegin(), knownIDs.cend()));
     if (newURLs.isEmpty())
         co_return knownIDs;
-    co_return knownIDs + co_await finishImport(newURLs);
+    const QList<QUuid> newIDs = co_await finishImport(newURLs);
+    co_return knownIDs + newIDs;
 }
 
 QCoro::Task<QList<QUuid>> LibraryStore::finishImport(QList<QUrl> urls)

@@ -118,11 +118,13 @@ QCoro::Task<> LibraryStore::saveWorkspaceSessionInBackground()
     m_sessionSaveWorkItem.cancel();
     if (m_isRestoringWorkspaceSession)
         co_return;
-    WorkspaceSession session = makeWorkspaceSession();
+    // Held by a shared pointer: the pool thread reads it, and no temporary with a destructor
+    // sits inside the awaited expression (GCC 12 mishandles those in coroutines).
+    const auto snapshot = std::make_shared<const WorkspaceSession>(makeWorkspaceSession());
     const qint64 revision = ++m_workspaceSaveRevision;
     QPointer<LibraryStore> self(this);
-    const QByteArray bytes =
-        co_await QtConcurrent::run([session = std::move(session)] { return session.encode(); });
+    QFuture<QByteArray> encoding = QtConcurrent::run([snapshot] { return snapshot->encode(); });
+    const QByteArray bytes = co_await encoding;
     if (!self || self->m_workspaceSaveRevision != revision || bytes.isEmpty())
         co_return;
     if (Defaults::standard().setData(kWorkspaceSessionKey, bytes))
