@@ -1,13 +1,13 @@
 #include "AudioFileWalk.h"
 
+#include "library/LocalFile.h"
 #include "library/NaturalOrder.h"
 #include "library/Track.h"
 
-#include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
 #include <algorithm>
+#include <dirent.h>
 #include <numeric>
+#include <sys/stat.h>
 #include <vector>
 
 namespace brivello {
@@ -23,22 +23,48 @@ bool accepted(const QUrl &url, const QSet<QString> &types)
 QUrl standardized(const QUrl &url)
 {
     if (url.isLocalFile())
-        return QUrl::fromLocalFile(QDir::cleanPath(url.toLocalFile()));
+        return LocalFile::url(LocalFile::cleanPath(LocalFile::nativePath(url)));
     return url.adjusted(QUrl::NormalizePathSegments);
 }
 
-void collectFolder(const QString &path, const QSet<QString> &types, QList<QUrl> &found)
+// Walks with the path bytes (QDirIterator silently drops names that are not UTF-8). Every
+// entry counts, folders too: a folder named like an audio file is taken as one. Symbolic
+// links are listed but not followed, so a link cycle cannot trap the walk; folders that
+// cannot be read are skipped.
+void collectFolder(const QByteArray &folder, const QSet<QString> &types, QList<QUrl> &found)
 {
-    // Every entry counts, folders too: a folder named like an audio file is taken as one.
-    // Symbolic links are listed but not followed, so a link cycle cannot trap the walk.
-    QDirIterator it(path,
-                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QUrl url = QUrl::fromLocalFile(it.next());
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    QList<QByteArray> subfolders;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        const QByteArray path = folder.endsWith('/') ? folder + name : folder + '/' + name;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat info;
+            isFolder = ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+        }
+        const QUrl url = LocalFile::url(path);
         if (accepted(url, types))
             found.append(url);
+        if (isFolder)
+            subfolders.append(path);
     }
+    ::closedir(dir);
+    for (const QByteArray &subfolder : std::as_const(subfolders))
+        collectFolder(subfolder, types, found);
+}
+
+bool canEnumerate(const QByteArray &folder)
+{
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return false;
+    ::closedir(dir);
+    return true;
 }
 
 } // namespace
@@ -47,9 +73,9 @@ QList<QUrl> AudioFileWalk::audioURLs(const QList<QUrl> &urls, const QSet<QString
 {
     QList<QUrl> found;
     for (const QUrl &url : urls) {
-        const QFileInfo info(url.toLocalFile());
-        if (url.isLocalFile() && info.isDir() && info.isReadable() && info.isExecutable())
-            collectFolder(info.filePath(), types, found);
+        const QByteArray native = LocalFile::nativePath(url);
+        if (LocalFile::isDirectory(url) && canEnumerate(native))
+            collectFolder(native, types, found);
         else if (accepted(url, types))
             found.append(url);
     }

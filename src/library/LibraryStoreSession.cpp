@@ -1,5 +1,6 @@
 #include "LibraryStore.h"
 #include "library/LibrarySettingsKeys.h"
+#include "library/LocalFile.h"
 #include "library/WorkspaceSession.h"
 #include "platform/Defaults.h"
 #include "playback/AudioPlayer.h"
@@ -18,7 +19,7 @@ constexpr double kWorkspaceSaveDelay = 0.35;
 
 bool exists(const QUrl &url)
 {
-    return url.isLocalFile() && QFileInfo::exists(url.toLocalFile());
+    return LocalFile::exists(url);
 }
 
 QList<Track> existingTracks(const QList<WorkspaceSession::SessionTrack> &stored)

@@ -23,8 +23,20 @@ public:
     // Stops, drops the loaded audio and clears the current track.
     virtual void stopAndClear();
 
+    // --- Transport for the window's hotkeys and the track lists (AudioPlayerTransport.cpp).
+    // The base keeps only the current id; the playback engine overrides these.
+    virtual std::optional<Track> currentTrack() const;
+    virtual bool isPlaying() const;
+    // Like play() but never pauses: the current track keeps playing or resumes.
+    virtual void start(const Track &track);
+    // Pauses or resumes the current track.
+    virtual void toggle();
+    // Seeks by a signed number of seconds from the current time, clamped to the track.
+    virtual void seekBy(double seconds);
+
 signals:
     void currentIDChanged();
+    void isPlayingChanged();
 
 protected:
     void setCurrentID(std::optional<QUuid> id);
