@@ -4,6 +4,7 @@
 #include "ContentArea.h"
 #include "DashboardSidebar.h"
 #include "MainWindowController.h"
+#include "OpenPanels.h"
 #include "PlayerBlockSizing.h"
 #include "ResizablePlayerDashboardBlock.h"
 #include "SectionToolbar.h"
@@ -37,6 +38,11 @@ MainWindow::MainWindow(LibraryStore &store,
     m_player = new ResizablePlayerDashboardBlock(store, this);
     m_player->installEventFilter(this);
 
+    // Until the drop handling of the sections is installed: import, then show the section.
+    m_sidebar->setDropReceiver([this](const QList<QUrl> &urls, LibraryStore::LibraryTab tab) {
+        OpenPanels::importIntoSection(m_store, tab, urls);
+        m_controller->activateTab(tab);
+    });
     connect(m_sidebar, &DashboardSidebar::settingsRequested, this, [this] {
         if (m_presentSettings)
             m_presentSettings();

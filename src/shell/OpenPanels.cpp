@@ -83,30 +83,47 @@ void OpenPanels::open(QWidget *parent, Receiver receiver)
     dialog->show();
 }
 
-void OpenPanels::openForSection(LibraryStore &store, LibraryStore::LibraryTab tab, QWidget *parent)
+void OpenPanels::importIntoSection(LibraryStore &store,
+                                   LibraryStore::LibraryTab tab,
+                                   const QList<QUrl> &urls)
 {
     using Tab = LibraryStore::LibraryTab;
+    switch (tab) {
+    case Tab::covers:
+        store.importForCovers(urls);
+        break;
+    case Tab::converter:
+        store.importForConversion(urls);
+        break;
+    case Tab::analysis:
+        store.importForAnalysis(urls);
+        break;
+    case Tab::duplicates:
+        store.importDuplicateSearchURLs(urls);
+        break;
+    case Tab::favorites: {
+        QPointer<LibraryStore> guard(&store);
+        store.importURLs(urls, [guard](const QList<QUuid> &ids) {
+            if (guard)
+                guard->addToFavorites(QSet<QUuid>(ids.begin(), ids.end()));
+        });
+        break;
+    }
+    case Tab::playlist:
+        store.importURLs(urls);
+        break;
+    }
+}
+
+void OpenPanels::openForSection(LibraryStore &store, LibraryStore::LibraryTab tab, QWidget *parent)
+{
     QPointer<LibraryStore> guard(&store);
-    open(parent, [guard, tab](const QList<QUrl> &urls) {
-        if (!guard)
-            return;
-        switch (tab) {
-        case Tab::covers:
-            guard->importForCovers(urls);
-            break;
-        case Tab::converter:
-            guard->importForConversion(urls);
-            break;
-        case Tab::analysis:
-            guard->importForAnalysis(urls);
-            break;
-        case Tab::duplicates:
-            guard->importDuplicateSearchURLs(urls);
-            break;
-        default:
-            guard->importURLs(urls);
-            break;
-        }
+    // The favourites have no add button; their panel is the playlist's.
+    const LibraryStore::LibraryTab target =
+        tab == LibraryStore::LibraryTab::favorites ? LibraryStore::LibraryTab::playlist : tab;
+    open(parent, [guard, target](const QList<QUrl> &urls) {
+        if (guard)
+            importIntoSection(*guard, target, urls);
     });
 }
 

@@ -21,6 +21,10 @@ public:
     static void open(QWidget *parent, Receiver receiver);
     // The panel of a section: playlist import, covers, converter, analysis, duplicate roots.
     static void openForSection(LibraryStore &store, LibraryStore::LibraryTab tab, QWidget *parent);
+    // Imports addresses into a section the way its panel does; favourites import into the
+    // playlist and mark the imported tracks as favourites.
+    static void
+    importIntoSection(LibraryStore &store, LibraryStore::LibraryTab tab, const QList<QUrl> &urls);
     // Tests replace the dialog: the receiver is called with what the hook returns.
     using DialogHook = std::function<std::optional<QList<QUrl>>()>;
     static void setDialogHookForTesting(DialogHook hook);

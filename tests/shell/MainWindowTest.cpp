@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 
@@ -46,6 +47,7 @@ TEST_F(ShellFixture, WindowOpensAtDefaultSizeWithTheMeasuredLayout)
 TEST_F(ShellFixture, GrabShowsSidebarAndToolbarWhereTheyBelongInBothSchemes)
 {
     ShellEvents::instance().setReduceMotion(true); // the switch's knob jumps
+    store().setTracks(makeTracks(12, true));
     for (const char *appearance : {"dark", "light"}) {
         Defaults::standard().set("appAppearance", QString::fromLatin1(appearance));
         QCoreApplication::processEvents();
@@ -231,6 +233,7 @@ TEST_F(ShellFixture, LanguageSwitchRedrawsEveryShellText)
     EXPECT_EQ(window().playerBlock()->moveButton()->toolTip(), "Move the player up");
     EXPECT_EQ(window().sidebar()->statusBar()->accessibleName(), "Playlist: 0");
     ShellEvents::instance().setReduceMotion(true);
+    store().setTracks(makeTracks(12, true));
     for (const char *appearance : {"dark", "light"}) {
         Defaults::standard().set("appAppearance", QString::fromLatin1(appearance));
         QCoreApplication::processEvents();
@@ -345,6 +348,31 @@ TEST_F(ShellFixture, ClosingTheWindowWritesTheSnapshotAtOnce)
     window().close();
     EXPECT_FALSE(store().hasPendingWorkspaceSave());
     EXPECT_FALSE(Defaults::standard().data("brivello.workspaceSession.v1").isEmpty());
+}
+
+TEST_F(ShellFixture, FilesDroppedOnASectionButtonAreImportedThereAndShowTheSection)
+{
+    const QUrl file = touch(QStringLiteral("drop/One.mp3"));
+    QMimeData mime;
+    mime.setUrls({file, QUrl(QStringLiteral("https://example.com/x.mp3"))});
+    EXPECT_EQ(SidebarSectionButton::fileURLs(&mime), QList<QUrl>{file});
+    SidebarSectionButton *converter = window().sidebar()->sectionButton(Tab::converter);
+    const QPoint centre = converter->rect().center();
+    QDragEnterEvent enter(centre, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(converter, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_TRUE(converter->isDropTarget());
+    QDropEvent drop(QPointF(centre), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(converter, &drop);
+    EXPECT_FALSE(converter->isDropTarget());
+    EXPECT_EQ(store().activeTab(), Tab::converter);
+    EXPECT_TRUE(spinUntil([this] { return store().conversionItems().size() == 1; }));
+
+    QMimeData text;
+    text.setText(QStringLiteral("not a file"));
+    QDragEnterEvent refused(centre, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(converter, &refused);
+    EXPECT_FALSE(refused.isAccepted());
 }
 
 } // namespace
