@@ -6,13 +6,6 @@
 
 namespace brivello {
 
-const QString GenreCatalogue::kDefaultGenreList = QStringLiteral(
-    "Afro House, Afro Tech, Indie Dance, Pop, House, Melodic House & Techno, Tech House, "
-    "Deep House, Progressive House, Trance, Techno, Drum & Bass, Hip-Hop, R&B, Disco, Funk");
-
-const QString GenreCatalogue::kDefaultQuickGenreSlots = QStringLiteral(
-    "Afro House\nAfro Tech\nIndie Dance\nPop\nHouse\nTech House\nDeep House\nHip-Hop\nR&B");
-
 namespace {
 
 QCollator &collator()

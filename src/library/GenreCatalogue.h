@@ -16,8 +16,6 @@ namespace brivello {
 class GenreCatalogue
 {
 public:
-    static const QString kDefaultGenreList;
-    static const QString kDefaultQuickGenreSlots;
     static constexpr int kQuickSlotCount = 9;
     static constexpr int kRecentLimit = 5;
     static constexpr int kSuggestionLimit = 3;

@@ -2,6 +2,8 @@
 
 #include "library/AudioDuplicateGroup.h"
 #include "library/ConversionItem.h"
+#include "library/FavoriteMembershipCommand.h"
+#include "library/RemovalHistory.h"
 #include "library/Track.h"
 #include "platform/Scheduler.h"
 #include "playback/AudioPlayer.h"
@@ -12,12 +14,15 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <QUuid>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <qcoro/qcorotask.h>
+
+QT_FORWARD_DECLARE_CLASS(QUndoStack)
 
 namespace brivello {
 
@@ -68,14 +73,8 @@ public:
     // The list a metadata load writes its results into.
     enum class MetadataDestination { library, analysis, duplicates };
 
-    // One entry of a removal batch; the removal history is a list of batches.
-    struct RemovedTrack
-    {
-        Track track;
-        int originalIndex = 0;
-        std::optional<QUrl> trashedURL;
-        bool removedFromPlaylistOnly = false;
-    };
+    // One entry of a removal batch (RemovalHistory.h).
+    using RemovedTrack = brivello::RemovedTrack;
 
     using ImportCompletion = std::function<void(const QList<QUuid> &)>;
 
@@ -287,6 +286,44 @@ public:
     // The task behind save(): looks the track up when it runs, then writes its file.
     QCoro::Task<> writeTrackTags(QUuid trackID, AudioTags tags, bool removeArtwork);
 
+    // --- Removals, the Trash and their undo (LibraryStoreRemoval.cpp). Playlist removals and
+    // moves to the Trash go into the removal history; undoLastRemoval() unwinds one batch.
+    void removeTracksFromPlaylist(const QSet<QUuid> &ids);
+    void trashTracks(const QSet<QUuid> &ids);
+    void removeFromAnalysis(const QSet<QUuid> &ids);
+    void removeFromCoverWorkspace(const QSet<QUuid> &ids);
+    void undoLastRemoval();
+    bool canUndoPhysicalTrash() const;
+
+    // --- Favourites and section membership (LibraryStoreFavourites.cpp). A null undo stack
+    // means the window's (setWindowUndoStack), when there is one.
+    void toggleFavorites(const QSet<QUuid> &ids, QUndoStack *undoStack = nullptr);
+    void addToFavorites(const QSet<QUuid> &ids);
+    void removeFromFavorites(const QSet<QUuid> &ids, QUndoStack *undoStack = nullptr);
+    void addTracksToAnalysis(const QSet<QUuid> &ids);
+    int addTracksToConversion(const QSet<QUuid> &ids);
+    void openInFinder(const QSet<QUuid> &ids);
+    void setWindowUndoStack(QUndoStack *stack);
+
+    // --- Genres (LibraryStoreGenres.cpp). Edits act on favourites only; the undo stack is
+    // optional.
+    QStringList genres() const;
+    QStringList quickGenreSlots() const;
+    void setQuickGenre(const QString &genre, int index);
+    QStringList recentGenres() const;
+    void recordRecentGenre(const QString &genre);
+    QStringList favoriteGenreOptions() const;
+    QStringList genreSuggestions(const QSet<QUuid> &ids) const;
+    void assignGenre(const QString &genre, const QSet<QUuid> &ids, QUndoStack *undoStack = nullptr);
+    void clearGenres(const QSet<QUuid> &ids, QUndoStack *undoStack = nullptr);
+    void normalizeGenreList();
+
+    // --- Cleaner (LibraryStoreCleaner.cpp). An empty id set means the active selection.
+    void runConfiguredCleaner();
+    void clearTags(const QSet<QUuid> &ids, bool removeBPMAndKey);
+    // Renames under each file's write lock, so it finishes after the pending writes.
+    QCoro::Task<> cleanFilenames(QSet<QUuid> ids, bool removeBPMAndKey);
+
     // The player link (weak); set by the main window.
     AudioPlayer *audioPlayer() const { return m_audioPlayer.data(); }
     void setAudioPlayer(AudioPlayer *player);
@@ -332,6 +369,10 @@ signals:
     // New candidates were queued; the analysis workers start from these.
     void bpmWorkRequested();
     void qualityWorkRequested();
+    // The track being quality-analysed left the analysis section; the worker stops it.
+    void qualityWorkCancelRequested();
+    // A file-name cleaning run finished its renames.
+    void filenameCleaningFinished();
     // A snapshot was written to the user defaults (after encoding, on the main thread).
     void workspaceSessionSaved();
 
@@ -339,6 +380,24 @@ private:
     // Tag writes (LibraryStoreWriting.cpp).
     void write(const AudioTags &tags, qsizetype index, bool removeArtwork);
     void reportWriteError(const WriteError &error);
+
+    // Removals, favourites, genres and the cleaner (the LibraryStore*.cpp files of each).
+    void continuePlaybackAfterRemoving(const QSet<QUuid> &removed, const QList<Track> &seen);
+    QUuid reinsertRemovedTrack(QList<Track> &tracks, const RemovedTrack &entry);
+    FavoriteMembershipStates favoriteMembershipStates(const QSet<QUuid> &ids) const;
+    void applyFavoriteMembershipStates(const FavoriteMembershipStates &states);
+    void registerFavoriteMembershipUndo(const FavoriteMembershipStates &previous,
+                                        const FavoriteMembershipStates &replacement,
+                                        QUndoStack *undoStack);
+    QList<Track> favouritesAmong(const QSet<QUuid> &ids) const;
+    void showNoFavouriteSelected();
+    void applyGenreValues(const QHash<QUuid, QString> &values);
+    void registerGenreUndo(const QHash<QUuid, QString> &previous,
+                           const QHash<QUuid, QString> &replacement,
+                           const QString &actionName,
+                           QUndoStack *undoStack);
+    QCoro::Task<> renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tagsCleared);
+    QPointer<QUndoStack> m_windowUndoStack;
 
     void pruneSelectionToVisible();
     WorkspaceSession makeWorkspaceSession();
@@ -442,7 +501,7 @@ private:
     QString m_recentGenresRaw;
 
     // Removals and their undo (unbounded, not persisted).
-    QList<QList<RemovedTrack>> m_removalHistory;
+    RemovalHistory m_removalHistory;
 
     // Bumped on every assignment of the list; a chunked import re-indexes a list only when
     // something else assigned it while the import waited.

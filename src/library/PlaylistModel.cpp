@@ -206,7 +206,11 @@ QUrl PlaylistModel::folderURL(const QUrl &fileURL)
 
 QString PlaylistModel::standardizedFolderPath(const QUrl &fileURL)
 {
-    return QDir::cleanPath(folderURL(fileURL).toLocalFile());
+    const QString path = QDir::cleanPath(fileURL.toLocalFile());
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return slash == 0 ? QStringLiteral("/") : QString();
+    return path.left(slash);
 }
 
 bool PlaylistModel::startsPlaylistFolder(int index, const QList<Track> &rows)

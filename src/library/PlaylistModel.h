@@ -91,6 +91,7 @@ signals:
 
 private:
     void reloadTracks();
+    bool applyInPlace();
     void applySameOrder(const QList<Track> &next);
     void applyStructuralChange(const QList<Track> &next);
     void removeRowsMissingFrom(const QList<Track> &next);

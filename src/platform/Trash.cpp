@@ -262,6 +262,21 @@ TrashOutcome Trash::trashItem(const QString &input)
     return {{}, makeError(TrashError::fileExists, path)};
 }
 
+std::optional<TrashError> Trash::moveItem(const QString &from, const QString &to)
+{
+    const int moved = renameNoReplace(from, to);
+    if (moved == 0)
+        return std::nullopt;
+    struct stat info;
+    if (moved == ENOENT && statLink(from, &info))
+        return makeError(TrashError::noSuchFile, to);
+    if (moved == EEXIST)
+        return makeError(TrashError::fileExists, to);
+    if (moved == EXDEV)
+        return makeError(TrashError::other, from, moved);
+    return errorFor(moved, from);
+}
+
 std::optional<TrashError> Trash::restoreItem(const QString &trashedPath,
                                              const QString &originalPath)
 {

@@ -38,6 +38,9 @@ public:
     virtual std::optional<TrashError> restoreItem(const QString &trashedPath,
                                                   const QString &originalPath);
 
+    // Renames within one file system and never replaces: fileExists when `to` is taken.
+    static std::optional<TrashError> moveItem(const QString &from, const QString &to);
+
     static QString homeTrashPath();
     // The "Path=" value of a .trashinfo: the bytes of the path, percent-encoded.
     static QByteArray encodedInfoPath(const QString &path);

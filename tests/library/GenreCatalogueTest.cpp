@@ -1,5 +1,7 @@
 #include "library/GenreCatalogue.h"
 
+#include "library/LibrarySettingsKeys.h"
+
 #include <gtest/gtest.h>
 
 using namespace brivello;
@@ -22,7 +24,7 @@ Track track(const QString &path,
 
 TEST(GenreCatalogueTest, DefaultListsParseSortedAndInSlotOrder)
 {
-    EXPECT_EQ(GenreCatalogue::genres(GenreCatalogue::kDefaultGenreList),
+    EXPECT_EQ(GenreCatalogue::genres(kGenreListDefault),
               (QStringList{"Afro House",
                            "Afro Tech",
                            "Deep House",
@@ -39,8 +41,7 @@ TEST(GenreCatalogueTest, DefaultListsParseSortedAndInSlotOrder)
                            "Tech House",
                            "Techno",
                            "Trance"}));
-    const QStringList slotList =
-        GenreCatalogue::quickGenreSlots(GenreCatalogue::kDefaultQuickGenreSlots);
+    const QStringList slotList = GenreCatalogue::quickGenreSlots(kQuickGenreSlotsDefault);
     ASSERT_EQ(slotList.size(), 9);
     EXPECT_EQ(slotList[0], "Afro House");
     EXPECT_EQ(slotList[5], "Tech House");
@@ -54,7 +55,7 @@ TEST(GenreCatalogueTest, SlotsAlwaysNineWithEmptyOnesInPlace)
     EXPECT_EQ(GenreCatalogue::quickGenreSlots("").size(), 9);
     EXPECT_EQ(GenreCatalogue::quickGenreSlots("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12"),
               (QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9"}));
-    const QString raw = GenreCatalogue::kDefaultQuickGenreSlots;
+    const QString raw = kQuickGenreSlotsDefault;
     EXPECT_EQ(
         GenreCatalogue::quickGenreSlots(GenreCatalogue::settingQuickGenre(raw, "  Disco ", 8))[8],
         "Disco");
@@ -114,7 +115,7 @@ TEST(GenreCatalogueTest, SuggestionsWeighArtistAboveFolderWords)
     const QList<Track> tracks{selected,
                               track("/x/y.mp3", "artist-one", " Soulful House "),
                               track("/x/z.mp3", "Somebody", "Trance")};
-    const QStringList genres = GenreCatalogue::genres(GenreCatalogue::kDefaultGenreList);
+    const QStringList genres = GenreCatalogue::genres(kGenreListDefault);
     EXPECT_EQ(GenreCatalogue::suggestions(tracks, {selected.id}, genres),
               (QStringList{"Soulful House", "Deep House", "House"}));
     EXPECT_TRUE(GenreCatalogue::suggestions(tracks, {QUuid::createUuid()}, genres).isEmpty());
