@@ -57,22 +57,20 @@ void rewrite(const QString &path,
     }
 }
 
-// Runs a blocking writer on the pool and rethrows its error back on the caller's thread.
-template <typename Work> QCoro::Task<> runOffThread(Work work)
+// Runs a blocking writer on the pool; the error comes back as a value so it can cross threads.
+// (Not a coroutine: GCC 12 destroys lambda temporaries passed to coroutines twice.)
+template <typename Work> QFuture<std::optional<WriteError>> startOffThread(Work work)
 {
-    const std::optional<WriteError> error =
-        co_await QtConcurrent::run([work]() -> std::optional<WriteError> {
-            try {
-                work();
-                return std::nullopt;
-            } catch (const WriteError &e) {
-                return e;
-            } catch (...) {
-                return WriteError(WriteError::Kind::ioFailed);
-            }
-        });
-    if (error)
-        throw *error;
+    return QtConcurrent::run([work]() -> std::optional<WriteError> {
+        try {
+            work();
+            return std::nullopt;
+        } catch (const WriteError &e) {
+            return e;
+        } catch (...) {
+            return WriteError(WriteError::Kind::ioFailed);
+        }
+    });
 }
 
 } // namespace
@@ -86,12 +84,16 @@ QString MetadataWriter::temporaryFileName(const QString &extension)
 
 QCoro::Task<> MetadataWriter::write(AudioTags tags, bool removeArtwork, QUrl url)
 {
-    co_await runOffThread([=] { writeNow(tags, removeArtwork, url); });
+    auto future = startOffThread([=] { writeNow(tags, removeArtwork, url); });
+    if (const std::optional<WriteError> error = co_await future)
+        throw *error;
 }
 
 QCoro::Task<> MetadataWriter::assignArtwork(QByteArray artwork, AudioTags tags, QUrl url)
 {
-    co_await runOffThread([=] { assignArtworkNow(artwork, tags, url); });
+    auto future = startOffThread([=] { assignArtworkNow(artwork, tags, url); });
+    if (const std::optional<WriteError> error = co_await future)
+        throw *error;
 }
 
 void MetadataWriter::writeNow(const AudioTags &tags, bool removeArtwork, const QUrl &url)

@@ -75,11 +75,15 @@ TEST_F(ShellFixture, CollapsingTheSidebarNarrowsItTo104)
     ShellEvents::instance().setReduceMotion(true);
     window().sidebar()->collapseButton()->click();
     QCoreApplication::processEvents();
+    const QImage image = window().grab().toImage();
+    const QColor canvas = image.pixelColor(8, 700);
+    EXPECT_NE(image.pixelColor(16 + 52, 700), canvas);
+    EXPECT_LT(qAbs(image.pixelColor(16 + 104 + 8, 700).lightness() - canvas.lightness()), 6);
     EXPECT_TRUE(Defaults::standard().boolean("sidebarCollapsed"));
     EXPECT_EQ(window().sidebar()->width(), 104);
     EXPECT_EQ(window().toolbar()->geometry().left(), 16 + 104 + 16);
     EXPECT_FALSE(window().sidebar()->statusBar()->isVisible());
-    EXPECT_EQ(window().sidebar()->markerRect().top() - window().sidebar()->markerRect().top(), 0);
+    EXPECT_EQ(window().sidebar()->markerY(), SidebarGeometry::forState(true).markerY(0));
     window().sidebar()->collapseButton()->click();
     EXPECT_EQ(window().sidebar()->width(), 220);
     ShellEvents::instance().setReduceMotion(false);
