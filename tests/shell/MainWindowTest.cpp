@@ -105,8 +105,12 @@ TEST_F(ShellFixture, SectionButtonsSwitchTheToolbarContentAndMarker)
 
     sidebar->sectionButton(Tab::favorites)->click();
     ASSERT_EQ(window().toolbar()->buttons().size(), 4);
-    for (ActionButton *button : window().toolbar()->buttons())
+    for (ActionButton *button : window().toolbar()->buttons()) {
         EXPECT_FALSE(button->isEnabled()); // nothing selected
+        EXPECT_TRUE(button->isVisible());
+    }
+    EXPECT_EQ(window().toolbar()->buttons().last()->geometry().right() + 1,
+              window().toolbar()->width() - 22);
     ShellEvents::instance().setReduceMotion(false);
 }
 
@@ -340,6 +344,7 @@ TEST_F(ShellFixture, HintOverlayOpensInsideTheWindowWithTheShortcutAndCanSwitchH
     EXPECT_EQ(overlay->titleText(), "Очистить выбранные");
     EXPECT_EQ(overlay->shortcutText(), "⌘B");
     EXPECT_EQ(overlay->focusPolicy(), Qt::NoFocus);
+    saveScreenshot(QStringLiteral("hint.png"), window().grab().toImage());
     overlay->disableButton()->click();
     EXPECT_FALSE(overlay->isVisible());
     EXPECT_FALSE(Defaults::standard().boolean("contextualHintsEnabled", true));
