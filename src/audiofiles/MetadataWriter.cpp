@@ -60,8 +60,9 @@ void rewrite(const QString &path,
 // Runs a blocking writer on the pool and rethrows its error back on the caller's thread.
 template <typename Work> QCoro::Task<> runOffThread(Work work)
 {
-    const std::optional<WriteError> error =
-        co_await QtConcurrent::run([work]() -> std::optional<WriteError> {
+    // No destructible temporaries in an awaited expression: GCC 12 destroys them twice.
+    QFuture<std::optional<WriteError>> running =
+        QtConcurrent::run([work]() -> std::optional<WriteError> {
             try {
                 work();
                 return std::nullopt;
@@ -71,6 +72,7 @@ template <typename Work> QCoro::Task<> runOffThread(Work work)
                 return WriteError(WriteError::Kind::ioFailed);
             }
         });
+    const std::optional<WriteError> error = co_await running;
     if (error)
         throw *error;
 }
@@ -86,12 +88,14 @@ QString MetadataWriter::temporaryFileName(const QString &extension)
 
 QCoro::Task<> MetadataWriter::write(AudioTags tags, bool removeArtwork, QUrl url)
 {
-    co_await runOffThread([=] { writeNow(tags, removeArtwork, url); });
+    QCoro::Task<> running = runOffThread([=] { writeNow(tags, removeArtwork, url); });
+    co_await std::move(running);
 }
 
 QCoro::Task<> MetadataWriter::assignArtwork(QByteArray artwork, AudioTags tags, QUrl url)
 {
-    co_await runOffThread([=] { assignArtworkNow(artwork, tags, url); });
+    QCoro::Task<> running = runOffThread([=] { assignArtworkNow(artwork, tags, url); });
+    co_await std::move(running);
 }
 
 void MetadataWriter::writeNow(const AudioTags &tags, bool removeArtwork, const QUrl &url)
