@@ -57,24 +57,20 @@ void rewrite(const QString &path,
     }
 }
 
-// Runs a blocking writer on the pool and rethrows its error back on the caller's thread.
-template <typename Work> QCoro::Task<> runOffThread(Work work)
+// Runs a blocking writer on the pool; the error comes back as a value so it can cross threads.
+// (Not a coroutine: GCC 12 destroys lambda temporaries passed to coroutines twice.)
+template <typename Work> QFuture<std::optional<WriteError>> startOffThread(Work work)
 {
-    // No destructible temporaries in an awaited expression: GCC 12 destroys them twice.
-    QFuture<std::optional<WriteError>> running =
-        QtConcurrent::run([work]() -> std::optional<WriteError> {
-            try {
-                work();
-                return std::nullopt;
-            } catch (const WriteError &e) {
-                return e;
-            } catch (...) {
-                return WriteError(WriteError::Kind::ioFailed);
-            }
-        });
-    const std::optional<WriteError> error = co_await running;
-    if (error)
-        throw *error;
+    return QtConcurrent::run([work]() -> std::optional<WriteError> {
+        try {
+            work();
+            return std::nullopt;
+        } catch (const WriteError &e) {
+            return e;
+        } catch (...) {
+            return WriteError(WriteError::Kind::ioFailed);
+        }
+    });
 }
 
 } // namespace
@@ -88,14 +84,16 @@ QString MetadataWriter::temporaryFileName(const QString &extension)
 
 QCoro::Task<> MetadataWriter::write(AudioTags tags, bool removeArtwork, QUrl url)
 {
-    QCoro::Task<> running = runOffThread([=] { writeNow(tags, removeArtwork, url); });
-    co_await std::move(running);
+    auto future = startOffThread([=] { writeNow(tags, removeArtwork, url); });
+    if (const std::optional<WriteError> error = co_await future)
+        throw *error;
 }
 
 QCoro::Task<> MetadataWriter::assignArtwork(QByteArray artwork, AudioTags tags, QUrl url)
 {
-    QCoro::Task<> running = runOffThread([=] { assignArtworkNow(artwork, tags, url); });
-    co_await std::move(running);
+    auto future = startOffThread([=] { assignArtworkNow(artwork, tags, url); });
+    if (const std::optional<WriteError> error = co_await future)
+        throw *error;
 }
 
 void MetadataWriter::writeNow(const AudioTags &tags, bool removeArtwork, const QUrl &url)

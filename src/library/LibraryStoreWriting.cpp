@@ -10,15 +10,6 @@
 
 namespace brivello {
 
-namespace {
-
-QCoro::Task<> runDetached(QCoro::Task<> task)
-{
-    co_await std::move(task);
-}
-
-} // namespace
-
 void LibraryStore::save(const AudioTags &tags, const QUuid &trackID)
 {
     const auto found = std::find_if(m_tracks.cbegin(), m_tracks.cend(), [&](const Track &track) {
@@ -38,7 +29,7 @@ void LibraryStore::save(const AudioTags &tags, const QUuid &trackID)
 
 void LibraryStore::write(const AudioTags &tags, qsizetype index, bool removeArtwork)
 {
-    runDetached(writeTrackTags(m_tracks.at(index).id, tags, removeArtwork));
+    writeTrackTags(m_tracks.at(index).id, tags, removeArtwork); // runs on by itself
 }
 
 QCoro::Task<> LibraryStore::writeTrackTags(QUuid trackID, AudioTags tags, bool removeArtwork)
@@ -52,9 +43,9 @@ QCoro::Task<> LibraryStore::writeTrackTags(QUuid trackID, AudioTags tags, bool r
     });
     if (found == m_tracks.cend())
         co_return;
+    const QUrl url = found->url;
     try {
-        QCoro::Task<> writing =
-            MetadataWriteCoordinator::shared().write(tags, removeArtwork, found->url);
+        QCoro::Task<> writing = MetadataWriteCoordinator::shared().write(tags, removeArtwork, url);
         co_await std::move(writing);
     } catch (const WriteError &error) {
         if (self)
@@ -66,7 +57,7 @@ void LibraryStore::writeBatch(QList<TagWriteItem> items, bool removeArtwork)
 {
     if (items.isEmpty())
         return;
-    runDetached(writeBatchAsync(std::move(items), removeArtwork));
+    writeBatchAsync(std::move(items), removeArtwork); // runs on by itself
 }
 
 QCoro::Task<> LibraryStore::writeBatchAsync(QList<TagWriteItem> items, bool removeArtwork)

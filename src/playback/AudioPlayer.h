@@ -3,10 +3,13 @@
 #include "library/Track.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QUuid>
 #include <optional>
 
 namespace brivello {
+
+class LibraryStore;
 
 // The single audio player, main thread. This base holds only what the library store uses;
 // the playback engine derives from it, and tests replace it with a recording fake.
@@ -34,6 +37,10 @@ public:
     // Seeks by a signed number of seconds from the current time, clamped to the track.
     virtual void seekBy(double seconds);
 
+    // --- The weak link to the store, set by the main window (AudioPlayerState.cpp).
+    LibraryStore *libraryStore() const;
+    void setLibraryStore(LibraryStore *store);
+
 signals:
     void currentIDChanged();
     void isPlayingChanged();
@@ -43,6 +50,7 @@ protected:
 
 private:
     std::optional<QUuid> m_currentID;
+    QPointer<LibraryStore> m_libraryStore;
 };
 
 } // namespace brivello
