@@ -76,6 +76,7 @@ TEST_F(ShellFixture, CollapsingTheSidebarNarrowsItTo104)
     window().sidebar()->collapseButton()->click();
     QCoreApplication::processEvents();
     const QImage image = window().grab().toImage();
+    saveScreenshot(QStringLiteral("collapsed.png"), image);
     const QColor canvas = image.pixelColor(8, 700);
     EXPECT_NE(image.pixelColor(16 + 52, 700), canvas);
     EXPECT_LT(qAbs(image.pixelColor(16 + 104 + 8, 700).lightness() - canvas.lightness()), 6);
