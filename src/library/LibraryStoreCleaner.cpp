@@ -146,6 +146,9 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
                 setLastError(error->description);
             continue;
         }
+        // Writes queued behind this lock will find the old file gone: carry them over.
+        if (coordinator.waiterCount(MetadataWriteCoordinator::lockKey(plan.from)) > 0)
+            hadPendingWrites.insert(plan.id);
         const TrackCleaner::FollowedTags followed =
             TrackCleaner::tagsAfterRename(at->tags, plan.from, plan.to);
         at->url = plan.to;

@@ -197,3 +197,41 @@ tags.save(sys.argv[1], v2_version=3)
     EXPECT_TRUE(TestAudioFiles::leftoverTemporaries(m_dir.path()).isEmpty());
     EXPECT_FALSE(s.lastError());
 }
+
+TEST_F(LibraryStoreCleanerTest, AWriteQueuedBehindTheRenameReachesTheNewName)
+{
+    if (!TestAudioFiles::hasProgram("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg missing";
+    const QString file = TestAudioFiles::make(m_dir.path(), "Artist - Song (Edit).mp3", 0.5);
+    ASSERT_FALSE(file.isEmpty());
+    LibraryStore &s = makeStore();
+    s.setRenameFilters("(Edit)");
+    Track track = library("Artist - Song (Edit).mp3");
+    track.tags.title = "Typed";
+    track.tags.artist = "Typed Artist";
+    track.isFavorite = true;
+    s.setTracks({track});
+
+    // The test holds the file's lock; the rename queues first, a genre write behind it.
+    auto &coordinator = MetadataWriteCoordinator::shared();
+    const QString oldKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(file));
+    MetadataWriteCoordinator::Acquire acquiring = coordinator.acquire(oldKey);
+    MetadataWriteCoordinator::Permit held = QCoro::waitFor(
+        [&]() -> QCoro::Task<MetadataWriteCoordinator::Permit> { co_return co_await acquiring; }());
+    QSignalSpy finished(&s, &LibraryStore::filenameCleaningFinished);
+    QCoro::Task<> cleaning = s.cleanFilenames({track.id}, true);
+    s.assignGenre("Techno", {track.id});
+    EXPECT_EQ(coordinator.waiterCount(oldKey), 2);
+    held.release();
+    ASSERT_TRUE(finished.count() == 1 || finished.wait(30000));
+
+    const QString renamed = path("Artist - Song.mp3");
+    const QString newKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(renamed));
+    ASSERT_TRUE(
+        spinUntil([&] { return !coordinator.isLocked(oldKey) && !coordinator.isLocked(newKey); }));
+    const QJsonObject tags = TestAudioFiles::mutagenTags(renamed);
+    EXPECT_EQ(first(tags, "TCON"), "Techno");
+    EXPECT_EQ(first(tags, "TIT2"), "Typed");
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_FALSE(s.lastError());
+}
