@@ -43,6 +43,7 @@ void MainWindow::installPlaylist(AudioPlayer &player)
 
     m_keyHandler = std::make_shared<MainWindowKeyHandler>(store, player, *m_navigation);
     m_keyHandler->undoStack = [this] { return m_undoStack; };
+    m_keyHandler->runCleaner = [&store] { store.runConfiguredCleaner(); };
     m_keyboardMonitor = new AppKeyboardMonitor(this);
     m_keyboardMonitor->start([this](const QKeyEvent &event, QWidget *receiver) {
         return handleKeyDown(event, receiver);
@@ -51,6 +52,7 @@ void MainWindow::installPlaylist(AudioPlayer &player)
     m_favoritesExport = new FavoritesExportController(
         store, [controller](Tab tab) { controller->activateTab(tab); }, this);
     SectionToolbar::FavoritesActions actions;
+    actions.clean = [&store] { store.runConfiguredCleaner(); };
     actions.sendToConverter = [this] { m_favoritesExport->sendFavoritesToConverter(); };
     actions.sendToAnalysis = [&store] { store.addTracksToAnalysis(store.activeSelection()); };
     actions.exportSelection = [this] { m_favoritesExport->exportFavoriteSelection(this); };
