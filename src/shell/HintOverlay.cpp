@@ -101,6 +101,11 @@ void HintOverlay::present(ContextualHint *hint)
     if (m_hint && m_hint != hint)
         m_hint->state()->dismiss();
     m_hint = hint;
+    // A control deleted while its hint is open takes the hint with it.
+    connect(hint, &QObject::destroyed, this, [this] {
+        if (!m_hint)
+            hide();
+    });
     refresh();
     show();
     raise();

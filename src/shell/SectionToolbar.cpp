@@ -55,6 +55,7 @@ ActionButton *SectionToolbar::addButton(const QString &title,
     });
     ContextualHint::attach(button, hintTitle, hintDetail, std::move(shortcut));
     m_layout->addWidget(button);
+    button->show();
     m_buttons.append(button);
     return button;
 }
@@ -110,6 +111,7 @@ void SectionToolbar::rebuild()
                   QStringLiteral("Копирует выбранные треки в выбранную папку."),
                   run(&FavoritesActions::exportSelection));
     }
+    m_layout->activate();
     retranslate();
     updateEnabled();
 }

@@ -75,11 +75,16 @@ TEST_F(ShellFixture, CollapsingTheSidebarNarrowsItTo104)
     ShellEvents::instance().setReduceMotion(true);
     window().sidebar()->collapseButton()->click();
     QCoreApplication::processEvents();
+    const QImage image = window().grab().toImage();
+    saveScreenshot(QStringLiteral("collapsed.png"), image);
+    const QColor canvas = image.pixelColor(8, 700);
+    EXPECT_NE(image.pixelColor(16 + 52, 700), canvas);
+    EXPECT_LT(qAbs(image.pixelColor(16 + 104 + 8, 700).lightness() - canvas.lightness()), 6);
     EXPECT_TRUE(Defaults::standard().boolean("sidebarCollapsed"));
     EXPECT_EQ(window().sidebar()->width(), 104);
     EXPECT_EQ(window().toolbar()->geometry().left(), 16 + 104 + 16);
     EXPECT_FALSE(window().sidebar()->statusBar()->isVisible());
-    EXPECT_EQ(window().sidebar()->markerRect().top() - window().sidebar()->markerRect().top(), 0);
+    EXPECT_EQ(window().sidebar()->markerY(), SidebarGeometry::forState(true).markerY(0));
     window().sidebar()->collapseButton()->click();
     EXPECT_EQ(window().sidebar()->width(), 220);
     ShellEvents::instance().setReduceMotion(false);
@@ -101,8 +106,12 @@ TEST_F(ShellFixture, SectionButtonsSwitchTheToolbarContentAndMarker)
 
     sidebar->sectionButton(Tab::favorites)->click();
     ASSERT_EQ(window().toolbar()->buttons().size(), 4);
-    for (ActionButton *button : window().toolbar()->buttons())
+    for (ActionButton *button : window().toolbar()->buttons()) {
         EXPECT_FALSE(button->isEnabled()); // nothing selected
+        EXPECT_TRUE(button->isVisible());
+    }
+    EXPECT_EQ(window().toolbar()->buttons().last()->geometry().right() + 1,
+              window().toolbar()->width() - 22);
     ShellEvents::instance().setReduceMotion(false);
 }
 
@@ -336,6 +345,7 @@ TEST_F(ShellFixture, HintOverlayOpensInsideTheWindowWithTheShortcutAndCanSwitchH
     EXPECT_EQ(overlay->titleText(), "Очистить выбранные");
     EXPECT_EQ(overlay->shortcutText(), "⌘B");
     EXPECT_EQ(overlay->focusPolicy(), Qt::NoFocus);
+    saveScreenshot(QStringLiteral("hint.png"), window().grab().toImage());
     overlay->disableButton()->click();
     EXPECT_FALSE(overlay->isVisible());
     EXPECT_FALSE(Defaults::standard().boolean("contextualHintsEnabled", true));
