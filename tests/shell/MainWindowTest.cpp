@@ -385,5 +385,29 @@ TEST_F(ShellFixture, FilesDroppedOnASectionButtonAreImportedThereAndShowTheSecti
     EXPECT_FALSE(refused.isAccepted());
 }
 
+TEST_F(ShellFixture, ContentAreaTakesFileDropsOnlyWhileThePlaylistIsShown)
+{
+    QList<QUrl> received;
+    ContentArea *content = window().contentArea();
+    content->setPlaylistDropHandler([&received](const QList<QUrl> &urls) { received = urls; });
+    QMimeData mime;
+    mime.setUrls({touch(QStringLiteral("drop/Two.mp3"))});
+    const QPoint centre = content->rect().center();
+    QDragEnterEvent enter(centre, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(content, &enter);
+    EXPECT_TRUE(content->isDropHighlighted());
+    QDropEvent drop(QPointF(centre), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(content, &drop);
+    EXPECT_FALSE(content->isDropHighlighted());
+    EXPECT_EQ(received, mime.urls());
+
+    received.clear();
+    window().controller().activateTab(Tab::analysis);
+    QDragEnterEvent refused(centre, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(content, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+    EXPECT_FALSE(content->isDropHighlighted());
+}
+
 } // namespace
 } // namespace brivello
