@@ -1,27 +1,15 @@
 #pragma once
 
+#include "OperationCancelled.h"
+#include "ProcessLaunchError.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <stdexcept>
 #include <stop_token>
 #include <sys/types.h>
 
 namespace brivello {
-
-// Raised when a running operation sees its stop token requested.
-class OperationCancelled : public std::exception
-{
-public:
-    const char *what() const noexcept override { return "operation cancelled"; }
-};
-
-// Raised when a child program cannot be started; carries the system's message.
-class ProcessLaunchError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // A child program whose standard output is read through a pipe, blocking the owning thread.
 // Standard error goes to the null device or into the same pipe. The destructor kills and reaps

@@ -4,7 +4,6 @@
 #include "FFmpegExecutable.h"
 #include "platform/BrivelloLocalization.h"
 
-#include <QCoroProcess>
 #include <QCoroSignal>
 #include <QDir>
 #include <QFile>
@@ -84,10 +83,13 @@ QCoro::Task<QUrl> MP3ConversionService::convert(QUrl source, int bitrateKbps)
         output += process.readAllStandardOutput();
     });
     process.start();
-    // Awaited tasks are named locals: GCC 12 mishandles temporaries inside co_await.
-    QCoro::Task<bool> starting = qCoro(process).waitForStarted();
-    const bool started = co_await starting;
-    if (!started && process.error() == QProcess::FailedToStart)
+    // Awaited operations are named locals: GCC 12 mishandles temporaries inside co_await.
+    // Starting ends in Running or, when the program cannot run, NotRunning.
+    while (process.state() == QProcess::Starting) {
+        auto changing = qCoro(&process, &QProcess::stateChanged);
+        co_await changing;
+    }
+    if (process.error() == QProcess::FailedToStart)
         throw ProcessLaunchError(process.errorString().toStdString());
     // A child that already ended emits nothing more: only wait for one still running.
     if (process.state() != QProcess::NotRunning) {

@@ -1,7 +1,9 @@
 #include "AudioFixtures.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonDocument>
 #include <QProcess>
@@ -140,6 +142,7 @@ QByteArray pngImage(int width, int height)
 
 void writeScript(const QString &path, const QString &body)
 {
+    QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write("#!/bin/sh\n");
