@@ -1,14 +1,12 @@
+#include "shell/BrivelloApp.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Brivello"));
-    QApplication::setApplicationName(QStringLiteral("Brivello"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Brivello"));
-    window.resize(1440, 900);
-    window.show();
+    brivello::BrivelloApp::configureApplication();
+    brivello::BrivelloApp brivelloApp;
+    brivelloApp.show();
     return app.exec();
 }

@@ -3,7 +3,6 @@
 #include <QString>
 #include <QUrl>
 #include <QUuid>
-
 #include <optional>
 
 namespace brivello {

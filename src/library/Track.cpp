@@ -2,7 +2,6 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
-
 #include <cmath>
 
 namespace brivello {
@@ -34,8 +33,9 @@ QString Track::formatLabel(const QUrl &url)
 
 AudioTags Track::fallbackTags(const QUrl &url)
 {
-    static const QRegularExpression prefix(QStringLiteral(
-        "^\\s*(?:(?:\\d{2,3}(?:\\.\\d+)?)\\s*[-_. ]+)?(?:(?:\\d{1,2}[ABab]|[A-G](?:#|b)?m?)\\s*[-_. ]+)?"));
+    static const QRegularExpression prefix(
+        QStringLiteral("^\\s*(?:(?:\\d{2,3}(?:\\.\\d+)?)\\s*[-_. "
+                       "]+)?(?:(?:\\d{1,2}[ABab]|[A-G](?:#|b)?m?)\\s*[-_. ]+)?"));
 
     QString name = url.fileName();
     const QString extension = pathExtension(url);

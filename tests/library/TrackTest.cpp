@@ -16,6 +16,11 @@ struct NameCase
     const char *title;
 };
 
+void PrintTo(const NameCase &c, std::ostream *os)
+{
+    *os << c.file;
+}
+
 class FallbackTagsTest : public ::testing::TestWithParam<NameCase>
 {
 };
@@ -48,7 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"/m/X – B - C.mp3", "X – B", "C"},
                       NameCase{"/m/Artist — Title.aiff", "Artist", "Title"},
                       NameCase{"/m/Title .mp3", "", "Title "},
-                      NameCase{"/m/noextension", "", "noextension"}));
+                      NameCase{"/m/noextension", "", "noextension"}),
+    [](const ::testing::TestParamInfo<NameCase> &param) { return std::to_string(param.index); });
 
 TEST(ClockTextTest, FormatsMinutesAndSecondsByTruncation)
 {

@@ -1,0 +1,188 @@
+#include "FlacTagRewriter.h"
+
+#include "ByteSource.h"
+#include "Id3v2Tag.h"
+#include "WriteError.h"
+
+#include <QSet>
+
+namespace brivello {
+
+namespace {
+
+constexpr qint64 kMaxBlockSize = 0xFFFFFF;
+constexpr int kVorbisComment = 4;
+constexpr int kPicture = 6;
+
+struct ManagedField
+{
+    const char *key;
+    QString AudioTags::*field;
+};
+constexpr ManagedField kManagedFields[] = {
+    {"TITLE", &AudioTags::title},
+    {"ARTIST", &AudioTags::artist},
+    {"ALBUM", &AudioTags::album},
+    {"ALBUMARTIST", &AudioTags::albumArtist},
+    {"GENRE", &AudioTags::genre},
+    {"DATE", &AudioTags::year},
+    {"TRACKNUMBER", &AudioTags::track},
+    {"COMMENT", &AudioTags::comment},
+    {"BPM", &AudioTags::bpm},
+    {"INITIALKEY", &AudioTags::musicalKey},
+};
+
+quint32 littleEndian32(const QByteArray &bytes, qsizetype at)
+{
+    quint32 value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | quint8(bytes[at + i]);
+    return value;
+}
+
+QByteArray le32(quint32 value)
+{
+    QByteArray out(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        out[i] = char((value >> (8 * i)) & 0xFF);
+    return out;
+}
+
+QByteArray be32(quint32 value)
+{
+    QByteArray out(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        out[3 - i] = char((value >> (8 * i)) & 0xFF);
+    return out;
+}
+
+bool isManagedField(const QByteArray &field)
+{
+    const qsizetype equals = field.indexOf('=');
+    const QByteArray key = (equals < 0 ? field : field.left(equals)).toUpper();
+    for (const ManagedField &managed : kManagedFields)
+        if (key == managed.key)
+            return true;
+    return false;
+}
+
+// Fields of one VORBIS_COMMENT body, vendor dropped. Throws when a length runs past the body.
+void readFields(const QByteArray &body, QList<QByteArray> &fields)
+{
+    const auto need = [&](qint64 at, qint64 length) {
+        if (at < 0 || length < 0 || at + length > body.size())
+            throw WriteError::corrupt();
+    };
+    need(0, 4);
+    qint64 pos = 4 + qint64(littleEndian32(body, 0));
+    need(pos, 4);
+    const quint32 count = littleEndian32(body, pos);
+    pos += 4;
+    for (quint32 i = 0; i < count; ++i) {
+        need(pos, 4);
+        const qint64 length = littleEndian32(body, pos);
+        need(pos + 4, length);
+        const QByteArray field = body.mid(pos + 4, length);
+        if (!isManagedField(field) && !fields.contains(field))
+            fields << field;
+        pos += 4 + length;
+    }
+}
+
+QByteArray commentBody(const AudioTags &tags, const QList<QByteArray> &kept)
+{
+    QList<QByteArray> fields;
+    for (const ManagedField &managed : kManagedFields)
+        if (!(tags.*managed.field).isEmpty())
+            fields << QByteArray(managed.key) + '=' + (tags.*managed.field).toUtf8();
+    fields += kept;
+    if (fields.isEmpty())
+        return {};
+    QByteArray body = le32(8) + "Brivello" + le32(quint32(fields.size()));
+    for (const QByteArray &field : fields) {
+        if (body.size() + 4 + field.size() > kMaxBlockSize)
+            throw WriteError::tooLarge();
+        body += le32(quint32(field.size())) + field;
+    }
+    return body;
+}
+
+QByteArray pictureBody(const QByteArray &picture)
+{
+    const QByteArray mime = Id3v2Tag::mimeType(picture);
+    return be32(3) + be32(quint32(mime.size())) + mime + be32(0) + be32(0) + be32(0) + be32(0) +
+           be32(0) + be32(quint32(picture.size())) + picture;
+}
+
+struct Block
+{
+    int type;
+    QByteArray body;    // built here, or
+    qint64 offset = -1; // copied from the source
+    qint64 length = 0;
+};
+
+} // namespace
+
+RewritePlan
+FlacTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const ArtworkChange &artwork)
+{
+    const qint64 size = source.size();
+    if (size < 4 || source.read(0, 4) != "fLaC")
+        throw WriteError::unsupportedFormat(QStringLiteral("flac"));
+
+    std::vector<Block> kept;
+    std::vector<Block> pictures;
+    QList<QByteArray> fields;
+    qint64 offset = 4;
+    for (bool last = false; !last;) {
+        if (!source.contains(offset, 4))
+            throw WriteError::corrupt();
+        const QByteArray header = source.read(offset, 4);
+        last = quint8(header[0]) & 0x80;
+        const int type = quint8(header[0]) & 0x7F;
+        const qint64 length =
+            (qint64(quint8(header[1])) << 16) | (quint8(header[2]) << 8) | quint8(header[3]);
+        if (!source.contains(offset + 4, length))
+            throw WriteError::corrupt();
+        if (type == kVorbisComment)
+            readFields(source.read(offset + 4, length), fields);
+        else if (type != kPicture)
+            kept.push_back({type, {}, offset + 4, length});
+        else if (!artwork.picturesManaged())
+            pictures.push_back({type, {}, offset + 4, length});
+        offset += 4 + length;
+    }
+
+    const QByteArray comment = commentBody(tags, fields);
+    if (!comment.isEmpty())
+        kept.push_back({kVorbisComment, comment});
+    if (const auto picture = artwork.newPicture())
+        pictures.push_back({kPicture, pictureBody(*picture)});
+    kept.insert(kept.end(), pictures.begin(), pictures.end());
+    if (kept.empty())
+        throw WriteError(WriteError::Kind::nothingToWrite);
+
+    RewritePlan plan;
+    plan.appendBytes("fLaC");
+    for (size_t i = 0; i < kept.size(); ++i) {
+        const Block &block = kept[i];
+        const qint64 length = block.offset < 0 ? block.body.size() : block.length;
+        if (length > kMaxBlockSize)
+            throw WriteError::tooLarge();
+        QByteArray header(4, '\0');
+        header[0] = char(block.type | (i + 1 == kept.size() ? 0x80 : 0));
+        header[1] = char((length >> 16) & 0xFF);
+        header[2] = char((length >> 8) & 0xFF);
+        header[3] = char(length & 0xFF);
+        plan.appendBytes(header);
+        if (block.offset < 0)
+            plan.appendBytes(block.body);
+        else
+            plan.appendRange(block.offset, block.length);
+    }
+    plan.appendRange(offset, size - offset);
+    return plan;
+}
+
+} // namespace brivello

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "ArtworkChange.h"
+#include "RewritePlan.h"
+#include "library/AudioTags.h"
+
+namespace brivello {
+
+class ByteSource;
+
+// Plans the rewrite of a FLAC file: blocks kept in order, one VORBIS_COMMENT (vendor "Brivello")
+// with the managed fields replaced and the others carried over, pictures after it, the audio
+// frames copied. Pure; any thread.
+class FlacTagRewriter
+{
+public:
+    // Throws WriteError (unsupportedFormat, corrupt, tooLarge) and leaves nothing behind.
+    static RewritePlan
+    plan(const ByteSource &source, const AudioTags &tags, const ArtworkChange &artwork);
+};
+
+} // namespace brivello

@@ -1,0 +1,231 @@
+#include "Id3v2Tag.h"
+
+#include "Id3FrameConverter.h"
+#include "WriteError.h"
+
+namespace brivello {
+
+namespace {
+
+quint32 synchsafe(const QByteArray &bytes, qsizetype at)
+{
+    const auto b = [&](int i) { return quint32(quint8(bytes[at + i]) & 0x7F); };
+    return (b(0) << 21) | (b(1) << 14) | (b(2) << 7) | b(3);
+}
+
+quint32 bigEndian(const QByteArray &bytes, qsizetype at, int count)
+{
+    quint32 value = 0;
+    for (int i = 0; i < count; ++i)
+        value = (value << 8) | quint8(bytes[at + i]);
+    return value;
+}
+
+QByteArray undoUnsynchronisation(const QByteArray &bytes)
+{
+    QByteArray out;
+    out.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        out.append(bytes[i]);
+        if (quint8(bytes[i]) == 0xFF && i + 1 < bytes.size() && bytes[i + 1] == 0)
+            ++i;
+    }
+    return out;
+}
+
+bool isFrameId(const QByteArray &id)
+{
+    for (char c : id)
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    return true;
+}
+
+// The text frames the writer owns, in the order it writes them, with their AudioTags field.
+struct ManagedText
+{
+    const char *id;
+    QString AudioTags::*field;
+};
+constexpr ManagedText kManagedText[] = {
+    {"TIT2", &AudioTags::title},
+    {"TPE1", &AudioTags::artist},
+    {"TALB", &AudioTags::album},
+    {"TPE2", &AudioTags::albumArtist},
+    {"TCON", &AudioTags::genre},
+    {"TYER", &AudioTags::year},
+    {"TRCK", &AudioTags::track},
+    {"TBPM", &AudioTags::bpm},
+    {"TKEY", &AudioTags::musicalKey},
+};
+
+} // namespace
+
+qint64 Id3v2Tag::totalLength(const QByteArray &header)
+{
+    if (header.size() < kHeaderSize || !header.startsWith("ID3"))
+        return 0;
+    const bool footer = quint8(header[5]) & 0x10;
+    return kHeaderSize + synchsafe(header, 6) + (footer ? 10 : 0);
+}
+
+std::vector<Id3Frame> Id3v2Tag::parseFrames(const QByteArray &tag)
+{
+    if (tag.size() < kHeaderSize || !tag.startsWith("ID3"))
+        throw WriteError::corrupt();
+    const int major = quint8(tag[3]);
+    const quint8 flags = quint8(tag[5]);
+    const qint64 size = synchsafe(tag, 6);
+    if (major < 2 || major > 4 || size > tag.size() - kHeaderSize)
+        throw WriteError::corrupt();
+    if (major == 2 && (flags & 0x40)) // v2.2 compression was never defined
+        throw WriteError::corrupt();
+    QByteArray body = tag.mid(kHeaderSize, size);
+    if (major < 4 && (flags & 0x80))
+        body = undoUnsynchronisation(body);
+
+    qsizetype start = 0;
+    if (major >= 3 && (flags & 0x40)) {
+        if (body.size() < 4)
+            throw WriteError::corrupt();
+        const qint64 extended = major == 3 ? 4 + qint64(bigEndian(body, 0, 4)) : synchsafe(body, 0);
+        if (extended < 4 || extended > body.size())
+            throw WriteError::corrupt();
+        start = extended;
+    }
+    body.remove(0, start);
+    if (major != 4)
+        return parseBody(body, major, false, false);
+    // Some writers put plain sizes into v2.4 frames; take whichever reading fits the tag.
+    try {
+        return parseBody(body, major, flags & 0x80, true);
+    } catch (const WriteError &) {
+        return parseBody(body, major, flags & 0x80, false);
+    }
+}
+
+std::vector<Id3Frame>
+Id3v2Tag::parseBody(const QByteArray &body, int major, bool unsync, bool synchsafeSizes)
+{
+    std::vector<Id3Frame> frames;
+    const qsizetype headerSize = major == 2 ? 6 : 10;
+    qsizetype pos = 0;
+    while (pos + headerSize <= body.size()) {
+        const QByteArray id = body.mid(pos, major == 2 ? 3 : 4);
+        if (body[pos] == 0 || !isFrameId(id))
+            break; // padding, or junk after the last frame
+        const qint64 size = major == 2       ? bigEndian(body, pos + 3, 3)
+                            : synchsafeSizes ? synchsafe(body, pos + 4)
+                                             : bigEndian(body, pos + 4, 4);
+        if (size > body.size() - pos - headerSize)
+            throw WriteError::corrupt();
+        QByteArray payload = body.mid(pos + headerSize, size);
+        std::optional<Id3Frame> frame;
+        if (major == 2) {
+            frame = Id3FrameConverter::fromV22(id, payload);
+        } else if (major == 3) {
+            frame = Id3Frame{id, quint16(bigEndian(body, pos + 8, 2)), payload};
+        } else {
+            const quint8 status = quint8(body[pos + 8]);
+            const quint8 format = quint8(body[pos + 9]);
+            if (unsync || (format & 0x02))
+                payload = undoUnsynchronisation(payload);
+            frame = Id3FrameConverter::fromV24(id, status, format, payload);
+        }
+        if (frame && !frame->payload.isEmpty())
+            frames.push_back(*frame);
+        pos += headerSize + size;
+    }
+    return frames;
+}
+
+bool Id3v2Tag::isManaged(const Id3Frame &frame, bool picturesManaged)
+{
+    for (const ManagedText &text : kManagedText)
+        if (frame.id == text.id)
+            return true;
+    if (frame.id == "TDRC") // the v2.4 year; TYER takes its place
+        return true;
+    if (frame.id == "APIC")
+        return picturesManaged;
+    if (frame.id != "COMM" || frame.payload.size() < 4)
+        return false;
+    qsizetype pos = 4;
+    return Id3FrameConverter::readString(frame.payload, pos, quint8(frame.payload[0])).isEmpty();
+}
+
+std::vector<Id3Frame> Id3v2Tag::unmanaged(const std::vector<Id3Frame> &frames, bool picturesManaged)
+{
+    std::vector<Id3Frame> kept;
+    for (const Id3Frame &frame : frames)
+        if (!isManaged(frame, picturesManaged) &&
+            std::find(kept.begin(), kept.end(), frame) == kept.end())
+            kept.push_back(frame);
+    return kept;
+}
+
+QByteArray Id3v2Tag::textPayload(const QString &value)
+{
+    return QByteArray(1, '\1') + Id3FrameConverter::utf16WithBom(value);
+}
+
+QByteArray Id3v2Tag::commentPayload(const QString &comment)
+{
+    // The empty description keeps its BOM: readers skip a comment whose description has none.
+    return QByteArray("\x01"
+                      "eng",
+                      4) +
+           Id3FrameConverter::utf16WithBom(QString()) + QByteArray(2, '\0') +
+           Id3FrameConverter::utf16WithBom(comment);
+}
+
+QByteArray Id3v2Tag::mimeType(const QByteArray &artwork)
+{
+    return artwork.startsWith("\x89PNG") ? QByteArray("image/png") : QByteArray("image/jpeg");
+}
+
+QByteArray Id3v2Tag::picturePayload(const QByteArray &artwork)
+{
+    return QByteArray(1, '\0') + mimeType(artwork) + QByteArray("\0\x03\0", 3) + artwork;
+}
+
+void Id3v2Tag::appendFrame(const QByteArray &id,
+                           const QByteArray &payload,
+                           QByteArray &to,
+                           quint16 flags)
+{
+    const qint64 size = payload.size();
+    if (size > kMaxSize || to.size() + 10 + size > kMaxSize)
+        throw WriteError::tooLarge();
+    to += id;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        to += char((size >> shift) & 0xFF);
+    to += char(flags >> 8);
+    to += char(flags & 0xFF);
+    to += payload;
+}
+
+QByteArray Id3v2Tag::build(const AudioTags &tags,
+                           const std::vector<Id3Frame> &kept,
+                           const std::optional<QByteArray> &artwork)
+{
+    QByteArray frames;
+    for (const ManagedText &text : kManagedText)
+        if (!(tags.*text.field).isEmpty())
+            appendFrame(text.id, textPayload(tags.*text.field), frames);
+    if (!tags.comment.isEmpty())
+        appendFrame("COMM", commentPayload(tags.comment), frames);
+    for (const Id3Frame &frame : kept)
+        appendFrame(frame.id, frame.payload, frames, frame.flags);
+    if (artwork)
+        appendFrame("APIC", picturePayload(*artwork), frames);
+    if (frames.isEmpty())
+        return {};
+    const qint64 size = frames.size();
+    QByteArray header("ID3\x03\x00\x00", 6);
+    for (int shift = 21; shift >= 0; shift -= 7)
+        header += char((size >> shift) & 0x7F);
+    return header + frames;
+}
+
+} // namespace brivello

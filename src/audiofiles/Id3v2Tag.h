@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Id3Frame.h"
+#include "library/AudioTags.h"
+
+#include <optional>
+#include <vector>
+
+namespace brivello {
+
+// Reads the frames of an ID3v2.2/2.3/2.4 tag into v2.3 framing and builds the ID3v2.3 tag the
+// writers put into MP3 files and WAV/AIFF chunks. Pure functions over bytes; any thread.
+class Id3v2Tag
+{
+public:
+    static constexpr qint64 kHeaderSize = 10;
+    static constexpr qint64 kMaxSize = (qint64(1) << 28) - 1; // synchsafe 28-bit size
+
+    // Length of the whole tag (header, body, footer) from its first 10 bytes; 0 when the bytes
+    // do not begin an ID3v2 tag.
+    static qint64 totalLength(const QByteArray &header);
+
+    // Frames of a complete tag, header included. Throws WriteError::corrupt when a frame runs
+    // past the tag; ends quietly at padding or at bytes that are no frame id.
+    static std::vector<Id3Frame> parseFrames(const QByteArray &tag);
+
+    // Frames the writer rebuilds from AudioTags (and APIC when pictures are managed).
+    static bool isManaged(const Id3Frame &frame, bool picturesManaged);
+    static std::vector<Id3Frame> unmanaged(const std::vector<Id3Frame> &frames,
+                                           bool picturesManaged);
+
+    // The tag: managed text frames, COMM, the kept frames, then APIC for `artwork`. Empty when
+    // there is no frame at all. Throws WriteError::tooLarge past the 28-bit size.
+    static QByteArray build(const AudioTags &tags,
+                            const std::vector<Id3Frame> &kept,
+                            const std::optional<QByteArray> &artwork);
+
+    static QByteArray textPayload(const QString &value);
+    static QByteArray commentPayload(const QString &comment);
+    static QByteArray picturePayload(const QByteArray &artwork);
+    static void
+    appendFrame(const QByteArray &id, const QByteArray &payload, QByteArray &to, quint16 flags = 0);
+    static QByteArray mimeType(const QByteArray &artwork);
+
+private:
+    static std::vector<Id3Frame>
+    parseBody(const QByteArray &body, int major, bool unsync, bool synchsafeSizes);
+};
+
+} // namespace brivello

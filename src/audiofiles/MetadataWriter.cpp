@@ -1,0 +1,171 @@
+#include "MetadataWriter.h"
+
+#include "AiffTagRewriter.h"
+#include "FileByteSource.h"
+#include "FlacTagRewriter.h"
+#include "Id3v2Tag.h"
+#include "Mp3TagRewriter.h"
+#include "WavTagRewriter.h"
+#include "platform/SafeFileReplace.h"
+
+#include <QCoroFuture>
+#include <QFileInfo>
+#include <QUuid>
+#include <QtConcurrent>
+
+namespace brivello {
+
+namespace {
+
+using Planner = RewritePlan (*)(const ByteSource &, const AudioTags &, const ArtworkChange &);
+
+WriteError fromReplaceError(const SafeFileReplace::Error &error, const QString &fileName)
+{
+    switch (error.failure()) {
+    case SafeFileReplace::Failure::NotFound:
+        return WriteError(WriteError::Kind::fileNotFound, fileName);
+    case SafeFileReplace::Failure::PermissionDenied:
+        return WriteError(WriteError::Kind::permissionDenied, fileName);
+    case SafeFileReplace::Failure::NoSpace:
+        return WriteError(WriteError::Kind::noSpace, fileName);
+    default:
+        return WriteError(WriteError::Kind::ioFailed, fileName);
+    }
+}
+
+// Plans from the original, streams the plan into the temporary file and puts it in place.
+// The original is untouched until the final rename; the temporary file never outlives a failure.
+void rewrite(const QString &path,
+             const QString &tempExtension,
+             Planner planner,
+             const AudioTags &tags,
+             const ArtworkChange &artwork)
+{
+    const QString fileName = QFileInfo(path).fileName();
+    try {
+        const FileByteSource source(path);
+        SafeFileReplace output(path, MetadataWriter::temporaryFileName(tempExtension));
+        const RewritePlan plan = planner(source, tags, artwork);
+        plan.stream(source, [&output](const char *data, qint64 size) { output.write(data, size); });
+        output.commit();
+    } catch (const WriteError &error) {
+        throw error.withFileName(fileName);
+    } catch (const SafeFileReplace::Error &error) {
+        throw fromReplaceError(error, fileName);
+    } catch (const std::bad_alloc &) {
+        throw WriteError(WriteError::Kind::tooLarge, fileName);
+    }
+}
+
+// Runs a blocking writer on the pool; the error comes back as a value so it can cross threads.
+// (Not a coroutine: GCC 12 destroys lambda temporaries passed to coroutines twice.)
+template <typename Work> QFuture<std::optional<WriteError>> startOffThread(Work work)
+{
+    return QtConcurrent::run([work]() -> std::optional<WriteError> {
+        try {
+            work();
+            return std::nullopt;
+        } catch (const WriteError &e) {
+            return e;
+        } catch (...) {
+            return WriteError(WriteError::Kind::ioFailed);
+        }
+    });
+}
+
+} // namespace
+
+QString MetadataWriter::temporaryFileName(const QString &extension)
+{
+    return QStringLiteral(".brivello-") +
+           QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QLatin1Char('.') +
+           extension;
+}
+
+QCoro::Task<> MetadataWriter::write(AudioTags tags, bool removeArtwork, QUrl url)
+{
+    auto future = startOffThread([=] { writeNow(tags, removeArtwork, url); });
+    if (const std::optional<WriteError> error = co_await future)
+        throw *error;
+}
+
+QCoro::Task<> MetadataWriter::assignArtwork(QByteArray artwork, AudioTags tags, QUrl url)
+{
+    auto future = startOffThread([=] { assignArtworkNow(artwork, tags, url); });
+    if (const std::optional<WriteError> error = co_await future)
+        throw *error;
+}
+
+void MetadataWriter::writeNow(const AudioTags &tags, bool removeArtwork, const QUrl &url)
+{
+    const QString path = url.toLocalFile();
+    const QString extension = QFileInfo(path).suffix().toLower();
+    const ArtworkChange artwork = removeArtwork ? ArtworkChange::remove() : ArtworkChange::keep();
+    if (extension == QLatin1String("mp3"))
+        writeMP3(tags, artwork, path);
+    else if (extension == QLatin1String("flac"))
+        writeFLAC(tags, artwork, path);
+    else if (extension == QLatin1String("wav"))
+        writeWAV(tags, artwork, path);
+    else if (extension == QLatin1String("aiff") || extension == QLatin1String("aif"))
+        writeAIFF(tags, artwork, path);
+    else
+        exportWithMetadata(tags, path);
+}
+
+void MetadataWriter::assignArtworkNow(const QByteArray &artwork,
+                                      const AudioTags &tags,
+                                      const QUrl &url)
+{
+    const QString path = url.toLocalFile();
+    const QFileInfo info(path);
+    const QString extension = info.suffix().toLower();
+    const ArtworkChange change = ArtworkChange::replace(artwork);
+    if (extension == QLatin1String("mp3"))
+        writeMP3(tags, change, path);
+    else if (extension == QLatin1String("flac"))
+        writeFLAC(tags, change, path);
+    else if (extension == QLatin1String("wav"))
+        writeWAV(tags, change, path);
+    else if (extension == QLatin1String("aiff") || extension == QLatin1String("aif"))
+        writeAIFF(tags, change, path);
+    else
+        throw WriteError::unsupportedFormat(info.suffix());
+    if (!containsArtworkBytes(artwork, path))
+        throw WriteError::artworkVerificationFailed(info.fileName());
+}
+
+void MetadataWriter::writeMP3(const AudioTags &tags,
+                              const ArtworkChange &artwork,
+                              const QString &path)
+{
+    rewrite(path, QStringLiteral("mp3"), &Mp3TagRewriter::plan, tags, artwork);
+}
+
+void MetadataWriter::writeFLAC(const AudioTags &tags,
+                               const ArtworkChange &artwork,
+                               const QString &path)
+{
+    rewrite(path, QFileInfo(path).suffix(), &FlacTagRewriter::plan, tags, artwork);
+}
+
+void MetadataWriter::writeWAV(const AudioTags &tags,
+                              const ArtworkChange &artwork,
+                              const QString &path)
+{
+    rewrite(path, QFileInfo(path).suffix(), &WavTagRewriter::plan, tags, artwork);
+}
+
+void MetadataWriter::writeAIFF(const AudioTags &tags,
+                               const ArtworkChange &artwork,
+                               const QString &path)
+{
+    rewrite(path, QFileInfo(path).suffix(), &AiffTagRewriter::plan, tags, artwork);
+}
+
+QByteArray MetadataWriter::id3Tag(const AudioTags &tags, const std::optional<QByteArray> &artwork)
+{
+    return Id3v2Tag::build(tags, {}, artwork);
+}
+
+} // namespace brivello

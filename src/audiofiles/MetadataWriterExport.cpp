@@ -1,0 +1,158 @@
+// The ffmpeg stream-copy path for containers without a rewriter of their own, and the check
+// that a written cover stands in the file's tag area.
+#include "ByteSource.h"
+#include "FileByteSource.h"
+#include "Id3v2Tag.h"
+#include "IffChunks.h"
+#include "MetadataWriter.h"
+#include "platform/SafeFileReplace.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace brivello {
+
+namespace {
+
+constexpr int kExportTimeoutMs = 10 * 60 * 1000;
+
+QString ffmpegProgram()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+}
+
+bool chunkContainsArtwork(const ByteSource &source,
+                          const QByteArray &artwork,
+                          bool littleEndian,
+                          const QList<QByteArray> &acceptedIDs)
+{
+    qint64 offset = 12;
+    while (source.contains(offset, 8)) {
+        const QByteArray header = source.read(offset, 8);
+        const qint64 size = IffChunks::readSize(header, 4, littleEndian);
+        if (acceptedIDs.contains(header.left(4))) {
+            if (!source.contains(offset + 8, size))
+                return false;
+            if (source.read(offset + 8, size).contains(artwork))
+                return true;
+        }
+        offset += 8 + size + (size & 1);
+    }
+    return false;
+}
+
+bool flacContainsArtwork(const ByteSource &source, const QByteArray &artwork)
+{
+    qint64 offset = 4;
+    while (source.contains(offset, 4)) {
+        const QByteArray header = source.read(offset, 4);
+        const qint64 length =
+            (qint64(quint8(header[1])) << 16) | (quint8(header[2]) << 8) | quint8(header[3]);
+        if (!source.contains(offset + 4, length))
+            return false;
+        if ((quint8(header[0]) & 0x7F) == 6 && source.read(offset + 4, length).contains(artwork))
+            return true;
+        if (quint8(header[0]) & 0x80)
+            return false;
+        offset += 4 + length;
+    }
+    return false;
+}
+
+} // namespace
+
+QString MetadataWriter::outputType(const QString &extension)
+{
+    return extension.toLower() == QLatin1String("m4a") ? QStringLiteral("ipod") : QString();
+}
+
+void MetadataWriter::exportWithMetadata(const AudioTags &tags, const QString &path)
+{
+    const QFileInfo info(path);
+    const QString format = outputType(info.suffix());
+    const QString program = ffmpegProgram();
+    if (format.isEmpty() || program.isEmpty())
+        throw WriteError::unsupportedFormat(info.suffix());
+    try {
+        SafeFileReplace output(path, temporaryFileName(info.suffix()));
+        QStringList arguments = {QStringLiteral("-nostdin"),
+                                 QStringLiteral("-v"),
+                                 QStringLiteral("error"),
+                                 QStringLiteral("-y"),
+                                 QStringLiteral("-i"),
+                                 path,
+                                 QStringLiteral("-map"),
+                                 QStringLiteral("0:a"),
+                                 QStringLiteral("-map"),
+                                 QStringLiteral("0:v?"),
+                                 QStringLiteral("-c"),
+                                 QStringLiteral("copy"),
+                                 QStringLiteral("-map_metadata"),
+                                 QStringLiteral("0")};
+        // An empty value removes the item, so a cleared field does not linger in the file.
+        const std::pair<const char *, QString> items[] = {{"title", tags.title},
+                                                          {"artist", tags.artist},
+                                                          {"album", tags.album},
+                                                          {"genre", tags.genre},
+                                                          {"comment", tags.comment}};
+        for (const auto &[key, value] : items)
+            arguments << QStringLiteral("-metadata")
+                      << QString::fromLatin1(key) + QLatin1Char('=') + value;
+        arguments << QStringLiteral("-f") << format << output.tempPath();
+
+        QProcess process;
+        process.start(program, arguments);
+        const bool finished = process.waitForStarted() && process.waitForFinished(kExportTimeoutMs);
+        if (!finished) {
+            process.kill();
+            process.waitForFinished();
+        }
+        if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+            throw WriteError::rewriteFailed(info.suffix());
+        output.commit();
+    } catch (const SafeFileReplace::Error &error) {
+        throw WriteError(error.failure() == SafeFileReplace::Failure::NotFound
+                             ? WriteError::Kind::fileNotFound
+                         : error.failure() == SafeFileReplace::Failure::PermissionDenied
+                             ? WriteError::Kind::permissionDenied
+                             : WriteError::Kind::ioFailed,
+                         info.fileName());
+    }
+}
+
+bool MetadataWriter::containsArtworkBytes(const QByteArray &artwork, const QString &path)
+{
+    const QString extension = QFileInfo(path).suffix().toLower();
+    try {
+        const FileByteSource source(path);
+        if (extension == QLatin1String("mp3")) {
+            if (!source.contains(0, 10))
+                return false;
+            const QByteArray header = source.read(0, 10);
+            if (!header.startsWith("ID3"))
+                return false;
+            const qint64 size =
+                Id3v2Tag::totalLength(header) - 10 - ((quint8(header[5]) & 0x10) ? 10 : 0);
+            return source.read(10, std::min(size, source.size() - 10)).contains(artwork);
+        }
+        if (extension == QLatin1String("flac"))
+            return source.contains(0, 4) && source.read(0, 4) == "fLaC" &&
+                   flacContainsArtwork(source, artwork);
+        if (!source.contains(0, 12))
+            return false;
+        const QByteArray header = source.read(0, 12);
+        if (extension == QLatin1String("wav"))
+            return header.startsWith("RIFF") && header.mid(8, 4) == "WAVE" &&
+                   chunkContainsArtwork(source, artwork, true, {"id3 ", "ID3 "});
+        if (extension == QLatin1String("aiff") || extension == QLatin1String("aif"))
+            return header.startsWith("FORM") &&
+                   (header.mid(8, 4) == "AIFF" || header.mid(8, 4) == "AIFC") &&
+                   chunkContainsArtwork(source, artwork, false, {"ID3 "});
+        return false;
+    } catch (const WriteError &error) {
+        throw error.withFileName(QFileInfo(path).fileName());
+    }
+}
+
+} // namespace brivello

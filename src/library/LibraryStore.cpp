@@ -1,0 +1,299 @@
+#include "LibraryStore.h"
+
+#include "library/LibrarySettingsKeys.h"
+#include "platform/BrivelloLocalization.h"
+#include "platform/Defaults.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "playback/AudioPlayer.h"
+
+namespace brivello {
+
+const QList<LibraryStore::LibraryTab> &LibraryStore::allTabs()
+{
+    static const QList<LibraryTab> tabs{LibraryTab::playlist,
+                                        LibraryTab::favorites,
+                                        LibraryTab::covers,
+                                        LibraryTab::converter,
+                                        LibraryTab::analysis,
+                                        LibraryTab::duplicates};
+    return tabs;
+}
+
+QString LibraryStore::rawValue(LibraryTab tab)
+{
+    switch (tab) {
+    case LibraryTab::playlist:
+        return QStringLiteral("Плейлист");
+    case LibraryTab::favorites:
+        return QStringLiteral("Избранное");
+    case LibraryTab::covers:
+        return QStringLiteral("Обложки");
+    case LibraryTab::converter:
+        return QStringLiteral("Конвертер");
+    case LibraryTab::analysis:
+        return QStringLiteral("Анализ");
+    case LibraryTab::duplicates:
+        return QStringLiteral("Дубликаты");
+    }
+    return {};
+}
+
+std::optional<LibraryStore::LibraryTab> LibraryStore::libraryTab(const QString &raw)
+{
+    for (LibraryTab tab : allTabs()) {
+        if (rawValue(tab) == raw)
+            return tab;
+    }
+    return std::nullopt;
+}
+
+LibraryStore::LibraryStore(QObject *parent)
+    : QObject(parent)
+{
+    Defaults &defaults = Defaults::standard();
+    m_favoriteGenreFilter = defaults.string(kFavoriteGenreFilterKey);
+    m_favoriteOnlyUntagged = defaults.boolean(kFavoriteOnlyUntaggedKey);
+    m_quickGenreSlotsRaw = defaults.string(kQuickGenreSlotsKey, kQuickGenreSlotsDefault);
+    m_recentGenresRaw = defaults.string(kRecentGenresKey);
+    restoreWorkspaceSession();
+}
+
+LibraryStore::~LibraryStore()
+{
+    // Pending work holds the store weakly through these handles; make sure none runs.
+    m_sessionSaveWorkItem.cancel();
+    m_statusClearWorkItem.cancel();
+}
+
+// --- Snapshot lists: each assignment requests a save. ---
+
+void LibraryStore::setTracks(QList<Track> tracks)
+{
+    m_tracks = std::move(tracks);
+    ++m_tracksRevision;
+    emit tracksChanged();
+    scheduleWorkspaceSave();
+}
+
+void LibraryStore::setSelectedID(std::optional<QUuid> id)
+{
+    m_selectedID = id;
+    emit selectedIDChanged();
+    scheduleWorkspaceSave();
+}
+
+void LibraryStore::setSelectedIDs(QSet<QUuid> ids)
+{
+    m_selectedIDs = std::move(ids);
+    emit selectedIDsChanged();
+    scheduleWorkspaceSave();
+}
+
+void LibraryStore::setActiveTab(LibraryTab tab)
+{
+    m_activeTab = tab;
+    emit activeTabChanged();
+    scheduleWorkspaceSave();
+}
+
+void LibraryStore::setConversionItems(QList<ConversionItem> items)
+{
+    m_conversionItems = std::move(items);
+    emit conversionItemsChanged();
+    scheduleWorkspaceSave();
+}
+
+void LibraryStore::setAnalysisTracks(QList<Track> tracks)
+{
+    m_analysisTracks = std::move(tracks);
+    ++m_analysisTracksRevision;
+    emit analysisTracksChanged();
+    scheduleWorkspaceSave();
+}
+
+void LibraryStore::setDuplicateTracks(QList<Track> tracks)
+{
+    m_duplicateTracks = std::move(tracks);
+    ++m_duplicateTracksRevision;
+    emit duplicateTracksChanged();
+    scheduleWorkspaceSave();
+}
+
+void LibraryStore::setDuplicateSearchRoots(QList<QUrl> roots)
+{
+    m_duplicateSearchRoots = std::move(roots);
+    emit duplicateSearchRootsChanged();
+    scheduleWorkspaceSave();
+}
+
+// --- Published state without a save. ---
+
+using BPMTexts = QHash<QUuid, QString>;
+using BPMConfidences = QHash<QUuid, double>;
+
+#define BRIVELLO_PUBLISHED_SETTER(Setter, Type, member, signal)                                    \
+    void LibraryStore::Setter(Type value)                                                          \
+    {                                                                                              \
+        member = std::move(value);                                                                 \
+        emit signal();                                                                             \
+    }
+
+BRIVELLO_PUBLISHED_SETTER(setConverterSelectedItemIDs,
+                          QSet<QUuid>,
+                          m_converterSelectedItemIDs,
+                          converterSelectedItemIDsChanged)
+BRIVELLO_PUBLISHED_SETTER(setConverterFocusedItemID,
+                          std::optional<QUuid>,
+                          m_converterFocusedItemID,
+                          converterFocusedItemIDChanged)
+BRIVELLO_PUBLISHED_SETTER(setDuplicateSelectedTrackIDs,
+                          QSet<QUuid>,
+                          m_duplicateSelectedTrackIDs,
+                          duplicateSelectedTrackIDsChanged)
+BRIVELLO_PUBLISHED_SETTER(setDuplicateFocusedTrackID,
+                          std::optional<QUuid>,
+                          m_duplicateFocusedTrackID,
+                          duplicateFocusedTrackIDChanged)
+BRIVELLO_PUBLISHED_SETTER(setIsSwitchingSections,
+                          bool,
+                          m_isSwitchingSections,
+                          isSwitchingSectionsChanged)
+BRIVELLO_PUBLISHED_SETTER(setLastError, std::optional<QString>, m_lastError, lastErrorChanged)
+BRIVELLO_PUBLISHED_SETTER(setNotice, std::optional<QString>, m_notice, noticeChanged)
+BRIVELLO_PUBLISHED_SETTER(setWorkspaceStatus,
+                          std::optional<WorkspaceStatus>,
+                          m_workspaceStatus,
+                          workspaceStatusChanged)
+BRIVELLO_PUBLISHED_SETTER(setIsEditingMetadata, bool, m_isEditingMetadata, isEditingMetadataChanged)
+BRIVELLO_PUBLISHED_SETTER(setQualityAnalyses,
+                          QualityAnalyses,
+                          m_qualityAnalyses,
+                          qualityAnalysesChanged)
+BRIVELLO_PUBLISHED_SETTER(setAnalyzingQualityIDs,
+                          QSet<QUuid>,
+                          m_analyzingQualityIDs,
+                          analyzingQualityIDsChanged)
+BRIVELLO_PUBLISHED_SETTER(setAnalyzingBPMIDs,
+                          QSet<QUuid>,
+                          m_analyzingBPMIDs,
+                          analyzingBPMIDsChanged)
+BRIVELLO_PUBLISHED_SETTER(setArtworkWritingIDs,
+                          QSet<QUuid>,
+                          m_artworkWritingIDs,
+                          artworkWritingIDsChanged)
+BRIVELLO_PUBLISHED_SETTER(setEstimatedBPMByTrackID,
+                          BPMTexts,
+                          m_estimatedBPMByTrackID,
+                          estimatedBPMByTrackIDChanged)
+BRIVELLO_PUBLISHED_SETTER(setEstimatedBPMConfidenceByTrackID,
+                          BPMConfidences,
+                          m_estimatedBPMConfidenceByTrackID,
+                          estimatedBPMConfidenceByTrackIDChanged)
+BRIVELLO_PUBLISHED_SETTER(setDuplicateGroups,
+                          QList<AudioDuplicateGroup>,
+                          m_duplicateGroups,
+                          duplicateGroupsChanged)
+BRIVELLO_PUBLISHED_SETTER(setIsSearchingDuplicates,
+                          bool,
+                          m_isSearchingDuplicates,
+                          isSearchingDuplicatesChanged)
+BRIVELLO_PUBLISHED_SETTER(setDuplicateScanPhase,
+                          DuplicateSearchPhase,
+                          m_duplicateScanPhase,
+                          duplicateScanPhaseChanged)
+BRIVELLO_PUBLISHED_SETTER(setDuplicateScanProgress,
+                          double,
+                          m_duplicateScanProgress,
+                          duplicateScanProgressChanged)
+BRIVELLO_PUBLISHED_SETTER(setDuplicateScanCurrentFile,
+                          QString,
+                          m_duplicateScanCurrentFile,
+                          duplicateScanCurrentFileChanged)
+BRIVELLO_PUBLISHED_SETTER(setDuplicateScanCandidateCount,
+                          qint64,
+                          m_duplicateScanCandidateCount,
+                          duplicateScanCandidateCountChanged)
+BRIVELLO_PUBLISHED_SETTER(setDuplicateScanProcessedCount,
+                          qint64,
+                          m_duplicateScanProcessedCount,
+                          duplicateScanProcessedCountChanged)
+BRIVELLO_PUBLISHED_SETTER(setDuplicateScanTotalCount,
+                          qint64,
+                          m_duplicateScanTotalCount,
+                          duplicateScanTotalCountChanged)
+
+#undef BRIVELLO_PUBLISHED_SETTER
+
+void LibraryStore::setAudioPlayer(AudioPlayer *player)
+{
+    m_audioPlayer = player;
+}
+
+// --- Status line. ---
+
+void LibraryStore::showStatus(const QString &message,
+                              const QString &icon,
+                              WorkspaceStatus::Tone tone,
+                              double duration)
+{
+    m_statusClearWorkItem.cancel();
+    const WorkspaceStatus status{
+        QUuid::createUuid(), icon, BrivelloLocalization::string(message), tone};
+    setWorkspaceStatus(status);
+    QPointer<LibraryStore> self(this);
+    m_statusClearWorkItem = Scheduler::shared().after(duration, [self, id = status.id] {
+        if (self && self->m_workspaceStatus && self->m_workspaceStatus->id == id)
+            self->setWorkspaceStatus(std::nullopt);
+    });
+}
+
+// --- Favourites filters. ---
+
+void LibraryStore::setFavoriteGenreFilter(const QString &filter)
+{
+    m_favoriteGenreFilter = filter;
+    emit favoriteGenreFilterChanged();
+    Defaults::standard().set(kFavoriteGenreFilterKey, filter);
+    if (!filter.isEmpty() && m_favoriteOnlyUntagged)
+        setFavoriteOnlyUntagged(false);
+    pruneSelectionToVisible();
+    NotificationCenter::defaultCenter().post(brivelloFavoriteGenreFilterDidChange, this);
+}
+
+void LibraryStore::setFavoriteOnlyUntagged(bool value)
+{
+    m_favoriteOnlyUntagged = value;
+    emit favoriteOnlyUntaggedChanged();
+    Defaults::standard().set(kFavoriteOnlyUntaggedKey, value);
+    if (value && !m_favoriteGenreFilter.isEmpty())
+        setFavoriteGenreFilter(QString());
+    pruneSelectionToVisible();
+    NotificationCenter::defaultCenter().post(brivelloFavoriteGenreFilterDidChange, this);
+}
+
+void LibraryStore::pruneSelectionToVisible()
+{
+    QSet<QUuid> visible;
+    for (const Track &track : visibleTracks())
+        visible.insert(track.id);
+    setSelectedIDs(m_selectedIDs & visible);
+    if (m_selectedID && !visible.contains(*m_selectedID))
+        setSelectedID(std::nullopt);
+}
+
+void LibraryStore::setQuickGenreSlotsRaw(const QString &raw)
+{
+    m_quickGenreSlotsRaw = raw;
+    emit quickGenreSlotsRawChanged();
+    Defaults::standard().set(kQuickGenreSlotsKey, raw);
+}
+
+void LibraryStore::setRecentGenresRaw(const QString &raw)
+{
+    m_recentGenresRaw = raw;
+    emit recentGenresRawChanged();
+    Defaults::standard().set(kRecentGenresKey, raw);
+}
+
+} // namespace brivello

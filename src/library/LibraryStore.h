@@ -1,0 +1,500 @@
+#pragma once
+
+#include "library/AudioDuplicateGroup.h"
+#include "library/ConversionItem.h"
+#include "library/FavoriteMembershipCommand.h"
+#include "library/RemovalHistory.h"
+#include "library/Track.h"
+#include "platform/Scheduler.h"
+#include "playback/AudioPlayer.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <QUuid>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <qcoro/qcorotask.h>
+
+QT_FORWARD_DECLARE_CLASS(QUndoStack)
+
+namespace brivello {
+
+struct AudioQualityAnalysis;
+struct WorkspaceSession;
+class WriteError;
+
+// The one model of the application: every section's tracks, the selections, the status line
+// and the store's settings. Main thread only; created once by the application and never torn
+// down before the process ends. Imports, snapshot and sections live in helper files.
+class LibraryStore : public QObject
+{
+    Q_OBJECT
+public:
+    enum class LibraryTab { playlist, favorites, covers, converter, analysis, duplicates };
+    Q_ENUM(LibraryTab)
+    static const QList<LibraryTab> &allTabs();
+    // The Russian section title: what the snapshot stores and selections are keyed by.
+    static QString rawValue(LibraryTab tab);
+    static std::optional<LibraryTab> libraryTab(const QString &rawValue);
+
+    struct WorkspaceStatus
+    {
+        enum class Tone { neutral, success, warning };
+        QUuid id;
+        QString icon;
+        QString message;
+        Tone tone = Tone::neutral;
+        bool operator==(const WorkspaceStatus &other) const = default;
+    };
+
+    enum class DuplicateSearchPhase { idle, metadata, preparing, hashing, matching };
+    Q_ENUM(DuplicateSearchPhase)
+
+    struct SelectionState
+    {
+        QSet<QUuid> ids;
+        std::optional<QUuid> focusedID;
+    };
+
+    struct PlaylistOrderSignature
+    {
+        QUuid id;
+        QUrl url;
+        bool operator==(const PlaylistOrderSignature &other) const = default;
+    };
+
+    // The list a metadata load writes its results into.
+    enum class MetadataDestination { library, analysis, duplicates };
+
+    // One entry of a removal batch (RemovalHistory.h).
+    using RemovedTrack = brivello::RemovedTrack;
+
+    using ImportCompletion = std::function<void(const QList<QUuid> &)>;
+
+    // Reads the settings and restores the workspace snapshot.
+    explicit LibraryStore(QObject *parent = nullptr);
+    ~LibraryStore() override;
+
+    // --- Published state; setters of snapshot lists request a workspace save. ---
+    const QList<Track> &tracks() const { return m_tracks; }
+    void setTracks(QList<Track> tracks);
+    std::optional<QUuid> selectedID() const { return m_selectedID; }
+    void setSelectedID(std::optional<QUuid> id);
+    const QSet<QUuid> &selectedIDs() const { return m_selectedIDs; }
+    void setSelectedIDs(QSet<QUuid> ids);
+    LibraryTab activeTab() const { return m_activeTab; }
+    void setActiveTab(LibraryTab tab);
+    const QList<ConversionItem> &conversionItems() const { return m_conversionItems; }
+    void setConversionItems(QList<ConversionItem> items);
+    const QList<Track> &analysisTracks() const { return m_analysisTracks; }
+    void setAnalysisTracks(QList<Track> tracks);
+    const QList<Track> &duplicateTracks() const { return m_duplicateTracks; }
+    void setDuplicateTracks(QList<Track> tracks);
+    const QList<QUrl> &duplicateSearchRoots() const { return m_duplicateSearchRoots; }
+    void setDuplicateSearchRoots(QList<QUrl> roots);
+
+    const QSet<QUuid> &converterSelectedItemIDs() const { return m_converterSelectedItemIDs; }
+    void setConverterSelectedItemIDs(QSet<QUuid> ids);
+    std::optional<QUuid> converterFocusedItemID() const { return m_converterFocusedItemID; }
+    void setConverterFocusedItemID(std::optional<QUuid> id);
+    const QSet<QUuid> &duplicateSelectedTrackIDs() const { return m_duplicateSelectedTrackIDs; }
+    void setDuplicateSelectedTrackIDs(QSet<QUuid> ids);
+    std::optional<QUuid> duplicateFocusedTrackID() const { return m_duplicateFocusedTrackID; }
+    void setDuplicateFocusedTrackID(std::optional<QUuid> id);
+    bool isSwitchingSections() const { return m_isSwitchingSections; }
+    void setIsSwitchingSections(bool value);
+    std::optional<QString> lastError() const { return m_lastError; }
+    void setLastError(std::optional<QString> error);
+    std::optional<QString> notice() const { return m_notice; }
+    void setNotice(std::optional<QString> notice);
+    std::optional<WorkspaceStatus> workspaceStatus() const { return m_workspaceStatus; }
+    void setWorkspaceStatus(std::optional<WorkspaceStatus> status);
+    bool isEditingMetadata() const { return m_isEditingMetadata; }
+    void setIsEditingMetadata(bool value);
+
+    using QualityAnalyses = QHash<QUuid, std::shared_ptr<const AudioQualityAnalysis>>;
+    const QualityAnalyses &qualityAnalyses() const { return m_qualityAnalyses; }
+    void setQualityAnalyses(QualityAnalyses analyses);
+    const QSet<QUuid> &analyzingQualityIDs() const { return m_analyzingQualityIDs; }
+    void setAnalyzingQualityIDs(QSet<QUuid> ids);
+    const QSet<QUuid> &analyzingBPMIDs() const { return m_analyzingBPMIDs; }
+    void setAnalyzingBPMIDs(QSet<QUuid> ids);
+    const QSet<QUuid> &artworkWritingIDs() const { return m_artworkWritingIDs; }
+    void setArtworkWritingIDs(QSet<QUuid> ids);
+    const QHash<QUuid, QString> &estimatedBPMByTrackID() const { return m_estimatedBPMByTrackID; }
+    void setEstimatedBPMByTrackID(QHash<QUuid, QString> map);
+    const QHash<QUuid, double> &estimatedBPMConfidenceByTrackID() const
+    {
+        return m_estimatedBPMConfidenceByTrackID;
+    }
+    void setEstimatedBPMConfidenceByTrackID(QHash<QUuid, double> map);
+
+    const QList<AudioDuplicateGroup> &duplicateGroups() const { return m_duplicateGroups; }
+    void setDuplicateGroups(QList<AudioDuplicateGroup> groups);
+    bool isSearchingDuplicates() const { return m_isSearchingDuplicates; }
+    void setIsSearchingDuplicates(bool value);
+    DuplicateSearchPhase duplicateScanPhase() const { return m_duplicateScanPhase; }
+    void setDuplicateScanPhase(DuplicateSearchPhase phase);
+    double duplicateScanProgress() const { return m_duplicateScanProgress; }
+    void setDuplicateScanProgress(double progress);
+    QString duplicateScanCurrentFile() const { return m_duplicateScanCurrentFile; }
+    void setDuplicateScanCurrentFile(QString file);
+    qint64 duplicateScanCandidateCount() const { return m_duplicateScanCandidateCount; }
+    void setDuplicateScanCandidateCount(qint64 count);
+    qint64 duplicateScanProcessedCount() const { return m_duplicateScanProcessedCount; }
+    void setDuplicateScanProcessedCount(qint64 count);
+    qint64 duplicateScanTotalCount() const { return m_duplicateScanTotalCount; }
+    void setDuplicateScanTotalCount(qint64 count);
+
+    // Favourites filters: persisted on change, exclusive of each other, prune the selection.
+    QString favoriteGenreFilter() const { return m_favoriteGenreFilter; }
+    void setFavoriteGenreFilter(const QString &filter);
+    bool favoriteOnlyUntagged() const { return m_favoriteOnlyUntagged; }
+    void setFavoriteOnlyUntagged(bool value);
+    QString quickGenreSlotsRaw() const { return m_quickGenreSlotsRaw; }
+    void setQuickGenreSlotsRaw(const QString &raw);
+    QString recentGenresRaw() const { return m_recentGenresRaw; }
+    void setRecentGenresRaw(const QString &raw);
+
+    // --- Settings read from and written to the user defaults on every access. ---
+    QString renameFilters() const;
+    void setRenameFilters(const QString &value);
+    double seekStep() const;
+    void setSeekStep(double value);
+    qint64 converterBitrate() const;
+    void setConverterBitrate(qint64 value);
+    double waveformHeight() const;
+    void setWaveformHeight(double value);
+    QString waveformColorPreset() const;
+    void setWaveformColorPreset(const QString &value);
+    double waveformCustomRed() const;
+    void setWaveformCustomRed(double value);
+    double waveformCustomGreen() const;
+    void setWaveformCustomGreen(double value);
+    double waveformCustomBlue() const;
+    void setWaveformCustomBlue(double value);
+    qint64 analysisDFTWindow() const;
+    void setAnalysisDFTWindow(qint64 value);
+    double analysisDensityRange() const;
+    void setAnalysisDensityRange(double value);
+    double tableDensity() const;
+    void setTableDensity(double value);
+    bool dashboardPlayerOnTop() const;
+    void setDashboardPlayerOnTop(bool value);
+    QString genreListRaw() const;
+    void setGenreListRaw(const QString &value);
+    QString titleFiltersRaw() const;
+    void setTitleFiltersRaw(const QString &value);
+    // Hotkey texts by their settings key (kHotkeyPlayPauseKey ...), with the defaults.
+    QString hotkey(const QString &key) const;
+    void setHotkey(const QString &key, const QString &value);
+    static QString defaultHotkey(const QString &key);
+
+    // --- Status line: replaces the shown line and clears itself after `duration` seconds.
+    void showStatus(const QString &message,
+                    const QString &icon,
+                    WorkspaceStatus::Tone tone,
+                    double duration = 3.6);
+
+    // --- Section lists and selection. ---
+    QList<Track> playlistTracks() const;
+    QList<Track> favoriteTracks() const;
+    QList<Track> coverTracks() const;
+    QList<Track> visibleTracks() const;
+    QSet<QUuid> activeSelection() const;
+    std::optional<Track> selectedTrack() const;
+    QList<Track> tracksForSelection(LibraryTab tab) const;
+    void rememberSelection(LibraryTab tab);
+    SelectionState selectionState(LibraryTab tab);
+    const QHash<QString, SelectionState> &selectionStatesByTab() const
+    {
+        return m_selectionStatesByTab;
+    }
+    // Folder path, then file name, natural order (case-insensitive, digits by value).
+    static bool playlistFolderOrder(const Track &a, const Track &b);
+
+    // --- Workspace snapshot. ---
+    // Saves at once: the snapshot is encoded and stored before this returns. Called when
+    // the window deactivates or closes and on quit, so no recent change is lost.
+    void saveWorkspaceSessionNow();
+    // Debounced request: a background save 0.35 s after the last request.
+    void scheduleWorkspaceSave();
+    // Takes the snapshot now, encodes it off the main thread and stores it unless a newer
+    // snapshot was taken meanwhile.
+    QCoro::Task<> saveWorkspaceSessionInBackground();
+    bool isRestoringWorkspaceSession() const { return m_isRestoringWorkspaceSession; }
+    bool hasPendingWorkspaceSave() const { return m_sessionSaveWorkItem.isPending(); }
+
+    // --- Imports (addresses may mix files and folders). Results arrive on the main thread.
+    // Sorted (natural path order), repeat-free list of files whose lower-cased extension is in
+    // `types`. Pure; runs on any thread.
+    static QList<QUrl> audioURLs(const QList<QUrl> &urls, const QSet<QString> &types);
+    static const QSet<QString> &playlistExtensions();
+    static const QSet<QString> &converterExtensions();
+    static constexpr int kImportChunkSize = 200;
+
+    // Completion gets the ids of known files (path order) followed by the new tracks' ids.
+    QList<QUuid> importURLs(const QList<QUrl> &urls, ImportCompletion completion = {});
+    QList<QUuid> importForCovers(const QList<QUrl> &urls, ImportCompletion completion = {});
+    void importForAnalysis(const QList<QUrl> &urls);
+    void importForConversion(const QList<QUrl> &urls);
+    void importDuplicateSearchURLs(const QList<QUrl> &urls);
+    // The awaitable forms of the imports above, for callers that sequence on them.
+    QCoro::Task<QList<QUuid>> importURLsAsync(QList<QUrl> urls);
+    QCoro::Task<QList<QUuid>> importForCoversAsync(QList<QUrl> urls);
+    QCoro::Task<> importForAnalysisAsync(QList<QUrl> urls);
+    QCoro::Task<> importForConversionAsync(QList<QUrl> urls);
+    QCoro::Task<> importDuplicateSearchURLsAsync(QList<QUrl> urls);
+
+    // --- Neighbour entry points. ---
+    void pruneDuplicateGroups(const QSet<QUuid> &removing);
+    // Hands at most the first three addresses to the waveform preload queue.
+    void preloadWaveforms(const QList<QUrl> &urls);
+    void preloadWaveform(const QUrl &url);
+    // Queue bookkeeping of tempo estimation and quality analysis; the workers hook on
+    // bpmWorkRequested() / qualityWorkRequested().
+    void detectBPM(const QSet<QUuid> &ids);
+    void analyzeQuality(const QSet<QUuid> &ids);
+    const QList<QUuid> &pendingBPMTrackIDs() const { return m_pendingBPMTrackIDs; }
+    const QList<QUuid> &pendingQualityTrackIDs() const { return m_pendingQualityTrackIDs; }
+
+    // Reads the files' metadata in the background and applies it to the destination list.
+    void scheduleMetadataLoads(const QList<Track> &tracks, MetadataDestination destination);
+    // Test seam, process-wide: when set, the store's imports and restore hand their metadata
+    // loads to this hook instead of scheduleMetadataLoads(). Install it before making a store.
+    using MetadataLoadHook = std::function<void(const QList<Track> &, MetadataDestination)>;
+    static void setMetadataLoadHookForTesting(MetadataLoadHook hook);
+
+    // --- Tag writes (LibraryStoreWriting.cpp). The store changes first; files are rewritten
+    // later, each under its lock, and a failure becomes lastError (a missing file is silent).
+    struct TagWriteItem
+    {
+        AudioTags tags;
+        QUrl url;
+    };
+    void save(const AudioTags &tags, const QUuid &trackID);
+    // One file after another; only the first failure is reported, after the last file.
+    void writeBatch(QList<TagWriteItem> items, bool removeArtwork);
+    QCoro::Task<> writeBatchAsync(QList<TagWriteItem> items, bool removeArtwork);
+    // The task behind save(): looks the track up when it runs, then writes its file.
+    QCoro::Task<> writeTrackTags(QUuid trackID, AudioTags tags, bool removeArtwork);
+
+    // --- Removals, the Trash and their undo (LibraryStoreRemoval.cpp). Playlist removals and
+    // moves to the Trash go into the removal history; undoLastRemoval() unwinds one batch.
+    void removeTracksFromPlaylist(const QSet<QUuid> &ids);
+    void trashTracks(const QSet<QUuid> &ids);
+    void removeFromAnalysis(const QSet<QUuid> &ids);
+    void removeFromCoverWorkspace(const QSet<QUuid> &ids);
+    void undoLastRemoval();
+    bool canUndoPhysicalTrash() const;
+
+    // --- Favourites and section membership (LibraryStoreFavourites.cpp). A null undo stack
+    // means the window's (setWindowUndoStack), when there is one.
+    void toggleFavorites(const QSet<QUuid> &ids, QUndoStack *undoStack = nullptr);
+    void addToFavorites(const QSet<QUuid> &ids);
+    void removeFromFavorites(const QSet<QUuid> &ids, QUndoStack *undoStack = nullptr);
+    void addTracksToAnalysis(const QSet<QUuid> &ids);
+    int addTracksToConversion(const QSet<QUuid> &ids);
+    void openInFinder(const QSet<QUuid> &ids);
+    void setWindowUndoStack(QUndoStack *stack);
+
+    // --- Genres (LibraryStoreGenres.cpp). Edits act on favourites only; the undo stack is
+    // optional.
+    QStringList genres() const;
+    QStringList quickGenreSlots() const;
+    void setQuickGenre(const QString &genre, int index);
+    QStringList recentGenres() const;
+    void recordRecentGenre(const QString &genre);
+    QStringList favoriteGenreOptions() const;
+    QStringList genreSuggestions(const QSet<QUuid> &ids) const;
+    void assignGenre(const QString &genre, const QSet<QUuid> &ids, QUndoStack *undoStack = nullptr);
+    void clearGenres(const QSet<QUuid> &ids, QUndoStack *undoStack = nullptr);
+    void normalizeGenreList();
+
+    // --- Cleaner (LibraryStoreCleaner.cpp). An empty id set means the active selection.
+    void runConfiguredCleaner();
+    void clearTags(const QSet<QUuid> &ids, bool removeBPMAndKey);
+    // Renames under each file's write lock, so it finishes after the pending writes.
+    QCoro::Task<> cleanFilenames(QSet<QUuid> ids, bool removeBPMAndKey);
+
+    // The player link (weak); set by the main window.
+    AudioPlayer *audioPlayer() const { return m_audioPlayer.data(); }
+    void setAudioPlayer(AudioPlayer *player);
+
+signals:
+    void tracksChanged();
+    void selectedIDChanged();
+    void selectedIDsChanged();
+    void activeTabChanged();
+    void conversionItemsChanged();
+    void analysisTracksChanged();
+    void duplicateTracksChanged();
+    void duplicateSearchRootsChanged();
+    void converterSelectedItemIDsChanged();
+    void converterFocusedItemIDChanged();
+    void duplicateSelectedTrackIDsChanged();
+    void duplicateFocusedTrackIDChanged();
+    void isSwitchingSectionsChanged();
+    void lastErrorChanged();
+    void noticeChanged();
+    void workspaceStatusChanged();
+    void isEditingMetadataChanged();
+    void qualityAnalysesChanged();
+    void analyzingQualityIDsChanged();
+    void analyzingBPMIDsChanged();
+    void artworkWritingIDsChanged();
+    void estimatedBPMByTrackIDChanged();
+    void estimatedBPMConfidenceByTrackIDChanged();
+    void duplicateGroupsChanged();
+    void isSearchingDuplicatesChanged();
+    void duplicateScanPhaseChanged();
+    void duplicateScanProgressChanged();
+    void duplicateScanCurrentFileChanged();
+    void duplicateScanCandidateCountChanged();
+    void duplicateScanProcessedCountChanged();
+    void duplicateScanTotalCountChanged();
+    void favoriteGenreFilterChanged();
+    void favoriteOnlyUntaggedChanged();
+    void quickGenreSlotsRawChanged();
+    void recentGenresRawChanged();
+    // A bound setting of the store was written (the key is one of LibrarySettingsKeys.h).
+    void settingChanged(const QString &key);
+    // New candidates were queued; the analysis workers start from these.
+    void bpmWorkRequested();
+    void qualityWorkRequested();
+    // The track being quality-analysed left the analysis section; the worker stops it.
+    void qualityWorkCancelRequested();
+    // A file-name cleaning run finished its renames.
+    void filenameCleaningFinished();
+    // A snapshot was written to the user defaults (after encoding, on the main thread).
+    void workspaceSessionSaved();
+
+private:
+    // Tag writes (LibraryStoreWriting.cpp).
+    void write(const AudioTags &tags, qsizetype index, bool removeArtwork);
+    void reportWriteError(const WriteError &error);
+
+    // Removals, favourites, genres and the cleaner (the LibraryStore*.cpp files of each).
+    void continuePlaybackAfterRemoving(const QSet<QUuid> &removed, const QList<Track> &seen);
+    QUuid reinsertRemovedTrack(QList<Track> &tracks, const RemovedTrack &entry);
+    FavoriteMembershipStates favoriteMembershipStates(const QSet<QUuid> &ids) const;
+    void applyFavoriteMembershipStates(const FavoriteMembershipStates &states);
+    void registerFavoriteMembershipUndo(const FavoriteMembershipStates &previous,
+                                        const FavoriteMembershipStates &replacement,
+                                        QUndoStack *undoStack);
+    QList<Track> favouritesAmong(const QSet<QUuid> &ids) const;
+    void showNoFavouriteSelected();
+    void applyGenreValues(const QHash<QUuid, QString> &values);
+    void registerGenreUndo(const QHash<QUuid, QString> &previous,
+                           const QHash<QUuid, QString> &replacement,
+                           const QString &actionName,
+                           QUndoStack *undoStack);
+    QCoro::Task<> renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tagsCleared);
+    QPointer<QUndoStack> m_windowUndoStack;
+
+    void pruneSelectionToVisible();
+    WorkspaceSession makeWorkspaceSession();
+    void restoreWorkspaceSession();
+    void preserveUnreadableSnapshot();
+    void startMetadataLoads(const QList<Track> &tracks, MetadataDestination destination);
+
+    QCoro::Task<QList<QUuid>> completePlaylistImport(QList<QUrl> urls);
+    QCoro::Task<QList<QUuid>> finishImport(QList<QUrl> urls);
+    QCoro::Task<QList<QUuid>> completeCoverImport(QList<QUrl> urls);
+    QCoro::Task<QList<QUuid>> appendCoverTracks(QList<QUrl> urls);
+    QCoro::Task<> completeAnalysisImport(QList<QUrl> urls);
+    QCoro::Task<> finishAnalysisImport(QList<QUrl> urls);
+    void completeConversionImport(const QList<QUrl> &urls);
+    enum class ChunkTarget { playlist, covers, analysis, duplicates };
+    struct ChunkedAppend
+    {
+        QList<QUuid> ids;     // one per address, in order (a re-found track keeps its id)
+        QList<Track> created; // the tracks actually made
+    };
+    QCoro::Task<ChunkedAppend> appendTracksInChunks(QList<QUrl> urls, ChunkTarget target);
+    QList<Track> &listFor(ChunkTarget target);
+    quint64 revisionOf(ChunkTarget target) const;
+    void assignList(ChunkTarget target, QList<Track> list);
+
+    // Snapshot saving.
+    ScheduledWork m_sessionSaveWorkItem;
+    qint64 m_workspaceSaveRevision = 0;
+    ScheduledWork m_statusClearWorkItem;
+    bool m_isRestoringWorkspaceSession = false;
+    // Metadata loading (owned by the metadata load helper).
+    bool m_isApplyingMetadataBatch = false;
+    int m_metadataLoadOperationCount = 0;
+
+    QHash<QString, SelectionState> m_selectionStatesByTab;
+    QPointer<AudioPlayer> m_audioPlayer;
+
+    QList<Track> m_tracks;
+    std::optional<QUuid> m_selectedID;
+    QSet<QUuid> m_selectedIDs;
+    LibraryTab m_activeTab = LibraryTab::playlist;
+    QSet<QUuid> m_converterSelectedItemIDs;
+    std::optional<QUuid> m_converterFocusedItemID;
+    QSet<QUuid> m_duplicateSelectedTrackIDs;
+    std::optional<QUuid> m_duplicateFocusedTrackID;
+    bool m_isSwitchingSections = false;
+    std::optional<QString> m_lastError;
+    std::optional<QString> m_notice;
+    std::optional<WorkspaceStatus> m_workspaceStatus;
+    bool m_isEditingMetadata = false;
+    QList<ConversionItem> m_conversionItems;
+    QList<Track> m_analysisTracks;
+
+    // Background analysis bookkeeping (the workers belong to the analysis subsystem).
+    QualityAnalyses m_qualityAnalyses;
+    QSet<QUuid> m_analyzingQualityIDs;
+    QSet<QUuid> m_analyzingBPMIDs;
+    QList<QUuid> m_pendingBPMTrackIDs;
+    QSet<QUuid> m_queuedBPMTrackIDs;
+    QHash<QUuid, int> m_bpmAnalysisAttemptCounts;
+    QList<QUuid> m_pendingQualityTrackIDs;
+    QSet<QUuid> m_queuedQualityTrackIDs;
+    std::optional<QUuid> m_activeQualityTrackID;
+    QSet<QUuid> m_artworkWritingIDs;
+    QHash<QUuid, QString> m_estimatedBPMByTrackID;
+    QHash<QUuid, double> m_estimatedBPMConfidenceByTrackID;
+
+    // Playlist order cache: valid while the members' ids, urls and library order are unchanged.
+    mutable QList<PlaylistOrderSignature> m_cachedPlaylistOrderSignature;
+    mutable QList<QUuid> m_cachedPlaylistOrderIDs;
+
+    // Duplicate finder.
+    QList<AudioDuplicateGroup> m_duplicateGroups;
+    QList<Track> m_duplicateTracks;
+    bool m_isSearchingDuplicates = false;
+    QList<QUrl> m_duplicateSearchRoots;
+    DuplicateSearchPhase m_duplicateScanPhase = DuplicateSearchPhase::idle;
+    double m_duplicateScanProgress = 0;
+    QString m_duplicateScanCurrentFile;
+    qint64 m_duplicateScanCandidateCount = 0;
+    qint64 m_duplicateScanProcessedCount = 0;
+    qint64 m_duplicateScanTotalCount = 0;
+
+    // Read once at start, written back on change.
+    QString m_favoriteGenreFilter;
+    bool m_favoriteOnlyUntagged = false;
+    QString m_quickGenreSlotsRaw;
+    QString m_recentGenresRaw;
+
+    // Removals and their undo (unbounded, not persisted).
+    RemovalHistory m_removalHistory;
+
+    // Bumped on every assignment of the list; a chunked import re-indexes a list only when
+    // something else assigned it while the import waited.
+    quint64 m_tracksRevision = 0;
+    quint64 m_analysisTracksRevision = 0;
+    quint64 m_duplicateTracksRevision = 0;
+};
+
+} // namespace brivello

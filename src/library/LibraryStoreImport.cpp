@@ -1,0 +1,293 @@
+#include "LibraryStore.h"
+#include "library/AudioFileWalk.h"
+#include "platform/BrivelloLocalization.h"
+
+#include <QCoroFuture>
+#include <QtConcurrent>
+
+namespace brivello {
+
+namespace {
+
+using Tone = LibraryStore::WorkspaceStatus::Tone;
+
+// Runs an import to its end without anyone awaiting it; the completion is skipped when the
+// store went away during the walk.
+QCoro::Task<> finishDetached(QCoro::Task<QList<QUuid>> import,
+                             QPointer<LibraryStore> store,
+                             LibraryStore::ImportCompletion completion)
+{
+    const QList<QUuid> ids = co_await import;
+    if (store && completion)
+        completion(ids);
+}
+
+QCoro::Task<> finishDetached(QCoro::Task<> import)
+{
+    co_await import;
+}
+
+QFuture<QList<QUrl>> walk(const QList<QUrl> &urls, const QSet<QString> &types)
+{
+    return QtConcurrent::run([urls, types] { return AudioFileWalk::audioURLs(urls, types); });
+}
+
+QHash<QUrl, qsizetype> indexByURL(const QList<Track> &tracks)
+{
+    QHash<QUrl, qsizetype> index;
+    index.reserve(tracks.size());
+    for (qsizetype i = 0; i < tracks.size(); ++i)
+        index.insert(tracks[i].url, i);
+    return index;
+}
+
+QList<QUrl> urlsOf(const QList<Track> &tracks)
+{
+    QList<QUrl> urls;
+    urls.reserve(tracks.size());
+    for (const Track &track : tracks)
+        urls.append(track.url);
+    return urls;
+}
+
+} // namespace
+
+const QSet<QString> &LibraryStore::playlistExtensions()
+{
+    static const QSet<QString> types{QStringLiteral("mp3"),
+                                     QStringLiteral("m4a"),
+                                     QStringLiteral("aac"),
+                                     QStringLiteral("wav"),
+                                     QStringLiteral("aiff"),
+                                     QStringLiteral("aif"),
+                                     QStringLiteral("flac")};
+    return types;
+}
+
+const QSet<QString> &LibraryStore::converterExtensions()
+{
+    static const QSet<QString> types = playlistExtensions() + QSet<QString>{QStringLiteral("ogg")};
+    return types;
+}
+
+QList<QUrl> LibraryStore::audioURLs(const QList<QUrl> &urls, const QSet<QString> &types)
+{
+    return AudioFileWalk::audioURLs(urls, types);
+}
+
+// --- Entries: each starts a task and returns at once. ---
+
+QList<QUuid> LibraryStore::importURLs(const QList<QUrl> &urls, ImportCompletion completion)
+{
+    finishDetached(importURLsAsync(urls), this, std::move(completion));
+    return {};
+}
+
+QList<QUuid> LibraryStore::importForCovers(const QList<QUrl> &urls, ImportCompletion completion)
+{
+    finishDetached(importForCoversAsync(urls), this, std::move(completion));
+    return {};
+}
+
+void LibraryStore::importForAnalysis(const QList<QUrl> &urls)
+{
+    finishDetached(importForAnalysisAsync(urls));
+}
+
+void LibraryStore::importForConversion(const QList<QUrl> &urls)
+{
+    finishDetached(importForConversionAsync(urls));
+}
+
+QCoro::Task<QList<QUuid>> LibraryStore::importURLsAsync(QList<QUrl> urls)
+{
+    QPointer<LibraryStore> self(this);
+    QFuture<QList<QUrl>> walking = walk(urls, playlistExtensions());
+    const QList<QUrl> expanded = co_await walking;
+    if (!self)
+        co_return QList<QUuid>{};
+    QList<QUuid> ids = co_await completePlaylistImport(expanded);
+    co_return ids;
+}
+
+QCoro::Task<QList<QUuid>> LibraryStore::importForCoversAsync(QList<QUrl> urls)
+{
+    QPointer<LibraryStore> self(this);
+    QFuture<QList<QUrl>> walking = walk(urls, playlistExtensions());
+    const QList<QUrl> expanded = co_await walking;
+    if (!self)
+        co_return QList<QUuid>{};
+    QList<QUuid> ids = co_await completeCoverImport(expanded);
+    co_return ids;
+}
+
+QCoro::Task<> LibraryStore::importForAnalysisAsync(QList<QUrl> urls)
+{
+    QPointer<LibraryStore> self(this);
+    QFuture<QList<QUrl>> walking = walk(urls, playlistExtensions());
+    const QList<QUrl> expanded = co_await walking;
+    if (self)
+        co_await completeAnalysisImport(expanded);
+}
+
+QCoro::Task<> LibraryStore::importForConversionAsync(QList<QUrl> urls)
+{
+    const QSet<QString> types = converterExtensions();
+    QPointer<LibraryStore> self(this);
+    QFuture<QList<QUrl>> walking = walk(urls, types);
+    const QList<QUrl> expanded = co_await walking;
+    if (self)
+        self->completeConversionImport(expanded);
+}
+
+// --- Playlist. ---
+
+QCoro::Task<QList<QUuid>> LibraryStore::completePlaylistImport(QList<QUrl> urls)
+{
+    const QHash<QUrl, qsizetype> index = indexByURL(m_tracks);
+    QList<QUuid> knownIDs;
+    QList<QUrl> newURLs;
+    QList<Track> updated = m_tracks;
+    bool flagChanged = false;
+    for (const QUrl &url : std::as_const(urls)) {
+        const auto it = index.constFind(url);
+        if (it == index.constEnd()) {
+            newURLs.append(url);
+            continue;
+        }
+        Track &track = updated[*it];
+        knownIDs.append(track.id);
+        if (!track.isInPlaylist) {
+            track.isInPlaylist = true;
+            flagChanged = true;
+        }
+    }
+    if (flagChanged)
+        setTracks(std::move(updated));
+    detectBPM(QSet<QUuid>(knownIDs.cbegin(), knownIDs.cend()));
+    if (newURLs.isEmpty())
+        co_return knownIDs;
+    const QList<QUuid> newIDs = co_await finishImport(newURLs);
+    co_return knownIDs + newIDs;
+}
+
+QCoro::Task<QList<QUuid>> LibraryStore::finishImport(QList<QUrl> urls)
+{
+    QPointer<LibraryStore> self(this);
+    const ChunkedAppend appended = co_await appendTracksInChunks(urls, ChunkTarget::playlist);
+    if (!self)
+        co_return appended.ids;
+    startMetadataLoads(appended.created, MetadataDestination::library);
+    preloadWaveforms(urlsOf(appended.created));
+    if (!appended.created.isEmpty()) {
+        showStatus(BrivelloLocalization::format(QStringLiteral("Добавлено в плейлист: %d"),
+                                                appended.created.size()),
+                   QStringLiteral("music.note.list"),
+                   Tone::success);
+    }
+    co_return appended.ids;
+}
+
+// --- Covers. ---
+
+QCoro::Task<QList<QUuid>> LibraryStore::completeCoverImport(QList<QUrl> urls)
+{
+    const QHash<QUrl, qsizetype> index = indexByURL(m_tracks);
+    QList<QUuid> knownIDs;
+    QList<QUrl> newURLs;
+    QList<Track> updated = m_tracks;
+    bool flagChanged = false;
+    for (const QUrl &url : std::as_const(urls)) {
+        const auto it = index.constFind(url);
+        if (it == index.constEnd()) {
+            newURLs.append(url);
+            continue;
+        }
+        Track &track = updated[*it];
+        knownIDs.append(track.id);
+        if (!track.isInCoverWorkspace) {
+            track.isInCoverWorkspace = true;
+            flagChanged = true;
+        }
+    }
+    if (flagChanged)
+        setTracks(std::move(updated));
+    if (newURLs.isEmpty())
+        co_return knownIDs;
+    QPointer<LibraryStore> self(this);
+    const QList<QUuid> newIDs = co_await appendCoverTracks(newURLs);
+    if (self) {
+        showStatus(
+            BrivelloLocalization::format(QStringLiteral("Добавлено в обложки: %d"), newIDs.size()),
+            QStringLiteral("photo.on.rectangle.angled"),
+            Tone::success);
+    }
+    co_return knownIDs + newIDs;
+}
+
+QCoro::Task<QList<QUuid>> LibraryStore::appendCoverTracks(QList<QUrl> urls)
+{
+    QPointer<LibraryStore> self(this);
+    const ChunkedAppend appended = co_await appendTracksInChunks(urls, ChunkTarget::covers);
+    if (!self)
+        co_return appended.ids;
+    startMetadataLoads(appended.created, MetadataDestination::library);
+    preloadWaveforms(urlsOf(appended.created));
+    co_return appended.ids;
+}
+
+// --- Analysis. ---
+
+QCoro::Task<> LibraryStore::completeAnalysisImport(QList<QUrl> urls)
+{
+    QSet<QUrl> known;
+    for (const Track &track : std::as_const(m_analysisTracks))
+        known.insert(track.url);
+    QList<QUrl> newURLs;
+    for (const QUrl &url : std::as_const(urls)) {
+        if (!known.contains(url))
+            newURLs.append(url);
+    }
+    if (!newURLs.isEmpty())
+        co_await finishAnalysisImport(newURLs);
+}
+
+QCoro::Task<> LibraryStore::finishAnalysisImport(QList<QUrl> urls)
+{
+    QPointer<LibraryStore> self(this);
+    const ChunkedAppend appended = co_await appendTracksInChunks(urls, ChunkTarget::analysis);
+    if (!self || appended.created.isEmpty())
+        co_return;
+    startMetadataLoads(appended.created, MetadataDestination::analysis);
+    preloadWaveforms(urlsOf(appended.created));
+    QSet<QUuid> ids;
+    for (const Track &track : appended.created)
+        ids.insert(track.id);
+    analyzeQuality(ids);
+    showStatus(BrivelloLocalization::format(QStringLiteral("Добавлено в анализ: %d"),
+                                            appended.created.size()),
+               QStringLiteral("waveform.path.ecg"),
+               Tone::success);
+}
+
+// --- Converter: tested and appended in one main-thread step, so it cannot race itself. ---
+
+void LibraryStore::completeConversionImport(const QList<QUrl> &urls)
+{
+    QSet<QUrl> known;
+    for (const ConversionItem &item : std::as_const(m_conversionItems))
+        known.insert(item.url);
+    QList<ConversionItem> items = m_conversionItems;
+    bool added = false;
+    for (const QUrl &url : urls) {
+        if (known.contains(url))
+            continue;
+        known.insert(url);
+        items.append(ConversionItem{QUuid::createUuid(), url, {}, std::nullopt});
+        added = true;
+    }
+    if (added)
+        setConversionItems(std::move(items));
+}
+
+} // namespace brivello

@@ -1,0 +1,103 @@
+#include "LibraryStore.h"
+#include "playback/WaveformPreloadQueue.h"
+
+#include <QMetaObject>
+
+namespace brivello {
+
+namespace {
+LibraryStore::MetadataLoadHook &metadataLoadHook()
+{
+    static LibraryStore::MetadataLoadHook hook;
+    return hook;
+}
+} // namespace
+
+void LibraryStore::setMetadataLoadHookForTesting(MetadataLoadHook hook)
+{
+    metadataLoadHook() = std::move(hook);
+}
+
+void LibraryStore::startMetadataLoads(const QList<Track> &tracks, MetadataDestination destination)
+{
+    if (metadataLoadHook()) {
+        metadataLoadHook()(tracks, destination);
+        return;
+    }
+    scheduleMetadataLoads(tracks, destination);
+}
+
+void LibraryStore::preloadWaveforms(const QList<QUrl> &urls)
+{
+    if (urls.isEmpty())
+        return;
+    const QList<QUrl> first = urls.mid(0, 3);
+    QMetaObject::invokeMethod(
+        this, [first] { WaveformPreloadQueue::shared().enqueue(first); }, Qt::QueuedConnection);
+}
+
+void LibraryStore::preloadWaveform(const QUrl &url)
+{
+    QMetaObject::invokeMethod(
+        this, [url] { WaveformPreloadQueue::shared().enqueue({url}); }, Qt::QueuedConnection);
+}
+
+void LibraryStore::pruneDuplicateGroups(const QSet<QUuid> &removing)
+{
+    QList<AudioDuplicateGroup> kept;
+    for (AudioDuplicateGroup group : std::as_const(m_duplicateGroups)) {
+        group.trackIDs.removeIf([&removing](const QUuid &id) { return removing.contains(id); });
+        if (group.trackIDs.size() >= 2)
+            kept.append(group);
+    }
+    setDuplicateGroups(std::move(kept));
+}
+
+void LibraryStore::detectBPM(const QSet<QUuid> &ids)
+{
+    if (ids.isEmpty())
+        return;
+    QList<QUuid> picked;
+    for (const Track &track : std::as_const(m_tracks)) {
+        if (!ids.contains(track.id) || !track.tags.bpm.trimmed().isEmpty())
+            continue;
+        if (m_estimatedBPMByTrackID.contains(track.id) || m_queuedBPMTrackIDs.contains(track.id))
+            continue;
+        picked.append(track.id);
+    }
+    if (picked.isEmpty())
+        return;
+    m_pendingBPMTrackIDs.append(picked);
+    QSet<QUuid> analyzing = m_analyzingBPMIDs;
+    for (const QUuid &id : std::as_const(picked)) {
+        m_queuedBPMTrackIDs.insert(id);
+        analyzing.insert(id);
+    }
+    setAnalyzingBPMIDs(std::move(analyzing));
+    emit bpmWorkRequested();
+}
+
+void LibraryStore::analyzeQuality(const QSet<QUuid> &ids)
+{
+    if (ids.isEmpty())
+        return;
+    QList<QUuid> picked;
+    for (const Track &track : std::as_const(m_analysisTracks)) {
+        if (!ids.contains(track.id) || m_qualityAnalyses.contains(track.id) ||
+            m_queuedQualityTrackIDs.contains(track.id))
+            continue;
+        picked.append(track.id);
+    }
+    if (picked.isEmpty())
+        return;
+    m_pendingQualityTrackIDs.append(picked);
+    QSet<QUuid> analyzing = m_analyzingQualityIDs;
+    for (const QUuid &id : std::as_const(picked)) {
+        m_queuedQualityTrackIDs.insert(id);
+        analyzing.insert(id);
+    }
+    setAnalyzingQualityIDs(std::move(analyzing));
+    emit qualityWorkRequested();
+}
+
+} // namespace brivello

@@ -1,0 +1,315 @@
+// LibraryStore: removals from the sections, the Trash and the removal history's undo.
+#include "LibraryStore.h"
+#include "platform/BrivelloLocalization.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "platform/Trash.h"
+#include "playback/AudioPlayer.h"
+
+#include <QDir>
+
+namespace brivello {
+
+namespace {
+
+using Tone = LibraryStore::WorkspaceStatus::Tone;
+
+QString filePath(const QUrl &url)
+{
+    return QDir::cleanPath(url.toLocalFile());
+}
+
+qsizetype indexOfID(const QList<Track> &tracks, const QUuid &id)
+{
+    for (qsizetype i = 0; i < tracks.size(); ++i) {
+        if (tracks[i].id == id)
+            return i;
+    }
+    return -1;
+}
+
+// A track of the same file may have come back through a new import since the removal.
+qsizetype indexOfFile(const QList<Track> &tracks, const QUrl &url)
+{
+    const QString path = filePath(url);
+    for (qsizetype i = 0; i < tracks.size(); ++i) {
+        if (filePath(tracks[i].url) == path)
+            return i;
+    }
+    return -1;
+}
+
+void postMembershipChange()
+{
+    NotificationCenter::defaultCenter().post(brivelloFavoriteMembershipDidChange);
+}
+
+} // namespace
+
+void LibraryStore::removeTracksFromPlaylist(const QSet<QUuid> &ids)
+{
+    if (ids.isEmpty())
+        return;
+    const QList<Track> seen = playlistTracks();
+    RemovalHistory::Batch batch;
+    for (qsizetype i = 0; i < m_tracks.size(); ++i) {
+        const Track &track = m_tracks[i];
+        if (ids.contains(track.id))
+            batch.append({track, i, std::nullopt, track.isFavorite});
+    }
+    if (batch.isEmpty())
+        return;
+    m_removalHistory.append(batch);
+
+    QList<Track> updated = m_tracks;
+    for (qsizetype i = updated.size() - 1; i >= 0; --i) {
+        if (!ids.contains(updated[i].id))
+            continue;
+        if (updated[i].isFavorite)
+            updated[i].isInPlaylist = false;
+        else
+            updated.removeAt(i);
+    }
+    setTracks(std::move(updated));
+    setSelectedIDs({});
+    setSelectedID(std::nullopt);
+    continuePlaybackAfterRemoving(ids, seen);
+    showStatus(BrivelloLocalization::format(QStringLiteral("Убрано из плейлиста: %d"),
+                                            static_cast<int>(batch.size())),
+               QStringLiteral("trash"),
+               Tone::neutral);
+}
+
+void LibraryStore::trashTracks(const QSet<QUuid> &ids)
+{
+    if (ids.isEmpty())
+        return;
+    const QList<Track> seen = visibleTracks();
+    RemovalHistory::Batch batch;
+    QSet<QUuid> trashed;
+    for (qsizetype i = 0; i < m_tracks.size(); ++i) {
+        const Track &track = m_tracks[i];
+        if (!ids.contains(track.id))
+            continue;
+        const TrashOutcome outcome = Trash::shared().trashItem(track.url.toLocalFile());
+        if (outcome.error) {
+            setLastError(outcome.error->description);
+            continue;
+        }
+        std::optional<QUrl> location;
+        if (!outcome.trashedPath.isEmpty())
+            location = QUrl::fromLocalFile(outcome.trashedPath);
+        batch.append({track, i, location, false});
+        trashed.insert(track.id);
+    }
+    if (batch.isEmpty())
+        return;
+    m_removalHistory.append(batch);
+
+    QList<Track> kept;
+    kept.reserve(m_tracks.size() - batch.size());
+    for (const Track &track : std::as_const(m_tracks)) {
+        if (!trashed.contains(track.id))
+            kept.append(track);
+    }
+    setTracks(std::move(kept));
+    pruneDuplicateGroups(trashed);
+    setSelectedIDs({});
+    setSelectedID(std::nullopt);
+    postMembershipChange();
+    continuePlaybackAfterRemoving(trashed, seen);
+}
+
+void LibraryStore::removeFromAnalysis(const QSet<QUuid> &ids)
+{
+    if (ids.isEmpty())
+        return;
+    const QList<Track> seen = m_analysisTracks;
+    if (m_activeQualityTrackID && ids.contains(*m_activeQualityTrackID))
+        emit qualityWorkCancelRequested();
+    m_pendingQualityTrackIDs.removeIf([&](const QUuid &id) { return ids.contains(id); });
+    m_queuedQualityTrackIDs.subtract(ids);
+
+    QList<Track> kept;
+    for (const Track &track : seen) {
+        if (!ids.contains(track.id))
+            kept.append(track);
+    }
+    setAnalysisTracks(std::move(kept));
+    QualityAnalyses analyses = m_qualityAnalyses;
+    QSet<QUuid> analyzing = m_analyzingQualityIDs;
+    for (const QUuid &id : ids) {
+        analyses.remove(id);
+        analyzing.remove(id);
+    }
+    setQualityAnalyses(std::move(analyses));
+    setAnalyzingQualityIDs(std::move(analyzing));
+
+    setSelectedIDs(m_selectedIDs - ids);
+    if (m_selectedID && ids.contains(*m_selectedID)) {
+        std::optional<QUuid> next;
+        if (!m_selectedIDs.isEmpty())
+            next = *m_selectedIDs.cbegin();
+        setSelectedID(next);
+    }
+    continuePlaybackAfterRemoving(ids, seen);
+    showStatus(BrivelloLocalization::format(QStringLiteral("Убрано из анализа: %d"),
+                                            static_cast<int>(ids.size())),
+               QStringLiteral("trash"),
+               Tone::neutral);
+}
+
+void LibraryStore::removeFromCoverWorkspace(const QSet<QUuid> &ids)
+{
+    if (ids.isEmpty())
+        return;
+    const QList<Track> seen = coverTracks();
+    QSet<QUuid> removable = ids;
+    int blocked = 0;
+    for (const Track &track : std::as_const(m_tracks)) {
+        // A favourite cannot leave the covers section on its own.
+        if (ids.contains(track.id) && track.isFavorite) {
+            removable.remove(track.id);
+            ++blocked;
+        }
+    }
+
+    QList<Track> updated = m_tracks;
+    bool changed = false;
+    for (qsizetype i = updated.size() - 1; i >= 0; --i) {
+        if (!removable.contains(updated[i].id))
+            continue;
+        changed = true;
+        if (updated[i].isInPlaylist || updated[i].isFavorite)
+            updated[i].isInCoverWorkspace = false;
+        else
+            updated.removeAt(i);
+    }
+    if (changed)
+        setTracks(std::move(updated));
+    setSelectedIDs(m_selectedIDs - removable);
+    if (m_selectedID && removable.contains(*m_selectedID))
+        setSelectedID(std::nullopt);
+    continuePlaybackAfterRemoving(removable, seen);
+
+    if (blocked == 1) {
+        setNotice(BrivelloLocalization::string(QStringLiteral(
+            "Этот трек нельзя удалить из «Обложек», пока он находится в «Избранном». Сначала "
+            "уберите его из «Избранного».")));
+    } else if (blocked > 1) {
+        setNotice(BrivelloLocalization::string(QStringLiteral(
+            "Эти треки нельзя удалить из «Обложек», пока они находятся в «Избранном». Сначала "
+            "уберите их из «Избранного».")));
+    }
+}
+
+bool LibraryStore::canUndoPhysicalTrash() const
+{
+    return m_removalHistory.canUndoPhysicalTrash();
+}
+
+void LibraryStore::undoLastRemoval()
+{
+    std::optional<RemovalHistory::Batch> batch = m_removalHistory.takeLast();
+    if (!batch)
+        return;
+    QList<Track> updated = m_tracks;
+    QSet<QUuid> restored;
+    RemovalHistory::Batch failed;
+    for (const RemovedTrack &entry : RemovalHistory::restoreOrder(*batch)) {
+        if (entry.removedFromPlaylistOnly) {
+            const qsizetype at = indexOfID(updated, entry.track.id);
+            if (at >= 0) {
+                updated[at].isInPlaylist = true;
+                restored.insert(entry.track.id);
+            }
+            continue;
+        }
+        if (entry.trashedURL) {
+            const auto error = Trash::shared().restoreItem(entry.trashedURL->toLocalFile(),
+                                                           entry.track.url.toLocalFile());
+            if (error) {
+                setLastError(
+                    BrivelloLocalization::format(QStringLiteral("Не удалось восстановить «%@»: %@"),
+                                                 entry.track.url.fileName(),
+                                                 error->description));
+                failed.append(entry);
+                continue;
+            }
+        }
+        restored.insert(reinsertRemovedTrack(updated, entry));
+    }
+    // Failed entries go back on top, so the next undo tries them first.
+    m_removalHistory.append(failed);
+    if (updated.size() != m_tracks.size() || !restored.isEmpty())
+        setTracks(std::move(updated));
+    if (restored.isEmpty())
+        return;
+
+    setSelectedIDs(restored);
+    std::optional<QUuid> focus;
+    for (const Track &track : std::as_const(m_tracks)) {
+        if (restored.contains(track.id)) {
+            focus = track.id;
+            break;
+        }
+    }
+    setSelectedID(focus);
+    postMembershipChange();
+    if (m_activeTab == LibraryTab::favorites && m_selectedID) {
+        NotificationCenter::defaultCenter().post(
+            brivelloFocusFavoriteTrack,
+            nullptr,
+            {{kUserInfoTrackID, QVariant::fromValue(*m_selectedID)}});
+    }
+    showStatus(BrivelloLocalization::format(QStringLiteral("Восстановлено: %d"),
+                                            static_cast<int>(restored.size())),
+               QStringLiteral("arrow.uturn.backward"),
+               Tone::success);
+}
+
+QUuid LibraryStore::reinsertRemovedTrack(QList<Track> &tracks, const RemovedTrack &entry)
+{
+    qsizetype existing = indexOfID(tracks, entry.track.id);
+    if (existing < 0)
+        existing = indexOfFile(tracks, entry.track.url);
+    if (existing >= 0) {
+        // One track per file: the removed track's memberships join the one already there.
+        Track &track = tracks[existing];
+        track.isFavorite = track.isFavorite || entry.track.isFavorite;
+        track.isInPlaylist = track.isInPlaylist || entry.track.isInPlaylist;
+        track.isInCoverWorkspace = track.isInCoverWorkspace || entry.track.isInCoverWorkspace;
+        return track.id;
+    }
+    tracks.insert(RemovalHistory::insertionIndex(entry.originalIndex, tracks.size()), entry.track);
+    return entry.track.id;
+}
+
+void LibraryStore::continuePlaybackAfterRemoving(const QSet<QUuid> &removed,
+                                                 const QList<Track> &seen)
+{
+    AudioPlayer *player = audioPlayer();
+    if (!player)
+        return;
+    const std::optional<QUuid> current = player->currentID();
+    if (!current || !removed.contains(*current))
+        return;
+    const qsizetype position = indexOfID(seen, *current);
+    if (position < 0)
+        return;
+    QList<Track> remaining;
+    for (const Track &track : seen) {
+        if (!removed.contains(track.id))
+            remaining.append(track);
+    }
+    if (remaining.isEmpty()) {
+        player->stopAndClear();
+        return;
+    }
+    const Track next = remaining[std::min(position, remaining.size() - 1)];
+    setSelectedID(next.id);
+    setSelectedIDs({next.id});
+    player->play(next);
+}
+
+} // namespace brivello

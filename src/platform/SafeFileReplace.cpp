@@ -1,0 +1,156 @@
+#include "SafeFileReplace.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace brivello {
+
+namespace {
+
+QByteArray encoded(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+// A file or folder without any write permission bit counts as read-only even for root,
+// who would otherwise write through it.
+bool isWritable(const QByteArray &path, mode_t mode)
+{
+    return ::access(path.constData(), W_OK) == 0 && (mode & 0222) != 0;
+}
+
+} // namespace
+
+SafeFileReplace::Error::Error(Failure failure, int code, QString path)
+    : m_failure(failure)
+    , m_code(code)
+    , m_path(std::move(path))
+    , m_what(QFile::encodeName(m_path) + ": " + std::strerror(code))
+{}
+
+SafeFileReplace::Failure SafeFileReplace::failureFor(int errnoValue)
+{
+    switch (errnoValue) {
+    case ENOENT:
+    case ENOTDIR:
+        return Failure::NotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return Failure::PermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return Failure::NoSpace;
+    default:
+        return Failure::Io;
+    }
+}
+
+SafeFileReplace::SafeFileReplace(const QString &targetPath, const QString &tempFileName)
+    : m_target(targetPath)
+{
+    const QByteArray target = encoded(m_target);
+    struct stat info
+    {
+    };
+    if (::stat(target.constData(), &info) != 0)
+        throw Error(failureFor(errno), errno, m_target);
+    if (!S_ISREG(info.st_mode))
+        throw Error(Failure::Io, EISDIR, m_target);
+    m_device = info.st_dev;
+    m_inode = info.st_ino;
+    m_mode = info.st_mode & 07777;
+    if (!isWritable(target, info.st_mode))
+        throw Error(Failure::PermissionDenied, EACCES, m_target);
+
+    const QString folder = QFileInfo(m_target).absolutePath();
+    struct stat folderInfo
+    {
+    };
+    if (::stat(encoded(folder).constData(), &folderInfo) != 0)
+        throw Error(failureFor(errno), errno, folder);
+    if (!isWritable(encoded(folder), folderInfo.st_mode))
+        throw Error(Failure::PermissionDenied, EACCES, folder);
+
+    m_temp = folder + QLatin1Char('/') + tempFileName;
+    m_fd = ::open(encoded(m_temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (m_fd < 0) {
+        const int code = errno;
+        m_temp.clear(); // not ours: never remove it
+        throw Error(failureFor(code), code, folder);
+    }
+}
+
+SafeFileReplace::~SafeFileReplace()
+{
+    if (!m_committed)
+        discard();
+}
+
+void SafeFileReplace::discard() noexcept
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    if (!m_temp.isEmpty())
+        ::unlink(encoded(m_temp).constData());
+}
+
+void SafeFileReplace::fail(int errnoValue, const QString &path)
+{
+    discard();
+    m_temp.clear();
+    throw Error(failureFor(errnoValue), errnoValue, path);
+}
+
+void SafeFileReplace::write(const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(m_fd, data, static_cast<size_t>(size));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno, m_target);
+        }
+        data += written;
+        size -= written;
+    }
+}
+
+void SafeFileReplace::commit()
+{
+    if (::fsync(m_fd) != 0 || ::fchmod(m_fd, m_mode) != 0)
+        fail(errno, m_target);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0)
+        fail(errno, m_target);
+
+    // A file trashed or renamed while we worked must not come back under its old name.
+    struct stat info
+    {
+    };
+    if (::stat(encoded(m_target).constData(), &info) != 0)
+        fail(errno, m_target);
+    if (info.st_dev != m_device || info.st_ino != m_inode)
+        fail(ENOENT, m_target);
+
+    if (::rename(encoded(m_temp).constData(), encoded(m_target).constData()) != 0)
+        fail(errno, m_target);
+    m_committed = true;
+
+    const int folder = ::open(encoded(QFileInfo(m_target).absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+}
+
+} // namespace brivello

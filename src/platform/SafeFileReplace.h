@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <exception>
+#include <sys/types.h>
+
+namespace brivello {
+
+// Rewrites one file through a hidden temporary file in the same folder: the new content is
+// written and flushed there, takes the original's permissions and is renamed over it. The
+// temporary file is removed on every failure (and by the destructor unless committed).
+// Blocking; used from worker threads while the caller holds the path's write lock.
+class SafeFileReplace
+{
+public:
+    enum class Failure { NotFound, PermissionDenied, NoSpace, Io };
+
+    class Error : public std::exception
+    {
+    public:
+        Error(Failure failure, int code, QString path);
+        Failure failure() const { return m_failure; }
+        int code() const { return m_code; }
+        const QString &path() const { return m_path; }
+        const char *what() const noexcept override { return m_what.constData(); }
+
+    private:
+        Failure m_failure;
+        int m_code;
+        QString m_path;
+        QByteArray m_what;
+    };
+
+    // Checks that the target exists and may be written, then creates the empty temporary
+    // file `tempFileName` beside it. Throws Error.
+    SafeFileReplace(const QString &targetPath, const QString &tempFileName);
+    ~SafeFileReplace();
+    SafeFileReplace(const SafeFileReplace &) = delete;
+    SafeFileReplace &operator=(const SafeFileReplace &) = delete;
+
+    const QString &targetPath() const { return m_target; }
+    const QString &tempPath() const { return m_temp; }
+
+    void write(const char *data, qint64 size);
+    void write(const QByteArray &bytes) { write(bytes.constData(), bytes.size()); }
+
+    // Flushes, copies the permissions and renames over the target. Fails without touching
+    // the target when it vanished or was replaced by another file since construction.
+    void commit();
+
+    static Failure failureFor(int errnoValue);
+
+private:
+    [[noreturn]] void fail(int errnoValue, const QString &path);
+    void discard() noexcept;
+
+    QString m_target;
+    QString m_temp;
+    int m_fd = -1;
+    bool m_committed = false;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+    mode_t m_mode = 0;
+};
+
+} // namespace brivello

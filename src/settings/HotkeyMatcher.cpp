@@ -1,0 +1,98 @@
+#include "HotkeyMatcher.h"
+
+#include <QHash>
+
+namespace brivello {
+
+namespace {
+
+constexpr QChar kCommandGlyph = QChar(0x2318);
+constexpr QChar kOptionGlyph = QChar(0x2325);
+constexpr QChar kControlGlyph = QChar(0x2303);
+constexpr QChar kShiftGlyph = QChar(0x21E7);
+
+const QHash<QString, quint16> &namedKeys()
+{
+    static const QHash<QString, quint16> table = {
+        {QStringLiteral("←"), 123},
+        {QStringLiteral("LEFT"), 123},
+        {QStringLiteral("→"), 124},
+        {QStringLiteral("RIGHT"), 124},
+        {QStringLiteral("↓"), 125},
+        {QStringLiteral("DOWN"), 125},
+        {QStringLiteral("↑"), 126},
+        {QStringLiteral("UP"), 126},
+        {QStringLiteral("SPACE"), 49},
+        {QStringLiteral("ПРОБЕЛ"), 49},
+        {QStringLiteral("DELETE"), 51},
+        {QStringLiteral("BACKSPACE"), 51},
+        {QStringLiteral("FORWARDDELETE"), 117},
+        {QStringLiteral("RETURN"), 36},
+        {QStringLiteral("TAB"), 48},
+    };
+    return table;
+}
+
+const QHash<char16_t, quint16> &letters()
+{
+    static const QHash<char16_t, quint16> table = {
+        {u'A', 0},  {u'S', 1},  {u'D', 2},  {u'F', 3},  {u'H', 4},  {u'G', 5},  {u'Z', 6},
+        {u'X', 7},  {u'C', 8},  {u'V', 9},  {u'B', 11}, {u'Q', 12}, {u'W', 13}, {u'E', 14},
+        {u'R', 15}, {u'Y', 16}, {u'T', 17}, {u'O', 31}, {u'U', 32}, {u'I', 34}, {u'P', 35},
+        {u'L', 37}, {u'J', 38}, {u'K', 40}, {u'N', 45}, {u'M', 46},
+    };
+    return table;
+}
+
+} // namespace
+
+quint16 HotkeyMatcher::namedKeyCode(const QString &token)
+{
+    return namedKeys().value(token, KeyStroke::kNoKeyCode);
+}
+
+quint16 HotkeyMatcher::letterKeyCode(QChar letter)
+{
+    return letters().value(letter.unicode(), KeyStroke::kNoKeyCode);
+}
+
+bool HotkeyMatcher::matches(const KeyStroke &stroke, const QString &shortcut)
+{
+    QString text = shortcut.toUpper();
+    text.replace(QStringLiteral("CMD"), QString(kCommandGlyph));
+    text.remove(QLatin1Char(' '));
+
+    const std::pair<QChar, bool> modifiers[] = {
+        {kCommandGlyph, stroke.command},
+        {kOptionGlyph, stroke.option},
+        {kControlGlyph, stroke.control},
+        {kShiftGlyph, stroke.shift},
+    };
+    for (const auto &[glyph, held] : modifiers) {
+        if (text.contains(glyph) != held)
+            return false;
+        text.remove(glyph);
+    }
+
+    if (const quint16 named = namedKeyCode(text); named != KeyStroke::kNoKeyCode)
+        return stroke.keyCode == named;
+
+    static const QString kKeyCodePrefix = QStringLiteral("KEYCODE:");
+    if (text.startsWith(kKeyCodePrefix)) {
+        bool ok = false;
+        const uint code = text.mid(kKeyCodePrefix.size()).toUInt(&ok, 10);
+        if (ok && code <= 0xFFFF)
+            return stroke.keyCode != KeyStroke::kNoKeyCode && stroke.keyCode == code;
+    }
+
+    if (text.size() == 1) {
+        const quint16 letter = letterKeyCode(text.at(0));
+        if (letter != KeyStroke::kNoKeyCode && stroke.keyCode == letter)
+            return true;
+    }
+
+    const QString characters = stroke.charactersIgnoringModifiers.toUpper();
+    return !characters.isEmpty() && characters == text;
+}
+
+} // namespace brivello

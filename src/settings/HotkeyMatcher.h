@@ -1,0 +1,25 @@
+#pragma once
+
+#include "KeyStroke.h"
+
+#include <QString>
+
+namespace brivello {
+
+// Matches a key press against a hotkey text as the settings store it: modifier glyphs
+// ("⌃" Meta, "⌥" Alt, "⇧" Shift, "⌘" Ctrl, in any order, "CMD" for "⌘", blanks ignored)
+// followed by a key name, "KeyCode:n" or a character. Letters match their physical key, so a
+// hotkey "F" works in a Cyrillic layout. Stateless.
+class HotkeyMatcher
+{
+public:
+    static bool matches(const KeyStroke &stroke, const QString &shortcut);
+
+    // The key code a named key token stands for ("←", "LEFT", "SPACE", "ПРОБЕЛ", ...), or
+    // KeyStroke::kNoKeyCode.
+    static quint16 namedKeyCode(const QString &token);
+    // The ANSI key code of a Latin letter, or KeyStroke::kNoKeyCode.
+    static quint16 letterKeyCode(QChar letter);
+};
+
+} // namespace brivello

@@ -1,0 +1,67 @@
+#include "AppearanceToggleController.h"
+
+#include "platform/Defaults.h"
+
+namespace brivello {
+
+namespace {
+const QString kAppearanceKey = QStringLiteral("appAppearance");
+}
+
+AppearanceToggleController::AppearanceToggleController(QObject *parent)
+    : QObject(parent)
+{
+    connect(&Defaults::standard(), &Defaults::changed, this, [this](const QString &key) {
+        if (key == kAppearanceKey)
+            settingChanged();
+    });
+}
+
+AppearanceToggleController::~AppearanceToggleController()
+{
+    m_pendingWrite.cancel();
+}
+
+bool AppearanceToggleController::settingIsDark()
+{
+    return Defaults::standard().string(kAppearanceKey, QStringLiteral("dark")) !=
+           QLatin1String("light");
+}
+
+void AppearanceToggleController::syncWithSetting()
+{
+    const bool dark = settingIsDark();
+    if (dark == m_displayedDark)
+        return;
+    m_displayedDark = dark;
+    emit displayedDarkAppearanceChanged(false);
+}
+
+void AppearanceToggleController::toggleAppearance()
+{
+    m_pendingWrite.cancel();
+    m_displayedDark = !m_displayedDark;
+    emit displayedDarkAppearanceChanged(!m_reduceMotion);
+    const QString value = m_displayedDark ? QStringLiteral("dark") : QStringLiteral("light");
+    const auto write = [value] { Defaults::standard().set(kAppearanceKey, value); };
+    if (m_reduceMotion)
+        write();
+    else
+        m_pendingWrite = Scheduler::shared().after(kWriteDelay, write);
+}
+
+void AppearanceToggleController::cancelPendingWrite()
+{
+    m_pendingWrite.cancel();
+}
+
+void AppearanceToggleController::settingChanged()
+{
+    const bool dark = settingIsDark();
+    if (dark == m_displayedDark)
+        return;
+    m_displayedDark = dark;
+    emit displayedDarkAppearanceChanged(!m_reduceMotion);
+}
+
+} // namespace brivello

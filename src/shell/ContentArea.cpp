@@ -1,0 +1,148 @@
+#include "ContentArea.h"
+
+#include "SectionCatalog.h"
+#include "ShellEvents.h"
+#include "SidebarSectionButton.h"
+#include "WorkspaceEmptyState.h"
+
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace brivello {
+
+namespace {
+
+// The dashed drop highlight drawn over the whole content; lets every event through.
+class DropHighlight : public QWidget
+{
+public:
+    explicit DropHighlight(QWidget *parent)
+        : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        const ColorScheme scheme = ShellEvents::instance().scheme();
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF shape = QRectF(rect()).adjusted(1, 1, -1, -1);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(BrivelloTheme::dropFill(scheme));
+        painter.drawRoundedRect(shape, ContentArea::kRadius, ContentArea::kRadius);
+        QPen pen(
+            BrivelloTheme::dropBorder(scheme), 2, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+        pen.setDashPattern({3.5, 2.5}); // 7 on, 5 off at width 2
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(shape, ContentArea::kRadius, ContentArea::kRadius);
+    }
+};
+
+} // namespace
+
+ContentArea::ContentArea(LibraryStore &store, QWidget *parent)
+    : GlassPanel(kRadius, parent)
+    , m_store(store)
+    , m_highlight(new DropHighlight(this))
+{
+    setAcceptDrops(true);
+    setMinimumHeight(0);
+    m_playlistDrop = [this](const QList<QUrl> &urls) { m_store.importURLs(urls); };
+    connect(&m_store, &LibraryStore::activeTabChanged, this, &ContentArea::rebuild);
+    rebuild();
+}
+
+void ContentArea::setSectionFactory(LibraryStore::LibraryTab tab, SectionFactory factory)
+{
+    m_factories.insert(int(tab), std::move(factory));
+    if (m_store.activeTab() == tab) {
+        delete m_view;
+        rebuild();
+    }
+}
+
+QWidget *ContentArea::placeholder(LibraryStore::LibraryTab tab)
+{
+    return new WorkspaceEmptyState(
+        SectionCatalog::icon(tab), SectionCatalog::titleKey(tab), QString(), this);
+}
+
+void ContentArea::rebuild()
+{
+    const LibraryStore::LibraryTab tab = m_store.activeTab();
+    if (m_view && m_view->property("brivelloSection").toInt() == int(tab))
+        return;
+    delete m_view;
+    const auto factory = m_factories.constFind(int(tab));
+    QWidget *view = factory != m_factories.constEnd() ? (*factory)(this) : placeholder(tab);
+    view->setParent(this);
+    view->setProperty("brivelloSection", int(tab));
+    view->setGeometry(rect());
+    view->show();
+    m_view = view;
+    applyMask();
+    m_highlight->raise();
+}
+
+void ContentArea::applyMask()
+{
+    if (!m_view)
+        return;
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()), kRadius, kRadius);
+    m_view->setMask(QRegion(path.toFillPolygon().toPolygon()));
+}
+
+void ContentArea::resizeEvent(QResizeEvent *event)
+{
+    GlassPanel::resizeEvent(event);
+    if (m_view)
+        m_view->setGeometry(rect());
+    m_highlight->setGeometry(rect());
+    applyMask();
+}
+
+void ContentArea::setDropHighlighted(bool highlighted)
+{
+    m_highlighted = highlighted;
+    m_highlight->setVisible(highlighted);
+    m_highlight->raise();
+}
+
+void ContentArea::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (m_store.activeTab() != LibraryStore::LibraryTab::playlist ||
+        SidebarSectionButton::fileURLs(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    setDropHighlighted(true);
+}
+
+void ContentArea::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    setDropHighlighted(false);
+    GlassPanel::dragLeaveEvent(event);
+}
+
+void ContentArea::dropEvent(QDropEvent *event)
+{
+    setDropHighlighted(false);
+    const QList<QUrl> urls = SidebarSectionButton::fileURLs(event->mimeData());
+    if (m_store.activeTab() != LibraryStore::LibraryTab::playlist || urls.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    if (m_playlistDrop)
+        m_playlistDrop(urls);
+}
+
+} // namespace brivello

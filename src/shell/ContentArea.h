@@ -1,0 +1,55 @@
+#pragma once
+
+#include "GlassPanel.h"
+#include "library/LibraryStore.h"
+
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QUrl>
+#include <functional>
+
+namespace brivello {
+
+// The large glass panel that shows the active section's view. Each section installs a
+// factory; a switch builds the entered section's view afresh and discards the one left.
+// Files dropped outside the views go to the playlist while the playlist is active.
+class ContentArea : public GlassPanel
+{
+    Q_OBJECT
+public:
+    static constexpr qreal kRadius = 26;
+
+    using SectionFactory = std::function<QWidget *(QWidget *parent)>;
+    using DropHandler = std::function<void(const QList<QUrl> &)>;
+
+    explicit ContentArea(LibraryStore &store, QWidget *parent = nullptr);
+
+    // Installs the view of a section; the shown section is rebuilt at once.
+    void setSectionFactory(LibraryStore::LibraryTab tab, SectionFactory factory);
+    void setPlaylistDropHandler(DropHandler handler) { m_playlistDrop = std::move(handler); }
+    QWidget *currentView() const { return m_view; }
+
+    bool isDropHighlighted() const { return m_highlighted; }
+    void setDropHighlighted(bool highlighted);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void rebuild();
+    QWidget *placeholder(LibraryStore::LibraryTab tab);
+    void applyMask();
+
+    LibraryStore &m_store;
+    QHash<int, SectionFactory> m_factories;
+    QPointer<QWidget> m_view;
+    QWidget *m_highlight = nullptr;
+    bool m_highlighted = false;
+    DropHandler m_playlistDrop;
+};
+
+} // namespace brivello

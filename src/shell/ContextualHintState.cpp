@@ -1,0 +1,81 @@
+#include "ContextualHintState.h"
+
+#include "platform/Defaults.h"
+
+namespace brivello {
+
+const QString ContextualHintState::kEnabledKey = QStringLiteral("contextualHintsEnabled");
+
+ContextualHintState::ContextualHintState(QObject *parent)
+    : QObject(parent)
+{
+    connect(&Defaults::standard(), &Defaults::changed, this, [this](const QString &key) {
+        if (key == kEnabledKey)
+            enabledChanged();
+    });
+}
+
+ContextualHintState::~ContextualHintState()
+{
+    m_presentation.cancel();
+}
+
+bool ContextualHintState::hintsEnabled()
+{
+    return Defaults::standard().boolean(kEnabledKey, true);
+}
+
+void ContextualHintState::setHintsEnabled(bool enabled)
+{
+    Defaults::standard().set(kEnabledKey, enabled);
+}
+
+void ContextualHintState::hoverChanged(bool hovering)
+{
+    m_isHovering = hovering;
+    m_presentation.cancel();
+    if (!hintsEnabled()) {
+        setPresented(false);
+        return;
+    }
+    if (!hovering)
+        return;
+    m_presentation = Scheduler::shared().after(kPresentationDelay, [this] {
+        if (m_isHovering && hintsEnabled())
+            setPresented(true);
+    });
+}
+
+void ContextualHintState::controlDisappeared()
+{
+    m_presentation.cancel();
+}
+
+void ContextualHintState::dismiss()
+{
+    setPresented(false);
+}
+
+void ContextualHintState::disableHints()
+{
+    setHintsEnabled(false);
+    setPresented(false);
+}
+
+void ContextualHintState::enabledChanged()
+{
+    if (hintsEnabled())
+        return;
+    m_presentation.cancel();
+    setPresented(false);
+}
+
+void ContextualHintState::setPresented(bool presented)
+{
+    if (presented == m_isPresented)
+        return;
+    m_isPresented = presented;
+    emit presentedChanged(presented);
+}
+
+} // namespace brivello

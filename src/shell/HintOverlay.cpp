@@ -1,0 +1,210 @@
+#include "HintOverlay.h"
+
+#include "BrivelloTheme.h"
+#include "ContextualHint.h"
+#include "ContextualHintState.h"
+#include "ShellEvents.h"
+#include "platform/BrivelloLocalization.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace brivello {
+
+namespace {
+constexpr int kPadding = 12;
+constexpr int kArrow = 7;
+} // namespace
+
+HintOverlay *HintOverlay::forWindow(QWidget *window)
+{
+    auto *existing = window->findChild<HintOverlay *>(QString(), Qt::FindDirectChildrenOnly);
+    return existing ? existing : new HintOverlay(window);
+}
+
+HintOverlay::HintOverlay(QWidget *window)
+    : QWidget(window)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_StyledBackground, false);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kPadding, kPadding + kArrow, kPadding, kPadding);
+    layout->setSpacing(8);
+    m_title = new QLabel(this);
+    m_title->setFont(BrivelloTheme::font(TextStyle::subheadline, QFont::DemiBold));
+    m_title->setWordWrap(true);
+    layout->addWidget(m_title);
+    m_detail = new QLabel(this);
+    m_detail->setFont(BrivelloTheme::font(TextStyle::caption));
+    m_detail->setWordWrap(true);
+    layout->addWidget(m_detail);
+    m_shortcutRow = new QWidget(this);
+    auto *row = new QHBoxLayout(m_shortcutRow);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(7);
+    m_shortcutLabel = new QLabel(m_shortcutRow);
+    m_shortcutLabel->setFont(BrivelloTheme::font(TextStyle::caption));
+    m_shortcut = new QLabel(m_shortcutRow);
+    QFont mono = BrivelloTheme::font(TextStyle::caption, QFont::DemiBold);
+    mono.setFamily(QStringLiteral("monospace"));
+    mono.setStyleHint(QFont::Monospace);
+    m_shortcut->setFont(mono);
+    m_shortcut->setContentsMargins(7, 3, 7, 3);
+    row->addWidget(m_shortcutLabel);
+    row->addWidget(m_shortcut);
+    row->addStretch(1);
+    layout->addWidget(m_shortcutRow);
+    m_disable = new QPushButton(this);
+    m_disable->setFlat(true);
+    m_disable->setFocusPolicy(Qt::NoFocus);
+    m_disable->setFont(BrivelloTheme::font(TextStyle::caption, QFont::Medium));
+    m_disable->setCursor(Qt::PointingHandCursor);
+    m_disable->setStyleSheet(QStringLiteral("QPushButton{border:none;padding:2px 0 0 0;"
+                                            "text-align:left;background:transparent;}"));
+    layout->addWidget(m_disable, 0, Qt::AlignLeft);
+    connect(m_disable, &QPushButton::clicked, this, [this] {
+        if (m_hint)
+            m_hint->state()->disableHints();
+        else
+            ContextualHintState::setHintsEnabled(false);
+        hide();
+    });
+    connect(&ShellEvents::instance(), &ShellEvents::languageChanged, this, &HintOverlay::refresh);
+    connect(&ShellEvents::instance(), &ShellEvents::appearanceChanged, this, &HintOverlay::refresh);
+    hide();
+    qApp->installEventFilter(this);
+}
+
+QString HintOverlay::titleText() const
+{
+    return m_title->text();
+}
+
+QString HintOverlay::detailText() const
+{
+    return m_detail->text();
+}
+
+QString HintOverlay::shortcutText() const
+{
+    return m_shortcutRow->isVisibleTo(this) ? m_shortcut->text() : QString();
+}
+
+void HintOverlay::present(ContextualHint *hint)
+{
+    if (m_hint && m_hint != hint)
+        m_hint->state()->dismiss();
+    m_hint = hint;
+    // A control deleted while its hint is open takes the hint with it.
+    connect(hint, &QObject::destroyed, this, [this] {
+        if (!m_hint)
+            hide();
+    });
+    refresh();
+    show();
+    raise();
+}
+
+void HintOverlay::close(ContextualHint *hint)
+{
+    if (m_hint != hint)
+        return;
+    m_hint = nullptr;
+    hide();
+}
+
+void HintOverlay::refresh()
+{
+    if (!m_hint)
+        return;
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    const bool light = BrivelloTheme::isLight(scheme);
+    m_title->setText(BrivelloLocalization::string(m_hint->title()));
+    m_detail->setText(BrivelloLocalization::string(m_hint->detail()));
+    const QString shortcut = m_hint->shortcut();
+    m_shortcutRow->setVisible(!shortcut.isEmpty());
+    m_shortcut->setText(shortcut);
+    m_shortcutLabel->setText(BrivelloLocalization::string(QStringLiteral("Горячая клавиша")));
+    m_disable->setText(BrivelloLocalization::string(QStringLiteral("Отключить подсказки")));
+    const auto colour = [](QWidget *w, const QColor &c) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::WindowText, c);
+        p.setColor(QPalette::ButtonText, c);
+        w->setPalette(p);
+    };
+    colour(m_title, BrivelloTheme::primary(scheme));
+    colour(m_detail, light ? blackA(0.66) : whiteA(0.72));
+    colour(m_shortcutLabel, BrivelloTheme::secondary(scheme));
+    colour(m_shortcut, BrivelloTheme::primary(scheme));
+    m_shortcut->setStyleSheet(
+        QStringLiteral("background:%1;border-radius:5px;")
+            .arg((light ? blackA(0.045) : whiteA(0.055)).name(QColor::HexArgb)));
+    colour(m_disable, BrivelloTheme::secondary(scheme));
+    setFixedWidth(kWidth + 2 * kPadding);
+    adjustSize();
+    place();
+    update();
+}
+
+void HintOverlay::place()
+{
+    if (!m_hint || !m_hint->control())
+        return;
+    QWidget *control = m_hint->control();
+    const QPoint anchor =
+        control->mapTo(parentWidget(), QPoint(control->width() / 2, control->height()));
+    int x = anchor.x() - width() / 2;
+    int y = anchor.y();
+    x = qBound(8, x, qMax(8, parentWidget()->width() - width() - 8));
+    if (y + height() > parentWidget()->height() - 8) // no room below: open above
+        y = control->mapTo(parentWidget(), QPoint(0, 0)).y() - height();
+    move(x, y);
+}
+
+void HintOverlay::paintEvent(QPaintEvent *)
+{
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    const bool light = BrivelloTheme::isLight(scheme);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF bubble = QRectF(rect()).adjusted(0.5, kArrow + 0.5, -0.5, -0.5);
+    QPainterPath path;
+    path.addRoundedRect(bubble, 10, 10);
+    if (m_hint && m_hint->control()) {
+        const qreal ax = m_hint->control()
+                             ->mapTo(parentWidget(), QPoint(m_hint->control()->width() / 2, 0))
+                             .x() -
+                         x();
+        QPolygonF arrow;
+        arrow << QPointF(ax - kArrow, bubble.top() + 0.5) << QPointF(ax, 0.5)
+              << QPointF(ax + kArrow, bubble.top() + 0.5);
+        QPainterPath tip;
+        tip.addPolygon(arrow);
+        path = path.united(tip);
+    }
+    painter.setPen(QPen(light ? blackA(0.14) : whiteA(0.16), 1));
+    painter.setBrush(light ? rgbA(0.98, 0.98, 0.975, 0.98) : rgbA(0.15, 0.155, 0.18, 0.97));
+    painter.drawPath(path);
+}
+
+bool HintOverlay::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress && isVisible()) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget != this && !isAncestorOf(widget) && widget->window() == window()) {
+            if (m_hint)
+                m_hint->state()->dismiss();
+            else
+                hide();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace brivello

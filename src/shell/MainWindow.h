@@ -1,0 +1,78 @@
+#pragma once
+
+#include "library/LibraryStore.h"
+#include "settings/UpdateManager.h"
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+
+namespace brivello {
+
+class AudioPlayer;
+class ContentArea;
+class DashboardSidebar;
+class MainWindowController;
+class ResizablePlayerDashboardBlock;
+class SectionToolbar;
+
+// The one window: canvas with two glows, the sidebar and the column of toolbar, section
+// content and player block; the two alerts; the update prompt. Main thread.
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kMargin = 16;
+    static constexpr int kDefaultWidth = 1440;
+    static constexpr int kDefaultHeight = 900;
+    static constexpr int kMinimumWidth = 1280;
+    static constexpr int kMinimumHeight = 760;
+
+    MainWindow(LibraryStore &store,
+               AudioPlayer &player,
+               UpdateManager &updates,
+               QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    MainWindowController &controller() const { return *m_controller; }
+    DashboardSidebar *sidebar() const { return m_sidebar; }
+    SectionToolbar *toolbar() const { return m_toolbar; }
+    ContentArea *contentArea() const { return m_content; }
+    ResizablePlayerDashboardBlock *playerBlock() const { return m_player; }
+    QMessageBox *errorAlert() const { return m_errorAlert; }
+    QMessageBox *noticeAlert() const { return m_noticeAlert; }
+
+    // Sheets of the settings subsystem; installed when they exist.
+    void setSettingsPresenter(std::function<void()> present) { m_presentSettings = present; }
+    void setUpdatePresenter(std::function<void(const UpdateManager::Release &)> present)
+    {
+        m_presentUpdate = present;
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void relayout();
+    void showErrorAlert();
+    void showNoticeAlert();
+    QMessageBox *makeAlert(std::function<void()> onClose);
+
+    LibraryStore &m_store;
+    MainWindowController *m_controller = nullptr;
+    DashboardSidebar *m_sidebar = nullptr;
+    SectionToolbar *m_toolbar = nullptr;
+    ContentArea *m_content = nullptr;
+    ResizablePlayerDashboardBlock *m_player = nullptr;
+    QPointer<QMessageBox> m_errorAlert;
+    QPointer<QMessageBox> m_noticeAlert;
+    std::function<void()> m_presentSettings;
+    std::function<void(const UpdateManager::Release &)> m_presentUpdate;
+    bool m_appeared = false;
+};
+
+} // namespace brivello

@@ -1,0 +1,181 @@
+#include "ResizablePlayerDashboardBlock.h"
+
+#include "GlassPanel.h"
+#include "ShellEvents.h"
+#include "ToolbarIconButton.h"
+#include "library/LibrarySettingsKeys.h"
+#include "library/LibraryStore.h"
+#include "platform/BrivelloLocalization.h"
+#include "platform/Defaults.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace brivello {
+
+const QString ResizablePlayerDashboardBlock::kStoredHeightKey = QStringLiteral("playerPanelHeight");
+
+namespace {
+
+// The 26 × 3 grip in a 28 × 22 hit area; drags resize the block.
+class ResizeHandle : public QWidget
+{
+public:
+    explicit ResizeHandle(ResizablePlayerDashboardBlock *block)
+        : QWidget(block)
+        , m_block(block)
+    {
+        setFixedSize(28, 22);
+        setCursor(Qt::SizeVerCursor);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        const bool light = BrivelloTheme::isLight(ShellEvents::instance().scheme());
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(light ? blackA(0.18) : whiteA(0.18));
+        painter.drawRoundedRect(QRectF(1, 9.5, 26, 3), 1.5, 1.5);
+    }
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        m_pressY = event->globalPosition().y();
+        m_block->dragChanged(0);
+    }
+    void mouseMoveEvent(QMouseEvent *event) override
+    {
+        if (event->buttons() & Qt::LeftButton)
+            m_block->dragChanged(event->globalPosition().y() - m_pressY);
+    }
+    void mouseReleaseEvent(QMouseEvent *) override { m_block->dragEnded(); }
+
+private:
+    ResizablePlayerDashboardBlock *m_block;
+    qreal m_pressY = 0;
+};
+
+} // namespace
+
+ResizablePlayerDashboardBlock::ResizablePlayerDashboardBlock(LibraryStore &store, QWidget *parent)
+    : QWidget(parent)
+    , m_store(store)
+{
+    m_sizing = PlayerBlockSizing::compute(1440, 900, m_store.waveformHeight());
+    setPanel(new GlassPanel(26, this));
+    m_handle = new ResizeHandle(this);
+    m_move = new ToolbarIconButton(QStringLiteral("arrow.up.to.line.compact"), this);
+    m_move->setFixedSize(28, 22);
+    connect(m_move, &QAbstractButton::clicked, this, [this] {
+        m_store.setDashboardPlayerOnTop(!m_store.dashboardPlayerOnTop());
+    });
+    connect(&m_store, &LibraryStore::settingChanged, this, [this](const QString &key) {
+        if (key == kDashboardPlayerOnTopKey)
+            refreshMoveButton();
+    });
+    connect(&ShellEvents::instance(),
+            &ShellEvents::languageChanged,
+            this,
+            &ResizablePlayerDashboardBlock::refreshMoveButton);
+    connect(&ShellEvents::instance(),
+            &ShellEvents::appearanceChanged,
+            m_handle,
+            qOverload<>(&QWidget::update));
+    refreshMoveButton();
+    applyHeight();
+}
+
+void ResizablePlayerDashboardBlock::setPanel(QWidget *panel)
+{
+    if (m_panel == panel)
+        return;
+    delete m_panel;
+    m_panel = panel;
+    panel->setParent(this);
+    panel->setGeometry(rect());
+    panel->show();
+    panel->lower();
+}
+
+void ResizablePlayerDashboardBlock::setSizing(const PlayerBlockSizing &sizing)
+{
+    m_sizing = sizing;
+    applyHeight();
+}
+
+double ResizablePlayerDashboardBlock::storedHeight() const
+{
+    return Defaults::standard().real(kStoredHeightKey, 0);
+}
+
+double ResizablePlayerDashboardBlock::effectiveHeight() const
+{
+    return PlayerBlockSizing::effectiveHeight(
+        m_resizePreview, storedHeight(), m_sizing.minimumHeight, m_sizing.maximumHeight);
+}
+
+void ResizablePlayerDashboardBlock::applyHeight()
+{
+    setFixedHeight(int(effectiveHeight()));
+}
+
+void ResizablePlayerDashboardBlock::dragChanged(double translationY)
+{
+    if (!m_resizeStart)
+        m_resizeStart = effectiveHeight();
+    const double height = PlayerBlockSizing::dragHeight(*m_resizeStart,
+                                                        translationY,
+                                                        m_store.dashboardPlayerOnTop(),
+                                                        m_sizing.minimumHeight,
+                                                        m_sizing.maximumHeight);
+    if (m_resizePreview != height) {
+        m_resizePreview = height;
+        applyHeight();
+    }
+}
+
+void ResizablePlayerDashboardBlock::dragEnded()
+{
+    const double height = m_resizePreview ? *m_resizePreview : effectiveHeight();
+    Defaults::standard().set(kStoredHeightKey, height);
+    m_resizePreview.reset();
+    m_resizeStart.reset();
+    applyHeight();
+}
+
+void ResizablePlayerDashboardBlock::refreshMoveButton()
+{
+    const bool onTop = m_store.dashboardPlayerOnTop();
+    m_move->setSymbol(onTop ? QStringLiteral("arrow.down.to.line.compact")
+                            : QStringLiteral("arrow.up.to.line.compact"));
+    const QString moveHint =
+        BrivelloLocalization::string(onTop ? QStringLiteral("Переместить плеер вниз")
+                                           : QStringLiteral("Переместить плеер вверх"));
+    m_move->setToolTip(moveHint);
+    m_move->setAccessibleName(moveHint);
+    const QString handleHint =
+        BrivelloLocalization::string(QStringLiteral("Изменить высоту плеера"));
+    m_handle->setToolTip(handleHint);
+    m_handle->setAccessibleName(handleHint);
+}
+
+void ResizablePlayerDashboardBlock::layoutOverlay()
+{
+    const int rowWidth = m_handle->width() + 10 + m_move->width();
+    const int left = (width() - rowWidth) / 2;
+    m_handle->move(left, 12);
+    m_move->move(left + m_handle->width() + 10, 12);
+    m_handle->raise();
+    m_move->raise();
+}
+
+void ResizablePlayerDashboardBlock::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_panel)
+        m_panel->setGeometry(rect());
+    layoutOverlay();
+}
+
+} // namespace brivello

@@ -1,0 +1,206 @@
+#include "SidebarSectionButton.h"
+
+#include "BrivelloSymbols.h"
+#include "ShellEvents.h"
+#include "platform/AppLanguage.h"
+#include "platform/BrivelloLocalization.h"
+
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QPainter>
+
+namespace brivello {
+
+namespace {
+constexpr qreal kRadius = 10;
+constexpr qreal kIconFrame = 24;
+} // namespace
+
+SidebarSectionButton::SidebarSectionButton(const QString &titleKey,
+                                           const QString &icon,
+                                           QWidget *parent)
+    : QAbstractButton(parent)
+    , m_titleKey(titleKey)
+    , m_icon(icon)
+{
+    setAcceptDrops(true);
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_Hover);
+    retranslate();
+    connect(&ShellEvents::instance(),
+            &ShellEvents::languageChanged,
+            this,
+            &SidebarSectionButton::retranslate);
+    connect(&ShellEvents::instance(),
+            &ShellEvents::appearanceChanged,
+            this,
+            qOverload<>(&QWidget::update));
+}
+
+void SidebarSectionButton::retranslate()
+{
+    m_title = BrivelloLocalization::string(m_titleKey);
+    setToolTip(m_title);
+    setAccessibleName(m_title);
+    setAccessibleDescription(BrivelloLocalization::format(QStringLiteral("%d"), m_count));
+    update();
+}
+
+void SidebarSectionButton::setCount(int count)
+{
+    if (count == m_count)
+        return;
+    m_count = count;
+    setAccessibleDescription(BrivelloLocalization::format(QStringLiteral("%d"), m_count));
+    update();
+}
+
+void SidebarSectionButton::setSelected(bool selected)
+{
+    if (selected == m_selected)
+        return;
+    m_selected = selected;
+    if (selected)
+        m_hovering = false;
+    update();
+}
+
+void SidebarSectionButton::setCollapsed(bool collapsed,
+                                        double rowHeight,
+                                        double padding,
+                                        double iconSpacing)
+{
+    m_collapsed = collapsed;
+    m_padding = padding;
+    m_iconSpacing = iconSpacing;
+    setFixedHeight(int(rowHeight));
+    update();
+}
+
+void SidebarSectionButton::enterEvent(QEnterEvent *event)
+{
+    m_hovering = !m_selected && !m_dropTarget;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void SidebarSectionButton::leaveEvent(QEvent *event)
+{
+    m_hovering = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+QList<QUrl> SidebarSectionButton::fileURLs(const QMimeData *mime)
+{
+    QList<QUrl> urls;
+    if (!mime || !mime->hasUrls())
+        return urls;
+    for (const QUrl &url : mime->urls())
+        if (url.isLocalFile())
+            urls.append(url);
+    return urls;
+}
+
+void SidebarSectionButton::setDropTarget(bool value)
+{
+    m_dropTarget = value;
+    if (value)
+        m_hovering = false;
+    update();
+}
+
+void SidebarSectionButton::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (fileURLs(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    setDropTarget(true);
+}
+
+void SidebarSectionButton::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    setDropTarget(false);
+    QAbstractButton::dragLeaveEvent(event);
+}
+
+void SidebarSectionButton::dropEvent(QDropEvent *event)
+{
+    setDropTarget(false);
+    const QList<QUrl> urls = fileURLs(event->mimeData());
+    if (urls.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    if (m_receiveURLs)
+        m_receiveURLs(urls);
+}
+
+QColor SidebarSectionButton::primaryForeground() const
+{
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    QColor color = BrivelloTheme::primary(scheme);
+    const qreal base = color.alphaF();
+    if (m_selected)
+        return color;
+    color.setAlphaF(
+        float(base * (m_hovering ? 0.84 : (BrivelloTheme::isLight(scheme) ? 0.66 : 0.64))));
+    return color;
+}
+
+void SidebarSectionButton::paintEvent(QPaintEvent *)
+{
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    const bool light = BrivelloTheme::isLight(scheme);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF shape = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QColor fill = Qt::transparent;
+    if (m_dropTarget)
+        fill = BrivelloTheme::dropFill(scheme);
+    else if (m_hovering)
+        fill = light ? blackA(0.035) : whiteA(0.035);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(shape, kRadius, kRadius);
+    if (m_dropTarget) {
+        painter.setPen(QPen(light ? rgbA(0.12, 0.20, 0.30, 0.55) : whiteA(0.82), 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(
+            QRectF(rect()).adjusted(1, 1, -1, -1), kRadius - 0.5, kRadius - 0.5);
+    }
+    const QColor foreground = primaryForeground();
+    const qreal iconX = m_collapsed ? (width() - kIconFrame) / 2 : m_padding;
+    BrivelloSymbols::paint(painter,
+                           QRectF(iconX, (height() - kIconFrame) / 2, kIconFrame, kIconFrame),
+                           m_icon,
+                           BrivelloTheme::iconFontSize(BrivelloIconScale::regular),
+                           foreground,
+                           scheme);
+    if (m_collapsed)
+        return;
+    const QFont countFont = BrivelloTheme::font(TextStyle::caption);
+    const QString countText = QString::number(m_count);
+    const qreal countWidth = QFontMetricsF(countFont).horizontalAdvance(countText);
+    const qreal titleX = iconX + kIconFrame + m_iconSpacing;
+    const QRectF titleRect(titleX, 0, width() - m_padding - countWidth - titleX - 4, height());
+    QFont titleFont =
+        BrivelloTheme::font(TextStyle::body, m_selected ? QFont::DemiBold : QFont::Normal);
+    painter.setFont(titleFont);
+    painter.setPen(foreground);
+    painter.drawText(
+        titleRect,
+        Qt::AlignVCenter | Qt::AlignLeft,
+        QFontMetricsF(titleFont).elidedText(m_title, Qt::ElideRight, titleRect.width()));
+    QColor countColor = BrivelloTheme::primary(scheme);
+    countColor.setAlphaF(countColor.alphaF() * (m_selected ? 0.76f : 0.48f));
+    painter.setFont(countFont);
+    painter.setPen(countColor);
+    painter.drawText(
+        QRectF(0, 0, width() - m_padding, height()), Qt::AlignVCenter | Qt::AlignRight, countText);
+}
+
+} // namespace brivello

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QList>
+#include <QUrl>
+#include <functional>
+
+class QMimeData;
+
+namespace brivello {
+
+// One section row of the sidebar: symbol, title and count, hover and drop-target states.
+// A click activates the section; dropped files go to `receiveURLs` with the section.
+class SidebarSectionButton : public QAbstractButton
+{
+    Q_OBJECT
+public:
+    SidebarSectionButton(const QString &titleKey, const QString &icon, QWidget *parent = nullptr);
+
+    void setCount(int count);
+    void setSelected(bool selected);
+    void setCollapsed(bool collapsed, double rowHeight, double padding, double iconSpacing);
+    void setReceiveURLs(std::function<void(const QList<QUrl> &)> receive)
+    {
+        m_receiveURLs = std::move(receive);
+    }
+
+    int count() const { return m_count; }
+    bool isSelected() const { return m_selected; }
+    bool isDropTarget() const { return m_dropTarget; }
+    bool isHovering() const { return m_hovering; }
+    QString titleText() const { return m_title; }
+    // The dropped items that are local files, in their order.
+    static QList<QUrl> fileURLs(const QMimeData *mime);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void retranslate();
+    void setDropTarget(bool value);
+    QColor primaryForeground() const;
+
+    QString m_titleKey;
+    QString m_title;
+    QString m_icon;
+    int m_count = 0;
+    bool m_selected = false;
+    bool m_collapsed = false;
+    bool m_hovering = false;
+    bool m_dropTarget = false;
+    double m_padding = 12;
+    double m_iconSpacing = 10;
+    std::function<void(const QList<QUrl> &)> m_receiveURLs;
+};
+
+} // namespace brivello

@@ -1,0 +1,90 @@
+#include "TrackNavigation.h"
+
+#include "library/LibraryStore.h"
+#include "library/PlaylistSelection.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "playback/AudioPlayer.h"
+
+namespace brivello {
+
+namespace {
+
+QList<QUuid> idsOf(const QList<Track> &tracks)
+{
+    QList<QUuid> ids;
+    ids.reserve(tracks.size());
+    for (const Track &track : tracks)
+        ids.append(track.id);
+    return ids;
+}
+
+} // namespace
+
+TrackNavigation::TrackNavigation(LibraryStore &store, AudioPlayer &player)
+    : m_store(store)
+    , m_player(player)
+{}
+
+void TrackNavigation::selectAdjacent(int offset)
+{
+    const QList<Track> visible = m_store.visibleTracks();
+    const std::optional<QUuid> anchor =
+        m_store.selectedID() ? m_store.selectedID() : m_player.currentID();
+    const std::optional<int> row = PlaylistSelection::adjacentIndex(idsOf(visible), anchor, offset);
+    if (!row)
+        return;
+    const Track track = visible.at(*row);
+    selectOnly(track.id);
+    m_player.play(track);
+    focusInFavourites(track.id);
+}
+
+void TrackNavigation::toggleSelectedTrack()
+{
+    if (const std::optional<Track> selected = m_store.selectedTrack()) {
+        m_player.play(*selected);
+        return;
+    }
+    if (const std::optional<QUuid> current = m_player.currentID()) {
+        for (const Track &track : m_store.tracks()) {
+            if (track.id == *current) {
+                m_player.play(track);
+                return;
+            }
+        }
+    }
+    if (m_player.currentTrack())
+        m_player.toggle();
+}
+
+void TrackNavigation::playNextAfterCompletion()
+{
+    const QList<Track> visible = m_store.visibleTracks();
+    const std::optional<int> row =
+        PlaylistSelection::nextIndex(idsOf(visible), m_player.currentID());
+    if (!row)
+        return;
+    const Track next = visible.at(*row);
+    selectOnly(next.id);
+    m_player.play(next);
+    focusInFavourites(next.id);
+}
+
+void TrackNavigation::selectOnly(const QUuid &id)
+{
+    m_store.setSelectedID(id);
+    m_store.scheduleWorkspaceSave();
+    m_store.setSelectedIDs({id});
+    m_store.scheduleWorkspaceSave();
+}
+
+void TrackNavigation::focusInFavourites(const QUuid &id)
+{
+    if (m_store.activeTab() != LibraryStore::LibraryTab::favorites)
+        return;
+    NotificationCenter::defaultCenter().post(
+        brivelloFocusFavoriteTrack, nullptr, {{kUserInfoTrackID, QVariant::fromValue(id)}});
+}
+
+} // namespace brivello

@@ -1,0 +1,143 @@
+#include "WorkspaceStatusBar.h"
+
+#include "BrivelloSymbols.h"
+#include "ShellEvents.h"
+#include "playback/AudioPlayer.h"
+
+#include <QPainter>
+#include <QTextLayout>
+
+namespace brivello {
+
+WorkspaceStatusBar::WorkspaceStatusBar(LibraryStore &store, AudioPlayer &player, QWidget *parent)
+    : QWidget(parent)
+    , m_store(store)
+    , m_player(player)
+{
+    setFixedHeight(kHeight);
+    for (auto signal : {&LibraryStore::workspaceStatusChanged,
+                        &LibraryStore::activeTabChanged,
+                        &LibraryStore::tracksChanged,
+                        &LibraryStore::selectedIDChanged,
+                        &LibraryStore::selectedIDsChanged,
+                        &LibraryStore::conversionItemsChanged,
+                        &LibraryStore::analysisTracksChanged,
+                        &LibraryStore::duplicateGroupsChanged,
+                        &LibraryStore::qualityAnalysesChanged,
+                        &LibraryStore::favoriteGenreFilterChanged,
+                        &LibraryStore::favoriteOnlyUntaggedChanged})
+        connect(&m_store, signal, this, &WorkspaceStatusBar::refresh);
+    connect(&m_player, &AudioPlayer::currentIDChanged, this, &WorkspaceStatusBar::refresh);
+    connect(&m_player, &AudioPlayer::isPlayingChanged, this, &WorkspaceStatusBar::refresh);
+    connect(&ShellEvents::instance(),
+            &ShellEvents::languageChanged,
+            this,
+            &WorkspaceStatusBar::refresh);
+    connect(&ShellEvents::instance(),
+            &ShellEvents::appearanceChanged,
+            this,
+            &WorkspaceStatusBar::refresh);
+    refresh();
+}
+
+WorkspaceStatusSummary WorkspaceStatusBar::summary() const
+{
+    return WorkspaceStatusSummary(WorkspaceStatusInputs::read(m_store, &m_player));
+}
+
+void WorkspaceStatusBar::refresh()
+{
+    setAccessibleName(summary().message());
+    update();
+}
+
+void WorkspaceStatusBar::paintEvent(QPaintEvent *)
+{
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    const bool light = BrivelloTheme::isLight(scheme);
+    const WorkspaceStatusSummary status = summary();
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF shape = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    painter.setPen(light ? QPen(blackA(0.085), 1) : QPen(Qt::NoPen));
+    painter.setBrush(light ? rgbA(0.978, 0.976, 0.969) : blackA(0.24));
+    painter.drawRoundedRect(shape, 12, 12);
+
+    QColor foreground = light ? blackA(0.72) : BrivelloTheme::secondary(scheme);
+    if (status.hasTransient()) {
+        using Tone = LibraryStore::WorkspaceStatus::Tone;
+        switch (status.tone()) {
+        case Tone::success:
+            foreground = rgbA(0.2, 0.7, 0.3);
+            break;
+        case Tone::warning:
+            foreground = rgbA(0.95, 0.58, 0.1);
+            break;
+        case Tone::neutral:
+            foreground = BrivelloTheme::secondary(scheme);
+            break;
+        }
+    }
+    const WorkspaceStatusSummary::Lines lines = status.sidebarText();
+    const QFont primaryFont = BrivelloTheme::font(TextStyle::caption, QFont::Medium);
+    const QFontMetricsF metrics(primaryFont);
+    // The icon and text column are top-aligned with each other; the pair is centred.
+    const QRectF padded = QRectF(rect()).adjusted(10, 9, -10, -9);
+    const bool twoLines =
+        lines.detail || metrics.horizontalAdvance(lines.primary) > padded.width() - 24;
+    const qreal textHeight = twoLines ? metrics.height() * 2 + 2 : metrics.height();
+    const qreal blockHeight = qMax<qreal>(16, textHeight);
+    const QRectF content(
+        padded.left(), padded.center().y() - blockHeight / 2, padded.width(), blockHeight);
+    BrivelloSymbols::paint(
+        painter, content.topLeft(), status.icon(), BrivelloIconScale::compact, foreground, scheme);
+    if (status.showsPlayingDot()) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(rgbA(0.2, 0.78, 0.35, 0.74));
+        painter.drawEllipse(QRectF(content.left() + 16 - 5 + 3, content.top() - 2, 5, 5));
+    }
+    const QRectF text(content.left() + 24, content.top(), content.width() - 24, textHeight);
+    painter.setFont(primaryFont);
+    painter.setPen(foreground);
+    if (lines.detail) {
+        const qreal lineHeight = metrics.height();
+        const qreal top = text.top();
+        painter.drawText(QRectF(text.left(), top, text.width(), lineHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter,
+                         metrics.elidedText(lines.primary, Qt::ElideRight, text.width()));
+        const QFont detailFont = BrivelloTheme::font(TextStyle::caption2, QFont::Medium);
+        painter.setFont(detailFont);
+        painter.setPen(light ? blackA(0.6) : whiteA(0.5));
+        painter.drawText(
+            QRectF(text.left(), top + lineHeight + 2, text.width(), lineHeight),
+            Qt::AlignLeft | Qt::AlignVCenter,
+            QFontMetricsF(detailFont).elidedText(*lines.detail, Qt::ElideRight, text.width()));
+    } else {
+        // Up to two lines, the second cut at the tail.
+        QString first = lines.primary;
+        QString second;
+        if (metrics.horizontalAdvance(first) > text.width()) {
+            QTextLayout layout(first, primaryFont);
+            layout.beginLayout();
+            QTextLine line = layout.createLine();
+            line.setLineWidth(text.width());
+            layout.endLayout();
+            second = first.mid(line.textLength());
+            first = first.left(line.textLength()).trimmed();
+        }
+        if (second.isEmpty()) {
+            painter.drawText(text, Qt::AlignLeft | Qt::AlignTop, first);
+        } else {
+            const qreal lineHeight = metrics.height();
+            const qreal top = text.top();
+            painter.drawText(QRectF(text.left(), top, text.width(), lineHeight),
+                             Qt::AlignLeft | Qt::AlignVCenter,
+                             first);
+            painter.drawText(QRectF(text.left(), top + lineHeight, text.width(), lineHeight),
+                             Qt::AlignLeft | Qt::AlignVCenter,
+                             metrics.elidedText(second.trimmed(), Qt::ElideRight, text.width()));
+        }
+    }
+}
+
+} // namespace brivello

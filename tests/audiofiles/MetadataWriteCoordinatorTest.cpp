@@ -1,0 +1,130 @@
+#include "audiofiles/MetadataWriteCoordinator.h"
+
+#include "WriterTestSupport.h"
+#include "platform/Scheduler.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+using namespace brivello;
+using namespace brivello::test;
+
+namespace {
+
+void spinUntil(const std::function<bool()> &done)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// Takes the lock, notes its turn, and holds the permit until `release` is set.
+QCoro::Task<> holdLock(QString path, int turn, QList<int> *order, const bool *release)
+{
+    auto permit = co_await MetadataWriteCoordinator::shared().acquire(path);
+    order->append(turn);
+    while (!*release)
+        co_await Scheduler::yield();
+}
+
+QCoro::Task<> writeAndRecord(QUrl url, AudioTags tags, std::optional<WriteError> *error, bool *done)
+{
+    try {
+        co_await MetadataWriteCoordinator::shared().write(tags, false, url);
+    } catch (const WriteError &e) {
+        *error = e;
+    }
+    *done = true;
+}
+
+} // namespace
+
+class MetadataWriteCoordinatorTest : public WriterTest
+{
+};
+
+TEST_F(MetadataWriteCoordinatorTest, WaitersGetTheLockFirstComeFirstServed)
+{
+    auto &coordinator = MetadataWriteCoordinator::shared();
+    const QString key = path(QStringLiteral("x.mp3"));
+    QList<int> order;
+    bool release[3] = {false, false, false};
+    auto first = holdLock(key, 1, &order, &release[0]);
+    auto second = holdLock(key, 2, &order, &release[1]);
+    auto third = holdLock(key, 3, &order, &release[2]);
+    EXPECT_EQ(order, QList<int>{1});
+    EXPECT_EQ(coordinator.waiterCount(key), 2);
+
+    release[0] = true;
+    spinUntil([&] { return order.size() == 2; });
+    EXPECT_EQ(order, (QList<int>{1, 2}));
+    EXPECT_TRUE(coordinator.isLocked(key)); // handed over, never free in between
+    EXPECT_EQ(coordinator.waiterCount(key), 1);
+
+    release[1] = true;
+    spinUntil([&] { return order.size() == 3; });
+    release[2] = true;
+    spinUntil([&] { return !coordinator.isLocked(key); });
+    EXPECT_EQ(order, (QList<int>{1, 2, 3}));
+    EXPECT_EQ(coordinator.waiterCount(key), 0);
+}
+
+TEST_F(MetadataWriteCoordinatorTest, OtherPathsDoNotWait)
+{
+    QList<int> order;
+    bool release[2] = {false, false};
+    auto a = holdLock(path(QStringLiteral("a.mp3")), 1, &order, &release[0]);
+    auto b = holdLock(path(QStringLiteral("b.mp3")), 2, &order, &release[1]);
+    EXPECT_EQ(order, (QList<int>{1, 2}));
+    release[0] = release[1] = true;
+    spinUntil([&] {
+        return !MetadataWriteCoordinator::shared().isLocked(path(QStringLiteral("a.mp3"))) &&
+               !MetadataWriteCoordinator::shared().isLocked(path(QStringLiteral("b.mp3")));
+    });
+}
+
+TEST_F(MetadataWriteCoordinatorTest, DotSegmentsShareOneLock)
+{
+    const QString folder = m_dir.path();
+    EXPECT_EQ(MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(folder + "/./a.mp3")),
+              MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(folder + "/sub/../a.mp3")));
+}
+
+TEST_F(MetadataWriteCoordinatorTest, AFailedWriteReleasesTheLock)
+{
+    const QString file = path(QStringLiteral("broken.flac"));
+    TestAudioFiles::writeAll(file, "not a flac stream");
+    std::optional<WriteError> error;
+    bool done = false;
+    auto task = writeAndRecord(url(file), fullTags(), &error, &done);
+    spinUntil([&] { return done; });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(int(error->kind()), int(WriteError::Kind::unsupportedFormat));
+    EXPECT_FALSE(
+        MetadataWriteCoordinator::shared().isLocked(MetadataWriteCoordinator::lockKey(url(file))));
+}
+
+TEST_F(MetadataWriteCoordinatorTest, TwoWritersOnOneFileRunOneAfterTheOther)
+{
+    const QString file = make(QStringLiteral("c.flac"));
+    const QByteArray md5 = TestAudioFiles::audioMd5(file);
+    AudioTags firstTags = fullTags();
+    AudioTags secondTags = fullTags();
+    secondTags.title = QStringLiteral("second");
+    std::optional<WriteError> errors[2];
+    bool done[2] = {false, false};
+    auto first = writeAndRecord(url(file), firstTags, &errors[0], &done[0]);
+    auto second = writeAndRecord(
+        QUrl::fromLocalFile(m_dir.path() + "/./c.flac"), secondTags, &errors[1], &done[1]);
+    EXPECT_EQ(MetadataWriteCoordinator::shared().waiterCount(
+                  MetadataWriteCoordinator::lockKey(url(file))),
+              1);
+    spinUntil([&] { return done[0] && done[1]; });
+    EXPECT_FALSE(errors[0]);
+    EXPECT_FALSE(errors[1]);
+    EXPECT_EQ(TestAudioFiles::ffprobeTags(file).value(QStringLiteral("title")).toString(),
+              QStringLiteral("second"));
+    EXPECT_EQ(TestAudioFiles::audioMd5(file), md5);
+    EXPECT_TRUE(TestAudioFiles::leftoverTemporaries(m_dir.path()).isEmpty());
+}

@@ -1,0 +1,205 @@
+#include "WriterTestSupport.h"
+#include "audiofiles/IffChunks.h"
+
+#include <QJsonArray>
+
+using namespace brivello;
+using namespace brivello::test;
+
+namespace {
+
+QByteArray chunk(const QByteArray &id, const QByteArray &payload, bool littleEndian)
+{
+    return IffChunks::chunk(id, payload, littleEndian);
+}
+
+// Chunk ids of a RIFF or FORM file in order, checking every size on the way.
+QList<QByteArray> chunkIds(const QByteArray &file, bool littleEndian)
+{
+    QList<QByteArray> ids;
+    qsizetype offset = 12;
+    while (offset + 8 <= file.size()) {
+        const qint64 length = IffChunks::readSize(file, offset + 4, littleEndian);
+        ids << file.mid(offset, 4);
+        offset += 8 + length + (length & 1);
+    }
+    EXPECT_EQ(offset, file.size()) << "chunks do not tile the file";
+    EXPECT_EQ(IffChunks::readSize(file, 4, littleEndian), quint32(file.size() - 8));
+    return ids;
+}
+
+QByteArray chunkPayload(const QByteArray &file, const QByteArray &id, bool littleEndian)
+{
+    qsizetype offset = 12;
+    while (offset + 8 <= file.size()) {
+        const qint64 length = IffChunks::readSize(file, offset + 4, littleEndian);
+        if (file.mid(offset, 4) == id)
+            return file.mid(offset + 8, length);
+        offset += 8 + length + (length & 1);
+    }
+    return {};
+}
+
+bool soxParses(const QString &file)
+{
+    return TestAudioFiles::run(QStringLiteral("sox"), {QStringLiteral("--i"), file}).ok();
+}
+
+} // namespace
+
+class MetadataWriterChunkFilesTest : public WriterTest
+{
+};
+
+TEST_F(MetadataWriterChunkFilesTest, WavGetsListInfoAndKeepsItsAudio)
+{
+    const QString file = make(QStringLiteral("a.wav"));
+    const QByteArray md5 = TestAudioFiles::audioMd5(file);
+    MetadataWriter::writeNow(fullTags(), false, url(file));
+
+    const QByteArray bytes = TestAudioFiles::readAll(file);
+    EXPECT_EQ(chunkIds(bytes, true).last(), "LIST"); // no id3 chunk without picture or frames
+    EXPECT_TRUE(soxParses(file));
+    EXPECT_EQ(TestAudioFiles::audioMd5(file), md5);
+    const QJsonObject ffprobe = TestAudioFiles::ffprobeTags(file);
+    EXPECT_EQ(ffprobe.value(QStringLiteral("title")).toString(), fullTags().title);
+    EXPECT_EQ(ffprobe.value(QStringLiteral("artist")).toString(), fullTags().artist);
+    EXPECT_EQ(ffprobe.value(QStringLiteral("comment")).toString(), fullTags().comment);
+    // "124" is 3 bytes: length 4 with the terminator, no pad; "8A\0" is odd: padded.
+    EXPECT_TRUE(bytes.contains(QByteArray("IBPM\x04\0\0\0"
+                                          "124\0",
+                                          12)));
+    EXPECT_TRUE(bytes.contains(QByteArray("IKEY\x03\0\0\0"
+                                          "8A\0\0",
+                                          12)));
+
+    MetadataWriter::writeNow(fullTags(), false, url(file));
+    EXPECT_EQ(TestAudioFiles::readAll(file), bytes);
+}
+
+TEST_F(MetadataWriterChunkFilesTest, WavKeepsOtherChunksListsAndId3Frames)
+{
+    const QString file = make(QStringLiteral("b.wav"));
+    // Unmanaged frames in an id3 chunk, written by mutagen.
+    ASSERT_TRUE(
+        TestAudioFiles::python(
+            "import sys\nfrom mutagen.wave import WAVE\nfrom mutagen.id3 import TXXX, TIT2\n"
+            "f=WAVE(sys.argv[1]); f.add_tags()\n"
+            "f.tags.add(TXXX(encoding=3, desc='CUE', text='1.5'))\n"
+            "f.tags.add(TIT2(encoding=3, text='old'))\nf.save()",
+            {file})
+            .ok());
+    QByteArray bytes = TestAudioFiles::readAll(file);
+    const QByteArray adtl =
+        chunk("LIST", "adtl" + chunk("labl", QByteArray("\1\0\0\0cue\0", 8), true), true);
+    const QByteArray info =
+        chunk("LIST",
+              "INFO" + chunk("INAM", "old\0", true) + chunk("ISFT", QByteArray("Lavf\0", 5), true),
+              true);
+    bytes += adtl + info + QByteArray("odd!\x03\0\0\0xyz", 11); // pad byte missing at the end
+    TestAudioFiles::writeAll(file, bytes);
+    const QByteArray md5 = TestAudioFiles::audioMd5(file);
+
+    AudioTags tags;
+    tags.title = QStringLiteral("new");
+    MetadataWriter::writeNow(tags, false, url(file));
+    const QByteArray out = TestAudioFiles::readAll(file);
+    const QList<QByteArray> ids = chunkIds(out, true);
+    EXPECT_EQ(ids, (QList<QByteArray>{"fmt ", "data", "LIST", "odd!", "LIST", "id3 "}))
+        << ids.join(',').toStdString();
+    EXPECT_TRUE(out.contains(adtl));
+    EXPECT_TRUE(out.contains(QByteArray("odd!\x03\0\0\0xyz\0", 12)));
+    EXPECT_TRUE(out.contains(chunk("ISFT", QByteArray("Lavf\0", 5), true)));
+    EXPECT_FALSE(out.contains("old"));
+    const QJsonObject tagsRead = TestAudioFiles::mutagenTags(file);
+    EXPECT_EQ(tagsRead.value(QStringLiteral("TXXX:CUE")).toArray().first().toString(),
+              QStringLiteral("1.5"));
+    EXPECT_EQ(tagsRead.value(QStringLiteral("TIT2")).toArray().first().toString(),
+              QStringLiteral("new"));
+    EXPECT_EQ(TestAudioFiles::audioMd5(file), md5);
+    EXPECT_TRUE(soxParses(file));
+}
+
+TEST_F(MetadataWriterChunkFilesTest, WavPictureGoesIntoAnId3ChunkAndTheCleanerRemovesIt)
+{
+    const QString file = make(QStringLiteral("c.wav"));
+    const QByteArray png = TestAudioFiles::pngPicture();
+    MetadataWriter::assignArtworkNow(png, fullTags(), url(file));
+    QByteArray out = TestAudioFiles::readAll(file);
+    EXPECT_EQ(chunkPayload(out, "id3 ", true), MetadataWriter::id3Tag(fullTags(), png));
+    EXPECT_TRUE(TestAudioFiles::mutagenTags(file).contains(QStringLiteral("APIC:")));
+
+    MetadataWriter::writeNow(fullTags(), false, url(file)); // a tag edit keeps the cover
+    EXPECT_EQ(chunkPayload(TestAudioFiles::readAll(file), "id3 ", true),
+              MetadataWriter::id3Tag(fullTags(), png));
+
+    AudioTags onlyAlbumArtist;
+    onlyAlbumArtist.albumArtist = QStringLiteral("x");
+    MetadataWriter::writeNow(onlyAlbumArtist, true, url(file));
+    EXPECT_EQ(chunkIds(TestAudioFiles::readAll(file), true), (QList<QByteArray>{"fmt ", "data"}));
+}
+
+TEST_F(MetadataWriterChunkFilesTest, AifcKeepsItsFormTypeAndLosesItsTextChunks)
+{
+    const QString file =
+        make(QStringLiteral("d.aif"), 1.0, {QStringLiteral("-c:a"), QStringLiteral("pcm_f32be")});
+    QByteArray bytes = TestAudioFiles::readAll(file);
+    ASSERT_EQ(bytes.mid(8, 4), "AIFC");
+    bytes += chunk("NAME", "old name", false) + chunk("COMT", QByteArray("\0\0", 2), false) +
+             chunk("ANNO", "note!", false) + chunk("(c) ", "2001 Label", false) +
+             chunk("APPL", "stoc", false);
+    bytes.replace(4, 4, IffChunks::sizeBytes(quint32(bytes.size() - 8), false));
+    TestAudioFiles::writeAll(file, bytes);
+    const QByteArray md5 = TestAudioFiles::audioMd5(file);
+
+    MetadataWriter::writeNow(fullTags(), false, url(file));
+    const QByteArray out = TestAudioFiles::readAll(file);
+    EXPECT_EQ(out.mid(8, 4), "AIFC");
+    const QList<QByteArray> ids = chunkIds(out, false);
+    for (const char *gone : {"NAME", "COMT", "ANNO", "(c) "})
+        EXPECT_FALSE(ids.contains(gone)) << gone;
+    EXPECT_TRUE(ids.contains("APPL"));
+    EXPECT_EQ(ids.last(), "ID3 ");
+    const QJsonObject read = TestAudioFiles::mutagenTags(file);
+    EXPECT_EQ(read.value(QStringLiteral("TIT2")).toArray().first().toString(), fullTags().title);
+    EXPECT_EQ(read.value(QStringLiteral("TCOP")).toArray().first().toString(),
+              QStringLiteral("2001 Label"));
+    EXPECT_EQ(TestAudioFiles::audioMd5(file), md5);
+    EXPECT_TRUE(soxParses(file));
+
+    MetadataWriter::writeNow(fullTags(), false, url(file));
+    EXPECT_EQ(TestAudioFiles::readAll(file), out);
+}
+
+TEST_F(MetadataWriterChunkFilesTest, AiffWithNothingToWriteHasNoId3Chunk)
+{
+    const QString file = make(QStringLiteral("e.aiff"));
+    MetadataWriter::assignArtworkNow(TestAudioFiles::jpegPicture(), fullTags(), url(file));
+    EXPECT_TRUE(chunkIds(TestAudioFiles::readAll(file), false).contains("ID3 "));
+    MetadataWriter::writeNow(AudioTags{}, true, url(file));
+    EXPECT_FALSE(chunkIds(TestAudioFiles::readAll(file), false).contains("ID3 "));
+    EXPECT_TRUE(soxParses(file));
+}
+
+TEST_F(MetadataWriterChunkFilesTest, RefusesBrokenChunkFiles)
+{
+    const QString wav = make(QStringLiteral("f.wav"));
+    QByteArray bytes = TestAudioFiles::readAll(wav);
+    bytes += QByteArray("junk\xFF\0\0\0abc", 11); // claims 255 bytes
+    TestAudioFiles::writeAll(wav, bytes);
+    expectRefused(wav, WriteError::Kind::corruptFile, [&] {
+        MetadataWriter::writeNow(fullTags(), false, url(wav));
+    });
+
+    const QString notRiff = path(QStringLiteral("g.wav"));
+    TestAudioFiles::writeAll(notRiff, "RIFX0000WAVEfmt ");
+    expectRefused(notRiff, WriteError::Kind::unsupportedFormat, [&] {
+        MetadataWriter::writeNow(fullTags(), false, url(notRiff));
+    });
+
+    const QString notAiff = path(QStringLiteral("h.aif"));
+    TestAudioFiles::writeAll(notAiff, "FORM0000WAVE");
+    const auto error = attempt([&] { MetadataWriter::writeNow(fullTags(), false, url(notAiff)); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->payload(), QStringLiteral("aiff"));
+}

@@ -1,0 +1,222 @@
+#include "platform/FileReveal.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "support/LibraryStoreFixture.h"
+
+#include <QUndoStack>
+#include <gtest/gtest.h>
+
+using namespace brivello;
+using brivello::testing::FakeAudioPlayer;
+using brivello::testing::LibraryStoreFixture;
+using Tab = LibraryStore::LibraryTab;
+using Tone = LibraryStore::WorkspaceStatus::Tone;
+
+namespace {
+
+class RecordingReveal : public FileReveal
+{
+public:
+    void reveal(const QList<QUrl> &urls) override { calls.append(urls); }
+    QList<QList<QUrl>> calls;
+};
+
+class LibraryStoreFavouritesTest : public LibraryStoreFixture
+{
+protected:
+    void SetUp() override
+    {
+        LibraryStoreFixture::SetUp();
+        makeStore();
+        NotificationCenter::defaultCenter().observe(
+            brivelloFavoriteMembershipDidChange,
+            nullptr,
+            &m_receiver,
+            [this](const Notification &) { ++m_membershipPosts; });
+        NotificationCenter::defaultCenter().observe(
+            brivelloFocusFavoriteTrack, nullptr, &m_receiver, [this](const Notification &note) {
+                m_focused.append(note.userInfo.value(kUserInfoTrackID).value<QUuid>());
+            });
+    }
+    void TearDown() override
+    {
+        NotificationCenter::defaultCenter().removeObservers(&m_receiver);
+        LibraryStoreFixture::TearDown();
+    }
+
+    Track track(const QString &name, bool favourite = false)
+    {
+        Track made = Track::make(url(name));
+        made.isInPlaylist = true;
+        made.isFavorite = made.isInCoverWorkspace = favourite;
+        return made;
+    }
+    QList<std::pair<bool, bool>> flags() const
+    {
+        QList<std::pair<bool, bool>> list;
+        for (const Track &t : m_store->tracks())
+            list.append({t.isFavorite, t.isInCoverWorkspace});
+        return list;
+    }
+
+    QObject m_receiver;
+    int m_membershipPosts = 0;
+    QList<QUuid> m_focused;
+    QUndoStack m_undo;
+};
+
+} // namespace
+
+TEST_F(LibraryStoreFavouritesTest, ToggleOfAMixedSetFlipsEachAndUndoRedoAlternate)
+{
+    QList<Track> list;
+    for (int i = 0; i < 5; ++i)
+        list.append(track(QString("%1.mp3").arg(i), i < 3));
+    list[3].isInCoverWorkspace = true; // covers member, not a favourite
+    store().setTracks(list);
+    QSet<QUuid> all;
+    for (const Track &t : list)
+        all.insert(t.id);
+    const auto before = flags();
+
+    store().toggleFavorites(all, &m_undo);
+    const QList<std::pair<bool, bool>> toggled{
+        {false, false}, {false, false}, {false, false}, {true, true}, {true, true}};
+    EXPECT_EQ(flags(), toggled);
+    EXPECT_EQ(store().workspaceStatus()->message, "Избранное обновлено: 5");
+    EXPECT_EQ(store().workspaceStatus()->icon, "heart.fill");
+    ASSERT_EQ(m_undo.count(), 1);
+    EXPECT_EQ(m_undo.undoText(), "Изменить избранное");
+
+    for (int round = 0; round < 3; ++round) {
+        m_undo.undo();
+        EXPECT_EQ(flags(), before);
+        m_undo.redo();
+        EXPECT_EQ(flags(), toggled);
+    }
+    EXPECT_EQ(m_membershipPosts, 7);
+}
+
+TEST_F(LibraryStoreFavouritesTest, ToggleStatusFollowsTheResult)
+{
+    Track covers = track("c.mp3");
+    covers.isInCoverWorkspace = true;
+    Track fav = track("f.mp3", true);
+    store().setTracks({covers, fav});
+
+    store().toggleFavorites({covers.id});
+    EXPECT_EQ(flags()[0], std::make_pair(true, true));
+    EXPECT_EQ(store().workspaceStatus()->message, "Добавлено в избранное: 1");
+    store().toggleFavorites({covers.id, fav.id});
+    EXPECT_EQ(flags()[0], std::make_pair(false, false));
+    EXPECT_EQ(store().workspaceStatus()->message, "Убрано из избранного: 2");
+    EXPECT_EQ(store().workspaceStatus()->icon, "heart");
+    EXPECT_EQ(store().workspaceStatus()->tone, Tone::neutral);
+
+    const auto status = store().workspaceStatus();
+    store().setAnalysisTracks({track("a.mp3")});
+    store().toggleFavorites({store().analysisTracks()[0].id});
+    store().addToFavorites({store().analysisTracks()[0].id});
+    EXPECT_EQ(store().workspaceStatus(), status);
+    EXPECT_EQ(store().tracks().size(), 2);
+}
+
+TEST_F(LibraryStoreFavouritesTest, WindowStackIsTheFallbackAndNoStackStillChanges)
+{
+    Track a = track("a.mp3");
+    store().setTracks({a});
+    store().toggleFavorites({a.id});
+    EXPECT_TRUE(store().tracks()[0].isFavorite);
+
+    store().setWindowUndoStack(&m_undo);
+    store().toggleFavorites({a.id});
+    EXPECT_FALSE(store().tracks()[0].isFavorite);
+    ASSERT_EQ(m_undo.count(), 1);
+    m_undo.undo();
+    EXPECT_TRUE(store().tracks()[0].isFavorite);
+}
+
+TEST_F(LibraryStoreFavouritesTest, RemoveFromFavouritesLeavesCoversAndMovesPlaybackOn)
+{
+    FakeAudioPlayer player;
+    store().setAudioPlayer(&player);
+    Track f1 = track("1.mp3", true), f2 = track("2.mp3", true), plain = track("3.mp3");
+    store().setTracks({f1, f2, plain});
+
+    store().removeFromFavorites({plain.id}, &m_undo);
+    EXPECT_EQ(m_undo.count(), 0);
+    EXPECT_FALSE(store().workspaceStatus());
+
+    player.current = f1.id;
+    store().removeFromFavorites({f1.id, plain.id}, &m_undo);
+    EXPECT_EQ(flags()[0], std::make_pair(false, false));
+    EXPECT_EQ(player.played, QList<QUuid>{f2.id});
+    EXPECT_EQ(store().workspaceStatus()->message, "Убрано из избранного: 1");
+    EXPECT_EQ(store().workspaceStatus()->icon, "heart.slash");
+    m_undo.undo();
+    EXPECT_EQ(flags()[0], std::make_pair(true, true));
+}
+
+TEST_F(LibraryStoreFavouritesTest, InTheFavouritesSectionTheSelectionFollows)
+{
+    Track a = track("a.mp3"), b = track("b.mp3"), c = track("c.mp3", true);
+    store().setTracks({a, b, c});
+    store().setActiveTab(Tab::favorites);
+    store().setSelectedIDs({c.id});
+    store().setSelectedID(c.id);
+
+    store().addToFavorites({b.id, a.id});
+    EXPECT_EQ(store().selectedIDs(), (QSet<QUuid>{a.id, b.id}));
+    EXPECT_EQ(store().selectedID(), a.id);
+    EXPECT_EQ(m_focused, QList<QUuid>{a.id});
+
+    store().removeFromFavorites({a.id}, &m_undo);
+    EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{b.id});
+    EXPECT_FALSE(store().selectedID());
+    EXPECT_EQ(m_focused.size(), 1);
+
+    store().setActiveTab(Tab::playlist);
+    store().setSelectedIDs({});
+    store().addToFavorites({a.id});
+    EXPECT_TRUE(store().selectedIDs().isEmpty());
+    EXPECT_EQ(m_membershipPosts, 3);
+}
+
+TEST_F(LibraryStoreFavouritesTest, SendingToAnalysisAndConverterSkipsWhatIsThere)
+{
+    Track a = track("a.mp3"), b = track("b.mp3");
+    store().setTracks({a, b});
+    store().setAnalysisTracks({a});
+
+    store().addTracksToAnalysis({a.id});
+    EXPECT_FALSE(store().workspaceStatus());
+    EXPECT_EQ(store().analysisTracks().size(), 1);
+    store().addTracksToAnalysis({a.id, b.id});
+    ASSERT_EQ(store().analysisTracks().size(), 2);
+    EXPECT_EQ(store().analysisTracks()[1].id, b.id);
+    EXPECT_EQ(store().pendingQualityTrackIDs(), QList<QUuid>{b.id});
+    EXPECT_EQ(store().workspaceStatus()->message, "Отправлено в анализ: 1");
+    EXPECT_EQ(store().workspaceStatus()->icon, "waveform.path.ecg");
+
+    EXPECT_EQ(store().addTracksToConversion({b.id, a.id}), 2);
+    EXPECT_EQ(store().conversionItems()[0].url, a.url);
+    EXPECT_EQ(store().workspaceStatus()->message, "Добавлено в конвертер: 2");
+    store().setWorkspaceStatus(std::nullopt);
+    EXPECT_EQ(store().addTracksToConversion({a.id, b.id}), 0);
+    EXPECT_FALSE(store().workspaceStatus());
+    EXPECT_EQ(store().conversionItems().size(), 2);
+}
+
+TEST_F(LibraryStoreFavouritesTest, RevealAsksForTheLibraryFilesInOrder)
+{
+    RecordingReveal reveal;
+    FileReveal::setShared(&reveal);
+    Track a = track("x/a.mp3"), b = track("y/b.mp3");
+    store().setTracks({a, b});
+    store().setAnalysisTracks({track("z/only-analysis.mp3")});
+    store().openInFinder({b.id, a.id, store().analysisTracks()[0].id});
+    store().openInFinder({store().analysisTracks()[0].id});
+    FileReveal::setShared(nullptr);
+    ASSERT_EQ(reveal.calls.size(), 1);
+    EXPECT_EQ(reveal.calls[0], (QList<QUrl>{a.url, b.url}));
+}

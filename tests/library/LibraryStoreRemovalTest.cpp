@@ -1,0 +1,284 @@
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "platform/Trash.h"
+#include "support/LibraryStoreFixture.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace brivello;
+using brivello::testing::FakeAudioPlayer;
+using brivello::testing::LibraryStoreFixture;
+using Tab = LibraryStore::LibraryTab;
+using Tone = LibraryStore::WorkspaceStatus::Tone;
+
+namespace {
+
+class LibraryStoreRemovalTest : public LibraryStoreFixture
+{
+protected:
+    void SetUp() override
+    {
+        LibraryStoreFixture::SetUp();
+        m_savedData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", m_data.path().toUtf8());
+        makeStore();
+        store().setAudioPlayer(&m_player);
+    }
+    void TearDown() override
+    {
+        qputenv("XDG_DATA_HOME", m_savedData);
+        NotificationCenter::defaultCenter().removeObservers(&m_receiver);
+        LibraryStoreFixture::TearDown();
+    }
+
+    Track track(const QString &name, bool playlist = true)
+    {
+        Track made = Track::make(url(name));
+        made.isInPlaylist = playlist;
+        return made;
+    }
+    QList<QUuid> ids() const
+    {
+        QList<QUuid> list;
+        for (const Track &t : m_store->tracks())
+            list.append(t.id);
+        return list;
+    }
+    // Counts the posts of one notification for the rest of the test.
+    const int *counter(const QString &name)
+    {
+        int *posts = m_counters.emplace_back(std::make_unique<int>(0)).get();
+        NotificationCenter::defaultCenter().observe(
+            name, nullptr, &m_receiver, [posts](const Notification &) { ++*posts; });
+        return posts;
+    }
+    QString statusMessage() const
+    {
+        return m_store->workspaceStatus() ? m_store->workspaceStatus()->message : QString();
+    }
+
+    FakeAudioPlayer m_player;
+    QObject m_receiver;
+    std::vector<std::unique_ptr<int>> m_counters;
+    QTemporaryDir m_data;
+    QByteArray m_savedData;
+};
+
+} // namespace
+
+TEST_F(LibraryStoreRemovalTest, PlaylistRemovalOfFavouriteAndPlainTrackUndoesInPlace)
+{
+    Track a = track("a.mp3"), fav = track("fav.mp3"), b = track("b.mp3"), c = track("c.mp3");
+    fav.isFavorite = fav.isInCoverWorkspace = true;
+    store().setTracks({a, fav, b, c});
+    store().setSelectedIDs({fav.id, b.id});
+
+    store().removeTracksFromPlaylist({fav.id, b.id});
+    EXPECT_EQ(ids(), (QList<QUuid>{a.id, fav.id, c.id}));
+    EXPECT_FALSE(store().tracks()[1].isInPlaylist);
+    EXPECT_TRUE(store().selectedIDs().isEmpty());
+    EXPECT_EQ(statusMessage(), "Убрано из плейлиста: 2");
+    EXPECT_EQ(store().workspaceStatus()->icon, "trash");
+    EXPECT_FALSE(store().canUndoPhysicalTrash());
+
+    store().undoLastRemoval();
+    EXPECT_EQ(ids(), (QList<QUuid>{a.id, fav.id, b.id, c.id}));
+    EXPECT_TRUE(store().tracks()[1].isInPlaylist);
+    EXPECT_EQ(statusMessage(), "Восстановлено: 2");
+    EXPECT_EQ(store().workspaceStatus()->tone, Tone::success);
+    EXPECT_EQ(store().selectedIDs(), (QSet<QUuid>{fav.id, b.id}));
+    EXPECT_EQ(store().selectedID(), fav.id);
+}
+
+TEST_F(LibraryStoreRemovalTest, SuccessiveRemovalsUndoLatestFirstAtTheirPositions)
+{
+    Track t0 = track("0.mp3"), t1 = track("1.mp3"), t2 = track("2.mp3"), t3 = track("3.mp3");
+    Track covers = track("covers.mp3", false);
+    covers.isInCoverWorkspace = true;
+    store().setTracks({t0, t1, covers, t2, t3});
+    store().removeTracksFromPlaylist({t1.id, t3.id});
+    store().removeTracksFromPlaylist({covers.id, QUuid::createUuid()});
+    EXPECT_EQ(ids(), (QList<QUuid>{t0.id, t2.id}));
+
+    store().undoLastRemoval();
+    EXPECT_EQ(ids(), (QList<QUuid>{t0.id, covers.id, t2.id}));
+    EXPECT_TRUE(store().tracks()[1].isInCoverWorkspace);
+    EXPECT_EQ(statusMessage(), "Восстановлено: 1");
+
+    store().undoLastRemoval();
+    EXPECT_EQ(ids(), (QList<QUuid>{t0.id, t1.id, covers.id, t2.id, t3.id}));
+
+    const auto before = store().workspaceStatus();
+    store().undoLastRemoval(); // empty history
+    EXPECT_EQ(store().workspaceStatus(), before);
+    EXPECT_EQ(ids().size(), 5);
+}
+
+TEST_F(LibraryStoreRemovalTest, UndoAfterTheFileWasImportedAgainMergesIntoThatTrack)
+{
+    Track a = track("a.mp3");
+    a.isInCoverWorkspace = true;
+    store().setTracks({a});
+    store().removeTracksFromPlaylist({a.id});
+    Track again = track("a.mp3");
+    store().setTracks({again});
+
+    store().undoLastRemoval();
+    ASSERT_EQ(store().tracks().size(), 1);
+    EXPECT_EQ(store().tracks()[0].id, again.id);
+    EXPECT_TRUE(store().tracks()[0].isInCoverWorkspace);
+    EXPECT_EQ(store().selectedID(), again.id);
+    EXPECT_EQ(statusMessage(), "Восстановлено: 1");
+}
+
+TEST_F(LibraryStoreRemovalTest, TrashMovesFilesAwayAndUndoBringsThemBack)
+{
+    const QUrl u1 = touch("one.mp3", "first"), u2 = touch("two.mp3", "second");
+    Track one = track("one.mp3"), missing = track("missing.mp3"), two = track("two.mp3");
+    store().setTracks({one, missing, two});
+    store().setDuplicateGroups(
+        {{"g", {one.id, two.id, missing.id}, 10, DuplicateMatchKind::exact}});
+    const int *posts = counter(brivelloFavoriteMembershipDidChange);
+
+    store().trashTracks({one.id, missing.id, two.id});
+    EXPECT_EQ(ids(), QList<QUuid>{missing.id});
+    EXPECT_FALSE(QFileInfo::exists(u1.toLocalFile()));
+    EXPECT_FALSE(QFileInfo::exists(u2.toLocalFile()));
+    ASSERT_TRUE(store().lastError());
+    EXPECT_TRUE(store().lastError()->contains("missing.mp3"));
+    EXPECT_FALSE(store().workspaceStatus());
+    EXPECT_TRUE(store().duplicateGroups().isEmpty());
+    EXPECT_EQ(*posts, 1);
+    EXPECT_TRUE(store().canUndoPhysicalTrash());
+
+    store().undoLastRemoval();
+    EXPECT_EQ(ids(), (QList<QUuid>{one.id, missing.id, two.id}));
+    QFile f1(u1.toLocalFile()), f2(u2.toLocalFile());
+    ASSERT_TRUE(f1.open(QIODevice::ReadOnly) && f2.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f1.readAll(), "first");
+    EXPECT_EQ(f2.readAll(), "second");
+    EXPECT_FALSE(store().canUndoPhysicalTrash());
+    EXPECT_EQ(*posts, 2);
+}
+
+TEST_F(LibraryStoreRemovalTest, TakenPlaceKeepsTheEntryUntilTheUserFreesIt)
+{
+    touch("keep.mp3", "mine");
+    touch("other.mp3", "other");
+    Track keep = track("keep.mp3"), other = track("other.mp3");
+    store().setTracks({keep, other});
+    store().trashTracks({keep.id, other.id});
+    touch("keep.mp3", "newcomer");
+
+    store().undoLastRemoval();
+    EXPECT_EQ(ids(), QList<QUuid>{other.id});
+    ASSERT_TRUE(store().lastError());
+    EXPECT_EQ(*store().lastError(),
+              "Не удалось восстановить «keep.mp3»: Файл «keep.mp3» уже существует.");
+    EXPECT_TRUE(store().canUndoPhysicalTrash());
+    QFile taken(path("keep.mp3"));
+    ASSERT_TRUE(taken.open(QIODevice::ReadOnly));
+    EXPECT_EQ(taken.readAll(), "newcomer");
+    taken.close();
+
+    QFile::remove(path("keep.mp3"));
+    store().undoLastRemoval();
+    EXPECT_EQ(ids(), (QList<QUuid>{keep.id, other.id}));
+    EXPECT_FALSE(store().canUndoPhysicalTrash());
+}
+
+TEST_F(LibraryStoreRemovalTest, TrashEntryGoneIsReportedAndStaysInTheHistory)
+{
+    touch("gone.mp3");
+    Track gone = track("gone.mp3");
+    store().setTracks({gone});
+    store().trashTracks({gone.id});
+    ASSERT_TRUE(QFile::remove(Trash::homeTrashPath() + "/files/gone.mp3"));
+
+    store().undoLastRemoval();
+    EXPECT_TRUE(store().tracks().isEmpty());
+    ASSERT_TRUE(store().lastError());
+    EXPECT_TRUE(store().lastError()->startsWith("Не удалось восстановить «gone.mp3»: "));
+    EXPECT_TRUE(store().canUndoPhysicalTrash());
+    EXPECT_FALSE(QFileInfo::exists(path("gone.mp3")));
+}
+
+TEST_F(LibraryStoreRemovalTest, PlaybackMovesToTheTrackThatTakesThePlace)
+{
+    QList<Track> five;
+    for (int i = 0; i < 5; ++i)
+        five.append(track(QString("%1.mp3").arg(i)));
+    store().setTracks(five);
+
+    m_player.current = five[2].id;
+    store().removeTracksFromPlaylist({five[2].id});
+    EXPECT_EQ(m_player.played, QList<QUuid>{five[3].id});
+    EXPECT_EQ(store().selectedID(), five[3].id);
+    EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{five[3].id});
+
+    m_player.current = five[4].id;
+    store().removeTracksFromPlaylist({five[4].id});
+    EXPECT_EQ(m_player.played.last(), five[3].id);
+
+    m_player.current = five[3].id;
+    store().removeTracksFromPlaylist({five[0].id, five[1].id, five[3].id});
+    EXPECT_EQ(m_player.stops, 1);
+    EXPECT_FALSE(m_player.current);
+
+    m_player.current = QUuid::createUuid();
+    store().removeTracksFromPlaylist({QUuid::createUuid()});
+    EXPECT_EQ(m_player.stops, 1);
+}
+
+TEST_F(LibraryStoreRemovalTest, AnalysisRemovalDropsQueueAndResults)
+{
+    Track a = track("a.mp3", false), b = track("b.mp3", false);
+    store().setAnalysisTracks({a, b});
+    store().analyzeQuality({a.id, b.id});
+    int cancels = 0;
+    QObject::connect(&store(), &LibraryStore::qualityWorkCancelRequested, [&] { ++cancels; });
+    store().setSelectedIDs({a.id, b.id});
+    store().setSelectedID(a.id);
+
+    store().removeFromAnalysis({a.id});
+    EXPECT_EQ(store().analysisTracks().size(), 1);
+    EXPECT_FALSE(store().pendingQualityTrackIDs().contains(a.id));
+    EXPECT_TRUE(store().pendingQualityTrackIDs().contains(b.id));
+    EXPECT_FALSE(store().analyzingQualityIDs().contains(a.id));
+    EXPECT_EQ(store().selectedID(), b.id);
+    EXPECT_EQ(statusMessage(), "Убрано из анализа: 1");
+    EXPECT_EQ(cancels, 0);
+
+    store().removeFromAnalysis({b.id, QUuid::createUuid()});
+    EXPECT_EQ(statusMessage(), "Убрано из анализа: 2");
+    EXPECT_FALSE(store().selectedID());
+    store().undoLastRemoval();
+    EXPECT_TRUE(store().analysisTracks().isEmpty());
+}
+
+TEST_F(LibraryStoreRemovalTest, FavouritesStayInCoversWithANotice)
+{
+    Track f1 = track("f1.mp3"), f2 = track("f2.mp3"), plain = track("p.mp3", false);
+    f1.isFavorite = f1.isInCoverWorkspace = f2.isFavorite = f2.isInCoverWorkspace = true;
+    plain.isInCoverWorkspace = true;
+    Track listed = track("l.mp3");
+    listed.isInCoverWorkspace = true;
+    store().setTracks({f1, f2, plain, listed});
+
+    store().removeFromCoverWorkspace({f1.id, f2.id, plain.id, listed.id});
+    EXPECT_EQ(ids(), (QList<QUuid>{f1.id, f2.id, listed.id}));
+    EXPECT_TRUE(store().tracks()[0].isInCoverWorkspace);
+    EXPECT_FALSE(store().tracks()[2].isInCoverWorkspace);
+    EXPECT_EQ(store().notice(),
+              "Эти треки нельзя удалить из «Обложек», пока они находятся в "
+              "«Избранном». Сначала уберите их из «Избранного».");
+
+    store().setNotice(std::nullopt);
+    store().removeFromCoverWorkspace({f1.id});
+    EXPECT_TRUE(store().tracks()[0].isInCoverWorkspace);
+    EXPECT_EQ(store().notice(),
+              "Этот трек нельзя удалить из «Обложек», пока он находится в "
+              "«Избранном». Сначала уберите его из «Избранного».");
+}

@@ -1,0 +1,203 @@
+#include "support/LibraryStoreFixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace brivello;
+using brivello::testing::LibraryStoreFixture;
+using Tab = LibraryStore::LibraryTab;
+
+namespace {
+
+Track track(const QString &file, bool playlist = true)
+{
+    Track t = Track::make(QUrl::fromLocalFile(file));
+    t.isInPlaylist = playlist;
+    return t;
+}
+
+Track favourite(const QString &file, const QString &genre, const QString &title)
+{
+    Track t = Track::make(QUrl::fromLocalFile(file));
+    t.isFavorite = true;
+    t.tags.genre = genre;
+    t.tags.title = title;
+    return t;
+}
+
+QStringList paths(const QList<Track> &tracks)
+{
+    QStringList result;
+    for (const Track &t : tracks)
+        result.append(t.url.toLocalFile());
+    return result;
+}
+
+QStringList titles(const QList<Track> &tracks)
+{
+    QStringList result;
+    for (const Track &t : tracks)
+        result.append(t.tags.title.isEmpty() ? t.url.fileName() : t.tags.title);
+    return result;
+}
+
+class LibraryStoreSectionsTest : public LibraryStoreFixture
+{
+};
+
+TEST_F(LibraryStoreSectionsTest, PlaylistReadsFolderByFolderInNaturalOrder)
+{
+    LibraryStore &s = makeStore();
+    s.setTracks({track(QStringLiteral("/M/B/a.mp3")),
+                 track(QStringLiteral("/M/A/z.mp3")),
+                 track(QStringLiteral("/M/A/track10.mp3")),
+                 track(QStringLiteral("/M/A/track9.mp3")),
+                 track(QStringLiteral("/M/A/Cover.mp3"), false)});
+    EXPECT_EQ(paths(s.playlistTracks()),
+              (QStringList{QStringLiteral("/M/A/track9.mp3"),
+                           QStringLiteral("/M/A/track10.mp3"),
+                           QStringLiteral("/M/A/z.mp3"),
+                           QStringLiteral("/M/B/a.mp3")}));
+    EXPECT_TRUE(LibraryStore::playlistFolderOrder(s.tracks()[3], s.tracks()[2]));
+    EXPECT_FALSE(LibraryStore::playlistFolderOrder(s.tracks()[2], s.tracks()[3]));
+    // Folders compare before names, whatever the case.
+    EXPECT_TRUE(LibraryStore::playlistFolderOrder(track(QStringLiteral("/m/a/Z.mp3")),
+                                                  track(QStringLiteral("/m/B/a.mp3"))));
+}
+
+TEST_F(LibraryStoreSectionsTest, PlaylistOrderFollowsMembershipButNotTagEdits)
+{
+    LibraryStore &s = makeStore();
+    s.setTracks({track(QStringLiteral("/M/b.mp3")), track(QStringLiteral("/M/c.mp3"))});
+    ASSERT_EQ(s.playlistTracks().size(), 2);
+
+    QList<Track> edited = s.tracks();
+    edited[0].tags.title = QStringLiteral("Новое");
+    s.setTracks(edited);
+    const QList<Track> afterEdit = s.playlistTracks();
+    EXPECT_EQ(afterEdit[0].tags.title, QStringLiteral("Новое")); // current values
+    EXPECT_EQ(paths(afterEdit),
+              (QStringList{QStringLiteral("/M/b.mp3"), QStringLiteral("/M/c.mp3")}));
+
+    QList<Track> grown = s.tracks();
+    grown.append(track(QStringLiteral("/M/a.mp3")));
+    s.setTracks(grown);
+    EXPECT_EQ(paths(s.playlistTracks()).first(), QStringLiteral("/M/a.mp3"));
+
+    QList<Track> shrunk = s.tracks();
+    shrunk[0].isInPlaylist = false;
+    s.setTracks(shrunk);
+    EXPECT_EQ(paths(s.playlistTracks()),
+              (QStringList{QStringLiteral("/M/a.mp3"), QStringLiteral("/M/c.mp3")}));
+}
+
+TEST_F(LibraryStoreSectionsTest, FavouritesSortByGenreThenTitleWithUntaggedLast)
+{
+    LibraryStore &s = makeStore();
+    s.setTracks(
+        {favourite(QStringLiteral("/m/1.mp3"), QStringLiteral("b"), QStringLiteral("x")),
+         favourite(QStringLiteral("/m/2.mp3"), QString(), QStringLiteral("y")),
+         favourite(QStringLiteral("/m/3.mp3"), QStringLiteral("A"), QStringLiteral("z")),
+         favourite(QStringLiteral("/m/4.mp3"), QStringLiteral("Techno"), QStringLiteral("beta")),
+         favourite(QStringLiteral("/m/5.mp3"), QStringLiteral("Techno"), QStringLiteral("Alpha")),
+         favourite(QStringLiteral("/m/aaa.mp3"), QStringLiteral("Techno"), QString()),
+         favourite(QStringLiteral("/m/6.mp3"), QStringLiteral(" "), QStringLiteral("w"))});
+    s.setActiveTab(Tab::favorites);
+    EXPECT_EQ(titles(s.visibleTracks()),
+              (QStringList{QStringLiteral("z"),
+                           QStringLiteral("x"),
+                           QStringLiteral("aaa.mp3"),
+                           QStringLiteral("Alpha"),
+                           QStringLiteral("beta"),
+                           QStringLiteral("w"),
+                           QStringLiteral("y")}));
+    // The selectable list keeps library order.
+    EXPECT_EQ(titles(s.tracksForSelection(Tab::favorites)).first(), QStringLiteral("x"));
+}
+
+TEST_F(LibraryStoreSectionsTest, FavouriteFiltersCompareGenresExactlyOrByBlankness)
+{
+    LibraryStore &s = makeStore();
+    s.setTracks(
+        {favourite(QStringLiteral("/m/1.mp3"), QStringLiteral("House"), QStringLiteral("a")),
+         favourite(QStringLiteral("/m/2.mp3"), QStringLiteral("house"), QStringLiteral("b")),
+         favourite(QStringLiteral("/m/3.mp3"), QStringLiteral("House "), QStringLiteral("c")),
+         favourite(QStringLiteral("/m/4.mp3"), QStringLiteral(" "), QStringLiteral("d"))});
+    s.setActiveTab(Tab::favorites);
+    s.setFavoriteGenreFilter(QStringLiteral("House"));
+    EXPECT_EQ(titles(s.visibleTracks()), QStringList{QStringLiteral("a")});
+    s.setFavoriteOnlyUntagged(true);
+    EXPECT_EQ(titles(s.visibleTracks()), QStringList{QStringLiteral("d")});
+}
+
+TEST_F(LibraryStoreSectionsTest, ActiveSelectionFallsBackToTheFocusedTrack)
+{
+    LibraryStore &s = makeStore();
+    const QUuid id = QUuid::createUuid();
+    EXPECT_TRUE(s.activeSelection().isEmpty());
+    s.setSelectedID(id);
+    EXPECT_EQ(s.activeSelection(), QSet<QUuid>{id});
+    const QUuid other = QUuid::createUuid();
+    s.setSelectedIDs({other});
+    EXPECT_EQ(s.activeSelection(), QSet<QUuid>{other});
+}
+
+TEST_F(LibraryStoreSectionsTest, FocusedTrackHiddenByTheGenreFilterIsNotSelected)
+{
+    LibraryStore &s = makeStore();
+    const Track techno =
+        favourite(QStringLiteral("/m/1.mp3"), QStringLiteral("Techno"), QStringLiteral("a"));
+    s.setTracks({techno});
+    s.setActiveTab(Tab::favorites);
+    s.setSelectedID(techno.id);
+    ASSERT_TRUE(s.selectedTrack().has_value());
+    s.setSelectedID(techno.id);
+    s.setFavoriteGenreFilter(QStringLiteral("House"));
+    s.setSelectedID(techno.id); // the view may still hold it
+    EXPECT_FALSE(s.selectedTrack().has_value());
+}
+
+TEST_F(LibraryStoreSectionsTest, EachSectionGetsItsOwnSelectionBack)
+{
+    LibraryStore &s = makeStore();
+    const Track a = track(QStringLiteral("/m/a.mp3"));
+    const Track b = track(QStringLiteral("/m/b.mp3"));
+    Track analysed = Track::make(QUrl::fromLocalFile(QStringLiteral("/m/a.mp3")));
+    s.setTracks({a, b});
+    s.setAnalysisTracks({analysed});
+
+    s.setSelectedIDs({a.id, b.id, analysed.id});
+    s.setSelectedID(b.id);
+    s.rememberSelection(Tab::playlist);
+    const auto analysis = s.selectionState(Tab::analysis);
+    EXPECT_TRUE(analysis.ids.isEmpty());
+    EXPECT_FALSE(analysis.focusedID.has_value());
+
+    const auto playlist = s.selectionState(Tab::playlist);
+    EXPECT_EQ(playlist.ids, (QSet<QUuid>{a.id, b.id}));
+    EXPECT_EQ(playlist.focusedID, b.id);
+
+    // b leaves the library: the one surviving id becomes the focus on return.
+    s.setTracks({a});
+    const auto back = s.selectionState(Tab::playlist);
+    EXPECT_EQ(back.ids, QSet<QUuid>{a.id});
+    EXPECT_EQ(back.focusedID, a.id);
+}
+
+TEST_F(LibraryStoreSectionsTest, ConverterAndDuplicatesShowTheWholeLibrary)
+{
+    LibraryStore &s = makeStore();
+    const Track loose = track(QStringLiteral("/m/a.mp3"), false);
+    Track duplicate = Track::make(QUrl::fromLocalFile(QStringLiteral("/d/a.mp3")));
+    s.setTracks({loose});
+    s.setDuplicateTracks({duplicate});
+    s.setActiveTab(Tab::duplicates);
+    EXPECT_EQ(s.visibleTracks().size(), 1);
+    EXPECT_EQ(s.visibleTracks()[0].id, loose.id);
+    EXPECT_EQ(s.tracksForSelection(Tab::duplicates)[0].id, duplicate.id);
+    s.setActiveTab(Tab::converter);
+    EXPECT_EQ(s.visibleTracks()[0].id, loose.id);
+    s.setActiveTab(Tab::playlist);
+    EXPECT_TRUE(s.visibleTracks().isEmpty());
+}
+
+} // namespace

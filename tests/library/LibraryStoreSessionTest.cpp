@@ -1,0 +1,261 @@
+#include "library/LibrarySettingsKeys.h"
+#include "library/WorkspaceSession.h"
+#include "platform/Defaults.h"
+#include "support/LibraryStoreFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace brivello;
+using brivello::testing::FakeAudioPlayer;
+using brivello::testing::LibraryStoreFixture;
+using Tab = LibraryStore::LibraryTab;
+using Destination = LibraryStore::MetadataDestination;
+
+namespace {
+
+class LibraryStoreSessionTest : public LibraryStoreFixture
+{
+protected:
+    QJsonObject storedDocument() const
+    {
+        return QJsonDocument::fromJson(Defaults::standard().data(kWorkspaceSessionKey)).object();
+    }
+
+    Track fileTrack(const QString &name)
+    {
+        Track track = Track::make(touch(name));
+        track.isInPlaylist = true;
+        return track;
+    }
+
+    void storeDocument(const QJsonObject &root)
+    {
+        Defaults::standard().setData(kWorkspaceSessionKey, QJsonDocument(root).toJson());
+    }
+
+    // A minimal document whose library holds the given tracks.
+    QJsonObject documentWith(const QList<Track> &tracks, const QString &activeTab)
+    {
+        WorkspaceSession session;
+        for (const Track &t : tracks)
+            session.tracks.append(WorkspaceSession::SessionTrack::from(t));
+        session.activeTab = activeTab;
+        QJsonObject root = QJsonDocument::fromJson(session.encode()).object();
+        root.remove(QStringLiteral("tabSelectionIDs"));
+        root.remove(QStringLiteral("tabFocusedIDs"));
+        return root;
+    }
+};
+
+TEST_F(LibraryStoreSessionTest, TenChangesInABurstGiveOneWriteAfterTheLast)
+{
+    LibraryStore &s = makeStore();
+    QSignalSpy saved(&s, &LibraryStore::workspaceSessionSaved);
+    for (int i = 0; i < 10; ++i) {
+        s.setSelectedID(QUuid::createUuid());
+        m_scheduler.advance(0.1);
+    }
+    m_scheduler.advance(0.24);
+    EXPECT_TRUE(s.hasPendingWorkspaceSave());
+    EXPECT_TRUE(Defaults::standard().data(kWorkspaceSessionKey).isEmpty());
+    m_scheduler.advance(0.01);
+    ASSERT_TRUE(spinUntil([&saved] { return saved.count() > 0; }));
+    m_scheduler.advance(5);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(saved.count(), 1);
+    EXPECT_EQ(storedDocument().value(QStringLiteral("selectedID")).toString(),
+              WorkspaceSession::identityText(*s.selectedID()));
+}
+
+TEST_F(LibraryStoreSessionTest, ImmediateSaveWritesBeforeReturningAndCancelsThePendingOne)
+{
+    LibraryStore &s = makeStore();
+    QSignalSpy saved(&s, &LibraryStore::workspaceSessionSaved);
+    s.setActiveTab(Tab::covers);
+    ASSERT_TRUE(s.hasPendingWorkspaceSave());
+    s.saveWorkspaceSessionNow();
+    EXPECT_FALSE(s.hasPendingWorkspaceSave());
+    EXPECT_EQ(storedDocument().value(QStringLiteral("activeTab")).toString(),
+              QStringLiteral("Обложки"));
+    m_scheduler.advance(1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(saved.count(), 1);
+}
+
+TEST_F(LibraryStoreSessionTest, OnlyTheNewestSnapshotIsStoredWhenEncodingsOverlap)
+{
+    LibraryStore &s = makeStore();
+    QSignalSpy saved(&s, &LibraryStore::workspaceSessionSaved);
+    s.setActiveTab(Tab::analysis);
+    s.saveWorkspaceSessionInBackground();
+    s.setActiveTab(Tab::converter);
+    s.saveWorkspaceSessionInBackground();
+    ASSERT_TRUE(spinUntil([&saved] { return saved.count() > 0; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(saved.count(), 1);
+    EXPECT_EQ(storedDocument().value(QStringLiteral("activeTab")).toString(),
+              QStringLiteral("Конвертер"));
+
+    // A quit-time flush wins over a background encoding that finishes after it.
+    s.setActiveTab(Tab::duplicates);
+    QCoro::Task<> older = s.saveWorkspaceSessionInBackground();
+    s.setActiveTab(Tab::favorites);
+    s.saveWorkspaceSessionNow();
+    QCoro::waitFor(older);
+    EXPECT_EQ(storedDocument().value(QStringLiteral("activeTab")).toString(),
+              QStringLiteral("Избранное"));
+}
+
+TEST_F(LibraryStoreSessionTest, SnapshotRemembersTheActiveSectionAndTheTrackToResume)
+{
+    LibraryStore &s = makeStore();
+    s.saveWorkspaceSessionNow();
+    QJsonObject root = storedDocument();
+    EXPECT_FALSE(root.contains(QStringLiteral("selectedID")));
+    EXPECT_FALSE(root.contains(QStringLiteral("resumeTrackID")));
+    EXPECT_EQ(
+        root.value(QStringLiteral("tabSelectionIDs")).toObject().value(QStringLiteral("Плейлист")),
+        QJsonArray());
+
+    const Track a = fileTrack(QStringLiteral("a.mp3"));
+    const Track b = fileTrack(QStringLiteral("b.mp3"));
+    s.setTracks({a, b});
+    s.setSelectedID(a.id);
+    s.saveWorkspaceSessionNow();
+    EXPECT_EQ(storedDocument().value(QStringLiteral("resumeTrackID")).toString(),
+              WorkspaceSession::identityText(a.id));
+
+    FakeAudioPlayer player;
+    player.current = b.id;
+    s.setAudioPlayer(&player);
+    s.saveWorkspaceSessionNow();
+    root = storedDocument();
+    EXPECT_EQ(root.value(QStringLiteral("resumeTrackID")).toString(),
+              WorkspaceSession::identityText(b.id));
+    EXPECT_EQ(
+        root.value(QStringLiteral("tabFocusedIDs")).toObject().value(QStringLiteral("Плейлист")),
+        WorkspaceSession::identityText(a.id));
+}
+
+TEST_F(LibraryStoreSessionTest, RestoreDropsMissingFilesAndEverythingThatHungOnThem)
+{
+    LibraryStore &s = makeStore();
+    const Track kept = fileTrack(QStringLiteral("A/kept.mp3"));
+    const Track gone = fileTrack(QStringLiteral("A/gone.mp3"));
+    const Track analysed = fileTrack(QStringLiteral("A/analysed.wav"));
+    const Track duplicate = fileTrack(QStringLiteral("D/dup.flac"));
+    s.setTracks({kept, gone});
+    s.setAnalysisTracks({analysed});
+    s.setDuplicateTracks({duplicate});
+    s.setDuplicateSearchRoots({url(QStringLiteral("D")), url(QStringLiteral("Gone"))});
+    ConversionItem done{QUuid::createUuid(),
+                        touch(QStringLiteral("c.ogg")),
+                        {ConversionItem::Status::completed, {}},
+                        url(QStringLiteral("c.mp3"))};
+    s.setConversionItems({done});
+    s.setEstimatedBPMByTrackID({{kept.id, QStringLiteral("124")},
+                                {gone.id, QStringLiteral("90")},
+                                {analysed.id, QStringLiteral("100")}});
+    s.setEstimatedBPMConfidenceByTrackID({{kept.id, 0.9}, {gone.id, 0.5}});
+    s.setDuplicateGroups({AudioDuplicateGroup{
+        QStringLiteral("g"), {kept.id, duplicate.id}, 10, DuplicateMatchKind::exact}});
+    s.setSelectedIDs({kept.id, gone.id});
+    s.setSelectedID(gone.id);
+    s.saveWorkspaceSessionNow();
+    dropStore();
+    QFile::remove(gone.url.toLocalFile());
+    m_metadataLoads.clear();
+
+    LibraryStore &r = makeStore();
+    ASSERT_EQ(r.tracks().size(), 1);
+    EXPECT_EQ(r.tracks()[0].id, kept.id);
+    EXPECT_EQ(r.tracks()[0].format, QStringLiteral("MP3"));
+    EXPECT_EQ(r.estimatedBPMByTrackID(), (QHash<QUuid, QString>{{kept.id, QStringLiteral("124")}}));
+    EXPECT_EQ(r.estimatedBPMConfidenceByTrackID().size(), 1);
+    ASSERT_EQ(r.conversionItems().size(), 1);
+    EXPECT_NE(r.conversionItems()[0].id, done.id);
+    EXPECT_EQ(r.conversionItems()[0].status, ConversionItem::Status{});
+    EXPECT_FALSE(r.conversionItems()[0].outputURL.has_value());
+    EXPECT_EQ(r.analysisTracks().size(), 1);
+    EXPECT_EQ(r.duplicateTracks().size(), 1);
+    EXPECT_EQ(r.duplicateSearchRoots(), QList<QUrl>{url(QStringLiteral("D"))});
+    EXPECT_TRUE(r.duplicateGroups().isEmpty());
+    // The resumed track is gone: the remembered selection applies, without it.
+    EXPECT_EQ(r.selectedIDs(), QSet<QUuid>{kept.id});
+    EXPECT_EQ(r.selectedID(), kept.id);
+    EXPECT_FALSE(r.hasPendingWorkspaceSave());
+
+    ASSERT_EQ(m_metadataLoads.size(), 3);
+    EXPECT_EQ(m_metadataLoads[0].destination, Destination::library);
+    EXPECT_EQ(m_metadataLoads[0].tracks.size(), 1);
+    EXPECT_EQ(m_metadataLoads[1].destination, Destination::analysis);
+    EXPECT_EQ(m_metadataLoads[2].destination, Destination::duplicates);
+    spinUntil([this] { return m_preloads.calls.size() == 2; });
+    EXPECT_EQ(m_preloads.calls, (QList<QList<QUrl>>{{kept.url}, {analysed.url}}));
+}
+
+TEST_F(LibraryStoreSessionTest, ResumedTrackIsSelectedOnlyInItsOwnSection)
+{
+    const Track a = fileTrack(QStringLiteral("a.mp3"));
+    const Track b = fileTrack(QStringLiteral("b.mp3"));
+    QJsonObject root = documentWith({a, b}, QStringLiteral("Плейлист"));
+    root.insert(QStringLiteral("selectedIDs"), QJsonArray{WorkspaceSession::identityText(a.id)});
+    root.insert(QStringLiteral("resumeTrackID"), WorkspaceSession::identityText(b.id));
+    storeDocument(root);
+    {
+        LibraryStore &s = makeStore();
+        EXPECT_EQ(s.selectedIDs(), QSet<QUuid>{b.id});
+        EXPECT_EQ(s.selectedID(), b.id);
+    }
+    // In the favourites neither is selectable: the resume is ignored.
+    root.insert(QStringLiteral("activeTab"), QStringLiteral("Избранное"));
+    storeDocument(root);
+    LibraryStore &f = makeStore();
+    EXPECT_EQ(f.activeTab(), Tab::favorites);
+    EXPECT_TRUE(f.selectedIDs().isEmpty());
+    EXPECT_FALSE(f.selectedID().has_value());
+}
+
+TEST_F(LibraryStoreSessionTest, UnknownSectionRestoresThePlaylistWithTheStoredSelection)
+{
+    const Track a = fileTrack(QStringLiteral("a.mp3"));
+    QJsonObject root = documentWith({a}, QStringLiteral("Playlist"));
+    root.insert(QStringLiteral("selectedIDs"), QJsonArray{WorkspaceSession::identityText(a.id)});
+    storeDocument(root);
+    LibraryStore &s = makeStore();
+    EXPECT_EQ(s.activeTab(), Tab::playlist);
+    EXPECT_EQ(s.selectedIDs(), QSet<QUuid>{a.id});
+    EXPECT_EQ(s.selectedID(), a.id); // the one selected track becomes the focus
+}
+
+TEST_F(LibraryStoreSessionTest, UnreadableSnapshotIsCopiedAsideBeforeItCanBeOverwritten)
+{
+    const QString stored = Defaults::standard().dataPath(kWorkspaceSessionKey);
+    QDir folder = QFileInfo(stored).dir();
+    for (const QString &old : folder.entryList({QStringLiteral("*.unreadable-*")}))
+        folder.remove(old);
+    QJsonObject root = documentWith({}, QStringLiteral("Плейлист"));
+    root.remove(QStringLiteral("duplicateRoots"));
+    const QByteArray bad = QJsonDocument(root).toJson();
+    Defaults::standard().setData(kWorkspaceSessionKey, bad);
+
+    LibraryStore &s = makeStore();
+    EXPECT_TRUE(s.tracks().isEmpty());
+    EXPECT_EQ(Defaults::standard().data(kWorkspaceSessionKey), bad); // untouched until a save
+    const QStringList copies = folder.entryList({QStringLiteral("*.unreadable-*")});
+    ASSERT_EQ(copies.size(), 1);
+    s.saveWorkspaceSessionNow();
+    QFile copy(folder.filePath(copies[0]));
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), bad);
+    EXPECT_NE(Defaults::standard().data(kWorkspaceSessionKey), bad);
+}
+
+} // namespace

@@ -1,0 +1,137 @@
+#include "library/LibrarySettingsKeys.h"
+#include "platform/Defaults.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "support/LibraryStoreFixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace brivello;
+using brivello::testing::LibraryStoreFixture;
+using Tab = LibraryStore::LibraryTab;
+using Tone = LibraryStore::WorkspaceStatus::Tone;
+
+namespace {
+
+Track favourite(const QString &file, const QString &genre, const QString &title = {})
+{
+    Track track = Track::make(QUrl::fromLocalFile(file));
+    track.isFavorite = true;
+    track.tags.genre = genre;
+    track.tags.title = title;
+    return track;
+}
+
+class LibraryStoreStateTest : public LibraryStoreFixture
+{
+};
+
+TEST_F(LibraryStoreStateTest, NewStoreWithoutDefaultsHasTheTableDefaults)
+{
+    LibraryStore &s = makeStore();
+    EXPECT_EQ(s.activeTab(), Tab::playlist);
+    EXPECT_TRUE(s.tracks().isEmpty() && s.analysisTracks().isEmpty() &&
+                s.conversionItems().isEmpty());
+    EXPECT_EQ(s.genreListRaw(), kGenreListDefault);
+    EXPECT_EQ(s.quickGenreSlotsRaw().split(QLatin1Char('\n')).size(), 9);
+    EXPECT_EQ(s.hotkey(kHotkeyPlayPauseKey), QStringLiteral("Space"));
+    EXPECT_EQ(s.hotkey(kHotkeyTrashKey), QStringLiteral("⌘Delete"));
+    EXPECT_EQ(s.hotkey(kHotkeySeekBackKey), QStringLiteral("←"));
+    EXPECT_DOUBLE_EQ(s.seekStep(), 15.0);
+    EXPECT_EQ(s.converterBitrate(), 320);
+    EXPECT_EQ(s.analysisDFTWindow(), 4096);
+    EXPECT_EQ(s.waveformColorPreset(), QStringLiteral("white"));
+    EXPECT_FALSE(s.favoriteOnlyUntagged());
+    EXPECT_TRUE(s.favoriteGenreFilter().isEmpty());
+    EXPECT_FALSE(s.workspaceStatus().has_value());
+}
+
+TEST_F(LibraryStoreStateTest, StoredEmptyQuickSlotsStayEmptyAndBoundSettingsReadTheirLastWrite)
+{
+    Defaults::standard().set(kQuickGenreSlotsKey, QString());
+    Defaults::standard().set(kFavoriteGenreFilterKey, QStringLiteral("House"));
+    LibraryStore &s = makeStore();
+    EXPECT_EQ(s.quickGenreSlotsRaw(), QString());
+    EXPECT_EQ(s.favoriteGenreFilter(), QStringLiteral("House"));
+    s.setSeekStep(5);
+    s.setConverterBitrate(192);
+    EXPECT_DOUBLE_EQ(s.seekStep(), 5);
+    EXPECT_EQ(Defaults::standard().integer(kConverterBitrateKey), 192);
+    s.setRecentGenresRaw(QStringLiteral("Techno"));
+    EXPECT_EQ(Defaults::standard().string(kRecentGenresKey), QStringLiteral("Techno"));
+}
+
+TEST_F(LibraryStoreStateTest, TabsRoundTripThroughTheirRussianTitles)
+{
+    const QStringList titles{QStringLiteral("Плейлист"),
+                             QStringLiteral("Избранное"),
+                             QStringLiteral("Обложки"),
+                             QStringLiteral("Конвертер"),
+                             QStringLiteral("Анализ"),
+                             QStringLiteral("Дубликаты")};
+    ASSERT_EQ(LibraryStore::allTabs().size(), 6);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(LibraryStore::rawValue(LibraryStore::allTabs()[i]), titles[i]);
+        EXPECT_EQ(LibraryStore::libraryTab(titles[i]), LibraryStore::allTabs()[i]);
+    }
+    EXPECT_FALSE(LibraryStore::libraryTab(QStringLiteral("Playlist")).has_value());
+}
+
+TEST_F(LibraryStoreStateTest, NewerStatusReplacesTheOldAndClearsAfterItsOwnDuration)
+{
+    LibraryStore &s = makeStore();
+    s.showStatus(QStringLiteral("один"), QStringLiteral("trash"), Tone::neutral);
+    const QUuid first = s.workspaceStatus()->id;
+    m_scheduler.advance(1.0);
+    s.showStatus(QStringLiteral("два"), QStringLiteral("heart.fill"), Tone::success);
+    ASSERT_TRUE(s.workspaceStatus().has_value());
+    EXPECT_NE(s.workspaceStatus()->id, first);
+    EXPECT_EQ(s.workspaceStatus()->message, QStringLiteral("два"));
+    EXPECT_EQ(s.workspaceStatus()->tone, Tone::success);
+    m_scheduler.advance(2.7); // 3.7 s after the first line
+    EXPECT_TRUE(s.workspaceStatus().has_value());
+    m_scheduler.advance(0.9); // 3.6 s after the second
+    EXPECT_FALSE(s.workspaceStatus().has_value());
+}
+
+TEST_F(LibraryStoreStateTest, GenreFilterTurnsOffOnlyUntaggedAndPrunesTheSelection)
+{
+    LibraryStore &s = makeStore();
+    const Track house = favourite(QStringLiteral("/m/a.mp3"), QStringLiteral("House"));
+    const Track techno = favourite(QStringLiteral("/m/b.mp3"), QStringLiteral("Techno"));
+    s.setTracks({house, techno});
+    s.setActiveTab(Tab::favorites);
+    s.setFavoriteOnlyUntagged(true);
+    s.setSelectedIDs({house.id, techno.id});
+    s.setSelectedID(techno.id);
+
+    int posts = 0;
+    QObject receiver;
+    NotificationCenter::defaultCenter().observe(brivelloFavoriteGenreFilterDidChange,
+                                                &s,
+                                                &receiver,
+                                                [&posts](const Notification &) { ++posts; });
+    s.setFavoriteGenreFilter(QStringLiteral("House"));
+    EXPECT_FALSE(s.favoriteOnlyUntagged());
+    EXPECT_EQ(posts, 2); // once from each handler
+    EXPECT_FALSE(Defaults::standard().boolean(kFavoriteOnlyUntaggedKey, true));
+    EXPECT_EQ(Defaults::standard().string(kFavoriteGenreFilterKey), QStringLiteral("House"));
+    EXPECT_EQ(s.selectedIDs(), QSet<QUuid>{house.id});
+    EXPECT_FALSE(s.selectedID().has_value());
+
+    s.setFavoriteOnlyUntagged(false);
+    s.setFavoriteGenreFilter(QString());
+    EXPECT_FALSE(s.favoriteOnlyUntagged());
+}
+
+TEST_F(LibraryStoreStateTest, SaveSetterRequestsADebouncedSaveButPlainStateDoesNot)
+{
+    LibraryStore &s = makeStore();
+    s.setNotice(QStringLiteral("x"));
+    s.setIsEditingMetadata(true);
+    EXPECT_FALSE(s.hasPendingWorkspaceSave());
+    s.setActiveTab(Tab::analysis);
+    EXPECT_TRUE(s.hasPendingWorkspaceSave());
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+#include "audiofiles/MetadataWriteCoordinator.h"
+#include "audiofiles/WriteError.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "support/LibraryStoreFixture.h"
+#include "support/TestAudioFiles.h"
+
+using namespace brivello;
+using namespace brivello::testing;
+using brivello::test::TestAudioFiles;
+
+namespace {
+
+AudioTags titled(const QString &title)
+{
+    AudioTags tags;
+    tags.title = title;
+    return tags;
+}
+
+bool unlocked(const QUrl &url)
+{
+    return !MetadataWriteCoordinator::shared().isLocked(MetadataWriteCoordinator::lockKey(url));
+}
+
+QCoro::Task<> runBatch(LibraryStore *store,
+                       QList<LibraryStore::TagWriteItem> items,
+                       bool removeArtwork,
+                       bool *done)
+{
+    co_await store->writeBatchAsync(std::move(items), removeArtwork);
+    *done = true;
+}
+
+} // namespace
+
+class LibraryStoreWritingTest : public LibraryStoreFixture
+{
+protected:
+    Track addTrack(const QString &name)
+    {
+        const QString file = TestAudioFiles::make(m_dir.path(), name);
+        EXPECT_FALSE(file.isEmpty());
+        Track track = Track::make(QUrl::fromLocalFile(file));
+        QList<Track> tracks = store().tracks();
+        tracks.append(track);
+        store().setTracks(tracks);
+        return track;
+    }
+};
+
+TEST_F(LibraryStoreWritingTest, SaveUpdatesTheStoreAtOnceAndThenTheFile)
+{
+    auto &s = makeStore();
+    const Track track = addTrack(QStringLiteral("a.flac"));
+    const QByteArray before = TestAudioFiles::readAll(track.url.toLocalFile());
+    QList<QVariant> posted;
+    QObject receiver;
+    NotificationCenter::defaultCenter().observe(
+        brivelloTrackMetadataDidChange, nullptr, &receiver, [&posted](const Notification &n) {
+            posted << n.userInfo.value(kUserInfoTrackID);
+        });
+
+    s.save(titled(QStringLiteral("Новое")), track.id);
+    EXPECT_EQ(s.tracks().first().tags.title, QStringLiteral("Новое"));
+    EXPECT_EQ(posted, QList<QVariant>{QVariant::fromValue(track.id)});
+    EXPECT_TRUE(s.hasPendingWorkspaceSave());
+    EXPECT_EQ(TestAudioFiles::readAll(track.url.toLocalFile()), before); // not yet written
+
+    ASSERT_TRUE(spinUntil([&] {
+        return TestAudioFiles::readAll(track.url.toLocalFile()) != before && unlocked(track.url);
+    }));
+    EXPECT_EQ(TestAudioFiles::ffprobeTags(track.url.toLocalFile())
+                  .value(QStringLiteral("title"))
+                  .toString(),
+              QStringLiteral("Новое"));
+    EXPECT_FALSE(s.lastError());
+}
+
+TEST_F(LibraryStoreWritingTest, SaveForAnUnknownTrackDoesNothing)
+{
+    auto &s = makeStore();
+    const Track track = addTrack(QStringLiteral("b.mp3"));
+    int posts = 0;
+    QObject receiver;
+    NotificationCenter::defaultCenter().observe(brivelloTrackMetadataDidChange,
+                                                nullptr,
+                                                &receiver,
+                                                [&posts](const Notification &) { ++posts; });
+    s.save(titled(QStringLiteral("x")), QUuid::createUuid());
+    EXPECT_EQ(posts, 0);
+    EXPECT_EQ(s.tracks().first().tags, track.tags);
+}
+
+TEST_F(LibraryStoreWritingTest, ATrackRemovedBeforeTheWriteStartsIsNotWritten)
+{
+    auto &s = makeStore();
+    const Track track = addTrack(QStringLiteral("c.wav"));
+    const QByteArray before = TestAudioFiles::readAll(track.url.toLocalFile());
+    s.save(titled(QStringLiteral("x")), track.id);
+    s.setTracks({});
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(unlocked(track.url));
+    EXPECT_EQ(TestAudioFiles::readAll(track.url.toLocalFile()), before);
+    EXPECT_FALSE(s.lastError());
+}
+
+TEST_F(LibraryStoreWritingTest, AFailedSaveBecomesLastErrorButAMissingFileIsSilent)
+{
+    auto &s = makeStore();
+    const QUrl broken = touch(QStringLiteral("broken.flac"), "no stream here");
+    const QUrl missing = QUrl::fromLocalFile(path(QStringLiteral("missing.mp3")));
+    s.setTracks({Track::make(missing), Track::make(broken)});
+
+    s.save(titled(QStringLiteral("x")), s.tracks().at(0).id);
+    ASSERT_TRUE(spinUntil([&] { return unlocked(missing); }));
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_FALSE(s.lastError());
+
+    s.save(titled(QStringLiteral("x")), s.tracks().at(1).id);
+    ASSERT_TRUE(spinUntil([&] { return s.lastError().has_value(); }));
+    EXPECT_EQ(*s.lastError(),
+              WriteError::unsupportedFormat(QStringLiteral("flac")).errorDescription());
+    EXPECT_EQ(s.tracks().at(1).tags.title, QStringLiteral("x")); // not rolled back
+}
+
+TEST_F(LibraryStoreWritingTest, ABatchWritesEveryFileAndReportsOnlyTheFirstFailure)
+{
+    auto &s = makeStore();
+    const QString good = TestAudioFiles::make(m_dir.path(), QStringLiteral("good.mp3"));
+    const QUrl second = touch(QStringLiteral("second.wav"), "RIFX");
+    const QUrl third = touch(QStringLiteral("third.flac"), "nope");
+    bool done = false;
+    QList<LibraryStore::TagWriteItem> items = {
+        {titled(QStringLiteral("g")), QUrl::fromLocalFile(good)},
+        {titled(QStringLiteral("s")), second},
+        {titled(QStringLiteral("t")), third}};
+    auto batch = runBatch(&s, items, false, &done);
+    ASSERT_TRUE(spinUntil([&] { return done; }));
+    EXPECT_EQ(TestAudioFiles::ffprobeTags(good).value(QStringLiteral("title")).toString(),
+              QStringLiteral("g"));
+    EXPECT_EQ(*s.lastError(),
+              WriteError::unsupportedFormat(QStringLiteral("wav")).errorDescription());
+}
+
+TEST_F(LibraryStoreWritingTest, ABatchWhoseFirstFailureIsAMissingFileReportsNothing)
+{
+    auto &s = makeStore();
+    const QUrl missing = QUrl::fromLocalFile(path(QStringLiteral("missing.wav")));
+    const QUrl broken = touch(QStringLiteral("broken.wav"), "RIFX");
+    bool done = false;
+    QList<LibraryStore::TagWriteItem> items = {{titled(QStringLiteral("a")), missing},
+                                               {titled(QStringLiteral("b")), broken}};
+    auto batch = runBatch(&s, items, true, &done);
+    ASSERT_TRUE(spinUntil([&] { return done; }));
+    EXPECT_FALSE(s.lastError());
+}

@@ -1,0 +1,278 @@
+#include "library/PlaylistModel.h"
+
+#include "platform/Defaults.h"
+#include "support/LibraryStoreFixture.h"
+
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+
+using namespace brivello;
+using namespace brivello::testing;
+
+namespace {
+
+class PlaylistModelTest : public LibraryStoreFixture
+{
+protected:
+    Track track(const QString &path, bool inPlaylist = true)
+    {
+        Track t = Track::make(QUrl::fromLocalFile(QStringLiteral("/music/") + path));
+        t.isInPlaylist = inPlaylist;
+        return t;
+    }
+    // Two folders, given out of order; the store sorts them.
+    void fill()
+    {
+        makeStore();
+        store().setTracks({track(QStringLiteral("b/2.mp3")),
+                           track(QStringLiteral("a/10.mp3")),
+                           track(QStringLiteral("a/9.mp3")),
+                           track(QStringLiteral("b/1.mp3")),
+                           track(QStringLiteral("c/x.mp3"), false)});
+    }
+    QStringList names(const PlaylistModel &model) const
+    {
+        QStringList result;
+        for (const Track &t : model.tracks())
+            result.append(t.url.toLocalFile().section(QLatin1Char('/'), -2));
+        return result;
+    }
+    void editTrack(int libraryIndex, const std::function<void(Track &)> &edit)
+    {
+        QList<Track> tracks = store().tracks();
+        edit(tracks[libraryIndex]);
+        store().setTracks(tracks);
+    }
+};
+
+// Counts what a model tells its views.
+struct ModelSignals
+{
+    explicit ModelSignals(QAbstractItemModel *model)
+        : reset(model, &QAbstractItemModel::modelReset)
+        , layout(model, &QAbstractItemModel::layoutChanged)
+        , inserted(model, &QAbstractItemModel::rowsInserted)
+        , removed(model, &QAbstractItemModel::rowsRemoved)
+        , changed(model, &QAbstractItemModel::dataChanged)
+    {}
+    QSignalSpy reset, layout, inserted, removed, changed;
+};
+
+TEST_F(PlaylistModelTest, RowsFollowThePlaylistOrderWithAHeadingPerFolder)
+{
+    fill();
+    PlaylistModel model(&store());
+    EXPECT_EQ(names(model),
+              (QStringList{QStringLiteral("a/9.mp3"),
+                           QStringLiteral("a/10.mp3"),
+                           QStringLiteral("b/1.mp3"),
+                           QStringLiteral("b/2.mp3")}));
+    EXPECT_EQ((QList<bool>{model.startsFolder(0),
+                           model.startsFolder(1),
+                           model.startsFolder(2),
+                           model.startsFolder(3)}),
+              (QList<bool>{true, false, true, false}));
+    EXPECT_EQ(model.data(model.index(2), PlaylistModel::FolderURLRole).toUrl(),
+              QUrl::fromLocalFile(QStringLiteral("/music/b")));
+}
+
+TEST_F(PlaylistModelTest, OneTrackChangeTouchesOnlyItsRow)
+{
+    fill();
+    PlaylistModel model(&store());
+    QAbstractItemModelTester tester(&model);
+    ModelSignals spy(&model);
+
+    const int libraryIndex = 3; // b/1.mp3, row 2
+    editTrack(libraryIndex, [](Track &t) { t.tags.title = QStringLiteral("New title"); });
+    EXPECT_EQ(spy.reset.size() + spy.layout.size() + spy.inserted.size() + spy.removed.size(), 0);
+    ASSERT_EQ(spy.changed.size(), 1);
+    EXPECT_EQ(spy.changed.first().at(0).toModelIndex().row(), 2);
+    EXPECT_EQ(spy.changed.first().at(1).toModelIndex().row(), 2);
+    EXPECT_EQ(model.data(model.index(2), PlaylistModel::TitleRole).toString(),
+              QStringLiteral("New title"));
+
+    // Fields the row does not show change nothing on screen.
+    editTrack(libraryIndex, [](Track &t) { t.bitRate = 320000; });
+    EXPECT_EQ(spy.changed.size(), 1);
+}
+
+TEST_F(PlaylistModelTest, ImportsAndRemovalsBecomeRowInsertionsAndRemovals)
+{
+    fill();
+    PlaylistModel model(&store());
+    QAbstractItemModelTester tester(&model);
+    ModelSignals spy(&model);
+
+    QList<Track> tracks = store().tracks();
+    tracks.append(track(QStringLiteral("a/95.mp3")));
+    tracks.append(track(QStringLiteral("0/first.mp3")));
+    store().setTracks(tracks);
+    EXPECT_EQ(spy.reset.size() + spy.layout.size() + spy.removed.size(), 0);
+    EXPECT_EQ(spy.inserted.size(), 2);
+    EXPECT_EQ(names(model).first(), QStringLiteral("0/first.mp3"));
+    EXPECT_EQ(names(model).at(3), QStringLiteral("a/95.mp3"));
+    EXPECT_TRUE(model.startsFolder(0));
+    EXPECT_TRUE(model.startsFolder(1)); // the old first row now follows another folder
+    EXPECT_FALSE(model.startsFolder(3));
+
+    editTrack(1, [](Track &t) { t.isInPlaylist = false; }); // a/10.mp3
+    EXPECT_EQ(spy.removed.size(), 1);
+    EXPECT_EQ(model.rowCount(), 5);
+    EXPECT_EQ(model.rowOf(store().tracks().at(1).id), -1);
+    EXPECT_EQ(spy.reset.size(), 0);
+}
+
+TEST_F(PlaylistModelTest, RandomEditsKeepTheModelEqualToTheStore)
+{
+    fill();
+    PlaylistModel model(&store());
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QRandomGenerator random(7);
+    for (int step = 0; step < 200; ++step) {
+        QList<Track> tracks = store().tracks();
+        switch (random.bounded(5)) {
+        case 0:
+            tracks.append(track(QStringLiteral("%1/%2.mp3").arg(random.bounded(6)).arg(step)));
+            break;
+        case 1:
+            if (!tracks.isEmpty())
+                tracks[random.bounded(int(tracks.size()))].isInPlaylist ^= true;
+            break;
+        case 2:
+            if (!tracks.isEmpty())
+                tracks.removeAt(random.bounded(int(tracks.size())));
+            break;
+        case 3:
+            if (!tracks.isEmpty())
+                tracks[random.bounded(int(tracks.size()))].tags.artist = QString::number(step);
+            break;
+        default:
+            if (!tracks.isEmpty()) // a rename moves the file to another folder
+                tracks[random.bounded(int(tracks.size()))].url = QUrl::fromLocalFile(
+                    QStringLiteral("/music/%1/r%2.mp3").arg(random.bounded(6)).arg(step));
+            break;
+        }
+        store().setTracks(tracks);
+        const QList<Track> expected = store().playlistTracks();
+        ASSERT_EQ(model.rowCount(), expected.size()) << step;
+        for (int row = 0; row < expected.size(); ++row) {
+            ASSERT_EQ(model.trackAt(row).id, expected.at(row).id) << step;
+            ASSERT_EQ(model.trackAt(row).tags.artist, expected.at(row).tags.artist);
+            ASSERT_EQ(model.startsFolder(row), PlaylistModel::startsPlaylistFolder(row, expected));
+            ASSERT_EQ(model.rowOf(expected.at(row).id), row);
+        }
+    }
+}
+
+TEST_F(PlaylistModelTest, SelectionChangesTouchOnlyTheRowsWhoseMarkChanged)
+{
+    fill();
+    PlaylistModel model(&store());
+    const QList<QUuid> ids = model.ids();
+    store().setSelectedIDs({ids.at(0), ids.at(1)});
+    ModelSignals spy(&model);
+    store().setSelectedIDs({ids.at(1), ids.at(2)});
+    QList<int> rows;
+    for (const QList<QVariant> &signal : spy.changed) {
+        for (int r = signal.at(0).toModelIndex().row(); r <= signal.at(1).toModelIndex().row(); ++r)
+            rows.append(r);
+    }
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (QList<int>{0, 2}));
+    EXPECT_FALSE(model.isSelected(0));
+    EXPECT_TRUE(model.isSelected(2));
+}
+
+TEST_F(PlaylistModelTest, DragListsAndTheCoverWriteGuard)
+{
+    fill();
+    PlaylistModel model(&store());
+    const QList<QUuid> ids = model.ids();
+    store().setSelectedIDs({ids.at(3), ids.at(1)});
+    EXPECT_EQ(model.dragURLs(3), (QList<QUrl>{model.trackAt(1).url, model.trackAt(3).url}));
+    EXPECT_EQ(model.dragURLs(0), QList<QUrl>{model.trackAt(0).url});
+    EXPECT_TRUE(model.isDragEnabled(3));
+
+    store().setArtworkWritingIDs({ids.at(1)});
+    EXPECT_FALSE(model.isDragEnabled(3)); // another selected file is being written
+    EXPECT_TRUE(model.isDragEnabled(0));
+    store().setArtworkWritingIDs({ids.at(0)});
+    EXPECT_FALSE(model.isDragEnabled(0));
+    EXPECT_TRUE(model.isDragEnabled(1));
+
+    EXPECT_FALSE(model.isWholeListSelected());
+    store().setSelectedIDs(QSet<QUuid>(ids.cbegin(), ids.cend()));
+    EXPECT_TRUE(model.isWholeListSelected());
+}
+
+TEST_F(PlaylistModelTest, PlaybackStateMarksTheCurrentRow)
+{
+    fill();
+    PlaylistModel model(&store());
+    const QList<QUuid> ids = model.ids();
+    ModelSignals spy(&model);
+    model.setPlaybackState(ids.at(2), true);
+    EXPECT_TRUE(model.isCurrent(2));
+    EXPECT_TRUE(model.isPlaying(2));
+    EXPECT_FALSE(model.isPlaying(1));
+    model.setPlaybackState(ids.at(2), false);
+    EXPECT_FALSE(model.isPlaying(2));
+    EXPECT_TRUE(model.isCurrent(2));
+    model.setPlaybackState(ids.at(0), false);
+    EXPECT_FALSE(model.isCurrent(2));
+    EXPECT_EQ(spy.changed.size(), 4); // row 2, row 2, then rows 0 and 2 apart
+}
+
+TEST_F(PlaylistModelTest, TempoTextsFollowTheirPrecedence)
+{
+    Track t = track(QStringLiteral("a/1.mp3"));
+    t.tags.bpm = QStringLiteral(" 128 ");
+    using Kind = PlaylistModel::TempoKind;
+    const auto tempo = [&t](bool analyzing, std::optional<QString> estimate) {
+        return PlaylistModel::tempoFor(t, analyzing, estimate);
+    };
+    EXPECT_EQ(tempo(true, QStringLiteral("124")).kind, Kind::analyzing);
+    EXPECT_EQ(tempo(false, QStringLiteral("124")).text, QStringLiteral("≈ 124 BPM"));
+    EXPECT_EQ(tempo(false, std::nullopt).text, QStringLiteral(" 128  BPM"));
+    EXPECT_EQ(tempo(false, std::nullopt).kind, Kind::tag);
+    t.tags.bpm = QStringLiteral(" \n");
+    EXPECT_EQ(tempo(false, std::nullopt).text, QStringLiteral("— BPM"));
+    EXPECT_EQ(tempo(false, std::nullopt).kind, Kind::none);
+
+    fill();
+    PlaylistModel model(&store());
+    const QUuid id = model.ids().at(0);
+    store().setEstimatedBPMByTrackID({{id, QStringLiteral("126")}});
+    EXPECT_EQ(model.tempo(0).text, QStringLiteral("≈ 126 BPM"));
+    store().setAnalyzingBPMIDs({id});
+    EXPECT_EQ(model.tempo(0).kind, Kind::analyzing);
+}
+
+TEST_F(PlaylistModelTest, TitlesFallBackToTheFileNameAndArtistsToUnknown)
+{
+    Track t = track(QStringLiteral("a/Artist - Song.final.flac"));
+    t.tags = {};
+    EXPECT_EQ(PlaylistModel::displayTitle(t), QStringLiteral("Artist - Song.final"));
+    EXPECT_EQ(PlaylistModel::displayArtist(t), QStringLiteral("Неизвестный исполнитель"));
+    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    EXPECT_EQ(PlaylistModel::displayArtist(t), QStringLiteral("Unknown artist"));
+    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("ru"));
+    t.tags.title = QStringLiteral("   ");
+    EXPECT_EQ(PlaylistModel::displayTitle(t), QStringLiteral("   "));
+}
+
+TEST_F(PlaylistModelTest, FolderHeadingsAbbreviateTheHomeFolder)
+{
+    const QString home = QDir::homePath();
+    EXPECT_EQ(PlaylistModel::abbreviatedFolderPath(QUrl::fromLocalFile(home + "/Music/Set 1")),
+              QStringLiteral("~/Music/Set 1"));
+    EXPECT_EQ(PlaylistModel::abbreviatedFolderPath(QUrl::fromLocalFile(home + "x/a")),
+              home + QStringLiteral("x/a"));
+    EXPECT_EQ(PlaylistModel::abbreviatedFolderPath(QUrl::fromLocalFile("/srv/music/./a/../b")),
+              QStringLiteral("/srv/music/b"));
+}
+
+} // namespace

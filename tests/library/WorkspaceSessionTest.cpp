@@ -1,0 +1,228 @@
+#include "library/WorkspaceSession.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+#include <limits>
+
+using namespace brivello;
+
+namespace {
+
+QJsonObject trackObject(const QString &id = QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"))
+{
+    QJsonObject tags;
+    for (int i = 0; i < AudioTags::kFieldCount; ++i)
+        tags.insert(QLatin1String(AudioTags::fieldKey(i)), QString());
+    return QJsonObject{{QStringLiteral("id"), id},
+                       {QStringLiteral("url"), QStringLiteral("file:///m/a%20b.mp3")},
+                       {QStringLiteral("tags"), tags},
+                       {QStringLiteral("isFavorite"), true},
+                       {QStringLiteral("isInPlaylist"), false},
+                       {QStringLiteral("isInCoverWorkspace"), false}};
+}
+
+QJsonObject minimalDocument()
+{
+    return QJsonObject{{QStringLiteral("tracks"), QJsonArray{trackObject()}},
+                       {QStringLiteral("selectedIDs"), QJsonArray{}},
+                       {QStringLiteral("activeTab"), QStringLiteral("Плейлист")},
+                       {QStringLiteral("conversionURLs"), QJsonArray{}},
+                       {QStringLiteral("duplicateRoots"), QJsonArray{}},
+                       {QStringLiteral("duplicateTracks"), QJsonArray{}}};
+}
+
+std::optional<WorkspaceSession> decode(const QJsonObject &root)
+{
+    return WorkspaceSession::decode(QJsonDocument(root).toJson(QJsonDocument::Compact));
+}
+
+TEST(WorkspaceSessionTest, DocumentWithOnlyTheRequiredMembersReads)
+{
+    const auto session = decode(minimalDocument());
+    ASSERT_TRUE(session.has_value());
+    ASSERT_EQ(session->tracks.size(), 1);
+    EXPECT_EQ(session->tracks[0].url.toLocalFile(), QStringLiteral("/m/a b.mp3"));
+    EXPECT_TRUE(session->tracks[0].isFavorite);
+    EXPECT_FALSE(session->selectedID || session->resumeTrackID || session->tabSelectionIDs ||
+                 session->tabFocusedIDs || session->analysisTracks ||
+                 session->estimatedBPMByTrackID || session->estimatedBPMConfidenceByTrackID);
+}
+
+TEST(WorkspaceSessionTest, NullOptionalsAndUnknownMembersReadAsAbsent)
+{
+    QJsonObject root = minimalDocument();
+    root.insert(QStringLiteral("selectedID"), QJsonValue::Null);
+    root.insert(QStringLiteral("analysisTracks"), QJsonValue::Null);
+    root.insert(QStringLiteral("somethingNew"), 42);
+    const auto session = decode(root);
+    ASSERT_TRUE(session.has_value());
+    EXPECT_FALSE(session->selectedID.has_value());
+    EXPECT_FALSE(session->analysisTracks.has_value());
+}
+
+// Each required member, removed or given a wrong type, rejects the whole document.
+class RequiredMemberTest : public ::testing::TestWithParam<const char *>
+{
+};
+
+TEST_P(RequiredMemberTest, MissingOrMistypedMemberRejectsTheDocument)
+{
+    const QString name = QString::fromLatin1(GetParam());
+    QJsonObject missing = minimalDocument();
+    missing.remove(name);
+    EXPECT_FALSE(decode(missing).has_value()) << GetParam();
+    QJsonObject mistyped = minimalDocument();
+    mistyped.insert(name, 7);
+    EXPECT_FALSE(decode(mistyped).has_value()) << GetParam();
+    QJsonObject null = minimalDocument();
+    null.insert(name, QJsonValue::Null);
+    EXPECT_FALSE(decode(null).has_value()) << GetParam();
+}
+
+INSTANTIATE_TEST_SUITE_P(Document,
+                         RequiredMemberTest,
+                         ::testing::Values("tracks",
+                                           "selectedIDs",
+                                           "activeTab",
+                                           "conversionURLs",
+                                           "duplicateRoots",
+                                           "duplicateTracks"));
+
+class RequiredTrackMemberTest : public ::testing::TestWithParam<const char *>
+{
+};
+
+TEST_P(RequiredTrackMemberTest, OneBadTrackRejectsTheDocument)
+{
+    QJsonObject track = trackObject();
+    track.remove(QString::fromLatin1(GetParam()));
+    QJsonObject root = minimalDocument();
+    // The bad track sits in the duplicate list, behind a good library track.
+    root.insert(QStringLiteral("duplicateTracks"), QJsonArray{track});
+    EXPECT_FALSE(decode(root).has_value()) << GetParam();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Track,
+    RequiredTrackMemberTest,
+    ::testing::Values("id", "url", "tags", "isFavorite", "isInPlaylist", "isInCoverWorkspace"));
+
+TEST(WorkspaceSessionTest, BadIdentityTagsOrAddressRejectTheDocument)
+{
+    QJsonObject root = minimalDocument();
+    root.insert(QStringLiteral("tracks"), QJsonArray{trackObject(QStringLiteral("not-an-id"))});
+    EXPECT_FALSE(decode(root).has_value());
+
+    QJsonObject track = trackObject();
+    QJsonObject tags = track.value(QStringLiteral("tags")).toObject();
+    tags.remove(QStringLiteral("musicalKey"));
+    track.insert(QStringLiteral("tags"), tags);
+    root = minimalDocument();
+    root.insert(QStringLiteral("tracks"), QJsonArray{track});
+    EXPECT_FALSE(decode(root).has_value());
+
+    root = minimalDocument();
+    root.insert(QStringLiteral("conversionURLs"), QJsonArray{QString()});
+    EXPECT_FALSE(decode(root).has_value());
+
+    root = minimalDocument();
+    root.insert(QStringLiteral("tabSelectionIDs"),
+                QJsonObject{{QStringLiteral("Плейлист"), QJsonArray{QStringLiteral("zz")}}});
+    EXPECT_FALSE(decode(root).has_value());
+
+    EXPECT_FALSE(WorkspaceSession::decode("{not json").has_value());
+    EXPECT_FALSE(WorkspaceSession::decode("[]").has_value());
+}
+
+TEST(WorkspaceSessionTest, LowerCaseIdentityReadsAndIsWrittenInUpperCase)
+{
+    QJsonObject root = minimalDocument();
+    root.insert(QStringLiteral("tracks"),
+                QJsonArray{trackObject(QStringLiteral("6f9619ff-8b86-d011-b42d-00c04fc964ff"))});
+    const auto session = decode(root);
+    ASSERT_TRUE(session.has_value());
+    const QByteArray written = session->encode();
+    EXPECT_TRUE(written.contains("6F9619FF-8B86-D011-B42D-00C04FC964FF"));
+    EXPECT_FALSE(written.contains("6f9619ff"));
+}
+
+TEST(WorkspaceSessionTest, EncodedDocumentRoundTripsEveryMember)
+{
+    WorkspaceSession session;
+    Track track = Track::make(QUrl::fromLocalFile(QStringLiteral("/m/Папка/01 A - B.flac")));
+    track.tags.genre = QStringLiteral("House");
+    track.isInPlaylist = true;
+    session.tracks = {WorkspaceSession::SessionTrack::from(track)};
+    session.selectedID = track.id;
+    session.selectedIDs = {track.id};
+    session.activeTab = QStringLiteral("Избранное");
+    session.tabSelectionIDs = QHash<QString, QList<QUuid>>{
+        {QStringLiteral("Избранное"), {track.id}}, {QStringLiteral("Анализ"), {}}};
+    session.tabFocusedIDs = QHash<QString, QUuid>{{QStringLiteral("Избранное"), track.id}};
+    session.resumeTrackID = track.id;
+    session.conversionURLs = {QUrl::fromLocalFile(QStringLiteral("/m/x y.ogg"))};
+    session.analysisTracks = QList<WorkspaceSession::SessionTrack>{session.tracks[0]};
+    session.duplicateRoots = {QUrl::fromLocalFile(QStringLiteral("/m"))};
+    session.duplicateTracks = session.tracks;
+    session.estimatedBPMByTrackID = QHash<QUuid, QString>{{track.id, QStringLiteral("124")}};
+    session.estimatedBPMConfidenceByTrackID = QHash<QUuid, double>{{track.id, 0.75}};
+
+    const QByteArray bytes = session.encode();
+    EXPECT_FALSE(bytes.contains('\n'));
+    const auto back = WorkspaceSession::decode(bytes);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->tracks[0].id, track.id);
+    EXPECT_EQ(back->tracks[0].url, track.url);
+    EXPECT_EQ(back->tracks[0].tags, track.tags);
+    EXPECT_TRUE(back->tracks[0].isInPlaylist);
+    EXPECT_EQ(back->selectedID, track.id);
+    EXPECT_EQ(back->activeTab, QStringLiteral("Избранное"));
+    EXPECT_EQ(back->tabSelectionIDs->value(QStringLiteral("Анализ")).size(), 0);
+    EXPECT_TRUE(back->tabSelectionIDs->contains(QStringLiteral("Анализ")));
+    EXPECT_EQ(back->tabFocusedIDs->value(QStringLiteral("Избранное")), track.id);
+    EXPECT_EQ(back->conversionURLs, session.conversionURLs);
+    EXPECT_EQ(back->analysisTracks->size(), 1);
+    EXPECT_EQ(back->duplicateRoots, session.duplicateRoots);
+    EXPECT_EQ(back->estimatedBPMByTrackID->value(track.id), QStringLiteral("124"));
+    EXPECT_DOUBLE_EQ(back->estimatedBPMConfidenceByTrackID->value(track.id), 0.75);
+    // Re-read as restored: format comes back from the extension, the rest is reset.
+    const Track restored = back->tracks[0].toTrack();
+    EXPECT_EQ(restored.format, QStringLiteral("FLAC"));
+    EXPECT_EQ(restored.duration, 0);
+}
+
+TEST(WorkspaceSessionTest, NonFiniteConfidenceIsLeftOutAndNeverBlocksTheSave)
+{
+    WorkspaceSession session;
+    const QUuid good = QUuid::createUuid();
+    const QUuid bad = QUuid::createUuid();
+    const QUuid worse = QUuid::createUuid();
+    session.activeTab = QStringLiteral("Плейлист");
+    session.estimatedBPMConfidenceByTrackID =
+        QHash<QUuid, double>{{good, 0.5},
+                             {bad, std::numeric_limits<double>::quiet_NaN()},
+                             {worse, std::numeric_limits<double>::infinity()}};
+    const auto back = WorkspaceSession::decode(session.encode());
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->estimatedBPMConfidenceByTrackID->size(), 1);
+    EXPECT_TRUE(back->estimatedBPMConfidenceByTrackID->contains(good));
+}
+
+TEST(WorkspaceSessionTest, WriterAlwaysWritesTheOptionalCollectionsAndOmitsAbsentIds)
+{
+    WorkspaceSession session;
+    session.activeTab = QStringLiteral("Плейлист");
+    const QJsonObject root = QJsonDocument::fromJson(session.encode()).object();
+    for (const char *name : {"tabSelectionIDs",
+                             "tabFocusedIDs",
+                             "analysisTracks",
+                             "estimatedBPMByTrackID",
+                             "estimatedBPMConfidenceByTrackID"})
+        EXPECT_TRUE(root.contains(QLatin1String(name))) << name;
+    EXPECT_FALSE(root.contains(QStringLiteral("selectedID")));
+    EXPECT_FALSE(root.contains(QStringLiteral("resumeTrackID")));
+}
+
+} // namespace

@@ -1,0 +1,64 @@
+// The application object: one store, player and update manager, the window's size limits,
+// the add-files command and the immediate snapshot writes.
+#include "shell/BrivelloApp.h"
+
+#include "library/LibrarySettingsKeys.h"
+#include "platform/Defaults.h"
+#include "shell/MainWindow.h"
+#include "shell/OpenPanels.h"
+#include "shell/ShellEvents.h"
+#include "support/LibraryStoreFixture.h"
+
+#include <QAction>
+#include <QApplication>
+
+namespace brivello {
+namespace {
+
+class BrivelloAppTest : public testing::LibraryStoreFixture
+{
+protected:
+    void TearDown() override
+    {
+        OpenPanels::setDialogHookForTesting({});
+        testing::LibraryStoreFixture::TearDown();
+        Defaults::standard().resetForTesting();
+        ShellEvents::instance().refresh();
+    }
+};
+
+TEST_F(BrivelloAppTest, LeavingTheApplicationWritesTheSnapshotAtOnceAndReturningDoesNot)
+{
+    BrivelloApp app;
+    app.store().setTracks({Track::make(url("a.mp3"))});
+    ASSERT_TRUE(app.store().hasPendingWorkspaceSave());
+    int saves = 0;
+    QObject::connect(&app.store(), &LibraryStore::workspaceSessionSaved, [&saves] { ++saves; });
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_EQ(saves, 1);
+    EXPECT_FALSE(app.store().hasPendingWorkspaceSave());
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_EQ(saves, 1);
+}
+
+TEST_F(BrivelloAppTest, WindowHasItsSizesAndTheAddFilesCommandFollowsTheLanguage)
+{
+    BrivelloApp app;
+    EXPECT_EQ(app.window().size(), QSize(1440, 900));
+    EXPECT_EQ(app.window().minimumSize(), QSize(1280, 760));
+    QAction *add = app.addFilesAction();
+    EXPECT_EQ(add->text(), "Добавить файлы…");
+    EXPECT_EQ(add->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    Defaults::standard().set("appLanguage", "en");
+    EXPECT_EQ(add->text(), "Add Files…");
+
+    QList<QUrl> offered{url("b.mp3")};
+    touch("b.mp3");
+    OpenPanels::setDialogHookForTesting([&offered] { return std::optional(offered); });
+    app.store().setActiveTab(LibraryStore::LibraryTab::favorites);
+    add->trigger(); // always the playlist's panel
+    EXPECT_TRUE(spinUntil([&app] { return app.store().playlistTracks().size() == 1; }));
+}
+
+} // namespace
+} // namespace brivello

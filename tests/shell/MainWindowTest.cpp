@@ -1,0 +1,388 @@
+// The main window on the offscreen platform: layout, section switching with selection memory,
+// counts, the language and appearance switches, alerts and the player block.
+#include "ShellFixture.h"
+#include "library/LibrarySettingsKeys.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "shell/ActionButton.h"
+#include "shell/ContentArea.h"
+#include "shell/ContextualHint.h"
+#include "shell/DashboardSidebar.h"
+#include "shell/HintOverlay.h"
+#include "shell/MainWindowController.h"
+#include "shell/ResizablePlayerDashboardBlock.h"
+#include "shell/SectionToolbar.h"
+#include "shell/SidebarAppearanceToggle.h"
+#include "shell/SidebarSectionButton.h"
+#include "shell/ToolbarIconButton.h"
+#include "shell/WorkspaceEmptyState.h"
+#include "shell/WorkspaceStatusBar.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+
+namespace brivello {
+namespace {
+
+using Tab = LibraryStore::LibraryTab;
+
+TEST_F(ShellFixture, WindowOpensAtDefaultSizeWithTheMeasuredLayout)
+{
+    MainWindow &w = window();
+    EXPECT_EQ(w.size(), QSize(1440, 900));
+    EXPECT_EQ(w.minimumSize(), QSize(1280, 760));
+    EXPECT_EQ(w.sidebar()->geometry(), QRect(16, 16, 220, 868));
+    EXPECT_EQ(w.toolbar()->geometry(), QRect(16 + 220 + 16, 16, 1440 - 16 - 220 - 16 - 16, 54));
+    // Player block at its minimum below the content, gaps of 10.
+    EXPECT_EQ(w.playerBlock()->height(), 174);
+    EXPECT_EQ(w.contentArea()->geometry().top(), 16 + 54 + 10);
+    EXPECT_EQ(w.playerBlock()->geometry().top(), w.contentArea()->geometry().bottom() + 1 + 10);
+    EXPECT_EQ(w.playerBlock()->geometry().bottom(), 900 - 16 - 1);
+}
+
+TEST_F(ShellFixture, GrabShowsSidebarAndToolbarWhereTheyBelongInBothSchemes)
+{
+    ShellEvents::instance().setReduceMotion(true); // the switch's knob jumps
+    store().setTracks(makeTracks(12, true));
+    for (const char *appearance : {"dark", "light"}) {
+        Defaults::standard().set("appAppearance", QString::fromLatin1(appearance));
+        QCoreApplication::processEvents();
+        const QImage image = window().grab().toImage();
+        ASSERT_EQ(image.size(), QSize(1440, 900) * image.devicePixelRatio());
+        const QColor canvas = image.pixelColor(8, 450);
+        const bool light = QLatin1String(appearance) == QLatin1String("light");
+        EXPECT_EQ(canvas.lightness() > 128, light) << appearance;
+        // The sidebar's glass differs from the canvas inside its 220 pt, not beyond it.
+        const QColor insideSidebar = image.pixelColor(16 + 110, 700);
+        const QColor gapAfterSidebar = image.pixelColor(16 + 220 + 8, 700);
+        EXPECT_NE(insideSidebar, image.pixelColor(8, 700)) << appearance;
+        EXPECT_LT(qAbs(gapAfterSidebar.lightness() - image.pixelColor(8, 700).lightness()), 6);
+        // The toolbar's glass covers y 16..69 and ends before the gap at y 75.
+        const int x = 700;
+        EXPECT_NE(image.pixelColor(x, 40), image.pixelColor(x, 8)) << appearance;
+        EXPECT_LT(qAbs(image.pixelColor(x, 75).lightness() - image.pixelColor(x, 8).lightness()),
+                  8);
+        saveScreenshot(QStringLiteral("window-ru-%1.png").arg(QLatin1String(appearance)), image);
+    }
+}
+
+TEST_F(ShellFixture, CollapsingTheSidebarNarrowsItTo104)
+{
+    ShellEvents::instance().setReduceMotion(true);
+    window().sidebar()->collapseButton()->click();
+    QCoreApplication::processEvents();
+    const QImage image = window().grab().toImage();
+    const QColor canvas = image.pixelColor(8, 700);
+    EXPECT_NE(image.pixelColor(16 + 52, 700), canvas);
+    EXPECT_LT(qAbs(image.pixelColor(16 + 104 + 8, 700).lightness() - canvas.lightness()), 6);
+    EXPECT_TRUE(Defaults::standard().boolean("sidebarCollapsed"));
+    EXPECT_EQ(window().sidebar()->width(), 104);
+    EXPECT_EQ(window().toolbar()->geometry().left(), 16 + 104 + 16);
+    EXPECT_FALSE(window().sidebar()->statusBar()->isVisible());
+    EXPECT_EQ(window().sidebar()->markerY(), SidebarGeometry::forState(true).markerY(0));
+    window().sidebar()->collapseButton()->click();
+    EXPECT_EQ(window().sidebar()->width(), 220);
+    ShellEvents::instance().setReduceMotion(false);
+}
+
+TEST_F(ShellFixture, SectionButtonsSwitchTheToolbarContentAndMarker)
+{
+    DashboardSidebar *sidebar = window().sidebar();
+    ShellEvents::instance().setReduceMotion(true);
+    sidebar->sectionButton(Tab::converter)->click();
+    EXPECT_EQ(store().activeTab(), Tab::converter);
+    EXPECT_EQ(window().toolbar()->titleText(), "КОНВЕРТЕР");
+    auto *empty = qobject_cast<WorkspaceEmptyState *>(window().contentArea()->currentView());
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->titleText(), "Конвертер");
+    EXPECT_EQ(sidebar->markerY(), SidebarGeometry::forState(false).markerY(3));
+    EXPECT_TRUE(sidebar->sectionButton(Tab::converter)->isSelected());
+    EXPECT_FALSE(sidebar->sectionButton(Tab::playlist)->isSelected());
+
+    sidebar->sectionButton(Tab::favorites)->click();
+    ASSERT_EQ(window().toolbar()->buttons().size(), 4);
+    for (ActionButton *button : window().toolbar()->buttons()) {
+        EXPECT_FALSE(button->isEnabled()); // nothing selected
+        EXPECT_TRUE(button->isVisible());
+    }
+    EXPECT_EQ(window().toolbar()->buttons().last()->geometry().right() + 1,
+              window().toolbar()->width() - 22);
+    ShellEvents::instance().setReduceMotion(false);
+}
+
+TEST_F(ShellFixture, InstalledSectionViewReplacesThePlaceholderAndIsBuiltAfresh)
+{
+    int built = 0;
+    window().contentArea()->setSectionFactory(Tab::covers, [&built](QWidget *parent) {
+        ++built;
+        return new QLabel(QStringLiteral("covers"), parent);
+    });
+    window().controller().activateTab(Tab::covers);
+    EXPECT_EQ(built, 1);
+    EXPECT_TRUE(qobject_cast<QLabel *>(window().contentArea()->currentView()));
+    window().controller().activateTab(Tab::playlist);
+    window().controller().activateTab(Tab::covers);
+    EXPECT_EQ(built, 2);
+}
+
+TEST_F(ShellFixture, CountsFollowTheStore)
+{
+    const QList<Track> tracks = makeTracks(3, true);
+    store().setTracks(tracks);
+    QList<ConversionItem> items(2);
+    store().setConversionItems(items);
+    store().setDuplicateGroups({AudioDuplicateGroup{"g", {tracks[0].id, tracks[1].id}, 0, {}}});
+    DashboardSidebar *sidebar = window().sidebar();
+    EXPECT_EQ(sidebar->sectionButton(Tab::playlist)->count(), 3);
+    EXPECT_EQ(sidebar->sectionButton(Tab::converter)->count(), 2);
+    EXPECT_EQ(sidebar->sectionButton(Tab::duplicates)->count(), 1); // groups, not files
+    EXPECT_EQ(sidebar->sectionButton(Tab::favorites)->count(), 0);
+    EXPECT_EQ(sidebar->statusBar()->summary().sidebarText().primary, "Плейлист: 3");
+}
+
+TEST_F(ShellFixture, ActivateTabRemembersAndRestoresEachSectionsSelection)
+{
+    const QList<Track> tracks = makeTracks(3, true);
+    store().setTracks(tracks);
+    store().setSelectedID(tracks[1].id);
+    store().setSelectedIDs({tracks[0].id, tracks[1].id});
+    MainWindowController &controller = window().controller();
+    controller.activateTab(Tab::converter);
+    EXPECT_EQ(store().activeTab(), Tab::converter);
+    EXPECT_TRUE(store().selectedIDs().isEmpty());
+    controller.activateTab(Tab::playlist);
+    EXPECT_EQ(store().selectedIDs(), (QSet<QUuid>{tracks[0].id, tracks[1].id}));
+    EXPECT_EQ(store().selectedID(), tracks[1].id);
+}
+
+TEST_F(ShellFixture, ActivatingTheActiveSectionDoesNothing)
+{
+    int saves = 0;
+    QObject::connect(&store(), &LibraryStore::activeTabChanged, [&saves] { ++saves; });
+    store().setIsEditingMetadata(true);
+    window().controller().activateTab(Tab::playlist);
+    EXPECT_EQ(saves, 0);
+    EXPECT_TRUE(store().isEditingMetadata());
+}
+
+TEST_F(ShellFixture, EnteringFavouritesFocusesTheRememberedTrackOnTheNextTurn)
+{
+    QList<Track> tracks = makeTracks(2, true);
+    for (Track &track : tracks)
+        track.isFavorite = true;
+    store().setTracks(tracks);
+    MainWindowController &controller = window().controller();
+    controller.activateTab(Tab::favorites);
+    store().setSelectedID(tracks[1].id);
+    store().setSelectedIDs({tracks[1].id});
+    controller.activateTab(Tab::playlist);
+    QList<QVariant> focused;
+    NotificationCenter::defaultCenter().observe(
+        brivelloFocusFavoriteTrack, nullptr, &store(), [&focused](const Notification &n) {
+            focused.append(n.userInfo.value(kUserInfoTrackID));
+        });
+    controller.activateTab(Tab::favorites);
+    EXPECT_TRUE(focused.isEmpty()); // posted after activateTab returns
+    QCoreApplication::processEvents();
+    ASSERT_EQ(focused.size(), 1);
+    EXPECT_EQ(focused.first().toUuid(), tracks[1].id);
+}
+
+TEST_F(ShellFixture, PlaylistSelectionFollowUpMakesTheSingleSelectionTheMultiSelection)
+{
+    const QList<Track> tracks = makeTracks(3, true);
+    store().setTracks(tracks);
+    store().setSelectedID(tracks[0].id);
+    EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{tracks[0].id});
+    EXPECT_TRUE(store().hasPendingWorkspaceSave());
+    store().setSelectedIDs({tracks[0].id, tracks[1].id});
+    store().setSelectedID(tracks[2].id); // a multi-selection stays
+    EXPECT_EQ(store().selectedIDs(), (QSet<QUuid>{tracks[0].id, tracks[1].id}));
+    window().controller().activateTab(Tab::covers);
+    store().setSelectedIDs({});
+    store().setSelectedID(tracks[1].id); // another section: nothing
+    EXPECT_TRUE(store().selectedIDs().isEmpty());
+}
+
+TEST_F(ShellFixture, TrackEndHandsOverToTheNextTrackExceptInConverterAndDuplicates)
+{
+    int nextCalls = 0;
+    window().controller().setPlayNextAfterCompletion([&nextCalls] { ++nextCalls; });
+    NotificationCenter::defaultCenter().post(brivelloPlaybackDidFinish, &player());
+    EXPECT_EQ(nextCalls, 1);
+    window().controller().activateTab(Tab::converter);
+    NotificationCenter::defaultCenter().post(brivelloPlaybackDidFinish, &player());
+    window().controller().activateTab(Tab::duplicates);
+    NotificationCenter::defaultCenter().post(brivelloPlaybackDidFinish, &player());
+    EXPECT_EQ(nextCalls, 1);
+}
+
+TEST_F(ShellFixture, LanguageSwitchRedrawsEveryShellText)
+{
+    int posted = 0;
+    NotificationCenter::defaultCenter().observe(brivelloLanguageDidChange,
+                                                nullptr,
+                                                &store(),
+                                                [&posted](const Notification &) { ++posted; });
+    Defaults::standard().set("appLanguage", "en");
+    EXPECT_GE(posted, 1);
+    EXPECT_EQ(window().toolbar()->titleText(), "PLAYLIST");
+    EXPECT_EQ(window().sidebar()->sectionButton(Tab::duplicates)->titleText(), "Duplicates");
+    EXPECT_EQ(window().sidebar()->collapseButton()->toolTip(), "Collapse sidebar");
+    EXPECT_EQ(window().sidebar()->settingsButton()->toolTip(), "Settings");
+    EXPECT_EQ(window().toolbar()->buttons().first()->text(), "Add");
+    auto *empty = qobject_cast<WorkspaceEmptyState *>(window().contentArea()->currentView());
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->titleText(), "Playlist");
+    EXPECT_EQ(window().playerBlock()->moveButton()->toolTip(), "Move the player up");
+    EXPECT_EQ(window().sidebar()->statusBar()->accessibleName(), "Playlist: 0");
+    ShellEvents::instance().setReduceMotion(true);
+    store().setTracks(makeTracks(12, true));
+    for (const char *appearance : {"dark", "light"}) {
+        Defaults::standard().set("appAppearance", QString::fromLatin1(appearance));
+        QCoreApplication::processEvents();
+        saveScreenshot(QStringLiteral("window-en-%1.png").arg(QLatin1String(appearance)),
+                       window().grab().toImage());
+    }
+    Defaults::standard().set("appLanguage", "ru");
+    EXPECT_EQ(window().toolbar()->titleText(), "ПЛЕЙЛИСТ");
+    EXPECT_EQ(window().toolbar()->buttons().first()->text(), "Добавить");
+}
+
+TEST_F(ShellFixture, AppearanceSwitchWritesItsSetting45msAfterTheLastClick)
+{
+    SidebarAppearanceToggle *toggle = window().sidebar()->appearanceToggle();
+    toggle->click();
+    m_scheduler.advance(0.02);
+    toggle->click();
+    m_scheduler.advance(0.02);
+    toggle->click();
+    m_scheduler.advance(0.044);
+    EXPECT_FALSE(Defaults::standard().contains("appAppearance"));
+    m_scheduler.advance(0.001);
+    EXPECT_EQ(Defaults::standard().string("appAppearance"), "light");
+    EXPECT_EQ(ShellEvents::instance().scheme(), ColorScheme::light);
+}
+
+TEST_F(ShellFixture, ErrorAlertShowsTheStoreErrorAndClearsItOnClose)
+{
+    Defaults::standard().set("appLanguage", "en");
+    store().setLastError(QStringLiteral("Не удалось сохранить теги"));
+    QMessageBox *alert = window().errorAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->text(), "Couldn’t save tags");
+    EXPECT_EQ(alert->buttons().first()->text(), "OK");
+    alert->buttons().first()->click();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(store().lastError());
+
+    store().setNotice(QStringLiteral("Этот трек"));
+    ASSERT_TRUE(window().noticeAlert());
+    EXPECT_EQ(window().noticeAlert()->informativeText(), "Этот трек");
+    window().noticeAlert()->reject();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(store().notice());
+}
+
+TEST_F(ShellFixture, UpdateFoundIsPresentedOnceThenAgainAfterADay)
+{
+    double now = 1000;
+    window().controller().setUpdatePromptRule(UpdatePromptRule([&now] { return now; }));
+    QList<UpdateManager::Release> shown;
+    window().setUpdatePresenter([&shown](const UpdateManager::Release &r) { shown.append(r); });
+    UpdateManager::Release release{QStringLiteral("2.0"), 1, {}, {}, {}};
+    updates().setState(UpdateManager::State::available, release);
+    EXPECT_EQ(shown.size(), 1);
+    updates().setState(UpdateManager::State::upToDate);
+    now += 3600;
+    updates().setState(UpdateManager::State::available, release);
+    EXPECT_EQ(shown.size(), 1);
+    updates().setState(UpdateManager::State::failed, std::nullopt, "x");
+    now = 1000 + 86400;
+    updates().setState(UpdateManager::State::available, release);
+    EXPECT_EQ(shown.size(), 2);
+}
+
+TEST_F(ShellFixture, PlayerBlockDragStoresTheHeightWithinItsBounds)
+{
+    ResizablePlayerDashboardBlock *block = window().playerBlock();
+    block->dragChanged(0);
+    block->dragChanged(-60.4); // below the content: up grows
+    EXPECT_EQ(block->height(), 234);
+    block->dragEnded();
+    EXPECT_EQ(Defaults::standard().real("playerPanelHeight"), 234);
+    block->dragChanged(0);
+    block->dragChanged(-1000);
+    block->dragEnded();
+    EXPECT_EQ(Defaults::standard().real("playerPanelHeight"), 348);
+    // A smaller window shows the block at the new maximum, a larger one restores it.
+    window().resize(1280, 760);
+    EXPECT_EQ(block->height(), 218);
+    window().resize(1440, 900);
+    EXPECT_EQ(block->height(), 348);
+    block->moveButton()->click();
+    EXPECT_TRUE(store().dashboardPlayerOnTop());
+    EXPECT_EQ(block->geometry().top(), 16 + 54 + 10);
+}
+
+TEST_F(ShellFixture, HintOverlayOpensInsideTheWindowWithTheShortcutAndCanSwitchHintsOff)
+{
+    window().controller().activateTab(Tab::favorites);
+    ActionButton *clean = window().toolbar()->buttons().first();
+    ContextualHint *hint = ContextualHint::of(clean);
+    ASSERT_TRUE(hint);
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(clean, &enter);
+    m_scheduler.advance(3.0);
+    HintOverlay *overlay = HintOverlay::forWindow(&window());
+    EXPECT_TRUE(overlay->isVisible());
+    EXPECT_EQ(overlay->parentWidget(), &window());
+    EXPECT_EQ(overlay->titleText(), "Очистить выбранные");
+    EXPECT_EQ(overlay->shortcutText(), "⌘B");
+    EXPECT_EQ(overlay->focusPolicy(), Qt::NoFocus);
+    saveScreenshot(QStringLiteral("hint.png"), window().grab().toImage());
+    overlay->disableButton()->click();
+    EXPECT_FALSE(overlay->isVisible());
+    EXPECT_FALSE(Defaults::standard().boolean("contextualHintsEnabled", true));
+}
+
+TEST_F(ShellFixture, ClosingTheWindowWritesTheSnapshotAtOnce)
+{
+    store().setTracks(makeTracks(2, true));
+    ASSERT_TRUE(store().hasPendingWorkspaceSave());
+    window().close();
+    EXPECT_FALSE(store().hasPendingWorkspaceSave());
+    EXPECT_FALSE(Defaults::standard().data("brivello.workspaceSession.v1").isEmpty());
+}
+
+TEST_F(ShellFixture, FilesDroppedOnASectionButtonAreImportedThereAndShowTheSection)
+{
+    const QUrl file = touch(QStringLiteral("drop/One.mp3"));
+    QMimeData mime;
+    mime.setUrls({file, QUrl(QStringLiteral("https://example.com/x.mp3"))});
+    EXPECT_EQ(SidebarSectionButton::fileURLs(&mime), QList<QUrl>{file});
+    SidebarSectionButton *converter = window().sidebar()->sectionButton(Tab::converter);
+    const QPoint centre = converter->rect().center();
+    QDragEnterEvent enter(centre, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(converter, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_TRUE(converter->isDropTarget());
+    QDropEvent drop(QPointF(centre), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(converter, &drop);
+    EXPECT_FALSE(converter->isDropTarget());
+    EXPECT_EQ(store().activeTab(), Tab::converter);
+    EXPECT_TRUE(spinUntil([this] { return store().conversionItems().size() == 1; }));
+
+    QMimeData text;
+    text.setText(QStringLiteral("not a file"));
+    QDragEnterEvent refused(centre, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(converter, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+}
+
+} // namespace
+} // namespace brivello

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/Defaults.h"
+#include "settings/UpdateManager.h"
+#include "shell/MainWindow.h"
+#include "shell/ShellEvents.h"
+#include "support/LibraryStoreFixture.h"
+
+#include <QImage>
+#include <memory>
+
+namespace brivello {
+
+// A player whose playing state tests set directly.
+class ShellTestPlayer : public testing::FakeAudioPlayer
+{
+public:
+    bool isPlaying() const override { return playing; }
+    std::optional<Track> currentTrack() const override { return track; }
+    void setPlaying(bool value)
+    {
+        playing = value;
+        emit isPlayingChanged();
+    }
+    bool playing = false;
+    std::optional<Track> track;
+};
+
+// A main window at 1440 × 900 on the offscreen platform over a fresh store, with clean
+// settings and virtual time.
+class ShellFixture : public testing::LibraryStoreFixture
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    MainWindow &window() { return *m_window; }
+    ShellTestPlayer &player() { return *m_player; }
+    UpdateManager &updates() { return *m_updates; }
+
+    QList<Track> makeTracks(int count, bool inPlaylist);
+    // Writes the image under $BRIVELLO_SCREENSHOT_DIR when that is set.
+    static void saveScreenshot(const QString &name, const QImage &image);
+
+    std::unique_ptr<ShellTestPlayer> m_player;
+    std::unique_ptr<UpdateManager> m_updates;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+} // namespace brivello

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "library/LibraryStore.h"
+#include "platform/Scheduler.h"
+#include "playback/AudioPlayer.h"
+#include "playback/WaveformPreloadQueue.h"
+
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <ostream>
+
+// Readable failure messages for Qt text.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace brivello::testing {
+
+// Remembers what the store handed to the waveform preloader.
+class RecordingPreloadQueue : public WaveformPreloadQueue
+{
+public:
+    void enqueue(const QList<QUrl> &urls) override
+    {
+        calls.append(urls);
+        WaveformPreloadQueue::enqueue(urls);
+    }
+    QList<QList<QUrl>> calls;
+};
+
+// A player that only holds a current track id.
+class FakeAudioPlayer : public AudioPlayer
+{
+public:
+    std::optional<QUuid> currentID() const override { return current; }
+    void play(const Track &track) override
+    {
+        played.append(track.id);
+        current = track.id;
+    }
+    void stopAndClear() override
+    {
+        current.reset();
+        ++stops;
+    }
+    std::optional<QUuid> current;
+    QList<QUuid> played;
+    int stops = 0;
+};
+
+struct MetadataLoadCall
+{
+    QList<Track> tracks;
+    LibraryStore::MetadataDestination destination;
+};
+
+// Clean user defaults, virtual time, recorded metadata loads and waveform preloads, and a
+// temporary folder for audio files. Stores are made with makeStore() after any set-up.
+class LibraryStoreFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    LibraryStore &makeStore();
+    // Drops the store (it never outlives the fixture).
+    void dropStore() { m_store.reset(); }
+    LibraryStore &store() { return *m_store; }
+
+    // Creates an empty file (and its folders) under the temporary folder.
+    QUrl touch(const QString &relativePath, const QByteArray &content = {});
+    QString path(const QString &relativePath) const;
+    QUrl url(const QString &relativePath) const;
+
+    // Runs the event loop until `done` holds (or a generous safety limit passes).
+    static bool spinUntil(const std::function<bool()> &done);
+    // Runs imports to their end: waits for the completion.
+    QList<QUuid> importAndWait(const QList<QUrl> &urls);
+
+    VirtualScheduler m_scheduler;
+    RecordingPreloadQueue m_preloads;
+    QList<MetadataLoadCall> m_metadataLoads;
+    QTemporaryDir m_dir;
+    std::unique_ptr<LibraryStore> m_store;
+};
+
+} // namespace brivello::testing

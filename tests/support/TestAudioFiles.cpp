@@ -1,0 +1,180 @@
+#include "TestAudioFiles.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace brivello::test {
+
+TestAudioFiles::Result
+TestAudioFiles::run(const QString &program, const QStringList &arguments, const QByteArray &input)
+{
+    QProcess process;
+    process.start(program, arguments);
+    Result result;
+    if (!process.waitForStarted(10000))
+        return result;
+    if (!input.isEmpty())
+        process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(120000);
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+bool TestAudioFiles::hasProgram(const QString &program)
+{
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+QString TestAudioFiles::make(const QString &folder,
+                             const QString &name,
+                             double seconds,
+                             const QStringList &extra)
+{
+    const QString path = folder + QLatin1Char('/') + name;
+    const QString extension = name.section(QLatin1Char('.'), -1).toLower();
+    QStringList arguments = {
+        QStringLiteral("-nostdin"),
+        QStringLiteral("-v"),
+        QStringLiteral("error"),
+        QStringLiteral("-y"),
+        QStringLiteral("-f"),
+        QStringLiteral("lavfi"),
+        QStringLiteral("-i"),
+        QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds),
+        QStringLiteral("-ac"),
+        QStringLiteral("2")};
+    if (extension == QLatin1String("mp3"))
+        arguments << QStringLiteral("-c:a") << QStringLiteral("libmp3lame")
+                  << QStringLiteral("-id3v2_version") << QStringLiteral("0")
+                  << QStringLiteral("-write_xing") << QStringLiteral("0");
+    else if (extension == QLatin1String("aac"))
+        arguments << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-f")
+                  << QStringLiteral("adts");
+    else if (extension == QLatin1String("ogg"))
+        arguments << QStringLiteral("-c:a") << QStringLiteral("libvorbis");
+    else if (extension == QLatin1String("aif") || extension == QLatin1String("aiff"))
+        arguments << QStringLiteral("-f") << QStringLiteral("aiff");
+    arguments << QStringLiteral("-map_metadata") << QStringLiteral("-1")
+              << QStringLiteral("-fflags") << QStringLiteral("+bitexact") << extra << path;
+    return run(QStringLiteral("ffmpeg"), arguments).ok() ? path : QString();
+}
+
+QByteArray TestAudioFiles::audioMd5(const QString &path)
+{
+    const Result result = run(QStringLiteral("ffmpeg"),
+                              {QStringLiteral("-nostdin"),
+                               QStringLiteral("-v"),
+                               QStringLiteral("error"),
+                               QStringLiteral("-i"),
+                               path,
+                               QStringLiteral("-map"),
+                               QStringLiteral("0:a"),
+                               QStringLiteral("-f"),
+                               QStringLiteral("md5"),
+                               QStringLiteral("-")});
+    return result.ok() ? result.out.trimmed() : QByteArray();
+}
+
+TestAudioFiles::Result TestAudioFiles::python(const QString &script, const QStringList &arguments)
+{
+    return run(QStringLiteral("/usr/bin/python3"),
+               QStringList{QStringLiteral("-c"), script} + arguments);
+}
+
+QJsonObject TestAudioFiles::mutagenTags(const QString &path)
+{
+    static const QString script = QStringLiteral(R"(
+import json, sys, mutagen
+f = mutagen.File(sys.argv[1])
+out = {}
+if f is not None and f.tags is not None:
+    for key, value in f.tags.items():
+        if hasattr(value, 'text'):
+            vals = [str(v) for v in value.text]
+        elif hasattr(value, 'data'):
+            vals = ['<%d bytes>' % len(value.data)]
+        elif isinstance(value, list):
+            vals = [str(v) for v in value]
+        else:
+            vals = [str(value)]
+        out[key] = vals
+    for pic in getattr(f, 'pictures', []):
+        out.setdefault('PICTURE', []).append('%s %d' % (pic.mime, len(pic.data)))
+print(json.dumps(out))
+)");
+    const Result result = python(script, {path});
+    return QJsonDocument::fromJson(result.out).object();
+}
+
+QJsonObject TestAudioFiles::ffprobeTags(const QString &path)
+{
+    const Result result = run(QStringLiteral("ffprobe"),
+                              {QStringLiteral("-v"),
+                               QStringLiteral("error"),
+                               QStringLiteral("-show_entries"),
+                               QStringLiteral("format_tags"),
+                               QStringLiteral("-of"),
+                               QStringLiteral("json"),
+                               path});
+    const QJsonObject tags = QJsonDocument::fromJson(result.out)
+                                 .object()
+                                 .value(QStringLiteral("format"))
+                                 .toObject()
+                                 .value(QStringLiteral("tags"))
+                                 .toObject();
+    QJsonObject lowered;
+    for (auto it = tags.begin(); it != tags.end(); ++it)
+        lowered.insert(it.key().toLower(), it.value());
+    return lowered;
+}
+
+QByteArray TestAudioFiles::readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool TestAudioFiles::writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+QStringList TestAudioFiles::leftoverTemporaries(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".brivello-*")},
+                                  QDir::Files | QDir::Hidden | QDir::System);
+}
+
+static QByteArray encodedPicture(int size, const char *format)
+{
+    QImage image(size, size, QImage::Format_RGB32);
+    image.fill(QColor(200, 40, 90));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QByteArray TestAudioFiles::pngPicture(int size)
+{
+    return encodedPicture(size, "PNG");
+}
+
+QByteArray TestAudioFiles::jpegPicture(int size)
+{
+    return encodedPicture(size, "JPEG");
+}
+
+} // namespace brivello::test

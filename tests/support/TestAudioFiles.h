@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+namespace brivello::test {
+
+// Makes small audio files with outside tools (ffmpeg, flac, sox) and reads them back with tools
+// nobody here wrote (mutagen, ffprobe, metaflac). Blocking; for tests only.
+class TestAudioFiles
+{
+public:
+    struct Result
+    {
+        int exitCode = -1;
+        QByteArray out;
+        QByteArray err;
+        bool ok() const { return exitCode == 0; }
+    };
+
+    static Result
+    run(const QString &program, const QStringList &arguments, const QByteArray &input = {});
+    static bool hasProgram(const QString &program);
+
+    // A short sine tone in the format the extension names (mp3, flac, wav, aiff, aif, m4a,
+    // aac, ogg), written with ffmpeg. `extra` goes before the output path. Empty on failure.
+    static QString make(const QString &folder,
+                        const QString &name,
+                        double seconds = 1.0,
+                        const QStringList &extra = {});
+
+    // md5 of the decoded audio ("ffmpeg -i F -map 0:a -f md5 -").
+    static QByteArray audioMd5(const QString &path);
+    // Runs a Python snippet under /usr/bin/python3 with mutagen; `path` is sys.argv[1].
+    static Result python(const QString &script, const QStringList &arguments = {});
+    // mutagen's view of the tags: {key: [values...]} as text, keys as mutagen names them.
+    static QJsonObject mutagenTags(const QString &path);
+    // ffprobe's format tags, keys lower-cased.
+    static QJsonObject ffprobeTags(const QString &path);
+
+    static QByteArray readAll(const QString &path);
+    static bool writeAll(const QString &path, const QByteArray &bytes);
+    // Names of hidden ".brivello-" temporaries left in a folder.
+    static QStringList leftoverTemporaries(const QString &folder);
+    // A small valid PNG and JPEG made with Qt.
+    static QByteArray pngPicture(int size = 16);
+    static QByteArray jpegPicture(int size = 16);
+};
+
+} // namespace brivello::test
