@@ -85,14 +85,19 @@ void MetadataWriteCoordinator::Permit::release()
 
 QCoro::Task<> MetadataWriteCoordinator::write(AudioTags tags, bool removeArtwork, QUrl url)
 {
-    Permit permit = co_await acquire(lockKey(url));
-    co_await MetadataWriter::write(tags, removeArtwork, url);
+    // Named awaitables: GCC 12 destroys temporaries of an awaited expression twice.
+    Acquire acquiring = acquire(lockKey(url));
+    Permit permit = co_await acquiring;
+    QCoro::Task<> writing = MetadataWriter::write(tags, removeArtwork, url);
+    co_await std::move(writing);
 }
 
 QCoro::Task<> MetadataWriteCoordinator::assignArtwork(QByteArray artwork, AudioTags tags, QUrl url)
 {
-    Permit permit = co_await acquire(lockKey(url));
-    co_await MetadataWriter::assignArtwork(artwork, tags, url);
+    Acquire acquiring = acquire(lockKey(url));
+    Permit permit = co_await acquiring;
+    QCoro::Task<> writing = MetadataWriter::assignArtwork(artwork, tags, url);
+    co_await std::move(writing);
 }
 
 } // namespace brivello

@@ -39,3 +39,5 @@ struct AudioTags
 bool canonicallyEqual(const QString &a, const QString &b);
 
 } // namespace brivello
+
+Q_DECLARE_TYPEINFO(brivello::AudioTags, Q_RELOCATABLE_TYPE);

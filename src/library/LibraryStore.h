@@ -406,9 +406,19 @@ private:
     void preserveUnreadableSnapshot();
     void startMetadataLoads(const QList<Track> &tracks, MetadataDestination destination);
 
-    QCoro::Task<QList<QUuid>> completePlaylistImport(QList<QUrl> urls);
+    // A walk's result with each address's position in `tracks` (-1: new), found off the main
+    // thread against a copy of the list; valid while `tracks` keeps that revision.
+    struct ExpandedImport
+    {
+        QList<QUrl> urls;
+        QList<qsizetype> positions;
+        quint64 revision = 0;
+    };
+    QCoro::Task<ExpandedImport> expandForLibrary(QList<QUrl> urls);
+    void locateInLibrary(ExpandedImport &expanded) const;
+    QCoro::Task<QList<QUuid>> completePlaylistImport(ExpandedImport expanded);
     QCoro::Task<QList<QUuid>> finishImport(QList<QUrl> urls);
-    QCoro::Task<QList<QUuid>> completeCoverImport(QList<QUrl> urls);
+    QCoro::Task<QList<QUuid>> completeCoverImport(ExpandedImport expanded);
     QCoro::Task<QList<QUuid>> appendCoverTracks(QList<QUrl> urls);
     QCoro::Task<> completeAnalysisImport(QList<QUrl> urls);
     QCoro::Task<> finishAnalysisImport(QList<QUrl> urls);
@@ -486,6 +496,9 @@ private:
     // Playlist order cache: valid while the members' ids, urls and library order are unchanged.
     mutable QList<PlaylistOrderSignature> m_cachedPlaylistOrderSignature;
     mutable QList<QUuid> m_cachedPlaylistOrderIDs;
+    // The ordered list itself, valid while `tracks` was not assigned since.
+    mutable QList<Track> m_cachedPlaylistTracks;
+    mutable std::optional<quint64> m_cachedPlaylistTracksRevision;
 
     // Duplicate finder.
     QList<AudioDuplicateGroup> m_duplicateGroups;

@@ -32,13 +32,18 @@ QFuture<QList<QUrl>> walk(const QList<QUrl> &urls, const QSet<QString> &types)
     return QtConcurrent::run([urls, types] { return AudioFileWalk::audioURLs(urls, types); });
 }
 
-QHash<QUrl, qsizetype> indexByURL(const QList<Track> &tracks)
+// Position of each address in `tracks`, -1 when the list does not hold it.
+QList<qsizetype> positionsIn(const QList<QUrl> &urls, const QList<Track> &tracks)
 {
     QHash<QUrl, qsizetype> index;
     index.reserve(tracks.size());
     for (qsizetype i = 0; i < tracks.size(); ++i)
         index.insert(tracks[i].url, i);
-    return index;
+    QList<qsizetype> positions;
+    positions.reserve(urls.size());
+    for (const QUrl &url : urls)
+        positions.append(index.value(url, -1));
+    return positions;
 }
 
 QList<QUrl> urlsOf(const QList<Track> &tracks)
@@ -99,25 +104,47 @@ void LibraryStore::importForConversion(const QList<QUrl> &urls)
     finishDetached(importForConversionAsync(urls));
 }
 
+QCoro::Task<LibraryStore::ExpandedImport> LibraryStore::expandForLibrary(QList<QUrl> urls)
+{
+    // The copy shares the list's data; the pool thread only reads it.
+    const QList<Track> library = m_tracks;
+    const quint64 revision = m_tracksRevision;
+    QFuture<ExpandedImport> walking = QtConcurrent::run([urls, library, revision] {
+        ExpandedImport expanded;
+        expanded.urls = AudioFileWalk::audioURLs(urls, playlistExtensions());
+        expanded.positions = positionsIn(expanded.urls, library);
+        expanded.revision = revision;
+        return expanded;
+    });
+    ExpandedImport expanded = co_await walking;
+    co_return expanded;
+}
+
+void LibraryStore::locateInLibrary(ExpandedImport &expanded) const
+{
+    if (expanded.revision == m_tracksRevision)
+        return;
+    expanded.positions = positionsIn(expanded.urls, m_tracks);
+    expanded.revision = m_tracksRevision;
+}
+
 QCoro::Task<QList<QUuid>> LibraryStore::importURLsAsync(QList<QUrl> urls)
 {
     QPointer<LibraryStore> self(this);
-    QFuture<QList<QUrl>> walking = walk(urls, playlistExtensions());
-    const QList<QUrl> expanded = co_await walking;
+    ExpandedImport expanded = co_await expandForLibrary(urls);
     if (!self)
         co_return QList<QUuid>{};
-    QList<QUuid> ids = co_await completePlaylistImport(expanded);
+    QList<QUuid> ids = co_await completePlaylistImport(std::move(expanded));
     co_return ids;
 }
 
 QCoro::Task<QList<QUuid>> LibraryStore::importForCoversAsync(QList<QUrl> urls)
 {
     QPointer<LibraryStore> self(this);
-    QFuture<QList<QUrl>> walking = walk(urls, playlistExtensions());
-    const QList<QUrl> expanded = co_await walking;
+    ExpandedImport expanded = co_await expandForLibrary(urls);
     if (!self)
         co_return QList<QUuid>{};
-    QList<QUuid> ids = co_await completeCoverImport(expanded);
+    QList<QUuid> ids = co_await completeCoverImport(std::move(expanded));
     co_return ids;
 }
 
@@ -142,23 +169,22 @@ QCoro::Task<> LibraryStore::importForConversionAsync(QList<QUrl> urls)
 
 // --- Playlist. ---
 
-QCoro::Task<QList<QUuid>> LibraryStore::completePlaylistImport(QList<QUrl> urls)
+QCoro::Task<QList<QUuid>> LibraryStore::completePlaylistImport(ExpandedImport expanded)
 {
-    const QHash<QUrl, qsizetype> index = indexByURL(m_tracks);
+    locateInLibrary(expanded);
     QList<QUuid> knownIDs;
     QList<QUrl> newURLs;
     QList<Track> updated = m_tracks;
     bool flagChanged = false;
-    for (const QUrl &url : std::as_const(urls)) {
-        const auto it = index.constFind(url);
-        if (it == index.constEnd()) {
-            newURLs.append(url);
+    for (qsizetype i = 0; i < expanded.urls.size(); ++i) {
+        const qsizetype at = expanded.positions[i];
+        if (at < 0) {
+            newURLs.append(expanded.urls[i]);
             continue;
         }
-        Track &track = updated[*it];
-        knownIDs.append(track.id);
-        if (!track.isInPlaylist) {
-            track.isInPlaylist = true;
+        knownIDs.append(m_tracks[at].id);
+        if (!m_tracks[at].isInPlaylist) {
+            updated[at].isInPlaylist = true; // detaches the copy only when a flag changes
             flagChanged = true;
         }
     }
@@ -190,23 +216,22 @@ QCoro::Task<QList<QUuid>> LibraryStore::finishImport(QList<QUrl> urls)
 
 // --- Covers. ---
 
-QCoro::Task<QList<QUuid>> LibraryStore::completeCoverImport(QList<QUrl> urls)
+QCoro::Task<QList<QUuid>> LibraryStore::completeCoverImport(ExpandedImport expanded)
 {
-    const QHash<QUrl, qsizetype> index = indexByURL(m_tracks);
+    locateInLibrary(expanded);
     QList<QUuid> knownIDs;
     QList<QUrl> newURLs;
     QList<Track> updated = m_tracks;
     bool flagChanged = false;
-    for (const QUrl &url : std::as_const(urls)) {
-        const auto it = index.constFind(url);
-        if (it == index.constEnd()) {
-            newURLs.append(url);
+    for (qsizetype i = 0; i < expanded.urls.size(); ++i) {
+        const qsizetype at = expanded.positions[i];
+        if (at < 0) {
+            newURLs.append(expanded.urls[i]);
             continue;
         }
-        Track &track = updated[*it];
-        knownIDs.append(track.id);
-        if (!track.isInCoverWorkspace) {
-            track.isInCoverWorkspace = true;
+        knownIDs.append(m_tracks[at].id);
+        if (!m_tracks[at].isInCoverWorkspace) {
+            updated[at].isInCoverWorkspace = true; // detaches the copy only when a flag changes
             flagChanged = true;
         }
     }

@@ -48,6 +48,34 @@ QSet<QUuid> idSet(const QList<Track> &tracks)
     return ids;
 }
 
+// Sort keys instead of pairwise collation keep tens of thousands of tracks fast.
+QList<QUuid> sortedPlaylistIDs(const QList<Track> &tracks, const QList<qsizetype> &members)
+{
+    thread_local const NaturalOrder order;
+    std::vector<QCollatorSortKey> folderKeys;
+    std::vector<QCollatorSortKey> nameKeys;
+    folderKeys.reserve(members.size());
+    nameKeys.reserve(members.size());
+    for (qsizetype index : members) {
+        folderKeys.push_back(order.sortKey(folderPath(tracks[index].url)));
+        nameKeys.push_back(order.sortKey(tracks[index].url.fileName()));
+    }
+    std::vector<qsizetype> positions(members.size());
+    std::iota(positions.begin(), positions.end(), 0);
+    std::stable_sort(positions.begin(), positions.end(), [&](qsizetype x, qsizetype y) {
+        if (const int c = folderKeys[x].compare(folderKeys[y]))
+            return c < 0;
+        if (const int c = nameKeys[x].compare(nameKeys[y]))
+            return c < 0;
+        return idText(tracks[members[x]].id) < idText(tracks[members[y]].id);
+    });
+    QList<QUuid> ids;
+    ids.reserve(members.size());
+    for (qsizetype position : positions)
+        ids.append(tracks[members[position]].id);
+    return ids;
+}
+
 } // namespace
 
 bool LibraryStore::playlistFolderOrder(const Track &a, const Track &b)
@@ -62,53 +90,41 @@ bool LibraryStore::playlistFolderOrder(const Track &a, const Track &b)
 
 QList<Track> LibraryStore::playlistTracks() const
 {
-    QList<Track> members;
-    QList<PlaylistOrderSignature> signature;
-    for (const Track &track : m_tracks) {
-        if (!track.isInPlaylist)
-            continue;
-        members.append(track);
-        signature.append({track.id, track.url});
-    }
+    if (m_cachedPlaylistTracksRevision == m_tracksRevision)
+        return m_cachedPlaylistTracks;
 
-    if (signature != m_cachedPlaylistOrderSignature) {
-        // Sort keys instead of pairwise collation: tens of thousands of tracks stay fast.
-        thread_local const NaturalOrder order;
-        std::vector<QCollatorSortKey> folderKeys;
-        std::vector<QCollatorSortKey> nameKeys;
-        folderKeys.reserve(members.size());
-        nameKeys.reserve(members.size());
-        for (const Track &track : members) {
-            folderKeys.push_back(order.sortKey(folderPath(track.url)));
-            nameKeys.push_back(order.sortKey(track.url.fileName()));
-        }
-        std::vector<int> positions(members.size());
-        std::iota(positions.begin(), positions.end(), 0);
-        std::stable_sort(positions.begin(), positions.end(), [&](int x, int y) {
-            if (const int c = folderKeys[x].compare(folderKeys[y]))
-                return c < 0;
-            if (const int c = nameKeys[x].compare(nameKeys[y]))
-                return c < 0;
-            return idText(members[x].id) < idText(members[y].id);
-        });
-        m_cachedPlaylistOrderSignature = signature;
-        m_cachedPlaylistOrderIDs.clear();
-        m_cachedPlaylistOrderIDs.reserve(members.size());
-        for (int position : positions)
-            m_cachedPlaylistOrderIDs.append(members[position].id);
+    QList<qsizetype> members;
+    for (qsizetype i = 0; i < m_tracks.size(); ++i) {
+        if (m_tracks[i].isInPlaylist)
+            members.append(i);
+    }
+    bool sameMembers = members.size() == m_cachedPlaylistOrderSignature.size();
+    for (qsizetype i = 0; sameMembers && i < members.size(); ++i) {
+        const Track &track = m_tracks[members[i]];
+        const PlaylistOrderSignature &cached = m_cachedPlaylistOrderSignature[i];
+        sameMembers = track.id == cached.id && track.url == cached.url;
+    }
+    if (!sameMembers) {
+        m_cachedPlaylistOrderSignature.clear();
+        m_cachedPlaylistOrderSignature.reserve(members.size());
+        for (qsizetype index : std::as_const(members))
+            m_cachedPlaylistOrderSignature.append({m_tracks[index].id, m_tracks[index].url});
+        m_cachedPlaylistOrderIDs = sortedPlaylistIDs(m_tracks, members);
     }
 
     QHash<QUuid, qsizetype> byID;
     byID.reserve(members.size());
-    for (qsizetype i = 0; i < members.size(); ++i)
-        byID.insert(members[i].id, i);
+    for (qsizetype index : std::as_const(members))
+        byID.insert(m_tracks[index].id, index);
     QList<Track> ordered;
     ordered.reserve(members.size());
     for (const QUuid &id : std::as_const(m_cachedPlaylistOrderIDs)) {
         const auto it = byID.constFind(id);
         if (it != byID.constEnd())
-            ordered.append(members[*it]);
+            ordered.append(m_tracks[*it]);
     }
+    m_cachedPlaylistTracks = ordered;
+    m_cachedPlaylistTracksRevision = m_tracksRevision;
     return ordered;
 }
 

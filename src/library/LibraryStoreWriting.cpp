@@ -45,7 +45,8 @@ QCoro::Task<> LibraryStore::writeTrackTags(QUuid trackID, AudioTags tags, bool r
         co_return;
     const QUrl url = found->url;
     try {
-        co_await MetadataWriteCoordinator::shared().write(tags, removeArtwork, url);
+        QCoro::Task<> writing = MetadataWriteCoordinator::shared().write(tags, removeArtwork, url);
+        co_await std::move(writing);
     } catch (const WriteError &error) {
         if (self)
             self->reportWriteError(error);
@@ -65,8 +66,10 @@ QCoro::Task<> LibraryStore::writeBatchAsync(QList<TagWriteItem> items, bool remo
     std::optional<WriteError> firstError;
     for (qsizetype position = 0; position < items.size(); ++position) {
         try {
-            co_await MetadataWriteCoordinator::shared().write(
+            // A named task: GCC 12 destroys temporaries of an awaited expression twice.
+            QCoro::Task<> writing = MetadataWriteCoordinator::shared().write(
                 items[position].tags, removeArtwork, items[position].url);
+            co_await std::move(writing);
         } catch (const WriteError &error) {
             if (!firstError)
                 firstError = error;

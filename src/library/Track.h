@@ -38,3 +38,6 @@ QString clockText(double seconds);
 QString pathExtension(const QUrl &url);
 
 } // namespace brivello
+
+// Every member is relocatable: lists of tracks grow by moving memory, not by copying.
+Q_DECLARE_TYPEINFO(brivello::Track, Q_RELOCATABLE_TYPE);

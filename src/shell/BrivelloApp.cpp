@@ -1,5 +1,6 @@
 #include "BrivelloApp.h"
 
+#include "BrivelloSymbols.h"
 #include "BrivelloTheme.h"
 #include "MainWindow.h"
 #include "OpenPanels.h"
@@ -12,9 +13,42 @@
 #include <QAction>
 #include <QApplication>
 #include <QIcon>
+#include <QPainter>
 #include <QStyleFactory>
 
 namespace brivello {
+
+namespace {
+
+// The application icon when the icon theme has none: a note on the dark canvas.
+QIcon drawnIcon()
+{
+    QIcon icon;
+    for (int side : {32, 64, 128, 256}) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF square(side * 0.06, side * 0.06, side * 0.88, side * 0.88);
+        QLinearGradient gradient(square.topLeft(), square.bottomRight());
+        const QList<QColor> stops = BrivelloTheme::canvasGradient(ColorScheme::dark);
+        gradient.setColorAt(0, stops[1].lighter(160));
+        gradient.setColorAt(1, stops[0]);
+        painter.setPen(QPen(whiteA(0.2), qMax(1.0, side / 64.0)));
+        painter.setBrush(gradient);
+        painter.drawRoundedRect(square, side * 0.2, side * 0.2);
+        BrivelloSymbols::paint(painter,
+                               square,
+                               QStringLiteral("music.note"),
+                               side * 0.5,
+                               whiteA(0.92),
+                               ColorScheme::dark);
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+} // namespace
 
 void BrivelloApp::configureApplication()
 {
@@ -23,9 +57,10 @@ void BrivelloApp::configureApplication()
     QApplication::setApplicationDisplayName(QStringLiteral("Brivello"));
     QApplication::setDesktopFileName(QStringLiteral("brivello"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    const QIcon icon = QIcon::fromTheme(QStringLiteral("brivello"));
-    if (!icon.isNull())
-        QApplication::setWindowIcon(icon);
+    QIcon icon = QIcon::fromTheme(QStringLiteral("brivello"));
+    if (icon.isNull())
+        icon = drawnIcon();
+    QApplication::setWindowIcon(icon);
     applyPalette();
 }
 

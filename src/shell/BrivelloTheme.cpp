@@ -250,4 +250,19 @@ void BrivelloTheme::paintGlass(QPainter &painter,
     painter.restore();
 }
 
+void BrivelloTheme::paintInteractiveHover(QPainter &painter,
+                                          const QRectF &rect,
+                                          ColorScheme scheme,
+                                          bool active)
+{
+    if (!active)
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(hoverFill(scheme));
+    painter.drawRoundedRect(rect, 9, 9);
+    painter.restore();
+}
+
 } // namespace brivello

@@ -59,6 +59,9 @@ public:
 
     static void paintCanvas(QPainter &painter, const QRectF &rect, ColorScheme scheme);
     static void paintGlass(QPainter &painter, const QRectF &rect, qreal radius, ColorScheme scheme);
+    // The hover highlight of rows and small controls; nothing unless `active`.
+    static void
+    paintInteractiveHover(QPainter &painter, const QRectF &rect, ColorScheme scheme, bool active);
 };
 
 QColor whiteA(qreal opacity);

@@ -107,6 +107,4 @@ void WorkspaceEmptyState::restyle()
     m_symbol->update();
 }
 
-void WorkspaceEmptyState::paintEvent(QPaintEvent *) {}
-
 } // namespace brivello

@@ -20,9 +20,6 @@ public:
     QString titleText() const;
     QString messageText() const;
 
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
 private:
     void retranslate();
     void restyle();

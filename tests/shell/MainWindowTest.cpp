@@ -76,6 +76,7 @@ TEST_F(ShellFixture, CollapsingTheSidebarNarrowsItTo104)
     window().sidebar()->collapseButton()->click();
     QCoreApplication::processEvents();
     const QImage image = window().grab().toImage();
+    saveScreenshot(QStringLiteral("collapsed.png"), image);
     const QColor canvas = image.pixelColor(8, 700);
     EXPECT_NE(image.pixelColor(16 + 52, 700), canvas);
     EXPECT_LT(qAbs(image.pixelColor(16 + 104 + 8, 700).lightness() - canvas.lightness()), 6);
@@ -382,6 +383,30 @@ TEST_F(ShellFixture, FilesDroppedOnASectionButtonAreImportedThereAndShowTheSecti
     QDragEnterEvent refused(centre, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(converter, &refused);
     EXPECT_FALSE(refused.isAccepted());
+}
+
+TEST_F(ShellFixture, ContentAreaTakesFileDropsOnlyWhileThePlaylistIsShown)
+{
+    QList<QUrl> received;
+    ContentArea *content = window().contentArea();
+    content->setPlaylistDropHandler([&received](const QList<QUrl> &urls) { received = urls; });
+    QMimeData mime;
+    mime.setUrls({touch(QStringLiteral("drop/Two.mp3"))});
+    const QPoint centre = content->rect().center();
+    QDragEnterEvent enter(centre, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(content, &enter);
+    EXPECT_TRUE(content->isDropHighlighted());
+    QDropEvent drop(QPointF(centre), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(content, &drop);
+    EXPECT_FALSE(content->isDropHighlighted());
+    EXPECT_EQ(received, mime.urls());
+
+    received.clear();
+    window().controller().activateTab(Tab::analysis);
+    QDragEnterEvent refused(centre, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(content, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+    EXPECT_FALSE(content->isDropHighlighted());
 }
 
 } // namespace

@@ -1,0 +1,168 @@
+// LibraryStore: the tag and file-name cleaner.
+#include "LibraryStore.h"
+#include "audiofiles/MetadataWriteCoordinator.h"
+#include "library/LibrarySettingsKeys.h"
+#include "library/TrackCleaner.h"
+#include "platform/BrivelloLocalization.h"
+#include "platform/Defaults.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "platform/Trash.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+namespace brivello {
+
+namespace {
+
+using Tone = LibraryStore::WorkspaceStatus::Tone;
+
+// On unless a Boolean false is stored (INI files keep it as the text "false").
+bool onUnlessStoredFalse(const QString &key)
+{
+    const QVariant value = Defaults::standard().value(key);
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    if (value.typeId() == QMetaType::QString)
+        return value.toString() != QStringLiteral("false");
+    return true;
+}
+
+struct PlannedRename
+{
+    QUuid id;
+    QUrl from;
+    QUrl to;
+};
+
+} // namespace
+
+void LibraryStore::runConfiguredCleaner()
+{
+    const QSet<QUuid> ids = activeSelection();
+    if (ids.isEmpty())
+        return;
+    const bool clearing = onUnlessStoredFalse(kCleanerClearTagsKey);
+    if (clearing)
+        clearTags(ids, onUnlessStoredFalse(kCleanerClearBPMAndKeyKey));
+    if (Defaults::standard().boolean(kCleanerCleanFilenamesKey, false))
+        renameCleanedFiles(ids, onUnlessStoredFalse(kCleanerStripBPMAndKeyKey), clearing);
+    showStatus(BrivelloLocalization::format(QStringLiteral("Очистка применена: %d"),
+                                            static_cast<int>(ids.size())),
+               QStringLiteral("sparkles"),
+               Tone::success);
+}
+
+void LibraryStore::clearTags(const QSet<QUuid> &requested, bool removeBPMAndKey)
+{
+    const QSet<QUuid> ids = requested.isEmpty() ? activeSelection() : requested;
+    if (ids.isEmpty())
+        return;
+    const QStringList filters = TrackCleaner::titleFilters(titleFiltersRaw());
+    QList<Track> updated = m_tracks;
+    QList<TagWriteItem> writes;
+    for (Track &track : updated) {
+        if (!ids.contains(track.id))
+            continue;
+        track.tags = TrackCleaner::clearedTags(track, filters, removeBPMAndKey);
+        track.artwork = QImage();
+        writes.append({track.tags, track.url});
+    }
+    if (writes.isEmpty())
+        return;
+    setTracks(std::move(updated));
+    NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange);
+    writeBatch(writes, true);
+}
+
+QCoro::Task<> LibraryStore::cleanFilenames(QSet<QUuid> ids, bool removeBPMAndKey)
+{
+    return renameCleanedFiles(std::move(ids), removeBPMAndKey, false);
+}
+
+QCoro::Task<>
+LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tagsCleared)
+{
+    QPointer<LibraryStore> self(this);
+    const auto finished = qScopeGuard([self] {
+        if (self)
+            emit self->filenameCleaningFinished();
+    });
+    if (ids.isEmpty())
+        ids = activeSelection();
+    if (ids.isEmpty())
+        co_return;
+    const QStringList filters = TrackCleaner::renameFilters(renameFilters());
+    QList<PlannedRename> plans;
+    for (const Track &track : std::as_const(m_tracks)) {
+        if (!ids.contains(track.id))
+            continue;
+        const QString name = TrackCleaner::cleanedBaseName(
+            TrackCleaner::baseName(track.url), filters, removeBPMAndKey);
+        if (name.isEmpty())
+            continue;
+        const QUrl to = TrackCleaner::renamedLocation(track.url, name);
+        if (QDir::cleanPath(to.toLocalFile()) != QDir::cleanPath(track.url.toLocalFile()))
+            plans.append({track.id, track.url, to});
+    }
+    if (plans.isEmpty())
+        co_return;
+
+    // Each move happens under the file's write lock: a rewrite in flight finishes first and
+    // can never put the old file back. Files whose writes were pending get their tags
+    // written again under the new name.
+    MetadataWriteCoordinator &coordinator = MetadataWriteCoordinator::shared();
+    std::vector<MetadataWriteCoordinator::Permit> permits;
+    QSet<QUuid> hadPendingWrites;
+    for (const PlannedRename &plan : std::as_const(plans)) {
+        const QString key = MetadataWriteCoordinator::lockKey(plan.from);
+        if (coordinator.isLocked(key))
+            hadPendingWrites.insert(plan.id);
+        // A named awaitable: GCC 12 destroys temporaries of an awaited expression twice.
+        MetadataWriteCoordinator::Acquire acquiring = coordinator.acquire(key);
+        permits.push_back(co_await acquiring);
+    }
+    if (!self)
+        co_return;
+
+    QList<Track> updated = m_tracks;
+    QList<TagWriteItem> writes;
+    bool renamed = false;
+    for (const PlannedRename &plan : std::as_const(plans)) {
+        const auto at = std::find_if(updated.begin(), updated.end(), [&](const Track &track) {
+            return track.id == plan.id;
+        });
+        // Removed or moved while the locks were awaited: leave it.
+        if (at == updated.end() || at->url != plan.from)
+            continue;
+        if (QFileInfo(plan.to.toLocalFile()).exists() ||
+            QFileInfo(plan.to.toLocalFile()).isSymLink())
+            continue;
+        const auto error = Trash::moveItem(plan.from.toLocalFile(), plan.to.toLocalFile());
+        if (error) {
+            if (error->kind != TrashError::noSuchFile && error->kind != TrashError::fileExists)
+                setLastError(error->description);
+            continue;
+        }
+        // Writes queued behind this lock will find the old file gone: carry them over.
+        if (coordinator.waiterCount(MetadataWriteCoordinator::lockKey(plan.from)) > 0)
+            hadPendingWrites.insert(plan.id);
+        const TrackCleaner::FollowedTags followed =
+            TrackCleaner::tagsAfterRename(at->tags, plan.from, plan.to);
+        at->url = plan.to;
+        at->tags = followed.tags;
+        renamed = true;
+        if (followed.followedName || tagsCleared || hadPendingWrites.contains(plan.id))
+            writes.append({at->tags, at->url});
+    }
+    permits.clear();
+    if (!renamed)
+        co_return;
+    setTracks(std::move(updated));
+    NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange);
+    writeBatch(writes, tagsCleared);
+}
+
+} // namespace brivello

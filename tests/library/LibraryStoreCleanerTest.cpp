@@ -1,0 +1,237 @@
+#include "audiofiles/MetadataWriteCoordinator.h"
+#include "library/LibrarySettingsKeys.h"
+#include "platform/Defaults.h"
+#include "support/LibraryStoreFixture.h"
+#include "support/TestAudioFiles.h"
+
+#include <QCoroTask>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace brivello;
+using brivello::test::TestAudioFiles;
+using brivello::testing::LibraryStoreFixture;
+
+namespace {
+
+class LibraryStoreCleanerTest : public LibraryStoreFixture
+{
+protected:
+    Track library(const QString &name)
+    {
+        Track made = Track::make(url(name));
+        made.isInPlaylist = true;
+        return made;
+    }
+    void cleanNames(const QSet<QUuid> &ids, bool strip)
+    {
+        QCoro::waitFor(store().cleanFilenames(ids, strip));
+    }
+    QString fileOf(int index) const { return m_store->tracks()[index].url.fileName(); }
+};
+
+QString first(const QJsonObject &tags, const QString &key)
+{
+    const QJsonArray values = tags.value(key).toArray();
+    return values.isEmpty() ? QString() : values[0].toString();
+}
+
+} // namespace
+
+TEST_F(LibraryStoreCleanerTest, TagStepKeepsOnlyTheCleanedTitleAndArtist)
+{
+    LibraryStore &s = makeStore();
+    s.setTitleFiltersRaw(" (Extended Mix) , ");
+    Track track = library("128 - 8A - Artist - Track (extended mix).mp3");
+    track.tags = {"Old", "Someone", "Album", "AA", "House", "2020", "3", "c", "128", "8A"};
+    track.artwork = QImage(4, 4, QImage::Format_RGB32);
+    Track untouched = library("other.mp3");
+    untouched.tags.genre = "Disco";
+    s.setTracks({track, untouched});
+
+    s.clearTags({track.id}, true);
+    AudioTags expected;
+    expected.title = "Track";
+    expected.artist = "Artist";
+    EXPECT_EQ(s.tracks()[0].tags, expected);
+    EXPECT_TRUE(s.tracks()[0].artwork.isNull());
+    EXPECT_EQ(s.tracks()[1].tags.genre, "Disco");
+
+    s.setTracks({track});
+    s.clearTags({track.id}, false);
+    EXPECT_EQ(s.tracks()[0].tags.bpm, "128");
+    EXPECT_EQ(s.tracks()[0].tags.musicalKey, "8A");
+}
+
+TEST_F(LibraryStoreCleanerTest, CommandReportsTheSelectionEvenWithBothStepsOff)
+{
+    LibraryStore &s = makeStore();
+    Track a = library("a.mp3"), b = library("b.mp3");
+    a.tags.genre = "House";
+    s.setTracks({a, b});
+    s.runConfiguredCleaner();
+    EXPECT_FALSE(s.workspaceStatus());
+
+    Defaults::standard().set(kCleanerClearTagsKey, false);
+    s.setSelectedIDs({a.id, b.id, QUuid::createUuid()});
+    s.runConfiguredCleaner();
+    EXPECT_EQ(s.workspaceStatus()->message, "Очистка применена: 3");
+    EXPECT_EQ(s.workspaceStatus()->icon, "sparkles");
+    EXPECT_EQ(s.tracks()[0].tags.genre, "House");
+
+    Defaults::standard().set(kCleanerClearTagsKey, "yes"); // not a Boolean: on
+    s.runConfiguredCleaner();
+    EXPECT_TRUE(s.tracks()[0].tags.genre.isEmpty());
+}
+
+TEST_F(LibraryStoreCleanerTest, RenamesFollowTheRulesAndNeverOverwrite)
+{
+    LibraryStore &s = makeStore();
+    s.setRenameFilters("(Extended Mix), [a+b]");
+    touch("128 - 8A - Artist - Track (Extended Mix).mp3", "one");
+    touch("128 - Song.mp3", "two");
+    touch("130 - Song.mp3", "three");
+    touch("124 - 8A - .mp3", "four");
+    touch("Typed [a+b].mp3", "five");
+    touch("Taken.mp3", "six");
+    touch("Taken [a+b].mp3", "seven");
+    Track guessed = library("128 - 8A - Artist - Track (Extended Mix).mp3");
+    guessed.isFavorite = guessed.isInCoverWorkspace = true;
+    guessed.duration = 200;
+    Track typed = library("Typed [a+b].mp3");
+    typed.tags = {"My Title", "My Artist", "", "", "", "", "", "", "", ""};
+    const QList<Track> list{guessed,
+                            library("128 - Song.mp3"),
+                            library("130 - Song.mp3"),
+                            library("124 - 8A - .mp3"),
+                            typed,
+                            library("Taken [a+b].mp3")};
+    s.setTracks(list);
+    QSet<QUuid> all;
+    for (const Track &t : list)
+        all.insert(t.id);
+
+    cleanNames(all, true);
+    EXPECT_EQ(fileOf(0), "Artist - Track.mp3");
+    EXPECT_EQ(s.tracks()[0].tags.title, "Track");
+    EXPECT_EQ(s.tracks()[0].tags.artist, "Artist");
+    EXPECT_TRUE(s.tracks()[0].isFavorite && s.tracks()[0].isInCoverWorkspace);
+    EXPECT_EQ(s.tracks()[0].duration, 200);
+    EXPECT_EQ(s.tracks()[0].id, guessed.id);
+    EXPECT_EQ(fileOf(1), "Song.mp3");
+    EXPECT_EQ(fileOf(2), "130 - Song.mp3");
+    EXPECT_EQ(fileOf(3), "124 - 8A - .mp3");
+    EXPECT_EQ(fileOf(4), "Typed.mp3");
+    EXPECT_EQ(s.tracks()[4].tags.title, "My Title");
+    EXPECT_EQ(fileOf(5), "Taken [a+b].mp3");
+    EXPECT_EQ(TestAudioFiles::readAll(path("Taken.mp3")), "six");
+    EXPECT_EQ(TestAudioFiles::readAll(path("Song.mp3")), "two");
+    EXPECT_FALSE(QFileInfo::exists(path("128 - Song.mp3")));
+}
+
+TEST_F(LibraryStoreCleanerTest, PrefixStaysWhenTheOptionIsOff)
+{
+    LibraryStore &s = makeStore();
+    s.setRenameFilters("(Extended Mix)");
+    touch("128 - 8A - Artist - Track (Extended Mix).mp3");
+    s.setTracks({library("128 - 8A - Artist - Track (Extended Mix).mp3")});
+    cleanNames({s.tracks()[0].id}, false);
+    EXPECT_EQ(fileOf(0), "128 - 8A - Artist - Track.mp3");
+}
+
+TEST_F(LibraryStoreCleanerTest, CleanedTagsLandInTheRenamedFileAndNothingStaysBehind)
+{
+    if (!TestAudioFiles::hasProgram("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg missing";
+    const QString name = "128 - 8A - Artist - Track (Extended Mix).mp3";
+    const QString file = TestAudioFiles::make(m_dir.path(), name, 0.5);
+    ASSERT_FALSE(file.isEmpty());
+    const auto tagged = TestAudioFiles::python(R"(
+import sys
+from mutagen.id3 import ID3, TIT2, TPE1, TALB, TCON, APIC
+tags = ID3()
+tags.add(TIT2(encoding=3, text='Track (Extended Mix)'))
+tags.add(TPE1(encoding=3, text='Artist'))
+tags.add(TALB(encoding=3, text='Album'))
+tags.add(TCON(encoding=3, text='House'))
+tags.add(APIC(encoding=3, mime='image/png', type=3, desc='', data=b'\x89PNG\r\n\x1a\n' + b'0' * 64))
+tags.save(sys.argv[1], v2_version=3)
+)",
+                                               {file});
+    ASSERT_TRUE(tagged.ok()) << tagged.err.toStdString();
+    const QByteArray audio = TestAudioFiles::audioMd5(file);
+
+    Defaults::standard().set(kCleanerCleanFilenamesKey, true);
+    LibraryStore &s = makeStore();
+    s.setTitleFiltersRaw("(Extended Mix)");
+    s.setRenameFilters("(Extended Mix)");
+    Track track = library(name);
+    track.tags.title = "Track (Extended Mix)";
+    track.tags.artist = "Artist";
+    track.tags.album = "Album";
+    track.tags.genre = "House";
+    s.setTracks({track});
+    s.setSelectedIDs({track.id});
+    QSignalSpy finished(&s, &LibraryStore::filenameCleaningFinished);
+
+    s.runConfiguredCleaner();
+    ASSERT_TRUE(finished.count() == 1 || finished.wait(30000));
+    const QString renamed = path("Artist - Track.mp3");
+    EXPECT_EQ(s.tracks()[0].url, QUrl::fromLocalFile(renamed));
+    auto &coordinator = MetadataWriteCoordinator::shared();
+    const QString oldKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(file));
+    const QString newKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(renamed));
+    ASSERT_TRUE(
+        spinUntil([&] { return !coordinator.isLocked(oldKey) && !coordinator.isLocked(newKey); }));
+
+    const QJsonObject tags = TestAudioFiles::mutagenTags(renamed);
+    EXPECT_EQ(first(tags, "TIT2"), "Track");
+    EXPECT_EQ(first(tags, "TPE1"), "Artist");
+    EXPECT_FALSE(tags.contains("TALB"));
+    EXPECT_FALSE(tags.contains("TCON"));
+    EXPECT_FALSE(tags.contains("APIC:"));
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_EQ(TestAudioFiles::audioMd5(renamed), audio);
+    EXPECT_TRUE(TestAudioFiles::leftoverTemporaries(m_dir.path()).isEmpty());
+    EXPECT_FALSE(s.lastError());
+}
+
+TEST_F(LibraryStoreCleanerTest, AWriteQueuedBehindTheRenameReachesTheNewName)
+{
+    if (!TestAudioFiles::hasProgram("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg missing";
+    const QString file = TestAudioFiles::make(m_dir.path(), "Artist - Song (Edit).mp3", 0.5);
+    ASSERT_FALSE(file.isEmpty());
+    LibraryStore &s = makeStore();
+    s.setRenameFilters("(Edit)");
+    Track track = library("Artist - Song (Edit).mp3");
+    track.tags.title = "Typed";
+    track.tags.artist = "Typed Artist";
+    track.isFavorite = true;
+    s.setTracks({track});
+
+    // The test holds the file's lock; the rename queues first, a genre write behind it.
+    auto &coordinator = MetadataWriteCoordinator::shared();
+    const QString oldKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(file));
+    MetadataWriteCoordinator::Acquire acquiring = coordinator.acquire(oldKey);
+    MetadataWriteCoordinator::Permit held = QCoro::waitFor(
+        [&]() -> QCoro::Task<MetadataWriteCoordinator::Permit> { co_return co_await acquiring; }());
+    QSignalSpy finished(&s, &LibraryStore::filenameCleaningFinished);
+    QCoro::Task<> cleaning = s.cleanFilenames({track.id}, true);
+    s.assignGenre("Techno", {track.id});
+    EXPECT_EQ(coordinator.waiterCount(oldKey), 2);
+    held.release();
+    ASSERT_TRUE(finished.count() == 1 || finished.wait(30000));
+
+    const QString renamed = path("Artist - Song.mp3");
+    const QString newKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(renamed));
+    ASSERT_TRUE(
+        spinUntil([&] { return !coordinator.isLocked(oldKey) && !coordinator.isLocked(newKey); }));
+    const QJsonObject tags = TestAudioFiles::mutagenTags(renamed);
+    EXPECT_EQ(first(tags, "TCON"), "Techno");
+    EXPECT_EQ(first(tags, "TIT2"), "Typed");
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_FALSE(s.lastError());
+}

@@ -1,0 +1,179 @@
+#include "audiofiles/MetadataWriteCoordinator.h"
+#include "library/LibrarySettingsKeys.h"
+#include "platform/Defaults.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "support/LibraryStoreFixture.h"
+#include "support/TestAudioFiles.h"
+
+#include <QJsonArray>
+#include <QUndoStack>
+#include <gtest/gtest.h>
+
+using namespace brivello;
+using brivello::test::TestAudioFiles;
+using brivello::testing::LibraryStoreFixture;
+using Tone = LibraryStore::WorkspaceStatus::Tone;
+
+namespace {
+
+class LibraryStoreGenresTest : public LibraryStoreFixture
+{
+protected:
+    Track favourite(const QString &name, const QString &genre)
+    {
+        Track made = Track::make(url(name));
+        made.isFavorite = made.isInCoverWorkspace = true;
+        made.tags.genre = genre;
+        return made;
+    }
+    QString genreOf(int index) const { return m_store->tracks()[index].tags.genre; }
+    QString statusMessage() const
+    {
+        return m_store->workspaceStatus() ? m_store->workspaceStatus()->message : QString();
+    }
+
+    QUndoStack m_undo;
+};
+
+QString mutagenGenre(const QString &path)
+{
+    const QJsonArray values = TestAudioFiles::mutagenTags(path).value("TCON").toArray();
+    return values.isEmpty() ? QString() : values[0].toString();
+}
+
+} // namespace
+
+TEST_F(LibraryStoreGenresTest, SettingsBackedListsReadAndWriteTheirKeys)
+{
+    LibraryStore &s = makeStore();
+    EXPECT_EQ(s.genres().first(), "Afro House");
+    EXPECT_EQ(s.quickGenreSlots()[5], "Tech House");
+    s.setQuickGenre("  Disco ", 8);
+    EXPECT_EQ(s.quickGenreSlots()[8], "Disco");
+    EXPECT_EQ(Defaults::standard().string(kQuickGenreSlotsKey).split('\n')[8], "Disco");
+    s.setQuickGenre("Disco", 9);
+    s.setQuickGenre("Disco", -1);
+    EXPECT_EQ(s.quickGenreSlots()[0], "Afro House");
+
+    s.recordRecentGenre("Techno");
+    s.recordRecentGenre("House");
+    s.recordRecentGenre("techno");
+    s.recordRecentGenre(" \n");
+    EXPECT_EQ(s.recentGenres(), (QStringList{"techno", "House"}));
+    EXPECT_EQ(Defaults::standard().string(kRecentGenresKey), "techno\nHouse");
+
+    s.setGenreListRaw("House\nTechno, house");
+    s.setQuickGenreSlotsRaw("Funk\nhouse");
+    s.normalizeGenreList();
+    EXPECT_EQ(s.genreListRaw(), "House, Techno");
+    EXPECT_EQ(s.quickGenreSlots(), (QStringList{"", "house", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(s.recentGenres(), (QStringList{"techno", "House"}));
+}
+
+TEST_F(LibraryStoreGenresTest, AssignChangesOnlyWhatDiffersAndUndoRedoAlternate)
+{
+    LibraryStore &s = makeStore();
+    const Track a = favourite("a.mp3", "House"), b = favourite("b.mp3", "Techno");
+    s.setTracks({a, b});
+    int posts = 0;
+    QObject receiver;
+    NotificationCenter::defaultCenter().observe(
+        brivelloTrackMetadataDidChange, nullptr, &receiver, [&](const Notification &) { ++posts; });
+
+    s.assignGenre("  Techno ", {a.id, b.id}, &m_undo);
+    EXPECT_EQ(genreOf(0), "Techno");
+    EXPECT_EQ(statusMessage(), "Жанр «Techno» присвоен: 1");
+    EXPECT_EQ(s.workspaceStatus()->icon, "music.note.list");
+    EXPECT_EQ(s.recentGenres().first(), "Techno");
+    EXPECT_EQ(m_undo.undoText(), "Присвоить жанр");
+    EXPECT_EQ(posts, 1);
+
+    s.setWorkspaceStatus(std::nullopt);
+    m_undo.undo();
+    EXPECT_EQ(genreOf(0), "House");
+    EXPECT_EQ(genreOf(1), "Techno");
+    m_undo.redo();
+    EXPECT_EQ(genreOf(0), "Techno");
+    m_undo.undo();
+    EXPECT_EQ(genreOf(0), "House");
+    EXPECT_FALSE(s.workspaceStatus());
+    EXPECT_EQ(posts, 4);
+
+    s.assignGenre("House", {a.id}, &m_undo);
+    EXPECT_EQ(m_undo.index(), 0); // nothing changed, nothing recorded
+    EXPECT_FALSE(s.workspaceStatus());
+}
+
+TEST_F(LibraryStoreGenresTest, BlankAssignmentEmptiesGenresWithoutARecentEntry)
+{
+    LibraryStore &s = makeStore();
+    s.setTracks({favourite("a.mp3", "House"), favourite("b.mp3", "")});
+    s.assignGenre("   ", {s.tracks()[0].id, s.tracks()[1].id}, &m_undo);
+    EXPECT_EQ(genreOf(0), "");
+    EXPECT_EQ(m_undo.undoText(), "Присвоить жанр");
+    EXPECT_TRUE(s.recentGenres().isEmpty());
+}
+
+TEST_F(LibraryStoreGenresTest, ClearingAndRefusals)
+{
+    LibraryStore &s = makeStore();
+    Track plain = Track::make(url("p.mp3"));
+    plain.isInPlaylist = true;
+    plain.tags.genre = "House";
+    s.setTracks({favourite("a.mp3", "   "), favourite("b.mp3", " Disco"), plain});
+    const QUuid a = s.tracks()[0].id, b = s.tracks()[1].id;
+
+    s.clearGenres({plain.id}, &m_undo);
+    EXPECT_EQ(statusMessage(), "Выберите трек в «Избранном»");
+    EXPECT_EQ(s.workspaceStatus()->tone, Tone::warning);
+    s.setWorkspaceStatus(std::nullopt);
+    s.assignGenre("Techno", {plain.id}, &m_undo);
+    EXPECT_EQ(statusMessage(), "Выберите трек в «Избранном»");
+    EXPECT_EQ(s.tracks()[2].tags.genre, "House");
+
+    s.clearGenres({a}, &m_undo);
+    EXPECT_EQ(statusMessage(), "У выбранных треков жанр уже пуст");
+    EXPECT_EQ(s.workspaceStatus()->icon, "tag");
+    EXPECT_EQ(m_undo.count(), 0);
+
+    s.clearGenres({a, b}, &m_undo);
+    EXPECT_EQ(statusMessage(), "Жанр очищен: 1");
+    EXPECT_EQ(genreOf(1), "");
+    EXPECT_EQ(genreOf(0), "   ");
+    EXPECT_EQ(m_undo.undoText(), "Очистить жанр");
+    m_undo.undo();
+    EXPECT_EQ(genreOf(1), " Disco");
+    EXPECT_TRUE(s.recentGenres().isEmpty());
+}
+
+TEST_F(LibraryStoreGenresTest, OptionsAndSuggestionsComeFromTheLibrary)
+{
+    LibraryStore &s = makeStore();
+    Track selected = Track::make(url("Deep House/Artist One - Song.mp3"));
+    selected.tags.artist = "Artist One";
+    Track other = favourite("x.mp3", " Soulful House ");
+    other.tags.artist = "artist-one";
+    s.setTracks({selected, other, favourite("y.mp3", "House, Techno")});
+    EXPECT_EQ(s.genreSuggestions({selected.id}),
+              (QStringList{"Soulful House", "Deep House", "House"}));
+    EXPECT_EQ(s.favoriteGenreOptions(), (QStringList{" Soulful House ", "House, Techno"}));
+}
+
+TEST_F(LibraryStoreGenresTest, GenreReachesTheFileAndUndoBringsTheOldOneBack)
+{
+    if (!TestAudioFiles::hasProgram("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg missing";
+    const QString file =
+        TestAudioFiles::make(m_dir.path(), "Artist - Song.mp3", 0.5, {"-metadata", "genre=Pop"});
+    ASSERT_FALSE(file.isEmpty());
+    LibraryStore &s = makeStore();
+    Track track = favourite("Artist - Song.mp3", "Pop");
+    s.setTracks({track});
+
+    s.assignGenre("Électro", {track.id}, &m_undo);
+    EXPECT_TRUE(spinUntil([&] { return mutagenGenre(file) == "Électro"; }));
+    m_undo.undo();
+    EXPECT_TRUE(spinUntil([&] { return mutagenGenre(file) == "Pop"; }));
+    EXPECT_FALSE(s.lastError());
+}
