@@ -46,6 +46,11 @@ QCoro::Task<> LibraryStore::runMetadataLoads(QList<MetadataLoadEntry> entries,
 {
     // The store is only held weakly: after each wait, nothing is touched once it is gone.
     QPointer<LibraryStore> self(this);
+    // Starts from the event loop: a load that finishes at once must not apply its results
+    // inside the caller, before the caller's own list assignments.
+    co_await Scheduler::yield();
+    if (!self)
+        co_return;
     QList<PendingMetadataResult> batch;
     batch.reserve(kMetadataBatchSize);
     for (const MetadataLoadEntry &entry : std::as_const(entries)) {
