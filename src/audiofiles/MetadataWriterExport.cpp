@@ -108,7 +108,11 @@ void MetadataWriter::exportWithMetadata(const AudioTags &tags, const QString &pa
             process.kill();
             process.waitForFinished();
         }
-        if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        // At this log level anything on stderr is an error (a truncated source, say): a copy
+        // made despite it may have lost audio, so it never replaces the original.
+        const bool clean = process.readAllStandardError().trimmed().isEmpty();
+        if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 ||
+            !clean)
             throw WriteError::rewriteFailed(info.suffix());
         output.commit();
     } catch (const SafeFileReplace::Error &error) {

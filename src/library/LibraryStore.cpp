@@ -56,6 +56,10 @@ LibraryStore::LibraryStore(QObject *parent)
     m_favoriteOnlyUntagged = defaults.boolean(kFavoriteOnlyUntaggedKey);
     m_quickGenreSlotsRaw = defaults.string(kQuickGenreSlotsKey, kQuickGenreSlotsDefault);
     m_recentGenresRaw = defaults.string(kRecentGenresKey);
+    connect(&defaults, &Defaults::changed, this, [this](const QString &key) {
+        if (isStoreSettingKey(key))
+            emit settingChanged(key);
+    });
     restoreWorkspaceSession();
 }
 

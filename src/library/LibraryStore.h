@@ -197,6 +197,7 @@ public:
     QString hotkey(const QString &key) const;
     void setHotkey(const QString &key, const QString &value);
     static QString defaultHotkey(const QString &key);
+    static bool isStoreSettingKey(const QString &key);
 
     // --- Status line: replaces the shown line and clears itself after `duration` seconds.
     void showStatus(const QString &message,
@@ -365,7 +366,8 @@ signals:
     void favoriteOnlyUntaggedChanged();
     void quickGenreSlotsRawChanged();
     void recentGenresRawChanged();
-    // A bound setting of the store was written (the key is one of LibrarySettingsKeys.h).
+    // A setting of the store was written, by the store or anyone else through Defaults
+    // (the key is one of LibrarySettingsKeys.h).
     void settingChanged(const QString &key);
     // New candidates were queued; the analysis workers start from these.
     void bpmWorkRequested();

@@ -76,6 +76,40 @@ QList<QUuid> sortedPlaylistIDs(const QList<Track> &tracks, const QList<qsizetype
     return ids;
 }
 
+// Genre (tracks without one last), then title or file name; localised, case-insensitive,
+// stable. Sorts positions by precomputed keys rather than moving whole tracks around.
+QList<Track> sortedFavorites(const QList<Track> &favorites)
+{
+    thread_local const NaturalOrder order(false);
+    struct Key
+    {
+        bool untagged;
+        QCollatorSortKey genre;
+        QCollatorSortKey title;
+    };
+    std::vector<Key> keys;
+    keys.reserve(favorites.size());
+    for (const Track &track : favorites) {
+        const QString genre = track.tags.genre.trimmed();
+        const QString title = track.tags.title.isEmpty() ? baseName(track.url) : track.tags.title;
+        keys.push_back({genre.isEmpty(), order.sortKey(genre), order.sortKey(title)});
+    }
+    std::vector<qsizetype> positions(favorites.size());
+    std::iota(positions.begin(), positions.end(), 0);
+    std::stable_sort(positions.begin(), positions.end(), [&keys](qsizetype x, qsizetype y) {
+        if (keys[x].untagged != keys[y].untagged)
+            return !keys[x].untagged;
+        if (const int c = keys[x].genre.compare(keys[y].genre))
+            return c < 0;
+        return keys[x].title.compare(keys[y].title) < 0;
+    });
+    QList<Track> sorted;
+    sorted.reserve(favorites.size());
+    for (qsizetype position : positions)
+        sorted.append(favorites[position]);
+    return sorted;
+}
+
 } // namespace
 
 bool LibraryStore::playlistFolderOrder(const Track &a, const Track &b)
@@ -178,18 +212,7 @@ QList<Track> LibraryStore::visibleTracks() const
     switch (m_activeTab) {
     case LibraryTab::favorites: {
         QList<Track> favorites = tracksForSelection(LibraryTab::favorites);
-        const NaturalOrder order(false);
-        std::stable_sort(favorites.begin(), favorites.end(), [&](const Track &a, const Track &b) {
-            const QString ga = a.tags.genre.trimmed();
-            const QString gb = b.tags.genre.trimmed();
-            if (ga.isEmpty() != gb.isEmpty())
-                return !ga.isEmpty();
-            if (const int c = order.compare(ga, gb))
-                return c < 0;
-            const QString ta = a.tags.title.isEmpty() ? baseName(a.url) : a.tags.title;
-            const QString tb = b.tags.title.isEmpty() ? baseName(b.url) : b.tags.title;
-            return order.compare(ta, tb) < 0;
-        });
+        favorites = sortedFavorites(favorites);
         return favorites;
     }
     case LibraryTab::converter:

@@ -3,6 +3,7 @@
 #include "platform/Defaults.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace brivello {
 
@@ -16,7 +17,6 @@ QString LibraryStore::renameFilters() const
 void LibraryStore::setRenameFilters(const QString &value)
 {
     Defaults::standard().set(kRenameFiltersKey, value);
-    emit settingChanged(kRenameFiltersKey);
 }
 
 double LibraryStore::seekStep() const
@@ -27,7 +27,6 @@ double LibraryStore::seekStep() const
 void LibraryStore::setSeekStep(double value)
 {
     Defaults::standard().set(kSeekStepKey, value);
-    emit settingChanged(kSeekStepKey);
 }
 
 qint64 LibraryStore::converterBitrate() const
@@ -38,7 +37,6 @@ qint64 LibraryStore::converterBitrate() const
 void LibraryStore::setConverterBitrate(qint64 value)
 {
     Defaults::standard().set(kConverterBitrateKey, value);
-    emit settingChanged(kConverterBitrateKey);
 }
 
 double LibraryStore::waveformHeight() const
@@ -49,7 +47,6 @@ double LibraryStore::waveformHeight() const
 void LibraryStore::setWaveformHeight(double value)
 {
     Defaults::standard().set(kWaveformHeightKey, value);
-    emit settingChanged(kWaveformHeightKey);
 }
 
 QString LibraryStore::waveformColorPreset() const
@@ -60,7 +57,6 @@ QString LibraryStore::waveformColorPreset() const
 void LibraryStore::setWaveformColorPreset(const QString &value)
 {
     Defaults::standard().set(kWaveformColorPresetKey, value);
-    emit settingChanged(kWaveformColorPresetKey);
 }
 
 double LibraryStore::waveformCustomRed() const
@@ -71,7 +67,6 @@ double LibraryStore::waveformCustomRed() const
 void LibraryStore::setWaveformCustomRed(double value)
 {
     Defaults::standard().set(kWaveformCustomRedKey, value);
-    emit settingChanged(kWaveformCustomRedKey);
 }
 
 double LibraryStore::waveformCustomGreen() const
@@ -82,7 +77,6 @@ double LibraryStore::waveformCustomGreen() const
 void LibraryStore::setWaveformCustomGreen(double value)
 {
     Defaults::standard().set(kWaveformCustomGreenKey, value);
-    emit settingChanged(kWaveformCustomGreenKey);
 }
 
 double LibraryStore::waveformCustomBlue() const
@@ -93,7 +87,6 @@ double LibraryStore::waveformCustomBlue() const
 void LibraryStore::setWaveformCustomBlue(double value)
 {
     Defaults::standard().set(kWaveformCustomBlueKey, value);
-    emit settingChanged(kWaveformCustomBlueKey);
 }
 
 qint64 LibraryStore::analysisDFTWindow() const
@@ -104,7 +97,6 @@ qint64 LibraryStore::analysisDFTWindow() const
 void LibraryStore::setAnalysisDFTWindow(qint64 value)
 {
     Defaults::standard().set(kAnalysisDFTWindowKey, value);
-    emit settingChanged(kAnalysisDFTWindowKey);
 }
 
 double LibraryStore::analysisDensityRange() const
@@ -115,7 +107,6 @@ double LibraryStore::analysisDensityRange() const
 void LibraryStore::setAnalysisDensityRange(double value)
 {
     Defaults::standard().set(kAnalysisDensityRangeKey, value);
-    emit settingChanged(kAnalysisDensityRangeKey);
 }
 
 double LibraryStore::tableDensity() const
@@ -126,7 +117,6 @@ double LibraryStore::tableDensity() const
 void LibraryStore::setTableDensity(double value)
 {
     Defaults::standard().set(kTableDensityKey, value);
-    emit settingChanged(kTableDensityKey);
 }
 
 bool LibraryStore::dashboardPlayerOnTop() const
@@ -137,7 +127,6 @@ bool LibraryStore::dashboardPlayerOnTop() const
 void LibraryStore::setDashboardPlayerOnTop(bool value)
 {
     Defaults::standard().set(kDashboardPlayerOnTopKey, value);
-    emit settingChanged(kDashboardPlayerOnTopKey);
 }
 
 QString LibraryStore::genreListRaw() const
@@ -148,7 +137,6 @@ QString LibraryStore::genreListRaw() const
 void LibraryStore::setGenreListRaw(const QString &value)
 {
     Defaults::standard().set(kGenreListKey, value);
-    emit settingChanged(kGenreListKey);
 }
 
 QString LibraryStore::titleFiltersRaw() const
@@ -159,7 +147,44 @@ QString LibraryStore::titleFiltersRaw() const
 void LibraryStore::setTitleFiltersRaw(const QString &value)
 {
     Defaults::standard().set(kTitleFiltersKey, value);
-    emit settingChanged(kTitleFiltersKey);
+}
+
+bool LibraryStore::isStoreSettingKey(const QString &key)
+{
+    static const QSet<QString> keys{kRenameFiltersKey,
+                                    kFavoriteGenreFilterKey,
+                                    kFavoriteOnlyUntaggedKey,
+                                    kSeekStepKey,
+                                    kConverterBitrateKey,
+                                    kWaveformHeightKey,
+                                    kWaveformColorPresetKey,
+                                    kWaveformCustomRedKey,
+                                    kWaveformCustomGreenKey,
+                                    kWaveformCustomBlueKey,
+                                    kAnalysisDFTWindowKey,
+                                    kAnalysisDensityRangeKey,
+                                    kTableDensityKey,
+                                    kDashboardPlayerOnTopKey,
+                                    kHotkeySeekBackKey,
+                                    kHotkeySeekForwardKey,
+                                    kHotkeyPreviousTrackKey,
+                                    kHotkeyNextTrackKey,
+                                    kHotkeyPlayPauseKey,
+                                    kHotkeyFavoriteKey,
+                                    kHotkeyRemoveKey,
+                                    kHotkeyTrashKey,
+                                    kHotkeyUndoKey,
+                                    kHotkeyCleanKey,
+                                    kHotkeyGenrePaletteKey,
+                                    kGenreListKey,
+                                    kQuickGenreSlotsKey,
+                                    kRecentGenresKey,
+                                    kTitleFiltersKey,
+                                    kCleanerClearTagsKey,
+                                    kCleanerClearBPMAndKeyKey,
+                                    kCleanerCleanFilenamesKey,
+                                    kCleanerStripBPMAndKeyKey};
+    return keys.contains(key);
 }
 
 QString LibraryStore::defaultHotkey(const QString &key)
@@ -188,7 +213,6 @@ QString LibraryStore::hotkey(const QString &key) const
 void LibraryStore::setHotkey(const QString &key, const QString &value)
 {
     Defaults::standard().set(key, value);
-    emit settingChanged(key);
 }
 
 } // namespace brivello

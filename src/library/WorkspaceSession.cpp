@@ -1,10 +1,11 @@
 #include "WorkspaceSession.h"
 
+#include "library/WorkspaceSessionWriter.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
-#include <cmath>
 
 namespace brivello {
 
@@ -16,47 +17,6 @@ using SessionTrack = WorkspaceSession::SessionTrack;
 struct Unreadable
 {
 };
-
-QString urlText(const QUrl &url)
-{
-    return url.toString(QUrl::FullyEncoded);
-}
-
-QJsonObject trackJson(const SessionTrack &track)
-{
-    QJsonObject object;
-    object.insert(QStringLiteral("id"), WorkspaceSession::identityText(track.id));
-    object.insert(QStringLiteral("url"), urlText(track.url));
-    object.insert(QStringLiteral("tags"), track.tags.toJson());
-    object.insert(QStringLiteral("isFavorite"), track.isFavorite);
-    object.insert(QStringLiteral("isInPlaylist"), track.isInPlaylist);
-    object.insert(QStringLiteral("isInCoverWorkspace"), track.isInCoverWorkspace);
-    return object;
-}
-
-QJsonArray tracksJson(const QList<SessionTrack> &tracks)
-{
-    QJsonArray array;
-    for (const SessionTrack &track : tracks)
-        array.append(trackJson(track));
-    return array;
-}
-
-QJsonArray idsJson(const QList<QUuid> &ids)
-{
-    QJsonArray array;
-    for (const QUuid &id : ids)
-        array.append(WorkspaceSession::identityText(id));
-    return array;
-}
-
-QJsonArray urlsJson(const QList<QUrl> &urls)
-{
-    QJsonArray array;
-    for (const QUrl &url : urls)
-        array.append(urlText(url));
-    return array;
-}
 
 // --- Reading: every helper throws Unreadable on a wrong member. ---
 
@@ -238,50 +198,7 @@ Track SessionTrack::toTrack() const
 
 QByteArray WorkspaceSession::encode() const
 {
-    QJsonObject root;
-    root.insert(QStringLiteral("tracks"), tracksJson(tracks));
-    if (selectedID)
-        root.insert(QStringLiteral("selectedID"), identityText(*selectedID));
-    root.insert(QStringLiteral("selectedIDs"), idsJson(selectedIDs));
-    root.insert(QStringLiteral("activeTab"), activeTab);
-
-    QJsonObject selections;
-    if (tabSelectionIDs) {
-        for (auto it = tabSelectionIDs->cbegin(); it != tabSelectionIDs->cend(); ++it)
-            selections.insert(it.key(), idsJson(it.value()));
-    }
-    root.insert(QStringLiteral("tabSelectionIDs"), selections);
-    QJsonObject focused;
-    if (tabFocusedIDs) {
-        for (auto it = tabFocusedIDs->cbegin(); it != tabFocusedIDs->cend(); ++it)
-            focused.insert(it.key(), identityText(it.value()));
-    }
-    root.insert(QStringLiteral("tabFocusedIDs"), focused);
-    if (resumeTrackID)
-        root.insert(QStringLiteral("resumeTrackID"), identityText(*resumeTrackID));
-    root.insert(QStringLiteral("conversionURLs"), urlsJson(conversionURLs));
-    root.insert(QStringLiteral("analysisTracks"),
-                tracksJson(analysisTracks.value_or(QList<SessionTrack>{})));
-    root.insert(QStringLiteral("duplicateRoots"), urlsJson(duplicateRoots));
-    root.insert(QStringLiteral("duplicateTracks"), tracksJson(duplicateTracks));
-
-    QJsonObject bpm;
-    if (estimatedBPMByTrackID) {
-        for (auto it = estimatedBPMByTrackID->cbegin(); it != estimatedBPMByTrackID->cend(); ++it)
-            bpm.insert(identityText(it.key()), it.value());
-    }
-    root.insert(QStringLiteral("estimatedBPMByTrackID"), bpm);
-    QJsonObject confidence;
-    if (estimatedBPMConfidenceByTrackID) {
-        for (auto it = estimatedBPMConfidenceByTrackID->cbegin();
-             it != estimatedBPMConfidenceByTrackID->cend();
-             ++it) {
-            if (std::isfinite(it.value()))
-                confidence.insert(identityText(it.key()), it.value());
-        }
-    }
-    root.insert(QStringLiteral("estimatedBPMConfidenceByTrackID"), confidence);
-    return QJsonDocument(root).toJson(QJsonDocument::Compact);
+    return WorkspaceSessionWriter::write(*this);
 }
 
 std::optional<WorkspaceSession> WorkspaceSession::decode(const QByteArray &bytes)

@@ -125,7 +125,7 @@ void SafeFileReplace::write(const char *data, qint64 size)
 
 void SafeFileReplace::commit()
 {
-    if (::fsync(m_fd) != 0 || ::fchmod(m_fd, m_mode) != 0)
+    if (::fdatasync(m_fd) != 0 || ::fchmod(m_fd, m_mode) != 0)
         fail(errno, m_target);
     const int fd = m_fd;
     m_fd = -1;

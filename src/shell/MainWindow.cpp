@@ -43,6 +43,7 @@ MainWindow::MainWindow(LibraryStore &store,
         OpenPanels::importIntoSection(m_store, tab, urls);
         m_controller->activateTab(tab);
     });
+    installPlaylist(player);
     connect(m_sidebar, &DashboardSidebar::settingsRequested, this, [this] {
         if (m_presentSettings)
             m_presentSettings();

@@ -7,9 +7,18 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
+class QKeyEvent;
+class QUndoStack;
+
 namespace brivello {
 
+class AppKeyboardMonitor;
 class AudioPlayer;
+class FavoritesExportController;
+class MainWindowKeyHandler;
+class TrackNavigation;
 class ContentArea;
 class DashboardSidebar;
 class MainWindowController;
@@ -49,6 +58,14 @@ public:
         m_presentUpdate = present;
     }
 
+    // --- Playlist section, hotkeys, next track, favourites export (MainWindowPlaylist.cpp).
+    MainWindowKeyHandler &keyHandler() const { return *m_keyHandler; }
+    TrackNavigation &navigation() const { return *m_navigation; }
+    FavoritesExportController &favoritesExport() const { return *m_favoritesExport; }
+    QUndoStack *undoStack() const { return m_undoStack; }
+    // The key monitor's decision for a press that `receiver` gets.
+    bool handleKeyDown(const QKeyEvent &event, QWidget *receiver);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -73,6 +90,14 @@ private:
     std::function<void()> m_presentSettings;
     std::function<void(const UpdateManager::Release &)> m_presentUpdate;
     bool m_appeared = false;
+
+    // Playlist wiring (MainWindowPlaylist.cpp).
+    void installPlaylist(AudioPlayer &player);
+    std::shared_ptr<TrackNavigation> m_navigation;
+    std::shared_ptr<MainWindowKeyHandler> m_keyHandler;
+    AppKeyboardMonitor *m_keyboardMonitor = nullptr;
+    FavoritesExportController *m_favoritesExport = nullptr;
+    QUndoStack *m_undoStack = nullptr;
 };
 
 } // namespace brivello

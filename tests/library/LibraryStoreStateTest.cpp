@@ -61,6 +61,21 @@ TEST_F(LibraryStoreStateTest, StoredEmptyQuickSlotsStayEmptyAndBoundSettingsRead
     EXPECT_EQ(Defaults::standard().string(kRecentGenresKey), QStringLiteral("Techno"));
 }
 
+TEST_F(LibraryStoreStateTest, SettingWrittenAnywhereIsAnnouncedOnce)
+{
+    LibraryStore &s = makeStore();
+    QStringList keys;
+    QObject::connect(&s, &LibraryStore::settingChanged, &s, [&keys](const QString &key) {
+        keys.append(key);
+    });
+    s.setHotkey(kHotkeyUndoKey, QStringLiteral("⌘U"));
+    Defaults::standard().set(kTableDensityKey, 1.2);
+    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    EXPECT_EQ(keys, (QStringList{kHotkeyUndoKey, kTableDensityKey}));
+    EXPECT_EQ(s.hotkey(kHotkeyUndoKey), QStringLiteral("⌘U"));
+    EXPECT_DOUBLE_EQ(s.tableDensity(), 1.2);
+}
+
 TEST_F(LibraryStoreStateTest, TabsRoundTripThroughTheirRussianTitles)
 {
     const QStringList titles{QStringLiteral("Плейлист"),

@@ -193,6 +193,24 @@ TEST(WorkspaceSessionTest, EncodedDocumentRoundTripsEveryMember)
     EXPECT_EQ(restored.duration, 0);
 }
 
+TEST(WorkspaceSessionTest, TextsWithQuotesControlsAndAnyScriptRoundTrip)
+{
+    WorkspaceSession session;
+    Track track = Track::make(QUrl::fromLocalFile(QStringLiteral("/m/\"q\" \\ 100%.mp3")));
+    track.tags.title = QStringLiteral("Line\nbreak\t\"quoted\" back\\slash \u0001");
+    track.tags.artist = QStringLiteral("Ёлка 🎧 東京");
+    session.tracks = {WorkspaceSession::SessionTrack::from(track)};
+    session.activeTab = QStringLiteral("Плейлист");
+    session.estimatedBPMByTrackID = QHash<QUuid, QString>{{track.id, QStringLiteral("\"128\"")}};
+    session.estimatedBPMConfidenceByTrackID = QHash<QUuid, double>{{track.id, 0.1234567890123}};
+    const auto back = WorkspaceSession::decode(session.encode());
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->tracks[0].tags, track.tags);
+    EXPECT_EQ(back->tracks[0].url, track.url);
+    EXPECT_EQ(back->estimatedBPMByTrackID->value(track.id), QStringLiteral("\"128\""));
+    EXPECT_DOUBLE_EQ(back->estimatedBPMConfidenceByTrackID->value(track.id), 0.1234567890123);
+}
+
 TEST(WorkspaceSessionTest, NonFiniteConfidenceIsLeftOutAndNeverBlocksTheSave)
 {
     WorkspaceSession session;

@@ -10,6 +10,7 @@
 #include "shell/DashboardSidebar.h"
 #include "shell/HintOverlay.h"
 #include "shell/MainWindowController.h"
+#include "shell/PlaylistSection.h"
 #include "shell/ResizablePlayerDashboardBlock.h"
 #include "shell/SectionToolbar.h"
 #include "shell/SidebarAppearanceToggle.h"
@@ -236,9 +237,11 @@ TEST_F(ShellFixture, LanguageSwitchRedrawsEveryShellText)
     EXPECT_EQ(window().sidebar()->collapseButton()->toolTip(), "Collapse sidebar");
     EXPECT_EQ(window().sidebar()->settingsButton()->toolTip(), "Settings");
     EXPECT_EQ(window().toolbar()->buttons().first()->text(), "Add");
-    auto *empty = qobject_cast<WorkspaceEmptyState *>(window().contentArea()->currentView());
+    auto *playlist = qobject_cast<PlaylistSection *>(window().contentArea()->currentView());
+    ASSERT_TRUE(playlist);
+    auto *empty = playlist->findChild<WorkspaceEmptyState *>();
     ASSERT_TRUE(empty);
-    EXPECT_EQ(empty->titleText(), "Playlist");
+    EXPECT_EQ(empty->titleText(), "Drag audio here");
     EXPECT_EQ(window().playerBlock()->moveButton()->toolTip(), "Move the player up");
     EXPECT_EQ(window().sidebar()->statusBar()->accessibleName(), "Playlist: 0");
     ShellEvents::instance().setReduceMotion(true);

@@ -1,0 +1,282 @@
+#include "MainWindowKeyHandler.h"
+
+#include "TrackNavigation.h"
+#include "library/LibrarySettingsKeys.h"
+#include "library/LibraryStore.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "playback/AudioPlayer.h"
+#include "settings/HotkeyMatcher.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QKeySequenceEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QUndoStack>
+
+namespace brivello {
+
+namespace {
+
+using Tab = LibraryStore::LibraryTab;
+
+void post(const QString &name, const QVariantMap &userInfo = {})
+{
+    NotificationCenter::defaultCenter().post(name, nullptr, userInfo);
+}
+
+} // namespace
+
+MainWindowKeyHandler::MainWindowKeyHandler(LibraryStore &store,
+                                           AudioPlayer &player,
+                                           TrackNavigation &navigation)
+    : m_store(store)
+    , m_player(player)
+    , m_navigation(navigation)
+{}
+
+bool MainWindowKeyHandler::focusTakesKeys(const QWidget *focus)
+{
+    for (const QWidget *widget = focus; widget; widget = widget->parentWidget()) {
+        if (qobject_cast<const QLineEdit *>(widget) || qobject_cast<const QTextEdit *>(widget) ||
+            qobject_cast<const QPlainTextEdit *>(widget) ||
+            qobject_cast<const QComboBox *>(widget) ||
+            qobject_cast<const QAbstractSpinBox *>(widget) ||
+            qobject_cast<const QKeySequenceEdit *>(widget) ||
+            widget->property("brivelloCapturesKeys").toBool())
+            return true;
+    }
+    return false;
+}
+
+int MainWindowKeyHandler::quickGenreSlot(quint16 keyCode)
+{
+    static constexpr quint16 kDigitKeyCodes[] = {18, 19, 20, 21, 23, 22, 26, 28, 25};
+    for (int slot = 0; slot < 9; ++slot) {
+        if (kDigitKeyCodes[slot] == keyCode)
+            return slot;
+    }
+    return -1;
+}
+
+bool MainWindowKeyHandler::handleKeyDown(const QKeyEvent &event, const QWidget *focus)
+{
+    if (focusTakesKeys(focus))
+        return false;
+    return handle(KeyStroke::fromEvent(event));
+}
+
+bool MainWindowKeyHandler::matches(const KeyStroke &stroke, const QString &key) const
+{
+    return HotkeyMatcher::matches(stroke, m_store.hotkey(key));
+}
+
+bool MainWindowKeyHandler::handle(const KeyStroke &stroke)
+{
+    if (m_store.isEditingMetadata())
+        return false;
+    const Tab tab = m_store.activeTab();
+    const bool noModifiers = !stroke.command && !stroke.option && !stroke.control && !stroke.shift;
+
+    if (stroke.command && !stroke.option && !stroke.control && !stroke.shift && stroke.keyCode == 0)
+        return selectAll();
+
+    if (tab == Tab::favorites && noModifiers) {
+        const int slot = quickGenreSlot(stroke.keyCode);
+        const QStringList genreSlots = m_store.quickGenreSlots();
+        if (slot >= 0 && slot < genreSlots.size() && !genreSlots.at(slot).isEmpty()) {
+            applyQuickGenre(slot);
+            return true;
+        }
+    }
+    if (tab == Tab::favorites && matches(stroke, kHotkeyGenrePaletteKey)) {
+        post(brivelloShowGenrePalette);
+        return true;
+    }
+    if (matches(stroke, kHotkeySeekBackKey)) {
+        m_player.seekBy(-m_store.seekStep());
+        return true;
+    }
+    if (matches(stroke, kHotkeySeekForwardKey)) {
+        m_player.seekBy(m_store.seekStep());
+        return true;
+    }
+    if (matches(stroke, kHotkeyPreviousTrackKey)) {
+        navigate(-1);
+        return true;
+    }
+    if (matches(stroke, kHotkeyNextTrackKey)) {
+        navigate(+1);
+        return true;
+    }
+    if (matches(stroke, kHotkeyPlayPauseKey)) {
+        m_navigation.toggleSelectedTrack();
+        return true;
+    }
+    if (matches(stroke, kHotkeyFavoriteKey)) {
+        addSelectionToFavorites();
+        return true;
+    }
+    if (matches(stroke, kHotkeyUndoKey)) {
+        undo();
+        return true;
+    }
+    if (matches(stroke, kHotkeyTrashKey)) {
+        if (const QSet<QUuid> targets = commandTargets(); !targets.isEmpty())
+            m_store.trashTracks(targets);
+        return true;
+    }
+    if (matches(stroke, kHotkeyRemoveKey)) {
+        remove();
+        return true;
+    }
+    if (matches(stroke, kHotkeyCleanKey)) {
+        // The cleaner acts on the store's selection, which the converter and duplicates
+        // sections do not show.
+        if (tab != Tab::converter && tab != Tab::duplicates && runCleaner)
+            runCleaner();
+        return true;
+    }
+    return false;
+}
+
+bool MainWindowKeyHandler::selectAll()
+{
+    switch (m_store.activeTab()) {
+    case Tab::converter:
+        post(brivelloSelectAllConversionItems);
+        return true;
+    case Tab::duplicates: {
+        // Only the files the duplicates section shows, never the library behind it.
+        QSet<QUuid> ids;
+        for (const AudioDuplicateGroup &group : m_store.duplicateGroups()) {
+            for (const QUuid &id : group.trackIDs)
+                ids.insert(id);
+        }
+        m_store.setDuplicateSelectedTrackIDs(ids);
+        return true;
+    }
+    default:
+        break;
+    }
+    const QList<Track> visible = m_store.visibleTracks();
+    QSet<QUuid> ids;
+    ids.reserve(visible.size());
+    for (const Track &track : visible)
+        ids.insert(track.id);
+    m_store.setSelectedIDs(ids);
+    m_store.scheduleWorkspaceSave();
+    m_store.setSelectedID(visible.isEmpty() ? std::nullopt
+                                            : std::optional<QUuid>(visible.first().id));
+    m_store.scheduleWorkspaceSave();
+    if (m_store.activeTab() == Tab::favorites) {
+        // After the table has seen the new selection.
+        QMetaObject::invokeMethod(
+            qApp,
+            [] {
+                post(brivelloFocusFavoriteTrack, {{kUserInfoSelectAll, true}});
+            },
+            Qt::QueuedConnection);
+    }
+    return true;
+}
+
+void MainWindowKeyHandler::navigate(int offset)
+{
+    switch (m_store.activeTab()) {
+    case Tab::converter:
+        post(brivelloNavigateConversionItems, {{kUserInfoOffset, offset}});
+        break;
+    case Tab::duplicates:
+        post(brivelloNavigateDuplicateItems, {{kUserInfoOffset, offset}});
+        break;
+    default:
+        m_navigation.selectAdjacent(offset);
+        break;
+    }
+}
+
+void MainWindowKeyHandler::undo()
+{
+    if (m_store.canUndoPhysicalTrash() || m_store.activeTab() != Tab::favorites) {
+        m_store.undoLastRemoval();
+        return;
+    }
+    QUndoStack *stack = currentUndoStack();
+    if (stack && stack->canUndo())
+        stack->undo();
+    else
+        m_store.undoLastRemoval();
+}
+
+void MainWindowKeyHandler::remove()
+{
+    const QSet<QUuid> selection = m_store.activeSelection();
+    switch (m_store.activeTab()) {
+    case Tab::converter:
+        post(brivelloRemoveConversionItems);
+        return;
+    case Tab::favorites:
+        m_store.removeFromFavorites(selection, nullptr);
+        return;
+    case Tab::analysis:
+        m_store.removeFromAnalysis(selection);
+        return;
+    case Tab::covers:
+        m_store.removeFromCoverWorkspace(selection);
+        return;
+    case Tab::playlist:
+        m_store.removeTracksFromPlaylist(selection);
+        return;
+    case Tab::duplicates:
+        if (const QSet<QUuid> targets = commandTargets(); !targets.isEmpty())
+            m_store.removeTracksFromPlaylist(targets);
+        return;
+    }
+}
+
+QSet<QUuid> MainWindowKeyHandler::commandTargets() const
+{
+    switch (m_store.activeTab()) {
+    case Tab::converter:
+        return {};
+    case Tab::duplicates: {
+        QSet<QUuid> ids = m_store.duplicateSelectedTrackIDs();
+        if (ids.isEmpty() && m_store.duplicateFocusedTrackID())
+            ids.insert(*m_store.duplicateFocusedTrackID());
+        return ids;
+    }
+    default:
+        return m_store.activeSelection();
+    }
+}
+
+void MainWindowKeyHandler::applyQuickGenre(int index)
+{
+    const QStringList genreSlots = m_store.quickGenreSlots();
+    if (index < 0 || index >= genreSlots.size() || genreSlots.at(index).isEmpty())
+        return;
+    m_store.assignGenre(genreSlots.at(index), m_store.activeSelection(), currentUndoStack());
+}
+
+void MainWindowKeyHandler::addSelectionToFavorites()
+{
+    const QSet<QUuid> targets = commandTargets();
+    if (targets.isEmpty())
+        return;
+    if (m_store.activeTab() == Tab::favorites)
+        m_store.removeFromFavorites(targets, currentUndoStack());
+    else
+        m_store.toggleFavorites(targets, currentUndoStack());
+}
+
+QUndoStack *MainWindowKeyHandler::currentUndoStack() const
+{
+    return undoStack ? undoStack() : nullptr;
+}
+
+} // namespace brivello

@@ -1,0 +1,71 @@
+// MainWindow: the playlist section, the window's hotkeys, the next track after one ended,
+// drops on the section buttons and the favourites' export and converter commands.
+#include "AppKeyboardMonitor.h"
+#include "ContentArea.h"
+#include "DashboardSidebar.h"
+#include "FavoritesExportController.h"
+#include "MainWindow.h"
+#include "MainWindowController.h"
+#include "MainWindowKeyHandler.h"
+#include "PlaylistDrops.h"
+#include "PlaylistSection.h"
+#include "SectionToolbar.h"
+#include "TrackNavigation.h"
+#include "playback/AudioPlayer.h"
+
+#include <QApplication>
+#include <QUndoStack>
+
+namespace brivello {
+
+void MainWindow::installPlaylist(AudioPlayer &player)
+{
+    using Tab = LibraryStore::LibraryTab;
+    LibraryStore &store = m_store;
+    MainWindowController *controller = m_controller;
+
+    m_undoStack = new QUndoStack(this);
+    store.setWindowUndoStack(m_undoStack);
+
+    m_content->setSectionFactory(Tab::playlist, [&store, &player](QWidget *parent) -> QWidget * {
+        return new PlaylistSection(store, player, parent);
+    });
+    m_content->setPlaylistDropHandler([&store](const QList<QUrl> &urls) {
+        PlaylistDrops::importDroppedFilesIntoPlaylist(store, urls);
+    });
+    m_sidebar->setDropReceiver([&store, controller](const QList<QUrl> &urls, Tab tab) {
+        PlaylistDrops::receiveDroppedTracks(
+            store, urls, tab, [controller](Tab target) { controller->activateTab(target); });
+    });
+
+    m_navigation = std::make_shared<TrackNavigation>(store, player);
+    m_controller->setPlayNextAfterCompletion([this] { m_navigation->playNextAfterCompletion(); });
+
+    m_keyHandler = std::make_shared<MainWindowKeyHandler>(store, player, *m_navigation);
+    m_keyHandler->undoStack = [this] { return m_undoStack; };
+    m_keyHandler->runCleaner = [&store] { store.runConfiguredCleaner(); };
+    m_keyboardMonitor = new AppKeyboardMonitor(this);
+    m_keyboardMonitor->start([this](const QKeyEvent &event, QWidget *receiver) {
+        return handleKeyDown(event, receiver);
+    });
+
+    m_favoritesExport = new FavoritesExportController(
+        store, [controller](Tab tab) { controller->activateTab(tab); }, this);
+    SectionToolbar::FavoritesActions actions;
+    actions.clean = [&store] { store.runConfiguredCleaner(); };
+    actions.sendToConverter = [this] { m_favoritesExport->sendFavoritesToConverter(); };
+    actions.sendToAnalysis = [&store] { store.addTracksToAnalysis(store.activeSelection()); };
+    actions.exportSelection = [this] { m_favoritesExport->exportFavoriteSelection(this); };
+    m_toolbar->setFavoritesActions(std::move(actions));
+}
+
+bool MainWindow::handleKeyDown(const QKeyEvent &event, QWidget *receiver)
+{
+    // Keys belong to the window only while it is the active one and nothing pops up over it.
+    if (!isVisible() || !receiver || receiver->window() != this ||
+        QApplication::activePopupWidget() || QApplication::activeModalWidget())
+        return false;
+    return m_keyHandler->handleKeyDown(event, QApplication::focusWidget());
+}
+
+} // namespace brivello

@@ -1,0 +1,158 @@
+// PlaylistView: the heart, the context menu and drops.
+#include "PlaylistDrops.h"
+#include "PlaylistView.h"
+#include "TrackRowDelegate.h"
+#include "library/LibraryStore.h"
+#include "platform/BrivelloLocalization.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QVariantAnimation>
+
+namespace brivello {
+
+namespace {
+
+QString text(const char *key)
+{
+    return BrivelloLocalization::string(QString::fromUtf8(key));
+}
+
+bool acceptsDrop(const QMimeData *mime)
+{
+    return !PlaylistMultiFileDragOverlay::externalFileURLs(mime).isEmpty();
+}
+
+} // namespace
+
+void PlaylistView::toggleFavorite(int row)
+{
+    const Track track = m_model->trackAt(row);
+    const QUuid id = track.id;
+    if (m_reduceMotion || !track.isFavorite) {
+        m_store.toggleFavorites({id}, nullptr);
+        return;
+    }
+    // Un-favouriting: the heart shrinks and fades, the store call follows, then it springs back.
+    auto *shrink = new QVariantAnimation(this);
+    shrink->setDuration(100);
+    shrink->setStartValue(0.0);
+    shrink->setEndValue(1.0);
+    shrink->setEasingCurve(QEasingCurve::OutCubic);
+    QPointer<PlaylistView> self(this);
+    connect(shrink, &QVariantAnimation::valueChanged, this, [this, id](const QVariant &value) {
+        const qreal t = value.toReal();
+        m_delegate->setHeartEffect(id, 1.0 - 0.32 * t, 1.0 - 0.72 * t);
+        if (const int r = m_model->rowOf(id); r >= 0)
+            viewport()->update(elementRect(r));
+    });
+    connect(shrink, &QVariantAnimation::finished, this, [this, id] {
+        m_store.toggleFavorites({id}, nullptr);
+        auto *back = new QVariantAnimation(this);
+        back->setDuration(220);
+        back->setStartValue(0.0);
+        back->setEndValue(1.0);
+        back->setEasingCurve(QEasingCurve::OutBack);
+        connect(back, &QVariantAnimation::valueChanged, this, [this, id](const QVariant &value) {
+            const qreal t = value.toReal();
+            m_delegate->setHeartEffect(id, 0.68 + 0.32 * t, 0.28 + 0.72 * std::min(t, 1.0));
+            if (const int r = m_model->rowOf(id); r >= 0)
+                viewport()->update(elementRect(r));
+        });
+        connect(back, &QVariantAnimation::finished, this, [this, id] {
+            m_delegate->clearHeartEffect(id);
+            if (const int r = m_model->rowOf(id); r >= 0)
+                viewport()->update(elementRect(r));
+        });
+        back->start(QAbstractAnimation::DeleteWhenStopped);
+    });
+    shrink->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+QList<QAction *> PlaylistView::trackMenuActions(int row, QObject *parent)
+{
+    const Track track = m_model->trackAt(row);
+    const QSet<QUuid> targets =
+        m_model->isSelected(row) ? m_store.activeSelection() : QSet<QUuid>{track.id};
+    const bool several = targets.size() > 1;
+    LibraryStore *store = &m_store;
+
+    auto *reveal = new QAction(text("Показать в файловом менеджере"), parent);
+    connect(reveal, &QAction::triggered, store, [store, targets] { store->openInFinder(targets); });
+    auto *first = new QAction(parent);
+    first->setSeparator(true);
+    auto *favourite =
+        new QAction(text(track.isFavorite ? "Убрать из избранного" : "В избранное"), parent);
+    connect(favourite, &QAction::triggered, store, [store, targets] {
+        store->toggleFavorites(targets, nullptr);
+    });
+    auto *remove = new QAction(
+        text(several ? "Удалить выбранные из плейлиста" : "Удалить из плейлиста"), parent);
+    connect(remove, &QAction::triggered, store, [store, targets] {
+        store->removeTracksFromPlaylist(targets);
+    });
+    auto *second = new QAction(parent);
+    second->setSeparator(true);
+    auto *trash = new QAction(
+        text(several ? "Переместить выбранные в Корзину" : "Переместить файл в Корзину"), parent);
+    trash->setProperty("destructive", true);
+    connect(trash, &QAction::triggered, store, [store, targets] { store->trashTracks(targets); });
+    return {reveal, first, favourite, remove, second, trash};
+}
+
+void PlaylistView::contextMenuEvent(QContextMenuEvent *event)
+{
+    int row = -1;
+    const Area area = areaAt(event->pos(), &row);
+    if (area != Area::content && area != Area::heart)
+        return;
+    QMenu menu(this);
+    menu.addActions(trackMenuActions(row, &menu));
+    menu.exec(event->globalPos());
+}
+
+void PlaylistView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (acceptsDrop(event->mimeData())) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void PlaylistView::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (acceptsDrop(event->mimeData())) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void PlaylistView::dropEvent(QDropEvent *event)
+{
+    int row = -1;
+    bool accepted = false;
+    if (areaAt(event->position().toPoint(), &row) == Area::content) {
+        // A drop on a row imports the files together.
+        PlaylistMultiFileDragOverlay overlay;
+        overlay.onExternalDrop = [this](const QList<QUrl> &urls) { m_store.importURLs(urls); };
+        accepted = overlay.performDrop(event->mimeData());
+    } else if (!qobject_cast<const RowDragMimeData *>(event->mimeData())) {
+        accepted = PlaylistDrops::importDroppedFilesIntoPlaylist(m_store, event->mimeData());
+    }
+    if (accepted) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+} // namespace brivello

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "BrivelloTheme.h"
+
+#include <QHash>
+#include <QStyledItemDelegate>
+#include <QUuid>
+
+namespace brivello {
+
+class PlaylistModel;
+
+// Draws one element of the playlist: the folder heading when the row opens a folder, then the
+// track row (heart, cover with the playing mark, title and artist, tempo, duration), every
+// size scaled by the table density. Also the geometry the view hit-tests against. Main thread.
+class TrackRowDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    static constexpr int kHeaderHeight = 30;
+    static constexpr int kElementSpacing = 2;
+
+    struct Geometry
+    {
+        QRect header;  // empty when the row opens no folder
+        QRect row;     // the track row under the heading
+        QRect heart;   // the favourite button
+        QRect content; // the click, drag and drop area
+        QRectF thumbnail;
+    };
+
+    explicit TrackRowDelegate(QObject *parent = nullptr);
+
+    // The table density: a factor on every size of the row.
+    void setDensity(double density) { m_density = density; }
+    double density() const { return m_density; }
+    void setHoveredRow(int row) { m_hoveredRow = row; }
+    // Heart scale and opacity of a track whose un-favourite animation runs.
+    void setHeartEffect(const QUuid &id, qreal scale, qreal opacity);
+    void clearHeartEffect(const QUuid &id) { m_heartEffects.remove(id); }
+    // Phase of the small spinner drawn while a tempo estimate runs, 0 ... 1.
+    void setSpinnerPhase(qreal phase) { m_spinnerPhase = phase; }
+
+    static int rowHeight(double density);
+    static Geometry geometry(const QRect &itemRect, bool startsFolder, double density);
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter,
+               const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
+
+private:
+    void
+    paintHeader(QPainter &painter, const QRect &rect, const QUrl &folder, ColorScheme scheme) const;
+    void paintHeart(QPainter &painter,
+                    const Geometry &g,
+                    const PlaylistModel &model,
+                    int row,
+                    ColorScheme scheme) const;
+    void paintContent(QPainter &painter,
+                      const Geometry &g,
+                      const PlaylistModel &model,
+                      int row,
+                      ColorScheme scheme) const;
+    void paintTempo(QPainter &painter,
+                    const QRectF &rect,
+                    const PlaylistModel &model,
+                    int row,
+                    ColorScheme scheme) const;
+
+    double m_density = 1.0;
+    int m_hoveredRow = -1;
+    qreal m_spinnerPhase = 0;
+    QHash<QUuid, std::pair<qreal, qreal>> m_heartEffects;
+};
+
+} // namespace brivello
