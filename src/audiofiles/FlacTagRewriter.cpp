@@ -89,7 +89,9 @@ void readFields(const QByteArray &body, QList<QByteArray> &fields)
     }
 }
 
-QByteArray commentBody(const AudioTags &tags, const QList<QByteArray> &kept)
+} // namespace
+
+QByteArray FlacTagRewriter::commentBody(const AudioTags &tags, const QList<QByteArray> &kept)
 {
     QList<QByteArray> fields;
     for (const ManagedField &managed : kManagedFields)
@@ -107,12 +109,14 @@ QByteArray commentBody(const AudioTags &tags, const QList<QByteArray> &kept)
     return body;
 }
 
-QByteArray pictureBody(const QByteArray &picture)
+QByteArray FlacTagRewriter::pictureBody(const QByteArray &picture)
 {
     const QByteArray mime = Id3v2Tag::mimeType(picture);
     return be32(3) + be32(quint32(mime.size())) + mime + be32(0) + be32(0) + be32(0) + be32(0) +
            be32(0) + be32(quint32(picture.size())) + picture;
 }
+
+namespace {
 
 struct Block
 {

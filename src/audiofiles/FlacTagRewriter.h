@@ -17,6 +17,10 @@ public:
     // Throws WriteError (unsupportedFormat, corrupt, tooLarge) and leaves nothing behind.
     static RewritePlan
     plan(const ByteSource &source, const AudioTags &tags, const ArtworkChange &artwork);
+
+    // VORBIS_COMMENT body: the managed fields, then `kept`; empty when there is no field.
+    static QByteArray commentBody(const AudioTags &tags, const QList<QByteArray> &kept = {});
+    static QByteArray pictureBody(const QByteArray &picture);
 };
 
 } // namespace brivello

@@ -4,6 +4,7 @@
 #include "FileByteSource.h"
 #include "FlacTagRewriter.h"
 #include "Id3v2Tag.h"
+#include "IffChunks.h"
 #include "Mp3TagRewriter.h"
 #include "WavTagRewriter.h"
 #include "platform/SafeFileReplace.h"
@@ -166,6 +167,42 @@ void MetadataWriter::writeAIFF(const AudioTags &tags,
 QByteArray MetadataWriter::id3Tag(const AudioTags &tags, const std::optional<QByteArray> &artwork)
 {
     return Id3v2Tag::build(tags, {}, artwork);
+}
+
+void MetadataWriter::appendFrame(const QByteArray &id, const QByteArray &payload, QByteArray &to)
+{
+    Id3v2Tag::appendFrame(id, payload, to);
+}
+
+QByteArray MetadataWriter::flacComments(const AudioTags &tags)
+{
+    return FlacTagRewriter::commentBody(tags);
+}
+
+QByteArray MetadataWriter::flacPicture(const QByteArray &picture)
+{
+    return FlacTagRewriter::pictureBody(picture);
+}
+
+QByteArray MetadataWriter::wavInfo(const AudioTags &tags)
+{
+    return WavTagRewriter::infoPayload(tags);
+}
+
+QByteArray
+MetadataWriter::riffChunk(const QByteArray &id, const QByteArray &payload, bool littleEndian)
+{
+    return IffChunks::chunk(id, payload, littleEndian);
+}
+
+QByteArray MetadataWriter::leData(quint32 value)
+{
+    return IffChunks::sizeBytes(value, true);
+}
+
+QByteArray MetadataWriter::beData(quint32 value)
+{
+    return IffChunks::sizeBytes(value, false);
 }
 
 } // namespace brivello

@@ -32,6 +32,14 @@ public:
     static void exportWithMetadata(const AudioTags &tags, const QString &path);
 
     static QByteArray id3Tag(const AudioTags &tags, const std::optional<QByteArray> &artwork);
+    static void appendFrame(const QByteArray &id, const QByteArray &payload, QByteArray &to);
+    static QByteArray flacComments(const AudioTags &tags);
+    static QByteArray flacPicture(const QByteArray &picture);
+    static QByteArray wavInfo(const AudioTags &tags);
+    // A chunk with its 32-bit size and pad byte (little-endian sizes for RIFF, big for AIFF).
+    static QByteArray riffChunk(const QByteArray &id, const QByteArray &payload, bool littleEndian);
+    static QByteArray leData(quint32 value);
+    static QByteArray beData(quint32 value);
     // The ffmpeg muxer for an extension; empty when there is none.
     static QString outputType(const QString &extension);
     // Whether the picture's bytes stand in the file's tag area. Reads in pieces.

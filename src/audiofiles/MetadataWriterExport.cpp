@@ -8,6 +8,7 @@
 #include "platform/SafeFileReplace.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -64,7 +65,12 @@ bool flacContainsArtwork(const ByteSource &source, const QByteArray &artwork)
 
 QString MetadataWriter::outputType(const QString &extension)
 {
-    return extension.toLower() == QLatin1String("m4a") ? QStringLiteral("ipod") : QString();
+    static const QHash<QString, QString> muxers = {
+        {QStringLiteral("mp3"), QStringLiteral("mp3")},
+        {QStringLiteral("m4a"), QStringLiteral("ipod")},
+        {QStringLiteral("wav"), QStringLiteral("wav")},
+        {QStringLiteral("aiff"), QStringLiteral("aiff")}};
+    return muxers.value(extension.toLower());
 }
 
 void MetadataWriter::exportWithMetadata(const AudioTags &tags, const QString &path)

@@ -34,7 +34,9 @@ bool isManagedInfo(const QByteArray &id)
     return false;
 }
 
-QByteArray infoPayload(const AudioTags &tags, const QList<QByteArray> &keptFields)
+} // namespace
+
+QByteArray WavTagRewriter::infoPayload(const AudioTags &tags, const QList<QByteArray> &keptFields)
 {
     QByteArray payload;
     for (const InfoField &field : kInfoFields)
@@ -44,8 +46,6 @@ QByteArray infoPayload(const AudioTags &tags, const QList<QByteArray> &keptField
         payload += kept;
     return payload.isEmpty() ? QByteArray() : "INFO" + payload;
 }
-
-} // namespace
 
 RewritePlan
 WavTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const ArtworkChange &artwork)

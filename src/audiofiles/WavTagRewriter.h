@@ -17,6 +17,9 @@ public:
     // Throws WriteError (unsupportedFormat, corrupt, tooLarge) and leaves nothing behind.
     static RewritePlan
     plan(const ByteSource &source, const AudioTags &tags, const ArtworkChange &artwork);
+
+    // LIST payload: "INFO", the managed fields, then `kept` sub-chunks; empty when none.
+    static QByteArray infoPayload(const AudioTags &tags, const QList<QByteArray> &kept = {});
 };
 
 } // namespace brivello

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 
 using namespace brivello;
 using namespace brivello::test;
@@ -126,5 +127,25 @@ TEST_F(MetadataWriteCoordinatorTest, TwoWritersOnOneFileRunOneAfterTheOther)
     EXPECT_EQ(TestAudioFiles::ffprobeTags(file).value(QStringLiteral("title")).toString(),
               QStringLiteral("second"));
     EXPECT_EQ(TestAudioFiles::audioMd5(file), md5);
+    EXPECT_TRUE(TestAudioFiles::leftoverTemporaries(m_dir.path()).isEmpty());
+}
+
+TEST_F(MetadataWriteCoordinatorTest, AFileMovedWhileAWriteWaitedIsNotBroughtBack)
+{
+    const QString file = make(QStringLiteral("d.wav"));
+    const QString key = MetadataWriteCoordinator::lockKey(url(file));
+    QList<int> order;
+    bool release = false;
+    auto holder = holdLock(key, 1, &order, &release);
+    std::optional<WriteError> error;
+    bool done = false;
+    auto waiting = writeAndRecord(url(file), fullTags(), &error, &done);
+    ASSERT_EQ(MetadataWriteCoordinator::shared().waiterCount(key), 1);
+    ASSERT_TRUE(QFile::rename(file, path(QStringLiteral("trashed.wav"))));
+    release = true;
+    spinUntil([&] { return done; });
+    ASSERT_TRUE(error);
+    EXPECT_TRUE(error->isFileNotFound());
+    EXPECT_FALSE(QFile::exists(file));
     EXPECT_TRUE(TestAudioFiles::leftoverTemporaries(m_dir.path()).isEmpty());
 }

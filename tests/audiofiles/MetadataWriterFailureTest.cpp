@@ -88,6 +88,31 @@ TEST_F(MetadataWriterFailureTest, AFileReplacedMeanwhileIsNotOverwritten)
     EXPECT_TRUE(TestAudioFiles::leftoverTemporaries(m_dir.path()).isEmpty());
 }
 
+TEST_F(MetadataWriterFailureTest, SizesPastTheirFieldsAreRefused)
+{
+    // A sparse WAV whose data chunk nearly fills the 32-bit RIFF size: tags would overflow it.
+    const QString wav = path(QStringLiteral("huge.wav"));
+    {
+        QFile file(wav);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("RIFF\xF4\xFF\xFF\xFFWAVEdata\xF0\xFF\xFF\xFF", 20));
+        ASSERT_TRUE(file.resize(20 + 0xFFFFFFF0LL));
+    }
+    const auto error = attempt([&] { MetadataWriter::writeNow(fullTags(), false, url(wav)); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(int(error->kind()), int(WriteError::Kind::tooLarge));
+    EXPECT_EQ(QFileInfo(wav).size(), 20 + 0xFFFFFFF0LL);
+    EXPECT_TRUE(TestAudioFiles::leftoverTemporaries(m_dir.path()).isEmpty());
+    QFile::remove(wav);
+
+    // A cover larger than a FLAC metadata block can describe.
+    const QString flac = make(QStringLiteral("f.flac"));
+    const QByteArray picture = TestAudioFiles::pngPicture() + QByteArray(1 << 24, 'x');
+    expectRefused(flac, WriteError::Kind::tooLarge, [&] {
+        MetadataWriter::assignArtworkNow(picture, fullTags(), url(flac));
+    });
+}
+
 TEST_F(MetadataWriterFailureTest, ErrorTextsCarryTheirPayload)
 {
     EXPECT_EQ(WriteError::unsupportedFormat(QStringLiteral("ogg")).errorDescription(),
