@@ -111,7 +111,7 @@ void MetadataWriter::writeNow(const AudioTags &tags, bool removeArtwork, const Q
     else if (extension == QLatin1String("aiff") || extension == QLatin1String("aif"))
         writeAIFF(tags, artwork, path);
     else
-        exportWithMetadata(tags, path);
+        exportWithMetadata(tags, removeArtwork, path);
 }
 
 void MetadataWriter::assignArtworkNow(const QByteArray &artwork,

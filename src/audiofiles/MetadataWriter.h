@@ -28,8 +28,9 @@ public:
     static void writeFLAC(const AudioTags &tags, const ArtworkChange &artwork, const QString &path);
     static void writeWAV(const AudioTags &tags, const ArtworkChange &artwork, const QString &path);
     static void writeAIFF(const AudioTags &tags, const ArtworkChange &artwork, const QString &path);
-    // Other containers: a stream copy by ffmpeg with title, artist, album, genre and comment.
-    static void exportWithMetadata(const AudioTags &tags, const QString &path);
+    // Other containers: a stream copy by ffmpeg with title, artist, album, genre and comment;
+    // the cover stream is kept unless `removeArtwork`.
+    static void exportWithMetadata(const AudioTags &tags, bool removeArtwork, const QString &path);
 
     static QByteArray id3Tag(const AudioTags &tags, const std::optional<QByteArray> &artwork);
     static void appendFrame(const QByteArray &id, const QByteArray &payload, QByteArray &to);

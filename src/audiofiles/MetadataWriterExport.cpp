@@ -73,7 +73,9 @@ QString MetadataWriter::outputType(const QString &extension)
     return muxers.value(extension.toLower());
 }
 
-void MetadataWriter::exportWithMetadata(const AudioTags &tags, const QString &path)
+void MetadataWriter::exportWithMetadata(const AudioTags &tags,
+                                        bool removeArtwork,
+                                        const QString &path)
 {
     const QFileInfo info(path);
     const QString format = outputType(info.suffix());
@@ -91,7 +93,8 @@ void MetadataWriter::exportWithMetadata(const AudioTags &tags, const QString &pa
                                  QStringLiteral("-map"),
                                  QStringLiteral("0:a"),
                                  QStringLiteral("-map"),
-                                 QStringLiteral("0:v?"),
+                                 // The cover travels as an attached picture stream.
+                                 removeArtwork ? QStringLiteral("-0:v?") : QStringLiteral("0:v?"),
                                  QStringLiteral("-c"),
                                  QStringLiteral("copy"),
                                  QStringLiteral("-map_metadata"),

@@ -36,6 +36,23 @@ TEST_F(MetadataWriterExportTest, M4aGetsTheFiveItemsByStreamCopy)
     EXPECT_TRUE(TestAudioFiles::leftoverTemporaries(m_dir.path()).isEmpty());
 }
 
+TEST_F(MetadataWriterExportTest, M4aCoverStaysOnAnEditAndGoesWithTheCleaner)
+{
+    const QString file = make(QStringLiteral("cover.m4a"));
+    const QString jpeg = path(QStringLiteral("c.jpg"));
+    TestAudioFiles::writeAll(jpeg, TestAudioFiles::jpegPicture());
+    ASSERT_TRUE(TestAudioFiles::python("import sys\nfrom mutagen.mp4 import MP4, MP4Cover\n"
+                                       "f=MP4(sys.argv[1])\n"
+                                       "f['covr']=[MP4Cover(open(sys.argv[2],'rb').read())]\n"
+                                       "f.save()",
+                                       {file, jpeg})
+                    .ok());
+    MetadataWriter::writeNow(fullTags(), false, url(file));
+    EXPECT_TRUE(TestAudioFiles::mutagenTags(file).contains(QStringLiteral("covr")));
+    MetadataWriter::writeNow(AudioTags{}, true, url(file));
+    EXPECT_FALSE(TestAudioFiles::mutagenTags(file).contains(QStringLiteral("covr")));
+}
+
 TEST_F(MetadataWriterExportTest, ContainersWithoutAWayInAreRefusedUntouched)
 {
     for (const QString &name : {QStringLiteral("b.aac"), QStringLiteral("c.ogg")}) {
