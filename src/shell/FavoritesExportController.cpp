@@ -117,20 +117,24 @@ void FavoritesExportController::exportFavoriteSelection(QWidget *parent)
                 return;
             const bool sorted = byGenre->isChecked();
             Defaults::standard().set(kExportFavoritesByGenreKey, sorted);
-            self->exportItems(items, folder, sorted);
+            exportItems(self->m_store, items, folder, sorted);
         });
     dialog->open();
 }
 
-QCoro::Task<>
-FavoritesExportController::exportItems(QList<Item> items, QString folder, bool byGenre)
+QCoro::Task<> FavoritesExportController::exportItems(QPointer<LibraryStore> store,
+                                                     QList<Item> items,
+                                                     QString folder,
+                                                     bool byGenre)
 {
     const QList<FavoritesExport::Job> work = jobs(items, byGenre);
-    const QStringList failures =
-        co_await QtConcurrent::run([work, folder] { return FavoritesExport::copy(work, folder); });
-    if (failures.isEmpty() || !m_store)
+    // Named, not a temporary inside co_await: GCC mishandles destructible temporaries there.
+    QFuture<QStringList> copying =
+        QtConcurrent::run([work, folder] { return FavoritesExport::copy(work, folder); });
+    const QStringList failures = co_await copying;
+    if (failures.isEmpty() || !store)
         co_return;
-    m_store->setLastError(BrivelloLocalization::format(
+    store->setLastError(BrivelloLocalization::format(
         QStringLiteral("Не удалось экспортировать:\n%@"), failures.join(QLatin1Char('\n'))));
 }
 

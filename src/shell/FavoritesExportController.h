@@ -26,6 +26,7 @@ public:
                               std::function<void(LibraryStore::LibraryTab)> activateTab,
                               QObject *parent = nullptr);
 
+    LibraryStore &store() const { return *m_store; }
     void sendFavoritesToConverter();
     // Opens the folder dialog and returns; the copying finishes later.
     void exportFavoriteSelection(QWidget *parent);
@@ -39,8 +40,10 @@ public:
     QList<Item> selectedFavourites() const;
     // The jobs for a confirmed export.
     static QList<FavoritesExport::Job> jobs(const QList<Item> &items, bool byGenre);
-    // Copies in the background and reports failures through the store's error alert.
-    QCoro::Task<> exportItems(QList<Item> items, QString folder, bool byGenre);
+    // Copies in the background and reports failures through the store's error alert. Static:
+    // the copying may outlive the window; only a store still alive hears of failures.
+    static QCoro::Task<>
+    exportItems(QPointer<LibraryStore> store, QList<Item> items, QString folder, bool byGenre);
 
 private:
     QPointer<LibraryStore> m_store;

@@ -34,6 +34,8 @@ public:
     QList<QAction *> trackMenuActions(int row, QObject *parent);
     // Scrolls the focused track to the middle, after the rows are laid out.
     void revealSavedPlaylistTrack();
+    // Lays out rows whose size changed now instead of at the next event-loop turn.
+    void layOutRows() { executeDelayedItemsLayout(); }
     // The element of a track, in viewport coordinates.
     QRect elementRect(int row) const;
 

@@ -1,0 +1,238 @@
+#include "shell/PlaylistView.h"
+
+#include "library/PlaylistModel.h"
+#include "shell/PlaylistSection.h"
+#include "shell/TrackRowDelegate.h"
+#include "support/RecordingAudioPlayer.h"
+
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QTest>
+
+using namespace brivello;
+using namespace brivello::testing;
+
+namespace {
+
+// The playlist section on the offscreen platform over a store filled by a real import.
+class PlaylistViewTest : public LibraryStoreFixture
+{
+protected:
+    void SetUp() override
+    {
+        LibraryStoreFixture::SetUp();
+        makeStore();
+    }
+    void TearDown() override
+    {
+        section.reset();
+        LibraryStoreFixture::TearDown();
+    }
+    // `folders` folders of `perFolder` files each, some nested, imported as one folder.
+    void importTree(int folders, int perFolder)
+    {
+        for (int f = 0; f < folders; ++f) {
+            const QString folder = f % 3 == 0
+                                       ? QStringLiteral("tree/Set %1").arg(f)
+                                       : QStringLiteral("tree/Set %1/Disc %2").arg(f / 3).arg(f);
+            for (int i = 0; i < perFolder; ++i)
+                touch(QStringLiteral("%1/%2 - Artist - Title %2.mp3").arg(folder).arg(i + 1));
+        }
+        importAndWait({url(QStringLiteral("tree"))});
+    }
+    void show(int width = 900, int height = 640)
+    {
+        section = std::make_unique<PlaylistSection>(store(), player);
+        section->resize(width, height);
+        section->show();
+        QVERIFY(QTest::qWaitForWindowExposed(section.get()));
+        view()->layOutRows();
+    }
+    PlaylistView *view() const { return section->view(); }
+    PlaylistModel *model() const { return view()->playlistModel(); }
+    QPoint contentPoint(int row) const
+    {
+        const QRect element = view()->elementRect(row);
+        const auto g = TrackRowDelegate::geometry(
+            element, model()->startsFolder(row), view()->rowDelegate()->density());
+        return g.content.center();
+    }
+    void click(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::mouseClick(view()->viewport(), Qt::LeftButton, modifiers, contentPoint(row));
+    }
+    QSet<QUuid> rows(std::initializer_list<int> list) const
+    {
+        QSet<QUuid> ids;
+        for (int row : list)
+            ids.insert(model()->trackAt(row).id);
+        return ids;
+    }
+    bool drop(QWidget *target, const QPoint &pos, QMimeData *mime)
+    {
+        QDragEnterEvent enter(pos, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropEvent(QPointF(pos), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &dropEvent);
+        return dropEvent.isAccepted();
+    }
+
+    RecordingAudioPlayer player;
+    std::unique_ptr<PlaylistSection> section;
+};
+
+TEST_F(PlaylistViewTest, AThousandTracksAreDrawnGroupedByFolder)
+{
+    importTree(40, 25);
+    show();
+    ASSERT_EQ(model()->rowCount(), 1000);
+    EXPECT_TRUE(section->isShowingList());
+    int headings = 0;
+    for (int row = 0; row < model()->rowCount(); ++row)
+        headings += model()->startsFolder(row) ? 1 : 0;
+    EXPECT_EQ(headings, 40);
+
+    // The first element carries its heading above the row; the second is a bare row.
+    const int plain = TrackRowDelegate::rowHeight(1.0) + TrackRowDelegate::kElementSpacing;
+    EXPECT_EQ(view()->elementRect(0).height(),
+              plain + TrackRowDelegate::kHeaderHeight + TrackRowDelegate::kElementSpacing);
+    EXPECT_EQ(view()->elementRect(1).height(), plain);
+
+    // A selected row is drawn with its highlight; an unselected one is not.
+    store().setSelectedIDs(rows({1}));
+    QCoreApplication::processEvents();
+    const QImage image = view()->viewport()->grab().toImage();
+    const QRect selected = view()->elementRect(1);
+    const QRect other = view()->elementRect(2);
+    const QPoint probe(selected.right() - 200, selected.center().y());
+    EXPECT_NE(image.pixelColor(probe), image.pixelColor(QPoint(probe.x(), other.center().y())));
+}
+
+TEST_F(PlaylistViewTest, EmptyPlaylistShowsOnlyTheDropPlaceholder)
+{
+    show();
+    EXPECT_FALSE(section->isShowingList());
+    importTree(1, 2);
+    EXPECT_TRUE(section->isShowingList());
+}
+
+TEST_F(PlaylistViewTest, ClicksSelectThroughTheStore)
+{
+    importTree(2, 5);
+    show();
+    click(2);
+    EXPECT_EQ(store().selectedIDs(), rows({2}));
+    click(5, Qt::ShiftModifier);
+    EXPECT_EQ(store().selectedIDs(), rows({2, 3, 4, 5}));
+    EXPECT_EQ(store().selectedID(), model()->trackAt(5).id);
+    click(3, Qt::ControlModifier);
+    EXPECT_EQ(store().selectedIDs(), rows({2, 4, 5}));
+    // Ctrl took the focused row out; the focus moved to the first selected row, 2.
+    click(0, Qt::ShiftModifier);
+    EXPECT_EQ(store().selectedIDs(), rows({0, 1, 2}));
+
+    // A plain press on a selected row waits for the release.
+    store().setSelectedIDs(rows({6, 7, 8}));
+    store().setSelectedID(model()->trackAt(7).id);
+    QTest::mousePress(view()->viewport(), Qt::LeftButton, Qt::NoModifier, contentPoint(7));
+    EXPECT_EQ(store().selectedIDs(), rows({6, 7, 8}));
+    QTest::mouseRelease(view()->viewport(), Qt::LeftButton, Qt::NoModifier, contentPoint(7));
+    EXPECT_EQ(store().selectedIDs(), rows({7}));
+}
+
+TEST_F(PlaylistViewTest, DoubleClickStartsTheTrackAndTheHeartTogglesOnlyItsTrack)
+{
+    importTree(1, 4);
+    show();
+    QTest::mouseDClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, contentPoint(1));
+    EXPECT_EQ(player.started, QList<QUuid>{model()->trackAt(1).id});
+    EXPECT_EQ(store().selectedIDs(), rows({1}));
+
+    const auto g =
+        TrackRowDelegate::geometry(view()->elementRect(3), model()->startsFolder(3), 1.0);
+    QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, g.heart.center());
+    EXPECT_TRUE(model()->trackAt(3).isFavorite);
+    EXPECT_EQ(store().selectedIDs(), rows({1})); // the heart never selects
+}
+
+TEST_F(PlaylistViewTest, ThePlayingRowIsMarkedAndFollowedByTheList)
+{
+    importTree(10, 20);
+    show(900, 400);
+    const int last = model()->rowCount() - 1;
+    player.start(model()->trackAt(last));
+    EXPECT_TRUE(model()->isCurrent(last));
+    EXPECT_TRUE(model()->isPlaying(last));
+    QTRY_VERIFY(view()->viewport()->rect().intersects(view()->elementRect(last)));
+}
+
+TEST_F(PlaylistViewTest, DroppedItemsBecomeOneImportEach)
+{
+    importTree(1, 2);
+    show();
+    m_metadataLoads.clear();
+    QMimeData mime;
+    mime.setUrls({touch(QStringLiteral("in/a.mp3")),
+                  touch(QStringLiteral("in/b.flac")),
+                  touch(QStringLiteral("in/c.wav"))});
+    // Below the last row: the list's own drop.
+    const QPoint empty(view()->viewport()->width() / 2, view()->viewport()->height() - 5);
+    EXPECT_TRUE(drop(view()->viewport(), empty, &mime));
+    ASSERT_TRUE(spinUntil([this] { return model()->rowCount() == 5; }));
+    EXPECT_EQ(m_metadataLoads.size(), 3);
+
+    // Onto a row: the files arrive together.
+    m_metadataLoads.clear();
+    QMimeData more;
+    more.setUrls({touch(QStringLiteral("in/d.mp3")), touch(QStringLiteral("in/e.mp3"))});
+    EXPECT_TRUE(drop(view()->viewport(), contentPoint(0), &more));
+    ASSERT_TRUE(spinUntil([this] { return model()->rowCount() == 7; }));
+    EXPECT_EQ(m_metadataLoads.size(), 1);
+}
+
+TEST_F(PlaylistViewTest, DropsWithoutAFileAreRefused)
+{
+    show();
+    QMimeData text;
+    text.setText(QStringLiteral("not a file"));
+    QWidget *zone = section->findChild<QWidget *>(QStringLiteral("playlistDropZone"));
+    ASSERT_TRUE(zone);
+    EXPECT_FALSE(drop(zone, zone->rect().center(), &text));
+
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://example.org/a.mp3"))});
+    EXPECT_FALSE(drop(zone, zone->rect().center(), &web));
+
+    QMimeData file;
+    file.setUrls({touch(QStringLiteral("z/one.mp3"))});
+    EXPECT_TRUE(drop(zone, zone->rect().center(), &file));
+    ASSERT_TRUE(spinUntil([this] { return store().playlistTracks().size() == 1; }));
+
+    // A drag that started on a row is never taken by a row.
+    view()->layOutRows();
+    RowDragMimeData own;
+    own.setUrls({touch(QStringLiteral("z/two.mp3"))});
+    EXPECT_FALSE(drop(view()->viewport(), contentPoint(0), &own));
+}
+
+TEST_F(PlaylistViewTest, DensityScalesTheRows)
+{
+    EXPECT_EQ(TrackRowDelegate::rowHeight(1.0), 44);
+    const auto small = TrackRowDelegate::geometry(QRect(0, 0, 600, 200), false, 0.85);
+    EXPECT_NEAR(small.thumbnail.width(), 32.3, 0.01);
+    const auto large = TrackRowDelegate::geometry(QRect(0, 0, 600, 200), true, 1.35);
+    EXPECT_NEAR(large.thumbnail.width(), 51.3, 0.01);
+    EXPECT_EQ(large.heart.width(), 46);
+
+    importTree(1, 3);
+    show();
+    const int before = view()->elementRect(1).height();
+    store().setTableDensity(1.35);
+    QCoreApplication::processEvents();
+    view()->layOutRows();
+    EXPECT_GT(view()->elementRect(1).height(), before);
+}
+
+} // namespace
