@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audiofiles/LoadedTrackMetadata.h"
 #include "library/AudioDuplicateGroup.h"
 #include "library/ConversionItem.h"
 #include "library/FavoriteMembershipCommand.h"
@@ -440,9 +441,26 @@ private:
     qint64 m_workspaceSaveRevision = 0;
     ScheduledWork m_statusClearWorkItem;
     bool m_isRestoringWorkspaceSession = false;
-    // Metadata loading (owned by the metadata load helper).
+    // Metadata loading (owned by the metadata load helper, LibraryStoreMetadata.cpp).
     bool m_isApplyingMetadataBatch = false;
     int m_metadataLoadOperationCount = 0;
+    struct MetadataLoadEntry
+    {
+        QUuid id;
+        QUrl url;
+        AudioTags tags; // as scheduled: the fallback, and the base of the per-field merge
+    };
+    struct PendingMetadataResult
+    {
+        QUuid id;
+        AudioTags scheduledTags;
+        LoadedTrackMetadata metadata;
+        QImage artwork; // decoded off the main thread
+    };
+    static constexpr int kMetadataBatchSize = 50;
+    QCoro::Task<> runMetadataLoads(QList<MetadataLoadEntry> entries, MetadataDestination destination);
+    void applyMetadataBatch(const QList<PendingMetadataResult> &batch,
+                            MetadataDestination destination);
 
     QHash<QString, SelectionState> m_selectionStatesByTab;
     QPointer<AudioPlayer> m_audioPlayer;

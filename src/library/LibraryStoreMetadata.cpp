@@ -1,13 +1,128 @@
+// LibraryStore's metadata loading: one main-thread operation per call reads its files one after
+// another through the shared load queue and applies the results 50 at a time.
 #include "LibraryStore.h"
+#include "audiofiles/AudioMetadataLoadQueue.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+
+#include <QCoroFuture>
+#include <QPointer>
+#include <QtConcurrent>
 
 namespace brivello {
 
-// Placeholder until the metadata load queue lands: nothing is read, tracks keep their tags.
+namespace {
+
+// Fields the user changed after the load was scheduled keep the user's value; the others take
+// what the file holds (which already falls back to the scheduled value).
+AudioTags mergeTags(const AudioTags &current, const AudioTags &scheduled, const AudioTags &loaded)
+{
+    AudioTags merged = current;
+    for (int i = 0; i < AudioTags::kFieldCount; ++i) {
+        if (current.field(i) == scheduled.field(i))
+            merged.field(i) = loaded.field(i);
+    }
+    return merged;
+}
+
+} // namespace
+
 void LibraryStore::scheduleMetadataLoads(const QList<Track> &tracks,
                                          MetadataDestination destination)
 {
-    Q_UNUSED(tracks);
-    Q_UNUSED(destination);
+    if (tracks.isEmpty())
+        return;
+    QList<MetadataLoadEntry> entries;
+    entries.reserve(tracks.size());
+    for (const Track &track : tracks)
+        entries.append({track.id, track.url, track.tags});
+    m_sessionSaveWorkItem.cancel();
+    ++m_metadataLoadOperationCount;
+    runMetadataLoads(std::move(entries), destination);
+}
+
+QCoro::Task<> LibraryStore::runMetadataLoads(QList<MetadataLoadEntry> entries,
+                                             MetadataDestination destination)
+{
+    // The store is only held weakly: after each wait, nothing is touched once it is gone.
+    QPointer<LibraryStore> self(this);
+    // Starts from the event loop: a load that finishes at once must not apply its results
+    // inside the caller, before the caller's own list assignments.
+    co_await Scheduler::yield();
+    if (!self)
+        co_return;
+    QList<PendingMetadataResult> batch;
+    batch.reserve(kMetadataBatchSize);
+    for (const MetadataLoadEntry &entry : std::as_const(entries)) {
+        QCoro::Task<LoadedTrackMetadata> loading =
+            AudioMetadataLoadQueue::shared().load(entry.url, entry.tags);
+        LoadedTrackMetadata metadata = co_await loading;
+        PendingMetadataResult result{entry.id, entry.tags, std::move(metadata), {}};
+        if (result.metadata.artworkData && !result.metadata.artworkData->isEmpty()) {
+            QFuture<QImage> decoding = QtConcurrent::run(
+                [data = *result.metadata.artworkData] { return QImage::fromData(data); });
+            result.artwork = co_await decoding;
+        }
+        if (!self)
+            co_return;
+        batch.append(std::move(result));
+        if (batch.size() == kMetadataBatchSize) {
+            applyMetadataBatch(batch, destination);
+            batch.clear();
+            co_await Scheduler::yield();
+            if (!self)
+                co_return;
+        }
+    }
+    if (!batch.isEmpty())
+        applyMetadataBatch(batch, destination);
+    m_metadataLoadOperationCount = std::max(m_metadataLoadOperationCount - 1, 0);
+    if (m_metadataLoadOperationCount == 0)
+        scheduleWorkspaceSave();
+}
+
+void LibraryStore::applyMetadataBatch(const QList<PendingMetadataResult> &batch,
+                                      MetadataDestination destination)
+{
+    m_isApplyingMetadataBatch = true;
+    QList<Track> list = destination == MetadataDestination::library    ? m_tracks
+                        : destination == MetadataDestination::analysis ? m_analysisTracks
+                                                                       : m_duplicateTracks;
+    QHash<QUuid, qsizetype> index;
+    index.reserve(list.size());
+    for (qsizetype i = 0; i < list.size(); ++i)
+        index.insert(list[i].id, i);
+
+    QSet<QUuid> ids;
+    for (const PendingMetadataResult &result : batch) {
+        ids.insert(result.id);
+        const auto found = index.constFind(result.id);
+        if (found == index.constEnd())
+            continue;
+        Track &track = list[*found];
+        track.tags = mergeTags(track.tags, result.scheduledTags, result.metadata.tags);
+        track.duration = result.metadata.duration;
+        track.bitRate = result.metadata.bitRate;
+        track.bitDepth = result.metadata.bitDepth;
+        track.format = result.metadata.format;
+        if (track.artwork.isNull() && !result.artwork.isNull())
+            track.artwork = result.artwork;
+    }
+
+    switch (destination) {
+    case MetadataDestination::library:
+        setTracks(std::move(list));
+        NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange);
+        detectBPM(ids);
+        break;
+    case MetadataDestination::analysis:
+        setAnalysisTracks(std::move(list));
+        break;
+    case MetadataDestination::duplicates:
+        setDuplicateTracks(std::move(list));
+        break;
+    }
+    m_isApplyingMetadataBatch = false;
 }
 
 } // namespace brivello

@@ -1,0 +1,62 @@
+#include "AVFormatInput.h"
+
+#include <QFile>
+#include <cmath>
+#include <mutex>
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/log.h>
+}
+
+namespace brivello {
+
+AVFormatInput::~AVFormatInput()
+{
+    avformat_close_input(&m_context);
+}
+
+std::unique_ptr<AVFormatInput> AVFormatInput::open(const QString &path, bool analyse)
+{
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
+
+    // Only the file protocol: a playlist-like file must not make the demuxer reach elsewhere.
+    AVDictionary *options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    AVFormatContext *context = nullptr;
+    const QByteArray url = QByteArrayLiteral("file:") + QFile::encodeName(path);
+    const int status = avformat_open_input(&context, url.constData(), nullptr, &options);
+    av_dict_free(&options);
+    if (status < 0 || !context)
+        return nullptr;
+
+    std::unique_ptr<AVFormatInput> input(new AVFormatInput(context));
+    if (analyse)
+        avformat_find_stream_info(context, nullptr); // on failure the header's values stand
+    return input;
+}
+
+AVStream *AVFormatInput::audioStream() const
+{
+    for (unsigned i = 0; i < m_context->nb_streams; ++i) {
+        AVStream *stream = m_context->streams[i];
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+            return stream;
+    }
+    return nullptr;
+}
+
+double AVFormatInput::duration() const
+{
+    double seconds = 0;
+    if (m_context->duration != AV_NOPTS_VALUE) {
+        seconds = m_context->duration / double(AV_TIME_BASE);
+    } else if (const AVStream *stream = audioStream();
+               stream && stream->duration != AV_NOPTS_VALUE) {
+        seconds = stream->duration * av_q2d(stream->time_base);
+    }
+    return std::isfinite(seconds) ? seconds : 0;
+}
+
+} // namespace brivello

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+struct AVFormatContext;
+struct AVStream;
+
+namespace brivello {
+
+// One audio file opened with libavformat (local files only, logging silenced); closed on
+// destruction. Used from one thread at a time.
+class AVFormatInput
+{
+public:
+    ~AVFormatInput();
+    AVFormatInput(const AVFormatInput &) = delete;
+    AVFormatInput &operator=(const AVFormatInput &) = delete;
+
+    // Nothing when the file cannot be opened as media. `analyse` also reads the first packets
+    // for stream details the header does not state (as ffprobe does).
+    static std::unique_ptr<AVFormatInput> open(const QString &path, bool analyse = true);
+
+    AVFormatContext *context() const { return m_context; }
+    // The first audio stream, or nullptr.
+    AVStream *audioStream() const;
+    // Seconds, or 0 when the container states no finite duration.
+    double duration() const;
+
+private:
+    explicit AVFormatInput(AVFormatContext *context)
+        : m_context(context)
+    {}
+    AVFormatContext *m_context;
+};
+
+} // namespace brivello

@@ -1,0 +1,68 @@
+#include "AudioMetadataLoadQueue.h"
+
+#include "AudioMetadataLoader.h"
+
+#include <QCoreApplication>
+#include <QCoroFuture>
+#include <QThread>
+#include <QtConcurrent>
+
+namespace brivello {
+
+namespace {
+
+void assertMainThread()
+{
+    Q_ASSERT(!QCoreApplication::instance() ||
+             QThread::currentThread() == QCoreApplication::instance()->thread());
+}
+
+} // namespace
+
+AudioMetadataLoadQueue &AudioMetadataLoadQueue::shared()
+{
+    static AudioMetadataLoadQueue queue;
+    return queue;
+}
+
+bool AudioMetadataLoadQueue::PermitAwaiter::await_ready() const noexcept
+{
+    assertMainThread();
+    if (queue->m_activeCount < kConcurrencyLimit) {
+        ++queue->m_activeCount;
+        return true;
+    }
+    return false;
+}
+
+void AudioMetadataLoadQueue::PermitAwaiter::await_suspend(std::coroutine_handle<> handle)
+{
+    queue->m_waiters.push_back(handle);
+}
+
+void AudioMetadataLoadQueue::releasePermit()
+{
+    assertMainThread();
+    if (!m_waiters.empty()) {
+        const std::coroutine_handle<> next = m_waiters.front();
+        m_waiters.pop_front();
+        // Resumed from the event loop, not inside the releasing caller's stack.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [next] { next.resume(); }, Qt::QueuedConnection);
+        return;
+    }
+    m_activeCount = std::max(m_activeCount - 1, 0);
+}
+
+QCoro::Task<LoadedTrackMetadata> AudioMetadataLoadQueue::load(QUrl url, AudioTags fallbackTags)
+{
+    co_await acquirePermit();
+    const Reader reader = m_reader ? m_reader : Reader(&AudioMetadataLoader::read);
+    // A named future: GCC 12 mishandles temporaries inside co_await expressions.
+    QFuture<LoadedTrackMetadata> reading = QtConcurrent::run(reader, url, fallbackTags);
+    LoadedTrackMetadata result = co_await reading;
+    releasePermit();
+    co_return result;
+}
+
+} // namespace brivello

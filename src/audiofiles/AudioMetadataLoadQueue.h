@@ -1,0 +1,53 @@
+#pragma once
+
+#include "LoadedTrackMetadata.h"
+
+#include <QUrl>
+#include <coroutine>
+#include <deque>
+#include <functional>
+#include <qcoro/qcorotask.h>
+
+namespace brivello {
+
+// Lets at most two metadata loads run at once in the whole process, served first come first
+// served. A main-thread object: permits are awaited by main-thread coroutines, the reading
+// itself runs on the thread pool, so no pool thread ever waits for a permit.
+class AudioMetadataLoadQueue
+{
+public:
+    static constexpr int kConcurrencyLimit = 2;
+
+    static AudioMetadataLoadQueue &shared();
+
+    // Takes a permit, reads the file off the main thread, returns the permit.
+    QCoro::Task<LoadedTrackMetadata> load(QUrl url, AudioTags fallbackTags);
+
+    // co_await acquirePermit(); ... releasePermit();  A resumed waiter owns the permit that
+    // was handed to it; releasing with waiters passes the permit on without lowering the count.
+    struct PermitAwaiter
+    {
+        AudioMetadataLoadQueue *queue;
+        bool await_ready() const noexcept;
+        void await_suspend(std::coroutine_handle<> handle);
+        void await_resume() const noexcept {}
+    };
+    PermitAwaiter acquirePermit() { return PermitAwaiter{this}; }
+    void releasePermit();
+
+    int activeCount() const { return m_activeCount; }
+    int waiterCount() const { return static_cast<int>(m_waiters.size()); }
+
+    // Tests replace the file reading (run on the pool); an empty function restores it.
+    using Reader = std::function<LoadedTrackMetadata(const QUrl &, const AudioTags &)>;
+    void setReaderForTesting(Reader reader) { m_reader = std::move(reader); }
+
+private:
+    AudioMetadataLoadQueue() = default;
+
+    int m_activeCount = 0;
+    std::deque<std::coroutine_handle<>> m_waiters;
+    Reader m_reader;
+};
+
+} // namespace brivello

@@ -1,0 +1,203 @@
+#include "AudioTagReader.h"
+
+#include <QFile>
+#include <taglib/aifffile.h>
+#include <taglib/apetag.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/fileref.h>
+#include <taglib/flacfile.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/infotag.h>
+#include <taglib/mp4file.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tpropertymap.h>
+#include <taglib/wavfile.h>
+#include <taglib/xiphcomment.h>
+
+namespace brivello {
+
+namespace {
+
+QString qString(const TagLib::String &text)
+{
+    return QString::fromStdWString(text.toWString());
+}
+
+// Property names per field, in field order; the first name with a non-empty value is taken.
+const std::vector<std::vector<const char *>> kPropertyNames = {{"TITLE"},
+                                                               {"ARTIST"},
+                                                               {"ALBUM"},
+                                                               {"ALBUMARTIST"},
+                                                               {"GENRE"},
+                                                               {"DATE", "YEAR"},
+                                                               {"TRACKNUMBER"},
+                                                               {"COMMENT", "DESCRIPTION"},
+                                                               {"BPM"},
+                                                               {"INITIALKEY", "KEY"}};
+
+constexpr int kMusicalKeyField = 9;
+
+// RIFF INFO ids per field, as the WAV writer stores them (no album artist); ITRK wins over
+// the older IPRT.
+const std::pair<const char *, int> kInfoFields[] = {{"INAM", 0},
+                                                    {"IART", 1},
+                                                    {"IPRD", 2},
+                                                    {"IGNR", 4},
+                                                    {"ICRD", 5},
+                                                    {"IPRT", 6},
+                                                    {"ITRK", 6},
+                                                    {"ICMT", 7},
+                                                    {"IBPM", 8},
+                                                    {"IKEY", 9}};
+
+void putIfNonEmpty(AudioTags &tags, int field, const TagLib::String &value)
+{
+    if (!value.isEmpty())
+        tags.field(field) = qString(value);
+}
+
+void applyMap(AudioTags &tags, const TagLib::PropertyMap &map)
+{
+    for (int field = 0; field < AudioTags::kFieldCount; ++field) {
+        for (const char *name : kPropertyNames[field]) {
+            const auto found = map.find(name);
+            if (found == map.end())
+                continue;
+            const auto value = std::find_if(found->second.begin(),
+                                            found->second.end(),
+                                            [](const TagLib::String &s) { return !s.isEmpty(); });
+            if (value != found->second.end()) {
+                putIfNonEmpty(tags, field, *value);
+                break;
+            }
+        }
+    }
+}
+
+// Called with the concrete tag type: each format's own property mapping is not virtual.
+template <typename TagType> void applyProperties(AudioTags &tags, TagType *tag)
+{
+    if (tag)
+        applyMap(tags, tag->properties());
+}
+
+void applyInfo(AudioTags &tags, const TagLib::RIFF::Info::Tag *info)
+{
+    if (!info)
+        return;
+    const TagLib::RIFF::Info::FieldListMap fields = info->fieldListMap();
+    for (const auto &[id, field] : kInfoFields) {
+        const auto found = fields.find(id);
+        if (found != fields.end())
+            putIfNonEmpty(tags, field, found->second);
+    }
+}
+
+QByteArray bytes(const TagLib::ByteVector &data)
+{
+    return QByteArray(data.data(), static_cast<qsizetype>(data.size()));
+}
+
+// The front cover when there is one, else the first picture.
+void applyID3v2Picture(std::optional<QByteArray> &picture, TagLib::ID3v2::Tag *tag)
+{
+    if (!tag)
+        return;
+    const TagLib::ID3v2::FrameList frames = tag->frameList("APIC");
+    const TagLib::ID3v2::AttachedPictureFrame *chosen = nullptr;
+    for (auto *frame : frames) {
+        auto *apic = dynamic_cast<TagLib::ID3v2::AttachedPictureFrame *>(frame);
+        if (apic && (!chosen || (apic->type() == TagLib::ID3v2::AttachedPictureFrame::FrontCover &&
+                                 chosen->type() != apic->type())))
+            chosen = apic;
+    }
+    if (chosen)
+        picture = bytes(chosen->picture());
+}
+
+void applyFLACPictures(std::optional<QByteArray> &picture,
+                       const TagLib::List<TagLib::FLAC::Picture *> &pictures)
+{
+    const TagLib::FLAC::Picture *chosen = nullptr;
+    for (const auto *candidate : pictures) {
+        if (!chosen || (candidate->type() == TagLib::FLAC::Picture::FrontCover &&
+                        chosen->type() != candidate->type()))
+            chosen = candidate;
+    }
+    if (chosen)
+        picture = bytes(chosen->data());
+}
+
+void readMP4(AudioTagReader::Result &result, TagLib::MP4::File *file)
+{
+    TagLib::MP4::Tag *tag = file->tag();
+    applyProperties(result.tags, tag);
+    // TagLib's property names leave out the key's freeform item.
+    for (const char *name :
+         {"----:com.apple.iTunes:initialkey", "----:com.apple.iTunes:INITIALKEY"}) {
+        if (tag && tag->contains(name)) {
+            const TagLib::StringList values = tag->item(name).toStringList();
+            if (!values.isEmpty())
+                putIfNonEmpty(result.tags, kMusicalKeyField, values.front());
+        }
+    }
+    if (tag && tag->contains("covr")) {
+        const TagLib::MP4::CoverArtList covers = tag->item("covr").toCoverArtList();
+        if (!covers.isEmpty())
+            result.picture = bytes(covers.front().data());
+    }
+}
+
+void readTags(AudioTagReader::Result &result, TagLib::File *file, TagLib::Tag *generic)
+{
+    AudioTags &tags = result.tags;
+    if (auto *mpeg = dynamic_cast<TagLib::MPEG::File *>(file)) {
+        applyProperties(tags, mpeg->hasID3v1Tag() ? mpeg->ID3v1Tag() : nullptr);
+        applyProperties(tags, mpeg->hasAPETag() ? mpeg->APETag() : nullptr);
+        auto *id3 = mpeg->hasID3v2Tag() ? mpeg->ID3v2Tag() : nullptr;
+        applyProperties(tags, id3);
+        applyID3v2Picture(result.picture, id3);
+    } else if (auto *flac = dynamic_cast<TagLib::FLAC::File *>(file)) {
+        applyProperties(tags, flac->hasID3v1Tag() ? flac->ID3v1Tag() : nullptr);
+        auto *id3 = flac->hasID3v2Tag() ? flac->ID3v2Tag() : nullptr;
+        applyProperties(tags, id3);
+        applyID3v2Picture(result.picture, id3);
+        applyProperties(tags, flac->hasXiphComment() ? flac->xiphComment() : nullptr);
+        applyFLACPictures(result.picture, flac->pictureList());
+    } else if (auto *wav = dynamic_cast<TagLib::RIFF::WAV::File *>(file)) {
+        applyInfo(tags, wav->hasInfoTag() ? wav->InfoTag() : nullptr);
+        auto *id3 = wav->hasID3v2Tag() ? wav->ID3v2Tag() : nullptr;
+        applyProperties(tags, id3);
+        applyID3v2Picture(result.picture, id3);
+    } else if (auto *aiff = dynamic_cast<TagLib::RIFF::AIFF::File *>(file)) {
+        auto *id3 = aiff->hasID3v2Tag() ? aiff->tag() : nullptr;
+        applyProperties(tags, id3);
+        applyID3v2Picture(result.picture, id3);
+    } else if (auto *mp4 = dynamic_cast<TagLib::MP4::File *>(file)) {
+        readMP4(result, mp4);
+    } else if (auto *xiph = dynamic_cast<TagLib::Ogg::XiphComment *>(generic)) {
+        applyProperties(tags, xiph);
+        applyFLACPictures(result.picture, xiph->pictureList());
+    } else {
+        applyProperties(tags, generic);
+    }
+}
+
+} // namespace
+
+AudioTagReader::Result AudioTagReader::read(const QString &path, const AudioTags &fallbackTags)
+{
+    Result result;
+    result.tags = fallbackTags;
+    const QByteArray name = QFile::encodeName(path);
+    TagLib::FileRef ref(name.constData(), true, TagLib::AudioProperties::Fast);
+    if (ref.isNull())
+        return result;
+    readTags(result, ref.file(), ref.tag());
+    if (const TagLib::AudioProperties *properties = ref.audioProperties())
+        result.audioBitRate = std::max(0, properties->bitrate()) * 1000.0;
+    return result;
+}
+
+} // namespace brivello

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "library/AudioTags.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace brivello {
+
+// Reads the ten text tags and the embedded picture of one file with TagLib. Every tag format in
+// the file is visited, weakest first (ID3v1, APE, RIFF INFO, ID3v2, Vorbis comments, MP4
+// items); a non-empty value replaces what came before, so the richest format wins. Stateless.
+class AudioTagReader
+{
+public:
+    struct Result
+    {
+        AudioTags tags;
+        std::optional<QByteArray> picture;
+        double audioBitRate = 0; // TagLib's estimate of the audio stream alone, bits per second
+    };
+
+    // Unreadable files and fields give back the fallback's values and no picture.
+    static Result read(const QString &path, const AudioTags &fallbackTags);
+};
+
+} // namespace brivello

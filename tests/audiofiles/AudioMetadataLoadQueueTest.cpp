@@ -1,0 +1,99 @@
+#include "audiofiles/AudioMetadataLoadQueue.h"
+
+#include <QCoreApplication>
+#include <QCoroTask>
+#include <QMutex>
+#include <QSemaphore>
+#include <QTest>
+#include <atomic>
+#include <gtest/gtest.h>
+
+using namespace brivello;
+
+namespace {
+
+class AudioMetadataLoadQueueTest : public ::testing::Test
+{
+protected:
+    void TearDown() override { queue().setReaderForTesting({}); }
+    static AudioMetadataLoadQueue &queue() { return AudioMetadataLoadQueue::shared(); }
+};
+
+TEST_F(AudioMetadataLoadQueueTest, PermitsAreHandedToWaitersFirstInFirstOut)
+{
+    ASSERT_EQ(queue().activeCount(), 0);
+    std::vector<int> order;
+    auto take = [&](int n) -> QCoro::Task<> {
+        co_await queue().acquirePermit();
+        order.push_back(n);
+    };
+    auto a = take(1), b = take(2), c = take(3), d = take(4);
+    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+    EXPECT_EQ(queue().activeCount(), 2);
+    EXPECT_EQ(queue().waiterCount(), 2);
+
+    queue().releasePermit(); // passes straight to the third caller
+    EXPECT_EQ(queue().activeCount(), 2);
+    EXPECT_EQ(queue().waiterCount(), 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+
+    queue().releasePermit();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(queue().activeCount(), 2);
+
+    queue().releasePermit();
+    EXPECT_EQ(queue().activeCount(), 1);
+    queue().releasePermit();
+    queue().releasePermit();
+    EXPECT_EQ(queue().activeCount(), 0);
+}
+
+TEST_F(AudioMetadataLoadQueueTest, AtMostTwoFilesAreReadAtOnceAndTheThirdWaits)
+{
+    std::atomic<int> running = 0;
+    std::atomic<int> mostAtOnce = 0;
+    QMutex mutex;
+    QStringList started;
+    QSemaphore gate;
+    queue().setReaderForTesting([&](const QUrl &url, const AudioTags &tags) {
+        const int now = ++running;
+        mostAtOnce = std::max(mostAtOnce.load(), now);
+        {
+            QMutexLocker lock(&mutex);
+            started << url.fileName();
+        }
+        gate.acquire();
+        --running;
+        LoadedTrackMetadata result;
+        result.tags = tags;
+        result.format = url.fileName();
+        return result;
+    });
+
+    AudioTags fallback;
+    fallback.title = "T";
+    auto first = queue().load(QUrl::fromLocalFile("/a/1"), fallback);
+    auto second = queue().load(QUrl::fromLocalFile("/a/2"), fallback);
+    auto third = queue().load(QUrl::fromLocalFile("/a/3"), fallback);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return running == 2; }));
+    EXPECT_EQ(queue().waiterCount(), 1);
+
+    gate.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        QMutexLocker lock(&mutex);
+        return started.size() == 3;
+    }));
+    gate.release(2);
+    EXPECT_EQ(QCoro::waitFor(first).format, "1");
+    EXPECT_EQ(QCoro::waitFor(second).format, "2");
+    const LoadedTrackMetadata last = QCoro::waitFor(third);
+    EXPECT_EQ(last.format, "3");
+    EXPECT_EQ(last.tags.title, "T");
+    EXPECT_EQ(mostAtOnce.load(), 2);
+    EXPECT_EQ(started.last(), "3");
+    EXPECT_EQ(queue().activeCount(), 0);
+}
+
+} // namespace

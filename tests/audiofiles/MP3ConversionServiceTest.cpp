@@ -1,0 +1,193 @@
+#include "audiofiles/MP3ConversionService.h"
+
+#include "audiofiles/FFmpegExecutable.h"
+#include "audiofiles/ProcessLaunchError.h"
+#include "support/AudioFixtures.h"
+
+#include <QCoroTask>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace brivello;
+
+namespace {
+
+using ConversionError = MP3ConversionService::ConversionError;
+
+struct Outcome
+{
+    std::optional<QUrl> output;
+    std::exception_ptr error;
+};
+
+// QCoro::waitFor drops exceptions, so the conversion is awaited inside a catching coroutine.
+QCoro::Task<Outcome> attempt(QUrl source, int bitrate)
+{
+    Outcome outcome;
+    try {
+        QCoro::Task<QUrl> converting = MP3ConversionService::convert(source, bitrate);
+        outcome.output = co_await converting;
+    } catch (...) {
+        outcome.error = std::current_exception();
+    }
+    co_return outcome;
+}
+
+Outcome run(const QString &source, int bitrate)
+{
+    return QCoro::waitFor(attempt(QUrl::fromLocalFile(source), bitrate));
+}
+
+class MP3ConversionServiceTest : public ::testing::Test
+{
+protected:
+    void TearDown() override { FFmpegExecutable::setPlacesForTesting(std::nullopt); }
+
+    QString touch(const QString &name, const QByteArray &data = "x")
+    {
+        QFile file(m_dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(data);
+        return file.fileName();
+    }
+    QString destinationFor(const QString &name)
+    {
+        return MP3ConversionService::uniqueDestination(QUrl::fromLocalFile(m_dir.filePath(name)))
+            .fileName();
+    }
+    void useStub(const QString &body)
+    {
+        test::writeScript(m_tools.filePath("MP3Converter/ffmpeg"), body);
+        FFmpegExecutable::setPlacesForTesting(
+            FFmpegExecutable::SearchPlaces{m_tools.path(), {}, {}});
+    }
+    // The thrown conversion error; fails the test when the conversion succeeds.
+    ConversionError failure(const QString &source, int bitrate = 192)
+    {
+        const Outcome outcome = run(source, bitrate);
+        try {
+            if (outcome.error)
+                std::rethrow_exception(outcome.error);
+        } catch (const ConversionError &error) {
+            return error;
+        } catch (...) {
+        }
+        ADD_FAILURE() << "no conversion error";
+        return ConversionError::unavailable();
+    }
+    QStringList mp3Files() const { return QDir(m_dir.path()).entryList({"*.mp3"}, QDir::Files); }
+
+    QTemporaryDir m_dir;
+    QTemporaryDir m_tools;
+};
+
+TEST_F(MP3ConversionServiceTest, ChoosesAFreeNameBesideTheSource)
+{
+    touch("Mix.flac");
+    EXPECT_EQ(destinationFor("Mix.flac"), "Mix.mp3");
+    touch("Mix.mp3");
+    EXPECT_EQ(destinationFor("Mix.flac"), "Mix (MP3 1).mp3");
+    touch("Mix (MP3 1).mp3");
+    EXPECT_EQ(destinationFor("Mix.flac"), "Mix (MP3 2).mp3");
+    EXPECT_EQ(destinationFor("Mix.mp3"), "Mix (MP3 2).mp3");
+    touch("Solo.mp3");
+    EXPECT_EQ(destinationFor("Solo.mp3"), "Solo (MP3 1).mp3"); // never its own path
+    EXPECT_EQ(destinationFor("a.b.wav"), "a.b.mp3");
+    EXPECT_EQ(destinationFor("noext"), "noext.mp3");
+}
+
+TEST_F(MP3ConversionServiceTest, RunsTheExactCommandLine)
+{
+    const QString source = touch("Track.wav");
+    const QString args = m_tools.filePath("args");
+    useStub(
+        QStringLiteral("printf '%s\\n' \"$@\" > '%1'\nfor last; do :; done\necho mp3 > \"$last\"\n")
+            .arg(args));
+    const Outcome outcome = run(source, 320);
+    ASSERT_TRUE(outcome.output);
+    const QUrl output = *outcome.output;
+    EXPECT_EQ(output.toLocalFile(), m_dir.filePath("Track.mp3"));
+    QFile file(args);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts),
+              (QStringList{"-nostdin",
+                           "-y",
+                           "-i",
+                           source,
+                           "-vn",
+                           "-map_metadata",
+                           "0",
+                           "-c:a",
+                           "libmp3lame",
+                           "-b:a",
+                           "320k",
+                           m_dir.filePath("Track.mp3")}));
+}
+
+TEST_F(MP3ConversionServiceTest, ConvertsRealFilesAtTheChosenBitRate)
+{
+    const QString source = m_dir.filePath("Tone.flac");
+    test::makeTone(source, 2.0, {"-c:a", "flac", "-metadata", "title=Kept Title"}, 2);
+    const qint64 before = QFile(source).size();
+    const Outcome outcome = run(source, 192);
+    ASSERT_TRUE(outcome.output);
+    const QUrl output = *outcome.output;
+    const QJsonObject probe = test::ffprobe(output.toLocalFile());
+    const QJsonObject stream = probe.value("streams").toArray().at(0).toObject();
+    EXPECT_EQ(stream.value("codec_name").toString(), "mp3");
+    EXPECT_EQ(stream.value("bit_rate").toString(), "192000");
+    EXPECT_EQ(probe.value("format").toObject().value("tags").toObject().value("title").toString(),
+              "Kept Title");
+    EXPECT_EQ(QFile(source).size(), before);
+}
+
+TEST_F(MP3ConversionServiceTest, FailureCarriesFFmpegsOutputAndLeavesNoPartialFile)
+{
+    const QString text = touch("Words.wav", "this is no audio file\n");
+    const ConversionError real = failure(text);
+    EXPECT_EQ(real.kind(), ConversionError::conversionFailed);
+    EXPECT_FALSE(real.errorDescription().isEmpty());
+    EXPECT_EQ(real.errorDescription(), real.output());
+    EXPECT_TRUE(mp3Files().isEmpty());
+
+    useStub(
+        "for last; do :; done\necho partial > \"$last\"\necho ' out' \necho 'err ' >&2\nexit 1\n");
+    const ConversionError partial = failure(text);
+    EXPECT_EQ(partial.output(), "out\nerr");
+    EXPECT_TRUE(mp3Files().isEmpty());
+
+    useStub("printf '  \\n\\t'\nexit 3\n");
+    EXPECT_EQ(failure(text).errorDescription(), "Не удалось конвертировать файл в MP3.");
+
+    useStub("exit 0\n"); // success status but no file
+    EXPECT_EQ(failure(text).kind(), ConversionError::conversionFailed);
+
+    useStub("printf '\\377\\376 bad utf8'\nexit 1\n");
+    EXPECT_EQ(failure(text).output(), "");
+}
+
+TEST_F(MP3ConversionServiceTest, ReportsAMissingOrUnstartableProgram)
+{
+    const QString source = touch("Song.wav");
+    FFmpegExecutable::setPlacesForTesting(FFmpegExecutable::SearchPlaces{});
+    const ConversionError missing = failure(source);
+    EXPECT_EQ(missing.kind(), ConversionError::converterUnavailable);
+    EXPECT_TRUE(missing.errorDescription().contains("sudo apt install ffmpeg"));
+    EXPECT_TRUE(mp3Files().isEmpty());
+
+    const QString broken = m_tools.filePath("MP3Converter/ffmpeg");
+    test::writeScript(broken, {});
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/nonexistent/interpreter\n");
+    file.close();
+    FFmpegExecutable::setPlacesForTesting(FFmpegExecutable::SearchPlaces{m_tools.path(), {}, {}});
+    const Outcome launch = run(source, 128);
+    ASSERT_TRUE(launch.error);
+    EXPECT_THROW(std::rethrow_exception(launch.error), ProcessLaunchError);
+}
+
+} // namespace

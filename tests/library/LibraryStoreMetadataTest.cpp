@@ -1,0 +1,216 @@
+#include "audiofiles/AudioMetadataLoadQueue.h"
+#include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
+#include "support/AudioFixtures.h"
+#include "support/LibraryStoreFixture.h"
+
+#include <QBuffer>
+#include <QMutex>
+#include <QSemaphore>
+
+using namespace brivello;
+using namespace brivello::testing;
+
+namespace {
+
+// Loads go through the real queue with a fake reader: every file "holds" the title and artist
+// named after it, a duration of 10 s and, for names containing "cover", a picture.
+class LibraryStoreMetadataTest : public LibraryStoreFixture
+{
+protected:
+    void SetUp() override
+    {
+        LibraryStoreFixture::SetUp();
+        AudioMetadataLoadQueue::shared().setReaderForTesting(
+            [this](const QUrl &url, const AudioTags &fallback) {
+                bool gated = false;
+                {
+                    QMutexLocker lock(&m_mutex);
+                    gated = m_gated.contains(url.fileName());
+                }
+                if (gated)
+                    m_gate.acquire();
+                LoadedTrackMetadata loaded;
+                loaded.tags = fallback;
+                loaded.tags.title = "File " + url.fileName();
+                loaded.tags.artist = "File Artist";
+                loaded.duration = 10;
+                loaded.bitRate = 320000;
+                loaded.format = "MP3";
+                if (url.fileName().contains("cover"))
+                    loaded.artworkData = test::pngImage(4, 4);
+                if (url.fileName().contains("junk"))
+                    loaded.artworkData = QByteArray("not an image");
+                return loaded;
+            });
+        m_observer = std::make_unique<QObject>();
+        NotificationCenter::defaultCenter().observe(brivelloTrackMetadataDidChange,
+                                                    nullptr,
+                                                    m_observer.get(),
+                                                    [this](const Notification &) {
+                                                        qsizetype loaded = 0;
+                                                        for (const Track &track : store().tracks())
+                                                            loaded += track.duration > 0;
+                                                        m_loadedAtNotification.append(loaded);
+                                                    });
+    }
+    void TearDown() override
+    {
+        m_observer.reset();
+        AudioMetadataLoadQueue::shared().setReaderForTesting({});
+        LibraryStoreFixture::TearDown();
+    }
+
+    QList<Track> makeTracks(int count, const QString &prefix = "t")
+    {
+        QList<Track> tracks;
+        for (int i = 0; i < count; ++i)
+            tracks.append(Track::make(url(QStringLiteral("%1%2.mp3").arg(prefix).arg(i))));
+        return tracks;
+    }
+    bool allLoaded(const QList<Track> &list)
+    {
+        return std::all_of(list.begin(), list.end(), [](const Track &t) { return t.duration > 0; });
+    }
+
+    QMutex m_mutex;
+    QSet<QString> m_gated;
+    QSemaphore m_gate;
+    std::unique_ptr<QObject> m_observer;
+    QList<qsizetype> m_loadedAtNotification;
+};
+
+TEST_F(LibraryStoreMetadataTest, AppliesResultsInBatchesOfFiftyAndQueuesTempo)
+{
+    makeStore();
+    const QList<Track> tracks = makeTracks(120);
+    store().setTracks(tracks);
+    store().scheduleMetadataLoads(tracks, LibraryStore::MetadataDestination::library);
+    ASSERT_TRUE(spinUntil([&] { return m_loadedAtNotification.size() == 3; }));
+    EXPECT_EQ(m_loadedAtNotification, (QList<qsizetype>{50, 100, 120}));
+    EXPECT_TRUE(allLoaded(store().tracks()));
+    EXPECT_EQ(store().tracks()[7].tags.title, "File t7.mp3");
+    EXPECT_EQ(store().tracks()[7].bitRate, 320000);
+    EXPECT_EQ(store().pendingBPMTrackIDs().size(), 120);
+    EXPECT_TRUE(store().hasPendingWorkspaceSave());
+}
+
+TEST_F(LibraryStoreMetadataTest, ExactlyFiftyTracksGiveOneBatchAndAnEmptyListNothing)
+{
+    makeStore();
+    const QList<Track> tracks = makeTracks(50);
+    store().setTracks(tracks);
+    m_scheduler.advance(1); // the save the assignment asked for runs
+    store().scheduleMetadataLoads({}, LibraryStore::MetadataDestination::library);
+    EXPECT_FALSE(store().hasPendingWorkspaceSave());
+
+    store().setSelectedID(tracks[0].id); // a pending save is cancelled by scheduling
+    EXPECT_TRUE(store().hasPendingWorkspaceSave());
+    store().scheduleMetadataLoads(tracks, LibraryStore::MetadataDestination::library);
+    EXPECT_FALSE(store().hasPendingWorkspaceSave());
+    ASSERT_TRUE(spinUntil([&] { return store().hasPendingWorkspaceSave(); }));
+    EXPECT_EQ(m_loadedAtNotification, (QList<qsizetype>{50}));
+}
+
+TEST_F(LibraryStoreMetadataTest, FieldsEditedAfterSchedulingKeepTheUsersValue)
+{
+    makeStore();
+    QList<Track> tracks = makeTracks(2);
+    tracks[0].tags.genre = "Scheduled Genre";
+    store().setTracks(tracks);
+    store().scheduleMetadataLoads(tracks, LibraryStore::MetadataDestination::library);
+
+    QList<Track> edited = store().tracks();
+    edited[0].tags.title = "User Title"; // edited while the file is being read
+    edited[0].tags.bpm = "124";
+    store().setTracks(edited);
+    ASSERT_TRUE(spinUntil([&] { return allLoaded(store().tracks()); }));
+
+    const AudioTags &tags = store().tracks()[0].tags;
+    EXPECT_EQ(tags.title, "User Title");
+    EXPECT_EQ(tags.bpm, "124");
+    EXPECT_EQ(tags.artist, "File Artist");
+    EXPECT_EQ(tags.genre, "Scheduled Genre");
+    EXPECT_EQ(store().tracks()[1].tags.title, "File t1.mp3");
+}
+
+TEST_F(LibraryStoreMetadataTest, PicturesOnlyFillTracksWithoutOne)
+{
+    makeStore();
+    QList<Track> tracks = {Track::make(url("a cover.mp3")),
+                           Track::make(url("b cover.mp3")),
+                           Track::make(url("c junk.mp3")),
+                           Track::make(url("d.mp3"))};
+    QImage mine(2, 2, QImage::Format_RGB32);
+    mine.fill(Qt::blue);
+    tracks[1].artwork = mine;
+    store().setTracks(tracks);
+    store().scheduleMetadataLoads(tracks, LibraryStore::MetadataDestination::library);
+    ASSERT_TRUE(spinUntil([&] { return allLoaded(store().tracks()); }));
+    EXPECT_EQ(store().tracks()[0].artwork.size(), QSize(4, 4));
+    EXPECT_EQ(store().tracks()[1].artwork, mine);
+    EXPECT_TRUE(store().tracks()[2].artwork.isNull());
+    EXPECT_TRUE(store().tracks()[3].artwork.isNull());
+}
+
+TEST_F(LibraryStoreMetadataTest, OtherListsGetNoNotificationAndRemovedTracksAreSkipped)
+{
+    makeStore();
+    const QList<Track> analysis = makeTracks(3, "a");
+    store().setAnalysisTracks(analysis);
+    store().scheduleMetadataLoads(analysis, LibraryStore::MetadataDestination::analysis);
+    ASSERT_TRUE(spinUntil([&] { return allLoaded(store().analysisTracks()); }));
+    EXPECT_TRUE(m_loadedAtNotification.isEmpty());
+    EXPECT_TRUE(store().pendingBPMTrackIDs().isEmpty());
+
+    const QList<Track> library = makeTracks(3, "l");
+    store().setTracks(library);
+    store().scheduleMetadataLoads(library, LibraryStore::MetadataDestination::library);
+    store().setTracks({library[0], library[2]});
+    ASSERT_TRUE(spinUntil([&] { return m_loadedAtNotification.size() == 1; }));
+    EXPECT_EQ(store().tracks().size(), 2);
+    EXPECT_TRUE(allLoaded(store().tracks()));
+}
+
+TEST_F(LibraryStoreMetadataTest, SnapshotIsSavedWhenTheLastOperationEnds)
+{
+    makeStore();
+    const QList<Track> quick = makeTracks(1, "q");
+    const QList<Track> slow = makeTracks(1, "s");
+    store().setTracks(quick + slow);
+    m_gated.insert("s0.mp3");
+    store().scheduleMetadataLoads(slow, LibraryStore::MetadataDestination::library);
+    store().scheduleMetadataLoads(quick, LibraryStore::MetadataDestination::library);
+    ASSERT_TRUE(spinUntil([&] { return store().tracks()[0].duration > 0; }));
+    EXPECT_FALSE(store().hasPendingWorkspaceSave());
+    m_gate.release();
+    ASSERT_TRUE(spinUntil([&] { return store().hasPendingWorkspaceSave(); }));
+    EXPECT_GT(store().tracks()[1].duration, 0);
+}
+
+TEST_F(LibraryStoreMetadataTest, ImportedFilesShowTheirRealTagsOnceLoaded)
+{
+    LibraryStore::setMetadataLoadHookForTesting({});
+    AudioMetadataLoadQueue::shared().setReaderForTesting({});
+    const QString file = path("Some Artist - Some Title.flac");
+    test::makeTone(file,
+                   1.5,
+                   {"-c:a",
+                    "flac",
+                    "-metadata",
+                    "title=Real Title",
+                    "-metadata",
+                    "ALBUMARTIST=Real Album Artist"});
+    makeStore();
+    importAndWait({QUrl::fromLocalFile(file)});
+    ASSERT_TRUE(spinUntil([&] { return allLoaded(store().tracks()); }));
+    const Track &track = store().tracks().first();
+    EXPECT_EQ(track.tags.title, "Real Title");
+    EXPECT_EQ(track.tags.artist, "Some Artist"); // from the name: the file has none
+    EXPECT_EQ(track.tags.albumArtist, "Real Album Artist");
+    EXPECT_NEAR(track.duration, 1.5, 0.01);
+    EXPECT_EQ(track.bitDepth, 16);
+    EXPECT_EQ(track.format, "FLAC");
+}
+
+} // namespace
