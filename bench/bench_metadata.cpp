@@ -1,0 +1,149 @@
+// Metadata reading of 500 tagged files (250 MP3 with ID3v2 and a cover, 250 FLAC with Vorbis
+// comments): files per second in process, beside ffprobe reading the same files, as a ratio.
+#include "audiofiles/AudioMetadataLoader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+
+using namespace brivello;
+
+namespace {
+
+constexpr int kFilesPerFormat = 250;
+
+QTemporaryDir &folder()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+bool run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(-1) && process.exitCode() == 0;
+}
+
+// Two tones made once, copied and tagged with mutagen in a single Python run.
+const QStringList &files()
+{
+    static const QStringList list = [] {
+        QStringList made;
+        const QString base = folder().path();
+        for (const QString codec : {"libmp3lame", "flac"}) {
+            const QString ext = codec == "flac" ? "flac" : "mp3";
+            const QString seed = base + "/seed." + ext;
+            run("ffmpeg",
+                {"-nostdin",
+                 "-v",
+                 "error",
+                 "-y",
+                 "-f",
+                 "lavfi",
+                 "-i",
+                 "sine=frequency=440:duration=20",
+                 "-c:a",
+                 codec,
+                 seed});
+            for (int i = 0; i < kFilesPerFormat; ++i) {
+                const QString copy = QStringLiteral("%1/track%2.%3").arg(base).arg(i).arg(ext);
+                QFile::copy(seed, copy);
+                made << copy;
+            }
+        }
+        const char *script = R"PY(
+import sys, mutagen
+from mutagen.id3 import ID3, TIT2, TPE1, TALB, TPE2, TCON, TDRC, TRCK, TBPM, TKEY, APIC
+cover = b"\x89PNG\r\n\x1a\n" + b"\0" * 30000
+for i, path in enumerate(sys.argv[1:]):
+    if path.endswith(".mp3"):
+        t = ID3()
+        for f in [TIT2(text="Title %d" % i), TPE1(text="Artist"), TALB(text="Album"),
+                  TPE2(text="Various"), TCON(text="House"), TDRC(text="2024"), TRCK(text="1"),
+                  TBPM(text="124"), TKEY(text="8A"),
+                  APIC(mime="image/png", type=3, desc="", data=cover)]:
+            t.add(f)
+        t.save(path, v2_version=3)
+    else:
+        f = mutagen.File(path)
+        f.update(dict(title="Title %d" % i, artist="Artist", album="Album", genre="House",
+                      date="2024", tracknumber="1", bpm="124", initialkey="8A"))
+        f.save()
+)PY";
+        run("/usr/bin/python3", QStringList{"-c", script} + made);
+        return made;
+    }();
+    return list;
+}
+
+double g_loaderSecondsPerFile = 0;
+double g_ffprobeSecondsPerFile = 0;
+
+void BM_AudioMetadataLoader(benchmark::State &state)
+{
+    const QStringList &all = files();
+    qint64 read = 0;
+    for (auto _ : state) {
+        for (const QString &file : all) {
+            LoadedTrackMetadata loaded = AudioMetadataLoader::read(QUrl::fromLocalFile(file), {});
+            benchmark::DoNotOptimize(loaded);
+        }
+        read += all.size();
+    }
+    state.SetItemsProcessed(read);
+}
+BENCHMARK(BM_AudioMetadataLoader)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+void BM_FFprobe(benchmark::State &state)
+{
+    const QStringList &all = files();
+    qint64 read = 0;
+    for (auto _ : state) {
+        for (const QString &file : all)
+            run("ffprobe", {"-v", "error", "-show_format", "-show_streams", file});
+        read += all.size();
+    }
+    state.SetItemsProcessed(read);
+}
+BENCHMARK(BM_FFprobe)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs) {
+            const double perFile = run.GetAdjustedRealTime() / 1000.0 / (2 * kFilesPerFormat);
+            if (run.benchmark_name().find("Loader") != std::string::npos)
+                g_loaderSecondsPerFile = perFile;
+            else
+                g_ffprobeSecondsPerFile = perFile;
+        }
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    files();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    if (g_loaderSecondsPerFile > 0 && g_ffprobeSecondsPerFile > 0) {
+        std::printf("metadata reading: %.0f files/s in process, %.0f files/s with ffprobe, "
+                    "%.1fx faster per file\n",
+                    1.0 / g_loaderSecondsPerFile,
+                    1.0 / g_ffprobeSecondsPerFile,
+                    g_ffprobeSecondsPerFile / g_loaderSecondsPerFile);
+    }
+    benchmark::Shutdown();
+    return 0;
+}
