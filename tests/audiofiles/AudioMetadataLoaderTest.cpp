@@ -1,6 +1,7 @@
 #include "audiofiles/AudioMetadataLoader.h"
 
 #include "support/AudioFixtures.h"
+#include "support/TestAudioFiles.h"
 
 #include <QCoroTask>
 #include <QDir>
@@ -146,7 +147,7 @@ open(path, "ab").write(block)
         m_cover = path("cover.png");
         QFile file(m_cover);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(test::pngImage());
+        file.write(test::TestAudioFiles::pngPicture());
     }
 };
 

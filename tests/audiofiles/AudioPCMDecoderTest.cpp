@@ -3,6 +3,7 @@
 #include "audiofiles/FFmpegExecutable.h"
 #include "audiofiles/OperationCancelled.h"
 #include "support/AudioFixtures.h"
+#include "support/TestAudioFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -142,25 +143,26 @@ TEST_F(AudioPCMDecoderTest, CancellationKillsAndReapsTheChild)
 TEST_F(AudioPCMDecoderTest, FallbackMatchesSoxAndFFmpegWhenTheProgramFails)
 {
     const QString source = m_work.filePath("sweep.wav");
-    const test::ToolResult made = test::runTool("ffmpeg",
-                                                {"-nostdin",
-                                                 "-v",
-                                                 "error",
-                                                 "-y",
-                                                 "-f",
-                                                 "lavfi",
-                                                 "-i",
-                                                 "aevalsrc=0.5*sin(2*PI*(200+300*t)*t):s=44100:d=4",
-                                                 "-ac",
-                                                 "2",
-                                                 "-c:a",
-                                                 "pcm_s16le",
-                                                 source});
-    ASSERT_EQ(made.exitCode, 0) << made.errors.toStdString();
+    const test::TestAudioFiles::Result made =
+        test::TestAudioFiles::run("ffmpeg",
+                                  {"-nostdin",
+                                   "-v",
+                                   "error",
+                                   "-y",
+                                   "-f",
+                                   "lavfi",
+                                   "-i",
+                                   "aevalsrc=0.5*sin(2*PI*(200+300*t)*t):s=44100:d=4",
+                                   "-ac",
+                                   "2",
+                                   "-c:a",
+                                   "pcm_s16le",
+                                   source});
+    ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
     const QString raw = m_work.filePath("sox.raw");
-    const test::ToolResult sox = test::runTool(
+    const test::TestAudioFiles::Result sox = test::TestAudioFiles::run(
         "sox", {source, "-r", "11025", "-c", "1", "-e", "float", "-b", "32", "-t", "raw", raw});
-    ASSERT_EQ(sox.exitCode, 0) << sox.errors.toStdString();
+    ASSERT_EQ(sox.exitCode, 0) << sox.err.toStdString();
     QFile soxFile(raw);
     ASSERT_TRUE(soxFile.open(QIODevice::ReadOnly));
     const QByteArray soxBytes = soxFile.readAll();

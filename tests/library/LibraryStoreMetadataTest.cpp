@@ -3,6 +3,7 @@
 #include "platform/NotificationNames.h"
 #include "support/AudioFixtures.h"
 #include "support/LibraryStoreFixture.h"
+#include "support/TestAudioFiles.h"
 
 #include <QBuffer>
 #include <QMutex>
@@ -38,7 +39,7 @@ protected:
                 loaded.bitRate = 320000;
                 loaded.format = "MP3";
                 if (url.fileName().contains("cover"))
-                    loaded.artworkData = test::pngImage(4, 4);
+                    loaded.artworkData = test::TestAudioFiles::pngPicture(4);
                 if (url.fileName().contains("junk"))
                     loaded.artworkData = QByteArray("not an image");
                 return loaded;

@@ -1,12 +1,11 @@
 #include "AudioFixtures.h"
 
-#include <QBuffer>
+#include "TestAudioFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QJsonDocument>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace brivello::test {
@@ -65,19 +64,6 @@ print(json.dumps(out))
 
 } // namespace
 
-ToolResult runTool(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    ToolResult result;
-    if (!process.waitForStarted() || !process.waitForFinished(600000))
-        return result;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.output = process.readAllStandardOutput();
-    result.errors = process.readAllStandardError();
-    return result;
-}
-
 void makeTone(const QString &path,
               double seconds,
               const QStringList &outputOptions,
@@ -97,47 +83,37 @@ void makeTone(const QString &path,
                              QStringLiteral("-ac"),
                              QString::number(channels)};
     arguments << outputOptions << path;
-    const ToolResult result = runTool(QStringLiteral("ffmpeg"), arguments);
-    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    const TestAudioFiles::Result result = TestAudioFiles::run(QStringLiteral("ffmpeg"), arguments);
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
 }
 
 void runMutagen(const QString &path, const QString &script)
 {
     const QString program = QStringLiteral("import sys, mutagen\npath = sys.argv[1]\n") + script;
-    const ToolResult result = runTool(kPython, {QStringLiteral("-c"), program, path});
-    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    const TestAudioFiles::Result result =
+        TestAudioFiles::run(kPython, {QStringLiteral("-c"), program, path});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
 }
 
 QJsonObject ffprobe(const QString &path)
 {
-    const ToolResult result = runTool(QStringLiteral("ffprobe"),
-                                      {QStringLiteral("-v"),
-                                       QStringLiteral("error"),
-                                       QStringLiteral("-print_format"),
-                                       QStringLiteral("json"),
-                                       QStringLiteral("-show_format"),
-                                       QStringLiteral("-show_streams"),
-                                       path});
-    return QJsonDocument::fromJson(result.output).object();
+    const TestAudioFiles::Result result = TestAudioFiles::run(QStringLiteral("ffprobe"),
+                                                              {QStringLiteral("-v"),
+                                                               QStringLiteral("error"),
+                                                               QStringLiteral("-print_format"),
+                                                               QStringLiteral("json"),
+                                                               QStringLiteral("-show_format"),
+                                                               QStringLiteral("-show_streams"),
+                                                               path});
+    return QJsonDocument::fromJson(result.out).object();
 }
 
 QJsonObject mutagenTags(const QString &path)
 {
-    const ToolResult result =
-        runTool(kPython, {QStringLiteral("-c"), QString::fromUtf8(kMutagenDump), path});
-    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
-    return QJsonDocument::fromJson(result.output).object();
-}
-
-QByteArray pngImage(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return data;
+    const TestAudioFiles::Result result =
+        TestAudioFiles::run(kPython, {QStringLiteral("-c"), QString::fromUtf8(kMutagenDump), path});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    return QJsonDocument::fromJson(result.out).object();
 }
 
 void writeScript(const QString &path, const QString &body)

@@ -7,16 +7,8 @@
 
 namespace brivello::test {
 
-// Makers of audio fixtures at test time (ffmpeg, mutagen) and the outside readers the tests
-// compare against (ffprobe, mutagen). Blocking; for tests only.
-struct ToolResult
-{
-    int exitCode = -1;
-    QByteArray output;
-    QByteArray errors;
-};
-
-ToolResult runTool(const QString &program, const QStringList &arguments);
+// Fixture makers and outside-reader views used by the reading tests, on top of TestAudioFiles
+// (which runs the tools). Blocking; for tests only.
 
 // A sine tone written by ffmpeg to `path`; `outputOptions` go before the path (codec, -metadata,
 // -id3v2_version ...). Fails the current test when ffmpeg fails.
@@ -36,9 +28,6 @@ QJsonObject ffprobe(const QString &path);
 // Mutagen's view of the ten tag fields (keys as in AudioTags; absent when not set) and, under
 // "pictureSize", the byte count of the first picture.
 QJsonObject mutagenTags(const QString &path);
-
-// A small PNG image.
-QByteArray pngImage(int width = 8, int height = 8);
 
 // An executable shell script (for stub programs).
 void writeScript(const QString &path, const QString &body);
