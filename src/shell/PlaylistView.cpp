@@ -1,6 +1,7 @@
 #include "PlaylistView.h"
 
 #include "PlaylistDrops.h"
+#include "ShellEvents.h"
 #include "TrackRowDelegate.h"
 #include "library/LibrarySettingsKeys.h"
 #include "library/LibraryStore.h"
@@ -48,7 +49,13 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
     setViewportMargins(8, 6, 8, 6);
     setAutoFillBackground(false);
     viewport()->setAutoFillBackground(false);
-    setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
+    restyle();
+    connect(
+        &ShellEvents::instance(), &ShellEvents::appearanceChanged, this, &PlaylistView::restyle);
+    connect(&ShellEvents::instance(),
+            &ShellEvents::languageChanged,
+            viewport(),
+            qOverload<>(&QWidget::update));
 
     m_delegate->setDensity(m_store.tableDensity());
     connect(m_model, &PlaylistModel::rowGeometryChanged, this, [this] {
@@ -80,6 +87,24 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
         }
     });
     updateSpinner();
+}
+
+void PlaylistView::restyle()
+{
+    // A thin scroll bar in the scheme's secondary colour, over a clear list.
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    const QColor handle = BrivelloTheme::isLight(scheme) ? blackA(0.22) : whiteA(0.2);
+    setStyleSheet(QStringLiteral("QListView { background: transparent; border: none; }"
+                                 "QScrollBar:vertical { background: transparent; width: 10px;"
+                                 " margin: 4px 2px 4px 0; }"
+                                 "QScrollBar::handle:vertical { background: %1;"
+                                 " border-radius: 4px; min-height: 32px; }"
+                                 "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
+                                 " { height: 0; }"
+                                 "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
+                                 " { background: transparent; }")
+                      .arg(handle.name(QColor::HexArgb)));
+    viewport()->update();
 }
 
 bool PlaylistView::isPlaylistActive() const
@@ -337,7 +362,7 @@ void PlaylistView::scrollToRow(int row, bool centre)
     if (target == bar->value())
         return;
     m_scroll.stop();
-    if (m_reduceMotion) {
+    if (ShellEvents::instance().reduceMotion()) {
         bar->setValue(target);
         return;
     }

@@ -39,9 +39,6 @@ public:
     // The element of a track, in viewport coordinates.
     QRect elementRect(int row) const;
 
-    // The user asked to reduce motion: scrolling and the heart animation jump.
-    void setReduceMotion(bool reduce) { m_reduceMotion = reduce; }
-
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -65,6 +62,7 @@ private:
     void keepFocusInSelection();
     void scrollToRow(int row, bool centre);
     void refreshPlayback();
+    void restyle();
     void updateSpinner();
     bool isPlaylistActive() const;
 
@@ -76,7 +74,6 @@ private:
     int m_pressedRow = -1;
     QPoint m_pressPos;
     int m_hoveredRow = -1;
-    bool m_reduceMotion = false;
     QVariantAnimation m_scroll;
     QTimer m_spinner;
 };

@@ -1,6 +1,7 @@
 // PlaylistView: the heart, the context menu and drops.
 #include "PlaylistDrops.h"
 #include "PlaylistView.h"
+#include "ShellEvents.h"
 #include "TrackRowDelegate.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
@@ -33,7 +34,7 @@ void PlaylistView::toggleFavorite(int row)
 {
     const Track track = m_model->trackAt(row);
     const QUuid id = track.id;
-    if (m_reduceMotion || !track.isFavorite) {
+    if (ShellEvents::instance().reduceMotion() || !track.isFavorite) {
         m_store.toggleFavorites({id}, nullptr);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "Artwork.h"
 #include "BrivelloSymbols.h"
+#include "ShellEvents.h"
 #include "library/PlaylistModel.h"
 #include "platform/BrivelloLocalization.h"
 
@@ -94,7 +95,7 @@ void TrackRowDelegate::paint(QPainter *painter,
     if (!model)
         return;
     const int row = index.row();
-    const ColorScheme scheme = BrivelloTheme::currentScheme();
+    const ColorScheme scheme = ShellEvents::instance().scheme();
     const Geometry g = geometry(option.rect, model->startsFolder(row), m_density);
 
     painter->save();

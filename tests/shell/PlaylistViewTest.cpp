@@ -180,7 +180,10 @@ TEST_F(PlaylistViewTest, DroppedItemsBecomeOneImportEach)
     // Below the last row: the list's own drop.
     const QPoint empty(view()->viewport()->width() / 2, view()->viewport()->height() - 5);
     EXPECT_TRUE(drop(view()->viewport(), empty, &mime));
-    ASSERT_TRUE(spinUntil([this] { return model()->rowCount() == 5; }));
+    // Each import hands its new tracks to the metadata loader once it has finished.
+    ASSERT_TRUE(
+        spinUntil([this] { return model()->rowCount() == 5 && m_metadataLoads.size() >= 3; }));
+    QCoreApplication::processEvents();
     EXPECT_EQ(m_metadataLoads.size(), 3);
 
     // Onto a row: the files arrive together.
@@ -188,8 +191,11 @@ TEST_F(PlaylistViewTest, DroppedItemsBecomeOneImportEach)
     QMimeData more;
     more.setUrls({touch(QStringLiteral("in/d.mp3")), touch(QStringLiteral("in/e.mp3"))});
     EXPECT_TRUE(drop(view()->viewport(), contentPoint(0), &more));
-    ASSERT_TRUE(spinUntil([this] { return model()->rowCount() == 7; }));
+    ASSERT_TRUE(
+        spinUntil([this] { return model()->rowCount() == 7 && !m_metadataLoads.isEmpty(); }));
+    QCoreApplication::processEvents();
     EXPECT_EQ(m_metadataLoads.size(), 1);
+    EXPECT_EQ(m_metadataLoads.first().tracks.size(), 2);
 }
 
 TEST_F(PlaylistViewTest, DropsWithoutAFileAreRefused)

@@ -1,0 +1,104 @@
+#include "ShellFixture.h"
+#include "library/PlaylistModel.h"
+#include "shell/ContentArea.h"
+#include "shell/PlaylistSection.h"
+#include "shell/PlaylistView.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+
+namespace brivello {
+
+namespace {
+
+QImage cover(int seed)
+{
+    QImage image(120, 120, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    QLinearGradient gradient(0, 0, 120, 120);
+    gradient.setColorAt(0, QColor::fromHsv((seed * 47) % 360, 150, 210));
+    gradient.setColorAt(1, QColor::fromHsv((seed * 47 + 80) % 360, 190, 90));
+    painter.fillRect(image.rect(), gradient);
+    return image;
+}
+
+// A playlist as a DJ would have it: three folders, tags, covers, favourites, one playing.
+QList<Track> filledPlaylist(const std::function<QUrl(const QString &)> &url)
+{
+    struct Entry
+    {
+        const char *file, *artist, *title, *bpm;
+        double duration;
+    };
+    const Entry entries[] = {
+        {"Sets/Friday Warm-up/01 Sunrise.mp3", "Kölsch", "Sunrise", "118", 402},
+        {"Sets/Friday Warm-up/02 Opal.flac", "Bicep", "Opal", "", 343},
+        {"Sets/Friday Warm-up/03 Atlas.mp3", "Ben Böhmer", "Atlas", "122", 389},
+        {"Sets/Friday Warm-up/04 untitled.wav", "", "", "", 275},
+        {"Sets/Peak Time/Hypnotized.mp3", "Tale Of Us", "Hypnotized", "124", 451},
+        {"Sets/Peak Time/Nightcall.aiff", "Mind Against", "Nightcall", "125", 397},
+        {"Sets/Peak Time/Strobe.mp3", "deadmau5", "Strobe", "128", 634},
+        {"Sets/Peak Time/Resonance.m4a", "Adriatique", "Resonance", "", 420},
+        {"Sets/Peak Time/Phantom.mp3", "Anyma", "Phantom", "126", 366},
+        {"Incoming/2024-05/Moonlight.mp3", "Innellea", "Moonlight", "123", 412},
+        {"Incoming/2024-05/Echoes.flac", "Stephan Bodzin", "Echoes", "", 480},
+        {"Incoming/2024-05/Sirens.mp3", "Massano", "Sirens", "127", 355},
+        {"Incoming/2024-05/Horizon.mp3", "Argy", "Horizon", "124", 398},
+    };
+    QList<Track> tracks;
+    int seed = 0;
+    for (const Entry &e : entries) {
+        Track t = Track::make(url(QString::fromUtf8(e.file)));
+        t.isInPlaylist = true;
+        t.tags.artist = QString::fromUtf8(e.artist);
+        t.tags.title = QString::fromUtf8(e.title);
+        t.tags.bpm = QString::fromUtf8(e.bpm);
+        t.duration = e.duration;
+        if (seed % 4 != 3)
+            t.artwork = cover(seed);
+        t.isFavorite = seed % 3 == 0;
+        ++seed;
+        tracks.append(t);
+    }
+    return tracks;
+}
+
+} // namespace
+
+TEST_F(ShellFixture, FilledPlaylistScreenshots)
+{
+    store().setTracks(filledPlaylist([this](const QString &path) { return url(path); }));
+    QCoreApplication::processEvents();
+    auto *section = qobject_cast<PlaylistSection *>(window().contentArea()->currentView());
+    ASSERT_TRUE(section);
+    ASSERT_TRUE(section->isShowingList());
+    PlaylistModel *model = section->view()->playlistModel();
+    ASSERT_EQ(model->rowCount(), 13);
+
+    // Playing the third row, two rows selected, a tempo estimate and one still running.
+    Track playing = model->trackAt(2);
+    player().track = playing;
+    player().play(playing);
+    player().setPlaying(true);
+    store().setSelectedIDs({model->trackAt(5).id, model->trackAt(6).id});
+    store().setSelectedID(model->trackAt(6).id);
+    store().setEstimatedBPMByTrackID({{model->trackAt(1).id, QStringLiteral("121")}});
+    store().setAnalyzingBPMIDs({model->trackAt(10).id});
+    EXPECT_TRUE(model->isPlaying(2));
+
+    for (const char *language : {"ru", "en"}) {
+        for (const char *appearance : {"dark", "light"}) {
+            Defaults::standard().set(QStringLiteral("appLanguage"), QString::fromLatin1(language));
+            Defaults::standard().set(QStringLiteral("appAppearance"),
+                                     QString::fromLatin1(appearance));
+            QCoreApplication::processEvents();
+            const QImage image = window().grab().toImage();
+            EXPECT_FALSE(image.isNull());
+            saveScreenshot(QStringLiteral("playlist-%1-%2.png")
+                               .arg(QLatin1String(language), QLatin1String(appearance)),
+                           image);
+        }
+    }
+}
+
+} // namespace brivello
