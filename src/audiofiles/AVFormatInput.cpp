@@ -59,4 +59,24 @@ double AVFormatInput::duration() const
     return std::isfinite(seconds) ? seconds : 0;
 }
 
+qint64 AVFormatInput::firstAudioPacketPosition()
+{
+    const AVStream *stream = audioStream();
+    if (!stream)
+        return -1;
+    AVPacket *packet = av_packet_alloc();
+    qint64 position = -1;
+    // A bounded look: interleaved video or data packets may come first.
+    for (int i = 0; i < 64 && packet && av_read_frame(m_context, packet) >= 0; ++i) {
+        const bool found = packet->stream_index == stream->index;
+        if (found)
+            position = packet->pos;
+        av_packet_unref(packet);
+        if (found)
+            break;
+    }
+    av_packet_free(&packet);
+    return position;
+}
+
 } // namespace brivello

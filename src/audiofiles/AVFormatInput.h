@@ -26,6 +26,8 @@ public:
     AVStream *audioStream() const;
     // Seconds, or 0 when the container states no finite duration.
     double duration() const;
+    // Where the first audio packet starts in the file, or -1 when unknown. Reads one packet.
+    qint64 firstAudioPacketPosition();
 
 private:
     explicit AVFormatInput(AVFormatContext *context)

@@ -44,10 +44,15 @@ LoadedTrackMetadata AudioMetadataLoader::read(const QUrl &url, const AudioTags &
         return result;
 
     std::optional<AudioTechnicalInfo::Details> details;
+    qint64 streamStart = -1;
     if (const auto input = AVFormatInput::open(path)) {
         result.duration = input->duration();
         details = AudioTechnicalInfo::read(*input, path);
+        if (details && details->bitRate == 0)
+            streamStart = input->firstAudioPacketPosition();
     }
+    const QFileInfo info(path);
+    const qint64 fileSize = info.exists() ? info.size() : 0;
 
     AudioTagReader::Result tagged = AudioTagReader::read(path, fallbackTags);
     result.tags = std::move(tagged.tags);
@@ -59,20 +64,17 @@ LoadedTrackMetadata AudioMetadataLoader::read(const QUrl &url, const AudioTags &
         result.bitDepth = details->bitDepth;
         byteCount = details->audioDataByteCount;
     }
-    // Precedence: stated rate, the audio stream's own estimate, the first frame header, then
-    // the audio bytes over the duration.
-    if (result.bitRate == 0)
-        result.bitRate = tagged.audioBitRate;
+    // Precedence: stated rate, the audio stream's own size over the duration (tags and
+    // pictures before it left out), the first frame header, then the audio bytes (or the whole
+    // file) over the duration.
+    if (result.bitRate == 0 && streamStart >= 0 && streamStart < fileSize && result.duration > 0)
+        result.bitRate = double((fileSize - streamStart) * 8) / result.duration;
     if (result.bitRate == 0) {
         if (const auto headerRate = MP3Header::bitRate(url))
             result.bitRate = *headerRate;
     }
     if (result.bitRate == 0 && result.duration > 0) {
-        qint64 bytes = static_cast<qint64>(byteCount);
-        if (bytes == 0) {
-            const QFileInfo info(path);
-            bytes = info.exists() ? info.size() : 0;
-        }
+        const qint64 bytes = byteCount > 0 ? static_cast<qint64>(byteCount) : fileSize;
         if (bytes > 0)
             result.bitRate = double(bytes * 8) / result.duration;
     }

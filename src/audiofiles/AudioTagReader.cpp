@@ -191,12 +191,12 @@ AudioTagReader::Result AudioTagReader::read(const QString &path, const AudioTags
     Result result;
     result.tags = fallbackTags;
     const QByteArray name = QFile::encodeName(path);
-    TagLib::FileRef ref(name.constData(), true, TagLib::AudioProperties::Fast);
+    // No audio properties: on a large file that is not really MPEG, TagLib would scan all of it
+    // for a frame. The stream details come from libavformat.
+    TagLib::FileRef ref(name.constData(), false);
     if (ref.isNull())
         return result;
     readTags(result, ref.file(), ref.tag());
-    if (const TagLib::AudioProperties *properties = ref.audioProperties())
-        result.audioBitRate = std::max(0, properties->bitrate()) * 1000.0;
     return result;
 }
 

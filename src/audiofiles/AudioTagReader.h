@@ -18,7 +18,6 @@ public:
     {
         AudioTags tags;
         std::optional<QByteArray> picture;
-        double audioBitRate = 0; // TagLib's estimate of the audio stream alone, bits per second
     };
 
     // Unreadable files and fields give back the fallback's values and no picture.

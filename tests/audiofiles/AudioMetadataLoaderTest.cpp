@@ -220,6 +220,22 @@ TEST_F(AudioMetadataLoaderTest, ReadsVorbisCommentsAndPicturesFromFLAC)
     }
 }
 
+TEST_F(AudioMetadataLoaderTest, AStreamWithoutAStatedRateIsMeasuredWithoutItsPicture)
+{
+    const QString file = path("big cover.flac");
+    test::makeTone(file, 2.0, {"-c:a", "flac"});
+    const double plain = load(file).bitRate;
+    ASSERT_GT(plain, 0);
+    test::runMutagen(file, QStringLiteral(R"PY(
+from mutagen.flac import FLAC, Picture
+f = FLAC(path)
+p = Picture(); p.type = 3; p.mime = "image/png"; p.data = b"\x89PNG" + b"\1" * 400000
+f.add_picture(p)
+f.save()
+)PY"));
+    EXPECT_NEAR(load(file).bitRate, plain, plain * 0.01);
+}
+
 TEST_F(AudioMetadataLoaderTest, ReadsWAVInfoAndID3ChunksAndAIFF)
 {
     const QString info = path("info.wav");
