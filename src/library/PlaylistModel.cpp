@@ -54,6 +54,14 @@ QVariant PlaylistModel::data(const QModelIndex &index, int role) const
         return displayTitle(track);
     case Qt::ToolTipRole:
         return track.url.toLocalFile();
+    case Qt::AccessibleTextRole:
+        return displayTitle(track) + QStringLiteral(", ") + displayArtist(track);
+    case Qt::AccessibleDescriptionRole:
+        // The folder heading above the row, read out as one element.
+        if (!startsFolder(row))
+            return {};
+        return BrivelloLocalization::format(QStringLiteral("Папка: %@"),
+                                            abbreviatedFolderPath(folderURL(track.url)));
     case TrackIDRole:
         return track.id;
     case FileURLRole:

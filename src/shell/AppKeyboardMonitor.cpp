@@ -30,7 +30,7 @@ void AppKeyboardMonitor::stop()
     if (QCoreApplication *app = QCoreApplication::instance())
         app->removeEventFilter(this);
     m_handler = nullptr;
-    m_takenKey = 0;
+    m_decidedKey = 0;
 }
 
 bool AppKeyboardMonitor::eventFilter(QObject *watched, QEvent *event)
@@ -48,20 +48,21 @@ bool AppKeyboardMonitor::eventFilter(QObject *watched, QEvent *event)
         return false;
 
     auto *key = static_cast<QKeyEvent *>(event);
-
-    if (type == QEvent::KeyPress && m_takenKey != 0 && key->key() == m_takenKey &&
-        int(key->modifiers()) == m_takenModifiers) {
-        m_takenKey = 0;
-        return true;
+    if (type == QEvent::KeyPress && m_decidedKey != 0 && key->key() == m_decidedKey &&
+        int(key->modifiers()) == m_decidedModifiers) {
+        m_decidedKey = 0;
+        return m_decidedTaken;
     }
-    m_takenKey = 0;
+    m_decidedKey = 0;
 
     const bool taken = m_handler(*key, receiver);
-    if (taken && type == QEvent::ShortcutOverride) {
+    if (type == QEvent::ShortcutOverride) {
+        m_decidedKey = key->key();
+        m_decidedModifiers = int(key->modifiers());
+        m_decidedTaken = taken;
         // Accepting the override keeps shortcuts out; the key press then arrives and is eaten.
-        key->accept();
-        m_takenKey = key->key();
-        m_takenModifiers = int(key->modifiers());
+        if (taken)
+            key->accept();
     }
     return taken;
 }

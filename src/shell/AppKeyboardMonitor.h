@@ -31,9 +31,11 @@ protected:
 
 private:
     Handler m_handler;
-    // A press taken at its shortcut-override stage; its key press that follows is swallowed.
-    int m_takenKey = 0;
-    int m_takenModifiers = 0;
+    // The decision made at a press's shortcut-override stage, applied to the key press that
+    // follows, so each press is decided once.
+    int m_decidedKey = 0;
+    int m_decidedModifiers = 0;
+    bool m_decidedTaken = false;
 };
 
 } // namespace brivello

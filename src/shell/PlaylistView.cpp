@@ -261,16 +261,31 @@ bool PlaylistView::viewportEvent(QEvent *event)
     if (event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
         int row = -1;
-        if (areaAt(help->pos(), &row) == Area::header) {
+        const Area area = areaAt(help->pos(), &row);
+        if (area == Area::header) {
             QToolTip::showText(help->globalPos(),
                                PlaylistModel::folderURL(m_model->trackAt(row).url).toLocalFile(),
                                viewport());
+        } else if (area == Area::heart) {
+            QToolTip::showText(help->globalPos(), heartHint(row), viewport());
         } else {
             QToolTip::hideText();
         }
         return true;
     }
     return QListView::viewportEvent(event);
+}
+
+QString PlaylistView::heartHint(int row) const
+{
+    const bool favourite = m_model->trackAt(row).isFavorite;
+    const QString title =
+        BrivelloLocalization::string(favourite ? QStringLiteral("Убрать из избранного")
+                                               : QStringLiteral("Добавить в избранное"));
+    const QString detail = BrivelloLocalization::string(
+        favourite ? QStringLiteral("Трек останется в плейлисте, но исчезнет из «Избранного».")
+                  : QStringLiteral("Помечает трек для последующей очистки, разметки и экспорта."));
+    return QStringLiteral("%1 (%2)\n%3").arg(title, m_store.hotkey(kHotkeyFavoriteKey), detail);
 }
 
 void PlaylistView::keyPressEvent(QKeyEvent *event)

@@ -36,6 +36,8 @@ public:
     void revealSavedPlaylistTrack();
     // Lays out rows whose size changed now instead of at the next event-loop turn.
     void layOutRows() { executeDelayedItemsLayout(); }
+    // The heart's hint: what a click does, with the favourite hotkey.
+    QString heartHint(int row) const;
     // The element of a track, in viewport coordinates.
     QRect elementRect(int row) const;
 

@@ -5,6 +5,7 @@
 #include "shell/TrackRowDelegate.h"
 #include "support/RecordingAudioPlayer.h"
 
+#include <QAction>
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QTest>
@@ -239,6 +240,71 @@ TEST_F(PlaylistViewTest, DensityScalesTheRows)
     QCoreApplication::processEvents();
     view()->layOutRows();
     EXPECT_GT(view()->elementRect(1).height(), before);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PlaylistViewTest, TheContextMenuTargetsTheClickedRowOrTheSelection)
+{
+    importTree(1, 5);
+    show();
+    const auto titles = [this](int row) {
+        QObject owner;
+        QStringList texts;
+        for (QAction *action : view()->trackMenuActions(row, &owner))
+            texts.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        return texts;
+    };
+    store().setSelectedIDs(rows({1, 2, 3}));
+    EXPECT_EQ(titles(0),
+              (QStringList{QStringLiteral("Показать в файловом менеджере"),
+                           QStringLiteral("-"),
+                           QStringLiteral("В избранное"),
+                           QStringLiteral("Удалить из плейлиста"),
+                           QStringLiteral("-"),
+                           QStringLiteral("Переместить файл в Корзину")}));
+    EXPECT_EQ(titles(2).at(3), QStringLiteral("Удалить выбранные из плейлиста"));
+    EXPECT_EQ(titles(2).at(5), QStringLiteral("Переместить выбранные в Корзину"));
+
+    // The favourite item acts on every target; the selection stays.
+    QObject owner;
+    view()->trackMenuActions(2, &owner).at(2)->trigger();
+    for (int row : {1, 2, 3})
+        EXPECT_TRUE(model()->trackAt(row).isFavorite);
+    EXPECT_FALSE(model()->trackAt(0).isFavorite);
+    EXPECT_EQ(titles(2).at(2), QStringLiteral("Убрать из избранного"));
+    EXPECT_EQ(store().selectedIDs(), rows({1, 2, 3}));
+
+    view()->trackMenuActions(0, &owner).at(3)->trigger();
+    EXPECT_EQ(model()->rowCount(), 4);
+}
+
+TEST_F(PlaylistViewTest, FolderHeadingsReadOutTheirPath)
+{
+    importTree(2, 2);
+    show();
+    const QString heading =
+        model()->data(model()->index(0), Qt::AccessibleDescriptionRole).toString();
+    EXPECT_TRUE(heading.startsWith(QStringLiteral("Папка: "))) << heading.toStdString();
+    EXPECT_TRUE(model()->data(model()->index(1), Qt::AccessibleDescriptionRole).isNull());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PlaylistViewTest, TheHeartHintFollowsTheFavouriteAndItsHotkey)
+{
+    importTree(1, 1);
+    show();
+    EXPECT_TRUE(view()->heartHint(0).startsWith(QStringLiteral("Добавить в избранное (F)")));
+    store().setHotkey(QStringLiteral("hotkeyFavorite"), QStringLiteral("⌘L"));
+    QList<Track> tracks = store().tracks();
+    tracks[0].isFavorite = true;
+    store().setTracks(tracks);
+    EXPECT_TRUE(view()->heartHint(0).startsWith(QStringLiteral("Убрать из избранного (⌘L)")));
 }
 
 } // namespace

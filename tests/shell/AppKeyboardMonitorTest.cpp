@@ -1,0 +1,94 @@
+#include "shell/AppKeyboardMonitor.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+using namespace brivello;
+
+namespace {
+
+// A window with a button and a field, and a window shortcut on Ctrl+Z.
+class AppKeyboardMonitorTest : public ::testing::Test
+{
+protected:
+    AppKeyboardMonitorTest()
+    {
+        auto *layout = new QVBoxLayout(&window);
+        button = new QPushButton(QStringLiteral("b"), &window);
+        field = new QLineEdit(&window);
+        layout->addWidget(button);
+        layout->addWidget(field);
+        auto *undo = new QAction(&window);
+        undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+        window.addAction(undo);
+        QObject::connect(undo, &QAction::triggered, [this] { ++shortcutRuns; });
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        button->setFocus();
+    }
+    QWidget window;
+    QPushButton *button = nullptr;
+    QLineEdit *field = nullptr;
+    int shortcutRuns = 0;
+};
+
+TEST_F(AppKeyboardMonitorTest, ATakenPressIsSwallowedAndWinsOverShortcuts)
+{
+    AppKeyboardMonitor monitor;
+    QList<int> seen;
+    monitor.start([&seen](const QKeyEvent &event, QWidget *) {
+        seen.append(event.key());
+        return event.key() == Qt::Key_Z;
+    });
+    QTest::keyClick(button, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(shortcutRuns, 0);
+    EXPECT_EQ(seen.count(Qt::Key_Z), 1); // decided once, then the press itself is eaten
+
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Q);
+    EXPECT_EQ(field->text(), QStringLiteral("q")); // not taken: the field types it
+    EXPECT_EQ(seen.count(Qt::Key_Q), 1);
+}
+
+TEST_F(AppKeyboardMonitorTest, KeysGoOnAsUsualWhenNotTakenOrStopped)
+{
+    AppKeyboardMonitor monitor;
+    int calls = 0;
+    monitor.start([&calls](const QKeyEvent &, QWidget *) {
+        ++calls;
+        return false;
+    });
+    QTest::keyClick(button, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(shortcutRuns, 1);
+    EXPECT_GE(calls, 1);
+
+    monitor.stop();
+    EXPECT_FALSE(monitor.isStarted());
+    calls = 0;
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_W);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(field->text(), QStringLiteral("w"));
+}
+
+TEST_F(AppKeyboardMonitorTest, StartingAgainReplacesTheHandler)
+{
+    AppKeyboardMonitor monitor;
+    int first = 0;
+    int second = 0;
+    monitor.start([&first](const QKeyEvent &, QWidget *) { return ++first, true; });
+    monitor.start([&second](const QKeyEvent &, QWidget *) { return ++second, true; });
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_E);
+    EXPECT_EQ(first, 0);
+    EXPECT_GE(second, 1);
+    EXPECT_TRUE(field->text().isEmpty());
+}
+
+} // namespace
