@@ -6,8 +6,10 @@
 #include <QCoroTask>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
@@ -355,6 +357,46 @@ TEST_F(AudioMetadataLoaderTest, BadFilesGiveTheFallbackWithoutCrashing)
     const QDir data(QStringLiteral(BRIVELLO_TESTDATA_DIR "/tag-robustness"));
     for (const QString &name : data.entryList(QDir::Files))
         load(data.filePath(name), fallback); // must simply return
+}
+
+TEST_F(AudioMetadataLoaderTest, CutAndDamagedCopiesOfTaggedFilesAreReadWithoutCrashing)
+{
+    const QString mp3 = path("tagged.mp3");
+    const QString flac = path("tagged.flac");
+    const QString m4a = path("tagged.m4a");
+    const QString wav = path("tagged.wav");
+    test::makeTone(mp3, 1.0, {"-c:a", "libmp3lame", "-id3v2_version", "0"});
+    tagWith(mp3, kID3Script, 3);
+    test::makeTone(flac, 1.0, {"-c:a", "flac"});
+    tagWith(flac, kVorbisScript);
+    test::makeTone(m4a, 1.0, {"-c:a", "aac"});
+    tagWith(m4a, kMP4Script);
+    test::makeTone(wav, 0.5, {"-c:a", "pcm_s16le"});
+    tagWith(wav, kID3Script, 3);
+
+    QRandomGenerator random(42);
+    for (const QString &source : {mp3, flac, m4a, wav}) {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray original = file.readAll();
+        const QString damaged = path("damaged." + QFileInfo(source).suffix());
+        for (int round = 0; round < 40; ++round) {
+            QByteArray bytes = original;
+            if (round % 2 == 0) {
+                bytes.truncate(random.bounded(bytes.size()));
+            } else {
+                for (int flips = 0; flips < 8; ++flips)
+                    bytes[random.bounded(bytes.size())] = char(random.bounded(256));
+            }
+            QFile out(damaged);
+            ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(bytes);
+            out.close();
+            const LoadedTrackMetadata loaded = load(damaged);
+            EXPECT_GE(loaded.duration, 0);
+            EXPECT_GE(loaded.bitRate, 0);
+        }
+    }
 }
 
 TEST_F(AudioMetadataLoaderTest, HugeWAVIsReadFromItsHeaders)
