@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RowDragMimeData.h"
+
 #include <QList>
 #include <QMimeData>
 #include <QUrl>
@@ -51,12 +53,6 @@ private:
     bool m_startedDrag = false;
     bool m_handledDoubleClick = false;
     QList<QUrl> m_dragURLsSnapshot;
-};
-
-// The payload of a drag that started on a row; rows refuse it as a drop.
-class RowDragMimeData : public QMimeData
-{
-    Q_OBJECT
 };
 
 } // namespace brivello

@@ -63,6 +63,10 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
         scheduleDelayedItemsLayout();
     });
     connect(&m_store, &LibraryStore::selectedIDsChanged, this, &PlaylistView::keepFocusInSelection);
+    // The hovered row number means nothing once rows move (a press keeps its track by id).
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_model, signal, this, &PlaylistView::forgetRowPositions);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, &PlaylistView::forgetRowPositions);
     connect(&m_store, &LibraryStore::analyzingBPMIDsChanged, this, &PlaylistView::updateSpinner);
     connect(&player, &AudioPlayer::currentIDChanged, this, [this] {
         refreshPlayback();
@@ -104,6 +108,12 @@ void PlaylistView::restyle()
                                  " { background: transparent; }")
                       .arg(handle.name(QColor::HexArgb)));
     viewport()->update();
+}
+
+void PlaylistView::forgetRowPositions()
+{
+    m_hoveredRow = -1;
+    m_delegate->setHoveredRow(-1);
 }
 
 bool PlaylistView::isPlaylistActive() const

@@ -65,6 +65,7 @@ private:
     void scrollToRow(int row, bool centre);
     void refreshPlayback();
     void restyle();
+    void forgetRowPositions();
     void updateSpinner();
     bool isPlaylistActive() const;
 
