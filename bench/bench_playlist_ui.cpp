@@ -98,6 +98,19 @@ void BM_OneStoreChangeRepaint(benchmark::State &state)
 }
 BENCHMARK(BM_OneStoreChangeRepaint)->Unit(benchmark::kMillisecond);
 
+// Entering the playlist section: the view, its model and the layout of every row.
+void BM_BuildAndLayOut(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    for (auto _ : state) {
+        PlaylistView view(f.store, f.player);
+        view.resize(1100, 700);
+        view.layOutRows();
+        benchmark::DoNotOptimize(view.elementRect(kTrackCount - 1));
+    }
+}
+BENCHMARK(BM_BuildAndLayOut)->Unit(benchmark::kMillisecond);
+
 void BM_ScrollOneScreen(benchmark::State &state)
 {
     PlaylistView &view = *fixture().view;

@@ -119,7 +119,8 @@ void FavoritesExportController::exportFavoriteSelection(QWidget *parent)
             Defaults::standard().set(kExportFavoritesByGenreKey, sorted);
             exportItems(self->m_store, items, folder, sorted);
         });
-    dialog->open();
+    // On its own, not as a sheet over the window.
+    dialog->show();
 }
 
 QCoro::Task<> FavoritesExportController::exportItems(QPointer<LibraryStore> store,

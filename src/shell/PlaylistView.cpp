@@ -78,9 +78,8 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
     });
     m_spinner.setInterval(60);
     connect(&m_spinner, &QTimer::timeout, this, [this] {
-        static qreal phase = 0;
-        phase = std::fmod(phase + 0.08, 1.0);
-        m_delegate->setSpinnerPhase(phase);
+        m_spinnerPhase = std::fmod(m_spinnerPhase + 0.08, 1.0);
+        m_delegate->setSpinnerPhase(m_spinnerPhase);
         for (const QUuid &id : m_store.analyzingBPMIDs()) {
             if (const int row = m_model->rowOf(id); row >= 0)
                 viewport()->update(visualRect(m_model->index(row)));

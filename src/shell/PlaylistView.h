@@ -78,6 +78,7 @@ private:
     int m_hoveredRow = -1;
     QVariantAnimation m_scroll;
     QTimer m_spinner;
+    qreal m_spinnerPhase = 0;
 };
 
 } // namespace brivello

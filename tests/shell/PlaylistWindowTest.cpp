@@ -1,10 +1,14 @@
 #include "ShellFixture.h"
 #include "library/PlaylistModel.h"
 #include "shell/ContentArea.h"
+#include "shell/MainWindowController.h"
+#include "shell/PlaylistDrops.h"
 #include "shell/PlaylistSection.h"
 #include "shell/PlaylistView.h"
 
+#include <QDragEnterEvent>
 #include <QLinearGradient>
+#include <QMimeData>
 #include <QPainter>
 
 namespace brivello {
@@ -99,6 +103,57 @@ TEST_F(ShellFixture, FilledPlaylistScreenshots)
                            image);
         }
     }
+}
+
+} // namespace brivello
+
+namespace brivello {
+
+TEST_F(ShellFixture, AFolderDroppedOnTheWindowShowsItsTracksGrouped)
+{
+    for (const char *file : {"drop/A/1.mp3", "drop/A/2.flac", "drop/B/x.wav", "drop/B/C/y.mp3"})
+        touch(QString::fromLatin1(file));
+    auto *section = qobject_cast<PlaylistSection *>(window().contentArea()->currentView());
+    ASSERT_TRUE(section);
+    QWidget *zone = section->findChild<QWidget *>(QStringLiteral("playlistDropZone"));
+    ASSERT_TRUE(zone && zone->isVisible());
+    QMimeData mime;
+    mime.setUrls({url(QStringLiteral("drop"))});
+    QDragEnterEvent enter(
+        zone->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(zone, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(
+        QPointF(zone->rect().center()), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(zone, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+
+    PlaylistModel *model = section->view()->playlistModel();
+    ASSERT_TRUE(spinUntil([model] { return model->rowCount() == 4; }));
+    EXPECT_TRUE(section->isShowingList());
+    QList<bool> headings;
+    for (int row = 0; row < 4; ++row)
+        headings.append(model->startsFolder(row));
+    EXPECT_EQ(headings, (QList<bool>{true, false, true, true}));
+    EXPECT_EQ(model->data(model->index(0), PlaylistModel::ArtistRole).toString(),
+              QStringLiteral("Неизвестный исполнитель"));
+}
+
+TEST_F(ShellFixture, AnEmptyDropOnASectionButtonKeepsTheSection)
+{
+    PlaylistDrops::receiveDroppedTracks(
+        store(), {}, LibraryStore::LibraryTab::covers, [this](LibraryStore::LibraryTab tab) {
+            window().controller().activateTab(tab);
+        });
+    EXPECT_EQ(store().activeTab(), LibraryStore::LibraryTab::playlist);
+    const QUrl file = touch(QStringLiteral("fav/song.mp3"));
+    PlaylistDrops::receiveDroppedTracks(
+        store(), {file}, LibraryStore::LibraryTab::favorites, [this](LibraryStore::LibraryTab tab) {
+            window().controller().activateTab(tab);
+        });
+    EXPECT_EQ(store().activeTab(), LibraryStore::LibraryTab::favorites);
+    ASSERT_TRUE(spinUntil([this] { return store().favoriteTracks().size() == 1; }));
+    EXPECT_TRUE(store().favoriteTracks().first().isInPlaylist);
 }
 
 } // namespace brivello
