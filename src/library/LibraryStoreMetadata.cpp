@@ -5,13 +5,32 @@
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 
+#include <QBuffer>
 #include <QCoroFuture>
+#include <QImageReader>
 #include <QPointer>
 #include <QtConcurrent>
 
 namespace brivello {
 
 namespace {
+
+// Tracks keep their cover only for thumbnails: decoding at a bounded size keeps a library of
+// thousands of tagged files from holding every full-size picture in memory.
+constexpr int kCoverThumbnailEdge = 256;
+
+QImage decodeCoverThumbnail(const QByteArray &data)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (size.isValid() &&
+        (size.width() > kCoverThumbnailEdge || size.height() > kCoverThumbnailEdge))
+        reader.setScaledSize(
+            size.scaled(kCoverThumbnailEdge, kCoverThumbnailEdge, Qt::KeepAspectRatio));
+    return reader.read();
+}
 
 // Fields the user changed after the load was scheduled keep the user's value; the others take
 // what the file holds (which already falls back to the scheduled value).
@@ -60,7 +79,7 @@ QCoro::Task<> LibraryStore::runMetadataLoads(QList<MetadataLoadEntry> entries,
         PendingMetadataResult result{entry.id, entry.tags, std::move(metadata), {}};
         if (result.metadata.artworkData && !result.metadata.artworkData->isEmpty()) {
             QFuture<QImage> decoding = QtConcurrent::run(
-                [data = *result.metadata.artworkData] { return QImage::fromData(data); });
+                [data = *result.metadata.artworkData] { return decodeCoverThumbnail(data); });
             result.artwork = co_await decoding;
         }
         if (!self)

@@ -40,6 +40,8 @@ protected:
                 loaded.format = "MP3";
                 if (url.fileName().contains("cover"))
                     loaded.artworkData = test::TestAudioFiles::pngPicture(4);
+                if (url.fileName().contains("poster"))
+                    loaded.artworkData = test::TestAudioFiles::jpegPicture(1400);
                 if (url.fileName().contains("junk"))
                     loaded.artworkData = QByteArray("not an image");
                 return loaded;
@@ -141,7 +143,8 @@ TEST_F(LibraryStoreMetadataTest, PicturesOnlyFillTracksWithoutOne)
     QList<Track> tracks = {Track::make(url("a cover.mp3")),
                            Track::make(url("b cover.mp3")),
                            Track::make(url("c junk.mp3")),
-                           Track::make(url("d.mp3"))};
+                           Track::make(url("d.mp3")),
+                           Track::make(url("e poster.mp3"))};
     QImage mine(2, 2, QImage::Format_RGB32);
     mine.fill(Qt::blue);
     tracks[1].artwork = mine;
@@ -152,6 +155,8 @@ TEST_F(LibraryStoreMetadataTest, PicturesOnlyFillTracksWithoutOne)
     EXPECT_EQ(store().tracks()[1].artwork, mine);
     EXPECT_TRUE(store().tracks()[2].artwork.isNull());
     EXPECT_TRUE(store().tracks()[3].artwork.isNull());
+    // Large covers are kept at thumbnail size, not whole.
+    EXPECT_EQ(store().tracks()[4].artwork.size(), QSize(256, 256));
 }
 
 TEST_F(LibraryStoreMetadataTest, OtherListsGetNoNotificationAndRemovedTracksAreSkipped)
