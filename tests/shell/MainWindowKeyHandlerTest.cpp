@@ -284,3 +284,31 @@ TEST_F(MainWindowKeyHandlerTest, DigitsWithEmptySlotsOrModifiersGoOn)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowKeyHandlerTest, DigitsAssignTheQuickGenreToTheSelectedFavourites)
+{
+    QList<Track> tracks = store().tracks();
+    tracks[0].isFavorite = tracks[1].isFavorite = true;
+    store().setTracks(tracks);
+    store().setActiveTab(Tab::favorites);
+    store().setQuickGenreSlotsRaw(QStringLiteral("House\nTechno"));
+    select({ids[1]});
+    EXPECT_TRUE(press(Qt::Key_2));
+    EXPECT_EQ(store().tracks().at(1).tags.genre, QStringLiteral("Techno"));
+    EXPECT_TRUE(store().tracks().at(0).tags.genre.isEmpty());
+    EXPECT_TRUE(undoStack.canUndo()); // the window's history holds the assignment
+}
+
+TEST_F(MainWindowKeyHandlerTest, LetterHotkeysWorkInACyrillicLayout)
+{
+    select({ids[0]});
+    // The physical F key with a Russian layout types "А".
+    const QKeyEvent event(QEvent::KeyPress, 0x0410, Qt::NoModifier, 33 + 8, 0, 0,
+                          QStringLiteral("а"));
+    EXPECT_TRUE(handler->handle(KeyStroke::fromEvent(event)));
+    EXPECT_TRUE(store().tracks().at(0).isFavorite);
+}
+
+} // namespace
