@@ -1,6 +1,7 @@
 // The ffmpeg stream-copy path for containers without a rewriter of their own, and the check
 // that a written cover stands in the file's tag area.
 #include "ByteSource.h"
+#include "FFmpegExecutable.h"
 #include "FileByteSource.h"
 #include "Id3v2Tag.h"
 #include "IffChunks.h"
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QProcess>
-#include <QStandardPaths>
 
 namespace brivello {
 
@@ -18,9 +18,11 @@ namespace {
 
 constexpr int kExportTimeoutMs = 10 * 60 * 1000;
 
+// The same program the converter runs, found in the same places.
 QString ffmpegProgram()
 {
-    return QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    const std::optional<QUrl> program = FFmpegExecutable::url();
+    return program ? program->toLocalFile() : QString();
 }
 
 bool chunkContainsArtwork(const ByteSource &source,

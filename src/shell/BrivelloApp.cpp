@@ -7,6 +7,7 @@
 #include "ShellEvents.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
+#include "platform/TerminationSignals.h"
 #include "playback/AudioPlayer.h"
 #include "settings/UpdateManager.h"
 
@@ -98,6 +99,7 @@ BrivelloApp::BrivelloApp()
         });
     connect(
         qApp, &QCoreApplication::aboutToQuit, this, [this] { m_store->saveWorkspaceSessionNow(); });
+    TerminationSignals::quitApplicationOnTermination();
 }
 
 BrivelloApp::~BrivelloApp()

@@ -63,7 +63,14 @@ WorkspaceEmptyState::WorkspaceEmptyState(const QString &icon,
     m_message->setAlignment(Qt::AlignCenter);
     m_message->setWordWrap(true);
     m_message->setMaximumWidth(340);
-    layout->addWidget(m_message, 0, Qt::AlignHCenter);
+    m_message->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    // A wrapped label aligned inside a box layout is sized by its narrow hint and clipped;
+    // stretches on both sides centre it while the layout still asks its height for its width.
+    auto *messageRow = new QHBoxLayout;
+    messageRow->addStretch(1);
+    messageRow->addWidget(m_message, 4);
+    messageRow->addStretch(1);
+    layout->addLayout(messageRow);
     layout->addStretch(1);
     retranslate();
     restyle();
