@@ -61,18 +61,7 @@ AiffTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const Art
     if (!tag.isEmpty())
         added = IffChunks::chunk("ID3 ", tag, false);
 
-    qint64 total = 4 + added.size();
-    for (const IffChunks::Chunk &chunk : kept)
-        total += IffChunks::paddedSize(chunk.length);
-    if (total > IffChunks::kMaxSize)
-        throw WriteError::tooLarge();
-
-    RewritePlan plan;
-    plan.appendBytes("FORM" + IffChunks::sizeBytes(quint32(total), false) + formType);
-    for (const IffChunks::Chunk &chunk : kept)
-        IffChunks::appendCopied(plan, chunk, false);
-    plan.appendBytes(added);
-    return plan;
+    return IffChunks::assemble("FORM", formType, kept, added, false);
 }
 
 } // namespace brivello

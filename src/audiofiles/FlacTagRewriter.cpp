@@ -1,5 +1,6 @@
 #include "FlacTagRewriter.h"
 
+#include "ByteOrder.h"
 #include "ByteSource.h"
 #include "Id3v2Tag.h"
 #include "WriteError.h"
@@ -32,30 +33,6 @@ constexpr ManagedField kManagedFields[] = {
     {"INITIALKEY", &AudioTags::musicalKey},
 };
 
-quint32 littleEndian32(const QByteArray &bytes, qsizetype at)
-{
-    quint32 value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | quint8(bytes[at + i]);
-    return value;
-}
-
-QByteArray le32(quint32 value)
-{
-    QByteArray out(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        out[i] = char((value >> (8 * i)) & 0xFF);
-    return out;
-}
-
-QByteArray be32(quint32 value)
-{
-    QByteArray out(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        out[3 - i] = char((value >> (8 * i)) & 0xFF);
-    return out;
-}
-
 bool isManagedField(const QByteArray &field)
 {
     const qsizetype equals = field.indexOf('=');
@@ -74,13 +51,13 @@ void readFields(const QByteArray &body, QList<QByteArray> &fields)
             throw WriteError::corrupt();
     };
     need(0, 4);
-    qint64 pos = 4 + qint64(littleEndian32(body, 0));
+    qint64 pos = 4 + qint64(ByteOrder::readLittle(body, 0, 4));
     need(pos, 4);
-    const quint32 count = littleEndian32(body, pos);
+    const quint32 count = ByteOrder::readLittle(body, pos, 4);
     pos += 4;
     for (quint32 i = 0; i < count; ++i) {
         need(pos, 4);
-        const qint64 length = littleEndian32(body, pos);
+        const qint64 length = ByteOrder::readLittle(body, pos, 4);
         need(pos + 4, length);
         const QByteArray field = body.mid(pos + 4, length);
         if (!isManagedField(field) && !fields.contains(field))
@@ -100,6 +77,7 @@ QByteArray FlacTagRewriter::commentBody(const AudioTags &tags, const QList<QByte
     fields += kept;
     if (fields.isEmpty())
         return {};
+    const auto le32 = [](quint32 value) { return ByteOrder::little(value, 4); };
     QByteArray body = le32(8) + "Brivello" + le32(quint32(fields.size()));
     for (const QByteArray &field : fields) {
         if (body.size() + 4 + field.size() > kMaxBlockSize)
@@ -112,6 +90,7 @@ QByteArray FlacTagRewriter::commentBody(const AudioTags &tags, const QList<QByte
 QByteArray FlacTagRewriter::pictureBody(const QByteArray &picture)
 {
     const QByteArray mime = Id3v2Tag::mimeType(picture);
+    const auto be32 = [](quint32 value) { return ByteOrder::big(value, 4); };
     return be32(3) + be32(quint32(mime.size())) + mime + be32(0) + be32(0) + be32(0) + be32(0) +
            be32(0) + be32(quint32(picture.size())) + picture;
 }
@@ -145,8 +124,7 @@ FlacTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const Art
         const QByteArray header = source.read(offset, 4);
         last = quint8(header[0]) & 0x80;
         const int type = quint8(header[0]) & 0x7F;
-        const qint64 length =
-            (qint64(quint8(header[1])) << 16) | (quint8(header[2]) << 8) | quint8(header[3]);
+        const qint64 length = ByteOrder::readBig(header, 1, 3);
         if (!source.contains(offset + 4, length))
             throw WriteError::corrupt();
         if (type == kVorbisComment)
@@ -174,12 +152,8 @@ FlacTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const Art
         const qint64 length = block.offset < 0 ? block.body.size() : block.length;
         if (length > kMaxBlockSize)
             throw WriteError::tooLarge();
-        QByteArray header(4, '\0');
-        header[0] = char(block.type | (i + 1 == kept.size() ? 0x80 : 0));
-        header[1] = char((length >> 16) & 0xFF);
-        header[2] = char((length >> 8) & 0xFF);
-        header[3] = char(length & 0xFF);
-        plan.appendBytes(header);
+        const char flags = char(block.type | (i + 1 == kept.size() ? 0x80 : 0));
+        plan.appendBytes(flags + ByteOrder::big(quint32(length), 3));
         if (block.offset < 0)
             plan.appendBytes(block.body);
         else

@@ -1,5 +1,6 @@
 #include "Id3v2Tag.h"
 
+#include "ByteOrder.h"
 #include "Id3FrameConverter.h"
 #include "WriteError.h"
 
@@ -11,14 +12,6 @@ quint32 synchsafe(const QByteArray &bytes, qsizetype at)
 {
     const auto b = [&](int i) { return quint32(quint8(bytes[at + i]) & 0x7F); };
     return (b(0) << 21) | (b(1) << 14) | (b(2) << 7) | b(3);
-}
-
-quint32 bigEndian(const QByteArray &bytes, qsizetype at, int count)
-{
-    quint32 value = 0;
-    for (int i = 0; i < count; ++i)
-        value = (value << 8) | quint8(bytes[at + i]);
-    return value;
 }
 
 QByteArray undoUnsynchronisation(const QByteArray &bytes)
@@ -88,7 +81,8 @@ std::vector<Id3Frame> Id3v2Tag::parseFrames(const QByteArray &tag)
     if (major >= 3 && (flags & 0x40)) {
         if (body.size() < 4)
             throw WriteError::corrupt();
-        const qint64 extended = major == 3 ? 4 + qint64(bigEndian(body, 0, 4)) : synchsafe(body, 0);
+        const qint64 extended =
+            major == 3 ? 4 + qint64(ByteOrder::readBig(body, 0, 4)) : synchsafe(body, 0);
         if (extended < 4 || extended > body.size())
             throw WriteError::corrupt();
         start = extended;
@@ -114,9 +108,9 @@ Id3v2Tag::parseBody(const QByteArray &body, int major, bool unsync, bool synchsa
         const QByteArray id = body.mid(pos, major == 2 ? 3 : 4);
         if (body[pos] == 0 || !isFrameId(id))
             break; // padding, or junk after the last frame
-        const qint64 size = major == 2       ? bigEndian(body, pos + 3, 3)
+        const qint64 size = major == 2       ? ByteOrder::readBig(body, pos + 3, 3)
                             : synchsafeSizes ? synchsafe(body, pos + 4)
-                                             : bigEndian(body, pos + 4, 4);
+                                             : ByteOrder::readBig(body, pos + 4, 4);
         if (size > body.size() - pos - headerSize)
             throw WriteError::corrupt();
         QByteArray payload = body.mid(pos + headerSize, size);
@@ -124,7 +118,7 @@ Id3v2Tag::parseBody(const QByteArray &body, int major, bool unsync, bool synchsa
         if (major == 2) {
             frame = Id3FrameConverter::fromV22(id, payload);
         } else if (major == 3) {
-            frame = Id3Frame{id, quint16(bigEndian(body, pos + 8, 2)), payload};
+            frame = Id3Frame{id, quint16(ByteOrder::readBig(body, pos + 8, 2)), payload};
         } else {
             const quint8 status = quint8(body[pos + 8]);
             const quint8 format = quint8(body[pos + 9]);
@@ -197,12 +191,7 @@ void Id3v2Tag::appendFrame(const QByteArray &id,
     const qint64 size = payload.size();
     if (size > kMaxSize || to.size() + 10 + size > kMaxSize)
         throw WriteError::tooLarge();
-    to += id;
-    for (int shift = 24; shift >= 0; shift -= 8)
-        to += char((size >> shift) & 0xFF);
-    to += char(flags >> 8);
-    to += char(flags & 0xFF);
-    to += payload;
+    to += id + ByteOrder::big(quint32(size), 4) + ByteOrder::big(flags, 2) + payload;
 }
 
 QByteArray Id3v2Tag::build(const AudioTags &tags,

@@ -1,5 +1,6 @@
 #include "IffChunks.h"
 
+#include "ByteOrder.h"
 #include "ByteSource.h"
 #include "RewritePlan.h"
 #include "WriteError.h"
@@ -39,20 +40,12 @@ std::vector<std::pair<QByteArray, QByteArray>> IffChunks::walkLenient(const QByt
 
 QByteArray IffChunks::sizeBytes(quint32 size, bool littleEndian)
 {
-    QByteArray out(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        out[littleEndian ? i : 3 - i] = char((size >> (8 * i)) & 0xFF);
-    return out;
+    return littleEndian ? ByteOrder::little(size, 4) : ByteOrder::big(size, 4);
 }
 
 quint32 IffChunks::readSize(const QByteArray &bytes, qsizetype at, bool littleEndian)
 {
-    quint32 value = 0;
-    for (int i = 0; i < 4; ++i) {
-        const quint32 byte = quint8(bytes[at + (littleEndian ? i : 3 - i)]);
-        value |= byte << (8 * i);
-    }
-    return value;
+    return littleEndian ? ByteOrder::readLittle(bytes, at, 4) : ByteOrder::readBig(bytes, at, 4);
 }
 
 QByteArray IffChunks::chunk(const QByteArray &id, const QByteArray &payload, bool littleEndian)
@@ -71,6 +64,26 @@ void IffChunks::appendCopied(RewritePlan &plan, const Chunk &chunk, bool littleE
     plan.appendRange(chunk.payloadOffset, chunk.length);
     if (chunk.length & 1) // a missing pad byte at the very end is made good here
         plan.appendBytes(QByteArray(1, '\0'));
+}
+
+RewritePlan IffChunks::assemble(const QByteArray &form,
+                                const QByteArray &formType,
+                                const std::vector<Chunk> &kept,
+                                const QByteArray &added,
+                                bool littleEndian)
+{
+    qint64 total = 4 + added.size();
+    for (const Chunk &chunk : kept)
+        total += paddedSize(chunk.length);
+    if (total > kMaxSize)
+        throw WriteError::tooLarge();
+
+    RewritePlan plan;
+    plan.appendBytes(form + sizeBytes(quint32(total), littleEndian) + formType);
+    for (const Chunk &chunk : kept)
+        appendCopied(plan, chunk, littleEndian);
+    plan.appendBytes(added);
+    return plan;
 }
 
 } // namespace brivello

@@ -36,6 +36,13 @@ public:
     // Appends a chunk of the source, copied by range, with a pad byte when odd.
     static void appendCopied(RewritePlan &plan, const Chunk &chunk, bool littleEndian);
     static qint64 paddedSize(qint64 length) { return 8 + length + (length & 1); }
+    // The whole file: the `form` header ("RIFF", "FORM") sized over `formType`, the kept chunks
+    // and `added`. Throws WriteError::tooLarge past 32 bits.
+    static RewritePlan assemble(const QByteArray &form,
+                                const QByteArray &formType,
+                                const std::vector<Chunk> &kept,
+                                const QByteArray &added,
+                                bool littleEndian);
 };
 
 } // namespace brivello

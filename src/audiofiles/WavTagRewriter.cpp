@@ -86,18 +86,7 @@ WavTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const Artw
     if (picture || !keptFrames.empty())
         added += IffChunks::chunk("id3 ", Id3v2Tag::build(tags, keptFrames, picture), true);
 
-    qint64 total = 4 + added.size();
-    for (const IffChunks::Chunk &chunk : kept)
-        total += IffChunks::paddedSize(chunk.length);
-    if (total > IffChunks::kMaxSize)
-        throw WriteError::tooLarge();
-
-    RewritePlan plan;
-    plan.appendBytes("RIFF" + IffChunks::sizeBytes(quint32(total), true) + "WAVE");
-    for (const IffChunks::Chunk &chunk : kept)
-        IffChunks::appendCopied(plan, chunk, true);
-    plan.appendBytes(added);
-    return plan;
+    return IffChunks::assemble("RIFF", "WAVE", kept, added, true);
 }
 
 } // namespace brivello

@@ -418,10 +418,16 @@ private:
     };
     QCoro::Task<ExpandedImport> expandForLibrary(QList<QUrl> urls);
     void locateInLibrary(ExpandedImport &expanded) const;
+    // Raises `flag` on the tracks the library already holds; the other addresses are new.
+    struct ImportSplit
+    {
+        QList<QUuid> knownIDs;
+        QList<QUrl> newURLs;
+    };
+    ImportSplit flagKnownTracks(ExpandedImport &expanded, bool Track::*flag);
     QCoro::Task<QList<QUuid>> completePlaylistImport(ExpandedImport expanded);
     QCoro::Task<QList<QUuid>> finishImport(QList<QUrl> urls);
     QCoro::Task<QList<QUuid>> completeCoverImport(ExpandedImport expanded);
-    QCoro::Task<QList<QUuid>> appendCoverTracks(QList<QUrl> urls);
     QCoro::Task<> completeAnalysisImport(QList<QUrl> urls);
     QCoro::Task<> finishAnalysisImport(QList<QUrl> urls);
     void completeConversionImport(const QList<QUrl> &urls);
@@ -432,6 +438,8 @@ private:
         QList<Track> created; // the tracks actually made
     };
     QCoro::Task<ChunkedAppend> appendTracksInChunks(QList<QUrl> urls, ChunkTarget target);
+    // Appends new library tracks and starts their metadata and waveform loads.
+    QCoro::Task<ChunkedAppend> appendLibraryTracks(QList<QUrl> urls, ChunkTarget target);
     QList<Track> &listFor(ChunkTarget target);
     quint64 revisionOf(ChunkTarget target) const;
     void assignList(ChunkTarget target, QList<Track> list);
@@ -458,7 +466,8 @@ private:
         QImage artwork; // decoded off the main thread
     };
     static constexpr int kMetadataBatchSize = 50;
-    QCoro::Task<> runMetadataLoads(QList<MetadataLoadEntry> entries, MetadataDestination destination);
+    QCoro::Task<> runMetadataLoads(QList<MetadataLoadEntry> entries,
+                                   MetadataDestination destination);
     void applyMetadataBatch(const QList<PendingMetadataResult> &batch,
                             MetadataDestination destination);
 

@@ -46,15 +46,6 @@ QList<qsizetype> positionsIn(const QList<QUrl> &urls, const QList<Track> &tracks
     return positions;
 }
 
-QList<QUrl> urlsOf(const QList<Track> &tracks)
-{
-    QList<QUrl> urls;
-    urls.reserve(tracks.size());
-    for (const Track &track : tracks)
-        urls.append(track.url);
-    return urls;
-}
-
 } // namespace
 
 const QSet<QString> &LibraryStore::playlistExtensions()
@@ -167,45 +158,58 @@ QCoro::Task<> LibraryStore::importForConversionAsync(QList<QUrl> urls)
         self->completeConversionImport(expanded);
 }
 
-// --- Playlist. ---
+// --- Playlist and covers: known tracks get the section's flag, new ones are appended. ---
 
-QCoro::Task<QList<QUuid>> LibraryStore::completePlaylistImport(ExpandedImport expanded)
+LibraryStore::ImportSplit LibraryStore::flagKnownTracks(ExpandedImport &expanded, bool Track::*flag)
 {
     locateInLibrary(expanded);
-    QList<QUuid> knownIDs;
-    QList<QUrl> newURLs;
+    ImportSplit split;
     QList<Track> updated = m_tracks;
     bool flagChanged = false;
     for (qsizetype i = 0; i < expanded.urls.size(); ++i) {
         const qsizetype at = expanded.positions[i];
         if (at < 0) {
-            newURLs.append(expanded.urls[i]);
+            split.newURLs.append(expanded.urls[i]);
             continue;
         }
-        knownIDs.append(m_tracks[at].id);
-        if (!m_tracks[at].isInPlaylist) {
-            updated[at].isInPlaylist = true; // detaches the copy only when a flag changes
+        split.knownIDs.append(m_tracks[at].id);
+        if (!(m_tracks[at].*flag)) {
+            updated[at].*flag = true; // detaches the copy only when a flag changes
             flagChanged = true;
         }
     }
     if (flagChanged)
         setTracks(std::move(updated));
-    detectBPM(QSet<QUuid>(knownIDs.cbegin(), knownIDs.cend()));
-    if (newURLs.isEmpty())
-        co_return knownIDs;
-    const QList<QUuid> newIDs = co_await finishImport(newURLs);
-    co_return knownIDs + newIDs;
+    return split;
+}
+
+QCoro::Task<LibraryStore::ChunkedAppend> LibraryStore::appendLibraryTracks(QList<QUrl> urls,
+                                                                           ChunkTarget target)
+{
+    QPointer<LibraryStore> self(this);
+    ChunkedAppend appended = co_await appendTracksInChunks(urls, target);
+    if (!self)
+        co_return appended;
+    startMetadataLoads(appended.created, MetadataDestination::library);
+    preloadWaveforms(urlsOf(appended.created));
+    co_return appended;
+}
+
+QCoro::Task<QList<QUuid>> LibraryStore::completePlaylistImport(ExpandedImport expanded)
+{
+    const ImportSplit split = flagKnownTracks(expanded, &Track::isInPlaylist);
+    detectBPM(QSet<QUuid>(split.knownIDs.cbegin(), split.knownIDs.cend()));
+    if (split.newURLs.isEmpty())
+        co_return split.knownIDs;
+    const QList<QUuid> newIDs = co_await finishImport(split.newURLs);
+    co_return split.knownIDs + newIDs;
 }
 
 QCoro::Task<QList<QUuid>> LibraryStore::finishImport(QList<QUrl> urls)
 {
     QPointer<LibraryStore> self(this);
-    const ChunkedAppend appended = co_await appendTracksInChunks(urls, ChunkTarget::playlist);
-    if (!self)
-        co_return appended.ids;
-    startMetadataLoads(appended.created, MetadataDestination::library);
-    preloadWaveforms(urlsOf(appended.created));
-    if (!appended.created.isEmpty()) {
+    const ChunkedAppend appended = co_await appendLibraryTracks(urls, ChunkTarget::playlist);
+    if (self && !appended.created.isEmpty()) {
         showStatus(BrivelloLocalization::format(QStringLiteral("Добавлено в плейлист: %d"),
                                                 appended.created.size()),
                    QStringLiteral("music.note.list"),
@@ -214,51 +218,20 @@ QCoro::Task<QList<QUuid>> LibraryStore::finishImport(QList<QUrl> urls)
     co_return appended.ids;
 }
 
-// --- Covers. ---
-
 QCoro::Task<QList<QUuid>> LibraryStore::completeCoverImport(ExpandedImport expanded)
 {
-    locateInLibrary(expanded);
-    QList<QUuid> knownIDs;
-    QList<QUrl> newURLs;
-    QList<Track> updated = m_tracks;
-    bool flagChanged = false;
-    for (qsizetype i = 0; i < expanded.urls.size(); ++i) {
-        const qsizetype at = expanded.positions[i];
-        if (at < 0) {
-            newURLs.append(expanded.urls[i]);
-            continue;
-        }
-        knownIDs.append(m_tracks[at].id);
-        if (!m_tracks[at].isInCoverWorkspace) {
-            updated[at].isInCoverWorkspace = true; // detaches the copy only when a flag changes
-            flagChanged = true;
-        }
-    }
-    if (flagChanged)
-        setTracks(std::move(updated));
-    if (newURLs.isEmpty())
-        co_return knownIDs;
+    const ImportSplit split = flagKnownTracks(expanded, &Track::isInCoverWorkspace);
+    if (split.newURLs.isEmpty())
+        co_return split.knownIDs;
     QPointer<LibraryStore> self(this);
-    const QList<QUuid> newIDs = co_await appendCoverTracks(newURLs);
+    const ChunkedAppend appended = co_await appendLibraryTracks(split.newURLs, ChunkTarget::covers);
     if (self) {
-        showStatus(
-            BrivelloLocalization::format(QStringLiteral("Добавлено в обложки: %d"), newIDs.size()),
-            QStringLiteral("photo.on.rectangle.angled"),
-            Tone::success);
+        showStatus(BrivelloLocalization::format(QStringLiteral("Добавлено в обложки: %d"),
+                                                appended.ids.size()),
+                   QStringLiteral("photo.on.rectangle.angled"),
+                   Tone::success);
     }
-    co_return knownIDs + newIDs;
-}
-
-QCoro::Task<QList<QUuid>> LibraryStore::appendCoverTracks(QList<QUrl> urls)
-{
-    QPointer<LibraryStore> self(this);
-    const ChunkedAppend appended = co_await appendTracksInChunks(urls, ChunkTarget::covers);
-    if (!self)
-        co_return appended.ids;
-    startMetadataLoads(appended.created, MetadataDestination::library);
-    preloadWaveforms(urlsOf(appended.created));
-    co_return appended.ids;
+    co_return split.knownIDs + appended.ids;
 }
 
 // --- Analysis. ---

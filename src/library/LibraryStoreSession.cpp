@@ -44,15 +44,6 @@ QHash<QUuid, Value> keepKnown(const QHash<QUuid, Value> &map, const QSet<QUuid> 
     return kept;
 }
 
-QList<QUrl> urlsOf(const QList<Track> &tracks)
-{
-    QList<QUrl> urls;
-    urls.reserve(tracks.size());
-    for (const Track &track : tracks)
-        urls.append(track.url);
-    return urls;
-}
-
 } // namespace
 
 void LibraryStore::scheduleWorkspaceSave()

@@ -77,4 +77,13 @@ QString clockText(double seconds)
     return QStringLiteral("%1:%2").arg(minutes).arg(rest, 2, 10, QLatin1Char('0'));
 }
 
+QList<QUrl> urlsOf(const QList<Track> &tracks)
+{
+    QList<QUrl> urls;
+    urls.reserve(tracks.size());
+    for (const Track &track : tracks)
+        urls.append(track.url);
+    return urls;
+}
+
 } // namespace brivello

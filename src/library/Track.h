@@ -3,6 +3,7 @@
 #include "AudioTags.h"
 
 #include <QImage>
+#include <QList>
 #include <QUrl>
 #include <QUuid>
 
@@ -36,6 +37,9 @@ QString clockText(double seconds);
 
 // The file's path extension as the platform reads it ("" when the name has none).
 QString pathExtension(const QUrl &url);
+
+// The addresses of `tracks`, in order.
+QList<QUrl> urlsOf(const QList<Track> &tracks);
 
 } // namespace brivello
 

@@ -1,5 +1,6 @@
 #include "WorkspaceStatusSummary.h"
 
+#include "SectionCatalog.h"
 #include "platform/BrivelloLocalization.h"
 #include "playback/AudioPlayer.h"
 
@@ -90,22 +91,10 @@ std::optional<QString> WorkspaceStatusSummary::selectionLine() const
 
 QString WorkspaceStatusSummary::iconFor(LibraryStore::LibraryTab tab)
 {
-    using Tab = LibraryStore::LibraryTab;
-    switch (tab) {
-    case Tab::playlist:
-        return QStringLiteral("music.note.list");
-    case Tab::favorites:
+    // The status block shows the favourites with the filled heart; the rest as in the sidebar.
+    if (tab == LibraryStore::LibraryTab::favorites)
         return QStringLiteral("heart.fill");
-    case Tab::covers:
-        return QStringLiteral("photo.on.rectangle.angled");
-    case Tab::converter:
-        return QStringLiteral("arrow.triangle.2.circlepath");
-    case Tab::analysis:
-        return QStringLiteral("waveform.path.ecg");
-    case Tab::duplicates:
-        return QStringLiteral("square.on.square");
-    }
-    return QStringLiteral("music.note.list");
+    return SectionCatalog::icon(tab);
 }
 
 QString WorkspaceStatusSummary::automaticIcon() const

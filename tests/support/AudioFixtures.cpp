@@ -70,18 +70,7 @@ void makeTone(const QString &path,
               int channels,
               int sampleRate)
 {
-    QStringList arguments = {QStringLiteral("-nostdin"),
-                             QStringLiteral("-v"),
-                             QStringLiteral("error"),
-                             QStringLiteral("-y"),
-                             QStringLiteral("-f"),
-                             QStringLiteral("lavfi"),
-                             QStringLiteral("-i"),
-                             QStringLiteral("sine=frequency=440:sample_rate=%1:duration=%2")
-                                 .arg(sampleRate)
-                                 .arg(seconds),
-                             QStringLiteral("-ac"),
-                             QString::number(channels)};
+    QStringList arguments = TestAudioFiles::toneArguments(seconds, channels, sampleRate);
     arguments << outputOptions << path;
     const TestAudioFiles::Result result = TestAudioFiles::run(QStringLiteral("ffmpeg"), arguments);
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();

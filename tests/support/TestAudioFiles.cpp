@@ -34,6 +34,22 @@ bool TestAudioFiles::hasProgram(const QString &program)
     return !QStandardPaths::findExecutable(program).isEmpty();
 }
 
+QStringList TestAudioFiles::toneArguments(double seconds, int channels, int sampleRate)
+{
+    return {QStringLiteral("-nostdin"),
+            QStringLiteral("-v"),
+            QStringLiteral("error"),
+            QStringLiteral("-y"),
+            QStringLiteral("-f"),
+            QStringLiteral("lavfi"),
+            QStringLiteral("-i"),
+            QStringLiteral("sine=frequency=440:sample_rate=%1:duration=%2")
+                .arg(sampleRate)
+                .arg(seconds),
+            QStringLiteral("-ac"),
+            QString::number(channels)};
+}
+
 QString TestAudioFiles::make(const QString &folder,
                              const QString &name,
                              double seconds,
@@ -41,17 +57,7 @@ QString TestAudioFiles::make(const QString &folder,
 {
     const QString path = folder + QLatin1Char('/') + name;
     const QString extension = name.section(QLatin1Char('.'), -1).toLower();
-    QStringList arguments = {
-        QStringLiteral("-nostdin"),
-        QStringLiteral("-v"),
-        QStringLiteral("error"),
-        QStringLiteral("-y"),
-        QStringLiteral("-f"),
-        QStringLiteral("lavfi"),
-        QStringLiteral("-i"),
-        QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds),
-        QStringLiteral("-ac"),
-        QStringLiteral("2")};
+    QStringList arguments = toneArguments(seconds);
     if (extension == QLatin1String("mp3"))
         arguments << QStringLiteral("-c:a") << QStringLiteral("libmp3lame")
                   << QStringLiteral("-id3v2_version") << QStringLiteral("0")

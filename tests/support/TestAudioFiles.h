@@ -24,6 +24,9 @@ public:
     run(const QString &program, const QStringList &arguments, const QByteArray &input = {});
     static bool hasProgram(const QString &program);
 
+    // ffmpeg's arguments up to the output options: a 440 Hz sine tone from lavfi.
+    static QStringList toneArguments(double seconds, int channels = 2, int sampleRate = 44100);
+
     // A short sine tone in the format the extension names (mp3, flac, wav, aiff, aif, m4a,
     // aac, ogg), written with ffmpeg. `extra` goes before the output path. Empty on failure.
     static QString make(const QString &folder,
