@@ -51,6 +51,12 @@ public:
 
     void push(const AVFrame *frame)
     {
+        // Concatenated or broken files change channels, format or rate mid-stream: the
+        // converter reads as many planes as it was opened for, so it follows each change.
+        if (m_swr && !matches(frame)) {
+            convert(nullptr, 0, m_sourceRate);
+            m_swr.reset();
+        }
         if (!m_swr)
             open(frame);
         const int count = static_cast<int>(std::min<qint64>(frame->nb_samples, m_remaining));
@@ -66,6 +72,12 @@ public:
     }
 
 private:
+    bool matches(const AVFrame *frame) const
+    {
+        return frame->format == m_sourceFormat && frame->sample_rate == m_sourceRate &&
+               frame->ch_layout.nb_channels == m_sourceChannels;
+    }
+
     void open(const AVFrame *frame)
     {
         AVChannelLayout in{};
@@ -89,6 +101,8 @@ private:
         if (status < 0 || swr_init(swr) < 0)
             fail();
         m_sourceRate = frame->sample_rate;
+        m_sourceFormat = frame->format;
+        m_sourceChannels = frame->ch_layout.nb_channels;
     }
 
     void convert(const uint8_t **input, int count, int sourceRate)
@@ -109,6 +123,8 @@ private:
     int m_rate;
     qint64 m_remaining;
     int m_sourceRate = 0;
+    int m_sourceFormat = -1;
+    int m_sourceChannels = 0;
     std::unique_ptr<SwrContext, SwrFree> m_swr;
     std::vector<float> m_samples;
 };

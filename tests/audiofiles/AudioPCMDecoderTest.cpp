@@ -197,4 +197,26 @@ TEST_F(AudioPCMDecoderTest, FallbackMatchesSoxAndFFmpegWhenTheProgramFails)
     EXPECT_NEAR(double(limited.size()), 11025 * 1.5, 40);
 }
 
+TEST_F(AudioPCMDecoderTest, InProcessDecoderFollowsAChannelCountChangeMidStream)
+{
+    // Concatenated files: a stereo part, then a mono part at another rate, in one stream.
+    const QString stereo = m_work.filePath("stereo.mp3");
+    const QString mono = m_work.filePath("mono.mp3");
+    test::makeTone(stereo, 1.0, {"-c:a", "libmp3lame", "-id3v2_version", "0"}, 2);
+    test::makeTone(mono, 1.0, {"-c:a", "libmp3lame", "-id3v2_version", "0"}, 1, 22050);
+    const QString joined = m_work.filePath("joined.mp3");
+    QFile out(joined);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(test::TestAudioFiles::readAll(stereo) + test::TestAudioFiles::readAll(mono));
+    out.close();
+
+    const std::vector<float> samples =
+        AudioPCMDecoder::monoSamplesInProcess(QUrl::fromLocalFile(joined), 11025, {});
+    useRealFFmpeg();
+    const std::vector<float> real =
+        AudioPCMDecoder::monoSamples(QUrl::fromLocalFile(joined), 11025, {}, false);
+    EXPECT_GT(samples.size(), 11025u * 3 / 2); // both parts, not only the first
+    EXPECT_NEAR(double(samples.size()), double(real.size()), 11025 * 0.02);
+}
+
 } // namespace
