@@ -1,6 +1,7 @@
 #include "AudioMetadataLoadQueue.h"
 
 #include "AudioMetadataLoader.h"
+#include "library/Track.h"
 
 #include <QCoreApplication>
 #include <QCoroFuture>
@@ -58,9 +59,17 @@ QCoro::Task<LoadedTrackMetadata> AudioMetadataLoadQueue::load(QUrl url, AudioTag
 {
     co_await acquirePermit();
     const Reader reader = m_reader ? m_reader : Reader(&AudioMetadataLoader::read);
-    // A named future: GCC 12 mishandles temporaries inside co_await expressions.
-    QFuture<LoadedTrackMetadata> reading = QtConcurrent::run(reader, url, fallbackTags);
-    LoadedTrackMetadata result = co_await reading;
+    LoadedTrackMetadata result;
+    // Whatever the reading does, the permit goes back: a lost one would stall every later load.
+    try {
+        // A named future: GCC 12 mishandles temporaries inside co_await expressions.
+        QFuture<LoadedTrackMetadata> reading = QtConcurrent::run(reader, url, fallbackTags);
+        result = co_await reading;
+    } catch (...) {
+        result = LoadedTrackMetadata{};
+        result.tags = fallbackTags;
+        result.format = Track::formatLabel(url);
+    }
     releasePermit();
     co_return result;
 }

@@ -22,22 +22,17 @@ bool isRegularFile(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-} // namespace
-
-QCoro::Task<LoadedTrackMetadata> AudioMetadataLoader::load(QUrl url, AudioTags fallbackTags)
-{
-    // The future is a named local: GCC 12 mishandles temporaries inside co_await expressions.
-    QFuture<LoadedTrackMetadata> reading =
-        QtConcurrent::run(&AudioMetadataLoader::read, url, fallbackTags);
-    LoadedTrackMetadata result = co_await reading;
-    co_return result;
-}
-
-LoadedTrackMetadata AudioMetadataLoader::read(const QUrl &url, const AudioTags &fallbackTags)
+LoadedTrackMetadata fallbackResult(const QUrl &url, const AudioTags &fallbackTags)
 {
     LoadedTrackMetadata result;
     result.tags = fallbackTags;
     result.format = Track::formatLabel(url);
+    return result;
+}
+
+LoadedTrackMetadata readFile(const QUrl &url, const AudioTags &fallbackTags)
+{
+    LoadedTrackMetadata result = fallbackResult(url, fallbackTags);
     const QString path = url.toLocalFile();
     // Only regular files: opening a FIFO or a device would block the reading thread.
     if (path.isEmpty() || !isRegularFile(path))
@@ -79,6 +74,28 @@ LoadedTrackMetadata AudioMetadataLoader::read(const QUrl &url, const AudioTags &
             result.bitRate = double(bytes * 8) / result.duration;
     }
     return result;
+}
+
+} // namespace
+
+QCoro::Task<LoadedTrackMetadata> AudioMetadataLoader::load(QUrl url, AudioTags fallbackTags)
+{
+    // The future is a named local: GCC 12 mishandles temporaries inside co_await expressions.
+    QFuture<LoadedTrackMetadata> reading =
+        QtConcurrent::run(&AudioMetadataLoader::read, url, fallbackTags);
+    LoadedTrackMetadata result = co_await reading;
+    co_return result;
+}
+
+LoadedTrackMetadata AudioMetadataLoader::read(const QUrl &url, const AudioTags &fallbackTags)
+{
+    // The parsers may throw, for instance when a broken header asks for more memory than there
+    // is; the reading still never fails.
+    try {
+        return readFile(url, fallbackTags);
+    } catch (const std::exception &) {
+        return fallbackResult(url, fallbackTags);
+    }
 }
 
 } // namespace brivello

@@ -96,4 +96,30 @@ TEST_F(AudioMetadataLoadQueueTest, AtMostTwoFilesAreReadAtOnceAndTheThirdWaits)
     EXPECT_EQ(queue().activeCount(), 0);
 }
 
+TEST_F(AudioMetadataLoadQueueTest, AReadingThatThrowsGivesTheFallbackAndReturnsItsPermit)
+{
+    queue().setReaderForTesting([](const QUrl &url, const AudioTags &tags) -> LoadedTrackMetadata {
+        if (url.fileName().startsWith("bad"))
+            throw std::bad_alloc();
+        LoadedTrackMetadata result;
+        result.tags = tags;
+        result.duration = 1;
+        return result;
+    });
+    AudioTags fallback;
+    fallback.title = "Kept";
+    // More failures than permits: each one must have handed its permit back.
+    for (const char *name : {"bad1.mp3", "bad2.flac", "bad3.wav"}) {
+        auto loading = queue().load(QUrl::fromLocalFile(QStringLiteral("/a/") + name), fallback);
+        const LoadedTrackMetadata failed = QCoro::waitFor(loading);
+        EXPECT_EQ(failed.tags, fallback);
+        EXPECT_EQ(failed.duration, 0);
+        EXPECT_FALSE(failed.format.isEmpty());
+    }
+    EXPECT_EQ(queue().activeCount(), 0);
+    auto good = queue().load(QUrl::fromLocalFile("/a/good.mp3"), fallback);
+    EXPECT_EQ(QCoro::waitFor(good).duration, 1);
+    EXPECT_EQ(queue().activeCount(), 0);
+}
+
 } // namespace
