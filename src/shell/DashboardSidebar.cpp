@@ -241,9 +241,11 @@ void DashboardSidebar::paintEvent(QPaintEvent *event)
         font.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
         painter.setFont(font);
         painter.setPen(BrivelloTheme::primary(scheme));
-        painter.drawText(QRectF(m_geometry.horizontalPadding,
+        // Ends before the collapse button, which slides under it while the sidebar collapses.
+        const qreal left = m_geometry.horizontalPadding;
+        painter.drawText(QRectF(left,
                                 m_geometry.verticalPadding,
-                                m_geometry.innerWidth - 52,
+                                qMax<qreal>(0, m_collapse->x() - 8 - left),
                                 m_geometry.collapseButtonHeight),
                          Qt::AlignVCenter | Qt::AlignLeft,
                          QStringLiteral("BRIVELLO"));
