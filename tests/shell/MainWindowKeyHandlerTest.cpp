@@ -305,8 +305,8 @@ TEST_F(MainWindowKeyHandlerTest, LetterHotkeysWorkInACyrillicLayout)
 {
     select({ids[0]});
     // The physical F key with a Russian layout types "А".
-    const QKeyEvent event(QEvent::KeyPress, 0x0410, Qt::NoModifier, 33 + 8, 0, 0,
-                          QStringLiteral("а"));
+    const QKeyEvent event(
+        QEvent::KeyPress, 0x0410, Qt::NoModifier, 33 + 8, 0, 0, QStringLiteral("а"));
     EXPECT_TRUE(handler->handle(KeyStroke::fromEvent(event)));
     EXPECT_TRUE(store().tracks().at(0).isFavorite);
 }
