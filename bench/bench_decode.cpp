@@ -1,9 +1,9 @@
 // Mono decoding of a 5-minute MP3 at 11025 Hz: times faster than real time, through the ffmpeg
 // child process and through the in-process decoder.
+#include "BenchFiles.h"
 #include "audiofiles/AudioPCMDecoder.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -18,24 +18,10 @@ const QString &mp3File()
     static QTemporaryDir dir;
     static const QString path = [] {
         const QString file = dir.filePath("five-minutes.mp3");
-        QProcess process;
-        process.start("ffmpeg",
-                      {"-nostdin",
-                       "-v",
-                       "error",
-                       "-y",
-                       "-f",
-                       "lavfi",
-                       "-i",
-                       QStringLiteral("sine=frequency=220:duration=%1").arg(kSeconds),
-                       "-ac",
-                       "2",
-                       "-c:a",
-                       "libmp3lame",
-                       "-b:a",
-                       "192k",
-                       file});
-        process.waitForFinished(-1);
+        bench::runProgram(
+            "ffmpeg",
+            bench::lavfiArguments(QStringLiteral("sine=frequency=220:duration=%1").arg(kSeconds)) +
+                QStringList{"-ac", "2", "-c:a", "libmp3lame", "-b:a", "192k", file});
         return file;
     }();
     return path;

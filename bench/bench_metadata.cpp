@@ -1,11 +1,11 @@
 // Metadata reading of 500 tagged files (250 MP3 with ID3v2 and a cover, 250 FLAC with Vorbis
 // comments): files per second in process, beside ffprobe reading the same files, as a ratio.
+#include "BenchFiles.h"
 #include "audiofiles/AudioMetadataLoader.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -22,12 +22,7 @@ QTemporaryDir &folder()
     return dir;
 }
 
-bool run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    return process.waitForFinished(-1) && process.exitCode() == 0;
-}
+using bench::runProgram;
 
 // Two tones made once, copied and tagged with mutagen in a single Python run.
 const QStringList &files()
@@ -38,18 +33,9 @@ const QStringList &files()
         for (const QString codec : {"libmp3lame", "flac"}) {
             const QString ext = codec == "flac" ? "flac" : "mp3";
             const QString seed = base + "/seed." + ext;
-            run("ffmpeg",
-                {"-nostdin",
-                 "-v",
-                 "error",
-                 "-y",
-                 "-f",
-                 "lavfi",
-                 "-i",
-                 "sine=frequency=440:duration=20",
-                 "-c:a",
-                 codec,
-                 seed});
+            runProgram("ffmpeg",
+                       bench::lavfiArguments("sine=frequency=440:duration=20") +
+                           QStringList{"-c:a", codec, seed});
             for (int i = 0; i < kFilesPerFormat; ++i) {
                 const QString copy = QStringLiteral("%1/track%2.%3").arg(base).arg(i).arg(ext);
                 QFile::copy(seed, copy);
@@ -75,7 +61,7 @@ for i, path in enumerate(sys.argv[1:]):
                       date="2024", tracknumber="1", bpm="124", initialkey="8A"))
         f.save()
 )PY";
-        run("/usr/bin/python3", QStringList{"-c", script} + made);
+        runProgram("/usr/bin/python3", QStringList{"-c", script} + made);
         return made;
     }();
     return list;
@@ -105,7 +91,7 @@ void BM_FFprobe(benchmark::State &state)
     qint64 read = 0;
     for (auto _ : state) {
         for (const QString &file : all)
-            run("ffprobe", {"-v", "error", "-show_format", "-show_streams", file});
+            runProgram("ffprobe", {"-v", "error", "-show_format", "-show_streams", file});
         read += all.size();
     }
     state.SetItemsProcessed(read);

@@ -58,6 +58,22 @@ void rewrite(const QString &path,
     }
 }
 
+using InPlaceWriter = void (*)(const AudioTags &, const ArtworkChange &, const QString &);
+
+// The writer that rewrites a file type in place; null for the types exported through ffmpeg.
+InPlaceWriter inPlaceWriter(const QString &extension)
+{
+    if (extension == QLatin1String("mp3"))
+        return &MetadataWriter::writeMP3;
+    if (extension == QLatin1String("flac"))
+        return &MetadataWriter::writeFLAC;
+    if (extension == QLatin1String("wav"))
+        return &MetadataWriter::writeWAV;
+    if (extension == QLatin1String("aiff") || extension == QLatin1String("aif"))
+        return &MetadataWriter::writeAIFF;
+    return nullptr;
+}
+
 // Runs a blocking writer on the pool; the error comes back as a value so it can cross threads.
 // (Not a coroutine: GCC 12 destroys lambda temporaries passed to coroutines twice.)
 template <typename Work> QFuture<std::optional<WriteError>> startOffThread(Work work)
@@ -102,14 +118,8 @@ void MetadataWriter::writeNow(const AudioTags &tags, bool removeArtwork, const Q
     const QString path = url.toLocalFile();
     const QString extension = QFileInfo(path).suffix().toLower();
     const ArtworkChange artwork = removeArtwork ? ArtworkChange::remove() : ArtworkChange::keep();
-    if (extension == QLatin1String("mp3"))
-        writeMP3(tags, artwork, path);
-    else if (extension == QLatin1String("flac"))
-        writeFLAC(tags, artwork, path);
-    else if (extension == QLatin1String("wav"))
-        writeWAV(tags, artwork, path);
-    else if (extension == QLatin1String("aiff") || extension == QLatin1String("aif"))
-        writeAIFF(tags, artwork, path);
+    if (const InPlaceWriter write = inPlaceWriter(extension))
+        write(tags, artwork, path);
     else
         exportWithMetadata(tags, removeArtwork, path);
 }
@@ -121,17 +131,10 @@ void MetadataWriter::assignArtworkNow(const QByteArray &artwork,
     const QString path = url.toLocalFile();
     const QFileInfo info(path);
     const QString extension = info.suffix().toLower();
-    const ArtworkChange change = ArtworkChange::replace(artwork);
-    if (extension == QLatin1String("mp3"))
-        writeMP3(tags, change, path);
-    else if (extension == QLatin1String("flac"))
-        writeFLAC(tags, change, path);
-    else if (extension == QLatin1String("wav"))
-        writeWAV(tags, change, path);
-    else if (extension == QLatin1String("aiff") || extension == QLatin1String("aif"))
-        writeAIFF(tags, change, path);
-    else
+    const InPlaceWriter write = inPlaceWriter(extension);
+    if (!write)
         throw WriteError::unsupportedFormat(info.suffix());
+    write(tags, ArtworkChange::replace(artwork), path);
     if (!containsArtworkBytes(artwork, path))
         throw WriteError::artworkVerificationFailed(info.fileName());
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "AppliedChangeCommand.h"
+
 #include <QHash>
-#include <QUndoCommand>
 #include <QUuid>
-#include <functional>
 
 namespace brivello {
 
@@ -17,25 +17,13 @@ struct FavoriteMembershipState
 
 using FavoriteMembershipStates = QHash<QUuid, FavoriteMembershipState>;
 
-// Undo step of a favourites change: undo applies the flags before, redo the flags after.
-// Pushed after the change was applied, so the push itself changes nothing. Main thread.
-class FavoriteMembershipCommand : public QUndoCommand
+// Undo step of a favourites change: the membership flags before and after. Main thread.
+class FavoriteMembershipCommand : public AppliedChangeCommand<FavoriteMembershipStates>
 {
 public:
-    using Apply = std::function<void(const FavoriteMembershipStates &)>;
-
     FavoriteMembershipCommand(FavoriteMembershipStates previous,
                               FavoriteMembershipStates replacement,
                               Apply apply);
-
-    void undo() override;
-    void redo() override;
-
-private:
-    FavoriteMembershipStates m_previous;
-    FavoriteMembershipStates m_replacement;
-    Apply m_apply;
-    bool m_pushed = false;
 };
 
 } // namespace brivello

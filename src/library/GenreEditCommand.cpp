@@ -6,25 +6,9 @@ GenreEditCommand::GenreEditCommand(GenreValues previous,
                                    GenreValues replacement,
                                    const QString &actionName,
                                    Apply apply)
-    : m_previous(std::move(previous))
-    , m_replacement(std::move(replacement))
-    , m_apply(std::move(apply))
+    : AppliedChangeCommand(std::move(previous), std::move(replacement), std::move(apply))
 {
     setText(actionName);
-}
-
-void GenreEditCommand::undo()
-{
-    m_apply(m_previous);
-}
-
-void GenreEditCommand::redo()
-{
-    if (!m_pushed) {
-        m_pushed = true;
-        return;
-    }
-    m_apply(m_replacement);
 }
 
 } // namespace brivello

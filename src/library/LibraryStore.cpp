@@ -278,9 +278,7 @@ void LibraryStore::setFavoriteOnlyUntagged(bool value)
 
 void LibraryStore::pruneSelectionToVisible()
 {
-    QSet<QUuid> visible;
-    for (const Track &track : visibleTracks())
-        visible.insert(track.id);
+    const QSet<QUuid> visible = idSetOf(visibleTracks());
     setSelectedIDs(m_selectedIDs & visible);
     if (m_selectedID && !visible.contains(*m_selectedID))
         setSelectedID(std::nullopt);

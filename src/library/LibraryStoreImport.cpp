@@ -258,10 +258,7 @@ QCoro::Task<> LibraryStore::finishAnalysisImport(QList<QUrl> urls)
         co_return;
     startMetadataLoads(appended.created, MetadataDestination::analysis);
     preloadWaveforms(urlsOf(appended.created));
-    QSet<QUuid> ids;
-    for (const Track &track : appended.created)
-        ids.insert(track.id);
-    analyzeQuality(ids);
+    analyzeQuality(idSetOf(appended.created));
     showStatus(BrivelloLocalization::format(QStringLiteral("Добавлено в анализ: %d"),
                                             appended.created.size()),
                QStringLiteral("waveform.path.ecg"),

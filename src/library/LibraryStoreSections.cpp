@@ -39,15 +39,6 @@ bool passesFavoriteFilter(const Track &track, bool onlyUntagged, const QString &
     return genreFilter.isEmpty() || canonicallyEqual(track.tags.genre, genreFilter);
 }
 
-QSet<QUuid> idSet(const QList<Track> &tracks)
-{
-    QSet<QUuid> ids;
-    ids.reserve(tracks.size());
-    for (const Track &track : tracks)
-        ids.insert(track.id);
-    return ids;
-}
-
 // Sort keys instead of pairwise collation keep tens of thousands of tracks fast.
 QList<QUuid> sortedPlaylistIDs(const QList<Track> &tracks, const QList<qsizetype> &members)
 {
@@ -245,7 +236,7 @@ std::optional<Track> LibraryStore::selectedTrack() const
 
 void LibraryStore::rememberSelection(LibraryTab tab)
 {
-    const QSet<QUuid> selectable = idSet(tracksForSelection(tab));
+    const QSet<QUuid> selectable = idSetOf(tracksForSelection(tab));
     SelectionState state;
     state.ids = m_selectedIDs & selectable;
     if (m_selectedID && selectable.contains(*m_selectedID))
@@ -255,7 +246,7 @@ void LibraryStore::rememberSelection(LibraryTab tab)
 
 LibraryStore::SelectionState LibraryStore::selectionState(LibraryTab tab)
 {
-    const QSet<QUuid> selectable = idSet(tracksForSelection(tab));
+    const QSet<QUuid> selectable = idSetOf(tracksForSelection(tab));
     SelectionState state = m_selectionStatesByTab.value(rawValue(tab));
     state.ids &= selectable;
     if (state.focusedID && !selectable.contains(*state.focusedID))

@@ -150,9 +150,7 @@ void LibraryStore::restoreWorkspaceSession()
     m_isRestoringWorkspaceSession = true;
 
     setTracks(existingTracks(session->tracks));
-    QSet<QUuid> libraryIDs;
-    for (const Track &track : std::as_const(m_tracks))
-        libraryIDs.insert(track.id);
+    const QSet<QUuid> libraryIDs = idSetOf(m_tracks);
     setEstimatedBPMByTrackID(
         keepKnown(session->estimatedBPMByTrackID.value_or(QHash<QUuid, QString>{}), libraryIDs));
     setEstimatedBPMConfidenceByTrackID(keepKnown(
@@ -206,9 +204,7 @@ void LibraryStore::restoreWorkspaceSession()
                                       knownState(session->selectedIDs, session->selectedID));
 
     const SelectionState entered = selectionState(m_activeTab);
-    QSet<QUuid> selectable;
-    for (const Track &track : tracksForSelection(m_activeTab))
-        selectable.insert(track.id);
+    const QSet<QUuid> selectable = idSetOf(tracksForSelection(m_activeTab));
     if (session->resumeTrackID && selectable.contains(*session->resumeTrackID)) {
         const QUuid resume = *session->resumeTrackID;
         setSelectedIDs({resume});

@@ -106,11 +106,7 @@ QHash<int, QByteArray> PlaylistModel::roleNames() const
 
 QList<QUuid> PlaylistModel::ids() const
 {
-    QList<QUuid> result;
-    result.reserve(m_tracks.size());
-    for (const Track &track : m_tracks)
-        result.append(track.id);
-    return result;
+    return idsOf(m_tracks);
 }
 
 bool PlaylistModel::isSelected(int row) const

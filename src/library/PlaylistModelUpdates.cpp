@@ -128,10 +128,7 @@ void PlaylistModel::applyStructuralChange(const QList<Track> &next)
 
 void PlaylistModel::removeRowsMissingFrom(const QList<Track> &next)
 {
-    QSet<QUuid> kept;
-    kept.reserve(next.size());
-    for (const Track &track : next)
-        kept.insert(track.id);
+    const QSet<QUuid> kept = idSetOf(next);
     for (int row = int(m_tracks.size()) - 1; row >= 0; --row) {
         if (kept.contains(m_tracks.at(row).id))
             continue;

@@ -86,4 +86,22 @@ QList<QUrl> urlsOf(const QList<Track> &tracks)
     return urls;
 }
 
+QList<QUuid> idsOf(const QList<Track> &tracks)
+{
+    QList<QUuid> ids;
+    ids.reserve(tracks.size());
+    for (const Track &track : tracks)
+        ids.append(track.id);
+    return ids;
+}
+
+QSet<QUuid> idSetOf(const QList<Track> &tracks)
+{
+    QSet<QUuid> ids;
+    ids.reserve(tracks.size());
+    for (const Track &track : tracks)
+        ids.insert(track.id);
+    return ids;
+}
+
 } // namespace brivello

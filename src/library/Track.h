@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QSet>
 #include <QUrl>
 #include <QUuid>
 
@@ -38,8 +39,10 @@ QString clockText(double seconds);
 // The file's path extension as the platform reads it ("" when the name has none).
 QString pathExtension(const QUrl &url);
 
-// The addresses of `tracks`, in order.
+// The addresses and the ids of `tracks`, in order; the ids also as a set.
 QList<QUrl> urlsOf(const QList<Track> &tracks);
+QList<QUuid> idsOf(const QList<Track> &tracks);
+QSet<QUuid> idSetOf(const QList<Track> &tracks);
 
 } // namespace brivello
 

@@ -78,37 +78,32 @@ void WorkspaceSessionWriter::track(const WorkspaceSession::SessionTrack &t)
     m_out += '}';
 }
 
-void WorkspaceSessionWriter::tracks(const QList<WorkspaceSession::SessionTrack> &list)
+template <typename Item>
+void WorkspaceSessionWriter::array(const QList<Item> &list,
+                                   void (WorkspaceSessionWriter::*item)(const Item &))
 {
     m_out += '[';
     for (qsizetype i = 0; i < list.size(); ++i) {
         if (i > 0)
             m_out += ',';
-        track(list[i]);
+        (this->*item)(list[i]);
     }
     m_out += ']';
+}
+
+void WorkspaceSessionWriter::tracks(const QList<WorkspaceSession::SessionTrack> &list)
+{
+    array(list, &WorkspaceSessionWriter::track);
 }
 
 void WorkspaceSessionWriter::ids(const QList<QUuid> &list)
 {
-    m_out += '[';
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        if (i > 0)
-            m_out += ',';
-        id(list[i]);
-    }
-    m_out += ']';
+    array(list, &WorkspaceSessionWriter::id);
 }
 
 void WorkspaceSessionWriter::urls(const QList<QUrl> &list)
 {
-    m_out += '[';
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        if (i > 0)
-            m_out += ',';
-        url(list[i]);
-    }
-    m_out += ']';
+    array(list, &WorkspaceSessionWriter::url);
 }
 
 QByteArray WorkspaceSessionWriter::write(const WorkspaceSession &s)

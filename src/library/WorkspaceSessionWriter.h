@@ -24,6 +24,8 @@ private:
     void tracks(const QList<WorkspaceSession::SessionTrack> &list);
     void ids(const QList<QUuid> &list);
     void urls(const QList<QUrl> &list);
+    template <typename Item>
+    void array(const QList<Item> &list, void (WorkspaceSessionWriter::*item)(const Item &));
     void boolean(bool value) { m_out += value ? "true" : "false"; }
 
     QByteArray m_out;

@@ -33,17 +33,6 @@ const QHash<QString, quint16> &namedKeys()
     return table;
 }
 
-const QHash<char16_t, quint16> &letters()
-{
-    static const QHash<char16_t, quint16> table = {
-        {u'A', 0},  {u'S', 1},  {u'D', 2},  {u'F', 3},  {u'H', 4},  {u'G', 5},  {u'Z', 6},
-        {u'X', 7},  {u'C', 8},  {u'V', 9},  {u'B', 11}, {u'Q', 12}, {u'W', 13}, {u'E', 14},
-        {u'R', 15}, {u'Y', 16}, {u'T', 17}, {u'O', 31}, {u'U', 32}, {u'I', 34}, {u'P', 35},
-        {u'L', 37}, {u'J', 38}, {u'K', 40}, {u'N', 45}, {u'M', 46},
-    };
-    return table;
-}
-
 } // namespace
 
 quint16 HotkeyMatcher::namedKeyCode(const QString &token)
@@ -53,7 +42,9 @@ quint16 HotkeyMatcher::namedKeyCode(const QString &token)
 
 quint16 HotkeyMatcher::letterKeyCode(QChar letter)
 {
-    return letters().value(letter.unicode(), KeyStroke::kNoKeyCode);
+    if (letter.unicode() < u'A' || letter.unicode() > u'Z')
+        return KeyStroke::kNoKeyCode;
+    return KeyStroke::keyCodeForCharacter(letter);
 }
 
 bool HotkeyMatcher::matches(const KeyStroke &stroke, const QString &shortcut)

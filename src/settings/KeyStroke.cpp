@@ -95,6 +95,11 @@ quint16 KeyStroke::keyCodeForQtKey(int qtKey)
         character = usKeyForCyrillic(character);
     if (character.isNull())
         return kNoKeyCode;
+    return keyCodeForCharacter(character);
+}
+
+quint16 KeyStroke::keyCodeForCharacter(QChar character)
+{
     return characterTable().value(character.toUpper().unicode(), kNoKeyCode);
 }
 

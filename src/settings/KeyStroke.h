@@ -28,6 +28,8 @@ struct KeyStroke
     // Key codes of the layout-independent numbering.
     static quint16 keyCodeForScanCode(quint32 xkbKeycode);
     static quint16 keyCodeForQtKey(int qtKey);
+    // The key that types `character` on the US layout, shifted or not (letters in either case).
+    static quint16 keyCodeForCharacter(QChar character);
     // The character of the US layout on the physical key that carries a Russian letter.
     static QChar usKeyForCyrillic(QChar cyrillic);
 };

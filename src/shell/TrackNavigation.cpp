@@ -8,19 +8,6 @@
 
 namespace brivello {
 
-namespace {
-
-QList<QUuid> idsOf(const QList<Track> &tracks)
-{
-    QList<QUuid> ids;
-    ids.reserve(tracks.size());
-    for (const Track &track : tracks)
-        ids.append(track.id);
-    return ids;
-}
-
-} // namespace
-
 TrackNavigation::TrackNavigation(LibraryStore &store, AudioPlayer &player)
     : m_store(store)
     , m_player(player)

@@ -143,21 +143,10 @@ TEST_F(AudioPCMDecoderTest, CancellationKillsAndReapsTheChild)
 TEST_F(AudioPCMDecoderTest, FallbackMatchesSoxAndFFmpegWhenTheProgramFails)
 {
     const QString source = m_work.filePath("sweep.wav");
-    const test::TestAudioFiles::Result made =
-        test::TestAudioFiles::run("ffmpeg",
-                                  {"-nostdin",
-                                   "-v",
-                                   "error",
-                                   "-y",
-                                   "-f",
-                                   "lavfi",
-                                   "-i",
-                                   "aevalsrc=0.5*sin(2*PI*(200+300*t)*t):s=44100:d=4",
-                                   "-ac",
-                                   "2",
-                                   "-c:a",
-                                   "pcm_s16le",
-                                   source});
+    const test::TestAudioFiles::Result made = test::TestAudioFiles::run(
+        "ffmpeg",
+        test::TestAudioFiles::lavfiArguments("aevalsrc=0.5*sin(2*PI*(200+300*t)*t):s=44100:d=4") +
+            QStringList{"-ac", "2", "-c:a", "pcm_s16le", source});
     ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
     const QString raw = m_work.filePath("sox.raw");
     const test::TestAudioFiles::Result sox = test::TestAudioFiles::run(

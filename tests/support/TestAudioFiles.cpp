@@ -34,7 +34,7 @@ bool TestAudioFiles::hasProgram(const QString &program)
     return !QStandardPaths::findExecutable(program).isEmpty();
 }
 
-QStringList TestAudioFiles::toneArguments(double seconds, int channels, int sampleRate)
+QStringList TestAudioFiles::lavfiArguments(const QString &source)
 {
     return {QStringLiteral("-nostdin"),
             QStringLiteral("-v"),
@@ -43,11 +43,15 @@ QStringList TestAudioFiles::toneArguments(double seconds, int channels, int samp
             QStringLiteral("-f"),
             QStringLiteral("lavfi"),
             QStringLiteral("-i"),
-            QStringLiteral("sine=frequency=440:sample_rate=%1:duration=%2")
-                .arg(sampleRate)
-                .arg(seconds),
-            QStringLiteral("-ac"),
-            QString::number(channels)};
+            source};
+}
+
+QStringList TestAudioFiles::toneArguments(double seconds, int channels, int sampleRate)
+{
+    return lavfiArguments(QStringLiteral("sine=frequency=440:sample_rate=%1:duration=%2")
+                              .arg(sampleRate)
+                              .arg(seconds))
+           << QStringLiteral("-ac") << QString::number(channels);
 }
 
 QString TestAudioFiles::make(const QString &folder,

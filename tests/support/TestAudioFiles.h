@@ -24,7 +24,9 @@ public:
     run(const QString &program, const QStringList &arguments, const QByteArray &input = {});
     static bool hasProgram(const QString &program);
 
-    // ffmpeg's arguments up to the output options: a 440 Hz sine tone from lavfi.
+    // ffmpeg's arguments up to the output options, reading `source` (a lavfi graph).
+    static QStringList lavfiArguments(const QString &source);
+    // The same for a 440 Hz sine tone.
     static QStringList toneArguments(double seconds, int channels = 2, int sampleRate = 44100);
 
     // A short sine tone in the format the extension names (mp3, flac, wav, aiff, aif, m4a,
