@@ -225,9 +225,10 @@ QCoro::Task<QList<QUuid>> LibraryStore::completeCoverImport(ExpandedImport expan
         co_return split.knownIDs;
     QPointer<LibraryStore> self(this);
     const ChunkedAppend appended = co_await appendLibraryTracks(split.newURLs, ChunkTarget::covers);
-    if (self) {
+    // Files another import added meanwhile are not new: they count only when created here.
+    if (self && !appended.created.isEmpty()) {
         showStatus(BrivelloLocalization::format(QStringLiteral("Добавлено в обложки: %d"),
-                                                appended.ids.size()),
+                                                appended.created.size()),
                    QStringLiteral("photo.on.rectangle.angled"),
                    Tone::success);
     }

@@ -134,14 +134,20 @@ void LibraryStore::preserveUnreadableSnapshot()
     QString target = path + QStringLiteral(".unreadable-") + stamp;
     for (int n = 2; QFileInfo::exists(target); ++n)
         target = path + QStringLiteral(".unreadable-%1-%2").arg(stamp).arg(n);
-    QFile::copy(path, target);
+    // A file that cannot even be opened cannot be copied: move it aside instead.
+    if (!QFile::copy(path, target))
+        QFile::rename(path, target);
 }
 
 void LibraryStore::restoreWorkspaceSession()
 {
     const QByteArray bytes = Defaults::standard().data(kWorkspaceSessionKey);
-    if (bytes.isEmpty())
+    if (bytes.isEmpty()) {
+        // A snapshot that is there but cannot be read would be replaced by the first save.
+        if (QFileInfo(Defaults::standard().dataPath(kWorkspaceSessionKey)).size() > 0)
+            preserveUnreadableSnapshot();
         return;
+    }
     const std::optional<WorkspaceSession> session = WorkspaceSession::decode(bytes);
     if (!session) {
         preserveUnreadableSnapshot();

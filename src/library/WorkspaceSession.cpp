@@ -67,8 +67,11 @@ QJsonObject readObject(const QJsonValue &value)
 
 QUuid readID(const QJsonValue &value)
 {
-    const QUuid id = QUuid::fromString(readString(value));
-    if (id.isNull())
+    const QString text = readString(value);
+    const QUuid id = QUuid::fromString(text);
+    // QUuid reports a parse failure as the all-zero identity, which is itself well formed and
+    // is written like any other: reading it back must not reject the whole snapshot.
+    if (id.isNull() && text != QLatin1String("00000000-0000-0000-0000-000000000000"))
         throw Unreadable{};
     return id;
 }

@@ -11,6 +11,7 @@
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QPainter>
 #include <QVariantAnimation>
 
@@ -26,7 +27,7 @@ DashboardSidebar::DashboardSidebar(MainWindowController &controller, QWidget *pa
     , m_controller(controller)
     , m_store(controller.store())
     , m_markerAnimation(new QVariantAnimation(this))
-    , m_widthAnimation(new QVariantAnimation(this))
+    , m_expansionAnimation(new QVariantAnimation(this))
 {
     for (LibraryStore::LibraryTab tab : LibraryStore::allTabs()) {
         auto *button = new SidebarSectionButton(
@@ -53,18 +54,22 @@ DashboardSidebar::DashboardSidebar(MainWindowController &controller, QWidget *pa
         QStringLiteral("Открывает настройки очистки, жанров, горячих клавиш и языка."));
     m_toggle = new SidebarAppearanceToggle(this);
     m_status = new WorkspaceStatusBar(m_store, controller.player(), this);
+    m_statusFade = new QGraphicsOpacityEffect(m_status);
+    m_statusFade->setEnabled(false);
+    m_status->setGraphicsEffect(m_statusFade);
 
     m_markerAnimation->setDuration(300);
     m_markerAnimation->setEasingCurve(QEasingCurve::OutCubic);
     connect(m_markerAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant &v) {
-        m_markerY = v.toReal();
+        m_markerIndex = v.toReal();
         update();
     });
-    m_widthAnimation->setDuration(280);
-    m_widthAnimation->setEasingCurve(QEasingCurve::InOutQuad);
-    connect(m_widthAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant &v) {
-        setFixedWidth(v.toInt());
-    });
+    m_expansionAnimation->setDuration(280);
+    m_expansionAnimation->setEasingCurve(QEasingCurve::InOutQuad);
+    connect(m_expansionAnimation,
+            &QVariantAnimation::valueChanged,
+            this,
+            [this](const QVariant &v) { setExpansion(v.toReal()); });
 
     connect(&m_store, &LibraryStore::activeTabChanged, this, [this] { refreshSelection(true); });
     for (auto signal : {&LibraryStore::tracksChanged,
@@ -81,8 +86,11 @@ DashboardSidebar::DashboardSidebar(MainWindowController &controller, QWidget *pa
             this,
             &DashboardSidebar::retranslate);
 
-    m_collapsed = !Defaults::standard().boolean(kCollapsedKey);
-    applyCollapsed(false);
+    m_collapsed = Defaults::standard().boolean(kCollapsedKey);
+    m_collapse->setSymbol(m_collapsed ? QStringLiteral("sidebar.right")
+                                      : QStringLiteral("sidebar.left"));
+    m_markerIndex = SectionCatalog::index(m_store.activeTab());
+    setExpansion(m_collapsed ? 0 : 1);
     refreshCounts();
     refreshSelection(false);
     retranslate();
@@ -99,24 +107,33 @@ void DashboardSidebar::applyCollapsed(bool animated)
     if (collapsed == m_collapsed)
         return;
     m_collapsed = collapsed;
-    m_geometry = SidebarGeometry::forState(collapsed);
     m_collapse->setSymbol(collapsed ? QStringLiteral("sidebar.right")
                                     : QStringLiteral("sidebar.left"));
-    m_status->setVisible(!collapsed);
-    for (SidebarSectionButton *button : std::as_const(m_buttons))
-        button->setCollapsed(
-            collapsed, m_geometry.rowHeight, m_geometry.buttonPadding, m_geometry.iconSpacing);
-    m_widthAnimation->stop();
-    if (animated && isVisible()) {
-        m_widthAnimation->setStartValue(width());
-        m_widthAnimation->setEndValue(int(m_geometry.width));
-        m_widthAnimation->start();
-    } else {
-        setFixedWidth(int(m_geometry.width));
-    }
-    m_markerAnimation->stop();
-    m_markerY = m_geometry.markerY(SectionCatalog::index(m_store.activeTab()));
     retranslate();
+    const qreal target = collapsed ? 0 : 1;
+    m_expansionAnimation->stop();
+    if (animated && isVisible()) {
+        m_expansionAnimation->setStartValue(m_expansion);
+        m_expansionAnimation->setEndValue(target);
+        m_expansionAnimation->start();
+    } else {
+        setExpansion(target);
+    }
+}
+
+// Everything that differs between the two states follows one value, so the width, rows,
+// marker and bottom row move together while the texts and the status block fade.
+void DashboardSidebar::setExpansion(qreal expansion)
+{
+    m_expansion = expansion;
+    m_geometry = SidebarGeometry::between(expansion);
+    for (SidebarSectionButton *button : std::as_const(m_buttons))
+        button->setExpansion(
+            expansion, m_geometry.rowHeight, m_geometry.buttonPadding, m_geometry.iconSpacing);
+    m_status->setVisible(expansion > 0);
+    m_statusFade->setOpacity(expansion);
+    m_statusFade->setEnabled(expansion < 1);
+    setFixedWidth(qRound(m_geometry.width));
     layoutChildren();
     update();
 }
@@ -129,7 +146,7 @@ qreal DashboardSidebar::listTop() const
 QRectF DashboardSidebar::markerRect() const
 {
     return QRectF(m_geometry.horizontalPadding + m_geometry.markerX,
-                  listTop() + m_markerY,
+                  listTop() + markerY(),
                   SidebarGeometry::kMarkerWidth,
                   SidebarGeometry::kMarkerHeight);
 }
@@ -137,38 +154,38 @@ QRectF DashboardSidebar::markerRect() const
 void DashboardSidebar::layoutChildren()
 {
     const SidebarGeometry &g = m_geometry;
+    const qreal e = m_expansion;
     const qreal left = g.horizontalPadding;
     const qreal inner = g.innerWidth;
     // Header: the collapse button at the trailing end, or across the rail when collapsed.
-    if (m_collapsed)
-        m_collapse->setGeometry(
-            QRectF(left, g.verticalPadding, inner, g.collapseButtonHeight).toRect());
-    else
-        m_collapse->setGeometry(QRectF(left + inner - g.collapseButtonWidth,
-                                       g.verticalPadding,
-                                       g.collapseButtonWidth,
-                                       g.collapseButtonHeight)
-                                    .toRect());
+    m_collapse->setGeometry(QRectF(left + (inner - g.collapseButtonWidth) * e,
+                                   g.verticalPadding,
+                                   g.collapseButtonWidth,
+                                   g.collapseButtonHeight)
+                                .toRect());
     qreal y = listTop();
     for (SidebarSectionButton *button : std::as_const(m_buttons)) {
         button->setGeometry(QRectF(left, y, inner, g.rowHeight).toRect());
         y += g.rowHeight + g.rowSpacing;
     }
-    qreal bottom = height() - g.verticalPadding;
-    if (!m_collapsed) {
-        m_status->setGeometry(
-            QRectF(left, bottom - WorkspaceStatusBar::kHeight, inner, WorkspaceStatusBar::kHeight)
-                .toRect());
-        bottom -= WorkspaceStatusBar::kHeight + 2 + kPartSpacing;
-        const qreal rowTop = bottom - 44;
-        m_settings->move(int(left), int(rowTop));
-        m_toggle->move(int(left + inner - m_toggle->width()),
-                       int(rowTop + (44 - m_toggle->height()) / 2));
-    } else {
-        const qreal toggleTop = bottom - m_toggle->height();
-        m_toggle->move(int(left + (inner - m_toggle->width()) / 2), int(toggleTop));
-        m_settings->move(int(left + (inner - 44) / 2), int(toggleTop - 10 - 44));
-    }
+    // Bottom row: settings and switch side by side above the status block when expanded,
+    // stacked and centred when collapsed; positions blend while the sidebar animates.
+    const qreal bottom = height() - g.verticalPadding;
+    m_status->setGeometry(
+        QRectF(left, bottom - WorkspaceStatusBar::kHeight, inner, WorkspaceStatusBar::kHeight)
+            .toRect());
+    const qreal rowTop = bottom - WorkspaceStatusBar::kHeight - 2 - kPartSpacing - 44;
+    const QPointF openSettings(left, rowTop);
+    const QPointF openToggle(left + inner - m_toggle->width(),
+                             rowTop + (44 - m_toggle->height()) / 2.0);
+    const qreal toggleTop = bottom - m_toggle->height();
+    const QPointF closedToggle(left + (inner - m_toggle->width()) / 2.0, toggleTop);
+    const QPointF closedSettings(left + (inner - 44) / 2.0, toggleTop - 10 - 44);
+    const auto mix = [e](QPointF closed, QPointF open) {
+        return (closed + (open - closed) * e).toPoint();
+    };
+    m_settings->move(mix(closedSettings, openSettings));
+    m_toggle->move(mix(closedToggle, openToggle));
 }
 
 void DashboardSidebar::resizeEvent(QResizeEvent *event)
@@ -188,14 +205,14 @@ void DashboardSidebar::refreshSelection(bool animated)
     const LibraryStore::LibraryTab active = m_store.activeTab();
     for (LibraryStore::LibraryTab tab : LibraryStore::allTabs())
         sectionButton(tab)->setSelected(tab == active);
-    const qreal target = m_geometry.markerY(SectionCatalog::index(active));
+    const qreal target = SectionCatalog::index(active);
     m_markerAnimation->stop();
     if (animated && isVisible() && !ShellEvents::instance().reduceMotion()) {
-        m_markerAnimation->setStartValue(m_markerY);
+        m_markerAnimation->setStartValue(m_markerIndex);
         m_markerAnimation->setEndValue(target);
         m_markerAnimation->start();
     } else {
-        m_markerY = target;
+        m_markerIndex = target;
         update();
     }
 }
@@ -218,17 +235,21 @@ void DashboardSidebar::paintEvent(QPaintEvent *event)
     const ColorScheme scheme = ShellEvents::instance().scheme();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (!m_collapsed) {
+    if (m_expansion > 0) {
+        painter.setOpacity(m_expansion);
         QFont font = BrivelloTheme::font(TextStyle::headline, QFont::Bold);
         font.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
         painter.setFont(font);
         painter.setPen(BrivelloTheme::primary(scheme));
-        painter.drawText(QRectF(m_geometry.horizontalPadding,
+        // Ends before the collapse button, which slides under it while the sidebar collapses.
+        const qreal left = m_geometry.horizontalPadding;
+        painter.drawText(QRectF(left,
                                 m_geometry.verticalPadding,
-                                m_geometry.innerWidth - 52,
+                                qMax<qreal>(0, m_collapse->x() - 8 - left),
                                 m_geometry.collapseButtonHeight),
                          Qt::AlignVCenter | Qt::AlignLeft,
                          QStringLiteral("BRIVELLO"));
+        painter.setOpacity(1);
     }
     painter.setPen(Qt::NoPen);
     painter.setBrush(BrivelloTheme::primary(scheme));

@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <functional>
 
+class QGraphicsOpacityEffect;
 class QVariantAnimation;
 
 namespace brivello {
@@ -36,7 +37,9 @@ public:
     SidebarAppearanceToggle *appearanceToggle() const { return m_toggle; }
     WorkspaceStatusBar *statusBar() const { return m_status; }
     // The marker's current top, measured from the section list's top.
-    qreal markerY() const { return m_markerY; }
+    qreal markerY() const { return m_geometry.markerY(m_markerIndex); }
+    // 1 while expanded, 0 while collapsed, in between during the collapse animation.
+    qreal expansion() const { return m_expansion; }
     QRectF markerRect() const;
 
     // Files dropped on a section button; installed by the drop handling.
@@ -52,6 +55,7 @@ protected:
 
 private:
     void applyCollapsed(bool animated);
+    void setExpansion(qreal expansion);
     void layoutChildren();
     void refreshCounts();
     void refreshSelection(bool animated);
@@ -68,8 +72,10 @@ private:
     SidebarAppearanceToggle *m_toggle = nullptr;
     WorkspaceStatusBar *m_status = nullptr;
     QVariantAnimation *m_markerAnimation = nullptr;
-    QVariantAnimation *m_widthAnimation = nullptr;
-    qreal m_markerY = 0;
+    QVariantAnimation *m_expansionAnimation = nullptr;
+    QGraphicsOpacityEffect *m_statusFade = nullptr;
+    qreal m_expansion = 1;
+    qreal m_markerIndex = 0;
     DropReceiver m_dropReceiver;
 };
 

@@ -21,7 +21,27 @@ SidebarGeometry SidebarGeometry::forState(bool collapsed)
     return g;
 }
 
-double SidebarGeometry::markerY(int index) const
+SidebarGeometry SidebarGeometry::between(double expansion)
+{
+    const SidebarGeometry closed = forState(true);
+    const SidebarGeometry open = forState(false);
+    const auto mix = [expansion](double a, double b) { return a + (b - a) * expansion; };
+    SidebarGeometry g;
+    g.width = mix(closed.width, open.width);
+    g.rowHeight = mix(closed.rowHeight, open.rowHeight);
+    g.rowSpacing = mix(closed.rowSpacing, open.rowSpacing);
+    g.innerWidth = mix(closed.innerWidth, open.innerWidth);
+    g.horizontalPadding = mix(closed.horizontalPadding, open.horizontalPadding);
+    g.verticalPadding = mix(closed.verticalPadding, open.verticalPadding);
+    g.markerX = mix(closed.markerX, open.markerX);
+    g.buttonPadding = mix(closed.buttonPadding, open.buttonPadding);
+    g.iconSpacing = mix(closed.iconSpacing, open.iconSpacing);
+    g.collapseButtonWidth = mix(closed.collapseButtonWidth, open.collapseButtonWidth);
+    g.collapseButtonHeight = mix(closed.collapseButtonHeight, open.collapseButtonHeight);
+    return g;
+}
+
+double SidebarGeometry::markerY(double index) const
 {
     return (rowHeight - kMarkerHeight) / 2 + (rowHeight + rowSpacing) * index;
 }

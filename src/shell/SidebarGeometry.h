@@ -22,8 +22,11 @@ struct SidebarGeometry
     double collapseButtonHeight = 44;
 
     static SidebarGeometry forState(bool collapsed);
-    // Marker top, measured from the top of the section list.
-    double markerY(int index) const;
+    // The measures part way through the collapse animation: 0 is collapsed, 1 expanded.
+    static SidebarGeometry between(double expansion);
+    // Marker top, measured from the top of the section list; a fractional index lies between
+    // two rows while the marker moves.
+    double markerY(double index) const;
 };
 
 } // namespace brivello

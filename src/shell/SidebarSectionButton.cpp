@@ -65,12 +65,12 @@ void SidebarSectionButton::setSelected(bool selected)
     update();
 }
 
-void SidebarSectionButton::setCollapsed(bool collapsed,
+void SidebarSectionButton::setExpansion(double expansion,
                                         double rowHeight,
                                         double padding,
                                         double iconSpacing)
 {
-    m_collapsed = collapsed;
+    m_expansion = expansion;
     m_padding = padding;
     m_iconSpacing = iconSpacing;
     setFixedHeight(int(rowHeight));
@@ -173,15 +173,17 @@ void SidebarSectionButton::paintEvent(QPaintEvent *)
             QRectF(rect()).adjusted(1, 1, -1, -1), kRadius - 0.5, kRadius - 0.5);
     }
     const QColor foreground = primaryForeground();
-    const qreal iconX = m_collapsed ? (width() - kIconFrame) / 2 : m_padding;
+    const qreal centredX = (width() - kIconFrame) / 2;
+    const qreal iconX = centredX + (m_padding - centredX) * m_expansion;
     BrivelloSymbols::paint(painter,
                            QRectF(iconX, (height() - kIconFrame) / 2, kIconFrame, kIconFrame),
                            m_icon,
                            BrivelloTheme::iconFontSize(BrivelloIconScale::regular),
                            foreground,
                            scheme);
-    if (m_collapsed)
+    if (m_expansion <= 0)
         return;
+    painter.setOpacity(m_expansion);
     const QFont countFont = BrivelloTheme::font(TextStyle::caption);
     const QString countText = QString::number(m_count);
     const qreal countWidth = QFontMetricsF(countFont).horizontalAdvance(countText);

@@ -19,7 +19,9 @@ public:
 
     void setCount(int count);
     void setSelected(bool selected);
-    void setCollapsed(bool collapsed, double rowHeight, double padding, double iconSpacing);
+    // `expansion` runs from 0 (collapsed: icon centred, no texts) to 1 (expanded); in between
+    // the icon slides and the title and count fade.
+    void setExpansion(double expansion, double rowHeight, double padding, double iconSpacing);
     void setReceiveURLs(std::function<void(const QList<QUrl> &)> receive)
     {
         m_receiveURLs = std::move(receive);
@@ -29,6 +31,7 @@ public:
     bool isSelected() const { return m_selected; }
     bool isDropTarget() const { return m_dropTarget; }
     bool isHovering() const { return m_hovering; }
+    double expansion() const { return m_expansion; }
     QString titleText() const { return m_title; }
     // The dropped items that are local files, in their order.
     static QList<QUrl> fileURLs(const QMimeData *mime);
@@ -51,7 +54,7 @@ private:
     QString m_icon;
     int m_count = 0;
     bool m_selected = false;
-    bool m_collapsed = false;
+    double m_expansion = 1;
     bool m_hovering = false;
     bool m_dropTarget = false;
     double m_padding = 12;

@@ -6,6 +6,7 @@
 
 #include <QPainter>
 #include <QTextLayout>
+#include <QVariantAnimation>
 
 namespace brivello {
 
@@ -13,8 +14,17 @@ WorkspaceStatusBar::WorkspaceStatusBar(LibraryStore &store, AudioPlayer &player,
     : QWidget(parent)
     , m_store(store)
     , m_player(player)
+    , m_fadeAnimation(new QVariantAnimation(this))
 {
     setFixedHeight(kHeight);
+    m_fadeAnimation->setDuration(180);
+    m_fadeAnimation->setEasingCurve(QEasingCurve::OutCubic);
+    m_fadeAnimation->setStartValue(0.0);
+    m_fadeAnimation->setEndValue(1.0);
+    connect(m_fadeAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant &v) {
+        m_fade = v.toReal();
+        update();
+    });
     for (auto signal : {&LibraryStore::workspaceStatusChanged,
                         &LibraryStore::activeTabChanged,
                         &LibraryStore::tracksChanged,
@@ -47,6 +57,19 @@ WorkspaceStatusSummary WorkspaceStatusBar::summary() const
 
 void WorkspaceStatusBar::refresh()
 {
+    const std::optional<LibraryStore::WorkspaceStatus> transient = m_store.workspaceStatus();
+    const std::optional<QUuid> transientID =
+        transient ? std::optional<QUuid>(transient->id) : std::nullopt;
+    const bool playing = m_player.isPlaying();
+    const bool changed = transientID != m_transientID || playing != m_playing;
+    m_transientID = transientID;
+    m_playing = playing;
+    if (changed && isVisible() && !m_shown.isNull() && !ShellEvents::instance().reduceMotion()) {
+        m_previous = m_shown;
+        m_fadeAnimation->stop();
+        m_fade = 0;
+        m_fadeAnimation->start();
+    }
     setAccessibleName(summary().message());
     update();
 }
@@ -55,7 +78,6 @@ void WorkspaceStatusBar::paintEvent(QPaintEvent *)
 {
     const ColorScheme scheme = ShellEvents::instance().scheme();
     const bool light = BrivelloTheme::isLight(scheme);
-    const WorkspaceStatusSummary status = summary();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF shape = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
@@ -63,6 +85,29 @@ void WorkspaceStatusBar::paintEvent(QPaintEvent *)
     painter.setBrush(light ? rgbA(0.978, 0.976, 0.969) : blackA(0.24));
     painter.drawRoundedRect(shape, 12, 12);
 
+    // The content goes through a pixmap so that the next change can fade it out.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap content(size() * ratio);
+    content.setDevicePixelRatio(ratio);
+    content.fill(Qt::transparent);
+    {
+        QPainter contentPainter(&content);
+        contentPainter.setRenderHint(QPainter::Antialiasing);
+        paintContent(contentPainter, summary());
+    }
+    if (m_fade < 1 && !m_previous.isNull()) {
+        painter.setOpacity(1 - m_fade);
+        painter.drawPixmap(0, 0, m_previous);
+        painter.setOpacity(m_fade);
+    }
+    painter.drawPixmap(0, 0, content);
+    m_shown = content;
+}
+
+void WorkspaceStatusBar::paintContent(QPainter &painter, const WorkspaceStatusSummary &status) const
+{
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    const bool light = BrivelloTheme::isLight(scheme);
     QColor foreground = light ? blackA(0.72) : BrivelloTheme::secondary(scheme);
     if (status.hasTransient()) {
         using Tone = LibraryStore::WorkspaceStatus::Tone;

@@ -2,7 +2,11 @@
 
 #include "WorkspaceStatusSummary.h"
 
+#include <QPixmap>
+#include <QUuid>
 #include <QWidget>
+
+class QVariantAnimation;
 
 namespace brivello {
 
@@ -10,8 +14,9 @@ class AudioPlayer;
 class LibraryStore;
 
 // The status block at the foot of the expanded sidebar: icon with the playing dot, a primary
-// line and an optional detail line. Stateless: everything is read from the store and the
-// player when drawn.
+// line and an optional detail line. Everything is read from the store and the player when
+// drawn; the only state is the last drawn content, cross-faded out when a transient message
+// comes or goes or playback starts or stops.
 class WorkspaceStatusBar : public QWidget
 {
     Q_OBJECT
@@ -21,15 +26,24 @@ public:
     WorkspaceStatusBar(LibraryStore &store, AudioPlayer &player, QWidget *parent = nullptr);
 
     WorkspaceStatusSummary summary() const;
+    // Progress of the cross-fade to the current content, 1 when none runs.
+    qreal fadeProgress() const { return m_fade; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     void refresh();
+    void paintContent(QPainter &painter, const WorkspaceStatusSummary &status) const;
 
     LibraryStore &m_store;
     AudioPlayer &m_player;
+    QVariantAnimation *m_fadeAnimation = nullptr;
+    qreal m_fade = 1;
+    QPixmap m_shown;    // the content as last drawn
+    QPixmap m_previous; // the content being faded out
+    std::optional<QUuid> m_transientID;
+    bool m_playing = false;
 };
 
 } // namespace brivello

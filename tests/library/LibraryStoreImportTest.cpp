@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QSignalSpy>
+#include <QThread>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -309,6 +310,26 @@ TEST_F(LibraryStoreImportTest, CoverImportFlagsKnownTracksAndAddsNewOnesOutsideT
     EXPECT_EQ(store().workspaceStatus()->message, QStringLiteral("Добавлено в обложки: 250"));
     EXPECT_EQ(m_metadataLoads.last().destination, Destination::library);
     EXPECT_EQ(store().coverTracks().size(), 251);
+}
+
+TEST_F(LibraryStoreImportTest, TwoCoverImportsOfOneFolderCountEachNewTrackOnce)
+{
+    makeFiles(QStringLiteral("Covers2"), 250);
+    int counted = 0;
+    QObject::connect(&store(), &LibraryStore::workspaceStatusChanged, &store(), [this, &counted] {
+        if (const auto status = store().workspaceStatus())
+            counted += status->message.section(QLatin1Char(' '), -1).toInt();
+    });
+    QCoro::Task<QList<QUuid>> first =
+        store().importForCoversAsync({url(QStringLiteral("Covers2"))});
+    QCoro::Task<QList<QUuid>> second =
+        store().importForCoversAsync({url(QStringLiteral("Covers2"))});
+    QThread::msleep(300); // both walks end before either import goes on
+    const QList<QUuid> a = QCoro::waitFor(first);
+    const QList<QUuid> b = QCoro::waitFor(second);
+    EXPECT_EQ(store().tracks().size(), 250);
+    EXPECT_EQ(QSet<QUuid>(a.cbegin(), a.cend()), QSet<QUuid>(b.cbegin(), b.cend()));
+    EXPECT_EQ(counted, 250);
 }
 
 TEST_F(LibraryStoreImportTest, DuplicateSearchSourcesBecomeRootsAndDuplicateTracks)

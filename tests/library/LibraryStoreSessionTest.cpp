@@ -258,4 +258,27 @@ TEST_F(LibraryStoreSessionTest, UnreadableSnapshotIsCopiedAsideBeforeItCanBeOver
     EXPECT_NE(Defaults::standard().data(kWorkspaceSessionKey), bad);
 }
 
+TEST_F(LibraryStoreSessionTest, SnapshotThatCannotBeOpenedIsMovedAsideAndSavesGoOn)
+{
+    const QString stored = Defaults::standard().dataPath(kWorkspaceSessionKey);
+    QDir folder = QFileInfo(stored).dir();
+    for (const QString &old : folder.entryList({QStringLiteral("*.unreadable-*")})) {
+        QFile::remove(folder.filePath(old));
+        QDir(folder.filePath(old)).removeRecursively();
+    }
+    // Something that is there but cannot be read as a file.
+    QFile::remove(stored);
+    ASSERT_TRUE(QDir().mkpath(stored + QStringLiteral("/inside")));
+
+    LibraryStore &s = makeStore();
+    EXPECT_TRUE(s.tracks().isEmpty());
+    const QStringList aside = folder.entryList({QStringLiteral("*.unreadable-*")});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_TRUE(QFileInfo::exists(folder.filePath(aside[0]) + QStringLiteral("/inside")));
+    s.setTracks({fileTrack(QStringLiteral("kept.mp3"))});
+    s.saveWorkspaceSessionNow();
+    EXPECT_EQ(storedDocument().value(QStringLiteral("tracks")).toArray().size(), 1);
+    QDir(folder.filePath(aside[0])).removeRecursively();
+}
+
 } // namespace

@@ -65,9 +65,8 @@ TEST_F(LibraryStoreStateTest, SettingWrittenAnywhereIsAnnouncedOnce)
 {
     LibraryStore &s = makeStore();
     QStringList keys;
-    QObject::connect(&s, &LibraryStore::settingChanged, &s, [&keys](const QString &key) {
-        keys.append(key);
-    });
+    QObject::connect(
+        &s, &LibraryStore::settingChanged, &s, [&keys](const QString &key) { keys.append(key); });
     s.setHotkey(kHotkeyUndoKey, QStringLiteral("⌘U"));
     Defaults::standard().set(kTableDensityKey, 1.2);
     Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
@@ -137,6 +136,27 @@ TEST_F(LibraryStoreStateTest, GenreFilterTurnsOffOnlyUntaggedAndPrunesTheSelecti
     s.setFavoriteOnlyUntagged(false);
     s.setFavoriteGenreFilter(QString());
     EXPECT_FALSE(s.favoriteOnlyUntagged());
+}
+
+TEST_F(LibraryStoreStateTest, OnlyUntaggedClearsTheGenreFilterButAnEmptyFilterLeavesItOn)
+{
+    LibraryStore &s = makeStore();
+    s.setFavoriteGenreFilter(QStringLiteral("House"));
+    int posts = 0;
+    QObject receiver;
+    NotificationCenter::defaultCenter().observe(brivelloFavoriteGenreFilterDidChange,
+                                                &s,
+                                                &receiver,
+                                                [&posts](const Notification &) { ++posts; });
+    s.setFavoriteOnlyUntagged(true);
+    EXPECT_TRUE(s.favoriteGenreFilter().isEmpty());
+    EXPECT_EQ(Defaults::standard().string(kFavoriteGenreFilterKey, QStringLiteral("x")), QString());
+    EXPECT_TRUE(Defaults::standard().boolean(kFavoriteOnlyUntaggedKey));
+    EXPECT_EQ(posts, 2);
+
+    s.setFavoriteGenreFilter(QString());
+    EXPECT_TRUE(s.favoriteOnlyUntagged());
+    EXPECT_TRUE(Defaults::standard().boolean(kFavoriteOnlyUntaggedKey));
 }
 
 TEST_F(LibraryStoreStateTest, SaveSetterRequestsADebouncedSaveButPlainStateDoesNot)

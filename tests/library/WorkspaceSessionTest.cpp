@@ -148,6 +148,26 @@ TEST(WorkspaceSessionTest, LowerCaseIdentityReadsAndIsWrittenInUpperCase)
     EXPECT_FALSE(written.contains("6f9619ff"));
 }
 
+TEST(WorkspaceSessionTest, AllZeroIdentityIsWrittenAndReadBack)
+{
+    WorkspaceSession session;
+    WorkspaceSession::SessionTrack track;
+    track.url = QUrl(QStringLiteral("file:///m/zero.mp3"));
+    session.tracks = {track};
+    session.selectedID = QUuid();
+    session.activeTab = QStringLiteral("Плейлист");
+    const auto read = WorkspaceSession::decode(session.encode());
+    ASSERT_TRUE(read.has_value());
+    ASSERT_EQ(read->tracks.size(), 1);
+    EXPECT_TRUE(read->tracks[0].id.isNull());
+    EXPECT_EQ(read->selectedID, QUuid());
+
+    QJsonObject root = minimalDocument();
+    root.insert(QStringLiteral("selectedID"),
+                QStringLiteral("00000000-0000-0000-0000-00000000000"));
+    EXPECT_FALSE(decode(root).has_value());
+}
+
 TEST(WorkspaceSessionTest, EncodedDocumentRoundTripsEveryMember)
 {
     WorkspaceSession session;
