@@ -147,7 +147,10 @@ void HintOverlay::refresh()
             .arg((light ? blackA(0.045) : whiteA(0.055)).name(QColor::HexArgb)));
     colour(m_disable, BrivelloTheme::secondary(scheme));
     setFixedWidth(kWidth + 2 * kPadding);
-    adjustSize();
+    // The height follows the wrapped texts of this hint, not the size the last hint left.
+    layout()->activate();
+    setFixedHeight(layout()->hasHeightForWidth() ? layout()->heightForWidth(width())
+                                                 : layout()->sizeHint().height());
     place();
     update();
 }
@@ -162,8 +165,12 @@ void HintOverlay::place()
     int x = anchor.x() - width() / 2;
     int y = anchor.y();
     x = qBound(8, x, qMax(8, parentWidget()->width() - width() - 8));
-    if (y + height() > parentWidget()->height() - 8) // no room below: open above
+    // No room below: open above, with the arrow on the bottom edge pointing down at the control.
+    m_above = y + height() > parentWidget()->height() - 8;
+    if (m_above)
         y = control->mapTo(parentWidget(), QPoint(0, 0)).y() - height();
+    layout()->setContentsMargins(
+        kPadding, kPadding + (m_above ? 0 : kArrow), kPadding, kPadding + (m_above ? kArrow : 0));
     move(x, y);
 }
 
@@ -173,7 +180,8 @@ void HintOverlay::paintEvent(QPaintEvent *)
     const bool light = BrivelloTheme::isLight(scheme);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF bubble = QRectF(rect()).adjusted(0.5, kArrow + 0.5, -0.5, -0.5);
+    const QRectF bubble = QRectF(rect()).adjusted(
+        0.5, (m_above ? 0 : kArrow) + 0.5, -0.5, -(m_above ? kArrow : 0) - 0.5);
     QPainterPath path;
     path.addRoundedRect(bubble, 10, 10);
     if (m_hint && m_hint->control()) {
@@ -181,9 +189,10 @@ void HintOverlay::paintEvent(QPaintEvent *)
                              ->mapTo(parentWidget(), QPoint(m_hint->control()->width() / 2, 0))
                              .x() -
                          x();
+        const qreal base = m_above ? bubble.bottom() - 0.5 : bubble.top() + 0.5;
+        const qreal tipY = m_above ? height() - 0.5 : 0.5;
         QPolygonF arrow;
-        arrow << QPointF(ax - kArrow, bubble.top() + 0.5) << QPointF(ax, 0.5)
-              << QPointF(ax + kArrow, bubble.top() + 0.5);
+        arrow << QPointF(ax - kArrow, base) << QPointF(ax, tipY) << QPointF(ax + kArrow, base);
         QPainterPath tip;
         tip.addPolygon(arrow);
         path = path.united(tip);

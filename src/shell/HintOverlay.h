@@ -27,6 +27,8 @@ public:
     QString titleText() const;
     QString detailText() const;
     QString shortcutText() const;
+    // Opened above its control because there was no room below.
+    bool opensAbove() const { return m_above; }
     QPushButton *disableButton() const { return m_disable; }
 
 protected:
@@ -45,6 +47,7 @@ private:
     QLabel *m_shortcutLabel = nullptr;
     QLabel *m_shortcut = nullptr;
     QPushButton *m_disable = nullptr;
+    bool m_above = false;
 };
 
 } // namespace brivello

@@ -354,6 +354,37 @@ TEST_F(ShellFixture, HintOverlayOpensInsideTheWindowWithTheShortcutAndCanSwitchH
     EXPECT_FALSE(Defaults::standard().boolean("contextualHintsEnabled", true));
 }
 
+TEST_F(ShellFixture, HintOverlayFitsEachHintAndOpensAboveControlsNearTheBottom)
+{
+    window().controller().activateTab(Tab::favorites);
+    HintOverlay *overlay = HintOverlay::forWindow(&window());
+    const auto hover = [this](QWidget *control) {
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(control, &enter);
+        m_scheduler.advance(3.0);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(control, &leave);
+    };
+    ActionButton *exportButton = window().toolbar()->buttons().last();
+    hover(exportButton);
+    ASSERT_TRUE(overlay->isVisible());
+    const int oneLineHeight = overlay->height();
+    EXPECT_FALSE(overlay->opensAbove());
+    EXPECT_EQ(overlay->y(), exportButton->mapTo(&window(), QPoint(0, exportButton->height())).y());
+
+    ToolbarIconButton *settings = window().sidebar()->settingsButton();
+    hover(settings);
+    EXPECT_EQ(overlay->titleText(), "Настройки");
+    EXPECT_GT(overlay->height(), oneLineHeight); // the detail wraps to two lines
+    EXPECT_TRUE(overlay->opensAbove());
+    EXPECT_EQ(overlay->geometry().bottom() + 1, settings->mapTo(&window(), QPoint()).y());
+    EXPECT_LE(overlay->geometry().bottom(), window().height());
+
+    hover(exportButton);
+    EXPECT_EQ(overlay->height(), oneLineHeight);
+    EXPECT_FALSE(overlay->opensAbove());
+}
+
 TEST_F(ShellFixture, ClosingTheWindowWritesTheSnapshotAtOnce)
 {
     store().setTracks(makeTracks(2, true));
