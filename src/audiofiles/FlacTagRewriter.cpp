@@ -33,18 +33,29 @@ constexpr ManagedField kManagedFields[] = {
     {"INITIALKEY", &AudioTags::musicalKey},
 };
 
-bool isManagedField(const QByteArray &field)
+// Older spellings the tag reader falls back to when the main key is missing. Dropped only
+// when their field is written empty; kept, they would bring a cleared value back.
+constexpr ManagedField kFallbackFields[] = {
+    {"YEAR", &AudioTags::year},
+    {"DESCRIPTION", &AudioTags::comment},
+    {"KEY", &AudioTags::musicalKey},
+};
+
+bool isManagedField(const QByteArray &field, const AudioTags &tags)
 {
     const qsizetype equals = field.indexOf('=');
     const QByteArray key = (equals < 0 ? field : field.left(equals)).toUpper();
     for (const ManagedField &managed : kManagedFields)
         if (key == managed.key)
             return true;
+    for (const ManagedField &fallback : kFallbackFields)
+        if (key == fallback.key)
+            return (tags.*fallback.field).isEmpty();
     return false;
 }
 
 // Fields of one VORBIS_COMMENT body, vendor dropped. Throws when a length runs past the body.
-void readFields(const QByteArray &body, QList<QByteArray> &fields)
+void readFields(const QByteArray &body, const AudioTags &tags, QList<QByteArray> &fields)
 {
     const auto need = [&](qint64 at, qint64 length) {
         if (at < 0 || length < 0 || at + length > body.size())
@@ -60,7 +71,7 @@ void readFields(const QByteArray &body, QList<QByteArray> &fields)
         const qint64 length = ByteOrder::readLittle(body, pos, 4);
         need(pos + 4, length);
         const QByteArray field = body.mid(pos + 4, length);
-        if (!isManagedField(field) && !fields.contains(field))
+        if (!isManagedField(field, tags) && !fields.contains(field))
             fields << field;
         pos += 4 + length;
     }
@@ -128,7 +139,7 @@ FlacTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const Art
         if (!source.contains(offset + 4, length))
             throw WriteError::corrupt();
         if (type == kVorbisComment)
-            readFields(source.read(offset + 4, length), fields);
+            readFields(source.read(offset + 4, length), tags, fields);
         else if (type != kPicture)
             kept.push_back({type, {}, offset + 4, length});
         else if (!artwork.picturesManaged())

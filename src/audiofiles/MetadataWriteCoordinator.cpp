@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTimer>
 
 namespace brivello {
@@ -83,12 +84,45 @@ void MetadataWriteCoordinator::Permit::release()
         owner->release(m_path);
 }
 
+MetadataWriteCoordinator::Ticket MetadataWriteCoordinator::reserve(const QUrl &url,
+                                                                   bool removeArtwork)
+{
+    Ticket ticket{lockKey(url), 0, removeArtwork};
+    ticket.moves = m_moves.value(ticket.key);
+    Due &due = m_due[ticket.key];
+    ++due.count;
+    due.removingArtwork += removeArtwork ? 1 : 0;
+    return ticket;
+}
+
+void MetadataWriteCoordinator::settle(const Ticket &ticket)
+{
+    auto found = m_due.find(ticket.key);
+    if (found == m_due.end())
+        return;
+    --found->count;
+    found->removingArtwork -= ticket.removeArtwork ? 1 : 0;
+    if (found->count <= 0)
+        m_due.erase(found);
+}
+
 QCoro::Task<> MetadataWriteCoordinator::write(AudioTags tags, bool removeArtwork, QUrl url)
 {
+    const Ticket ticket = reserve(url, removeArtwork);
+    QCoro::Task<> writing = write(std::move(tags), std::move(url), ticket);
+    co_await std::move(writing);
+}
+
+QCoro::Task<> MetadataWriteCoordinator::write(AudioTags tags, QUrl url, Ticket ticket)
+{
+    // Settled after the permit is released, before the next holder resumes.
+    const auto settled = qScopeGuard([this, ticket] { settle(ticket); });
     // Named awaitables: GCC 12 destroys temporaries of an awaited expression twice.
-    Acquire acquiring = acquire(lockKey(url));
+    Acquire acquiring = acquire(ticket.key);
     Permit permit = co_await acquiring;
-    QCoro::Task<> writing = MetadataWriter::write(tags, removeArtwork, url);
+    if (m_moves.value(ticket.key) != ticket.moves)
+        co_return; // the file moved away while this write waited; never write a stranger
+    QCoro::Task<> writing = MetadataWriter::write(tags, ticket.removeArtwork, url);
     co_await std::move(writing);
 }
 

@@ -50,7 +50,19 @@ public:
     // co_await acquire(lockKey(url)) → a Permit.
     Acquire acquire(const QString &path) { return Acquire{this, path}; }
 
+    // A write asked for and not yet finished. When its file moves away first it is dropped:
+    // the mover writes the current tags under the new name (see hasDueWrites).
+    struct Ticket
+    {
+        QString key;
+        quint64 moves = 0;
+        bool removeArtwork = false;
+    };
+    Ticket reserve(const QUrl &url, bool removeArtwork);
+
     QCoro::Task<> write(AudioTags tags, bool removeArtwork, QUrl url);
+    // Writes under a ticket reserved earlier, e.g. for every item of a batch up front.
+    QCoro::Task<> write(AudioTags tags, QUrl url, Ticket ticket);
     QCoro::Task<> assignArtwork(QByteArray artwork, AudioTags tags, QUrl url);
 
     // The standardised path: absolute, dot segments resolved, symlinks left alone.
@@ -59,11 +71,29 @@ public:
     bool isLocked(const QString &path) const { return m_lockedPaths.contains(path); }
     int waiterCount(const QString &path) const;
 
+    // Writes reserved for the path and not finished (waiting for the lock or queued in a batch).
+    bool hasDueWrites(const QString &path) const { return m_due.value(path).count > 0; }
+    bool dueWritesRemoveArtwork(const QString &path) const
+    {
+        return m_due.value(path).removingArtwork > 0;
+    }
+    // The caller moved the file away while holding its lock: due writes to the path are void.
+    void noteMoved(const QString &path) { ++m_moves[path]; }
+
 private:
+    struct Due
+    {
+        int count = 0;
+        int removingArtwork = 0;
+    };
+
     void release(const QString &path);
+    void settle(const Ticket &ticket);
 
     QSet<QString> m_lockedPaths;
     QHash<QString, std::deque<std::coroutine_handle<>>> m_waiters;
+    QHash<QString, Due> m_due;
+    QHash<QString, quint64> m_moves;
 };
 
 } // namespace brivello

@@ -8,9 +8,13 @@
 #include "MetadataWriter.h"
 #include "platform/SafeFileReplace.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QProcess>
+#include <QSet>
+#include <taglib/mp4file.h>
+#include <taglib/mp4tag.h>
 
 namespace brivello {
 
@@ -61,6 +65,37 @@ bool flacContainsArtwork(const ByteSource &source, const QByteArray &artwork)
         offset += 4 + length;
     }
     return false;
+}
+
+// ffmpeg's muxer writes back only the items it knows: BPM, a freeform musical key, DJ
+// software's cue data and the like would be gone after a plain title edit. Every item of the
+// source the copy lacks is put back, except the five written here and a removed cover.
+void restoreDroppedItems(const QString &source, const QString &copy, bool removeArtwork)
+{
+    const QByteArray sourceName = QFile::encodeName(source);
+    TagLib::MP4::File original(sourceName.constData(), false);
+    if (!original.isValid() || !original.tag())
+        return; // nothing to compare with: the copy stands as ffmpeg made it
+    const QByteArray copyName = QFile::encodeName(copy);
+    TagLib::MP4::File exported(copyName.constData(), false);
+    if (!exported.isValid() || !exported.tag())
+        throw WriteError::rewriteFailed(QFileInfo(source).suffix());
+    // "\xA9nam", "\xA9ART", "\xA9alb", "\xA9gen", "\xA9cmt": the five items written here.
+    static const QSet<QByteArray> written = {"nam", "ART", "alb", "gen", "cmt"};
+    const auto isWritten = [](const QByteArray &name) {
+        return name.size() == 4 && quint8(name[0]) == 0xA9 && written.contains(name.mid(1));
+    };
+    bool changed = false;
+    for (const auto &[key, item] : original.tag()->itemMap()) {
+        const TagLib::ByteVector latin1 = key.data(TagLib::String::Latin1);
+        const QByteArray name(latin1.data(), qsizetype(latin1.size()));
+        if (isWritten(name) || (removeArtwork && name == "covr") || exported.tag()->contains(key))
+            continue;
+        exported.tag()->setItem(key, item);
+        changed = true;
+    }
+    if (changed && !exported.save())
+        throw WriteError::rewriteFailed(QFileInfo(source).suffix());
 }
 
 } // namespace
@@ -125,6 +160,8 @@ void MetadataWriter::exportWithMetadata(const AudioTags &tags,
         if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 ||
             !clean)
             throw WriteError::rewriteFailed(info.suffix());
+        if (format == QLatin1String("ipod"))
+            restoreDroppedItems(path, output.tempPath(), removeArtwork);
         output.commit();
     } catch (const SafeFileReplace::Error &error) {
         throw WriteError(error.failure() == SafeFileReplace::Failure::NotFound

@@ -26,12 +26,14 @@ constexpr InfoField kInfoFields[] = {
     {"IKEY", &AudioTags::musicalKey},
 };
 
-bool isManagedInfo(const QByteArray &id)
+bool isManagedInfo(const QByteArray &id, const AudioTags &tags)
 {
     for (const InfoField &field : kInfoFields)
         if (id == field.id)
             return true;
-    return false;
+    // The reader takes the track from IPRT when ITRK is missing: a cleared track must not
+    // come back from it.
+    return id == "IPRT" && tags.track.isEmpty();
 }
 
 } // namespace
@@ -65,7 +67,7 @@ WavTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const Artw
             const QByteArray list = source.read(chunk.payloadOffset + 4, chunk.length - 4);
             for (const auto &[id, payload] : IffChunks::walkLenient(list, true)) {
                 const QByteArray field = IffChunks::chunk(id, payload, true);
-                if (!isManagedInfo(id) && !infoFields.contains(field))
+                if (!isManagedInfo(id, tags) && !infoFields.contains(field))
                     infoFields << field;
             }
         } else if (chunk.id == "id3 " || chunk.id == "ID3 ") {

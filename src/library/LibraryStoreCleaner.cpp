@@ -110,18 +110,15 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
     if (plans.isEmpty())
         co_return;
 
-    // Each move happens under the file's write lock: a rewrite in flight finishes first and
-    // can never put the old file back. Files whose writes were pending get their tags
-    // written again under the new name.
+    // Each move happens under the file's write lock, so a rewrite in flight finishes first and
+    // can never put the old file back. Writes still due at the old path are dropped once it
+    // moves; the tags the store holds are written under the new name instead.
     MetadataWriteCoordinator &coordinator = MetadataWriteCoordinator::shared();
     std::vector<MetadataWriteCoordinator::Permit> permits;
-    QSet<QUuid> hadPendingWrites;
     for (const PlannedRename &plan : std::as_const(plans)) {
-        const QString key = MetadataWriteCoordinator::lockKey(plan.from);
-        if (coordinator.isLocked(key))
-            hadPendingWrites.insert(plan.id);
         // A named awaitable: GCC 12 destroys temporaries of an awaited expression twice.
-        MetadataWriteCoordinator::Acquire acquiring = coordinator.acquire(key);
+        MetadataWriteCoordinator::Acquire acquiring =
+            coordinator.acquire(MetadataWriteCoordinator::lockKey(plan.from));
         permits.push_back(co_await acquiring);
     }
     if (!self)
@@ -129,6 +126,7 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
 
     QList<Track> updated = m_tracks;
     QList<TagWriteItem> writes;
+    QList<TagWriteItem> writesWithoutArtwork;
     bool renamed = false;
     for (const PlannedRename &plan : std::as_const(plans)) {
         const auto at = std::find_if(updated.begin(), updated.end(), [&](const Track &track) {
@@ -146,23 +144,25 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
                 setLastError(error->description);
             continue;
         }
-        // Writes queued behind this lock will find the old file gone: carry them over.
-        if (coordinator.waiterCount(MetadataWriteCoordinator::lockKey(plan.from)) > 0)
-            hadPendingWrites.insert(plan.id);
+        const QString fromKey = MetadataWriteCoordinator::lockKey(plan.from);
+        const bool due = coordinator.hasDueWrites(fromKey);
+        const bool removeArtwork = tagsCleared || coordinator.dueWritesRemoveArtwork(fromKey);
+        coordinator.noteMoved(fromKey);
         const TrackCleaner::FollowedTags followed =
             TrackCleaner::tagsAfterRename(at->tags, plan.from, plan.to);
         at->url = plan.to;
         at->tags = followed.tags;
         renamed = true;
-        if (followed.followedName || tagsCleared || hadPendingWrites.contains(plan.id))
-            writes.append({at->tags, at->url});
+        if (followed.followedName || tagsCleared || due)
+            (removeArtwork ? writesWithoutArtwork : writes).append({at->tags, at->url});
     }
     permits.clear();
     if (!renamed)
         co_return;
     setTracks(std::move(updated));
     NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange);
-    writeBatch(writes, tagsCleared);
+    writeBatch(writes, false);
+    writeBatch(writesWithoutArtwork, true);
 }
 
 } // namespace brivello

@@ -1,5 +1,6 @@
 // LibraryStore: removals from the sections, the Trash and the removal history's undo.
 #include "LibraryStore.h"
+#include "audiofiles/MetadataWriteCoordinator.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
@@ -91,6 +92,14 @@ void LibraryStore::trashTracks(const QSet<QUuid> &ids)
         const Track &track = m_tracks[i];
         if (!ids.contains(track.id))
             continue;
+        // A rewrite in flight would put its result back at the old place after the move.
+        if (MetadataWriteCoordinator::shared().isLocked(
+                MetadataWriteCoordinator::lockKey(track.url))) {
+            setLastError(BrivelloLocalization::format(
+                QStringLiteral("Файл «%@» сейчас записывается. Повторите попытку позже."),
+                track.url.fileName()));
+            continue;
+        }
         const TrashOutcome outcome = Trash::shared().trashItem(track.url.toLocalFile());
         if (outcome.error) {
             setLastError(outcome.error->description);

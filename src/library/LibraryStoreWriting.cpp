@@ -63,12 +63,19 @@ void LibraryStore::writeBatch(QList<TagWriteItem> items, bool removeArtwork)
 QCoro::Task<> LibraryStore::writeBatchAsync(QList<TagWriteItem> items, bool removeArtwork)
 {
     QPointer<LibraryStore> self(this);
+    // Every item is reserved now, before the first suspension: a rename of a file whose turn
+    // has not come yet then writes the tags under the new name itself.
+    MetadataWriteCoordinator &coordinator = MetadataWriteCoordinator::shared();
+    QList<MetadataWriteCoordinator::Ticket> tickets;
+    tickets.reserve(items.size());
+    for (const TagWriteItem &item : std::as_const(items))
+        tickets.append(coordinator.reserve(item.url, removeArtwork));
     std::optional<WriteError> firstError;
     for (qsizetype position = 0; position < items.size(); ++position) {
         try {
             // A named task: GCC 12 destroys temporaries of an awaited expression twice.
-            QCoro::Task<> writing = MetadataWriteCoordinator::shared().write(
-                items[position].tags, removeArtwork, items[position].url);
+            QCoro::Task<> writing =
+                coordinator.write(items[position].tags, items[position].url, tickets[position]);
             co_await std::move(writing);
         } catch (const WriteError &error) {
             if (!firstError)

@@ -55,6 +55,11 @@ SafeFileReplace::Failure SafeFileReplace::failureFor(int errnoValue)
 SafeFileReplace::SafeFileReplace(const QString &targetPath, const QString &tempFileName)
     : m_target(targetPath)
 {
+    // Through a symbolic link the file it points to is rewritten; renaming over the link
+    // would turn it into a copy and leave the real file as it was.
+    const QFileInfo link(targetPath);
+    if (link.isSymLink() && !link.canonicalFilePath().isEmpty())
+        m_target = link.canonicalFilePath();
     const QByteArray target = encoded(m_target);
     struct stat info
     {

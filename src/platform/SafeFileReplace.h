@@ -33,7 +33,7 @@ public:
     };
 
     // Checks that the target exists and may be written, then creates the empty temporary
-    // file `tempFileName` beside it. Throws Error.
+    // file `tempFileName` beside it. A symbolic link is followed to its file. Throws Error.
     SafeFileReplace(const QString &targetPath, const QString &tempFileName);
     ~SafeFileReplace();
     SafeFileReplace(const SafeFileReplace &) = delete;

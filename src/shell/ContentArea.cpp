@@ -122,7 +122,7 @@ void ContentArea::dragEnterEvent(QDragEnterEvent *event)
         event->ignore();
         return;
     }
-    event->acceptProposedAction();
+    SidebarSectionButton::acceptAsCopy(event);
     setDropHighlighted(true);
 }
 
@@ -140,7 +140,7 @@ void ContentArea::dropEvent(QDropEvent *event)
         event->ignore();
         return;
     }
-    event->acceptProposedAction();
+    SidebarSectionButton::acceptAsCopy(event);
     if (m_playlistDrop)
         m_playlistDrop(urls);
 }

@@ -102,6 +102,12 @@ QList<QUrl> SidebarSectionButton::fileURLs(const QMimeData *mime)
     return urls;
 }
 
+void SidebarSectionButton::acceptAsCopy(QDropEvent *event)
+{
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
 void SidebarSectionButton::setDropTarget(bool value)
 {
     m_dropTarget = value;
@@ -116,7 +122,7 @@ void SidebarSectionButton::dragEnterEvent(QDragEnterEvent *event)
         event->ignore();
         return;
     }
-    event->acceptProposedAction();
+    acceptAsCopy(event);
     setDropTarget(true);
 }
 
@@ -134,7 +140,7 @@ void SidebarSectionButton::dropEvent(QDropEvent *event)
         event->ignore();
         return;
     }
-    event->acceptProposedAction();
+    acceptAsCopy(event);
     if (m_receiveURLs)
         m_receiveURLs(urls);
 }

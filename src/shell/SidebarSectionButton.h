@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <functional>
 
+class QDropEvent;
 class QMimeData;
 
 namespace brivello {
@@ -35,6 +36,9 @@ public:
     QString titleText() const { return m_title; }
     // The dropped items that are local files, in their order.
     static QList<QUrl> fileURLs(const QMimeData *mime);
+    // Accepts a file drop as a copy whatever the source proposed: a source told "moved"
+    // may delete the originals.
+    static void acceptAsCopy(QDropEvent *event);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

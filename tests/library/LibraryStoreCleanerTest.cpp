@@ -235,3 +235,43 @@ TEST_F(LibraryStoreCleanerTest, AWriteQueuedBehindTheRenameReachesTheNewName)
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_FALSE(s.lastError());
 }
+
+TEST_F(LibraryStoreCleanerTest, ABatchWriteNotYetStartedFollowsTheRenamedFile)
+{
+    if (!TestAudioFiles::hasProgram("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg missing";
+    const QString firstFile = TestAudioFiles::make(m_dir.path(), "A - One.mp3", 0.5);
+    const QString file = TestAudioFiles::make(m_dir.path(), "Artist - Song (Edit).mp3", 0.5);
+    ASSERT_FALSE(firstFile.isEmpty());
+    ASSERT_FALSE(file.isEmpty());
+    LibraryStore &s = makeStore();
+    s.setRenameFilters("(Edit)");
+    Track one = library("A - One.mp3");
+    one.isFavorite = true;
+    Track track = library("Artist - Song (Edit).mp3");
+    track.tags.title = "Typed";
+    track.tags.artist = "Typed Artist";
+    track.isFavorite = true;
+    s.setTracks({one, track});
+
+    // The genre batch writes the first file now; the second waits its turn unlocked while
+    // the rename takes it away.
+    s.assignGenre("Techno", {one.id, track.id});
+    QSignalSpy finished(&s, &LibraryStore::filenameCleaningFinished);
+    QCoro::Task<> cleaning = s.cleanFilenames({track.id}, true);
+    ASSERT_TRUE(finished.count() == 1 || finished.wait(30000));
+
+    const QString renamed = path("Artist - Song.mp3");
+    auto &coordinator = MetadataWriteCoordinator::shared();
+    const QString oldKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(file));
+    const QString newKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(renamed));
+    const QString firstKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(firstFile));
+    ASSERT_TRUE(spinUntil([&] {
+        return !coordinator.isLocked(oldKey) && !coordinator.isLocked(newKey) &&
+               !coordinator.isLocked(firstKey);
+    }));
+    EXPECT_EQ(first(TestAudioFiles::mutagenTags(renamed), "TCON"), "Techno");
+    EXPECT_EQ(first(TestAudioFiles::mutagenTags(firstFile), "TCON"), "Techno");
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_FALSE(s.lastError());
+}

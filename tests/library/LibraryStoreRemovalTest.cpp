@@ -1,8 +1,10 @@
+#include "audiofiles/MetadataWriteCoordinator.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "platform/Trash.h"
 #include "support/LibraryStoreFixture.h"
 
+#include <QCoroTask>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -281,4 +283,30 @@ TEST_F(LibraryStoreRemovalTest, FavouritesStayInCoversWithANotice)
     EXPECT_EQ(store().notice(),
               "Этот трек нельзя удалить из «Обложек», пока он находится в "
               "«Избранном». Сначала уберите его из «Избранного».");
+}
+
+TEST_F(LibraryStoreRemovalTest, AFileBeingRewrittenStaysOutOfTheTrash)
+{
+    // A rewrite in flight puts its result in place at the end: moving the original away
+    // under it would leave one copy in the Trash and another at the old place.
+    const QUrl busy = touch("busy.mp3", "busy"), idle = touch("idle.mp3", "idle");
+    Track first = track("busy.mp3"), second = track("idle.mp3");
+    store().setTracks({first, second});
+    auto &coordinator = MetadataWriteCoordinator::shared();
+    MetadataWriteCoordinator::Acquire acquiring =
+        coordinator.acquire(MetadataWriteCoordinator::lockKey(busy));
+    MetadataWriteCoordinator::Permit held = QCoro::waitFor(
+        [&]() -> QCoro::Task<MetadataWriteCoordinator::Permit> { co_return co_await acquiring; }());
+
+    store().trashTracks({first.id, second.id});
+    EXPECT_EQ(ids(), QList<QUuid>{first.id});
+    EXPECT_TRUE(QFileInfo::exists(busy.toLocalFile()));
+    EXPECT_FALSE(QFileInfo::exists(idle.toLocalFile()));
+    ASSERT_TRUE(store().lastError());
+    EXPECT_TRUE(store().lastError()->contains("busy.mp3"));
+    held.release();
+
+    store().undoLastRemoval();
+    EXPECT_EQ(ids(), (QList<QUuid>{first.id, second.id}));
+    EXPECT_TRUE(QFileInfo::exists(idle.toLocalFile()));
 }

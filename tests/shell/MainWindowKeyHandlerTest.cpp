@@ -305,10 +305,36 @@ TEST_F(MainWindowKeyHandlerTest, LetterHotkeysWorkInACyrillicLayout)
 {
     select({ids[0]});
     // The physical F key with a Russian layout types "А".
-    const QKeyEvent event(QEvent::KeyPress, 0x0410, Qt::NoModifier, 33 + 8, 0, 0,
-                          QStringLiteral("а"));
+    const QKeyEvent event(
+        QEvent::KeyPress, 0x0410, Qt::NoModifier, 33 + 8, 0, 0, QStringLiteral("а"));
     EXPECT_TRUE(handler->handle(KeyStroke::fromEvent(event)));
     EXPECT_TRUE(store().tracks().at(0).isFavorite);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowKeyHandlerTest, CleanRunsOnlyWhereTheStoresSelectionIsShown)
+{
+    int cleaned = 0;
+    handler->runCleaner = [&cleaned] { ++cleaned; };
+    select({ids[0]});
+    EXPECT_FALSE(press(Qt::Key_B));
+    EXPECT_TRUE(press(Qt::Key_B, Qt::ControlModifier));
+    EXPECT_EQ(cleaned, 1);
+
+    // Taken but idle where the list shows no store selection.
+    for (const Tab tab : {Tab::converter, Tab::duplicates}) {
+        store().setActiveTab(tab);
+        EXPECT_TRUE(press(Qt::Key_B, Qt::ControlModifier));
+    }
+    EXPECT_EQ(cleaned, 1);
+
+    // The genre palette key is a hotkey of the favourites section only.
+    store().setActiveTab(Tab::playlist);
+    EXPECT_FALSE(press(Qt::Key_G));
+    EXPECT_FALSE(postNames().contains(brivelloShowGenrePalette));
 }
 
 } // namespace

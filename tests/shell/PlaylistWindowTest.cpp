@@ -1,10 +1,12 @@
 #include "ShellFixture.h"
 #include "library/PlaylistModel.h"
 #include "shell/ContentArea.h"
+#include "shell/DashboardSidebar.h"
 #include "shell/MainWindowController.h"
 #include "shell/PlaylistDrops.h"
 #include "shell/PlaylistSection.h"
 #include "shell/PlaylistView.h"
+#include "shell/SidebarSectionButton.h"
 
 #include <QDragEnterEvent>
 #include <QLinearGradient>
@@ -154,6 +156,40 @@ TEST_F(ShellFixture, AnEmptyDropOnASectionButtonKeepsTheSection)
     EXPECT_EQ(store().activeTab(), LibraryStore::LibraryTab::favorites);
     ASSERT_TRUE(spinUntil([this] { return store().favoriteTracks().size() == 1; }));
     EXPECT_TRUE(store().favoriteTracks().first().isInPlaylist);
+}
+
+} // namespace brivello
+
+namespace brivello {
+
+// A file manager that proposes a move (Shift held) must not be told the
+// files were moved: it would delete the originals.
+TEST_F(ShellFixture, DropsOnTheWindowAreTakenAsCopiesEvenWhenAMoveIsProposed)
+{
+    const QUrl file = touch(QStringLiteral("moved/song.mp3"));
+    QMimeData mime;
+    mime.setUrls({file});
+    QWidget *targets[] = {window().contentArea(),
+                          window().sidebar()->sectionButton(LibraryStore::LibraryTab::covers)};
+    for (QWidget *target : targets) {
+        const QPoint centre = target->rect().center();
+        QDragEnterEvent enter(
+            centre, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::ShiftModifier);
+        ASSERT_EQ(enter.proposedAction(), Qt::MoveAction);
+        QCoreApplication::sendEvent(target, &enter);
+        EXPECT_TRUE(enter.isAccepted()) << target->metaObject()->className();
+        EXPECT_EQ(enter.dropAction(), Qt::CopyAction) << target->metaObject()->className();
+
+        QDropEvent drop(QPointF(centre),
+                        Qt::CopyAction | Qt::MoveAction,
+                        &mime,
+                        Qt::LeftButton,
+                        Qt::ShiftModifier);
+        QCoreApplication::sendEvent(target, &drop);
+        EXPECT_TRUE(drop.isAccepted()) << target->metaObject()->className();
+        EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << target->metaObject()->className();
+    }
+    EXPECT_TRUE(QFileInfo::exists(file.toLocalFile()));
 }
 
 } // namespace brivello
