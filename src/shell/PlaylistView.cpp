@@ -1,5 +1,6 @@
 #include "PlaylistView.h"
 
+#include "ContextualHintState.h"
 #include "PlaylistDrops.h"
 #include "ShellEvents.h"
 #include "TrackRowDelegate.h"
@@ -275,7 +276,8 @@ bool PlaylistView::viewportEvent(QEvent *event)
             QToolTip::showText(help->globalPos(),
                                PlaylistModel::folderURL(m_model->trackAt(row).url).toLocalFile(),
                                viewport());
-        } else if (area == Area::heart) {
+        } else if (area == Area::heart && ContextualHintState::hintsEnabled()) {
+            // The heart's hint is one of the window's hints: switched off with them.
             QToolTip::showText(help->globalPos(), heartHint(row), viewport());
         } else {
             QToolTip::hideText();

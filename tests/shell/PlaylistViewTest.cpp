@@ -1,6 +1,7 @@
 #include "shell/PlaylistView.h"
 
 #include "library/PlaylistModel.h"
+#include "shell/ContextualHintState.h"
 #include "shell/PlaylistSection.h"
 #include "shell/TrackRowDelegate.h"
 #include "support/RecordingAudioPlayer.h"
@@ -9,6 +10,7 @@
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QTest>
+#include <QToolTip>
 
 using namespace brivello;
 using namespace brivello::testing;
@@ -305,6 +307,29 @@ TEST_F(PlaylistViewTest, TheHeartHintFollowsTheFavouriteAndItsHotkey)
     tracks[0].isFavorite = true;
     store().setTracks(tracks);
     EXPECT_TRUE(view()->heartHint(0).startsWith(QStringLiteral("Убрать из избранного (⌘L)")));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PlaylistViewTest, TheHeartHintIsSilentWhileHintsAreSwitchedOff)
+{
+    importTree(1, 1);
+    show();
+    const auto g = TrackRowDelegate::geometry(
+        view()->elementRect(0), model()->startsFolder(0), view()->rowDelegate()->density());
+    const auto hover = [this, &g] {
+        const QPoint pos = g.heart.center();
+        QHelpEvent help(QEvent::ToolTip, pos, view()->viewport()->mapToGlobal(pos));
+        QCoreApplication::sendEvent(view()->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    // Switched off first: a shown tip fades out on a timer of its own.
+    ContextualHintState::setHintsEnabled(false);
+    EXPECT_EQ(hover(), QString());
+    ContextualHintState::setHintsEnabled(true);
+    EXPECT_EQ(hover(), view()->heartHint(0));
 }
 
 } // namespace
