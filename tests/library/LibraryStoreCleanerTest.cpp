@@ -275,3 +275,40 @@ TEST_F(LibraryStoreCleanerTest, ABatchWriteNotYetStartedFollowsTheRenamedFile)
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_FALSE(s.lastError());
 }
+
+TEST_F(LibraryStoreCleanerTest, AWriteLeftBehindNeverLandsOnTheFileThatTookThePlace)
+{
+    if (!TestAudioFiles::hasProgram("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg missing";
+    // "130 - Song" cleans to "Song"; "128 - 130 - Song" cleans to "130 - Song", the first
+    // file's old name, which is free once the first file has moved.
+    const QString firstFile = TestAudioFiles::make(m_dir.path(), "130 - Song.mp3", 0.5);
+    const QString secondFile = TestAudioFiles::make(m_dir.path(), "128 - 130 - Song.mp3", 0.5);
+    ASSERT_FALSE(firstFile.isEmpty());
+    ASSERT_FALSE(secondFile.isEmpty());
+    LibraryStore &s = makeStore();
+    Track moving = library("130 - Song.mp3");
+    moving.isFavorite = true;
+    Track arriving = library("128 - 130 - Song.mp3");
+    s.setTracks({moving, arriving});
+
+    auto &coordinator = MetadataWriteCoordinator::shared();
+    const QString oldKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(firstFile));
+    MetadataWriteCoordinator::Acquire acquiring = coordinator.acquire(oldKey);
+    MetadataWriteCoordinator::Permit held = QCoro::waitFor(
+        [&]() -> QCoro::Task<MetadataWriteCoordinator::Permit> { co_return co_await acquiring; }());
+    QSignalSpy finished(&s, &LibraryStore::filenameCleaningFinished);
+    QCoro::Task<> cleaning = s.cleanFilenames({moving.id, arriving.id}, true);
+    s.assignGenre("Techno", {moving.id});
+    held.release();
+    ASSERT_TRUE(finished.count() == 1 || finished.wait(30000));
+
+    const QString moved = path("Song.mp3");
+    const QString newKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(moved));
+    ASSERT_TRUE(
+        spinUntil([&] { return !coordinator.isLocked(oldKey) && !coordinator.isLocked(newKey); }));
+    EXPECT_EQ(s.tracks()[1].url, QUrl::fromLocalFile(firstFile));
+    EXPECT_EQ(first(TestAudioFiles::mutagenTags(moved), "TCON"), "Techno");
+    EXPECT_FALSE(TestAudioFiles::mutagenTags(firstFile).contains("TCON"));
+    EXPECT_FALSE(s.lastError());
+}
