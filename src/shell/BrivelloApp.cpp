@@ -91,11 +91,12 @@ BrivelloApp::BrivelloApp()
             this,
             &BrivelloApp::applyPalette);
 
-    // Leaving the application or quitting writes the snapshot at once, not after the debounce.
+    // Leaving the application starts the snapshot at once, not after the debounce; it encodes
+    // in the background so switching windows never stalls. Quitting writes it synchronously.
     connect(
         qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
             if (state != Qt::ApplicationActive)
-                m_store->saveWorkspaceSessionNow();
+                m_store->saveWorkspaceSessionInBackground();
         });
     connect(
         qApp, &QCoreApplication::aboutToQuit, this, [this] { m_store->saveWorkspaceSessionNow(); });
