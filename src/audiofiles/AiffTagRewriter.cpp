@@ -37,7 +37,8 @@ AiffTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const Art
     std::vector<Id3Frame> frames;
     QByteArray copyright;
     for (const IffChunks::Chunk &chunk : IffChunks::walk(source, 12, false)) {
-        if (chunk.id == "ID3 ") {
+        // Readers take the first ID3 chunk of either case: a kept "id3 " would hide the new tag.
+        if (chunk.id == "ID3 " || chunk.id == "id3 ") {
             for (const Id3Frame &frame :
                  Id3v2Tag::parseFrames(source.read(chunk.payloadOffset, chunk.length)))
                 frames.push_back(frame);

@@ -1,5 +1,6 @@
 // Files shaped the way other software leaves them, checked afterwards by outside readers.
 #include "WriterTestSupport.h"
+#include "audiofiles/AudioTagReader.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -275,4 +276,37 @@ print(json.dumps({'title': m.get('\xa9nam', [''])[0], 'bpm': m.get('tmpo', [0])[
     EXPECT_FALSE(after.value(QStringLiteral("cues")).toString().isEmpty());
     EXPECT_EQ(TestAudioFiles::audioMd5(file), md5);
     EXPECT_TRUE(TestAudioFiles::leftoverTemporaries(m_dir.path()).isEmpty());
+}
+
+TEST_F(MetadataWriterHostileFilesTest, AiffWithALowerCaseId3ChunkShowsTheNewTags)
+{
+    const QString file = make(QStringLiteral("lower.aiff"));
+    ASSERT_TRUE(TestAudioFiles::python(R"(
+import sys
+from mutagen.aiff import AIFF
+from mutagen.id3 import TIT2, TXXX
+a = AIFF(sys.argv[1])
+a.add_tags()
+a.tags.add(TIT2(encoding=3, text='old'))
+a.tags.add(TXXX(encoding=3, desc='SERATO_CUE', text='cue'))
+a.save()
+data = bytearray(open(sys.argv[1], 'rb').read())
+at = data.index(b'ID3 ')
+data[at:at + 4] = b'id3 '
+open(sys.argv[1], 'wb').write(bytes(data))
+)",
+                                       {file})
+                    .ok());
+    ASSERT_EQ(AudioTagReader::read(file, {}).tags.title, QStringLiteral("old"));
+    const QByteArray md5 = TestAudioFiles::audioMd5(file);
+
+    MetadataWriter::writeNow(fullTags(), false, url(file));
+    EXPECT_EQ(AudioTagReader::read(file, {}).tags.title, fullTags().title);
+    const QByteArray bytes = TestAudioFiles::readAll(file);
+    EXPECT_FALSE(bytes.contains("id3 "));
+    const QString kept = QStringLiteral("SERATO_CUE"); // now in UTF-16, as v2.3 has no UTF-8
+    EXPECT_TRUE(
+        bytes.contains(QByteArray(reinterpret_cast<const char *>(kept.utf16()), kept.size() * 2)));
+    EXPECT_EQ(TestAudioFiles::audioMd5(file), md5);
+    EXPECT_TRUE(ok(QStringLiteral("sox"), {QStringLiteral("--i"), file}));
 }
