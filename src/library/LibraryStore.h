@@ -461,11 +461,28 @@ private:
     struct PendingMetadataResult
     {
         QUuid id;
+        QUrl url;
         AudioTags scheduledTags;
         LoadedTrackMetadata metadata;
         QImage artwork; // decoded off the main thread
     };
     static constexpr int kMetadataBatchSize = 50;
+    // Library files whose load is still due (a count per file: a track can be scheduled
+    // twice). A tag write waits for them, so fallback guesses never replace real tags.
+    QHash<QUrl, int> m_libraryLoadsDue;
+    std::vector<std::coroutine_handle<>> m_libraryLoadWaiters;
+    struct LibraryLoadApplied
+    {
+        LibraryStore *store;
+        bool await_ready() const noexcept { return false; }
+        void await_suspend(std::coroutine_handle<> handle)
+        {
+            store->m_libraryLoadWaiters.push_back(handle);
+        }
+        void await_resume() const noexcept {}
+    };
+    void settleLibraryLoads(const QList<QUrl> &urls);
+    QCoro::Task<AudioTags> tagsOnceLoaded(QUrl url, AudioTags tags);
     QCoro::Task<> runMetadataLoads(QList<MetadataLoadEntry> entries,
                                    MetadataDestination destination);
     void applyMetadataBatch(const QList<PendingMetadataResult> &batch,

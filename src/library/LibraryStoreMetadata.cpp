@@ -9,6 +9,7 @@
 #include <QCoroFuture>
 #include <QImageReader>
 #include <QPointer>
+#include <QTimer>
 #include <QtConcurrent>
 
 namespace brivello {
@@ -53,8 +54,11 @@ void LibraryStore::scheduleMetadataLoads(const QList<Track> &tracks,
         return;
     QList<MetadataLoadEntry> entries;
     entries.reserve(tracks.size());
-    for (const Track &track : tracks)
+    for (const Track &track : tracks) {
         entries.append({track.id, track.url, track.tags});
+        if (destination == MetadataDestination::library)
+            ++m_libraryLoadsDue[track.url];
+    }
     m_sessionSaveWorkItem.cancel();
     ++m_metadataLoadOperationCount;
     runMetadataLoads(std::move(entries), destination);
@@ -76,7 +80,7 @@ QCoro::Task<> LibraryStore::runMetadataLoads(QList<MetadataLoadEntry> entries,
         QCoro::Task<LoadedTrackMetadata> loading =
             AudioMetadataLoadQueue::shared().load(entry.url, entry.tags);
         LoadedTrackMetadata metadata = co_await loading;
-        PendingMetadataResult result{entry.id, entry.tags, std::move(metadata), {}};
+        PendingMetadataResult result{entry.id, entry.url, entry.tags, std::move(metadata), {}};
         if (result.metadata.artworkData && !result.metadata.artworkData->isEmpty()) {
             QFuture<QImage> decoding = QtConcurrent::run(
                 [data = *result.metadata.artworkData] { return decodeCoverThumbnail(data); });
@@ -129,11 +133,16 @@ void LibraryStore::applyMetadataBatch(const QList<PendingMetadataResult> &batch,
     }
 
     switch (destination) {
-    case MetadataDestination::library:
+    case MetadataDestination::library: {
         setTracks(std::move(list));
+        QList<QUrl> urls;
+        for (const PendingMetadataResult &result : batch)
+            urls.append(result.url);
+        settleLibraryLoads(urls);
         NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange);
         detectBPM(ids);
         break;
+    }
     case MetadataDestination::analysis:
         setAnalysisTracks(std::move(list));
         break;
@@ -142,6 +151,33 @@ void LibraryStore::applyMetadataBatch(const QList<PendingMetadataResult> &batch,
         break;
     }
     m_isApplyingMetadataBatch = false;
+}
+
+
+void LibraryStore::settleLibraryLoads(const QList<QUrl> &urls)
+{
+    for (const QUrl &url : urls) {
+        const auto due = m_libraryLoadsDue.find(url);
+        if (due != m_libraryLoadsDue.end() && --due.value() <= 0)
+            m_libraryLoadsDue.erase(due);
+    }
+    // Waiters resume from the event loop, never inside the batch application.
+    for (std::coroutine_handle<> waiter : std::exchange(m_libraryLoadWaiters, {}))
+        QTimer::singleShot(0, this, [waiter] { waiter.resume(); });
+}
+
+QCoro::Task<AudioTags> LibraryStore::tagsOnceLoaded(QUrl url, AudioTags tags)
+{
+    if (!m_libraryLoadsDue.contains(url))
+        co_return tags;
+    while (m_libraryLoadsDue.contains(url))
+        co_await LibraryLoadApplied{this};
+    // The load merged the file's tags under the user's edits: write what the store now holds.
+    for (const Track &track : std::as_const(m_tracks)) {
+        if (track.url == url)
+            co_return track.tags;
+    }
+    co_return tags;
 }
 
 } // namespace brivello

@@ -44,6 +44,8 @@ QCoro::Task<> LibraryStore::writeTrackTags(QUuid trackID, AudioTags tags, bool r
     if (found == m_tracks.cend())
         co_return;
     const QUrl url = found->url;
+    QCoro::Task<AudioTags> loaded = tagsOnceLoaded(url, tags);
+    tags = co_await loaded;
     try {
         QCoro::Task<> writing = MetadataWriteCoordinator::shared().write(tags, removeArtwork, url);
         co_await std::move(writing);
@@ -73,6 +75,9 @@ QCoro::Task<> LibraryStore::writeBatchAsync(QList<TagWriteItem> items, bool remo
     std::optional<WriteError> firstError;
     for (qsizetype position = 0; position < items.size(); ++position) {
         try {
+            QCoro::Task<AudioTags> loaded =
+                tagsOnceLoaded(items[position].url, items[position].tags);
+            items[position].tags = co_await loaded;
             // A named task: GCC 12 destroys temporaries of an awaited expression twice.
             QCoro::Task<> writing =
                 coordinator.write(items[position].tags, items[position].url, tickets[position]);

@@ -157,3 +157,35 @@ TEST_F(LibraryStoreWritingTest, ABatchWhoseFirstFailureIsAMissingFileReportsNoth
     ASSERT_TRUE(spinUntil([&] { return done; }));
     EXPECT_FALSE(s.lastError());
 }
+
+// A genre set right after an import, before the file's own tags were read, must not write the
+// file-name guesses over the real tags: the write waits for the load and keeps both.
+TEST_F(LibraryStoreWritingTest, AnEditMadeBeforeTheTagsWereReadKeepsTheFilesTags)
+{
+    auto &s = makeStore();
+    const QString file = TestAudioFiles::make(m_dir.path(),
+                                              QStringLiteral("Guessed - Name.flac"),
+                                              1.0,
+                                              {QStringLiteral("-metadata"),
+                                               QStringLiteral("artist=Real Artist"),
+                                               QStringLiteral("-metadata"),
+                                               QStringLiteral("album=Real Album")});
+    ASSERT_FALSE(file.isEmpty());
+    const Track track = Track::make(QUrl::fromLocalFile(file));
+    s.setTracks({track});
+    s.scheduleMetadataLoads({track}, LibraryStore::MetadataDestination::library);
+    AudioTags edited = track.tags; // still the guesses from the file name
+    edited.genre = QStringLiteral("House");
+    s.save(edited, track.id);
+
+    ASSERT_TRUE(spinUntil([&] {
+        return TestAudioFiles::ffprobeTags(file).value(QStringLiteral("genre")).toString() ==
+                   QStringLiteral("House") &&
+               unlocked(track.url);
+    }));
+    const QJsonObject tags = TestAudioFiles::ffprobeTags(file);
+    EXPECT_EQ(tags.value(QStringLiteral("artist")).toString(), QStringLiteral("Real Artist"));
+    EXPECT_EQ(tags.value(QStringLiteral("album")).toString(), QStringLiteral("Real Album"));
+    EXPECT_EQ(s.tracks().first().tags.artist, QStringLiteral("Real Artist"));
+    EXPECT_EQ(s.tracks().first().tags.genre, QStringLiteral("House"));
+}
