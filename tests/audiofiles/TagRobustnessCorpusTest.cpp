@@ -10,11 +10,6 @@ using namespace brivello::test;
 
 namespace {
 
-QString corpusFolder()
-{
-    return QStringLiteral(BRIVELLO_TESTDATA_DIR "/tag-robustness");
-}
-
 // Keys mutagen shows that the writer owns: they may change; every other key must survive.
 bool isManagedKey(const QString &key)
 {
@@ -42,17 +37,10 @@ class TagRobustnessCorpusTest : public WriterTest
 
 TEST_F(TagRobustnessCorpusTest, WritesSucceedCleanlyOrLeaveTheFileAsItWas)
 {
-    const QDir corpus(corpusFolder());
-    if (!corpus.exists())
-        GTEST_SKIP() << "tag robustness corpus not found at " << corpusFolder().toStdString();
-    const QStringList files = corpus.entryList({QStringLiteral("*.mp3"),
-                                                QStringLiteral("*.flac"),
-                                                QStringLiteral("*.wav"),
-                                                QStringLiteral("*.aif"),
-                                                QStringLiteral("*.m4a")},
-                                               QDir::Files,
-                                               QDir::Name);
-    ASSERT_FALSE(files.isEmpty());
+    const QDir corpus(TestAudioFiles::corpusFolder());
+    const QStringList files = TestAudioFiles::corpusFiles();
+    if (files.isEmpty())
+        GTEST_SKIP() << "tag robustness corpus not found at " << corpus.path().toStdString();
     const QByteArray png = TestAudioFiles::pngPicture();
     for (const QString &name : files) {
         for (const bool cover : {false, true}) {

@@ -1,4 +1,5 @@
 #include "audiofiles/AudioMetadataLoader.h"
+#include "support/TestAudioFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,11 +17,6 @@ namespace {
 
 constexpr rlim_t kHeadroomBytes = rlim_t(768) << 20;
 constexpr unsigned kSecondsPerFile = 60;
-
-QString corpusFolder()
-{
-    return QStringLiteral(BRIVELLO_TESTDATA_DIR "/tag-robustness");
-}
 
 rlim_t currentAddressSpace()
 {
@@ -66,17 +62,10 @@ rlim_t currentAddressSpace()
 // memory and time, whatever its name says it is.
 TEST(TagRobustnessReadTest, EveryCorpusFileIsReadInBoundedMemoryAndTime)
 {
-    const QDir corpus(corpusFolder());
-    if (!corpus.exists())
-        GTEST_SKIP() << "tag robustness corpus not found at " << corpusFolder().toStdString();
-    const QStringList files = corpus.entryList({QStringLiteral("*.mp3"),
-                                                QStringLiteral("*.flac"),
-                                                QStringLiteral("*.wav"),
-                                                QStringLiteral("*.aif"),
-                                                QStringLiteral("*.m4a")},
-                                               QDir::Files,
-                                               QDir::Name);
-    ASSERT_FALSE(files.isEmpty());
+    const QDir corpus(brivello::test::TestAudioFiles::corpusFolder());
+    const QStringList files = brivello::test::TestAudioFiles::corpusFiles();
+    if (files.isEmpty())
+        GTEST_SKIP() << "tag robustness corpus not found at " << corpus.path().toStdString();
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     for (const QString &name : files) {
         SCOPED_TRACE(name.toStdString());

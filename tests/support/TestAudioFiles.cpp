@@ -177,6 +177,23 @@ static QByteArray encodedPicture(int size, const char *format)
     return bytes;
 }
 
+QString TestAudioFiles::corpusFolder()
+{
+    return QStringLiteral(BRIVELLO_TESTDATA_DIR "/tag-robustness");
+}
+
+QStringList TestAudioFiles::corpusFiles()
+{
+    return QDir(corpusFolder())
+        .entryList({QStringLiteral("*.mp3"),
+                    QStringLiteral("*.flac"),
+                    QStringLiteral("*.wav"),
+                    QStringLiteral("*.aif"),
+                    QStringLiteral("*.m4a")},
+                   QDir::Files,
+                   QDir::Name);
+}
+
 QByteArray TestAudioFiles::pngPicture(int size)
 {
     return encodedPicture(size, "PNG");

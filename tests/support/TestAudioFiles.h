@@ -50,6 +50,11 @@ public:
     // Names of hidden ".brivello-" temporaries left in a folder.
     static QStringList leftoverTemporaries(const QString &folder);
     // A small valid PNG and JPEG made with Qt.
+    // The shared tag-robustness corpus (../shared/testdata/tag-robustness) and its audio files
+    // by name; the list is empty when the folder is absent, and tests then skip.
+    static QString corpusFolder();
+    static QStringList corpusFiles();
+
     static QByteArray pngPicture(int size = 16);
     static QByteArray jpegPicture(int size = 16);
 };
