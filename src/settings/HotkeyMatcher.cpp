@@ -86,4 +86,27 @@ bool HotkeyMatcher::matches(const KeyStroke &stroke, const QString &shortcut)
     return !characters.isEmpty() && characters == text;
 }
 
+QString HotkeyMatcher::displayText(const QString &shortcut)
+{
+    static const std::pair<QChar, const char *> kModifiers[] = {{QChar(0x2318), "Ctrl"},
+                                                                {QChar(0x2303), "Meta"},
+                                                                {QChar(0x2325), "Alt"},
+                                                                {QChar(0x21E7), "Shift"}};
+    QString rest = shortcut.trimmed();
+    if (rest.startsWith(QLatin1String("CMD"), Qt::CaseInsensitive))
+        rest = QChar(0x2318) + rest.mid(3);
+    QStringList parts;
+    for (const auto &[glyph, name] : kModifiers) {
+        if (rest.contains(glyph) && rest != glyph) {
+            parts << QLatin1String(name);
+            rest.remove(glyph);
+        }
+    }
+    rest = rest.trimmed();
+    if (parts.isEmpty())
+        return shortcut;
+    parts << rest;
+    return parts.join(QLatin1Char('+'));
+}
+
 } // namespace brivello

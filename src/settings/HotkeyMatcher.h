@@ -20,6 +20,8 @@ public:
     static quint16 namedKeyCode(const QString &token);
     // The ANSI key code of a Latin letter, or KeyStroke::kNoKeyCode.
     static quint16 letterKeyCode(QChar letter);
+    // A hotkey text as a Linux keyboard names it: "⌘⇧Z" shows as "Ctrl+Shift+Z".
+    static QString displayText(const QString &shortcut);
 };
 
 } // namespace brivello

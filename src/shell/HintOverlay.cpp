@@ -5,6 +5,7 @@
 #include "ContextualHintState.h"
 #include "ShellEvents.h"
 #include "platform/BrivelloLocalization.h"
+#include "settings/HotkeyMatcher.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -129,7 +130,7 @@ void HintOverlay::refresh()
     m_detail->setText(BrivelloLocalization::string(m_hint->detail()));
     const QString shortcut = m_hint->shortcut();
     m_shortcutRow->setVisible(!shortcut.isEmpty());
-    m_shortcut->setText(shortcut);
+    m_shortcut->setText(HotkeyMatcher::displayText(shortcut));
     m_shortcutLabel->setText(BrivelloLocalization::string(QStringLiteral("Горячая клавиша")));
     m_disable->setText(BrivelloLocalization::string(QStringLiteral("Отключить подсказки")));
     const auto colour = [](QWidget *w, const QColor &c) {

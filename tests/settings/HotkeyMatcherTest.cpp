@@ -151,3 +151,14 @@ TEST(KeyStrokeTest, CharactersIgnoreControlModifiers)
 }
 
 } // namespace
+
+TEST(HotkeyDisplayTextTest, ShowsModifierGlyphsAsLinuxKeyNames)
+{
+    EXPECT_EQ(brivello::HotkeyMatcher::displayText(QStringLiteral("⌘B")), "Ctrl+B");
+    EXPECT_EQ(brivello::HotkeyMatcher::displayText(QStringLiteral("⌘Delete")), "Ctrl+Delete");
+    EXPECT_EQ(brivello::HotkeyMatcher::displayText(QStringLiteral("⌃⌥⇧⌘K")),
+              "Ctrl+Meta+Alt+Shift+K");
+    EXPECT_EQ(brivello::HotkeyMatcher::displayText(QStringLiteral("CMD Z")), "Ctrl+Z");
+    EXPECT_EQ(brivello::HotkeyMatcher::displayText(QStringLiteral("Space")), "Space");
+    EXPECT_EQ(brivello::HotkeyMatcher::displayText(QStringLiteral("←")), "←");
+}
