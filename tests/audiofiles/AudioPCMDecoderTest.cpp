@@ -55,30 +55,18 @@ protected:
 
 TEST_F(AudioPCMDecoderTest, BuildsTheExactArgumentList)
 {
-    const QStringList head = {"-nostdin",
-                              "-v",
-                              "error",
-                              "-threads",
-                              "1",
-                              "-filter_threads",
-                              "1",
-                              "-i",
-                              "/m/a b.mp3",
-                              "-map",
-                              "0:a:0",
-                              "-vn",
-                              "-sn",
-                              "-dn"};
+    const QStringList head =
+        QStringLiteral("-nostdin -v error -threads 1 -filter_threads 1 -i @ -map 0:a:0 -vn -sn -dn")
+            .split(' ')
+            .replaceInStrings("@", "/m/a b.mp3");
     const QStringList tail = {"-ac", "1", "-ar", "11025", "-f", "f32le", "pipe:1"};
     for (std::optional<double> none :
          {std::optional<double>{}, std::optional(0.0), std::optional(-3.0)})
         EXPECT_EQ(AudioPCMDecoder::ffmpegArguments("/m/a b.mp3", 11025, none), head + tail);
-    EXPECT_EQ(AudioPCMDecoder::ffmpegArguments("/m/a b.mp3", 11025, 132.0),
-              (head + QStringList{"-t", "132"} + tail));
-    EXPECT_EQ(AudioPCMDecoder::ffmpegArguments("/m/a b.mp3", 11025, 0.5),
-              (head + QStringList{"-t", "1"} + tail));
-    EXPECT_EQ(AudioPCMDecoder::ffmpegArguments("/m/a b.mp3", 11025, 10.2),
-              (head + QStringList{"-t", "11"} + tail));
+    const std::pair<double, const char *> limits[] = {{132.0, "132"}, {0.5, "1"}, {10.2, "11"}};
+    for (auto [limit, text] : limits)
+        EXPECT_EQ(AudioPCMDecoder::ffmpegArguments("/m/a b.mp3", 11025, limit),
+                  (head + QStringList{"-t", text} + tail));
 }
 
 TEST_F(AudioPCMDecoderTest, RunsTheProgramWithThoseArgumentsAndDropsTrailingBytes)
@@ -90,19 +78,15 @@ TEST_F(AudioPCMDecoderTest, RunsTheProgramWithThoseArgumentsAndDropsTrailingByte
     const std::vector<float> samples =
         AudioPCMDecoder::monoSamples(QUrl::fromLocalFile("/m/x.mp3"), 11025, 132.0, true);
     EXPECT_EQ(samples, (std::vector<float>{1.0f, -0.5f}));
-    QFile file(args);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts),
-              AudioPCMDecoder::ffmpegArguments("/m/x.mp3", 11025, 132.0));
+    EXPECT_EQ(
+        QString::fromUtf8(test::TestAudioFiles::readAll(args)).split('\n', Qt::SkipEmptyParts),
+        AudioPCMDecoder::ffmpegArguments("/m/x.mp3", 11025, 132.0));
 }
 
 TEST_F(AudioPCMDecoderTest, ReportsMissingProgramEmptyOutputAndFailedFallback)
 {
     const QString text = m_work.filePath("words.mp3");
-    QFile file(text);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not audio");
-    file.close();
+    test::TestAudioFiles::writeAll(text, "not audio");
 
     EXPECT_EQ(decodeError(text), AudioPCMDecoder::DecoderError::emptyAudio);
     useStub("printf 'abc'\n");
@@ -111,9 +95,6 @@ TEST_F(AudioPCMDecoderTest, ReportsMissingProgramEmptyOutputAndFailedFallback)
     EXPECT_EQ(decodeError(text), AudioPCMDecoder::DecoderError::decodingFailed);
     FFmpegExecutable::setPlacesForTesting(FFmpegExecutable::SearchPlaces{});
     EXPECT_EQ(decodeError(tone("ok.wav")), AudioPCMDecoder::DecoderError::ffmpegUnavailable);
-    EXPECT_FALSE(AudioPCMDecoder::Error(AudioPCMDecoder::DecoderError::emptyAudio)
-                     .errorDescription()
-                     .isEmpty());
 }
 
 TEST_F(AudioPCMDecoderTest, CancellationKillsAndReapsTheChild)
@@ -134,9 +115,7 @@ TEST_F(AudioPCMDecoderTest, CancellationKillsAndReapsTheChild)
     stop.request_stop();
     decoding.waitForFinished();
     EXPECT_TRUE(decoding.result());
-    QFile file(pidFile);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QString pid = QString::fromUtf8(file.readAll()).trimmed();
+    const QString pid = QString::fromUtf8(test::TestAudioFiles::readAll(pidFile)).trimmed();
     EXPECT_FALSE(QFileInfo::exists("/proc/" + pid)) << "child left behind: " << pid.toStdString();
 }
 
@@ -152,9 +131,7 @@ TEST_F(AudioPCMDecoderTest, FallbackMatchesSoxAndFFmpegWhenTheProgramFails)
     const test::TestAudioFiles::Result sox = test::TestAudioFiles::run(
         "sox", {source, "-r", "11025", "-c", "1", "-e", "float", "-b", "32", "-t", "raw", raw});
     ASSERT_EQ(sox.exitCode, 0) << sox.err.toStdString();
-    QFile soxFile(raw);
-    ASSERT_TRUE(soxFile.open(QIODevice::ReadOnly));
-    const QByteArray soxBytes = soxFile.readAll();
+    const QByteArray soxBytes = test::TestAudioFiles::readAll(raw);
     std::vector<float> expected(static_cast<size_t>(soxBytes.size() / 4));
     memcpy(expected.data(), soxBytes.constData(), expected.size() * 4);
 
@@ -194,10 +171,8 @@ TEST_F(AudioPCMDecoderTest, InProcessDecoderFollowsAChannelCountChangeMidStream)
     test::makeTone(stereo, 1.0, {"-c:a", "libmp3lame", "-id3v2_version", "0"}, 2);
     test::makeTone(mono, 1.0, {"-c:a", "libmp3lame", "-id3v2_version", "0"}, 1, 22050);
     const QString joined = m_work.filePath("joined.mp3");
-    QFile out(joined);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(test::TestAudioFiles::readAll(stereo) + test::TestAudioFiles::readAll(mono));
-    out.close();
+    test::TestAudioFiles::writeAll(
+        joined, test::TestAudioFiles::readAll(stereo) + test::TestAudioFiles::readAll(mono));
 
     const std::vector<float> samples =
         AudioPCMDecoder::monoSamplesInProcess(QUrl::fromLocalFile(joined), 11025, {});

@@ -70,12 +70,4 @@ TEST_F(FFmpegExecutableTest, OnlyRegularExecutableFilesAndAbsolutePathEntriesCou
     EXPECT_FALSE(find({m_dir.filePath("nothing"), {m_dir.filePath("none")}, "rel"}));
 }
 
-TEST_F(FFmpegExecutableTest, SystemSearchFindsTheInstalledProgram)
-{
-    EXPECT_TRUE(FFmpegExecutable::fixedPaths().contains("/usr/bin/ffmpeg"));
-    const auto url = FFmpegExecutable::url();
-    ASSERT_TRUE(url.has_value());
-    EXPECT_TRUE(QFileInfo(url->toLocalFile()).isExecutable());
-}
-
 } // namespace

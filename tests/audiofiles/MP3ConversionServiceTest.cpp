@@ -3,6 +3,7 @@
 #include "audiofiles/FFmpegExecutable.h"
 #include "audiofiles/ProcessLaunchError.h"
 #include "support/AudioFixtures.h"
+#include "support/TestAudioFiles.h"
 
 #include <QCoroTask>
 #include <QDir>
@@ -48,10 +49,8 @@ protected:
 
     QString touch(const QString &name, const QByteArray &data = "x")
     {
-        QFile file(m_dir.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(data);
-        return file.fileName();
+        test::TestAudioFiles::writeAll(m_dir.filePath(name), data);
+        return m_dir.filePath(name);
     }
     QString destinationFor(const QString &name)
     {
@@ -108,23 +107,13 @@ TEST_F(MP3ConversionServiceTest, RunsTheExactCommandLine)
             .arg(args));
     const Outcome outcome = run(source, 320);
     ASSERT_TRUE(outcome.output);
-    const QUrl output = *outcome.output;
-    EXPECT_EQ(output.toLocalFile(), m_dir.filePath("Track.mp3"));
-    QFile file(args);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts),
-              (QStringList{"-nostdin",
-                           "-y",
-                           "-i",
-                           source,
-                           "-vn",
-                           "-map_metadata",
-                           "0",
-                           "-c:a",
-                           "libmp3lame",
-                           "-b:a",
-                           "320k",
-                           m_dir.filePath("Track.mp3")}));
+    EXPECT_EQ(outcome.output->toLocalFile(), m_dir.filePath("Track.mp3"));
+    EXPECT_EQ(
+        QString::fromUtf8(test::TestAudioFiles::readAll(args)).split('\n', Qt::SkipEmptyParts),
+        QStringLiteral("-nostdin -y -i @ -vn -map_metadata 0 -c:a libmp3lame -b:a 320k")
+                .split(' ')
+                .replaceInStrings("@", source)
+            << m_dir.filePath("Track.mp3"));
 }
 
 TEST_F(MP3ConversionServiceTest, ConvertsRealFilesAtTheChosenBitRate)
@@ -134,8 +123,7 @@ TEST_F(MP3ConversionServiceTest, ConvertsRealFilesAtTheChosenBitRate)
     const qint64 before = QFile(source).size();
     const Outcome outcome = run(source, 192);
     ASSERT_TRUE(outcome.output);
-    const QUrl output = *outcome.output;
-    const QJsonObject probe = test::ffprobe(output.toLocalFile());
+    const QJsonObject probe = test::ffprobe(outcome.output->toLocalFile());
     const QJsonObject stream = probe.value("streams").toArray().at(0).toObject();
     EXPECT_EQ(stream.value("codec_name").toString(), "mp3");
     EXPECT_EQ(stream.value("bit_rate").toString(), "192000");
@@ -178,13 +166,9 @@ TEST_F(MP3ConversionServiceTest, ReportsAMissingOrUnstartableProgram)
     EXPECT_TRUE(missing.errorDescription().contains("sudo apt install ffmpeg"));
     EXPECT_TRUE(mp3Files().isEmpty());
 
-    const QString broken = m_tools.filePath("MP3Converter/ffmpeg");
-    test::writeScript(broken, {});
-    QFile file(broken);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("#!/nonexistent/interpreter\n");
-    file.close();
-    FFmpegExecutable::setPlacesForTesting(FFmpegExecutable::SearchPlaces{m_tools.path(), {}, {}});
+    useStub({});
+    test::TestAudioFiles::writeAll(m_tools.filePath("MP3Converter/ffmpeg"),
+                                   "#!/nonexistent/interpreter\n");
     const Outcome launch = run(source, 128);
     ASSERT_TRUE(launch.error);
     EXPECT_THROW(std::rethrow_exception(launch.error), ProcessLaunchError);

@@ -42,7 +42,7 @@ QByteArray chunkPayload(const QByteArray &file, const QByteArray &id, bool littl
 
 bool soxParses(const QString &file)
 {
-    return TestAudioFiles::run(QStringLiteral("sox"), {QStringLiteral("--i"), file}).ok();
+    return TestAudioFiles::run("sox", {"--i", file}).ok();
 }
 
 } // namespace
@@ -53,7 +53,7 @@ class MetadataWriterChunkFilesTest : public WriterTest
 
 TEST_F(MetadataWriterChunkFilesTest, WavGetsListInfoAndKeepsItsAudio)
 {
-    const QString file = make(QStringLiteral("a.wav"));
+    const QString file = make("a.wav");
     const QByteArray md5 = TestAudioFiles::audioMd5(file);
     MetadataWriter::writeNow(fullTags(), false, url(file));
 
@@ -79,7 +79,7 @@ TEST_F(MetadataWriterChunkFilesTest, WavGetsListInfoAndKeepsItsAudio)
 
 TEST_F(MetadataWriterChunkFilesTest, WavKeepsOtherChunksListsAndId3Frames)
 {
-    const QString file = make(QStringLiteral("b.wav"));
+    const QString file = make("b.wav");
     // Unmanaged frames in an id3 chunk, written by mutagen.
     ASSERT_TRUE(
         TestAudioFiles::python(
@@ -94,55 +94,67 @@ TEST_F(MetadataWriterChunkFilesTest, WavKeepsOtherChunksListsAndId3Frames)
         chunk("LIST", "adtl" + chunk("labl", QByteArray("\1\0\0\0cue\0", 8), true), true);
     const QByteArray info =
         chunk("LIST",
-              "INFO" + chunk("INAM", "old\0", true) + chunk("ISFT", QByteArray("Lavf\0", 5), true),
+              "INFO" + chunk("INAM", "old\0", true) + chunk("IPRT", "7\0", true) +
+                  chunk("ISFT", QByteArray("Lavf\0", 5), true),
               true);
-    bytes += adtl + info + QByteArray("odd!\x03\0\0\0xyz", 11); // pad byte missing at the end
+    const QByteArray others =
+        chunk("bext", QByteArray(602, 'B'), true) +
+        chunk("cue ",
+              QByteArray::fromHex("0100000001000000000000006461746100000000000000003a110000"),
+              true);
+    bytes +=
+        others + adtl + info + QByteArray("odd!\x03\0\0\0xyz", 11); // pad byte missing at the end
     TestAudioFiles::writeAll(file, bytes);
     const QByteArray md5 = TestAudioFiles::audioMd5(file);
 
     AudioTags tags;
-    tags.title = QStringLiteral("new");
+    tags.title = "new";
     MetadataWriter::writeNow(tags, false, url(file));
     const QByteArray out = TestAudioFiles::readAll(file);
     const QList<QByteArray> ids = chunkIds(out, true);
-    EXPECT_EQ(ids, (QList<QByteArray>{"fmt ", "data", "LIST", "odd!", "LIST", "id3 "}))
+    EXPECT_EQ(ids,
+              (QList<QByteArray>{"fmt ", "data", "bext", "cue ", "LIST", "odd!", "LIST", "id3 "}))
         << ids.join(',').toStdString();
-    EXPECT_TRUE(out.contains(adtl));
+    EXPECT_TRUE(out.contains(others + adtl));
     EXPECT_TRUE(out.contains(QByteArray("odd!\x03\0\0\0xyz\0", 12)));
     EXPECT_TRUE(out.contains(chunk("ISFT", QByteArray("Lavf\0", 5), true)));
     EXPECT_FALSE(out.contains("old"));
-    const QJsonObject tagsRead = TestAudioFiles::mutagenTags(file);
-    EXPECT_EQ(tagsRead.value(QStringLiteral("TXXX:CUE")).toArray().first().toString(),
-              QStringLiteral("1.5"));
-    EXPECT_EQ(tagsRead.value(QStringLiteral("TIT2")).toArray().first().toString(),
-              QStringLiteral("new"));
+    EXPECT_EQ(firstTag(file, "TXXX:CUE"), "1.5");
+    EXPECT_EQ(firstTag(file, "TIT2"), "new");
     EXPECT_EQ(TestAudioFiles::audioMd5(file), md5);
+    EXPECT_TRUE(soxParses(file));
+
+    // The cleaner empties the track: its older INFO field must not bring it back.
+    MetadataWriter::writeNow(AudioTags{}, true, url(file));
+    const QByteArray cleaned = TestAudioFiles::readAll(file);
+    EXPECT_FALSE(cleaned.contains("IPRT"));
+    EXPECT_TRUE(cleaned.contains("ISFT"));
+    EXPECT_TRUE(cleaned.contains(others + adtl));
     EXPECT_TRUE(soxParses(file));
 }
 
 TEST_F(MetadataWriterChunkFilesTest, WavPictureGoesIntoAnId3ChunkAndTheCleanerRemovesIt)
 {
-    const QString file = make(QStringLiteral("c.wav"));
+    const QString file = make("c.wav");
     const QByteArray png = TestAudioFiles::pngPicture();
     MetadataWriter::assignArtworkNow(png, fullTags(), url(file));
     QByteArray out = TestAudioFiles::readAll(file);
     EXPECT_EQ(chunkPayload(out, "id3 ", true), MetadataWriter::id3Tag(fullTags(), png));
-    EXPECT_TRUE(TestAudioFiles::mutagenTags(file).contains(QStringLiteral("APIC:")));
+    EXPECT_TRUE(TestAudioFiles::mutagenTags(file).contains("APIC:"));
 
     MetadataWriter::writeNow(fullTags(), false, url(file)); // a tag edit keeps the cover
     EXPECT_EQ(chunkPayload(TestAudioFiles::readAll(file), "id3 ", true),
               MetadataWriter::id3Tag(fullTags(), png));
 
     AudioTags onlyAlbumArtist;
-    onlyAlbumArtist.albumArtist = QStringLiteral("x");
+    onlyAlbumArtist.albumArtist = "x";
     MetadataWriter::writeNow(onlyAlbumArtist, true, url(file));
     EXPECT_EQ(chunkIds(TestAudioFiles::readAll(file), true), (QList<QByteArray>{"fmt ", "data"}));
 }
 
 TEST_F(MetadataWriterChunkFilesTest, AifcKeepsItsFormTypeAndLosesItsTextChunks)
 {
-    const QString file =
-        make(QStringLiteral("d.aif"), 1.0, {QStringLiteral("-c:a"), QStringLiteral("pcm_f32be")});
+    const QString file = make("d.aif", 1.0, {"-c:a", "pcm_f32be"});
     QByteArray bytes = TestAudioFiles::readAll(file);
     ASSERT_EQ(bytes.mid(8, 4), "AIFC");
     bytes += chunk("NAME", "old name", false) + chunk("COMT", QByteArray("\0\0", 2), false) +
@@ -162,8 +174,7 @@ TEST_F(MetadataWriterChunkFilesTest, AifcKeepsItsFormTypeAndLosesItsTextChunks)
     EXPECT_EQ(ids.last(), "ID3 ");
     const QJsonObject read = TestAudioFiles::mutagenTags(file);
     EXPECT_EQ(read.value(QStringLiteral("TIT2")).toArray().first().toString(), fullTags().title);
-    EXPECT_EQ(read.value(QStringLiteral("TCOP")).toArray().first().toString(),
-              QStringLiteral("2001 Label"));
+    EXPECT_EQ(read.value(QStringLiteral("TCOP")).toArray().first().toString(), "2001 Label");
     EXPECT_EQ(TestAudioFiles::audioMd5(file), md5);
     EXPECT_TRUE(soxParses(file));
 
@@ -173,7 +184,7 @@ TEST_F(MetadataWriterChunkFilesTest, AifcKeepsItsFormTypeAndLosesItsTextChunks)
 
 TEST_F(MetadataWriterChunkFilesTest, AiffWithNothingToWriteHasNoId3Chunk)
 {
-    const QString file = make(QStringLiteral("e.aiff"));
+    const QString file = make("e.aiff");
     MetadataWriter::assignArtworkNow(TestAudioFiles::jpegPicture(), fullTags(), url(file));
     EXPECT_TRUE(chunkIds(TestAudioFiles::readAll(file), false).contains("ID3 "));
     MetadataWriter::writeNow(AudioTags{}, true, url(file));
@@ -183,7 +194,7 @@ TEST_F(MetadataWriterChunkFilesTest, AiffWithNothingToWriteHasNoId3Chunk)
 
 TEST_F(MetadataWriterChunkFilesTest, RefusesBrokenChunkFiles)
 {
-    const QString wav = make(QStringLiteral("f.wav"));
+    const QString wav = make("f.wav");
     QByteArray bytes = TestAudioFiles::readAll(wav);
     bytes += QByteArray("junk\xFF\0\0\0abc", 11); // claims 255 bytes
     TestAudioFiles::writeAll(wav, bytes);
@@ -191,15 +202,15 @@ TEST_F(MetadataWriterChunkFilesTest, RefusesBrokenChunkFiles)
         MetadataWriter::writeNow(fullTags(), false, url(wav));
     });
 
-    const QString notRiff = path(QStringLiteral("g.wav"));
+    const QString notRiff = path("g.wav");
     TestAudioFiles::writeAll(notRiff, "RIFX0000WAVEfmt ");
     expectRefused(notRiff, WriteError::Kind::unsupportedFormat, [&] {
         MetadataWriter::writeNow(fullTags(), false, url(notRiff));
     });
 
-    const QString notAiff = path(QStringLiteral("h.aif"));
+    const QString notAiff = path("h.aif");
     TestAudioFiles::writeAll(notAiff, "FORM0000WAVE");
     const auto error = attempt([&] { MetadataWriter::writeNow(fullTags(), false, url(notAiff)); });
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->payload(), QStringLiteral("aiff"));
+    EXPECT_EQ(error->payload(), "aiff");
 }

@@ -7,8 +7,8 @@ using namespace brivello;
 TEST(TagBlockBytesTest, VorbisCommentCountsUtf8BytesAndSkipsEmptyFields)
 {
     AudioTags tags;
-    tags.title = QStringLiteral("Ёж");
-    tags.musicalKey = QStringLiteral("8A");
+    tags.title = "Ёж";
+    tags.musicalKey = "8A";
     const QByteArray body = MetadataWriter::flacComments(tags);
     const QByteArray expected = MetadataWriter::leData(8) + "Brivello" + MetadataWriter::leData(2) +
                                 MetadataWriter::leData(10) + "TITLE=\xD0\x81\xD0\xB6" +
@@ -31,10 +31,10 @@ TEST(TagBlockBytesTest, FlacPictureNamesItsMimeType)
 TEST(TagBlockBytesTest, InfoListPadsOddSubChunksAndSkipsAlbumArtist)
 {
     AudioTags tags;
-    tags.albumArtist = QStringLiteral("only this");
+    tags.albumArtist = "only this";
     EXPECT_TRUE(MetadataWriter::wavInfo(tags).isEmpty());
-    tags.title = QStringLiteral("abc");
-    tags.artist = QStringLiteral("abcd");
+    tags.title = "abc";
+    tags.artist = "abcd";
     EXPECT_EQ(MetadataWriter::wavInfo(tags),
               QByteArray("INFO"
                          "INAM\x04\0\0\0abc\0"

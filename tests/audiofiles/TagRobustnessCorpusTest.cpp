@@ -13,14 +13,10 @@ namespace {
 // Keys mutagen shows that the writer owns: they may change; every other key must survive.
 bool isManagedKey(const QString &key)
 {
-    static const QStringList managed = {
-        QStringLiteral("TIT2"),  QStringLiteral("TPE1"),        QStringLiteral("TALB"),
-        QStringLiteral("TPE2"),  QStringLiteral("TCON"),        QStringLiteral("TYER"),
-        QStringLiteral("TDRC"),  QStringLiteral("TRCK"),        QStringLiteral("TBPM"),
-        QStringLiteral("TKEY"),  QStringLiteral("title"),       QStringLiteral("artist"),
-        QStringLiteral("album"), QStringLiteral("albumartist"), QStringLiteral("genre"),
-        QStringLiteral("date"),  QStringLiteral("tracknumber"), QStringLiteral("comment"),
-        QStringLiteral("bpm"),   QStringLiteral("initialkey")};
+    static const QStringList managed =
+        QStringLiteral("TIT2 TPE1 TALB TPE2 TCON TYER TDRC TRCK TBPM TKEY title artist album "
+                       "albumartist genre date tracknumber comment bpm initialkey")
+            .split(' ');
     // "COMM:ID3v1 Comment" is mutagen's view of the ID3v1 block, which is dropped on purpose.
     return managed.contains(key) || key.startsWith(QStringLiteral("COMM::")) ||
            key.startsWith(QStringLiteral("COMM:ID3v1 Comment")) ||

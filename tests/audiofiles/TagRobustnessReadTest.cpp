@@ -41,7 +41,7 @@ rlim_t currentAddressSpace()
     setrlimit(RLIMIT_AS, &cap);
     alarm(kSecondsPerFile);
     AudioTags fallback;
-    fallback.title = QStringLiteral("Kept");
+    fallback.title = "Kept";
     AudioMetadataLoader::read(QUrl::fromLocalFile(source), fallback);
     const QString base = QFileInfo(source).completeBaseName();
     for (const char *suffix : {"mp3", "flac", "wav", "aiff", "m4a"}) {

@@ -4,6 +4,8 @@
 #include "support/TestAudioFiles.h"
 
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -14,17 +16,31 @@ namespace brivello::test {
 inline AudioTags fullTags()
 {
     AudioTags tags;
-    tags.title = QStringLiteral("Ночной трек 🎵");
-    tags.artist = QStringLiteral("Артист");
-    tags.album = QStringLiteral("Альбом");
-    tags.albumArtist = QStringLiteral("Various");
-    tags.genre = QStringLiteral("Deep House");
-    tags.year = QStringLiteral("2021");
-    tags.track = QStringLiteral("3/12");
-    tags.comment = QStringLiteral("Комментарий");
-    tags.bpm = QStringLiteral("124");
-    tags.musicalKey = QStringLiteral("8A");
+    tags.title = "Ночной трек 🎵";
+    tags.artist = "Артист";
+    tags.album = "Альбом";
+    tags.albumArtist = "Various";
+    tags.genre = "Deep House";
+    tags.year = "2021";
+    tags.track = "3/12";
+    tags.comment = "Комментарий";
+    tags.bpm = "124";
+    tags.musicalKey = "8A";
     return tags;
+}
+
+// The first value mutagen reports for `key` in `file`.
+inline QString firstTag(const QString &file, const QString &key)
+{
+    return TestAudioFiles::mutagenTags(file).value(key).toArray().first().toString();
+}
+
+// Runs an outside tool and fails the test with its errors when it fails.
+inline bool toolAccepts(const QString &program, const QStringList &arguments)
+{
+    const auto result = TestAudioFiles::run(program, arguments);
+    EXPECT_TRUE(result.ok()) << program.toStdString() << ": " << result.err.toStdString();
+    return result.ok();
 }
 
 // A temporary folder with helpers to make fixtures and check rewrites.
