@@ -77,18 +77,4 @@ TEST_F(AppKeyboardMonitorTest, KeysGoOnAsUsualWhenNotTakenOrStopped)
     EXPECT_EQ(field->text(), QStringLiteral("w"));
 }
 
-TEST_F(AppKeyboardMonitorTest, StartingAgainReplacesTheHandler)
-{
-    AppKeyboardMonitor monitor;
-    int first = 0;
-    int second = 0;
-    monitor.start([&first](const QKeyEvent &, QWidget *) { return ++first, true; });
-    monitor.start([&second](const QKeyEvent &, QWidget *) { return ++second, true; });
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_E);
-    EXPECT_EQ(first, 0);
-    EXPECT_GE(second, 1);
-    EXPECT_TRUE(field->text().isEmpty());
-}
-
 } // namespace

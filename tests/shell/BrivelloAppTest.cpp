@@ -1,5 +1,3 @@
-// The application object: one store, player and update manager, the window's size limits,
-// the add-files command and the immediate snapshot writes.
 #include "shell/BrivelloApp.h"
 
 #include "library/LibrarySettingsKeys.h"
@@ -43,11 +41,9 @@ TEST_F(BrivelloAppTest, LeavingTheApplicationStartsTheSnapshotAtOnceAndReturning
     EXPECT_EQ(saves, 1);
 }
 
-TEST_F(BrivelloAppTest, WindowHasItsSizesAndTheAddFilesCommandFollowsTheLanguage)
+TEST_F(BrivelloAppTest, TheAddFilesCommandFollowsTheLanguageAndFillsThePlaylist)
 {
     BrivelloApp app;
-    EXPECT_EQ(app.window().size(), QSize(1440, 900));
-    EXPECT_EQ(app.window().minimumSize(), QSize(1280, 760));
     QAction *add = app.addFilesAction();
     EXPECT_EQ(add->text(), "Добавить файлы…");
     EXPECT_EQ(add->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));

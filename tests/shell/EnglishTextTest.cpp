@@ -48,19 +48,12 @@ protected:
             return m_size.width();
         case PdmHeight:
             return m_size.height();
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY:
-            return 96;
         case PdmDepth:
             return 32;
-        case PdmDevicePixelRatio:
-            return 1;
         case PdmDevicePixelRatioScaled:
             return int(devicePixelRatioFScale());
-        default:
-            return 1;
+        default: // dots per inch are 96, the pixel ratio 1
+            return metric >= PdmDpiX && metric <= PdmPhysicalDpiY ? 96 : 1;
         }
     }
 

@@ -23,6 +23,7 @@ namespace {
 
 using Tab = LibraryStore::LibraryTab;
 
+// Four playlist files in two folders, a handler over them and every post it may make recorded.
 class MainWindowKeyHandlerTest : public LibraryStoreFixture
 {
 protected:
@@ -32,16 +33,15 @@ protected:
         makeStore();
         QList<Track> tracks;
         for (const char *name : {"a/1.mp3", "a/2.mp3", "b/3.mp3", "b/4.mp3"}) {
-            Track t = Track::make(touch(QString::fromLatin1(name), "audio"));
-            t.isInPlaylist = true;
-            tracks.append(t);
+            tracks.append(Track::make(touch(QString::fromLatin1(name), "audio")));
+            tracks.last().isInPlaylist = true;
+            ids.append(tracks.last().id);
         }
         store().setTracks(tracks);
-        for (const Track &t : tracks)
-            ids.append(t.id);
         navigation = std::make_unique<TrackNavigation>(store(), player);
         handler = std::make_unique<MainWindowKeyHandler>(store(), player, *navigation);
         handler->undoStack = [this] { return &undoStack; };
+        handler->runCleaner = [this] { ++cleaned; };
         for (const QString &name : {brivelloSelectAllConversionItems,
                                     brivelloNavigateConversionItems,
                                     brivelloNavigateDuplicateItems,
@@ -63,22 +63,20 @@ protected:
     {
         return handler->handle(KeyStroke::fromEvent(QKeyEvent(QEvent::KeyPress, key, modifiers)));
     }
-    void select(const QSet<QUuid> &selection)
+    void select(const QSet<QUuid> &selection, std::optional<QUuid> focus = std::nullopt)
     {
         store().setSelectedIDs(selection);
-        store().setSelectedID(selection.isEmpty() ? std::nullopt
-                                                  : std::optional<QUuid>(*selection.begin()));
+        store().setSelectedID(
+            focus || selection.isEmpty() ? focus : std::optional<QUuid>(*selection.begin()));
     }
     bool exists(int index)
     {
         return QFileInfo::exists(store().tracks().value(index).url.toLocalFile());
     }
-    QStringList postNames() const
+    void groupLastTwo()
     {
-        QStringList names;
-        for (const Notification &n : posts)
-            names.append(n.name);
-        return names;
+        store().setDuplicateGroups(
+            {{QStringLiteral("g"), {ids[2], ids[3]}, 5, DuplicateMatchKind::exact}});
     }
 
     RecordingAudioPlayer player;
@@ -88,6 +86,7 @@ protected:
     QList<QUuid> ids;
     QObject receiver;
     QList<Notification> posts;
+    int cleaned = 0;
 };
 
 TEST(MainWindowKeyHandlerFocusTest, TextControlsAndTheRecorderKeepTheirKeys)
@@ -100,54 +99,91 @@ TEST(MainWindowKeyHandlerFocusTest, TextControlsAndTheRecorderKeepTheirKeys)
     recorder.setProperty("brivelloCapturesKeys", true);
     QWidget inside(&recorder);
     QPushButton button;
-    for (const QWidget *w : {static_cast<QWidget *>(&line),
-                             static_cast<QWidget *>(&combo),
-                             static_cast<QWidget *>(&spin),
-                             static_cast<QWidget *>(&text),
-                             &recorder,
-                             &inside})
+    for (const QWidget *w :
+         std::initializer_list<const QWidget *>{&line, &combo, &spin, &text, &recorder, &inside})
         EXPECT_TRUE(MainWindowKeyHandler::focusTakesKeys(w)) << w->metaObject()->className();
     EXPECT_FALSE(MainWindowKeyHandler::focusTakesKeys(&button));
     EXPECT_FALSE(MainWindowKeyHandler::focusTakesKeys(nullptr));
 
     EXPECT_EQ(MainWindowKeyHandler::quickGenreSlot(18), 0);
-    EXPECT_EQ(MainWindowKeyHandler::quickGenreSlot(23), 4);
     EXPECT_EQ(MainWindowKeyHandler::quickGenreSlot(25), 8);
     EXPECT_EQ(MainWindowKeyHandler::quickGenreSlot(29), -1); // the 0 key
 }
 
-TEST_F(MainWindowKeyHandlerTest, NoKeyIsTakenWhileATagIsEdited)
+// Which keys each section takes, and what it asks of its own list instead of the library.
+TEST_F(MainWindowKeyHandlerTest, EachSectionTakesItsKeysAndPostsToItsOwnList)
 {
-    store().setIsEditingMetadata(true);
-    EXPECT_FALSE(press(Qt::Key_Space));
-    EXPECT_FALSE(press(Qt::Key_A, Qt::ControlModifier));
+    struct Case
+    {
+        Tab tab;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        bool taken;
+        QString post; // empty: none
+        int offset = 0;
+    };
+    const QString none;
+    const Case cases[] = {
+        {Tab::playlist, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier, false, none},
+        {Tab::playlist, Qt::Key_G, Qt::NoModifier, false, none},
+        {Tab::playlist, Qt::Key_1, Qt::NoModifier, false, none},
+        {Tab::playlist, Qt::Key_B, Qt::NoModifier, false, none},
+        {Tab::favorites, Qt::Key_3, Qt::NoModifier, false, none}, // an empty quick-genre slot
+        {Tab::favorites, Qt::Key_1, Qt::ShiftModifier, false, none},
+        {Tab::favorites, Qt::Key_G, Qt::NoModifier, true, brivelloShowGenrePalette},
+        {Tab::converter, Qt::Key_A, Qt::ControlModifier, true, brivelloSelectAllConversionItems},
+        {Tab::converter, Qt::Key_Backspace, Qt::NoModifier, true, brivelloRemoveConversionItems},
+        {Tab::converter, Qt::Key_Up, Qt::NoModifier, true, brivelloNavigateConversionItems, -1},
+        {Tab::duplicates, Qt::Key_Down, Qt::NoModifier, true, brivelloNavigateDuplicateItems, 1},
+        // Clean is taken but idle where the list shows no store selection.
+        {Tab::converter, Qt::Key_B, Qt::ControlModifier, true, none},
+        {Tab::duplicates, Qt::Key_B, Qt::ControlModifier, true, none},
+        // Trash and favourite never touch the library's selection from the converter.
+        {Tab::converter, Qt::Key_Backspace, Qt::ControlModifier, true, none},
+        {Tab::converter, Qt::Key_F, Qt::NoModifier, true, none},
+    };
+    Defaults::standard().set(kQuickGenreSlotsKey, QStringLiteral("House\nTechno\n\nPop"));
+    store().setQuickGenreSlotsRaw(QStringLiteral("House\nTechno\n\nPop"));
+    for (const Case &c : cases) {
+        const int row = int(&c - cases);
+        store().setActiveTab(c.tab);
+        select(QSet<QUuid>(ids.cbegin(), ids.cend()));
+        posts.clear();
+        EXPECT_EQ(press(c.key, c.modifiers), c.taken) << row;
+        ASSERT_EQ(posts.size(), c.post.isEmpty() ? 0 : 1) << row;
+        if (!c.post.isEmpty()) {
+            EXPECT_EQ(posts[0].name, c.post) << row;
+            if (c.offset) {
+                EXPECT_EQ(posts[0].userInfo.value(kUserInfoOffset).toInt(), c.offset) << row;
+            }
+        }
+        EXPECT_EQ(store().selectedIDs().size(), 4) << row;
+    }
+    EXPECT_EQ(cleaned, 0);
     EXPECT_TRUE(player.played.isEmpty());
-    EXPECT_TRUE(store().selectedIDs().isEmpty());
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(exists(i));
+        EXPECT_FALSE(store().tracks().at(i).isFavorite);
+    }
 }
 
-TEST_F(MainWindowKeyHandlerTest, CtrlASelectsTheVisibleListAndClearsOnAnEmptyOne)
+TEST_F(MainWindowKeyHandlerTest, CtrlASelectsTheVisibleListOrTheSectionsOwn)
 {
+    store().setIsEditingMetadata(true); // no key at all while a tag is edited
+    EXPECT_FALSE(press(Qt::Key_A, Qt::ControlModifier));
+    EXPECT_FALSE(press(Qt::Key_Space));
+    EXPECT_TRUE(store().selectedIDs().isEmpty());
+    store().setIsEditingMetadata(false);
+
     EXPECT_TRUE(press(Qt::Key_A, Qt::ControlModifier));
     EXPECT_EQ(store().selectedIDs().size(), 4);
     EXPECT_EQ(store().selectedID(), store().playlistTracks().first().id);
-    EXPECT_FALSE(press(Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier));
-
     store().setActiveTab(Tab::covers); // nothing there
     EXPECT_TRUE(press(Qt::Key_A, Qt::ControlModifier));
     EXPECT_TRUE(store().selectedIDs().isEmpty());
     EXPECT_EQ(store().selectedID(), std::nullopt);
-}
 
-TEST_F(MainWindowKeyHandlerTest, CtrlAInTheConverterAndDuplicatesNeverSelectsTheLibrary)
-{
-    select({ids[1]});
-    store().setActiveTab(Tab::converter);
-    EXPECT_TRUE(press(Qt::Key_A, Qt::ControlModifier));
-    EXPECT_EQ(postNames(), QStringList{brivelloSelectAllConversionItems});
-    EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{ids[1]});
-
-    store().setDuplicateGroups(
-        {{QStringLiteral("g"), {ids[2], ids[3]}, 5, DuplicateMatchKind::exact}});
+    groupLastTwo();
     store().setActiveTab(Tab::duplicates);
     select({ids[1]});
     EXPECT_TRUE(press(Qt::Key_A, Qt::ControlModifier));
@@ -155,35 +191,7 @@ TEST_F(MainWindowKeyHandlerTest, CtrlAInTheConverterAndDuplicatesNeverSelectsThe
     EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{ids[1]});
 }
 
-TEST_F(MainWindowKeyHandlerTest, TrashActsOnlyOnTheSectionsOwnSelection)
-{
-    select(QSet<QUuid>(ids.cbegin(), ids.cend())); // the store's selection: every file
-    store().setActiveTab(Tab::converter);
-    EXPECT_TRUE(press(Qt::Key_Backspace, Qt::ControlModifier));
-    EXPECT_TRUE(press(Qt::Key_F));
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(exists(i));
-        EXPECT_FALSE(store().tracks().at(i).isFavorite);
-    }
-
-    store().setDuplicateGroups(
-        {{QStringLiteral("g"), {ids[2], ids[3]}, 5, DuplicateMatchKind::exact}});
-    store().setActiveTab(Tab::duplicates);
-    store().setDuplicateSelectedTrackIDs({ids[3]});
-    const QString trashed = store().tracks().at(3).url.toLocalFile();
-    EXPECT_TRUE(press(Qt::Key_Backspace, Qt::ControlModifier));
-    EXPECT_FALSE(QFileInfo::exists(trashed));
-    EXPECT_EQ(store().tracks().size(), 3);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(exists(i));
-
-    // The Trash is undone first, in any section.
-    EXPECT_TRUE(press(Qt::Key_Z, Qt::ControlModifier));
-    EXPECT_TRUE(QFileInfo::exists(trashed));
-    EXPECT_EQ(store().tracks().size(), 4);
-}
-
-TEST_F(MainWindowKeyHandlerTest, FavouriteAndRemoveActOnTheSelection)
+TEST_F(MainWindowKeyHandlerTest, FavouriteRemoveAndTrashActOnTheSelectionAndUndo)
 {
     select({ids[0], ids[2]});
     EXPECT_TRUE(press(Qt::Key_F));
@@ -197,97 +205,22 @@ TEST_F(MainWindowKeyHandlerTest, FavouriteAndRemoveActOnTheSelection)
     EXPECT_TRUE(press(Qt::Key_Z, Qt::ControlModifier));
     EXPECT_EQ(store().playlistTracks().size(), 4);
 
-    // In the converter Delete removes the queue's own selection.
-    store().setActiveTab(Tab::converter);
-    EXPECT_TRUE(press(Qt::Key_Backspace));
-    EXPECT_EQ(postNames(), QStringList{brivelloRemoveConversionItems});
-    EXPECT_EQ(store().playlistTracks().size(), 4);
-}
-
-TEST_F(MainWindowKeyHandlerTest, InFavouritesUndoTakesTheWindowsHistoryFirst)
-{
-    store().setActiveTab(Tab::favorites);
-    int undone = 0;
-    struct Edit : QUndoCommand
-    {
-        int *count;
-        explicit Edit(int *c)
-            : count(c)
-        {}
-        void undo() override { ++*count; }
-    };
-    undoStack.push(new Edit(&undone));
-    EXPECT_TRUE(press(Qt::Key_Z, Qt::ControlModifier));
-    EXPECT_EQ(undone, 1);
-    EXPECT_TRUE(press(Qt::Key_Z, Qt::ControlModifier)); // empty history: the removal undo
-    EXPECT_EQ(undone, 1);
-}
-
-TEST_F(MainWindowKeyHandlerTest, SeekAndPlayFollowTheSettingsOfEachPress)
-{
-    EXPECT_TRUE(press(Qt::Key_Left));
-    EXPECT_TRUE(press(Qt::Key_Right));
-    store().setSeekStep(5);
-    EXPECT_TRUE(press(Qt::Key_Left));
-    EXPECT_EQ(player.seeks, (QList<double>{-15, 15, -5}));
-
-    select({ids[2]});
-    EXPECT_TRUE(press(Qt::Key_Space));
-    EXPECT_EQ(player.played, QList<QUuid>{ids[2]});
-
-    store().setHotkey(kHotkeyPlayPauseKey, QStringLiteral("P"));
-    EXPECT_FALSE(press(Qt::Key_Space));
-    EXPECT_TRUE(press(Qt::Key_P));
-    EXPECT_EQ(player.played.size(), 2);
-}
-
-TEST_F(MainWindowKeyHandlerTest, TheEarlierActionWinsASharedShortcut)
-{
-    store().setHotkey(kHotkeyPreviousTrackKey, QStringLiteral("←"));
-    EXPECT_TRUE(press(Qt::Key_Left));
-    EXPECT_EQ(player.seeks.size(), 1);
-    EXPECT_TRUE(player.played.isEmpty());
-}
-
-TEST_F(MainWindowKeyHandlerTest, ArrowsStepThroughTheListOrPostInTheirOwnSections)
-{
-    EXPECT_TRUE(press(Qt::Key_Down));
-    EXPECT_EQ(player.played, QList<QUuid>{store().playlistTracks().first().id});
-    EXPECT_TRUE(press(Qt::Key_Down));
-    EXPECT_EQ(player.played.last(), store().playlistTracks().at(1).id);
-
-    store().setActiveTab(Tab::converter);
-    EXPECT_TRUE(press(Qt::Key_Up));
+    // In duplicates the Trash takes that section's own selection; it is undone first.
+    groupLastTwo();
     store().setActiveTab(Tab::duplicates);
-    EXPECT_TRUE(press(Qt::Key_Down));
-    ASSERT_EQ(posts.size(), 2);
-    EXPECT_EQ(posts[0].name, brivelloNavigateConversionItems);
-    EXPECT_EQ(posts[0].userInfo.value(kUserInfoOffset).toInt(), -1);
-    EXPECT_EQ(posts[1].name, brivelloNavigateDuplicateItems);
-    EXPECT_EQ(posts[1].userInfo.value(kUserInfoOffset).toInt(), 1);
-    EXPECT_EQ(player.played.size(), 2);
+    store().setDuplicateSelectedTrackIDs({ids[3]});
+    const QString trashed = store().tracks().at(3).url.toLocalFile();
+    EXPECT_TRUE(press(Qt::Key_Backspace, Qt::ControlModifier));
+    EXPECT_FALSE(QFileInfo::exists(trashed));
+    EXPECT_EQ(store().tracks().size(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(exists(i));
+    EXPECT_TRUE(press(Qt::Key_Z, Qt::ControlModifier));
+    EXPECT_TRUE(QFileInfo::exists(trashed));
+    EXPECT_EQ(store().tracks().size(), 4);
 }
 
-TEST_F(MainWindowKeyHandlerTest, DigitsWithEmptySlotsOrModifiersGoOn)
-{
-    store().setActiveTab(Tab::favorites);
-    Defaults::standard().set(kQuickGenreSlotsKey, QStringLiteral("House\nTechno\n\nPop"));
-    store().setQuickGenreSlotsRaw(QStringLiteral("House\nTechno\n\nPop"));
-    EXPECT_FALSE(press(Qt::Key_3)); // the third slot is empty: no hotkey either
-    EXPECT_FALSE(press(Qt::Key_1, Qt::ShiftModifier));
-    store().setActiveTab(Tab::playlist);
-    EXPECT_FALSE(press(Qt::Key_1));
-
-    store().setActiveTab(Tab::favorites);
-    EXPECT_TRUE(press(Qt::Key_G));
-    EXPECT_EQ(postNames().last(), brivelloShowGenrePalette);
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(MainWindowKeyHandlerTest, DigitsAssignTheQuickGenreToTheSelectedFavourites)
+TEST_F(MainWindowKeyHandlerTest, InFavouritesDigitsAssignGenresAndUndoTakesTheWindowsHistory)
 {
     QList<Track> tracks = store().tracks();
     tracks[0].isFavorite = tracks[1].isFavorite = true;
@@ -298,10 +231,37 @@ TEST_F(MainWindowKeyHandlerTest, DigitsAssignTheQuickGenreToTheSelectedFavourite
     EXPECT_TRUE(press(Qt::Key_2));
     EXPECT_EQ(store().tracks().at(1).tags.genre, QStringLiteral("Techno"));
     EXPECT_TRUE(store().tracks().at(0).tags.genre.isEmpty());
-    EXPECT_TRUE(undoStack.canUndo()); // the window's history holds the assignment
+    ASSERT_TRUE(undoStack.canUndo());
+    EXPECT_TRUE(press(Qt::Key_Z, Qt::ControlModifier));
+    EXPECT_TRUE(store().tracks().at(1).tags.genre.isEmpty());
+    EXPECT_TRUE(press(Qt::Key_Z, Qt::ControlModifier)); // empty history: the removal undo
 }
 
-TEST_F(MainWindowKeyHandlerTest, LetterHotkeysWorkInACyrillicLayout)
+TEST_F(MainWindowKeyHandlerTest, SeekPlayAndArrowsFollowTheSettingsOfEachPress)
+{
+    EXPECT_TRUE(press(Qt::Key_Left));
+    EXPECT_TRUE(press(Qt::Key_Right));
+    store().setSeekStep(5);
+    store().setHotkey(kHotkeyPreviousTrackKey, QStringLiteral("←")); // the earlier action wins
+    EXPECT_TRUE(press(Qt::Key_Left));
+    EXPECT_EQ(player.seeks, (QList<double>{-15, 15, -5}));
+    EXPECT_TRUE(player.played.isEmpty());
+
+    EXPECT_TRUE(press(Qt::Key_Down));
+    EXPECT_EQ(player.played, QList<QUuid>{store().playlistTracks().first().id});
+    EXPECT_TRUE(press(Qt::Key_Down));
+    EXPECT_EQ(player.played.last(), store().playlistTracks().at(1).id);
+
+    select({ids[2]});
+    EXPECT_TRUE(press(Qt::Key_Space));
+    EXPECT_EQ(player.played.last(), ids[2]);
+    store().setHotkey(kHotkeyPlayPauseKey, QStringLiteral("P"));
+    EXPECT_FALSE(press(Qt::Key_Space));
+    EXPECT_TRUE(press(Qt::Key_P));
+    EXPECT_EQ(player.played.size(), 4);
+}
+
+TEST_F(MainWindowKeyHandlerTest, LetterHotkeysWorkInACyrillicLayoutAndCleanNeedsCtrl)
 {
     select({ids[0]});
     // The physical F key with a Russian layout types "А".
@@ -309,32 +269,98 @@ TEST_F(MainWindowKeyHandlerTest, LetterHotkeysWorkInACyrillicLayout)
         QEvent::KeyPress, 0x0410, Qt::NoModifier, 33 + 8, 0, 0, QStringLiteral("а"));
     EXPECT_TRUE(handler->handle(KeyStroke::fromEvent(event)));
     EXPECT_TRUE(store().tracks().at(0).isFavorite);
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(MainWindowKeyHandlerTest, CleanRunsOnlyWhereTheStoresSelectionIsShown)
-{
-    int cleaned = 0;
-    handler->runCleaner = [&cleaned] { ++cleaned; };
-    select({ids[0]});
-    EXPECT_FALSE(press(Qt::Key_B));
     EXPECT_TRUE(press(Qt::Key_B, Qt::ControlModifier));
     EXPECT_EQ(cleaned, 1);
+}
 
-    // Taken but idle where the list shows no store selection.
-    for (const Tab tab : {Tab::converter, Tab::duplicates}) {
-        store().setActiveTab(tab);
-        EXPECT_TRUE(press(Qt::Key_B, Qt::ControlModifier));
-    }
-    EXPECT_EQ(cleaned, 1);
+// The player's neighbours: the next track at the end of one, arrows and play/pause.
+using TrackNavigationTest = MainWindowKeyHandlerTest;
 
-    // The genre palette key is a hotkey of the favourites section only.
-    store().setActiveTab(Tab::playlist);
-    EXPECT_FALSE(press(Qt::Key_G));
-    EXPECT_FALSE(postNames().contains(brivelloShowGenrePalette));
+TEST_F(TrackNavigationTest, NextAfterCompletionSelectsAndPlaysTheFollowingTrack)
+{
+    player.current = ids[1];
+    select({ids[0], ids[3]}, ids[3]);
+    navigation->playNextAfterCompletion();
+    EXPECT_EQ(player.played, QList<QUuid>{ids[2]});
+    EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{ids[2]});
+    EXPECT_EQ(store().selectedID(), ids[2]);
+    EXPECT_TRUE(posts.isEmpty()); // the playlist follows the player by itself
+}
+
+TEST_F(TrackNavigationTest, TheEndOfTheListStopsAndLeavesTheSelection)
+{
+    select({ids[0]}, ids[0]);
+    player.current = ids[3];
+    navigation->playNextAfterCompletion();
+    player.current = QUuid::createUuid(); // no longer in the list
+    navigation->playNextAfterCompletion();
+    player.current.reset();
+    navigation->playNextAfterCompletion();
+    EXPECT_TRUE(player.played.isEmpty());
+    EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{ids[0]});
+}
+
+TEST_F(TrackNavigationTest, InFavouritesTheNextTrackComesFromTheFilteredListAndIsFocused)
+{
+    QList<Track> tracks = store().tracks();
+    for (int i : {0, 1, 3})
+        tracks[i].isFavorite = true;
+    tracks[0].tags.genre = tracks[3].tags.genre = QStringLiteral("House");
+    store().setTracks(tracks);
+    store().setActiveTab(LibraryStore::LibraryTab::favorites);
+    store().setFavoriteGenreFilter(QStringLiteral("House"));
+    player.current = ids[0];
+    navigation->playNextAfterCompletion();
+    EXPECT_EQ(player.played, QList<QUuid>{ids[3]});
+    ASSERT_EQ(posts.size(), 1);
+    EXPECT_EQ(posts[0].userInfo.value(kUserInfoTrackID).toUuid(), ids[3]);
+}
+
+TEST_F(TrackNavigationTest, AdjacentStepsClampAndStartFromTheEnds)
+{
+    navigation->selectAdjacent(+1);
+    EXPECT_EQ(player.played.last(), ids[0]);
+    store().setSelectedID(std::nullopt);
+    store().setSelectedIDs({});
+    player.current.reset();
+    navigation->selectAdjacent(-1);
+    EXPECT_EQ(player.played.last(), ids[3]);
+
+    select({ids[0]}, ids[0]);
+    navigation->selectAdjacent(-1); // the first stays first and goes to the player again
+    EXPECT_EQ(player.played.last(), ids[0]);
+    EXPECT_EQ(store().selectedID(), ids[0]);
+
+    // Without a focus the playing track is the anchor.
+    store().setSelectedIDs({});
+    store().setSelectedID(std::nullopt);
+    player.current = ids[1];
+    navigation->selectAdjacent(+1);
+    EXPECT_EQ(player.played.last(), ids[2]);
+    EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{ids[2]});
+}
+
+TEST_F(TrackNavigationTest, PlayPauseUsesTheFocusThenTheCurrentTrack)
+{
+    select({ids[2]}, ids[2]);
+    navigation->toggleSelectedTrack();
+    EXPECT_EQ(player.played, QList<QUuid>{ids[2]});
+
+    select({}, std::nullopt);
+    navigation->toggleSelectedTrack(); // the current track is in the library
+    EXPECT_EQ(player.played.last(), ids[2]);
+
+    Track outside = Track::make(QUrl::fromLocalFile(QStringLiteral("/elsewhere.mp3")));
+    player.loaded = outside;
+    player.current = outside.id;
+    navigation->toggleSelectedTrack();
+    EXPECT_EQ(player.toggles, 1);
+
+    player.loaded.reset();
+    player.current.reset();
+    navigation->toggleSelectedTrack();
+    EXPECT_EQ(player.toggles, 1);
+    EXPECT_EQ(player.played.size(), 2);
 }
 
 } // namespace

@@ -31,17 +31,34 @@ protected:
     QList<QList<QUrl>> dropped;
 };
 
-TEST_F(RowOverlayTest, PlainPressOnASelectedRowSelectsOnRelease)
+TEST_F(RowOverlayTest, PressesSelectAtOnceOrOnReleaseAndDoubleClicksPlay)
 {
-    overlay.startedOnSelectedRow = true;
-    overlay.mousePress(Qt::NoModifier, 1);
-    EXPECT_EQ(selects, 0);
-    overlay.mouseRelease();
-    EXPECT_EQ(selects, 1);
-    EXPECT_TRUE(overlay.dragURLsSnapshot().isEmpty());
+    struct Case
+    {
+        bool onSelectedRow;
+        Qt::KeyboardModifiers modifiers;
+        int clicks, selectsOnPress, selectsAfterRelease, plays;
+    };
+    const Case cases[] = {
+        {true, Qt::NoModifier, 1, 0, 1, 0}, // a selected row waits for the release
+        {false, Qt::NoModifier, 1, 1, 1, 0},
+        {true, Qt::ShiftModifier, 1, 1, 1, 0},
+        {true, Qt::ControlModifier, 1, 1, 1, 0},
+        {false, Qt::NoModifier, 2, 1, 1, 1},
+        {true, Qt::NoModifier, 2, 0, 0, 1},
+    };
+    for (const Case &c : cases) {
+        selects = plays = 0;
+        overlay.startedOnSelectedRow = c.onSelectedRow;
+        overlay.mousePress(c.modifiers, c.clicks);
+        EXPECT_EQ(selects, c.selectsOnPress) << int(&c - cases);
+        overlay.mouseRelease();
+        EXPECT_EQ(selects, c.selectsAfterRelease) << int(&c - cases);
+        EXPECT_EQ(plays, c.plays) << int(&c - cases);
+    }
 }
 
-TEST_F(RowOverlayTest, DragFromASelectedRowCarriesTheWholeSelectionWithoutSelecting)
+TEST_F(RowOverlayTest, ADragCarriesTheSelectionFromASelectedRowElseOnlyItsFile)
 {
     overlay.startedOnSelectedRow = true;
     overlay.mousePress(Qt::NoModifier, 1);
@@ -49,44 +66,11 @@ TEST_F(RowOverlayTest, DragFromASelectedRowCarriesTheWholeSelectionWithoutSelect
     EXPECT_TRUE(overlay.mouseDrag().isEmpty()); // one drag per press
     overlay.mouseRelease();
     EXPECT_EQ(selects, 0);
-}
 
-TEST_F(RowOverlayTest, PressOnAnUnselectedRowSelectsAtOnceAndDragsOnlyItsFile)
-{
     overlay.startedOnSelectedRow = false;
     overlay.mousePress(Qt::NoModifier, 1);
-    EXPECT_EQ(selects, 1);
     EXPECT_EQ(overlay.mouseDrag(), QList<QUrl>{file(QStringLiteral("b"))});
     overlay.mouseRelease();
-    EXPECT_EQ(selects, 1);
-}
-
-TEST_F(RowOverlayTest, ShiftOrCtrlPressOnASelectedRowSelectsAtOnce)
-{
-    overlay.startedOnSelectedRow = true;
-    overlay.mousePress(Qt::ShiftModifier, 1);
-    EXPECT_EQ(selects, 1);
-    EXPECT_FALSE(overlay.isDeferringSelection());
-    overlay.mouseRelease();
-    overlay.mousePress(Qt::ControlModifier, 1);
-    EXPECT_EQ(selects, 2);
-    overlay.mouseRelease();
-    EXPECT_EQ(selects, 2);
-}
-
-TEST_F(RowOverlayTest, DoubleClickSelectsAnUnselectedRowThenPlays)
-{
-    overlay.startedOnSelectedRow = false;
-    overlay.mousePress(Qt::NoModifier, 2);
-    overlay.mouseRelease();
-    EXPECT_EQ(selects, 1);
-    EXPECT_EQ(plays, 1);
-
-    overlay.startedOnSelectedRow = true;
-    overlay.mousePress(Qt::NoModifier, 2);
-    overlay.mouseRelease();
-    EXPECT_EQ(selects, 1);
-    EXPECT_EQ(plays, 2);
 }
 
 TEST_F(RowOverlayTest, TheSameFileTwiceIsDraggedOnce)

@@ -107,10 +107,6 @@ TEST_F(ShellFixture, FilledPlaylistScreenshots)
     }
 }
 
-} // namespace brivello
-
-namespace brivello {
-
 TEST_F(ShellFixture, AFolderDroppedOnTheWindowShowsItsTracksGrouped)
 {
     for (const char *file : {"drop/A/1.mp3", "drop/A/2.flac", "drop/B/x.wav", "drop/B/C/y.mp3"})
@@ -121,14 +117,8 @@ TEST_F(ShellFixture, AFolderDroppedOnTheWindowShowsItsTracksGrouped)
     ASSERT_TRUE(zone && zone->isVisible());
     QMimeData mime;
     mime.setUrls({url(QStringLiteral("drop"))});
-    QDragEnterEvent enter(
-        zone->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(zone, &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(
-        QPointF(zone->rect().center()), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(zone, &drop);
-    EXPECT_TRUE(drop.isAccepted());
+    ASSERT_TRUE(dragEnter(zone, &mime));
+    EXPECT_TRUE(drop(zone, &mime));
 
     PlaylistModel *model = section->view()->playlistModel();
     ASSERT_TRUE(spinUntil([model] { return model->rowCount() == 4; }));
@@ -143,24 +133,18 @@ TEST_F(ShellFixture, AFolderDroppedOnTheWindowShowsItsTracksGrouped)
 
 TEST_F(ShellFixture, AnEmptyDropOnASectionButtonKeepsTheSection)
 {
-    PlaylistDrops::receiveDroppedTracks(
-        store(), {}, LibraryStore::LibraryTab::covers, [this](LibraryStore::LibraryTab tab) {
-            window().controller().activateTab(tab);
-        });
+    const auto activate = [this](LibraryStore::LibraryTab tab) {
+        window().controller().activateTab(tab);
+    };
+    PlaylistDrops::receiveDroppedTracks(store(), {}, LibraryStore::LibraryTab::covers, activate);
     EXPECT_EQ(store().activeTab(), LibraryStore::LibraryTab::playlist);
     const QUrl file = touch(QStringLiteral("fav/song.mp3"));
     PlaylistDrops::receiveDroppedTracks(
-        store(), {file}, LibraryStore::LibraryTab::favorites, [this](LibraryStore::LibraryTab tab) {
-            window().controller().activateTab(tab);
-        });
+        store(), {file}, LibraryStore::LibraryTab::favorites, activate);
     EXPECT_EQ(store().activeTab(), LibraryStore::LibraryTab::favorites);
     ASSERT_TRUE(spinUntil([this] { return store().favoriteTracks().size() == 1; }));
     EXPECT_TRUE(store().favoriteTracks().first().isInPlaylist);
 }
-
-} // namespace brivello
-
-namespace brivello {
 
 // A file manager that proposes a move (Shift held) must not be told the
 // files were moved: it would delete the originals.
@@ -180,14 +164,14 @@ TEST_F(ShellFixture, DropsOnTheWindowAreTakenAsCopiesEvenWhenAMoveIsProposed)
         EXPECT_TRUE(enter.isAccepted()) << target->metaObject()->className();
         EXPECT_EQ(enter.dropAction(), Qt::CopyAction) << target->metaObject()->className();
 
-        QDropEvent drop(QPointF(centre),
-                        Qt::CopyAction | Qt::MoveAction,
-                        &mime,
-                        Qt::LeftButton,
-                        Qt::ShiftModifier);
-        QCoreApplication::sendEvent(target, &drop);
-        EXPECT_TRUE(drop.isAccepted()) << target->metaObject()->className();
-        EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << target->metaObject()->className();
+        QDropEvent dropped(QPointF(centre),
+                           Qt::CopyAction | Qt::MoveAction,
+                           &mime,
+                           Qt::LeftButton,
+                           Qt::ShiftModifier);
+        QCoreApplication::sendEvent(target, &dropped);
+        EXPECT_TRUE(dropped.isAccepted()) << target->metaObject()->className();
+        EXPECT_EQ(dropped.dropAction(), Qt::CopyAction) << target->metaObject()->className();
     }
     EXPECT_TRUE(QFileInfo::exists(file.toLocalFile()));
 }

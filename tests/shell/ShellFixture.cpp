@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
 
 namespace brivello {
 
@@ -49,6 +50,24 @@ void ShellFixture::saveScreenshot(const QString &name, const QImage &image)
         return;
     QDir().mkpath(dir);
     image.save(dir + QLatin1Char('/') + name);
+}
+
+bool ShellFixture::dragEnter(QWidget *target,
+                             const QMimeData *mime,
+                             Qt::DropActions actions,
+                             Qt::KeyboardModifiers modifiers)
+{
+    QDragEnterEvent enter(target->rect().center(), actions, mime, Qt::LeftButton, modifiers);
+    QCoreApplication::sendEvent(target, &enter);
+    return enter.isAccepted();
+}
+
+bool ShellFixture::drop(QWidget *target, const QMimeData *mime)
+{
+    QDropEvent drop(
+        QPointF(target->rect().center()), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
 }
 
 } // namespace brivello

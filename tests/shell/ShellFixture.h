@@ -7,6 +7,7 @@
 #include "support/LibraryStoreFixture.h"
 
 #include <QImage>
+#include <QMimeData>
 #include <memory>
 
 namespace brivello {
@@ -41,6 +42,13 @@ protected:
     QList<Track> makeTracks(int count, bool inPlaylist);
     // Writes the image under $BRIVELLO_SCREENSHOT_DIR when that is set.
     static void saveScreenshot(const QString &name, const QImage &image);
+    // Drag-enter at the centre of `target`; whether it was accepted.
+    static bool dragEnter(QWidget *target,
+                          const QMimeData *mime,
+                          Qt::DropActions actions = Qt::CopyAction,
+                          Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // A drop at the centre of `target` (without the enter); whether it was accepted.
+    static bool drop(QWidget *target, const QMimeData *mime);
 
     std::unique_ptr<ShellTestPlayer> m_player;
     std::unique_ptr<UpdateManager> m_updates;

@@ -1,5 +1,4 @@
-// The shared look: colour tables per scheme, the symbol table onto Breeze, drawn fallbacks,
-// the artwork thumbnail and the action button's states.
+// The shared look: scheme choice, symbols onto Breeze, drawn fallbacks, artwork, buttons.
 #include "shell/ActionButton.h"
 #include "shell/Artwork.h"
 #include "shell/BrivelloSymbols.h"
@@ -28,19 +27,6 @@ TEST(BrivelloThemeTest, AppearanceTextSelectsTheSchemeExactly)
     EXPECT_EQ(BrivelloTheme::schemeFor("light"), ColorScheme::light);
     EXPECT_EQ(BrivelloTheme::schemeFor("Light"), ColorScheme::dark);
     EXPECT_EQ(BrivelloTheme::schemeFor(""), ColorScheme::dark);
-}
-
-TEST(BrivelloThemeTest, ActionColoursFollowTheTables)
-{
-    EXPECT_EQ(BrivelloTheme::actionForeground(ColorScheme::dark, false), whiteA(0.34));
-    EXPECT_EQ(BrivelloTheme::actionForeground(ColorScheme::light, false), blackA(0.3));
-    // A disabled button never shows the hover border or surface.
-    EXPECT_EQ(BrivelloTheme::actionBorder(ColorScheme::dark, false, true), whiteA(0.09));
-    EXPECT_EQ(BrivelloTheme::actionSurface(ColorScheme::dark, false, false, true), blackA(0.28));
-    EXPECT_EQ(BrivelloTheme::actionSurface(ColorScheme::dark, false, true, true), blackA(0.4));
-    EXPECT_EQ(BrivelloTheme::actionSurface(ColorScheme::light, false, true, true), blackA(0.085));
-    EXPECT_EQ(BrivelloTheme::actionSurface(ColorScheme::light, true, true, true), blackA(0.13));
-    EXPECT_EQ(BrivelloTheme::canvasGradient(ColorScheme::dark).first(), rgbA(0.018, 0.019, 0.024));
 }
 
 TEST(BrivelloSymbolsTest, EveryMappedSymbolHasABreezeFileInBothThemes)

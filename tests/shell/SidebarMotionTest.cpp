@@ -22,21 +22,6 @@ QVariantAnimation *runningAnimation(QObject *owner, int duration)
     return nullptr;
 }
 
-TEST(SidebarGeometryTest, BetweenBlendsFromTheCollapsedToTheExpandedMeasures)
-{
-    const SidebarGeometry closed = SidebarGeometry::between(0);
-    EXPECT_EQ(closed.width, 104);
-    EXPECT_EQ(closed.rowHeight, 48);
-    EXPECT_EQ(closed.collapseButtonWidth, 80);
-    const SidebarGeometry open = SidebarGeometry::between(1);
-    EXPECT_EQ(open.width, 220);
-    EXPECT_EQ(open.markerX, -14);
-    const SidebarGeometry half = SidebarGeometry::between(0.5);
-    EXPECT_EQ(half.width, 162);
-    EXPECT_EQ(half.rowHeight, 50);
-    EXPECT_EQ(half.markerY(2.5), (50 - 30) / 2.0 + 59 * 2.5);
-}
-
 TEST_F(ShellFixture, CollapseShrinksTheSidebarWhileTextsAndStatusBlockFade)
 {
     DashboardSidebar *sidebar = window().sidebar();
