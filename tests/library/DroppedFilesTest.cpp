@@ -10,7 +10,6 @@ namespace {
 TEST(DroppedFileURLTest, TurnsEachItemFormIntoAnAddress)
 {
     const QUrl file = QUrl::fromLocalFile(QStringLiteral("/music/Артист - Трек 1.mp3"));
-
     EXPECT_EQ(droppedFileURL(QVariant()), std::nullopt);
     EXPECT_EQ(droppedFileURL(QVariant(file)), file);
     EXPECT_EQ(droppedFileURL(QVariant(file.toEncoded())), file);
@@ -20,13 +19,9 @@ TEST(DroppedFileURLTest, TurnsEachItemFormIntoAnAddress)
     EXPECT_EQ(droppedFileURL(QVariant(QUrl())), std::nullopt);
     EXPECT_EQ(droppedFileURL(QVariant(QString())), std::nullopt);
     EXPECT_EQ(droppedFileURL(QVariant(QByteArray())), std::nullopt);
-}
-
-TEST(DroppedFileURLTest, ABarePathIsNotAFileAddress)
-{
-    const std::optional<QUrl> url = droppedFileURL(QVariant(QStringLiteral("/music/a.mp3")));
-    ASSERT_TRUE(url.has_value());
-    EXPECT_FALSE(url->isLocalFile());
+    const std::optional<QUrl> bare = droppedFileURL(QVariant(QStringLiteral("/music/a.mp3")));
+    ASSERT_TRUE(bare.has_value());
+    EXPECT_FALSE(bare->isLocalFile()); // a bare path is not a file address
 }
 
 TEST(DroppedFilesTest, UriListGivesOneItemPerFileAndSkipsOtherAddresses)

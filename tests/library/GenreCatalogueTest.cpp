@@ -22,32 +22,6 @@ Track track(const QString &path,
 
 } // namespace
 
-TEST(GenreCatalogueTest, DefaultListsParseSortedAndInSlotOrder)
-{
-    EXPECT_EQ(GenreCatalogue::genres(kGenreListDefault),
-              (QStringList{"Afro House",
-                           "Afro Tech",
-                           "Deep House",
-                           "Disco",
-                           "Drum & Bass",
-                           "Funk",
-                           "Hip-Hop",
-                           "House",
-                           "Indie Dance",
-                           "Melodic House & Techno",
-                           "Pop",
-                           "Progressive House",
-                           "R&B",
-                           "Tech House",
-                           "Techno",
-                           "Trance"}));
-    const QStringList slotList = GenreCatalogue::quickGenreSlots(kQuickGenreSlotsDefault);
-    ASSERT_EQ(slotList.size(), 9);
-    EXPECT_EQ(slotList[0], "Afro House");
-    EXPECT_EQ(slotList[5], "Tech House");
-    EXPECT_EQ(slotList[8], "R&B");
-}
-
 TEST(GenreCatalogueTest, SlotsAlwaysNineWithEmptyOnesInPlace)
 {
     EXPECT_EQ(GenreCatalogue::quickGenreSlots("House\n\nTechno"),
@@ -56,6 +30,7 @@ TEST(GenreCatalogueTest, SlotsAlwaysNineWithEmptyOnesInPlace)
     EXPECT_EQ(GenreCatalogue::quickGenreSlots("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12"),
               (QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9"}));
     const QString raw = kQuickGenreSlotsDefault;
+    EXPECT_EQ(GenreCatalogue::quickGenreSlots(raw)[5], "Tech House");
     EXPECT_EQ(
         GenreCatalogue::quickGenreSlots(GenreCatalogue::settingQuickGenre(raw, "  Disco ", 8))[8],
         "Disco");

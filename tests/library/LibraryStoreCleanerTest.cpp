@@ -30,6 +30,28 @@ protected:
         QCoro::waitFor(store().cleanFilenames(ids, strip));
     }
     QString fileOf(int index) const { return m_store->tracks()[index].url.fileName(); }
+    // Takes the write lock of `file` as a writer would.
+    static MetadataWriteCoordinator::Permit hold(const QString &file)
+    {
+        MetadataWriteCoordinator::Acquire acquiring = MetadataWriteCoordinator::shared().acquire(
+            MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(file)));
+        return QCoro::waitFor([&]() -> QCoro::Task<MetadataWriteCoordinator::Permit> {
+            co_return co_await acquiring;
+        }());
+    }
+    static bool settled(const QStringList &files)
+    {
+        return spinUntil([&] {
+            return std::none_of(files.cbegin(), files.cend(), [](const QString &file) {
+                return MetadataWriteCoordinator::shared().isLocked(
+                    MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(file)));
+            });
+        });
+    }
+    static bool finishedOnce(QSignalSpy &finished)
+    {
+        return finished.count() == 1 || finished.wait(30000);
+    }
 };
 
 QString first(const QJsonObject &tags, const QString &key)
@@ -58,11 +80,6 @@ TEST_F(LibraryStoreCleanerTest, TagStepKeepsOnlyTheCleanedTitleAndArtist)
     EXPECT_EQ(s.tracks()[0].tags, expected);
     EXPECT_TRUE(s.tracks()[0].artwork.isNull());
     EXPECT_EQ(s.tracks()[1].tags.genre, "Disco");
-
-    s.setTracks({track});
-    s.clearTags({track.id}, false);
-    EXPECT_EQ(s.tracks()[0].tags.bpm, "128");
-    EXPECT_EQ(s.tracks()[0].tags.musicalKey, "8A");
 }
 
 TEST_F(LibraryStoreCleanerTest, CommandReportsTheSelectionEvenWithBothStepsOff)
@@ -78,7 +95,6 @@ TEST_F(LibraryStoreCleanerTest, CommandReportsTheSelectionEvenWithBothStepsOff)
     s.setSelectedIDs({a.id, b.id, QUuid::createUuid()});
     s.runConfiguredCleaner();
     EXPECT_EQ(s.workspaceStatus()->message, "Очистка применена: 3");
-    EXPECT_EQ(s.workspaceStatus()->icon, "sparkles");
     EXPECT_EQ(s.tracks()[0].tags.genre, "House");
 
     Defaults::standard().set(kCleanerClearTagsKey, "yes"); // not a Boolean: on
@@ -129,16 +145,11 @@ TEST_F(LibraryStoreCleanerTest, RenamesFollowTheRulesAndNeverOverwrite)
     EXPECT_EQ(TestAudioFiles::readAll(path("Taken.mp3")), "six");
     EXPECT_EQ(TestAudioFiles::readAll(path("Song.mp3")), "two");
     EXPECT_FALSE(QFileInfo::exists(path("128 - Song.mp3")));
-}
 
-TEST_F(LibraryStoreCleanerTest, PrefixStaysWhenTheOptionIsOff)
-{
-    LibraryStore &s = makeStore();
-    s.setRenameFilters("(Extended Mix)");
-    touch("128 - 8A - Artist - Track (Extended Mix).mp3");
-    s.setTracks({library("128 - 8A - Artist - Track (Extended Mix).mp3")});
-    cleanNames({s.tracks()[0].id}, false);
-    EXPECT_EQ(fileOf(0), "128 - 8A - Artist - Track.mp3");
+    touch("126 - 8A - B - C (Extended Mix).mp3");
+    s.setTracks({library("126 - 8A - B - C (Extended Mix).mp3")});
+    cleanNames({s.tracks()[0].id}, false); // the tempo and key prefix stays
+    EXPECT_EQ(fileOf(0), "126 - 8A - B - C.mp3");
 }
 
 TEST_F(LibraryStoreCleanerTest, CleanedTagsLandInTheRenamedFileAndNothingStaysBehind)
@@ -177,14 +188,10 @@ tags.save(sys.argv[1], v2_version=3)
     QSignalSpy finished(&s, &LibraryStore::filenameCleaningFinished);
 
     s.runConfiguredCleaner();
-    ASSERT_TRUE(finished.count() == 1 || finished.wait(30000));
+    ASSERT_TRUE(finishedOnce(finished));
     const QString renamed = path("Artist - Track.mp3");
     EXPECT_EQ(s.tracks()[0].url, QUrl::fromLocalFile(renamed));
-    auto &coordinator = MetadataWriteCoordinator::shared();
-    const QString oldKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(file));
-    const QString newKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(renamed));
-    ASSERT_TRUE(
-        spinUntil([&] { return !coordinator.isLocked(oldKey) && !coordinator.isLocked(newKey); }));
+    ASSERT_TRUE(settled({file, renamed}));
 
     const QJsonObject tags = TestAudioFiles::mutagenTags(renamed);
     EXPECT_EQ(first(tags, "TIT2"), "Track");
@@ -212,23 +219,19 @@ TEST_F(LibraryStoreCleanerTest, AWriteQueuedBehindTheRenameReachesTheNewName)
     track.isFavorite = true;
     s.setTracks({track});
 
-    // The test holds the file's lock; the rename queues first, a genre write behind it.
-    auto &coordinator = MetadataWriteCoordinator::shared();
-    const QString oldKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(file));
-    MetadataWriteCoordinator::Acquire acquiring = coordinator.acquire(oldKey);
-    MetadataWriteCoordinator::Permit held = QCoro::waitFor(
-        [&]() -> QCoro::Task<MetadataWriteCoordinator::Permit> { co_return co_await acquiring; }());
+    // The rename queues first behind the held lock, a genre write behind it.
+    MetadataWriteCoordinator::Permit held = hold(file);
     QSignalSpy finished(&s, &LibraryStore::filenameCleaningFinished);
     QCoro::Task<> cleaning = s.cleanFilenames({track.id}, true);
     s.assignGenre("Techno", {track.id});
-    EXPECT_EQ(coordinator.waiterCount(oldKey), 2);
+    EXPECT_EQ(MetadataWriteCoordinator::shared().waiterCount(
+                  MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(file))),
+              2);
     held.release();
-    ASSERT_TRUE(finished.count() == 1 || finished.wait(30000));
+    ASSERT_TRUE(finishedOnce(finished));
 
     const QString renamed = path("Artist - Song.mp3");
-    const QString newKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(renamed));
-    ASSERT_TRUE(
-        spinUntil([&] { return !coordinator.isLocked(oldKey) && !coordinator.isLocked(newKey); }));
+    ASSERT_TRUE(settled({file, renamed}));
     const QJsonObject tags = TestAudioFiles::mutagenTags(renamed);
     EXPECT_EQ(first(tags, "TCON"), "Techno");
     EXPECT_EQ(first(tags, "TIT2"), "Typed");
@@ -254,22 +257,14 @@ TEST_F(LibraryStoreCleanerTest, ABatchWriteNotYetStartedFollowsTheRenamedFile)
     track.isFavorite = true;
     s.setTracks({one, track});
 
-    // The genre batch writes the first file now; the second waits its turn unlocked while
-    // the rename takes it away.
+    // The second file waits its batch turn unlocked while the rename takes it away.
     s.assignGenre("Techno", {one.id, track.id});
     QSignalSpy finished(&s, &LibraryStore::filenameCleaningFinished);
     QCoro::Task<> cleaning = s.cleanFilenames({track.id}, true);
-    ASSERT_TRUE(finished.count() == 1 || finished.wait(30000));
+    ASSERT_TRUE(finishedOnce(finished));
 
     const QString renamed = path("Artist - Song.mp3");
-    auto &coordinator = MetadataWriteCoordinator::shared();
-    const QString oldKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(file));
-    const QString newKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(renamed));
-    const QString firstKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(firstFile));
-    ASSERT_TRUE(spinUntil([&] {
-        return !coordinator.isLocked(oldKey) && !coordinator.isLocked(newKey) &&
-               !coordinator.isLocked(firstKey);
-    }));
+    ASSERT_TRUE(settled({file, renamed, firstFile}));
     EXPECT_EQ(first(TestAudioFiles::mutagenTags(renamed), "TCON"), "Techno");
     EXPECT_EQ(first(TestAudioFiles::mutagenTags(firstFile), "TCON"), "Techno");
     EXPECT_FALSE(QFileInfo::exists(file));
@@ -280,8 +275,7 @@ TEST_F(LibraryStoreCleanerTest, AWriteLeftBehindNeverLandsOnTheFileThatTookThePl
 {
     if (!TestAudioFiles::hasProgram("ffmpeg"))
         GTEST_SKIP() << "ffmpeg missing";
-    // "130 - Song" cleans to "Song"; "128 - 130 - Song" cleans to "130 - Song", the first
-    // file's old name, which is free once the first file has moved.
+    // "128 - 130 - Song" cleans to the first file's old name, free once that file moved.
     const QString firstFile = TestAudioFiles::make(m_dir.path(), "130 - Song.mp3", 0.5);
     const QString secondFile = TestAudioFiles::make(m_dir.path(), "128 - 130 - Song.mp3", 0.5);
     ASSERT_FALSE(firstFile.isEmpty());
@@ -292,21 +286,15 @@ TEST_F(LibraryStoreCleanerTest, AWriteLeftBehindNeverLandsOnTheFileThatTookThePl
     Track arriving = library("128 - 130 - Song.mp3");
     s.setTracks({moving, arriving});
 
-    auto &coordinator = MetadataWriteCoordinator::shared();
-    const QString oldKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(firstFile));
-    MetadataWriteCoordinator::Acquire acquiring = coordinator.acquire(oldKey);
-    MetadataWriteCoordinator::Permit held = QCoro::waitFor(
-        [&]() -> QCoro::Task<MetadataWriteCoordinator::Permit> { co_return co_await acquiring; }());
+    MetadataWriteCoordinator::Permit held = hold(firstFile);
     QSignalSpy finished(&s, &LibraryStore::filenameCleaningFinished);
     QCoro::Task<> cleaning = s.cleanFilenames({moving.id, arriving.id}, true);
     s.assignGenre("Techno", {moving.id});
     held.release();
-    ASSERT_TRUE(finished.count() == 1 || finished.wait(30000));
+    ASSERT_TRUE(finishedOnce(finished));
 
     const QString moved = path("Song.mp3");
-    const QString newKey = MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(moved));
-    ASSERT_TRUE(
-        spinUntil([&] { return !coordinator.isLocked(oldKey) && !coordinator.isLocked(newKey); }));
+    ASSERT_TRUE(settled({firstFile, moved}));
     EXPECT_EQ(s.tracks()[1].url, QUrl::fromLocalFile(firstFile));
     EXPECT_EQ(first(TestAudioFiles::mutagenTags(moved), "TCON"), "Techno");
     EXPECT_FALSE(TestAudioFiles::mutagenTags(firstFile).contains("TCON"));

@@ -14,8 +14,7 @@ using namespace brivello::testing;
 
 namespace {
 
-// Loads go through the real queue with a fake reader: every file "holds" the title and artist
-// named after it, a duration of 10 s and, for names containing "cover", a picture.
+// Real load queue, fake reader: each file reads as "File <name>", 10 s, pictures by name.
 class LibraryStoreMetadataTest : public LibraryStoreFixture
 {
 protected:
@@ -155,8 +154,7 @@ TEST_F(LibraryStoreMetadataTest, PicturesOnlyFillTracksWithoutOne)
     EXPECT_EQ(store().tracks()[1].artwork, mine);
     EXPECT_TRUE(store().tracks()[2].artwork.isNull());
     EXPECT_TRUE(store().tracks()[3].artwork.isNull());
-    // Large covers are kept at thumbnail size, not whole.
-    EXPECT_EQ(store().tracks()[4].artwork.size(), QSize(256, 256));
+    EXPECT_EQ(store().tracks()[4].artwork.size(), QSize(256, 256)); // thumbnail, not whole
 }
 
 TEST_F(LibraryStoreMetadataTest, OtherListsGetNoNotificationAndRemovedTracksAreSkipped)

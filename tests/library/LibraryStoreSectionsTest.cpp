@@ -59,7 +59,6 @@ TEST_F(LibraryStoreSectionsTest, PlaylistReadsFolderByFolderInNaturalOrder)
                            QStringLiteral("/M/B/a.mp3")}));
     EXPECT_TRUE(LibraryStore::playlistFolderOrder(s.tracks()[3], s.tracks()[2]));
     EXPECT_FALSE(LibraryStore::playlistFolderOrder(s.tracks()[2], s.tracks()[3]));
-    // Folders compare before names, whatever the case.
     EXPECT_TRUE(LibraryStore::playlistFolderOrder(track(QStringLiteral("/m/a/Z.mp3")),
                                                   track(QStringLiteral("/m/B/a.mp3"))));
 }
@@ -110,7 +109,6 @@ TEST_F(LibraryStoreSectionsTest, FavouritesSortByGenreThenTitleWithUntaggedLast)
                            QStringLiteral("beta"),
                            QStringLiteral("w"),
                            QStringLiteral("y")}));
-    // The selectable list keeps library order.
     EXPECT_EQ(titles(s.tracksForSelection(Tab::favorites)).first(), QStringLiteral("x"));
 }
 
@@ -129,18 +127,6 @@ TEST_F(LibraryStoreSectionsTest, FavouriteFiltersCompareGenresExactlyOrByBlankne
     EXPECT_EQ(titles(s.visibleTracks()), QStringList{QStringLiteral("d")});
 }
 
-TEST_F(LibraryStoreSectionsTest, ActiveSelectionFallsBackToTheFocusedTrack)
-{
-    LibraryStore &s = makeStore();
-    const QUuid id = QUuid::createUuid();
-    EXPECT_TRUE(s.activeSelection().isEmpty());
-    s.setSelectedID(id);
-    EXPECT_EQ(s.activeSelection(), QSet<QUuid>{id});
-    const QUuid other = QUuid::createUuid();
-    s.setSelectedIDs({other});
-    EXPECT_EQ(s.activeSelection(), QSet<QUuid>{other});
-}
-
 TEST_F(LibraryStoreSectionsTest, FocusedTrackHiddenByTheGenreFilterIsNotSelected)
 {
     LibraryStore &s = makeStore();
@@ -150,7 +136,6 @@ TEST_F(LibraryStoreSectionsTest, FocusedTrackHiddenByTheGenreFilterIsNotSelected
     s.setActiveTab(Tab::favorites);
     s.setSelectedID(techno.id);
     ASSERT_TRUE(s.selectedTrack().has_value());
-    s.setSelectedID(techno.id);
     s.setFavoriteGenreFilter(QStringLiteral("House"));
     s.setSelectedID(techno.id); // the view may still hold it
     EXPECT_FALSE(s.selectedTrack().has_value());
@@ -176,7 +161,6 @@ TEST_F(LibraryStoreSectionsTest, EachSectionGetsItsOwnSelectionBack)
     EXPECT_EQ(playlist.ids, (QSet<QUuid>{a.id, b.id}));
     EXPECT_EQ(playlist.focusedID, b.id);
 
-    // b leaves the library: the one surviving id becomes the focus on return.
     s.setTracks({a});
     const auto back = s.selectionState(Tab::playlist);
     EXPECT_EQ(back.ids, QSet<QUuid>{a.id});

@@ -40,7 +40,6 @@ protected:
         Defaults::standard().setData(kWorkspaceSessionKey, QJsonDocument(root).toJson());
     }
 
-    // A minimal document whose library holds the given tracks.
     QJsonObject documentWith(const QList<Track> &tracks, const QString &activeTab)
     {
         WorkspaceSession session;
@@ -103,7 +102,6 @@ TEST_F(LibraryStoreSessionTest, OnlyTheNewestSnapshotIsStoredWhenEncodingsOverla
     EXPECT_EQ(storedDocument().value(QStringLiteral("activeTab")).toString(),
               QStringLiteral("Конвертер"));
 
-    // A quit-time flush wins over a background encoding that finishes after it.
     s.setActiveTab(Tab::duplicates);
     QCoro::Task<> older = s.saveWorkspaceSessionInBackground();
     s.setActiveTab(Tab::favorites);
@@ -187,7 +185,6 @@ TEST_F(LibraryStoreSessionTest, RestoreDropsMissingFilesAndEverythingThatHungOnT
     EXPECT_EQ(r.duplicateTracks().size(), 1);
     EXPECT_EQ(r.duplicateSearchRoots(), QList<QUrl>{url(QStringLiteral("D"))});
     EXPECT_TRUE(r.duplicateGroups().isEmpty());
-    // The resumed track is gone: the remembered selection applies, without it.
     EXPECT_EQ(r.selectedIDs(), QSet<QUuid>{kept.id});
     EXPECT_EQ(r.selectedID(), kept.id);
     EXPECT_FALSE(r.hasPendingWorkspaceSave());
@@ -214,25 +211,21 @@ TEST_F(LibraryStoreSessionTest, ResumedTrackIsSelectedOnlyInItsOwnSection)
         EXPECT_EQ(s.selectedIDs(), QSet<QUuid>{b.id});
         EXPECT_EQ(s.selectedID(), b.id);
     }
-    // In the favourites neither is selectable: the resume is ignored.
     root.insert(QStringLiteral("activeTab"), QStringLiteral("Избранное"));
     storeDocument(root);
     LibraryStore &f = makeStore();
     EXPECT_EQ(f.activeTab(), Tab::favorites);
     EXPECT_TRUE(f.selectedIDs().isEmpty());
     EXPECT_FALSE(f.selectedID().has_value());
-}
+    dropStore();
 
-TEST_F(LibraryStoreSessionTest, UnknownSectionRestoresThePlaylistWithTheStoredSelection)
-{
-    const Track a = fileTrack(QStringLiteral("a.mp3"));
-    QJsonObject root = documentWith({a}, QStringLiteral("Playlist"));
-    root.insert(QStringLiteral("selectedIDs"), QJsonArray{WorkspaceSession::identityText(a.id)});
+    root.insert(QStringLiteral("activeTab"), QStringLiteral("Playlist"));
+    root.remove(QStringLiteral("resumeTrackID"));
     storeDocument(root);
-    LibraryStore &s = makeStore();
-    EXPECT_EQ(s.activeTab(), Tab::playlist);
-    EXPECT_EQ(s.selectedIDs(), QSet<QUuid>{a.id});
-    EXPECT_EQ(s.selectedID(), a.id); // the one selected track becomes the focus
+    LibraryStore &u = makeStore();
+    EXPECT_EQ(u.activeTab(), Tab::playlist);
+    EXPECT_EQ(u.selectedIDs(), QSet<QUuid>{a.id});
+    EXPECT_EQ(u.selectedID(), a.id); // the one selected track becomes the focus
 }
 
 TEST_F(LibraryStoreSessionTest, UnreadableSnapshotIsCopiedAsideBeforeItCanBeOverwritten)
@@ -266,7 +259,6 @@ TEST_F(LibraryStoreSessionTest, SnapshotThatCannotBeOpenedIsMovedAsideAndSavesGo
         QFile::remove(folder.filePath(old));
         QDir(folder.filePath(old)).removeRecursively();
     }
-    // Something that is there but cannot be read as a file.
     QFile::remove(stored);
     ASSERT_TRUE(QDir().mkpath(stored + QStringLiteral("/inside")));
 

@@ -26,39 +26,13 @@ class LibraryStoreStateTest : public LibraryStoreFixture
 {
 };
 
-TEST_F(LibraryStoreStateTest, NewStoreWithoutDefaultsHasTheTableDefaults)
-{
-    LibraryStore &s = makeStore();
-    EXPECT_EQ(s.activeTab(), Tab::playlist);
-    EXPECT_TRUE(s.tracks().isEmpty() && s.analysisTracks().isEmpty() &&
-                s.conversionItems().isEmpty());
-    EXPECT_EQ(s.genreListRaw(), kGenreListDefault);
-    EXPECT_EQ(s.quickGenreSlotsRaw().split(QLatin1Char('\n')).size(), 9);
-    EXPECT_EQ(s.hotkey(kHotkeyPlayPauseKey), QStringLiteral("Space"));
-    EXPECT_EQ(s.hotkey(kHotkeyTrashKey), QStringLiteral("⌘Delete"));
-    EXPECT_EQ(s.hotkey(kHotkeySeekBackKey), QStringLiteral("←"));
-    EXPECT_DOUBLE_EQ(s.seekStep(), 15.0);
-    EXPECT_EQ(s.converterBitrate(), 320);
-    EXPECT_EQ(s.analysisDFTWindow(), 4096);
-    EXPECT_EQ(s.waveformColorPreset(), QStringLiteral("white"));
-    EXPECT_FALSE(s.favoriteOnlyUntagged());
-    EXPECT_TRUE(s.favoriteGenreFilter().isEmpty());
-    EXPECT_FALSE(s.workspaceStatus().has_value());
-}
-
-TEST_F(LibraryStoreStateTest, StoredEmptyQuickSlotsStayEmptyAndBoundSettingsReadTheirLastWrite)
+TEST_F(LibraryStoreStateTest, StoredEmptyQuickSlotsStayEmpty)
 {
     Defaults::standard().set(kQuickGenreSlotsKey, QString());
     Defaults::standard().set(kFavoriteGenreFilterKey, QStringLiteral("House"));
     LibraryStore &s = makeStore();
     EXPECT_EQ(s.quickGenreSlotsRaw(), QString());
     EXPECT_EQ(s.favoriteGenreFilter(), QStringLiteral("House"));
-    s.setSeekStep(5);
-    s.setConverterBitrate(192);
-    EXPECT_DOUBLE_EQ(s.seekStep(), 5);
-    EXPECT_EQ(Defaults::standard().integer(kConverterBitrateKey), 192);
-    s.setRecentGenresRaw(QStringLiteral("Techno"));
-    EXPECT_EQ(Defaults::standard().string(kRecentGenresKey), QStringLiteral("Techno"));
 }
 
 TEST_F(LibraryStoreStateTest, SettingWrittenAnywhereIsAnnouncedOnce)
@@ -73,22 +47,6 @@ TEST_F(LibraryStoreStateTest, SettingWrittenAnywhereIsAnnouncedOnce)
     EXPECT_EQ(keys, (QStringList{kHotkeyUndoKey, kTableDensityKey}));
     EXPECT_EQ(s.hotkey(kHotkeyUndoKey), QStringLiteral("⌘U"));
     EXPECT_DOUBLE_EQ(s.tableDensity(), 1.2);
-}
-
-TEST_F(LibraryStoreStateTest, TabsRoundTripThroughTheirRussianTitles)
-{
-    const QStringList titles{QStringLiteral("Плейлист"),
-                             QStringLiteral("Избранное"),
-                             QStringLiteral("Обложки"),
-                             QStringLiteral("Конвертер"),
-                             QStringLiteral("Анализ"),
-                             QStringLiteral("Дубликаты")};
-    ASSERT_EQ(LibraryStore::allTabs().size(), 6);
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(LibraryStore::rawValue(LibraryStore::allTabs()[i]), titles[i]);
-        EXPECT_EQ(LibraryStore::libraryTab(titles[i]), LibraryStore::allTabs()[i]);
-    }
-    EXPECT_FALSE(LibraryStore::libraryTab(QStringLiteral("Playlist")).has_value());
 }
 
 TEST_F(LibraryStoreStateTest, NewerStatusReplacesTheOldAndClearsAfterItsOwnDuration)
@@ -136,27 +94,6 @@ TEST_F(LibraryStoreStateTest, GenreFilterTurnsOffOnlyUntaggedAndPrunesTheSelecti
     s.setFavoriteOnlyUntagged(false);
     s.setFavoriteGenreFilter(QString());
     EXPECT_FALSE(s.favoriteOnlyUntagged());
-}
-
-TEST_F(LibraryStoreStateTest, OnlyUntaggedClearsTheGenreFilterButAnEmptyFilterLeavesItOn)
-{
-    LibraryStore &s = makeStore();
-    s.setFavoriteGenreFilter(QStringLiteral("House"));
-    int posts = 0;
-    QObject receiver;
-    NotificationCenter::defaultCenter().observe(brivelloFavoriteGenreFilterDidChange,
-                                                &s,
-                                                &receiver,
-                                                [&posts](const Notification &) { ++posts; });
-    s.setFavoriteOnlyUntagged(true);
-    EXPECT_TRUE(s.favoriteGenreFilter().isEmpty());
-    EXPECT_EQ(Defaults::standard().string(kFavoriteGenreFilterKey, QStringLiteral("x")), QString());
-    EXPECT_TRUE(Defaults::standard().boolean(kFavoriteOnlyUntaggedKey));
-    EXPECT_EQ(posts, 2);
-
-    s.setFavoriteGenreFilter(QString());
-    EXPECT_TRUE(s.favoriteOnlyUntagged());
-    EXPECT_TRUE(Defaults::standard().boolean(kFavoriteOnlyUntaggedKey));
 }
 
 TEST_F(LibraryStoreStateTest, SaveSetterRequestsADebouncedSaveButPlainStateDoesNot)

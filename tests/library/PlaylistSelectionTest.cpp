@@ -8,7 +8,6 @@ namespace {
 
 using State = PlaylistSelection::State;
 
-// Five rows a..e; the tables name rows by letter.
 class PlaylistSelectionTest : public ::testing::Test
 {
 protected:
@@ -68,16 +67,14 @@ TEST_F(PlaylistSelectionTest, ClicksFollowTheSelectionTable)
     }
 }
 
-TEST_F(PlaylistSelectionTest, ShiftWithAnAnchorNotShownActsLikeAClick)
+TEST_F(PlaylistSelectionTest, ShiftRangesFromTheFocusShownOrActsLikeAClick)
 {
     const QUuid hidden = QUuid::createUuid();
     const State result =
         PlaylistSelection::click(rows, State{{hidden}, hidden}, id('c'), true, false);
     EXPECT_EQ(result, state("c", 'c'));
-}
 
-TEST_F(PlaylistSelectionTest, ShiftAfterCtrlRemovedTheFocusRangesFromTheNewFocus)
-{
+    // After ctrl removed the focus, shift ranges from the new focus.
     State s = PlaylistSelection::click(rows, state("bd", 'd'), id('d'), false, true);
     EXPECT_EQ(s, state("b", 'b'));
     s = PlaylistSelection::click(rows, s, id('e'), true, false);
@@ -96,7 +93,7 @@ TEST_F(PlaylistSelectionTest, UpkeepKeepsTheFocusInsideTheSelection)
     EXPECT_EQ(PlaylistSelection::upkeep(rows, state("bd", 'a')), state("bd", 'b'));
 }
 
-TEST_F(PlaylistSelectionTest, AdjacentStepsClampWithoutWrapping)
+TEST_F(PlaylistSelectionTest, AdjacentStepsClampAndNextEndsAtTheLast)
 {
     EXPECT_EQ(PlaylistSelection::adjacentIndex(rows, id('c'), +1), 3);
     EXPECT_EQ(PlaylistSelection::adjacentIndex(rows, id('c'), -1), 1);
@@ -106,10 +103,6 @@ TEST_F(PlaylistSelectionTest, AdjacentStepsClampWithoutWrapping)
     EXPECT_EQ(PlaylistSelection::adjacentIndex(rows, std::nullopt, -1), 4);
     EXPECT_EQ(PlaylistSelection::adjacentIndex(rows, QUuid::createUuid(), -1), 4);
     EXPECT_EQ(PlaylistSelection::adjacentIndex({}, id('a'), +1), std::nullopt);
-}
-
-TEST_F(PlaylistSelectionTest, NextAfterTheLastOrAMissingTrackIsNothing)
-{
     EXPECT_EQ(PlaylistSelection::nextIndex(rows, id('b')), 2);
     EXPECT_EQ(PlaylistSelection::nextIndex(rows, id('e')), std::nullopt);
     EXPECT_EQ(PlaylistSelection::nextIndex(rows, QUuid::createUuid()), std::nullopt);

@@ -2,7 +2,6 @@
 
 #include <QJsonObject>
 #include <gtest/gtest.h>
-
 #include <limits>
 
 using namespace brivello;
@@ -82,15 +81,6 @@ TEST(TrackTest, BitRateTextRoundsHalvesAwayFromZero)
         t.bitRate = rate;
         EXPECT_EQ(t.bitRateText(), QString::fromUtf8(text)) << rate;
     }
-}
-
-TEST(TrackTest, NewTrackTakesUpperCasedExtensionAsFormat)
-{
-    EXPECT_EQ(Track::make(QUrl::fromLocalFile("/a/b.mp3")).format, "MP3");
-    EXPECT_EQ(Track::make(QUrl::fromLocalFile("/a/noext")).format, "");
-    const Track a = Track::make(QUrl::fromLocalFile("/a/b.flac"));
-    const Track b = Track::make(QUrl::fromLocalFile("/a/b.flac"));
-    EXPECT_NE(a.id, b.id);
 }
 
 TEST(AudioTagsTest, EqualityIsCanonicalButCaseAndSpaceSensitive)
