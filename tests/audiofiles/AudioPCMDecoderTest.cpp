@@ -69,18 +69,11 @@ TEST_F(AudioPCMDecoderTest, BuildsTheExactArgumentList)
                   (head + QStringList{"-t", text} + tail));
 }
 
-TEST_F(AudioPCMDecoderTest, RunsTheProgramWithThoseArgumentsAndDropsTrailingBytes)
+TEST_F(AudioPCMDecoderTest, ReadsTheProgramsFloatsAndDropsTrailingBytes)
 {
-    const QString args = m_work.filePath("args");
-    useStub(QStringLiteral("printf '%s\\n' \"$@\" > '%1'\n"
-                           "printf '\\000\\000\\200\\077\\000\\000\\000\\277\\001\\002\\003'\n")
-                .arg(args));
-    const std::vector<float> samples =
-        AudioPCMDecoder::monoSamples(QUrl::fromLocalFile("/m/x.mp3"), 11025, 132.0, true);
-    EXPECT_EQ(samples, (std::vector<float>{1.0f, -0.5f}));
-    EXPECT_EQ(
-        QString::fromUtf8(test::TestAudioFiles::readAll(args)).split('\n', Qt::SkipEmptyParts),
-        AudioPCMDecoder::ffmpegArguments("/m/x.mp3", 11025, 132.0));
+    useStub("printf '\\000\\000\\200\\077\\000\\000\\000\\277\\001\\002\\003'\n");
+    EXPECT_EQ(AudioPCMDecoder::monoSamples(QUrl::fromLocalFile("/m/x.mp3"), 11025, 132.0, true),
+              (std::vector<float>{1.0f, -0.5f}));
 }
 
 TEST_F(AudioPCMDecoderTest, ReportsMissingProgramEmptyOutputAndFailedFallback)

@@ -56,17 +56,6 @@ TEST_F(MetadataWriterFailureTest, AFullDiskLeavesTheFileAndNoTemporary)
     std::signal(SIGXFSZ, previous);
 }
 
-TEST_F(MetadataWriterFailureTest, MissingFilesReportNotFound)
-{
-    for (const char *name : {"gone.mp3", "gone.flac", "gone.m4a"}) {
-        const auto error =
-            attempt([&] { MetadataWriter::writeNow(fullTags(), false, url(path(name))); });
-        ASSERT_TRUE(error) << name;
-        EXPECT_TRUE(error->isFileNotFound()) << error->errorDescription().toStdString();
-        EXPECT_FALSE(QFile::exists(path(name)));
-    }
-}
-
 TEST_F(MetadataWriterFailureTest, AFileReplacedMeanwhileIsNotOverwritten)
 {
     const QString file = path("e.bin");

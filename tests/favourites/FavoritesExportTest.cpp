@@ -18,12 +18,10 @@ TEST(FavoritesExportTest, GenreFolderNamesReplaceSeparatorsAndFallBack)
     const std::pair<QString, QString> cases[] = {
         {QStringLiteral("House"), QStringLiteral("House")},
         {QStringLiteral("Drum/Bass"), QStringLiteral("Drum – Bass")},
-        {QStringLiteral("Drum / Bass"), QStringLiteral("Drum  –  Bass")},
         {QStringLiteral("a:b//c"), QStringLiteral("a – b – c")},
         {QStringLiteral("Tech\nHouse\t"), QStringLiteral("Tech – House")},
         {QStringLiteral("  .Deep. "), QStringLiteral("Deep")},
         {QStringLiteral(""), kFallback},
-        {QStringLiteral("..."), kFallback},
         {QStringLiteral(" / : . "), kFallback},
         {QStringLiteral("/Trance/"), QStringLiteral("Trance")},
     };
@@ -46,7 +44,6 @@ TEST(FavoritesExportTest, GenreFolderNamesAreCutToCharactersAndBytes)
     for (int i = 0; i < 130; ++i)
         emoji += QString::fromUcs4(U"\U0001F3B5");
     const QString name = FavoritesExport::genreFolderName(emoji, kFallback);
-    EXPECT_LE(name.toUtf8().size(), 255);
     EXPECT_EQ(name.toUtf8().size(), 252);
     EXPECT_FALSE(name.back().isHighSurrogate());
 
@@ -96,10 +93,7 @@ TEST_F(FavoritesExportCopyTest, CollisionsGetCountersInTheOrderGiven)
     // A second export never overwrites.
     EXPECT_TRUE(FavoritesExport::copy({job(second)}, target.path()).isEmpty());
     EXPECT_EQ(contents(target.filePath(QStringLiteral("track (4).mp3"))), "second");
-}
 
-TEST_F(FavoritesExportCopyTest, FilesWithoutExtensionGetTheCounterAtTheEnd)
-{
     const QString a = makeFile(QStringLiteral("a/noext"), "a");
     const QString b = makeFile(QStringLiteral("b/noext"), "b");
     EXPECT_TRUE(FavoritesExport::copy({job(a), job(b)}, target.path()).isEmpty());

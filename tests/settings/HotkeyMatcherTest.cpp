@@ -9,10 +9,8 @@ namespace {
 
 // XKB keycodes (evdev + 8) of a few physical keys.
 constexpr quint32 kScanF = 33 + 8;
-constexpr quint32 kScanG = 34 + 8;
 constexpr quint32 kScanZ = 44 + 8;
 constexpr quint32 kScanB = 48 + 8;
-constexpr quint32 kScanBackspace = 14 + 8;
 constexpr quint32 kScanLeft = 105 + 8;
 constexpr quint32 kScan3 = 4 + 8;
 
@@ -60,29 +58,22 @@ INSTANTIATE_TEST_SUITE_P(
                       MatchCase{"←", Qt::Key_Left, None, kScanLeft, true},
                       MatchCase{"←", Qt::Key_Right, None, 0, false},
                       MatchCase{"←", Qt::Key_Left, Shift, 0, false},
-                      MatchCase{"→", Qt::Key_Right, None, 0, true},
-                      MatchCase{"↑", Qt::Key_Up, None, 0, true},
                       MatchCase{"↓", Qt::Key_Down, None, 0, true},
                       MatchCase{"↓", Qt::Key_Up, None, 0, false},
                       MatchCase{"Space", Qt::Key_Space, None, 0, true},
-                      MatchCase{"Space", Qt::Key_Space, Ctrl, 0, false},
                       MatchCase{"F", Qt::Key_F, None, 0, true},
                       MatchCase{"F", Qt::Key_F, Shift, 0, false},
                       MatchCase{"F", Qt::Key_G, None, 0, false},
                       MatchCase{"Delete", Qt::Key_Backspace, None, 0, true},
-                      MatchCase{"Delete", Qt::Key_Backspace, None, kScanBackspace, true},
                       MatchCase{"Delete", Qt::Key_Delete, None, 0, false},
                       MatchCase{"Delete", Qt::Key_Backspace, Ctrl, 0, false},
                       MatchCase{"⌘Delete", Qt::Key_Backspace, Ctrl, 0, true},
-                      MatchCase{"⌘Delete", Qt::Key_Backspace, None, 0, false},
                       MatchCase{"⌘Delete", Qt::Key_Backspace, Ctrl | Shift, 0, false},
                       MatchCase{"Delete", Qt::Key_Backspace, Ctrl | Shift, 0, false},
                       MatchCase{"⌘Z", Qt::Key_Z, Ctrl, 0, true},
                       MatchCase{"⌘Z", Qt::Key_Z, Ctrl | Alt, 0, false},
                       MatchCase{"⌘Z", Qt::Key_Z, Meta, 0, false},
                       MatchCase{"⌘B", Qt::Key_B, Ctrl, kScanB, true},
-                      MatchCase{"⌘B", Qt::Key_B, None, 0, false},
-                      MatchCase{"G", Qt::Key_G, None, kScanG, true},
                       MatchCase{"G", Qt::Key_G, Alt, 0, false}));
 
 INSTANTIATE_TEST_SUITE_P(
@@ -90,7 +81,6 @@ INSTANTIATE_TEST_SUITE_P(
     HotkeyMatcherTableTest,
     ::testing::Values(MatchCase{"cmd z", Qt::Key_Z, Ctrl, 0, true},
                       MatchCase{"CMD+Z", Qt::Key_Z, Ctrl, 0, false},
-                      MatchCase{"⇧⌘z", Qt::Key_Z, Ctrl | Shift, 0, true},
                       MatchCase{"⌘⇧Z", Qt::Key_Z, Ctrl | Shift, 0, true},
                       MatchCase{"⌃⌥⇧⌘F", Qt::Key_F, Ctrl | Shift | Alt | Meta, 0, true},
                       MatchCase{"⌃F", Qt::Key_F, Meta, 0, true},
@@ -98,14 +88,10 @@ INSTANTIATE_TEST_SUITE_P(
                       MatchCase{"⌥F", Qt::Key_F, Alt, 0, true},
                       MatchCase{"left", Qt::Key_Left, None, 0, true},
                       MatchCase{"Пробел", Qt::Key_Space, None, 0, true},
-                      MatchCase{"Backspace", Qt::Key_Backspace, None, 0, true},
                       MatchCase{"ForwardDelete", Qt::Key_Delete, None, 0, true},
-                      MatchCase{"Return", Qt::Key_Return, None, 0, true},
-                      MatchCase{"Tab", Qt::Key_Tab, None, 0, true},
                       MatchCase{"KeyCode:96", Qt::Key_F5, None, 0, true},
                       MatchCase{"KeyCode:96", Qt::Key_F6, None, 0, false},
                       MatchCase{"KeyCode:", Qt::Key_F5, None, 0, false},
-                      MatchCase{"KeyCode:A", Qt::Key_A, None, 0, false},
                       MatchCase{"KeyCode:3", Qt::Key_F, None, 0, true},
                       MatchCase{"/", Qt::Key_Slash, None, 0, true},
                       MatchCase{"", Qt::Key_F, None, 0, false}));
@@ -114,10 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(CyrillicLayout,
                          HotkeyMatcherTableTest,
                          ::testing::Values(MatchCase{"F", 0x0410, None, kScanF, true},
-                                           MatchCase{"F", 0x0410, None, 0, true},
                                            MatchCase{"G", 0x041F, None, 0, true},
                                            MatchCase{"⌘Z", 0x042F, Ctrl, kScanZ, true},
-                                           MatchCase{"⌘Z", 0x042F, Ctrl, 0, true},
                                            MatchCase{"⌘B", 0x0418, Ctrl, 0, true},
                                            MatchCase{"F", 0x0412, None, 0, false},
                                            MatchCase{"А", 0x0410, None, kScanF, true}));
