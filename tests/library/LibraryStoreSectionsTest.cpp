@@ -63,32 +63,6 @@ TEST_F(LibraryStoreSectionsTest, PlaylistReadsFolderByFolderInNaturalOrder)
                                                   track(QStringLiteral("/m/B/a.mp3"))));
 }
 
-TEST_F(LibraryStoreSectionsTest, PlaylistOrderFollowsMembershipButNotTagEdits)
-{
-    LibraryStore &s = makeStore();
-    s.setTracks({track(QStringLiteral("/M/b.mp3")), track(QStringLiteral("/M/c.mp3"))});
-    ASSERT_EQ(s.playlistTracks().size(), 2);
-
-    QList<Track> edited = s.tracks();
-    edited[0].tags.title = QStringLiteral("Новое");
-    s.setTracks(edited);
-    const QList<Track> afterEdit = s.playlistTracks();
-    EXPECT_EQ(afterEdit[0].tags.title, QStringLiteral("Новое")); // current values
-    EXPECT_EQ(paths(afterEdit),
-              (QStringList{QStringLiteral("/M/b.mp3"), QStringLiteral("/M/c.mp3")}));
-
-    QList<Track> grown = s.tracks();
-    grown.append(track(QStringLiteral("/M/a.mp3")));
-    s.setTracks(grown);
-    EXPECT_EQ(paths(s.playlistTracks()).first(), QStringLiteral("/M/a.mp3"));
-
-    QList<Track> shrunk = s.tracks();
-    shrunk[0].isInPlaylist = false;
-    s.setTracks(shrunk);
-    EXPECT_EQ(paths(s.playlistTracks()),
-              (QStringList{QStringLiteral("/M/a.mp3"), QStringLiteral("/M/c.mp3")}));
-}
-
 TEST_F(LibraryStoreSectionsTest, FavouritesSortByGenreThenTitleWithUntaggedLast)
 {
     LibraryStore &s = makeStore();

@@ -171,14 +171,6 @@ TEST_F(PlaylistModelTest, TempoTextsFollowTheirPrecedence)
     t.tags.bpm = QStringLiteral(" \n");
     EXPECT_EQ(tempo(false, std::nullopt).text, QStringLiteral("— BPM"));
     EXPECT_EQ(tempo(false, std::nullopt).kind, Kind::none);
-
-    fill();
-    PlaylistModel model(&store());
-    const QUuid id = model.ids().at(0);
-    store().setEstimatedBPMByTrackID({{id, QStringLiteral("126")}});
-    EXPECT_EQ(model.tempo(0).text, QStringLiteral("≈ 126 BPM"));
-    store().setAnalyzingBPMIDs({id});
-    EXPECT_EQ(model.tempo(0).kind, Kind::analyzing);
 }
 
 } // namespace
