@@ -77,31 +77,34 @@ QString clockText(double seconds)
     return QStringLiteral("%1:%2").arg(minutes).arg(rest, 2, 10, QLatin1Char('0'));
 }
 
+namespace {
+
+// One field of every track, into the container the caller wants.
+template <typename Container, typename Field>
+Container collect(const QList<Track> &tracks, Field field)
+{
+    Container out;
+    out.reserve(tracks.size());
+    for (const Track &track : tracks)
+        out.insert(out.end(), track.*field);
+    return out;
+}
+
+} // namespace
+
 QList<QUrl> urlsOf(const QList<Track> &tracks)
 {
-    QList<QUrl> urls;
-    urls.reserve(tracks.size());
-    for (const Track &track : tracks)
-        urls.append(track.url);
-    return urls;
+    return collect<QList<QUrl>>(tracks, &Track::url);
 }
 
 QList<QUuid> idsOf(const QList<Track> &tracks)
 {
-    QList<QUuid> ids;
-    ids.reserve(tracks.size());
-    for (const Track &track : tracks)
-        ids.append(track.id);
-    return ids;
+    return collect<QList<QUuid>>(tracks, &Track::id);
 }
 
 QSet<QUuid> idSetOf(const QList<Track> &tracks)
 {
-    QSet<QUuid> ids;
-    ids.reserve(tracks.size());
-    for (const Track &track : tracks)
-        ids.insert(track.id);
-    return ids;
+    return collect<QSet<QUuid>>(tracks, &Track::id);
 }
 
 } // namespace brivello
