@@ -72,18 +72,6 @@ TEST(GenreCatalogueTest, NormalizeDropsFoldedDuplicatesAndUnknownSlots)
     EXPECT_EQ(GenreCatalogue::normalized("  ,\n , ", "").genreListRaw, "");
 }
 
-TEST(GenreCatalogueTest, FavoriteOptionsAreDistinctExactTexts)
-{
-    const QList<Track> tracks{track("/a.mp3", "", "House", true),
-                              track("/b.mp3", "", "house", true),
-                              track("/c.mp3", "", "House, Techno", true),
-                              track("/d.mp3", "", "House", true),
-                              track("/e.mp3", "", "Disco"),
-                              track("/f.mp3", "", "", true)};
-    EXPECT_EQ(GenreCatalogue::favoriteGenreOptions(tracks),
-              (QStringList{"House", "house", "House, Techno"}));
-}
-
 TEST(GenreCatalogueTest, SuggestionsWeighArtistAboveFolderWords)
 {
     const Track selected = track("/Music/Deep House/Artist One - Song.mp3", "Artist One", "Pop");
@@ -94,13 +82,4 @@ TEST(GenreCatalogueTest, SuggestionsWeighArtistAboveFolderWords)
     EXPECT_EQ(GenreCatalogue::suggestions(tracks, {selected.id}, genres),
               (QStringList{"Soulful House", "Deep House", "House"}));
     EXPECT_TRUE(GenreCatalogue::suggestions(tracks, {QUuid::createUuid()}, genres).isEmpty());
-}
-
-TEST(GenreCatalogueTest, SuggestionsCountEachLibraryEntryOncePerTrack)
-{
-    const Track a = track("/Techno/techno techno.mp3", "");
-    const Track b = track("/Techno/two.mp3", "");
-    const QStringList genres{"Techno", "Techno", "Trance"};
-    EXPECT_EQ(GenreCatalogue::suggestions({a, b}, {a.id}, genres), QStringList{"Techno"});
-    EXPECT_EQ(GenreCatalogue::suggestions({a, b}, {a.id, b.id}, genres), QStringList{"Techno"});
 }

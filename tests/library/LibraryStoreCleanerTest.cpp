@@ -62,46 +62,6 @@ QString first(const QJsonObject &tags, const QString &key)
 
 } // namespace
 
-TEST_F(LibraryStoreCleanerTest, TagStepKeepsOnlyTheCleanedTitleAndArtist)
-{
-    LibraryStore &s = makeStore();
-    s.setTitleFiltersRaw(" (Extended Mix) , ");
-    Track track = library("128 - 8A - Artist - Track (extended mix).mp3");
-    track.tags = {"Old", "Someone", "Album", "AA", "House", "2020", "3", "c", "128", "8A"};
-    track.artwork = QImage(4, 4, QImage::Format_RGB32);
-    Track untouched = library("other.mp3");
-    untouched.tags.genre = "Disco";
-    s.setTracks({track, untouched});
-
-    s.clearTags({track.id}, true);
-    AudioTags expected;
-    expected.title = "Track";
-    expected.artist = "Artist";
-    EXPECT_EQ(s.tracks()[0].tags, expected);
-    EXPECT_TRUE(s.tracks()[0].artwork.isNull());
-    EXPECT_EQ(s.tracks()[1].tags.genre, "Disco");
-}
-
-TEST_F(LibraryStoreCleanerTest, CommandReportsTheSelectionEvenWithBothStepsOff)
-{
-    LibraryStore &s = makeStore();
-    Track a = library("a.mp3"), b = library("b.mp3");
-    a.tags.genre = "House";
-    s.setTracks({a, b});
-    s.runConfiguredCleaner();
-    EXPECT_FALSE(s.workspaceStatus());
-
-    Defaults::standard().set(kCleanerClearTagsKey, false);
-    s.setSelectedIDs({a.id, b.id, QUuid::createUuid()});
-    s.runConfiguredCleaner();
-    EXPECT_EQ(s.workspaceStatus()->message, "Очистка применена: 3");
-    EXPECT_EQ(s.tracks()[0].tags.genre, "House");
-
-    Defaults::standard().set(kCleanerClearTagsKey, "yes"); // not a Boolean: on
-    s.runConfiguredCleaner();
-    EXPECT_TRUE(s.tracks()[0].tags.genre.isEmpty());
-}
-
 TEST_F(LibraryStoreCleanerTest, RenamesFollowTheRulesAndNeverOverwrite)
 {
     LibraryStore &s = makeStore();
@@ -145,11 +105,6 @@ TEST_F(LibraryStoreCleanerTest, RenamesFollowTheRulesAndNeverOverwrite)
     EXPECT_EQ(TestAudioFiles::readAll(path("Taken.mp3")), "six");
     EXPECT_EQ(TestAudioFiles::readAll(path("Song.mp3")), "two");
     EXPECT_FALSE(QFileInfo::exists(path("128 - Song.mp3")));
-
-    touch("126 - 8A - B - C (Extended Mix).mp3");
-    s.setTracks({library("126 - 8A - B - C (Extended Mix).mp3")});
-    cleanNames({s.tracks()[0].id}, false); // the tempo and key prefix stays
-    EXPECT_EQ(fileOf(0), "126 - 8A - B - C.mp3");
 }
 
 TEST_F(LibraryStoreCleanerTest, CleanedTagsLandInTheRenamedFileAndNothingStaysBehind)

@@ -1,4 +1,3 @@
-#include "platform/FileReveal.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "support/LibraryStoreFixture.h"
@@ -10,16 +9,8 @@ using namespace brivello;
 using brivello::testing::FakeAudioPlayer;
 using brivello::testing::LibraryStoreFixture;
 using Tab = LibraryStore::LibraryTab;
-using Tone = LibraryStore::WorkspaceStatus::Tone;
 
 namespace {
-
-class RecordingReveal : public FileReveal
-{
-public:
-    void reveal(const QList<QUrl> &urls) override { calls.append(urls); }
-    QList<QList<QUrl>> calls;
-};
 
 class LibraryStoreFavouritesTest : public LibraryStoreFixture
 {
@@ -96,35 +87,6 @@ TEST_F(LibraryStoreFavouritesTest, ToggleOfAMixedSetFlipsEachAndUndoRedoAlternat
     EXPECT_EQ(m_membershipPosts, 7);
 }
 
-TEST_F(LibraryStoreFavouritesTest, ToggleStatusFollowsTheResultAndTheWindowStackRecordsIt)
-{
-    Track covers = track("c.mp3");
-    covers.isInCoverWorkspace = true;
-    Track fav = track("f.mp3", true);
-    store().setTracks({covers, fav});
-
-    store().toggleFavorites({covers.id});
-    EXPECT_EQ(flags()[0], std::make_pair(true, true));
-    EXPECT_EQ(store().workspaceStatus()->message, "Добавлено в избранное: 1");
-    store().toggleFavorites({covers.id, fav.id});
-    EXPECT_EQ(flags()[0], std::make_pair(false, false));
-    EXPECT_EQ(store().workspaceStatus()->message, "Убрано из избранного: 2");
-    EXPECT_EQ(store().workspaceStatus()->tone, Tone::neutral);
-
-    const auto status = store().workspaceStatus();
-    store().setAnalysisTracks({track("a.mp3")});
-    store().toggleFavorites({store().analysisTracks()[0].id});
-    store().addToFavorites({store().analysisTracks()[0].id});
-    EXPECT_EQ(store().workspaceStatus(), status);
-    EXPECT_EQ(store().tracks().size(), 2);
-
-    store().setWindowUndoStack(&m_undo); // the fallback when no stack is given
-    store().toggleFavorites({fav.id});
-    ASSERT_EQ(m_undo.count(), 1);
-    m_undo.undo();
-    EXPECT_EQ(flags()[1], std::make_pair(false, false));
-}
-
 TEST_F(LibraryStoreFavouritesTest, RemoveFromFavouritesLeavesCoversAndMovesPlaybackOn)
 {
     FakeAudioPlayer player;
@@ -140,7 +102,6 @@ TEST_F(LibraryStoreFavouritesTest, RemoveFromFavouritesLeavesCoversAndMovesPlayb
     store().removeFromFavorites({f1.id, plain.id}, &m_undo);
     EXPECT_EQ(flags()[0], std::make_pair(false, false));
     EXPECT_EQ(player.played, QList<QUuid>{f2.id});
-    EXPECT_EQ(store().workspaceStatus()->message, "Убрано из избранного: 1");
     m_undo.undo();
     EXPECT_EQ(flags()[0], std::make_pair(true, true));
 }
@@ -192,18 +153,4 @@ TEST_F(LibraryStoreFavouritesTest, SendingToAnalysisAndConverterSkipsWhatIsThere
     EXPECT_EQ(store().addTracksToConversion({a.id, b.id}), 0);
     EXPECT_FALSE(store().workspaceStatus());
     EXPECT_EQ(store().conversionItems().size(), 2);
-}
-
-TEST_F(LibraryStoreFavouritesTest, RevealAsksForTheLibraryFilesInOrder)
-{
-    RecordingReveal reveal;
-    FileReveal::setShared(&reveal);
-    Track a = track("x/a.mp3"), b = track("y/b.mp3");
-    store().setTracks({a, b});
-    store().setAnalysisTracks({track("z/only-analysis.mp3")});
-    store().openInFinder({b.id, a.id, store().analysisTracks()[0].id});
-    store().openInFinder({store().analysisTracks()[0].id});
-    FileReveal::setShared(nullptr);
-    ASSERT_EQ(reveal.calls.size(), 1);
-    EXPECT_EQ(reveal.calls[0], (QList<QUrl>{a.url, b.url}));
 }

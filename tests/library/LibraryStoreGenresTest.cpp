@@ -44,19 +44,6 @@ QString mutagenGenre(const QString &path)
 
 } // namespace
 
-TEST_F(LibraryStoreGenresTest, GenreListsPersistThroughTheirSettingsKeys)
-{
-    LibraryStore &s = makeStore();
-    s.setQuickGenre("  Disco ", 8);
-    EXPECT_EQ(Defaults::standard().string(kQuickGenreSlotsKey).split('\n')[8], "Disco");
-    s.recordRecentGenre("Techno");
-    s.recordRecentGenre("techno");
-    EXPECT_EQ(Defaults::standard().string(kRecentGenresKey), "techno");
-    s.setGenreListRaw("House\nTechno, house");
-    s.normalizeGenreList();
-    EXPECT_EQ(s.genreListRaw(), "House, Techno");
-}
-
 TEST_F(LibraryStoreGenresTest, AssignChangesOnlyWhatDiffersAndUndoRedoAlternate)
 {
     LibraryStore &s = makeStore();

@@ -121,28 +121,6 @@ TEST_F(LibraryStoreImportTest, KnownFilesOnlyJoinThePlaylistAndAskForTempo)
     EXPECT_EQ(store().pendingBPMTrackIDs(), QList<QUuid>{cover.id});
 }
 
-TEST_F(LibraryStoreImportTest, ManyFilesArriveInChunksOf200WithOneStatusLine)
-{
-    makeFiles(QStringLiteral("Big"), 450);
-    QList<qsizetype> sizes;
-    QObject::connect(&store(), &LibraryStore::tracksChanged, &store(), [this, &sizes] {
-        sizes.append(store().tracks().size());
-    });
-    int statuses = 0;
-    QObject::connect(&store(), &LibraryStore::workspaceStatusChanged, &store(), [this, &statuses] {
-        statuses += store().workspaceStatus().has_value();
-    });
-    const QList<QUuid> ids = importAndWait({url(QStringLiteral("Big"))});
-    EXPECT_EQ(sizes, (QList<qsizetype>{200, 400, 450}));
-    EXPECT_EQ(statuses, 1);
-    EXPECT_EQ(store().workspaceStatus()->message, QStringLiteral("Добавлено в плейлист: 450"));
-    ASSERT_EQ(ids.size(), 450);
-    const QStringList order = names(ids);
-    EXPECT_EQ(order[0], QStringLiteral("Big/t1.mp3"));
-    EXPECT_EQ(order[1], QStringLiteral("Big/t2.mp3"));
-    EXPECT_EQ(order[449], QStringLiteral("Big/t450.mp3"));
-}
-
 TEST_F(LibraryStoreImportTest, TwoImportsOfOneFolderNeverMakeTwoTracksForAFile)
 {
     makeFiles(QStringLiteral("Twice/sub"), 450);
@@ -195,29 +173,6 @@ TEST_F(LibraryStoreImportTest, OddEntriesNeverStopTheRestOfTheImport)
         store().tracks()[imported.indexOf(QStringLiteral("nowhere/Artist - Song.mp3"))];
     EXPECT_EQ(song.tags.artist, QStringLiteral("Artist"));
     EXPECT_EQ(song.tags.title, QStringLiteral("Song"));
-}
-
-TEST_F(LibraryStoreImportTest, UnreadableFolderIsSkipped)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not apply to root";
-    touch(QStringLiteral("U/ok.mp3"));
-    touch(QStringLiteral("U/locked/hidden.mp3"));
-    ::chmod(path(QStringLiteral("U/locked")).toLocal8Bit().constData(), 0);
-    importAndWait({url(QStringLiteral("U"))});
-    ::chmod(path(QStringLiteral("U/locked")).toLocal8Bit().constData(), 0755);
-    EXPECT_EQ(names(store().tracks()), QStringList{QStringLiteral("U/ok.mp3")});
-}
-
-TEST_F(LibraryStoreImportTest, RequestWithoutAudioChangesNothing)
-{
-    touch(QStringLiteral("T/readme.txt"));
-    const QList<QUuid> ids =
-        importAndWait({url(QStringLiteral("T")), url(QStringLiteral("T/readme.txt"))});
-    EXPECT_TRUE(ids.isEmpty());
-    EXPECT_TRUE(store().tracks().isEmpty());
-    EXPECT_FALSE(store().workspaceStatus().has_value());
-    EXPECT_FALSE(store().hasPendingWorkspaceSave());
 }
 
 TEST_F(LibraryStoreImportTest, ConverterQueuesOggTooAndNeverTwice)
@@ -312,33 +267,6 @@ TEST_F(LibraryStoreImportTest, TwoCoverImportsOfOneFolderCountEachNewTrackOnce)
     EXPECT_EQ(store().tracks().size(), 250);
     EXPECT_EQ(QSet<QUuid>(a.cbegin(), a.cend()), QSet<QUuid>(b.cbegin(), b.cend()));
     EXPECT_EQ(counted, 250);
-}
-
-TEST_F(LibraryStoreImportTest, DuplicateSearchSourcesBecomeRootsAndDuplicateTracks)
-{
-    makeFiles(QStringLiteral("D"), 3);
-    QCoro::waitFor(store().importDuplicateSearchURLsAsync({url(QStringLiteral("D"))}));
-    EXPECT_EQ(store().duplicateSearchRoots(), QList<QUrl>{url(QStringLiteral("D"))});
-    EXPECT_EQ(store().duplicateTracks().size(), 3);
-    EXPECT_TRUE(store().tracks().isEmpty());
-    EXPECT_EQ(m_metadataLoads.last().destination, Destination::duplicates);
-
-    QCoro::waitFor(store().importDuplicateSearchURLsAsync({url(QStringLiteral("D"))}));
-    EXPECT_EQ(store().duplicateSearchRoots().size(), 1);
-    EXPECT_EQ(store().duplicateTracks().size(), 3);
-}
-
-TEST_F(LibraryStoreImportTest, PruningDuplicateGroupsKeepsGroupsOfAtLeastTwo)
-{
-    const QUuid a = QUuid::createUuid(), b = QUuid::createUuid(), c = QUuid::createUuid();
-    store().setDuplicateGroups(
-        {{QStringLiteral("1"), {a, b}, 10, DuplicateMatchKind::exact},
-         {QStringLiteral("2"), {a, b, c}, 20, DuplicateMatchKind::probable}});
-    store().pruneDuplicateGroups({a});
-    ASSERT_EQ(store().duplicateGroups().size(), 1);
-    EXPECT_EQ(store().duplicateGroups()[0].id, QStringLiteral("2"));
-    EXPECT_EQ(store().duplicateGroups()[0].trackIDs, (QList<QUuid>{b, c}));
-    EXPECT_EQ(store().duplicateGroups()[0].byteCount, 20);
 }
 
 TEST_F(LibraryStoreImportTest, TempoRequestsSkipTaggedEstimatedQueuedAndUnknownTracks)

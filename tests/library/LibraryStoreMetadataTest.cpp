@@ -97,23 +97,6 @@ TEST_F(LibraryStoreMetadataTest, AppliesResultsInBatchesOfFiftyAndQueuesTempo)
     EXPECT_TRUE(store().hasPendingWorkspaceSave());
 }
 
-TEST_F(LibraryStoreMetadataTest, ExactlyFiftyTracksGiveOneBatchAndAnEmptyListNothing)
-{
-    makeStore();
-    const QList<Track> tracks = makeTracks(50);
-    store().setTracks(tracks);
-    m_scheduler.advance(1); // the save the assignment asked for runs
-    store().scheduleMetadataLoads({}, LibraryStore::MetadataDestination::library);
-    EXPECT_FALSE(store().hasPendingWorkspaceSave());
-
-    store().setSelectedID(tracks[0].id); // a pending save is cancelled by scheduling
-    EXPECT_TRUE(store().hasPendingWorkspaceSave());
-    store().scheduleMetadataLoads(tracks, LibraryStore::MetadataDestination::library);
-    EXPECT_FALSE(store().hasPendingWorkspaceSave());
-    ASSERT_TRUE(spinUntil([&] { return store().hasPendingWorkspaceSave(); }));
-    EXPECT_EQ(m_loadedAtNotification, (QList<qsizetype>{50}));
-}
-
 TEST_F(LibraryStoreMetadataTest, FieldsEditedAfterSchedulingKeepTheUsersValue)
 {
     makeStore();

@@ -63,32 +63,6 @@ TEST_F(LibraryStoreSectionsTest, PlaylistReadsFolderByFolderInNaturalOrder)
                                                   track(QStringLiteral("/m/B/a.mp3"))));
 }
 
-TEST_F(LibraryStoreSectionsTest, PlaylistOrderFollowsMembershipButNotTagEdits)
-{
-    LibraryStore &s = makeStore();
-    s.setTracks({track(QStringLiteral("/M/b.mp3")), track(QStringLiteral("/M/c.mp3"))});
-    ASSERT_EQ(s.playlistTracks().size(), 2);
-
-    QList<Track> edited = s.tracks();
-    edited[0].tags.title = QStringLiteral("Новое");
-    s.setTracks(edited);
-    const QList<Track> afterEdit = s.playlistTracks();
-    EXPECT_EQ(afterEdit[0].tags.title, QStringLiteral("Новое")); // current values
-    EXPECT_EQ(paths(afterEdit),
-              (QStringList{QStringLiteral("/M/b.mp3"), QStringLiteral("/M/c.mp3")}));
-
-    QList<Track> grown = s.tracks();
-    grown.append(track(QStringLiteral("/M/a.mp3")));
-    s.setTracks(grown);
-    EXPECT_EQ(paths(s.playlistTracks()).first(), QStringLiteral("/M/a.mp3"));
-
-    QList<Track> shrunk = s.tracks();
-    shrunk[0].isInPlaylist = false;
-    s.setTracks(shrunk);
-    EXPECT_EQ(paths(s.playlistTracks()),
-              (QStringList{QStringLiteral("/M/a.mp3"), QStringLiteral("/M/c.mp3")}));
-}
-
 TEST_F(LibraryStoreSectionsTest, FavouritesSortByGenreThenTitleWithUntaggedLast)
 {
     LibraryStore &s = makeStore();
@@ -127,20 +101,6 @@ TEST_F(LibraryStoreSectionsTest, FavouriteFiltersCompareGenresExactlyOrByBlankne
     EXPECT_EQ(titles(s.visibleTracks()), QStringList{QStringLiteral("d")});
 }
 
-TEST_F(LibraryStoreSectionsTest, FocusedTrackHiddenByTheGenreFilterIsNotSelected)
-{
-    LibraryStore &s = makeStore();
-    const Track techno =
-        favourite(QStringLiteral("/m/1.mp3"), QStringLiteral("Techno"), QStringLiteral("a"));
-    s.setTracks({techno});
-    s.setActiveTab(Tab::favorites);
-    s.setSelectedID(techno.id);
-    ASSERT_TRUE(s.selectedTrack().has_value());
-    s.setFavoriteGenreFilter(QStringLiteral("House"));
-    s.setSelectedID(techno.id); // the view may still hold it
-    EXPECT_FALSE(s.selectedTrack().has_value());
-}
-
 TEST_F(LibraryStoreSectionsTest, EachSectionGetsItsOwnSelectionBack)
 {
     LibraryStore &s = makeStore();
@@ -165,23 +125,6 @@ TEST_F(LibraryStoreSectionsTest, EachSectionGetsItsOwnSelectionBack)
     const auto back = s.selectionState(Tab::playlist);
     EXPECT_EQ(back.ids, QSet<QUuid>{a.id});
     EXPECT_EQ(back.focusedID, a.id);
-}
-
-TEST_F(LibraryStoreSectionsTest, ConverterAndDuplicatesShowTheWholeLibrary)
-{
-    LibraryStore &s = makeStore();
-    const Track loose = track(QStringLiteral("/m/a.mp3"), false);
-    Track duplicate = Track::make(QUrl::fromLocalFile(QStringLiteral("/d/a.mp3")));
-    s.setTracks({loose});
-    s.setDuplicateTracks({duplicate});
-    s.setActiveTab(Tab::duplicates);
-    EXPECT_EQ(s.visibleTracks().size(), 1);
-    EXPECT_EQ(s.visibleTracks()[0].id, loose.id);
-    EXPECT_EQ(s.tracksForSelection(Tab::duplicates)[0].id, duplicate.id);
-    s.setActiveTab(Tab::converter);
-    EXPECT_EQ(s.visibleTracks()[0].id, loose.id);
-    s.setActiveTab(Tab::playlist);
-    EXPECT_TRUE(s.visibleTracks().isEmpty());
 }
 
 } // namespace

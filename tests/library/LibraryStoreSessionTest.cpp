@@ -53,41 +53,6 @@ protected:
     }
 };
 
-TEST_F(LibraryStoreSessionTest, TenChangesInABurstGiveOneWriteAfterTheLast)
-{
-    LibraryStore &s = makeStore();
-    QSignalSpy saved(&s, &LibraryStore::workspaceSessionSaved);
-    for (int i = 0; i < 10; ++i) {
-        s.setSelectedID(QUuid::createUuid());
-        m_scheduler.advance(0.1);
-    }
-    m_scheduler.advance(0.24);
-    EXPECT_TRUE(s.hasPendingWorkspaceSave());
-    EXPECT_TRUE(Defaults::standard().data(kWorkspaceSessionKey).isEmpty());
-    m_scheduler.advance(0.01);
-    ASSERT_TRUE(spinUntil([&saved] { return saved.count() > 0; }));
-    m_scheduler.advance(5);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(saved.count(), 1);
-    EXPECT_EQ(storedDocument().value(QStringLiteral("selectedID")).toString(),
-              WorkspaceSession::identityText(*s.selectedID()));
-}
-
-TEST_F(LibraryStoreSessionTest, ImmediateSaveWritesBeforeReturningAndCancelsThePendingOne)
-{
-    LibraryStore &s = makeStore();
-    QSignalSpy saved(&s, &LibraryStore::workspaceSessionSaved);
-    s.setActiveTab(Tab::covers);
-    ASSERT_TRUE(s.hasPendingWorkspaceSave());
-    s.saveWorkspaceSessionNow();
-    EXPECT_FALSE(s.hasPendingWorkspaceSave());
-    EXPECT_EQ(storedDocument().value(QStringLiteral("activeTab")).toString(),
-              QStringLiteral("Обложки"));
-    m_scheduler.advance(1);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(saved.count(), 1);
-}
-
 TEST_F(LibraryStoreSessionTest, OnlyTheNewestSnapshotIsStoredWhenEncodingsOverlap)
 {
     LibraryStore &s = makeStore();
@@ -109,37 +74,6 @@ TEST_F(LibraryStoreSessionTest, OnlyTheNewestSnapshotIsStoredWhenEncodingsOverla
     QCoro::waitFor(older);
     EXPECT_EQ(storedDocument().value(QStringLiteral("activeTab")).toString(),
               QStringLiteral("Избранное"));
-}
-
-TEST_F(LibraryStoreSessionTest, SnapshotRemembersTheActiveSectionAndTheTrackToResume)
-{
-    LibraryStore &s = makeStore();
-    s.saveWorkspaceSessionNow();
-    QJsonObject root = storedDocument();
-    EXPECT_FALSE(root.contains(QStringLiteral("selectedID")));
-    EXPECT_FALSE(root.contains(QStringLiteral("resumeTrackID")));
-    EXPECT_EQ(
-        root.value(QStringLiteral("tabSelectionIDs")).toObject().value(QStringLiteral("Плейлист")),
-        QJsonArray());
-
-    const Track a = fileTrack(QStringLiteral("a.mp3"));
-    const Track b = fileTrack(QStringLiteral("b.mp3"));
-    s.setTracks({a, b});
-    s.setSelectedID(a.id);
-    s.saveWorkspaceSessionNow();
-    EXPECT_EQ(storedDocument().value(QStringLiteral("resumeTrackID")).toString(),
-              WorkspaceSession::identityText(a.id));
-
-    FakeAudioPlayer player;
-    player.current = b.id;
-    s.setAudioPlayer(&player);
-    s.saveWorkspaceSessionNow();
-    root = storedDocument();
-    EXPECT_EQ(root.value(QStringLiteral("resumeTrackID")).toString(),
-              WorkspaceSession::identityText(b.id));
-    EXPECT_EQ(
-        root.value(QStringLiteral("tabFocusedIDs")).toObject().value(QStringLiteral("Плейлист")),
-        WorkspaceSession::identityText(a.id));
 }
 
 TEST_F(LibraryStoreSessionTest, RestoreDropsMissingFilesAndEverythingThatHungOnThem)

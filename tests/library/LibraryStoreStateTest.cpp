@@ -26,29 +26,6 @@ class LibraryStoreStateTest : public LibraryStoreFixture
 {
 };
 
-TEST_F(LibraryStoreStateTest, StoredEmptyQuickSlotsStayEmpty)
-{
-    Defaults::standard().set(kQuickGenreSlotsKey, QString());
-    Defaults::standard().set(kFavoriteGenreFilterKey, QStringLiteral("House"));
-    LibraryStore &s = makeStore();
-    EXPECT_EQ(s.quickGenreSlotsRaw(), QString());
-    EXPECT_EQ(s.favoriteGenreFilter(), QStringLiteral("House"));
-}
-
-TEST_F(LibraryStoreStateTest, SettingWrittenAnywhereIsAnnouncedOnce)
-{
-    LibraryStore &s = makeStore();
-    QStringList keys;
-    QObject::connect(
-        &s, &LibraryStore::settingChanged, &s, [&keys](const QString &key) { keys.append(key); });
-    s.setHotkey(kHotkeyUndoKey, QStringLiteral("⌘U"));
-    Defaults::standard().set(kTableDensityKey, 1.2);
-    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
-    EXPECT_EQ(keys, (QStringList{kHotkeyUndoKey, kTableDensityKey}));
-    EXPECT_EQ(s.hotkey(kHotkeyUndoKey), QStringLiteral("⌘U"));
-    EXPECT_DOUBLE_EQ(s.tableDensity(), 1.2);
-}
-
 TEST_F(LibraryStoreStateTest, NewerStatusReplacesTheOldAndClearsAfterItsOwnDuration)
 {
     LibraryStore &s = makeStore();
@@ -94,16 +71,6 @@ TEST_F(LibraryStoreStateTest, GenreFilterTurnsOffOnlyUntaggedAndPrunesTheSelecti
     s.setFavoriteOnlyUntagged(false);
     s.setFavoriteGenreFilter(QString());
     EXPECT_FALSE(s.favoriteOnlyUntagged());
-}
-
-TEST_F(LibraryStoreStateTest, SaveSetterRequestsADebouncedSaveButPlainStateDoesNot)
-{
-    LibraryStore &s = makeStore();
-    s.setNotice(QStringLiteral("x"));
-    s.setIsEditingMetadata(true);
-    EXPECT_FALSE(s.hasPendingWorkspaceSave());
-    s.setActiveTab(Tab::analysis);
-    EXPECT_TRUE(s.hasPendingWorkspaceSave());
 }
 
 } // namespace

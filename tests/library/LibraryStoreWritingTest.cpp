@@ -77,30 +77,6 @@ TEST_F(LibraryStoreWritingTest, SaveUpdatesTheStoreAtOnceAndThenTheFile)
     EXPECT_FALSE(s.lastError());
 }
 
-TEST_F(LibraryStoreWritingTest, UnknownOrRemovedTracksAreNotWritten)
-{
-    auto &s = makeStore();
-    const Track track = addTrack(QStringLiteral("c.wav"));
-    const QByteArray before = TestAudioFiles::readAll(track.url.toLocalFile());
-    int posts = 0;
-    QObject receiver;
-    NotificationCenter::defaultCenter().observe(brivelloTrackMetadataDidChange,
-                                                nullptr,
-                                                &receiver,
-                                                [&posts](const Notification &) { ++posts; });
-    s.save(titled(QStringLiteral("x")), QUuid::createUuid());
-    EXPECT_EQ(posts, 0);
-    EXPECT_EQ(s.tracks().first().tags, track.tags);
-
-    s.save(titled(QStringLiteral("x")), track.id);
-    s.setTracks({});
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents();
-    EXPECT_TRUE(unlocked(track.url));
-    EXPECT_EQ(TestAudioFiles::readAll(track.url.toLocalFile()), before);
-    EXPECT_FALSE(s.lastError());
-}
-
 TEST_F(LibraryStoreWritingTest, AFailedSaveBecomesLastErrorButAMissingFileIsSilent)
 {
     auto &s = makeStore();

@@ -3,7 +3,6 @@
 #include "support/LibraryStoreFixture.h"
 
 #include <QAbstractItemModelTester>
-#include <QDir>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 
@@ -135,25 +134,6 @@ TEST_F(PlaylistModelTest, RandomEditsKeepTheModelEqualToTheStore)
     }
 }
 
-TEST_F(PlaylistModelTest, SelectionChangesTouchOnlyTheRowsWhoseMarkChanged)
-{
-    fill();
-    PlaylistModel model(&store());
-    const QList<QUuid> ids = model.ids();
-    store().setSelectedIDs({ids.at(0), ids.at(1)});
-    ModelSignals spy(&model);
-    store().setSelectedIDs({ids.at(1), ids.at(2)});
-    QList<int> rows;
-    for (const QList<QVariant> &signal : spy.changed) {
-        for (int r = signal.at(0).toModelIndex().row(); r <= signal.at(1).toModelIndex().row(); ++r)
-            rows.append(r);
-    }
-    std::sort(rows.begin(), rows.end());
-    EXPECT_EQ(rows, (QList<int>{0, 2}));
-    EXPECT_FALSE(model.isSelected(0));
-    EXPECT_TRUE(model.isSelected(2));
-}
-
 TEST_F(PlaylistModelTest, DragListsAndTheCoverWriteGuard)
 {
     fill();
@@ -176,24 +156,6 @@ TEST_F(PlaylistModelTest, DragListsAndTheCoverWriteGuard)
     EXPECT_TRUE(model.isWholeListSelected());
 }
 
-TEST_F(PlaylistModelTest, PlaybackStateMarksTheCurrentRow)
-{
-    fill();
-    PlaylistModel model(&store());
-    const QList<QUuid> ids = model.ids();
-    ModelSignals spy(&model);
-    model.setPlaybackState(ids.at(2), true);
-    EXPECT_TRUE(model.isCurrent(2));
-    EXPECT_TRUE(model.isPlaying(2));
-    EXPECT_FALSE(model.isPlaying(1));
-    model.setPlaybackState(ids.at(2), false);
-    EXPECT_FALSE(model.isPlaying(2));
-    EXPECT_TRUE(model.isCurrent(2));
-    model.setPlaybackState(ids.at(0), false);
-    EXPECT_FALSE(model.isCurrent(2));
-    EXPECT_EQ(spy.changed.size(), 4); // row 2, row 2, then rows 0 and 2 apart
-}
-
 TEST_F(PlaylistModelTest, TempoTextsFollowTheirPrecedence)
 {
     Track t = track(QStringLiteral("a/1.mp3"));
@@ -209,33 +171,6 @@ TEST_F(PlaylistModelTest, TempoTextsFollowTheirPrecedence)
     t.tags.bpm = QStringLiteral(" \n");
     EXPECT_EQ(tempo(false, std::nullopt).text, QStringLiteral("— BPM"));
     EXPECT_EQ(tempo(false, std::nullopt).kind, Kind::none);
-
-    fill();
-    PlaylistModel model(&store());
-    const QUuid id = model.ids().at(0);
-    store().setEstimatedBPMByTrackID({{id, QStringLiteral("126")}});
-    EXPECT_EQ(model.tempo(0).text, QStringLiteral("≈ 126 BPM"));
-    store().setAnalyzingBPMIDs({id});
-    EXPECT_EQ(model.tempo(0).kind, Kind::analyzing);
-}
-
-TEST_F(PlaylistModelTest, UntaggedTracksShowTheFileNameAndAnUnknownArtist)
-{
-    Track t = track(QStringLiteral("a/Artist - Song.final.flac"));
-    t.tags = {};
-    EXPECT_EQ(PlaylistModel::displayTitle(t), QStringLiteral("Artist - Song.final"));
-    EXPECT_EQ(PlaylistModel::displayArtist(t), QStringLiteral("Неизвестный исполнитель"));
-}
-
-TEST_F(PlaylistModelTest, FolderHeadingsAbbreviateTheHomeFolder)
-{
-    const QString home = QDir::homePath();
-    EXPECT_EQ(PlaylistModel::abbreviatedFolderPath(QUrl::fromLocalFile(home + "/Music/Set 1")),
-              QStringLiteral("~/Music/Set 1"));
-    EXPECT_EQ(PlaylistModel::abbreviatedFolderPath(QUrl::fromLocalFile(home + "x/a")),
-              home + QStringLiteral("x/a"));
-    EXPECT_EQ(PlaylistModel::abbreviatedFolderPath(QUrl::fromLocalFile("/srv/music/./a/../b")),
-              QStringLiteral("/srv/music/b"));
 }
 
 } // namespace

@@ -88,12 +88,6 @@ TEST_F(TrashTest, RoundTripCreatesFoldersAndBringsTheFileBackUnchanged)
     EXPECT_FALSE(QFileInfo::exists(info));
 }
 
-TEST_F(TrashTest, InfoPathIsPercentEncodedBytes)
-{
-    EXPECT_EQ(Trash::encodedInfoPath("/M/a b%ü#?.mp3"), QByteArray("/M/a%20b%25%C3%BC%23%3F.mp3"));
-    EXPECT_EQ(Trash::decodedInfoPath("/M/a%20b%25%C3%BC%23%3F.mp3"), QString("/M/a b%ü#?.mp3"));
-}
-
 TEST_F(TrashTest, SameNameTwiceGetsTwoEntries)
 {
     const QString first = file("one/Song.mp3", "first");
