@@ -99,19 +99,6 @@ TEST_F(FavoritesExportControllerTest, CopiesAreNamedByTheOrderShownAndFailuresRe
     EXPECT_FALSE(store().lastError()->contains(QStringLiteral("Song")));
 }
 
-TEST_F(FavoritesExportControllerTest, GenreJobsUseTheLocalisedFallback)
-{
-    const QList<FavoritesExportController::Item> items = {
-        {QUrl::fromLocalFile(QStringLiteral("/a.mp3")), QString()},
-        {QUrl::fromLocalFile(QStringLiteral("/b.mp3")), QStringLiteral("House")}};
-    EXPECT_EQ(FavoritesExportController::jobs(items, false).at(0).genreFolder, std::nullopt);
-    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
-    const auto jobs = FavoritesExportController::jobs(items, true);
-    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("ru"));
-    EXPECT_EQ(jobs.at(0).genreFolder, QStringLiteral("No genre"));
-    EXPECT_EQ(jobs.at(1).genreFolder, QStringLiteral("House"));
-}
-
 TEST_F(FavoritesExportControllerTest, SendingToTheConverterTakesFavouritesOnly)
 {
     store().setSelectedIDs({ids[3]});

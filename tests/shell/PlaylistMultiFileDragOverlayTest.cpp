@@ -16,9 +16,7 @@ protected:
         overlay.selectedURLs = {
             file(QStringLiteral("a")), file(QStringLiteral("b")), file(QStringLiteral("c"))};
         overlay.select = [this] { ++selects; };
-        overlay.play = [this] { ++plays; };
         overlay.onDragBlocked = [this] { ++blocked; };
-        overlay.onExternalDrop = [this](const QList<QUrl> &urls) { dropped.append(urls); };
     }
     static QUrl file(const QString &name)
     {
@@ -26,37 +24,8 @@ protected:
     }
     PlaylistMultiFileDragOverlay overlay;
     int selects = 0;
-    int plays = 0;
     int blocked = 0;
-    QList<QList<QUrl>> dropped;
 };
-
-TEST_F(RowOverlayTest, PressesSelectAtOnceOrOnReleaseAndDoubleClicksPlay)
-{
-    struct Case
-    {
-        bool onSelectedRow;
-        Qt::KeyboardModifiers modifiers;
-        int clicks, selectsOnPress, selectsAfterRelease, plays;
-    };
-    const Case cases[] = {
-        {true, Qt::NoModifier, 1, 0, 1, 0}, // a selected row waits for the release
-        {false, Qt::NoModifier, 1, 1, 1, 0},
-        {true, Qt::ShiftModifier, 1, 1, 1, 0},
-        {true, Qt::ControlModifier, 1, 1, 1, 0},
-        {false, Qt::NoModifier, 2, 1, 1, 1},
-        {true, Qt::NoModifier, 2, 0, 0, 1},
-    };
-    for (const Case &c : cases) {
-        selects = plays = 0;
-        overlay.startedOnSelectedRow = c.onSelectedRow;
-        overlay.mousePress(c.modifiers, c.clicks);
-        EXPECT_EQ(selects, c.selectsOnPress) << int(&c - cases);
-        overlay.mouseRelease();
-        EXPECT_EQ(selects, c.selectsAfterRelease) << int(&c - cases);
-        EXPECT_EQ(plays, c.plays) << int(&c - cases);
-    }
-}
 
 TEST_F(RowOverlayTest, ADragCarriesTheSelectionFromASelectedRowElseOnlyItsFile)
 {
@@ -92,26 +61,6 @@ TEST_F(RowOverlayTest, DisabledDragReportsEveryMoveAndNeverStarts)
     EXPECT_TRUE(overlay.mouseDrag().isEmpty());
     EXPECT_EQ(blocked, 2);
     EXPECT_FALSE(overlay.hasStartedDrag());
-}
-
-TEST_F(RowOverlayTest, DropsTakeOutsideFilesOnlyAndRefuseRowDrags)
-{
-    QMimeData outside;
-    outside.setUrls({file(QStringLiteral("x")),
-                     file(QStringLiteral("x")),
-                     QUrl(QStringLiteral("https://example.org/y.mp3"))});
-    EXPECT_TRUE(overlay.performDrop(&outside));
-    ASSERT_EQ(dropped.size(), 1);
-    EXPECT_EQ(dropped.first(), QList<QUrl>{file(QStringLiteral("x"))});
-
-    RowDragMimeData fromRow;
-    fromRow.setUrls({file(QStringLiteral("z"))});
-    EXPECT_FALSE(overlay.performDrop(&fromRow));
-
-    QMimeData text;
-    text.setText(QStringLiteral("hello"));
-    EXPECT_FALSE(overlay.performDrop(&text));
-    EXPECT_EQ(dropped.size(), 1);
 }
 
 } // namespace

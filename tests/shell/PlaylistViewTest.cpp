@@ -1,7 +1,6 @@
 #include "shell/PlaylistView.h"
 
 #include "library/PlaylistModel.h"
-#include "shell/ContextualHintState.h"
 #include "shell/PlaylistSection.h"
 #include "shell/TrackRowDelegate.h"
 #include "support/RecordingAudioPlayer.h"
@@ -10,7 +9,6 @@
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QTest>
-#include <QToolTip>
 
 using namespace brivello;
 using namespace brivello::testing;
@@ -85,35 +83,6 @@ protected:
     RecordingAudioPlayer player;
     std::unique_ptr<PlaylistSection> section;
 };
-
-TEST_F(PlaylistViewTest, AThousandTracksAreDrawnGroupedByFolder)
-{
-    show();
-    EXPECT_FALSE(section->isShowingList()); // empty: only the drop placeholder
-    importTree(40, 25);
-    view()->layOutRows();
-    ASSERT_EQ(model()->rowCount(), 1000);
-    EXPECT_TRUE(section->isShowingList());
-    int headings = 0;
-    for (int row = 0; row < model()->rowCount(); ++row)
-        headings += model()->startsFolder(row) ? 1 : 0;
-    EXPECT_EQ(headings, 40);
-
-    // The first element carries its heading above the row; the second is a bare row.
-    const int plain = TrackRowDelegate::rowHeight(1.0) + TrackRowDelegate::kElementSpacing;
-    EXPECT_EQ(view()->elementRect(0).height(),
-              plain + TrackRowDelegate::kHeaderHeight + TrackRowDelegate::kElementSpacing);
-    EXPECT_EQ(view()->elementRect(1).height(), plain);
-
-    // A selected row is drawn with its highlight; an unselected one is not.
-    store().setSelectedIDs(rows({1}));
-    QCoreApplication::processEvents();
-    const QImage image = view()->viewport()->grab().toImage();
-    const QRect selected = view()->elementRect(1);
-    const QRect other = view()->elementRect(2);
-    const QPoint probe(selected.right() - 200, selected.center().y());
-    EXPECT_NE(image.pixelColor(probe), image.pixelColor(QPoint(probe.x(), other.center().y())));
-}
 
 TEST_F(PlaylistViewTest, ClicksSelectThroughTheStore)
 {
@@ -220,17 +189,6 @@ TEST_F(PlaylistViewTest, DropsWithoutAFileAreRefused)
     EXPECT_FALSE(drop(view()->viewport(), contentPoint(0), &own));
 }
 
-TEST_F(PlaylistViewTest, DensityScalesTheRows)
-{
-    importTree(1, 3);
-    show();
-    const int before = view()->elementRect(1).height();
-    store().setTableDensity(1.35);
-    QCoreApplication::processEvents();
-    view()->layOutRows();
-    EXPECT_GT(view()->elementRect(1).height(), before);
-}
-
 TEST_F(PlaylistViewTest, TheContextMenuTargetsTheClickedRowOrTheSelection)
 {
     importTree(1, 5);
@@ -260,17 +218,7 @@ TEST_F(PlaylistViewTest, TheContextMenuTargetsTheClickedRowOrTheSelection)
     EXPECT_EQ(model()->rowCount(), 4);
 }
 
-TEST_F(PlaylistViewTest, FolderHeadingsReadOutTheirPath)
-{
-    importTree(2, 2);
-    show();
-    const QString heading =
-        model()->data(model()->index(0), Qt::AccessibleDescriptionRole).toString();
-    EXPECT_TRUE(heading.startsWith(QStringLiteral("Папка: "))) << heading.toStdString();
-    EXPECT_TRUE(model()->data(model()->index(1), Qt::AccessibleDescriptionRole).isNull());
-}
-
-TEST_F(PlaylistViewTest, TheHeartHintFollowsTheFavouriteAndItsHotkeyAndCanBeSilent)
+TEST_F(PlaylistViewTest, TheHeartHintFollowsTheFavouriteAndItsHotkey)
 {
     importTree(1, 1);
     show();
@@ -280,21 +228,6 @@ TEST_F(PlaylistViewTest, TheHeartHintFollowsTheFavouriteAndItsHotkeyAndCanBeSile
     tracks[0].isFavorite = true;
     store().setTracks(tracks);
     EXPECT_TRUE(view()->heartHint(0).startsWith(QStringLiteral("Убрать из избранного (⌘L)")));
-
-    const QPoint pos = TrackRowDelegate::geometry(view()->elementRect(0),
-                                                  model()->startsFolder(0),
-                                                  view()->rowDelegate()->density())
-                           .heart.center();
-    const auto hover = [this, pos] {
-        QHelpEvent help(QEvent::ToolTip, pos, view()->viewport()->mapToGlobal(pos));
-        QCoreApplication::sendEvent(view()->viewport(), &help);
-        return QToolTip::isVisible() ? QToolTip::text() : QString();
-    };
-    // Switched off first: a shown tip fades out on a timer of its own.
-    ContextualHintState::setHintsEnabled(false);
-    EXPECT_EQ(hover(), QString());
-    ContextualHintState::setHintsEnabled(true);
-    EXPECT_EQ(hover(), view()->heartHint(0));
 }
 
 } // namespace

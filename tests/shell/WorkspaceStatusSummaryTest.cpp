@@ -120,17 +120,5 @@ TEST_F(WorkspaceStatusSummaryTest, TransientMessageWinsAndSplitsOnTheMiddleDot)
     expectLines(in, "Готово", ""); // no selection line
 }
 
-TEST_F(WorkspaceStatusSummaryTest, EnglishTextsComeFromTheTable)
-{
-    Defaults::standard().set("appLanguage", "en");
-    WorkspaceStatusInputs in = inputs(Tab::playlist, 2);
-    in.playlistCount = 7;
-    expectLines(in, "Playlist: 7", "Selected: 2");
-    in.tab = Tab::converter;
-    in.conversionCount = 4;
-    in.conversionCompleted = 1;
-    expectLines(in, "Converter: 4 queued", "Done: 1");
-}
-
 } // namespace
 } // namespace brivello
