@@ -1,7 +1,7 @@
 #include "AudioMetadataLoadQueue.h"
 
 #include "AudioMetadataLoader.h"
-#include "library/Track.h"
+#include "records/Track.h"
 
 #include <QCoreApplication>
 #include <QCoroFuture>

@@ -4,7 +4,7 @@
 #include "AudioTagReader.h"
 #include "AudioTechnicalInfo.h"
 #include "MP3Header.h"
-#include "library/Track.h"
+#include "records/Track.h"
 
 #include <QCoroFuture>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Id3Frame.h"
-#include "library/AudioTags.h"
+#include "records/AudioTags.h"
 
 #include <optional>
 #include <vector>

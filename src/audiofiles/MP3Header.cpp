@@ -1,6 +1,6 @@
 #include "MP3Header.h"
 
-#include "library/Track.h"
+#include "records/Track.h"
 
 #include <QFile>
 

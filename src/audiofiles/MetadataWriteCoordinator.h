@@ -1,6 +1,6 @@
 #pragma once
 
-#include "library/AudioTags.h"
+#include "records/AudioTags.h"
 
 #include <QByteArray>
 #include <QCoroTask>

@@ -2,7 +2,7 @@
 
 #include "ArtworkChange.h"
 #include "WriteError.h"
-#include "library/AudioTags.h"
+#include "records/AudioTags.h"
 
 #include <QCoroTask>
 #include <QUrl>

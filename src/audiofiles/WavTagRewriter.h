@@ -2,7 +2,7 @@
 
 #include "ArtworkChange.h"
 #include "RewritePlan.h"
-#include "library/AudioTags.h"
+#include "records/AudioTags.h"
 
 namespace brivello {
 

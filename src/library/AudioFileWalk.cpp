@@ -2,7 +2,7 @@
 
 #include "library/LocalFile.h"
 #include "library/NaturalOrder.h"
-#include "library/Track.h"
+#include "records/Track.h"
 
 #include <algorithm>
 #include <dirent.h>

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "audiofiles/LoadedTrackMetadata.h"
-#include "library/AudioDuplicateGroup.h"
-#include "library/ConversionItem.h"
+#include "records/AudioDuplicateGroup.h"
+#include "records/ConversionItem.h"
 #include "library/FavoriteMembershipCommand.h"
 #include "library/RemovalHistory.h"
-#include "library/Track.h"
+#include "records/Track.h"
 #include "platform/Scheduler.h"
 #include "playback/AudioPlayer.h"
 

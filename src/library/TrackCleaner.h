@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Track.h"
+#include "records/Track.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "library/AudioTags.h"
-#include "library/Track.h"
+#include "records/AudioTags.h"
+#include "records/Track.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "library/Track.h"
+#include "records/Track.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,9 +1,9 @@
 #include "ContentArea.h"
 
-#include "SectionCatalog.h"
+#include "workspaces/SectionCatalog.h"
 #include "ShellEvents.h"
 #include "SidebarSectionButton.h"
-#include "WorkspaceEmptyState.h"
+#include "workspaces/ui/WorkspaceEmptyState.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>

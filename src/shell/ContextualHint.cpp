@@ -1,6 +1,6 @@
 #include "ContextualHint.h"
 
-#include "ContextualHintState.h"
+#include "settings/ContextualHintState.h"
 #include "HintOverlay.h"
 
 #include <QEvent>

@@ -1,13 +1,13 @@
 #include "DashboardSidebar.h"
 
 #include "ContextualHint.h"
-#include "MainWindowController.h"
-#include "SectionCatalog.h"
+#include "workspaces/MainWindowController.h"
+#include "workspaces/SectionCatalog.h"
 #include "ShellEvents.h"
 #include "SidebarAppearanceToggle.h"
 #include "SidebarSectionButton.h"
 #include "ToolbarIconButton.h"
-#include "WorkspaceStatusBar.h"
+#include "workspaces/ui/WorkspaceStatusBar.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
 

@@ -2,7 +2,7 @@
 
 #include "BrivelloTheme.h"
 #include "ContextualHint.h"
-#include "ContextualHintState.h"
+#include "settings/ContextualHintState.h"
 #include "ShellEvents.h"
 #include "platform/BrivelloLocalization.h"
 #include "settings/HotkeyMatcher.h"

@@ -1,6 +1,6 @@
 #include "MainWindowKeyHandler.h"
 
-#include "TrackNavigation.h"
+#include "playback/TrackNavigation.h"
 #include "library/LibrarySettingsKeys.h"
 #include "library/LibraryStore.h"
 #include "platform/NotificationCenter.h"

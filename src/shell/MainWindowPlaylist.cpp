@@ -3,14 +3,14 @@
 #include "AppKeyboardMonitor.h"
 #include "ContentArea.h"
 #include "DashboardSidebar.h"
-#include "FavoritesExportController.h"
+#include "favorites/ui/FavoritesExportController.h"
 #include "MainWindow.h"
-#include "MainWindowController.h"
+#include "workspaces/MainWindowController.h"
 #include "MainWindowKeyHandler.h"
 #include "PlaylistDrops.h"
 #include "PlaylistSection.h"
 #include "SectionToolbar.h"
-#include "TrackNavigation.h"
+#include "playback/TrackNavigation.h"
 #include "playback/AudioPlayer.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "BrivelloTheme.h"
 #include "PlaylistDrops.h"
 #include "ShellEvents.h"
-#include "WorkspaceEmptyState.h"
+#include "workspaces/ui/WorkspaceEmptyState.h"
 #include "library/DroppedFiles.h"
 #include "platform/BrivelloLocalization.h"
 

@@ -1,6 +1,6 @@
 #include "PlaylistView.h"
 
-#include "ContextualHintState.h"
+#include "settings/ContextualHintState.h"
 #include "PlaylistDrops.h"
 #include "ShellEvents.h"
 #include "TrackRowDelegate.h"

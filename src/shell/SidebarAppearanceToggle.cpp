@@ -1,6 +1,6 @@
 #include "SidebarAppearanceToggle.h"
 
-#include "AppearanceToggleController.h"
+#include "settings/AppearanceToggleController.h"
 #include "BrivelloSymbols.h"
 #include "ContextualHint.h"
 #include "ShellEvents.h"

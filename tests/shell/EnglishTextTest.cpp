@@ -3,7 +3,7 @@
 #include "ShellFixture.h"
 #include "platform/BrivelloLocalization.h"
 #include "shell/ContextualHint.h"
-#include "shell/MainWindowController.h"
+#include "workspaces/MainWindowController.h"
 
 #include <QAbstractButton>
 #include <QLabel>

@@ -4,7 +4,7 @@
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
-#include "shell/TrackNavigation.h"
+#include "playback/TrackNavigation.h"
 #include "support/RecordingAudioPlayer.h"
 
 #include <QComboBox>

@@ -7,14 +7,14 @@
 #include "shell/ContextualHint.h"
 #include "shell/DashboardSidebar.h"
 #include "shell/HintOverlay.h"
-#include "shell/MainWindowController.h"
-#include "shell/ResizablePlayerDashboardBlock.h"
+#include "workspaces/MainWindowController.h"
+#include "playback/ui/ResizablePlayerDashboardBlock.h"
 #include "shell/SectionToolbar.h"
 #include "shell/SidebarAppearanceToggle.h"
 #include "shell/SidebarSectionButton.h"
 #include "shell/ToolbarIconButton.h"
-#include "shell/WorkspaceEmptyState.h"
-#include "shell/WorkspaceStatusBar.h"
+#include "workspaces/ui/WorkspaceEmptyState.h"
+#include "workspaces/ui/WorkspaceStatusBar.h"
 
 #include <QMessageBox>
 #include <QMimeData>

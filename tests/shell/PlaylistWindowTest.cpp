@@ -2,7 +2,7 @@
 #include "library/PlaylistModel.h"
 #include "shell/ContentArea.h"
 #include "shell/DashboardSidebar.h"
-#include "shell/MainWindowController.h"
+#include "workspaces/MainWindowController.h"
 #include "shell/PlaylistDrops.h"
 #include "shell/PlaylistSection.h"
 #include "shell/PlaylistView.h"

@@ -1,7 +1,7 @@
 #include "WorkspaceEmptyState.h"
 
-#include "BrivelloSymbols.h"
-#include "ShellEvents.h"
+#include "shell/BrivelloSymbols.h"
+#include "shell/ShellEvents.h"
 #include "platform/BrivelloLocalization.h"
 
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "library/Track.h"
+#include "records/Track.h"
 
 #include <QJsonObject>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WorkspaceStatusSummary.h"
+#include "workspaces/WorkspaceStatusSummary.h"
 
 #include <QPixmap>
 #include <QUuid>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "favourites/FavoritesExport.h"
+#include "favorites/FavoritesExport.h"
 #include "library/LibraryStore.h"
 
 #include <QObject>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlayerBlockSizing.h"
+#include "playback/PlayerBlockSizing.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "library/AudioDuplicateGroup.h"
+#include "records/AudioDuplicateGroup.h"
 #include "library/LibraryStore.h"
 
 #include <QList>

@@ -1,5 +1,5 @@
 // The status block's texts for the worked examples, in Russian and English.
-#include "shell/WorkspaceStatusSummary.h"
+#include "workspaces/WorkspaceStatusSummary.h"
 
 #include "platform/Defaults.h"
 

@@ -1,7 +1,7 @@
 #include "WorkspaceStatusBar.h"
 
-#include "BrivelloSymbols.h"
-#include "ShellEvents.h"
+#include "shell/BrivelloSymbols.h"
+#include "shell/ShellEvents.h"
 #include "playback/AudioPlayer.h"
 
 #include <QPainter>

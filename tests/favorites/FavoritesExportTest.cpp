@@ -1,4 +1,4 @@
-#include "favourites/FavoritesExport.h"
+#include "favorites/FavoritesExport.h"
 
 #include <QCryptographicHash>
 #include <QDir>

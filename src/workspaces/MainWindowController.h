@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UpdatePromptRule.h"
+#include "settings/UpdatePromptRule.h"
 #include "library/LibraryStore.h"
 #include "settings/UpdateManager.h"
 

@@ -1,8 +1,8 @@
 #include "ResizablePlayerDashboardBlock.h"
 
-#include "GlassPanel.h"
-#include "ShellEvents.h"
-#include "ToolbarIconButton.h"
+#include "shell/GlassPanel.h"
+#include "shell/ShellEvents.h"
+#include "shell/ToolbarIconButton.h"
 #include "library/LibrarySettingsKeys.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"

@@ -1,4 +1,4 @@
-#include "shell/FavoritesExportController.h"
+#include "favorites/ui/FavoritesExportController.h"
 
 #include "platform/Defaults.h"
 #include "support/LibraryStoreFixture.h"
