@@ -3,7 +3,7 @@
 #include "library/LibraryStore.h"
 #include "library/PlaylistModel.h"
 #include "platform/Defaults.h"
-#include "playback/AudioPlayer.h"
+#include "library/AudioPlayer.h"
 #include "shell/PlaylistView.h"
 
 #include <QApplication>

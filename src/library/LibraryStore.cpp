@@ -5,7 +5,7 @@
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
-#include "playback/AudioPlayer.h"
+#include "library/AudioPlayer.h"
 
 namespace brivello {
 

@@ -7,7 +7,7 @@
 #include "library/RemovalHistory.h"
 #include "records/Track.h"
 #include "platform/Scheduler.h"
-#include "playback/AudioPlayer.h"
+#include "library/AudioPlayer.h"
 
 #include <QHash>
 #include <QList>

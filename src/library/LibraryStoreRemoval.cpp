@@ -5,7 +5,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "platform/Trash.h"
-#include "playback/AudioPlayer.h"
+#include "library/AudioPlayer.h"
 
 #include <QDir>
 

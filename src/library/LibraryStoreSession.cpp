@@ -3,7 +3,7 @@
 #include "library/LocalFile.h"
 #include "library/WorkspaceSession.h"
 #include "platform/Defaults.h"
-#include "playback/AudioPlayer.h"
+#include "library/AudioPlayer.h"
 
 #include <QCoroFuture>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "AudioPlayer.h"
+#include "library/AudioPlayer.h"
 
 #include "library/LibraryStore.h"
 

@@ -1,5 +1,5 @@
 // AudioPlayer: the transport calls of the base player, which holds no audio.
-#include "AudioPlayer.h"
+#include "library/AudioPlayer.h"
 
 namespace brivello {
 

@@ -4,7 +4,7 @@
 #include "library/PlaylistSelection.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
-#include "playback/AudioPlayer.h"
+#include "library/AudioPlayer.h"
 
 namespace brivello {
 

@@ -8,7 +8,7 @@
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/TerminationSignals.h"
-#include "playback/AudioPlayer.h"
+#include "library/AudioPlayer.h"
 #include "settings/UpdateManager.h"
 
 #include <QAction>

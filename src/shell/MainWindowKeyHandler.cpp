@@ -5,7 +5,7 @@
 #include "library/LibraryStore.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
-#include "playback/AudioPlayer.h"
+#include "library/AudioPlayer.h"
 #include "settings/HotkeyMatcher.h"
 
 #include <QAbstractSpinBox>

@@ -11,7 +11,7 @@
 #include "PlaylistSection.h"
 #include "SectionToolbar.h"
 #include "playback/TrackNavigation.h"
-#include "playback/AudioPlayer.h"
+#include "library/AudioPlayer.h"
 
 #include <QApplication>
 #include <QUndoStack>

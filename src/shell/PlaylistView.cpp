@@ -8,7 +8,7 @@
 #include "library/LibraryStore.h"
 #include "library/PlaylistSelection.h"
 #include "platform/BrivelloLocalization.h"
-#include "playback/AudioPlayer.h"
+#include "library/AudioPlayer.h"
 
 #include <QApplication>
 #include <QDrag>

@@ -2,7 +2,7 @@
 
 #include "SectionCatalog.h"
 #include "platform/BrivelloLocalization.h"
-#include "playback/AudioPlayer.h"
+#include "library/AudioPlayer.h"
 
 #include <QSet>
 

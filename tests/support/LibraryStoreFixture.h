@@ -2,7 +2,7 @@
 
 #include "library/LibraryStore.h"
 #include "platform/Scheduler.h"
-#include "playback/AudioPlayer.h"
+#include "library/AudioPlayer.h"
 #include "playback/WaveformPreloadQueue.h"
 
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 
 #include "shell/BrivelloSymbols.h"
 #include "shell/ShellEvents.h"
-#include "playback/AudioPlayer.h"
+#include "library/AudioPlayer.h"
 
 #include <QPainter>
 #include <QTextLayout>
