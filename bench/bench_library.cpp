@@ -90,9 +90,9 @@ void BM_VisibleTracks(benchmark::State &state)
     BenchStore bench;
     bench.store->setTracks(libraryTracks());
     bench.store->setAnalysisTracks(libraryTracks());
-    const auto tab = LibraryStore::allTabs()[state.range(0)];
+    const auto tab = allLibraryTabs()[state.range(0)];
     bench.store->setActiveTab(tab);
-    state.SetLabel(LibraryStore::rawValue(tab).toStdString());
+    state.SetLabel(rawValue(tab).toStdString());
     bench.store->playlistTracks(); // the order cache is warm, as in the running application
     for (auto _ : state)
         benchmark::DoNotOptimize(bench.store->visibleTracks());

@@ -3,7 +3,7 @@
 #include "library/LibraryStore.h"
 #include "library/PlaylistModel.h"
 #include "platform/Defaults.h"
-#include "library/AudioPlayer.h"
+#include "playback/SilentAudioPlayer.h"
 #include "shell/PlaylistView.h"
 
 #include <QApplication>
@@ -45,7 +45,7 @@ struct Fixture
         view->layOutRows();
     }
     LibraryStore store;
-    AudioPlayer player;
+    SilentAudioPlayer player;
     std::unique_ptr<PlaylistView> view;
 };
 

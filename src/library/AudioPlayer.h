@@ -3,54 +3,37 @@
 #include "records/Track.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QUuid>
 #include <optional>
 
 namespace brivello {
 
-class LibraryStore;
-
-// The single audio player, main thread. This base holds only what the library store uses;
-// the playback engine derives from it, and tests replace it with a recording fake.
+// What the store and the shell ask of the single audio player; main thread. The playback side
+// implements it (SilentAudioPlayer until the engine arrives), tests use a recording fake.
 class AudioPlayer : public QObject
 {
     Q_OBJECT
 public:
-    explicit AudioPlayer(QObject *parent = nullptr);
+    using QObject::QObject;
 
     // The track the player holds (loaded or playing), if any.
-    virtual std::optional<QUuid> currentID() const;
+    virtual std::optional<QUuid> currentID() const = 0;
+    virtual std::optional<Track> currentTrack() const = 0;
+    virtual bool isPlaying() const = 0;
     // Loads and plays another track; toggles play/pause for the current one.
-    virtual void play(const Track &track);
-    // Stops, drops the loaded audio and clears the current track.
-    virtual void stopAndClear();
-
-    // --- Transport for the window's hotkeys and the track lists (AudioPlayerTransport.cpp).
-    // The base keeps only the current id; the playback engine overrides these.
-    virtual std::optional<Track> currentTrack() const;
-    virtual bool isPlaying() const;
+    virtual void play(const Track &track) = 0;
     // Like play() but never pauses: the current track keeps playing or resumes.
-    virtual void start(const Track &track);
+    virtual void start(const Track &track) = 0;
     // Pauses or resumes the current track.
-    virtual void toggle();
+    virtual void toggle() = 0;
     // Seeks by a signed number of seconds from the current time, clamped to the track.
-    virtual void seekBy(double seconds);
-
-    // --- The weak link to the store, set by the main window (AudioPlayerState.cpp).
-    LibraryStore *libraryStore() const;
-    void setLibraryStore(LibraryStore *store);
+    virtual void seekBy(double seconds) = 0;
+    // Stops, drops the loaded audio and clears the current track.
+    virtual void stopAndClear() = 0;
 
 signals:
     void currentIDChanged();
     void isPlayingChanged();
-
-protected:
-    void setCurrentID(std::optional<QUuid> id);
-
-private:
-    std::optional<QUuid> m_currentID;
-    QPointer<LibraryStore> m_libraryStore;
 };
 
 } // namespace brivello

@@ -1,52 +1,13 @@
 #include "LibraryStore.h"
 
+#include "library/AudioPlayer.h"
 #include "library/LibrarySettingsKeys.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
-#include "library/AudioPlayer.h"
 
 namespace brivello {
-
-const QList<LibraryStore::LibraryTab> &LibraryStore::allTabs()
-{
-    static const QList<LibraryTab> tabs{LibraryTab::playlist,
-                                        LibraryTab::favorites,
-                                        LibraryTab::covers,
-                                        LibraryTab::converter,
-                                        LibraryTab::analysis,
-                                        LibraryTab::duplicates};
-    return tabs;
-}
-
-QString LibraryStore::rawValue(LibraryTab tab)
-{
-    switch (tab) {
-    case LibraryTab::playlist:
-        return QStringLiteral("Плейлист");
-    case LibraryTab::favorites:
-        return QStringLiteral("Избранное");
-    case LibraryTab::covers:
-        return QStringLiteral("Обложки");
-    case LibraryTab::converter:
-        return QStringLiteral("Конвертер");
-    case LibraryTab::analysis:
-        return QStringLiteral("Анализ");
-    case LibraryTab::duplicates:
-        return QStringLiteral("Дубликаты");
-    }
-    return {};
-}
-
-std::optional<LibraryStore::LibraryTab> LibraryStore::libraryTab(const QString &raw)
-{
-    for (LibraryTab tab : allTabs()) {
-        if (rawValue(tab) == raw)
-            return tab;
-    }
-    return std::nullopt;
-}
 
 LibraryStore::LibraryStore(QObject *parent)
     : QObject(parent)

@@ -1,13 +1,15 @@
 #pragma once
 
 #include "audiofiles/LoadedTrackMetadata.h"
-#include "records/AudioDuplicateGroup.h"
-#include "records/ConversionItem.h"
+#include "library/AudioPlayer.h"
 #include "library/FavoriteMembershipCommand.h"
 #include "library/RemovalHistory.h"
-#include "records/Track.h"
 #include "platform/Scheduler.h"
-#include "library/AudioPlayer.h"
+#include "records/AudioDuplicateGroup.h"
+#include "records/ConversionItem.h"
+#include "records/LibraryTab.h"
+#include "records/Track.h"
+#include "records/WorkspaceStatus.h"
 
 #include <QHash>
 #include <QList>
@@ -38,22 +40,8 @@ class LibraryStore : public QObject
 {
     Q_OBJECT
 public:
-    enum class LibraryTab { playlist, favorites, covers, converter, analysis, duplicates };
-    Q_ENUM(LibraryTab)
-    static const QList<LibraryTab> &allTabs();
-    // The Russian section title: what the snapshot stores and selections are keyed by.
-    static QString rawValue(LibraryTab tab);
-    static std::optional<LibraryTab> libraryTab(const QString &rawValue);
-
-    struct WorkspaceStatus
-    {
-        enum class Tone { neutral, success, warning };
-        QUuid id;
-        QString icon;
-        QString message;
-        Tone tone = Tone::neutral;
-        bool operator==(const WorkspaceStatus &other) const = default;
-    };
+    using LibraryTab = brivello::LibraryTab;
+    using WorkspaceStatus = brivello::WorkspaceStatus;
 
     enum class DuplicateSearchPhase { idle, metadata, preparing, hashing, matching };
     Q_ENUM(DuplicateSearchPhase)
@@ -257,7 +245,8 @@ public:
 
     // --- Neighbour entry points. ---
     void pruneDuplicateGroups(const QSet<QUuid> &removing);
-    // Hands at most the first three addresses to the waveform preload queue.
+    // Hands at most the first three addresses to the waveform preloader
+    // (waveformPreloadRequested, on a later turn of the event loop).
     void preloadWaveforms(const QList<QUrl> &urls);
     void preloadWaveform(const QUrl &url);
     // Queue bookkeeping of tempo estimation and quality analysis; the workers hook on
@@ -374,6 +363,8 @@ signals:
     void qualityWorkRequested();
     // The track being quality-analysed left the analysis section; the worker stops it.
     void qualityWorkCancelRequested();
+    // Files whose waveform envelopes the playback side computes ahead of playing them.
+    void waveformPreloadRequested(const QList<QUrl> &urls);
     // A file-name cleaning run finished its renames.
     void filenameCleaningFinished();
     // A snapshot was written to the user defaults (after encoding, on the main thread).

@@ -1,5 +1,4 @@
 #include "LibraryStore.h"
-#include "playback/WaveformPreloadQueue.h"
 
 #include <QMetaObject>
 
@@ -32,14 +31,16 @@ void LibraryStore::preloadWaveforms(const QList<QUrl> &urls)
     if (urls.isEmpty())
         return;
     const QList<QUrl> first = urls.mid(0, 3);
+    // Queued, so the preloads of the restore in the constructor reach the receivers connected
+    // after it.
     QMetaObject::invokeMethod(
-        this, [first] { WaveformPreloadQueue::shared().enqueue(first); }, Qt::QueuedConnection);
+        this, [this, first] { emit waveformPreloadRequested(first); }, Qt::QueuedConnection);
 }
 
 void LibraryStore::preloadWaveform(const QUrl &url)
 {
     QMetaObject::invokeMethod(
-        this, [url] { WaveformPreloadQueue::shared().enqueue({url}); }, Qt::QueuedConnection);
+        this, [this, url] { emit waveformPreloadRequested({url}); }, Qt::QueuedConnection);
 }
 
 void LibraryStore::pruneDuplicateGroups(const QSet<QUuid> &removing)

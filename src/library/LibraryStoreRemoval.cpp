@@ -1,11 +1,11 @@
 // LibraryStore: removals from the sections, the Trash and the removal history's undo.
 #include "LibraryStore.h"
 #include "audiofiles/MetadataWriteCoordinator.h"
+#include "library/AudioPlayer.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "platform/Trash.h"
-#include "library/AudioPlayer.h"
 
 #include <QDir>
 

@@ -1,9 +1,9 @@
 #include "LibraryStore.h"
+#include "library/AudioPlayer.h"
 #include "library/LibrarySettingsKeys.h"
 #include "library/LocalFile.h"
 #include "library/WorkspaceSession.h"
 #include "platform/Defaults.h"
-#include "library/AudioPlayer.h"
 
 #include <QCoroFuture>
 #include <QDateTime>

@@ -1,10 +1,10 @@
 #include "TrackNavigation.h"
 
+#include "library/AudioPlayer.h"
 #include "library/LibraryStore.h"
 #include "library/PlaylistSelection.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
-#include "library/AudioPlayer.h"
 
 namespace brivello {
 

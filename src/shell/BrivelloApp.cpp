@@ -8,7 +8,8 @@
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/TerminationSignals.h"
-#include "library/AudioPlayer.h"
+#include "playback/SilentAudioPlayer.h"
+#include "playback/WaveformPreloadQueue.h"
 #include "settings/UpdateManager.h"
 
 #include <QAction>
@@ -72,10 +73,14 @@ void BrivelloApp::applyPalette()
 
 BrivelloApp::BrivelloApp()
     : m_store(std::make_unique<LibraryStore>())
-    , m_player(std::make_unique<AudioPlayer>())
+    , m_player(std::make_unique<SilentAudioPlayer>())
     , m_updates(std::make_unique<UpdateManager>())
     , m_window(std::make_unique<MainWindow>(*m_store, *m_player, *m_updates))
 {
+    connect(m_store.get(),
+            &LibraryStore::waveformPreloadRequested,
+            &WaveformPreloadQueue::shared(),
+            &WaveformPreloadQueue::enqueue);
     m_addFiles = new QAction(m_window.get());
     m_addFiles->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     m_addFiles->setShortcutContext(Qt::WindowShortcut);

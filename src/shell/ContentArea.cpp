@@ -1,8 +1,8 @@
 #include "ContentArea.h"
 
-#include "workspaces/SectionCatalog.h"
 #include "ShellEvents.h"
 #include "SidebarSectionButton.h"
+#include "workspaces/SectionCatalog.h"
 #include "workspaces/ui/WorkspaceEmptyState.h"
 
 #include <QDragEnterEvent>

@@ -1,7 +1,7 @@
 #include "ContextualHint.h"
 
-#include "settings/ContextualHintState.h"
 #include "HintOverlay.h"
+#include "settings/ContextualHintState.h"
 
 #include <QEvent>
 #include <QWidget>

@@ -1,15 +1,15 @@
 #include "DashboardSidebar.h"
 
 #include "ContextualHint.h"
-#include "workspaces/MainWindowController.h"
-#include "workspaces/SectionCatalog.h"
 #include "ShellEvents.h"
 #include "SidebarAppearanceToggle.h"
 #include "SidebarSectionButton.h"
 #include "ToolbarIconButton.h"
-#include "workspaces/ui/WorkspaceStatusBar.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
+#include "workspaces/MainWindowController.h"
+#include "workspaces/SectionCatalog.h"
+#include "workspaces/ui/WorkspaceStatusBar.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QPainter>
@@ -29,7 +29,7 @@ DashboardSidebar::DashboardSidebar(MainWindowController &controller, QWidget *pa
     , m_markerAnimation(new QVariantAnimation(this))
     , m_expansionAnimation(new QVariantAnimation(this))
 {
-    for (LibraryStore::LibraryTab tab : LibraryStore::allTabs()) {
+    for (LibraryStore::LibraryTab tab : allLibraryTabs()) {
         auto *button = new SidebarSectionButton(
             SectionCatalog::titleKey(tab), SectionCatalog::icon(tab), this);
         connect(button, &QAbstractButton::clicked, this, [this, tab] {
@@ -196,14 +196,14 @@ void DashboardSidebar::resizeEvent(QResizeEvent *event)
 
 void DashboardSidebar::refreshCounts()
 {
-    for (LibraryStore::LibraryTab tab : LibraryStore::allTabs())
+    for (LibraryStore::LibraryTab tab : allLibraryTabs())
         sectionButton(tab)->setCount(SectionCatalog::count(m_store, tab));
 }
 
 void DashboardSidebar::refreshSelection(bool animated)
 {
     const LibraryStore::LibraryTab active = m_store.activeTab();
-    for (LibraryStore::LibraryTab tab : LibraryStore::allTabs())
+    for (LibraryStore::LibraryTab tab : allLibraryTabs())
         sectionButton(tab)->setSelected(tab == active);
     const qreal target = SectionCatalog::index(active);
     m_markerAnimation->stop();

@@ -2,9 +2,9 @@
 
 #include "BrivelloTheme.h"
 #include "ContextualHint.h"
-#include "settings/ContextualHintState.h"
 #include "ShellEvents.h"
 #include "platform/BrivelloLocalization.h"
+#include "settings/ContextualHintState.h"
 #include "settings/HotkeyMatcher.h"
 
 #include <QApplication>

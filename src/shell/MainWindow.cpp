@@ -3,14 +3,14 @@
 #include "BrivelloTheme.h"
 #include "ContentArea.h"
 #include "DashboardSidebar.h"
-#include "workspaces/MainWindowController.h"
 #include "OpenPanels.h"
-#include "playback/PlayerBlockSizing.h"
-#include "playback/ui/ResizablePlayerDashboardBlock.h"
 #include "SectionToolbar.h"
 #include "ShellEvents.h"
 #include "library/LibrarySettingsKeys.h"
 #include "platform/BrivelloLocalization.h"
+#include "playback/PlayerBlockSizing.h"
+#include "playback/ui/ResizablePlayerDashboardBlock.h"
+#include "workspaces/MainWindowController.h"
 
 #include <QCloseEvent>
 #include <QMessageBox>

@@ -1,11 +1,11 @@
 #include "MainWindowKeyHandler.h"
 
-#include "playback/TrackNavigation.h"
+#include "library/AudioPlayer.h"
 #include "library/LibrarySettingsKeys.h"
 #include "library/LibraryStore.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
-#include "library/AudioPlayer.h"
+#include "playback/TrackNavigation.h"
 #include "settings/HotkeyMatcher.h"
 
 #include <QAbstractSpinBox>

@@ -3,15 +3,15 @@
 #include "AppKeyboardMonitor.h"
 #include "ContentArea.h"
 #include "DashboardSidebar.h"
-#include "favorites/ui/FavoritesExportController.h"
 #include "MainWindow.h"
-#include "workspaces/MainWindowController.h"
 #include "MainWindowKeyHandler.h"
 #include "PlaylistDrops.h"
 #include "PlaylistSection.h"
 #include "SectionToolbar.h"
-#include "playback/TrackNavigation.h"
+#include "favorites/ui/FavoritesExportController.h"
 #include "library/AudioPlayer.h"
+#include "playback/TrackNavigation.h"
+#include "workspaces/MainWindowController.h"
 
 #include <QApplication>
 #include <QUndoStack>

@@ -3,9 +3,9 @@
 #include "BrivelloTheme.h"
 #include "PlaylistDrops.h"
 #include "ShellEvents.h"
-#include "workspaces/ui/WorkspaceEmptyState.h"
 #include "library/DroppedFiles.h"
 #include "platform/BrivelloLocalization.h"
+#include "workspaces/ui/WorkspaceEmptyState.h"
 
 #include <QDragEnterEvent>
 #include <QPainter>

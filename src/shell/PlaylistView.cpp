@@ -1,14 +1,14 @@
 #include "PlaylistView.h"
 
-#include "settings/ContextualHintState.h"
 #include "PlaylistDrops.h"
 #include "ShellEvents.h"
 #include "TrackRowDelegate.h"
+#include "library/AudioPlayer.h"
 #include "library/LibrarySettingsKeys.h"
 #include "library/LibraryStore.h"
 #include "library/PlaylistSelection.h"
 #include "platform/BrivelloLocalization.h"
-#include "library/AudioPlayer.h"
+#include "settings/ContextualHintState.h"
 
 #include <QApplication>
 #include <QDrag>

@@ -3,12 +3,12 @@
 #include "ActionButton.h"
 #include "BrivelloSymbols.h"
 #include "ContextualHint.h"
-#include "workspaces/MainWindowController.h"
 #include "OpenPanels.h"
-#include "workspaces/SectionCatalog.h"
 #include "ShellEvents.h"
 #include "library/LibrarySettingsKeys.h"
 #include "platform/BrivelloLocalization.h"
+#include "workspaces/MainWindowController.h"
+#include "workspaces/SectionCatalog.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

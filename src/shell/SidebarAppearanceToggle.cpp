@@ -1,10 +1,10 @@
 #include "SidebarAppearanceToggle.h"
 
-#include "settings/AppearanceToggleController.h"
 #include "BrivelloSymbols.h"
 #include "ContextualHint.h"
 #include "ShellEvents.h"
 #include "platform/BrivelloLocalization.h"
+#include "settings/AppearanceToggleController.h"
 
 #include <QPainter>
 #include <QVariantAnimation>

@@ -1,10 +1,10 @@
 #include "MainWindowController.h"
 
+#include "library/AudioPlayer.h"
 #include "platform/AppLanguage.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
-#include "library/AudioPlayer.h"
 
 #include <QLocale>
 #include <QTimer>
@@ -51,7 +51,6 @@ MainWindowController::MainWindowController(LibraryStore &store,
 void MainWindowController::windowAppeared()
 {
     m_store.setAudioPlayer(&m_player);
-    m_player.setLibraryStore(&m_store);
     // Not kept: the result arrives through availableReleaseChanged.
     [](UpdateManager *updates) -> QCoro::Task<> {
         co_await updates->checkForUpdates();

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "settings/UpdatePromptRule.h"
 #include "library/LibraryStore.h"
 #include "settings/UpdateManager.h"
+#include "settings/UpdatePromptRule.h"
 
 #include <QObject>
 #include <QPointer>

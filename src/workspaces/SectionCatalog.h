@@ -10,7 +10,7 @@ namespace brivello {
 class SectionCatalog
 {
 public:
-    static QString titleKey(LibraryStore::LibraryTab tab) { return LibraryStore::rawValue(tab); }
+    static QString titleKey(LibraryStore::LibraryTab tab) { return rawValue(tab); }
     static QString icon(LibraryStore::LibraryTab tab);
     // Duplicates count groups, not files.
     static int count(const LibraryStore &store, LibraryStore::LibraryTab tab);

@@ -1,8 +1,8 @@
 #include "WorkspaceStatusSummary.h"
 
 #include "SectionCatalog.h"
-#include "platform/BrivelloLocalization.h"
 #include "library/AudioPlayer.h"
+#include "platform/BrivelloLocalization.h"
 
 #include <QSet>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "records/AudioDuplicateGroup.h"
 #include "library/LibraryStore.h"
+#include "records/AudioDuplicateGroup.h"
 
 #include <QList>
 #include <QString>

@@ -1,13 +1,14 @@
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "support/LibraryStoreFixture.h"
+#include "support/RecordingAudioPlayer.h"
 
 #include <QUndoStack>
 #include <gtest/gtest.h>
 
 using namespace brivello;
-using brivello::testing::FakeAudioPlayer;
 using brivello::testing::LibraryStoreFixture;
+using brivello::testing::RecordingAudioPlayer;
 using Tab = LibraryStore::LibraryTab;
 
 namespace {
@@ -89,7 +90,7 @@ TEST_F(LibraryStoreFavouritesTest, ToggleOfAMixedSetFlipsEachAndUndoRedoAlternat
 
 TEST_F(LibraryStoreFavouritesTest, RemoveFromFavouritesLeavesCoversAndMovesPlaybackOn)
 {
-    FakeAudioPlayer player;
+    RecordingAudioPlayer player;
     store().setAudioPlayer(&player);
     Track f1 = track("1.mp3", true), f2 = track("2.mp3", true), plain = track("3.mp3");
     store().setTracks({f1, f2, plain});

@@ -3,6 +3,7 @@
 #include "platform/NotificationNames.h"
 #include "platform/Trash.h"
 #include "support/LibraryStoreFixture.h"
+#include "support/RecordingAudioPlayer.h"
 
 #include <QCoroTask>
 #include <QFile>
@@ -10,8 +11,8 @@
 #include <gtest/gtest.h>
 
 using namespace brivello;
-using brivello::testing::FakeAudioPlayer;
 using brivello::testing::LibraryStoreFixture;
+using brivello::testing::RecordingAudioPlayer;
 using Tone = LibraryStore::WorkspaceStatus::Tone;
 
 namespace {
@@ -59,7 +60,7 @@ protected:
         return m_store->workspaceStatus() ? m_store->workspaceStatus()->message : QString();
     }
 
-    FakeAudioPlayer m_player;
+    RecordingAudioPlayer m_player;
     QObject m_receiver;
     std::vector<std::unique_ptr<int>> m_counters;
     QTemporaryDir m_data;

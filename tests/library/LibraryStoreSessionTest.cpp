@@ -2,6 +2,7 @@
 #include "library/WorkspaceSession.h"
 #include "platform/Defaults.h"
 #include "support/LibraryStoreFixture.h"
+#include "support/RecordingAudioPlayer.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,8 +14,8 @@
 #include <gtest/gtest.h>
 
 using namespace brivello;
-using brivello::testing::FakeAudioPlayer;
 using brivello::testing::LibraryStoreFixture;
+using brivello::testing::RecordingAudioPlayer;
 using Tab = LibraryStore::LibraryTab;
 using Destination = LibraryStore::MetadataDestination;
 

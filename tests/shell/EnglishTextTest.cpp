@@ -107,7 +107,7 @@ TEST_F(ShellFixture, EnglishModeShowsNoRussianTextInAnySectionOrSidebarState)
         Defaults::standard().set("sidebarCollapsed", collapsed);
         for (const char *appearance : {"dark", "light"}) {
             Defaults::standard().set("appAppearance", QString::fromLatin1(appearance));
-            for (Tab tab : LibraryStore::allTabs()) {
+            for (Tab tab : allLibraryTabs()) {
                 window().controller().activateTab(tab);
                 QCoreApplication::processEvents();
                 EXPECT_EQ(cyrillicTexts(window()), QStringList())

@@ -5,6 +5,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "playback/TrackNavigation.h"
+#include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
 
 #include <QComboBox>

@@ -3,6 +3,7 @@
 #include "library/PlaylistModel.h"
 #include "shell/PlaylistSection.h"
 #include "shell/TrackRowDelegate.h"
+#include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
 
 #include <QAction>

@@ -2,11 +2,11 @@
 #include "library/PlaylistModel.h"
 #include "shell/ContentArea.h"
 #include "shell/DashboardSidebar.h"
-#include "workspaces/MainWindowController.h"
 #include "shell/PlaylistDrops.h"
 #include "shell/PlaylistSection.h"
 #include "shell/PlaylistView.h"
 #include "shell/SidebarSectionButton.h"
+#include "workspaces/MainWindowController.h"
 
 #include <QDragEnterEvent>
 #include <QLinearGradient>
@@ -83,7 +83,7 @@ TEST_F(ShellFixture, FilledPlaylistScreenshots)
 
     // Playing the third row, two rows selected, a tempo estimate and one still running.
     Track playing = model->trackAt(2);
-    player().track = playing;
+    player().loaded = playing;
     player().play(playing);
     player().setPlaying(true);
     store().setSelectedIDs({model->trackAt(5).id, model->trackAt(6).id});

@@ -12,7 +12,7 @@ void ShellFixture::SetUp()
     ShellEvents::instance().refresh();
     ShellEvents::instance().setReduceMotion(false);
     makeStore();
-    m_player = std::make_unique<ShellTestPlayer>();
+    m_player = std::make_unique<testing::RecordingAudioPlayer>();
     m_updates = std::make_unique<UpdateManager>();
     m_window = std::make_unique<MainWindow>(store(), *m_player, *m_updates);
     m_window->resize(1440, 900);

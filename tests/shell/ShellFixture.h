@@ -5,27 +5,13 @@
 #include "shell/MainWindow.h"
 #include "shell/ShellEvents.h"
 #include "support/LibraryStoreFixture.h"
+#include "support/RecordingAudioPlayer.h"
 
 #include <QImage>
 #include <QMimeData>
 #include <memory>
 
 namespace brivello {
-
-// A player whose playing state tests set directly.
-class ShellTestPlayer : public testing::FakeAudioPlayer
-{
-public:
-    bool isPlaying() const override { return playing; }
-    std::optional<Track> currentTrack() const override { return track; }
-    void setPlaying(bool value)
-    {
-        playing = value;
-        emit isPlayingChanged();
-    }
-    bool playing = false;
-    std::optional<Track> track;
-};
 
 // A main window at 1440 × 900 on the offscreen platform over a fresh store, with clean
 // settings and virtual time.
@@ -36,7 +22,7 @@ protected:
     void TearDown() override;
 
     MainWindow &window() { return *m_window; }
-    ShellTestPlayer &player() { return *m_player; }
+    testing::RecordingAudioPlayer &player() { return *m_player; }
     UpdateManager &updates() { return *m_updates; }
 
     QList<Track> makeTracks(int count, bool inPlaylist);
@@ -50,7 +36,7 @@ protected:
     // A drop at the centre of `target` (without the enter); whether it was accepted.
     static bool drop(QWidget *target, const QMimeData *mime);
 
-    std::unique_ptr<ShellTestPlayer> m_player;
+    std::unique_ptr<testing::RecordingAudioPlayer> m_player;
     std::unique_ptr<UpdateManager> m_updates;
     std::unique_ptr<MainWindow> m_window;
 };

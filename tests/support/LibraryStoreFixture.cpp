@@ -14,7 +14,6 @@ void LibraryStoreFixture::SetUp()
 {
     Defaults::standard().resetForTesting();
     Scheduler::setShared(&m_scheduler);
-    WaveformPreloadQueue::setShared(&m_preloads);
     LibraryStore::setMetadataLoadHookForTesting(
         [this](const QList<Track> &tracks, LibraryStore::MetadataDestination destination) {
             m_metadataLoads.append({tracks, destination});
@@ -28,13 +27,16 @@ void LibraryStoreFixture::TearDown()
     // Let queued work of the dropped store run out before the fakes go away.
     QCoreApplication::processEvents();
     LibraryStore::setMetadataLoadHookForTesting({});
-    WaveformPreloadQueue::setShared(nullptr);
     Scheduler::setShared(nullptr);
 }
 
 LibraryStore &LibraryStoreFixture::makeStore()
 {
     m_store = std::make_unique<LibraryStore>();
+    QObject::connect(m_store.get(),
+                     &LibraryStore::waveformPreloadRequested,
+                     &m_preloads,
+                     &WaveformPreloadQueue::enqueue);
     return *m_store;
 }
 

@@ -2,7 +2,6 @@
 
 #include "library/LibraryStore.h"
 #include "platform/Scheduler.h"
-#include "library/AudioPlayer.h"
 #include "playback/WaveformPreloadQueue.h"
 
 #include <QTemporaryDir>
@@ -29,26 +28,6 @@ public:
         WaveformPreloadQueue::enqueue(urls);
     }
     QList<QList<QUrl>> calls;
-};
-
-// A player that only holds a current track id.
-class FakeAudioPlayer : public AudioPlayer
-{
-public:
-    std::optional<QUuid> currentID() const override { return current; }
-    void play(const Track &track) override
-    {
-        played.append(track.id);
-        current = track.id;
-    }
-    void stopAndClear() override
-    {
-        current.reset();
-        ++stops;
-    }
-    std::optional<QUuid> current;
-    QList<QUuid> played;
-    int stops = 0;
 };
 
 struct MetadataLoadCall

@@ -1,18 +1,23 @@
 #pragma once
 
-#include "support/LibraryStoreFixture.h"
+#include "library/AudioPlayer.h"
+
+#include <QList>
 
 namespace brivello::testing {
 
-// A player that records every transport call and keeps a current track and playing flag.
-class RecordingAudioPlayer : public FakeAudioPlayer
+// The tests' player: records every transport call and keeps a current track and playing flag,
+// which tests may also set directly.
+class RecordingAudioPlayer : public AudioPlayer
 {
 public:
+    std::optional<QUuid> currentID() const override { return current; }
     std::optional<Track> currentTrack() const override { return loaded; }
     bool isPlaying() const override { return playing; }
     void play(const Track &track) override
     {
-        FakeAudioPlayer::play(track);
+        played.append(track.id);
+        current = track.id;
         playing = loaded && loaded->id == track.id ? !playing : true;
         loaded = track;
         emit currentIDChanged();
@@ -31,12 +36,25 @@ public:
         playing = !playing;
     }
     void seekBy(double seconds) override { seeks.append(seconds); }
+    void stopAndClear() override
+    {
+        current.reset();
+        ++stops;
+    }
+    void setPlaying(bool value)
+    {
+        playing = value;
+        emit isPlayingChanged();
+    }
 
+    std::optional<QUuid> current;
     std::optional<Track> loaded;
     bool playing = false;
+    QList<QUuid> played;
     QList<QUuid> started;
     QList<double> seeks;
     int toggles = 0;
+    int stops = 0;
 };
 
 } // namespace brivello::testing

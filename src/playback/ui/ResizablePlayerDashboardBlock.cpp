@@ -1,12 +1,12 @@
 #include "ResizablePlayerDashboardBlock.h"
 
-#include "shell/GlassPanel.h"
-#include "shell/ShellEvents.h"
-#include "shell/ToolbarIconButton.h"
 #include "library/LibrarySettingsKeys.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
+#include "shell/GlassPanel.h"
+#include "shell/ShellEvents.h"
+#include "shell/ToolbarIconButton.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,8 +1,8 @@
 #include "WorkspaceEmptyState.h"
 
+#include "platform/BrivelloLocalization.h"
 #include "shell/BrivelloSymbols.h"
 #include "shell/ShellEvents.h"
-#include "platform/BrivelloLocalization.h"
 
 #include <QLabel>
 #include <QPainter>

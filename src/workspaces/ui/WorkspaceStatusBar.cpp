@@ -1,8 +1,8 @@
 #include "WorkspaceStatusBar.h"
 
+#include "library/AudioPlayer.h"
 #include "shell/BrivelloSymbols.h"
 #include "shell/ShellEvents.h"
-#include "library/AudioPlayer.h"
 
 #include <QPainter>
 #include <QTextLayout>

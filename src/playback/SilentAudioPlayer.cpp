@@ -1,0 +1,29 @@
+#include "SilentAudioPlayer.h"
+
+namespace brivello {
+
+void SilentAudioPlayer::play(const Track &track)
+{
+    setCurrentID(track.id);
+}
+
+void SilentAudioPlayer::start(const Track &track)
+{
+    if (currentID() != track.id)
+        play(track);
+}
+
+void SilentAudioPlayer::stopAndClear()
+{
+    setCurrentID(std::nullopt);
+}
+
+void SilentAudioPlayer::setCurrentID(std::optional<QUuid> id)
+{
+    if (m_currentID == id)
+        return;
+    m_currentID = id;
+    emit currentIDChanged();
+}
+
+} // namespace brivello
