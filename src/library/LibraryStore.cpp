@@ -11,16 +11,12 @@ namespace brivello {
 
 LibraryStore::LibraryStore(QObject *parent)
     : QObject(parent)
+    , m_settings(Defaults::standard())
 {
-    Defaults &defaults = Defaults::standard();
-    m_favoriteGenreFilter = defaults.string(kFavoriteGenreFilterKey);
-    m_favoriteOnlyUntagged = defaults.boolean(kFavoriteOnlyUntaggedKey);
-    m_quickGenreSlotsRaw = defaults.string(kQuickGenreSlotsKey, kQuickGenreSlotsDefault);
-    m_recentGenresRaw = defaults.string(kRecentGenresKey);
-    connect(&defaults, &Defaults::changed, this, [this](const QString &key) {
-        if (isStoreSettingKey(key))
-            emit settingChanged(key);
-    });
+    m_favoriteGenreFilter = m_settings.favoriteGenreFilter();
+    m_favoriteOnlyUntagged = m_settings.favoriteOnlyUntagged();
+    m_quickGenreSlotsRaw = m_settings.quickGenreSlotsRaw();
+    m_recentGenresRaw = m_settings.recentGenresRaw();
     restoreWorkspaceSession();
 }
 
@@ -219,7 +215,7 @@ void LibraryStore::setFavoriteGenreFilter(const QString &filter)
 {
     m_favoriteGenreFilter = filter;
     emit favoriteGenreFilterChanged();
-    Defaults::standard().set(kFavoriteGenreFilterKey, filter);
+    m_settings.setFavoriteGenreFilter(filter);
     if (!filter.isEmpty() && m_favoriteOnlyUntagged)
         setFavoriteOnlyUntagged(false);
     pruneSelectionToVisible();
@@ -230,7 +226,7 @@ void LibraryStore::setFavoriteOnlyUntagged(bool value)
 {
     m_favoriteOnlyUntagged = value;
     emit favoriteOnlyUntaggedChanged();
-    Defaults::standard().set(kFavoriteOnlyUntaggedKey, value);
+    m_settings.setFavoriteOnlyUntagged(value);
     if (value && !m_favoriteGenreFilter.isEmpty())
         setFavoriteGenreFilter(QString());
     pruneSelectionToVisible();
@@ -249,14 +245,14 @@ void LibraryStore::setQuickGenreSlotsRaw(const QString &raw)
 {
     m_quickGenreSlotsRaw = raw;
     emit quickGenreSlotsRawChanged();
-    Defaults::standard().set(kQuickGenreSlotsKey, raw);
+    m_settings.setQuickGenreSlotsRaw(raw);
 }
 
 void LibraryStore::setRecentGenresRaw(const QString &raw)
 {
     m_recentGenresRaw = raw;
     emit recentGenresRawChanged();
-    Defaults::standard().set(kRecentGenresKey, raw);
+    m_settings.setRecentGenresRaw(raw);
 }
 
 } // namespace brivello

@@ -3,6 +3,7 @@
 #include "audiofiles/LoadedTrackMetadata.h"
 #include "library/AudioPlayer.h"
 #include "library/FavoriteMembershipCommand.h"
+#include "library/LibrarySettings.h"
 #include "library/RemovalHistory.h"
 #include "platform/Scheduler.h"
 #include "records/AudioDuplicateGroup.h"
@@ -152,40 +153,9 @@ public:
     QString recentGenresRaw() const { return m_recentGenresRaw; }
     void setRecentGenresRaw(const QString &raw);
 
-    // --- Settings read from and written to the user defaults on every access. ---
-    QString renameFilters() const;
-    void setRenameFilters(const QString &value);
-    double seekStep() const;
-    void setSeekStep(double value);
-    qint64 converterBitrate() const;
-    void setConverterBitrate(qint64 value);
-    double waveformHeight() const;
-    void setWaveformHeight(double value);
-    QString waveformColorPreset() const;
-    void setWaveformColorPreset(const QString &value);
-    double waveformCustomRed() const;
-    void setWaveformCustomRed(double value);
-    double waveformCustomGreen() const;
-    void setWaveformCustomGreen(double value);
-    double waveformCustomBlue() const;
-    void setWaveformCustomBlue(double value);
-    qint64 analysisDFTWindow() const;
-    void setAnalysisDFTWindow(qint64 value);
-    double analysisDensityRange() const;
-    void setAnalysisDensityRange(double value);
-    double tableDensity() const;
-    void setTableDensity(double value);
-    bool dashboardPlayerOnTop() const;
-    void setDashboardPlayerOnTop(bool value);
-    QString genreListRaw() const;
-    void setGenreListRaw(const QString &value);
-    QString titleFiltersRaw() const;
-    void setTitleFiltersRaw(const QString &value);
-    // Hotkey texts by their settings key (kHotkeyPlayPauseKey ...), with the defaults.
-    QString hotkey(const QString &key) const;
-    void setHotkey(const QString &key, const QString &value);
-    static QString defaultHotkey(const QString &key);
-    static bool isStoreSettingKey(const QString &key);
+    // The settings table (LibrarySettings.h): every read goes to the user defaults.
+    LibrarySettings &settings() { return m_settings; }
+    const LibrarySettings &settings() const { return m_settings; }
 
     // --- Status line: replaces the shown line and clears itself after `duration` seconds.
     void showStatus(const QString &message,
@@ -355,9 +325,6 @@ signals:
     void favoriteOnlyUntaggedChanged();
     void quickGenreSlotsRawChanged();
     void recentGenresRawChanged();
-    // A setting of the store was written, by the store or anyone else through Defaults
-    // (the key is one of LibrarySettingsKeys.h).
-    void settingChanged(const QString &key);
     // New candidates were queued; the analysis workers start from these.
     void bpmWorkRequested();
     void qualityWorkRequested();
@@ -479,6 +446,7 @@ private:
     void applyMetadataBatch(const QList<PendingMetadataResult> &batch,
                             MetadataDestination destination);
 
+    LibrarySettings m_settings;
     QHash<QString, SelectionState> m_selectionStatesByTab;
     QPointer<AudioPlayer> m_audioPlayer;
 

@@ -47,7 +47,7 @@ void LibraryStore::runConfiguredCleaner()
     const bool clearing = onUnlessStoredFalse(kCleanerClearTagsKey);
     if (clearing)
         clearTags(ids, onUnlessStoredFalse(kCleanerClearBPMAndKeyKey));
-    if (Defaults::standard().boolean(kCleanerCleanFilenamesKey, false))
+    if (m_settings.cleanerCleanFilenames())
         renameCleanedFiles(ids, onUnlessStoredFalse(kCleanerStripBPMAndKeyKey), clearing);
     showStatus(BrivelloLocalization::format(QStringLiteral("Очистка применена: %d"),
                                             static_cast<int>(ids.size())),
@@ -60,7 +60,7 @@ void LibraryStore::clearTags(const QSet<QUuid> &requested, bool removeBPMAndKey)
     const QSet<QUuid> ids = requested.isEmpty() ? activeSelection() : requested;
     if (ids.isEmpty())
         return;
-    const QStringList filters = TrackCleaner::titleFilters(titleFiltersRaw());
+    const QStringList filters = TrackCleaner::titleFilters(m_settings.titleFiltersRaw());
     QList<Track> updated = m_tracks;
     QList<TagWriteItem> writes;
     for (Track &track : updated) {
@@ -94,7 +94,7 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
         ids = activeSelection();
     if (ids.isEmpty())
         co_return;
-    const QStringList filters = TrackCleaner::renameFilters(renameFilters());
+    const QStringList filters = TrackCleaner::renameFilters(m_settings.renameFilters());
     QList<PlannedRename> plans;
     for (const Track &track : std::as_const(m_tracks)) {
         if (!ids.contains(track.id))

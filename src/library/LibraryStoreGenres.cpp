@@ -18,7 +18,7 @@ using Tone = LibraryStore::WorkspaceStatus::Tone;
 
 QStringList LibraryStore::genres() const
 {
-    return GenreCatalogue::genres(genreListRaw());
+    return GenreCatalogue::genres(m_settings.genreListRaw());
 }
 
 QStringList LibraryStore::quickGenreSlots() const
@@ -58,8 +58,8 @@ QStringList LibraryStore::genreSuggestions(const QSet<QUuid> &ids) const
 void LibraryStore::normalizeGenreList()
 {
     const GenreCatalogue::Normalized result =
-        GenreCatalogue::normalized(genreListRaw(), m_quickGenreSlotsRaw);
-    setGenreListRaw(result.genreListRaw);
+        GenreCatalogue::normalized(m_settings.genreListRaw(), m_quickGenreSlotsRaw);
+    m_settings.setGenreListRaw(result.genreListRaw);
     setQuickGenreSlotsRaw(result.quickGenreSlotsRaw);
 }
 

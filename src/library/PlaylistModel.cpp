@@ -31,10 +31,10 @@ PlaylistModel::PlaylistModel(LibraryStore *store, QObject *parent)
     connect(m_store, &LibraryStore::analyzingBPMIDsChanged, this, &PlaylistModel::refreshTempo);
     connect(
         m_store, &LibraryStore::estimatedBPMByTrackIDChanged, this, &PlaylistModel::refreshTempo);
-    connect(m_store, &LibraryStore::settingChanged, this, [this](const QString &key) {
-        if (key == kTableDensityKey)
-            emit rowGeometryChanged();
-    });
+    connect(&m_store->settings(),
+            &LibrarySettings::tableDensityChanged,
+            this,
+            &PlaylistModel::rowGeometryChanged);
 }
 
 int PlaylistModel::rowCount(const QModelIndex &parent) const

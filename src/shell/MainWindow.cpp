@@ -57,10 +57,12 @@ MainWindow::MainWindow(LibraryStore &store,
             });
     connect(&store, &LibraryStore::lastErrorChanged, this, &MainWindow::showErrorAlert);
     connect(&store, &LibraryStore::noticeChanged, this, &MainWindow::showNoticeAlert);
-    connect(&store, &LibraryStore::settingChanged, this, [this](const QString &key) {
-        if (key == kDashboardPlayerOnTopKey || key == kWaveformHeightKey)
-            relayout();
-    });
+    connect(&store.settings(),
+            &LibrarySettings::dashboardPlayerOnTopChanged,
+            this,
+            &MainWindow::relayout);
+    connect(
+        &store.settings(), &LibrarySettings::waveformHeightChanged, this, &MainWindow::relayout);
     connect(&ShellEvents::instance(),
             &ShellEvents::appearanceChanged,
             this,
@@ -77,8 +79,8 @@ MainWindow::~MainWindow() = default;
 void MainWindow::relayout()
 {
     const QRect area = rect();
-    const PlayerBlockSizing sizing =
-        PlayerBlockSizing::compute(area.width(), area.height(), m_store.waveformHeight());
+    const PlayerBlockSizing sizing = PlayerBlockSizing::compute(
+        area.width(), area.height(), m_store.settings().waveformHeight());
     m_player->setSizing(sizing);
     const int inner = area.height() - 2 * kMargin;
     m_sidebar->setGeometry(kMargin, kMargin, m_sidebar->width(), inner);
@@ -89,7 +91,7 @@ void MainWindow::relayout()
     const int playerHeight = m_player->height();
     const int restTop = kMargin + SectionToolbar::kHeight + gap;
     const int contentHeight = qMax(0, inner - SectionToolbar::kHeight - 2 * gap - playerHeight);
-    if (m_store.dashboardPlayerOnTop()) {
+    if (m_store.settings().dashboardPlayerOnTop()) {
         m_player->setGeometry(columnX, restTop, columnWidth, playerHeight);
         m_content->setGeometry(columnX, restTop + playerHeight + gap, columnWidth, contentHeight);
     } else {

@@ -72,7 +72,7 @@ bool MainWindowKeyHandler::handleKeyDown(const QKeyEvent &event, const QWidget *
 
 bool MainWindowKeyHandler::matches(const KeyStroke &stroke, const QString &key) const
 {
-    return HotkeyMatcher::matches(stroke, m_store.hotkey(key));
+    return HotkeyMatcher::matches(stroke, m_store.settings().hotkey(key));
 }
 
 bool MainWindowKeyHandler::handle(const KeyStroke &stroke)
@@ -98,11 +98,11 @@ bool MainWindowKeyHandler::handle(const KeyStroke &stroke)
         return true;
     }
     if (matches(stroke, kHotkeySeekBackKey)) {
-        m_player.seekBy(-m_store.seekStep());
+        m_player.seekBy(-m_store.settings().seekStep());
         return true;
     }
     if (matches(stroke, kHotkeySeekForwardKey)) {
-        m_player.seekBy(m_store.seekStep());
+        m_player.seekBy(m_store.settings().seekStep());
         return true;
     }
     if (matches(stroke, kHotkeyPreviousTrackKey)) {

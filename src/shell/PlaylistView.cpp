@@ -58,9 +58,9 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
             viewport(),
             qOverload<>(&QWidget::update));
 
-    m_delegate->setDensity(m_store.tableDensity());
+    m_delegate->setDensity(m_store.settings().tableDensity());
     connect(m_model, &PlaylistModel::rowGeometryChanged, this, [this] {
-        m_delegate->setDensity(m_store.tableDensity());
+        m_delegate->setDensity(m_store.settings().tableDensity());
         scheduleDelayedItemsLayout();
     });
     connect(&m_store, &LibraryStore::selectedIDsChanged, this, &PlaylistView::keepFocusInSelection);
@@ -296,7 +296,8 @@ QString PlaylistView::heartHint(int row) const
     const QString detail = BrivelloLocalization::string(
         favourite ? QStringLiteral("Трек останется в плейлисте, но исчезнет из «Избранного».")
                   : QStringLiteral("Помечает трек для последующей очистки, разметки и экспорта."));
-    return QStringLiteral("%1 (%2)\n%3").arg(title, m_store.hotkey(kHotkeyFavoriteKey), detail);
+    return QStringLiteral("%1 (%2)\n%3")
+        .arg(title, m_store.settings().hotkey(kHotkeyFavoriteKey), detail);
 }
 
 void PlaylistView::keyPressEvent(QKeyEvent *event)

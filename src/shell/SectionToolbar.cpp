@@ -89,7 +89,7 @@ void SectionToolbar::rebuild()
                   QStringLiteral("Очистить выбранные"),
                   QStringLiteral("Применяет сохранённые настройки очистки к выбранным трекам."),
                   run(&FavoritesActions::clean),
-                  [store] { return store->hotkey(kHotkeyCleanKey); });
+                  [store] { return store->settings().hotkey(kHotkeyCleanKey); });
         addButton(QStringLiteral("В конвертер"),
                   QStringLiteral("arrow.right.circle"),
                   QStringLiteral("Отправить в конвертер"),

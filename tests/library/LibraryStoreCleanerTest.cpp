@@ -65,7 +65,7 @@ QString first(const QJsonObject &tags, const QString &key)
 TEST_F(LibraryStoreCleanerTest, RenamesFollowTheRulesAndNeverOverwrite)
 {
     LibraryStore &s = makeStore();
-    s.setRenameFilters("(Extended Mix), [a+b]");
+    s.settings().setRenameFilters("(Extended Mix), [a+b]");
     touch("128 - 8A - Artist - Track (Extended Mix).mp3", "one");
     touch("128 - Song.mp3", "two");
     touch("130 - Song.mp3", "three");
@@ -131,8 +131,8 @@ tags.save(sys.argv[1], v2_version=3)
 
     Defaults::standard().set(kCleanerCleanFilenamesKey, true);
     LibraryStore &s = makeStore();
-    s.setTitleFiltersRaw("(Extended Mix)");
-    s.setRenameFilters("(Extended Mix)");
+    s.settings().setTitleFiltersRaw("(Extended Mix)");
+    s.settings().setRenameFilters("(Extended Mix)");
     Track track = library(name);
     track.tags.title = "Track (Extended Mix)";
     track.tags.artist = "Artist";
@@ -167,7 +167,7 @@ TEST_F(LibraryStoreCleanerTest, AWriteQueuedBehindTheRenameReachesTheNewName)
     const QString file = TestAudioFiles::make(m_dir.path(), "Artist - Song (Edit).mp3", 0.5);
     ASSERT_FALSE(file.isEmpty());
     LibraryStore &s = makeStore();
-    s.setRenameFilters("(Edit)");
+    s.settings().setRenameFilters("(Edit)");
     Track track = library("Artist - Song (Edit).mp3");
     track.tags.title = "Typed";
     track.tags.artist = "Typed Artist";
@@ -203,7 +203,7 @@ TEST_F(LibraryStoreCleanerTest, ABatchWriteNotYetStartedFollowsTheRenamedFile)
     ASSERT_FALSE(firstFile.isEmpty());
     ASSERT_FALSE(file.isEmpty());
     LibraryStore &s = makeStore();
-    s.setRenameFilters("(Edit)");
+    s.settings().setRenameFilters("(Edit)");
     Track one = library("A - One.mp3");
     one.isFavorite = true;
     Track track = library("Artist - Song (Edit).mp3");

@@ -242,8 +242,9 @@ TEST_F(MainWindowKeyHandlerTest, SeekPlayAndArrowsFollowTheSettingsOfEachPress)
 {
     EXPECT_TRUE(press(Qt::Key_Left));
     EXPECT_TRUE(press(Qt::Key_Right));
-    store().setSeekStep(5);
-    store().setHotkey(kHotkeyPreviousTrackKey, QStringLiteral("←")); // the earlier action wins
+    store().settings().setSeekStep(5);
+    store().settings().setHotkey(kHotkeyPreviousTrackKey,
+                                 QStringLiteral("←")); // the earlier action wins
     EXPECT_TRUE(press(Qt::Key_Left));
     EXPECT_EQ(player.seeks, (QList<double>{-15, 15, -5}));
     EXPECT_TRUE(player.played.isEmpty());
@@ -256,7 +257,7 @@ TEST_F(MainWindowKeyHandlerTest, SeekPlayAndArrowsFollowTheSettingsOfEachPress)
     select({ids[2]});
     EXPECT_TRUE(press(Qt::Key_Space));
     EXPECT_EQ(player.played.last(), ids[2]);
-    store().setHotkey(kHotkeyPlayPauseKey, QStringLiteral("P"));
+    store().settings().setHotkey(kHotkeyPlayPauseKey, QStringLiteral("P"));
     EXPECT_FALSE(press(Qt::Key_Space));
     EXPECT_TRUE(press(Qt::Key_P));
     EXPECT_EQ(player.played.size(), 4);

@@ -279,7 +279,7 @@ TEST_F(ShellFixture, PlayerBlockDragStoresTheHeightWithinItsBounds)
     block->dragEnded();
     EXPECT_EQ(Defaults::standard().real("playerPanelHeight"), 348);
     block->moveButton()->click();
-    EXPECT_TRUE(store().dashboardPlayerOnTop());
+    EXPECT_TRUE(store().settings().dashboardPlayerOnTop());
 }
 
 TEST_F(ShellFixture, HintOverlayShowsTheHoveredControlsHintAndCanSwitchHintsOff)

@@ -224,7 +224,7 @@ TEST_F(PlaylistViewTest, TheHeartHintFollowsTheFavouriteAndItsHotkey)
     importTree(1, 1);
     show();
     EXPECT_TRUE(view()->heartHint(0).startsWith(QStringLiteral("Добавить в избранное (F)")));
-    store().setHotkey(QStringLiteral("hotkeyFavorite"), QStringLiteral("⌘L"));
+    store().settings().setHotkey(QStringLiteral("hotkeyFavorite"), QStringLiteral("⌘L"));
     QList<Track> tracks = store().tracks();
     tracks[0].isFavorite = true;
     store().setTracks(tracks);

@@ -62,18 +62,18 @@ ResizablePlayerDashboardBlock::ResizablePlayerDashboardBlock(LibraryStore &store
     : QWidget(parent)
     , m_store(store)
 {
-    m_sizing = PlayerBlockSizing::compute(1440, 900, m_store.waveformHeight());
+    m_sizing = PlayerBlockSizing::compute(1440, 900, m_store.settings().waveformHeight());
     setPanel(new GlassPanel(26, this));
     m_handle = new ResizeHandle(this);
     m_move = new ToolbarIconButton(QStringLiteral("arrow.up.to.line.compact"), this);
     m_move->setFixedSize(28, 22);
     connect(m_move, &QAbstractButton::clicked, this, [this] {
-        m_store.setDashboardPlayerOnTop(!m_store.dashboardPlayerOnTop());
+        m_store.settings().setDashboardPlayerOnTop(!m_store.settings().dashboardPlayerOnTop());
     });
-    connect(&m_store, &LibraryStore::settingChanged, this, [this](const QString &key) {
-        if (key == kDashboardPlayerOnTopKey)
-            refreshMoveButton();
-    });
+    connect(&m_store.settings(),
+            &LibrarySettings::dashboardPlayerOnTopChanged,
+            this,
+            &ResizablePlayerDashboardBlock::refreshMoveButton);
     connect(&ShellEvents::instance(),
             &ShellEvents::languageChanged,
             this,
@@ -126,7 +126,7 @@ void ResizablePlayerDashboardBlock::dragChanged(double translationY)
         m_resizeStart = effectiveHeight();
     const double height = PlayerBlockSizing::dragHeight(*m_resizeStart,
                                                         translationY,
-                                                        m_store.dashboardPlayerOnTop(),
+                                                        m_store.settings().dashboardPlayerOnTop(),
                                                         m_sizing.minimumHeight,
                                                         m_sizing.maximumHeight);
     if (m_resizePreview != height) {
@@ -146,7 +146,7 @@ void ResizablePlayerDashboardBlock::dragEnded()
 
 void ResizablePlayerDashboardBlock::refreshMoveButton()
 {
-    const bool onTop = m_store.dashboardPlayerOnTop();
+    const bool onTop = m_store.settings().dashboardPlayerOnTop();
     m_move->setSymbol(onTop ? QStringLiteral("arrow.down.to.line.compact")
                             : QStringLiteral("arrow.up.to.line.compact"));
     const QString moveHint =
