@@ -75,7 +75,7 @@ DashboardSidebar::DashboardSidebar(MainWindowController &controller, QWidget *pa
     for (auto signal : {&LibraryStore::tracksChanged,
                         &LibraryStore::conversionItemsChanged,
                         &LibraryStore::analysisTracksChanged,
-                        &LibraryStore::duplicateGroupsChanged})
+                        &LibraryStore::duplicateSearchChanged})
         connect(&m_store, signal, this, &DashboardSidebar::refreshCounts);
     connect(&Defaults::standard(), &Defaults::changed, this, [this](const QString &key) {
         if (key == kCollapsedKey)

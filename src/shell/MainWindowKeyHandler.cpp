@@ -153,11 +153,13 @@ bool MainWindowKeyHandler::selectAll()
     case Tab::duplicates: {
         // Only the files the duplicates section shows, never the library behind it.
         QSet<QUuid> ids;
-        for (const AudioDuplicateGroup &group : m_store.duplicateGroups()) {
+        for (const AudioDuplicateGroup &group : m_store.duplicateSearch().groups) {
             for (const QUuid &id : group.trackIDs)
                 ids.insert(id);
         }
-        m_store.setDuplicateSelectedTrackIDs(ids);
+        DuplicateSearchState search = m_store.duplicateSearch();
+        search.selectedTrackIDs = ids;
+        m_store.setDuplicateSearch(std::move(search));
         return true;
     }
     default:
@@ -245,9 +247,9 @@ QSet<QUuid> MainWindowKeyHandler::commandTargets() const
     case Tab::converter:
         return {};
     case Tab::duplicates: {
-        QSet<QUuid> ids = m_store.duplicateSelectedTrackIDs();
-        if (ids.isEmpty() && m_store.duplicateFocusedTrackID())
-            ids.insert(*m_store.duplicateFocusedTrackID());
+        QSet<QUuid> ids = m_store.duplicateSearch().selectedTrackIDs;
+        if (ids.isEmpty() && m_store.duplicateSearch().focusedTrackID)
+            ids.insert(*m_store.duplicateSearch().focusedTrackID);
         return ids;
     }
     default:

@@ -76,8 +76,11 @@ protected:
     }
     void groupLastTwo()
     {
-        store().setDuplicateGroups(
-            {{QStringLiteral("g"), {ids[2], ids[3]}, 5, DuplicateMatchKind::exact}});
+        {
+            DuplicateSearchState search = store().duplicateSearch();
+            search.groups = {{QStringLiteral("g"), {ids[2], ids[3]}, 5, DuplicateMatchKind::exact}};
+            store().setDuplicateSearch(std::move(search));
+        }
     }
 
     RecordingAudioPlayer player;
@@ -188,7 +191,7 @@ TEST_F(MainWindowKeyHandlerTest, CtrlASelectsTheVisibleListOrTheSectionsOwn)
     store().setActiveTab(Tab::duplicates);
     select({ids[1]});
     EXPECT_TRUE(press(Qt::Key_A, Qt::ControlModifier));
-    EXPECT_EQ(store().duplicateSelectedTrackIDs(), (QSet<QUuid>{ids[2], ids[3]}));
+    EXPECT_EQ(store().duplicateSearch().selectedTrackIDs, (QSet<QUuid>{ids[2], ids[3]}));
     EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{ids[1]});
 }
 
@@ -209,7 +212,11 @@ TEST_F(MainWindowKeyHandlerTest, FavouriteRemoveAndTrashActOnTheSelectionAndUndo
     // In duplicates the Trash takes that section's own selection; it is undone first.
     groupLastTwo();
     store().setActiveTab(Tab::duplicates);
-    store().setDuplicateSelectedTrackIDs({ids[3]});
+    {
+        DuplicateSearchState search = store().duplicateSearch();
+        search.selectedTrackIDs = {ids[3]};
+        store().setDuplicateSearch(std::move(search));
+    }
     const QString trashed = store().tracks().at(3).url.toLocalFile();
     EXPECT_TRUE(press(Qt::Key_Backspace, Qt::ControlModifier));
     EXPECT_FALSE(QFileInfo::exists(trashed));

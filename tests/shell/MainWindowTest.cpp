@@ -102,7 +102,11 @@ TEST_F(ShellFixture, CountsFollowTheStore)
     store().setTracks(tracks);
     QList<ConversionItem> items(2);
     store().setConversionItems(items);
-    store().setDuplicateGroups({AudioDuplicateGroup{"g", {tracks[0].id, tracks[1].id}, 0, {}}});
+    {
+        DuplicateSearchState search = store().duplicateSearch();
+        search.groups = {AudioDuplicateGroup{"g", {tracks[0].id, tracks[1].id}, 0, {}}};
+        store().setDuplicateSearch(std::move(search));
+    }
     DashboardSidebar *sidebar = window().sidebar();
     EXPECT_EQ(sidebar->sectionButton(Tab::playlist)->count(), 3);
     EXPECT_EQ(sidebar->sectionButton(Tab::converter)->count(), 2);
