@@ -1,5 +1,6 @@
 // The hotkey and language sections of the settings sheet.
 #include "HotkeyRecorderView.h"
+#include "SettingsCard.h"
 #include "SettingsLook.h"
 #include "SettingsSections.h"
 #include "UpdatesGroup.h"
@@ -12,7 +13,6 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -42,19 +42,6 @@ const HotkeyRow kHotkeyRows[] = {
 };
 
 constexpr int kRecorderWidth = 112;
-
-class InfoCard : public QWidget
-{
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        SettingsLook::paintCard(painter, rect(), 12, SettingsLook::scheme());
-    }
-};
 
 } // namespace
 
@@ -120,7 +107,7 @@ QWidget *SettingsSections::language(UpdateManager &updates)
     pickerRow->addStretch(1);
     column->addLayout(pickerRow);
 
-    auto *card = new InfoCard(widget);
+    auto *card = new SettingsCard(12, widget);
     auto *cardRow = new QHBoxLayout(card);
     cardRow->setContentsMargins(14, 14, 14, 14);
     cardRow->setSpacing(12);

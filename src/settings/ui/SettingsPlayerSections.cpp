@@ -1,4 +1,5 @@
 // The player, analysis and table sections of the settings sheet.
+#include "SettingsCard.h"
 #include "SettingsLook.h"
 #include "SettingsSections.h"
 #include "WaveformColorPreview.h"
@@ -8,7 +9,6 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -19,20 +19,6 @@ namespace brivello {
 namespace {
 
 const QString kPresetKey = QStringLiteral("waveformColorPreset");
-
-// The custom colour block: a card holding the three component sliders.
-class CardWidget : public QWidget
-{
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        SettingsLook::paintCard(painter, rect(), 10, SettingsLook::scheme());
-    }
-};
 
 QComboBox *picker(const QList<std::pair<QString, QVariant>> &options,
                   const QVariant &selected,
@@ -66,6 +52,27 @@ QLabel *valueLabel(QWidget *parent, int width)
 }
 
 } // namespace
+
+void SettingsSections::sliderRow(QBoxLayout *column,
+                                 const QString &titleKey,
+                                 const SliderSetting &setting,
+                                 QString (*format)(double),
+                                 TextStyle valueStyle)
+{
+    QWidget *parent = column->parentWidget();
+    QHBoxLayout *line = row(column);
+    line->addWidget(new QLabel(BrivelloLocalization::string(titleKey), parent));
+    QSlider *control = slider(
+        setting.key, setting.fallback, setting.minimum, setting.maximum, setting.steps, parent);
+    QLabel *text = valueLabel(parent, 0);
+    text->setFont(BrivelloTheme::font(valueStyle));
+    text->setText(format(Defaults::standard().real(setting.key, setting.fallback)));
+    QObject::connect(control, &QSlider::valueChanged, text, [=] {
+        text->setText(format(sliderValue(control, setting.minimum, setting.maximum)));
+    });
+    line->addWidget(control, 1);
+    line->addWidget(text);
+}
 
 QWidget *SettingsSections::player()
 {
@@ -109,7 +116,7 @@ QWidget *SettingsSections::player()
                                              "тёмном интерфейсе и графитовый — в светлом."),
                               widget));
 
-    auto *custom = new CardWidget(widget);
+    auto *custom = new SettingsCard(10, widget);
     auto *customColumn = new QVBoxLayout(custom);
     customColumn->setContentsMargins(12, 12, 12, 12);
     customColumn->setSpacing(9);
@@ -167,18 +174,11 @@ QWidget *SettingsSections::analysis()
     windowRow->addWidget(window);
     windowRow->addStretch(1);
 
-    QHBoxLayout *rangeRow = row(column);
-    rangeRow->addWidget(
-        new QLabel(BrivelloLocalization::string(QStringLiteral("Динамический диапазон"))));
-    QSlider *range = slider(QStringLiteral("analysisDensityRange"), 100, 60, 140, 16, widget);
-    QLabel *rangeText = valueLabel(widget, 0);
-    rangeText->setText(
-        densityRangeText(Defaults::standard().real(QStringLiteral("analysisDensityRange"), 100)));
-    QObject::connect(range, &QSlider::valueChanged, rangeText, [=] {
-        rangeText->setText(densityRangeText(sliderValue(range, 60, 140)));
-    });
-    rangeRow->addWidget(range, 1);
-    rangeRow->addWidget(rangeText);
+    sliderRow(column,
+              QStringLiteral("Динамический диапазон"),
+              {QStringLiteral("analysisDensityRange"), 100, 60, 140, 16},
+              &SettingsSections::densityRangeText,
+              TextStyle::caption);
     column->addWidget(caption(QStringLiteral("Изменения применяются к новым анализам. Для уже "
                                              "обработанных файлов нажмите «Анализировать "
                                              "выбранные» повторно."),
@@ -190,19 +190,11 @@ QWidget *SettingsSections::tables()
 {
     QWidget *widget = page(12);
     auto *column = static_cast<QVBoxLayout *>(widget->layout());
-    QHBoxLayout *scaleRow = row(column);
-    scaleRow->addWidget(
-        new QLabel(BrivelloLocalization::string(QStringLiteral("Масштаб текста и строк"))));
-    QSlider *scale = slider(QStringLiteral("tableDensity"), 1.0, 0.85, 1.35, 10, widget);
-    QLabel *scaleText = valueLabel(widget, 0);
-    scaleText->setFont(BrivelloTheme::font(TextStyle::body));
-    scaleText->setText(
-        tableScaleText(Defaults::standard().real(QStringLiteral("tableDensity"), 1.0)));
-    QObject::connect(scale, &QSlider::valueChanged, scaleText, [=] {
-        scaleText->setText(tableScaleText(sliderValue(scale, 0.85, 1.35)));
-    });
-    scaleRow->addWidget(scale, 1);
-    scaleRow->addWidget(scaleText);
+    sliderRow(column,
+              QStringLiteral("Масштаб текста и строк"),
+              {QStringLiteral("tableDensity"), 1.0, 0.85, 1.35, 10},
+              &SettingsSections::tableScaleText,
+              TextStyle::body);
     return widget;
 }
 

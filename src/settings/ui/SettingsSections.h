@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SettingsSheet.h"
+#include "shell/BrivelloTheme.h"
 
 #include <QColor>
 #include <QString>
@@ -35,6 +36,15 @@ public:
     static QColor selectedWaveformColor();
 
 private:
+    struct SliderSetting
+    {
+        QString key;
+        double fallback;
+        double minimum;
+        double maximum;
+        int steps;
+    };
+
     static QWidget *player();
     static QWidget *analysis();
     static QWidget *tables();
@@ -56,6 +66,12 @@ private:
                            int steps,
                            QWidget *parent);
     static double sliderValue(const QSlider *slider, double minimum, double maximum);
+    // A titled slider with its value after it, formatted as the stored setting reads.
+    static void sliderRow(QBoxLayout *column,
+                          const QString &titleKey,
+                          const SliderSetting &setting,
+                          QString (*format)(double),
+                          TextStyle valueStyle);
 };
 
 } // namespace brivello
