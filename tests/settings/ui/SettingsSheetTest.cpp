@@ -106,6 +106,14 @@ TEST_F(SettingsSheetTest, SwitchingDropsFocusAndEditingAfterTheSwitch)
     QCoreApplication::processEvents();
     EXPECT_FALSE(field->hasFocus());
     EXPECT_FALSE(m_store->isEditingMetadata());
+
+    // A click on the empty area below the section ends editing too.
+    field->setFocus();
+    m_store->setIsEditingMetadata(true);
+    QWidget *content = sheet.page()->parentWidget();
+    QTest::mouseClick(content, Qt::LeftButton, {}, QPoint(10, sheet.page()->height() + 20));
+    EXPECT_FALSE(field->hasFocus());
+    EXPECT_FALSE(m_store->isEditingMetadata());
 }
 
 TEST_F(SettingsSheetTest, DoneEscapeAndCloseAllNormaliseAndAnnounceGenres)
@@ -257,19 +265,24 @@ TEST_F(SettingsSheetTest, EachSectionIsDrawn)
                                               QUrl(QStringLiteral("https://example.org/b.deb")),
                                               QStringLiteral("Быстрее импорт папок"),
                                               QString()});
-    SettingsSheet &sheet = open();
-    for (Section section : SettingsSheet::allSections()) {
-        sheet.selectSettingsSection(section);
-        QCoreApplication::processEvents();
-        const QImage image = sheet.grab().toImage();
-        ASSERT_EQ(image.size(), QSize(820, 620) * image.devicePixelRatio());
-        // The banner stands between the header and the body in every section.
-        EXPECT_TRUE(sheet.banner()->isVisible());
-        EXPECT_LT(sheet.banner()->geometry().bottom(),
-                  sheet.sidebarEntries()[0]->mapTo(&sheet, QPoint()).y());
-        saveScreenshot(QStringLiteral("settings-%1-ru.png").arg(SettingsSheet::rawValue(section)),
-                       image);
+    for (const QString &language : {QStringLiteral("ru"), QStringLiteral("en")}) {
+        setLanguage(language);
+        SettingsSheet &sheet = open();
+        for (Section section : SettingsSheet::allSections()) {
+            sheet.selectSettingsSection(section);
+            QCoreApplication::processEvents();
+            const QImage image = sheet.grab().toImage();
+            ASSERT_EQ(image.size(), QSize(820, 620) * image.devicePixelRatio());
+            // The banner stands between the header and the body in every section.
+            EXPECT_TRUE(sheet.banner()->isVisible());
+            EXPECT_LT(sheet.banner()->geometry().bottom(),
+                      sheet.sidebarEntries()[0]->mapTo(&sheet, QPoint()).y());
+            saveScreenshot(QStringLiteral("settings-%1-%2.png")
+                               .arg(SettingsSheet::rawValue(section), language),
+                           image);
+        }
     }
+    SettingsSheet &sheet = *m_sheet;
     m_updates.setState(UpdateManager::State::checking);
     EXPECT_FALSE(sheet.banner()->isVisible());
 }
