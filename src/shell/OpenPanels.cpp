@@ -56,22 +56,10 @@ void OpenPanels::setDialogHookForTesting(DialogHook hook)
 
 QStringList OpenPanels::nameFilters(const QSet<QString> &audioTypes)
 {
-    // The usual order of the formats, then any others alphabetically.
-    static const QStringList kOrder{QStringLiteral("mp3"),
-                                    QStringLiteral("m4a"),
-                                    QStringLiteral("aac"),
-                                    QStringLiteral("wav"),
-                                    QStringLiteral("aiff"),
-                                    QStringLiteral("aif"),
-                                    QStringLiteral("flac")};
-    QStringList rest(audioTypes.cbegin(), audioTypes.cend());
-    rest.sort();
     QStringList patterns;
-    for (const QString &type : kOrder + rest) {
-        const QString pattern = QStringLiteral("*.") + type;
-        if (audioTypes.contains(type) && !patterns.contains(pattern))
-            patterns.append(pattern);
-    }
+    for (const QString &type : audioTypes)
+        patterns.append(QStringLiteral("*.") + type);
+    patterns.sort();
     return {BrivelloLocalization::string(QStringLiteral("Аудиофайлы")) + QStringLiteral(" (") +
                 patterns.join(QLatin1Char(' ')) + QLatin1Char(')'),
             BrivelloLocalization::string(QStringLiteral("Все файлы")) + QStringLiteral(" (*)")};

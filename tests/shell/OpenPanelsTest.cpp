@@ -35,11 +35,11 @@ protected:
 
 TEST_F(OpenPanelsTest, ThePanelOffersTheSectionsAudioFilesBesideAllFiles)
 {
-    const QString seven = QStringLiteral("*.mp3 *.m4a *.aac *.wav *.aiff *.aif *.flac");
+    const QString seven = QStringLiteral("*.aac *.aif *.aiff *.flac *.m4a *.mp3 *.wav");
     EXPECT_EQ(OpenPanels::nameFilters(OpenPanels::audioTypes(Tab::playlist)),
               (QStringList{"Аудиофайлы (" + seven + ")", "Все файлы (*)"}));
     EXPECT_EQ(OpenPanels::nameFilters(OpenPanels::audioTypes(Tab::converter)).first(),
-              "Аудиофайлы (" + seven + " *.ogg)");
+              "Аудиофайлы (*.aac *.aif *.aiff *.flac *.m4a *.mp3 *.ogg *.wav)");
     Defaults::standard().set("appLanguage", "en");
     EXPECT_EQ(OpenPanels::nameFilters(OpenPanels::audioTypes(Tab::covers)),
               (QStringList{"Audio Files (" + seven + ")", "All Files (*)"}));
