@@ -9,8 +9,10 @@
 #include "shell/DashboardSidebar.h"
 #include "shell/HintOverlay.h"
 #include "shell/MainWindowController.h"
+#include "shell/MotionValue.h"
 #include "shell/PlayerBlockSizing.h"
 #include "shell/ResizablePlayerDashboardBlock.h"
+#include "shell/RoundedClipEffect.h"
 #include "shell/SectionToolbar.h"
 #include "shell/SidebarAppearanceToggle.h"
 #include "shell/SidebarSectionButton.h"
@@ -423,6 +425,9 @@ TEST_F(ShellFixture, FilesDroppedOnASectionButtonAreImportedThereAndShowTheSecti
     SidebarSectionButton *converter = window().sidebar()->sectionButton(Tab::converter);
     EXPECT_TRUE(dragEnter(converter, &mime));
     EXPECT_TRUE(converter->isDropTarget());
+    EXPECT_TRUE(converter->dropMotion()->isRunning());
+    EXPECT_EQ(converter->dropMotion()->duration(), BrivelloTheme::kMotionStateMs);
+    EXPECT_EQ(converter->hoverMotion()->duration(), BrivelloTheme::kMotionFeedbackMs);
     drop(converter, &mime);
     EXPECT_FALSE(converter->isDropTarget());
     EXPECT_EQ(store().activeTab(), Tab::converter);
@@ -442,6 +447,11 @@ TEST_F(ShellFixture, ContentAreaTakesFileDropsOnlyWhileThePlaylistIsShown)
     mime.setUrls({touch(QStringLiteral("drop/Two.mp3"))});
     dragEnter(content, &mime);
     EXPECT_TRUE(content->isDropHighlighted());
+    EXPECT_TRUE(content->dropHighlightMotion()->target());
+    EXPECT_EQ(content->dropHighlightMotion()->duration(), BrivelloTheme::kMotionStateMs);
+    // The section's view ends on the panel's curve, antialiased, not on a pixel mask.
+    EXPECT_TRUE(qobject_cast<RoundedClipEffect *>(content->currentView()->graphicsEffect()));
+    EXPECT_TRUE(content->currentView()->mask().isEmpty());
     drop(content, &mime);
     EXPECT_FALSE(content->isDropHighlighted());
     EXPECT_EQ(received, mime.urls());
