@@ -1,5 +1,4 @@
 #include "AudioPlayer.h"
-
 #include "library/LibraryStore.h"
 
 namespace brivello {

@@ -1,5 +1,6 @@
 #include "ResizablePlayerDashboardBlock.h"
 
+#include "ContextualHint.h"
 #include "GlassPanel.h"
 #include "ShellEvents.h"
 #include "ToolbarIconButton.h"
@@ -70,6 +71,8 @@ ResizablePlayerDashboardBlock::ResizablePlayerDashboardBlock(LibraryStore &store
     connect(m_move, &QAbstractButton::clicked, this, [this] {
         m_store.setDashboardPlayerOnTop(!m_store.dashboardPlayerOnTop());
     });
+    m_moveHint = ContextualHint::attach(
+        m_move, QString(), QStringLiteral("Меняет местами плеер и список раздела."));
     connect(&m_store, &LibraryStore::settingChanged, this, [this](const QString &key) {
         if (key == kDashboardPlayerOnTopKey)
             refreshMoveButton();
@@ -149,11 +152,10 @@ void ResizablePlayerDashboardBlock::refreshMoveButton()
     const bool onTop = m_store.dashboardPlayerOnTop();
     m_move->setSymbol(onTop ? QStringLiteral("arrow.down.to.line.compact")
                             : QStringLiteral("arrow.up.to.line.compact"));
-    const QString moveHint =
-        BrivelloLocalization::string(onTop ? QStringLiteral("Переместить плеер вниз")
-                                           : QStringLiteral("Переместить плеер вверх"));
-    m_move->setToolTip(moveHint);
-    m_move->setAccessibleName(moveHint);
+    const QString moveTitle = onTop ? QStringLiteral("Переместить плеер вниз")
+                                    : QStringLiteral("Переместить плеер вверх");
+    m_moveHint->setTitle(moveTitle);
+    m_move->setAccessibleName(BrivelloLocalization::string(moveTitle));
     const QString handleHint =
         BrivelloLocalization::string(QStringLiteral("Изменить высоту плеера"));
     m_handle->setToolTip(handleHint);
