@@ -63,9 +63,10 @@ TEST_F(MetadataWriterFailureTest, AFileReplacedMeanwhileIsNotOverwritten)
     SafeFileReplace replace(file, ".brivello-test.bin");
     replace.write(QByteArray("new"));
     // Trashed and another file put in its place while the rewrite ran.
-    QFile::rename(file, path("trashed.bin"));
+    ASSERT_TRUE(QFile::rename(file, path("trashed.bin")));
+    ASSERT_TRUE(TestAudioFiles::writeAll(file, "another"));
     EXPECT_THROW(replace.commit(), SafeFileReplace::Error);
-    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(TestAudioFiles::readAll(file), "another");
     EXPECT_EQ(TestAudioFiles::readAll(path("trashed.bin")), "original");
     EXPECT_TRUE(TestAudioFiles::leftoverTemporaries(m_dir.path()).isEmpty());
 }
