@@ -6,6 +6,7 @@
 #include "WriteError.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace brivello {
 
