@@ -144,6 +144,28 @@ QString firstComment(const QByteArray &payload)
     return chunkText(payload.mid(10, length));
 }
 
+// v2.3 frames as shown: a compressed one inflated (its 4-byte size leads the zlib data, as
+// qUncompress wants it), encrypted and grouped ones left out.
+std::vector<Id3Frame> readableFrames(const std::vector<Id3Frame> &frames)
+{
+    std::vector<Id3Frame> readable;
+    for (const Id3Frame &frame : frames) {
+        if (frame.flags & 0x60)
+            continue;
+        if (!(frame.flags & 0x80)) {
+            readable.push_back(frame);
+            continue;
+        }
+        // The stated size is believed only as far as a tag could hold it.
+        if (frame.payload.size() < 4 ||
+            ByteOrder::readBig(frame.payload, 0, 4) > Id3v2Tag::kMaxSize)
+            continue;
+        if (const QByteArray inflated = qUncompress(frame.payload); !inflated.isEmpty())
+            readable.push_back({frame.id, 0, inflated});
+    }
+    return readable;
+}
+
 } // namespace
 
 std::optional<std::vector<Id3Frame>> NativeTagReader::id3Frames(const ByteSource &source,
@@ -159,10 +181,11 @@ std::optional<std::vector<Id3Frame>> NativeTagReader::id3Frames(const ByteSource
     }
 }
 
-void NativeTagReader::applyId3(const std::vector<Id3Frame> &frames,
+void NativeTagReader::applyId3(const std::vector<Id3Frame> &tagFrames,
                                AudioTags &tags,
                                std::optional<QByteArray> &artwork)
 {
+    const std::vector<Id3Frame> frames = readableFrames(tagFrames);
     for (const TextField &text : kTextFields) {
         const auto frame = std::find_if(
             frames.begin(), frames.end(), [&](const Id3Frame &f) { return f.id == text.id; });

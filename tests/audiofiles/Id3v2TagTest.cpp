@@ -4,6 +4,7 @@
 #include "audiofiles/ByteSource.h"
 #include "audiofiles/MetadataWriter.h"
 #include "audiofiles/Mp3TagRewriter.h"
+#include "audiofiles/NativeTagReader.h"
 #include "audiofiles/WriteError.h"
 
 #include <gtest/gtest.h>
@@ -173,4 +174,19 @@ TEST(Id3v2TagTest, Mp3PlanSkipsTheLeadingTagAndTrailingId3v1)
     // A size claiming more than the file holds.
     const MemoryByteSource lying(tag(3, QByteArray()).replace(8, 1, "\x7f") + audio);
     EXPECT_THROW(Mp3TagRewriter::plan(lying, tags, ArtworkChange::keep()), WriteError);
+}
+
+TEST(Id3v2TagTest, TheReaderInflatesCompressedFramesAndSkipsEncryptedOnes)
+{
+    AudioTags tags;
+    tags.artist = "kept";
+    std::optional<QByteArray> picture;
+    const std::vector<Id3Frame> frames = {
+        {"TIT2", 0x0080, qCompress(Id3v2Tag::textPayload("Zipped"))},
+        {"TPE1", 0x0040, Id3v2Tag::textPayload("secret")},
+        {"TALB", 0x0080, QByteArray("\xFF\xFF\xFF\xFFjunk", 8)}};
+    NativeTagReader::applyId3(frames, tags, picture);
+    EXPECT_EQ(tags.title, "Zipped");
+    EXPECT_EQ(tags.artist, "kept");
+    EXPECT_TRUE(tags.album.isEmpty());
 }
