@@ -72,7 +72,31 @@ bool MainWindowKeyHandler::handleKeyDown(const QKeyEvent &event, const QWidget *
 
 bool MainWindowKeyHandler::matches(const KeyStroke &stroke, const QString &key) const
 {
-    return HotkeyMatcher::matches(stroke, m_store.settings().hotkey(key));
+    const QString shortcut = m_store.settings().hotkey(key);
+    if (HotkeyMatcher::matches(stroke, shortcut))
+        return true;
+    // The PC Delete key stands in for "Delete" unless a hotkey names it ("ForwardDelete").
+    return HotkeyMatcher::matchesDeleteKeyAlias(stroke, shortcut) && !isBound(stroke);
+}
+
+bool MainWindowKeyHandler::isBound(const KeyStroke &stroke) const
+{
+    static const QString *const kKeys[] = {&kHotkeySeekBackKey,
+                                           &kHotkeySeekForwardKey,
+                                           &kHotkeyPreviousTrackKey,
+                                           &kHotkeyNextTrackKey,
+                                           &kHotkeyPlayPauseKey,
+                                           &kHotkeyFavoriteKey,
+                                           &kHotkeyRemoveKey,
+                                           &kHotkeyTrashKey,
+                                           &kHotkeyUndoKey,
+                                           &kHotkeyCleanKey,
+                                           &kHotkeyGenrePaletteKey};
+    for (const QString *key : kKeys) {
+        if (HotkeyMatcher::matches(stroke, m_store.settings().hotkey(*key)))
+            return true;
+    }
+    return false;
 }
 
 bool MainWindowKeyHandler::handle(const KeyStroke &stroke)

@@ -228,6 +228,25 @@ TEST_F(MainWindowKeyHandlerTest, FavouriteRemoveAndTrashActOnTheSelectionAndUndo
     EXPECT_EQ(store().tracks().size(), 4);
 }
 
+TEST_F(MainWindowKeyHandlerTest, ThePcDeleteKeyActsAsDeleteUnlessAHotkeyNamesIt)
+{
+    select({ids[0]});
+    EXPECT_TRUE(press(Qt::Key_Delete));
+    EXPECT_EQ(store().playlistTracks().size(), 3);
+    EXPECT_FALSE(press(Qt::Key_Delete, Qt::ShiftModifier));
+
+    store().settings().setHotkey(kHotkeyFavoriteKey, QStringLiteral("ForwardDelete"));
+    select({ids[1]});
+    EXPECT_TRUE(press(Qt::Key_Delete));
+    EXPECT_EQ(store().playlistTracks().size(), 3);
+    const QList<Track> tracks = store().tracks();
+    EXPECT_TRUE(std::any_of(tracks.cbegin(), tracks.cend(), [this](const Track &track) {
+        return track.id == ids[1] && track.isFavorite;
+    }));
+    EXPECT_TRUE(press(Qt::Key_Backspace)); // "Delete" keeps its own key
+    EXPECT_EQ(store().playlistTracks().size(), 2);
+}
+
 TEST_F(MainWindowKeyHandlerTest, InFavouritesDigitsAssignGenresAndUndoTakesTheWindowsHistory)
 {
     QList<Track> tracks = store().tracks();
