@@ -85,10 +85,10 @@ QCoro::Task<> LibraryStore::cleanFilenames(QSet<QUuid> ids, bool removeBPMAndKey
 QCoro::Task<>
 LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tagsCleared)
 {
-    QPointer<LibraryStore> self(this);
-    const auto finished = qScopeGuard([self] {
-        if (self)
-            emit self->filenameCleaningFinished();
+    const StoreLifetimeGuard guard = lifetimeGuard();
+    const auto finished = qScopeGuard([&guard] {
+        if (LibraryStore *store = guard.store())
+            emit store->filenameCleaningFinished();
     });
     if (ids.isEmpty())
         ids = activeSelection();
@@ -120,9 +120,9 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
         MetadataWriteCoordinator::Acquire acquiring =
             coordinator.acquire(MetadataWriteCoordinator::lockKey(plan.from));
         permits.push_back(co_await acquiring);
+        if (!guard.alive())
+            co_return;
     }
-    if (!self)
-        co_return;
 
     QList<Track> updated = m_tracks;
     QList<TagWriteItem> writes;

@@ -114,13 +114,13 @@ QCoro::Task<> LibraryStore::saveWorkspaceSessionInBackground()
     // sits inside the awaited expression (GCC 12 mishandles those in coroutines).
     const auto snapshot = std::make_shared<const WorkspaceSession>(makeWorkspaceSession());
     const qint64 revision = ++m_workspaceSaveRevision;
-    QPointer<LibraryStore> self(this);
+    const StoreLifetimeGuard guard = lifetimeGuard();
     QFuture<QByteArray> encoding = QtConcurrent::run([snapshot] { return snapshot->encode(); });
     const QByteArray bytes = co_await encoding;
-    if (!self || self->m_workspaceSaveRevision != revision || bytes.isEmpty())
+    if (!guard.alive() || m_workspaceSaveRevision != revision || bytes.isEmpty())
         co_return;
     if (Defaults::standard().setData(kWorkspaceSessionKey, bytes))
-        emit self->workspaceSessionSaved();
+        emit workspaceSessionSaved();
 }
 
 void LibraryStore::preserveUnreadableSnapshot()

@@ -95,9 +95,7 @@ QString TrackCleaner::cleanedBaseName(const QString &baseName,
                                       const QStringList &filters,
                                       bool removeBPMAndKey)
 {
-    static const QRegularExpression prefix(
-        QStringLiteral("^\\s*(?:(?:\\d{2,3}(?:\\.\\d+)?)\\s*[-_. ]+)?"
-                       "(?:(?:\\d{1,2}[ABab]|[A-G](?:#|b)?m?)\\s*[-_. ]+)?"));
+    const QRegularExpression &prefix = Track::tempoKeyPrefix();
     QString name = withoutFilters(baseName, filters);
     if (removeBPMAndKey && prefix.isValid()) {
         const QRegularExpressionMatch match = prefix.match(name);
