@@ -1,8 +1,8 @@
 #include "LibraryStore.h"
 #include "library/LibrarySettingsKeys.h"
-#include "library/LocalFile.h"
 #include "library/WorkspaceSession.h"
 #include "platform/Defaults.h"
+#include "platform/LocalFile.h"
 #include "playback/AudioPlayer.h"
 
 #include <QCoroFuture>

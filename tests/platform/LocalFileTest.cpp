@@ -1,4 +1,4 @@
-#include "library/LocalFile.h"
+#include "platform/LocalFile.h"
 
 #include <gtest/gtest.h>
 
