@@ -1,5 +1,7 @@
 #include "AudioTagReader.h"
 
+#include "platform/LocalFile.h"
+
 #include <QFile>
 #include <taglib/aifffile.h>
 #include <taglib/apetag.h>
@@ -190,7 +192,7 @@ AudioTagReader::Result AudioTagReader::read(const QString &path, const AudioTags
 {
     Result result;
     result.tags = fallbackTags;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = LocalFile::encodeName(path);
     // No audio properties: on a large file that is not really MPEG, TagLib would scan all of it
     // for a frame. The stream details come from libavformat.
     TagLib::FileRef ref(name.constData(), false);

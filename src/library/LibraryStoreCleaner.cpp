@@ -5,12 +5,12 @@
 #include "library/TrackCleaner.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
+#include "platform/LocalFile.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "platform/Trash.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QScopeGuard>
 
 namespace brivello {
@@ -104,7 +104,7 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
         if (name.isEmpty())
             continue;
         const QUrl to = TrackCleaner::renamedLocation(track.url, name);
-        if (QDir::cleanPath(to.toLocalFile()) != QDir::cleanPath(track.url.toLocalFile()))
+        if (QDir::cleanPath(LocalFile::path(to)) != QDir::cleanPath(LocalFile::path(track.url)))
             plans.append({track.id, track.url, to});
     }
     if (plans.isEmpty())
@@ -135,10 +135,9 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
         // Removed or moved while the locks were awaited: leave it.
         if (at == updated.end() || at->url != plan.from)
             continue;
-        if (QFileInfo(plan.to.toLocalFile()).exists() ||
-            QFileInfo(plan.to.toLocalFile()).isSymLink())
+        if (LocalFile::isTaken(LocalFile::path(plan.to)))
             continue;
-        const auto error = Trash::moveItem(plan.from.toLocalFile(), plan.to.toLocalFile());
+        const auto error = Trash::moveItem(LocalFile::path(plan.from), LocalFile::path(plan.to));
         if (error) {
             if (error->kind != TrashError::noSuchFile && error->kind != TrashError::fileExists)
                 setLastError(error->description);
