@@ -117,6 +117,9 @@ QCoro::Task<> LibraryStore::saveWorkspaceSessionInBackground()
     const StoreLifetimeGuard guard = lifetimeGuard();
     QFuture<QByteArray> encoding = QtConcurrent::run([snapshot] { return snapshot->encode(); });
     const QByteArray bytes = co_await encoding;
+    // Stored from the event loop even when the encoding was already done: never inside the
+    // caller, whose next change would otherwise be saved by a second, overlapping request.
+    co_await Scheduler::yield();
     if (!guard.alive() || m_workspaceSaveRevision != revision || bytes.isEmpty())
         co_return;
     if (Defaults::standard().setData(kWorkspaceSessionKey, bytes))

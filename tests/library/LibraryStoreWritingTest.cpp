@@ -52,6 +52,26 @@ protected:
         store().setTracks(tracks);
         return track;
     }
+
+    // Saves a genre over tags that still hold the file-name guesses; the file and the store
+    // must end with the genre and the artist and album the file's load brought.
+    void saveGenreAndExpectTheRealTags(const Track &track)
+    {
+        AudioTags edited = track.tags;
+        edited.genre = QStringLiteral("House");
+        store().save(edited, track.id);
+        const QString file = track.url.toLocalFile();
+        ASSERT_TRUE(spinUntil([&] {
+            return TestAudioFiles::ffprobeTags(file).value(QStringLiteral("genre")).toString() ==
+                       QStringLiteral("House") &&
+                   unlocked(track.url);
+        }));
+        const QJsonObject tags = TestAudioFiles::ffprobeTags(file);
+        EXPECT_EQ(tags.value(QStringLiteral("artist")).toString(), QStringLiteral("Real Artist"));
+        EXPECT_EQ(tags.value(QStringLiteral("album")).toString(), QStringLiteral("Real Album"));
+        EXPECT_EQ(store().tracks().first().tags.artist, QStringLiteral("Real Artist"));
+        EXPECT_EQ(store().tracks().first().tags.genre, QStringLiteral("House"));
+    }
 };
 
 TEST_F(LibraryStoreWritingTest, SaveUpdatesTheStoreAtOnceAndThenTheFile)
@@ -147,20 +167,7 @@ TEST_F(LibraryStoreWritingTest, AnEditMadeBeforeTheTagsWereReadKeepsTheFilesTags
     const Track track = Track::make(QUrl::fromLocalFile(file));
     s.setTracks({track});
     s.scheduleMetadataLoads({track}, LibraryStore::MetadataDestination::library);
-    AudioTags edited = track.tags; // still the guesses from the file name
-    edited.genre = QStringLiteral("House");
-    s.save(edited, track.id);
-
-    ASSERT_TRUE(spinUntil([&] {
-        return TestAudioFiles::ffprobeTags(file).value(QStringLiteral("genre")).toString() ==
-                   QStringLiteral("House") &&
-               unlocked(track.url);
-    }));
-    const QJsonObject tags = TestAudioFiles::ffprobeTags(file);
-    EXPECT_EQ(tags.value(QStringLiteral("artist")).toString(), QStringLiteral("Real Artist"));
-    EXPECT_EQ(tags.value(QStringLiteral("album")).toString(), QStringLiteral("Real Album"));
-    EXPECT_EQ(s.tracks().first().tags.artist, QStringLiteral("Real Artist"));
-    EXPECT_EQ(s.tracks().first().tags.genre, QStringLiteral("House"));
+    saveGenreAndExpectTheRealTags(track);
 }
 
 TEST_F(LibraryStoreWritingTest, AnEditSavedWhileTheLoadResultIsQueuedWritesTheLoadedTags)
@@ -190,20 +197,7 @@ TEST_F(LibraryStoreWritingTest, AnEditSavedWhileTheLoadResultIsQueuedWritesTheLo
     // the load is applied during the write task's first wait.
     proceed.release();
     QThreadPool::globalInstance()->waitForDone();
-    AudioTags edited = track.tags; // still the guesses from the file name
-    edited.genre = QStringLiteral("House");
-    s.save(edited, track.id);
-
-    const QString file = track.url.toLocalFile();
-    ASSERT_TRUE(spinUntil([&] {
-        return TestAudioFiles::ffprobeTags(file).value(QStringLiteral("genre")).toString() ==
-                   QStringLiteral("House") &&
-               unlocked(track.url);
-    }));
-    const QJsonObject tags = TestAudioFiles::ffprobeTags(file);
-    EXPECT_EQ(tags.value(QStringLiteral("artist")).toString(), QStringLiteral("Real Artist"));
-    EXPECT_EQ(tags.value(QStringLiteral("album")).toString(), QStringLiteral("Real Album"));
-    EXPECT_EQ(s.tracks().first().tags.artist, QStringLiteral("Real Artist"));
+    saveGenreAndExpectTheRealTags(track);
 }
 
 TEST_F(LibraryStoreWritingTest, ABatchWhoseStoreIsGoneWithdrawsTheFilesNotYetWritten)
