@@ -10,18 +10,18 @@ namespace brivello {
 
 void LibraryStore::save(const AudioTags &tags, const QUuid &trackID)
 {
-    const auto found = std::find_if(m_tracks.cbegin(), m_tracks.cend(), [&](const Track &track) {
-        return track.id == trackID;
-    });
+    // A copy: callers may pass a reference into the list this replaces.
+    const QUuid id = trackID;
+    const auto found = std::find_if(
+        m_tracks.cbegin(), m_tracks.cend(), [&](const Track &track) { return track.id == id; });
     if (found == m_tracks.cend())
         return;
     QList<Track> tracks = m_tracks;
     tracks[found - m_tracks.cbegin()].tags = tags;
     setTracks(std::move(tracks)); // requests the snapshot save
-    NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange,
-                                             nullptr,
-                                             {{kUserInfoTrackID, QVariant::fromValue(trackID)}});
-    writeTrackTags(trackID, false); // runs on by itself
+    NotificationCenter::defaultCenter().post(
+        brivelloTrackMetadataDidChange, nullptr, {{kUserInfoTrackID, QVariant::fromValue(id)}});
+    writeTrackTags(id, false); // runs on by itself
 }
 
 AudioTags LibraryStore::currentTags(const QUrl &url, const AudioTags &fallback) const
