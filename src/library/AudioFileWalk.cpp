@@ -1,8 +1,8 @@
 #include "AudioFileWalk.h"
 
-#include "library/LocalFile.h"
 #include "library/NaturalOrder.h"
 #include "library/Track.h"
+#include "platform/LocalFile.h"
 
 #include <algorithm>
 #include <dirent.h>
