@@ -31,6 +31,7 @@ public:
     FavoritesHeaderView *favoritesHeader() const { return m_header; }
     FavoritesItemDelegate *favoritesDelegate() const { return m_delegate; }
     int hoveredRow() const { return m_hoveredRow; }
+    bool isEditing() const { return state() == EditingState; }
     bool isPulsing() const { return m_pulse.state() == QAbstractAnimation::Running; }
 
     void navigate(int delta);
