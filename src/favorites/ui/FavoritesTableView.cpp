@@ -50,6 +50,11 @@ FavoritesTableView::FavoritesTableView(FavoritesTableModel &model,
     setVerticalScrollMode(ScrollPerPixel);
     setFrameShape(NoFrame);
     viewport()->setAutoFillBackground(false);
+    // Rows paint their own rounded selection fill; the style's highlight would cover it.
+    QPalette clear = palette();
+    clear.setColor(QPalette::Highlight, Qt::transparent);
+    clear.setColor(QPalette::Base, Qt::transparent);
+    setPalette(clear);
     setTextElideMode(Qt::ElideRight);
 
     // The dot fades 1 → 0.28 → 1 every 1.44 s while a track plays.
