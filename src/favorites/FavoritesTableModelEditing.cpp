@@ -95,8 +95,10 @@ void FavoritesTableModel::applyGenre(const QString &genre, const QUuid &trackID)
 void FavoritesTableModel::selectGenreFilter(const QString &choice)
 {
     const bool untagged = choice == kUntaggedGenreFilterSentinel;
-    m_store.setFavoriteOnlyUntagged(untagged);
-    if (!untagged)
+    // Each setter persists and prunes the selection: call only those that change something.
+    if (m_store.favoriteOnlyUntagged() != untagged)
+        m_store.setFavoriteOnlyUntagged(untagged);
+    if (!untagged && m_store.favoriteGenreFilter() != choice)
         m_store.setFavoriteGenreFilter(choice);
     m_rowsDirty = true;
     reconcile();

@@ -7,8 +7,8 @@
 #include "shell/BrivelloTheme.h"
 #include "shell/ShellEvents.h"
 
-#include <QApplication>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -42,26 +42,33 @@ void FavoritesItemDelegate::paint(QPainter *painter,
             painter, option.rect, index.data(FavoritesTableModel::PlaybackStateRole).toInt());
         return;
     }
-    QStyleOptionViewItem item = option;
-    initStyleOption(&item, index);
-    // Selection and hover are the row's rounded fill, painted by the view under the cells.
-    item.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver);
-    item.rect = option.rect.adjusted(6, 0, -6, 0);
+    // Plain eliding text: the style's item layout shapes every text twice, too slow for a
+    // screen of cells repainted while the dot pulses. Selection and hover are the row's
+    // rounded fill, painted by the view under the cells.
     const ColorScheme scheme = ShellEvents::instance().scheme();
     const bool secondary = index.data(FavoritesTableModel::SecondaryTextRole).toBool();
-    item.font.setPixelSize(qRound((secondary ? 11 : 13) * density()));
-    item.palette.setColor(QPalette::Text,
-                          secondary ? BrivelloTheme::secondary(scheme)
-                                    : BrivelloTheme::primary(scheme));
-    if (item.text.isEmpty()) {
-        item.text = index.data(FavoritesTableModel::PlaceholderRole).toString();
-        QColor hint = BrivelloTheme::secondary(scheme);
-        hint.setAlphaF(hint.alphaF() * 0.6);
-        item.palette.setColor(QPalette::Text, hint);
+    QString text = index.data(Qt::DisplayRole).toString();
+    QColor color = secondary ? BrivelloTheme::secondary(scheme) : BrivelloTheme::primary(scheme);
+    if (text.isEmpty()) {
+        text = index.data(FavoritesTableModel::PlaceholderRole).toString();
+        color = BrivelloTheme::secondary(scheme);
+        color.setAlphaF(color.alphaF() * 0.6);
     }
-    const QWidget *widget = option.widget;
-    QStyle *style = widget ? widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+    if (text.isEmpty())
+        return;
+    QFont font = option.font;
+    font.setPixelSize(qRound((secondary ? 11 : 13) * density()));
+    const QRect area = option.rect.adjusted(6, 0, -6, 0);
+    // A cell never shows more than a few hundred characters; longer tags are cut first.
+    constexpr int kLongestShown = 400;
+    const QString elided = QFontMetrics(font).elidedText(
+        text.left(kLongestShown).replace(QChar(u'\n'), QChar(u' ')), Qt::ElideRight, area.width());
+    painter->save();
+    painter->setFont(font);
+    painter->setPen(color);
+    const auto alignment = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
+    painter->drawText(area, int(alignment | Qt::TextSingleLine), elided);
+    painter->restore();
 }
 
 void FavoritesItemDelegate::paintHeart(QPainter *painter, const QRectF &cell) const
