@@ -20,6 +20,12 @@ FavoritesHeaderView::FavoritesHeaderView(QWidget *parent)
     setHighlightSections(false);
     setStretchLastSection(false);
     setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The empty area right of the last section stays clear too.
+    QPalette clear = palette();
+    clear.setColor(QPalette::Button, Qt::transparent);
+    clear.setColor(QPalette::Window, Qt::transparent);
+    setPalette(clear);
+    viewport()->setAutoFillBackground(false);
     setDensity(1.0);
 }
 
@@ -47,16 +53,26 @@ QRect FavoritesHeaderView::filterZone(int logicalIndex) const
 
 void FavoritesHeaderView::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
 {
-    if (!isGenre(logicalIndex)) {
-        QHeaderView::paintSection(painter, rect, logicalIndex);
-        return;
-    }
-    // The title stops short of the chevron button.
+    // Titles over the table's own backdrop, with a hairline under them, in both looks.
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    const bool light = BrivelloTheme::isLight(scheme);
     painter->save();
-    painter->setClipRect(rect.adjusted(0, 0, -kFilterZoneInset, 0));
-    QHeaderView::paintSection(painter, rect, logicalIndex);
+    painter->setPen(light ? blackA(0.1) : whiteA(0.1));
+    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+    const bool genre = isGenre(logicalIndex);
+    const QRect textArea = rect.adjusted(6, 0, genre ? -kFilterZoneInset : -4, 0);
+    const QString title =
+        model()->headerData(logicalIndex, Qt::Horizontal, Qt::DisplayRole).toString();
+    const auto alignment = Qt::Alignment(
+        model()->headerData(logicalIndex, Qt::Horizontal, Qt::TextAlignmentRole).toInt());
+    painter->setFont(font());
+    painter->setPen(BrivelloTheme::secondary(scheme));
+    painter->drawText(textArea,
+                      int(alignment | Qt::TextSingleLine),
+                      fontMetrics().elidedText(title, Qt::ElideRight, textArea.width()));
     painter->restore();
-    const bool light = BrivelloTheme::isLight(ShellEvents::instance().scheme());
+    if (!genre)
+        return;
     const QRectF button(rect.right() + 1 - kFilterZoneInset, rect.center().y() - 10, 22, 20);
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);

@@ -70,6 +70,12 @@ FavoritesTableView::FavoritesTableView(FavoritesTableModel &model,
 
     applyLayout();
     applyDensity();
+    restyleScrollBars();
+    connect(&ShellEvents::instance(), &ShellEvents::appearanceChanged, this, [this] {
+        restyleScrollBars();
+        viewport()->update();
+        m_header->viewport()->update();
+    });
     connect(m_header, &QHeaderView::sectionMoved, this, [this] { columnMoved(); });
     connect(m_header, &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
         columnResized(logical, size);
@@ -110,6 +116,25 @@ FavoritesTableView::FavoritesTableView(FavoritesTableModel &model,
         });
     syncSelectionFromStore();
     updatePulse();
+}
+
+void FavoritesTableView::restyleScrollBars()
+{
+    // Thin handles in the look's colour over a clear track, as in the playlist.
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    const QColor handle = BrivelloTheme::isLight(scheme) ? blackA(0.22) : whiteA(0.2);
+    const QString sheet =
+        QStringLiteral("QScrollBar { background: transparent; }"
+                       "QScrollBar:vertical { width: 10px; margin: 4px 2px 4px 0; }"
+                       "QScrollBar:horizontal { height: 10px; margin: 0 4px 2px 4px; }"
+                       "QScrollBar::handle { background: %1; border-radius: 4px; }"
+                       "QScrollBar::handle:vertical { min-height: 32px; }"
+                       "QScrollBar::handle:horizontal { min-width: 32px; }"
+                       "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }"
+                       "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }")
+            .arg(handle.name(QColor::HexArgb));
+    verticalScrollBar()->setStyleSheet(sheet);
+    horizontalScrollBar()->setStyleSheet(sheet);
 }
 
 void FavoritesTableView::applyDensity()

@@ -64,6 +64,7 @@ protected:
 private:
     void applyLayout();
     void applyDensity();
+    void restyleScrollBars();
     void columnMoved();
     void columnResized(int logicalIndex, int newSize);
     void storeHiddenColumns();
