@@ -38,6 +38,14 @@ std::unique_ptr<LibraryStore> makeStore()
     return store;
 }
 
+// One screen of the table, laid out and painted once.
+void showScreen(FavoritesSection &section)
+{
+    section.resize(1400, 900);
+    section.show();
+    QCoreApplication::processEvents();
+}
+
 void BM_BPMBurst(benchmark::State &state)
 {
     auto store = makeStore();
@@ -79,9 +87,7 @@ void BM_PaintScreenWhilePulsing(benchmark::State &state)
     auto store = makeStore();
     SilentAudioPlayer player;
     FavoritesSection section(*store, &player, nullptr);
-    section.resize(1400, 900);
-    section.show();
-    QCoreApplication::processEvents();
+    showScreen(section);
     QPixmap target(section.size());
     qreal opacity = 1.0;
     for (auto _ : state) {
@@ -99,9 +105,7 @@ void BM_PulseTick(benchmark::State &state)
     auto store = makeStore();
     SilentAudioPlayer player;
     FavoritesSection section(*store, &player, nullptr);
-    section.resize(1400, 900);
-    section.show();
-    QCoreApplication::processEvents();
+    showScreen(section);
     FavoritesTableView *table = section.table();
     const QRect cell = table->visualRect(table->favoritesModel().index(3, 1));
     QPixmap target(table->viewport()->size());

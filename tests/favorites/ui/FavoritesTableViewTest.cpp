@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUndoStack>
@@ -194,4 +195,36 @@ TEST_F(FavoritesTableViewTest, EmptyStateOnlyWithoutAnyFavourite)
         track.isFavorite = false;
     store().setTracks(tracks);
     EXPECT_TRUE(m_section->isShowingEmptyState());
+}
+
+TEST_F(FavoritesTableViewTest, TheGenreHeaderOpensTheFilterOnlyFromItsChevronAndMenusHoldTheirItems)
+{
+    FavoritesHeaderView *header = table().favoritesHeader();
+    QSignalSpy filter(header, &FavoritesHeaderView::genreFilterRequested);
+    const int genre = FavoritesTableModel::columnOf("genre");
+    const QRect zone = header->filterZone(genre);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, zone.center());
+    EXPECT_EQ(filter.size(), 1);
+    const int left = header->sectionViewportPosition(genre) + 10;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(left, zone.center().y()));
+    EXPECT_EQ(filter.size(), 1);
+
+    store().setFavoriteGenreFilter(QStringLiteral("House"));
+    std::unique_ptr<QMenu> genres(table().makeGenreFilterMenu(nullptr));
+    QStringList checked;
+    for (QAction *action : genres->actions()) {
+        if (action->isChecked())
+            checked << action->data().toString();
+    }
+    EXPECT_EQ(checked, QStringList{"House"});
+    EXPECT_EQ(genres->actions().size(), 4); // all, untagged, separator, House
+
+    std::unique_ptr<QMenu> columns(table().makeColumnMenu(genre, nullptr));
+    EXPECT_EQ(columns->actions().size(), 3 + 11); // two auto-sizes, separator, no "playing"
+    store().setSelectedIDs({model().idAt(1), model().idAt(2)});
+    table().syncSelectionFromStore();
+    std::unique_ptr<QMenu> rows(table().makeRowMenu(nullptr));
+    ASSERT_EQ(rows->actions().size(), 5);
+    rows->actions().at(3)->trigger(); // to the converter
+    EXPECT_TRUE(spinUntil([&] { return store().conversionItems().size() == 2; }));
 }
