@@ -201,7 +201,10 @@ void LibraryStore::setFavoriteOnlyUntagged(bool value)
 
 void LibraryStore::pruneSelectionToVisible()
 {
-    const QSet<QUuid> visible = idSetOf(visibleTracks());
+    // Only membership counts here: the favourites need not be sorted for it.
+    const QSet<QUuid> visible =
+        idSetOf(m_activeTab == LibraryTab::favorites ? tracksForSelection(LibraryTab::favorites)
+                                                     : visibleTracks());
     setSelectedIDs(m_selectedIDs & visible);
     if (m_selectedID && !visible.contains(*m_selectedID))
         setSelectedID(std::nullopt);
