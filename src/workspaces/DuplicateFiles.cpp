@@ -6,6 +6,7 @@
 #include <QTextBoundaryFinder>
 #include <algorithm>
 #include <fcntl.h>
+#include <limits>
 #include <memory>
 #include <openssl/evp.h>
 #include <sys/stat.h>
@@ -113,6 +114,15 @@ DuplicateFiles::sameSizeCandidates(const QList<Candidate> &candidates)
 
 std::optional<QString> DuplicateFiles::sha256(const QUrl &url, std::atomic<qint64> *bytesRead)
 {
+    const std::optional<QByteArray> bytes = digest(url, -1, bytesRead);
+    if (!bytes)
+        return std::nullopt;
+    return QString::fromLatin1(bytes->toHex());
+}
+
+std::optional<QByteArray>
+DuplicateFiles::digest(const QUrl &url, qint64 limit, std::atomic<qint64> *bytesRead)
+{
     const int descriptor = ::open(LocalFile::nativePath(url).constData(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0)
         return std::nullopt;
@@ -124,9 +134,12 @@ std::optional<QString> DuplicateFiles::sha256(const QUrl &url, std::atomic<qint6
                                                                           &EVP_MD_CTX_free);
     if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
         return std::nullopt;
-    QByteArray buffer(kReadSize, Qt::Uninitialized);
-    for (;;) {
-        const ssize_t count = ::read(descriptor, buffer.data(), kReadSize);
+    const qint64 pieceSize = limit < 0 ? kReadSize : std::min(limit, kReadSize);
+    QByteArray buffer(pieceSize, Qt::Uninitialized);
+    qint64 remaining = limit < 0 ? std::numeric_limits<qint64>::max() : limit;
+    while (remaining > 0) {
+        const ssize_t count =
+            ::read(descriptor, buffer.data(), static_cast<size_t>(std::min(pieceSize, remaining)));
         if (count < 0) {
             if (errno == EINTR)
                 continue;
@@ -134,16 +147,35 @@ std::optional<QString> DuplicateFiles::sha256(const QUrl &url, std::atomic<qint6
         }
         if (count == 0)
             break;
+        remaining -= count;
         if (bytesRead)
             *bytesRead += count;
         EVP_DigestUpdate(context.get(), buffer.constData(), static_cast<size_t>(count));
     }
-    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned char value[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (EVP_DigestFinal_ex(context.get(), digest, &length) != 1)
+    if (EVP_DigestFinal_ex(context.get(), value, &length) != 1)
         return std::nullopt;
-    return QString::fromLatin1(
-        QByteArray(reinterpret_cast<const char *>(digest), static_cast<int>(length)).toHex());
+    return QByteArray(reinterpret_cast<const char *>(value), static_cast<int>(length));
+}
+
+QSet<qsizetype> DuplicateFiles::needFullDigest(const QList<Candidate> &sameSize,
+                                               std::atomic<qint64> *bytesRead)
+{
+    QHash<std::pair<qint64, QByteArray>, QList<qsizetype>> byPrefix;
+    QSet<qsizetype> needed;
+    for (qsizetype i = 0; i < sameSize.size(); ++i) {
+        const std::optional<QByteArray> prefix = digest(sameSize[i].url, kPrefixSize, bytesRead);
+        if (!prefix)
+            needed.insert(i); // let the full read decide, and fail, as without the filter
+        else
+            byPrefix[{sameSize[i].byteCount, *prefix}].append(i);
+    }
+    for (const QList<qsizetype> &indexes : std::as_const(byPrefix)) {
+        if (indexes.size() > 1)
+            needed.unite(QSet<qsizetype>(indexes.cbegin(), indexes.cend()));
+    }
+    return needed;
 }
 
 QList<AudioDuplicateGroup> DuplicateFiles::duplicateGroups(const DigestGroups &digests)

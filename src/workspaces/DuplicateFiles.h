@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 #include <QUuid>
@@ -41,6 +42,12 @@ public:
     // Lower-case hex digest, or nothing when the file cannot be opened or read. Adds the
     // bytes read to `bytesRead` when given.
     static std::optional<QString> sha256(const QUrl &url, std::atomic<qint64> *bytesRead = nullptr);
+    // Indexes of the same-size candidates whose first 4 KiB match another's (or cannot be
+    // read): only these can share a full digest, so only these need one.
+    static QSet<qsizetype> needFullDigest(const QList<Candidate> &sameSize,
+                                          std::atomic<qint64> *bytesRead = nullptr);
+    static constexpr qint64 kPrefixSize = 4096;
+
     // Digests in first-hashed order, each with its files in hashing order.
     using DigestGroups = QList<std::pair<QString, QList<Candidate>>>;
     static QList<AudioDuplicateGroup> duplicateGroups(const DigestGroups &digests);
@@ -49,6 +56,9 @@ public:
 
 private:
     static std::optional<qint64> fileSize(const QUrl &url);
+    // SHA-256 of at most `limit` bytes from the start; a negative limit reads to the end.
+    static std::optional<QByteArray>
+    digest(const QUrl &url, qint64 limit, std::atomic<qint64> *bytesRead);
 };
 
 } // namespace brivello

@@ -123,7 +123,12 @@ QCoro::Task<> DuplicateSearch::search(quint64 generation)
     const QList<Candidate> sameSize = co_await sorting;
     if (!self || !isCurrent(generation))
         co_return;
-    const DuplicateFiles::DigestGroups digests = co_await hash(sameSize, generation);
+    QFuture<QSet<qsizetype>> filtering =
+        QtConcurrent::run([sameSize] { return DuplicateFiles::needFullDigest(sameSize); });
+    const QSet<qsizetype> needed = co_await filtering;
+    if (!self || !isCurrent(generation))
+        co_return;
+    const DuplicateFiles::DigestGroups digests = co_await hash(sameSize, needed, generation);
     if (!self || !isCurrent(generation))
         co_return;
 
@@ -186,8 +191,10 @@ QCoro::Task<> DuplicateSearch::refreshDuplicateMetadata(QList<QUuid> ids, quint6
     }
 }
 
-QCoro::Task<DuplicateFiles::DigestGroups> DuplicateSearch::hash(QList<Candidate> candidates,
-                                                                quint64 generation)
+// A candidate whose first 4 KiB match no other's cannot share a digest; it counts as done
+// without being read through.
+QCoro::Task<DuplicateFiles::DigestGroups>
+DuplicateSearch::hash(QList<Candidate> candidates, QSet<qsizetype> needed, quint64 generation)
 {
     QPointer<DuplicateSearch> self(this);
     m_store.setDuplicateScanPhase(Phase::hashing);
@@ -200,11 +207,14 @@ QCoro::Task<DuplicateFiles::DigestGroups> DuplicateSearch::hash(QList<Candidate>
     for (qsizetype k = 1; k <= candidates.size(); ++k) {
         const Candidate candidate = candidates[k - 1];
         m_store.setDuplicateScanCurrentFile(fileName(candidate.url));
-        QFuture<std::optional<QString>> hashing =
-            QtConcurrent::run([url = candidate.url] { return DuplicateFiles::sha256(url); });
-        const std::optional<QString> digest = co_await hashing;
-        if (!self || !isCurrent(generation))
-            co_return digests;
+        std::optional<QString> digest;
+        if (needed.contains(k - 1)) {
+            QFuture<std::optional<QString>> hashing =
+                QtConcurrent::run([url = candidate.url] { return DuplicateFiles::sha256(url); });
+            digest = co_await hashing;
+            if (!self || !isCurrent(generation))
+                co_return digests;
+        }
         if (digest) {
             const auto found = digestIndex.constFind(*digest);
             if (found == digestIndex.constEnd()) {

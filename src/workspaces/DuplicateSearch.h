@@ -39,7 +39,8 @@ private:
     QCoro::Task<> run(quint64 generation);
     QCoro::Task<> search(quint64 generation);
     QCoro::Task<> refreshDuplicateMetadata(QList<QUuid> ids, quint64 generation);
-    QCoro::Task<DuplicateFiles::DigestGroups> hash(QList<Candidate> candidates, quint64 generation);
+    QCoro::Task<DuplicateFiles::DigestGroups>
+    hash(QList<Candidate> candidates, QSet<qsizetype> needed, quint64 generation);
     void publish(QList<AudioDuplicateGroup> groups);
     bool isCurrent(quint64 generation) const { return generation == m_generation; }
     void raiseProgress(double floor);
