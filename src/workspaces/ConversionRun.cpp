@@ -1,7 +1,6 @@
 #include "ConversionRun.h"
 
 #include "audiofiles/MP3ConversionService.h"
-#include "audiofiles/ProcessLaunchError.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 
@@ -81,7 +80,7 @@ QCoro::Task<> ConversionRun::convertItem(QUuid id)
         output = co_await MP3ConversionService::convert(source, bitrate);
     } catch (const MP3ConversionService::ConversionError &error) {
         failure = error.errorDescription();
-    } catch (const ProcessLaunchError &error) {
+    } catch (const std::exception &error) { // ProcessLaunchError, file system errors
         failure = QString::fromLocal8Bit(error.what());
     }
     if (!self)
