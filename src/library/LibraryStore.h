@@ -194,7 +194,10 @@ public:
     QCoro::Task<> importDuplicateSearchURLsAsync(QList<QUrl> urls);
 
     // --- Neighbour entry points. ---
-    void pruneDuplicateGroups(const QSet<QUuid> &removing);
+    // Drops the ids, and the duplicate workspace's tracks of the given files, from the groups.
+    void pruneDuplicateGroups(const QSet<QUuid> &removing, const QSet<QUrl> &removedFiles = {});
+    // Plays on past a removed current track of `seen` (the list before the removal).
+    void continuePlaybackAfterRemoving(const QSet<QUuid> &removed, const QList<Track> &seen);
     // Hands at most the first three addresses to the waveform preloader
     // (waveformPreloadRequested, on a later turn of the event loop).
     void preloadWaveforms(const QList<QUrl> &urls);
@@ -319,7 +322,6 @@ private:
     AudioTags currentTags(const QUrl &url, const AudioTags &fallback) const;
 
     // Removals, favourites, genres and the cleaner (the LibraryStore*.cpp files of each).
-    void continuePlaybackAfterRemoving(const QSet<QUuid> &removed, const QList<Track> &seen);
     QUuid reinsertRemovedTrack(QList<Track> &tracks, const RemovedTrack &entry);
     FavoriteMembershipStates favoriteMembershipStates(const QSet<QUuid> &ids) const;
     void applyFavoriteMembershipStates(const FavoriteMembershipStates &states);

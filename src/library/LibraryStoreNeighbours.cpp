@@ -43,11 +43,17 @@ void LibraryStore::preloadWaveform(const QUrl &url)
         this, [this, url] { emit waveformPreloadRequested({url}); }, Qt::QueuedConnection);
 }
 
-void LibraryStore::pruneDuplicateGroups(const QSet<QUuid> &removing)
+void LibraryStore::pruneDuplicateGroups(const QSet<QUuid> &removing, const QSet<QUrl> &removedFiles)
 {
+    // The duplicate workspace's tracks carry ids of their own: match them by file too.
+    QSet<QUuid> ids = removing;
+    for (const Track &track : std::as_const(m_duplicateTracks)) {
+        if (removedFiles.contains(track.url.adjusted(QUrl::NormalizePathSegments)))
+            ids.insert(track.id);
+    }
     QList<AudioDuplicateGroup> kept;
     for (AudioDuplicateGroup group : std::as_const(m_duplicateSearch.groups)) {
-        group.trackIDs.removeIf([&removing](const QUuid &id) { return removing.contains(id); });
+        group.trackIDs.removeIf([&ids](const QUuid &id) { return ids.contains(id); });
         if (group.trackIDs.size() >= 2)
             kept.append(group);
     }

@@ -123,7 +123,10 @@ void LibraryStore::trashTracks(const QSet<QUuid> &ids)
             kept.append(track);
     }
     setTracks(std::move(kept));
-    pruneDuplicateGroups(trashed);
+    QSet<QUrl> trashedFiles;
+    for (const RemovedTrack &entry : std::as_const(batch))
+        trashedFiles.insert(entry.track.url.adjusted(QUrl::NormalizePathSegments));
+    pruneDuplicateGroups(trashed, trashedFiles);
     setSelectedIDs({});
     setSelectedID(std::nullopt);
     postMembershipChange();

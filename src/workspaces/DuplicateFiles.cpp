@@ -1,0 +1,272 @@
+#include "DuplicateFiles.h"
+
+#include "platform/LocalFile.h"
+
+#include <QFileInfo>
+#include <QTextBoundaryFinder>
+#include <algorithm>
+#include <fcntl.h>
+#include <limits>
+#include <memory>
+#include <openssl/evp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace brivello {
+
+namespace {
+constexpr double kProbableDurationSpread = 3.0;
+constexpr int kMinimumTitleLength = 5;
+constexpr int kMinimumTitleLengthWithoutArtist = 12;
+
+int graphemeCount(const QString &text)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    int count = 0;
+    while (finder.toNextBoundary() > 0)
+        ++count;
+    return count;
+}
+
+QString titleText(const Track &track)
+{
+    if (!track.tags.title.isEmpty())
+        return track.tags.title;
+    return QFileInfo(QString::fromUtf8(LocalFile::nativePath(track.url))).completeBaseName();
+}
+} // namespace
+
+bool DuplicateFiles::isInScope(const QUrl &trackURL, const QList<QUrl> &roots)
+{
+    if (roots.isEmpty())
+        return true;
+    const QByteArray path = LocalFile::cleanPath(LocalFile::nativePath(trackURL));
+    for (const QUrl &root : roots) {
+        QByteArray rootPath = LocalFile::cleanPath(LocalFile::nativePath(root));
+        if (LocalFile::isDirectory(root)) {
+            if (!rootPath.endsWith('/'))
+                rootPath.append('/');
+            if (path.startsWith(rootPath))
+                return true;
+        } else if (path == rootPath) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<qint64> DuplicateFiles::fileSize(const QUrl &url)
+{
+    struct stat info
+    {
+    };
+    if (::stat(LocalFile::nativePath(url).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return static_cast<qint64>(info.st_size);
+}
+
+QList<DuplicateFiles::SizedFile> DuplicateFiles::sizeFiles(const QList<Track> &tracks)
+{
+    QList<SizedFile> sized;
+    sized.reserve(tracks.size());
+    QHash<std::pair<quint64, quint64>, QUuid> firstByIdentity;
+    for (const Track &track : tracks) {
+        SizedFile file;
+        struct stat info
+        {
+        };
+        if (::stat(LocalFile::nativePath(track.url).constData(), &info) == 0 &&
+            S_ISREG(info.st_mode)) {
+            file.byteCount = static_cast<qint64>(info.st_size);
+            const std::pair<quint64, quint64> identity{info.st_dev, info.st_ino};
+            const auto first = firstByIdentity.constFind(identity);
+            if (first != firstByIdentity.constEnd())
+                file.aliasOf = *first;
+            else
+                firstByIdentity.insert(identity, track.id);
+        }
+        sized.append(file);
+    }
+    return sized;
+}
+
+QList<DuplicateFiles::Candidate>
+DuplicateFiles::sameSizeCandidates(const QList<Candidate> &candidates)
+{
+    QHash<qint64, int> counts;
+    for (const Candidate &candidate : candidates)
+        ++counts[candidate.byteCount];
+    QList<Candidate> kept;
+    for (const Candidate &candidate : candidates) {
+        if (counts.value(candidate.byteCount) > 1)
+            kept.append(candidate);
+    }
+    // Same-size runs together, each in scope order, sizes in first-seen order.
+    QHash<qint64, int> firstIndex;
+    for (int i = 0; i < kept.size(); ++i)
+        firstIndex.insert(kept[i].byteCount, std::min(firstIndex.value(kept[i].byteCount, i), i));
+    std::stable_sort(
+        kept.begin(), kept.end(), [&firstIndex](const Candidate &a, const Candidate &b) {
+            return firstIndex.value(a.byteCount) < firstIndex.value(b.byteCount);
+        });
+    return kept;
+}
+
+std::optional<QString> DuplicateFiles::sha256(const QUrl &url, std::atomic<qint64> *bytesRead)
+{
+    const std::optional<QByteArray> bytes = digest(url, -1, bytesRead);
+    if (!bytes)
+        return std::nullopt;
+    return QString::fromLatin1(bytes->toHex());
+}
+
+std::optional<QByteArray>
+DuplicateFiles::digest(const QUrl &url, qint64 limit, std::atomic<qint64> *bytesRead)
+{
+    const int descriptor = ::open(LocalFile::nativePath(url).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return std::nullopt;
+    const std::unique_ptr<int, void (*)(int *)> closer(new int(descriptor), [](int *fd) {
+        ::close(*fd);
+        delete fd;
+    });
+    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
+                                                                          &EVP_MD_CTX_free);
+    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
+        return std::nullopt;
+    const qint64 pieceSize = limit < 0 ? kReadSize : std::min(limit, kReadSize);
+    QByteArray buffer(pieceSize, Qt::Uninitialized);
+    qint64 remaining = limit < 0 ? std::numeric_limits<qint64>::max() : limit;
+    while (remaining > 0) {
+        const ssize_t count =
+            ::read(descriptor, buffer.data(), static_cast<size_t>(std::min(pieceSize, remaining)));
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        if (count == 0)
+            break;
+        remaining -= count;
+        if (bytesRead)
+            *bytesRead += count;
+        EVP_DigestUpdate(context.get(), buffer.constData(), static_cast<size_t>(count));
+    }
+    unsigned char value[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_DigestFinal_ex(context.get(), value, &length) != 1)
+        return std::nullopt;
+    return QByteArray(reinterpret_cast<const char *>(value), static_cast<int>(length));
+}
+
+QSet<qsizetype> DuplicateFiles::needFullDigest(const QList<Candidate> &sameSize,
+                                               std::atomic<qint64> *bytesRead)
+{
+    QHash<std::pair<qint64, QByteArray>, QList<qsizetype>> byPrefix;
+    QSet<qsizetype> needed;
+    for (qsizetype i = 0; i < sameSize.size(); ++i) {
+        const std::optional<QByteArray> prefix = digest(sameSize[i].url, kPrefixSize, bytesRead);
+        if (!prefix)
+            needed.insert(i); // let the full read decide, and fail, as without the filter
+        else
+            byPrefix[{sameSize[i].byteCount, *prefix}].append(i);
+    }
+    for (const QList<qsizetype> &indexes : std::as_const(byPrefix)) {
+        if (indexes.size() > 1)
+            needed.unite(QSet<qsizetype>(indexes.cbegin(), indexes.cend()));
+    }
+    return needed;
+}
+
+QList<AudioDuplicateGroup> DuplicateFiles::duplicateGroups(const DigestGroups &digests)
+{
+    QList<AudioDuplicateGroup> groups;
+    for (const auto &[digest, files] : digests) {
+        if (files.size() < 2)
+            continue;
+        AudioDuplicateGroup group{digest, {}, files.first().byteCount, DuplicateMatchKind::exact};
+        for (const Candidate &file : files)
+            group.trackIDs.append(file.id);
+        groups.append(group);
+    }
+    std::stable_sort(groups.begin(), groups.end(), [](const auto &a, const auto &b) {
+        return a.trackIDs.size() * a.byteCount > b.trackIDs.size() * b.byteCount;
+    });
+    return groups;
+}
+
+QList<AudioDuplicateGroup> DuplicateFiles::probableDuplicateGroups(const QList<Track> &tracks)
+{
+    QList<QString> keys;
+    QHash<QString, QList<Track>> byKey;
+    for (const Track &track : tracks) {
+        const QString title = normalizedDuplicateText(titleText(track));
+        const QString artist = normalizedDuplicateText(track.tags.artist);
+        const int titleLength = graphemeCount(title);
+        if (titleLength < kMinimumTitleLength || track.duration <= 0 ||
+            (artist.isEmpty() && titleLength < kMinimumTitleLengthWithoutArtist))
+            continue;
+        const QString key = artist + QLatin1Char('|') + title;
+        if (!byKey.contains(key))
+            keys.append(key);
+        byKey[key].append(track);
+    }
+    QList<AudioDuplicateGroup> groups;
+    for (const QString &key : std::as_const(keys)) {
+        QList<Track> members = byKey.value(key);
+        if (members.size() < 2)
+            continue;
+        std::stable_sort(members.begin(), members.end(), [](const Track &a, const Track &b) {
+            return a.duration < b.duration;
+        });
+        if (std::abs(members.last().duration - members.first().duration) > kProbableDurationSpread)
+            continue;
+        AudioDuplicateGroup group{
+            QStringLiteral("probable-") + key, {}, 0, DuplicateMatchKind::probable};
+        std::optional<qint64> smallest;
+        for (const Track &member : std::as_const(members)) {
+            group.trackIDs.append(member.id);
+            if (const std::optional<qint64> size = fileSize(member.url))
+                smallest = std::min(smallest.value_or(*size), *size);
+        }
+        group.byteCount = smallest.value_or(0);
+        groups.append(group);
+    }
+    std::stable_sort(groups.begin(), groups.end(), [](const auto &a, const auto &b) {
+        return a.trackIDs.size() > b.trackIDs.size();
+    });
+    return groups;
+}
+
+// Case, diacritic and width folding, then words of letters, marks and digits joined by spaces.
+QString DuplicateFiles::normalizedDuplicateText(const QString &text)
+{
+    const QString decomposed = text.normalized(QString::NormalizationForm_KD);
+    QString folded;
+    folded.reserve(decomposed.size());
+    for (const QChar character : decomposed) {
+        if (character.category() != QChar::Mark_NonSpacing)
+            folded.append(character);
+    }
+    folded = folded.normalized(QString::NormalizationForm_C).toCaseFolded().toLower();
+    QStringList words;
+    QString word;
+    for (int i = 0; i < folded.size(); ++i) {
+        const char32_t code = folded[i].isHighSurrogate() && i + 1 < folded.size()
+                                  ? QChar::surrogateToUcs4(folded[i], folded[i + 1])
+                                  : folded[i].unicode();
+        const int width = code > 0xFFFF ? 2 : 1;
+        if (QChar::isLetterOrNumber(code) || QChar::isMark(code)) {
+            word.append(folded.mid(i, width));
+        } else if (!word.isEmpty()) {
+            words.append(word);
+            word.clear();
+        }
+        i += width - 1;
+    }
+    if (!word.isEmpty())
+        words.append(word);
+    return words.join(QLatin1Char(' '));
+}
+
+} // namespace brivello

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "records/AudioDuplicateGroup.h"
+#include "records/Track.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QUrl>
+#include <QUuid>
+#include <atomic>
+#include <optional>
+
+namespace brivello {
+
+// The file-level steps of the duplicate search: scope, sizes with file identities, SHA-256,
+// grouping and the probable pass's text keys. Pure functions; any thread.
+class DuplicateFiles
+{
+public:
+    struct Candidate
+    {
+        QUuid id;
+        QUrl url;
+        qint64 byteCount = 0;
+    };
+    // What a size pass learns of one file; `aliasOf` is set when an earlier file of the list is
+    // the same file on disk (a hard link, a symbolic link, the same path twice).
+    struct SizedFile
+    {
+        std::optional<qint64> byteCount;
+        std::optional<QUuid> aliasOf;
+    };
+    static constexpr qint64 kReadSize = 1024 * 1024;
+
+    static bool isInScope(const QUrl &trackURL, const QList<QUrl> &roots);
+    // Sizes by following symbolic links; index-aligned with `tracks`.
+    static QList<SizedFile> sizeFiles(const QList<Track> &tracks);
+    static QList<Candidate> sameSizeCandidates(const QList<Candidate> &candidates);
+    // Lower-case hex digest, or nothing when the file cannot be opened or read. Adds the
+    // bytes read to `bytesRead` when given.
+    static std::optional<QString> sha256(const QUrl &url, std::atomic<qint64> *bytesRead = nullptr);
+    // Indexes of the same-size candidates whose first 4 KiB match another's (or cannot be
+    // read): only these can share a full digest, so only these need one.
+    static QSet<qsizetype> needFullDigest(const QList<Candidate> &sameSize,
+                                          std::atomic<qint64> *bytesRead = nullptr);
+    static constexpr qint64 kPrefixSize = 4096;
+
+    // Digests in first-hashed order, each with its files in hashing order.
+    using DigestGroups = QList<std::pair<QString, QList<Candidate>>>;
+    static QList<AudioDuplicateGroup> duplicateGroups(const DigestGroups &digests);
+    static QList<AudioDuplicateGroup> probableDuplicateGroups(const QList<Track> &tracks);
+    static QString normalizedDuplicateText(const QString &text);
+
+private:
+    static std::optional<qint64> fileSize(const QUrl &url);
+    // SHA-256 of at most `limit` bytes from the start; a negative limit reads to the end.
+    static std::optional<QByteArray>
+    digest(const QUrl &url, qint64 limit, std::atomic<qint64> *bytesRead);
+};
+
+} // namespace brivello

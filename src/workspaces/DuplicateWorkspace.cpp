@@ -1,0 +1,99 @@
+#include "DuplicateWorkspace.h"
+#include "workspaces/DuplicateSearchFields.h"
+
+#include "DuplicateSearch.h"
+#include "library/LibraryStore.h"
+#include "platform/LocalFile.h"
+#include "platform/AppLanguage.h"
+#include "platform/BrivelloLocalization.h"
+#include "platform/Trash.h"
+
+namespace brivello {
+
+DuplicateWorkspace::DuplicateWorkspace(LibraryStore &store, DuplicateSearch &search)
+    : QObject(&store)
+    , m_store(store)
+    , m_search(search)
+{}
+
+QString DuplicateWorkspace::duplicateSearchScopeTitle() const
+{
+    const QList<QUrl> &roots = duplicateSearchRoots(m_store);
+    if (roots.isEmpty())
+        return BrivelloLocalization::string(QStringLiteral("Источник не выбран"));
+    if (roots.size() == 1)
+        return QString::fromUtf8(LocalFile::nativePath(roots.first()));
+    const bool english = AppLanguage::current() == AppLanguage::english;
+    return QString::number(roots.size()) +
+           (english ? QStringLiteral(" sources") : QStringLiteral(" источника"));
+}
+
+QList<Track> DuplicateWorkspace::tracks(const AudioDuplicateGroup &group) const
+{
+    QHash<QUuid, const Track *> byID;
+    for (const Track &track : m_store.duplicateTracks()) {
+        if (!byID.contains(track.id))
+            byID.insert(track.id, &track);
+    }
+    QList<Track> found;
+    for (const QUuid &id : group.trackIDs) {
+        if (const Track *track = byID.value(id))
+            found.append(*track);
+    }
+    return found;
+}
+
+void DuplicateWorkspace::trashDuplicateTracks(const QSet<QUuid> &ids)
+{
+    if (ids.isEmpty())
+        return;
+    const QList<Track> before = m_store.duplicateTracks();
+    QSet<QUuid> moved;
+    for (const Track &track : before) {
+        if (!ids.contains(track.id) || moved.contains(track.id))
+            continue;
+        const TrashOutcome outcome =
+            Trash::shared().trashItem(QString::fromUtf8(LocalFile::nativePath(track.url)));
+        if (outcome.error) {
+            m_store.setLastError(outcome.error->description);
+            continue;
+        }
+        moved.insert(track.id);
+    }
+    if (moved.isEmpty())
+        return;
+    QList<Track> kept;
+    for (const Track &track : before) {
+        if (!moved.contains(track.id))
+            kept.append(track);
+    }
+    m_store.setDuplicateTracks(std::move(kept));
+    m_store.pruneDuplicateGroups(moved);
+    QSet<QUuid> selection = duplicateSelectedTrackIDs(m_store);
+    selection.subtract(moved);
+    setDuplicateSelectedTrackIDs(m_store, selection);
+    const std::optional<QUuid> focus = duplicateFocusedTrackID(m_store);
+    if (focus && moved.contains(*focus)) {
+        setDuplicateFocusedTrackID(m_store, 
+            selection.isEmpty() ? std::nullopt : std::optional(*selection.cbegin()));
+    }
+    m_store.continuePlaybackAfterRemoving(moved, before);
+}
+
+void DuplicateWorkspace::clearDuplicateWorkspace()
+{
+    m_search.invalidate();
+    setDuplicateSearchRoots(m_store, {});
+    setDuplicateGroups(m_store, {});
+    m_store.setDuplicateTracks({});
+    setDuplicateSelectedTrackIDs(m_store, {});
+    setDuplicateFocusedTrackID(m_store, std::nullopt);
+    setDuplicateScanPhase(m_store, DuplicateSearchState::Phase::idle);
+    setDuplicateScanCurrentFile(m_store, {});
+    setDuplicateScanProgress(m_store, 0);
+    setDuplicateScanCandidateCount(m_store, 0);
+    setDuplicateScanProcessedCount(m_store, 0);
+    setDuplicateScanTotalCount(m_store, 0);
+}
+
+} // namespace brivello
