@@ -240,7 +240,7 @@ public:
     void undoLastRemoval();
     bool canUndoPhysicalTrash() const;
 
-    // --- Favourites and section membership (LibraryStoreFavourites.cpp). A null undo stack
+    // --- Favourites and section membership (LibraryStoreFavorites.cpp). A null undo stack
     // means the window's (setWindowUndoStack), when there is one.
     void toggleFavorites(const QSet<QUuid> &ids, QUndoStack *undoStack = nullptr);
     void addToFavorites(const QSet<QUuid> &ids);

@@ -286,4 +286,49 @@ void LibraryStore::completeConversionImport(const QList<QUrl> &urls)
         setConversionItems(std::move(items));
 }
 
+// --- Duplicate search sources. ---
+
+void LibraryStore::importDuplicateSearchURLs(const QList<QUrl> &urls)
+{
+    [](QCoro::Task<> import) -> QCoro::Task<> {
+        co_await import;
+    }(importDuplicateSearchURLsAsync(urls));
+}
+
+QCoro::Task<> LibraryStore::importDuplicateSearchURLsAsync(QList<QUrl> urls)
+{
+    DuplicateSearchState search = m_duplicateSearch;
+    QList<QUrl> &roots = search.roots;
+    bool rootAdded = false;
+    for (const QUrl &url : std::as_const(urls)) {
+        if (!roots.contains(url)) {
+            roots.append(url);
+            rootAdded = true;
+        }
+    }
+    if (rootAdded)
+        setDuplicateSearch(std::move(search));
+
+    const StoreLifetimeGuard guard = lifetimeGuard();
+    const QSet<QString> types = playlistExtensions();
+    QFuture<QList<QUrl>> walking =
+        QtConcurrent::run([urls, types] { return AudioFileWalk::audioURLs(urls, types); });
+    const QList<QUrl> expanded = co_await walking;
+    if (!guard.alive())
+        co_return;
+    QSet<QUrl> known;
+    for (const Track &track : std::as_const(m_duplicateTracks))
+        known.insert(track.url);
+    QList<QUrl> newURLs;
+    for (const QUrl &url : expanded) {
+        if (!known.contains(url))
+            newURLs.append(url);
+    }
+    if (newURLs.isEmpty())
+        co_return;
+    const ChunkedAppend appended = co_await appendTracksInChunks(newURLs, ChunkTarget::duplicates);
+    if (guard.alive())
+        startMetadataLoads(appended.created, MetadataDestination::duplicates);
+}
+
 } // namespace brivello

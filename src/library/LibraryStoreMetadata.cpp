@@ -179,4 +179,26 @@ QCoro::Task<> LibraryStore::libraryLoadsSettled(QUrl url)
         co_await LibraryLoadApplied{this};
 }
 
+namespace {
+LibraryStore::MetadataLoadHook &metadataLoadHook()
+{
+    static LibraryStore::MetadataLoadHook hook;
+    return hook;
+}
+} // namespace
+
+void LibraryStore::setMetadataLoadHookForTesting(MetadataLoadHook hook)
+{
+    metadataLoadHook() = std::move(hook);
+}
+
+void LibraryStore::startMetadataLoads(const QList<Track> &tracks, MetadataDestination destination)
+{
+    if (metadataLoadHook()) {
+        metadataLoadHook()(tracks, destination);
+        return;
+    }
+    scheduleMetadataLoads(tracks, destination);
+}
+
 } // namespace brivello

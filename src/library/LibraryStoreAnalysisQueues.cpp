@@ -4,28 +4,6 @@
 
 namespace brivello {
 
-namespace {
-LibraryStore::MetadataLoadHook &metadataLoadHook()
-{
-    static LibraryStore::MetadataLoadHook hook;
-    return hook;
-}
-} // namespace
-
-void LibraryStore::setMetadataLoadHookForTesting(MetadataLoadHook hook)
-{
-    metadataLoadHook() = std::move(hook);
-}
-
-void LibraryStore::startMetadataLoads(const QList<Track> &tracks, MetadataDestination destination)
-{
-    if (metadataLoadHook()) {
-        metadataLoadHook()(tracks, destination);
-        return;
-    }
-    scheduleMetadataLoads(tracks, destination);
-}
-
 void LibraryStore::preloadWaveforms(const QList<QUrl> &urls)
 {
     if (urls.isEmpty())
