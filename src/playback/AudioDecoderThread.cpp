@@ -59,7 +59,7 @@ void AudioDecoderThread::run(std::stop_token stop)
     std::vector<float> pending;
     pending.reserve(65536);
     size_t offset = 0;
-    quint64 serial = 0;
+    quint64 serial = m_state.start.load().serial;
     bool finished = false;
     bool failed = false;
     bool endMarked = false;

@@ -155,7 +155,7 @@ bool AudioPlaybackEngine::isSeekPending() const
     if (!m_stream)
         return false;
     const quint64 serial = m_stream->state.requestSerial();
-    if (serial == 0)
+    if (serial == AudioStreamState::kFirstSerial)
         return false;
     const std::optional<qint64> first = m_stream->timeline.firstFrame(serial);
     return !first || m_stream->renderer->playedFrames() < *first;

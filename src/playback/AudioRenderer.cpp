@@ -36,8 +36,12 @@ AudioRenderer::AudioRenderer(AudioRingBuffer &ring,
     , m_timeline(timeline)
     , m_rate(sampleRate)
     , m_reporter(std::move(reporter))
+    , m_serial(state.start.load().serial)
+    , m_seen(m_serial)
     , m_volume(state.volume.load())
-{}
+{
+    m_renderedSerial.store(m_serial);
+}
 
 void AudioRenderer::render(float *out, qint64 frames, bool waitForData)
 {

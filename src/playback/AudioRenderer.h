@@ -62,17 +62,17 @@ private:
 
     // --- The sink's thread only.
     Phase m_phase = Phase::playing;
-    qint64 m_output = 0;  // frames rendered so far
-    qint64 m_track = 0;   // track frame of the next frame read from the ring
-    quint64 m_serial = 0; // serial of the data being read
-    quint64 m_seen = 0;   // newest request noticed
-    qint64 m_stepIn = 0;  // frames left before the step
+    qint64 m_output = 0; // frames rendered so far
+    qint64 m_track = 0;  // track frame of the next frame read from the ring
+    quint64 m_serial;    // serial of the data being read
+    quint64 m_seen;      // newest request noticed
+    qint64 m_stepIn = 0; // frames left before the step
     float m_gain = 1.0f;
     float m_rampFrom = 1.0f;
     float m_rampTo = 1.0f;
     qint64 m_rampLength = 0;
     qint64 m_rampDone = 0;
-    float m_volume = 1.0f;
+    float m_volume;
     bool m_starved = false;
     bool m_endNoted = false;
     bool m_endFailed = false;

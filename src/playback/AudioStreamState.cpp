@@ -29,6 +29,11 @@ AudioStreamState::Boundary AudioStreamState::BoundaryCell::load() const
     }
 }
 
+AudioStreamState::AudioStreamState()
+{
+    start.store({kFirstSerial, 0, 0, false});
+}
+
 quint64 AudioStreamState::request(qint64 targetFrame)
 {
     std::lock_guard lock(m_requestMutex);

@@ -38,6 +38,11 @@ public:
         std::atomic<bool> m_failed{false};
     };
 
+    // The opening position is a request too: its data starts the ring at track frame 0.
+    static constexpr quint64 kFirstSerial = 1;
+
+    AudioStreamState();
+
     // --- Main thread writes, the others read.
     // Returns the new serial.
     quint64 request(qint64 targetFrame);
@@ -56,7 +61,7 @@ public:
 private:
     mutable std::mutex m_requestMutex;
     qint64 m_requestTarget = 0;
-    std::atomic<quint64> m_requestSerial{0};
+    std::atomic<quint64> m_requestSerial{kFirstSerial};
 };
 
 } // namespace brivello
