@@ -8,10 +8,10 @@ namespace brivello {
 
 namespace {
 
-// A 10 ms period and two periods buffered ahead, as a typical desktop device.
-constexpr int kPeriodsPerSecond = 100;
+// A 5 ms period and two periods buffered ahead, as a low-latency desktop device.
+constexpr int kPeriodsPerSecond = 200;
 constexpr int kBufferedPeriods = 2;
-constexpr auto kTick = std::chrono::milliseconds(2);
+constexpr auto kTick = std::chrono::milliseconds(4);
 
 } // namespace
 
