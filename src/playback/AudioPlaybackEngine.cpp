@@ -10,7 +10,6 @@
 
 #include <QMediaDevices>
 #include <cmath>
-#include <limits>
 
 namespace brivello {
 
@@ -18,6 +17,8 @@ namespace {
 
 // Half a second decoded ahead: ample for a stalled disk, small enough to seek in at once.
 constexpr double kRingSeconds = 0.5;
+// Where a file states no duration, seeks stop here (a week) rather than overflow a frame count.
+constexpr double kUnknownDurationLimit = 7 * 24 * 3600.0;
 
 } // namespace
 
@@ -142,7 +143,7 @@ void AudioPlaybackEngine::seek(double seconds)
     if (!m_stream)
         return;
     Stream &s = *m_stream;
-    const double limit = s.duration > 0 ? s.duration : std::numeric_limits<double>::max() / s.rate;
+    const double limit = s.duration > 0 ? s.duration : kUnknownDurationLimit;
     const double clamped = std::isnan(seconds) ? 0.0 : std::clamp(seconds, 0.0, limit);
     s.target = std::llround(clamped * s.rate);
     s.stopped = false;

@@ -73,7 +73,7 @@ private:
     qint64 m_rampLength = 0;
     qint64 m_rampDone = 0;
     float m_volume;
-    bool m_starved = false;
+    bool m_starved = true; // no audio yet: the first shortage is the start, not an underrun
     bool m_endNoted = false;
     bool m_endFailed = false;
     quint64 m_endSerial = 0;

@@ -65,13 +65,15 @@ void QtAudioOutputSink::startOnThread(AudioRenderSource *source, bool *started)
                           frameBytes);
     m_pull = new AudioPullDevice(source);
     m_pull->open(QIODevice::ReadOnly);
+    m_sink->start(m_pull);
+    *started = m_sink->error() == QAudio::NoError && m_sink->state() != QAudio::StoppedState;
+    if (!*started)
+        return; // the engine falls back to silence: not a lost device
     QObject::connect(
         m_sink, &QAudioSink::stateChanged, m_context.get(), [this, source](auto state) {
             if (state == QAudio::StoppedState && m_sink->error() != QAudio::NoError)
                 source->deviceFailed();
         });
-    m_sink->start(m_pull);
-    *started = m_sink->error() == QAudio::NoError && m_sink->state() != QAudio::StoppedState;
     m_clock = new QTimer;
     m_clock->setTimerType(Qt::PreciseTimer);
     QObject::connect(m_clock, &QTimer::timeout, m_context.get(), [this, source] {
