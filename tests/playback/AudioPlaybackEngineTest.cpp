@@ -164,10 +164,10 @@ TEST_F(EngineTest, SeeksNearTheEndReportTheEndOnce)
     EXPECT_EQ(finishedSpy->count(), 2);
     advance(0.5);
     EXPECT_EQ(finishedSpy->count(), 2);
-    // An end found before a newer seek back is not the end of the track.
+    // An end the device played just before a newer seek back is not the end of the track.
     engine->seek(3.995);
     engine->play();
-    advance(0.004, 64);
+    sink->advance(frames(0.1));
     engine->seek(1.0);
     advance(0.5);
     EXPECT_EQ(finishedSpy->count(), 2);
