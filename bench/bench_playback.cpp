@@ -54,10 +54,16 @@ double wallSeconds()
         .count();
 }
 
-std::unique_ptr<AudioPlaybackEngine> silentEngine()
+// The long FLAC playing for a moment already; without a factory on the default output (the
+// sound card when there is one, else the silent sink).
+std::unique_ptr<AudioPlaybackEngine> playingEngine(AudioPlaybackEngine::SinkFactory factory = {})
 {
-    return std::make_unique<AudioPlaybackEngine>(
-        [] { return std::make_unique<SilentAudioSink>(kRate); });
+    auto engine = factory ? std::make_unique<AudioPlaybackEngine>(std::move(factory))
+                          : std::make_unique<AudioPlaybackEngine>();
+    engine->open(QFile::encodeName(longFlac()));
+    engine->play();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return engine;
 }
 
 void BM_ClockDriftOverTenMinutes(benchmark::State &state)
@@ -90,10 +96,7 @@ BENCHMARK(BM_ClockDriftOverTenMinutes)->Unit(benchmark::kMillisecond)->UseRealTi
 
 void BM_SeekToAudibleLatency(benchmark::State &state)
 {
-    auto engine = silentEngine();
-    engine->open(QFile::encodeName(longFlac()));
-    engine->play();
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    auto engine = playingEngine([] { return std::make_unique<SilentAudioSink>(kRate); });
     double sumMs = 0;
     double worstMs = 0;
     int seeks = 0;
@@ -116,13 +119,9 @@ void BM_SeekToAudibleLatency(benchmark::State &state)
 }
 BENCHMARK(BM_SeekToAudibleLatency)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
-// The default output: the sound card when there is one, else the silent sink.
 void BM_PlayingFlacCpu(benchmark::State &state)
 {
-    AudioPlaybackEngine engine;
-    engine.open(QFile::encodeName(longFlac()));
-    engine.play();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto engine = playingEngine();
     double percent = 0;
     for (auto _ : state) {
         const double cpu = processCpuSeconds();
@@ -136,11 +135,8 @@ BENCHMARK(BM_PlayingFlacCpu)->Unit(benchmark::kMillisecond)->UseRealTime()->Iter
 
 void BM_UnderrunsWhileMainThreadBlocked(benchmark::State &state)
 {
-    AudioPlaybackEngine engine;
-    engine.open(QFile::encodeName(longFlac()));
-    engine.play();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    const qint64 before = engine.underruns();
+    const auto engine = playingEngine();
+    const qint64 before = engine->underruns();
     for (auto _ : state) {
         // Busy, not asleep: the main thread holds its core for 200 ms.
         const double until = wallSeconds() + 0.2;
@@ -148,7 +144,7 @@ void BM_UnderrunsWhileMainThreadBlocked(benchmark::State &state)
             benchmark::DoNotOptimize(until);
         QCoreApplication::processEvents();
     }
-    state.counters["underruns"] = double(engine.underruns() - before);
+    state.counters["underruns"] = double(engine->underruns() - before);
 }
 BENCHMARK(BM_UnderrunsWhileMainThreadBlocked)
     ->Unit(benchmark::kMillisecond)
