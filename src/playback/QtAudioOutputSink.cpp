@@ -9,7 +9,8 @@ namespace brivello {
 
 namespace {
 
-constexpr int kClockIntervalMs = 5;
+// Often enough for a 20 Hz display; each reading takes the sound server's lock.
+constexpr int kClockIntervalMs = 10;
 // Room for a few of the device's periods: short enough that a seek is heard at once.
 constexpr double kBufferSeconds = 0.06;
 
