@@ -47,7 +47,8 @@ struct AudioPlaybackEngine::Stream
     const double duration;
     const quint64 generation;
     qint64 target = 0;
-    bool stopped = false; // an end or failure was reported
+    bool seekFades = false; // the latest seek was asked for while playing
+    bool stopped = false;   // an end or failure was reported
 };
 
 AudioPlaybackEngine::AudioPlaybackEngine(QObject *parent)
@@ -123,11 +124,12 @@ void AudioPlaybackEngine::pause()
     Stream &s = *m_stream;
     s.state.playing.store(false, std::memory_order_release);
     const quint64 rendered = s.renderer->renderedSerial();
-    if (rendered != s.state.requestSerial()) {
+    if (s.seekFades && rendered != s.state.requestSerial()) {
         // The seek has not jumped yet: go back to what is heard, silently, since paused.
         const qint64 heard =
             s.timeline.trackFrameAt(s.renderer->playedFrames(), rendered).value_or(s.target);
         s.target = heard;
+        s.seekFades = false;
         s.state.request(heard);
         s.decoder->wake();
     }
@@ -146,6 +148,7 @@ void AudioPlaybackEngine::seek(double seconds)
     const double limit = s.duration > 0 ? s.duration : kUnknownDurationLimit;
     const double clamped = std::isnan(seconds) ? 0.0 : std::clamp(seconds, 0.0, limit);
     s.target = std::llround(clamped * s.rate);
+    s.seekFades = isPlaying();
     s.stopped = false;
     s.state.request(s.target);
     s.decoder->wake();

@@ -219,6 +219,14 @@ TEST_F(EngineTest, PauseDuringASeekFadeAbandonsTheSeek)
     engine->play();
     advance(0.1);
     EXPECT_NEAR(engine->position(), 1.105, 1.0 / m_rate);
+
+    // A seek made while paused stays, even when playback starts and stops before it lands.
+    engine->pause();
+    engine->seek(3.0);
+    engine->play();
+    engine->pause();
+    advance(0.1);
+    EXPECT_DOUBLE_EQ(engine->position(), 3.0);
 }
 
 TEST_F(EngineTest, VolumeScalesEverySampleAndIsClamped)
