@@ -30,6 +30,7 @@ float maxDifference(const std::vector<float> &a,
 struct SeekCase
 {
     const char *name;
+    const char *file;
     int outputRate;
     double target;
     float tolerance;
@@ -43,7 +44,7 @@ TEST_P(EngineSeekTest, SamplesAfterTheFadeInEqualFfmpegFromTheTarget)
 {
     const SeekCase c = GetParam();
     m_rate = c.outputRate;
-    const QString path = makeFile(QStringLiteral("tone.flac"), kToneGraph);
+    const QString path = makeFile(QString::fromLatin1(c.file), kToneGraph);
     ASSERT_TRUE(open(path));
     engine->play();
     advance(0.3);
@@ -66,12 +67,15 @@ TEST_P(EngineSeekTest, SamplesAfterTheFadeInEqualFfmpegFromTheTarget)
     EXPECT_NEAR(engine->position(), c.target + 0.4 - AudioRenderer::kStepSeconds, 1.0 / m_rate);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rates,
-                         EngineSeekTest,
-                         ::testing::Values(SeekCase{"SameRateForward", 44100, 2.5, 1e-6f},
-                                           SeekCase{"SameRateBack", 44100, 0.1, 1e-6f},
-                                           SeekCase{"Resampled", 48000, 1.75, 2e-3f}),
-                         [](const auto &testInfo) { return std::string(testInfo.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Rates,
+    EngineSeekTest,
+    ::testing::Values(SeekCase{"SameRateForward", "tone.flac", 44100, 2.5, 1e-6f},
+                      SeekCase{"SameRateBack", "tone.flac", 44100, 0.1, 1e-6f},
+                      SeekCase{"Resampled", "tone.flac", 48000, 1.75, 2e-3f},
+                      SeekCase{"Mp3", "tone.mp3", 44100, 2.0, 1e-4f},
+                      SeekCase{"Aiff", "tone.aiff", 44100, 3.0, 1e-6f}),
+    [](const auto &testInfo) { return std::string(testInfo.param.name); });
 
 TEST_F(EngineTest, SeekFadesOutStepsAndFadesInOverTheirLengths)
 {
