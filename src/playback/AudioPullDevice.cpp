@@ -1,6 +1,6 @@
 #include "AudioPullDevice.h"
 
-#include "AudioOutputSink.h"
+#include "AudioRenderSource.h"
 
 namespace brivello {
 

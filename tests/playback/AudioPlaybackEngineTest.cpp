@@ -1,4 +1,4 @@
-#include "EngineTestSupport.h"
+#include "EngineTest.h"
 #include "playback/AudioRenderer.h"
 
 #include <QFile>
