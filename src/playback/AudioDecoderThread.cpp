@@ -18,13 +18,16 @@ AudioDecoderThread::AudioDecoderThread(std::unique_ptr<AudioStreamDecoder> decod
     : m_decoder(std::move(decoder))
     , m_ring(ring)
     , m_state(state)
-    , m_thread([this](std::stop_token stop) { run(stop); })
+    , m_thread([this] { run(); })
 {}
 
 AudioDecoderThread::~AudioDecoderThread()
 {
-    m_thread.request_stop();
-    wake();
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
     m_thread.join();
 }
 
@@ -34,12 +37,11 @@ void AudioDecoderThread::wake()
     m_wake.notify_all();
 }
 
-void AudioDecoderThread::sleep(std::stop_token &stop,
-                               quint64 serial,
-                               std::chrono::milliseconds duration)
+void AudioDecoderThread::sleep(quint64 serial, std::chrono::milliseconds duration)
 {
     std::unique_lock lock(m_mutex);
-    m_wake.wait_for(lock, stop, duration, [&] { return m_state.requestSerial() != serial; });
+    m_wake.wait_for(
+        lock, duration, [&] { return m_stopping || m_state.requestSerial() != serial; });
 }
 
 bool AudioDecoderThread::flush(std::vector<float> &pending, size_t &offset)
@@ -54,8 +56,12 @@ bool AudioDecoderThread::flush(std::vector<float> &pending, size_t &offset)
     return true;
 }
 
-void AudioDecoderThread::run(std::stop_token stop)
+void AudioDecoderThread::run()
 {
+    const auto stopping = [this] {
+        std::lock_guard lock(m_mutex);
+        return m_stopping;
+    };
     std::vector<float> pending;
     pending.reserve(65536);
     size_t offset = 0;
@@ -63,7 +69,7 @@ void AudioDecoderThread::run(std::stop_token stop)
     bool finished = false;
     bool failed = false;
     bool endMarked = false;
-    while (!stop.stop_requested()) {
+    while (!stopping()) {
         const auto [request, target] = m_state.latestRequest();
         if (request != serial) {
             m_decoder->seek(target);
@@ -76,14 +82,14 @@ void AudioDecoderThread::run(std::stop_token stop)
         }
         if (!pending.empty() && !flush(pending, offset)) {
             const bool renderBehind = m_ring.readIndex() < m_state.start.load().index;
-            sleep(stop, serial, renderBehind ? kStepWait : kFullWait);
+            sleep(serial, renderBehind ? kStepWait : kFullWait);
             continue;
         }
         if (finished) {
             if (!endMarked)
                 m_state.end.store({serial, m_ring.writeIndex(), 0, failed});
             endMarked = true;
-            sleep(stop, serial, kIdleWait);
+            sleep(serial, kIdleWait);
             continue;
         }
         const AudioStreamDecoder::Status status = m_decoder->decode(pending);

@@ -26,16 +26,17 @@ public:
     void wake();
 
 private:
-    void run(std::stop_token stop);
-    void sleep(std::stop_token &stop, quint64 serial, std::chrono::milliseconds duration);
+    void run();
+    void sleep(quint64 serial, std::chrono::milliseconds duration);
     bool flush(std::vector<float> &pending, size_t &offset);
 
     std::unique_ptr<AudioStreamDecoder> m_decoder;
     AudioRingBuffer &m_ring;
     AudioStreamState &m_state;
     std::mutex m_mutex;
-    std::condition_variable_any m_wake;
-    std::jthread m_thread; // last: starts after everything it uses
+    std::condition_variable m_wake;
+    bool m_stopping = false; // guarded by m_mutex
+    std::thread m_thread;    // last: starts after everything it uses
 };
 
 } // namespace brivello

@@ -27,7 +27,8 @@ SilentAudioSink::~SilentAudioSink()
 bool SilentAudioSink::start(AudioRenderSource *source)
 {
     stop();
-    m_thread = std::jthread([this, source](std::stop_token stop) { run(stop, source); });
+    m_stopping = false;
+    m_thread = std::thread([this, source] { run(source); });
     return true;
 }
 
@@ -35,21 +36,21 @@ void SilentAudioSink::stop()
 {
     if (!m_thread.joinable())
         return;
-    m_thread.request_stop();
     {
         std::lock_guard lock(m_mutex);
-        m_wake.notify_all();
+        m_stopping = true;
     }
+    m_wake.notify_all();
     m_thread.join();
 }
 
-void SilentAudioSink::run(std::stop_token stop, AudioRenderSource *source)
+void SilentAudioSink::run(AudioRenderSource *source)
 {
     const qint64 period = m_rate / kPeriodsPerSecond;
     std::vector<float> block(static_cast<size_t>(period) * 2);
     const auto begin = std::chrono::steady_clock::now();
     qint64 rendered = 0;
-    while (!stop.stop_requested()) {
+    while (true) {
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - begin;
         const auto due = static_cast<qint64>(elapsed.count() * m_rate);
         while (rendered < due + kBufferedPeriods * period) {
@@ -58,7 +59,8 @@ void SilentAudioSink::run(std::stop_token stop, AudioRenderSource *source)
         }
         source->framesPlayed(std::min(due, rendered));
         std::unique_lock lock(m_mutex);
-        m_wake.wait_for(lock, stop, kTick, [] { return false; });
+        if (m_wake.wait_for(lock, kTick, [this] { return m_stopping; }))
+            return;
     }
 }
 

@@ -22,12 +22,13 @@ public:
     void stop() override;
 
 private:
-    void run(std::stop_token stop, AudioRenderSource *source);
+    void run(AudioRenderSource *source);
 
     const int m_rate;
     std::mutex m_mutex;
-    std::condition_variable_any m_wake;
-    std::jthread m_thread;
+    std::condition_variable m_wake;
+    bool m_stopping = false; // guarded by m_mutex
+    std::thread m_thread;
 };
 
 } // namespace brivello
