@@ -46,7 +46,8 @@ public:
             QStringLiteral("pulseaudio"),
             {QStringLiteral("-n"),
              QStringLiteral("--daemonize=no"),
-             QStringLiteral("--exit-idle-time=-1"),
+             // Gone by itself soon after the test program, even one that crashed.
+             QStringLiteral("--exit-idle-time=10"),
              QStringLiteral("--use-pid-file=no"),
              QStringLiteral("--disable-shm=yes"),
              QStringLiteral("--load=module-null-sink sink_name=%1 rate=%2")
