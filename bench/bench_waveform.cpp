@@ -110,28 +110,51 @@ void BM_Envelope2HourMix(benchmark::State &state)
 }
 BENCHMARK(BM_Envelope2HourMix)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
-void BM_PaintScrubber1600x80(benchmark::State &state)
+// A music-like envelope: loudness that swells and falls, with some spread from beat to beat.
+std::vector<float> musicEnvelope()
 {
     std::mt19937 random(7);
-    std::uniform_real_distribution<float> level(0.0f, 1.0f);
+    std::uniform_real_distribution<float> spread(0.0f, 1.0f);
     std::vector<float> envelope(4096);
-    for (float &v : envelope)
-        v = level(random);
+    for (size_t i = 0; i < envelope.size(); ++i)
+        envelope[i] = 0.65f + 0.2f * std::sin(float(i) / 70.0f) + 0.15f * spread(random);
+    return envelope;
+}
+
+// The player's look at 1600×80. `Frame` moves the split as playback does (the waveform is
+// rasterised once); `Cold` paints a new waveform every time.
+void paintScrubber(benchmark::State &state, bool cold)
+{
     const auto drawer = std::make_shared<BezierCurveDrawer>(BezierCurveDrawer::Config{0.72, 3});
     const std::vector<float> samples = AudioProcessor::prepareSamples(
-        envelope, drawer->sampleCount(QSizeF(1600, 80)), drawer->upsampleStrategy());
+        musicEnvelope(), drawer->sampleCount(QSizeF(1600, 80)), drawer->upsampleStrategy());
     const ScrubberConfig config{QColor(94, 214, 196, 245), QColor(94, 214, 196, 51)};
     const DefaultWaveformScrubberStyle style(config.activeTint, config.inactiveTint);
     QImage image(1600, 80, QImage::Format_ARGB32_Premultiplied);
+    WaveformScrubberRenderer renderer;
+    double progress = 0;
     for (auto _ : state) {
         image.fill(Qt::transparent);
         QPainter painter(&image);
-        WaveformScrubberRenderer::paint(
-            painter, QSizeF(1600, 80), samples, drawer, 0.37, config, style);
+        if (cold)
+            renderer = WaveformScrubberRenderer();
+        progress = std::fmod(progress + 0.001, 1.0);
+        renderer.paint(painter, QSizeF(1600, 80), samples, drawer, progress, config, style);
     }
     state.counters["samples"] = double(samples.size());
 }
-BENCHMARK(BM_PaintScrubber1600x80)->Unit(benchmark::kMillisecond);
+
+void BM_PaintScrubber1600x80Frame(benchmark::State &state)
+{
+    paintScrubber(state, false);
+}
+BENCHMARK(BM_PaintScrubber1600x80Frame)->Unit(benchmark::kMillisecond);
+
+void BM_PaintScrubber1600x80Cold(benchmark::State &state)
+{
+    paintScrubber(state, true);
+}
+BENCHMARK(BM_PaintScrubber1600x80Cold)->Unit(benchmark::kMillisecond);
 
 int printFiles(const QStringList &files)
 {

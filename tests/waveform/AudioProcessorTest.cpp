@@ -7,6 +7,7 @@
 #include "support/TestAudioFiles.h"
 #include "waveform/AudioProcessingError.h"
 #include "waveform/FFmpegEnvelopeSource.h"
+#include "waveform/WaveformCache.h"
 
 #include <QCoroTask>
 #include <QFile>
@@ -148,6 +149,24 @@ TEST_F(AudioProcessorTest, CancellingKillsAndReapsTheDecoderWithoutFallingBack)
     // Killed and reaped: not even a zombie is left.
     EXPECT_EQ(::kill(pid, 0), -1);
     EXPECT_EQ(errno, ESRCH);
+}
+
+TEST_F(AudioProcessorTest, CancelLoadingStopsTheCachesRunningDecoder)
+{
+    const QString pidFile = m_dir.filePath("pid");
+    useStub(QStringLiteral("echo $$ > '%1'\nexec sleep 600\n").arg(pidFile));
+    const QUrl sine = QUrl::fromLocalFile(sox("sine.wav", {"synth", "1", "sine", "440"}));
+    WaveformCache cache(m_dir.filePath("cache"), &AudioProcessor::extractEnvelope);
+    auto task = cache.samples(sine, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile(pidFile).size() > 0; }));
+    const pid_t pid = TestAudioFiles::readAll(pidFile).trimmed().toInt();
+    cache.cancelLoading(sine);
+    EXPECT_THROW(test::waitForResult(task), OperationCancelled);
+    EXPECT_EQ(::kill(pid, 0), -1);
+    // Not blocked: the next request decodes afresh (the real ffmpeg this time).
+    FFmpegExecutable::setPlacesForTesting(std::nullopt);
+    auto again = cache.samples(sine, false);
+    EXPECT_EQ(test::waitForResult(again).size(), 4096u);
 }
 
 TEST(AudioProcessorEnvelopeTest, NormalisationFollowsTheReferencesAndTheCurve)

@@ -56,6 +56,8 @@ TEST(WaveformDiskCacheTest, FileNameIsTheSha256OfTheKeyText)
     ASSERT_TRUE(file);
     EXPECT_EQ(QFileInfo(*file).fileName(), expected + ".waveform");
     EXPECT_FALSE(WaveformDiskCache::keyText(QUrl::fromLocalFile(dir.filePath("missing"))));
+    EXPECT_EQ(WaveformDiskCache::defaultDirectory(),
+              qEnvironmentVariable("XDG_CACHE_HOME") + "/Brivello/Waveforms");
 }
 
 TEST(WaveformDiskCacheTest, SecondsAreWrittenShortestWithADecimalPoint)

@@ -111,7 +111,7 @@ void WaveformScrubber::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const WaveformScrubberStyleKey::Style style = WaveformScrubberStyleKey::resolve(this);
-    WaveformScrubberRenderer::paint(
+    m_renderer.paint(
         painter, QSizeF(size()), m_samples, m_drawer, displayedProgress(), m_config, *style);
 }
 

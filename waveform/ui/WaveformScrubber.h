@@ -3,6 +3,7 @@
 #include "waveform/AudioInfo.h"
 #include "waveform/ScrubberConfig.h"
 #include "waveform/WaveformDrawing.h"
+#include "waveform/WaveformScrubberRenderer.h"
 
 #include <QUrl>
 #include <QWidget>
@@ -67,6 +68,7 @@ private:
     double m_progress;
     double m_localProgress;
     std::vector<float> m_samples;
+    WaveformScrubberRenderer m_renderer;
     QSize m_viewSize{0, 0};
     bool m_hasActiveGesture = false;
     bool m_isDragging = false;

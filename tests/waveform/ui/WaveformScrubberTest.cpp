@@ -234,3 +234,22 @@ TEST(WaveformScrubberLookTest, ScreenshotOfThePlayerLook)
 }
 
 } // namespace
+
+namespace {
+
+TEST(WaveformScrubberStyleKeyTest, TheNearestStyleWinsAndTheDefaultStandsIn)
+{
+    QWidget outer;
+    auto *inner = new QWidget(&outer);
+    auto *leaf = new QWidget(inner);
+    EXPECT_EQ(WaveformScrubberStyleKey::resolve(leaf), WaveformScrubberStyleKey::defaultStyle());
+    const auto outerStyle = std::make_shared<DefaultWaveformScrubberStyle>(Qt::red, Qt::blue);
+    const auto innerStyle = std::make_shared<DefaultWaveformScrubberStyle>(Qt::green, Qt::blue);
+    WaveformScrubberStyleKey::set(&outer, outerStyle);
+    EXPECT_EQ(WaveformScrubberStyleKey::resolve(leaf), outerStyle);
+    WaveformScrubberStyleKey::set(inner, innerStyle);
+    EXPECT_EQ(WaveformScrubberStyleKey::resolve(leaf), innerStyle);
+    EXPECT_EQ(WaveformScrubberStyleKey::resolve(&outer), outerStyle);
+}
+
+} // namespace
