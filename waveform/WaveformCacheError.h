@@ -22,7 +22,7 @@ public:
     }
     static WaveformCacheError fileReadNoSuchFile()
     {
-        return {QStringLiteral("NSCocoaErrorDomain"),
+        return {QStringLiteral("FileRead"),
                 kFileReadNoSuchFile,
                 QStringLiteral("No such file or directory")};
     }
