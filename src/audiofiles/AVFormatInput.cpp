@@ -1,5 +1,7 @@
 #include "AVFormatInput.h"
 
+#include "platform/LocalFile.h"
+
 #include <QFile>
 #include <cmath>
 #include <mutex>
@@ -25,7 +27,7 @@ std::unique_ptr<AVFormatInput> AVFormatInput::open(const QString &path, bool ana
     AVDictionary *options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
     AVFormatContext *context = nullptr;
-    const QByteArray url = QByteArrayLiteral("file:") + QFile::encodeName(path);
+    const QByteArray url = QByteArrayLiteral("file:") + LocalFile::encodeName(path);
     const int status = avformat_open_input(&context, url.constData(), nullptr, &options);
     av_dict_free(&options);
     if (status < 0 || !context)

@@ -4,6 +4,7 @@
 #include "AudioTagReader.h"
 #include "AudioTechnicalInfo.h"
 #include "MP3Header.h"
+#include "platform/LocalFile.h"
 #include "records/Track.h"
 
 #include <QCoroFuture>
@@ -16,10 +17,13 @@ namespace brivello {
 
 namespace {
 
-bool isRegularFile(const QString &path)
+// The size of a regular file, else -1.
+qint64 regularFileSize(const QString &path)
 {
     struct stat info;
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+    if (::stat(LocalFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return -1;
+    return info.st_size;
 }
 
 LoadedTrackMetadata fallbackResult(const QUrl &url, const AudioTags &fallbackTags)
@@ -33,9 +37,10 @@ LoadedTrackMetadata fallbackResult(const QUrl &url, const AudioTags &fallbackTag
 LoadedTrackMetadata readFile(const QUrl &url, const AudioTags &fallbackTags)
 {
     LoadedTrackMetadata result = fallbackResult(url, fallbackTags);
-    const QString path = url.toLocalFile();
+    const QString path = LocalFile::path(url);
     // Only regular files: opening a FIFO or a device would block the reading thread.
-    if (path.isEmpty() || !isRegularFile(path))
+    const qint64 fileSize = path.isEmpty() ? -1 : regularFileSize(path);
+    if (fileSize < 0)
         return result;
 
     std::optional<AudioTechnicalInfo::Details> details;
@@ -46,8 +51,6 @@ LoadedTrackMetadata readFile(const QUrl &url, const AudioTags &fallbackTags)
         if (details && details->bitRate == 0)
             streamStart = input->firstAudioPacketPosition();
     }
-    const QFileInfo info(path);
-    const qint64 fileSize = info.exists() ? info.size() : 0;
 
     AudioTagReader::Result tagged = AudioTagReader::read(path, fallbackTags);
     result.tags = std::move(tagged.tags);

@@ -3,6 +3,7 @@
 #include "ChildProcess.h"
 #include "FFmpegExecutable.h"
 #include "platform/BrivelloLocalization.h"
+#include "platform/LocalFile.h"
 
 #include <cmath>
 #include <cstring>
@@ -71,7 +72,7 @@ std::vector<float> AudioPCMDecoder::monoSamples(const QUrl &url,
         throw Error(DecoderError::ffmpegUnavailable);
 
     ChildProcess child(ffmpeg->toLocalFile(),
-                       ffmpegArguments(url.toLocalFile(), sampleRate, maximumDuration),
+                       ffmpegArguments(LocalFile::path(url), sampleRate, maximumDuration),
                        ChildProcess::ErrorOutput::discard,
                        lowImpact ? kLowImpactNiceness : kNormalNiceness);
     QByteArray bytes;

@@ -2,6 +2,7 @@
 // channel and resamples, all on the calling thread.
 #include "AVFormatInput.h"
 #include "AudioPCMDecoder.h"
+#include "platform/LocalFile.h"
 
 #include <cmath>
 #include <limits>
@@ -143,7 +144,7 @@ std::vector<float> AudioPCMDecoder::monoSamplesInProcess(const QUrl &url,
                                                          int sampleRate,
                                                          std::optional<double> maximumDuration)
 {
-    const auto input = AVFormatInput::open(url.toLocalFile());
+    const auto input = AVFormatInput::open(LocalFile::path(url));
     const AVStream *stream = input ? input->audioStream() : nullptr;
     const AVCodec *decoder = stream ? avcodec_find_decoder(stream->codecpar->codec_id) : nullptr;
     if (!decoder || sampleRate <= 0)

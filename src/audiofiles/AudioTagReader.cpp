@@ -5,6 +5,8 @@
 #include "TagValueList.h"
 #include "WriteError.h"
 
+#include "platform/LocalFile.h"
+
 #include <QFile>
 #include <memory>
 #include <taglib/aifffile.h>
@@ -215,7 +217,7 @@ AudioTagReader::Result AudioTagReader::read(const QString &path, const AudioTags
 {
     Result result;
     result.tags = fallbackTags;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = LocalFile::encodeName(path);
     // No audio properties: on a large file that is not really MPEG, TagLib would scan all of it
     // for a frame. The stream details come from libavformat.
     TagLib::FileRef ref(name.constData(), false);

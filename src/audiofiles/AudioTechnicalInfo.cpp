@@ -1,6 +1,7 @@
 #include "AudioTechnicalInfo.h"
 
 #include "AVFormatInput.h"
+#include "platform/LocalFile.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -41,8 +42,8 @@ quint64 findChunk(QFile &file, const char *wanted, bool bigEndian)
 
 quint64 AudioTechnicalInfo::chunkAudioByteCount(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!LocalFile::open(file, path, QIODevice::ReadOnly))
         return 0;
     const QByteArray head = file.read(12);
     if (head.size() < 12)
@@ -58,7 +59,7 @@ quint64 AudioTechnicalInfo::chunkAudioByteCount(const QString &path)
 
 std::optional<AudioTechnicalInfo::Details> AudioTechnicalInfo::read(const QUrl &url)
 {
-    const QString path = url.toLocalFile();
+    const QString path = LocalFile::path(url);
     const auto input = AVFormatInput::open(path);
     if (!input)
         return std::nullopt;

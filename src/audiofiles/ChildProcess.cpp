@@ -1,6 +1,7 @@
 #include "ChildProcess.h"
 
-#include <QFile>
+#include "platform/LocalFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -35,10 +36,10 @@ ChildProcess::ChildProcess(const QString &program,
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         throw ProcessLaunchError(systemMessage(errno).toStdString());
 
-    const QByteArray executable = QFile::encodeName(program);
+    const QByteArray executable = LocalFile::encodeName(program);
     std::vector<QByteArray> storage{executable};
     for (const QString &argument : arguments)
-        storage.push_back(QFile::encodeName(argument));
+        storage.push_back(LocalFile::encodeName(argument)); // exact bytes of any path
     std::vector<char *> argv;
     for (QByteArray &item : storage)
         argv.push_back(item.data());

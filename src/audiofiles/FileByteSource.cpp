@@ -1,6 +1,7 @@
 #include "FileByteSource.h"
 
 #include "WriteError.h"
+#include "platform/LocalFile.h"
 #include "platform/SafeFileReplace.h"
 
 #include <QFile>
@@ -31,7 +32,7 @@ WriteError errorFor(int code, const QString &path)
 
 FileByteSource::FileByteSource(const QString &path)
 {
-    m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    m_fd = ::open(LocalFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0)
         throw errorFor(errno, path);
     struct stat info

@@ -3,6 +3,7 @@
 #include "ChildProcess.h"
 #include "FFmpegExecutable.h"
 #include "platform/BrivelloLocalization.h"
+#include "platform/LocalFile.h"
 
 #include <QCoroSignal>
 #include <QDir>
@@ -10,6 +11,10 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringDecoder>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace brivello {
 
@@ -25,6 +30,52 @@ QString MP3ConversionService::ConversionError::errorDescription() const
             QStringLiteral("Не удалось конвертировать файл в MP3."));
     return m_output;
 }
+
+namespace {
+
+// A file handed to ffmpeg. QProcess encodes arguments as UTF-8, so a path that is not UTF-8
+// reaches the child as a descriptor opened here, /proc/self/fd/N, inherited by that child only.
+class ChildFile
+{
+public:
+    ChildFile(const QUrl &url, int flags)
+        : m_path(LocalFile::path(url))
+    {
+        if (LocalFile::encodeName(m_path) == m_path.toUtf8())
+            return;
+        m_fd = ::open(LocalFile::nativePath(url).constData(), flags | O_CLOEXEC, 0666);
+        if (m_fd < 0) {
+            throw MP3ConversionService::ConversionError::failed(
+                LocalFile::displayName(QFileInfo(m_path).fileName()) + QStringLiteral(": ") +
+                QString::fromLocal8Bit(std::strerror(errno)));
+        }
+    }
+    ~ChildFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    ChildFile(const ChildFile &) = delete;
+    ChildFile &operator=(const ChildFile &) = delete;
+
+    bool isDescriptor() const { return m_fd >= 0; }
+    QString argument() const
+    {
+        return isDescriptor() ? QStringLiteral("/proc/self/fd/%1").arg(m_fd) : m_path;
+    }
+    // Runs in the forked child before exec: async-signal-safe calls only.
+    void inherit() const
+    {
+        if (m_fd >= 0)
+            ::fcntl(m_fd, F_SETFD, 0);
+    }
+
+private:
+    QString m_path;
+    int m_fd = -1;
+};
+
+} // namespace
 
 QStringList
 MP3ConversionService::ffmpegArguments(const QString &source, int bitrateKbps, const QString &output)
@@ -45,7 +96,7 @@ MP3ConversionService::ffmpegArguments(const QString &source, int bitrateKbps, co
 
 QUrl MP3ConversionService::uniqueDestination(const QUrl &source)
 {
-    const QString sourcePath = source.toLocalFile();
+    const QString sourcePath = LocalFile::path(source);
     const QFileInfo info(sourcePath);
     const QDir folder = info.dir();
     QString base = info.fileName();
@@ -54,13 +105,13 @@ QUrl MP3ConversionService::uniqueDestination(const QUrl &source)
         base.truncate(dot);
 
     const QString first = folder.filePath(base + QStringLiteral(".mp3"));
-    if (first != sourcePath && !QFileInfo::exists(first))
-        return QUrl::fromLocalFile(first);
+    if (first != sourcePath && !LocalFile::isTaken(first))
+        return LocalFile::fromPath(first);
     for (qint64 n = 1;; ++n) {
         const QString candidate =
             folder.filePath(QStringLiteral("%1 (MP3 %2).mp3").arg(base).arg(n));
-        if (!QFileInfo::exists(candidate))
-            return QUrl::fromLocalFile(candidate);
+        if (!LocalFile::isTaken(candidate))
+            return LocalFile::fromPath(candidate);
     }
 }
 
@@ -70,14 +121,26 @@ QCoro::Task<QUrl> MP3ConversionService::convert(QUrl source, int bitrateKbps)
     if (!ffmpeg)
         throw ConversionError::unavailable();
     const QUrl destination = uniqueDestination(source);
-    const QString outputPath = destination.toLocalFile();
+    const QString outputPath = LocalFile::path(destination);
+    const ChildFile inputFile(source, O_RDONLY);
+    const ChildFile outputFile(destination, O_WRONLY | O_CREAT | O_EXCL);
 
     // One merged channel, drained by the event loop while ffmpeg runs, so it never blocks on
     // a full pipe.
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setProgram(ffmpeg->toLocalFile());
-    process.setArguments(ffmpegArguments(source.toLocalFile(), bitrateKbps, outputPath));
+    QStringList arguments =
+        ffmpegArguments(inputFile.argument(), bitrateKbps, outputFile.argument());
+    if (outputFile.isDescriptor()) { // no extension to tell ffmpeg the format
+        arguments.insert(arguments.size() - 1, QStringLiteral("-f"));
+        arguments.insert(arguments.size() - 1, QStringLiteral("mp3"));
+    }
+    process.setArguments(arguments);
+    process.setChildProcessModifier([&inputFile, &outputFile] {
+        inputFile.inherit();
+        outputFile.inherit();
+    });
     QByteArray output;
     QObject::connect(&process, &QProcess::readyReadStandardOutput, &process, [&] {
         output += process.readAllStandardOutput();
@@ -99,12 +162,12 @@ QCoro::Task<QUrl> MP3ConversionService::convert(QUrl source, int bitrateKbps)
     output += process.readAllStandardOutput();
 
     const bool succeeded = process.exitStatus() == QProcess::NormalExit &&
-                           process.exitCode() == 0 && QFileInfo::exists(outputPath);
+                           process.exitCode() == 0 && LocalFile::isTaken(outputPath);
     if (succeeded)
         co_return destination;
 
     // The destination was free when chosen, so whatever is there now is ffmpeg's partial work.
-    QFile::remove(outputPath);
+    ::unlink(LocalFile::encodeName(outputPath).constData());
     auto decoder = QStringDecoder(QStringDecoder::Utf8);
     QString text = decoder.decode(output);
     if (decoder.hasError())

@@ -1,5 +1,6 @@
 #include "MP3Header.h"
 
+#include "platform/LocalFile.h"
 #include "records/Track.h"
 
 #include <QFile>
@@ -26,8 +27,8 @@ std::optional<double> MP3Header::bitRate(const QUrl &url)
 {
     if (pathExtension(url).toLower() != QLatin1String("mp3"))
         return std::nullopt;
-    QFile file(url.toLocalFile());
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!LocalFile::open(file, LocalFile::path(url), QIODevice::ReadOnly))
         return std::nullopt;
     return bitRate(file.read(kWindowSize));
 }

@@ -1,6 +1,7 @@
 #include "MetadataWriteCoordinator.h"
 
 #include "MetadataWriter.h"
+#include "platform/LocalFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,7 +19,7 @@ MetadataWriteCoordinator &MetadataWriteCoordinator::shared()
 
 QString MetadataWriteCoordinator::lockKey(const QUrl &url)
 {
-    const QString path = url.isLocalFile() ? url.toLocalFile() : url.path();
+    const QString path = url.isLocalFile() ? LocalFile::path(url) : url.path();
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 

@@ -59,6 +59,8 @@ public:
         bool removeArtwork = false;
     };
     Ticket reserve(const QUrl &url, bool removeArtwork);
+    // Gives up a reserved write that will never be made.
+    void withdraw(const Ticket &ticket) { settle(ticket); }
 
     QCoro::Task<> write(AudioTags tags, bool removeArtwork, QUrl url);
     // Writes under a ticket reserved earlier, e.g. for every item of a batch up front.

@@ -8,6 +8,7 @@
 #include "Mp3TagRewriter.h"
 #include "Mp4TagWriter.h"
 #include "WavTagRewriter.h"
+#include "platform/LocalFile.h"
 #include "platform/SafeFileReplace.h"
 
 #include <QCoroFuture>
@@ -135,7 +136,7 @@ QCoro::Task<> MetadataWriter::assignArtwork(QByteArray artwork, AudioTags tags, 
 
 void MetadataWriter::writeNow(const AudioTags &tags, bool removeArtwork, const QUrl &url)
 {
-    const QString path = url.toLocalFile();
+    const QString path = LocalFile::path(url);
     const QString extension = QFileInfo(path).suffix().toLower();
     const ArtworkChange artwork = removeArtwork ? ArtworkChange::remove() : ArtworkChange::keep();
     if (const InPlaceWriter write = inPlaceWriter(extension))
@@ -148,7 +149,7 @@ void MetadataWriter::assignArtworkNow(const QByteArray &artwork,
                                       const AudioTags &tags,
                                       const QUrl &url)
 {
-    const QString path = url.toLocalFile();
+    const QString path = LocalFile::path(url);
     const QFileInfo info(path);
     const QString extension = info.suffix().toLower();
     const InPlaceWriter write = inPlaceWriter(extension);

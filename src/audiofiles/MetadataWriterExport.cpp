@@ -6,6 +6,7 @@
 #include "Id3v2Tag.h"
 #include "IffChunks.h"
 #include "MetadataWriter.h"
+#include "platform/LocalFile.h"
 #include "platform/SafeFileReplace.h"
 
 #include <QFile>
@@ -72,11 +73,11 @@ bool flacContainsArtwork(const ByteSource &source, const QByteArray &artwork)
 // source the copy lacks is put back, except the five written here and a removed cover.
 void restoreDroppedItems(const QString &source, const QString &copy, bool removeArtwork)
 {
-    const QByteArray sourceName = QFile::encodeName(source);
+    const QByteArray sourceName = LocalFile::encodeName(source);
     TagLib::MP4::File original(sourceName.constData(), false);
     if (!original.isValid() || !original.tag())
         return; // nothing to compare with: the copy stands as ffmpeg made it
-    const QByteArray copyName = QFile::encodeName(copy);
+    const QByteArray copyName = LocalFile::encodeName(copy);
     TagLib::MP4::File exported(copyName.constData(), false);
     if (!exported.isValid() || !exported.tag())
         throw WriteError::rewriteFailed(QFileInfo(source).suffix());

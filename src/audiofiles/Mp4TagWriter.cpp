@@ -4,6 +4,7 @@
 #include "MetadataWriter.h"
 #include "TagValueList.h"
 #include "WriteError.h"
+#include "platform/LocalFile.h"
 #include "platform/SafeFileReplace.h"
 
 #include <QFile>
@@ -97,7 +98,7 @@ void setItems(TagLib::MP4::Tag &tag, const AudioTags &tags, bool removeArtwork)
 // Reads the saved copy back: every managed item must hold what was asked.
 bool holdsTags(const QString &path, const AudioTags &tags, bool removeArtwork)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = LocalFile::encodeName(path);
     TagLib::MP4::File file(name.constData(), false);
     if (!file.isValid() || !file.tag())
         return false;
@@ -126,7 +127,7 @@ bool Mp4TagWriter::write(const AudioTags &tags, bool removeArtwork, const QStrin
     SafeFileReplace output(path, MetadataWriter::temporaryFileName(info.suffix()));
     output.copyFrom(source.fileDescriptor(), 0, source.size());
     {
-        const QByteArray name = QFile::encodeName(output.tempPath());
+        const QByteArray name = LocalFile::encodeName(output.tempPath());
         TagLib::MP4::File copy(name.constData(), false);
         if (!copy.isValid() || !copy.tag())
             return false; // the temporary file goes with `output`

@@ -1,11 +1,13 @@
 #include "FavoritesExport.h"
 
 #include "platform/BrivelloLocalization.h"
+#include "platform/LocalFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTextBoundaryFinder>
+#include <cerrno>
+#include <cstring>
 #include <limits>
 
 namespace brivello {
@@ -54,7 +56,7 @@ QString prefixOfGraphemes(const QString &text, int characters, int bytes)
 
 QString failureLine(const QString &source, const QString &reason)
 {
-    return QFileInfo(source).fileName() + QStringLiteral(": ") + reason;
+    return LocalFile::displayName(QFileInfo(source).fileName()) + QStringLiteral(": ") + reason;
 }
 
 } // namespace
@@ -90,7 +92,7 @@ QString FavoritesExport::freeTargetPath(const QString &folder, const QString &fi
 {
     const QDir dir(folder);
     QString candidate = dir.filePath(fileName);
-    if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
+    if (!LocalFile::isTaken(candidate))
         return candidate;
 
     const QFileInfo info(fileName);
@@ -102,7 +104,7 @@ QString FavoritesExport::freeTargetPath(const QString &folder, const QString &fi
         const int room = kMaxNameBytes - int(tail.toUtf8().size());
         candidate =
             dir.filePath(prefixOfGraphemes(base, std::numeric_limits<int>::max(), room) + tail);
-        if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
+        if (!LocalFile::isTaken(candidate))
             return candidate;
     }
 }
@@ -111,10 +113,11 @@ QStringList FavoritesExport::copy(const QList<Job> &jobs, const QString &folder)
 {
     QStringList failures;
     for (const Job &job : jobs) {
-        const QString source = job.source.toLocalFile();
+        // Paths keep the exact bytes of names that are not UTF-8 (see LocalFile).
+        const QString source = LocalFile::path(job.source);
         const QString target =
             job.genreFolder ? QDir(folder).filePath(*job.genreFolder) : QDir(folder).path();
-        if (!QDir().mkpath(target)) {
+        if (LocalFile::makePath(target) != 0) {
             failures.append(failureLine(
                 source,
                 BrivelloLocalization::format(QStringLiteral("Не удалось создать папку «%@»"),
@@ -122,21 +125,12 @@ QStringList FavoritesExport::copy(const QList<Job> &jobs, const QString &folder)
             continue;
         }
         const QString fileName = QFileInfo(source).fileName();
-        // QFile::copy never overwrites; a name taken meanwhile moves on to the next counter.
-        QString error;
-        bool copied = false;
-        for (int attempt = 0; attempt < 64 && !copied; ++attempt) {
-            const QString candidate = freeTargetPath(target, fileName);
-            QFile file(source);
-            copied = file.copy(candidate);
-            if (!copied) {
-                error = file.errorString();
-                if (!QFileInfo::exists(candidate))
-                    break;
-            }
-        }
-        if (!copied)
-            failures.append(failureLine(source, error));
+        // The copy never overwrites; a name taken meanwhile moves on to the next counter.
+        int error = EEXIST;
+        for (int attempt = 0; attempt < 64 && error == EEXIST; ++attempt)
+            error = LocalFile::copy(source, freeTargetPath(target, fileName));
+        if (error != 0)
+            failures.append(failureLine(source, QString::fromLocal8Bit(std::strerror(error))));
     }
     return failures;
 }

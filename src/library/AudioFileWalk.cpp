@@ -1,7 +1,7 @@
 #include "AudioFileWalk.h"
 
-#include "library/LocalFile.h"
 #include "library/NaturalOrder.h"
+#include "platform/LocalFile.h"
 #include "records/Track.h"
 
 #include <algorithm>

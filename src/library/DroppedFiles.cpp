@@ -1,5 +1,7 @@
 #include "DroppedFiles.h"
 
+#include "platform/LocalFile.h"
+
 #include <QDir>
 #include <QMimeData>
 #include <QSet>
@@ -68,7 +70,7 @@ QList<QUrl> uniqueFileURLs(const QList<QUrl> &urls)
     for (const QUrl &url : urls) {
         if (!url.isLocalFile())
             continue;
-        const QString path = QDir::cleanPath(url.toLocalFile());
+        const QString path = QDir::cleanPath(LocalFile::path(url));
         if (path.isEmpty() || path == QLatin1String("."))
             continue;
         if (seen.contains(path))

@@ -6,6 +6,7 @@
 #include "library/FavoriteMembershipCommand.h"
 #include "library/LibrarySettings.h"
 #include "library/RemovalHistory.h"
+#include "library/StoreLifetimeGuard.h"
 #include "platform/Scheduler.h"
 #include "records/AudioDuplicateGroup.h"
 #include "records/ConversionItem.h"
@@ -223,8 +224,9 @@ public:
     // One file after another; only the first failure is reported, after the last file.
     void writeBatch(QList<TagWriteItem> items, bool removeArtwork);
     QCoro::Task<> writeBatchAsync(QList<TagWriteItem> items, bool removeArtwork);
-    // The task behind save(): looks the track up when it runs, then writes its file.
-    QCoro::Task<> writeTrackTags(QUuid trackID, AudioTags tags, bool removeArtwork);
+    // The task behind save(): once the track's pending metadata load is applied, writes the
+    // tags and to the address the store holds for the track at that moment.
+    QCoro::Task<> writeTrackTags(QUuid trackID, bool removeArtwork);
 
     // --- Removals, the Trash and their undo (LibraryStoreRemoval.cpp). Playlist removals and
     // moves to the Trash go into the removal history; undoLastRemoval() unwinds one batch.
@@ -311,9 +313,14 @@ signals:
     void workspaceSessionSaved();
 
 private:
+    // Every coroutine of the store takes one before its first suspension.
+    StoreLifetimeGuard lifetimeGuard() { return StoreLifetimeGuard(this, m_lifetime); }
+    std::shared_ptr<const void> m_lifetime = std::make_shared<int>(0);
+
     // Tag writes (LibraryStoreWriting.cpp).
-    void write(const AudioTags &tags, qsizetype index, bool removeArtwork);
     void reportWriteError(const WriteError &error);
+    // The tags the store now holds for the library file at `url`, else `fallback`.
+    AudioTags currentTags(const QUrl &url, const AudioTags &fallback) const;
 
     // Removals, favourites, genres and the cleaner (the LibraryStore*.cpp files of each).
     void continuePlaybackAfterRemoving(const QSet<QUuid> &removed, const QList<Track> &seen);
@@ -413,7 +420,9 @@ private:
         void await_resume() const noexcept {}
     };
     void settleLibraryLoads(const QList<QUrl> &urls);
-    QCoro::Task<AudioTags> tagsOnceLoaded(QUrl url, AudioTags tags);
+    void resumeLibraryLoadWaiters();
+    // Ends once no library load of `url` is due (or the store is gone).
+    QCoro::Task<> libraryLoadsSettled(QUrl url);
     QCoro::Task<> runMetadataLoads(QList<MetadataLoadEntry> entries,
                                    MetadataDestination destination);
     void applyMetadataBatch(const QList<PendingMetadataResult> &batch,

@@ -51,7 +51,7 @@ void LibraryStore::assignList(ChunkTarget target, QList<Track> list)
 QCoro::Task<LibraryStore::ChunkedAppend> LibraryStore::appendTracksInChunks(QList<QUrl> urls,
                                                                             ChunkTarget target)
 {
-    QPointer<LibraryStore> self(this);
+    const StoreLifetimeGuard guard = lifetimeGuard();
     ChunkedAppend result;
     // The caller decided which addresses are new against the list as it is now.
     quint64 checkedRevision = revisionOf(target);
@@ -89,7 +89,7 @@ QCoro::Task<LibraryStore::ChunkedAppend> LibraryStore::appendTracksInChunks(QLis
         checkedRevision = revisionOf(target);
         result.created.append(chunk);
         co_await Scheduler::yield();
-        if (!self)
+        if (!guard.alive())
             co_return result;
     }
     co_return result;
@@ -118,12 +118,12 @@ QCoro::Task<> LibraryStore::importDuplicateSearchURLsAsync(QList<QUrl> urls)
     if (rootAdded)
         setDuplicateSearch(std::move(search));
 
-    QPointer<LibraryStore> self(this);
+    const StoreLifetimeGuard guard = lifetimeGuard();
     const QSet<QString> types = playlistExtensions();
     QFuture<QList<QUrl>> walking =
         QtConcurrent::run([urls, types] { return AudioFileWalk::audioURLs(urls, types); });
     const QList<QUrl> expanded = co_await walking;
-    if (!self)
+    if (!guard.alive())
         co_return;
     QSet<QUrl> known;
     for (const Track &track : std::as_const(m_duplicateTracks))
@@ -136,7 +136,7 @@ QCoro::Task<> LibraryStore::importDuplicateSearchURLsAsync(QList<QUrl> urls)
     if (newURLs.isEmpty())
         co_return;
     const ChunkedAppend appended = co_await appendTracksInChunks(newURLs, ChunkTarget::duplicates);
-    if (self)
+    if (guard.alive())
         startMetadataLoads(appended.created, MetadataDestination::duplicates);
 }
 

@@ -5,12 +5,12 @@
 #include "library/TrackCleaner.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
+#include "platform/LocalFile.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "platform/Trash.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QScopeGuard>
 
 namespace brivello {
@@ -85,10 +85,10 @@ QCoro::Task<> LibraryStore::cleanFilenames(QSet<QUuid> ids, bool removeBPMAndKey
 QCoro::Task<>
 LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tagsCleared)
 {
-    QPointer<LibraryStore> self(this);
-    const auto finished = qScopeGuard([self] {
-        if (self)
-            emit self->filenameCleaningFinished();
+    const StoreLifetimeGuard guard = lifetimeGuard();
+    const auto finished = qScopeGuard([&guard] {
+        if (LibraryStore *store = guard.store())
+            emit store->filenameCleaningFinished();
     });
     if (ids.isEmpty())
         ids = activeSelection();
@@ -104,7 +104,7 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
         if (name.isEmpty())
             continue;
         const QUrl to = TrackCleaner::renamedLocation(track.url, name);
-        if (QDir::cleanPath(to.toLocalFile()) != QDir::cleanPath(track.url.toLocalFile()))
+        if (QDir::cleanPath(LocalFile::path(to)) != QDir::cleanPath(LocalFile::path(track.url)))
             plans.append({track.id, track.url, to});
     }
     if (plans.isEmpty())
@@ -120,9 +120,9 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
         MetadataWriteCoordinator::Acquire acquiring =
             coordinator.acquire(MetadataWriteCoordinator::lockKey(plan.from));
         permits.push_back(co_await acquiring);
+        if (!guard.alive())
+            co_return;
     }
-    if (!self)
-        co_return;
 
     QList<Track> updated = m_tracks;
     QList<TagWriteItem> writes;
@@ -135,10 +135,9 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
         // Removed or moved while the locks were awaited: leave it.
         if (at == updated.end() || at->url != plan.from)
             continue;
-        if (QFileInfo(plan.to.toLocalFile()).exists() ||
-            QFileInfo(plan.to.toLocalFile()).isSymLink())
+        if (LocalFile::isTaken(LocalFile::path(plan.to)))
             continue;
-        const auto error = Trash::moveItem(plan.from.toLocalFile(), plan.to.toLocalFile());
+        const auto error = Trash::moveItem(LocalFile::path(plan.from), LocalFile::path(plan.to));
         if (error) {
             if (error->kind != TrashError::noSuchFile && error->kind != TrashError::fileExists)
                 setLastError(error->description);

@@ -14,11 +14,11 @@ using Tone = LibraryStore::WorkspaceStatus::Tone;
 // Runs an import to its end without anyone awaiting it; the completion is skipped when the
 // store went away during the walk.
 QCoro::Task<> finishDetached(QCoro::Task<QList<QUuid>> import,
-                             QPointer<LibraryStore> store,
+                             StoreLifetimeGuard guard,
                              LibraryStore::ImportCompletion completion)
 {
     const QList<QUuid> ids = co_await import;
-    if (store && completion)
+    if (guard.alive() && completion)
         completion(ids);
 }
 
@@ -75,13 +75,13 @@ QList<QUrl> LibraryStore::audioURLs(const QList<QUrl> &urls, const QSet<QString>
 
 QList<QUuid> LibraryStore::importURLs(const QList<QUrl> &urls, ImportCompletion completion)
 {
-    finishDetached(importURLsAsync(urls), this, std::move(completion));
+    finishDetached(importURLsAsync(urls), lifetimeGuard(), std::move(completion));
     return {};
 }
 
 QList<QUuid> LibraryStore::importForCovers(const QList<QUrl> &urls, ImportCompletion completion)
 {
-    finishDetached(importForCoversAsync(urls), this, std::move(completion));
+    finishDetached(importForCoversAsync(urls), lifetimeGuard(), std::move(completion));
     return {};
 }
 
@@ -121,9 +121,9 @@ void LibraryStore::locateInLibrary(ExpandedImport &expanded) const
 
 QCoro::Task<QList<QUuid>> LibraryStore::importURLsAsync(QList<QUrl> urls)
 {
-    QPointer<LibraryStore> self(this);
+    const StoreLifetimeGuard guard = lifetimeGuard();
     ExpandedImport expanded = co_await expandForLibrary(urls);
-    if (!self)
+    if (!guard.alive())
         co_return QList<QUuid>{};
     QList<QUuid> ids = co_await completePlaylistImport(std::move(expanded));
     co_return ids;
@@ -131,9 +131,9 @@ QCoro::Task<QList<QUuid>> LibraryStore::importURLsAsync(QList<QUrl> urls)
 
 QCoro::Task<QList<QUuid>> LibraryStore::importForCoversAsync(QList<QUrl> urls)
 {
-    QPointer<LibraryStore> self(this);
+    const StoreLifetimeGuard guard = lifetimeGuard();
     ExpandedImport expanded = co_await expandForLibrary(urls);
-    if (!self)
+    if (!guard.alive())
         co_return QList<QUuid>{};
     QList<QUuid> ids = co_await completeCoverImport(std::move(expanded));
     co_return ids;
@@ -141,21 +141,21 @@ QCoro::Task<QList<QUuid>> LibraryStore::importForCoversAsync(QList<QUrl> urls)
 
 QCoro::Task<> LibraryStore::importForAnalysisAsync(QList<QUrl> urls)
 {
-    QPointer<LibraryStore> self(this);
+    const StoreLifetimeGuard guard = lifetimeGuard();
     QFuture<QList<QUrl>> walking = walk(urls, playlistExtensions());
     const QList<QUrl> expanded = co_await walking;
-    if (self)
+    if (guard.alive())
         co_await completeAnalysisImport(expanded);
 }
 
 QCoro::Task<> LibraryStore::importForConversionAsync(QList<QUrl> urls)
 {
     const QSet<QString> types = converterExtensions();
-    QPointer<LibraryStore> self(this);
+    const StoreLifetimeGuard guard = lifetimeGuard();
     QFuture<QList<QUrl>> walking = walk(urls, types);
     const QList<QUrl> expanded = co_await walking;
-    if (self)
-        self->completeConversionImport(expanded);
+    if (guard.alive())
+        completeConversionImport(expanded);
 }
 
 // --- Playlist and covers: known tracks get the section's flag, new ones are appended. ---
@@ -186,9 +186,9 @@ LibraryStore::ImportSplit LibraryStore::flagKnownTracks(ExpandedImport &expanded
 QCoro::Task<LibraryStore::ChunkedAppend> LibraryStore::appendLibraryTracks(QList<QUrl> urls,
                                                                            ChunkTarget target)
 {
-    QPointer<LibraryStore> self(this);
+    const StoreLifetimeGuard guard = lifetimeGuard();
     ChunkedAppend appended = co_await appendTracksInChunks(urls, target);
-    if (!self)
+    if (!guard.alive())
         co_return appended;
     startMetadataLoads(appended.created, MetadataDestination::library);
     preloadWaveforms(urlsOf(appended.created));
@@ -207,9 +207,9 @@ QCoro::Task<QList<QUuid>> LibraryStore::completePlaylistImport(ExpandedImport ex
 
 QCoro::Task<QList<QUuid>> LibraryStore::finishImport(QList<QUrl> urls)
 {
-    QPointer<LibraryStore> self(this);
+    const StoreLifetimeGuard guard = lifetimeGuard();
     const ChunkedAppend appended = co_await appendLibraryTracks(urls, ChunkTarget::playlist);
-    if (self && !appended.created.isEmpty()) {
+    if (guard.alive() && !appended.created.isEmpty()) {
         showStatus(BrivelloLocalization::format(QStringLiteral("Добавлено в плейлист: %d"),
                                                 appended.created.size()),
                    QStringLiteral("music.note.list"),
@@ -223,10 +223,10 @@ QCoro::Task<QList<QUuid>> LibraryStore::completeCoverImport(ExpandedImport expan
     const ImportSplit split = flagKnownTracks(expanded, &Track::isInCoverWorkspace);
     if (split.newURLs.isEmpty())
         co_return split.knownIDs;
-    QPointer<LibraryStore> self(this);
+    const StoreLifetimeGuard guard = lifetimeGuard();
     const ChunkedAppend appended = co_await appendLibraryTracks(split.newURLs, ChunkTarget::covers);
     // Files another import added meanwhile are not new: they count only when created here.
-    if (self && !appended.created.isEmpty()) {
+    if (guard.alive() && !appended.created.isEmpty()) {
         showStatus(BrivelloLocalization::format(QStringLiteral("Добавлено в обложки: %d"),
                                                 appended.created.size()),
                    QStringLiteral("photo.on.rectangle.angled"),
@@ -253,9 +253,9 @@ QCoro::Task<> LibraryStore::completeAnalysisImport(QList<QUrl> urls)
 
 QCoro::Task<> LibraryStore::finishAnalysisImport(QList<QUrl> urls)
 {
-    QPointer<LibraryStore> self(this);
+    const StoreLifetimeGuard guard = lifetimeGuard();
     const ChunkedAppend appended = co_await appendTracksInChunks(urls, ChunkTarget::analysis);
-    if (!self || appended.created.isEmpty())
+    if (!guard.alive() || appended.created.isEmpty())
         co_return;
     startMetadataLoads(appended.created, MetadataDestination::analysis);
     preloadWaveforms(urlsOf(appended.created));

@@ -6,9 +6,9 @@
 #include "platform/NotificationNames.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QCoroFuture>
 #include <QImageReader>
-#include <QPointer>
 #include <QTimer>
 #include <QtConcurrent>
 
@@ -67,12 +67,11 @@ void LibraryStore::scheduleMetadataLoads(const QList<Track> &tracks,
 QCoro::Task<> LibraryStore::runMetadataLoads(QList<MetadataLoadEntry> entries,
                                              MetadataDestination destination)
 {
-    // The store is only held weakly: after each wait, nothing is touched once it is gone.
-    QPointer<LibraryStore> self(this);
+    const StoreLifetimeGuard guard = lifetimeGuard();
     // Starts from the event loop: a load that finishes at once must not apply its results
     // inside the caller, before the caller's own list assignments.
     co_await Scheduler::yield();
-    if (!self)
+    if (!guard.alive())
         co_return;
     QList<PendingMetadataResult> batch;
     batch.reserve(kMetadataBatchSize);
@@ -80,20 +79,22 @@ QCoro::Task<> LibraryStore::runMetadataLoads(QList<MetadataLoadEntry> entries,
         QCoro::Task<LoadedTrackMetadata> loading =
             AudioMetadataLoadQueue::shared().load(entry.url, entry.tags);
         LoadedTrackMetadata metadata = co_await loading;
+        if (!guard.alive())
+            co_return;
         PendingMetadataResult result{entry.id, entry.url, entry.tags, std::move(metadata), {}};
         if (result.metadata.artworkData && !result.metadata.artworkData->isEmpty()) {
             QFuture<QImage> decoding = QtConcurrent::run(
                 [data = *result.metadata.artworkData] { return decodeCoverThumbnail(data); });
             result.artwork = co_await decoding;
+            if (!guard.alive())
+                co_return;
         }
-        if (!self)
-            co_return;
         batch.append(std::move(result));
         if (batch.size() == kMetadataBatchSize) {
             applyMetadataBatch(batch, destination);
             batch.clear();
             co_await Scheduler::yield();
-            if (!self)
+            if (!guard.alive())
                 co_return;
         }
     }
@@ -160,23 +161,22 @@ void LibraryStore::settleLibraryLoads(const QList<QUrl> &urls)
         if (due != m_libraryLoadsDue.end() && --due.value() <= 0)
             m_libraryLoadsDue.erase(due);
     }
-    // Waiters resume from the event loop, never inside the batch application.
-    for (std::coroutine_handle<> waiter : std::exchange(m_libraryLoadWaiters, {}))
-        QTimer::singleShot(0, this, [waiter] { waiter.resume(); });
+    resumeLibraryLoadWaiters();
 }
 
-QCoro::Task<AudioTags> LibraryStore::tagsOnceLoaded(QUrl url, AudioTags tags)
+void LibraryStore::resumeLibraryLoadWaiters()
 {
-    if (!m_libraryLoadsDue.contains(url))
-        co_return tags;
-    while (m_libraryLoadsDue.contains(url))
+    // From the event loop, never inside the batch application; not tied to the store, so a
+    // waiter still resumes (and sees the store gone) when the store is deleted meanwhile.
+    for (std::coroutine_handle<> waiter : std::exchange(m_libraryLoadWaiters, {}))
+        QTimer::singleShot(0, QCoreApplication::instance(), [waiter] { waiter.resume(); });
+}
+
+QCoro::Task<> LibraryStore::libraryLoadsSettled(QUrl url)
+{
+    const StoreLifetimeGuard guard = lifetimeGuard();
+    while (guard.alive() && m_libraryLoadsDue.contains(url))
         co_await LibraryLoadApplied{this};
-    // The load merged the file's tags under the user's edits: write what the store now holds.
-    for (const Track &track : std::as_const(m_tracks)) {
-        if (track.url == url)
-            co_return track.tags;
-    }
-    co_return tags;
 }
 
 } // namespace brivello

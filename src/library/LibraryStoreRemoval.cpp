@@ -3,6 +3,7 @@
 #include "audiofiles/MetadataWriteCoordinator.h"
 #include "library/AudioPlayer.h"
 #include "platform/BrivelloLocalization.h"
+#include "platform/LocalFile.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "platform/Trash.h"
@@ -17,7 +18,7 @@ using Tone = LibraryStore::WorkspaceStatus::Tone;
 
 QString filePath(const QUrl &url)
 {
-    return QDir::cleanPath(url.toLocalFile());
+    return QDir::cleanPath(LocalFile::path(url));
 }
 
 qsizetype indexOfID(const QList<Track> &tracks, const QUuid &id)
@@ -100,14 +101,14 @@ void LibraryStore::trashTracks(const QSet<QUuid> &ids)
                 track.url.fileName()));
             continue;
         }
-        const TrashOutcome outcome = Trash::shared().trashItem(track.url.toLocalFile());
+        const TrashOutcome outcome = Trash::shared().trashItem(LocalFile::path(track.url));
         if (outcome.error) {
             setLastError(outcome.error->description);
             continue;
         }
         std::optional<QUrl> location;
         if (!outcome.trashedPath.isEmpty())
-            location = QUrl::fromLocalFile(outcome.trashedPath);
+            location = LocalFile::fromPath(outcome.trashedPath);
         batch.append({track, i, location, false});
         trashed.insert(track.id);
     }
@@ -235,8 +236,8 @@ void LibraryStore::undoLastRemoval()
             continue;
         }
         if (entry.trashedURL) {
-            const auto error = Trash::shared().restoreItem(entry.trashedURL->toLocalFile(),
-                                                           entry.track.url.toLocalFile());
+            const auto error = Trash::shared().restoreItem(LocalFile::path(*entry.trashedURL),
+                                                           LocalFile::path(entry.track.url));
             if (error) {
                 setLastError(
                     BrivelloLocalization::format(QStringLiteral("Не удалось восстановить «%@»: %@"),

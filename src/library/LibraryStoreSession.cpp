@@ -1,9 +1,9 @@
 #include "LibraryStore.h"
 #include "library/AudioPlayer.h"
 #include "library/LibrarySettingsKeys.h"
-#include "library/LocalFile.h"
 #include "library/WorkspaceSession.h"
 #include "platform/Defaults.h"
+#include "platform/LocalFile.h"
 
 #include <QCoroFuture>
 #include <QDateTime>
@@ -114,13 +114,16 @@ QCoro::Task<> LibraryStore::saveWorkspaceSessionInBackground()
     // sits inside the awaited expression (GCC 12 mishandles those in coroutines).
     const auto snapshot = std::make_shared<const WorkspaceSession>(makeWorkspaceSession());
     const qint64 revision = ++m_workspaceSaveRevision;
-    QPointer<LibraryStore> self(this);
+    const StoreLifetimeGuard guard = lifetimeGuard();
     QFuture<QByteArray> encoding = QtConcurrent::run([snapshot] { return snapshot->encode(); });
     const QByteArray bytes = co_await encoding;
-    if (!self || self->m_workspaceSaveRevision != revision || bytes.isEmpty())
+    // Stored from the event loop even when the encoding was already done: never inside the
+    // caller, whose next change would otherwise be saved by a second, overlapping request.
+    co_await Scheduler::yield();
+    if (!guard.alive() || m_workspaceSaveRevision != revision || bytes.isEmpty())
         co_return;
     if (Defaults::standard().setData(kWorkspaceSessionKey, bytes))
-        emit self->workspaceSessionSaved();
+        emit workspaceSessionSaved();
 }
 
 void LibraryStore::preserveUnreadableSnapshot()

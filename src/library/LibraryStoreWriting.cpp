@@ -6,52 +6,61 @@
 #include "platform/NotificationNames.h"
 #include "platform/Scheduler.h"
 
-#include <QPointer>
-
 namespace brivello {
 
 void LibraryStore::save(const AudioTags &tags, const QUuid &trackID)
 {
-    const auto found = std::find_if(m_tracks.cbegin(), m_tracks.cend(), [&](const Track &track) {
-        return track.id == trackID;
-    });
+    // A copy: callers may pass a reference into the list this replaces.
+    const QUuid id = trackID;
+    const auto found = std::find_if(
+        m_tracks.cbegin(), m_tracks.cend(), [&](const Track &track) { return track.id == id; });
     if (found == m_tracks.cend())
         return;
-    const qsizetype index = found - m_tracks.cbegin();
     QList<Track> tracks = m_tracks;
-    tracks[index].tags = tags;
+    tracks[found - m_tracks.cbegin()].tags = tags;
     setTracks(std::move(tracks)); // requests the snapshot save
-    NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange,
-                                             nullptr,
-                                             {{kUserInfoTrackID, QVariant::fromValue(trackID)}});
-    write(tags, index, false);
+    NotificationCenter::defaultCenter().post(
+        brivelloTrackMetadataDidChange, nullptr, {{kUserInfoTrackID, QVariant::fromValue(id)}});
+    writeTrackTags(id, false); // runs on by itself
 }
 
-void LibraryStore::write(const AudioTags &tags, qsizetype index, bool removeArtwork)
+AudioTags LibraryStore::currentTags(const QUrl &url, const AudioTags &fallback) const
 {
-    writeTrackTags(m_tracks.at(index).id, tags, removeArtwork); // runs on by itself
+    for (const Track &track : m_tracks) {
+        if (track.url == url)
+            return track.tags;
+    }
+    return fallback;
 }
 
-QCoro::Task<> LibraryStore::writeTrackTags(QUuid trackID, AudioTags tags, bool removeArtwork)
+// The tags are looked up only after the last wait: a metadata load applied during any wait
+// merged the file's real tags under the edit, and an edit captured earlier may still hold the
+// guesses from the file name.
+QCoro::Task<> LibraryStore::writeTrackTags(QUuid trackID, bool removeArtwork)
 {
-    QPointer<LibraryStore> self(this);
+    const StoreLifetimeGuard guard = lifetimeGuard();
+    const auto find = [this, &trackID] {
+        return std::find_if(m_tracks.cbegin(), m_tracks.cend(), [&](const Track &track) {
+            return track.id == trackID;
+        });
+    };
     co_await Scheduler::yield(); // the task starts after the caller returned
-    if (!self)
+    if (!guard.alive() || find() == m_tracks.cend())
         co_return;
-    const auto found = std::find_if(m_tracks.cbegin(), m_tracks.cend(), [&](const Track &track) {
-        return track.id == trackID;
-    });
+    QCoro::Task<> settling = libraryLoadsSettled(find()->url);
+    co_await std::move(settling);
+    if (!guard.alive())
+        co_return;
+    const auto found = find();
     if (found == m_tracks.cend())
         co_return;
-    const QUrl url = found->url;
-    QCoro::Task<AudioTags> loaded = tagsOnceLoaded(url, tags);
-    tags = co_await loaded;
     try {
-        QCoro::Task<> writing = MetadataWriteCoordinator::shared().write(tags, removeArtwork, url);
+        QCoro::Task<> writing =
+            MetadataWriteCoordinator::shared().write(found->tags, removeArtwork, found->url);
         co_await std::move(writing);
     } catch (const WriteError &error) {
-        if (self)
-            self->reportWriteError(error);
+        if (guard.alive())
+            reportWriteError(error);
     }
 }
 
@@ -64,7 +73,7 @@ void LibraryStore::writeBatch(QList<TagWriteItem> items, bool removeArtwork)
 
 QCoro::Task<> LibraryStore::writeBatchAsync(QList<TagWriteItem> items, bool removeArtwork)
 {
-    QPointer<LibraryStore> self(this);
+    const StoreLifetimeGuard guard = lifetimeGuard();
     // Every item is reserved now, before the first suspension: a rename of a file whose turn
     // has not come yet then writes the tags under the new name itself.
     MetadataWriteCoordinator &coordinator = MetadataWriteCoordinator::shared();
@@ -72,15 +81,26 @@ QCoro::Task<> LibraryStore::writeBatchAsync(QList<TagWriteItem> items, bool remo
     tickets.reserve(items.size());
     for (const TagWriteItem &item : std::as_const(items))
         tickets.append(coordinator.reserve(item.url, removeArtwork));
+    // Once the store is gone nothing vouches for the remaining tags (a load due for them will
+    // never be applied): the rest of the batch is withdrawn, not written.
+    const auto withdrawFrom = [&](qsizetype position) {
+        for (; position < tickets.size(); ++position)
+            coordinator.withdraw(tickets[position]);
+    };
     std::optional<WriteError> firstError;
     for (qsizetype position = 0; position < items.size(); ++position) {
+        QCoro::Task<> settling = libraryLoadsSettled(items[position].url);
+        co_await std::move(settling);
+        if (!guard.alive()) {
+            withdrawFrom(position);
+            co_return;
+        }
         try {
-            QCoro::Task<AudioTags> loaded =
-                tagsOnceLoaded(items[position].url, items[position].tags);
-            items[position].tags = co_await loaded;
             // A named task: GCC 12 destroys temporaries of an awaited expression twice.
             QCoro::Task<> writing =
-                coordinator.write(items[position].tags, items[position].url, tickets[position]);
+                coordinator.write(currentTags(items[position].url, items[position].tags),
+                                  items[position].url,
+                                  tickets[position]);
             co_await std::move(writing);
         } catch (const WriteError &error) {
             if (!firstError)
@@ -88,9 +108,13 @@ QCoro::Task<> LibraryStore::writeBatchAsync(QList<TagWriteItem> items, bool remo
         }
         if (position % 8 == 0) // keeps the interface responsive through long batches
             co_await Scheduler::yield();
+        if (!guard.alive()) {
+            withdrawFrom(position + 1);
+            co_return;
+        }
     }
-    if (firstError && self)
-        self->reportWriteError(*firstError);
+    if (firstError)
+        reportWriteError(*firstError);
 }
 
 void LibraryStore::reportWriteError(const WriteError &error)

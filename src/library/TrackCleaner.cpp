@@ -1,5 +1,7 @@
 #include "TrackCleaner.h"
 
+#include "platform/LocalFile.h"
+
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -64,7 +66,8 @@ QString TrackCleaner::cleanedTitle(const QString &title, const QStringList &filt
 
 QString TrackCleaner::baseName(const QUrl &url)
 {
-    QString name = url.fileName();
+    // From the path's bytes: a rename must keep every byte of a name that is not UTF-8.
+    QString name = QFileInfo(LocalFile::path(url)).fileName();
     const QString extension = pathExtension(url);
     if (!extension.isEmpty())
         name.chop(extension.size() + 1);
@@ -95,12 +98,11 @@ QString TrackCleaner::cleanedBaseName(const QString &baseName,
                                       const QStringList &filters,
                                       bool removeBPMAndKey)
 {
-    static const QRegularExpression prefix(
-        QStringLiteral("^\\s*(?:(?:\\d{2,3}(?:\\.\\d+)?)\\s*[-_. ]+)?"
-                       "(?:(?:\\d{1,2}[ABab]|[A-G](?:#|b)?m?)\\s*[-_. ]+)?"));
+    const QRegularExpression &prefix = Track::tempoKeyPrefix();
     QString name = withoutFilters(baseName, filters);
     if (removeBPMAndKey && prefix.isValid()) {
-        const QRegularExpressionMatch match = prefix.match(name);
+        // Positions carry over: the shown form has the same length.
+        const QRegularExpressionMatch match = prefix.match(LocalFile::displayName(name));
         if (match.hasMatch() && match.capturedLength() > 0)
             name.remove(match.capturedStart(), match.capturedLength());
     }
@@ -110,13 +112,13 @@ QString TrackCleaner::cleanedBaseName(const QString &baseName,
 QUrl TrackCleaner::renamedLocation(const QUrl &url, const QString &baseName)
 {
     const QString extension = pathExtension(url);
-    const QString folder = QFileInfo(url.toLocalFile()).path();
+    const QString folder = QFileInfo(LocalFile::path(url)).path();
     QString name = baseName;
     if (!extension.isEmpty())
         name += QLatin1Char('.') + extension;
     if (folder.endsWith(QLatin1Char('/')))
-        return QUrl::fromLocalFile(folder + name);
-    return QUrl::fromLocalFile(folder + QLatin1Char('/') + name);
+        return LocalFile::fromPath(folder + name);
+    return LocalFile::fromPath(folder + QLatin1Char('/') + name);
 }
 
 TrackCleaner::FollowedTags

@@ -5,7 +5,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDesktopServices>
-#include <QFileInfo>
 
 namespace brivello {
 
@@ -41,7 +40,8 @@ QList<QUrl> FileReveal::foldersOf(const QList<QUrl> &urls)
 {
     QList<QUrl> folders;
     for (const QUrl &url : urls) {
-        const QUrl folder = QUrl::fromLocalFile(QFileInfo(url.toLocalFile()).absolutePath());
+        // Adjusting the address keeps its percent-encoded bytes; a path through QString would not.
+        const QUrl folder = url.adjusted(QUrl::RemoveFilename | QUrl::StripTrailingSlash);
         if (!folders.contains(folder))
             folders.append(folder);
     }

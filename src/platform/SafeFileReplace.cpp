@@ -1,9 +1,12 @@
 #include "SafeFileReplace.h"
 
+#include "LocalFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,7 +18,7 @@ namespace {
 
 QByteArray encoded(const QString &path)
 {
-    return QFile::encodeName(path);
+    return LocalFile::encodeName(path);
 }
 
 // A file or folder without any write permission bit counts as read-only even for root,
@@ -33,7 +36,7 @@ SafeFileReplace::Error::Error(Failure failure, int code, QString path)
     : m_failure(failure)
     , m_code(code)
     , m_path(std::move(path))
-    , m_what(QFile::encodeName(m_path) + ": " + std::strerror(code))
+    , m_what(LocalFile::encodeName(m_path) + ": " + std::strerror(code))
 {}
 
 SafeFileReplace::Failure SafeFileReplace::failureFor(int errnoValue)
@@ -60,9 +63,15 @@ SafeFileReplace::SafeFileReplace(const QString &targetPath, const QString &tempF
 {
     // Through a symbolic link the file it points to is rewritten; renaming over the link
     // would turn it into a copy and leave the real file as it was.
-    const QFileInfo link(targetPath);
-    if (link.isSymLink() && !link.canonicalFilePath().isEmpty())
-        m_target = link.canonicalFilePath();
+    struct stat linkInfo
+    {
+    };
+    if (::lstat(encoded(targetPath).constData(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
+        if (char *resolved = ::realpath(encoded(targetPath).constData(), nullptr)) {
+            m_target = LocalFile::decodeName(resolved);
+            std::free(resolved);
+        }
+    }
     const QByteArray target = encoded(m_target);
     struct stat info
     {

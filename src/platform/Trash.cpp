@@ -1,13 +1,13 @@
 #include "Trash.h"
 
 #include "BrivelloLocalization.h"
+#include "LocalFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QStorageInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -30,7 +30,31 @@ struct TrashFolder
 
 QByteArray local(const QString &path)
 {
-    return QFile::encodeName(path);
+    return LocalFile::encodeName(path);
+}
+
+void removeFile(const QString &path)
+{
+    ::unlink(local(path).constData());
+}
+
+// The mount point holding `folder`: the last folder upwards on the same device. Works on the
+// path's bytes, which QStorageInfo would re-encode.
+QString mountPointOf(const QString &folder)
+{
+    QByteArray path = LocalFile::cleanPath(local(folder));
+    struct stat info;
+    if (::stat(path.constData(), &info) != 0)
+        return {};
+    const dev_t device = info.st_dev;
+    while (path != "/") {
+        const qsizetype slash = path.lastIndexOf('/');
+        const QByteArray parent = slash <= 0 ? QByteArray("/") : path.left(slash);
+        if (::stat(parent.constData(), &info) != 0 || info.st_dev != device)
+            break;
+        path = parent;
+    }
+    return LocalFile::decodeName(path);
 }
 
 bool statLink(const QString &path, struct stat *info)
@@ -84,7 +108,7 @@ std::variant<TrashFolder, TrashError> trashFolderFor(const QString &path, dev_t 
         statLink(home + QStringLiteral("/files"), &info) && info.st_dev == device)
         return TrashFolder{home, {}};
 
-    QString topdir = QStorageInfo(QFileInfo(path).absolutePath()).rootPath();
+    QString topdir = mountPointOf(QFileInfo(path).absolutePath());
     if (topdir.isEmpty())
         return Trash::makeError(TrashError::noTrashOnVolume, path);
     const QString uid = QString::number(::getuid());
@@ -186,12 +210,12 @@ QByteArray Trash::encodedInfoPath(const QString &path)
 
 QString Trash::decodedInfoPath(const QByteArray &value)
 {
-    return QFile::decodeName(QByteArray::fromPercentEncoding(value));
+    return LocalFile::decodeName(QByteArray::fromPercentEncoding(value));
 }
 
 TrashError Trash::makeError(TrashError::Kind kind, const QString &path, int errorNumber)
 {
-    const QString name = QFileInfo(path).fileName();
+    const QString name = LocalFile::displayName(QFileInfo(path).fileName());
     switch (kind) {
     case TrashError::noSuchFile:
         return {kind,
@@ -242,20 +266,20 @@ TrashOutcome Trash::trashItem(const QString &input)
         struct stat taken;
         if (statLink(filesPath, &taken)) {
             ::close(fd);
-            QFile::remove(infoPath);
+            removeFile(infoPath);
             continue;
         }
         const bool written = writeAll(fd, infoText(path, folder));
         const int savedErrno = errno;
         ::close(fd);
         if (!written) {
-            QFile::remove(infoPath);
+            removeFile(infoPath);
             return {{}, makeError(TrashError::other, path, savedErrno)};
         }
         const int moved = renameNoReplace(path, filesPath);
         if (moved == 0)
             return {filesPath, std::nullopt};
-        QFile::remove(infoPath);
+        removeFile(infoPath);
         if (moved != EEXIST)
             return {{}, errorFor(moved, path)};
     }
@@ -287,7 +311,7 @@ std::optional<TrashError> Trash::restoreItem(const QString &trashedPath,
         return makeError(TrashError::fileExists, originalPath);
     // The folder may have been removed since; bring it back rather than fail.
     const QString folder = QFileInfo(originalPath).absolutePath();
-    if (!QDir().mkpath(folder))
+    if (LocalFile::makePath(folder) != 0)
         return makeError(TrashError::permissionDenied, folder);
     const int moved = renameNoReplace(trashedPath, originalPath);
     if (moved == ENOENT && !statLink(trashedPath, &info))
@@ -302,8 +326,8 @@ std::optional<TrashError> Trash::restoreItem(const QString &trashedPath,
     const QFileInfo entry(trashedPath);
     const QDir files = entry.absoluteDir();
     if (files.dirName() == QStringLiteral("files")) {
-        QFile::remove(QDir::cleanPath(files.absolutePath() + QStringLiteral("/../info/") +
-                                      entry.fileName() + QStringLiteral(".trashinfo")));
+        removeFile(QDir::cleanPath(files.absolutePath() + QStringLiteral("/../info/") +
+                                   entry.fileName() + QStringLiteral(".trashinfo")));
     }
     return std::nullopt;
 }

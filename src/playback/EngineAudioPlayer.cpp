@@ -1,9 +1,9 @@
 #include "EngineAudioPlayer.h"
 
 #include "library/LibraryStore.h"
-#include "library/LocalFile.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
+#include "platform/LocalFile.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "playback/AudioPlaybackEngine.h"
@@ -81,11 +81,7 @@ void EngineAudioPlayer::play(const Track &track)
     setCurrent(track);
     progress().setDuration(loaded ? m_engine->duration() : track.duration);
     progress().setCurrentTime(loaded ? m_engine->position() : 0);
-    if (loaded)
-        m_engine->play();
-    setIsPlaying(loaded && m_engine->isPlaying());
-    tick();
-    publishPlaybackState();
+    playLoadedAudio();
 }
 
 void EngineAudioPlayer::start(const Track &track)
@@ -101,11 +97,7 @@ void EngineAudioPlayer::start(const Track &track)
         restartFromBeginning();
         return;
     }
-    if (hasAudio())
-        m_engine->play();
-    setIsPlaying(hasAudio() && m_engine->isPlaying());
-    tick();
-    publishPlaybackState();
+    playLoadedAudio();
 }
 
 // The track stands at its end: it plays again from 0.
@@ -115,6 +107,12 @@ void EngineAudioPlayer::restartFromBeginning()
         m_engine->seek(0);
     progress().setCurrentTime(0);
     m_didReportCompletion = false;
+    playLoadedAudio();
+}
+
+// Plays the loaded audio, if there is any, and publishes the new state.
+void EngineAudioPlayer::playLoadedAudio()
+{
     if (hasAudio())
         m_engine->play();
     setIsPlaying(hasAudio() && m_engine->isPlaying());

@@ -55,6 +55,7 @@ private:
     void cancelPendingSeek();
     void scheduleSeek(double target, bool reportCompletionAtEnd);
     void restartFromBeginning();
+    void playLoadedAudio();
     void tick();
     void scheduleProgressTimer();
     void refreshPlaybackPosition();

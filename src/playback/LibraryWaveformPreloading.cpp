@@ -1,7 +1,7 @@
 #include "LibraryWaveformPreloading.h"
 
 #include "library/LibraryStore.h"
-#include "library/LocalFile.h"
+#include "platform/LocalFile.h"
 #include "playback/WaveformPreloadQueue.h"
 
 #include <QCoreApplication>

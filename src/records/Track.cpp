@@ -31,12 +31,20 @@ QString Track::formatLabel(const QUrl &url)
     return pathExtension(url).toUpper();
 }
 
+const QRegularExpression &Track::tempoKeyPrefix()
+{
+    // Unicode properties: names use any script's digits (Arabic-Indic, full-width) and any
+    // white space (no-break space, ideographic space).
+    static const QRegularExpression prefix(
+        QStringLiteral("^\\s*(?:(?:\\d{2,3}(?:\\.\\d+)?)\\s*[-_. ]+)?"
+                       "(?:(?:\\d{1,2}[ABab]|[A-G](?:#|b)?m?)\\s*[-_. ]+)?"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    return prefix;
+}
+
 AudioTags Track::fallbackTags(const QUrl &url)
 {
-    static const QRegularExpression prefix(
-        QStringLiteral("^\\s*(?:(?:\\d{2,3}(?:\\.\\d+)?)\\s*[-_. "
-                       "]+)?(?:(?:\\d{1,2}[ABab]|[A-G](?:#|b)?m?)\\s*[-_. ]+)?"));
-
+    const QRegularExpression &prefix = tempoKeyPrefix();
     QString name = url.fileName();
     const QString extension = pathExtension(url);
     if (!extension.isEmpty())

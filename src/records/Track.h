@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QRegularExpression>
 #include <QSet>
 #include <QUrl>
 #include <QUuid>
@@ -28,6 +29,8 @@ struct Track
     // A new track for a file: fresh id, tags guessed from the name, upper-cased extension.
     static Track make(const QUrl &url);
     static AudioTags fallbackTags(const QUrl &url);
+    // The leading tempo/key prefix of a file name ("128 - 8A - ").
+    static const QRegularExpression &tempoKeyPrefix();
     static QString formatLabel(const QUrl &url);
 
     QString bitRateText() const;

@@ -1,4 +1,4 @@
-#include "library/LocalFile.h"
+#include "platform/LocalFile.h"
 #include "support/LibraryStoreFixture.h"
 
 #include <QFile>

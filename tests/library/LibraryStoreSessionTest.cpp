@@ -54,6 +54,26 @@ protected:
     }
 };
 
+TEST_F(LibraryStoreSessionTest, TenChangesInABurstGiveOneWriteAfterTheLast)
+{
+    LibraryStore &s = makeStore();
+    QSignalSpy saved(&s, &LibraryStore::workspaceSessionSaved);
+    for (int i = 0; i < 10; ++i) {
+        s.setSelectedID(QUuid::createUuid());
+        m_scheduler.advance(0.1);
+    }
+    m_scheduler.advance(0.24);
+    EXPECT_TRUE(s.hasPendingWorkspaceSave());
+    EXPECT_TRUE(Defaults::standard().data(kWorkspaceSessionKey).isEmpty());
+    m_scheduler.advance(0.01);
+    ASSERT_TRUE(spinUntil([&saved] { return saved.count() > 0; }));
+    m_scheduler.advance(5);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(saved.count(), 1);
+    EXPECT_EQ(storedDocument().value(QStringLiteral("selectedID")).toString(),
+              WorkspaceSession::identityText(*s.selectedID()));
+}
+
 TEST_F(LibraryStoreSessionTest, OnlyTheNewestSnapshotIsStoredWhenEncodingsOverlap)
 {
     LibraryStore &s = makeStore();

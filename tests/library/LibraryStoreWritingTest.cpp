@@ -1,9 +1,14 @@
+#include "audiofiles/AudioMetadataLoadQueue.h"
 #include "audiofiles/MetadataWriteCoordinator.h"
 #include "audiofiles/WriteError.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/TestAudioFiles.h"
+
+#include <QScopeGuard>
+#include <QSemaphore>
+#include <QThreadPool>
 
 using namespace brivello;
 using namespace brivello::testing;
@@ -46,6 +51,26 @@ protected:
         tracks.append(track);
         store().setTracks(tracks);
         return track;
+    }
+
+    // Saves a genre over tags that still hold the file-name guesses; the file and the store
+    // must end with the genre and the artist and album the file's load brought.
+    void saveGenreAndExpectTheRealTags(const Track &track)
+    {
+        AudioTags edited = track.tags;
+        edited.genre = QStringLiteral("House");
+        store().save(edited, track.id);
+        const QString file = track.url.toLocalFile();
+        ASSERT_TRUE(spinUntil([&] {
+            return TestAudioFiles::ffprobeTags(file).value(QStringLiteral("genre")).toString() ==
+                       QStringLiteral("House") &&
+                   unlocked(track.url);
+        }));
+        const QJsonObject tags = TestAudioFiles::ffprobeTags(file);
+        EXPECT_EQ(tags.value(QStringLiteral("artist")).toString(), QStringLiteral("Real Artist"));
+        EXPECT_EQ(tags.value(QStringLiteral("album")).toString(), QStringLiteral("Real Album"));
+        EXPECT_EQ(store().tracks().first().tags.artist, QStringLiteral("Real Artist"));
+        EXPECT_EQ(store().tracks().first().tags.genre, QStringLiteral("House"));
     }
 };
 
@@ -142,18 +167,68 @@ TEST_F(LibraryStoreWritingTest, AnEditMadeBeforeTheTagsWereReadKeepsTheFilesTags
     const Track track = Track::make(QUrl::fromLocalFile(file));
     s.setTracks({track});
     s.scheduleMetadataLoads({track}, LibraryStore::MetadataDestination::library);
-    AudioTags edited = track.tags; // still the guesses from the file name
-    edited.genre = QStringLiteral("House");
-    s.save(edited, track.id);
+    saveGenreAndExpectTheRealTags(track);
+}
 
-    ASSERT_TRUE(spinUntil([&] {
-        return TestAudioFiles::ffprobeTags(file).value(QStringLiteral("genre")).toString() ==
-                   QStringLiteral("House") &&
-               unlocked(track.url);
-    }));
-    const QJsonObject tags = TestAudioFiles::ffprobeTags(file);
-    EXPECT_EQ(tags.value(QStringLiteral("artist")).toString(), QStringLiteral("Real Artist"));
-    EXPECT_EQ(tags.value(QStringLiteral("album")).toString(), QStringLiteral("Real Album"));
-    EXPECT_EQ(s.tracks().first().tags.artist, QStringLiteral("Real Artist"));
-    EXPECT_EQ(s.tracks().first().tags.genre, QStringLiteral("House"));
+TEST_F(LibraryStoreWritingTest, AnEditSavedWhileTheLoadResultIsQueuedWritesTheLoadedTags)
+{
+    auto &s = makeStore();
+    const Track track = addTrack(QStringLiteral("Guessed - Name.flac"));
+    QSemaphore entered;
+    QSemaphore proceed;
+    AudioMetadataLoadQueue &queue = AudioMetadataLoadQueue::shared();
+    queue.setReaderForTesting([&](const QUrl &, const AudioTags &fallback) {
+        entered.release();
+        proceed.acquire();
+        LoadedTrackMetadata loaded;
+        loaded.tags = fallback;
+        loaded.tags.artist = QStringLiteral("Real Artist");
+        loaded.tags.album = QStringLiteral("Real Album");
+        return loaded;
+    });
+    const auto restore = qScopeGuard([&] {
+        proceed.release();
+        QThreadPool::globalInstance()->waitForDone();
+        queue.setReaderForTesting({});
+    });
+    s.scheduleMetadataLoads({track}, LibraryStore::MetadataDestination::library);
+    ASSERT_TRUE(spinUntil([&] { return entered.available() > 0; }));
+    // The finished read is queued for the main thread before the edit's write task starts, so
+    // the load is applied during the write task's first wait.
+    proceed.release();
+    QThreadPool::globalInstance()->waitForDone();
+    saveGenreAndExpectTheRealTags(track);
+}
+
+TEST_F(LibraryStoreWritingTest, ABatchWhoseStoreIsGoneWithdrawsTheFilesNotYetWritten)
+{
+    auto &s = makeStore();
+    const Track first = Track::make(
+        QUrl::fromLocalFile(TestAudioFiles::make(m_dir.path(), QStringLiteral("first.flac"))));
+    const Track second = Track::make(
+        QUrl::fromLocalFile(TestAudioFiles::make(m_dir.path(), QStringLiteral("second.flac"))));
+    const QByteArray secondBefore = TestAudioFiles::readAll(second.url.toLocalFile());
+    MetadataWriteCoordinator &coordinator = MetadataWriteCoordinator::shared();
+    const QString firstKey = MetadataWriteCoordinator::lockKey(first.url);
+    // Holding the first file's lock keeps the batch suspended in its first write.
+    MetadataWriteCoordinator::Acquire acquiring = coordinator.acquire(firstKey);
+    ASSERT_TRUE(acquiring.await_ready());
+    std::optional<MetadataWriteCoordinator::Permit> held = acquiring.await_resume();
+    bool done = false;
+    auto batch = runBatch(
+        &s,
+        {{titled(QStringLiteral("1")), first.url}, {titled(QStringLiteral("2")), second.url}},
+        false,
+        &done);
+    ASSERT_EQ(coordinator.waiterCount(firstKey), 1);
+
+    dropStore();
+    held.reset();
+    ASSERT_TRUE(spinUntil([&] { return done && unlocked(first.url); }));
+    EXPECT_EQ(TestAudioFiles::ffprobeTags(first.url.toLocalFile())
+                  .value(QStringLiteral("title"))
+                  .toString(),
+              QStringLiteral("1")); // already under way
+    EXPECT_EQ(TestAudioFiles::readAll(second.url.toLocalFile()), secondBefore);
+    EXPECT_FALSE(coordinator.hasDueWrites(MetadataWriteCoordinator::lockKey(second.url)));
 }

@@ -81,6 +81,7 @@ TEST(TrackCleanerTest, CleanedFileNames)
         {"124 - 8A - ", {}, true, ""},
         {"Artist - Track [a+b]", {"[a+b]"}, true, "Artist - Track"},
         {"Artist  -  Track", {}, true, "Artist - Track"},
+        {"\uff11\uff12\uff18\u3000- 8A - Artist - Track", {}, true, "Artist - Track"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(TrackCleaner::cleanedBaseName(c.name, c.filters, c.strip), c.expected) << c.name;

@@ -1,6 +1,7 @@
 #include "platform/Trash.h"
 
 #include "platform/FileReveal.h"
+#include "platform/LocalFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -179,4 +180,8 @@ TEST(FileRevealTest, FoldersAreOpenedOnceEachInOrder)
               (QList<QUrl>{QUrl::fromLocalFile("/M/B"), QUrl::fromLocalFile("/M/A")}));
     EXPECT_EQ(FileReveal::itemURIs({QUrl::fromLocalFile("/M/a b.mp3")}),
               QStringList{"file:///M/a%20b.mp3"});
+    // Names that are not UTF-8 (CP1251 here) keep their bytes in both.
+    const QUrl cp1251 = LocalFile::url("/M/\xcf\xe5\xf1/\xed\xff.mp3");
+    EXPECT_EQ(FileReveal::foldersOf({cp1251}), QList<QUrl>{LocalFile::url("/M/\xcf\xe5\xf1")});
+    EXPECT_EQ(FileReveal::itemURIs({cp1251}), QStringList{"file:///M/%CF%E5%F1/%ED%FF.mp3"});
 }

@@ -52,7 +52,13 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"/m/X – B - C.mp3", "X – B", "C"},
                       NameCase{"/m/Artist — Title.aiff", "Artist", "Title"},
                       NameCase{"/m/Title .mp3", "", "Title "},
-                      NameCase{"/m/noextension", "", "noextension"}),
+                      NameCase{"/m/noextension", "", "noextension"},
+                      // Digits and white space of any script.
+                      NameCase{"/m/\u0663\u0663 - Arabic digits - T.mp3", "Arabic digits", "T"},
+                      NameCase{
+                          "/m/\uff11\uff12\uff18 - 8A - Artist - Title.mp3", "Artist", "Title"},
+                      NameCase{"/m/\u00a0Artist - Title.mp3", "Artist", "Title"},
+                      NameCase{"/m/\u3000Artist - Title.mp3", "Artist", "Title"}),
     [](const ::testing::TestParamInfo<NameCase> &param) { return std::to_string(param.index); });
 
 TEST(ClockTextTest, FormatsMinutesAndSecondsByTruncation)

@@ -1,4 +1,4 @@
-#include "library/LocalFile.h"
+#include "platform/LocalFile.h"
 
 #include <gtest/gtest.h>
 
@@ -33,3 +33,24 @@ TEST(LocalFileTest, AddressesKeepPathBytesThatAreNotUtf8)
 }
 
 } // namespace
+
+TEST(LocalFileTest, TextFormOfAPathKeepsEveryByte)
+{
+    const char *paths[] = {
+        "/m/plain.mp3",
+        "/m/\xd0\x9f\xd0\xb5\xd1\x81\xd0\xbd\xd1\x8f.mp3", // valid UTF-8
+        "/m/\xcf\xe5\xf1\xed\xff.mp3",                     // CP1251
+        "/m/\xed\xa0\x80 surrogate \xc0\xaf overlong \xf4\x90\x80\x80 too high",
+        "/m/cut \xe2\x82",
+    };
+    for (const char *raw : paths) {
+        const QByteArray bytes(raw);
+        const QString text = LocalFile::decodeName(bytes);
+        EXPECT_EQ(LocalFile::encodeName(text), bytes) << raw;
+        EXPECT_EQ(LocalFile::path(LocalFile::url(bytes)), text) << raw;
+        if (QByteArrayView(bytes).isValidUtf8()) {
+            EXPECT_EQ(text, QString::fromUtf8(bytes)) << raw;
+            EXPECT_EQ(LocalFile::url(bytes), QUrl::fromLocalFile(text)) << raw;
+        }
+    }
+}
