@@ -3,7 +3,9 @@
 #include "library/LibraryStore.h"
 #include "library/PlaylistModel.h"
 #include "platform/Defaults.h"
-#include "playback/SilentAudioPlayer.h"
+#include "playback/AudioPlaybackEngine.h"
+#include "playback/CaptureAudioSink.h"
+#include "playback/EngineAudioPlayer.h"
 #include "shell/PlaylistView.h"
 
 #include <QApplication>
@@ -45,7 +47,9 @@ struct Fixture
         view->layOutRows();
     }
     LibraryStore store;
-    SilentAudioPlayer player;
+    // Nothing is played; a capture sink keeps the sound card out of the measurement.
+    EngineAudioPlayer player{
+        std::make_unique<AudioPlaybackEngine>([] { return std::make_unique<CaptureAudioSink>(); })};
     std::unique_ptr<PlaylistView> view;
 };
 

@@ -272,6 +272,10 @@ public:
     // The player link (weak); set by the main window.
     AudioPlayer *audioPlayer() const { return m_audioPlayer.data(); }
     void setAudioPlayer(AudioPlayer *player);
+    // The player reports every change of its playing state here first, synchronously; the
+    // background analyses pace themselves by it.
+    void playbackStateDidChange(bool isPlaying) { m_audioIsPlaying = isPlaying; }
+    bool isAudioPlaying() const { return m_audioIsPlaying; }
 
 signals:
     void tracksChanged();
@@ -429,6 +433,7 @@ private:
     LibrarySettings m_settings;
     QHash<QString, SelectionState> m_selectionStatesByTab;
     QPointer<AudioPlayer> m_audioPlayer;
+    bool m_audioIsPlaying = false;
 
     QList<Track> m_tracks;
     std::optional<QUuid> m_selectedID;

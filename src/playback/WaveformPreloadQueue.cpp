@@ -1,14 +1,37 @@
 #include "WaveformPreloadQueue.h"
 
+#include "waveform/WaveformCache.h"
+
+#include <QPointer>
+
 namespace brivello {
 
 namespace {
-WaveformPreloadQueue *g_installed = nullptr;
-}
 
-WaveformPreloadQueue::WaveformPreloadQueue(QObject *parent)
+WaveformPreloadQueue *g_installed = nullptr;
+
+// The process's waveform cache; the envelope is dropped, the call only fills the cache.
+class SharedWaveformCache : public WaveformPreloadQueue::Cache
+{
+public:
+    QCoro::Task<> load(QUrl url, bool lowImpact) override
+    {
+        co_await WaveformCache::shared().samples(url, lowImpact);
+    }
+    void cancelLoading(const QUrl &url) override { WaveformCache::shared().cancelLoading(url); }
+};
+
+} // namespace
+
+WaveformPreloadQueue::WaveformPreloadQueue(std::shared_ptr<Cache> cache, QObject *parent)
     : QObject(parent)
+    , m_cache(cache ? std::move(cache) : std::make_shared<SharedWaveformCache>())
 {}
+
+WaveformPreloadQueue::~WaveformPreloadQueue()
+{
+    m_resumeTask.cancel();
+}
 
 WaveformPreloadQueue &WaveformPreloadQueue::shared()
 {
@@ -21,6 +44,15 @@ void WaveformPreloadQueue::setShared(WaveformPreloadQueue *queue)
     g_installed = queue;
 }
 
+void WaveformPreloadQueue::enqueue(const QUrl &url)
+{
+    if (m_queued.contains(url))
+        return;
+    m_queued.insert(url);
+    m_pending.append(url);
+    startAvailableWork();
+}
+
 void WaveformPreloadQueue::enqueue(const QList<QUrl> &urls)
 {
     for (const QUrl &url : urls) {
@@ -29,12 +61,99 @@ void WaveformPreloadQueue::enqueue(const QList<QUrl> &urls)
         m_queued.insert(url);
         m_pending.append(url);
     }
+    startAvailableWork();
+}
+
+void WaveformPreloadQueue::startAvailableWork()
+{
+    while (m_running < kConcurrencyLimit) {
+        qsizetype index = -1;
+        if (!m_playbackActive) {
+            index = m_pending.isEmpty() ? -1 : 0;
+        } else {
+            for (qsizetype i = 0; i < m_pending.size() && index < 0; ++i) {
+                if (m_playbackPriorityURLs.contains(m_pending[i]))
+                    index = i;
+            }
+        }
+        if (index < 0)
+            return;
+        const QUrl url = m_pending.takeAt(index);
+        ++m_running;
+        m_activeURL = url;
+        m_activeGeneration = ++m_nextGeneration;
+        runJob(url, m_playbackActive, m_activeGeneration);
+    }
+}
+
+QCoro::Task<> WaveformPreloadQueue::runJob(QUrl url, bool lowImpact, quint64 generation)
+{
+    QPointer<WaveformPreloadQueue> self(this);
+    // The cache outlives the queue's destruction while a job still runs.
+    std::shared_ptr<Cache> cache = m_cache;
+    try {
+        co_await cache->load(url, lowImpact);
+    } catch (...) {
+        // Failures and cancellations count as finished; the cache keeps its own retry rule.
+    }
+    if (self)
+        self->finish(url, generation);
+}
+
+void WaveformPreloadQueue::finish(const QUrl &url, quint64 generation)
+{
+    if (!m_activeURL || *m_activeURL != url || generation != m_activeGeneration)
+        return;
+    m_running = std::max(m_running - 1, 0);
+    m_activeURL.reset();
+    m_queued.remove(url);
+    m_playbackPriorityURLs.remove(url);
+    startAvailableWork();
 }
 
 void WaveformPreloadQueue::setPlaybackActive(bool active, const QUrl &currentURL)
 {
-    Q_UNUSED(active);
-    Q_UNUSED(currentURL);
+    m_playbackActive = active;
+    m_resumeTask.cancel();
+    if (!active) {
+        m_playbackPriorityURLs.clear();
+        m_resumeTask = Scheduler::shared().after(kResumeDelay, [this] {
+            if (!m_playbackActive)
+                startAvailableWork();
+        });
+        return;
+    }
+    if (!m_activeURL || (!currentURL.isEmpty() && *m_activeURL == currentURL))
+        return;
+    // Any other file's job yields to the playing track; it waits at the front.
+    const QUrl interrupted = *m_activeURL;
+    m_activeURL.reset();
+    m_running = 0;
+    m_cache->cancelLoading(interrupted);
+    m_pending.removeAll(interrupted);
+    m_pending.prepend(interrupted);
+}
+
+void WaveformPreloadQueue::prioritizePlayback(const QUrl &currentURL,
+                                              const QList<QUrl> &followingURLs)
+{
+    const QList<QUrl> following = followingURLs.mid(0, 2);
+    m_playbackPriorityURLs = QSet<QUrl>(following.begin(), following.end());
+    QList<QUrl> front;
+    for (const QUrl &url : QList<QUrl>{currentURL} + following) {
+        const qsizetype index = m_pending.indexOf(url);
+        if (index >= 0) {
+            m_pending.removeAt(index);
+            front.append(url);
+        } else if (!m_queued.contains(url)) {
+            m_queued.insert(url);
+            front.append(url);
+        }
+    }
+    if (front.isEmpty())
+        return;
+    m_pending = front + m_pending;
+    startAvailableWork();
 }
 
 } // namespace brivello

@@ -9,7 +9,8 @@
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/TerminationSignals.h"
-#include "playback/SilentAudioPlayer.h"
+#include "playback/AudioPlaybackEngine.h"
+#include "playback/EngineAudioPlayer.h"
 #include "playback/WaveformPreloadQueue.h"
 #include "settings/UpdateManager.h"
 #include "settings/ui/SettingsSheet.h"
@@ -53,6 +54,14 @@ QIcon drawnIcon()
     return icon;
 }
 
+// The sound card's player; without an audio device the engine plays on a silent clocked sink.
+std::unique_ptr<AudioPlayer> makePlayer(LibraryStore &store)
+{
+    auto player = std::make_unique<EngineAudioPlayer>(std::make_unique<AudioPlaybackEngine>());
+    player->setLibraryStore(&store);
+    return player;
+}
+
 } // namespace
 
 void BrivelloApp::configureApplication()
@@ -77,14 +86,14 @@ void BrivelloApp::applyPalette()
 BrivelloApp::BrivelloApp()
     : m_qtTranslation(std::make_unique<QtDialogTranslation>())
     , m_store(std::make_unique<LibraryStore>())
-    , m_player(std::make_unique<SilentAudioPlayer>())
+    , m_player(makePlayer(*m_store))
     , m_updates(std::make_unique<UpdateManager>())
     , m_window(std::make_unique<MainWindow>(*m_store, *m_player, *m_updates))
 {
     connect(m_store.get(),
             &LibraryStore::waveformPreloadRequested,
             &WaveformPreloadQueue::shared(),
-            &WaveformPreloadQueue::enqueue);
+            qOverload<const QList<QUrl> &>(&WaveformPreloadQueue::enqueue));
     m_addFiles = addWindowAction(QKeySequence(Qt::CTRL | Qt::Key_O), Qt::WindowShortcut);
     connect(m_addFiles, &QAction::triggered, this, [this] {
         OpenPanels::openForSection(*m_store, LibraryStore::LibraryTab::playlist, m_window.get());

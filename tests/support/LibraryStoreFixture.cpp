@@ -36,7 +36,7 @@ LibraryStore &LibraryStoreFixture::makeStore()
     QObject::connect(m_store.get(),
                      &LibraryStore::waveformPreloadRequested,
                      &m_preloads,
-                     &WaveformPreloadQueue::enqueue);
+                     qOverload<const QList<QUrl> &>(&WaveformPreloadQueue::enqueue));
     return *m_store;
 }
 
