@@ -9,6 +9,7 @@
 #include "PlaylistSection.h"
 #include "SectionToolbar.h"
 #include "favorites/ui/FavoritesExportController.h"
+#include "favorites/ui/FavoritesSection.h"
 #include "library/AudioPlayer.h"
 #include "playback/TrackNavigation.h"
 #include "workspaces/MainWindowController.h"
@@ -29,6 +30,10 @@ void MainWindow::installPlaylist(AudioPlayer &player)
 
     m_content->setSectionFactory(Tab::playlist, [&store, &player](QWidget *parent) -> QWidget * {
         return new PlaylistSection(store, player, parent);
+    });
+    m_content->setSectionFactory(Tab::favorites, [this, &store](QWidget *parent) -> QWidget * {
+        return new FavoritesSection(
+            store, [this] { return isActiveWindow() ? m_undoStack : nullptr; }, parent);
     });
     m_content->setPlaylistDropHandler([&store](const QList<QUrl> &urls) {
         PlaylistDrops::importDroppedFilesIntoPlaylist(store, urls);
