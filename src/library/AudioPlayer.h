@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/AudioPlaybackProgress.h"
 #include "records/Track.h"
 
 #include <QObject>
@@ -30,10 +31,23 @@ public:
     virtual void seekBy(double seconds) = 0;
     // Stops, drops the loaded audio and clears the current track.
     virtual void stopAndClear() = 0;
+    // Seeks to a time, clamped to the audio; nothing when no audio is loaded.
+    virtual void seekTo(double seconds) = 0;
+    // While scrubbing the player stops publishing its clock.
+    virtual void setScrubbing(bool scrubbing) = 0;
+    // 0…1; the player applies and persists it.
+    virtual float volume() const = 0;
+    virtual void setVolume(float volume) = 0;
+
+    AudioPlaybackProgress &progress() { return m_progress; }
 
 signals:
     void currentIDChanged();
     void isPlayingChanged();
+    void volumeChanged();
+
+private:
+    AudioPlaybackProgress m_progress;
 };
 
 } // namespace brivello

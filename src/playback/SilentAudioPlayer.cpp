@@ -26,4 +26,12 @@ void SilentAudioPlayer::setCurrentID(std::optional<QUuid> id)
     emit currentIDChanged();
 }
 
+void SilentAudioPlayer::setVolume(float volume)
+{
+    if (volume == m_volume)
+        return;
+    m_volume = volume;
+    emit volumeChanged();
+}
+
 } // namespace brivello

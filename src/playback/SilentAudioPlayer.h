@@ -20,11 +20,16 @@ public:
     void toggle() override {}
     void seekBy(double) override {}
     void stopAndClear() override;
+    void seekTo(double) override {}
+    void setScrubbing(bool) override {}
+    float volume() const override { return m_volume; }
+    void setVolume(float volume) override;
 
 private:
     void setCurrentID(std::optional<QUuid> id);
 
     std::optional<QUuid> m_currentID;
+    float m_volume = 1;
 };
 
 } // namespace brivello

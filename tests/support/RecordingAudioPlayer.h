@@ -41,6 +41,14 @@ public:
         current.reset();
         ++stops;
     }
+    void seekTo(double seconds) override { seeksTo.append(seconds); }
+    void setScrubbing(bool value) override { scrubbing.append(value); }
+    float volume() const override { return level; }
+    void setVolume(float value) override
+    {
+        level = value;
+        emit volumeChanged();
+    }
     void setPlaying(bool value)
     {
         playing = value;
@@ -53,6 +61,9 @@ public:
     QList<QUuid> played;
     QList<QUuid> started;
     QList<double> seeks;
+    QList<double> seeksTo;
+    QList<bool> scrubbing;
+    float level = 1;
     int toggles = 0;
     int stops = 0;
 };

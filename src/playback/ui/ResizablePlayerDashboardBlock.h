@@ -44,6 +44,7 @@ protected:
 
 private:
     void applyHeight();
+    void forwardSizing();
     void refreshMoveButton();
     void layoutOverlay();
 
