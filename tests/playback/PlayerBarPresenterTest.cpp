@@ -25,15 +25,8 @@ protected:
     {
         LibraryStoreFixture::SetUp();
         makeStore();
-        QList<Track> tracks;
-        for (int i = 0; i < 3; ++i) {
-            Track t = Track::make(url(QStringLiteral("Artist - Song %1.mp3").arg(i)));
-            t.isInPlaylist = true;
-            t.isFavorite = true;
-            tracks.append(t);
-            ids.append(t.id);
-        }
-        store().setTracks(tracks);
+        ids = setFavouriteTracks(
+            {"Artist - Song 0.mp3", "Artist - Song 1.mp3", "Artist - Song 2.mp3"});
         presenter = std::make_unique<PlayerBarPresenter>(store(), player);
     }
     void TearDown() override

@@ -22,8 +22,11 @@ GenreCapsuleButton::GenreCapsuleButton(Shape shape, QWidget *parent)
 {
     setFocusPolicy(Qt::NoFocus);
     setFont(BrivelloTheme::font(TextStyle::callout));
-    if (shape == Shape::row)
+    if (shape == Shape::row) {
         m_fill = Fill::none;
+        // A row takes the list's width and elides; a long name must not widen the list.
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    }
     connect(&ShellEvents::instance(),
             &ShellEvents::appearanceChanged,
             this,

@@ -27,15 +27,7 @@ protected:
     {
         LibraryStoreFixture::SetUp();
         makeStore();
-        QList<Track> tracks;
-        for (int i = 0; i < 3; ++i) {
-            Track t = Track::make(url(QStringLiteral("t%1.mp3").arg(i)));
-            t.isFavorite = true;
-            t.isInPlaylist = true;
-            tracks.append(t);
-            ids.append(t.id);
-        }
-        store().setTracks(tracks);
+        ids = setFavouriteTracks({"t0.mp3", "t1.mp3", "t2.mp3"});
         store().setActiveTab(Tab::favorites);
         store().setQuickGenreSlotsRaw(QStringLiteral("Afro House\n\nPop"));
         bar = std::make_unique<GenreQuickBar>(store(), [this] { return &undo; });
@@ -145,6 +137,26 @@ TEST_F(GenreQuickBarTest, PaletteOpensOnTheNotificationOnlyInFavouritesAndEnterA
     EXPECT_EQ(palette->primaryResult(), std::nullopt);
     click(palette->clearButton());
     EXPECT_EQ(genreOf(1), "");
+}
+
+TEST_F(GenreQuickBarTest, FiveHundredGenresAndVeryLongNamesKeepThePaletteLayout)
+{
+    QStringList names;
+    for (int i = 0; i < 500; ++i)
+        names.append(QStringLiteral("Genre %1").arg(i));
+    names.append(QString(300, QLatin1Char('x')));
+    store().settings().setGenreListRaw(names.join(QStringLiteral(", ")) + QStringLiteral(", , ,"));
+    store().setQuickGenreSlotsRaw(QString(300, QLatin1Char('y')));
+    ASSERT_EQ(bar->chips().size(), 1);
+    bar->showPalette();
+    GenreCommandPalette *palette = bar->palette();
+    EXPECT_EQ(palette->rows().size(), 501);
+    EXPECT_EQ(palette->width(), GenreCommandPalette::kWidth);
+    EXPECT_LE(palette->rows().last()->width(), GenreCommandPalette::kWidth);
+    palette->searchField()->setText(QStringLiteral("   "));
+    EXPECT_EQ(palette->heading(), "Результаты");
+    EXPECT_EQ(palette->rows().size(), 501);
+    EXPECT_EQ(palette->primaryResult(), store().genres().first());
 }
 
 TEST_F(GenreQuickBarTest, Screenshots)
