@@ -118,8 +118,10 @@ TEST_F(PlayerBarTest, PlayingAnimatesTheWaveOnlyWhilePlayingAndTheButtonPauses)
     EXPECT_GT(qRed(frame.pixel(x, 4)), 150);
     saveWidgetScreenshot(QStringLiteral("player-playing.png"), grabOnGlass(bar.get(), 0));
 
+    EXPECT_GT(bar->placeholderWave()->phase(), 0);
     player.setPlaying(false);
     EXPECT_FALSE(bar->placeholderWave()->isAnimating());
+    EXPECT_EQ(bar->placeholderWave()->phase(), 0); // a still picture
     EXPECT_EQ(bar->transportButtons()[2]->symbol(), "play.fill");
 
     // A press on the wave seeks by fraction of the displayed duration.
@@ -182,6 +184,18 @@ TEST_F(PlayerBarTest, SliderWheelStepsAndTheBubbleTextsAndPlace)
     const QRectF knob = ScrollVolumeSlider::knobRect(QRectF(10, 0, 20, 20), 1);
     EXPECT_EQ(knob, QRectF(14, 2, 16, 16));
     EXPECT_EQ(ScrollVolumeSlider::knobRect(QRectF(10, 0, 20, 20), 0).left(), 10);
+}
+
+TEST(PlayerTransportControlTest, HoveredButtonsTurnLightInTheDarkAndDarkerInTheLight)
+{
+    using C = PlayerTransportControl;
+    EXPECT_EQ(C::foreground(ColorScheme::dark, true), QColor(Qt::black));
+    EXPECT_NEAR(C::surface(ColorScheme::dark, true).alphaF(), 0.94, 1e-2);
+    EXPECT_NEAR(C::surface(ColorScheme::dark, false).alphaF(), 0.1, 1e-2);
+    EXPECT_NEAR(C::foreground(ColorScheme::light, true).alphaF(), 0.92, 1e-2);
+    EXPECT_NEAR(C::foreground(ColorScheme::light, false).alphaF(), 0.72, 1e-2);
+    EXPECT_NEAR(C::surface(ColorScheme::light, true).alphaF(), 0.14, 1e-2);
+    EXPECT_EQ(C::surface(ColorScheme::light, true).red(), 0);
 }
 
 } // namespace
