@@ -58,7 +58,7 @@ AiffTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const Art
         keptFrames.push_back({"TCOP", 0, Id3v2Tag::textPayload(QString::fromLatin1(copyright))});
 
     QByteArray added;
-    const QByteArray tag = Id3v2Tag::build(tags, keptFrames, artwork.newPicture());
+    const QByteArray tag = Id3v2Tag::build(tags, keptFrames, artwork.newPicture(), frames);
     if (!tag.isEmpty())
         added = IffChunks::chunk("ID3 ", tag, false);
 

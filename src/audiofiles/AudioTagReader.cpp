@@ -1,6 +1,12 @@
 #include "AudioTagReader.h"
 
+#include "FileByteSource.h"
+#include "NativeTagReader.h"
+#include "TagValueList.h"
+#include "WriteError.h"
+
 #include <QFile>
+#include <memory>
 #include <taglib/aifffile.h>
 #include <taglib/apetag.h>
 #include <taglib/attachedpictureframe.h>
@@ -19,9 +25,10 @@ namespace brivello {
 
 namespace {
 
+// Through UTF-8: TagLib's wide strings hold UTF-16 units, which would break surrogate pairs.
 QString qString(const TagLib::String &text)
 {
-    return QString::fromStdWString(text.toWString());
+    return QString::fromUtf8(text.toCString(true));
 }
 
 // Property names per field, in field order; the first name with a non-empty value is taken.
@@ -64,11 +71,12 @@ void applyMap(AudioTags &tags, const TagLib::PropertyMap &map)
             const auto found = map.find(name);
             if (found == map.end())
                 continue;
-            const auto value = std::find_if(found->second.begin(),
-                                            found->second.end(),
-                                            [](const TagLib::String &s) { return !s.isEmpty(); });
-            if (value != found->second.end()) {
-                putIfNonEmpty(tags, field, *value);
+            QStringList values;
+            for (const TagLib::String &value : found->second)
+                values << qString(value);
+            const QString joined = TagValueList::joined(values);
+            if (!joined.isEmpty()) {
+                tags.field(field) = joined;
                 break;
             }
         }
@@ -149,15 +157,34 @@ void readMP4(AudioTagReader::Result &result, TagLib::MP4::File *file)
     }
 }
 
-void readTags(AudioTagReader::Result &result, TagLib::File *file, TagLib::Tag *generic)
+// The ID3v2 tag through the writers' parser, so the reader sees every frame a rewrite keeps;
+// TagLib's reading when that parser finds no tag it can take.
+void applyID3v2(AudioTagReader::Result &result,
+                TagLib::ID3v2::Tag *tag,
+                const ByteSource *source,
+                NativeTagReader::Container container)
 {
+    const auto frames = source ? NativeTagReader::id3Frames(*source, container) : std::nullopt;
+    if (frames) {
+        NativeTagReader::applyId3(*frames, result.tags, result.picture);
+        return;
+    }
+    applyProperties(result.tags, tag);
+    applyID3v2Picture(result.picture, tag);
+}
+
+void readTags(AudioTagReader::Result &result,
+              TagLib::File *file,
+              TagLib::Tag *generic,
+              const ByteSource *source)
+{
+    using Container = NativeTagReader::Container;
     AudioTags &tags = result.tags;
     if (auto *mpeg = dynamic_cast<TagLib::MPEG::File *>(file)) {
         applyProperties(tags, mpeg->hasID3v1Tag() ? mpeg->ID3v1Tag() : nullptr);
         applyProperties(tags, mpeg->hasAPETag() ? mpeg->APETag() : nullptr);
-        auto *id3 = mpeg->hasID3v2Tag() ? mpeg->ID3v2Tag() : nullptr;
-        applyProperties(tags, id3);
-        applyID3v2Picture(result.picture, id3);
+        applyID3v2(
+            result, mpeg->hasID3v2Tag() ? mpeg->ID3v2Tag() : nullptr, source, Container::mp3);
     } else if (auto *flac = dynamic_cast<TagLib::FLAC::File *>(file)) {
         applyProperties(tags, flac->hasID3v1Tag() ? flac->ID3v1Tag() : nullptr);
         auto *id3 = flac->hasID3v2Tag() ? flac->ID3v2Tag() : nullptr;
@@ -167,13 +194,11 @@ void readTags(AudioTagReader::Result &result, TagLib::File *file, TagLib::Tag *g
         applyFLACPictures(result.picture, flac->pictureList());
     } else if (auto *wav = dynamic_cast<TagLib::RIFF::WAV::File *>(file)) {
         applyInfo(tags, wav->hasInfoTag() ? wav->InfoTag() : nullptr);
-        auto *id3 = wav->hasID3v2Tag() ? wav->ID3v2Tag() : nullptr;
-        applyProperties(tags, id3);
-        applyID3v2Picture(result.picture, id3);
+        applyID3v2(result, wav->hasID3v2Tag() ? wav->ID3v2Tag() : nullptr, source, Container::wav);
     } else if (auto *aiff = dynamic_cast<TagLib::RIFF::AIFF::File *>(file)) {
-        auto *id3 = aiff->hasID3v2Tag() ? aiff->tag() : nullptr;
-        applyProperties(tags, id3);
-        applyID3v2Picture(result.picture, id3);
+        if (source)
+            NativeTagReader::applyAiffText(*source, tags);
+        applyID3v2(result, aiff->hasID3v2Tag() ? aiff->tag() : nullptr, source, Container::aiff);
     } else if (auto *mp4 = dynamic_cast<TagLib::MP4::File *>(file)) {
         readMP4(result, mp4);
     } else if (auto *xiph = dynamic_cast<TagLib::Ogg::XiphComment *>(generic)) {
@@ -196,7 +221,13 @@ AudioTagReader::Result AudioTagReader::read(const QString &path, const AudioTags
     TagLib::FileRef ref(name.constData(), false);
     if (ref.isNull())
         return result;
-    readTags(result, ref.file(), ref.tag());
+    std::unique_ptr<FileByteSource> source;
+    try {
+        source = std::make_unique<FileByteSource>(path);
+    } catch (const WriteError &) {
+        // TagLib's reading alone
+    }
+    readTags(result, ref.file(), ref.tag(), source.get());
     return result;
 }
 

@@ -8,9 +8,11 @@
 
 namespace brivello {
 
-// Reads the ten text tags and the embedded picture of one file with TagLib. Every tag format in
-// the file is visited, weakest first (ID3v1, APE, RIFF INFO, ID3v2, Vorbis comments, MP4
-// items); a non-empty value replaces what came before, so the richest format wins. Stateless.
+// Reads the ten text tags and the embedded picture of one file with TagLib; the ID3v2 tag of
+// MP3, WAV and AIFF files and AIFF's text chunks through the rewriters' own parsers. Every tag
+// format in the file is visited, weakest first (ID3v1, APE, RIFF INFO, AIFF text, ID3v2, Vorbis
+// comments, MP4 items); a non-empty value replaces what came before, so the richest format
+// wins. Several values of one field are joined with "; ". Stateless.
 class AudioTagReader
 {
 public:

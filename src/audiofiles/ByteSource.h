@@ -15,6 +15,9 @@ public:
     // lies outside the source or cannot be read.
     virtual void readInto(qint64 offset, char *buffer, qint64 length) const = 0;
 
+    // The open file behind the source, for copies the kernel makes; -1 for memory.
+    virtual int fileDescriptor() const { return -1; }
+
     QByteArray read(qint64 offset, qint64 length) const;
     bool contains(qint64 offset, qint64 length) const
     {

@@ -18,6 +18,7 @@ public:
 
     qint64 size() const override { return m_size; }
     void readInto(qint64 offset, char *buffer, qint64 length) const override;
+    int fileDescriptor() const override { return m_fd; }
 
 private:
     int m_fd = -1;

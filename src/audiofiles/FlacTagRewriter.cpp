@@ -3,6 +3,7 @@
 #include "ByteOrder.h"
 #include "ByteSource.h"
 #include "Id3v2Tag.h"
+#include "TagValueList.h"
 #include "WriteError.h"
 
 #include <QSet>
@@ -54,8 +55,12 @@ bool isManagedField(const QByteArray &field, const AudioTags &tags)
     return false;
 }
 
-// Fields of one VORBIS_COMMENT body, vendor dropped. Throws when a length runs past the body.
-void readFields(const QByteArray &body, const AudioTags &tags, QList<QByteArray> &fields)
+// Fields of one VORBIS_COMMENT body, vendor dropped: the unmanaged ones into `fields`, every
+// one into `all`. Throws when a length runs past the body.
+void readFields(const QByteArray &body,
+                const AudioTags &tags,
+                QList<QByteArray> &fields,
+                QList<QByteArray> &all)
 {
     const auto need = [&](qint64 at, qint64 length) {
         if (at < 0 || length < 0 || at + length > body.size())
@@ -71,6 +76,7 @@ void readFields(const QByteArray &body, const AudioTags &tags, QList<QByteArray>
         const qint64 length = ByteOrder::readLittle(body, pos, 4);
         need(pos + 4, length);
         const QByteArray field = body.mid(pos + 4, length);
+        all << field;
         if (!isManagedField(field, tags) && !fields.contains(field))
             fields << field;
         pos += 4 + length;
@@ -79,12 +85,38 @@ void readFields(const QByteArray &body, const AudioTags &tags, QList<QByteArray>
 
 } // namespace
 
-QByteArray FlacTagRewriter::commentBody(const AudioTags &tags, const QList<QByteArray> &kept)
+namespace {
+
+// The old fields of one managed key when their values are to be written back; else empty.
+QList<QByteArray>
+keptValues(const QList<QByteArray> &previous, const char *key, const QString &value)
+{
+    const QByteArray prefix = QByteArray(key) + '=';
+    QList<QByteArray> fields;
+    QStringList values;
+    for (const QByteArray &field : previous)
+        if (field.left(prefix.size()).toUpper() == prefix) {
+            fields << field;
+            values << QString::fromUtf8(field.mid(prefix.size()));
+        }
+    return TagValueList::keepsValues(values, value) ? fields : QList<QByteArray>();
+}
+
+} // namespace
+
+QByteArray FlacTagRewriter::commentBody(const AudioTags &tags,
+                                        const QList<QByteArray> &kept,
+                                        const QList<QByteArray> &previous)
 {
     QList<QByteArray> fields;
-    for (const ManagedField &managed : kManagedFields)
-        if (!(tags.*managed.field).isEmpty())
-            fields << QByteArray(managed.key) + '=' + (tags.*managed.field).toUtf8();
+    for (const ManagedField &managed : kManagedFields) {
+        const QString &value = tags.*managed.field;
+        if (value.isEmpty())
+            continue;
+        const QList<QByteArray> old = keptValues(previous, managed.key, value);
+        fields +=
+            old.isEmpty() ? QList<QByteArray>{QByteArray(managed.key) + '=' + value.toUtf8()} : old;
+    }
     fields += kept;
     if (fields.isEmpty())
         return {};
@@ -128,6 +160,7 @@ FlacTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const Art
     std::vector<Block> kept;
     std::vector<Block> pictures;
     QList<QByteArray> fields;
+    QList<QByteArray> previous;
     qint64 offset = 4;
     for (bool last = false; !last;) {
         if (!source.contains(offset, 4))
@@ -139,7 +172,7 @@ FlacTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const Art
         if (!source.contains(offset + 4, length))
             throw WriteError::corrupt();
         if (type == kVorbisComment)
-            readFields(source.read(offset + 4, length), tags, fields);
+            readFields(source.read(offset + 4, length), tags, fields, previous);
         else if (type != kPicture)
             kept.push_back({type, {}, offset + 4, length});
         else if (!artwork.picturesManaged())
@@ -147,7 +180,7 @@ FlacTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const Art
         offset += 4 + length;
     }
 
-    const QByteArray comment = commentBody(tags, fields);
+    const QByteArray comment = commentBody(tags, fields, previous);
     if (!comment.isEmpty())
         kept.push_back({kVorbisComment, comment});
     if (const auto picture = artwork.newPicture())

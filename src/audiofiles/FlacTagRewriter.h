@@ -19,7 +19,11 @@ public:
     plan(const ByteSource &source, const AudioTags &tags, const ArtworkChange &artwork);
 
     // VORBIS_COMMENT body: the managed fields, then `kept`; empty when there is no field.
-    static QByteArray commentBody(const AudioTags &tags, const QList<QByteArray> &kept = {});
+    // `previous` holds the old file's fields; a managed key whose several values the tags show
+    // unchanged keeps them all.
+    static QByteArray commentBody(const AudioTags &tags,
+                                  const QList<QByteArray> &kept = {},
+                                  const QList<QByteArray> &previous = {});
     static QByteArray pictureBody(const QByteArray &picture);
 };
 

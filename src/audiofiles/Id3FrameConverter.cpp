@@ -23,7 +23,8 @@ const QHash<QByteArray, QByteArray> &v22Ids()
         {"TYE", "TYER"}, {"UFI", "UFID"}, {"ULT", "USLT"}, {"WAF", "WOAF"}, {"WAR", "WOAR"},
         {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"}, {"WPB", "WPUB"}, {"WXX", "WXXX"},
         {"TCP", "TCMP"}, {"TST", "TSOT"}, {"TSP", "TSOP"}, {"TSA", "TSOA"}, {"TS2", "TSO2"},
-        {"TSC", "TSOC"},
+        {"TSC", "TSOC"}, {"RVA", "RVAD"}, {"EQU", "EQUA"}, {"GP1", "GRP1"}, {"MVN", "MVNM"},
+        {"MVI", "MVIN"},
     };
     return ids;
 }
@@ -52,17 +53,6 @@ Layout layoutOf(const QByteArray &id)
     return Layout::unknown;
 }
 
-QString joinedValues(const QByteArray &payload, quint8 encoding)
-{
-    QStringList values;
-    qsizetype pos = 1;
-    while (pos < payload.size())
-        values << Id3FrameConverter::readString(payload, pos, encoding);
-    while (!values.isEmpty() && values.last().isEmpty())
-        values.removeLast();
-    return values.join(QLatin1Char('/'));
-}
-
 } // namespace
 
 QByteArray Id3FrameConverter::utf16WithBom(const QString &text)
@@ -74,6 +64,28 @@ QByteArray Id3FrameConverter::utf16WithBom(const QString &text)
         out.append(static_cast<char>(c.unicode() & 0xFF));
         out.append(static_cast<char>(c.unicode() >> 8));
     }
+    return out;
+}
+
+QStringList Id3FrameConverter::readValues(const QByteArray &payload)
+{
+    QStringList values;
+    if (payload.isEmpty())
+        return values;
+    const quint8 encoding = quint8(payload[0]);
+    qsizetype pos = 1;
+    while (pos < payload.size())
+        values << readString(payload, pos, encoding);
+    while (!values.isEmpty() && values.last().isEmpty())
+        values.removeLast();
+    return values;
+}
+
+QByteArray Id3FrameConverter::textPayload(const QStringList &values)
+{
+    QByteArray out(1, '\1');
+    for (qsizetype i = 0; i < values.size(); ++i)
+        out += (i > 0 ? QByteArray(2, '\0') : QByteArray()) + utf16WithBom(values[i]);
     return out;
 }
 
@@ -177,9 +189,8 @@ std::optional<QByteArray> Id3FrameConverter::reencodeV24(const QByteArray &id,
     const quint8 encoding = quint8(payload[0]);
     if (encoding > 3)
         return std::nullopt;
-    if (layout == Layout::text) // v2.4 separates values with nulls; v2.3 has one value
-        return encoding == 0 ? QByteArray(1, '\0') + joinedValues(payload, 0).toLatin1()
-                             : QByteArray(1, '\1') + utf16WithBom(joinedValues(payload, encoding));
+    if (layout == Layout::text) // values stay apart, each with its own BOM
+        return encoding == 0 ? payload : textPayload(readValues(payload));
     if (encoding < 2)
         return payload;
     if (layout == Layout::opaque)

@@ -2,6 +2,7 @@
 
 #include "Id3Frame.h"
 
+#include <QStringList>
 #include <optional>
 
 namespace brivello {
@@ -24,6 +25,10 @@ public:
     // `pos` past its terminator.
     static QString readString(const QByteArray &payload, qsizetype &pos, quint8 encoding);
     static QByteArray terminator(quint8 encoding);
+    // The values of a text frame's payload, trailing empty ones left out.
+    static QStringList readValues(const QByteArray &payload);
+    // A text payload of several values, each UTF-16 with its BOM, separated by a null.
+    static QByteArray textPayload(const QStringList &values);
 
 private:
     static std::optional<QByteArray> reencodeV24(const QByteArray &id, const QByteArray &payload);

@@ -2,7 +2,11 @@
 
 #include "ByteOrder.h"
 #include "Id3FrameConverter.h"
+#include "TagValueList.h"
 #include "WriteError.h"
+
+#include <QRegularExpression>
+#include <algorithm>
 
 namespace brivello {
 
@@ -46,7 +50,7 @@ constexpr ManagedText kManagedText[] = {
     {"TALB", &AudioTags::album},
     {"TPE2", &AudioTags::albumArtist},
     {"TCON", &AudioTags::genre},
-    {"TYER", &AudioTags::year},
+    {"TYER", &AudioTags::year}, // with TDAT and TIME
     {"TRCK", &AudioTags::track},
     {"TBPM", &AudioTags::bpm},
     {"TKEY", &AudioTags::musicalKey},
@@ -138,7 +142,8 @@ bool Id3v2Tag::isManaged(const Id3Frame &frame, bool picturesManaged)
     for (const ManagedText &text : kManagedText)
         if (frame.id == text.id)
             return true;
-    if (frame.id == "TDRC") // the v2.4 year; TYER takes its place
+    // The date: TYER, TDAT and TIME are written from the year field, the v2.4 TDRC is replaced.
+    if (frame.id == "TYER" || frame.id == "TDAT" || frame.id == "TIME" || frame.id == "TDRC")
         return true;
     if (frame.id == "APIC")
         return picturesManaged;
@@ -194,14 +199,101 @@ void Id3v2Tag::appendFrame(const QByteArray &id,
     to += id + ByteOrder::big(quint32(size), 4) + ByteOrder::big(flags, 2) + payload;
 }
 
+QStringList Id3v2Tag::textValues(const Id3Frame &frame)
+{
+    return Id3FrameConverter::readValues(frame.payload);
+}
+
+namespace {
+
+QString firstValue(const std::vector<Id3Frame> &frames, const char *id)
+{
+    for (const Id3Frame &frame : frames)
+        if (frame.id == id) {
+            const QStringList values = Id3v2Tag::textValues(frame);
+            return values.isEmpty() ? QString() : values.first();
+        }
+    return {};
+}
+
+bool isDigits(const QString &text, qsizetype count)
+{
+    if (text.size() != count)
+        return false;
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+} // namespace
+
+QString Id3v2Tag::dateText(const std::vector<Id3Frame> &frames)
+{
+    const QString recorded = firstValue(frames, "TDRC");
+    if (!recorded.isEmpty())
+        return recorded;
+    const QString year = firstValue(frames, "TYER");
+    const QString dayMonth = firstValue(frames, "TDAT");
+    if (!isDigits(year, 4) || !isDigits(dayMonth, 4))
+        return year;
+    QString date = year + u'-' + dayMonth.mid(2, 2) + u'-' + dayMonth.left(2);
+    const QString time = firstValue(frames, "TIME");
+    if (isDigits(time, 4))
+        date += u'T' + time.left(2) + u':' + time.mid(2, 2);
+    return date;
+}
+
+std::vector<Id3Frame> Id3v2Tag::dateFrames(const QString &date)
+{
+    // v2.3 holds the year, day and month, hour and minute apart; seconds have no place there.
+    static const QRegularExpression iso(QStringLiteral(
+        "^(\\d{4})(?:-(\\d{2})(?:-(\\d{2})(?:[T ](\\d{2})(?::(\\d{2})(?::\\d{2})?)?)?)?)?$"));
+    const QRegularExpressionMatch match = iso.match(date);
+    if (!match.hasMatch())
+        return {{"TYER", 0, textPayload(date)}};
+    std::vector<Id3Frame> frames = {{"TYER", 0, textPayload(match.captured(1))}};
+    if (match.hasCaptured(3))
+        frames.push_back({"TDAT", 0, textPayload(match.captured(3) + match.captured(2))});
+    if (match.hasCaptured(4)) {
+        const QString minutes = match.hasCaptured(5) ? match.captured(5) : QStringLiteral("00");
+        frames.push_back({"TIME", 0, textPayload(match.captured(4) + minutes)});
+    }
+    return frames;
+}
+
+namespace {
+
+QByteArray
+managedPayload(const char *id, const QString &value, const std::vector<Id3Frame> &previous)
+{
+    for (const Id3Frame &frame : previous) {
+        if (frame.id != id)
+            continue;
+        const QStringList values = Id3v2Tag::textValues(frame);
+        if (TagValueList::keepsValues(values, value))
+            return Id3FrameConverter::textPayload(values);
+        break;
+    }
+    return Id3v2Tag::textPayload(value);
+}
+
+} // namespace
+
 QByteArray Id3v2Tag::build(const AudioTags &tags,
                            const std::vector<Id3Frame> &kept,
-                           const std::optional<QByteArray> &artwork)
+                           const std::optional<QByteArray> &artwork,
+                           const std::vector<Id3Frame> &previous)
 {
     QByteArray frames;
-    for (const ManagedText &text : kManagedText)
-        if (!(tags.*text.field).isEmpty())
-            appendFrame(text.id, textPayload(tags.*text.field), frames);
+    for (const ManagedText &text : kManagedText) {
+        const QString &value = tags.*text.field;
+        if (value.isEmpty())
+            continue;
+        if (text.field == &AudioTags::year) {
+            for (const Id3Frame &date : dateFrames(value))
+                appendFrame(date.id, date.payload, frames);
+        } else {
+            appendFrame(text.id, managedPayload(text.id, value, previous), frames);
+        }
+    }
     if (!tags.comment.isEmpty())
         appendFrame("COMM", commentPayload(tags.comment), frames);
     for (const Id3Frame &frame : kept)

@@ -3,6 +3,7 @@
 #include "Id3Frame.h"
 #include "records/AudioTags.h"
 
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -30,10 +31,21 @@ public:
                                            bool picturesManaged);
 
     // The tag: managed text frames, COMM, the kept frames, then APIC for `artwork`. Empty when
-    // there is no frame at all. Throws WriteError::tooLarge past the 28-bit size.
+    // there is no frame at all. A managed frame of `previous` (the old tag) whose values the
+    // tags show unchanged is written back with all its values. Throws WriteError::tooLarge past
+    // the 28-bit size.
     static QByteArray build(const AudioTags &tags,
                             const std::vector<Id3Frame> &kept,
-                            const std::optional<QByteArray> &artwork);
+                            const std::optional<QByteArray> &artwork,
+                            const std::vector<Id3Frame> &previous = {});
+
+    // The values of a text frame; trailing empty ones left out.
+    static QStringList textValues(const Id3Frame &frame);
+    // The date as one text: TDRC, or TYER with TDAT (DDMM) and TIME (HHMM) as "YYYY-MM-DDTHH:MM".
+    static QString dateText(const std::vector<Id3Frame> &frames);
+    // TYER, TDAT and TIME frames for a date text; a text that is no ISO date goes into TYER
+    // as it stands.
+    static std::vector<Id3Frame> dateFrames(const QString &date);
 
     static QByteArray textPayload(const QString &value);
     static QByteArray commentPayload(const QString &comment);

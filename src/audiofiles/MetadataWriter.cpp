@@ -6,6 +6,7 @@
 #include "Id3v2Tag.h"
 #include "IffChunks.h"
 #include "Mp3TagRewriter.h"
+#include "Mp4TagWriter.h"
 #include "WavTagRewriter.h"
 #include "platform/SafeFileReplace.h"
 
@@ -47,7 +48,7 @@ void rewrite(const QString &path,
         const FileByteSource source(path);
         SafeFileReplace output(path, MetadataWriter::temporaryFileName(tempExtension));
         const RewritePlan plan = planner(source, tags, artwork);
-        plan.stream(source, [&output](const char *data, qint64 size) { output.write(data, size); });
+        plan.writeTo(source, output);
         output.commit();
     } catch (const WriteError &error) {
         throw error.withFileName(fileName);
@@ -72,6 +73,25 @@ InPlaceWriter inPlaceWriter(const QString &extension)
     if (extension == QLatin1String("aiff") || extension == QLatin1String("aif"))
         return &MetadataWriter::writeAIFF;
     return nullptr;
+}
+
+bool isMp4(const QString &extension)
+{
+    return extension == QLatin1String("m4a") || extension == QLatin1String("mp4") ||
+           extension == QLatin1String("m4b");
+}
+
+// TagLib's in-place edit; false when TagLib cannot take the file and ffmpeg has to copy it.
+bool writeMp4(const AudioTags &tags, bool removeArtwork, const QString &path)
+{
+    const QString fileName = QFileInfo(path).fileName();
+    try {
+        return Mp4TagWriter::write(tags, removeArtwork, path);
+    } catch (const WriteError &error) {
+        throw error.withFileName(fileName);
+    } catch (const SafeFileReplace::Error &error) {
+        throw fromReplaceError(error, fileName);
+    }
 }
 
 // Runs a blocking writer on the pool; the error comes back as a value so it can cross threads.
@@ -120,7 +140,7 @@ void MetadataWriter::writeNow(const AudioTags &tags, bool removeArtwork, const Q
     const ArtworkChange artwork = removeArtwork ? ArtworkChange::remove() : ArtworkChange::keep();
     if (const InPlaceWriter write = inPlaceWriter(extension))
         write(tags, artwork, path);
-    else
+    else if (!isMp4(extension) || !writeMp4(tags, removeArtwork, path))
         exportWithMetadata(tags, removeArtwork, path);
 }
 

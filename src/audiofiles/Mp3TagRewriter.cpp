@@ -16,13 +16,13 @@ Mp3TagRewriter::plan(const ByteSource &source, const AudioTags &tags, const Artw
     if (tagEnd > size - trailer)
         throw WriteError::corrupt();
 
-    std::vector<Id3Frame> kept;
+    std::vector<Id3Frame> frames;
     if (tagEnd > 0)
-        kept = Id3v2Tag::unmanaged(Id3v2Tag::parseFrames(source.read(0, tagEnd)),
-                                   artwork.picturesManaged());
+        frames = Id3v2Tag::parseFrames(source.read(0, tagEnd));
+    const std::vector<Id3Frame> kept = Id3v2Tag::unmanaged(frames, artwork.picturesManaged());
 
     RewritePlan plan;
-    plan.appendBytes(Id3v2Tag::build(tags, kept, artwork.newPicture()));
+    plan.appendBytes(Id3v2Tag::build(tags, kept, artwork.newPicture(), frames));
     plan.appendRange(tagEnd, size - trailer - tagEnd);
     return plan;
 }

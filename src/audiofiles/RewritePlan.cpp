@@ -2,6 +2,7 @@
 
 #include "ByteSource.h"
 #include "WriteError.h"
+#include "platform/SafeFileReplace.h"
 
 #include <algorithm>
 
@@ -42,6 +43,24 @@ void RewritePlan::stream(const ByteSource &source,
             source.readInto(piece.offset + done, buffer.data(), chunk);
             sink(buffer.constData(), chunk);
             done += chunk;
+        }
+    }
+}
+
+void RewritePlan::writeTo(const ByteSource &source, SafeFileReplace &output) const
+{
+    const int fd = source.fileDescriptor();
+    if (fd < 0) {
+        stream(source, [&output](const char *data, qint64 size) { output.write(data, size); });
+        return;
+    }
+    for (const Piece &piece : m_pieces) {
+        if (piece.offset < 0) {
+            output.write(piece.bytes);
+        } else if (!source.contains(piece.offset, piece.length)) {
+            throw WriteError::corrupt();
+        } else {
+            output.copyFrom(fd, piece.offset, piece.length);
         }
     }
 }

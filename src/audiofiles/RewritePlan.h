@@ -7,6 +7,7 @@
 namespace brivello {
 
 class ByteSource;
+class SafeFileReplace;
 
 // The new content of a file as a list of pieces: bytes built in memory and ranges copied from
 // the original. Parsers produce it; the writer streams it into the temporary file, so the audio
@@ -25,6 +26,8 @@ public:
     // Streams the content piece by piece; ranges are read from `source` in 1 MiB pieces.
     void stream(const ByteSource &source,
                 const std::function<void(const char *, qint64)> &sink) const;
+    // The same into a temporary file; ranges of a file source are copied by the kernel.
+    void writeTo(const ByteSource &source, SafeFileReplace &output) const;
     QByteArray materialize(const ByteSource &source) const;
 
 private:

@@ -60,6 +60,7 @@ WavTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const Artw
 
     std::vector<IffChunks::Chunk> kept;
     std::vector<Id3Frame> frames;
+    bool hadId3 = false;
     QList<QByteArray> infoFields;
     for (const IffChunks::Chunk &chunk : IffChunks::walk(source, 12, true)) {
         if (chunk.id == "LIST" && chunk.length >= 4 &&
@@ -71,6 +72,7 @@ WavTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const Artw
                     infoFields << field;
             }
         } else if (chunk.id == "id3 " || chunk.id == "ID3 ") {
+            hadId3 = true;
             for (const Id3Frame &frame :
                  Id3v2Tag::parseFrames(source.read(chunk.payloadOffset, chunk.length)))
                 frames.push_back(frame);
@@ -84,9 +86,14 @@ WavTagRewriter::plan(const ByteSource &source, const AudioTags &tags, const Artw
     if (!info.isEmpty())
         added += IffChunks::chunk("LIST", info, true);
     const std::vector<Id3Frame> keptFrames = Id3v2Tag::unmanaged(frames, artwork.picturesManaged());
+    // INFO has no album artist, and some DJ software reads only the ID3 chunk of a WAV: the
+    // full tag goes there too once the file had one or the album artist needs it.
     const auto picture = artwork.newPicture();
-    if (picture || !keptFrames.empty())
-        added += IffChunks::chunk("id3 ", Id3v2Tag::build(tags, keptFrames, picture), true);
+    if (picture || hadId3 || !keptFrames.empty() || !tags.albumArtist.isEmpty()) {
+        const QByteArray tag = Id3v2Tag::build(tags, keptFrames, picture, frames);
+        if (!tag.isEmpty())
+            added += IffChunks::chunk("id3 ", tag, true);
+    }
 
     return IffChunks::assemble("RIFF", "WAVE", kept, added, true);
 }

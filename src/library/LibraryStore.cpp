@@ -81,11 +81,13 @@ void LibraryStore::setDuplicateTracks(QList<Track> tracks)
     scheduleWorkspaceSave();
 }
 
-void LibraryStore::setDuplicateSearchRoots(QList<QUrl> roots)
+void LibraryStore::setDuplicateSearch(DuplicateSearchState state)
 {
-    m_duplicateSearchRoots = std::move(roots);
-    emit duplicateSearchRootsChanged();
-    scheduleWorkspaceSave();
+    const bool rootsChanged = state.roots != m_duplicateSearch.roots;
+    m_duplicateSearch = std::move(state);
+    emit duplicateSearchChanged();
+    if (rootsChanged)
+        scheduleWorkspaceSave();
 }
 
 // --- Published state without a save. ---
@@ -108,14 +110,6 @@ BRIVELLO_PUBLISHED_SETTER(setConverterFocusedItemID,
                           std::optional<QUuid>,
                           m_converterFocusedItemID,
                           converterFocusedItemIDChanged)
-BRIVELLO_PUBLISHED_SETTER(setDuplicateSelectedTrackIDs,
-                          QSet<QUuid>,
-                          m_duplicateSelectedTrackIDs,
-                          duplicateSelectedTrackIDsChanged)
-BRIVELLO_PUBLISHED_SETTER(setDuplicateFocusedTrackID,
-                          std::optional<QUuid>,
-                          m_duplicateFocusedTrackID,
-                          duplicateFocusedTrackIDChanged)
 BRIVELLO_PUBLISHED_SETTER(setIsSwitchingSections,
                           bool,
                           m_isSwitchingSections,
@@ -151,38 +145,6 @@ BRIVELLO_PUBLISHED_SETTER(setEstimatedBPMConfidenceByTrackID,
                           BPMConfidences,
                           m_estimatedBPMConfidenceByTrackID,
                           estimatedBPMConfidenceByTrackIDChanged)
-BRIVELLO_PUBLISHED_SETTER(setDuplicateGroups,
-                          QList<AudioDuplicateGroup>,
-                          m_duplicateGroups,
-                          duplicateGroupsChanged)
-BRIVELLO_PUBLISHED_SETTER(setIsSearchingDuplicates,
-                          bool,
-                          m_isSearchingDuplicates,
-                          isSearchingDuplicatesChanged)
-BRIVELLO_PUBLISHED_SETTER(setDuplicateScanPhase,
-                          DuplicateSearchPhase,
-                          m_duplicateScanPhase,
-                          duplicateScanPhaseChanged)
-BRIVELLO_PUBLISHED_SETTER(setDuplicateScanProgress,
-                          double,
-                          m_duplicateScanProgress,
-                          duplicateScanProgressChanged)
-BRIVELLO_PUBLISHED_SETTER(setDuplicateScanCurrentFile,
-                          QString,
-                          m_duplicateScanCurrentFile,
-                          duplicateScanCurrentFileChanged)
-BRIVELLO_PUBLISHED_SETTER(setDuplicateScanCandidateCount,
-                          qint64,
-                          m_duplicateScanCandidateCount,
-                          duplicateScanCandidateCountChanged)
-BRIVELLO_PUBLISHED_SETTER(setDuplicateScanProcessedCount,
-                          qint64,
-                          m_duplicateScanProcessedCount,
-                          duplicateScanProcessedCountChanged)
-BRIVELLO_PUBLISHED_SETTER(setDuplicateScanTotalCount,
-                          qint64,
-                          m_duplicateScanTotalCount,
-                          duplicateScanTotalCountChanged)
 
 #undef BRIVELLO_PUBLISHED_SETTER
 

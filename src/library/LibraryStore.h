@@ -2,6 +2,7 @@
 
 #include "audiofiles/LoadedTrackMetadata.h"
 #include "library/AudioPlayer.h"
+#include "library/DuplicateSearchState.h"
 #include "library/FavoriteMembershipCommand.h"
 #include "library/LibrarySettings.h"
 #include "library/RemovalHistory.h"
@@ -44,9 +45,6 @@ public:
     using LibraryTab = brivello::LibraryTab;
     using WorkspaceStatus = brivello::WorkspaceStatus;
 
-    enum class DuplicateSearchPhase { idle, metadata, preparing, hashing, matching };
-    Q_ENUM(DuplicateSearchPhase)
-
     struct SelectionState
     {
         QSet<QUuid> ids;
@@ -87,17 +85,15 @@ public:
     void setAnalysisTracks(QList<Track> tracks);
     const QList<Track> &duplicateTracks() const { return m_duplicateTracks; }
     void setDuplicateTracks(QList<Track> tracks);
-    const QList<QUrl> &duplicateSearchRoots() const { return m_duplicateSearchRoots; }
-    void setDuplicateSearchRoots(QList<QUrl> roots);
+    // The duplicate search's state (DuplicateSearchState.h); a change of its roots requests a
+    // workspace save.
+    const DuplicateSearchState &duplicateSearch() const { return m_duplicateSearch; }
+    void setDuplicateSearch(DuplicateSearchState state);
 
     const QSet<QUuid> &converterSelectedItemIDs() const { return m_converterSelectedItemIDs; }
     void setConverterSelectedItemIDs(QSet<QUuid> ids);
     std::optional<QUuid> converterFocusedItemID() const { return m_converterFocusedItemID; }
     void setConverterFocusedItemID(std::optional<QUuid> id);
-    const QSet<QUuid> &duplicateSelectedTrackIDs() const { return m_duplicateSelectedTrackIDs; }
-    void setDuplicateSelectedTrackIDs(QSet<QUuid> ids);
-    std::optional<QUuid> duplicateFocusedTrackID() const { return m_duplicateFocusedTrackID; }
-    void setDuplicateFocusedTrackID(std::optional<QUuid> id);
     bool isSwitchingSections() const { return m_isSwitchingSections; }
     void setIsSwitchingSections(bool value);
     std::optional<QString> lastError() const { return m_lastError; }
@@ -125,23 +121,6 @@ public:
         return m_estimatedBPMConfidenceByTrackID;
     }
     void setEstimatedBPMConfidenceByTrackID(QHash<QUuid, double> map);
-
-    const QList<AudioDuplicateGroup> &duplicateGroups() const { return m_duplicateGroups; }
-    void setDuplicateGroups(QList<AudioDuplicateGroup> groups);
-    bool isSearchingDuplicates() const { return m_isSearchingDuplicates; }
-    void setIsSearchingDuplicates(bool value);
-    DuplicateSearchPhase duplicateScanPhase() const { return m_duplicateScanPhase; }
-    void setDuplicateScanPhase(DuplicateSearchPhase phase);
-    double duplicateScanProgress() const { return m_duplicateScanProgress; }
-    void setDuplicateScanProgress(double progress);
-    QString duplicateScanCurrentFile() const { return m_duplicateScanCurrentFile; }
-    void setDuplicateScanCurrentFile(QString file);
-    qint64 duplicateScanCandidateCount() const { return m_duplicateScanCandidateCount; }
-    void setDuplicateScanCandidateCount(qint64 count);
-    qint64 duplicateScanProcessedCount() const { return m_duplicateScanProcessedCount; }
-    void setDuplicateScanProcessedCount(qint64 count);
-    qint64 duplicateScanTotalCount() const { return m_duplicateScanTotalCount; }
-    void setDuplicateScanTotalCount(qint64 count);
 
     // Favourites filters: persisted on change, exclusive of each other, prune the selection.
     QString favoriteGenreFilter() const { return m_favoriteGenreFilter; }
@@ -297,11 +276,9 @@ signals:
     void conversionItemsChanged();
     void analysisTracksChanged();
     void duplicateTracksChanged();
-    void duplicateSearchRootsChanged();
+    void duplicateSearchChanged();
     void converterSelectedItemIDsChanged();
     void converterFocusedItemIDChanged();
-    void duplicateSelectedTrackIDsChanged();
-    void duplicateFocusedTrackIDChanged();
     void isSwitchingSectionsChanged();
     void lastErrorChanged();
     void noticeChanged();
@@ -313,14 +290,6 @@ signals:
     void artworkWritingIDsChanged();
     void estimatedBPMByTrackIDChanged();
     void estimatedBPMConfidenceByTrackIDChanged();
-    void duplicateGroupsChanged();
-    void isSearchingDuplicatesChanged();
-    void duplicateScanPhaseChanged();
-    void duplicateScanProgressChanged();
-    void duplicateScanCurrentFileChanged();
-    void duplicateScanCandidateCountChanged();
-    void duplicateScanProcessedCountChanged();
-    void duplicateScanTotalCountChanged();
     void favoriteGenreFilterChanged();
     void favoriteOnlyUntaggedChanged();
     void quickGenreSlotsRawChanged();
@@ -456,8 +425,6 @@ private:
     LibraryTab m_activeTab = LibraryTab::playlist;
     QSet<QUuid> m_converterSelectedItemIDs;
     std::optional<QUuid> m_converterFocusedItemID;
-    QSet<QUuid> m_duplicateSelectedTrackIDs;
-    std::optional<QUuid> m_duplicateFocusedTrackID;
     bool m_isSwitchingSections = false;
     std::optional<QString> m_lastError;
     std::optional<QString> m_notice;
@@ -488,16 +455,8 @@ private:
     mutable std::optional<quint64> m_cachedPlaylistTracksRevision;
 
     // Duplicate finder.
-    QList<AudioDuplicateGroup> m_duplicateGroups;
     QList<Track> m_duplicateTracks;
-    bool m_isSearchingDuplicates = false;
-    QList<QUrl> m_duplicateSearchRoots;
-    DuplicateSearchPhase m_duplicateScanPhase = DuplicateSearchPhase::idle;
-    double m_duplicateScanProgress = 0;
-    QString m_duplicateScanCurrentFile;
-    qint64 m_duplicateScanCandidateCount = 0;
-    qint64 m_duplicateScanProcessedCount = 0;
-    qint64 m_duplicateScanTotalCount = 0;
+    DuplicateSearchState m_duplicateSearch;
 
     // Read once at start, written back on change.
     QString m_favoriteGenreFilter;

@@ -106,7 +106,8 @@ void LibraryStore::importDuplicateSearchURLs(const QList<QUrl> &urls)
 
 QCoro::Task<> LibraryStore::importDuplicateSearchURLsAsync(QList<QUrl> urls)
 {
-    QList<QUrl> roots = m_duplicateSearchRoots;
+    DuplicateSearchState search = m_duplicateSearch;
+    QList<QUrl> &roots = search.roots;
     bool rootAdded = false;
     for (const QUrl &url : std::as_const(urls)) {
         if (!roots.contains(url)) {
@@ -115,7 +116,7 @@ QCoro::Task<> LibraryStore::importDuplicateSearchURLsAsync(QList<QUrl> urls)
         }
     }
     if (rootAdded)
-        setDuplicateSearchRoots(std::move(roots));
+        setDuplicateSearch(std::move(search));
 
     QPointer<LibraryStore> self(this);
     const QSet<QString> types = playlistExtensions();

@@ -153,7 +153,6 @@ void LibraryStore::applyMetadataBatch(const QList<PendingMetadataResult> &batch,
     m_isApplyingMetadataBatch = false;
 }
 
-
 void LibraryStore::settleLibraryLoads(const QList<QUrl> &urls)
 {
     for (const QUrl &url : urls) {

@@ -46,12 +46,14 @@ void LibraryStore::preloadWaveform(const QUrl &url)
 void LibraryStore::pruneDuplicateGroups(const QSet<QUuid> &removing)
 {
     QList<AudioDuplicateGroup> kept;
-    for (AudioDuplicateGroup group : std::as_const(m_duplicateGroups)) {
+    for (AudioDuplicateGroup group : std::as_const(m_duplicateSearch.groups)) {
         group.trackIDs.removeIf([&removing](const QUuid &id) { return removing.contains(id); });
         if (group.trackIDs.size() >= 2)
             kept.append(group);
     }
-    setDuplicateGroups(std::move(kept));
+    DuplicateSearchState search = m_duplicateSearch;
+    search.groups = std::move(kept);
+    setDuplicateSearch(std::move(search));
 }
 
 void LibraryStore::detectBPM(const QSet<QUuid> &ids)

@@ -85,7 +85,7 @@ WorkspaceSession LibraryStore::makeWorkspaceSession()
     for (const Track &track : std::as_const(m_analysisTracks))
         analysis.append(WorkspaceSession::SessionTrack::from(track));
     session.analysisTracks = analysis;
-    session.duplicateRoots = m_duplicateSearchRoots;
+    session.duplicateRoots = m_duplicateSearch.roots;
     for (const Track &track : std::as_const(m_duplicateTracks))
         session.duplicateTracks.append(WorkspaceSession::SessionTrack::from(track));
     session.estimatedBPMByTrackID = m_estimatedBPMByTrackID;
@@ -175,7 +175,9 @@ void LibraryStore::restoreWorkspaceSession()
         if (exists(url))
             roots.append(url);
     }
-    setDuplicateSearchRoots(roots);
+    DuplicateSearchState search = m_duplicateSearch;
+    search.roots = roots;
+    setDuplicateSearch(std::move(search));
     setDuplicateTracks(existingTracks(session->duplicateTracks));
     setActiveTab(libraryTab(session->activeTab).value_or(LibraryTab::playlist));
 

@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QString>
-
 #include <optional>
 
 namespace brivello {
@@ -17,8 +16,7 @@ public:
 
     constexpr AppLanguage(Value value = russian)
         : m_value(value)
-    {
-    }
+    {}
     constexpr operator Value() const { return m_value; }
 
     static AppLanguage current();

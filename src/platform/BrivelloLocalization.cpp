@@ -4,7 +4,6 @@
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <mutex>
 
 namespace brivello {

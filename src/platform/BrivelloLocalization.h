@@ -17,11 +17,10 @@ public:
     static QString string(const QString &key);
 
     // Looks the template up and fills it with the current language's locale.
-    template <typename... Args>
-    static QString format(const QString &key, const Args &...args)
+    template <typename... Args> static QString format(const QString &key, const Args &...args)
     {
-        return TextFormatter::format(string(key), QVariantList{QVariant::fromValue(args)...},
-                                     AppLanguage::current());
+        return TextFormatter::format(
+            string(key), QVariantList{QVariant::fromValue(args)...}, AppLanguage::current());
     }
 
     // True when the English table was found and parsed.

@@ -18,8 +18,7 @@ Defaults::Defaults()
                                              QSettings::UserScope,
                                              QStringLiteral("Brivello"),
                                              QStringLiteral("Brivello")))
-{
-}
+{}
 
 bool Defaults::contains(const QString &key) const
 {

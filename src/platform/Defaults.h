@@ -6,7 +6,6 @@
 #include <QSettings>
 #include <QString>
 #include <QVariant>
-
 #include <memory>
 
 namespace brivello {

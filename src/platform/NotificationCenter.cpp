@@ -37,7 +37,8 @@ int NotificationCenter::observe(const QString &name,
                                 Handler handler)
 {
     const int token = m_nextToken++;
-    Observer observer{name, sender, sender != nullptr, receiver ? receiver : this, std::move(handler)};
+    Observer observer{
+        name, sender, sender != nullptr, receiver ? receiver : this, std::move(handler)};
     m_observers.insert(token, std::move(observer));
     if (receiver && receiver != this)
         connect(receiver, &QObject::destroyed, this, [this, token] { m_observers.remove(token); });

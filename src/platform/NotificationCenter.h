@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QString>
 #include <QVariantMap>
-
 #include <functional>
 
 namespace brivello {

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,6 +20,8 @@ QByteArray encoded(const QString &path)
 
 // A file or folder without any write permission bit counts as read-only even for root,
 // who would otherwise write through it.
+constexpr qint64 kCopyBufferSize = 1 << 20;
+
 bool isWritable(const QByteArray &path, mode_t mode)
 {
     return ::access(path.constData(), W_OK) == 0 && (mode & 0222) != 0;
@@ -125,6 +128,50 @@ void SafeFileReplace::write(const char *data, qint64 size)
         }
         data += written;
         size -= written;
+    }
+}
+
+bool SafeFileReplace::copyInKernel(int sourceFd, qint64 &offset, qint64 &length)
+{
+    while (length > 0) {
+        loff_t from = offset;
+        const ssize_t copied =
+            ::copy_file_range(sourceFd, &from, m_fd, nullptr, static_cast<size_t>(length), 0);
+        if (copied < 0 && errno == EINTR)
+            continue;
+        if (copied < 0) {
+            // Not offered between these files (other file systems, old kernels): copy by hand.
+            if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL ||
+                errno == EBADF)
+                return false;
+            fail(errno, m_target);
+        }
+        if (copied == 0)
+            fail(EIO, m_target); // the source ended early
+        offset += copied;
+        length -= copied;
+    }
+    return true;
+}
+
+void SafeFileReplace::copyFrom(int sourceFd, qint64 offset, qint64 length)
+{
+    if (copyInKernel(sourceFd, offset, length))
+        return;
+    QByteArray buffer(static_cast<qsizetype>(std::min<qint64>(length, kCopyBufferSize)),
+                      Qt::Uninitialized);
+    while (length > 0) {
+        const ssize_t got = ::pread(sourceFd,
+                                    buffer.data(),
+                                    static_cast<size_t>(std::min<qint64>(length, buffer.size())),
+                                    offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            fail(got < 0 ? errno : EIO, m_target);
+        write(buffer.constData(), got);
+        offset += got;
+        length -= got;
     }
 }
 

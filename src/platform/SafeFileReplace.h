@@ -44,6 +44,10 @@ public:
 
     void write(const char *data, qint64 size);
     void write(const QByteArray &bytes) { write(bytes.constData(), bytes.size()); }
+    // Appends `length` bytes of the open file `sourceFd` from `offset`. The kernel copies them
+    // (copy_file_range) where it can, else they pass through a buffer. Throws Error; a source
+    // shorter than asked gives Failure::Io.
+    void copyFrom(int sourceFd, qint64 offset, qint64 length);
 
     // Flushes, copies the permissions and renames over the target. Fails without touching
     // the target when it vanished or was replaced by another file since construction.
@@ -53,6 +57,7 @@ public:
 
 private:
     [[noreturn]] void fail(int errnoValue, const QString &path);
+    bool copyInKernel(int sourceFd, qint64 &offset, qint64 &length);
     void discard() noexcept;
 
     QString m_target;

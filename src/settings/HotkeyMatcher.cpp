@@ -1,6 +1,7 @@
 #include "HotkeyMatcher.h"
 
 #include <QHash>
+#include <optional>
 
 namespace brivello {
 
@@ -33,6 +34,28 @@ const QHash<QString, quint16> &namedKeys()
     return table;
 }
 
+// The key token of a shortcut once its modifier glyphs agree with the stroke's modifiers;
+// nothing when they differ.
+std::optional<QString> keyToken(const KeyStroke &stroke, const QString &shortcut)
+{
+    QString text = shortcut.toUpper();
+    text.replace(QStringLiteral("CMD"), QString(kCommandGlyph));
+    text.remove(QLatin1Char(' '));
+
+    const std::pair<QChar, bool> modifiers[] = {
+        {kCommandGlyph, stroke.command},
+        {kOptionGlyph, stroke.option},
+        {kControlGlyph, stroke.control},
+        {kShiftGlyph, stroke.shift},
+    };
+    for (const auto &[glyph, held] : modifiers) {
+        if (text.contains(glyph) != held)
+            return std::nullopt;
+        text.remove(glyph);
+    }
+    return text;
+}
+
 } // namespace
 
 quint16 HotkeyMatcher::namedKeyCode(const QString &token)
@@ -47,23 +70,20 @@ quint16 HotkeyMatcher::letterKeyCode(QChar letter)
     return KeyStroke::keyCodeForCharacter(letter);
 }
 
+bool HotkeyMatcher::matchesDeleteKeyAlias(const KeyStroke &stroke, const QString &shortcut)
+{
+    if (stroke.keyCode != KeyStroke::kForwardDeleteKeyCode)
+        return false;
+    const std::optional<QString> token = keyToken(stroke, shortcut);
+    return token && *token == QLatin1String("DELETE");
+}
+
 bool HotkeyMatcher::matches(const KeyStroke &stroke, const QString &shortcut)
 {
-    QString text = shortcut.toUpper();
-    text.replace(QStringLiteral("CMD"), QString(kCommandGlyph));
-    text.remove(QLatin1Char(' '));
-
-    const std::pair<QChar, bool> modifiers[] = {
-        {kCommandGlyph, stroke.command},
-        {kOptionGlyph, stroke.option},
-        {kControlGlyph, stroke.control},
-        {kShiftGlyph, stroke.shift},
-    };
-    for (const auto &[glyph, held] : modifiers) {
-        if (text.contains(glyph) != held)
-            return false;
-        text.remove(glyph);
-    }
+    const std::optional<QString> token = keyToken(stroke, shortcut);
+    if (!token)
+        return false;
+    const QString &text = *token;
 
     if (const quint16 named = namedKeyCode(text); named != KeyStroke::kNoKeyCode)
         return stroke.keyCode == named;

@@ -14,6 +14,10 @@ class HotkeyMatcher
 {
 public:
     static bool matches(const KeyStroke &stroke, const QString &shortcut);
+    // The PC keyboard's Delete key (key code 117) for a shortcut whose key is "Delete", the
+    // other platform's name for the key in Backspace's place, with the same modifiers. Callers
+    // use it only when no shortcut names the key itself ("ForwardDelete").
+    static bool matchesDeleteKeyAlias(const KeyStroke &stroke, const QString &shortcut);
 
     // The key code a named key token stands for ("←", "LEFT", "SPACE", "ПРОБЕЛ", ...), or
     // KeyStroke::kNoKeyCode.

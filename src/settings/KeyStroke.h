@@ -13,6 +13,8 @@ namespace brivello {
 struct KeyStroke
 {
     static constexpr quint16 kNoKeyCode = 0xFFFF;
+    // The PC keyboard's Delete key; Backspace is 51.
+    static constexpr quint16 kForwardDeleteKeyCode = 117;
 
     quint16 keyCode = kNoKeyCode;
     bool command = false; // Ctrl

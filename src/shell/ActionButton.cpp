@@ -2,6 +2,7 @@
 
 #include "BrivelloSymbols.h"
 #include "BrivelloTheme.h"
+#include "MotionValue.h"
 #include "ShellEvents.h"
 #include "platform/BrivelloLocalization.h"
 
@@ -21,6 +22,8 @@ ActionButton::ActionButton(const QString &titleKey, const QString &symbol, QWidg
     : QAbstractButton(parent)
     , m_titleKey(titleKey)
     , m_symbol(symbol)
+    , m_hoverMotion(new MotionValue(this, BrivelloTheme::kMotionFeedbackMs))
+    , m_pressMotion(new MotionValue(this, BrivelloTheme::kMotionPressMs))
 {
     setFont(BrivelloTheme::font(TextStyle::body, QFont::Medium));
     setCursor(Qt::ArrowCursor);
@@ -32,6 +35,19 @@ ActionButton::ActionButton(const QString &titleKey, const QString &symbol, QWidg
             &ShellEvents::appearanceChanged,
             this,
             qOverload<>(&QWidget::update));
+    connect(this, &QAbstractButton::pressed, this, &ActionButton::refreshMotion);
+    connect(this, &QAbstractButton::released, this, &ActionButton::refreshMotion);
+}
+
+void ActionButton::refreshMotion()
+{
+    m_hoverMotion->setTarget(isHovering());
+    m_pressMotion->setTarget(isDown() && isEnabled());
+    // A disabled button shows no trace of hover or press, not even fading out.
+    if (!isEnabled()) {
+        m_hoverMotion->finish();
+        m_pressMotion->finish();
+    }
 }
 
 void ActionButton::retranslate()
@@ -55,14 +71,19 @@ void ActionButton::paintEvent(QPaintEvent *)
 {
     const ColorScheme scheme = ShellEvents::instance().scheme();
     const bool enabled = isEnabled();
-    const bool pressed = isDown() && enabled;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF shape = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const QColor resting =
+        m_hoverMotion->blend(BrivelloTheme::actionSurface(scheme, false, enabled, false),
+                             BrivelloTheme::actionSurface(scheme, false, enabled, true));
     painter.setPen(Qt::NoPen);
-    painter.setBrush(BrivelloTheme::actionSurface(scheme, pressed, enabled, isHovering()));
+    painter.setBrush(
+        m_pressMotion->blend(resting, BrivelloTheme::actionSurface(scheme, true, enabled, true)));
     painter.drawRoundedRect(shape, kRadius, kRadius);
-    painter.setPen(QPen(BrivelloTheme::actionBorder(scheme, enabled, isHovering()), 1));
+    painter.setPen(QPen(m_hoverMotion->blend(BrivelloTheme::actionBorder(scheme, enabled, false),
+                                             BrivelloTheme::actionBorder(scheme, enabled, true)),
+                        1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(shape, kRadius, kRadius);
 
@@ -87,21 +108,21 @@ void ActionButton::paintEvent(QPaintEvent *)
 void ActionButton::enterEvent(QEnterEvent *event)
 {
     m_hovering = true;
-    update();
+    refreshMotion();
     QAbstractButton::enterEvent(event);
 }
 
 void ActionButton::leaveEvent(QEvent *event)
 {
     m_hovering = false;
-    update();
+    refreshMotion();
     QAbstractButton::leaveEvent(event);
 }
 
 void ActionButton::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::EnabledChange)
-        update();
+        refreshMotion();
     QAbstractButton::changeEvent(event);
 }
 

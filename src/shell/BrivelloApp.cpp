@@ -4,6 +4,7 @@
 #include "BrivelloTheme.h"
 #include "MainWindow.h"
 #include "OpenPanels.h"
+#include "QtDialogTranslation.h"
 #include "ShellEvents.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
@@ -11,6 +12,8 @@
 #include "playback/SilentAudioPlayer.h"
 #include "playback/WaveformPreloadQueue.h"
 #include "settings/UpdateManager.h"
+#include "settings/ui/SettingsSheet.h"
+#include "settings/ui/UpdateAvailableSheet.h"
 
 #include <QAction>
 #include <QApplication>
@@ -72,7 +75,8 @@ void BrivelloApp::applyPalette()
 }
 
 BrivelloApp::BrivelloApp()
-    : m_store(std::make_unique<LibraryStore>())
+    : m_qtTranslation(std::make_unique<QtDialogTranslation>())
+    , m_store(std::make_unique<LibraryStore>())
     , m_player(std::make_unique<SilentAudioPlayer>())
     , m_updates(std::make_unique<UpdateManager>())
     , m_window(std::make_unique<MainWindow>(*m_store, *m_player, *m_updates))
@@ -81,13 +85,33 @@ BrivelloApp::BrivelloApp()
             &LibraryStore::waveformPreloadRequested,
             &WaveformPreloadQueue::shared(),
             &WaveformPreloadQueue::enqueue);
-    m_addFiles = new QAction(m_window.get());
-    m_addFiles->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    m_addFiles->setShortcutContext(Qt::WindowShortcut);
+    m_addFiles = addWindowAction(QKeySequence(Qt::CTRL | Qt::Key_O), Qt::WindowShortcut);
     connect(m_addFiles, &QAction::triggered, this, [this] {
         OpenPanels::openForSection(*m_store, LibraryStore::LibraryTab::playlist, m_window.get());
     });
-    m_window->addAction(m_addFiles);
+    m_window->setSettingsPresenter([this] {
+        auto *sheet = new SettingsSheet(*m_store, *m_updates, m_window.get());
+        sheet->setAttribute(Qt::WA_DeleteOnClose);
+        sheet->open();
+    });
+    m_window->setUpdatePresenter([this](const UpdateManager::Release &release) {
+        auto *sheet = new UpdateAvailableSheet(
+            release,
+            m_updates->currentVersion(),
+            [this] { m_updates->downloadAvailableRelease(); },
+            m_window.get());
+        sheet->setAttribute(Qt::WA_DeleteOnClose);
+        sheet->open();
+    });
+    // Quitting closes every window first, so the main window's close writes the snapshot
+    // before the event loop ends.
+    m_quit = addWindowAction(QKeySequence(Qt::CTRL | Qt::Key_Q), Qt::ApplicationShortcut);
+    connect(m_quit, &QAction::triggered, this, [] {
+        QApplication::closeAllWindows();
+        QCoreApplication::quit();
+    });
+    m_closeWindow = addWindowAction(QKeySequence(Qt::CTRL | Qt::Key_W), Qt::WindowShortcut);
+    connect(m_closeWindow, &QAction::triggered, m_window.get(), &QWidget::close);
     retranslate();
     connect(
         &ShellEvents::instance(), &ShellEvents::languageChanged, this, &BrivelloApp::retranslate);
@@ -113,9 +137,20 @@ BrivelloApp::~BrivelloApp()
     m_window.reset();
 }
 
+QAction *BrivelloApp::addWindowAction(const QKeySequence &keys, Qt::ShortcutContext context)
+{
+    auto *action = new QAction(m_window.get());
+    action->setShortcut(keys);
+    action->setShortcutContext(context);
+    m_window->addAction(action);
+    return action;
+}
+
 void BrivelloApp::retranslate()
 {
     m_addFiles->setText(BrivelloLocalization::string(QStringLiteral("Добавить файлы…")));
+    m_quit->setText(BrivelloLocalization::string(QStringLiteral("Выйти из Brivello")));
+    m_closeWindow->setText(BrivelloLocalization::string(QStringLiteral("Закрыть окно")));
 }
 
 void BrivelloApp::show()

@@ -1,15 +1,18 @@
 #pragma once
 
 #include <QObject>
+#include <Qt>
 #include <memory>
 
 class QAction;
+class QKeySequence;
 
 namespace brivello {
 
 class AudioPlayer;
 class LibraryStore;
 class MainWindow;
+class QtDialogTranslation;
 class UpdateManager;
 
 // The application: owns, for the whole process, the one store, player and update manager and
@@ -31,18 +34,26 @@ public:
     UpdateManager &updates() const { return *m_updates; }
     MainWindow &window() const { return *m_window; }
     QAction *addFilesAction() const { return m_addFiles; }
+    // Ctrl+Q and Ctrl+W: both leave through the window's close, which writes the snapshot.
+    QAction *quitAction() const { return m_quit; }
+    QAction *closeWindowAction() const { return m_closeWindow; }
 
     void show();
 
 private:
     void retranslate();
     static void applyPalette();
+    QAction *addWindowAction(const QKeySequence &keys, Qt::ShortcutContext context);
 
+    // First, so every widget and dialog is made with Qt's texts in the interface language.
+    std::unique_ptr<QtDialogTranslation> m_qtTranslation;
     std::unique_ptr<LibraryStore> m_store;
     std::unique_ptr<AudioPlayer> m_player;
     std::unique_ptr<UpdateManager> m_updates;
     std::unique_ptr<MainWindow> m_window;
     QAction *m_addFiles = nullptr;
+    QAction *m_quit = nullptr;
+    QAction *m_closeWindow = nullptr;
 };
 
 } // namespace brivello

@@ -1,5 +1,7 @@
 #include "ContentArea.h"
 
+#include "MotionValue.h"
+#include "RoundedClipEffect.h"
 #include "ShellEvents.h"
 #include "SidebarSectionButton.h"
 #include "workspaces/SectionCatalog.h"
@@ -8,29 +10,33 @@
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QPainter>
-#include <QPainterPath>
 
 namespace brivello {
 
 namespace {
 
-// The dashed drop highlight drawn over the whole content; lets every event through.
+// The dashed drop highlight drawn over the whole content; lets every event through and
+// fades in and out with the state motion.
 class DropHighlight : public QWidget
 {
 public:
     explicit DropHighlight(QWidget *parent)
         : QWidget(parent)
+        , m_motion(new MotionValue(this, BrivelloTheme::kMotionStateMs))
     {
         setAttribute(Qt::WA_TransparentForMouseEvents);
-        hide();
     }
+    MotionValue *motion() const { return m_motion; }
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
+        if (m_motion->value() <= 0)
+            return;
         const ColorScheme scheme = ShellEvents::instance().scheme();
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
+        painter.setOpacity(m_motion->value());
         const QRectF shape = QRectF(rect()).adjusted(1, 1, -1, -1);
         painter.setPen(Qt::NoPen);
         painter.setBrush(BrivelloTheme::dropFill(scheme));
@@ -42,6 +48,9 @@ protected:
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(shape, ContentArea::kRadius, ContentArea::kRadius);
     }
+
+private:
+    MotionValue *m_motion;
 };
 
 } // namespace
@@ -84,19 +93,11 @@ void ContentArea::rebuild()
     view->setParent(this);
     view->setProperty("brivelloSection", int(tab));
     view->setGeometry(rect());
+    // Antialiased corners: the section's rows and bars end on the panel's curve.
+    view->setGraphicsEffect(new RoundedClipEffect(kRadius, view));
     view->show();
     m_view = view;
-    applyMask();
     m_highlight->raise();
-}
-
-void ContentArea::applyMask()
-{
-    if (!m_view)
-        return;
-    QPainterPath path;
-    path.addRoundedRect(QRectF(rect()), kRadius, kRadius);
-    m_view->setMask(QRegion(path.toFillPolygon().toPolygon()));
 }
 
 void ContentArea::resizeEvent(QResizeEvent *event)
@@ -105,13 +106,17 @@ void ContentArea::resizeEvent(QResizeEvent *event)
     if (m_view)
         m_view->setGeometry(rect());
     m_highlight->setGeometry(rect());
-    applyMask();
+}
+
+MotionValue *ContentArea::dropHighlightMotion() const
+{
+    return static_cast<DropHighlight *>(m_highlight)->motion();
 }
 
 void ContentArea::setDropHighlighted(bool highlighted)
 {
     m_highlighted = highlighted;
-    m_highlight->setVisible(highlighted);
+    dropHighlightMotion()->setTarget(highlighted);
     m_highlight->raise();
 }
 

@@ -11,6 +11,8 @@
 
 namespace brivello {
 
+class MotionValue;
+
 // The large glass panel that shows the active section's view. Each section installs a
 // factory; a switch builds the entered section's view afresh and discards the one left.
 // Files dropped outside the views go to the playlist while the playlist is active.
@@ -32,6 +34,8 @@ public:
 
     bool isDropHighlighted() const { return m_highlighted; }
     void setDropHighlighted(bool highlighted);
+    // The highlight's fade (the state motion).
+    MotionValue *dropHighlightMotion() const;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -42,7 +46,6 @@ protected:
 private:
     void rebuild();
     QWidget *placeholder(LibraryStore::LibraryTab tab);
-    void applyMask();
 
     LibraryStore &m_store;
     QHash<int, SectionFactory> m_factories;

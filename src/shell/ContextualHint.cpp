@@ -11,15 +11,18 @@ namespace brivello {
 ContextualHint::ContextualHint(QWidget *control,
                                const QString &title,
                                const QString &detail,
-                               ShortcutProvider shortcut)
+                               ShortcutProvider shortcut,
+                               bool followsPointer)
     : QObject(control)
     , m_control(control)
     , m_title(title)
     , m_detail(detail)
     , m_shortcut(std::move(shortcut))
     , m_state(new ContextualHintState(this))
+    , m_followsPointer(followsPointer)
 {
-    setObjectName(QStringLiteral("contextualHint"));
+    setObjectName(followsPointer ? QStringLiteral("contextualHint")
+                                 : QStringLiteral("contextualAreaHint"));
     control->installEventFilter(this);
     control->setAttribute(Qt::WA_Hover);
     connect(
@@ -31,7 +34,12 @@ ContextualHint *ContextualHint::attach(QWidget *control,
                                        const QString &detail,
                                        ShortcutProvider shortcut)
 {
-    return new ContextualHint(control, title, detail, std::move(shortcut));
+    return new ContextualHint(control, title, detail, std::move(shortcut), true);
+}
+
+ContextualHint *ContextualHint::attachToAreas(QWidget *host, ShortcutProvider shortcut)
+{
+    return new ContextualHint(host, QString(), QString(), std::move(shortcut), false);
 }
 
 ContextualHint *ContextualHint::of(QWidget *control)
@@ -41,15 +49,41 @@ ContextualHint *ContextualHint::of(QWidget *control)
                    : nullptr;
 }
 
+void ContextualHint::hoverArea(const QRect &area)
+{
+    if (area == m_area)
+        return;
+    // Moving from one area straight to another is a leave and a new entry: the wait restarts.
+    if (!m_area.isEmpty())
+        m_state->hoverChanged(false);
+    // Each area has a hint of its own: an open one belongs to the area it was opened on.
+    if (!area.isEmpty() && m_state->isPresented() && area != m_anchor)
+        m_state->dismiss();
+    m_area = area;
+    if (!area.isEmpty())
+        m_state->hoverChanged(true);
+}
+
+QRect ContextualHint::anchorRect() const
+{
+    if (!m_control)
+        return {};
+    return m_followsPointer ? m_control->rect() : m_anchor;
+}
+
 bool ContextualHint::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_control) {
         switch (event->type()) {
         case QEvent::Enter:
-            m_state->hoverChanged(true);
+            if (m_followsPointer)
+                m_state->hoverChanged(true);
             break;
         case QEvent::Leave:
-            m_state->hoverChanged(false);
+            if (m_followsPointer)
+                m_state->hoverChanged(false);
+            else
+                hoverArea({});
             break;
         case QEvent::Hide:
             m_state->controlDisappeared();
@@ -66,6 +100,8 @@ void ContextualHint::presentedChanged(bool presented)
 {
     if (!m_control)
         return;
+    if (presented && !m_followsPointer)
+        m_anchor = m_area;
     HintOverlay *overlay = HintOverlay::forWindow(m_control->window());
     if (presented)
         overlay->present(this);

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <functional>
 
@@ -24,6 +25,9 @@ public:
                                   const QString &title,
                                   const QString &detail,
                                   ShortcutProvider shortcut = {});
+    // A hint for a part of `host` that is no widget of its own (a row's heart): the host
+    // reports the pointer with hoverArea() and sets the texts for the area it is over.
+    static ContextualHint *attachToAreas(QWidget *host, ShortcutProvider shortcut = {});
     // The hint attached to a control, if any.
     static ContextualHint *of(QWidget *control);
 
@@ -31,6 +35,11 @@ public:
     QString detail() const { return m_detail; }
     QString shortcut() const { return m_shortcut ? m_shortcut() : QString(); }
     void setTitle(const QString &title) { m_title = title; }
+    void setDetail(const QString &detail) { m_detail = detail; }
+    // The pointer entered `area` (host coordinates) or, with an empty one, left every area.
+    void hoverArea(const QRect &area);
+    // What the hint points at, in the control's coordinates.
+    QRect anchorRect() const;
     ContextualHintState *state() const { return m_state; }
     QWidget *control() const { return m_control; }
 
@@ -41,7 +50,8 @@ private:
     ContextualHint(QWidget *control,
                    const QString &title,
                    const QString &detail,
-                   ShortcutProvider shortcut);
+                   ShortcutProvider shortcut,
+                   bool followsPointer);
     void presentedChanged(bool presented);
 
     QPointer<QWidget> m_control;
@@ -49,6 +59,10 @@ private:
     QString m_detail;
     ShortcutProvider m_shortcut;
     ContextualHintState *m_state = nullptr;
+    // False for area hints: the host reports the pointer, not Enter and Leave.
+    bool m_followsPointer = true;
+    QRect m_area;   // the area under the pointer
+    QRect m_anchor; // the area the open hint points at
 };
 
 } // namespace brivello

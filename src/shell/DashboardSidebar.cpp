@@ -45,6 +45,7 @@ DashboardSidebar::DashboardSidebar(MainWindowController &controller, QWidget *pa
     connect(m_collapse, &QAbstractButton::clicked, this, [] {
         Defaults::standard().set(kCollapsedKey, !Defaults::standard().boolean(kCollapsedKey));
     });
+    m_collapseHint = ContextualHint::attach(m_collapse, QString(), QString());
     m_settings = new ToolbarIconButton(QStringLiteral("gearshape"), this);
     m_settings->setFixedSize(44, 44);
     connect(m_settings, &QAbstractButton::clicked, this, &DashboardSidebar::settingsRequested);
@@ -75,7 +76,7 @@ DashboardSidebar::DashboardSidebar(MainWindowController &controller, QWidget *pa
     for (auto signal : {&LibraryStore::tracksChanged,
                         &LibraryStore::conversionItemsChanged,
                         &LibraryStore::analysisTracksChanged,
-                        &LibraryStore::duplicateGroupsChanged})
+                        &LibraryStore::duplicateSearchChanged})
         connect(&m_store, signal, this, &DashboardSidebar::refreshCounts);
     connect(&Defaults::standard(), &Defaults::changed, this, [this](const QString &key) {
         if (key == kCollapsedKey)
@@ -219,14 +220,15 @@ void DashboardSidebar::refreshSelection(bool animated)
 
 void DashboardSidebar::retranslate()
 {
-    const QString collapseText =
-        BrivelloLocalization::string(m_collapsed ? QStringLiteral("Развернуть боковую панель")
-                                                 : QStringLiteral("Свернуть боковую панель"));
-    m_collapse->setToolTip(collapseText);
-    m_collapse->setAccessibleName(collapseText);
-    const QString settings = BrivelloLocalization::string(QStringLiteral("Настройки"));
-    m_settings->setToolTip(settings);
-    m_settings->setAccessibleName(settings);
+    const QString collapseTitle = m_collapsed ? QStringLiteral("Развернуть боковую панель")
+                                              : QStringLiteral("Свернуть боковую панель");
+    m_collapseHint->setTitle(collapseTitle);
+    m_collapseHint->setDetail(
+        m_collapsed
+            ? QStringLiteral("Показывает названия разделов, счётчики и строку состояния.")
+            : QStringLiteral("Оставляет только значки разделов, чтобы списку было просторнее."));
+    m_collapse->setAccessibleName(BrivelloLocalization::string(collapseTitle));
+    m_settings->setAccessibleName(BrivelloLocalization::string(QStringLiteral("Настройки")));
 }
 
 void DashboardSidebar::paintEvent(QPaintEvent *event)

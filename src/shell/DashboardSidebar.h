@@ -14,6 +14,7 @@ class QVariantAnimation;
 namespace brivello {
 
 class AudioPlayer;
+class ContextualHint;
 class MainWindowController;
 class SidebarAppearanceToggle;
 class SidebarSectionButton;
@@ -68,6 +69,7 @@ private:
     bool m_collapsed = false;
     QList<SidebarSectionButton *> m_buttons;
     ToolbarIconButton *m_collapse = nullptr;
+    ContextualHint *m_collapseHint = nullptr;
     ToolbarIconButton *m_settings = nullptr;
     SidebarAppearanceToggle *m_toggle = nullptr;
     WorkspaceStatusBar *m_status = nullptr;

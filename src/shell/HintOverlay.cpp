@@ -160,19 +160,26 @@ void HintOverlay::place()
 {
     if (!m_hint || !m_hint->control())
         return;
-    QWidget *control = m_hint->control();
-    const QPoint anchor =
-        control->mapTo(parentWidget(), QPoint(control->width() / 2, control->height()));
-    int x = anchor.x() - width() / 2;
-    int y = anchor.y();
+    const QRect target = anchorInWindow();
+    int x = target.x() + target.width() / 2 - width() / 2;
+    int y = target.bottom() + 1;
     x = qBound(8, x, qMax(8, parentWidget()->width() - width() - 8));
     // No room below: open above, with the arrow on the bottom edge pointing down at the control.
     m_above = y + height() > parentWidget()->height() - 8;
     if (m_above)
-        y = control->mapTo(parentWidget(), QPoint(0, 0)).y() - height();
+        y = target.top() - height();
     layout()->setContentsMargins(
         kPadding, kPadding + (m_above ? 0 : kArrow), kPadding, kPadding + (m_above ? kArrow : 0));
     move(x, y);
+}
+
+QRect HintOverlay::anchorInWindow() const
+{
+    QWidget *control = m_hint ? m_hint->control() : nullptr;
+    if (!control)
+        return {};
+    const QRect anchor = m_hint->anchorRect();
+    return QRect(control->mapTo(parentWidget(), anchor.topLeft()), anchor.size());
 }
 
 void HintOverlay::paintEvent(QPaintEvent *)
@@ -185,11 +192,8 @@ void HintOverlay::paintEvent(QPaintEvent *)
         0.5, (m_above ? 0 : kArrow) + 0.5, -0.5, -(m_above ? kArrow : 0) - 0.5);
     QPainterPath path;
     path.addRoundedRect(bubble, 10, 10);
-    if (m_hint && m_hint->control()) {
-        const qreal ax = m_hint->control()
-                             ->mapTo(parentWidget(), QPoint(m_hint->control()->width() / 2, 0))
-                             .x() -
-                         x();
+    if (const QRect anchor = anchorInWindow(); !anchor.isNull()) {
+        const qreal ax = anchor.x() + anchor.width() / 2 - x();
         const qreal base = m_above ? bubble.bottom() - 0.5 : bubble.top() + 0.5;
         const qreal tipY = m_above ? height() - 0.5 : 0.5;
         QPolygonF arrow;
@@ -205,6 +209,9 @@ void HintOverlay::paintEvent(QPaintEvent *)
 
 bool HintOverlay::eventFilter(QObject *watched, QEvent *event)
 {
+    // A window (a dialog) that goes takes its open hint along; it must not come back with it.
+    if (event->type() == QEvent::Hide && watched == parentWidget() && m_hint)
+        m_hint->state()->dismiss();
     if (event->type() == QEvent::MouseButtonPress && isVisible()) {
         auto *widget = qobject_cast<QWidget *>(watched);
         if (widget && widget != this && !isAncestorOf(widget) && widget->window() == window()) {

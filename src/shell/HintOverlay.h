@@ -39,6 +39,8 @@ private:
     explicit HintOverlay(QWidget *window);
     void refresh();
     void place();
+    // The hinted control's anchor in the window's coordinates.
+    QRect anchorInWindow() const;
 
     QPointer<ContextualHint> m_hint;
     QLabel *m_title = nullptr;

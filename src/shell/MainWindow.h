@@ -6,7 +6,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
-
 #include <memory>
 
 class QKeyEvent;

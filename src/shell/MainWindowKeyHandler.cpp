@@ -72,7 +72,31 @@ bool MainWindowKeyHandler::handleKeyDown(const QKeyEvent &event, const QWidget *
 
 bool MainWindowKeyHandler::matches(const KeyStroke &stroke, const QString &key) const
 {
-    return HotkeyMatcher::matches(stroke, m_store.settings().hotkey(key));
+    const QString shortcut = m_store.settings().hotkey(key);
+    if (HotkeyMatcher::matches(stroke, shortcut))
+        return true;
+    // The PC Delete key stands in for "Delete" unless a hotkey names it ("ForwardDelete").
+    return HotkeyMatcher::matchesDeleteKeyAlias(stroke, shortcut) && !isBound(stroke);
+}
+
+bool MainWindowKeyHandler::isBound(const KeyStroke &stroke) const
+{
+    static const QString *const kKeys[] = {&kHotkeySeekBackKey,
+                                           &kHotkeySeekForwardKey,
+                                           &kHotkeyPreviousTrackKey,
+                                           &kHotkeyNextTrackKey,
+                                           &kHotkeyPlayPauseKey,
+                                           &kHotkeyFavoriteKey,
+                                           &kHotkeyRemoveKey,
+                                           &kHotkeyTrashKey,
+                                           &kHotkeyUndoKey,
+                                           &kHotkeyCleanKey,
+                                           &kHotkeyGenrePaletteKey};
+    for (const QString *key : kKeys) {
+        if (HotkeyMatcher::matches(stroke, m_store.settings().hotkey(*key)))
+            return true;
+    }
+    return false;
 }
 
 bool MainWindowKeyHandler::handle(const KeyStroke &stroke)
@@ -153,11 +177,13 @@ bool MainWindowKeyHandler::selectAll()
     case Tab::duplicates: {
         // Only the files the duplicates section shows, never the library behind it.
         QSet<QUuid> ids;
-        for (const AudioDuplicateGroup &group : m_store.duplicateGroups()) {
+        for (const AudioDuplicateGroup &group : m_store.duplicateSearch().groups) {
             for (const QUuid &id : group.trackIDs)
                 ids.insert(id);
         }
-        m_store.setDuplicateSelectedTrackIDs(ids);
+        DuplicateSearchState search = m_store.duplicateSearch();
+        search.selectedTrackIDs = ids;
+        m_store.setDuplicateSearch(std::move(search));
         return true;
     }
     default:
@@ -245,9 +271,9 @@ QSet<QUuid> MainWindowKeyHandler::commandTargets() const
     case Tab::converter:
         return {};
     case Tab::duplicates: {
-        QSet<QUuid> ids = m_store.duplicateSelectedTrackIDs();
-        if (ids.isEmpty() && m_store.duplicateFocusedTrackID())
-            ids.insert(*m_store.duplicateFocusedTrackID());
+        QSet<QUuid> ids = m_store.duplicateSearch().selectedTrackIDs;
+        if (ids.isEmpty() && m_store.duplicateSearch().focusedTrackID)
+            ids.insert(*m_store.duplicateSearch().focusedTrackID);
         return ids;
     }
     default:

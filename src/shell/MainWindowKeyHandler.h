@@ -46,6 +46,8 @@ public:
 
 private:
     bool matches(const KeyStroke &stroke, const QString &key) const;
+    // Some hotkey setting names exactly this key press.
+    bool isBound(const KeyStroke &stroke) const;
     bool selectAll();
     void navigate(int offset);
     void undo();

@@ -1,5 +1,6 @@
 #include "OpenPanels.h"
 
+#include "FolderAudioProbe.h"
 #include "platform/BrivelloLocalization.h"
 
 #include <QAbstractItemView>
@@ -53,7 +54,24 @@ void OpenPanels::setDialogHookForTesting(DialogHook hook)
     dialogHook() = std::move(hook);
 }
 
-void OpenPanels::open(QWidget *parent, Receiver receiver)
+QStringList OpenPanels::nameFilters(const QSet<QString> &audioTypes)
+{
+    QStringList patterns;
+    for (const QString &type : audioTypes)
+        patterns.append(QStringLiteral("*.") + type);
+    patterns.sort();
+    return {BrivelloLocalization::string(QStringLiteral("Аудиофайлы")) + QStringLiteral(" (") +
+                patterns.join(QLatin1Char(' ')) + QLatin1Char(')'),
+            BrivelloLocalization::string(QStringLiteral("Все файлы")) + QStringLiteral(" (*)")};
+}
+
+const QSet<QString> &OpenPanels::audioTypes(LibraryStore::LibraryTab tab)
+{
+    return tab == LibraryStore::LibraryTab::converter ? LibraryStore::converterExtensions()
+                                                      : LibraryStore::playlistExtensions();
+}
+
+void OpenPanels::open(QWidget *parent, Receiver receiver, const QSet<QString> &audioTypes)
 {
     if (dialogHook()) {
         if (const auto urls = dialogHook()())
@@ -67,6 +85,7 @@ void OpenPanels::open(QWidget *parent, Receiver receiver)
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setWindowModality(Qt::NonModal);
     dialog->setWindowTitle(BrivelloLocalization::string(QStringLiteral("Добавить файлы…")));
+    dialog->setNameFilters(nameFilters(audioTypes));
     allowFilesAndFolders(dialog);
     QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, receiver](int result) {
         if (result != QDialog::Accepted)
@@ -88,6 +107,7 @@ void OpenPanels::importIntoSection(LibraryStore &store,
                                    const QList<QUrl> &urls)
 {
     using Tab = LibraryStore::LibraryTab;
+    FolderAudioProbe::reportFoldersWithoutAudio(store, urls, audioTypes(tab));
     switch (tab) {
     case Tab::covers:
         store.importForCovers(urls);
@@ -121,10 +141,13 @@ void OpenPanels::openForSection(LibraryStore &store, LibraryStore::LibraryTab ta
     // The favourites have no add button; their panel is the playlist's.
     const LibraryStore::LibraryTab target =
         tab == LibraryStore::LibraryTab::favorites ? LibraryStore::LibraryTab::playlist : tab;
-    open(parent, [guard, target](const QList<QUrl> &urls) {
-        if (guard)
-            importIntoSection(*guard, target, urls);
-    });
+    open(
+        parent,
+        [guard, target](const QList<QUrl> &urls) {
+            if (guard)
+                importIntoSection(*guard, target, urls);
+        },
+        audioTypes(target));
 }
 
 } // namespace brivello

@@ -18,11 +18,17 @@ class OpenPanels
 public:
     using Receiver = std::function<void(const QList<QUrl> &)>;
 
-    static void open(QWidget *parent, Receiver receiver);
+    // The panel offers the audio files of `audioTypes` (extensions) first, and all files.
+    static void open(QWidget *parent, Receiver receiver, const QSet<QString> &audioTypes);
+    // "Аудиофайлы (*.mp3 …)" and "Все файлы (*)", looked up.
+    static QStringList nameFilters(const QSet<QString> &audioTypes);
+    // The extensions a section's import takes.
+    static const QSet<QString> &audioTypes(LibraryStore::LibraryTab tab);
     // The panel of a section: playlist import, covers, converter, analysis, duplicate roots.
     static void openForSection(LibraryStore &store, LibraryStore::LibraryTab tab, QWidget *parent);
     // Imports addresses into a section the way its panel does; favourites import into the
-    // playlist and mark the imported tracks as favourites.
+    // playlist and mark the imported tracks as favourites. A folder without audio files is
+    // named in the status line.
     static void
     importIntoSection(LibraryStore &store, LibraryStore::LibraryTab tab, const QList<QUrl> &urls);
     // Tests replace the dialog: the receiver is called with what the hook returns.

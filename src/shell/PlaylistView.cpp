@@ -1,5 +1,6 @@
 #include "PlaylistView.h"
 
+#include "ContextualHint.h"
 #include "PlaylistDrops.h"
 #include "ShellEvents.h"
 #include "TrackRowDelegate.h"
@@ -40,7 +41,7 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
     setUniformItemSizes(false);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFrameShape(QFrame::NoFrame);
     setMouseTracking(true);
     setAcceptDrops(true);
@@ -68,6 +69,7 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(m_model, signal, this, &PlaylistView::forgetRowPositions);
     connect(m_model, &QAbstractItemModel::layoutChanged, this, &PlaylistView::forgetRowPositions);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &PlaylistView::forgetRowPositions);
     connect(&m_store, &LibraryStore::analyzingBPMIDsChanged, this, &PlaylistView::updateSpinner);
     connect(&player, &AudioPlayer::currentIDChanged, this, [this] {
         refreshPlayback();
@@ -91,6 +93,8 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
         }
     });
     updateSpinner();
+    m_heartHint = ContextualHint::attachToAreas(
+        viewport(), [this] { return m_store.settings().hotkey(kHotkeyFavoriteKey); });
 }
 
 void PlaylistView::restyle()
@@ -115,6 +119,31 @@ void PlaylistView::forgetRowPositions()
 {
     m_hoveredRow = -1;
     m_delegate->setHoveredRow(-1);
+    // The heart under the pointer may belong to another track now.
+    m_heartHint->hoverArea({});
+    m_heartHint->state()->dismiss();
+}
+
+void PlaylistView::hoverHeart(const QPoint &pos)
+{
+    int row = -1;
+    if (areaAt(pos, &row) != Area::heart) {
+        m_heartHint->hoverArea({});
+        return;
+    }
+    const QRect heart = TrackRowDelegate::geometry(
+                            elementRect(row), m_model->startsFolder(row), m_delegate->density())
+                            .heart;
+    if (heart != m_heartHint->anchorRect() || !m_heartHint->state()->isPresented()) {
+        const bool favourite = m_model->trackAt(row).isFavorite;
+        m_heartHint->setTitle(favourite ? QStringLiteral("Убрать из избранного")
+                                        : QStringLiteral("Добавить в избранное"));
+        m_heartHint->setDetail(
+            favourite
+                ? QStringLiteral("Трек останется в плейлисте, но исчезнет из «Избранного».")
+                : QStringLiteral("Помечает трек для последующей очистки, разметки и экспорта."));
+    }
+    m_heartHint->hoverArea(heart);
 }
 
 bool PlaylistView::isPlaylistActive() const
@@ -225,6 +254,7 @@ void PlaylistView::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint();
     if (!(event->buttons() & Qt::LeftButton)) {
+        hoverHeart(pos);
         int row = -1;
         const Area area = areaAt(pos, &row);
         const int hovered = (area == Area::content || area == Area::heart) ? row : -1;
@@ -263,6 +293,7 @@ void PlaylistView::leaveEvent(QEvent *event)
         viewport()->update(elementRect(m_hoveredRow));
     m_hoveredRow = -1;
     m_delegate->setHoveredRow(-1);
+    m_heartHint->hoverArea({});
     QListView::leaveEvent(event);
 }
 
@@ -271,33 +302,16 @@ bool PlaylistView::viewportEvent(QEvent *event)
     if (event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
         int row = -1;
-        const Area area = areaAt(help->pos(), &row);
-        if (area == Area::header) {
+        if (areaAt(help->pos(), &row) == Area::header) {
             QToolTip::showText(help->globalPos(),
                                PlaylistModel::folderURL(m_model->trackAt(row).url).toLocalFile(),
                                viewport());
-        } else if (area == Area::heart && ContextualHintState::hintsEnabled()) {
-            // The heart's hint is one of the window's hints: switched off with them.
-            QToolTip::showText(help->globalPos(), heartHint(row), viewport());
         } else {
             QToolTip::hideText();
         }
         return true;
     }
     return QListView::viewportEvent(event);
-}
-
-QString PlaylistView::heartHint(int row) const
-{
-    const bool favourite = m_model->trackAt(row).isFavorite;
-    const QString title =
-        BrivelloLocalization::string(favourite ? QStringLiteral("Убрать из избранного")
-                                               : QStringLiteral("Добавить в избранное"));
-    const QString detail = BrivelloLocalization::string(
-        favourite ? QStringLiteral("Трек останется в плейлисте, но исчезнет из «Избранного».")
-                  : QStringLiteral("Помечает трек для последующей очистки, разметки и экспорта."));
-    return QStringLiteral("%1 (%2)\n%3")
-        .arg(title, m_store.settings().hotkey(kHotkeyFavoriteKey), detail);
 }
 
 void PlaylistView::keyPressEvent(QKeyEvent *event)

@@ -12,6 +12,7 @@ namespace brivello {
 
 class AudioPlayer;
 class LibraryStore;
+class ContextualHint;
 class TrackRowDelegate;
 
 // The playlist list: one scrolling column of track rows grouped under folder headings. Clicks
@@ -36,8 +37,8 @@ public:
     void revealSavedPlaylistTrack();
     // Lays out rows whose size changed now instead of at the next event-loop turn.
     void layOutRows() { executeDelayedItemsLayout(); }
-    // The heart's hint: what a click does, with the favourite hotkey.
-    QString heartHint(int row) const;
+    // The hover hint of the hearts: what a click does, with the favourite hotkey.
+    ContextualHint *heartHint() const { return m_heartHint; }
     // The element of a track, in viewport coordinates.
     QRect elementRect(int row) const;
 
@@ -67,6 +68,8 @@ private:
     void restyle();
     void forgetRowPositions();
     void updateSpinner();
+    // Points the heart hint at the heart under `pos`, with that row's texts.
+    void hoverHeart(const QPoint &pos);
     bool isPlaylistActive() const;
 
     LibraryStore &m_store;
@@ -77,6 +80,7 @@ private:
     int m_pressedRow = -1;
     QPoint m_pressPos;
     int m_hoveredRow = -1;
+    ContextualHint *m_heartHint = nullptr;
     QVariantAnimation m_scroll;
     QTimer m_spinner;
     qreal m_spinnerPhase = 0;

@@ -1,6 +1,7 @@
 #include "SidebarSectionButton.h"
 
 #include "BrivelloSymbols.h"
+#include "MotionValue.h"
 #include "ShellEvents.h"
 #include "platform/AppLanguage.h"
 #include "platform/BrivelloLocalization.h"
@@ -22,6 +23,8 @@ SidebarSectionButton::SidebarSectionButton(const QString &titleKey,
     : QAbstractButton(parent)
     , m_titleKey(titleKey)
     , m_icon(icon)
+    , m_hoverMotion(new MotionValue(this, BrivelloTheme::kMotionFeedbackMs))
+    , m_dropMotion(new MotionValue(this, BrivelloTheme::kMotionStateMs))
 {
     setAcceptDrops(true);
     setFocusPolicy(Qt::NoFocus);
@@ -62,6 +65,7 @@ void SidebarSectionButton::setSelected(bool selected)
     m_selected = selected;
     if (selected)
         m_hovering = false;
+    m_hoverMotion->setTarget(m_hovering);
     update();
 }
 
@@ -80,14 +84,14 @@ void SidebarSectionButton::setExpansion(double expansion,
 void SidebarSectionButton::enterEvent(QEnterEvent *event)
 {
     m_hovering = !m_selected && !m_dropTarget;
-    update();
+    m_hoverMotion->setTarget(m_hovering);
     QAbstractButton::enterEvent(event);
 }
 
 void SidebarSectionButton::leaveEvent(QEvent *event)
 {
     m_hovering = false;
-    update();
+    m_hoverMotion->setTarget(false);
     QAbstractButton::leaveEvent(event);
 }
 
@@ -113,6 +117,8 @@ void SidebarSectionButton::setDropTarget(bool value)
     m_dropTarget = value;
     if (value)
         m_hovering = false;
+    m_hoverMotion->setTarget(m_hovering);
+    m_dropMotion->setTarget(value);
     update();
 }
 
@@ -152,8 +158,8 @@ QColor SidebarSectionButton::primaryForeground() const
     const qreal base = color.alphaF();
     if (m_selected)
         return color;
-    color.setAlphaF(
-        float(base * (m_hovering ? 0.84 : (BrivelloTheme::isLight(scheme) ? 0.66 : 0.64))));
+    const qreal resting = BrivelloTheme::isLight(scheme) ? 0.66 : 0.64;
+    color.setAlphaF(float(base * (resting + (0.84 - resting) * m_hoverMotion->value())));
     return color;
 }
 
@@ -164,19 +170,19 @@ void SidebarSectionButton::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF shape = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    QColor fill = Qt::transparent;
-    if (m_dropTarget)
-        fill = BrivelloTheme::dropFill(scheme);
-    else if (m_hovering)
-        fill = light ? blackA(0.035) : whiteA(0.035);
+    const QColor hoverFill = light ? blackA(0.035) : whiteA(0.035);
+    const QColor resting = m_hoverMotion->blend(
+        QColor(hoverFill.red(), hoverFill.green(), hoverFill.blue(), 0), hoverFill);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(fill);
+    painter.setBrush(m_dropMotion->blend(resting, BrivelloTheme::dropFill(scheme)));
     painter.drawRoundedRect(shape, kRadius, kRadius);
-    if (m_dropTarget) {
+    if (const qreal drop = m_dropMotion->value(); drop > 0) {
+        painter.setOpacity(drop);
         painter.setPen(QPen(light ? rgbA(0.12, 0.20, 0.30, 0.55) : whiteA(0.82), 1));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(
             QRectF(rect()).adjusted(1, 1, -1, -1), kRadius - 0.5, kRadius - 0.5);
+        painter.setOpacity(1);
     }
     const QColor foreground = primaryForeground();
     const qreal centredX = (width() - kIconFrame) / 2;

@@ -10,6 +10,8 @@ class QMimeData;
 
 namespace brivello {
 
+class MotionValue;
+
 // One section row of the sidebar: symbol, title and count, hover and drop-target states.
 // A click activates the section; dropped files go to `receiveURLs` with the section.
 class SidebarSectionButton : public QAbstractButton
@@ -32,6 +34,8 @@ public:
     bool isSelected() const { return m_selected; }
     bool isDropTarget() const { return m_dropTarget; }
     bool isHovering() const { return m_hovering; }
+    MotionValue *hoverMotion() const { return m_hoverMotion; }
+    MotionValue *dropMotion() const { return m_dropMotion; }
     double expansion() const { return m_expansion; }
     QString titleText() const { return m_title; }
     // The dropped items that are local files, in their order.
@@ -61,6 +65,8 @@ private:
     double m_expansion = 1;
     bool m_hovering = false;
     bool m_dropTarget = false;
+    MotionValue *m_hoverMotion;
+    MotionValue *m_dropMotion;
     double m_padding = 12;
     double m_iconSpacing = 10;
     std::function<void(const QList<QUrl> &)> m_receiveURLs;

@@ -1,6 +1,7 @@
 #include "ToolbarIconButton.h"
 
 #include "BrivelloSymbols.h"
+#include "MotionValue.h"
 #include "ShellEvents.h"
 
 #include <QPainter>
@@ -10,6 +11,7 @@ namespace brivello {
 ToolbarIconButton::ToolbarIconButton(const QString &symbol, QWidget *parent)
     : QAbstractButton(parent)
     , m_symbol(symbol)
+    , m_hoverMotion(new MotionValue(this, BrivelloTheme::kMotionStateMs))
 {
     setFocusPolicy(Qt::NoFocus);
     connect(&ShellEvents::instance(),
@@ -26,15 +28,13 @@ void ToolbarIconButton::setSymbol(const QString &symbol)
 
 void ToolbarIconButton::enterEvent(QEnterEvent *event)
 {
-    m_hovering = isEnabled();
-    update();
+    m_hoverMotion->setTarget(isEnabled());
     QAbstractButton::enterEvent(event);
 }
 
 void ToolbarIconButton::leaveEvent(QEvent *event)
 {
-    m_hovering = false;
-    update();
+    m_hoverMotion->setTarget(false);
     QAbstractButton::leaveEvent(event);
 }
 
@@ -47,13 +47,17 @@ void ToolbarIconButton::paintEvent(QPaintEvent *)
     const qreal glyph = 15;
     const QRectF capsule(
         width() / 2.0 - glyph / 2 - 5, height() / 2.0 - glyph / 2 - 3, glyph + 10, glyph + 6);
-    if (m_hovering) {
+    const qreal hover = m_hoverMotion->value();
+    if (hover > 0) {
+        painter.setOpacity(hover);
         painter.setPen(QPen(light ? blackA(0.19) : whiteA(0.16), 1));
         painter.setBrush(BrivelloTheme::hoverFill(scheme));
         painter.drawRoundedRect(capsule, capsule.height() / 2, capsule.height() / 2);
+        painter.setOpacity(1);
     }
-    QColor color = m_hovering ? (light ? BrivelloTheme::primary(scheme) : QColor(Qt::white))
-                              : BrivelloTheme::secondary(scheme);
+    const QColor color =
+        m_hoverMotion->blend(BrivelloTheme::secondary(scheme),
+                             light ? BrivelloTheme::primary(scheme) : QColor(Qt::white));
     BrivelloSymbols::paint(painter, QRectF(rect()), m_symbol, glyph, color, scheme);
 }
 

@@ -4,6 +4,8 @@
 
 namespace brivello {
 
+class MotionValue;
+
 // A small icon-only button with the hover capsule (collapse and settings buttons).
 class ToolbarIconButton : public QAbstractButton
 {
@@ -12,6 +14,7 @@ public:
     ToolbarIconButton(const QString &symbol, QWidget *parent = nullptr);
     void setSymbol(const QString &symbol);
     QString symbol() const { return m_symbol; }
+    MotionValue *hoverMotion() const { return m_hoverMotion; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -20,7 +23,7 @@ protected:
 
 private:
     QString m_symbol;
-    bool m_hovering = false;
+    MotionValue *m_hoverMotion;
 };
 
 } // namespace brivello

@@ -37,7 +37,7 @@ int SectionCatalog::count(const LibraryStore &store, LibraryStore::LibraryTab ta
     case Tab::analysis:
         return int(store.analysisTracks().size());
     case Tab::duplicates:
-        return int(store.duplicateGroups().size());
+        return int(store.duplicateSearch().groups.size());
     }
     return 0;
 }

@@ -33,7 +33,7 @@ WorkspaceStatusInputs WorkspaceStatusInputs::read(const LibraryStore &store,
     in.conversionCount = int(store.conversionItems().size());
     for (const ConversionItem &item : store.conversionItems())
         in.conversionCompleted += item.status.kind == ConversionItem::Status::completed ? 1 : 0;
-    in.duplicateGroups = store.duplicateGroups();
+    in.duplicateGroups = store.duplicateSearch().groups;
     in.analysisCount = int(store.qualityAnalyses().size());
     in.analysisTrackCount = int(store.analysisTracks().size());
     if (player) {

@@ -268,6 +268,41 @@ TEST_F(AudioMetadataLoaderTest, ReadsWAVInfoChunks)
     EXPECT_EQ(fromInfo.bitRate, 705600.0);
 }
 
+TEST_F(AudioMetadataLoaderTest, ReadsAIFFTextChunksBeneathItsID3Tag)
+{
+    const QString file = path("text.aiff");
+    test::makeTone(file, 1.0, {"-c:a", "pcm_s16be"});
+    test::runMutagen(file, QStringLiteral(R"PY(
+import struct
+def chunk(id, payload):
+    return id + struct.pack(">I", len(payload)) + payload + (b"\0" if len(payload) % 2 else b"")
+text = "Comment in COMT".encode()
+comt = struct.pack(">HIhH", 1, 0, 0, len(text)) + text
+data = open(path, "rb").read()
+data += chunk(b"NAME", "Titel ü".encode()) + chunk(b"AUTH", b"Chunk Artist") + \
+        chunk(b"ANNO", b"Annotation") + chunk(b"COMT", comt) + chunk(b"ANNO", b"")
+open(path, "wb").write(data[:4] + struct.pack(">I", len(data) - 8) + data[8:])
+)PY"));
+    AudioTags fallback;
+    fallback.title = "guess";
+    LoadedTrackMetadata loaded = load(file, fallback);
+    EXPECT_EQ(loaded.tags.title, "Titel ü");
+    EXPECT_EQ(loaded.tags.artist, "Chunk Artist");
+    EXPECT_EQ(loaded.tags.comment, "Comment in COMT"); // later and non-empty
+
+    test::runMutagen(file, QStringLiteral(R"PY(
+from mutagen.aiff import AIFF
+from mutagen.id3 import TIT2
+f = AIFF(path)
+f.add_tags()
+f.tags.add(TIT2(encoding=3, text="From ID3"))
+f.save()
+)PY"));
+    loaded = load(file, fallback);
+    EXPECT_EQ(loaded.tags.title, "From ID3");
+    EXPECT_EQ(loaded.tags.artist, "Chunk Artist");
+}
+
 TEST_F(AudioMetadataLoaderTest, LaterNonEmptyFormatsWinAndEmptyValuesNeverReplace)
 {
     const QString file = path("both.mp3");

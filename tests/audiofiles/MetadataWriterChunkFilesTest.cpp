@@ -57,8 +57,10 @@ TEST_F(MetadataWriterChunkFilesTest, WavGetsListInfoAndKeepsItsAudio)
     const QByteArray md5 = TestAudioFiles::audioMd5(file);
     MetadataWriter::writeNow(fullTags(), false, url(file));
 
+    // INFO cannot hold the album artist: the whole tag goes into an id3 chunk as well.
     const QByteArray bytes = TestAudioFiles::readAll(file);
-    EXPECT_EQ(chunkIds(bytes, true).last(), "LIST"); // no id3 chunk without picture or frames
+    EXPECT_EQ(chunkPayload(bytes, "id3 ", true), MetadataWriter::id3Tag(fullTags(), std::nullopt));
+    EXPECT_EQ(firstTag(file, "TPE2"), fullTags().albumArtist);
     EXPECT_TRUE(soxParses(file));
     EXPECT_EQ(TestAudioFiles::audioMd5(file), md5);
     EXPECT_EQ(TestAudioFiles::ffprobeTags(file).value(QStringLiteral("title")).toString(),
@@ -66,6 +68,13 @@ TEST_F(MetadataWriterChunkFilesTest, WavGetsListInfoAndKeepsItsAudio)
 
     MetadataWriter::writeNow(fullTags(), false, url(file));
     EXPECT_EQ(TestAudioFiles::readAll(file), bytes);
+
+    // Without an album artist or an id3 chunk before, INFO alone holds the tags.
+    const QString plain = make("a2.wav");
+    AudioTags tags = fullTags();
+    tags.albumArtist.clear();
+    MetadataWriter::writeNow(tags, false, url(plain));
+    EXPECT_EQ(chunkIds(TestAudioFiles::readAll(plain), true).last(), "LIST");
 }
 
 TEST_F(MetadataWriterChunkFilesTest, WavKeepsOtherChunksListsAndId3Frames)
@@ -140,6 +149,10 @@ TEST_F(MetadataWriterChunkFilesTest, WavPictureGoesIntoAnId3ChunkAndTheCleanerRe
     AudioTags onlyAlbumArtist;
     onlyAlbumArtist.albumArtist = "x";
     MetadataWriter::writeNow(onlyAlbumArtist, true, url(file));
+    EXPECT_EQ(chunkIds(TestAudioFiles::readAll(file), true),
+              (QList<QByteArray>{"fmt ", "data", "id3 "}));
+    EXPECT_EQ(firstTag(file, "TPE2"), "x");
+    MetadataWriter::writeNow(AudioTags{}, true, url(file));
     EXPECT_EQ(chunkIds(TestAudioFiles::readAll(file), true), (QList<QByteArray>{"fmt ", "data"}));
 }
 

@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <csignal>
+#include <sys/mman.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace brivello;
 using namespace brivello::test;
@@ -63,9 +65,10 @@ TEST_F(MetadataWriterFailureTest, AFileReplacedMeanwhileIsNotOverwritten)
     SafeFileReplace replace(file, ".brivello-test.bin");
     replace.write(QByteArray("new"));
     // Trashed and another file put in its place while the rewrite ran.
-    QFile::rename(file, path("trashed.bin"));
+    ASSERT_TRUE(QFile::rename(file, path("trashed.bin")));
+    ASSERT_TRUE(TestAudioFiles::writeAll(file, "another"));
     EXPECT_THROW(replace.commit(), SafeFileReplace::Error);
-    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(TestAudioFiles::readAll(file), "another");
     EXPECT_EQ(TestAudioFiles::readAll(path("trashed.bin")), "original");
     EXPECT_TRUE(TestAudioFiles::leftoverTemporaries(m_dir.path()).isEmpty());
 }
@@ -93,4 +96,27 @@ TEST_F(MetadataWriterFailureTest, SizesPastTheirFieldsAreRefused)
     expectRefused(flac, WriteError::Kind::tooLarge, [&] {
         MetadataWriter::assignArtworkNow(picture, fullTags(), url(flac));
     });
+}
+
+TEST_F(MetadataWriterFailureTest, CopiesFromFilesTheKernelCannotCopyAndStopsAtTheirEnd)
+{
+    // A memory file lies on another file system: the copy falls back to reading and writing.
+    const int memory = memfd_create("source", MFD_CLOEXEC);
+    ASSERT_GE(memory, 0);
+    const QByteArray content = QByteArray("0123456789").repeated(300000);
+    ASSERT_EQ(::write(memory, content.constData(), size_t(content.size())), content.size());
+    const QString file = path("f.bin");
+    TestAudioFiles::writeAll(file, "old");
+    {
+        SafeFileReplace replace(file, ".brivello-copy.bin");
+        replace.write(QByteArray("head"));
+        replace.copyFrom(memory, 5, content.size() - 5);
+        replace.commit();
+    }
+    EXPECT_EQ(TestAudioFiles::readAll(file), "head" + content.mid(5));
+
+    SafeFileReplace shortSource(file, ".brivello-short.bin");
+    EXPECT_THROW(shortSource.copyFrom(memory, content.size() - 2, 10), SafeFileReplace::Error);
+    ::close(memory);
+    EXPECT_TRUE(TestAudioFiles::leftoverTemporaries(m_dir.path()).isEmpty());
 }

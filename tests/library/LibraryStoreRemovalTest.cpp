@@ -136,8 +136,11 @@ TEST_F(LibraryStoreRemovalTest, TrashMovesFilesAwayAndUndoBringsThemBack)
     const QUrl u1 = touch("one.mp3", "first"), u2 = touch("two.mp3", "second");
     Track one = track("one.mp3"), missing = track("missing.mp3"), two = track("two.mp3");
     store().setTracks({one, missing, two});
-    store().setDuplicateGroups(
-        {{"g", {one.id, two.id, missing.id}, 10, DuplicateMatchKind::exact}});
+    {
+        DuplicateSearchState search = store().duplicateSearch();
+        search.groups = {{"g", {one.id, two.id, missing.id}, 10, DuplicateMatchKind::exact}};
+        store().setDuplicateSearch(std::move(search));
+    }
     const int *posts = counter(brivelloFavoriteMembershipDidChange);
 
     store().trashTracks({one.id, missing.id, two.id});
@@ -147,7 +150,7 @@ TEST_F(LibraryStoreRemovalTest, TrashMovesFilesAwayAndUndoBringsThemBack)
     ASSERT_TRUE(store().lastError());
     EXPECT_TRUE(store().lastError()->contains("missing.mp3"));
     EXPECT_FALSE(store().workspaceStatus());
-    EXPECT_TRUE(store().duplicateGroups().isEmpty());
+    EXPECT_TRUE(store().duplicateSearch().groups.isEmpty());
     EXPECT_EQ(*posts, 1);
     EXPECT_TRUE(store().canUndoPhysicalTrash());
 

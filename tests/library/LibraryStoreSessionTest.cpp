@@ -87,7 +87,11 @@ TEST_F(LibraryStoreSessionTest, RestoreDropsMissingFilesAndEverythingThatHungOnT
     s.setTracks({kept, gone});
     s.setAnalysisTracks({analysed});
     s.setDuplicateTracks({duplicate});
-    s.setDuplicateSearchRoots({url(QStringLiteral("D")), url(QStringLiteral("Gone"))});
+    {
+        DuplicateSearchState search = s.duplicateSearch();
+        search.roots = {url(QStringLiteral("D")), url(QStringLiteral("Gone"))};
+        s.setDuplicateSearch(std::move(search));
+    }
     ConversionItem done{QUuid::createUuid(),
                         touch(QStringLiteral("c.ogg")),
                         {ConversionItem::Status::completed, {}},
@@ -97,8 +101,12 @@ TEST_F(LibraryStoreSessionTest, RestoreDropsMissingFilesAndEverythingThatHungOnT
                                 {gone.id, QStringLiteral("90")},
                                 {analysed.id, QStringLiteral("100")}});
     s.setEstimatedBPMConfidenceByTrackID({{kept.id, 0.9}, {gone.id, 0.5}});
-    s.setDuplicateGroups({AudioDuplicateGroup{
-        QStringLiteral("g"), {kept.id, duplicate.id}, 10, DuplicateMatchKind::exact}});
+    {
+        DuplicateSearchState search = s.duplicateSearch();
+        search.groups = {AudioDuplicateGroup{
+            QStringLiteral("g"), {kept.id, duplicate.id}, 10, DuplicateMatchKind::exact}};
+        s.setDuplicateSearch(std::move(search));
+    }
     s.setSelectedIDs({kept.id, gone.id});
     s.setSelectedID(gone.id);
     s.saveWorkspaceSessionNow();
@@ -118,8 +126,8 @@ TEST_F(LibraryStoreSessionTest, RestoreDropsMissingFilesAndEverythingThatHungOnT
     EXPECT_FALSE(r.conversionItems()[0].outputURL.has_value());
     EXPECT_EQ(r.analysisTracks().size(), 1);
     EXPECT_EQ(r.duplicateTracks().size(), 1);
-    EXPECT_EQ(r.duplicateSearchRoots(), QList<QUrl>{url(QStringLiteral("D"))});
-    EXPECT_TRUE(r.duplicateGroups().isEmpty());
+    EXPECT_EQ(r.duplicateSearch().roots, QList<QUrl>{url(QStringLiteral("D"))});
+    EXPECT_TRUE(r.duplicateSearch().groups.isEmpty());
     EXPECT_EQ(r.selectedIDs(), QSet<QUuid>{kept.id});
     EXPECT_EQ(r.selectedID(), kept.id);
     EXPECT_FALSE(r.hasPendingWorkspaceSave());

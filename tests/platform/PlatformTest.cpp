@@ -61,9 +61,8 @@ TEST(NotificationCenterTest, DeliversByNameAndSenderUntilTheReceiverDies)
             ++all;
             seen = n.userInfo.value(kUserInfoTrackID);
         });
-        center.observe(brivelloBPMDidChange, &sender, &receiver, [&](const Notification &) {
-            ++filtered;
-        });
+        center.observe(
+            brivelloBPMDidChange, &sender, &receiver, [&](const Notification &) { ++filtered; });
         center.post(QStringLiteral("brivelloBPMDidChange"), &sender, {{kUserInfoTrackID, 5}});
         center.post(brivelloBPMDidChange, &other);
         center.post(brivelloPlaybackDidChange, &sender);

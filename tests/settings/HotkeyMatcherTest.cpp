@@ -106,6 +106,20 @@ INSTANTIATE_TEST_SUITE_P(CyrillicLayout,
                                            MatchCase{"F", 0x0412, None, 0, false},
                                            MatchCase{"А", 0x0410, None, kScanF, true}));
 
+TEST(HotkeyMatcherTest, ThePcDeleteKeyStandsInForDeleteWithTheSameModifiers)
+{
+    const auto alias = [](int key, Qt::KeyboardModifiers modifiers, const char *shortcut) {
+        return HotkeyMatcher::matchesDeleteKeyAlias(press(key, modifiers),
+                                                    QString::fromUtf8(shortcut));
+    };
+    EXPECT_TRUE(alias(Qt::Key_Delete, None, "Delete"));
+    EXPECT_TRUE(alias(Qt::Key_Delete, Ctrl, "⌘Delete"));
+    EXPECT_TRUE(alias(Qt::Key_Delete, None, "delete"));
+    EXPECT_FALSE(alias(Qt::Key_Delete, Ctrl, "Delete"));
+    EXPECT_FALSE(alias(Qt::Key_Delete, None, "Backspace"));
+    EXPECT_FALSE(alias(Qt::Key_Backspace, None, "Delete")); // a plain match, not the alias
+}
+
 TEST(KeyStrokeTest, PhysicalKeyWinsOverTheTypedSymbol)
 {
     // A layout that puts "Z" on the physical Y key (German): the scan code decides.

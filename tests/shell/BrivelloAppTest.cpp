@@ -4,11 +4,15 @@
 #include "platform/Defaults.h"
 #include "shell/MainWindow.h"
 #include "shell/OpenPanels.h"
+#include "shell/QtDialogTranslation.h"
 #include "shell/ShellEvents.h"
 #include "support/LibraryStoreFixture.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QPushButton>
 #include <QTest>
 
 namespace brivello {
@@ -56,6 +60,42 @@ TEST_F(BrivelloAppTest, TheAddFilesCommandFollowsTheLanguageAndFillsThePlaylist)
     app.store().setActiveTab(LibraryStore::LibraryTab::favorites);
     add->trigger(); // always the playlist's panel
     EXPECT_TRUE(spinUntil([&app] { return app.store().playlistTracks().size() == 1; }));
+}
+
+TEST_F(BrivelloAppTest, QuitAndCloseWindowLeaveThroughTheSnapshotWrite)
+{
+    BrivelloApp app;
+    app.show();
+    EXPECT_EQ(app.quitAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(app.closeWindowAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_W));
+    for (QAction *action : {app.closeWindowAction(), app.quitAction()}) {
+        app.show();
+        app.store().setTracks({Track::make(url("a.mp3"))});
+        ASSERT_TRUE(app.store().hasPendingWorkspaceSave());
+        action->trigger();
+        EXPECT_FALSE(app.window().isVisible());
+        EXPECT_FALSE(app.store().hasPendingWorkspaceSave());
+    }
+}
+
+TEST_F(BrivelloAppTest, QtsOwnDialogTextsFollowTheInterfaceLanguage)
+{
+    if (!QFile::exists(QtDialogTranslation::catalogueDirectory() + "/qtbase_ru.qm"))
+        GTEST_SKIP() << "Qt's Russian catalogue (qt6-translations-l10n) is not installed";
+    QDialogButtonBox openBefore(QDialogButtonBox::Cancel);
+    {
+        BrivelloApp app;
+        QDialogButtonBox made(QDialogButtonBox::Cancel);
+        EXPECT_EQ(made.button(QDialogButtonBox::Cancel)->text(), "Отмена");
+        Defaults::standard().set("appLanguage", "en");
+        QCoreApplication::processEvents();
+        EXPECT_EQ(made.button(QDialogButtonBox::Cancel)->text(), "Cancel");
+        Defaults::standard().set("appLanguage", "ru");
+        QCoreApplication::processEvents();
+        EXPECT_EQ(openBefore.button(QDialogButtonBox::Cancel)->text(), "Отмена");
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(openBefore.button(QDialogButtonBox::Cancel)->text(), "Cancel");
 }
 
 } // namespace

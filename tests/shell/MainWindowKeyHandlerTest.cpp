@@ -76,8 +76,11 @@ protected:
     }
     void groupLastTwo()
     {
-        store().setDuplicateGroups(
-            {{QStringLiteral("g"), {ids[2], ids[3]}, 5, DuplicateMatchKind::exact}});
+        {
+            DuplicateSearchState search = store().duplicateSearch();
+            search.groups = {{QStringLiteral("g"), {ids[2], ids[3]}, 5, DuplicateMatchKind::exact}};
+            store().setDuplicateSearch(std::move(search));
+        }
     }
 
     RecordingAudioPlayer player;
@@ -188,7 +191,7 @@ TEST_F(MainWindowKeyHandlerTest, CtrlASelectsTheVisibleListOrTheSectionsOwn)
     store().setActiveTab(Tab::duplicates);
     select({ids[1]});
     EXPECT_TRUE(press(Qt::Key_A, Qt::ControlModifier));
-    EXPECT_EQ(store().duplicateSelectedTrackIDs(), (QSet<QUuid>{ids[2], ids[3]}));
+    EXPECT_EQ(store().duplicateSearch().selectedTrackIDs, (QSet<QUuid>{ids[2], ids[3]}));
     EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{ids[1]});
 }
 
@@ -209,7 +212,11 @@ TEST_F(MainWindowKeyHandlerTest, FavouriteRemoveAndTrashActOnTheSelectionAndUndo
     // In duplicates the Trash takes that section's own selection; it is undone first.
     groupLastTwo();
     store().setActiveTab(Tab::duplicates);
-    store().setDuplicateSelectedTrackIDs({ids[3]});
+    {
+        DuplicateSearchState search = store().duplicateSearch();
+        search.selectedTrackIDs = {ids[3]};
+        store().setDuplicateSearch(std::move(search));
+    }
     const QString trashed = store().tracks().at(3).url.toLocalFile();
     EXPECT_TRUE(press(Qt::Key_Backspace, Qt::ControlModifier));
     EXPECT_FALSE(QFileInfo::exists(trashed));
@@ -219,6 +226,25 @@ TEST_F(MainWindowKeyHandlerTest, FavouriteRemoveAndTrashActOnTheSelectionAndUndo
     EXPECT_TRUE(press(Qt::Key_Z, Qt::ControlModifier));
     EXPECT_TRUE(QFileInfo::exists(trashed));
     EXPECT_EQ(store().tracks().size(), 4);
+}
+
+TEST_F(MainWindowKeyHandlerTest, ThePcDeleteKeyActsAsDeleteUnlessAHotkeyNamesIt)
+{
+    select({ids[0]});
+    EXPECT_TRUE(press(Qt::Key_Delete));
+    EXPECT_EQ(store().playlistTracks().size(), 3);
+    EXPECT_FALSE(press(Qt::Key_Delete, Qt::ShiftModifier));
+
+    store().settings().setHotkey(kHotkeyFavoriteKey, QStringLiteral("ForwardDelete"));
+    select({ids[1]});
+    EXPECT_TRUE(press(Qt::Key_Delete));
+    EXPECT_EQ(store().playlistTracks().size(), 3);
+    const QList<Track> tracks = store().tracks();
+    EXPECT_TRUE(std::any_of(tracks.cbegin(), tracks.cend(), [this](const Track &track) {
+        return track.id == ids[1] && track.isFavorite;
+    }));
+    EXPECT_TRUE(press(Qt::Key_Backspace)); // "Delete" keeps its own key
+    EXPECT_EQ(store().playlistTracks().size(), 2);
 }
 
 TEST_F(MainWindowKeyHandlerTest, InFavouritesDigitsAssignGenresAndUndoTakesTheWindowsHistory)

@@ -2,12 +2,16 @@
 #include "library/LibrarySettingsKeys.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
+#include "playback/PlayerBlockSizing.h"
 #include "playback/ui/ResizablePlayerDashboardBlock.h"
+#include "settings/ContextualHintState.h"
 #include "shell/ActionButton.h"
 #include "shell/ContentArea.h"
 #include "shell/ContextualHint.h"
 #include "shell/DashboardSidebar.h"
 #include "shell/HintOverlay.h"
+#include "shell/MotionValue.h"
+#include "shell/RoundedClipEffect.h"
 #include "shell/SectionToolbar.h"
 #include "shell/SidebarAppearanceToggle.h"
 #include "shell/SidebarSectionButton.h"
@@ -16,6 +20,7 @@
 #include "workspaces/ui/WorkspaceEmptyState.h"
 #include "workspaces/ui/WorkspaceStatusBar.h"
 
+#include <QDialog>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -43,7 +48,7 @@ TEST_F(ShellFixture, GrabShowsSidebarAndToolbarWhereTheyBelongInBothSchemes)
     for (const char *appearance : {"dark", "light"}) {
         Defaults::standard().set("appAppearance", QString::fromLatin1(appearance));
         QCoreApplication::processEvents();
-        const QImage image = window().grab().toImage();
+        const QImage image = settledGrab();
         ASSERT_EQ(image.size(), QSize(1440, 900) * image.devicePixelRatio());
         const QColor canvas = image.pixelColor(8, 450);
         const bool light = QLatin1String(appearance) == QLatin1String("light");
@@ -102,7 +107,11 @@ TEST_F(ShellFixture, CountsFollowTheStore)
     store().setTracks(tracks);
     QList<ConversionItem> items(2);
     store().setConversionItems(items);
-    store().setDuplicateGroups({AudioDuplicateGroup{"g", {tracks[0].id, tracks[1].id}, 0, {}}});
+    {
+        DuplicateSearchState search = store().duplicateSearch();
+        search.groups = {AudioDuplicateGroup{"g", {tracks[0].id, tracks[1].id}, 0, {}}};
+        store().setDuplicateSearch(std::move(search));
+    }
     DashboardSidebar *sidebar = window().sidebar();
     EXPECT_EQ(sidebar->sectionButton(Tab::playlist)->count(), 3);
     EXPECT_EQ(sidebar->sectionButton(Tab::converter)->count(), 2);
@@ -198,7 +207,7 @@ TEST_F(ShellFixture, LanguageSwitchRedrawsEveryShellText)
     EXPECT_EQ(window().toolbar()->titleText(), "PLAYLIST");
     EXPECT_EQ(window().sidebar()->sectionButton(Tab::duplicates)->titleText(), "Duplicates");
     EXPECT_EQ(window().toolbar()->buttons().first()->text(), "Add");
-    EXPECT_EQ(window().playerBlock()->moveButton()->toolTip(), "Move the player up");
+    EXPECT_EQ(window().playerBlock()->moveButton()->accessibleName(), "Move the player up");
     EXPECT_EQ(window().sidebar()->statusBar()->accessibleName(), "Playlist: 0");
     ShellEvents::instance().setReduceMotion(true);
     store().setTracks(makeTracks(12, true));
@@ -206,7 +215,7 @@ TEST_F(ShellFixture, LanguageSwitchRedrawsEveryShellText)
         Defaults::standard().set("appAppearance", QString::fromLatin1(appearance));
         QCoreApplication::processEvents();
         saveScreenshot(QStringLiteral("window-en-%1.png").arg(QLatin1String(appearance)),
-                       window().grab().toImage());
+                       settledGrab());
     }
     Defaults::standard().set("appLanguage", "ru");
     EXPECT_EQ(window().toolbar()->buttons().first()->text(), "Добавить");
@@ -280,6 +289,32 @@ TEST_F(ShellFixture, PlayerBlockDragStoresTheHeightWithinItsBounds)
     EXPECT_EQ(Defaults::standard().real("playerPanelHeight"), 348);
     block->moveButton()->click();
     EXPECT_TRUE(store().settings().dashboardPlayerOnTop());
+
+    window().resize(1280, 760); // compact: the cap is the minimum plus 44
+    block->dragChanged(0);
+    block->dragChanged(1000); // on top: down grows
+    block->dragEnded();
+    EXPECT_EQ(block->height(), 218);
+}
+
+TEST(PlayerBlockSizingTest, NarrowWindowsGetTheCompactCapAndTheWiderGap)
+{
+    struct Case
+    {
+        double width, height;
+        bool compact;
+        double gap, maximum;
+    };
+    for (const Case c : {Case{1280, 760, true, 14, 218},
+                         Case{1399, 900, true, 14, 218},
+                         Case{1400, 900, false, 10, 348},
+                         Case{1440, 600, false, 10, 314}}) {
+        const PlayerBlockSizing s = PlayerBlockSizing::compute(c.width, c.height, 42);
+        EXPECT_EQ(s.compact, c.compact) << c.width << "x" << c.height;
+        EXPECT_EQ(s.gap, c.gap) << c.width << "x" << c.height;
+        EXPECT_EQ(s.minimumHeight, 174) << c.width << "x" << c.height;
+        EXPECT_EQ(s.maximumHeight, c.maximum) << c.width << "x" << c.height;
+    }
 }
 
 TEST_F(ShellFixture, HintOverlayShowsTheHoveredControlsHintAndCanSwitchHintsOff)
@@ -306,6 +341,76 @@ TEST_F(ShellFixture, HintOverlayShowsTheHoveredControlsHintAndCanSwitchHintsOff)
     EXPECT_FALSE(Defaults::standard().boolean("contextualHintsEnabled", true));
 }
 
+TEST_F(ShellFixture, CollapseAndMoveButtonsCarryTheSharedHintNotATooltip)
+{
+    ShellEvents::instance().setReduceMotion(true);
+    ToolbarIconButton *collapse = window().sidebar()->collapseButton();
+    ToolbarIconButton *move = window().playerBlock()->moveButton();
+    for (QWidget *control : {static_cast<QWidget *>(collapse),
+                             static_cast<QWidget *>(move),
+                             static_cast<QWidget *>(window().sidebar()->settingsButton())}) {
+        ASSERT_TRUE(ContextualHint::of(control)) << control->accessibleName().toStdString();
+        EXPECT_TRUE(control->toolTip().isEmpty()) << control->accessibleName().toStdString();
+    }
+    EXPECT_EQ(ContextualHint::of(collapse)->title(), "Свернуть боковую панель");
+    EXPECT_EQ(ContextualHint::of(move)->title(), "Переместить плеер вверх");
+    collapse->click();
+    move->click();
+    EXPECT_EQ(ContextualHint::of(collapse)->title(), "Развернуть боковую панель");
+    EXPECT_EQ(ContextualHint::of(move)->title(), "Переместить плеер вниз");
+
+    HintOverlay *overlay = HintOverlay::forWindow(&window());
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(move, &enter);
+    m_scheduler.advance(3.0);
+    ASSERT_TRUE(overlay->isVisible());
+    EXPECT_EQ(overlay->detailText(), "Меняет местами плеер и список раздела.");
+    EXPECT_TRUE(overlay->shortcutText().isEmpty());
+    EXPECT_EQ(overlay->disableButton()->text(), "Отключить подсказки");
+}
+
+TEST_F(ShellFixture, AHintNeverOutlivesItsControlOrItsDialog)
+{
+    QDialog dialog(&window());
+    auto *control = new ToolbarIconButton(QStringLiteral("gearshape"), &dialog);
+    ContextualHint::attach(control, QStringLiteral("Настройки"), QString());
+    dialog.show();
+    HintOverlay *overlay = HintOverlay::forWindow(&dialog);
+    const auto presentHint = [this](QWidget *target) {
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(target, &enter);
+        m_scheduler.advance(3.0);
+    };
+    presentHint(control);
+    ASSERT_TRUE(overlay->isVisible());
+    dialog.reject();
+    EXPECT_FALSE(ContextualHint::of(control)->state()->isPresented());
+    dialog.show();
+    EXPECT_FALSE(overlay->isVisible());
+
+    presentHint(control);
+    ASSERT_TRUE(overlay->isVisible());
+    delete control;
+    EXPECT_FALSE(overlay->isVisible());
+}
+
+TEST_F(ShellFixture, ReenteringAControlRestartsTheHintsWaitAndKeepsAnOpenHintOpen)
+{
+    ContextualHintState &state = *ContextualHint::of(window().sidebar()->settingsButton())->state();
+    state.hoverChanged(true);
+    m_scheduler.advance(2.0);
+    state.hoverChanged(false);
+    state.hoverChanged(true);
+    m_scheduler.advance(2.9); // the first wait would have ended here
+    EXPECT_FALSE(state.isPresented());
+    m_scheduler.advance(0.1);
+    EXPECT_TRUE(state.isPresented());
+    state.hoverChanged(false);
+    state.hoverChanged(true);
+    EXPECT_TRUE(state.isPresented());
+    EXPECT_TRUE(state.isPending());
+}
+
 TEST_F(ShellFixture, ClosingTheWindowWritesTheSnapshotAtOnce)
 {
     store().setTracks(makeTracks(2, true));
@@ -324,6 +429,9 @@ TEST_F(ShellFixture, FilesDroppedOnASectionButtonAreImportedThereAndShowTheSecti
     SidebarSectionButton *converter = window().sidebar()->sectionButton(Tab::converter);
     EXPECT_TRUE(dragEnter(converter, &mime));
     EXPECT_TRUE(converter->isDropTarget());
+    EXPECT_TRUE(converter->dropMotion()->isRunning());
+    EXPECT_EQ(converter->dropMotion()->duration(), BrivelloTheme::kMotionStateMs);
+    EXPECT_EQ(converter->hoverMotion()->duration(), BrivelloTheme::kMotionFeedbackMs);
     drop(converter, &mime);
     EXPECT_FALSE(converter->isDropTarget());
     EXPECT_EQ(store().activeTab(), Tab::converter);
@@ -343,6 +451,11 @@ TEST_F(ShellFixture, ContentAreaTakesFileDropsOnlyWhileThePlaylistIsShown)
     mime.setUrls({touch(QStringLiteral("drop/Two.mp3"))});
     dragEnter(content, &mime);
     EXPECT_TRUE(content->isDropHighlighted());
+    EXPECT_TRUE(content->dropHighlightMotion()->target());
+    EXPECT_EQ(content->dropHighlightMotion()->duration(), BrivelloTheme::kMotionStateMs);
+    // The section's view ends on the panel's curve, antialiased, not on a pixel mask.
+    EXPECT_TRUE(qobject_cast<RoundedClipEffect *>(content->currentView()->graphicsEffect()));
+    EXPECT_TRUE(content->currentView()->mask().isEmpty());
     drop(content, &mime);
     EXPECT_FALSE(content->isDropHighlighted());
     EXPECT_EQ(received, mime.urls());

@@ -1,6 +1,8 @@
 #include "shell/PlaylistView.h"
 
 #include "library/PlaylistModel.h"
+#include "shell/ContextualHint.h"
+#include "shell/HintOverlay.h"
 #include "shell/PlaylistSection.h"
 #include "shell/TrackRowDelegate.h"
 #include "support/LibraryStoreFixture.h"
@@ -9,6 +11,8 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace brivello;
@@ -219,16 +223,62 @@ TEST_F(PlaylistViewTest, TheContextMenuTargetsTheClickedRowOrTheSelection)
     EXPECT_EQ(model()->rowCount(), 4);
 }
 
-TEST_F(PlaylistViewTest, TheHeartHintFollowsTheFavouriteAndItsHotkey)
+TEST_F(PlaylistViewTest, TheHeartsHoverHintFollowsTheFavouriteAndItsHotkey)
 {
-    importTree(1, 1);
+    importTree(1, 2);
     show();
-    EXPECT_TRUE(view()->heartHint(0).startsWith(QStringLiteral("Добавить в избранное (F)")));
+    HintOverlay *overlay = HintOverlay::forWindow(section.get());
+    const auto heartCentre = [this](int row) {
+        return TrackRowDelegate::geometry(view()->elementRect(row),
+                                          model()->startsFolder(row),
+                                          view()->rowDelegate()->density())
+            .heart.center();
+    };
+    // Straight to the list: the open hint's bubble lies over the rows below.
+    const auto hover = [this](QPoint pos) {
+        QMouseEvent move(QEvent::MouseMove,
+                         pos,
+                         view()->viewport()->mapToGlobal(pos),
+                         Qt::NoButton,
+                         Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(view()->viewport(), &move);
+    };
+    hover(heartCentre(0));
+    m_scheduler.advance(2.9);
+    EXPECT_FALSE(overlay->isVisible());
+    m_scheduler.advance(0.1);
+    ASSERT_TRUE(overlay->isVisible());
+    EXPECT_EQ(overlay->titleText(), "Добавить в избранное");
+    EXPECT_EQ(overlay->shortcutText(), "F");
+
+    // The next row's heart is a hint of its own, with that track's texts.
     store().settings().setHotkey(QStringLiteral("hotkeyFavorite"), QStringLiteral("⌘L"));
     QList<Track> tracks = store().tracks();
-    tracks[0].isFavorite = true;
+    tracks[1].isFavorite = true;
     store().setTracks(tracks);
-    EXPECT_TRUE(view()->heartHint(0).startsWith(QStringLiteral("Убрать из избранного (⌘L)")));
+    hover(heartCentre(1));
+    EXPECT_FALSE(overlay->isVisible());
+    m_scheduler.advance(3.0);
+    ASSERT_TRUE(overlay->isVisible());
+    EXPECT_EQ(overlay->titleText(), "Убрать из избранного");
+    EXPECT_EQ(overlay->shortcutText(), "Ctrl+L");
+    EXPECT_TRUE(view()->toolTip().isEmpty());
+
+    // Rows that move take the open hint with them.
+    store().removeTracksFromPlaylist({model()->trackAt(0).id});
+    EXPECT_FALSE(overlay->isVisible());
+}
+
+TEST_F(PlaylistViewTest, TheScrollBarShowsOnlyWhenTheRowsDoNotFit)
+{
+    importTree(1, 3);
+    show();
+    EXPECT_FALSE(view()->verticalScrollBar()->isVisible());
+    importTree(4, 12);
+    view()->layOutRows();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(view()->verticalScrollBar()->isVisible());
 }
 
 } // namespace

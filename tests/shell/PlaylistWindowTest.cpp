@@ -98,7 +98,7 @@ TEST_F(ShellFixture, FilledPlaylistScreenshots)
             Defaults::standard().set(QStringLiteral("appAppearance"),
                                      QString::fromLatin1(appearance));
             QCoreApplication::processEvents();
-            const QImage image = window().grab().toImage();
+            const QImage image = settledGrab();
             EXPECT_FALSE(image.isNull());
             saveScreenshot(QStringLiteral("playlist-%1-%2.png")
                                .arg(QLatin1String(language), QLatin1String(appearance)),

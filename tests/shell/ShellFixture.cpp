@@ -1,5 +1,6 @@
 #include "ShellFixture.h"
 
+#include <QAbstractAnimation>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
@@ -50,6 +51,17 @@ void ShellFixture::saveScreenshot(const QString &name, const QImage &image)
         return;
     QDir().mkpath(dir);
     image.save(dir + QLatin1Char('/') + name);
+}
+
+QImage ShellFixture::settledGrab()
+{
+    QCoreApplication::processEvents();
+    for (QAbstractAnimation *animation : m_window->findChildren<QAbstractAnimation *>()) {
+        if (animation->state() == QAbstractAnimation::Running && animation->totalDuration() > 0)
+            animation->setCurrentTime(animation->totalDuration());
+    }
+    QCoreApplication::processEvents();
+    return m_window->grab().toImage();
 }
 
 bool ShellFixture::dragEnter(QWidget *target,

@@ -28,6 +28,8 @@ protected:
     QList<Track> makeTracks(int count, bool inPlaylist);
     // Writes the image under $BRIVELLO_SCREENSHOT_DIR when that is set.
     static void saveScreenshot(const QString &name, const QImage &image);
+    // The window as it looks once every running animation of it has reached its end.
+    QImage settledGrab();
     // Drag-enter at the centre of `target`; whether it was accepted.
     static bool dragEnter(QWidget *target,
                           const QMimeData *mime,

@@ -5,6 +5,7 @@
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
+#include "shell/ContextualHint.h"
 #include "shell/GlassPanel.h"
 #include "shell/ShellEvents.h"
 #include "shell/ToolbarIconButton.h"
@@ -71,6 +72,8 @@ ResizablePlayerDashboardBlock::ResizablePlayerDashboardBlock(LibraryStore &store
     connect(m_move, &QAbstractButton::clicked, this, [this] {
         m_store.settings().setDashboardPlayerOnTop(!m_store.settings().dashboardPlayerOnTop());
     });
+    m_moveHint = ContextualHint::attach(
+        m_move, QString(), QStringLiteral("Меняет местами плеер и список раздела."));
     connect(&m_store.settings(),
             &LibrarySettings::dashboardPlayerOnTopChanged,
             this,
@@ -158,11 +161,10 @@ void ResizablePlayerDashboardBlock::refreshMoveButton()
     const bool onTop = m_store.settings().dashboardPlayerOnTop();
     m_move->setSymbol(onTop ? QStringLiteral("arrow.down.to.line.compact")
                             : QStringLiteral("arrow.up.to.line.compact"));
-    const QString moveHint =
-        BrivelloLocalization::string(onTop ? QStringLiteral("Переместить плеер вниз")
-                                           : QStringLiteral("Переместить плеер вверх"));
-    m_move->setToolTip(moveHint);
-    m_move->setAccessibleName(moveHint);
+    const QString moveTitle = onTop ? QStringLiteral("Переместить плеер вниз")
+                                    : QStringLiteral("Переместить плеер вверх");
+    m_moveHint->setTitle(moveTitle);
+    m_move->setAccessibleName(BrivelloLocalization::string(moveTitle));
     const QString handleHint =
         BrivelloLocalization::string(QStringLiteral("Изменить высоту плеера"));
     m_handle->setToolTip(handleHint);

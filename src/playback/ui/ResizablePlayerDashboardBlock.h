@@ -8,6 +8,7 @@
 
 namespace brivello {
 
+class ContextualHint;
 class LibraryStore;
 class ToolbarIconButton;
 
@@ -55,6 +56,7 @@ private:
     QPointer<QWidget> m_panel;
     QWidget *m_handle = nullptr;
     ToolbarIconButton *m_move = nullptr;
+    ContextualHint *m_moveHint = nullptr;
 };
 
 } // namespace brivello

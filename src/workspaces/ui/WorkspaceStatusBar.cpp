@@ -32,7 +32,7 @@ WorkspaceStatusBar::WorkspaceStatusBar(LibraryStore &store, AudioPlayer &player,
                         &LibraryStore::selectedIDsChanged,
                         &LibraryStore::conversionItemsChanged,
                         &LibraryStore::analysisTracksChanged,
-                        &LibraryStore::duplicateGroupsChanged,
+                        &LibraryStore::duplicateSearchChanged,
                         &LibraryStore::qualityAnalysesChanged,
                         &LibraryStore::favoriteGenreFilterChanged,
                         &LibraryStore::favoriteOnlyUntaggedChanged})
