@@ -18,13 +18,15 @@ void TrackNavigation::selectAdjacent(int offset)
     const QList<Track> visible = m_store.visibleTracks();
     const std::optional<QUuid> anchor =
         m_store.selectedID() ? m_store.selectedID() : m_player.currentID();
-    const std::optional<int> row = PlaylistSelection::adjacentIndex(idsOf(visible), anchor, offset);
-    if (!row)
-        return;
-    const Track track = visible.at(*row);
-    selectOnly(track.id);
-    m_player.play(track);
-    focusInFavourites(track.id);
+    playRow(visible, PlaylistSelection::adjacentIndex(idsOf(visible), anchor, offset));
+}
+
+void TrackNavigation::playAdjacent(int offset)
+{
+    const QList<Track> visible = m_store.visibleTracks();
+    const std::optional<QUuid> anchor =
+        m_player.currentID() ? m_player.currentID() : m_store.selectedID();
+    playRow(visible, PlaylistSelection::adjacentIndex(idsOf(visible), anchor, offset));
 }
 
 void TrackNavigation::toggleSelectedTrack()
@@ -48,14 +50,17 @@ void TrackNavigation::toggleSelectedTrack()
 void TrackNavigation::playNextAfterCompletion()
 {
     const QList<Track> visible = m_store.visibleTracks();
-    const std::optional<int> row =
-        PlaylistSelection::nextIndex(idsOf(visible), m_player.currentID());
+    playRow(visible, PlaylistSelection::nextIndex(idsOf(visible), m_player.currentID()));
+}
+
+void TrackNavigation::playRow(const QList<Track> &visible, std::optional<int> row)
+{
     if (!row)
         return;
-    const Track next = visible.at(*row);
-    selectOnly(next.id);
-    m_player.play(next);
-    focusInFavourites(next.id);
+    const Track track = visible.at(*row);
+    selectOnly(track.id);
+    m_player.play(track);
+    focusInFavourites(track.id);
 }
 
 void TrackNavigation::selectOnly(const QUuid &id)

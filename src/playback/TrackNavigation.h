@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QUuid>
+#include <optional>
 
 namespace brivello {
 
@@ -18,12 +20,15 @@ public:
 
     // Focuses and plays the visible track `offset` rows from the focus (or the playing track).
     void selectAdjacent(int offset);
+    // The player panel's previous/next: steps from the playing track (else the focus), no wrap.
+    void playAdjacent(int offset);
     // Plays or pauses the focused track, else the player's current one.
     void toggleSelectedTrack();
     // After a track ended: the next visible track becomes the only selection and plays.
     void playNextAfterCompletion();
 
 private:
+    void playRow(const QList<Track> &visible, std::optional<int> row);
     void selectOnly(const QUuid &id);
     void focusInFavourites(const QUuid &id);
 

@@ -9,6 +9,7 @@
 #include "library/LibrarySettingsKeys.h"
 #include "platform/BrivelloLocalization.h"
 #include "playback/PlayerBlockSizing.h"
+#include "playback/ui/PlayerBar.h"
 #include "playback/ui/ResizablePlayerDashboardBlock.h"
 #include "workspaces/MainWindowController.h"
 
@@ -44,6 +45,7 @@ MainWindow::MainWindow(LibraryStore &store,
         m_controller->activateTab(tab);
     });
     installPlaylist(player);
+    m_player->setPanel(new PlayerBar(store, player));
     connect(m_sidebar, &DashboardSidebar::settingsRequested, this, [this] {
         if (m_presentSettings)
             m_presentSettings();

@@ -10,6 +10,7 @@
 #include "SectionToolbar.h"
 #include "favorites/ui/FavoritesExportController.h"
 #include "favorites/ui/FavoritesSection.h"
+#include "favorites/ui/GenreQuickBar.h"
 #include "library/AudioPlayer.h"
 #include "playback/TrackNavigation.h"
 #include "workspaces/MainWindowController.h"
@@ -31,9 +32,13 @@ void MainWindow::installPlaylist(AudioPlayer &player)
     m_content->setSectionFactory(Tab::playlist, [&store, &player](QWidget *parent) -> QWidget * {
         return new PlaylistSection(store, player, parent);
     });
-    m_content->setSectionFactory(Tab::favorites, [this, &store, &player](QWidget *parent) {
-        return new FavoritesSection(store, &player, m_undoStack, parent);
-    });
+    m_content->setSectionFactory(
+        Tab::favorites, [this, &store, &player](QWidget *parent) -> QWidget * {
+            auto *section = new FavoritesSection(store, &player, m_undoStack, parent);
+            section->setTopBar(new GenreQuickBar(
+                store, [this] { return isActiveWindow() ? m_undoStack : nullptr; }, section));
+            return section;
+        });
     m_content->setPlaylistDropHandler([&store](const QList<QUrl> &urls) {
         PlaylistDrops::importDroppedFilesIntoPlaylist(store, urls);
     });

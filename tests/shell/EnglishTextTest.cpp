@@ -24,6 +24,9 @@ public:
     bool end() override { return true; }
     void updateState(const QPaintEngineState &) override {}
     void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+    // The base engine draws paths as polygons and polygons by calling the other overload.
+    void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
+    void drawPolygon(const QPoint *, int, PolygonDrawMode) override {}
     void drawTextItem(const QPointF &, const QTextItem &item) override
     {
         texts.append(item.text());

@@ -50,6 +50,19 @@ QUrl LibraryStoreFixture::url(const QString &relativePath) const
     return QUrl::fromLocalFile(path(relativePath));
 }
 
+QList<QUuid> LibraryStoreFixture::setFavouriteTracks(const QStringList &fileNames)
+{
+    QList<Track> tracks;
+    for (const QString &name : fileNames) {
+        Track track = Track::make(url(name));
+        track.isFavorite = true;
+        track.isInPlaylist = true;
+        tracks.append(track);
+    }
+    store().setTracks(tracks);
+    return idsOf(tracks);
+}
+
 QUrl LibraryStoreFixture::touch(const QString &relativePath, const QByteArray &content)
 {
     const QString file = path(relativePath);

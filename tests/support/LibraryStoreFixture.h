@@ -49,6 +49,8 @@ protected:
     QUrl touch(const QString &relativePath, const QByteArray &content = {});
     QString path(const QString &relativePath) const;
     QUrl url(const QString &relativePath) const;
+    // Gives the store one favourite playlist track per file name (no file is made); their ids.
+    QList<QUuid> setFavouriteTracks(const QStringList &fileNames);
 
     // Runs the event loop until `done` holds (or a generous safety limit passes).
     static bool spinUntil(const std::function<bool()> &done);

@@ -1,5 +1,6 @@
 #include "ResizablePlayerDashboardBlock.h"
 
+#include "PlayerBar.h"
 #include "library/LibrarySettingsKeys.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
@@ -99,11 +100,19 @@ void ResizablePlayerDashboardBlock::setPanel(QWidget *panel)
     panel->setGeometry(rect());
     panel->show();
     panel->lower();
+    forwardSizing();
+}
+
+void ResizablePlayerDashboardBlock::forwardSizing()
+{
+    if (auto *bar = qobject_cast<PlayerBar *>(m_panel.data()))
+        bar->setLayoutOptions(m_sizing.compact, m_sizing.layoutControlsTopInset);
 }
 
 void ResizablePlayerDashboardBlock::setSizing(const PlayerBlockSizing &sizing)
 {
     m_sizing = sizing;
+    forwardSizing();
     applyHeight();
 }
 

@@ -45,6 +45,7 @@ protected:
 
 private:
     void applyHeight();
+    void forwardSizing();
     void refreshMoveButton();
     void layoutOverlay();
 

@@ -2,6 +2,7 @@
 
 #include "SettingsLook.h"
 #include "platform/BrivelloLocalization.h"
+#include "playback/WaveformTint.h"
 #include "shell/ShellEvents.h"
 
 #include <QLabel>
@@ -17,11 +18,6 @@ constexpr int kPadding = 12;
 constexpr int kSpacing = 8;
 constexpr int kCanvasInset = 10;
 constexpr qreal kBarWidth = 2.4;
-
-double component(double value)
-{
-    return std::isfinite(value) ? std::clamp(value, 0.0, 1.0) : 1.0;
-}
 } // namespace
 
 WaveformColorPreview::WaveformColorPreview(QWidget *parent)
@@ -71,18 +67,7 @@ QLineF WaveformColorPreview::bar(int index, const QSizeF &size)
 QColor WaveformColorPreview::waveformColor(
     const QString &preset, double red, double green, double blue, ColorScheme scheme)
 {
-    const bool light = BrivelloTheme::isLight(scheme);
-    if (preset == QLatin1String("cyan"))
-        return light ? rgbA(0.00, 0.37, 0.48) : QColor(100, 210, 255);
-    if (preset == QLatin1String("violet"))
-        return light ? rgbA(0.31, 0.20, 0.64) : QColor(191, 90, 242);
-    if (preset == QLatin1String("lime"))
-        return light ? rgbA(0.10, 0.38, 0.22) : QColor(48, 209, 88);
-    if (preset == QLatin1String("custom")) {
-        const double scale = light ? 0.52 : 1.0;
-        return rgbA(component(red) * scale, component(green) * scale, component(blue) * scale);
-    }
-    return light ? rgbA(0.16, 0.22, 0.29) : QColor(Qt::white);
+    return WaveformTint::color(preset, red, green, blue, BrivelloTheme::isLight(scheme));
 }
 
 QRect WaveformColorPreview::canvasRect() const

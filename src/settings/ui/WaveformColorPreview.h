@@ -26,8 +26,7 @@ public:
 
     // Bar `index` of a canvas of `size`: a vertical line centred on the middle.
     static QLineF bar(int index, const QSizeF &size);
-    // The waveform colour of a preset ("white", "cyan", "violet", "lime", "custom") and the
-    // custom components; unknown presets are "white", components outside 0…1 are clamped.
+    // The player's waveform colour for the scheme (WaveformTint).
     static QColor
     waveformColor(const QString &preset, double red, double green, double blue, ColorScheme scheme);
 

@@ -1,0 +1,201 @@
+#include "playback/ui/PlayerBar.h"
+
+#include "playback/ui/PlayerTransportControl.h"
+#include "playback/ui/PlayerVolumeControl.h"
+#include "playback/ui/ScrollVolumeSlider.h"
+#include "playback/ui/Waveform.h"
+#include "playback/ui/WaveformScrollVolumeControl.h"
+#include "shell/ContextualHint.h"
+#include "support/LibraryStoreFixture.h"
+#include "support/RecordingAudioPlayer.h"
+#include "support/WidgetScreenshot.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QTest>
+#include <QWheelEvent>
+#include <QWindow>
+
+using namespace brivello;
+using namespace brivello::testing;
+
+namespace {
+
+// Counts the wheel events a widget receives.
+class WheelCounter : public QObject
+{
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Wheel)
+            ++count;
+        return false;
+    }
+};
+
+void wheel(QWidget *window, const QPoint &localInWindow, QPoint pixel, QPoint angle)
+{
+    const QPointF global = window->mapToGlobal(QPointF(localInWindow));
+    QWheelEvent event(QPointF(localInWindow),
+                      global,
+                      pixel,
+                      angle,
+                      Qt::NoButton,
+                      Qt::NoModifier,
+                      Qt::NoScrollPhase,
+                      false);
+    QCoreApplication::sendEvent(window->windowHandle(), &event);
+}
+
+class PlayerBarTest : public LibraryStoreFixture
+{
+protected:
+    void SetUp() override
+    {
+        LibraryStoreFixture::SetUp();
+        makeStore();
+        Track t = Track::make(url(QStringLiteral("Kolsch - Grey.mp3")));
+        t.isInPlaylist = true;
+        t.bitRate = 320000;
+        t.duration = 36000; // ten hours
+        track = t;
+        store().setTracks({t});
+        bar = std::make_unique<PlayerBar>(store(), player);
+        bar->setLayoutOptions(false, 38);
+        bar->resize(1100, 174);
+        bar->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(bar.get()));
+    }
+    void TearDown() override
+    {
+        bar.reset();
+        LibraryStoreFixture::TearDown();
+    }
+
+    Track track;
+    RecordingAudioPlayer player;
+    std::unique_ptr<PlayerBar> bar;
+};
+
+TEST_F(PlayerBarTest, EmptyPanelShowsTheStillPlaceholderAndADisabledPlayButton)
+{
+    EXPECT_EQ(bar->titleLabel()->text(), "Ничего не воспроизводится");
+    EXPECT_TRUE(bar->detailLabel()->isHidden());
+    EXPECT_FALSE(bar->transportButtons()[2]->isEnabled());
+    EXPECT_TRUE(bar->placeholderWave()->isVisible());
+    EXPECT_FALSE(bar->placeholderWave()->isAnimating());
+    EXPECT_EQ(bar->waveformAreaRect().height(), 42);
+    for (PlayerTransportControl *button : bar->transportButtons()) {
+        EXPECT_EQ(button->size(), QSize(38, 38));
+        ASSERT_NE(ContextualHint::of(button), nullptr);
+    }
+    EXPECT_EQ(ContextualHint::of(bar->transportButtons()[2])->shortcut(), "Space");
+    saveWidgetScreenshot(QStringLiteral("player-empty.png"), grabOnGlass(bar.get(), 0));
+}
+
+TEST_F(PlayerBarTest, PlayingAnimatesTheWaveOnlyWhilePlayingAndTheButtonPauses)
+{
+    player.play(track);
+    player.progress().setDuration(track.duration);
+    player.progress().setCurrentTime(12600);
+    EXPECT_EQ(bar->titleLabel()->text(), "Grey");
+    EXPECT_EQ(bar->artistLabel()->text(), "Kolsch");
+    EXPECT_EQ(bar->detailLabel()->text(), "MP3 \u00B7 320 kbps");
+    EXPECT_EQ(bar->totalLabel()->text(), "600:00");
+    EXPECT_EQ(bar->transportButtons()[2]->symbol(), "pause.fill");
+    EXPECT_TRUE(bar->placeholderWave()->isAnimating());
+    QImage frame(bar->placeholderWave()->size(), QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::black);
+    {
+        QPainter painter(&frame);
+        bar->placeholderWave()->paintFrame(painter, 0);
+    }
+    // The playhead sits at 35 % of the width.
+    const int x = int(frame.width() * 0.35);
+    EXPECT_GT(qRed(frame.pixel(x, 4)), 150);
+    saveWidgetScreenshot(QStringLiteral("player-playing.png"), grabOnGlass(bar.get(), 0));
+
+    EXPECT_GT(bar->placeholderWave()->phase(), 0);
+    player.setPlaying(false);
+    EXPECT_FALSE(bar->placeholderWave()->isAnimating());
+    EXPECT_EQ(bar->placeholderWave()->phase(), 0); // a still picture
+    EXPECT_EQ(bar->transportButtons()[2]->symbol(), "play.fill");
+
+    // A press on the wave seeks by fraction of the displayed duration.
+    QTest::mousePress(bar->placeholderWave(), Qt::LeftButton, {}, QPoint(0, 10));
+    EXPECT_EQ(player.seeksTo, QList<double>{0});
+}
+
+TEST_F(PlayerBarTest, WheelOverTheWaveformChangesVolumeAndStillReachesTheWave)
+{
+    WheelCounter counter;
+    bar->placeholderWave()->installEventFilter(&counter);
+    player.level = 0.5f;
+    const QPoint inside = bar->waveformAreaRect().center();
+    wheel(bar.get(), inside, {}, {0, 120});
+    EXPECT_NEAR(player.level, 0.535, 1e-6);
+    EXPECT_EQ(counter.count, 1);
+    wheel(bar.get(), inside, {0, 10}, {0, 120});
+    EXPECT_NEAR(player.level, 0.575, 1e-6);
+    ASSERT_TRUE(bar->volumeControl()->bubble());
+    EXPECT_TRUE(bar->volumeControl()->bubble()->isVisible());
+    m_scheduler.advance(1.1);
+    EXPECT_FALSE(bar->volumeControl()->bubble()->isVisible());
+
+    // Outside the area or while hidden nothing changes.
+    wheel(bar.get(), QPoint(5, 5), {}, {0, 120});
+    bar->scrollVolume()->hide();
+    wheel(bar.get(), inside, {}, {0, 120});
+    EXPECT_NEAR(player.level, 0.575, 1e-6);
+}
+
+TEST_F(PlayerBarTest, SliderWheelStepsAndTheBubbleTextsAndPlace)
+{
+    ScrollVolumeSlider *slider = bar->volumeControl()->slider();
+    player.setVolume(0.95f);
+    QWheelEvent up(QPointF(5, 5),
+                   slider->mapToGlobal(QPointF(5, 5)),
+                   QPoint(0, 10),
+                   QPoint(0, 120),
+                   Qt::NoButton,
+                   Qt::NoModifier,
+                   Qt::NoScrollPhase,
+                   false);
+    QCoreApplication::sendEvent(slider, &up);
+    EXPECT_TRUE(up.isAccepted());
+    EXPECT_EQ(player.level, 1.0f);
+    // Outside changes below a thousandth are ignored.
+    slider->setBoundVolume(0.9995);
+    EXPECT_EQ(slider->value(), 1000);
+    slider->setBoundVolume(0.998);
+    EXPECT_EQ(slider->value(), 998);
+
+    EXPECT_EQ(PlayerVolumeControl::bubbleText(0), "Mute");
+    EXPECT_EQ(PlayerVolumeControl::bubbleText(37), "37%");
+    EXPECT_EQ(PlayerVolumeControl::bubbleAccessibleText(0), "Без звука");
+    EXPECT_EQ(PlayerVolumeControl::bubbleCentreX(120, 0, 52), 26);
+    EXPECT_EQ(PlayerVolumeControl::bubbleCentreX(120, 1, 52), 94);
+    EXPECT_EQ(PlayerVolumeControl::bubbleCentreX(120, 0.5, 52), 60);
+    EXPECT_EQ(PlayerVolumeControl::bubbleCentreX(40, 0.5, 52), 26);
+
+    const QRectF knob = ScrollVolumeSlider::knobRect(QRectF(10, 0, 20, 20), 1);
+    EXPECT_EQ(knob, QRectF(14, 2, 16, 16));
+    EXPECT_EQ(ScrollVolumeSlider::knobRect(QRectF(10, 0, 20, 20), 0).left(), 10);
+}
+
+TEST(PlayerTransportControlTest, HoveredButtonsTurnLightInTheDarkAndDarkerInTheLight)
+{
+    using C = PlayerTransportControl;
+    EXPECT_EQ(C::foreground(ColorScheme::dark, true), QColor(Qt::black));
+    EXPECT_NEAR(C::surface(ColorScheme::dark, true).alphaF(), 0.94, 1e-2);
+    EXPECT_NEAR(C::surface(ColorScheme::dark, false).alphaF(), 0.1, 1e-2);
+    EXPECT_NEAR(C::foreground(ColorScheme::light, true).alphaF(), 0.92, 1e-2);
+    EXPECT_NEAR(C::foreground(ColorScheme::light, false).alphaF(), 0.72, 1e-2);
+    EXPECT_NEAR(C::surface(ColorScheme::light, true).alphaF(), 0.14, 1e-2);
+    EXPECT_EQ(C::surface(ColorScheme::light, true).red(), 0);
+}
+
+} // namespace
