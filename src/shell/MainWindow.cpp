@@ -44,6 +44,7 @@ MainWindow::MainWindow(LibraryStore &store,
         m_controller->activateTab(tab);
     });
     installPlaylist(player);
+    installWorkspaces(player);
     connect(m_sidebar, &DashboardSidebar::settingsRequested, this, [this] {
         if (m_presentSettings)
             m_presentSettings();
