@@ -42,8 +42,7 @@ void DuplicateFinderView::refresh()
     const QString scope = BrivelloLocalization::format(
         QStringLiteral("Поиск в: %@"),
         DuplicateGroupRows::scopeTitle(state.roots, AppLanguage::current()));
-    m_scope->setText(
-        m_scope->fontMetrics().elidedText(scope, Qt::ElideMiddle, std::max(60, m_scope->width())));
+    m_scope->setText(scope);
     m_scope->setToolTip(scope);
     m_scope->setFont(BrivelloTheme::font(TextStyle::caption));
 
@@ -57,8 +56,7 @@ void DuplicateFinderView::refresh()
                                ? state.currentFile
                                : BrivelloLocalization::string(DuplicateGroupRows::phaseDetail(
                                      state.phase, state.candidateCount));
-    m_detail->setText(m_detail->fontMetrics().elidedText(
-        detail, Qt::ElideMiddle, std::max(60, m_detail->width())));
+    m_detail->setText(detail);
     m_counter->setVisible(state.totalCount >= 1);
     m_counter->setText(QStringLiteral("%1 / %2").arg(state.processedCount).arg(state.totalCount));
     SectionRowStyle::styleSecondary(m_detail, TextStyle::caption2, scheme);
