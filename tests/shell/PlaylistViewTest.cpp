@@ -5,6 +5,7 @@
 #include "shell/HintOverlay.h"
 #include "shell/PlaylistSection.h"
 #include "shell/TrackRowDelegate.h"
+#include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
 
 #include <QAction>

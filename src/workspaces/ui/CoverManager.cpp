@@ -193,7 +193,9 @@ void CoverManager::refreshPreview()
         pixmap.setDevicePixelRatio(devicePixelRatioF());
         m_previewLabel->setPixmap(pixmap);
     }
-    m_nameLabel->setText(m_artworkName);
+    // The placeholder is an interface text like any other; file names are shown as they are.
+    m_nameLabel->setText(m_artworkData.isEmpty() ? BrivelloLocalization::string(kNoArtwork)
+                                                 : m_artworkName);
     SectionRowStyle::styleSecondary(m_nameLabel, TextStyle::caption, scheme);
 }
 
