@@ -71,11 +71,7 @@ ConverterView::ConverterView(LibraryStore &store,
         if (key == kTableDensityKey || key == kConverterBitrateKey)
             refresh();
     });
-    connect(&player, &AudioPlayer::currentIDChanged, this, &ConverterView::refresh);
-    connect(&player, &AudioPlayer::isPlayingChanged, this, &ConverterView::refresh);
-    connect(&ShellEvents::instance(), &ShellEvents::languageChanged, this, &ConverterView::refresh);
-    connect(
-        &ShellEvents::instance(), &ShellEvents::appearanceChanged, this, &ConverterView::refresh);
+    SectionRowStyle::refreshOnPlayerAndLook(this, player, [this] { refresh(); });
     observeNotifications();
     refresh();
     if (const std::optional<QUuid> focus = m_store.converterFocusedItemID()) {

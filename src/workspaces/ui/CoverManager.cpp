@@ -60,11 +60,7 @@ CoverManager::CoverManager(LibraryStore &store,
         if (key == kTableDensityKey)
             refresh();
     });
-    connect(&player, &AudioPlayer::currentIDChanged, this, &CoverManager::refresh);
-    connect(&player, &AudioPlayer::isPlayingChanged, this, &CoverManager::refresh);
-    connect(&ShellEvents::instance(), &ShellEvents::languageChanged, this, &CoverManager::refresh);
-    connect(
-        &ShellEvents::instance(), &ShellEvents::appearanceChanged, this, &CoverManager::refresh);
+    SectionRowStyle::refreshOnPlayerAndLook(this, player, [this] { refresh(); });
     restoreSavedArtwork();
     refresh();
     if (const std::optional<QUuid> anchor = m_store.selectedID()) {

@@ -104,16 +104,7 @@ DuplicateFinderView::DuplicateFinderView(LibraryStore &store,
         &m_store, &LibraryStore::duplicateSearchChanged, this, &DuplicateFinderView::searchChanged);
     connect(
         &m_store, &LibraryStore::duplicateTracksChanged, this, &DuplicateFinderView::searchChanged);
-    connect(&player, &AudioPlayer::currentIDChanged, this, &DuplicateFinderView::refresh);
-    connect(&player, &AudioPlayer::isPlayingChanged, this, &DuplicateFinderView::refresh);
-    connect(&ShellEvents::instance(),
-            &ShellEvents::languageChanged,
-            this,
-            &DuplicateFinderView::refresh);
-    connect(&ShellEvents::instance(),
-            &ShellEvents::appearanceChanged,
-            this,
-            &DuplicateFinderView::refresh);
+    SectionRowStyle::refreshOnPlayerAndLook(this, player, [this] { refresh(); });
 
     NotificationCenter &center = NotificationCenter::defaultCenter();
     center.observe(brivelloNavigateDuplicateItems, nullptr, this, [this](const Notification &n) {

@@ -1,5 +1,6 @@
 #include "SectionRowStyle.h"
 
+#include "library/AudioPlayer.h"
 #include "shell/BrivelloSymbols.h"
 #include "shell/ShellEvents.h"
 
@@ -84,6 +85,16 @@ void SectionRowStyle::styleSecondary(QLabel *label, TextStyle style, ColorScheme
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, secondary(scheme));
     label->setPalette(palette);
+}
+
+void SectionRowStyle::refreshOnPlayerAndLook(QObject *view,
+                                             AudioPlayer &player,
+                                             const std::function<void()> &refresh)
+{
+    QObject::connect(&player, &AudioPlayer::currentIDChanged, view, refresh);
+    QObject::connect(&player, &AudioPlayer::isPlayingChanged, view, refresh);
+    QObject::connect(&ShellEvents::instance(), &ShellEvents::languageChanged, view, refresh);
+    QObject::connect(&ShellEvents::instance(), &ShellEvents::appearanceChanged, view, refresh);
 }
 
 void SectionRowStyle::importEach(const QList<QUrl> &urls,

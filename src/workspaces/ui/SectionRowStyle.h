@@ -9,8 +9,11 @@
 
 class QLabel;
 class QPainter;
+class QObject;
 
 namespace brivello {
+
+class AudioPlayer;
 
 // The looks and small habits the covers, converter and duplicates rows share: the selected
 // fill, density-scaled fonts, one import per dropped item. Main thread.
@@ -37,6 +40,10 @@ public:
                          Qt::Alignment alignment = Qt::AlignLeft,
                          Qt::TextElideMode elide = Qt::ElideRight);
     static void styleSecondary(QLabel *label, TextStyle style, ColorScheme scheme);
+    // Calls `refresh` whenever the player, the appearance or the language changes.
+    static void refreshOnPlayerAndLook(QObject *view,
+                                       AudioPlayer &player,
+                                       const std::function<void()> &refresh);
     // One call per dropped item, each with a one-element list.
     static void importEach(const QList<QUrl> &urls,
                            const std::function<void(const QList<QUrl> &)> &import);
