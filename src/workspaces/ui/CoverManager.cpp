@@ -158,6 +158,9 @@ void CoverManager::refresh()
     const ColorScheme scheme = ShellEvents::instance().scheme();
     m_filesTitle->setText(BrivelloLocalization::string(QStringLiteral("Файлы")));
     m_filesTitle->setFont(BrivelloTheme::font(TextStyle::headline, QFont::DemiBold));
+    QPalette titlePalette = m_filesTitle->palette();
+    titlePalette.setColor(QPalette::WindowText, BrivelloTheme::primary(scheme));
+    m_filesTitle->setPalette(titlePalette);
     const QSet<QUuid> selected = selectedCoverIDs();
     m_count->setText(
         BrivelloLocalization::format(QStringLiteral("Выбрано: %d"), int(selected.size())));
