@@ -50,6 +50,14 @@ void ActionButton::refreshMotion()
     }
 }
 
+void ActionButton::setTitleKey(const QString &titleKey)
+{
+    if (titleKey == m_titleKey)
+        return;
+    m_titleKey = titleKey;
+    retranslate();
+}
+
 void ActionButton::retranslate()
 {
     setText(BrivelloLocalization::string(m_titleKey));

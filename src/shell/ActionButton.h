@@ -15,6 +15,7 @@ public:
     ActionButton(const QString &titleKey, const QString &symbol, QWidget *parent = nullptr);
 
     QString titleKey() const { return m_titleKey; }
+    void setTitleKey(const QString &titleKey);
     bool isHovering() const { return m_hovering && isEnabled(); }
     // The eased hover and press states the surface is drawn with.
     MotionValue *hoverMotion() const { return m_hoverMotion; }

@@ -46,6 +46,7 @@ MainWindow::MainWindow(LibraryStore &store,
     });
     installPlaylist(player);
     m_player->setPanel(new PlayerBar(store, player));
+    installWorkspaces(player);
     connect(m_sidebar, &DashboardSidebar::settingsRequested, this, [this] {
         if (m_presentSettings)
             m_presentSettings();

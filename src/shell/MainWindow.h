@@ -97,6 +97,9 @@ private:
     AppKeyboardMonitor *m_keyboardMonitor = nullptr;
     FavoritesExportController *m_favoritesExport = nullptr;
     QUndoStack *m_undoStack = nullptr;
+
+    // Covers, converter and duplicates (MainWindowWorkspaces.cpp).
+    void installWorkspaces(AudioPlayer &player);
 };
 
 } // namespace brivello

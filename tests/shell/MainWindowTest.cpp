@@ -17,6 +17,7 @@
 #include "shell/SidebarSectionButton.h"
 #include "shell/ToolbarIconButton.h"
 #include "workspaces/MainWindowController.h"
+#include "workspaces/ui/ConverterView.h"
 #include "workspaces/ui/WorkspaceEmptyState.h"
 #include "workspaces/ui/WorkspaceStatusBar.h"
 
@@ -87,9 +88,9 @@ TEST_F(ShellFixture, SectionButtonsSwitchTheToolbarAndContent)
     sidebar->sectionButton(Tab::converter)->click();
     EXPECT_EQ(store().activeTab(), Tab::converter);
     EXPECT_EQ(window().toolbar()->titleText(), "КОНВЕРТЕР");
-    auto *empty = qobject_cast<WorkspaceEmptyState *>(window().contentArea()->currentView());
-    ASSERT_TRUE(empty);
-    EXPECT_EQ(empty->titleText(), "Конвертер");
+    auto *converter = qobject_cast<ConverterView *>(window().contentArea()->currentView());
+    ASSERT_TRUE(converter);
+    EXPECT_TRUE(converter->isShowingDropZone());
     EXPECT_TRUE(sidebar->sectionButton(Tab::converter)->isSelected());
     EXPECT_FALSE(sidebar->sectionButton(Tab::playlist)->isSelected());
 

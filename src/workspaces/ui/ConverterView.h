@@ -1,0 +1,85 @@
+#pragma once
+
+#include "FileRowList.h"
+#include "workspaces/SectionListRules.h"
+#include "workspaces/WorkspaceActions.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QStackedLayout;
+
+namespace brivello {
+
+class ActionButton;
+class AudioPlayer;
+class LibraryStore;
+struct ConversionItem;
+
+// The converter section: the queue with its statuses, the bit rate, the convert button, the
+// keyboard moves the window posts, and playback that walks on down the queue. Selection and
+// focus live in the store. Main thread; built by the content area while the section shows.
+class ConverterView : public QWidget, private FileRowSource
+{
+    Q_OBJECT
+public:
+    ConverterView(LibraryStore &store,
+                  AudioPlayer &player,
+                  WorkspaceActions actions,
+                  QWidget *parent = nullptr);
+    ~ConverterView() override;
+
+    FileRowList *list() const { return m_list; }
+    QComboBox *bitratePicker() const { return m_bitrate; }
+    ActionButton *convertButton() const { return m_convert; }
+    QLabel *countLabel() const { return m_count; }
+    bool isShowingDropZone() const;
+
+    void selectConversionItem(const QUuid &id, Qt::KeyboardModifiers modifiers);
+    void navigateConversionQueue(int offset, bool afterFinish = false);
+    void removeSelectedItems();
+    void remove(const QUuid &id);
+    void play(const QUrl &url);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    int fileRowCount() const override;
+    int fileRowHeight(int row) const override;
+    void paintFileRow(QPainter &painter, const QRect &rect, int row, bool hovered) const override;
+    bool bindFileRow(int row, PlaylistMultiFileDragOverlay &overlay) override;
+    bool pressFileRowControl(int row, const QPoint &pointInRow) override;
+    QString fileRowToolTip(int row, const QPoint &pointInRow) const override;
+
+    void buildHeader(QWidget *header);
+    void observeNotifications();
+    void importEach(const QList<QUrl> &urls);
+    void queueChanged();
+    void refresh();
+    void setSelection(const SectionListRules::Selection &selection);
+    SectionListRules::Selection selection() const;
+    QList<QUuid> itemIDs() const;
+    QList<QUrl> selectedFiles() const;
+    bool isCurrent(const ConversionItem &item) const;
+    QRect removeButtonRect(const QRect &row) const;
+    double density() const;
+
+    LibraryStore &m_store;
+    QPointer<AudioPlayer> m_player;
+    WorkspaceActions m_actions;
+    QList<QUuid> m_lastIDs;
+    QLabel *m_title = nullptr;
+    QLabel *m_subtitle = nullptr;
+    QLabel *m_count = nullptr;
+    QComboBox *m_bitrate = nullptr;
+    ActionButton *m_convert = nullptr;
+    QStackedLayout *m_content = nullptr;
+    QWidget *m_dropZone = nullptr;
+    FileRowList *m_list = nullptr;
+};
+
+} // namespace brivello
