@@ -1,6 +1,7 @@
 // Spectral quality analysis. With file arguments: one line per file (path, verdict, cut-off,
 // seconds). Without: verdicts on a generated set of genuine and transcoded FLAC files (right
 // out of total), then the time of one analysis of a 5-minute FLAC.
+#include "BenchArguments.h"
 #include "BenchFiles.h"
 #include "analysis/AnalysisError.h"
 #include "analysis/AudioQualityAnalyzer.h"
@@ -126,11 +127,7 @@ BENCHMARK(BM_QualityFiveMinuteFlac)->Unit(benchmark::kMillisecond)->UseRealTime(
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList files;
-    for (int i = 1; i < argc; ++i) {
-        if (!QString::fromLocal8Bit(argv[i]).startsWith(QLatin1String("--")))
-            files << QString::fromLocal8Bit(argv[i]);
-    }
+    const QStringList files = bench::fileArguments(argc, argv);
     if (!files.isEmpty()) {
         for (const QString &file : files)
             printLine(file, analyse(file));

@@ -2,6 +2,7 @@
 // then the totals. Without: drum patterns at known tempi from 70 to 180 BPM (some through
 // MP3) with the accuracy figures beside aubio's on the same files, then the time of one
 // estimate of a 5-minute MP3.
+#include "BenchArguments.h"
 #include "BenchFiles.h"
 #include "analysis/AnalysisError.h"
 #include "analysis/BPMAnalyzer.h"
@@ -221,11 +222,7 @@ BENCHMARK(BM_TempoFiveMinuteMp3)->Unit(benchmark::kMillisecond)->UseRealTime()->
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList files;
-    for (int i = 1; i < argc; ++i) {
-        if (!QString::fromLocal8Bit(argv[i]).startsWith(QLatin1String("--")))
-            files << QString::fromLocal8Bit(argv[i]);
-    }
+    const QStringList files = bench::fileArguments(argc, argv);
     if (!files.isEmpty())
         return runOnFiles(files);
     runGeneratedSet();

@@ -191,6 +191,18 @@ BPMAnalyzer::Estimate BPMAnalyzer::estimateFromSamples(const std::vector<float> 
     if (sections.empty())
         throw bpmError(tooLittleAudio, "Недостаточно аудиоданных для определения BPM.");
 
+    // Silence has flat envelopes, and every lag would tie; no tempo is better than a guess.
+    const bool flat =
+        std::all_of(sections.begin(), sections.end(), [](const OnsetSection &section) {
+            return std::all_of(
+                section.features.begin(), section.features.end(), [](const auto &feature) {
+                    return std::all_of(
+                        feature.begin(), feature.end(), [](float v) { return v == 0; });
+                });
+        });
+    if (flat)
+        throw bpmError(tooFewFrames, "Недостаточно ритмического материала для определения BPM.");
+
     Periodicity p;
     for (const OnsetSection &section : sections) {
         const int top = std::min(int(section.frameCount()) - 2, maximumLag);

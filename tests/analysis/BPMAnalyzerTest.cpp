@@ -227,6 +227,11 @@ TEST(BPMAnalyzerErrorsTest, BadRangesAndShortAudio)
                   BPMAnalyzer::estimateFromSamples(std::vector<float>(11025), 70, 200, false);
               }),
               2);
+    EXPECT_EQ(errorCode([] {
+                  BPMAnalyzer::estimateFromSamples(
+                      std::vector<float>(220500, 0.0f), 70, 200, false);
+              }),
+              3); // silence
     // Ten seconds but a minimum tempo so high that no lag lies above the minimum lag.
     EXPECT_EQ(errorCode([] {
                   BPMAnalyzer::estimateFromSamples(
