@@ -151,6 +151,48 @@ scoreCandidate(const BPMAnalyzer::LagCandidate &c,
     return {c, score, gridMedian};
 }
 
+// Silence has flat envelopes, and every lag would tie; no tempo is better than a guess.
+bool isFlat(const std::vector<BPMAnalyzer::OnsetSection> &sections)
+{
+    return std::all_of(sections.begin(), sections.end(), [](const auto &section) {
+        return std::all_of(
+            section.features.begin(), section.features.end(), [](const auto &feature) {
+                return std::all_of(feature.begin(), feature.end(), [](float v) { return v == 0; });
+            });
+    });
+}
+
+// Lag scores of every section with lags above the minimum, merged over the features.
+Periodicity measurePeriodicity(const std::vector<BPMAnalyzer::OnsetSection> &sections,
+                               int minimumLag,
+                               int maximumLag,
+                               bool lowImpact)
+{
+    Periodicity p;
+    for (const BPMAnalyzer::OnsetSection &section : sections) {
+        const int top = std::min(int(section.frameCount()) - 2, maximumLag);
+        if (minimumLag < top)
+            p.features.push_back(sectionScores(section, minimumLag, top, lowImpact));
+    }
+    if (p.features.empty())
+        throw bpmError(BPMAnalyzer::tooFewFrames,
+                       "Недостаточно ритмического материала для определения BPM.");
+    size_t common = p.features[0][0].size();
+    for (const SectionScores &scores : p.features) {
+        std::vector<float> combined(scores[0].size(), 0.0f);
+        for (size_t l = 0; l < combined.size(); ++l) {
+            for (size_t f = 0; f < size_t(BPMAnalyzer::kFeatureCount); ++f)
+                combined[l] += BPMAnalyzer::kFeatureWeights[f] * scores[f][l];
+        }
+        common = std::min(common, combined.size());
+        p.combined.push_back(std::move(combined));
+    }
+    p.top = int(common) - 1;
+    if (p.top <= minimumLag)
+        throw bpmError(BPMAnalyzer::noCommonLag);
+    return p;
+}
+
 // NaN scores rank last, so the order stays a strict weak order.
 float rankKey(float score)
 {
@@ -191,39 +233,9 @@ BPMAnalyzer::Estimate BPMAnalyzer::estimateFromSamples(const std::vector<float> 
     if (sections.empty())
         throw bpmError(tooLittleAudio, "Недостаточно аудиоданных для определения BPM.");
 
-    // Silence has flat envelopes, and every lag would tie; no tempo is better than a guess.
-    const bool flat =
-        std::all_of(sections.begin(), sections.end(), [](const OnsetSection &section) {
-            return std::all_of(
-                section.features.begin(), section.features.end(), [](const auto &feature) {
-                    return std::all_of(
-                        feature.begin(), feature.end(), [](float v) { return v == 0; });
-                });
-        });
-    if (flat)
+    if (isFlat(sections))
         throw bpmError(tooFewFrames, "Недостаточно ритмического материала для определения BPM.");
-
-    Periodicity p;
-    for (const OnsetSection &section : sections) {
-        const int top = std::min(int(section.frameCount()) - 2, maximumLag);
-        if (minimumLag < top)
-            p.features.push_back(sectionScores(section, minimumLag, top, lowImpact));
-    }
-    if (p.features.empty())
-        throw bpmError(tooFewFrames, "Недостаточно ритмического материала для определения BPM.");
-    size_t common = p.features[0][0].size();
-    for (const SectionScores &scores : p.features) {
-        std::vector<float> combined(scores[0].size(), 0.0f);
-        for (size_t l = 0; l < combined.size(); ++l) {
-            for (size_t f = 0; f < size_t(kFeatureCount); ++f)
-                combined[l] += kFeatureWeights[f] * scores[f][l];
-        }
-        common = std::min(common, combined.size());
-        p.combined.push_back(std::move(combined));
-    }
-    p.top = int(common) - 1;
-    if (p.top <= minimumLag)
-        throw bpmError(noCommonLag);
+    Periodicity p = measurePeriodicity(sections, minimumLag, maximumLag, lowImpact);
     buildConsensus(p, minimumLag);
 
     const std::vector<LagCandidate> candidates = lagCandidates(p, minimumLag);

@@ -33,23 +33,91 @@ float logOnePlus(float value)
     return float(std::log1p(double(value)));
 }
 
-// Per-bin state carried from frame to frame; everything starts at zero.
-struct FluxState
+// The spectral features of consecutive frames; per-bin state carried from frame to frame
+// starts at zero.
+class SpectralFlux
 {
-    explicit FluxState(int half)
-        : logMagnitude(size_t(half))
-        , magnitude(size_t(half))
-        , phase(size_t(half))
-        , phaseBefore(size_t(half))
-    {}
-    std::vector<float> logMagnitude;
-    std::vector<float> magnitude;
-    std::vector<float> phase;
-    std::vector<float> phaseBefore;
-    std::array<float, kMelBands> bandEnergy{};
-    float level = 0;
-};
+public:
+    SpectralFlux(double sampleRate, int fftSize)
+        : m_fftSize(fftSize)
+        , m_ranges(BPMAnalyzer::binRanges(sampleRate, fftSize))
+        , m_bandOfBin(size_t(fftSize / 2), -1)
+        , m_logMagnitude(size_t(fftSize / 2))
+        , m_magnitude(size_t(fftSize / 2))
+        , m_phase(size_t(fftSize / 2))
+        , m_phaseBefore(size_t(fftSize / 2))
+    {
+        const int half = fftSize / 2;
+        const std::vector<int> edges = BPMAnalyzer::melEdges(sampleRate, fftSize);
+        // A bin on a shared edge ends up in the upper band.
+        for (int b = 0; b < kMelBands; ++b) {
+            for (int k = std::max(edges[size_t(b)], 0);
+                 k <= std::min(edges[size_t(b) + 1], half - 1);
+                 ++k)
+                m_bandOfBin[size_t(k)] = b;
+        }
+    }
 
+    // Appends the melFlux, lowBand, highFlux and complexFlux values of one frame's spectrum.
+    void add(const std::complex<float> *spectrum, BPMAnalyzer::OnsetSection &section)
+    {
+        std::array<float, kMelBands> bandSums{};
+        float lowSum = 0, highSum = 0, complexSum = 0;
+        int lowCount = 0, highCount = 0;
+        for (int k = m_ranges.lowStart; k <= m_ranges.topBin; ++k) {
+            const auto i = size_t(k);
+            const float power = std::norm(spectrum[k]);
+            const float m = power > 0 ? std::sqrt(power) / float(m_fftSize) : 0.0f;
+            const float g = logOnePlus(32.0f * m);
+            const float d = std::max(g - m_logMagnitude[i], 0.0f);
+            m_logMagnitude[i] = g;
+            const float phi = std::atan2(spectrum[k].imag(), spectrum[k].real());
+            const float psi = 2.0f * m_phase[i] - m_phaseBefore[i];
+            const float previous = m_magnitude[i];
+            const float deviation = std::hypot(m * std::cos(phi) - previous * std::cos(psi),
+                                               m * std::sin(phi) - previous * std::sin(psi));
+            m_phaseBefore[i] = m_phase[i];
+            m_phase[i] = phi;
+            m_magnitude[i] = m;
+            if (m_bandOfBin[i] >= 0)
+                bandSums[size_t(m_bandOfBin[i])] += m;
+            if (k <= m_ranges.lowEnd) {
+                lowSum += d;
+                ++lowCount;
+            } else if (k > m_ranges.highStart) {
+                highSum += d;
+                ++highCount;
+            }
+            complexSum += logOnePlus(48.0f * deviation);
+        }
+        section.features[1].push_back(lowSum / float(std::max(lowCount, 1)));
+        section.features[3].push_back(highSum / float(std::max(highCount, 1)));
+        section.features[4].push_back(complexSum /
+                                      float(std::max(m_ranges.topBin - m_ranges.lowStart + 1, 1)));
+        section.features[0].push_back(melFlux(bandSums));
+    }
+
+private:
+    float melFlux(const std::array<float, kMelBands> &bandSums)
+    {
+        float total = 0;
+        for (size_t b = 0; b < size_t(kMelBands); ++b) {
+            const float e = logOnePlus(24.0f * bandSums[b]);
+            total += std::max(e - m_bandEnergy[b], 0.0f);
+            m_bandEnergy[b] = e;
+        }
+        return total / float(kMelBands);
+    }
+
+    int m_fftSize;
+    BPMAnalyzer::BinRanges m_ranges;
+    std::vector<int> m_bandOfBin;
+    std::vector<float> m_logMagnitude;
+    std::vector<float> m_magnitude;
+    std::vector<float> m_phase;
+    std::vector<float> m_phaseBefore;
+    std::array<float, kMelBands> m_bandEnergy{};
+};
 } // namespace
 
 size_t BPMAnalyzer::OnsetSection::frameCount() const
@@ -142,20 +210,11 @@ BPMAnalyzer::OnsetSection BPMAnalyzer::spectralFluxEnvelope(const float *samples
         throw AnalysisError(QStringLiteral("Brivello.BPM"),
                             fftSetupFailed,
                             QStringLiteral("Не удалось подготовить спектральный анализ."));
-    const int half = fftSize / 2;
     std::vector<float> window(static_cast<size_t>(fftSize));
     RealFFT::fillNormalizedHann(window.data(), fftSize);
-    const BinRanges ranges = binRanges(sampleRate, fftSize);
-    std::vector<int> bandOfBin(size_t(half), -1);
-    const std::vector<int> edges = melEdges(sampleRate, fftSize);
-    for (int b = 0; b < kMelBands; ++b) {
-        for (int k = std::max(edges[size_t(b)], 0); k <= std::min(edges[size_t(b) + 1], half - 1);
-             ++k)
-            bandOfBin[size_t(k)] = b;
-    }
-
+    SpectralFlux flux(sampleRate, fftSize);
     OnsetSection section;
-    FluxState state(half);
+    float previousLevel = 0;
     const auto frameSize = size_t(fftSize);
     for (size_t start = 0; count >= frameSize && start <= count - frameSize;
          start += size_t(hopSize)) {
@@ -172,51 +231,10 @@ BPMAnalyzer::OnsetSection BPMAnalyzer::spectralFluxEnvelope(const float *samples
             squares += frame[i] * frame[i];
         }
         const float level = logOnePlus(48.0f * std::sqrt(squares / float(fftSize)));
-        section.features[2].push_back(std::max(level - state.level, 0.0f));
-        state.level = level;
+        section.features[2].push_back(std::max(level - previousLevel, 0.0f));
+        previousLevel = level;
         fft.execute();
-        const std::complex<float> *spectrum = fft.output();
-
-        std::array<float, kMelBands> bandSums{};
-        float lowSum = 0, highSum = 0, complexSum = 0;
-        int lowCount = 0, highCount = 0;
-        for (int k = ranges.lowStart; k <= ranges.topBin; ++k) {
-            const auto i = size_t(k);
-            const float power = std::norm(spectrum[k]);
-            const float m = power > 0 ? std::sqrt(power) / float(fftSize) : 0.0f;
-            const float g = logOnePlus(32.0f * m);
-            const float d = std::max(g - state.logMagnitude[i], 0.0f);
-            state.logMagnitude[i] = g;
-            const float phi = std::atan2(spectrum[k].imag(), spectrum[k].real());
-            const float psi = 2.0f * state.phase[i] - state.phaseBefore[i];
-            const float previous = state.magnitude[i];
-            const float deviation = std::hypot(m * std::cos(phi) - previous * std::cos(psi),
-                                               m * std::sin(phi) - previous * std::sin(psi));
-            state.phaseBefore[i] = state.phase[i];
-            state.phase[i] = phi;
-            state.magnitude[i] = m;
-            if (bandOfBin[i] >= 0)
-                bandSums[size_t(bandOfBin[i])] += m;
-            if (k <= ranges.lowEnd) {
-                lowSum += d;
-                ++lowCount;
-            } else if (k > ranges.highStart) {
-                highSum += d;
-                ++highCount;
-            }
-            complexSum += logOnePlus(48.0f * deviation);
-        }
-        section.features[1].push_back(lowSum / float(std::max(lowCount, 1)));
-        section.features[3].push_back(highSum / float(std::max(highCount, 1)));
-        section.features[4].push_back(complexSum /
-                                      float(std::max(ranges.topBin - ranges.lowStart + 1, 1)));
-        float melTotal = 0;
-        for (size_t b = 0; b < size_t(kMelBands); ++b) {
-            const float e = logOnePlus(24.0f * bandSums[b]);
-            melTotal += std::max(e - state.bandEnergy[b], 0.0f);
-            state.bandEnergy[b] = e;
-        }
-        section.features[0].push_back(melTotal / float(kMelBands));
+        flux.add(fft.output(), section);
     }
     const double envelopeRate = sampleRate / hopSize;
     for (std::vector<float> &feature : section.features)
