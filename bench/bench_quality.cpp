@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <sys/resource.h>
 
 using namespace brivello;
 
@@ -114,11 +115,21 @@ const QString &fiveMinuteFlac()
     return path;
 }
 
+double peakResidentMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+// The peak resident size may not grow with the file: only windows are held.
 void BM_QualityFiveMinuteFlac(benchmark::State &state)
 {
     const QUrl url = QUrl::fromLocalFile(fiveMinuteFlac());
+    const double before = peakResidentMegabytes();
     for (auto _ : state)
         benchmark::DoNotOptimize(AudioQualityAnalyzer::analyze(url, 4096, 100));
+    state.counters["peak_rss_growth_MB"] = peakResidentMegabytes() - before;
 }
 BENCHMARK(BM_QualityFiveMinuteFlac)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
