@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -36,6 +37,14 @@ template <typename T> float toFloat(T value)
         return float(double(value) / 9223372036854775808.0);
     else
         return float(value);
+}
+
+// Containers whose timestamps place every decoded frame exactly after a seek.
+bool seeksExactly(const AVFormatContext *context)
+{
+    const char *name = context->iformat ? context->iformat->name : "";
+    return std::strcmp(name, "flac") == 0 || std::strcmp(name, "wav") == 0 ||
+           std::strcmp(name, "aiff") == 0;
 }
 
 // Channel c's sample k, planar or interleaved.
@@ -128,12 +137,21 @@ public:
     const AVStream &stream() const { return *m_stream; }
     const AVCodecContext &codec() const { return *m_codec; }
 
-    // The next decoded frame as mono samples; false at the end of the stream.
-    bool next(std::vector<float> &mono)
+    // The next decoded frame as mono samples; false at the end of the stream. `position` is
+    // where the frame starts by its timestamp, in frames, or −1 when it carries none.
+    bool next(std::vector<float> &mono, qint64 *position = nullptr)
     {
         while (true) {
             const int received = avcodec_receive_frame(m_codec, m_frame);
             if (received == 0) {
+                if (position) {
+                    const int64_t pts = m_frame->best_effort_timestamp;
+                    *position = pts == AV_NOPTS_VALUE
+                                    ? -1
+                                    : av_rescale_q(pts,
+                                                   m_stream->time_base,
+                                                   AVRational{1, m_codec->sample_rate});
+                }
                 const bool mixed = mixToMono(m_frame, mono);
                 av_frame_unref(m_frame);
                 if (!mixed)
@@ -144,6 +162,17 @@ public:
                 return false; // drained, or the decoder gave up
             feed();
         }
+    }
+
+    // Moves to a packet at or before `frame` (by timestamp); the decoder starts afresh.
+    bool seekBefore(qint64 frame)
+    {
+        const int64_t ts =
+            av_rescale_q(frame, AVRational{1, m_codec->sample_rate}, m_stream->time_base);
+        if (av_seek_frame(m_input->context(), m_stream->index, ts, AVSEEK_FLAG_BACKWARD) < 0)
+            return false;
+        avcodec_flush_buffers(m_codec);
+        return true;
     }
 
 private:
@@ -187,6 +216,7 @@ AudioFloatReader::AudioFloatReader(const QString &path)
         stream.duration > 0) {
         m_headerFrames =
             av_rescale_q(stream.duration, stream.time_base, AVRational{1, codec.sample_rate});
+        m_seekable = seeksExactly(m_fresh->input().context());
     }
 }
 
@@ -224,6 +254,12 @@ void AudioFloatReader::readWindows(const std::vector<qint64> &starts,
     std::vector<float> mono;
     qint64 decoded = 0;
     bool ended = false;
+    // Far gaps are skipped by seeking where timestamps are exact; the first frame's timestamp
+    // is the origin the others are measured from.
+    bool seekable = m_seekable;
+    const qint64 seekGap = std::max<qint64>(qint64(m_sampleRate), 8LL * length);
+    std::optional<qint64> origin;
+    bool seeked = false;
     for (size_t index = 0; index < starts.size(); ++index) {
         if (stop.stop_requested())
             throw OperationCancelled();
@@ -231,13 +267,35 @@ void AudioFloatReader::readWindows(const std::vector<qint64> &starts,
         const auto keep = size_t(std::max<qint64>(decoded - start, 0));
         if (held.size() > keep)
             held.erase(held.begin(), held.end() - qint64(keep));
+        if (seekable && origin && !ended && start - decoded > seekGap &&
+            decoder->seekBefore(start + *origin)) {
+            held.clear();
+            seeked = true;
+        }
         while (!ended && decoded < start + length) {
-            if (!decoder->next(mono)) {
+            qint64 position = -1;
+            if (!decoder->next(mono, &position)) {
                 ended = true;
                 break;
             }
-            const qint64 first = decoded;
-            decoded += qint64(mono.size());
+            if (!origin) {
+                origin = position;
+                seekable = seekable && position >= 0;
+            }
+            qint64 first = decoded;
+            if (seeked) {
+                seeked = false;
+                first = position - *origin;
+                if (position < 0 || first > start) {
+                    // The timestamps cannot place this frame: start over without seeking.
+                    decoder = openDecoder();
+                    seekable = false;
+                    decoded = 0;
+                    held.clear();
+                    continue;
+                }
+            }
+            decoded = first + qint64(mono.size());
             if (decoded > start) {
                 const auto skip = size_t(std::max<qint64>(start - first, 0));
                 held.insert(held.end(), mono.begin() + qint64(skip), mono.end());

@@ -13,7 +13,8 @@ class AVFormatInput;
 
 // Reads the first audio stream of a file as 32-bit float frames mixed to mono (the channels
 // summed in order, then divided by their count), decoding in order with libavcodec on the
-// calling thread. Positions are sample-accurate because nothing is found by seeking.
+// calling thread. Positions are sample-accurate: far gaps are skipped by seeking only in
+// FLAC, WAV and AIFF, where decoded frames carry exact timestamps.
 class AudioFloatReader
 {
 public:
@@ -32,9 +33,10 @@ public:
 
     using WindowSink = std::function<void(int index, const float *samples, int count)>;
     // For each start (non-decreasing) in order, hands `sink` up to `length` mono frames from
-    // that frame on: fewer at the end of the audio, none past it. Decodes the file once from
-    // its beginning, holding about `length` frames at a time. Checks `stop` before every
-    // window and while decoding; throws OperationCancelled or AnalysisError.
+    // that frame on: fewer at the end of the audio, none past it. Decodes forward from the
+    // beginning (seeking across far gaps where exact), holding about `length` frames at a time.
+    // Checks `stop` before every window and while decoding; throws OperationCancelled or
+    // AnalysisError.
     void readWindows(const std::vector<qint64> &starts,
                      int length,
                      const WindowSink &sink,
@@ -48,6 +50,7 @@ private:
     double m_sampleRate = 0;
     int m_channelCount = 0;
     qint64 m_headerFrames = -1;
+    bool m_seekable = false;
     std::unique_ptr<Decoder> m_fresh; // opened but not yet read from
 };
 

@@ -42,6 +42,40 @@ TEST(AudioFloatReaderTest, WindowsStartOnTheirExactFrames)
     EXPECT_EQ(seen[7].second, 0);
 }
 
+// Sample i holds (i mod 65536 − 32768) / 32768, exact in 16 bits. Windows far apart are
+// reached by seeking, and must still start on their exact frames.
+TEST(AudioFloatReaderTest, SeekingKeepsWindowsExactInFlacAndAiff)
+{
+    QTemporaryDir dir;
+    std::vector<float> saw(400000);
+    for (size_t i = 0; i < saw.size(); ++i)
+        saw[i] = (float(i % 65536) - 32768.0f) / 32768.0f;
+    ASSERT_TRUE(test::writeFloatWav(dir.filePath(QStringLiteral("saw.wav")), saw, 44100));
+    for (const char *name : {"saw.flac", "saw.aiff"}) {
+        const QString file = dir.filePath(QString::fromLatin1(name));
+        test::ffmpeg({"-i",
+                      dir.filePath(QStringLiteral("saw.wav")),
+                      "-c:a",
+                      QString::fromLatin1(name).endsWith("flac") ? "flac" : "pcm_s16be",
+                      "-sample_fmt",
+                      "s16",
+                      file});
+        AudioFloatReader reader(file);
+        EXPECT_EQ(reader.frameCount(), 400000) << name;
+        const std::vector<qint64> starts = {0, 7, 150001, 150001, 151000, 333333, 399999};
+        size_t seen = 0;
+        reader.readWindows(starts, 2048, [&](int index, const float *samples, int count) {
+            ++seen;
+            const auto start = size_t(starts[size_t(index)]);
+            ASSERT_EQ(count, int(std::min<size_t>(2048, saw.size() - start))) << name;
+            EXPECT_EQ(samples[0], saw[start]) << name << " at " << start;
+            EXPECT_EQ(samples[count - 1], saw[start + size_t(count) - 1])
+                << name << " at " << start;
+        });
+        EXPECT_EQ(seen, starts.size());
+    }
+}
+
 // MP3 states no exact length, so it is counted; the count matches a full decode.
 TEST(AudioFloatReaderTest, CountsFramesWhereTheContainerCannotTell)
 {
