@@ -20,14 +20,15 @@ std::mutex &plannerLock()
 // from fftwf_malloc (same alignment, out of place).
 fftwf_plan sharedPlan(int size, float *input, fftwf_complex *output)
 {
-    static std::map<int, fftwf_plan> plans;
+    // Never destroyed: a plan may be executing on another thread while the process exits.
+    static auto *plans = new std::map<int, fftwf_plan>;
     std::lock_guard guard(plannerLock());
-    const auto found = plans.find(size);
-    if (found != plans.end())
+    const auto found = plans->find(size);
+    if (found != plans->end())
         return found->second;
     fftwf_plan plan = fftwf_plan_dft_r2c_1d(size, input, output, FFTW_ESTIMATE);
     if (plan)
-        plans.emplace(size, plan);
+        plans->emplace(size, plan);
     return plan;
 }
 
