@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <numbers>
 
 using namespace brivello;
 
@@ -238,6 +239,24 @@ TEST(BPMAnalyzerErrorsTest, BadRangesAndShortAudio)
                       std::vector<float>(110250, 0.1f), 280, 300, false);
               }),
               3);
+}
+
+// A damaged float file: NaN and infinite samples must not poison the scores.
+TEST(BPMAnalyzerErrorsTest, NonFiniteSamplesAreIgnored)
+{
+    QTemporaryDir dir;
+    std::vector<float> clicks(44100 * 40, 0.0f);
+    for (size_t beat = 0; beat < clicks.size(); beat += 22050) { // 120 BPM
+        for (size_t i = 0; i < 441 && beat + i < clicks.size(); ++i)
+            clicks[beat + i] =
+                float(0.8 * std::sin(2 * std::numbers::pi * 1000 * double(i) / 44100));
+    }
+    for (size_t i = 777; i < clicks.size(); i += 5000)
+        clicks[i] = i % 2 ? std::nanf("") : HUGE_VALF;
+    const QString file = dir.filePath(QStringLiteral("damaged.wav"));
+    ASSERT_TRUE(test::writeFloatWav(file, clicks, 44100));
+    EXPECT_NEAR(
+        BPMAnalyzer::estimateDetailed(QUrl::fromLocalFile(file), 70, 200, false).bpm, 120, 1);
 }
 
 // Drum patterns (kick on every beat, snare on two and four, hats between) and plain clicks.
