@@ -11,6 +11,8 @@
 #include "playback/SilentAudioPlayer.h"
 #include "playback/WaveformPreloadQueue.h"
 #include "settings/UpdateManager.h"
+#include "settings/ui/SettingsSheet.h"
+#include "settings/ui/UpdateAvailableSheet.h"
 
 #include <QAction>
 #include <QApplication>
@@ -88,6 +90,20 @@ BrivelloApp::BrivelloApp()
         OpenPanels::openForSection(*m_store, LibraryStore::LibraryTab::playlist, m_window.get());
     });
     m_window->addAction(m_addFiles);
+    m_window->setSettingsPresenter([this] {
+        auto *sheet = new SettingsSheet(*m_store, *m_updates, m_window.get());
+        sheet->setAttribute(Qt::WA_DeleteOnClose);
+        sheet->open();
+    });
+    m_window->setUpdatePresenter([this](const UpdateManager::Release &release) {
+        auto *sheet = new UpdateAvailableSheet(
+            release,
+            m_updates->currentVersion(),
+            [this] { m_updates->downloadAvailableRelease(); },
+            m_window.get());
+        sheet->setAttribute(Qt::WA_DeleteOnClose);
+        sheet->open();
+    });
     retranslate();
     connect(
         &ShellEvents::instance(), &ShellEvents::languageChanged, this, &BrivelloApp::retranslate);
