@@ -1,7 +1,7 @@
 #include "SpekSpectrogram.h"
 
 #include "SpectrogramPreview.h"
-#include "library/Track.h"
+#include "records/Track.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"

@@ -65,7 +65,7 @@ QWidget *SettingsSections::genres(LibraryStore &library)
     mono.setFamily(QStringLiteral("monospace"));
     mono.setStyleHint(QFont::Monospace);
     editor->setFont(mono);
-    editor->setPlainText(library.genreListRaw());
+    editor->setPlainText(library.settings().genreListRaw());
     editor->viewport()->setAutoFillBackground(false);
     editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto *editorFrame = new SettingsInputFrame(editor, 10, 9, widget);
