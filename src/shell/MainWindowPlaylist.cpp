@@ -8,6 +8,7 @@
 #include "PlaylistDrops.h"
 #include "PlaylistSection.h"
 #include "SectionToolbar.h"
+#include "analysis/ui/QualityAnalyzerView.h"
 #include "favorites/ui/FavoritesExportController.h"
 #include "library/AudioPlayer.h"
 #include "playback/TrackNavigation.h"
@@ -29,6 +30,9 @@ void MainWindow::installPlaylist(AudioPlayer &player)
 
     m_content->setSectionFactory(Tab::playlist, [&store, &player](QWidget *parent) -> QWidget * {
         return new PlaylistSection(store, player, parent);
+    });
+    m_content->setSectionFactory(Tab::analysis, [&store, &player](QWidget *parent) -> QWidget * {
+        return new QualityAnalyzerView(store, player, parent);
     });
     m_content->setPlaylistDropHandler([&store](const QList<QUrl> &urls) {
         PlaylistDrops::importDroppedFilesIntoPlaylist(store, urls);
