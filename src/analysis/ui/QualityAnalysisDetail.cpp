@@ -23,13 +23,20 @@ QLabel *label(TextStyle style, QFont::Weight weight, QWidget *parent)
     return l;
 }
 
-QString displayTitle(const Track &track)
+} // namespace
+
+QString QualityAnalysisDetail::displayTitle(const Track &track)
 {
     return track.tags.title.isEmpty() ? QFileInfo(track.url.toLocalFile()).completeBaseName()
                                       : track.tags.title;
 }
 
-} // namespace
+QString QualityAnalysisDetail::displayArtist(const Track &track)
+{
+    return track.tags.artist.isEmpty()
+               ? BrivelloLocalization::string(QStringLiteral("Неизвестный исполнитель"))
+               : track.tags.artist;
+}
 
 QualityAnalysisDetail::QualityAnalysisDetail(QWidget *parent)
     : QWidget(parent)
@@ -147,10 +154,7 @@ void QualityAnalysisDetail::refresh()
     m_header->setVisible(m_track.has_value());
     if (m_track) {
         m_title->setText(displayTitle(*m_track));
-        m_artist->setText(
-            m_track->tags.artist.isEmpty()
-                ? BrivelloLocalization::string(QStringLiteral("Неизвестный исполнитель"))
-                : m_track->tags.artist);
+        m_artist->setText(displayArtist(*m_track));
         m_format->setText(m_track->format);
     }
     if (m_track && m_result) {

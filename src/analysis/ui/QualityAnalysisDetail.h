@@ -26,6 +26,10 @@ public:
                    const std::shared_ptr<const AudioQualityAnalysis> &result,
                    bool isAnalyzing);
 
+    // The title tag, else the file name without extension; the artist tag, else a fallback.
+    static QString displayTitle(const Track &track);
+    static QString displayArtist(const Track &track);
+
     QString cutoffText() const;
     // Label and value of each parameter cell, in order.
     QList<std::pair<QString, QString>> parameterTexts() const;

@@ -10,7 +10,6 @@
 #include "shell/BrivelloTheme.h"
 #include "workspaces/ui/WorkspaceEmptyState.h"
 
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -25,14 +24,8 @@ namespace {
 
 QString rowText(const Track &track, const QString &status)
 {
-    const QString title = track.tags.title.isEmpty()
-                              ? QFileInfo(track.url.toLocalFile()).completeBaseName()
-                              : track.tags.title;
-    const QString artist =
-        track.tags.artist.isEmpty()
-            ? BrivelloLocalization::string(QStringLiteral("Неизвестный исполнитель"))
-            : track.tags.artist;
-    return title + QStringLiteral("\n") + artist + QStringLiteral("  —  ") + status;
+    return QualityAnalysisDetail::displayTitle(track) + QStringLiteral("\n") +
+           QualityAnalysisDetail::displayArtist(track) + QStringLiteral("  —  ") + status;
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #include "SpekSpectrogram.h"
 
 #include "SpectrogramPreview.h"
-#include "records/Track.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
+#include "records/Track.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
