@@ -154,7 +154,14 @@ BRIVELLO_PUBLISHED_SETTER(setEstimatedBPMConfidenceByTrackID,
 
 void LibraryStore::setAudioPlayer(AudioPlayer *player)
 {
+    if (m_audioPlayer)
+        disconnect(m_audioPlayer, &AudioPlayer::isPlayingChanged, this, nullptr);
     m_audioPlayer = player;
+    if (player) {
+        connect(player, &AudioPlayer::isPlayingChanged, this, [this] {
+            playbackStateDidChange(m_audioPlayer && m_audioPlayer->isPlaying());
+        });
+    }
 }
 
 // --- Status line. ---

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audiofiles/LoadedTrackMetadata.h"
+#include "library/AnalysisQueue.h"
 #include "library/AudioPlayer.h"
 #include "library/DuplicateSearchState.h"
 #include "library/FavoriteMembershipCommand.h"
@@ -202,12 +203,17 @@ public:
     // (waveformPreloadRequested, on a later turn of the event loop).
     void preloadWaveforms(const QList<QUrl> &urls);
     void preloadWaveform(const QUrl &url);
-    // Queue bookkeeping of tempo estimation and quality analysis; the workers hook on
-    // bpmWorkRequested() / qualityWorkRequested().
+    // Queue bookkeeping of tempo estimation and quality analysis; the workers (the analysis
+    // scheduler, a child of the store) hook on bpmWorkRequested() / qualityWorkRequested().
     void detectBPM(const QSet<QUuid> &ids);
     void analyzeQuality(const QSet<QUuid> &ids);
-    const QList<QUuid> &pendingBPMTrackIDs() const { return m_pendingBPMTrackIDs; }
-    const QList<QUuid> &pendingQualityTrackIDs() const { return m_pendingQualityTrackIDs; }
+    const QList<QUuid> &pendingBPMTrackIDs() const { return m_bpmQueue.pending(); }
+    const QList<QUuid> &pendingQualityTrackIDs() const { return m_qualityQueue.pending(); }
+    AnalysisQueue &bpmQueue() { return m_bpmQueue; }
+    AnalysisQueue &qualityQueue() { return m_qualityQueue; }
+    // The player's report of every change of its playing state; pauses quality analysis and
+    // slows tempo estimation (playbackStateChanged).
+    void playbackStateDidChange(bool isPlaying);
 
     // Reads the files' metadata in the background and applies it to the destination list.
     void scheduleMetadataLoads(const QList<Track> &tracks, MetadataDestination destination);
@@ -308,6 +314,7 @@ signals:
     void qualityWorkRequested();
     // The track being quality-analysed left the analysis section; the worker stops it.
     void qualityWorkCancelRequested();
+    void playbackStateChanged(bool isPlaying);
     // Files whose waveform envelopes the playback side computes ahead of playing them.
     void waveformPreloadRequested(const QList<QUrl> &urls);
     // A file-name cleaning run finished its renames.
@@ -453,12 +460,8 @@ private:
     QualityAnalyses m_qualityAnalyses;
     QSet<QUuid> m_analyzingQualityIDs;
     QSet<QUuid> m_analyzingBPMIDs;
-    QList<QUuid> m_pendingBPMTrackIDs;
-    QSet<QUuid> m_queuedBPMTrackIDs;
-    QHash<QUuid, int> m_bpmAnalysisAttemptCounts;
-    QList<QUuid> m_pendingQualityTrackIDs;
-    QSet<QUuid> m_queuedQualityTrackIDs;
-    std::optional<QUuid> m_activeQualityTrackID;
+    AnalysisQueue m_bpmQueue;
+    AnalysisQueue m_qualityQueue;
     QSet<QUuid> m_artworkWritingIDs;
     QHash<QUuid, QString> m_estimatedBPMByTrackID;
     QHash<QUuid, double> m_estimatedBPMConfidenceByTrackID;

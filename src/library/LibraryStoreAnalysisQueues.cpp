@@ -48,19 +48,14 @@ void LibraryStore::detectBPM(const QSet<QUuid> &ids)
     for (const Track &track : std::as_const(m_tracks)) {
         if (!ids.contains(track.id) || !track.tags.bpm.trimmed().isEmpty())
             continue;
-        if (m_estimatedBPMByTrackID.contains(track.id) || m_queuedBPMTrackIDs.contains(track.id))
+        if (m_estimatedBPMByTrackID.contains(track.id) || m_bpmQueue.contains(track.id))
             continue;
         picked.append(track.id);
     }
     if (picked.isEmpty())
         return;
-    m_pendingBPMTrackIDs.append(picked);
-    QSet<QUuid> analyzing = m_analyzingBPMIDs;
-    for (const QUuid &id : std::as_const(picked)) {
-        m_queuedBPMTrackIDs.insert(id);
-        analyzing.insert(id);
-    }
-    setAnalyzingBPMIDs(std::move(analyzing));
+    m_bpmQueue.append(picked);
+    setAnalyzingBPMIDs(m_bpmQueue.queued());
     emit bpmWorkRequested();
 }
 
@@ -71,20 +66,20 @@ void LibraryStore::analyzeQuality(const QSet<QUuid> &ids)
     QList<QUuid> picked;
     for (const Track &track : std::as_const(m_analysisTracks)) {
         if (!ids.contains(track.id) || m_qualityAnalyses.contains(track.id) ||
-            m_queuedQualityTrackIDs.contains(track.id))
+            m_qualityQueue.contains(track.id))
             continue;
         picked.append(track.id);
     }
     if (picked.isEmpty())
         return;
-    m_pendingQualityTrackIDs.append(picked);
-    QSet<QUuid> analyzing = m_analyzingQualityIDs;
-    for (const QUuid &id : std::as_const(picked)) {
-        m_queuedQualityTrackIDs.insert(id);
-        analyzing.insert(id);
-    }
-    setAnalyzingQualityIDs(std::move(analyzing));
+    m_qualityQueue.append(picked);
+    setAnalyzingQualityIDs(m_qualityQueue.queued());
     emit qualityWorkRequested();
+}
+
+void LibraryStore::playbackStateDidChange(bool isPlaying)
+{
+    emit playbackStateChanged(isPlaying);
 }
 
 } // namespace brivello

@@ -138,10 +138,10 @@ void LibraryStore::removeFromAnalysis(const QSet<QUuid> &ids)
     if (ids.isEmpty())
         return;
     const QList<Track> seen = m_analysisTracks;
-    if (m_activeQualityTrackID && ids.contains(*m_activeQualityTrackID))
+    const std::optional<QUuid> inFlight = m_qualityQueue.inFlight();
+    m_qualityQueue.remove(ids);
+    if (inFlight && ids.contains(*inFlight))
         emit qualityWorkCancelRequested();
-    m_pendingQualityTrackIDs.removeIf([&](const QUuid &id) { return ids.contains(id); });
-    m_queuedQualityTrackIDs.subtract(ids);
 
     QList<Track> kept;
     for (const Track &track : seen) {
@@ -150,13 +150,10 @@ void LibraryStore::removeFromAnalysis(const QSet<QUuid> &ids)
     }
     setAnalysisTracks(std::move(kept));
     QualityAnalyses analyses = m_qualityAnalyses;
-    QSet<QUuid> analyzing = m_analyzingQualityIDs;
-    for (const QUuid &id : ids) {
+    for (const QUuid &id : ids)
         analyses.remove(id);
-        analyzing.remove(id);
-    }
     setQualityAnalyses(std::move(analyses));
-    setAnalyzingQualityIDs(std::move(analyzing));
+    setAnalyzingQualityIDs(m_qualityQueue.queued());
 
     setSelectedIDs(m_selectedIDs - ids);
     if (m_selectedID && ids.contains(*m_selectedID)) {

@@ -6,6 +6,8 @@
 #include "OpenPanels.h"
 #include "QtDialogTranslation.h"
 #include "ShellEvents.h"
+#include "analysis/AnalysisScheduler.h"
+#include "analysis/ThreadedAnalysisJobs.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/TerminationSignals.h"
@@ -90,6 +92,8 @@ BrivelloApp::BrivelloApp()
     , m_updates(std::make_unique<UpdateManager>())
     , m_window(std::make_unique<MainWindow>(*m_store, *m_player, *m_updates))
 {
+    // A child of the store: the store owns its background analysis.
+    new AnalysisScheduler(*m_store, std::make_unique<ThreadedAnalysisJobs>());
     connect(m_store.get(),
             &LibraryStore::waveformPreloadRequested,
             &WaveformPreloadQueue::shared(),

@@ -8,6 +8,7 @@
 #include "PlaylistDrops.h"
 #include "PlaylistSection.h"
 #include "SectionToolbar.h"
+#include "analysis/ui/QualityAnalyzerView.h"
 #include "favorites/ui/FavoritesExportController.h"
 #include "favorites/ui/FavoritesSection.h"
 #include "favorites/ui/GenreQuickBar.h"
@@ -39,6 +40,9 @@ void MainWindow::installPlaylist(AudioPlayer &player)
                 store, [this] { return isActiveWindow() ? m_undoStack : nullptr; }, section));
             return section;
         });
+    m_content->setSectionFactory(Tab::analysis, [&store, &player](QWidget *parent) -> QWidget * {
+        return new QualityAnalyzerView(store, player, parent);
+    });
     m_content->setPlaylistDropHandler([&store](const QList<QUrl> &urls) {
         PlaylistDrops::importDroppedFilesIntoPlaylist(store, urls);
     });
