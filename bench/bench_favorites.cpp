@@ -6,7 +6,9 @@
 #include "favorites/ui/FavoritesTableView.h"
 #include "library/LibraryStore.h"
 #include "platform/Defaults.h"
-#include "playback/SilentAudioPlayer.h"
+#include "playback/AudioPlaybackEngine.h"
+#include "playback/CaptureAudioSink.h"
+#include "playback/EngineAudioPlayer.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -85,7 +87,8 @@ BENCHMARK(BM_GenreFilterSwitch)->Unit(benchmark::kMillisecond);
 void BM_PaintScreenWhilePulsing(benchmark::State &state)
 {
     auto store = makeStore();
-    SilentAudioPlayer player;
+    EngineAudioPlayer player{
+        std::make_unique<AudioPlaybackEngine>([] { return std::make_unique<CaptureAudioSink>(); })};
     FavoritesSection section(*store, &player, nullptr);
     showScreen(section);
     QPixmap target(section.size());
@@ -103,7 +106,8 @@ BENCHMARK(BM_PaintScreenWhilePulsing)->Unit(benchmark::kMillisecond);
 void BM_PulseTick(benchmark::State &state)
 {
     auto store = makeStore();
-    SilentAudioPlayer player;
+    EngineAudioPlayer player{
+        std::make_unique<AudioPlaybackEngine>([] { return std::make_unique<CaptureAudioSink>(); })};
     FavoritesSection section(*store, &player, nullptr);
     showScreen(section);
     FavoritesTableView *table = section.table();

@@ -4,7 +4,6 @@
 #include "NativeTagReader.h"
 #include "TagValueList.h"
 #include "WriteError.h"
-
 #include "platform/LocalFile.h"
 
 #include <QFile>

@@ -278,9 +278,6 @@ public:
     // The player link (weak); set by the main window.
     AudioPlayer *audioPlayer() const { return m_audioPlayer.data(); }
     void setAudioPlayer(AudioPlayer *player);
-    // The player reports every change of its playing state here first, synchronously; the
-    // background analyses pace themselves by it.
-    void playbackStateDidChange(bool isPlaying) { m_audioIsPlaying = isPlaying; }
     bool isAudioPlaying() const { return m_audioIsPlaying; }
 
 signals:

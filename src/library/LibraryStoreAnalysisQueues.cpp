@@ -79,6 +79,9 @@ void LibraryStore::analyzeQuality(const QSet<QUuid> &ids)
 
 void LibraryStore::playbackStateDidChange(bool isPlaying)
 {
+    if (m_audioIsPlaying == isPlaying)
+        return;
+    m_audioIsPlaying = isPlaying;
     emit playbackStateChanged(isPlaying);
 }
 

@@ -1,9 +1,9 @@
 #include "DuplicateSearch.h"
-#include "workspaces/DuplicateSearchFields.h"
 
 #include "audiofiles/AudioMetadataLoadQueue.h"
 #include "library/LibraryStore.h"
 #include "platform/Scheduler.h"
+#include "workspaces/DuplicateSearchFields.h"
 
 #include <QCoroFuture>
 #include <QFileInfo>
@@ -184,8 +184,8 @@ QCoro::Task<> DuplicateSearch::refreshDuplicateMetadata(QList<QUuid> ids, quint6
             break;
         }
         setDuplicateScanProcessedCount(m_store, k);
-        setDuplicateScanProgress(m_store, kMetadataStart +
-                                         static_cast<double>(k) * kMetadataShare / count);
+        setDuplicateScanProgress(m_store,
+                                 kMetadataStart + static_cast<double>(k) * kMetadataShare / count);
         co_await Scheduler::yield();
         if (!self || !isCurrent(generation))
             co_return;
@@ -226,8 +226,8 @@ DuplicateSearch::hash(QList<Candidate> candidates, QSet<qsizetype> needed, quint
             }
         }
         setDuplicateScanProcessedCount(m_store, k);
-        setDuplicateScanProgress(m_store, kHashingStart +
-                                         static_cast<double>(k) * kHashingShare / count);
+        setDuplicateScanProgress(m_store,
+                                 kHashingStart + static_cast<double>(k) * kHashingShare / count);
         co_await Scheduler::yield();
         if (!self || !isCurrent(generation))
             co_return digests;

@@ -8,8 +8,7 @@ namespace brivello {
 
 // Field-wise access to the store's one duplicate search value, for the search and workspace
 // code that updates a counter or the groups at a time. Main thread.
-template <typename Edit>
-void editDuplicateSearch(LibraryStore &store, Edit edit)
+template <typename Edit> void editDuplicateSearch(LibraryStore &store, Edit edit)
 {
     DuplicateSearchState state = store.duplicateSearch();
     edit(state);
@@ -17,7 +16,10 @@ void editDuplicateSearch(LibraryStore &store, Edit edit)
 }
 
 #define BRIVELLO_DUPLICATE_FIELD(getter, setter, field)                                            \
-    inline auto getter(const LibraryStore &store) { return store.duplicateSearch().field; }        \
+    inline auto getter(const LibraryStore &store)                                                  \
+    {                                                                                              \
+        return store.duplicateSearch().field;                                                      \
+    }                                                                                              \
     inline void setter(LibraryStore &store, decltype(DuplicateSearchState::field) value)           \
     {                                                                                              \
         editDuplicateSearch(store, [&](DuplicateSearchState &s) { s.field = std::move(value); });  \
@@ -27,8 +29,12 @@ BRIVELLO_DUPLICATE_FIELD(isSearchingDuplicates, setIsSearchingDuplicates, isSear
 BRIVELLO_DUPLICATE_FIELD(duplicateScanPhase, setDuplicateScanPhase, phase)
 BRIVELLO_DUPLICATE_FIELD(duplicateScanProgress, setDuplicateScanProgress, progress)
 BRIVELLO_DUPLICATE_FIELD(duplicateScanCurrentFile, setDuplicateScanCurrentFile, currentFile)
-BRIVELLO_DUPLICATE_FIELD(duplicateScanCandidateCount, setDuplicateScanCandidateCount, candidateCount)
-BRIVELLO_DUPLICATE_FIELD(duplicateScanProcessedCount, setDuplicateScanProcessedCount, processedCount)
+BRIVELLO_DUPLICATE_FIELD(duplicateScanCandidateCount,
+                         setDuplicateScanCandidateCount,
+                         candidateCount)
+BRIVELLO_DUPLICATE_FIELD(duplicateScanProcessedCount,
+                         setDuplicateScanProcessedCount,
+                         processedCount)
 BRIVELLO_DUPLICATE_FIELD(duplicateScanTotalCount, setDuplicateScanTotalCount, totalCount)
 BRIVELLO_DUPLICATE_FIELD(duplicateSearchRoots, setDuplicateSearchRoots, roots)
 BRIVELLO_DUPLICATE_FIELD(duplicateGroups, setDuplicateGroups, groups)

@@ -1,12 +1,12 @@
 #include "DuplicateWorkspace.h"
-#include "workspaces/DuplicateSearchFields.h"
 
 #include "DuplicateSearch.h"
 #include "library/LibraryStore.h"
-#include "platform/LocalFile.h"
 #include "platform/AppLanguage.h"
 #include "platform/BrivelloLocalization.h"
+#include "platform/LocalFile.h"
 #include "platform/Trash.h"
+#include "workspaces/DuplicateSearchFields.h"
 
 namespace brivello {
 
@@ -74,8 +74,8 @@ void DuplicateWorkspace::trashDuplicateTracks(const QSet<QUuid> &ids)
     setDuplicateSelectedTrackIDs(m_store, selection);
     const std::optional<QUuid> focus = duplicateFocusedTrackID(m_store);
     if (focus && moved.contains(*focus)) {
-        setDuplicateFocusedTrackID(m_store, 
-            selection.isEmpty() ? std::nullopt : std::optional(*selection.cbegin()));
+        setDuplicateFocusedTrackID(
+            m_store, selection.isEmpty() ? std::nullopt : std::optional(*selection.cbegin()));
     }
     m_store.continuePlaybackAfterRemoving(moved, before);
 }

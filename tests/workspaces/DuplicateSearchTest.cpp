@@ -1,17 +1,17 @@
 #include "workspaces/DuplicateSearch.h"
-#include "workspaces/DuplicateSearchFields.h"
 
 #include "audiofiles/AudioMetadataLoadQueue.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/TestAudioFiles.h"
+#include "workspaces/DuplicateSearchFields.h"
 #include "workspaces/DuplicateWorkspace.h"
 
-#include <cmath>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -209,9 +209,9 @@ TEST_F(DuplicateSearchTest, PhasesPublishTheirProgress)
         if (next == expected.size())
             break;
         const auto &want = expected[next];
-        if (std::get<0>(moment) == std::get<0>(want)
-            && std::abs(std::get<1>(moment) - std::get<1>(want)) < 1e-9
-            && std::get<2>(moment) == std::get<2>(want) && std::get<3>(moment) == std::get<3>(want))
+        if (std::get<0>(moment) == std::get<0>(want) &&
+            std::abs(std::get<1>(moment) - std::get<1>(want)) < 1e-9 &&
+            std::get<2>(moment) == std::get<2>(want) && std::get<3>(moment) == std::get<3>(want))
             ++next;
     }
     EXPECT_EQ(next, expected.size());
@@ -227,7 +227,8 @@ TEST_F(DuplicateSearchTest, ScopeTakesFolderRootsAsPrefixesAndFileRootsExactly)
     write(QStringLiteral("New/c.mp3"), "same");
     write(QStringLiteral("New/d.mp3"), "same");
     listTree(m_dir.path());
-    setDuplicateSearchRoots(store(), {url(QStringLiteral("Old")), url(QStringLiteral("New/c.mp3"))});
+    setDuplicateSearchRoots(store(),
+                            {url(QStringLiteral("Old")), url(QStringLiteral("New/c.mp3"))});
     ASSERT_TRUE(searchToEnd());
     ASSERT_EQ(duplicateGroups(store()).size(), 1);
     QStringList names;
@@ -252,8 +253,7 @@ TEST_F(DuplicateSearchTest, ProbablePassUsesRefreshedTags)
     listTree(m_dir.path());
     ASSERT_TRUE(searchToEnd());
     ASSERT_EQ(duplicateGroups(store()).size(), 1);
-    EXPECT_EQ(duplicateGroups(store()).first().id,
-              QStringLiteral("probable-royksopp|night drive"));
+    EXPECT_EQ(duplicateGroups(store()).first().id, QStringLiteral("probable-royksopp|night drive"));
     EXPECT_EQ(duplicateGroups(store()).first().byteCount, 3);
 }
 

@@ -1,5 +1,4 @@
 #include "workspaces/DuplicateWorkspace.h"
-#include "workspaces/DuplicateSearchFields.h"
 
 #include "platform/AppLanguage.h"
 #include "platform/Defaults.h"
@@ -7,6 +6,7 @@
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
 #include "workspaces/DuplicateSearch.h"
+#include "workspaces/DuplicateSearchFields.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -45,7 +45,8 @@ protected:
         for (const char *name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"})
             m_tracks.append(Track::make(touch(QString::fromLatin1(name), "x")));
         store().setDuplicateTracks(m_tracks);
-        setDuplicateGroups(store(), 
+        setDuplicateGroups(
+            store(),
             {{QStringLiteral("g1"), {id(0), id(1), id(2)}, 10, DuplicateMatchKind::exact},
              {QStringLiteral("g2"), {id(2), id(3)}, 5, DuplicateMatchKind::exact}});
     }
@@ -94,11 +95,12 @@ TEST_F(DuplicateWorkspaceTest, ScopeTitleAndGroupTracks)
     EXPECT_EQ(m_workspace->duplicateSearchScopeTitle(), QStringLiteral("Источник не выбран"));
     setDuplicateSearchRoots(store(), {url(QStringLiteral("one"))});
     EXPECT_EQ(m_workspace->duplicateSearchScopeTitle(), path(QStringLiteral("one")));
-    setDuplicateSearchRoots(store(), {url(QStringLiteral("1")),
-                                     url(QStringLiteral("2")),
-                                     url(QStringLiteral("3")),
-                                     url(QStringLiteral("4")),
-                                     url(QStringLiteral("5"))});
+    setDuplicateSearchRoots(store(),
+                            {url(QStringLiteral("1")),
+                             url(QStringLiteral("2")),
+                             url(QStringLiteral("3")),
+                             url(QStringLiteral("4")),
+                             url(QStringLiteral("5"))});
     EXPECT_EQ(m_workspace->duplicateSearchScopeTitle(), QStringLiteral("5 источника"));
     Defaults::standard().set(kAppLanguageKey, QStringLiteral("en"));
     EXPECT_EQ(m_workspace->duplicateSearchScopeTitle(), QStringLiteral("5 sources"));
