@@ -2,6 +2,10 @@
 #include "ContentArea.h"
 #include "MainWindow.h"
 #include "library/AudioPlayer.h"
+#include "workspaces/ConversionRun.h"
+#include "workspaces/CoverArtBatch.h"
+#include "workspaces/DuplicateSearch.h"
+#include "workspaces/DuplicateWorkspace.h"
 #include "workspaces/ui/ConverterView.h"
 #include "workspaces/ui/CoverManager.h"
 #include "workspaces/ui/DuplicateFinderView.h"
@@ -10,16 +14,35 @@ namespace brivello {
 
 namespace {
 
-// The store's workspace operations the views call. Queue removal is plain list editing; the
-// conversion run, the cover batch and the duplicate search join as the store offers them.
+// The store's workspace operations the views call. The conversion run, the cover batch and the
+// duplicate search are parts the store owns (its children), made once per store.
 WorkspaceActions workspaceActions(LibraryStore &store)
 {
+    auto *conversion = store.findChild<ConversionRun *>();
+    if (!conversion)
+        conversion = new ConversionRun(store);
+    auto *covers = store.findChild<CoverArtBatch *>();
+    if (!covers)
+        covers = new CoverArtBatch(store);
+    auto *search = store.findChild<DuplicateSearch *>();
+    if (!search)
+        search = new DuplicateSearch(store);
+    auto *duplicates = store.findChild<DuplicateWorkspace *>();
+    if (!duplicates)
+        duplicates = new DuplicateWorkspace(store, *search);
+
     WorkspaceActions actions;
-    actions.removeConversionItem = [&store](const QUuid &id) {
-        QList<ConversionItem> items = store.conversionItems();
-        items.removeIf([&id](const ConversionItem &item) { return item.id == id; });
-        store.setConversionItems(items);
-        store.scheduleWorkspaceSave();
+    actions.convertQueuedItems = [conversion] { conversion->convertQueuedItems(); };
+    actions.removeConversionItem = [conversion](const QUuid &id) {
+        conversion->removeConversionItem(id);
+    };
+    actions.assignArtwork = [covers](const QByteArray &image, const QSet<QUuid> &ids) {
+        covers->assignArtwork(image, ids);
+    };
+    actions.findDuplicates = [search] { search->findDuplicates(); };
+    actions.clearDuplicateWorkspace = [duplicates] { duplicates->clearDuplicateWorkspace(); };
+    actions.trashDuplicateTracks = [duplicates](const QSet<QUuid> &ids) {
+        duplicates->trashDuplicateTracks(ids);
     };
     return actions;
 }
