@@ -3,8 +3,8 @@
 #include "AnalysisError.h"
 #include "AnalysisSettingsKeys.h"
 #include "AudioFloatReader.h"
+#include "HighFrequencyCutoff.h"
 #include "RealFFT.h"
-#include "SpectralCutoff.h"
 #include "platform/BrivelloLocalization.h"
 
 #include <QFileInfo>
@@ -188,8 +188,8 @@ AudioQualityAnalysis AudioQualityAnalyzer::analyze(const QUrl &url,
     std::vector<float> mean(accumulator.size());
     for (size_t k = 0; k < mean.size(); ++k)
         mean[k] = float(accumulator[k] / used);
-    const SpectralCutoff::Result cutoff =
-        SpectralCutoff::estimate(mean, reader.sampleRate(), windowSize);
+    const HighFrequencyCutoff::Result cutoff =
+        HighFrequencyCutoff::estimate(mean, reader.sampleRate(), windowSize);
     const Finding finding = judge(QFileInfo(url.toLocalFile()).suffix().toLower(),
                                   cutoff.cutoffHz,
                                   reader.sampleRate(),

@@ -1,4 +1,4 @@
-#include "SpectralCutoff.h"
+#include "HighFrequencyCutoff.h"
 
 #include <QtGlobal>
 #include <algorithm>
@@ -20,7 +20,7 @@ std::vector<Band> bandLevels(const std::vector<float> &power, double sampleRate,
 {
     const int bins = int(power.size());
     const int width =
-        std::max(1, int(std::lround(SpectralCutoff::kBandHz * windowSize / sampleRate)));
+        std::max(1, int(std::lround(HighFrequencyCutoff::kBandHz * windowSize / sampleRate)));
     std::vector<Band> bands;
     double strongest = 0;
     for (int first = 0; first < bins; first += width) {
@@ -32,7 +32,7 @@ std::vector<Band> bandLevels(const std::vector<float> &power, double sampleRate,
         strongest = std::max(strongest, band.level);
         bands.push_back(band);
     }
-    const double floorPower = strongest * std::pow(10.0, -SpectralCutoff::kDepthDB / 10);
+    const double floorPower = strongest * std::pow(10.0, -HighFrequencyCutoff::kDepthDB / 10);
     for (Band &band : bands)
         band.level = 10 * std::log10(std::max(band.level, floorPower));
     return bands;
@@ -60,8 +60,9 @@ double medianLevel(std::vector<Band>::const_iterator first, std::vector<Band>::c
 
 } // namespace
 
-SpectralCutoff::Result
-SpectralCutoff::estimate(const std::vector<float> &meanPower, double sampleRate, int windowSize)
+HighFrequencyCutoff::Result HighFrequencyCutoff::estimate(const std::vector<float> &meanPower,
+                                                          double sampleRate,
+                                                          int windowSize)
 {
     Result result;
     const int bins = int(meanPower.size());

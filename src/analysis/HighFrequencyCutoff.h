@@ -7,7 +7,7 @@ namespace brivello {
 // Finds where a mean power spectrum's high frequencies stop: the highest clear step down
 // between neighbouring bands above about 1 kHz with the region over it near the spectrum's
 // floor. Works in dB on bands of about 200 Hz. Pure function.
-class SpectralCutoff
+class HighFrequencyCutoff
 {
 public:
     struct Result
