@@ -16,7 +16,7 @@ template <typename Edit> void editDuplicateSearch(LibraryStore &store, Edit edit
 }
 
 #define BRIVELLO_DUPLICATE_FIELD(getter, setter, field)                                            \
-    inline auto getter(const LibraryStore &store)                                                  \
+    inline const auto &getter(const LibraryStore &store)                                           \
     {                                                                                              \
         return store.duplicateSearch().field;                                                      \
     }                                                                                              \
