@@ -57,9 +57,12 @@ QIcon drawnIcon()
 }
 
 // The sound card's player; without an audio device the engine plays on a silent clocked sink.
-std::unique_ptr<AudioPlayer> makePlayer(LibraryStore &store)
+std::unique_ptr<EngineAudioPlayer> makePlayer(LibraryStore &store,
+                                              AudioPlaybackEngine::SinkFactory sinkFactory)
 {
-    auto player = std::make_unique<EngineAudioPlayer>(std::make_unique<AudioPlaybackEngine>());
+    auto engine = sinkFactory ? std::make_unique<AudioPlaybackEngine>(std::move(sinkFactory))
+                              : std::make_unique<AudioPlaybackEngine>();
+    auto player = std::make_unique<EngineAudioPlayer>(std::move(engine));
     player->setLibraryStore(&store);
     return player;
 }
@@ -85,10 +88,10 @@ void BrivelloApp::applyPalette()
     QApplication::setPalette(BrivelloTheme::palette(ShellEvents::instance().scheme()));
 }
 
-BrivelloApp::BrivelloApp()
+BrivelloApp::BrivelloApp(AudioPlaybackEngine::SinkFactory sinkFactory)
     : m_qtTranslation(std::make_unique<QtDialogTranslation>())
     , m_store(std::make_unique<LibraryStore>())
-    , m_player(makePlayer(*m_store))
+    , m_player(makePlayer(*m_store, std::move(sinkFactory)))
     , m_updates(std::make_unique<UpdateManager>())
     , m_window(std::make_unique<MainWindow>(*m_store, *m_player, *m_updates))
 {

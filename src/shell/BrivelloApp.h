@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/AudioPlaybackEngine.h"
+
 #include <QObject>
 #include <Qt>
 #include <memory>
@@ -9,7 +11,7 @@ class QKeySequence;
 
 namespace brivello {
 
-class AudioPlayer;
+class EngineAudioPlayer;
 class LibraryStore;
 class MainWindow;
 class QtDialogTranslation;
@@ -23,14 +25,15 @@ class BrivelloApp : public QObject
 {
     Q_OBJECT
 public:
-    BrivelloApp();
+    // `sinkFactory` replaces the sound card (tests play on a capture sink).
+    explicit BrivelloApp(AudioPlaybackEngine::SinkFactory sinkFactory = {});
     ~BrivelloApp() override;
 
     // Names the application, sets the Fusion style and the scheme's palette.
     static void configureApplication();
 
     LibraryStore &store() const { return *m_store; }
-    AudioPlayer &player() const { return *m_player; }
+    EngineAudioPlayer &player() const { return *m_player; }
     UpdateManager &updates() const { return *m_updates; }
     MainWindow &window() const { return *m_window; }
     QAction *addFilesAction() const { return m_addFiles; }
@@ -48,7 +51,7 @@ private:
     // First, so every widget and dialog is made with Qt's texts in the interface language.
     std::unique_ptr<QtDialogTranslation> m_qtTranslation;
     std::unique_ptr<LibraryStore> m_store;
-    std::unique_ptr<AudioPlayer> m_player;
+    std::unique_ptr<EngineAudioPlayer> m_player;
     std::unique_ptr<UpdateManager> m_updates;
     std::unique_ptr<MainWindow> m_window;
     QAction *m_addFiles = nullptr;
