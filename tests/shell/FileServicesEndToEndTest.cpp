@@ -38,6 +38,8 @@ protected:
     {
         OpenPanels::setDialogHookForTesting({});
         EndToEndFixture::TearDown();
+        // QTemporaryDir cannot remove names that are not UTF-8.
+        TestAudioFiles::run(QStringLiteral("rm"), {QStringLiteral("-rf"), path(QString())});
     }
 
     // A tone made under an ASCII name in `folder` (relative), then renamed to `name`'s bytes.
@@ -109,6 +111,36 @@ TEST_F(FileServicesEndToEndTest, AFavouriteNamedInCp1251IsEditedInTheTable)
 
     EXPECT_TRUE(spinUntil([&] { return mutagenText(file, "TIT2") == "Новое имя"; }, 20000));
     EXPECT_FALSE(store().lastError()) << store().lastError()->toStdString();
+}
+
+TEST_F(FileServicesEndToEndTest, TheConverterConvertsAFileNamedInCp1251)
+{
+    const QUrl file = makeNamed(QStringLiteral("music"), kSong + ".mp3");
+    store().importForConversion({file});
+    ASSERT_TRUE(spinUntil([this] { return store().conversionItems().size() == 1; }));
+    store().setActiveTab(Tab::converter);
+    settle(300);
+    QAbstractButton *convert = nullptr;
+    for (auto *button : window().findChildren<QAbstractButton *>())
+        if (button->isVisible() && button->text() == "Конвертировать")
+            convert = button;
+    ASSERT_TRUE(convert);
+    QTest::mouseClick(convert, Qt::LeftButton);
+
+    using Status = ConversionItem::Status;
+    ASSERT_TRUE(spinUntil([this] {
+        return store().conversionItems().first().status.kind != Status::waiting &&
+               store().conversionItems().first().status.kind != Status::converting;
+    }));
+    const ConversionItem item = store().conversionItems().first();
+    ASSERT_EQ(item.status.kind, Status::completed) << item.status.message.toStdString();
+    ASSERT_TRUE(item.outputURL);
+    // The source is an MP3, so the copy takes the next free name beside it.
+    EXPECT_EQ(LocalFile::nativePath(*item.outputURL),
+              QFile::encodeName(path("music")) + '/' + kSong + " (MP3 1).mp3");
+    QFile output;
+    ASSERT_TRUE(LocalFile::open(output, LocalFile::path(*item.outputURL), QIODevice::ReadOnly));
+    EXPECT_GT(output.size(), 1000);
 }
 
 TEST_F(FileServicesEndToEndTest, TheFolderWarningFollowsWhatTheImportFound)
