@@ -97,21 +97,25 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
         viewport(), [this] { return m_store.settings().hotkey(kHotkeyFavoriteKey); });
 }
 
-void PlaylistView::restyle()
+QString PlaylistView::listStyleSheet(ColorScheme scheme)
 {
     // A thin scroll bar in the scheme's secondary colour, over a clear list.
-    const ColorScheme scheme = ShellEvents::instance().scheme();
     const QColor handle = BrivelloTheme::isLight(scheme) ? blackA(0.22) : whiteA(0.2);
-    setStyleSheet(QStringLiteral("QListView { background: transparent; border: none; }"
-                                 "QScrollBar:vertical { background: transparent; width: 10px;"
-                                 " margin: 4px 2px 4px 0; }"
-                                 "QScrollBar::handle:vertical { background: %1;"
-                                 " border-radius: 4px; min-height: 32px; }"
-                                 "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
-                                 " { height: 0; }"
-                                 "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
-                                 " { background: transparent; }")
-                      .arg(handle.name(QColor::HexArgb)));
+    return QStringLiteral("QListView { background: transparent; border: none; }"
+                          "QScrollBar:vertical { background: transparent; width: 10px;"
+                          " margin: 4px 2px 4px 0; }"
+                          "QScrollBar::handle:vertical { background: %1;"
+                          " border-radius: 4px; min-height: 32px; }"
+                          "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
+                          " { height: 0; }"
+                          "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
+                          " { background: transparent; }")
+        .arg(handle.name(QColor::HexArgb));
+}
+
+void PlaylistView::restyle()
+{
+    setStyleSheet(listStyleSheet(ShellEvents::instance().scheme()));
     viewport()->update();
 }
 

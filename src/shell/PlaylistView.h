@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BrivelloTheme.h"
 #include "PlaylistMultiFileDragOverlay.h"
 #include "library/PlaylistModel.h"
 
@@ -41,6 +42,8 @@ public:
     ContextualHint *heartHint() const { return m_heartHint; }
     // The element of a track, in viewport coordinates.
     QRect elementRect(int row) const;
+    // The clear list with its thin scroll bar; the analysis list shares it.
+    static QString listStyleSheet(ColorScheme scheme);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

@@ -4,6 +4,7 @@
 #include "library/AudioPlayer.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
+#include "shell/PlaylistView.h"
 #include "shell/ShellEvents.h"
 #include "workspaces/SectionListRules.h"
 #include "workspaces/ui/SectionRowStyle.h"
@@ -88,18 +89,7 @@ QualityAnalysisList::QualityAnalysisList(LibraryStore &store, AudioPlayer &playe
 
 void QualityAnalysisList::restyle()
 {
-    const ColorScheme scheme = ShellEvents::instance().scheme();
-    const QColor handle = BrivelloTheme::isLight(scheme) ? blackA(0.22) : whiteA(0.2);
-    setStyleSheet(QStringLiteral("QListView { background: transparent; border: none; }"
-                                 "QScrollBar:vertical { background: transparent; width: 10px;"
-                                 " margin: 4px 2px 4px 0; }"
-                                 "QScrollBar::handle:vertical { background: %1;"
-                                 " border-radius: 4px; min-height: 32px; }"
-                                 "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
-                                 " { height: 0; }"
-                                 "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
-                                 " { background: transparent; }")
-                      .arg(handle.name(QColor::HexArgb)));
+    setStyleSheet(PlaylistView::listStyleSheet(ShellEvents::instance().scheme()));
     viewport()->update();
 }
 

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTest>
 
 namespace brivello {
@@ -207,7 +208,11 @@ TEST_F(QualityAnalysisSectionTest, RowsPaintTheVerdictInItsColourInBothAppearanc
         GTEST_SKIP() << "ffmpeg is missing";
     QualityAnalyzerView *view = showSection();
     ASSERT_NE(view, nullptr);
-    importAndAnalyse(verdictFiles());
+    QStringList files = verdictFiles();
+    // And one that cannot be analysed, for the picture.
+    files << path("verdicts/Broken.mp3");
+    ASSERT_TRUE(TestAudioFiles::writeAll(files.last(), {}));
+    importAndAnalyse(files);
     const QList<std::pair<QString, AudioQualityVerdict>> expected = {
         {"Genuine.flac", AudioQualityVerdict::lossless},
         {"Encoded.mp3", AudioQualityVerdict::lossy},
@@ -303,6 +308,29 @@ TEST_F(QualityAnalysisSectionTest, TheLightSpectrogramPlateIsOpaqueAndFollowsThe
     EXPECT_LT(light.lightness(), 40);
     setAppearance("dark");
     EXPECT_LT(plateAlpha().alpha(), 160);
+}
+
+TEST_F(QualityAnalysisSectionTest, TableDensityScalesTheRowsButNotTheStatusBlock)
+{
+    QualityAnalyzerView *view = showSection();
+    ASSERT_NE(view, nullptr);
+    importAndAnalyse({makeAudio("density/a-rather-long-title-that-cannot-fit-the-row.flac"),
+                      makeAudio("density/b.flac")});
+    QualityAnalysisList *list = view->list();
+    for (const double density : {0.85, 1.35}) {
+        store().settings().setTableDensity(density);
+        settle();
+        list->layOutRows();
+        const QRect rect = list->visualRect(list->analysisModel()->index(0));
+        EXPECT_EQ(rect.height(),
+                  QualityAnalysisRow::rowHeight(density) + QualityAnalysisRow::kRowSpacing);
+        EXPECT_NEAR(QualityAnalysisRow::coverRect(rect, density).width(), 34 * density, 0.01);
+        EXPECT_EQ(QualityAnalysisRow::statusRect(rect, density).width(),
+                  QualityAnalysisRow::kStatusWidth);
+        // Long titles are cut, never scrolled sideways.
+        EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+        saveScreenshot(QStringLiteral("analysis-density-%1.png").arg(density), settledGrab());
+    }
 }
 
 } // namespace
