@@ -9,7 +9,6 @@
 #include "workspaces/SectionListRules.h"
 #include "workspaces/ui/SectionRowStyle.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -29,19 +28,9 @@ QualityAnalysisList::QualityAnalysisList(LibraryStore &store, AudioPlayer &playe
     setObjectName(QStringLiteral("qualityAnalysisList"));
     setModel(m_model);
     setItemDelegate(m_delegate);
-    setSelectionMode(QAbstractItemView::NoSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setFrameShape(QFrame::NoFrame);
-    setMouseTracking(true);
-    setAcceptDrops(true);
-    viewport()->setAcceptDrops(true);
-    setDragDropMode(QAbstractItemView::DropOnly);
-    setFocusPolicy(Qt::NoFocus);
+    PlaylistView::configureTrackList(*this);
     setViewportMargins(8, 4, 8, 4);
-    viewport()->setAutoFillBackground(false);
     m_delegate->setDensity(store.settings().tableDensity());
     restyle();
     connect(&ShellEvents::instance(),
@@ -190,15 +179,8 @@ void QualityAnalysisList::mouseMoveEvent(QMouseEvent *event)
         setHoveredRow(rowAt(pos));
         return;
     }
-    if (m_pressedRow < 0 ||
-        (pos - m_pressPos).manhattanLength() < QApplication::startDragDistance())
-        return;
-    const QList<QUrl> urls = m_overlay.mouseDrag();
-    if (urls.isEmpty())
-        return;
-    PlaylistMultiFileDragOverlay::execDrag(this, urls);
-    m_overlay.dragEnded();
-    m_pressedRow = -1;
+    if (m_pressedRow >= 0 && m_overlay.dragOut(this, (pos - m_pressPos).manhattanLength()))
+        m_pressedRow = -1;
 }
 
 void QualityAnalysisList::mouseReleaseEvent(QMouseEvent *event)
