@@ -2,6 +2,8 @@
 
 #include "library/LibraryStore.h"
 
+#include <utility>
+
 namespace brivello {
 
 QualityAnalysisListModel::QualityAnalysisListModel(LibraryStore *store, QObject *parent)
@@ -9,10 +11,19 @@ QualityAnalysisListModel::QualityAnalysisListModel(LibraryStore *store, QObject 
     , m_store(store)
     , m_tracks(store->analysisTracks())
 {
+    // A burst of imports (a drop of thousands of files) resets the rows once.
     connect(store, &LibraryStore::analysisTracksChanged, this, [this] {
-        beginResetModel();
-        m_tracks = m_store->analysisTracks();
-        endResetModel();
+        if (std::exchange(m_resetPending, true))
+            return;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_resetPending = false;
+                beginResetModel();
+                m_tracks = m_store->analysisTracks();
+                endResetModel();
+            },
+            Qt::QueuedConnection);
     });
     connect(
         store, &LibraryStore::qualityAnalysesChanged, this, &QualityAnalysisListModel::repaintAll);

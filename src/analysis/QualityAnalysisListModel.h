@@ -15,7 +15,8 @@ class LibraryStore;
 
 // The analysis section's list as an item model: one row per track of the store's analysis
 // list, in list order, with what its row shows (result, failure, analysing, selected, current,
-// playing). Follows the store's signals; the view feeds it the player's state. Main thread.
+// playing). Follows the store's signals, taking a new list on the next turn of the event
+// loop; the view feeds it the player's state. Main thread.
 class QualityAnalysisListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -49,6 +50,7 @@ private:
     QList<Track> m_tracks;
     std::optional<QUuid> m_currentID;
     bool m_isPlaying = false;
+    bool m_resetPending = false;
 };
 
 } // namespace brivello

@@ -148,8 +148,12 @@ void QualityAnalyzerView::refreshDetail()
 {
     std::optional<Track> track;
     for (const Track &candidate : m_store.analysisTracks()) {
-        if (m_focusedID && candidate.id == *m_focusedID)
+        if (!m_focusedID)
+            break;
+        if (candidate.id == *m_focusedID) {
             track = candidate;
+            break;
+        }
     }
     const bool analyzing = m_focusedID && m_store.analyzingQualityIDs().contains(*m_focusedID);
     m_detail->setInputs(track,

@@ -333,5 +333,26 @@ TEST_F(QualityAnalysisSectionTest, TableDensityScalesTheRowsButNotTheStatusBlock
     }
 }
 
+TEST_F(QualityAnalysisSectionTest, ASelectionMadeElsewhereScrollsTheRowIntoView)
+{
+    QStringList files;
+    for (int i = 0; i < 24; ++i)
+        files << makeAudio(QStringLiteral("many/%1.flac").arg(i, 2, 10, QLatin1Char('0')), 0.3);
+    QualityAnalyzerView *view = showSection();
+    ASSERT_NE(view, nullptr);
+    importAndAnalyse(files);
+    QualityAnalysisList *list = view->list();
+    const QUuid last = list->analysisModel()->trackAt(23).id;
+    // As another view or the store's own upkeep would: the section only listens.
+    store().setSelectedIDs({last});
+    store().setSelectedID(last);
+    ASSERT_TRUE(spinUntil([&] {
+        return list->viewport()->rect().contains(
+            list->visualRect(list->analysisModel()->index(23)).center());
+    }));
+    EXPECT_EQ(view->focusedID(), last);
+    EXPECT_GT(list->verticalScrollBar()->value(), 0);
+}
+
 } // namespace
 } // namespace brivello
