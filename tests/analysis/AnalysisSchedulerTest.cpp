@@ -192,6 +192,11 @@ TEST_F(AnalysisSchedulerTest, QualityQueueFollowsTheListAndSkipsKnownTracks)
     store().analyzeQuality({id(2)}, true);
     EXPECT_EQ(m_jobs->started.size(), 3);
     EXPECT_FALSE(store().qualityFailures().contains(id(2)));
+    m_jobs->releaseQuality(std::nullopt);
+    // No reason given is still a failure with a reason to show; leaving the section forgets it.
+    EXPECT_FALSE(store().qualityFailures().value(id(2)).isEmpty());
+    store().removeFromAnalysis({id(2)});
+    EXPECT_FALSE(store().qualityFailures().contains(id(2)));
 }
 
 TEST_F(AnalysisSchedulerTest, PlaybackPausesQualityAnalysisAndTheTrackGoesFirstAfterStop)

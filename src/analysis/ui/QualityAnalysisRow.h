@@ -4,6 +4,7 @@
 #include "shell/BrivelloTheme.h"
 
 #include <QStyledItemDelegate>
+#include <cmath>
 
 namespace brivello {
 
@@ -23,7 +24,11 @@ public:
 
     explicit QualityAnalysisRow(QObject *parent = nullptr);
 
-    void setDensity(double density) { m_density = density; }
+    // A stored factor outside any slider's reach (hand-edited settings) falls back to 1.
+    void setDensity(double density)
+    {
+        m_density = std::isfinite(density) && density >= 0.5 && density <= 2.0 ? density : 1.0;
+    }
     double density() const { return m_density; }
     void setHoveredRow(int row) { m_hoveredRow = row; }
     // Phase of the spinner of the rows being analysed, 0 … 1.
