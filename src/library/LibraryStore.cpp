@@ -129,6 +129,10 @@ BRIVELLO_PUBLISHED_SETTER(setQualityAnalyses,
                           QualityAnalyses,
                           m_qualityAnalyses,
                           qualityAnalysesChanged)
+BRIVELLO_PUBLISHED_SETTER(setQualityFailures,
+                          QualityFailures,
+                          m_qualityFailures,
+                          qualityAnalysesChanged)
 BRIVELLO_PUBLISHED_SETTER(setAnalyzingQualityIDs,
                           QSet<QUuid>,
                           m_analyzingQualityIDs,

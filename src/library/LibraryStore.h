@@ -110,6 +110,11 @@ public:
     using QualityAnalyses = QHash<QUuid, std::shared_ptr<const AudioQualityAnalysis>>;
     const QualityAnalyses &qualityAnalyses() const { return m_qualityAnalyses; }
     void setQualityAnalyses(QualityAnalyses analyses);
+    // Why a track of the analysis section could not be analysed; such a track counts as done
+    // and is queued again only on an explicit retry. Announced with qualityAnalysesChanged.
+    using QualityFailures = QHash<QUuid, QString>;
+    const QualityFailures &qualityFailures() const { return m_qualityFailures; }
+    void setQualityFailures(QualityFailures failures);
     const QSet<QUuid> &analyzingQualityIDs() const { return m_analyzingQualityIDs; }
     void setAnalyzingQualityIDs(QSet<QUuid> ids);
     const QSet<QUuid> &analyzingBPMIDs() const { return m_analyzingBPMIDs; }
@@ -206,7 +211,8 @@ public:
     // Queue bookkeeping of tempo estimation and quality analysis; the workers (the analysis
     // scheduler, a child of the store) hook on bpmWorkRequested() / qualityWorkRequested().
     void detectBPM(const QSet<QUuid> &ids);
-    void analyzeQuality(const QSet<QUuid> &ids);
+    // `retryFailed`: the user asked, so tracks that failed before are queued again too.
+    void analyzeQuality(const QSet<QUuid> &ids, bool retryFailed = false);
     const QList<QUuid> &pendingBPMTrackIDs() const { return m_bpmQueue.pending(); }
     const QList<QUuid> &pendingQualityTrackIDs() const { return m_qualityQueue.pending(); }
     AnalysisQueue &bpmQueue() { return m_bpmQueue; }
@@ -455,6 +461,7 @@ private:
 
     // Background analysis bookkeeping (the workers belong to the analysis subsystem).
     QualityAnalyses m_qualityAnalyses;
+    QualityFailures m_qualityFailures;
     QSet<QUuid> m_analyzingQualityIDs;
     QSet<QUuid> m_analyzingBPMIDs;
     AnalysisQueue m_bpmQueue;

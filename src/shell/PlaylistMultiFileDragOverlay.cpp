@@ -2,6 +2,7 @@
 
 #include "library/DroppedFiles.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -68,6 +69,18 @@ void PlaylistMultiFileDragOverlay::mouseRelease()
 void PlaylistMultiFileDragOverlay::dragEnded()
 {
     m_dragURLsSnapshot.clear();
+}
+
+bool PlaylistMultiFileDragOverlay::dragOut(QWidget *source, int travelled)
+{
+    if (travelled < QApplication::startDragDistance())
+        return false;
+    const QList<QUrl> urls = mouseDrag();
+    if (urls.isEmpty())
+        return false;
+    execDrag(source, urls);
+    dragEnded();
+    return true;
 }
 
 QList<QUrl> PlaylistMultiFileDragOverlay::externalFileURLs(const QMimeData *mime)

@@ -35,6 +35,9 @@ public:
     QList<QUrl> mouseDrag();
     void mouseRelease();
     void dragEnded();
+    // A move with the button held, `travelled` away from the press: past the drag distance it
+    // drags the files out of `source` and returns once the drag ends; true when it did.
+    bool dragOut(QWidget *source, int travelled);
 
     bool isDeferringSelection() const { return m_deferSelectionUntilMouseUp; }
     bool hasStartedDrag() const { return m_startedDrag; }

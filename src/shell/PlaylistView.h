@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BrivelloTheme.h"
 #include "PlaylistMultiFileDragOverlay.h"
 #include "library/PlaylistModel.h"
 
@@ -41,6 +42,10 @@ public:
     ContextualHint *heartHint() const { return m_heartHint; }
     // The element of a track, in viewport coordinates.
     QRect elementRect(int row) const;
+    // The clear list with its thin scroll bar, and the behaviour of a list drawn over the
+    // store's selection; the analysis list shares both.
+    static QString listStyleSheet(ColorScheme scheme);
+    static void configureTrackList(QListView &list);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
