@@ -8,8 +8,10 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QSignalSpy>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace brivello;
@@ -137,6 +139,34 @@ TEST_F(CoverArtBatchTest, RetriesOnceAfterTheDelay)
     EXPECT_TRUE(finished.isEmpty()); // the second attempt waits for the clock
     ASSERT_TRUE(waitForBatch(finished));
     EXPECT_GE(m_scheduler.now() - start, CoverArtBatch::kRetryDelay - 1e-9);
+    EXPECT_EQ(m_statuses.last(), QStringLiteral("Сохранено 0, ошибок: 1"));
+}
+
+// The pause between the two attempts is 0.12 s: a microsecond short of it the second attempt
+// has not started; at 0.12 s it runs.
+TEST_F(CoverArtBatchTest, TheSecondAttemptComesPointTwelveSecondsAfterTheFirstFails)
+{
+    const QUuid m4a = addTrack(QStringLiteral("late.m4a"));
+    QSignalSpy finished(m_batch, &CoverArtBatch::batchFinished);
+    // Besides what is pending now: the start line's clearing, then the pause after the first
+    // attempt failed (at once, or after a turn on a pool thread).
+    const int timers = m_scheduler.pendingCount() + 1;
+    m_batch->assignArtwork(TestAudioFiles::pngPicture(), {m4a});
+    QDeadlineTimer limit(60000);
+    while (m_scheduler.pendingCount() == timers && !limit.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    ASSERT_EQ(m_scheduler.pendingCount(), timers + 1);
+    m_scheduler.advance(0.12 - 2e-6);
+    EXPECT_EQ(m_scheduler.pendingCount(), timers + 1);
+    for (int turn = 0; turn < 50; ++turn) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    EXPECT_TRUE(finished.isEmpty());
+    m_scheduler.advance(2e-6);
+    ASSERT_TRUE(waitForBatch(finished, false));
     EXPECT_EQ(m_statuses.last(), QStringLiteral("Сохранено 0, ошибок: 1"));
 }
 
