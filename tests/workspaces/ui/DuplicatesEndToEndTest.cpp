@@ -1,6 +1,8 @@
 #include "platform/Trash.h"
 #include "shell/ActionButton.h"
+#include "shell/BrivelloTheme.h"
 #include "shell/ContentArea.h"
+#include "shell/ShellEvents.h"
 #include "support/TestAudioFiles.h"
 #include "support/ui/EndToEndFixture.h"
 #include "workspaces/MainWindowController.h"
@@ -230,6 +232,13 @@ TEST_F(DuplicatesEndToEndTest, ASearchWithoutGroupsSaysItFoundNone)
     EXPECT_EQ(view->content(), DuplicateFinderView::Content::emptyResult);
     EXPECT_EQ(view->emptyResultState()->titleText(), QStringLiteral("Дубликаты не найдены"));
     EXPECT_TRUE(view->emptyResultState()->messageText().contains(path(QStringLiteral("dup"))));
+    {
+        // Drawn with the application's own palette, as the program sets it at its start.
+        const QPalette palette = QApplication::palette();
+        QApplication::setPalette(BrivelloTheme::palette(ShellEvents::instance().scheme()));
+        saveScreenshot(QStringLiteral("duplicates-none-ru-dark.png"), settledGrab());
+        QApplication::setPalette(palette);
+    }
 
     // Adding the same folder again, written differently, is no new root.
     view->importDroppedURLs({QUrl::fromLocalFile(path(QStringLiteral("dup/./sub/../")))});
