@@ -67,24 +67,6 @@ protected:
             return false;
         return TestAudioFiles::run(QStringLiteral("cmp"), {exported, wanted}).ok();
     }
-    // The attached picture of an MP3 as ffmpeg copies it out.
-    QByteArray mp3Picture(const QString &file)
-    {
-        const QString out = path(QStringLiteral("picture.bin"));
-        TestAudioFiles::run(QStringLiteral("ffmpeg"),
-                            {QStringLiteral("-v"),
-                             QStringLiteral("error"),
-                             QStringLiteral("-y"),
-                             QStringLiteral("-i"),
-                             file,
-                             QStringLiteral("-an"),
-                             QStringLiteral("-c:v"),
-                             QStringLiteral("copy"),
-                             QStringLiteral("-f"),
-                             QStringLiteral("image2"),
-                             out});
-        return TestAudioFiles::readAll(out);
-    }
     QString fileOf(const QUuid &id) const
     {
         for (const Track &track : m_store->tracks()) {
@@ -115,7 +97,7 @@ TEST_F(CoverArtBatchTest, WritesPNGUnchangedAndReportsTheFileThatFailedTwice)
     ASSERT_TRUE(waitForBatch(finished));
 
     EXPECT_TRUE(flacPictureEquals(fileOf(flac), png));
-    EXPECT_EQ(mp3Picture(fileOf(mp3)), png);
+    EXPECT_EQ(TestAudioFiles::attachedPicture(fileOf(mp3)), png);
     EXPECT_TRUE(store().artworkWritingIDs().isEmpty());
     EXPECT_EQ(posted.value(QStringLiteral("artworkBatch")), QVariant(true));
     EXPECT_EQ(m_statuses.last(), QStringLiteral("Сохранено 2, ошибок: 1"));

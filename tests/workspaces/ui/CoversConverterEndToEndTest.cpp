@@ -108,20 +108,7 @@ TEST_F(CoversConverterEndToEndTest, AssignCoverWritesThePictureIntoFlacAndMp3)
                                     {QStringLiteral("--export-picture-to=") + exported, flac})
                     .ok());
     EXPECT_EQ(TestAudioFiles::readAll(exported), picture);
-    const QString copied = path(QStringLiteral("copied.png"));
-    ASSERT_TRUE(TestAudioFiles::run(QStringLiteral("ffmpeg"),
-                                    {QStringLiteral("-v"),
-                                     QStringLiteral("error"),
-                                     QStringLiteral("-i"),
-                                     mp3,
-                                     QStringLiteral("-an"),
-                                     QStringLiteral("-c:v"),
-                                     QStringLiteral("copy"),
-                                     QStringLiteral("-f"),
-                                     QStringLiteral("image2"),
-                                     copied})
-                    .ok());
-    EXPECT_EQ(TestAudioFiles::readAll(copied), picture);
+    EXPECT_EQ(TestAudioFiles::attachedPicture(mp3), picture);
     EXPECT_TRUE(TestAudioFiles::run(QStringLiteral("flac"), {QStringLiteral("-t"), flac}).ok());
 }
 

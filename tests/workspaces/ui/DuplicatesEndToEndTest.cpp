@@ -47,6 +47,14 @@ protected:
         settle();
         return qobject_cast<DuplicateFinderView *>(window().contentArea()->currentView());
     }
+    // Presses "Найти дубликаты" and waits for the search's end.
+    bool pressFind(DuplicateFinderView &view)
+    {
+        QTest::mouseClick(view.findButton(), Qt::LeftButton);
+        const bool ended = spinUntil([this] { return !store().duplicateSearch().isSearching; });
+        settle();
+        return ended;
+    }
     // Adds the folder (written with a trailing slash) and presses "Найти дубликаты".
     DuplicateFinderView *search()
     {
@@ -57,9 +65,7 @@ protected:
         view->importDroppedURLs({QUrl::fromLocalFile(path(QStringLiteral("dup/")))});
         EXPECT_TRUE(spinUntil([this] { return store().duplicateTracks().size() == 5; }));
         EXPECT_TRUE(view->findButton()->isEnabled());
-        QTest::mouseClick(view->findButton(), Qt::LeftButton);
-        EXPECT_TRUE(spinUntil([this] { return !store().duplicateSearch().isSearching; }));
-        settle();
+        EXPECT_TRUE(pressFind(*view));
         return view;
     }
     // Each group as the set of its paths.
@@ -225,9 +231,7 @@ TEST_F(DuplicatesEndToEndTest, ASearchWithoutGroupsSaysItFoundNone)
     view->importDroppedURLs({url(QStringLiteral("dup"))});
     ASSERT_TRUE(spinUntil([this] { return store().duplicateTracks().size() == 4; }));
     EXPECT_EQ(view->emptyResultState()->titleText(), QStringLiteral("Дубликаты ещё не искали"));
-    QTest::mouseClick(view->findButton(), Qt::LeftButton);
-    ASSERT_TRUE(spinUntil([this] { return !store().duplicateSearch().isSearching; }));
-    settle();
+    ASSERT_TRUE(pressFind(*view));
     EXPECT_TRUE(fdupes().isEmpty());
     EXPECT_EQ(view->content(), DuplicateFinderView::Content::emptyResult);
     EXPECT_EQ(view->emptyResultState()->titleText(), QStringLiteral("Дубликаты не найдены"));
@@ -250,9 +254,7 @@ TEST_F(DuplicatesEndToEndTest, ASearchWithoutGroupsSaysItFoundNone)
     view->importDroppedURLs({url(QStringLiteral("more"))});
     ASSERT_TRUE(spinUntil([this] { return store().duplicateTracks().size() == 5; }));
     EXPECT_EQ(view->emptyResultState()->titleText(), QStringLiteral("Дубликаты ещё не искали"));
-    QTest::mouseClick(view->findButton(), Qt::LeftButton);
-    ASSERT_TRUE(spinUntil([this] { return !store().duplicateSearch().isSearching; }));
-    settle();
+    ASSERT_TRUE(pressFind(*view));
     EXPECT_EQ(view->emptyResultState()->messageText(),
               QStringLiteral("В «2 источника» нет ни точных копий, ни версий одного трека."));
     QTest::mouseClick(view->clearButton(), Qt::LeftButton);
