@@ -241,6 +241,19 @@ TEST_F(MainWindowKeyHandlerTest, FavouriteRemoveAndTrashActOnTheSelectionAndUndo
         EXPECT_TRUE(exists(i));
 }
 
+// The covers list shows only cover tracks; a selection from elsewhere never reaches the Trash.
+TEST_F(MainWindowKeyHandlerTest, InCoversTheTrashTakesOnlyTheFilesTheListShows)
+{
+    QList<Track> tracks = store().tracks();
+    tracks[0].isInCoverWorkspace = true;
+    store().setTracks(tracks);
+    store().setActiveTab(Tab::covers);
+    select({ids[0], ids[1]}, ids[0]);
+    EXPECT_TRUE(press(Qt::Key_Backspace, Qt::ControlModifier));
+    EXPECT_FALSE(QFileInfo::exists(tracks[0].url.toLocalFile()));
+    EXPECT_TRUE(QFileInfo::exists(tracks[1].url.toLocalFile()));
+}
+
 TEST_F(MainWindowKeyHandlerTest, ThePcDeleteKeyActsAsDeleteUnlessAHotkeyNamesIt)
 {
     select({ids[0]});
