@@ -5,11 +5,12 @@
 #include "FavoritesTableModel.h"
 #include "audiofiles/WriteError.h"
 #include "library/LibraryStore.h"
+#include "platform/LocalFile.h"
 
-#include <QFileInfo>
 #include <QMimeData>
 #include <QUndoStack>
 #include <algorithm>
+#include <unistd.h>
 
 namespace brivello {
 
@@ -44,11 +45,11 @@ QString FavoritesTableModel::singleLine(const QString &text)
 
 bool FavoritesTableModel::canWrite(const Track &track) const
 {
-    const QFileInfo file(track.url.toLocalFile());
+    // By the path's bytes: a name that is not UTF-8 does not survive QUrl::toLocalFile.
     std::optional<WriteError::Kind> failure;
-    if (!file.exists())
+    if (!LocalFile::exists(track.url))
         failure = WriteError::Kind::fileNotFound;
-    else if (!file.isWritable())
+    else if (::access(LocalFile::nativePath(track.url).constData(), W_OK) != 0)
         failure = WriteError::Kind::permissionDenied;
     if (!failure)
         return true;
