@@ -89,6 +89,8 @@ void LibraryStore::setDuplicateSearch(DuplicateSearchState state)
 {
     const bool rootsChanged = state.roots != m_duplicateSearch.roots;
     m_duplicateSearch = std::move(state);
+    if (rootsChanged)
+        m_duplicateSearch.hasSearched = false;
     emit duplicateSearchChanged();
     if (rootsChanged)
         scheduleWorkspaceSave();

@@ -51,6 +51,7 @@ private:
     bool selectAll();
     void navigate(int offset);
     void undo();
+    void trash();
     void remove();
     // The ids that Trash, remove and favourite act on: the section's own visible selection.
     // The converter's queue items are not tracks, so there it is empty.

@@ -53,17 +53,30 @@ void DuplicateSearch::findDuplicates()
 QCoro::Task<> DuplicateSearch::run(quint64 generation)
 {
     QPointer<DuplicateSearch> self(this);
+    const QList<QUrl> roots = duplicateSearchRoots(m_store);
     co_await search(generation);
     if (self)
-        endSearch();
+        endSearch(isCurrent(generation) && duplicateSearchRoots(m_store) == roots);
 }
 
-void DuplicateSearch::endSearch()
+void DuplicateSearch::endSearch(bool covered)
 {
-    setIsSearchingDuplicates(m_store, false);
-    setDuplicateScanCurrentFile(m_store, {});
-    setDuplicateScanPhase(m_store, Phase::idle);
+    editDuplicateSearch(m_store, [covered](DuplicateSearchState &state) {
+        state.isSearching = false;
+        state.currentFile.clear();
+        state.phase = Phase::idle;
+        state.hasSearched = covered;
+    });
     emit searchFinished();
+}
+
+// The counter and the percent change together, so no drawing shows one without the other.
+void DuplicateSearch::publishProgress(qint64 processed, double progress)
+{
+    editDuplicateSearch(m_store, [processed, progress](DuplicateSearchState &state) {
+        state.processedCount = processed;
+        state.progress = progress;
+    });
 }
 
 void DuplicateSearch::raiseProgress(double floor)
@@ -183,9 +196,7 @@ QCoro::Task<> DuplicateSearch::refreshDuplicateMetadata(QList<QUuid> ids, quint6
             m_store.setDuplicateTracks(std::move(tracks));
             break;
         }
-        setDuplicateScanProcessedCount(m_store, k);
-        setDuplicateScanProgress(m_store,
-                                 kMetadataStart + static_cast<double>(k) * kMetadataShare / count);
+        publishProgress(k, kMetadataStart + static_cast<double>(k) * kMetadataShare / count);
         co_await Scheduler::yield();
         if (!self || !isCurrent(generation))
             co_return;
@@ -225,9 +236,7 @@ DuplicateSearch::hash(QList<Candidate> candidates, QSet<qsizetype> needed, quint
                 digests[*found].second.append(candidate);
             }
         }
-        setDuplicateScanProcessedCount(m_store, k);
-        setDuplicateScanProgress(m_store,
-                                 kHashingStart + static_cast<double>(k) * kHashingShare / count);
+        publishProgress(k, kHashingStart + static_cast<double>(k) * kHashingShare / count);
         co_await Scheduler::yield();
         if (!self || !isCurrent(generation))
             co_return digests;

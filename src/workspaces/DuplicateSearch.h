@@ -44,7 +44,9 @@ private:
     void publish(QList<AudioDuplicateGroup> groups);
     bool isCurrent(quint64 generation) const { return generation == m_generation; }
     void raiseProgress(double floor);
-    void endSearch();
+    void publishProgress(qint64 processed, double progress);
+    // `covered`: the search ran to its end over the roots it started with.
+    void endSearch(bool covered);
 
     LibraryStore &m_store;
     quint64 m_generation = 0;

@@ -143,7 +143,7 @@ void FileRowList::press(QMouseEvent *event, int clickCount)
     const int row = rowAt(pos);
     if (row < 0)
         return;
-    if (clickCount == 1 && m_source.pressFileRowControl(row, pos - rowRect(row).topLeft())) {
+    if (m_source.pressFileRowControl(row, pos - rowRect(row).topLeft(), clickCount)) {
         viewport()->update();
         return;
     }
