@@ -66,7 +66,8 @@ bool FavoritesTableModel::commitEdit(const QUuid &trackID,
         return false;
     const QString value = singleLine(text);
     if (column == Columns::kGenre) {
-        applyGenre(value, trackID);
+        dropGenreDraft(trackID);
+        applyGenre(value, trackID, undoStack);
         return true;
     }
     // The store's tags now, not the row copy: a metadata load may have landed meanwhile.
@@ -85,11 +86,51 @@ bool FavoritesTableModel::commitEdit(const QUuid &trackID,
     return true;
 }
 
-void FavoritesTableModel::applyGenre(const QString &genre, const QUuid &trackID)
+void FavoritesTableModel::applyGenre(const QString &genre,
+                                     const QUuid &trackID,
+                                     QUndoStack *undoStack)
 {
     const QSet<QUuid> &selection = m_store.selectedIDs();
     const QSet<QUuid> targets = selection.contains(trackID) ? selection : QSet<QUuid>{trackID};
-    m_store.assignGenre(singleLine(genre), targets, nullptr);
+    const QString value = singleLine(genre);
+    // A blank genre clears: its status names what happened instead of an empty genre.
+    if (value.trimmed().isEmpty())
+        m_store.clearGenres(targets, undoStack);
+    else
+        m_store.assignGenre(value, targets, undoStack);
+}
+
+void FavoritesTableModel::genreMenuSelected(const QUuid &trackID,
+                                            const QString &genre,
+                                            QUndoStack *undoStack)
+{
+    if (rowOf(trackID) < 0)
+        return;
+    dropGenreDraft(trackID);
+    applyGenre(genre, trackID, undoStack);
+    markRowsDirty();
+}
+
+void FavoritesTableModel::setGenreDraft(const QUuid &trackID, const QString &text)
+{
+    // No cell is announced: the open field shows the text, and an announcement would make the
+    // view write the cell's value back into that field.
+    m_genreDrafts.insert(trackID, text);
+}
+
+void FavoritesTableModel::dropGenreDraft(const QUuid &trackID)
+{
+    if (m_genreDrafts.remove(trackID) == 0)
+        return;
+    const int row = rowOf(trackID);
+    if (row >= 0 && !m_editing)
+        touchCell(row, columnOf(Columns::kGenre));
+}
+
+std::optional<QString> FavoritesTableModel::genreDraft(const QUuid &trackID) const
+{
+    const auto found = m_genreDrafts.constFind(trackID);
+    return found == m_genreDrafts.cend() ? std::nullopt : std::optional<QString>(*found);
 }
 
 void FavoritesTableModel::selectGenreFilter(const QString &choice)
