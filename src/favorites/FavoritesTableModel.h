@@ -118,6 +118,7 @@ private:
     void scheduleMetadataRefresh(double delay);
     void observeNotifications();
     void touchCell(int row, int column);
+    void showCommitted(const QSet<QUuid> &ids, int field, const QString &value);
     void rebuildIndex();
     static QString singleLine(const QString &text);
     bool canWrite(const Track &track) const;

@@ -83,7 +83,24 @@ bool FavoritesTableModel::commitEdit(const QUuid &trackID,
         return false;
     if (undoStack)
         undoStack->push(new FavoriteTagEditCommand(m_store, trackID, field, previous, value));
+    showCommitted({trackID}, field, value);
     return true;
+}
+
+void FavoritesTableModel::showCommitted(const QSet<QUuid> &ids, int field, const QString &value)
+{
+    // While a Tab has opened the next editor, passes wait; the cells just committed show their
+    // new text meanwhile, in place (the order follows with the pass after the last editor).
+    for (const QUuid &id : ids) {
+        const int row = rowOf(id);
+        if (row < 0 || m_rows.at(row).tags.field(field) == value)
+            continue;
+        m_rows[row].tags.field(field) = value;
+        for (int column = 0; column < Columns::kCount; ++column) {
+            if (Columns::tagField(columnID(column)) == field)
+                touchCell(row, column);
+        }
+    }
 }
 
 void FavoritesTableModel::applyGenre(const QString &genre,
@@ -98,6 +115,8 @@ void FavoritesTableModel::applyGenre(const QString &genre,
         m_store.clearGenres(targets, undoStack);
     else
         m_store.assignGenre(value, targets, undoStack);
+    if (m_editing)
+        showCommitted(targets, Columns::tagField(Columns::kGenre), value.trimmed());
 }
 
 void FavoritesTableModel::genreMenuSelected(const QUuid &trackID,

@@ -246,3 +246,29 @@ TEST_F(GenreQuickBarTest, ChipsThatDoNotFitScrollIntoViewUnderTheWheel)
     EXPECT_LE(rightEdge(), viewport->width()) << "the ninth chip stays cut off";
     EXPECT_EQ(ninth->text(), QStringLiteral("Indie Dance"));
 }
+
+TEST_F(GenreQuickBarTest, NineChipsDrawCloserAndThenBesideBareSymbolsRatherThanHideOne)
+{
+    store().setQuickGenreSlotsRaw(QStringLiteral(
+        "Afro House\nAfro Tech\nIndie Dance\nPop\nHouse\nTech House\nDeep House\nHip-Hop\nR&B"));
+    bar->resize(1600, GenreQuickBar::kHeight);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(bar->searchButton()->text().isEmpty());
+    GenreCapsuleButton *ninth = bar->chips().last();
+    QWidget *viewport = ninth->parentWidget()->parentWidget();
+    const int fullWidth = ninth->width();
+    // Each width down to the bar's in a 1440 px window: the ninth chip stays whole (narrower
+    // bars scroll the chips under the wheel).
+    for (int width = 1100; width >= 1016; width -= 12) {
+        bar->resize(width, GenreQuickBar::kHeight);
+        QCoreApplication::processEvents();
+        EXPECT_LE(ninth->mapTo(viewport, QPoint(ninth->width(), 0)).x(), viewport->width())
+            << width;
+    }
+    EXPECT_LT(ninth->width(), fullWidth);
+    EXPECT_TRUE(bar->searchButton()->text().isEmpty());
+    EXPECT_FALSE(bar->searchButton()->accessibleName().isEmpty());
+    bar->resize(1600, GenreQuickBar::kHeight);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->untaggedToggle()->text(), bar->untaggedToggle()->accessibleName());
+}
