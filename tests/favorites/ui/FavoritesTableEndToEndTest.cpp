@@ -208,6 +208,44 @@ TEST_F(FavoritesTableEndToEndTest, GenreCommittedOnAnUnselectedRowChangesThatRow
     EXPECT_TRUE(waitForTag(target, "genre", QString()));
 }
 
+TEST_F(FavoritesTableEndToEndTest, LongBlankAndFilteredAwayGenresEndCleanly)
+{
+    const QList<QUuid> ids = favourites({"G1", "G2", "G3"});
+    const auto typeGenre = [&](int row, const QString &text) {
+        static_cast<QAbstractItemView &>(table()).edit(
+            model().index(row, FavoritesTableModel::columnOf("genre")));
+        EXPECT_TRUE(editor());
+        if (editor())
+            editor()->insert(text);
+    };
+    const QUuid first = model().idAt(0);
+    const QString longGenre = QString(300, QLatin1Char('x'));
+    typeGenre(0, longGenre);
+    QTest::keyClick(editor(), Qt::Key_Return);
+    EXPECT_TRUE(waitForTag(first, "genre", longGenre));
+
+    // Only spaces: the genre is cleared, not set to spaces.
+    const int row = model().rowOf(first);
+    typeGenre(row, QStringLiteral("   "));
+    editor()->selectAll();
+    editor()->insert(QStringLiteral("   "));
+    QTest::keyClick(editor(), Qt::Key_Return);
+    EXPECT_TRUE(waitForTag(first, "genre", QString()));
+
+    // Typed, then the row is filtered away before the commit: it still lands on its track.
+    settle(300);
+    const QUuid typed = model().idAt(1);
+    typeGenre(1, QStringLiteral("Dub"));
+    store().setFavoriteGenreFilter(QStringLiteral("Nothing like this"));
+    settle(300);
+    ASSERT_TRUE(table().isEditing()) << "the filter pass destroyed the open editor";
+    EXPECT_EQ(model().genreDraft(typed), std::optional<QString>(editor()->text()));
+    QTest::keyClick(editor(), Qt::Key_Return);
+    EXPECT_TRUE(waitForTag(typed, "genre", "Dub"));
+    EXPECT_TRUE(spinUntil([&] { return model().rowCount() == 0; }));
+    EXPECT_FALSE(store().isEditingMetadata());
+}
+
 TEST_F(FavoritesTableEndToEndTest, RowMenuWritesOneCoverIntoTwoFlacAndOneMp3)
 {
     const QList<QUuid> ids = favourites({"F1", "F2", "M3"}, {"flac", "flac", "mp3"});
