@@ -3,6 +3,7 @@
 #include "favorites/FavoritesTableModel.h"
 #include "favorites/ui/FavoritesItemDelegate.h"
 #include "favorites/ui/FavoritesSection.h"
+#include "favorites/ui/FavoritesTableGestures.h"
 #include "favorites/ui/FavoritesTableView.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
@@ -24,6 +25,8 @@
 namespace brivello {
 
 using test::TestAudioFiles;
+using testing::favoritesCellCenter;
+using testing::favoritesRightClick;
 
 class FavoritesTableEndToEndTest : public testing::EndToEndFixture
 {
@@ -71,16 +74,9 @@ protected:
     }
     QPoint cellCenter(int row, const QString &column)
     {
-        return table()
-            .visualRect(model().index(row, FavoritesTableModel::columnOf(column)))
-            .center();
+        return favoritesCellCenter(table(), row, column);
     }
-    void rightClick(int row, const QString &column)
-    {
-        const QPoint at = cellCenter(row, column);
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, table().viewport()->mapToGlobal(at));
-        QApplication::sendEvent(table().viewport(), &event);
-    }
+    void rightClick(int row, const QString &column) { favoritesRightClick(table(), row, column); }
     QLineEdit *editor() { return qobject_cast<QLineEdit *>(QApplication::focusWidget()); }
     // The open pop-up menu's action carrying that data or that text.
     static QAction *popupAction(const QVariant &data, const QString &text = {})

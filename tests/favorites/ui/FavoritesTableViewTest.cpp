@@ -5,6 +5,7 @@
 #include "favorites/ui/FavoritesHeaderView.h"
 #include "favorites/ui/FavoritesItemDelegate.h"
 #include "favorites/ui/FavoritesSection.h"
+#include "favorites/ui/FavoritesTableGestures.h"
 #include "platform/Defaults.h"
 #include "shell/ShellEvents.h"
 #include "support/LibraryStoreFixture.h"
@@ -56,16 +57,9 @@ protected:
     FavoritesTableModel &model() { return *m_section->model(); }
     QPoint cellCenter(int row, const QString &column)
     {
-        return table()
-            .visualRect(model().index(row, FavoritesTableModel::columnOf(column)))
-            .center();
+        return favoritesCellCenter(table(), row, column);
     }
-    void rightClick(int row, const QString &column)
-    {
-        const QPoint at = cellCenter(row, column);
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, table().viewport()->mapToGlobal(at));
-        QApplication::sendEvent(table().viewport(), &event);
-    }
+    void rightClick(int row, const QString &column) { favoritesRightClick(table(), row, column); }
 
     RecordingAudioPlayer m_player;
     QUndoStack m_undo;
