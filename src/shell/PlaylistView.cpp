@@ -274,9 +274,11 @@ void PlaylistView::mouseMoveEvent(QMouseEvent *event)
     const QList<QUrl> urls = m_overlay.mouseDrag();
     if (urls.isEmpty())
         return;
-    PlaylistMultiFileDragOverlay::execDrag(this, urls);
-    m_overlay.dragEnded();
     m_pressedRow = -1;
+    const QPointer<PlaylistView> self(this);
+    PlaylistMultiFileDragOverlay::execDrag(this, urls);
+    if (self)
+        m_overlay.dragEnded();
 }
 
 void PlaylistView::mouseReleaseEvent(QMouseEvent *event)
