@@ -94,6 +94,15 @@ void PlaylistMultiFileDragOverlay::dragEnded()
     m_dragURLsSnapshot.clear();
 }
 
+void PlaylistMultiFileDragOverlay::dragOut(QWidget *source, const QList<QUrl> &urls)
+{
+    const QPointer<QWidget> alive(source);
+    execDrag(source, urls);
+    // This overlay is a part of `source`.
+    if (alive)
+        dragEnded();
+}
+
 QList<QUrl> PlaylistMultiFileDragOverlay::externalFileURLs(const QMimeData *mime)
 {
     if (!mime || qobject_cast<const RowDragMimeData *>(mime))

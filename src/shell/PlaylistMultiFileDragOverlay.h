@@ -37,6 +37,9 @@ public:
     QList<QUrl> mouseDrag();
     void mouseRelease();
     void dragEnded();
+    // Runs the drag of `urls` from `source`, the view this overlay belongs to, and ends it
+    // unless the drop deleted that view after all.
+    void dragOut(QWidget *source, const QList<QUrl> &urls);
 
     bool isDeferringSelection() const { return m_deferSelectionUntilMouseUp; }
     bool hasStartedDrag() const { return m_startedDrag; }

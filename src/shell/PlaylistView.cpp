@@ -65,6 +65,8 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
         scheduleDelayedItemsLayout();
     });
     connect(&m_store, &LibraryStore::selectedIDsChanged, this, &PlaylistView::keepFocusInSelection);
+    connect(&m_store, &LibraryStore::tracksChanged, this, &PlaylistView::bounceChangedHearts);
+    bounceChangedHearts();
     // The hovered row number means nothing once rows move (a press keeps its track by id).
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(m_model, signal, this, &PlaylistView::forgetRowPositions);
@@ -275,10 +277,7 @@ void PlaylistView::mouseMoveEvent(QMouseEvent *event)
     if (urls.isEmpty())
         return;
     m_pressedRow = -1;
-    const QPointer<PlaylistView> self(this);
-    PlaylistMultiFileDragOverlay::execDrag(this, urls);
-    if (self)
-        m_overlay.dragEnded();
+    m_overlay.dragOut(this, urls);
 }
 
 void PlaylistView::mouseReleaseEvent(QMouseEvent *event)

@@ -6,7 +6,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QScrollBar>
 #include <QToolTip>
 #include <algorithm>
@@ -183,12 +182,7 @@ void FileRowList::mouseMoveEvent(QMouseEvent *event)
     if (urls.isEmpty())
         return;
     m_pressedRow = -1;
-    // The drop may switch sections; the section's view outlives the drag, this guard only
-    // keeps a list deleted by other means from being touched.
-    const QPointer<FileRowList> self(this);
-    PlaylistMultiFileDragOverlay::execDrag(this, urls);
-    if (self)
-        m_overlay.dragEnded();
+    m_overlay.dragOut(this, urls);
 }
 
 void FileRowList::mouseReleaseEvent(QMouseEvent *)
