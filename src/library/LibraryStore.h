@@ -277,6 +277,8 @@ public:
 
     // --- Cleaner (LibraryStoreCleaner.cpp). An empty id set means the active selection.
     void runConfiguredCleaner();
+    // The configured cleaner on `ids` (library tracks); nothing for an empty set.
+    void runConfiguredCleaner(const QSet<QUuid> &ids);
     void clearTags(const QSet<QUuid> &ids, bool removeBPMAndKey);
     // Renames under each file's write lock, so it finishes after the pending writes.
     QCoro::Task<> cleanFilenames(QSet<QUuid> ids, bool removeBPMAndKey);

@@ -159,9 +159,7 @@ bool MainWindowKeyHandler::handle(const KeyStroke &stroke)
         return true;
     }
     if (matches(stroke, kHotkeyCleanKey)) {
-        // The cleaner acts on the store's selection, which the converter and duplicates
-        // sections do not show.
-        if (tab != Tab::converter && tab != Tab::duplicates && runCleaner)
+        if (runCleaner)
             runCleaner();
         return true;
     }

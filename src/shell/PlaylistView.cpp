@@ -52,6 +52,8 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
         scheduleDelayedItemsLayout();
     });
     connect(&m_store, &LibraryStore::selectedIDsChanged, this, &PlaylistView::keepFocusInSelection);
+    connect(&m_store, &LibraryStore::tracksChanged, this, &PlaylistView::bounceChangedHearts);
+    bounceChangedHearts();
     // The hovered row number means nothing once rows move (a press keeps its track by id).
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(m_model, signal, this, &PlaylistView::forgetRowPositions);
@@ -277,8 +279,14 @@ void PlaylistView::mouseMoveEvent(QMouseEvent *event)
         }
         return;
     }
-    if (m_pressedRow >= 0 && m_overlay.dragOut(this, (pos - m_pressPos).manhattanLength()))
-        m_pressedRow = -1;
+    if (m_pressedRow < 0 ||
+        (pos - m_pressPos).manhattanLength() < QApplication::startDragDistance())
+        return;
+    const QList<QUrl> urls = m_overlay.mouseDrag();
+    if (urls.isEmpty())
+        return;
+    m_pressedRow = -1;
+    m_overlay.dragOut(this, urls);
 }
 
 void PlaylistView::mouseReleaseEvent(QMouseEvent *event)

@@ -66,6 +66,9 @@ private:
     Area areaAt(const QPoint &pos, int *row) const;
     void pressContent(int row, Qt::KeyboardModifiers modifiers, int clickCount);
     void toggleFavorite(int row);
+    // The heart bounces when its track becomes or stops being a favourite, from anywhere.
+    void bounceChangedHearts();
+    void bounceHeart(const QUuid &id);
     void followPlayer();
     void keepFocusInSelection();
     void scrollToRow(int row, bool centre);
@@ -89,6 +92,7 @@ private:
     QVariantAnimation m_scroll;
     QTimer m_spinner;
     qreal m_spinnerPhase = 0;
+    QHash<QUuid, bool> m_favoriteStates;
 };
 
 } // namespace brivello

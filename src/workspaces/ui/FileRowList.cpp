@@ -182,8 +182,7 @@ void FileRowList::mouseMoveEvent(QMouseEvent *event)
     if (urls.isEmpty())
         return;
     m_pressedRow = -1;
-    PlaylistMultiFileDragOverlay::execDrag(this, urls);
-    m_overlay.dragEnded();
+    m_overlay.dragOut(this, urls);
 }
 
 void FileRowList::mouseReleaseEvent(QMouseEvent *)
