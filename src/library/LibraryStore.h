@@ -4,6 +4,7 @@
 #include "library/AnalysisQueue.h"
 #include "library/AudioPlayer.h"
 #include "library/DuplicateSearchState.h"
+#include "library/FavoriteOrder.h"
 #include "library/FavoriteMembershipCommand.h"
 #include "library/LibrarySettings.h"
 #include "library/RemovalHistory.h"
@@ -476,6 +477,7 @@ private:
     // The ordered list itself, valid while `tracks` was not assigned since.
     mutable QList<Track> m_cachedPlaylistTracks;
     mutable std::optional<quint64> m_cachedPlaylistTracksRevision;
+    mutable FavoriteOrder m_favoriteOrder;
 
     // Duplicate finder.
     QList<Track> m_duplicateTracks;
