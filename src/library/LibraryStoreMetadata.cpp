@@ -111,9 +111,26 @@ QCoro::Task<> LibraryStore::runMetadataLoads(QList<MetadataLoadEntry> entries,
     }
     if (!batch.isEmpty())
         applyMetadataBatch(batch, destination);
+    finishMetadataLoadOperation();
+}
+
+void LibraryStore::finishMetadataLoadOperation()
+{
     m_metadataLoadOperationCount = std::max(m_metadataLoadOperationCount - 1, 0);
     if (m_metadataLoadOperationCount == 0)
         scheduleWorkspaceSave();
+}
+
+LibraryStore::MetadataLoadScope::MetadataLoadScope(LibraryStore &store)
+    : m_store(&store)
+{
+    ++store.m_metadataLoadOperationCount;
+}
+
+LibraryStore::MetadataLoadScope::~MetadataLoadScope()
+{
+    if (m_store)
+        m_store->finishMetadataLoadOperation();
 }
 
 void LibraryStore::applyMetadataBatch(const QList<PendingMetadataResult> &batch,
