@@ -5,11 +5,11 @@
 #include "BenchArguments.h"
 #include "BenchFiles.h"
 #include "audiofiles/AudioMetadataLoader.h"
+#include "audiofiles/MetadataSummary.h"
 #include "library/AudioFileWalk.h"
 #include "library/LibraryStore.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -91,25 +91,6 @@ double filesPerSecond(const QList<QUrl> &urls, int threads)
     return urls.size() / std::max(clock.nsecsElapsed() / 1e9, 1e-9);
 }
 
-QString describe(const LoadedTrackMetadata &loaded)
-{
-    QStringList fields;
-    for (int i = 0; i < AudioTags::kFieldCount; ++i)
-        fields << loaded.tags.field(i);
-    const QString picture =
-        loaded.artworkData ? QString::fromLatin1(QCryptographicHash::hash(*loaded.artworkData,
-                                                                          QCryptographicHash::Md5)
-                                                     .toHex()
-                                                     .left(12))
-                           : QStringLiteral("-");
-    return QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6")
-        .arg(loaded.format)
-        .arg(loaded.duration, 0, 'g', 17)
-        .arg(loaded.bitRate, 0, 'g', 17)
-        .arg(loaded.bitDepth)
-        .arg(picture, fields.join(QLatin1Char('|')));
-}
-
 // Folders and files from the command line, relative to the working folder or absolute.
 int runOnFiles(const QStringList &arguments)
 {
@@ -119,7 +100,8 @@ int runOnFiles(const QStringList &arguments)
     const QList<QUrl> urls = AudioFileWalk::audioURLs(roots, LibraryStore::playlistExtensions());
     for (const QUrl &url : urls) {
         const LoadedTrackMetadata loaded = AudioMetadataLoader::read(url, {});
-        std::printf("%s\t%s\n", qPrintable(url.toLocalFile()), qPrintable(describe(loaded)));
+        std::printf(
+            "%s\t%s\n", qPrintable(url.toLocalFile()), qPrintable(MetadataSummary::line(loaded)));
     }
     if (urls.isEmpty()) {
         std::fprintf(stderr, "no audio files under the given paths\n");

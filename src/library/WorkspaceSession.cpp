@@ -3,6 +3,8 @@
 #include "library/JsonCursor.h"
 #include "library/WorkspaceSessionWriter.h"
 
+#include <array>
+
 namespace brivello {
 
 namespace {
@@ -79,14 +81,27 @@ private:
     unsigned m_missing;
 };
 
+// The position of `key` among the `count` names, or `count` when it is none of them.
+int memberIndex(QByteArrayView key, const char *const *names, int count)
+{
+    int member = 0;
+    while (member < count && key != names[member])
+        ++member;
+    return member;
+}
+
 void readTags(JsonCursor &json, AudioTags &tags)
 {
+    static const auto kTagKeys = [] {
+        std::array<const char *, AudioTags::kFieldCount> keys;
+        for (int i = 0; i < AudioTags::kFieldCount; ++i)
+            keys[i] = AudioTags::fieldKey(i);
+        return keys;
+    }();
     RequiredMembers required(AudioTags::kFieldCount);
     json.beginObject();
     while (const auto key = json.nextMember()) {
-        int field = 0;
-        while (field < AudioTags::kFieldCount && *key != AudioTags::fieldKey(field))
-            ++field;
+        const int field = memberIndex(*key, kTagKeys.data(), AudioTags::kFieldCount);
         if (field == AudioTags::kFieldCount)
             json.skipValue();
         else if (required.present(json, field))
@@ -102,9 +117,7 @@ void readTrack(JsonCursor &json, SessionTrack &track)
     RequiredMembers required(6);
     json.beginObject();
     while (const auto key = json.nextMember()) {
-        int member = 0;
-        while (member < 6 && *key != kMembers[member])
-            ++member;
+        const int member = memberIndex(*key, kMembers, 6);
         if (member == 6) {
             json.skipValue();
             continue;
@@ -187,9 +200,7 @@ bool readRequiredMember(JsonCursor &json,
                                                 "conversionURLs",
                                                 "duplicateRoots",
                                                 "duplicateTracks"};
-    int member = 0;
-    while (member < requiredMemberCount && key != kRequired[member])
-        ++member;
+    const int member = memberIndex(key, kRequired, requiredMemberCount);
     if (member == requiredMemberCount)
         return false;
     if (!required.present(json, member))

@@ -2,9 +2,9 @@
 #include "audiofiles/AudioMetadataLoader.h"
 #include "audiofiles/AudioTechnicalInfo.h"
 #include "audiofiles/MetadataInput.h"
+#include "audiofiles/MetadataSummary.h"
 #include "support/TestAudioFiles.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,29 +14,6 @@ using namespace brivello;
 using brivello::test::TestAudioFiles;
 
 namespace {
-
-// One line as corpus-metadata.tsv holds it: name, format, duration, bit rate, bit depth, the
-// picture's md5 prefix ("-" for none) and the ten tags joined by "|".
-QString describe(const QString &name, const LoadedTrackMetadata &loaded)
-{
-    QStringList fields;
-    for (int i = 0; i < AudioTags::kFieldCount; ++i)
-        fields << loaded.tags.field(i);
-    const QString picture =
-        loaded.artworkData ? QString::fromLatin1(QCryptographicHash::hash(*loaded.artworkData,
-                                                                          QCryptographicHash::Md5)
-                                                     .toHex()
-                                                     .left(12))
-                           : QStringLiteral("-");
-    return QStringList{name,
-                       loaded.format,
-                       QString::number(loaded.duration, 'g', 17),
-                       QString::number(loaded.bitRate, 'g', 17),
-                       QString::number(loaded.bitDepth),
-                       picture,
-                       fields.join(QLatin1Char('|'))}
-        .join(QLatin1Char('\t'));
-}
 
 struct StreamValues
 {
@@ -81,7 +58,8 @@ TEST(MetadataReadingTest, CorpusFilesReadAsBefore)
         SCOPED_TRACE(name.toStdString());
         const LoadedTrackMetadata loaded =
             AudioMetadataLoader::read(QUrl::fromLocalFile(corpus.filePath(name)), {});
-        EXPECT_EQ(describe(name, loaded).toStdString(), want.toStdString());
+        EXPECT_EQ((name + QLatin1Char('\t') + MetadataSummary::line(loaded)).toStdString(),
+                  want.toStdString());
         ++checked;
     }
     EXPECT_EQ(checked, TestAudioFiles::corpusFiles().size());
