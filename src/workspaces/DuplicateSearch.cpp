@@ -170,6 +170,8 @@ QCoro::Task<> DuplicateSearch::search(quint64 generation)
 QCoro::Task<> DuplicateSearch::refreshDuplicateMetadata(QList<QUuid> ids, quint64 generation)
 {
     QPointer<DuplicateSearch> self(this);
+    // The per-file list updates below request no snapshot save until the phase ends.
+    const LibraryStore::MetadataLoadScope loading(m_store);
     setDuplicateScanPhase(m_store, Phase::metadata);
     setDuplicateScanProcessedCount(m_store, 0);
     setDuplicateScanTotalCount(m_store, ids.size());
