@@ -24,7 +24,7 @@ constexpr int kFavourites = 10000;
 std::unique_ptr<LibraryStore> makeStore()
 {
     Defaults::standard().resetForTesting();
-    auto store = std::make_unique<LibraryStore>();
+    auto store = std::make_unique<LibraryStore>(Defaults::standard());
     const QStringList genres = {"House", "Techno", "", "Afro House", "Disco"};
     QList<Track> tracks;
     tracks.reserve(kFavourites);

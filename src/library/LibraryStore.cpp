@@ -3,16 +3,18 @@
 #include "library/AudioPlayer.h"
 #include "library/LibrarySettingsKeys.h"
 #include "platform/BrivelloLocalization.h"
-#include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 
 namespace brivello {
 
-LibraryStore::LibraryStore(QObject *parent)
+LibraryStore::LibraryStore(Defaults &defaults, LibraryStoreServices services, QObject *parent)
     : QObject(parent)
-    , m_settings(Defaults::standard())
+    , m_services(std::move(services))
+    , m_settings(defaults)
 {
+    if (m_services.waveformPreloads)
+        connect(this, &LibraryStore::waveformPreloadRequested, this, m_services.waveformPreloads);
     m_favoriteGenreFilter = m_settings.favoriteGenreFilter();
     m_favoriteOnlyUntagged = m_settings.favoriteOnlyUntagged();
     m_quickGenreSlotsRaw = m_settings.quickGenreSlotsRaw();
@@ -182,7 +184,7 @@ void LibraryStore::showStatus(const QString &message,
         QUuid::createUuid(), icon, BrivelloLocalization::string(message), tone};
     setWorkspaceStatus(status);
     QPointer<LibraryStore> self(this);
-    m_statusClearWorkItem = Scheduler::shared().after(duration, [self, id = status.id] {
+    m_statusClearWorkItem = m_services.schedulerService().after(duration, [self, id = status.id] {
         if (self && self->m_workspaceStatus && self->m_workspaceStatus->id == id)
             self->setWorkspaceStatus(std::nullopt);
     });

@@ -7,6 +7,7 @@
 #include "library/FavoriteMembershipCommand.h"
 #include "library/FavoriteOrder.h"
 #include "library/LibrarySettings.h"
+#include "library/LibraryStoreServices.h"
 #include "library/RemovalHistory.h"
 #include "library/StoreLifetimeGuard.h"
 #include "platform/Scheduler.h"
@@ -61,16 +62,18 @@ public:
         bool operator==(const PlaylistOrderSignature &other) const = default;
     };
 
-    // The list a metadata load writes its results into.
-    enum class MetadataDestination { library, analysis, duplicates };
+    // The list a metadata load writes its results into (MetadataDestination.h).
+    using MetadataDestination = brivello::MetadataDestination;
 
     // One entry of a removal batch (RemovalHistory.h).
     using RemovedTrack = brivello::RemovedTrack;
 
     using ImportCompletion = std::function<void(const QList<QUuid> &)>;
 
-    // Reads the settings and restores the workspace snapshot.
-    explicit LibraryStore(QObject *parent = nullptr);
+    // Reads the settings from `defaults` and restores the workspace snapshot kept there.
+    explicit LibraryStore(Defaults &defaults,
+                          LibraryStoreServices services = {},
+                          QObject *parent = nullptr);
     ~LibraryStore() override;
 
     // --- Published state; setters of snapshot lists request a workspace save. ---
@@ -143,6 +146,8 @@ public:
     // The settings table (LibrarySettings.h): every read goes to the user defaults.
     LibrarySettings &settings() { return m_settings; }
     const LibrarySettings &settings() const { return m_settings; }
+    // The services the store was built with (LibraryStoreServices.h); its parts use them too.
+    const LibraryStoreServices &services() const { return m_services; }
 
     // --- Status line: replaces the shown line and clears itself after `duration` seconds.
     void showStatus(const QString &message,
@@ -237,10 +242,6 @@ public:
     private:
         QPointer<LibraryStore> m_store;
     };
-    // Test seam, process-wide: when set, the store's imports and restore hand their metadata
-    // loads to this hook instead of scheduleMetadataLoads(). Install it before making a store.
-    using MetadataLoadHook = std::function<void(const QList<Track> &, MetadataDestination)>;
-    static void setMetadataLoadHookForTesting(MetadataLoadHook hook);
 
     // --- Tag writes (LibraryStoreWriting.cpp). The store changes first; files are rewritten
     // later, each under its lock, and a failure becomes lastError (a missing file is silent).
@@ -458,6 +459,7 @@ private:
     void applyMetadataBatch(const QList<PendingMetadataResult> &batch,
                             MetadataDestination destination);
 
+    LibraryStoreServices m_services;
     LibrarySettings m_settings;
     QHash<QString, SelectionState> m_selectionStatesByTab;
     QPointer<AudioPlayer> m_audioPlayer;

@@ -78,7 +78,7 @@ QCoro::Task<> LibraryStore::runMetadataLoads(QList<MetadataLoadEntry> entries,
     batch.reserve(kMetadataBatchSize);
     // Several files are read ahead, as many as the queue has permits, so one long load uses
     // every core; results are still taken, and applied, in the given order.
-    AudioMetadataLoadQueue &queue = AudioMetadataLoadQueue::shared();
+    AudioMetadataLoadQueue &queue = m_services.loadService();
     std::deque<QCoro::Task<LoadedTrackMetadata>> reading;
     qsizetype next = 0;
     for (const MetadataLoadEntry &entry : std::as_const(entries)) {
@@ -207,23 +207,10 @@ QCoro::Task<> LibraryStore::libraryLoadsSettled(QUrl url)
         co_await LibraryLoadApplied{this};
 }
 
-namespace {
-LibraryStore::MetadataLoadHook &metadataLoadHook()
-{
-    static LibraryStore::MetadataLoadHook hook;
-    return hook;
-}
-} // namespace
-
-void LibraryStore::setMetadataLoadHookForTesting(MetadataLoadHook hook)
-{
-    metadataLoadHook() = std::move(hook);
-}
-
 void LibraryStore::startMetadataLoads(const QList<Track> &tracks, MetadataDestination destination)
 {
-    if (metadataLoadHook()) {
-        metadataLoadHook()(tracks, destination);
+    if (m_services.metadataLoads) {
+        m_services.metadataLoads(tracks, destination);
         return;
     }
     scheduleMetadataLoads(tracks, destination);

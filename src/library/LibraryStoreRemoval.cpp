@@ -94,14 +94,14 @@ void LibraryStore::trashTracks(const QSet<QUuid> &ids)
         if (!ids.contains(track.id))
             continue;
         // A rewrite in flight would put its result back at the old place after the move.
-        if (MetadataWriteCoordinator::shared().isLocked(
-                MetadataWriteCoordinator::lockKey(track.url))) {
+        if (m_services.writeService().isLocked(MetadataWriteCoordinator::lockKey(track.url))) {
             setLastError(BrivelloLocalization::format(
                 QStringLiteral("Файл «%@» сейчас записывается. Повторите попытку позже."),
                 track.url.fileName()));
             continue;
         }
-        const TrashOutcome outcome = Trash::shared().trashItem(LocalFile::path(track.url));
+        const TrashOutcome outcome =
+            m_services.trashService().trashItem(LocalFile::path(track.url));
         if (outcome.error) {
             setLastError(outcome.error->description);
             continue;
@@ -240,8 +240,8 @@ void LibraryStore::undoLastRemoval()
             continue;
         }
         if (entry.trashedURL) {
-            const auto error = Trash::shared().restoreItem(LocalFile::path(*entry.trashedURL),
-                                                           LocalFile::path(entry.track.url));
+            const auto error = m_services.trashService().restoreItem(
+                LocalFile::path(*entry.trashedURL), LocalFile::path(entry.track.url));
             if (error) {
                 setLastError(
                     BrivelloLocalization::format(QStringLiteral("Не удалось восстановить «%@»: %@"),

@@ -215,7 +215,7 @@ TEST_F(LibraryStoreMetadataTest, ALongLoadWritesTheSnapshotOnceWhenItEnds)
 
 TEST_F(LibraryStoreMetadataTest, ImportedFilesShowTheirRealTagsOnceLoaded)
 {
-    LibraryStore::setMetadataLoadHookForTesting({});
+    m_services.metadataLoads = {};
     AudioMetadataLoadQueue::shared().setReaderForTesting({});
     const QString file = path("Some Artist - Some Title.flac");
     test::makeTone(file,

@@ -230,7 +230,7 @@ TEST_F(EngineAudioPlayerTest, EndIsReportedOnceAfterTheNaturalEndAndAfterAForwar
 
 TEST_F(EngineAudioPlayerTest, StateReachesTheStoreThenTheQueueThenTheNotification)
 {
-    LibraryStore store;
+    LibraryStore store(Defaults::standard());
     EngineAudioPlayer &p = makePlayer();
     p.setLibraryStore(&store);
     const Track a = track(QStringLiteral("a.wav"), 2);
@@ -257,7 +257,7 @@ TEST_F(EngineAudioPlayerTest, StateReachesTheStoreThenTheQueueThenTheNotificatio
 
 TEST_F(EngineAudioPlayerTest, UnplayableFileBecomesCurrentSilently)
 {
-    LibraryStore store;
+    LibraryStore store(Defaults::standard());
     EngineAudioPlayer &p = makePlayer();
     p.setLibraryStore(&store);
     const QString path = m_folder.filePath(QStringLiteral("text.mp3"));
@@ -282,7 +282,7 @@ TEST_F(EngineAudioPlayerTest, UnplayableFileBecomesCurrentSilently)
 
 TEST_F(EngineAudioPlayerTest, LostDeviceStopsLikeAPauseWithoutAnEndAndNamesTheFile)
 {
-    LibraryStore store;
+    LibraryStore store(Defaults::standard());
     EngineAudioPlayer &p = makePlayer();
     p.setLibraryStore(&store);
     const Track a = track(QStringLiteral("lost.wav"), 2);
