@@ -58,13 +58,13 @@ void BM_BPMBurst(benchmark::State &state)
         const int resets = model.resetCount();
         for (int i = 0; i < 1000; ++i) {
             estimates.insert(model.idAt(i * 7), QString::number(100 + i % 40));
-            store->setEstimatedBPMByTrackID(estimates);
+            store->analysis().setEstimatedBPMByTrackID(estimates);
         }
         QCoreApplication::processEvents();
         state.counters["rows_touched"] = model.touchedCellCount() - before;
         state.counters["resets"] = model.resetCount() - resets;
         state.PauseTiming();
-        store->setEstimatedBPMByTrackID({});
+        store->analysis().setEstimatedBPMByTrackID({});
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }

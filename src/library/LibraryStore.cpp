@@ -100,9 +100,6 @@ void LibraryStore::setDuplicateSearch(DuplicateSearchState state)
 
 // --- Published state without a save. ---
 
-using BPMTexts = QHash<QUuid, QString>;
-using BPMConfidences = QHash<QUuid, double>;
-
 #define BRIVELLO_PUBLISHED_SETTER(Setter, Type, member, signal)                                    \
     void LibraryStore::Setter(Type value)                                                          \
     {                                                                                              \
@@ -129,34 +126,10 @@ BRIVELLO_PUBLISHED_SETTER(setWorkspaceStatus,
                           m_workspaceStatus,
                           workspaceStatusChanged)
 BRIVELLO_PUBLISHED_SETTER(setIsEditingMetadata, bool, m_isEditingMetadata, isEditingMetadataChanged)
-BRIVELLO_PUBLISHED_SETTER(setQualityAnalyses,
-                          QualityAnalyses,
-                          m_qualityAnalyses,
-                          qualityAnalysesChanged)
-BRIVELLO_PUBLISHED_SETTER(setQualityFailures,
-                          QualityFailures,
-                          m_qualityFailures,
-                          qualityAnalysesChanged)
-BRIVELLO_PUBLISHED_SETTER(setAnalyzingQualityIDs,
-                          QSet<QUuid>,
-                          m_analyzingQualityIDs,
-                          analyzingQualityIDsChanged)
-BRIVELLO_PUBLISHED_SETTER(setAnalyzingBPMIDs,
-                          QSet<QUuid>,
-                          m_analyzingBPMIDs,
-                          analyzingBPMIDsChanged)
 BRIVELLO_PUBLISHED_SETTER(setArtworkWritingIDs,
                           QSet<QUuid>,
                           m_artworkWritingIDs,
                           artworkWritingIDsChanged)
-BRIVELLO_PUBLISHED_SETTER(setEstimatedBPMByTrackID,
-                          BPMTexts,
-                          m_estimatedBPMByTrackID,
-                          estimatedBPMByTrackIDChanged)
-BRIVELLO_PUBLISHED_SETTER(setEstimatedBPMConfidenceByTrackID,
-                          BPMConfidences,
-                          m_estimatedBPMConfidenceByTrackID,
-                          estimatedBPMConfidenceByTrackIDChanged)
 
 #undef BRIVELLO_PUBLISHED_SETTER
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "audiofiles/LoadedTrackMetadata.h"
-#include "library/AnalysisQueue.h"
+#include "library/AnalysisQueues.h"
 #include "library/AudioPlayer.h"
 #include "library/DuplicateSearchState.h"
 #include "library/FavoriteMembershipCommand.h"
@@ -111,27 +111,13 @@ public:
     bool isEditingMetadata() const { return m_isEditingMetadata; }
     void setIsEditingMetadata(bool value);
 
-    using QualityAnalyses = QHash<QUuid, std::shared_ptr<const AudioQualityAnalysis>>;
-    const QualityAnalyses &qualityAnalyses() const { return m_qualityAnalyses; }
-    void setQualityAnalyses(QualityAnalyses analyses);
-    // Why a track of the analysis section could not be analysed; such a track counts as done
-    // and is queued again only on an explicit retry. Announced with qualityAnalysesChanged.
-    using QualityFailures = QHash<QUuid, QString>;
-    const QualityFailures &qualityFailures() const { return m_qualityFailures; }
-    void setQualityFailures(QualityFailures failures);
-    const QSet<QUuid> &analyzingQualityIDs() const { return m_analyzingQualityIDs; }
-    void setAnalyzingQualityIDs(QSet<QUuid> ids);
-    const QSet<QUuid> &analyzingBPMIDs() const { return m_analyzingBPMIDs; }
-    void setAnalyzingBPMIDs(QSet<QUuid> ids);
+    // The analysis bookkeeping and its work queues (AnalysisQueues.h).
+    using QualityAnalyses = AnalysisQueues::QualityAnalyses;
+    using QualityFailures = AnalysisQueues::QualityFailures;
+    AnalysisQueues &analysis() { return m_analysis; }
+    const AnalysisQueues &analysis() const { return m_analysis; }
     const QSet<QUuid> &artworkWritingIDs() const { return m_artworkWritingIDs; }
     void setArtworkWritingIDs(QSet<QUuid> ids);
-    const QHash<QUuid, QString> &estimatedBPMByTrackID() const { return m_estimatedBPMByTrackID; }
-    void setEstimatedBPMByTrackID(QHash<QUuid, QString> map);
-    const QHash<QUuid, double> &estimatedBPMConfidenceByTrackID() const
-    {
-        return m_estimatedBPMConfidenceByTrackID;
-    }
-    void setEstimatedBPMConfidenceByTrackID(QHash<QUuid, double> map);
 
     // Favourites filters: persisted on change, exclusive of each other, prune the selection.
     QString favoriteGenreFilter() const { return m_favoriteGenreFilter; }
@@ -214,15 +200,10 @@ public:
     // (waveformPreloadRequested, on a later turn of the event loop).
     void preloadWaveforms(const QList<QUrl> &urls);
     void preloadWaveform(const QUrl &url);
-    // Queue bookkeeping of tempo estimation and quality analysis; the workers (the analysis
-    // scheduler, a child of the store) hook on bpmWorkRequested() / qualityWorkRequested().
+    // Queues tempo estimation of library tracks and quality analysis of the analysis
+    // section's tracks (analysis()); `retryFailed`: failed ones too, the user asked.
     void detectBPM(const QSet<QUuid> &ids);
-    // `retryFailed`: the user asked, so tracks that failed before are queued again too.
     void analyzeQuality(const QSet<QUuid> &ids, bool retryFailed = false);
-    const QList<QUuid> &pendingBPMTrackIDs() const { return m_bpmQueue.pending(); }
-    const QList<QUuid> &pendingQualityTrackIDs() const { return m_qualityQueue.pending(); }
-    AnalysisQueue &bpmQueue() { return m_bpmQueue; }
-    AnalysisQueue &qualityQueue() { return m_qualityQueue; }
     // The player's report of every change of its playing state; pauses quality analysis and
     // slows tempo estimation (playbackStateChanged).
     void playbackStateDidChange(bool isPlaying);
@@ -319,21 +300,11 @@ signals:
     void noticeChanged();
     void workspaceStatusChanged();
     void isEditingMetadataChanged();
-    void qualityAnalysesChanged();
-    void analyzingQualityIDsChanged();
-    void analyzingBPMIDsChanged();
     void artworkWritingIDsChanged();
-    void estimatedBPMByTrackIDChanged();
-    void estimatedBPMConfidenceByTrackIDChanged();
     void favoriteGenreFilterChanged();
     void favoriteOnlyUntaggedChanged();
     void quickGenreSlotsRawChanged();
     void recentGenresRawChanged();
-    // New candidates were queued; the analysis workers start from these.
-    void bpmWorkRequested();
-    void qualityWorkRequested();
-    // The track being quality-analysed left the analysis section; the worker stops it.
-    void qualityWorkCancelRequested();
     void playbackStateChanged(bool isPlaying);
     // Files whose waveform envelopes the playback side computes ahead of playing them.
     void waveformPreloadRequested(const QList<QUrl> &urls);
@@ -480,15 +451,8 @@ private:
     QList<Track> m_analysisTracks;
 
     // Background analysis bookkeeping (the workers belong to the analysis subsystem).
-    QualityAnalyses m_qualityAnalyses;
-    QualityFailures m_qualityFailures;
-    QSet<QUuid> m_analyzingQualityIDs;
-    QSet<QUuid> m_analyzingBPMIDs;
-    AnalysisQueue m_bpmQueue;
-    AnalysisQueue m_qualityQueue;
+    AnalysisQueues m_analysis;
     QSet<QUuid> m_artworkWritingIDs;
-    QHash<QUuid, QString> m_estimatedBPMByTrackID;
-    QHash<QUuid, double> m_estimatedBPMConfidenceByTrackID;
 
     // Playlist order cache: valid while the members' ids, urls and library order are unchanged.
     mutable QList<PlaylistOrderSignature> m_cachedPlaylistOrderSignature;

@@ -138,10 +138,7 @@ void LibraryStore::removeFromAnalysis(const QSet<QUuid> &ids)
     if (ids.isEmpty())
         return;
     const QList<Track> seen = m_analysisTracks;
-    const std::optional<QUuid> inFlight = m_qualityQueue.inFlight();
-    m_qualityQueue.remove(ids);
-    if (inFlight && ids.contains(*inFlight))
-        emit qualityWorkCancelRequested();
+    m_analysis.dropQualityWork(ids);
 
     QList<Track> kept;
     for (const Track &track : seen) {
@@ -149,15 +146,7 @@ void LibraryStore::removeFromAnalysis(const QSet<QUuid> &ids)
             kept.append(track);
     }
     setAnalysisTracks(std::move(kept));
-    QualityAnalyses analyses = m_qualityAnalyses;
-    for (const QUuid &id : ids)
-        analyses.remove(id);
-    QualityFailures failures = m_qualityFailures;
-    for (const QUuid &id : ids)
-        failures.remove(id);
-    m_qualityFailures = std::move(failures);
-    setQualityAnalyses(std::move(analyses));
-    setAnalyzingQualityIDs(m_qualityQueue.queued());
+    m_analysis.forgetQualityResults(ids);
 
     setSelectedIDs(m_selectedIDs - ids);
     if (m_selectedID && ids.contains(*m_selectedID)) {

@@ -92,8 +92,8 @@ WorkspaceSession LibraryStore::makeWorkspaceSession()
     session.duplicateRoots = m_duplicateSearch.roots;
     for (const Track &track : std::as_const(m_duplicateTracks))
         session.duplicateTracks.append(WorkspaceSession::SessionTrack::from(track));
-    session.estimatedBPMByTrackID = m_estimatedBPMByTrackID;
-    session.estimatedBPMConfidenceByTrackID = m_estimatedBPMConfidenceByTrackID;
+    session.estimatedBPMByTrackID = m_analysis.estimatedBPMByTrackID();
+    session.estimatedBPMConfidenceByTrackID = m_analysis.estimatedBPMConfidenceByTrackID();
     return session;
 }
 
@@ -164,9 +164,9 @@ void LibraryStore::restoreWorkspaceSession()
 
     setTracks(existingTracks(session->tracks));
     const QSet<QUuid> libraryIDs = idSetOf(m_tracks);
-    setEstimatedBPMByTrackID(
+    m_analysis.setEstimatedBPMByTrackID(
         keepKnown(session->estimatedBPMByTrackID.value_or(QHash<QUuid, QString>{}), libraryIDs));
-    setEstimatedBPMConfidenceByTrackID(keepKnown(
+    m_analysis.setEstimatedBPMConfidenceByTrackID(keepKnown(
         session->estimatedBPMConfidenceByTrackID.value_or(QHash<QUuid, double>{}), libraryIDs));
 
     QList<ConversionItem> items;

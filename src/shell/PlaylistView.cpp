@@ -60,7 +60,10 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
         connect(m_model, signal, this, &PlaylistView::forgetRowPositions);
     connect(m_model, &QAbstractItemModel::layoutChanged, this, &PlaylistView::forgetRowPositions);
     connect(m_model, &QAbstractItemModel::modelReset, this, &PlaylistView::forgetRowPositions);
-    connect(&m_store, &LibraryStore::analyzingBPMIDsChanged, this, &PlaylistView::updateSpinner);
+    connect(&m_store.analysis(),
+            &AnalysisQueues::analyzingBPMIDsChanged,
+            this,
+            &PlaylistView::updateSpinner);
     connect(&player, &AudioPlayer::currentIDChanged, this, [this] {
         refreshPlayback();
         followPlayer();
@@ -77,7 +80,7 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
     connect(&m_spinner, &QTimer::timeout, this, [this] {
         m_spinnerPhase = std::fmod(m_spinnerPhase + 0.08, 1.0);
         m_delegate->setSpinnerPhase(m_spinnerPhase);
-        for (const QUuid &id : m_store.analyzingBPMIDs()) {
+        for (const QUuid &id : m_store.analysis().analyzingBPMIDs()) {
             if (const int row = m_model->rowOf(id); row >= 0)
                 viewport()->update(visualRect(m_model->index(row)));
         }
@@ -346,7 +349,7 @@ void PlaylistView::refreshPlayback()
 
 void PlaylistView::updateSpinner()
 {
-    if (m_store.analyzingBPMIDs().isEmpty())
+    if (m_store.analysis().analyzingBPMIDs().isEmpty())
         m_spinner.stop();
     else if (!m_spinner.isActive())
         m_spinner.start();

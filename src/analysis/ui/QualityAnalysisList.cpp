@@ -48,8 +48,8 @@ QualityAnalysisList::QualityAnalysisList(LibraryStore &store, AudioPlayer &playe
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { setHoveredRow(-1); });
     connect(&player, &AudioPlayer::currentIDChanged, this, &QualityAnalysisList::refreshPlayback);
     connect(&player, &AudioPlayer::isPlayingChanged, this, &QualityAnalysisList::refreshPlayback);
-    connect(&store,
-            &LibraryStore::analyzingQualityIDsChanged,
+    connect(&store.analysis(),
+            &AnalysisQueues::analyzingQualityIDsChanged,
             this,
             &QualityAnalysisList::updateSpinner);
     refreshPlayback();
@@ -90,7 +90,7 @@ void QualityAnalysisList::refreshPlayback()
 
 void QualityAnalysisList::updateSpinner()
 {
-    if (m_store.analyzingQualityIDs().isEmpty())
+    if (m_store.analysis().analyzingQualityIDs().isEmpty())
         m_spinner.stop();
     else if (!m_spinner.isActive())
         m_spinner.start();
