@@ -1,16 +1,12 @@
 #include "DuplicateFiles.h"
 
+#include "DuplicateHasher.h"
 #include "platform/LocalFile.h"
 
 #include <QFileInfo>
 #include <QTextBoundaryFinder>
 #include <algorithm>
-#include <fcntl.h>
-#include <limits>
-#include <memory>
-#include <openssl/evp.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace brivello {
 
@@ -78,6 +74,7 @@ QList<DuplicateFiles::SizedFile> DuplicateFiles::sizeFiles(const QList<Track> &t
         if (::stat(LocalFile::nativePath(track.url).constData(), &info) == 0 &&
             S_ISREG(info.st_mode)) {
             file.byteCount = static_cast<qint64>(info.st_size);
+            file.device = static_cast<quint64>(info.st_dev);
             const std::pair<quint64, quint64> identity{info.st_dev, info.st_ino};
             const auto first = firstByIdentity.constFind(identity);
             if (first != firstByIdentity.constEnd())
@@ -114,68 +111,10 @@ DuplicateFiles::sameSizeCandidates(const QList<Candidate> &candidates)
 
 std::optional<QString> DuplicateFiles::sha256(const QUrl &url, std::atomic<qint64> *bytesRead)
 {
-    const std::optional<QByteArray> bytes = digest(url, -1, bytesRead);
-    if (!bytes)
+    const std::optional<qint64> size = fileSize(url);
+    if (!size)
         return std::nullopt;
-    return QString::fromLatin1(bytes->toHex());
-}
-
-std::optional<QByteArray>
-DuplicateFiles::digest(const QUrl &url, qint64 limit, std::atomic<qint64> *bytesRead)
-{
-    const int descriptor = ::open(LocalFile::nativePath(url).constData(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return std::nullopt;
-    const std::unique_ptr<int, void (*)(int *)> closer(new int(descriptor), [](int *fd) {
-        ::close(*fd);
-        delete fd;
-    });
-    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
-                                                                          &EVP_MD_CTX_free);
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
-        return std::nullopt;
-    const qint64 pieceSize = limit < 0 ? kReadSize : std::min(limit, kReadSize);
-    QByteArray buffer(pieceSize, Qt::Uninitialized);
-    qint64 remaining = limit < 0 ? std::numeric_limits<qint64>::max() : limit;
-    while (remaining > 0) {
-        const ssize_t count =
-            ::read(descriptor, buffer.data(), static_cast<size_t>(std::min(pieceSize, remaining)));
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            return std::nullopt;
-        }
-        if (count == 0)
-            break;
-        remaining -= count;
-        if (bytesRead)
-            *bytesRead += count;
-        EVP_DigestUpdate(context.get(), buffer.constData(), static_cast<size_t>(count));
-    }
-    unsigned char value[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (EVP_DigestFinal_ex(context.get(), value, &length) != 1)
-        return std::nullopt;
-    return QByteArray(reinterpret_cast<const char *>(value), static_cast<int>(length));
-}
-
-QSet<qsizetype> DuplicateFiles::needFullDigest(const QList<Candidate> &sameSize,
-                                               std::atomic<qint64> *bytesRead)
-{
-    QHash<std::pair<qint64, QByteArray>, QList<qsizetype>> byPrefix;
-    QSet<qsizetype> needed;
-    for (qsizetype i = 0; i < sameSize.size(); ++i) {
-        const std::optional<QByteArray> prefix = digest(sameSize[i].url, kPrefixSize, bytesRead);
-        if (!prefix)
-            needed.insert(i); // let the full read decide, and fail, as without the filter
-        else
-            byPrefix[{sameSize[i].byteCount, *prefix}].append(i);
-    }
-    for (const QList<qsizetype> &indexes : std::as_const(byPrefix)) {
-        if (indexes.size() > 1)
-            needed.unite(QSet<qsizetype>(indexes.cbegin(), indexes.cend()));
-    }
-    return needed;
+    return DuplicateHasher::sha256({QUuid(), url, *size}, bytesRead);
 }
 
 QList<AudioDuplicateGroup> DuplicateFiles::duplicateGroups(const DigestGroups &digests)
