@@ -141,48 +141,16 @@ void writeFile(const QString &path, const QByteArray &bytes)
         file.write(bytes);
 }
 
-// Ten seconds of noise as MP3 frames without a Xing header or tag, repeated to fill each file
-// as a long track would; empty without ffmpeg.
-QByteArray mp3Frames(const QString &folder)
-{
-    const QString path = folder + QStringLiteral("/frames.mp3");
-    QStringList arguments = bench::lavfiArguments(QStringLiteral("anoisesrc=duration=10"));
-    arguments << QStringLiteral("-b:a") << QStringLiteral("128k") << QStringLiteral("-write_xing")
-              << QStringLiteral("0") << QStringLiteral("-id3v2_version") << QStringLiteral("0")
-              << path;
-    if (!bench::runProgram(QStringLiteral("ffmpeg"), arguments))
-        return {};
-    QFile file(path);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    QFile::remove(path);
-    return bytes;
-}
-
-// An ID3v2.3 tag holding only a title, as most files start with a tag of their own.
-QByteArray titleTag(const QString &title)
-{
-    const QByteArray text = '\0' + title.toLatin1();
-    QByteArray frame = "TIT2";
-    for (int shift : {24, 16, 8, 0})
-        frame.append(char((text.size() >> shift) & 0xff));
-    frame.append(2, '\0');
-    frame.append(text);
-    QByteArray tag("ID3\x03\0\0", 6);
-    for (int shift : {21, 14, 7, 0}) // a synchsafe size
-        tag.append(char((frame.size() >> shift) & 0x7f));
-    return tag + frame;
-}
-
 // Tagged MP3 files. Every fourth has a copy, every eighth a hard link, every tenth a twin
 // differing in its last byte; seven sizes, so most same-size files are no copies.
 void generateTree(const QString &root)
 {
     QDir().mkpath(root + QStringLiteral("/a"));
     QDir().mkpath(root + QStringLiteral("/b"));
-    const QByteArray frames = mp3Frames(root);
+    const QByteArray frames = bench::mp3Frames(root, 10);
     for (int i = 0; i < kFileCount; ++i) {
         const qint64 size = kFileSize - (i % 7) * 1000;
-        QByteArray bytes = titleTag(QStringLiteral("Track %1").arg(i));
+        QByteArray bytes = bench::id3TitleTag(QStringLiteral("Track %1").arg(i));
         while (!frames.isEmpty() && bytes.size() < size)
             bytes.append(frames);
         if (frames.isEmpty()) {
@@ -305,8 +273,7 @@ int main(int argc, char **argv)
 {
     // The store reads and writes its settings in a folder of its own, not the user's.
     QTemporaryDir home;
-    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(name, QFile::encodeName(home.filePath(QString::fromLatin1(name))));
+    bench::useTemporaryHome(home);
     QCoreApplication app(argc, argv);
     for (const QString &argument : bench::fileArguments(argc, argv))
         g_folders.append(QFileInfo(argument).absoluteFilePath());

@@ -32,23 +32,30 @@ QString titleText(const Track &track)
 }
 } // namespace
 
-bool DuplicateFiles::isInScope(const QUrl &trackURL, const QList<QUrl> &roots)
+// Each root is looked at once: a folder root matches by path prefix, any other root exactly.
+QList<Track> DuplicateFiles::tracksInScope(const QList<Track> &tracks, const QList<QUrl> &roots)
 {
     if (roots.isEmpty())
-        return true;
-    const QByteArray path = LocalFile::cleanPath(LocalFile::nativePath(trackURL));
+        return tracks;
+    QList<std::pair<QByteArray, bool>> paths;
     for (const QUrl &root : roots) {
         QByteArray rootPath = LocalFile::cleanPath(LocalFile::nativePath(root));
-        if (LocalFile::isDirectory(root)) {
-            if (!rootPath.endsWith('/'))
-                rootPath.append('/');
-            if (path.startsWith(rootPath))
-                return true;
-        } else if (path == rootPath) {
-            return true;
+        const bool folder = LocalFile::isDirectory(root);
+        if (folder && !rootPath.endsWith('/'))
+            rootPath.append('/');
+        paths.append({rootPath, folder});
+    }
+    QList<Track> inScope;
+    for (const Track &track : tracks) {
+        const QByteArray path = LocalFile::cleanPath(LocalFile::nativePath(track.url));
+        for (const auto &[rootPath, folder] : std::as_const(paths)) {
+            if (folder ? path.startsWith(rootPath) : path == rootPath) {
+                inScope.append(track);
+                break;
+            }
         }
     }
-    return false;
+    return inScope;
 }
 
 std::optional<qint64> DuplicateFiles::fileSize(const QUrl &url)

@@ -37,7 +37,8 @@ public:
     };
     static constexpr qint64 kReadSize = 1024 * 1024;
 
-    static bool isInScope(const QUrl &trackURL, const QList<QUrl> &roots);
+    // The tracks under a folder root or at a file root, in list order; all with no root.
+    static QList<Track> tracksInScope(const QList<Track> &tracks, const QList<QUrl> &roots);
     // Sizes by following symbolic links; index-aligned with `tracks`.
     static QList<SizedFile> sizeFiles(const QList<Track> &tracks);
     static QList<Candidate> sameSizeCandidates(const QList<Candidate> &candidates);

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QtConcurrent>
 #include <deque>
+#include <utility>
 
 namespace brivello {
 
@@ -67,6 +68,7 @@ void DuplicateSearch::invalidate()
     ++m_generation;
     m_throttle.cancel();
     m_refreshed.clear();
+    m_found.reset();
     if (m_hashing) {
         m_hashing->progress.cancelled = true;
         m_hashing->deliver = nullptr;
@@ -98,13 +100,23 @@ QCoro::Task<> DuplicateSearch::run(quint64 generation)
     QPointer<DuplicateSearch> self(this);
     co_await search(generation);
     if (self)
-        endSearch();
+        endSearch(isCurrent(generation));
 }
 
-void DuplicateSearch::endSearch()
+// The groups, the last progress and the end of the search go out as one update: each update
+// redraws the results. A stale search leaves what a clear has set.
+void DuplicateSearch::endSearch(bool current)
 {
     m_throttle.cancel();
-    editDuplicateSearch(m_store, [](DuplicateSearchState &state) {
+    std::optional<QList<AudioDuplicateGroup>> found = std::exchange(m_found, std::nullopt);
+    editDuplicateSearch(m_store, [&](DuplicateSearchState &state) {
+        if (current) {
+            state.progress = m_shown.progress;
+            state.processedCount = m_shown.processedCount;
+            state.totalCount = m_shown.totalCount;
+        }
+        if (current && found)
+            state.groups = std::move(*found);
         state.isSearching = false;
         state.currentFile = {};
         state.phase = Phase::idle;
@@ -175,15 +187,11 @@ qsizetype DuplicateSearch::indexOf(const QUuid &id)
 QCoro::Task<> DuplicateSearch::search(quint64 generation)
 {
     QPointer<DuplicateSearch> self(this);
-    QList<Track> scope;
-    for (const Track &track : m_store.duplicateTracks()) {
-        if (DuplicateFiles::isInScope(track.url, duplicateSearchRoots(m_store)))
-            scope.append(track);
-    }
+    QList<Track> scope =
+        DuplicateFiles::tracksInScope(m_store.duplicateTracks(), duplicateSearchRoots(m_store));
     m_shown.totalCount = scope.size();
     if (scope.size() < 2) {
         m_shown.progress = 1.0;
-        publishShown();
         co_return;
     }
     publishShown();
@@ -221,7 +229,6 @@ QCoro::Task<> DuplicateSearch::search(quint64 generation)
     setDuplicateScanCandidateCount(m_store, candidates.size());
     if (candidates.size() < 2) {
         m_shown.progress = 1.0;
-        show(m_shown);
         co_return;
     }
     QFuture<QList<Candidate>> sorting =
@@ -244,9 +251,8 @@ QCoro::Task<> DuplicateSearch::search(quint64 generation)
     groups.append(co_await matching);
     if (!self || !isCurrent(generation))
         co_return;
-    publish(std::move(groups));
+    m_found = kept(std::move(groups));
     m_shown.progress = 1.0;
-    show(m_shown);
 }
 
 // The probable pass reads the records the metadata phase refreshed, of the tracks still listed.
@@ -360,15 +366,15 @@ QCoro::Task<DuplicateFiles::DigestGroups> DuplicateSearch::hash(QList<Candidate>
 }
 
 // Tracks that left the workspace while the search ran leave its groups too.
-void DuplicateSearch::publish(QList<AudioDuplicateGroup> groups)
+QList<AudioDuplicateGroup> DuplicateSearch::kept(QList<AudioDuplicateGroup> groups)
 {
-    QList<AudioDuplicateGroup> kept;
+    QList<AudioDuplicateGroup> result;
     for (AudioDuplicateGroup &group : groups) {
         group.trackIDs.removeIf([this](const QUuid &id) { return indexOf(id) < 0; });
         if (group.trackIDs.size() >= 2)
-            kept.append(std::move(group));
+            result.append(std::move(group));
     }
-    setDuplicateGroups(m_store, std::move(kept));
+    return result;
 }
 
 } // namespace brivello

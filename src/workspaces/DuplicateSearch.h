@@ -60,18 +60,20 @@ private:
     QCoro::Task<> refreshDuplicateMetadata(QList<QUuid> ids, quint64 generation);
     QCoro::Task<DuplicateFiles::DigestGroups> hash(QList<Candidate> candidates, quint64 generation);
     QList<Track> currentRecords(const QList<Track> &captured);
-    void publish(QList<AudioDuplicateGroup> groups);
+    QList<AudioDuplicateGroup> kept(QList<AudioDuplicateGroup> groups);
     bool isCurrent(quint64 generation) const { return generation == m_generation; }
     void show(Shown shown);
     void publishShown();
     void raiseProgress(double floor);
-    void endSearch();
+    void endSearch(bool current);
     // Position of a track in the store's duplicate list, or -1; O(1) while the list stays.
     qsizetype indexOf(const QUuid &id);
 
     LibraryStore &m_store;
     quint64 m_generation = 0;
     Shown m_shown;
+    // The groups a finished search hands to its end step.
+    std::optional<QList<AudioDuplicateGroup>> m_found;
     // Refreshed records not yet written back; they go with the next published step.
     QList<Track> m_refreshed;
     ProgressThrottle m_throttle;

@@ -317,7 +317,7 @@ TEST_F(DuplicateSearchTest, PhasesPublishTheirProgress)
         {Phase::hashing, 0.4, 0, 3},
         {Phase::hashing, 0.4 + 0.52 * 3 / 3, 3, 3},
         {Phase::matching, 0.94, 3, 3},
-        {Phase::matching, 1.0, 3, 3},
+        {Phase::idle, 1.0, 3, 3},
     };
     // The search publishes one state value, so counters change between the progress steps:
     // every step of the table shows, in order.
