@@ -1,6 +1,7 @@
 // Spectral quality analysis. With file arguments: one line per file (path, verdict, cut-off,
-// seconds). Without: verdicts on a generated set of genuine and transcoded FLAC files (right
-// out of total), then the time of one analysis of a 5-minute FLAC.
+// seconds, and the ratio to `ffmpeg -i FILE -f null -` decoding the same file). Without:
+// verdicts on a generated set of genuine and transcoded FLAC files (right out of total), then
+// one analysis of a 5-minute FLAC and MP3 with the same ratio.
 #include "BenchArguments.h"
 #include "BenchFiles.h"
 #include "analysis/AnalysisError.h"
@@ -96,23 +97,35 @@ Line analyse(const QString &path)
     return line;
 }
 
+// Seconds ffmpeg takes to decode the whole file and throw the audio away.
+double ffmpegDecodeSeconds(const QString &path)
+{
+    QElapsedTimer timer;
+    timer.start();
+    if (!bench::runProgram("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-f", "null", "-"}))
+        return 0;
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
 void printLine(const QString &path, const Line &line)
 {
-    std::printf("%s\t%s\t%.0f Hz\t%.3f s\n",
+    const double peer = ffmpegDecodeSeconds(path);
+    std::printf("%s\t%s\t%.0f Hz\t%.3f s\tffmpeg %.3f s\tratio %.2f\n",
                 qPrintable(path),
                 qPrintable(line.verdict),
                 line.cutoff,
-                line.seconds);
+                line.seconds,
+                peer,
+                peer > 0 ? line.seconds / peer : 0.0);
 }
 
-const QString &fiveMinuteFlac()
+QString fiveMinuteFile(const QString &extension)
 {
     static QTemporaryDir dir;
-    static const QString path =
-        generate(dir,
-                 "five-minutes.flac",
-                 "anoisesrc=color=pink:duration=300:sample_rate=44100:amplitude=0.4");
-    return path;
+    const QString name = QStringLiteral("five-minutes.") + extension;
+    if (!QFileInfo::exists(dir.filePath(name)))
+        generate(dir, name, "anoisesrc=color=pink:duration=300:sample_rate=44100:amplitude=0.4");
+    return dir.filePath(name);
 }
 
 double peakResidentMegabytes()
@@ -122,16 +135,34 @@ double peakResidentMegabytes()
     return double(usage.ru_maxrss) / 1024.0;
 }
 
-// The peak resident size may not grow with the file: only windows are held.
-void BM_QualityFiveMinuteFlac(benchmark::State &state)
+// The peak resident size may not grow with the file: only windows are held. The ratio is to
+// ffmpeg decoding the same file to nothing.
+void runFiveMinutes(benchmark::State &state, const QString &extension)
 {
-    const QUrl url = QUrl::fromLocalFile(fiveMinuteFlac());
+    const QString path = fiveMinuteFile(extension);
+    const QUrl url = QUrl::fromLocalFile(path);
     const double before = peakResidentMegabytes();
+    QElapsedTimer timer;
+    timer.start();
     for (auto _ : state)
         benchmark::DoNotOptimize(AudioQualityAnalyzer::analyze(url, 4096, 100));
+    const double seconds = double(timer.nsecsElapsed()) / 1e9 / double(state.iterations());
     state.counters["peak_rss_growth_MB"] = peakResidentMegabytes() - before;
+    const double peer = ffmpegDecodeSeconds(path);
+    state.counters["ratio_to_ffmpeg"] = peer > 0 ? seconds / peer : 0.0;
+}
+
+void BM_QualityFiveMinuteFlac(benchmark::State &state)
+{
+    runFiveMinutes(state, QStringLiteral("flac"));
 }
 BENCHMARK(BM_QualityFiveMinuteFlac)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void BM_QualityFiveMinuteMp3(benchmark::State &state)
+{
+    runFiveMinutes(state, QStringLiteral("mp3"));
+}
+BENCHMARK(BM_QualityFiveMinuteMp3)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 } // namespace
 
@@ -154,7 +185,8 @@ int main(int argc, char **argv)
     }
     std::printf("verdicts right: %d of %zu\n", right, set.size());
     benchmark::Initialize(&argc, argv);
-    fiveMinuteFlac();
+    fiveMinuteFile(QStringLiteral("flac"));
+    fiveMinuteFile(QStringLiteral("mp3"));
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

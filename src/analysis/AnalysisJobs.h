@@ -16,7 +16,25 @@ namespace brivello {
 class AnalysisJobs
 {
 public:
-    using QualityResult = std::optional<AudioQualityAnalysis>;
+    // The analysis, or nothing; `failure` says why a file could not be analysed (empty when
+    // the job was cancelled or gave no reason).
+    struct QualityResult
+    {
+        QualityResult() = default;
+        QualityResult(std::nullopt_t) {}
+        QualityResult(AudioQualityAnalysis result)
+            : analysis(std::move(result))
+        {}
+        static QualityResult failed(QString reason)
+        {
+            QualityResult result;
+            result.failure = std::move(reason);
+            return result;
+        }
+
+        std::optional<AudioQualityAnalysis> analysis;
+        QString failure;
+    };
     using TempoResult = std::optional<BPMAnalyzer::Estimate>;
 
     // A started job. cancel() asks it to stop early; dropping the handle also stops it and

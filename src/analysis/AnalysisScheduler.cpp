@@ -3,6 +3,7 @@
 #include "library/AnalysisQueue.h"
 #include "library/AudioPlayer.h"
 #include "library/LibraryStore.h"
+#include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 
@@ -117,12 +118,27 @@ void AnalysisScheduler::qualityFinished(const QUuid &id, AnalysisJobs::QualityRe
     if (stillQueued)
         queue.finish();
     publishAnalyzingIDs();
-    if (result && findTrack(m_store.analysisTracks(), id)) {
-        LibraryStore::QualityAnalyses analyses = m_store.qualityAnalyses();
-        analyses.insert(id, std::make_shared<const AudioQualityAnalysis>(std::move(*result)));
-        m_store.setQualityAnalyses(std::move(analyses));
-    }
+    if (findTrack(m_store.analysisTracks(), id))
+        storeQualityOutcome(id, std::move(result));
     runQualityWorker();
+}
+
+void AnalysisScheduler::storeQualityOutcome(const QUuid &id, AnalysisJobs::QualityResult result)
+{
+    if (result.analysis) {
+        LibraryStore::QualityAnalyses analyses = m_store.qualityAnalyses();
+        analyses.insert(id,
+                        std::make_shared<const AudioQualityAnalysis>(std::move(*result.analysis)));
+        m_store.setQualityAnalyses(std::move(analyses));
+        return;
+    }
+    // A file that cannot be analysed is done: it says why and waits for the user to retry.
+    LibraryStore::QualityFailures failures = m_store.qualityFailures();
+    failures.insert(id,
+                    result.failure.isEmpty() ? BrivelloLocalization::string(QStringLiteral(
+                                                   "Не удалось проанализировать файл."))
+                                             : result.failure);
+    m_store.setQualityFailures(std::move(failures));
 }
 
 void AnalysisScheduler::exitQualityWorker()

@@ -51,6 +51,7 @@ private:
     void startQualityWorkerIfPossible();
     void runQualityWorker();
     void qualityFinished(const QUuid &id, AnalysisJobs::QualityResult result);
+    void storeQualityOutcome(const QUuid &id, AnalysisJobs::QualityResult result);
     void exitQualityWorker();
     void cancelQualityWorker();
 

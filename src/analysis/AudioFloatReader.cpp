@@ -1,6 +1,7 @@
 #include "AudioFloatReader.h"
 
 #include "AnalysisError.h"
+#include "SpreadWindowGrid.h"
 #include "audiofiles/AVFormatInput.h"
 #include "audiofiles/OperationCancelled.h"
 
@@ -305,6 +306,38 @@ void AudioFloatReader::readWindows(const std::vector<qint64> &starts,
         }
         const qint64 available = std::clamp<qint64>(decoded - start, 0, length);
         sink(int(index), held.data(), int(available));
+    }
+}
+
+void AudioFloatReader::readSpreadWindows(
+    const std::function<std::vector<qint64>(qint64 frames)> &startsFor,
+    int length,
+    const WindowSink &sink,
+    std::stop_token stop)
+{
+    if (m_headerFrames >= 0) {
+        readWindows(startsFor(std::max<qint64>(m_headerFrames, 1)), length, sink, stop);
+        return;
+    }
+    const std::vector<qint64> unknown = startsFor(1);
+    SpreadWindowGrid grid(int(unknown.size()), length);
+    std::unique_ptr<Decoder> decoder = m_fresh ? std::move(m_fresh) : openDecoder();
+    std::vector<float> mono;
+    while (decoder->next(mono)) {
+        grid.feed(mono.data(), qint64(mono.size()));
+        if (stop.stop_requested())
+            throw OperationCancelled();
+    }
+    m_headerFrames = grid.frames();
+    const std::vector<const SpreadWindowGrid::Window *> picked =
+        grid.pick(startsFor(std::max<qint64>(grid.frames(), 1)));
+    for (size_t index = 0; index < picked.size(); ++index) {
+        if (stop.stop_requested())
+            throw OperationCancelled();
+        const SpreadWindowGrid::Window &window = *picked[index];
+        sink(int(index),
+             window.samples.data(),
+             int(std::min<size_t>(window.samples.size(), size_t(length))));
     }
 }
 

@@ -42,6 +42,16 @@ public:
                      const WindowSink &sink,
                      std::stop_token stop = {});
 
+    // Windows of `length` frames at the starts `startsFor` gives for the audio's length in
+    // frames, in order, decoding the file once: where the header states the length exactly
+    // by readWindows(), otherwise in one pass that keeps an evenly spread set of windows and
+    // hands over the nearest kept window to each start once the length is known. Throws
+    // OperationCancelled or AnalysisError.
+    void readSpreadWindows(const std::function<std::vector<qint64>(qint64 frames)> &startsFor,
+                           int length,
+                           const WindowSink &sink,
+                           std::stop_token stop = {});
+
 private:
     class Decoder;
     std::unique_ptr<Decoder> openDecoder() const;

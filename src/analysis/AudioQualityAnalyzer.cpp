@@ -60,6 +60,18 @@ const QStringList kLossyExtensions = {
 
 } // namespace
 
+QString AudioQualityAnalyzer::failureReason(const QString &path, const AnalysisError &error)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return BrivelloLocalization::string(QStringLiteral("Файл не найден."));
+    if (info.size() == 0)
+        return BrivelloLocalization::string(QStringLiteral("Файл пуст."));
+    if (!error.localizedDescription().isEmpty() && error.domain() != QStringLiteral("FFmpeg"))
+        return error.localizedDescription();
+    return BrivelloLocalization::string(QStringLiteral("Файл не читается как аудио."));
+}
+
 int AudioQualityAnalyzer::clampedWindowSize(qint64 stored)
 {
     return stored == 2048 || stored == 4096 || stored == 8192 ? int(stored)
@@ -156,7 +168,6 @@ AudioQualityAnalysis AudioQualityAnalyzer::analyze(const QUrl &url,
     windowSize = clampedWindowSize(windowSize);
     densityRangeDB = clampedDensityRange(densityRangeDB);
     AudioFloatReader reader(url.toLocalFile());
-    const qint64 length = std::max<qint64>(reader.frameCount(stop), 1);
 
     PowerSpectrum spectrum(windowSize);
     std::vector<float> frame(static_cast<size_t>(windowSize));
@@ -164,8 +175,8 @@ AudioQualityAnalysis AudioQualityAnalyzer::analyze(const QUrl &url,
     std::vector<float> cells;
     cells.reserve(size_t(kColumns * kRows));
     int used = 0;
-    reader.readWindows(
-        windowPositions(length, windowSize),
+    reader.readSpreadWindows(
+        [windowSize](qint64 length) { return windowPositions(length, windowSize); },
         windowSize,
         [&](int, const float *samples, int count) {
             if (count < kMinimumFrames)

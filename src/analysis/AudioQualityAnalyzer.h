@@ -9,6 +9,8 @@
 
 namespace brivello {
 
+class AnalysisError;
+
 // The spectral quality check: reads 192 windows spread over a file, accumulates their power
 // spectra, finds the cut-off frequency, draws a 192 × 160 spectrogram and gives a verdict.
 // Stateless; runs wholly on the calling (background) thread.
@@ -25,6 +27,10 @@ public:
     // clamped first.
     static AudioQualityAnalysis
     analyze(const QUrl &url, int windowSize, float densityRangeDB, std::stop_token stop = {});
+
+    // Why the file at `path` could not be analysed, in the interface language: missing, empty,
+    // not audio, or the analyser's own description. Safe off the main thread.
+    static QString failureReason(const QString &path, const AnalysisError &error);
 
     // Stored settings made safe: the window one of 2048, 4096, 8192 (else 4096); the range
     // finite and above 0 (else 100).

@@ -1,5 +1,6 @@
 #include "ThreadedAnalysisJobs.h"
 
+#include "AnalysisError.h"
 #include "AudioQualityAnalyzer.h"
 
 #include <QCoreApplication>
@@ -31,10 +32,10 @@ public:
                 try {
                     result = work(stop);
                 } catch (...) {
-                    result.reset();
+                    result = Result{};
                 }
                 if (stop.stop_requested())
-                    result.reset();
+                    result = Result{};
                 QMetaObject::invokeMethod(
                     QCoreApplication::instance(),
                     [done = std::move(done), alive, result = std::move(result)]() mutable {
@@ -56,17 +57,14 @@ private:
     std::jthread m_thread;
 };
 
-void idlePriority()
+void backgroundPriority()
 {
-    sched_param param{};
-    param.sched_priority = 0;
-    pthread_setschedparam(pthread_self(), SCHED_IDLE, &param);
+    ThreadedAnalysisJobs::applyPriority(ThreadedAnalysisJobs::Priority::background);
 }
 
-void tempoPriority()
+void utilityPriority()
 {
-    // On Linux the niceness of PRIO_PROCESS with a thread id is that thread's own.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), ThreadedAnalysisJobs::kTempoNiceness);
+    ThreadedAnalysisJobs::applyPriority(ThreadedAnalysisJobs::Priority::utility);
 }
 
 } // namespace
@@ -75,9 +73,14 @@ std::unique_ptr<AnalysisJobs::Job> ThreadedAnalysisJobs::startQuality(
     const QUrl &url, int windowSize, float densityRangeDB, std::function<void(QualityResult)> done)
 {
     auto work = [url, windowSize, densityRangeDB](std::stop_token stop) -> QualityResult {
-        return AudioQualityAnalyzer::analyze(url, windowSize, densityRangeDB, stop);
+        try {
+            return AudioQualityAnalyzer::analyze(url, windowSize, densityRangeDB, stop);
+        } catch (const AnalysisError &error) {
+            return QualityResult::failed(
+                AudioQualityAnalyzer::failureReason(url.toLocalFile(), error));
+        }
     };
-    return std::make_unique<ThreadJob>(std::move(work), std::move(done), &idlePriority);
+    return std::make_unique<ThreadJob>(std::move(work), std::move(done), &backgroundPriority);
 }
 
 std::unique_ptr<AnalysisJobs::Job> ThreadedAnalysisJobs::startTempo(
@@ -86,7 +89,22 @@ std::unique_ptr<AnalysisJobs::Job> ThreadedAnalysisJobs::startTempo(
     auto work = [url, lowImpact](std::stop_token stop) -> TempoResult {
         return BPMAnalyzer::estimateDetailed(url, kTempoMinimum, kTempoMaximum, lowImpact, stop);
     };
-    return std::make_unique<ThreadJob>(std::move(work), std::move(done), &tempoPriority);
+    return std::make_unique<ThreadJob>(
+        std::move(work), std::move(done), lowImpact ? &backgroundPriority : &utilityPriority);
+}
+
+void ThreadedAnalysisJobs::applyPriority(Priority priority)
+{
+    // Niceness first: a thread under SCHED_IDLE keeps it, and it orders the two classes even
+    // where the idle policy is refused.
+    const int niceness = priority == Priority::utility ? kUtilityNiceness : kBackgroundNiceness;
+    // On Linux the niceness of PRIO_PROCESS with a thread id is that thread's own.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), niceness);
+    if (priority == Priority::background) {
+        sched_param param{};
+        param.sched_priority = 0;
+        pthread_setschedparam(pthread_self(), SCHED_IDLE, &param);
+    }
 }
 
 } // namespace brivello

@@ -4,13 +4,16 @@
 
 namespace brivello {
 
-// The real jobs: each analysis on its own thread, quality analysis at idle scheduling
-// priority and tempo estimation at nice 10, so playback and the interface come first. The
-// stop token of the job's thread reaches the analyser.
+// The real jobs: each analysis on its own thread, so playback and the interface come first:
+// quality analysis and low-impact tempo estimation at background priority (nice 15 and the
+// idle scheduling policy), full tempo estimation at utility priority (nice 5). The stop
+// token of the job's thread reaches the analyser.
 class ThreadedAnalysisJobs : public AnalysisJobs
 {
 public:
-    static constexpr int kTempoNiceness = 10;
+    enum class Priority { utility, background };
+    static constexpr int kUtilityNiceness = 5;
+    static constexpr int kBackgroundNiceness = 15;
     static constexpr double kTempoMinimum = 70.0;
     static constexpr double kTempoMaximum = 200.0;
 
@@ -20,6 +23,9 @@ public:
                                       std::function<void(QualityResult)> done) override;
     std::unique_ptr<Job>
     startTempo(const QUrl &url, bool lowImpact, std::function<void(TempoResult)> done) override;
+
+    // Lowers the calling thread to `priority`.
+    static void applyPriority(Priority priority);
 };
 
 } // namespace brivello

@@ -1,6 +1,7 @@
 #include "AudioTagReader.h"
 
 #include "FileByteSource.h"
+#include "Mp4TagWriter.h"
 #include "NativeTagReader.h"
 #include "TagValueList.h"
 #include "WriteError.h"
@@ -44,6 +45,8 @@ const std::vector<std::vector<const char *>> kPropertyNames = {{"TITLE"},
                                                                {"BPM"},
                                                                {"INITIALKEY", "KEY"}};
 
+constexpr int kTrackField = 6;
+constexpr int kTempoField = 8;
 constexpr int kMusicalKeyField = 9;
 
 // RIFF INFO ids per field, as the WAV writer stores them (no album artist); ITRK wins over
@@ -142,13 +145,18 @@ void readMP4(AudioTagReader::Result &result, TagLib::MP4::File *file)
 {
     TagLib::MP4::Tag *tag = file->tag();
     applyProperties(result.tags, tag);
-    // TagLib's property names leave out the key's freeform item.
-    for (const char *name :
-         {"----:com.apple.iTunes:initialkey", "----:com.apple.iTunes:INITIALKEY"}) {
+    // TagLib's property names leave out the key's freeform item, and the exact track and tempo
+    // texts the writer keeps beside trkn and tmpo come before those.
+    const std::pair<const char *, int> freeform[] = {
+        {"----:com.apple.iTunes:initialkey", kMusicalKeyField},
+        {"----:com.apple.iTunes:INITIALKEY", kMusicalKeyField},
+        {Mp4TagWriter::kTrackItem, kTrackField},
+        {Mp4TagWriter::kTempoItem, kTempoField}};
+    for (const auto &[name, field] : freeform) {
         if (tag && tag->contains(name)) {
             const TagLib::StringList values = tag->item(name).toStringList();
             if (!values.isEmpty())
-                putIfNonEmpty(result.tags, kMusicalKeyField, values.front());
+                putIfNonEmpty(result.tags, field, values.front());
         }
     }
     if (tag && tag->contains("covr")) {

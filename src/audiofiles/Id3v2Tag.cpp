@@ -5,6 +5,7 @@
 #include "TagValueList.h"
 #include "WriteError.h"
 
+#include <QDate>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -243,20 +244,125 @@ QString Id3v2Tag::dateText(const std::vector<Id3Frame> &frames)
 
 std::vector<Id3Frame> Id3v2Tag::dateFrames(const QString &date)
 {
-    // v2.3 holds the year, day and month, hour and minute apart; seconds have no place there.
-    static const QRegularExpression iso(QStringLiteral(
-        "^(\\d{4})(?:-(\\d{2})(?:-(\\d{2})(?:[T ](\\d{2})(?::(\\d{2})(?::\\d{2})?)?)?)?)?$"));
+    static const QRegularExpression iso(
+        QStringLiteral("^(\\d{4})(?:-(\\d{2})-(\\d{2})(?:T(\\d{2}):(\\d{2}))?)?$"));
     const QRegularExpressionMatch match = iso.match(date);
-    if (!match.hasMatch())
-        return {{"TYER", 0, textPayload(date)}};
+    const auto number = [&](int group) { return match.captured(group).toInt(); };
+    const QDate day = match.hasCaptured(2) ? QDate(number(1), number(2), number(3)) : QDate();
+    const bool timeFits = !match.hasCaptured(4) || (number(4) < 24 && number(5) < 60);
+    if (!match.hasMatch() || (match.hasCaptured(2) && (!day.isValid() || !timeFits)))
+        return {{"TDRC", 0, textPayload(date)}};
     std::vector<Id3Frame> frames = {{"TYER", 0, textPayload(match.captured(1))}};
-    if (match.hasCaptured(3))
+    if (match.hasCaptured(2))
         frames.push_back({"TDAT", 0, textPayload(match.captured(3) + match.captured(2))});
-    if (match.hasCaptured(4)) {
-        const QString minutes = match.hasCaptured(5) ? match.captured(5) : QStringLiteral("00");
-        frames.push_back({"TIME", 0, textPayload(match.captured(4) + minutes)});
-    }
+    if (match.hasCaptured(4))
+        frames.push_back({"TIME", 0, textPayload(match.captured(4) + match.captured(5))});
     return frames;
+}
+
+namespace {
+
+// TXXX descriptions older tools keep the tempo and the key under, in the order they count.
+struct UserTextField
+{
+    const char *description;
+    const char *standardId;
+    QString AudioTags::*field;
+};
+constexpr UserTextField kUserTextFields[] = {{"BPM", "TBPM", &AudioTags::bpm},
+                                             {"INITIALKEY", "TKEY", &AudioTags::musicalKey},
+                                             {"KEY", "TKEY", &AudioTags::musicalKey}};
+
+// TXXX: encoding, description, then the value (several, null-separated, in v2.4 style).
+std::optional<std::pair<QString, QStringList>> userTextFrame(const Id3Frame &frame)
+{
+    if (frame.id != "TXXX" || frame.payload.isEmpty())
+        return std::nullopt;
+    const quint8 encoding = quint8(frame.payload[0]);
+    qsizetype pos = 1;
+    const QString description = Id3FrameConverter::readString(frame.payload, pos, encoding);
+    QStringList values;
+    while (pos < frame.payload.size())
+        values << Id3FrameConverter::readString(frame.payload, pos, encoding);
+    return std::make_pair(description, values);
+}
+
+const UserTextField *userTextField(const Id3Frame &frame)
+{
+    const auto text = userTextFrame(frame);
+    if (!text)
+        return nullptr;
+    for (const UserTextField &field : kUserTextFields)
+        if (text->first.compare(QLatin1String(field.description), Qt::CaseInsensitive) == 0)
+            return &field;
+    return nullptr;
+}
+
+// The date frames of the old tag as they stood, when they still say `date` and are v2.3's own.
+std::vector<Id3Frame> unchangedDate(const QString &date, const std::vector<Id3Frame> &previous)
+{
+    std::vector<Id3Frame> frames;
+    for (const Id3Frame &frame : previous) {
+        if (frame.id == "TDRC")
+            return {}; // v2.4's frame: rewritten in v2.3 form where that holds the date
+        if (frame.id == "TYER" || frame.id == "TDAT" || frame.id == "TIME")
+            frames.push_back(frame);
+    }
+    if (frames.empty() || !canonicallyEqual(Id3v2Tag::dateText(previous), date))
+        return {};
+    return frames;
+}
+
+// What the reader shows of the old tag for the tempo or key: the standard frame, else TXXX.
+QString shownValue(const std::vector<Id3Frame> &previous, const UserTextField &field)
+{
+    for (const Id3Frame &frame : previous) {
+        if (frame.id != field.standardId)
+            continue;
+        const QString value = TagValueList::joined(Id3v2Tag::textValues(frame));
+        if (!value.isEmpty())
+            return value;
+        break;
+    }
+    return Id3v2Tag::userTextFallback(previous, field.field);
+}
+
+// A tempo or key TXXX of the old tag that an edit of its field would contradict; left as it was
+// while the field is.
+bool staleUserText(const Id3Frame &frame,
+                   const AudioTags &tags,
+                   const std::vector<Id3Frame> &previous)
+{
+    const UserTextField *field = userTextField(frame);
+    if (!field)
+        return false;
+    const QString &value = tags.*field->field;
+    return !canonicallyEqual(shownValue(previous, *field), value) &&
+           !canonicallyEqual(Id3v2Tag::userText({frame}, QLatin1String(field->description)), value);
+}
+
+} // namespace
+
+QString Id3v2Tag::userText(const std::vector<Id3Frame> &frames, const QString &description)
+{
+    for (const Id3Frame &frame : frames) {
+        const auto text = userTextFrame(frame);
+        if (text && text->first.compare(description, Qt::CaseInsensitive) == 0)
+            return TagValueList::joined(text->second);
+    }
+    return {};
+}
+
+QString Id3v2Tag::userTextFallback(const std::vector<Id3Frame> &frames, QString AudioTags::*field)
+{
+    for (const UserTextField &candidate : kUserTextFields) {
+        if (candidate.field != field)
+            continue;
+        const QString value = userText(frames, QLatin1String(candidate.description));
+        if (!value.isEmpty())
+            return value;
+    }
+    return {};
 }
 
 namespace {
@@ -288,16 +394,22 @@ QByteArray Id3v2Tag::build(const AudioTags &tags,
         if (value.isEmpty())
             continue;
         if (text.field == &AudioTags::year) {
-            for (const Id3Frame &date : dateFrames(value))
-                appendFrame(date.id, date.payload, frames);
+            std::vector<Id3Frame> date = unchangedDate(value, previous);
+            if (date.empty())
+                date = dateFrames(value);
+            for (const Id3Frame &frame : date)
+                appendFrame(frame.id, frame.payload, frames, frame.flags);
         } else {
             appendFrame(text.id, managedPayload(text.id, value, previous), frames);
         }
     }
     if (!tags.comment.isEmpty())
         appendFrame("COMM", commentPayload(tags.comment), frames);
-    for (const Id3Frame &frame : kept)
+    for (const Id3Frame &frame : kept) {
+        if (staleUserText(frame, tags, previous))
+            continue;
         appendFrame(frame.id, frame.payload, frames, frame.flags);
+    }
     if (artwork)
         appendFrame("APIC", picturePayload(*artwork), frames);
     if (frames.isEmpty())

@@ -43,9 +43,13 @@ public:
     static QStringList textValues(const Id3Frame &frame);
     // The date as one text: TDRC, or TYER with TDAT (DDMM) and TIME (HHMM) as "YYYY-MM-DDTHH:MM".
     static QString dateText(const std::vector<Id3Frame> &frames);
-    // TYER, TDAT and TIME frames for a date text; a text that is no ISO date goes into TYER
-    // as it stands.
+    // TYER, TDAT and TIME for a year, a valid day or a valid minute of one; any other text goes
+    // whole into TDRC, which dateText (and other readers) take first, so it reads back as given.
     static std::vector<Id3Frame> dateFrames(const QString &date);
+    // The values of the first TXXX frame with `description` (any case), joined; empty if none.
+    static QString userText(const std::vector<Id3Frame> &frames, const QString &description);
+    // The tempo or key from the TXXX frames older tools write, for a file without TBPM or TKEY.
+    static QString userTextFallback(const std::vector<Id3Frame> &frames, QString AudioTags::*field);
 
     static QByteArray textPayload(const QString &value);
     static QByteArray commentPayload(const QString &comment);

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace brivello {
@@ -35,13 +36,15 @@ namespace {
 
 // A file handed to ffmpeg. QProcess encodes arguments as UTF-8, so a path that is not UTF-8
 // reaches the child as a descriptor opened here, /proc/self/fd/N, inherited by that child only.
+// The output is always created here, so the service knows the file at the path is its own.
 class ChildFile
 {
 public:
     ChildFile(const QUrl &url, int flags)
         : m_path(LocalFile::path(url))
+        , m_utf8(LocalFile::encodeName(m_path) == m_path.toUtf8())
     {
-        if (LocalFile::encodeName(m_path) == m_path.toUtf8())
+        if (m_utf8 && !(flags & O_CREAT))
             return;
         m_fd = ::open(LocalFile::nativePath(url).constData(), flags | O_CLOEXEC, 0666);
         if (m_fd < 0) {
@@ -49,16 +52,21 @@ public:
                 LocalFile::displayName(QFileInfo(m_path).fileName()) + QStringLiteral(": ") +
                 QString::fromLocal8Bit(std::strerror(errno)));
         }
+        m_created = flags & O_CREAT;
     }
+    // A file this object created goes away unless kept: a failed or never started conversion
+    // leaves nothing behind.
     ~ChildFile()
     {
+        if (m_created && !m_kept && isOurs())
+            ::unlink(LocalFile::encodeName(m_path).constData());
         if (m_fd >= 0)
             ::close(m_fd);
     }
     ChildFile(const ChildFile &) = delete;
     ChildFile &operator=(const ChildFile &) = delete;
 
-    bool isDescriptor() const { return m_fd >= 0; }
+    bool isDescriptor() const { return !m_utf8; }
     QString argument() const
     {
         return isDescriptor() ? QStringLiteral("/proc/self/fd/%1").arg(m_fd) : m_path;
@@ -66,13 +74,32 @@ public:
     // Runs in the forked child before exec: async-signal-safe calls only.
     void inherit() const
     {
-        if (m_fd >= 0)
+        if (isDescriptor())
             ::fcntl(m_fd, F_SETFD, 0);
     }
+    // Whether the file at the path is still the one created here and now holds data.
+    bool holdsOutput() const
+    {
+        struct stat info;
+        return isOurs() && ::fstat(m_fd, &info) == 0 && info.st_size > 0;
+    }
+    void keep() { m_kept = true; }
 
 private:
+    bool isOurs() const
+    {
+        struct stat opened;
+        struct stat named;
+        return m_fd >= 0 && ::fstat(m_fd, &opened) == 0 &&
+               ::stat(LocalFile::encodeName(m_path).constData(), &named) == 0 &&
+               opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+    }
+
     QString m_path;
+    bool m_utf8 = true;
     int m_fd = -1;
+    bool m_created = false;
+    bool m_kept = false;
 };
 
 } // namespace
@@ -121,9 +148,8 @@ QCoro::Task<QUrl> MP3ConversionService::convert(QUrl source, int bitrateKbps)
     if (!ffmpeg)
         throw ConversionError::unavailable();
     const QUrl destination = uniqueDestination(source);
-    const QString outputPath = LocalFile::path(destination);
     const ChildFile inputFile(source, O_RDONLY);
-    const ChildFile outputFile(destination, O_WRONLY | O_CREAT | O_EXCL);
+    ChildFile outputFile(destination, O_WRONLY | O_CREAT | O_EXCL);
 
     // One merged channel, drained by the event loop while ffmpeg runs, so it never blocks on
     // a full pipe.
@@ -161,13 +187,13 @@ QCoro::Task<QUrl> MP3ConversionService::convert(QUrl source, int bitrateKbps)
     }
     output += process.readAllStandardOutput();
 
-    const bool succeeded = process.exitStatus() == QProcess::NormalExit &&
-                           process.exitCode() == 0 && LocalFile::isTaken(outputPath);
-    if (succeeded)
+    // ffmpeg truncates and writes the file created for it; exit status 0 alone is no proof.
+    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0 &&
+        outputFile.holdsOutput()) {
+        outputFile.keep();
         co_return destination;
+    }
 
-    // The destination was free when chosen, so whatever is there now is ffmpeg's partial work.
-    ::unlink(LocalFile::encodeName(outputPath).constData());
     auto decoder = QStringDecoder(QStringDecoder::Utf8);
     QString text = decoder.decode(output);
     if (decoder.hasError())

@@ -12,6 +12,10 @@ namespace brivello {
 class Mp4TagWriter
 {
 public:
+    // Freeform items with the exact text of a track or tempo that trkn or tmpo cannot hold.
+    static constexpr const char *kTrackItem = "----:com.apple.iTunes:TRACKNUMBER";
+    static constexpr const char *kTempoItem = "----:com.apple.iTunes:BPM";
+
     // False when TagLib cannot take the file (nothing is changed then). Throws WriteError, or
     // SafeFileReplace::Error for the temporary file.
     static bool write(const AudioTags &tags, bool removeArtwork, const QString &path);

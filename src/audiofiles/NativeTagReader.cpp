@@ -189,13 +189,16 @@ void NativeTagReader::applyId3(const std::vector<Id3Frame> &tagFrames,
     for (const TextField &text : kTextFields) {
         const auto frame = std::find_if(
             frames.begin(), frames.end(), [&](const Id3Frame &f) { return f.id == text.id; });
-        if (frame == frames.end())
-            continue;
-        QStringList values = Id3v2Tag::textValues(*frame);
+        QStringList values;
+        if (frame != frames.end())
+            values = Id3v2Tag::textValues(*frame);
         if (text.field == &AudioTags::genre)
             for (QString &value : values)
                 value = genreName(value);
-        putIfNonEmpty(tags.*text.field, TagValueList::joined(values));
+        QString value = TagValueList::joined(values);
+        if (value.isEmpty()) // tempo and key: TXXX frames of older tools stand in
+            value = Id3v2Tag::userTextFallback(frames, text.field);
+        putIfNonEmpty(tags.*text.field, value);
     }
     putIfNonEmpty(tags.year, Id3v2Tag::dateText(frames));
     std::optional<std::pair<int, QByteArray>> chosen;

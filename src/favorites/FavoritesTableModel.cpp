@@ -40,6 +40,11 @@ FavoritesTableModel::FavoritesTableModel(LibraryStore &store, AudioPlayer *playe
     connect(&m_store, &LibraryStore::analyzingBPMIDsChanged, this, [this] {
         scheduleReconciliation();
     });
+    // Whoever changes the store's selection, the next pass shows it (the view follows on
+    // `reconciled`).
+    connect(
+        &m_store, &LibraryStore::selectedIDsChanged, this, [this] { scheduleReconciliation(); });
+    connect(&m_store, &LibraryStore::selectedIDChanged, this, [this] { scheduleReconciliation(); });
     observeNotifications();
 }
 
@@ -143,6 +148,10 @@ QVariant FavoritesTableModel::data(const QModelIndex &index, int role) const
         return {};
     const Track &track = m_rows.at(index.row());
     const QString column = columnID(index.column());
+    if ((role == Qt::DisplayRole || role == Qt::EditRole) && column == Columns::kGenre) {
+        if (const auto draft = genreDraft(track.id))
+            return *draft;
+    }
     switch (role) {
     case Qt::DisplayRole:
         return cellText(track, column);

@@ -84,7 +84,14 @@ public:
                     const QString &text,
                     QUndoStack *undoStack);
     // Assigns a genre to the store's selection when it holds the track, else to the track.
-    void applyGenre(const QString &genre, const QUuid &trackID);
+    void applyGenre(const QString &genre, const QUuid &trackID, QUndoStack *undoStack = nullptr);
+    // A choice from a row's genre pop-up: drops that track's typed draft, assigns the genre
+    // (the empty one for "Без жанра") with undo and refreshes the rows.
+    void genreMenuSelected(const QUuid &trackID, const QString &genre, QUndoStack *undoStack);
+    // Genre text typed into a row's open genre field, shown until it is committed or dropped.
+    void setGenreDraft(const QUuid &trackID, const QString &text);
+    void dropGenreDraft(const QUuid &trackID);
+    std::optional<QString> genreDraft(const QUuid &trackID) const;
 
     // --- Genre filter: "" for all, the untagged sentinel, or a genre.
     void selectGenreFilter(const QString &choice);
@@ -111,6 +118,7 @@ private:
     void scheduleMetadataRefresh(double delay);
     void observeNotifications();
     void touchCell(int row, int column);
+    void showCommitted(const QSet<QUuid> &ids, int field, const QString &value);
     void rebuildIndex();
     static QString singleLine(const QString &text);
     bool canWrite(const Track &track) const;
@@ -120,6 +128,7 @@ private:
     QList<Track> m_rows;
     QHash<QUuid, int> m_rowByID;
     QStringList m_bpmTexts; // per row, as last announced
+    QHash<QUuid, QString> m_genreDrafts;
 
     bool m_scheduled = false;
     bool m_rowsDirty = false;

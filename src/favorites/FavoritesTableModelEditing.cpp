@@ -5,11 +5,12 @@
 #include "FavoritesTableModel.h"
 #include "audiofiles/WriteError.h"
 #include "library/LibraryStore.h"
+#include "platform/LocalFile.h"
 
-#include <QFileInfo>
 #include <QMimeData>
 #include <QUndoStack>
 #include <algorithm>
+#include <unistd.h>
 
 namespace brivello {
 
@@ -44,11 +45,11 @@ QString FavoritesTableModel::singleLine(const QString &text)
 
 bool FavoritesTableModel::canWrite(const Track &track) const
 {
-    const QFileInfo file(track.url.toLocalFile());
+    // By the path's bytes: a name that is not UTF-8 does not survive QUrl::toLocalFile.
     std::optional<WriteError::Kind> failure;
-    if (!file.exists())
+    if (!LocalFile::exists(track.url))
         failure = WriteError::Kind::fileNotFound;
-    else if (!file.isWritable())
+    else if (::access(LocalFile::nativePath(track.url).constData(), W_OK) != 0)
         failure = WriteError::Kind::permissionDenied;
     if (!failure)
         return true;
@@ -66,7 +67,8 @@ bool FavoritesTableModel::commitEdit(const QUuid &trackID,
         return false;
     const QString value = singleLine(text);
     if (column == Columns::kGenre) {
-        applyGenre(value, trackID);
+        dropGenreDraft(trackID);
+        applyGenre(value, trackID, undoStack);
         return true;
     }
     // The store's tags now, not the row copy: a metadata load may have landed meanwhile.
@@ -82,14 +84,73 @@ bool FavoritesTableModel::commitEdit(const QUuid &trackID,
         return false;
     if (undoStack)
         undoStack->push(new FavoriteTagEditCommand(m_store, trackID, field, previous, value));
+    showCommitted({trackID}, field, value);
     return true;
 }
 
-void FavoritesTableModel::applyGenre(const QString &genre, const QUuid &trackID)
+void FavoritesTableModel::showCommitted(const QSet<QUuid> &ids, int field, const QString &value)
+{
+    // While a Tab has opened the next editor, passes wait; the cells just committed show their
+    // new text meanwhile, in place (the order follows with the pass after the last editor).
+    for (const QUuid &id : ids) {
+        const int row = rowOf(id);
+        if (row < 0 || m_rows.at(row).tags.field(field) == value)
+            continue;
+        m_rows[row].tags.field(field) = value;
+        for (int column = 0; column < Columns::kCount; ++column) {
+            if (Columns::tagField(columnID(column)) == field)
+                touchCell(row, column);
+        }
+    }
+}
+
+void FavoritesTableModel::applyGenre(const QString &genre,
+                                     const QUuid &trackID,
+                                     QUndoStack *undoStack)
 {
     const QSet<QUuid> &selection = m_store.selectedIDs();
     const QSet<QUuid> targets = selection.contains(trackID) ? selection : QSet<QUuid>{trackID};
-    m_store.assignGenre(singleLine(genre), targets, nullptr);
+    const QString value = singleLine(genre);
+    // A blank genre clears: its status names what happened instead of an empty genre.
+    if (value.trimmed().isEmpty())
+        m_store.clearGenres(targets, undoStack);
+    else
+        m_store.assignGenre(value, targets, undoStack);
+    if (m_editing)
+        showCommitted(targets, Columns::tagField(Columns::kGenre), value.trimmed());
+}
+
+void FavoritesTableModel::genreMenuSelected(const QUuid &trackID,
+                                            const QString &genre,
+                                            QUndoStack *undoStack)
+{
+    if (rowOf(trackID) < 0)
+        return;
+    dropGenreDraft(trackID);
+    applyGenre(genre, trackID, undoStack);
+    markRowsDirty();
+}
+
+void FavoritesTableModel::setGenreDraft(const QUuid &trackID, const QString &text)
+{
+    // No cell is announced: the open field shows the text, and an announcement would make the
+    // view write the cell's value back into that field.
+    m_genreDrafts.insert(trackID, text);
+}
+
+void FavoritesTableModel::dropGenreDraft(const QUuid &trackID)
+{
+    if (m_genreDrafts.remove(trackID) == 0)
+        return;
+    const int row = rowOf(trackID);
+    if (row >= 0 && !m_editing)
+        touchCell(row, columnOf(Columns::kGenre));
+}
+
+std::optional<QString> FavoritesTableModel::genreDraft(const QUuid &trackID) const
+{
+    const auto found = m_genreDrafts.constFind(trackID);
+    return found == m_genreDrafts.cend() ? std::nullopt : std::optional<QString>(*found);
 }
 
 void FavoritesTableModel::selectGenreFilter(const QString &choice)

@@ -20,13 +20,6 @@ bool accepted(const QUrl &url, const QSet<QString> &types)
     return !extension.isEmpty() && types.contains(extension.toLower());
 }
 
-QUrl standardized(const QUrl &url)
-{
-    if (url.isLocalFile())
-        return LocalFile::url(LocalFile::cleanPath(LocalFile::nativePath(url)));
-    return url.adjusted(QUrl::NormalizePathSegments);
-}
-
 // Walks with the path bytes (QDirIterator silently drops names that are not UTF-8). Every
 // entry counts, folders too: a folder named like an audio file is taken as one. Symbolic
 // links are listed but not followed, so a link cycle cannot trap the walk; folders that
@@ -68,6 +61,13 @@ bool canEnumerate(const QByteArray &folder)
 }
 
 } // namespace
+
+QUrl AudioFileWalk::standardized(const QUrl &url)
+{
+    if (url.isLocalFile())
+        return LocalFile::url(LocalFile::cleanPath(LocalFile::nativePath(url)));
+    return url.adjusted(QUrl::NormalizePathSegments);
+}
 
 QList<QUrl> AudioFileWalk::audioURLs(const QList<QUrl> &urls, const QSet<QString> &types)
 {

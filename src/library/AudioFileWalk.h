@@ -16,6 +16,8 @@ public:
     // level of the given folders (hidden entries included, unreadable ones skipped), as
     // standardised file addresses in natural path order without repeats.
     static QList<QUrl> audioURLs(const QList<QUrl> &urls, const QSet<QString> &types);
+    // "." and ".." resolved, repeated and trailing slashes dropped, symbolic links kept.
+    static QUrl standardized(const QUrl &url);
 };
 
 } // namespace brivello

@@ -24,6 +24,8 @@ struct DuplicateSearchState
     qint64 candidateCount = 0;
     qint64 processedCount = 0;
     qint64 totalCount = 0;
+    // A search ran to its end over these roots: no groups then means none were found.
+    bool hasSearched = false;
     QList<QUrl> roots;
     QList<AudioDuplicateGroup> groups;
     QSet<QUuid> selectedTrackIDs;

@@ -89,6 +89,8 @@ void LibraryStore::setDuplicateSearch(DuplicateSearchState state)
 {
     const bool rootsChanged = state.roots != m_duplicateSearch.roots;
     m_duplicateSearch = std::move(state);
+    if (rootsChanged)
+        m_duplicateSearch.hasSearched = false;
     emit duplicateSearchChanged();
     if (rootsChanged)
         scheduleWorkspaceSave();
@@ -128,6 +130,10 @@ BRIVELLO_PUBLISHED_SETTER(setIsEditingMetadata, bool, m_isEditingMetadata, isEdi
 BRIVELLO_PUBLISHED_SETTER(setQualityAnalyses,
                           QualityAnalyses,
                           m_qualityAnalyses,
+                          qualityAnalysesChanged)
+BRIVELLO_PUBLISHED_SETTER(setQualityFailures,
+                          QualityFailures,
+                          m_qualityFailures,
                           qualityAnalysesChanged)
 BRIVELLO_PUBLISHED_SETTER(setAnalyzingQualityIDs,
                           QSet<QUuid>,

@@ -113,6 +113,11 @@ public:
     using QualityAnalyses = QHash<QUuid, std::shared_ptr<const AudioQualityAnalysis>>;
     const QualityAnalyses &qualityAnalyses() const { return m_qualityAnalyses; }
     void setQualityAnalyses(QualityAnalyses analyses);
+    // Why a track of the analysis section could not be analysed; such a track counts as done
+    // and is queued again only on an explicit retry. Announced with qualityAnalysesChanged.
+    using QualityFailures = QHash<QUuid, QString>;
+    const QualityFailures &qualityFailures() const { return m_qualityFailures; }
+    void setQualityFailures(QualityFailures failures);
     const QSet<QUuid> &analyzingQualityIDs() const { return m_analyzingQualityIDs; }
     void setAnalyzingQualityIDs(QSet<QUuid> ids);
     const QSet<QUuid> &analyzingBPMIDs() const { return m_analyzingBPMIDs; }
@@ -209,7 +214,8 @@ public:
     // Queue bookkeeping of tempo estimation and quality analysis; the workers (the analysis
     // scheduler, a child of the store) hook on bpmWorkRequested() / qualityWorkRequested().
     void detectBPM(const QSet<QUuid> &ids);
-    void analyzeQuality(const QSet<QUuid> &ids);
+    // `retryFailed`: the user asked, so tracks that failed before are queued again too.
+    void analyzeQuality(const QSet<QUuid> &ids, bool retryFailed = false);
     const QList<QUuid> &pendingBPMTrackIDs() const { return m_bpmQueue.pending(); }
     const QList<QUuid> &pendingQualityTrackIDs() const { return m_qualityQueue.pending(); }
     AnalysisQueue &bpmQueue() { return m_bpmQueue; }
@@ -274,6 +280,8 @@ public:
 
     // --- Cleaner (LibraryStoreCleaner.cpp). An empty id set means the active selection.
     void runConfiguredCleaner();
+    // The configured cleaner on `ids` (library tracks); nothing for an empty set.
+    void runConfiguredCleaner(const QSet<QUuid> &ids);
     void clearTags(const QSet<QUuid> &ids, bool removeBPMAndKey);
     // Renames under each file's write lock, so it finishes after the pending writes.
     QCoro::Task<> cleanFilenames(QSet<QUuid> ids, bool removeBPMAndKey);
@@ -458,6 +466,7 @@ private:
 
     // Background analysis bookkeeping (the workers belong to the analysis subsystem).
     QualityAnalyses m_qualityAnalyses;
+    QualityFailures m_qualityFailures;
     QSet<QUuid> m_analyzingQualityIDs;
     QSet<QUuid> m_analyzingBPMIDs;
     AnalysisQueue m_bpmQueue;

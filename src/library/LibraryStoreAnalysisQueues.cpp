@@ -59,7 +59,7 @@ void LibraryStore::detectBPM(const QSet<QUuid> &ids)
     emit bpmWorkRequested();
 }
 
-void LibraryStore::analyzeQuality(const QSet<QUuid> &ids)
+void LibraryStore::analyzeQuality(const QSet<QUuid> &ids, bool retryFailed)
 {
     if (ids.isEmpty())
         return;
@@ -68,10 +68,19 @@ void LibraryStore::analyzeQuality(const QSet<QUuid> &ids)
         if (!ids.contains(track.id) || m_qualityAnalyses.contains(track.id) ||
             m_qualityQueue.contains(track.id))
             continue;
+        if (!retryFailed && m_qualityFailures.contains(track.id))
+            continue;
         picked.append(track.id);
     }
     if (picked.isEmpty())
         return;
+    if (retryFailed) {
+        QualityFailures failures = m_qualityFailures;
+        for (const QUuid &id : std::as_const(picked))
+            failures.remove(id);
+        if (failures.size() != m_qualityFailures.size())
+            setQualityFailures(std::move(failures));
+    }
     m_qualityQueue.append(picked);
     setAnalyzingQualityIDs(m_qualityQueue.queued());
     emit qualityWorkRequested();

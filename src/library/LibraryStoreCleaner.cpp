@@ -41,7 +41,11 @@ struct PlannedRename
 
 void LibraryStore::runConfiguredCleaner()
 {
-    const QSet<QUuid> ids = activeSelection();
+    runConfiguredCleaner(activeSelection());
+}
+
+void LibraryStore::runConfiguredCleaner(const QSet<QUuid> &ids)
+{
     if (ids.isEmpty())
         return;
     const bool clearing = onUnlessStoredFalse(kCleanerClearTagsKey);
@@ -61,18 +65,33 @@ void LibraryStore::clearTags(const QSet<QUuid> &requested, bool removeBPMAndKey)
     if (ids.isEmpty())
         return;
     const QStringList filters = TrackCleaner::titleFilters(m_settings.titleFiltersRaw());
-    QList<Track> updated = m_tracks;
     QList<TagWriteItem> writes;
-    for (Track &track : updated) {
-        if (!ids.contains(track.id))
-            continue;
-        track.tags = TrackCleaner::clearedTags(track, filters, removeBPMAndKey);
-        track.artwork = QImage();
-        writes.append({track.tags, track.url});
-    }
+    QSet<QUrl> written;
+    // The library's tracks and the duplicate finder's own records (files it found outside the
+    // library); a file in both is written once.
+    const auto clean = [&](QList<Track> tracks) -> std::optional<QList<Track>> {
+        bool cleaned = false;
+        for (Track &track : tracks) {
+            if (!ids.contains(track.id))
+                continue;
+            track.tags = TrackCleaner::clearedTags(track, filters, removeBPMAndKey);
+            track.artwork = QImage();
+            cleaned = true;
+            if (!written.contains(track.url)) {
+                written.insert(track.url);
+                writes.append({track.tags, track.url});
+            }
+        }
+        return cleaned ? std::optional(std::move(tracks)) : std::nullopt;
+    };
+    std::optional<QList<Track>> library = clean(m_tracks);
+    std::optional<QList<Track>> duplicates = clean(m_duplicateTracks);
     if (writes.isEmpty())
         return;
-    setTracks(std::move(updated));
+    if (library)
+        setTracks(std::move(*library));
+    if (duplicates)
+        setDuplicateTracks(std::move(*duplicates));
     NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange);
     writeBatch(writes, true);
 }

@@ -300,7 +300,9 @@ QCoro::Task<> LibraryStore::importDuplicateSearchURLsAsync(QList<QUrl> urls)
     DuplicateSearchState search = m_duplicateSearch;
     QList<QUrl> &roots = search.roots;
     bool rootAdded = false;
-    for (const QUrl &url : std::as_const(urls)) {
+    // "/a/b/" and "/a/b" are one root.
+    for (QUrl &url : urls) {
+        url = AudioFileWalk::standardized(url);
         if (!roots.contains(url)) {
             roots.append(url);
             rootAdded = true;

@@ -152,6 +152,10 @@ void LibraryStore::removeFromAnalysis(const QSet<QUuid> &ids)
     QualityAnalyses analyses = m_qualityAnalyses;
     for (const QUuid &id : ids)
         analyses.remove(id);
+    QualityFailures failures = m_qualityFailures;
+    for (const QUuid &id : ids)
+        failures.remove(id);
+    m_qualityFailures = std::move(failures);
     setQualityAnalyses(std::move(analyses));
     setAnalyzingQualityIDs(m_qualityQueue.queued());
 

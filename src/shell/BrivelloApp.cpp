@@ -126,6 +126,9 @@ BrivelloApp::BrivelloApp(AudioPlaybackEngine::SinkFactory sinkFactory)
         QApplication::closeAllWindows();
         QCoreApplication::quit();
     });
+    // The desktop's applications share Ctrl+, for their settings.
+    m_openSettings = addWindowAction(QKeySequence(Qt::CTRL | Qt::Key_Comma), Qt::WindowShortcut);
+    connect(m_openSettings, &QAction::triggered, m_window.get(), &MainWindow::presentSettings);
     m_closeWindow = addWindowAction(QKeySequence(Qt::CTRL | Qt::Key_W), Qt::WindowShortcut);
     connect(m_closeWindow, &QAction::triggered, m_window.get(), &QWidget::close);
     retranslate();
@@ -167,6 +170,7 @@ void BrivelloApp::retranslate()
     m_addFiles->setText(BrivelloLocalization::string(QStringLiteral("Добавить файлы…")));
     m_quit->setText(BrivelloLocalization::string(QStringLiteral("Выйти из Brivello")));
     m_closeWindow->setText(BrivelloLocalization::string(QStringLiteral("Закрыть окно")));
+    m_openSettings->setText(BrivelloLocalization::string(QStringLiteral("Настройки")));
 }
 
 void BrivelloApp::show()

@@ -40,6 +40,7 @@ public:
     // Ctrl+Q and Ctrl+W: both leave through the window's close, which writes the snapshot.
     QAction *quitAction() const { return m_quit; }
     QAction *closeWindowAction() const { return m_closeWindow; }
+    QAction *openSettingsAction() const { return m_openSettings; }
 
     void show();
 
@@ -57,6 +58,7 @@ private:
     QAction *m_addFiles = nullptr;
     QAction *m_quit = nullptr;
     QAction *m_closeWindow = nullptr;
+    QAction *m_openSettings = nullptr;
 };
 
 } // namespace brivello

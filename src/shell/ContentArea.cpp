@@ -1,6 +1,7 @@
 #include "ContentArea.h"
 
 #include "MotionValue.h"
+#include "PlaylistMultiFileDragOverlay.h"
 #include "RoundedClipEffect.h"
 #include "ShellEvents.h"
 #include "SidebarSectionButton.h"
@@ -71,7 +72,8 @@ void ContentArea::setSectionFactory(LibraryStore::LibraryTab tab, SectionFactory
 {
     m_factories.insert(int(tab), std::move(factory));
     if (m_store.activeTab() == tab) {
-        delete m_view;
+        PlaylistMultiFileDragOverlay::deleteWhenNoDragRuns(m_view);
+        m_view = nullptr;
         rebuild();
     }
 }
@@ -87,7 +89,10 @@ void ContentArea::rebuild()
     const LibraryStore::LibraryTab tab = m_store.activeTab();
     if (m_view && m_view->property("brivelloSection").toInt() == int(tab))
         return;
-    delete m_view;
+    // A drop on a section button switches sections while the drag that carried it still runs
+    // in the view being left.
+    PlaylistMultiFileDragOverlay::deleteWhenNoDragRuns(m_view);
+    m_view = nullptr;
     const auto factory = m_factories.constFind(int(tab));
     QWidget *view = factory != m_factories.constEnd() ? (*factory)(this) : placeholder(tab);
     view->setParent(this);

@@ -3,10 +3,53 @@
 #include "HintOverlay.h"
 #include "settings/ContextualHintState.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QEvent>
 #include <QWidget>
 
 namespace brivello {
+
+namespace {
+
+QList<ContextualHint *> &liveHints()
+{
+    static QList<ContextualHint *> hints;
+    return hints;
+}
+
+// Watches the application for windows that cover the controls: a dialog (a file dialog, an
+// alert, the settings) or a pop-up (a menu, a list) opening or closing quiets every hint.
+class HintQuieter : public QObject
+{
+public:
+    static void install()
+    {
+        static HintQuieter *quieter = nullptr;
+        if (!quieter && qApp) {
+            quieter = new HintQuieter(qApp);
+            qApp->installEventFilter(quieter);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const QEvent::Type type = event->type();
+        if ((type == QEvent::Show || type == QEvent::Hide) && watched->isWidgetType()) {
+            auto *widget = static_cast<QWidget *>(watched);
+            if (widget->isWindow() &&
+                (qobject_cast<QDialog *>(widget) || widget->windowType() == Qt::Popup))
+                ContextualHint::quietAll(widget);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    using QObject::QObject;
+};
+
+} // namespace
 
 ContextualHint::ContextualHint(QWidget *control,
                                const QString &title,
@@ -27,6 +70,45 @@ ContextualHint::ContextualHint(QWidget *control,
     control->setAttribute(Qt::WA_Hover);
     connect(
         m_state, &ContextualHintState::presentedChanged, this, &ContextualHint::presentedChanged);
+    liveHints().append(this);
+    HintQuieter::install();
+}
+
+ContextualHint::~ContextualHint()
+{
+    liveHints().removeOne(this);
+}
+
+void ContextualHint::quietAll(const QWidget *coveringWindow)
+{
+    for (ContextualHint *hint : std::as_const(liveHints())) {
+        if (coveringWindow && hint->m_control && hint->m_control->window() == coveringWindow)
+            continue;
+        hint->m_state->controlDisappeared();
+        hint->m_state->dismiss();
+        // Only a move on the control starts a wait again, not the Enter a closing dialog sends.
+        hint->m_awaitingMove = true;
+        hint->m_area = {};
+    }
+}
+
+void ContextualHint::pointerLeft()
+{
+    if (!m_followsPointer) {
+        hoverArea({});
+        return;
+    }
+    m_state->hoverChanged(false);
+    closeUnlessPointerOnHint();
+}
+
+void ContextualHint::closeUnlessPointerOnHint()
+{
+    // A hint stays while the pointer rests on it (its button switches hints off).
+    if (!m_state->isPresented() || !m_control)
+        return;
+    if (!HintOverlay::forWindow(m_control->window())->isUnderPointer())
+        m_state->dismiss();
 }
 
 ContextualHint *ContextualHint::attach(QWidget *control,
@@ -62,6 +144,8 @@ void ContextualHint::hoverArea(const QRect &area)
     m_area = area;
     if (!area.isEmpty())
         m_state->hoverChanged(true);
+    else
+        closeUnlessPointerOnHint();
 }
 
 QRect ContextualHint::anchorRect() const
@@ -76,14 +160,18 @@ bool ContextualHint::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_control) {
         switch (event->type()) {
         case QEvent::Enter:
-            if (m_followsPointer)
+            if (m_followsPointer && !m_awaitingMove)
                 m_state->hoverChanged(true);
             break;
+        case QEvent::HoverMove:
+        case QEvent::MouseMove:
+            if (m_followsPointer && m_awaitingMove) {
+                m_awaitingMove = false;
+                m_state->hoverChanged(true);
+            }
+            break;
         case QEvent::Leave:
-            if (m_followsPointer)
-                m_state->hoverChanged(false);
-            else
-                hoverArea({});
+            pointerLeft();
             break;
         case QEvent::Hide:
             m_state->controlDisappeared();

@@ -42,9 +42,18 @@ public:
     QRect anchorRect() const;
     ContextualHintState *state() const { return m_state; }
     QWidget *control() const { return m_control; }
+    // Closes every hint and cancels every pending one; a control waits for the pointer to move
+    // on it before it starts a new wait. Called when a dialog or a pop-up opens
+    // or closes (the pointer "enters" the control again when a dialog goes); the controls of
+    // `coveringWindow`, the dialog or pop-up itself, are left alone.
+    static void quietAll(const QWidget *coveringWindow = nullptr);
+    // The pointer left for somewhere that is neither the control nor its open hint.
+    void pointerLeft();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+    ~ContextualHint() override;
 
 private:
     ContextualHint(QWidget *control,
@@ -53,6 +62,7 @@ private:
                    ShortcutProvider shortcut,
                    bool followsPointer);
     void presentedChanged(bool presented);
+    void closeUnlessPointerOnHint();
 
     QPointer<QWidget> m_control;
     QString m_title;
@@ -63,6 +73,8 @@ private:
     bool m_followsPointer = true;
     QRect m_area;   // the area under the pointer
     QRect m_anchor; // the area the open hint points at
+    // After quietAll(): an Enter without a pointer move does not start the wait.
+    bool m_awaitingMove = false;
 };
 
 } // namespace brivello

@@ -8,6 +8,7 @@
 #include "settings/HotkeyMatcher.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -207,8 +208,20 @@ void HintOverlay::paintEvent(QPaintEvent *)
     painter.drawPath(path);
 }
 
+bool HintOverlay::isUnderPointer() const
+{
+    return isVisible() && rect().contains(mapFromGlobal(QCursor::pos()));
+}
+
 bool HintOverlay::eventFilter(QObject *watched, QEvent *event)
 {
+    // Off the hint and not back on its control: the hint closes.
+    if (event->type() == QEvent::Leave && watched == this && m_hint && m_hint->control()) {
+        QWidget *control = m_hint->control();
+        const QPoint onControl = control->mapFromGlobal(QCursor::pos());
+        if (!m_hint->anchorRect().contains(onControl))
+            m_hint->state()->dismiss();
+    }
     // A window (a dialog) that goes takes its open hint along; it must not come back with it.
     if (event->type() == QEvent::Hide && watched == parentWidget() && m_hint)
         m_hint->state()->dismiss();

@@ -30,6 +30,8 @@ public:
     // Opened above its control because there was no room below.
     bool opensAbove() const { return m_above; }
     QPushButton *disableButton() const { return m_disable; }
+    // Shown, with the pointer on it.
+    bool isUnderPointer() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

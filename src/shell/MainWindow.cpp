@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "AppearanceCrossfade.h"
 #include "BrivelloTheme.h"
 #include "ContentArea.h"
 #include "DashboardSidebar.h"
@@ -13,6 +14,7 @@
 #include "playback/ui/ResizablePlayerDashboardBlock.h"
 #include "workspaces/MainWindowController.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMessageBox>
 #include <QPainter>
@@ -47,10 +49,7 @@ MainWindow::MainWindow(LibraryStore &store,
     installPlaylist(player);
     m_player->setPanel(new PlayerBar(store, player));
     installWorkspaces(player);
-    connect(m_sidebar, &DashboardSidebar::settingsRequested, this, [this] {
-        if (m_presentSettings)
-            m_presentSettings();
-    });
+    connect(m_sidebar, &DashboardSidebar::settingsRequested, this, &MainWindow::presentSettings);
     connect(m_controller,
             &MainWindowController::updatePromptRequested,
             this,
@@ -66,6 +65,9 @@ MainWindow::MainWindow(LibraryStore &store,
             &MainWindow::relayout);
     connect(
         &store.settings(), &LibrarySettings::waveformHeightChanged, this, &MainWindow::relayout);
+    connect(&ShellEvents::instance(), &ShellEvents::appearanceAboutToChange, this, [this] {
+        AppearanceCrossfade::start(this);
+    });
     connect(&ShellEvents::instance(),
             &ShellEvents::appearanceChanged,
             this,
@@ -78,6 +80,13 @@ MainWindow::MainWindow(LibraryStore &store,
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::presentSettings()
+{
+    // The sheet is window-modal: while one is open the shortcut does not reach the window.
+    if (m_presentSettings && !QApplication::activeModalWidget())
+        m_presentSettings();
+}
 
 void MainWindow::relayout()
 {

@@ -52,6 +52,8 @@ public:
 
     // Sheets of the settings subsystem; installed when they exist.
     void setSettingsPresenter(std::function<void()> present) { m_presentSettings = present; }
+    // The settings sheet, as the sidebar's button and Ctrl+, open it; one at a time.
+    void presentSettings();
     void setUpdatePresenter(std::function<void(const UpdateManager::Release &)> present)
     {
         m_presentUpdate = present;
@@ -64,6 +66,8 @@ public:
     QUndoStack *undoStack() const { return m_undoStack; }
     // The key monitor's decision for a press that `receiver` gets.
     bool handleKeyDown(const QKeyEvent &event, QWidget *receiver);
+    // Redo (Ctrl+Shift+Z, Ctrl+Y) on the window's undo stack, beside the configurable hotkeys.
+    bool handleWindowShortcut(const QKeyEvent &event);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

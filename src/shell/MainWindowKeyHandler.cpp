@@ -7,6 +7,7 @@
 #include "platform/NotificationNames.h"
 #include "playback/TrackNavigation.h"
 #include "settings/HotkeyMatcher.h"
+#include "workspaces/DuplicateWorkspace.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -150,8 +151,7 @@ bool MainWindowKeyHandler::handle(const KeyStroke &stroke)
         return true;
     }
     if (matches(stroke, kHotkeyTrashKey)) {
-        if (const QSet<QUuid> targets = commandTargets(); !targets.isEmpty())
-            m_store.trashTracks(targets);
+        trash();
         return true;
     }
     if (matches(stroke, kHotkeyRemoveKey)) {
@@ -159,9 +159,7 @@ bool MainWindowKeyHandler::handle(const KeyStroke &stroke)
         return true;
     }
     if (matches(stroke, kHotkeyCleanKey)) {
-        // The cleaner acts on the store's selection, which the converter and duplicates
-        // sections do not show.
-        if (tab != Tab::converter && tab != Tab::duplicates && runCleaner)
+        if (runCleaner)
             runCleaner();
         return true;
     }
@@ -174,19 +172,9 @@ bool MainWindowKeyHandler::selectAll()
     case Tab::converter:
         post(brivelloSelectAllConversionItems);
         return true;
-    case Tab::duplicates: {
-        // Only the files the duplicates section shows, never the library behind it.
-        QSet<QUuid> ids;
-        for (const AudioDuplicateGroup &group : m_store.duplicateSearch().groups) {
-            for (const QUuid &id : group.trackIDs)
-                ids.insert(id);
-        }
-        DuplicateSearchState search = m_store.duplicateSearch();
-        search.selectedTrackIDs = ids;
-        m_store.setDuplicateSearch(std::move(search));
-        return true;
-    }
     default:
+        // In the duplicates section too: marking every copy would let one press of a card's
+        // button move them all to the Trash.
         break;
     }
     const QList<Track> visible = m_store.visibleTracks();
@@ -239,6 +227,22 @@ void MainWindowKeyHandler::undo()
         m_store.undoLastRemoval();
 }
 
+void MainWindowKeyHandler::trash()
+{
+    switch (m_store.activeTab()) {
+    case Tab::converter:
+        return;
+    case Tab::duplicates:
+        // Only files marked in the cards, as the cards' own buttons do.
+        DuplicateWorkspace::of(m_store).trashMarkedTracks();
+        return;
+    default:
+        if (const QSet<QUuid> targets = commandTargets(); !targets.isEmpty())
+            m_store.trashTracks(targets);
+        return;
+    }
+}
+
 void MainWindowKeyHandler::remove()
 {
     const QSet<QUuid> selection = m_store.activeSelection();
@@ -275,6 +279,13 @@ QSet<QUuid> MainWindowKeyHandler::commandTargets() const
         if (ids.isEmpty() && m_store.duplicateSearch().focusedTrackID)
             ids.insert(*m_store.duplicateSearch().focusedTrackID);
         return ids;
+    }
+    case Tab::covers: {
+        // Ids selected in another section are not shown here.
+        QSet<QUuid> shown;
+        for (const Track &track : m_store.visibleTracks())
+            shown.insert(track.id);
+        return m_store.activeSelection().intersect(shown);
     }
     default:
         return m_store.activeSelection();

@@ -27,7 +27,7 @@ public:
 
     // The window's undo stack for tag, favourite and genre edits; may give nullptr.
     std::function<QUndoStack *()> undoStack;
-    // The configured cleaner on the active selection; installed by the window.
+    // The configured cleaner on the active section's selection; installed by the window.
     std::function<void()> runCleaner;
 
     // The whole decision for a key press while `focus` has the keyboard. True: taken.
@@ -51,6 +51,7 @@ private:
     bool selectAll();
     void navigate(int offset);
     void undo();
+    void trash();
     void remove();
     // The ids that Trash, remove and favourite act on: the section's own visible selection.
     // The converter's queue items are not tracks, so there it is empty.

@@ -14,12 +14,56 @@
 #include "favorites/ui/GenreQuickBar.h"
 #include "library/AudioPlayer.h"
 #include "playback/TrackNavigation.h"
+#include "settings/KeyStroke.h"
 #include "workspaces/MainWindowController.h"
 
 #include <QApplication>
 #include <QUndoStack>
 
 namespace brivello {
+
+namespace {
+
+// What the cleaner acts on: the section's own selection. The converter's queue items and the
+// duplicate finder's files are not the store's selection: the library tracks of their files
+// are cleaned, and the duplicate finder's own records of them.
+QSet<QUuid> cleanerTargets(const LibraryStore &store)
+{
+    QSet<QUrl> files;
+    QSet<QUuid> targets;
+    switch (store.activeTab()) {
+    case LibraryStore::LibraryTab::converter: {
+        QSet<QUuid> items = store.converterSelectedItemIDs();
+        if (items.isEmpty() && store.converterFocusedItemID())
+            items.insert(*store.converterFocusedItemID());
+        for (const ConversionItem &item : store.conversionItems()) {
+            if (items.contains(item.id))
+                files.insert(item.url);
+        }
+        break;
+    }
+    case LibraryStore::LibraryTab::duplicates: {
+        QSet<QUuid> ids = store.duplicateSearch().selectedTrackIDs;
+        if (ids.isEmpty() && store.duplicateSearch().focusedTrackID)
+            ids.insert(*store.duplicateSearch().focusedTrackID);
+        for (const Track &track : store.duplicateTracks()) {
+            if (ids.contains(track.id))
+                files.insert(track.url);
+        }
+        targets = ids;
+        break;
+    }
+    default:
+        return store.activeSelection();
+    }
+    for (const Track &track : store.tracks()) {
+        if (files.contains(track.url))
+            targets.insert(track.id);
+    }
+    return targets;
+}
+
+} // namespace
 
 void MainWindow::installPlaylist(AudioPlayer &player)
 {
@@ -56,7 +100,7 @@ void MainWindow::installPlaylist(AudioPlayer &player)
 
     m_keyHandler = std::make_shared<MainWindowKeyHandler>(store, player, *m_navigation);
     m_keyHandler->undoStack = [this] { return m_undoStack; };
-    m_keyHandler->runCleaner = [&store] { store.runConfiguredCleaner(); };
+    m_keyHandler->runCleaner = [&store] { store.runConfiguredCleaner(cleanerTargets(store)); };
     m_keyboardMonitor = new AppKeyboardMonitor(this);
     m_keyboardMonitor->start([this](const QKeyEvent &event, QWidget *receiver) {
         return handleKeyDown(event, receiver);
@@ -78,7 +122,25 @@ bool MainWindow::handleKeyDown(const QKeyEvent &event, QWidget *receiver)
     if (!isVisible() || !receiver || receiver->window() != this ||
         QApplication::activePopupWidget() || QApplication::activeModalWidget())
         return false;
-    return m_keyHandler->handleKeyDown(event, QApplication::focusWidget());
+    // A configured hotkey wins over the window's fixed shortcuts.
+    return m_keyHandler->handleKeyDown(event, QApplication::focusWidget()) ||
+           handleWindowShortcut(event);
+}
+
+bool MainWindow::handleWindowShortcut(const QKeyEvent &event)
+{
+    const KeyStroke stroke = KeyStroke::fromEvent(event);
+    if (!stroke.command || stroke.option || stroke.control)
+        return false;
+    // Redo: Ctrl+Shift+Z or Ctrl+Y; text fields keep their own.
+    const bool redo = (stroke.shift && stroke.keyCode == KeyStroke::keyCodeForCharacter(u'Z')) ||
+                      (!stroke.shift && stroke.keyCode == KeyStroke::keyCodeForCharacter(u'Y'));
+    if (!redo || MainWindowKeyHandler::focusTakesKeys(QApplication::focusWidget()) ||
+        m_store.isEditingMetadata())
+        return false;
+    if (m_undoStack->canRedo())
+        m_undoStack->redo();
+    return true;
 }
 
 } // namespace brivello

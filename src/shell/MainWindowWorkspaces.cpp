@@ -24,12 +24,8 @@ WorkspaceActions workspaceActions(LibraryStore &store)
     auto *covers = store.findChild<CoverArtBatch *>();
     if (!covers)
         covers = new CoverArtBatch(store);
+    DuplicateWorkspace *duplicates = &DuplicateWorkspace::of(store);
     auto *search = store.findChild<DuplicateSearch *>();
-    if (!search)
-        search = new DuplicateSearch(store);
-    auto *duplicates = store.findChild<DuplicateWorkspace *>();
-    if (!duplicates)
-        duplicates = new DuplicateWorkspace(store, *search);
 
     WorkspaceActions actions;
     actions.convertQueuedItems = [conversion] { conversion->convertQueuedItems(); };

@@ -102,37 +102,40 @@ void OpenPanels::open(QWidget *parent, Receiver receiver, const QSet<QString> &a
     dialog->show();
 }
 
+namespace {
+
+// Awaited tasks are named locals: GCC 12 mishandles temporaries inside co_await.
+QCoro::Task<> importInto(LibraryStore &store, LibraryStore::LibraryTab tab, QList<QUrl> urls)
+{
+    using Tab = LibraryStore::LibraryTab;
+    if (tab == Tab::playlist || tab == Tab::favorites) {
+        QPointer<LibraryStore> guard(&store);
+        QCoro::Task<QList<QUuid>> importing = store.importURLsAsync(urls);
+        const QList<QUuid> ids = co_await importing;
+        if (guard && tab == Tab::favorites)
+            guard->addToFavorites(QSet<QUuid>(ids.begin(), ids.end()));
+        co_return;
+    }
+    if (tab == Tab::covers) {
+        QCoro::Task<QList<QUuid>> importing = store.importForCoversAsync(urls);
+        co_await importing;
+        co_return;
+    }
+    QCoro::Task<> importing = tab == Tab::converter  ? store.importForConversionAsync(urls)
+                              : tab == Tab::analysis ? store.importForAnalysisAsync(urls)
+                                                     : store.importDuplicateSearchURLsAsync(urls);
+    co_await importing;
+}
+
+} // namespace
+
 void OpenPanels::importIntoSection(LibraryStore &store,
                                    LibraryStore::LibraryTab tab,
                                    const QList<QUrl> &urls)
 {
-    using Tab = LibraryStore::LibraryTab;
-    FolderAudioProbe::reportFoldersWithoutAudio(store, urls, audioTypes(tab));
-    switch (tab) {
-    case Tab::covers:
-        store.importForCovers(urls);
-        break;
-    case Tab::converter:
-        store.importForConversion(urls);
-        break;
-    case Tab::analysis:
-        store.importForAnalysis(urls);
-        break;
-    case Tab::duplicates:
-        store.importDuplicateSearchURLs(urls);
-        break;
-    case Tab::favorites: {
-        QPointer<LibraryStore> guard(&store);
-        store.importURLs(urls, [guard](const QList<QUuid> &ids) {
-            if (guard)
-                guard->addToFavorites(QSet<QUuid>(ids.begin(), ids.end()));
-        });
-        break;
-    }
-    case Tab::playlist:
-        store.importURLs(urls);
-        break;
-    }
+    // The warning about folders without audio waits for the import's own line.
+    FolderAudioProbe::reportFoldersWithoutAudio(
+        importInto(store, tab, urls), store, urls, audioTypes(tab));
 }
 
 void OpenPanels::openForSection(LibraryStore &store, LibraryStore::LibraryTab tab, QWidget *parent)

@@ -2,13 +2,38 @@
 
 #include "library/DroppedFiles.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QPainter>
 #include <QWidget>
+#include <utility>
 
 namespace brivello {
+
+namespace {
+
+// The source of the drag that runs now (drags do not nest) and the views waiting for its end.
+QPointer<QWidget> &runningDragSource()
+{
+    static QPointer<QWidget> source;
+    return source;
+}
+
+PlaylistMultiFileDragOverlay::DragLoop &dragLoopForTesting()
+{
+    static PlaylistMultiFileDragOverlay::DragLoop loop;
+    return loop;
+}
+
+QList<QPointer<QWidget>> &viewsToDeleteAfterDrag()
+{
+    static QList<QPointer<QWidget>> views;
+    return views;
+}
+
+} // namespace
 
 void PlaylistMultiFileDragOverlay::mousePress(Qt::KeyboardModifiers modifiers, int clickCount)
 {
@@ -70,6 +95,26 @@ void PlaylistMultiFileDragOverlay::dragEnded()
     m_dragURLsSnapshot.clear();
 }
 
+bool PlaylistMultiFileDragOverlay::dragOut(QWidget *source, int travelled)
+{
+    if (travelled < QApplication::startDragDistance())
+        return false;
+    const QList<QUrl> urls = mouseDrag();
+    if (urls.isEmpty())
+        return false;
+    dragOut(source, urls);
+    return true;
+}
+
+void PlaylistMultiFileDragOverlay::dragOut(QWidget *source, const QList<QUrl> &urls)
+{
+    const QPointer<QWidget> alive(source);
+    execDrag(source, urls);
+    // This overlay is a part of `source`.
+    if (alive)
+        dragEnded();
+}
+
 QList<QUrl> PlaylistMultiFileDragOverlay::externalFileURLs(const QMimeData *mime)
 {
     if (!mime || qobject_cast<const RowDragMimeData *>(mime))
@@ -115,7 +160,44 @@ Qt::DropAction PlaylistMultiFileDragOverlay::execDrag(QWidget *source, const QLi
     drag->setMimeData(mime);
     drag->setPixmap(image);
     drag->setHotSpot(QPoint(16, 16));
-    return drag->exec(Qt::CopyAction, Qt::CopyAction);
+    runningDragSource() = source;
+    Qt::DropAction action = Qt::IgnoreAction;
+    if (const DragLoop &loop = dragLoopForTesting()) {
+        action = loop(drag);
+        drag->deleteLater();
+    } else {
+        action = drag->exec(Qt::CopyAction, Qt::CopyAction);
+    }
+    runningDragSource() = nullptr;
+    // Deferred, so the caller may still touch itself after this returns.
+    for (const QPointer<QWidget> &view : std::exchange(viewsToDeleteAfterDrag(), {})) {
+        if (view)
+            view->deleteLater();
+    }
+    return action;
+}
+
+void PlaylistMultiFileDragOverlay::setDragLoopForTesting(DragLoop loop)
+{
+    dragLoopForTesting() = std::move(loop);
+}
+
+bool PlaylistMultiFileDragOverlay::isDragRunningIn(const QWidget *view)
+{
+    const QWidget *source = runningDragSource();
+    return view && source && (source == view || view->isAncestorOf(source));
+}
+
+void PlaylistMultiFileDragOverlay::deleteWhenNoDragRuns(QWidget *view)
+{
+    if (!view)
+        return;
+    if (!isDragRunningIn(view)) {
+        delete view;
+        return;
+    }
+    view->hide();
+    viewsToDeleteAfterDrag().append(view);
 }
 
 } // namespace brivello

@@ -4,9 +4,11 @@
 
 #include <QList>
 #include <QMimeData>
+#include <QPointer>
 #include <QUrl>
 #include <functional>
 
+class QDrag;
 class QWidget;
 
 namespace brivello {
@@ -35,6 +37,12 @@ public:
     QList<QUrl> mouseDrag();
     void mouseRelease();
     void dragEnded();
+    // Runs the drag of `urls` from `source`, the view this overlay belongs to, and ends it
+    // unless the drop deleted that view after all.
+    void dragOut(QWidget *source, const QList<QUrl> &urls);
+    // A move with the button held, `travelled` away from the press: past the drag distance it
+    // drags the files out of `source` as above; true when it did.
+    bool dragOut(QWidget *source, int travelled);
 
     bool isDeferringSelection() const { return m_deferSelectionUntilMouseUp; }
     bool hasStartedDrag() const { return m_startedDrag; }
@@ -45,8 +53,19 @@ public:
     // A drop on the row: hands the outside files to onExternalDrop; false when there are none.
     bool performDrop(const QMimeData *mime);
 
-    // Starts the drag of `urls` from `source` as file copies; returns when it ends.
+    // Starts the drag of `urls` from `source` as file copies; returns when it ends. The drop
+    // may switch sections, so `source` must not be deleted before this returns: views that
+    // may hold a drag's source are deleted through deleteWhenNoDragRuns().
     static Qt::DropAction execDrag(QWidget *source, const QList<QUrl> &urls);
+    // The platform's drag loop (QDrag::exec); a stand-in runs in its place where the platform
+    // has none (the offscreen one returns at once). Empty restores the platform's.
+    using DragLoop = std::function<Qt::DropAction(QDrag *)>;
+    static void setDragLoopForTesting(DragLoop loop);
+    // True while a drag started by `view` or one of its children runs.
+    static bool isDragRunningIn(const QWidget *view);
+    // Deletes `view` now, or, while a drag it started runs, hides it and deletes it once the
+    // drag has returned to the code that started it.
+    static void deleteWhenNoDragRuns(QWidget *view);
 
 private:
     bool m_deferSelectionUntilMouseUp = false;

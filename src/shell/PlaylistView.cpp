@@ -11,7 +11,6 @@
 #include "platform/BrivelloLocalization.h"
 #include "settings/ContextualHintState.h"
 
-#include <QApplication>
 #include <QDrag>
 #include <QMenu>
 #include <QMouseEvent>
@@ -36,21 +35,9 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
     setObjectName(QStringLiteral("playlistView"));
     setModel(m_model);
     setItemDelegate(m_delegate);
-    setSelectionMode(QAbstractItemView::NoSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(false);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setFrameShape(QFrame::NoFrame);
-    setMouseTracking(true);
-    setAcceptDrops(true);
-    viewport()->setAcceptDrops(true);
-    setDragDropMode(QAbstractItemView::DropOnly);
-    setFocusPolicy(Qt::NoFocus);
+    configureTrackList(*this);
     setViewportMargins(8, 6, 8, 6);
-    setAutoFillBackground(false);
-    viewport()->setAutoFillBackground(false);
     restyle();
     connect(
         &ShellEvents::instance(), &ShellEvents::appearanceChanged, this, &PlaylistView::restyle);
@@ -65,6 +52,8 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
         scheduleDelayedItemsLayout();
     });
     connect(&m_store, &LibraryStore::selectedIDsChanged, this, &PlaylistView::keepFocusInSelection);
+    connect(&m_store, &LibraryStore::tracksChanged, this, &PlaylistView::bounceChangedHearts);
+    bounceChangedHearts();
     // The hovered row number means nothing once rows move (a press keeps its track by id).
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(m_model, signal, this, &PlaylistView::forgetRowPositions);
@@ -97,21 +86,43 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
         viewport(), [this] { return m_store.settings().hotkey(kHotkeyFavoriteKey); });
 }
 
-void PlaylistView::restyle()
+void PlaylistView::configureTrackList(QListView &list)
+{
+    // The list draws and selects through the store; it only scrolls, hovers and takes drops.
+    list.setSelectionMode(QAbstractItemView::NoSelection);
+    list.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    list.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list.setFrameShape(QFrame::NoFrame);
+    list.setMouseTracking(true);
+    list.setAcceptDrops(true);
+    list.viewport()->setAcceptDrops(true);
+    list.setDragDropMode(QAbstractItemView::DropOnly);
+    list.setFocusPolicy(Qt::NoFocus);
+    list.setAutoFillBackground(false);
+    list.viewport()->setAutoFillBackground(false);
+}
+
+QString PlaylistView::listStyleSheet(ColorScheme scheme)
 {
     // A thin scroll bar in the scheme's secondary colour, over a clear list.
-    const ColorScheme scheme = ShellEvents::instance().scheme();
     const QColor handle = BrivelloTheme::isLight(scheme) ? blackA(0.22) : whiteA(0.2);
-    setStyleSheet(QStringLiteral("QListView { background: transparent; border: none; }"
-                                 "QScrollBar:vertical { background: transparent; width: 10px;"
-                                 " margin: 4px 2px 4px 0; }"
-                                 "QScrollBar::handle:vertical { background: %1;"
-                                 " border-radius: 4px; min-height: 32px; }"
-                                 "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
-                                 " { height: 0; }"
-                                 "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
-                                 " { background: transparent; }")
-                      .arg(handle.name(QColor::HexArgb)));
+    return QStringLiteral("QListView { background: transparent; border: none; }"
+                          "QScrollBar:vertical { background: transparent; width: 10px;"
+                          " margin: 4px 2px 4px 0; }"
+                          "QScrollBar::handle:vertical { background: %1;"
+                          " border-radius: 4px; min-height: 32px; }"
+                          "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
+                          " { height: 0; }"
+                          "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
+                          " { background: transparent; }")
+        .arg(handle.name(QColor::HexArgb));
+}
+
+void PlaylistView::restyle()
+{
+    setStyleSheet(listStyleSheet(ShellEvents::instance().scheme()));
     viewport()->update();
 }
 
@@ -274,9 +285,8 @@ void PlaylistView::mouseMoveEvent(QMouseEvent *event)
     const QList<QUrl> urls = m_overlay.mouseDrag();
     if (urls.isEmpty())
         return;
-    PlaylistMultiFileDragOverlay::execDrag(this, urls);
-    m_overlay.dragEnded();
     m_pressedRow = -1;
+    m_overlay.dragOut(this, urls);
 }
 
 void PlaylistView::mouseReleaseEvent(QMouseEvent *event)

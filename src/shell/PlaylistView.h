@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BrivelloTheme.h"
 #include "PlaylistMultiFileDragOverlay.h"
 #include "library/PlaylistModel.h"
 
@@ -41,6 +42,10 @@ public:
     ContextualHint *heartHint() const { return m_heartHint; }
     // The element of a track, in viewport coordinates.
     QRect elementRect(int row) const;
+    // The clear list with its thin scroll bar, and the behaviour of a list drawn over the
+    // store's selection; the analysis list shares both.
+    static QString listStyleSheet(ColorScheme scheme);
+    static void configureTrackList(QListView &list);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -61,6 +66,9 @@ private:
     Area areaAt(const QPoint &pos, int *row) const;
     void pressContent(int row, Qt::KeyboardModifiers modifiers, int clickCount);
     void toggleFavorite(int row);
+    // The heart bounces when its track becomes or stops being a favourite, from anywhere.
+    void bounceChangedHearts();
+    void bounceHeart(const QUuid &id);
     void followPlayer();
     void keepFocusInSelection();
     void scrollToRow(int row, bool centre);
@@ -84,6 +92,7 @@ private:
     QVariantAnimation m_scroll;
     QTimer m_spinner;
     qreal m_spinnerPhase = 0;
+    QHash<QUuid, bool> m_favoriteStates;
 };
 
 } // namespace brivello

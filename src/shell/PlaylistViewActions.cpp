@@ -13,10 +13,13 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QVariantAnimation>
+#include <cmath>
 
 namespace brivello {
 
 namespace {
+
+constexpr int kHeartBounceMs = 360;
 
 QString text(const char *key)
 {
@@ -72,6 +75,52 @@ void PlaylistView::toggleFavorite(int row)
         back->start(QAbstractAnimation::DeleteWhenStopped);
     });
     shrink->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void PlaylistView::bounceChangedHearts()
+{
+    QHash<QUuid, bool> states;
+    states.reserve(m_store.tracks().size());
+    const bool animate = !ShellEvents::instance().reduceMotion();
+    for (const Track &track : m_store.tracks()) {
+        states.insert(track.id, track.isFavorite);
+        const auto before = m_favoriteStates.constFind(track.id);
+        if (animate && before != m_favoriteStates.cend() && *before != track.isFavorite)
+            bounceHeart(track.id);
+    }
+    m_favoriteStates = std::move(states);
+}
+
+void PlaylistView::bounceHeart(const QUuid &id)
+{
+    // The un-favourite shrink and its spring back already move this heart; hearts out of sight
+    // do not move (a whole selection may change at once).
+    const int row = m_model->rowOf(id);
+    if (m_delegate->hasHeartEffect(id) || row < 0 || !isVisible() ||
+        !elementRect(row).intersects(viewport()->rect()))
+        return;
+    auto *bounce = new QVariantAnimation(this);
+    bounce->setDuration(kHeartBounceMs);
+    bounce->setStartValue(0.0);
+    bounce->setEndValue(1.0);
+    const auto repaint = [this, id] {
+        if (const int r = m_model->rowOf(id); r >= 0)
+            viewport()->update(elementRect(r));
+    };
+    connect(bounce, &QVariantAnimation::valueChanged, this, [this, id, repaint](const QVariant &v) {
+        // Up and back with a small overshoot below rest, like a dropped ball.
+        const qreal t = v.toReal();
+        const qreal scale = t < 0.45 ? 1.0 + 0.28 * std::sin(M_PI * t / 0.45)
+                                     : 1.0 - 0.08 * std::sin(M_PI * (t - 0.45) / 0.55);
+        m_delegate->setHeartEffect(id, scale, 1.0);
+        repaint();
+    });
+    connect(bounce, &QVariantAnimation::finished, this, [this, id, repaint] {
+        m_delegate->clearHeartEffect(id);
+        repaint();
+    });
+    m_delegate->setHeartEffect(id, 1.0, 1.0);
+    bounce->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 QList<QAction *> PlaylistView::trackMenuActions(int row, QObject *parent)

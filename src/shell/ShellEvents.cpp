@@ -1,10 +1,15 @@
 #include "ShellEvents.h"
 
+#include "DesktopMotionPreference.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 
+#include <QGuiApplication>
+
 namespace brivello {
+
+const QString ShellEvents::kReduceMotionKey = QStringLiteral("reduceMotion");
 
 ShellEvents &ShellEvents::instance()
 {
@@ -15,7 +20,7 @@ ShellEvents &ShellEvents::instance()
 ShellEvents::ShellEvents()
 {
     m_scheme = BrivelloTheme::currentScheme();
-    m_reduceMotion = qEnvironmentVariableIntValue("BRIVELLO_REDUCE_MOTION") != 0;
+    m_environmentReduceMotion = qEnvironmentVariableIntValue("BRIVELLO_REDUCE_MOTION") != 0;
     connect(&Defaults::standard(), &Defaults::changed, this, [this](const QString &key) {
         if (key == QLatin1String("appAppearance"))
             refresh();
@@ -24,6 +29,30 @@ ShellEvents::ShellEvents()
         brivelloLanguageDidChange, nullptr, this, [this](const Notification &) {
             emit languageChanged();
         });
+    // The desktop setting may have changed while another application was in front.
+    if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        connect(
+            app, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+                if (s == Qt::ApplicationActive && m_desktopReduceMotion)
+                    refreshDesktopMotion();
+            });
+    }
+}
+
+bool ShellEvents::reduceMotion() const
+{
+    if (m_override)
+        return *m_override;
+    if (m_environmentReduceMotion || Defaults::standard().boolean(kReduceMotionKey, false))
+        return true;
+    if (!m_desktopReduceMotion)
+        m_desktopReduceMotion = DesktopMotionPreference::asksToReduceMotion();
+    return *m_desktopReduceMotion;
+}
+
+void ShellEvents::refreshDesktopMotion()
+{
+    m_desktopReduceMotion = DesktopMotionPreference::asksToReduceMotion();
 }
 
 void ShellEvents::refresh()
@@ -31,6 +60,7 @@ void ShellEvents::refresh()
     const ColorScheme scheme = BrivelloTheme::currentScheme();
     if (scheme == m_scheme)
         return;
+    emit appearanceAboutToChange();
     m_scheme = scheme;
     emit appearanceChanged();
 }

@@ -3,32 +3,46 @@
 #include "BrivelloTheme.h"
 
 #include <QObject>
+#include <optional>
 
 namespace brivello {
 
 // Relays the two changes every shell widget redraws on: the appearance setting and the
-// interface language (the notification brivelloLanguageDidChange). Main thread singleton.
+// interface language (the notification brivelloLanguageDidChange), and answers whether motion
+// is to be reduced. Main thread singleton.
 class ShellEvents : public QObject
 {
     Q_OBJECT
 public:
+    // Stored Bool, default false: the user's own request for reduced motion.
+    static const QString kReduceMotionKey;
+
     static ShellEvents &instance();
 
     ColorScheme scheme() const { return m_scheme; }
-    // Accessibility: reduced motion turns the window's animations off.
-    bool reduceMotion() const { return m_reduceMotion; }
-    void setReduceMotion(bool value) { m_reduceMotion = value; }
+    // Reduced motion turns the window's animations off: the stored setting, the desktop's
+    // animation setting (GNOME, KDE) or BRIVELLO_REDUCE_MOTION ask for it; an override set with
+    // setReduceMotion() wins over all of them.
+    bool reduceMotion() const;
+    void setReduceMotion(std::optional<bool> value) { m_override = value; }
+    // Reads the desktop's animation setting again (it is read once, then whenever the
+    // application becomes active).
+    void refreshDesktopMotion();
     // Re-reads the appearance setting (after the settings were replaced wholesale).
     void refresh();
 
 signals:
+    // Just before the scheme changes: widgets still paint the old look.
+    void appearanceAboutToChange();
     void appearanceChanged();
     void languageChanged();
 
 private:
     ShellEvents();
     ColorScheme m_scheme = ColorScheme::dark;
-    bool m_reduceMotion = false;
+    std::optional<bool> m_override;
+    bool m_environmentReduceMotion = false;
+    mutable std::optional<bool> m_desktopReduceMotion;
 };
 
 } // namespace brivello

@@ -27,10 +27,11 @@ SidebarAppearanceToggle::SidebarAppearanceToggle(QWidget *parent)
     m_controller->setReduceMotion(ShellEvents::instance().reduceMotion());
     m_controller->syncWithSetting();
     m_knob = m_controller->displayedDarkAppearance() ? 1 : 0;
-    connect(this,
-            &QAbstractButton::clicked,
-            m_controller,
-            &AppearanceToggleController::toggleAppearance);
+    connect(this, &QAbstractButton::clicked, m_controller, [this] {
+        // The desktop's or the user's motion setting may have changed since the last click.
+        m_controller->setReduceMotion(ShellEvents::instance().reduceMotion());
+        m_controller->toggleAppearance();
+    });
     connect(m_controller,
             &AppearanceToggleController::displayedDarkAppearanceChanged,
             this,

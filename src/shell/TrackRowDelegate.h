@@ -38,6 +38,12 @@ public:
     // Heart scale and opacity of a track whose un-favourite animation runs.
     void setHeartEffect(const QUuid &id, qreal scale, qreal opacity);
     void clearHeartEffect(const QUuid &id) { m_heartEffects.remove(id); }
+    bool hasHeartEffect(const QUuid &id) const { return m_heartEffects.contains(id); }
+    // The heart's scale and opacity while it animates; 1 and 1 at rest.
+    std::pair<qreal, qreal> heartEffect(const QUuid &id) const
+    {
+        return m_heartEffects.value(id, {1.0, 1.0});
+    }
     // Phase of the small spinner drawn while a tempo estimate runs, 0 ... 1.
     void setSpinnerPhase(qreal phase) { m_spinnerPhase = phase; }
 

@@ -1,6 +1,7 @@
 #include "DuplicateGroupRows.h"
 
 #include "platform/BrivelloLocalization.h"
+#include "platform/LocalFile.h"
 
 #include <QHash>
 #include <QSet>
@@ -119,7 +120,7 @@ QString DuplicateGroupRows::scopeTitle(const QList<QUrl> &roots, AppLanguage lan
     if (roots.isEmpty())
         return BrivelloLocalization::string(QStringLiteral("Источник не выбран"));
     if (roots.size() == 1)
-        return roots.first().toLocalFile();
+        return LocalFile::displayName(LocalFile::path(roots.first()));
     return QString::number(roots.size()) + (language == AppLanguage::english
                                                 ? QStringLiteral(" sources")
                                                 : QStringLiteral(" источника"));

@@ -34,6 +34,7 @@ public:
     static QString phaseDetail(DuplicateSearchState::Phase phase, qint64 candidateCount);
     // "99%" for 0.999: truncated, never rounded up to a finished look.
     static QString percentText(double progress);
+    // The search line's value; the store's duplicateSearchScopeTitle is this too.
     static QString scopeTitle(const QList<QUrl> &roots, AppLanguage language);
 };
 

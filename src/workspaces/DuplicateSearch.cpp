@@ -98,14 +98,16 @@ void DuplicateSearch::findDuplicates()
 QCoro::Task<> DuplicateSearch::run(quint64 generation)
 {
     QPointer<DuplicateSearch> self(this);
+    const QList<QUrl> roots = duplicateSearchRoots(m_store);
     co_await search(generation);
     if (self)
-        endSearch(isCurrent(generation));
+        endSearch(isCurrent(generation),
+                  isCurrent(generation) && duplicateSearchRoots(m_store) == roots);
 }
 
 // The groups, the last progress and the end of the search go out as one update: each update
 // redraws the results. A stale search leaves what a clear has set.
-void DuplicateSearch::endSearch(bool current)
+void DuplicateSearch::endSearch(bool current, bool covered)
 {
     m_throttle.cancel();
     std::optional<QList<AudioDuplicateGroup>> found = std::exchange(m_found, std::nullopt);
@@ -118,8 +120,9 @@ void DuplicateSearch::endSearch(bool current)
         if (current && found)
             state.groups = std::move(*found);
         state.isSearching = false;
-        state.currentFile = {};
+        state.currentFile.clear();
         state.phase = Phase::idle;
+        state.hasSearched = covered;
     });
     emit searchFinished();
 }

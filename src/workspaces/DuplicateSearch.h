@@ -65,7 +65,9 @@ private:
     void show(Shown shown);
     void publishShown();
     void raiseProgress(double floor);
-    void endSearch(bool current);
+    // `current`: no newer workspace made the search stale; `covered`: besides, the roots are
+    // still those it started with.
+    void endSearch(bool current, bool covered);
     // Position of a track in the store's duplicate list, or -1; O(1) while the list stays.
     qsizetype indexOf(const QUuid &id);
 

@@ -1,5 +1,6 @@
 #include "DuplicateWorkspace.h"
 
+#include "DuplicateGroupRows.h"
 #include "DuplicateSearch.h"
 #include "library/LibraryStore.h"
 #include "platform/AppLanguage.h"
@@ -16,16 +17,19 @@ DuplicateWorkspace::DuplicateWorkspace(LibraryStore &store, DuplicateSearch &sea
     , m_search(search)
 {}
 
+DuplicateWorkspace &DuplicateWorkspace::of(LibraryStore &store)
+{
+    if (auto *workspace = store.findChild<DuplicateWorkspace *>())
+        return *workspace;
+    auto *search = store.findChild<DuplicateSearch *>();
+    if (!search)
+        search = new DuplicateSearch(store);
+    return *new DuplicateWorkspace(store, *search);
+}
+
 QString DuplicateWorkspace::duplicateSearchScopeTitle() const
 {
-    const QList<QUrl> &roots = duplicateSearchRoots(m_store);
-    if (roots.isEmpty())
-        return BrivelloLocalization::string(QStringLiteral("Источник не выбран"));
-    if (roots.size() == 1)
-        return QString::fromUtf8(LocalFile::nativePath(roots.first()));
-    const bool english = AppLanguage::current() == AppLanguage::english;
-    return QString::number(roots.size()) +
-           (english ? QStringLiteral(" sources") : QStringLiteral(" источника"));
+    return DuplicateGroupRows::scopeTitle(duplicateSearchRoots(m_store), AppLanguage::current());
 }
 
 QList<Track> DuplicateWorkspace::tracks(const AudioDuplicateGroup &group) const
@@ -80,6 +84,25 @@ void DuplicateWorkspace::trashDuplicateTracks(const QSet<QUuid> &ids)
     m_store.continuePlaybackAfterRemoving(moved, before);
 }
 
+void DuplicateWorkspace::trashMarkedTracks()
+{
+    QSet<QUuid> shown;
+    for (const Track &track :
+         DuplicateGroupRows::navigableTracks(duplicateGroups(m_store), m_store.duplicateTracks()))
+        shown.insert(track.id);
+    const QSet<QUuid> marked = QSet<QUuid>(duplicateSelectedTrackIDs(m_store)).intersect(shown);
+    if (marked.isEmpty())
+        return;
+    trashDuplicateTracks(marked);
+    QSet<QUuid> stayed;
+    for (const Track &track : m_store.duplicateTracks()) {
+        if (marked.contains(track.id))
+            stayed.insert(track.id);
+    }
+    if (!stayed.isEmpty())
+        setDuplicateSelectedTrackIDs(m_store, duplicateSelectedTrackIDs(m_store) - stayed);
+}
+
 void DuplicateWorkspace::clearDuplicateWorkspace()
 {
     m_search.invalidate();
@@ -94,6 +117,7 @@ void DuplicateWorkspace::clearDuplicateWorkspace()
     setDuplicateScanCandidateCount(m_store, 0);
     setDuplicateScanProcessedCount(m_store, 0);
     setDuplicateScanTotalCount(m_store, 0);
+    editDuplicateSearch(m_store, [](DuplicateSearchState &state) { state.hasSearched = false; });
 }
 
 } // namespace brivello

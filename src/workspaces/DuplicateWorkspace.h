@@ -20,11 +20,16 @@ class DuplicateWorkspace : public QObject
     Q_OBJECT
 public:
     DuplicateWorkspace(LibraryStore &store, DuplicateSearch &search);
+    // The store's own, with its duplicate search, made on first use.
+    static DuplicateWorkspace &of(LibraryStore &store);
 
     QString duplicateSearchScopeTitle() const;
     QList<Track> tracks(const AudioDuplicateGroup &group) const;
     // A file that cannot be moved stays listed, grouped and selected; its error is shown.
     void trashDuplicateTracks(const QSet<QUuid> &ids);
+    // The files marked in the cards, never one no card shows; a file whose move failed is
+    // no longer marked.
+    void trashMarkedTracks();
     // Leaves files alone; a running search finds its results stale and drops them.
     void clearDuplicateWorkspace();
 

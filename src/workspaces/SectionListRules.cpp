@@ -1,5 +1,6 @@
 #include "SectionListRules.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace brivello {
@@ -124,6 +125,16 @@ std::optional<int> SectionListRules::nextAfterFinish(const QList<QUuid> &list,
     if (finished && list.at(*target) == *finished)
         return std::nullopt;
     return target;
+}
+
+QString SectionListRules::failureLine(const QString &message)
+{
+    const QStringList lines = message.split(QRegularExpression(QStringLiteral("[\\r\\n]")));
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+        if (!line->trimmed().isEmpty())
+            return line->trimmed();
+    }
+    return message.trimmed();
 }
 
 bool SectionListRules::canConvert(const QList<ConversionItem> &items)

@@ -59,6 +59,9 @@ public:
                                               const std::optional<QUuid> &finished);
 
     static bool canConvert(const QList<ConversionItem> &items);
+    // A failure's row line: its last line that is not blank, where ffmpeg names the error
+    // (its first line is only its version banner).
+    static QString failureLine(const QString &message);
     static bool canFindDuplicates(qsizetype fileCount, bool isSearching);
     static bool canClearDuplicates(qsizetype fileCount, qsizetype rootCount);
     // Each id once, at its first place.

@@ -34,7 +34,8 @@ WorkspaceStatusInputs WorkspaceStatusInputs::read(const LibraryStore &store,
     for (const ConversionItem &item : store.conversionItems())
         in.conversionCompleted += item.status.kind == ConversionItem::Status::completed ? 1 : 0;
     in.duplicateGroups = store.duplicateSearch().groups;
-    in.analysisCount = int(store.qualityAnalyses().size());
+    // A file that cannot be analysed is done too: its row says why.
+    in.analysisCount = int(store.qualityAnalyses().size() + store.qualityFailures().size());
     in.analysisTrackCount = int(store.analysisTracks().size());
     if (player) {
         in.isPlaying = player->isPlaying();

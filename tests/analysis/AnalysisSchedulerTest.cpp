@@ -181,13 +181,22 @@ TEST_F(AnalysisSchedulerTest, QualityQueueFollowsTheListAndSkipsKnownTracks)
     // A track with a result is not queued again.
     store().analyzeQuality({id(0)});
     EXPECT_FALSE(store().qualityQueue().contains(id(0)));
-    m_jobs->releaseQuality(std::nullopt);
+    m_jobs->releaseQuality(AnalysisJobs::QualityResult::failed(QStringLiteral("Файл пуст.")));
     expectConsistent();
     EXPECT_FALSE(store().qualityAnalyses().contains(id(2)));
+    EXPECT_EQ(store().qualityFailures().value(id(2)), QStringLiteral("Файл пуст."));
     EXPECT_EQ(m_analysis->qualityWorkerState(), AnalysisScheduler::WorkerState::idle);
-    // A failure is not retried, but the next request queues it again.
+    // A failure is done: focusing or a plain request does not queue it again, a retry does.
     store().analyzeQuality({id(2)});
+    EXPECT_EQ(m_jobs->started.size(), 2);
+    store().analyzeQuality({id(2)}, true);
     EXPECT_EQ(m_jobs->started.size(), 3);
+    EXPECT_FALSE(store().qualityFailures().contains(id(2)));
+    m_jobs->releaseQuality(std::nullopt);
+    // No reason given is still a failure with a reason to show; leaving the section forgets it.
+    EXPECT_FALSE(store().qualityFailures().value(id(2)).isEmpty());
+    store().removeFromAnalysis({id(2)});
+    EXPECT_FALSE(store().qualityFailures().contains(id(2)));
 }
 
 TEST_F(AnalysisSchedulerTest, PlaybackPausesQualityAnalysisAndTheTrackGoesFirstAfterStop)

@@ -2,6 +2,7 @@
 
 #include "audiofiles/FFmpegExecutable.h"
 #include "audiofiles/ProcessLaunchError.h"
+#include "platform/LocalFile.h"
 #include "support/AudioFixtures.h"
 #include "support/TestAudioFiles.h"
 
@@ -11,6 +12,7 @@
 #include <QJsonArray>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace brivello;
 
@@ -37,9 +39,20 @@ QCoro::Task<Outcome> attempt(QUrl source, int bitrate)
     co_return outcome;
 }
 
+Outcome run(const QUrl &source, int bitrate)
+{
+    return QCoro::waitFor(attempt(source, bitrate));
+}
+
 Outcome run(const QString &source, int bitrate)
 {
-    return QCoro::waitFor(attempt(QUrl::fromLocalFile(source), bitrate));
+    return run(QUrl::fromLocalFile(source), bitrate);
+}
+
+bool present(const QByteArray &path)
+{
+    struct stat info;
+    return ::lstat(path.constData(), &info) == 0;
 }
 
 class MP3ConversionServiceTest : public ::testing::Test
@@ -47,6 +60,7 @@ class MP3ConversionServiceTest : public ::testing::Test
 protected:
     void TearDown() override { FFmpegExecutable::setPlacesForTesting(std::nullopt); }
 
+    // QTemporaryDir cannot remove names that are not UTF-8; tests remove theirs.
     QString touch(const QString &name, const QByteArray &data = "x")
     {
         test::TestAudioFiles::writeAll(m_dir.filePath(name), data);
@@ -65,6 +79,10 @@ protected:
     }
     // The thrown conversion error; fails the test when the conversion succeeds.
     ConversionError failure(const QString &source, int bitrate = 192)
+    {
+        return failure(QUrl::fromLocalFile(source), bitrate);
+    }
+    ConversionError failure(const QUrl &source, int bitrate = 192)
     {
         const Outcome outcome = run(source, bitrate);
         try {
@@ -160,6 +178,7 @@ TEST_F(MP3ConversionServiceTest, ReportsAMissingOrUnstartableProgram)
     const QString source = touch("Song.wav");
     FFmpegExecutable::setPlacesForTesting(FFmpegExecutable::SearchPlaces{});
     const ConversionError missing = failure(source);
+    EXPECT_TRUE(mp3Files().isEmpty());
     EXPECT_EQ(missing.kind(), ConversionError::converterUnavailable);
     EXPECT_TRUE(missing.errorDescription().contains("sudo apt install ffmpeg"));
     EXPECT_TRUE(mp3Files().isEmpty());
@@ -170,6 +189,46 @@ TEST_F(MP3ConversionServiceTest, ReportsAMissingOrUnstartableProgram)
     const Outcome launch = run(source, 128);
     ASSERT_TRUE(launch.error);
     EXPECT_THROW(std::rethrow_exception(launch.error), ProcessLaunchError);
+    EXPECT_TRUE(mp3Files().isEmpty());
+}
+
+// A destination named in CP1251 bytes is handed to ffmpeg as a descriptor created beforehand:
+// only data ffmpeg wrote counts as a result, and every failure takes that file away again.
+TEST_F(MP3ConversionServiceTest, ADestinationThatIsNotUtf8CountsOnlyWhatFFmpegWrote)
+{
+    const QByteArray song = "\xcf\xe5\xf1\xed\xff"; // "Песня" in CP1251
+    const QByteArray folder = QFile::encodeName(m_dir.path());
+    const QUrl source = LocalFile::url(folder + '/' + song + ".wav");
+    ASSERT_TRUE(test::TestAudioFiles::writeAll(touch("made.wav"), "x"));
+    ASSERT_EQ(::rename(QFile::encodeName(m_dir.filePath("made.wav")).constData(),
+                       LocalFile::nativePath(source).constData()),
+              0);
+    const QByteArray output = folder + '/' + song + ".mp3";
+
+    useStub("exit 0\n");
+    EXPECT_EQ(failure(source).kind(), ConversionError::conversionFailed);
+    EXPECT_FALSE(present(output));
+
+    useStub("echo broken\nexit 1\n");
+    EXPECT_EQ(failure(source).output(), "broken");
+    EXPECT_FALSE(present(output));
+
+    test::TestAudioFiles::writeAll(m_tools.filePath("MP3Converter/ffmpeg"),
+                                   "#!/nonexistent/interpreter\n");
+    const Outcome launch = run(source, 128);
+    ASSERT_TRUE(launch.error);
+    EXPECT_THROW(std::rethrow_exception(launch.error), ProcessLaunchError);
+    EXPECT_FALSE(present(output));
+
+    useStub("for last; do :; done\necho mp3 > \"$last\"\n");
+    const Outcome written = run(source, 128);
+    ASSERT_TRUE(written.output);
+    EXPECT_EQ(LocalFile::nativePath(*written.output), output);
+    QFile converted;
+    ASSERT_TRUE(LocalFile::open(converted, LocalFile::path(*written.output), QIODevice::ReadOnly));
+    EXPECT_EQ(converted.readAll(), "mp3\n");
+    ::unlink(output.constData());
+    ::unlink(LocalFile::nativePath(source).constData());
 }
 
 } // namespace

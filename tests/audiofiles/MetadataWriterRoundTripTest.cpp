@@ -2,6 +2,9 @@
 // as outside readers see it.
 #include "WriterTestSupport.h"
 #include "audiofiles/AudioMetadataLoader.h"
+#include "audiofiles/FileByteSource.h"
+#include "audiofiles/Id3v2Tag.h"
+#include "audiofiles/NativeTagReader.h"
 
 #include <QJsonArray>
 
@@ -160,5 +163,100 @@ TEST_F(MetadataWriterRoundTripTest, FieldsWithSeveralValuesKeepThemAllWhenLeftAs
         written = TestAudioFiles::mutagenTags(file);
         EXPECT_EQ(values(written, keys.first), (QStringList{"House; Deep"}));
         EXPECT_EQ(values(written, keys.second), (QStringList{"AA1", "AA2"}));
+    }
+}
+
+// Any date text reads back as written, here and in outside readers: TYER, TDAT and TIME where
+// they hold it, the whole text in TDRC where they cannot (a month alone, seconds, no such day).
+TEST_F(MetadataWriterRoundTripTest, EveryDateReadsBackAsWrittenInEveryId3Container)
+{
+    struct Case
+    {
+        const char *date;
+        const char *mutagenDate; // a time with a blank, and always with seconds
+        const char *ffprobeDate; // TYER, TDAT and TIME joined with a blank before the time
+    };
+    const Case dates[] = {{"2024", "2024", "2024"},
+                          {"2024-05", "2024-05", "2024-05"},
+                          {"2021-05-04", "2021-05-04", "2021-05-04"},
+                          {"2021-05-04T13:45", "2021-05-04 13:45:00", "2021-05-04 13:45"},
+                          {"2021-05-04T13:45:30", "2021-05-04 13:45:30", "2021-05-04T13:45:30"},
+                          {"2021-13-40", "2021-13-40", "2021-13-40"}};
+    for (const char *name : {"w.mp3", "w.wav", "w.aiff"}) {
+        const QString file = make(name);
+        for (const Case &c : dates) {
+            SCOPED_TRACE(std::string(name) + " " + c.date);
+            AudioTags tags = fullTags();
+            tags.year = QString::fromLatin1(c.date);
+            MetadataWriter::writeNow(tags, false, url(file));
+            EXPECT_EQ(read(file).year, c.date);
+            EXPECT_EQ(values(TestAudioFiles::mutagenTags(file), "TDRC"),
+                      QStringList{c.mutagenDate});
+            // ffprobe shows a WAV's INFO date, which holds the text as it stands.
+            EXPECT_EQ(TestAudioFiles::ffprobeTags(file).value("date").toString(),
+                      QString(name).endsWith("wav") ? c.date : c.ffprobeDate);
+        }
+    }
+}
+
+// A year another program wrote in a form v2.3 has no place for stays as it was while other
+// fields are edited.
+TEST_F(MetadataWriterRoundTripTest, AnUntouchedYearKeepsItsFramesWhenTheTitleIsEdited)
+{
+    using Container = NativeTagReader::Container;
+    const std::pair<const char *, Container> files[] = {
+        {"y.mp3", Container::mp3}, {"y.wav", Container::wav}, {"y.aiff", Container::aiff}};
+    for (const auto &[name, container] : files) {
+        SCOPED_TRACE(name);
+        const QString file = make(name);
+        tagWithId3(file, "[TYER(encoding=3, text='2024-05'), TPE2(encoding=3, text='AA')]", 3);
+        ASSERT_EQ(read(file).year, "2024-05");
+        editTitle(file);
+        EXPECT_EQ(read(file).title, "Edited");
+        EXPECT_EQ(read(file).year, "2024-05");
+        const auto frames = NativeTagReader::id3Frames(FileByteSource(file), container);
+        ASSERT_TRUE(frames.has_value());
+        QStringList dates;
+        for (const Id3Frame &frame : *frames)
+            if (frame.id.startsWith("TYER") || frame.id == "TDAT" || frame.id == "TDRC")
+                dates << QString::fromLatin1(frame.id) + "=" +
+                             Id3v2Tag::textValues(frame).join(',');
+        EXPECT_EQ(dates, QStringList{"TYER=2024-05"});
+    }
+}
+
+// Tempo and key that older tools left only in TXXX frames are read; TBPM and TKEY come first,
+// and an edit of the field leaves no TXXX behind that would bring the old value back.
+TEST_F(MetadataWriterRoundTripTest, TempoAndKeyKeptOnlyInUserTextFramesAreRead)
+{
+    for (const char *name : {"x.mp3", "x.wav", "x.aiff"}) {
+        SCOPED_TRACE(name);
+        const QString file = make(name);
+        tagWithId3(file,
+                   "[TXXX(encoding=3, desc='BPM', text='126'),"
+                   " TXXX(encoding=3, desc='KEY', text='Am'), TIT2(encoding=3, text='T')]",
+                   3);
+        EXPECT_EQ(read(file).bpm, "126");
+        EXPECT_EQ(read(file).musicalKey, "Am");
+
+        editTitle(file); // unchanged fields keep their frames
+        EXPECT_EQ(read(file).bpm, "126");
+        EXPECT_EQ(read(file).musicalKey, "Am");
+
+        const QString both = make(QStringLiteral("both.") + QFileInfo(name).suffix());
+        tagWithId3(both,
+                   "[TXXX(encoding=3, desc='INITIALKEY', text='8A'),"
+                   " TXXX(encoding=3, desc='KEY', text='Am'), TBPM(encoding=3, text='128'),"
+                   " TXXX(encoding=3, desc='BPM', text='126')]",
+                   3);
+        AudioTags tags = read(both);
+        EXPECT_EQ(tags.bpm, "128");
+        EXPECT_EQ(tags.musicalKey, "8A");
+
+        tags.bpm.clear();
+        tags.musicalKey = QStringLiteral("9A");
+        MetadataWriter::writeNow(tags, false, url(both));
+        EXPECT_EQ(read(both).bpm, "");
+        EXPECT_EQ(read(both).musicalKey, "9A");
     }
 }

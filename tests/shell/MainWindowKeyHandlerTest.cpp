@@ -139,7 +139,7 @@ TEST_F(MainWindowKeyHandlerTest, EachSectionTakesItsKeysAndPostsToItsOwnList)
         {Tab::converter, Qt::Key_Backspace, Qt::NoModifier, true, brivelloRemoveConversionItems},
         {Tab::converter, Qt::Key_Up, Qt::NoModifier, true, brivelloNavigateConversionItems, -1},
         {Tab::duplicates, Qt::Key_Down, Qt::NoModifier, true, brivelloNavigateDuplicateItems, 1},
-        // Clean is taken but idle where the list shows no store selection.
+        // Clean is taken everywhere; the window's cleaner picks the section's own selection.
         {Tab::converter, Qt::Key_B, Qt::ControlModifier, true, none},
         {Tab::duplicates, Qt::Key_B, Qt::ControlModifier, true, none},
         // Trash and favourite never touch the library's selection from the converter.
@@ -163,7 +163,7 @@ TEST_F(MainWindowKeyHandlerTest, EachSectionTakesItsKeysAndPostsToItsOwnList)
         }
         EXPECT_EQ(store().selectedIDs().size(), 4) << row;
     }
-    EXPECT_EQ(cleaned, 0);
+    EXPECT_EQ(cleaned, 2); // the converter's and the duplicates' presses
     EXPECT_TRUE(player.played.isEmpty());
     for (int i = 0; i < 4; ++i) {
         EXPECT_TRUE(exists(i));
@@ -187,12 +187,13 @@ TEST_F(MainWindowKeyHandlerTest, CtrlASelectsTheVisibleListOrTheSectionsOwn)
     EXPECT_TRUE(store().selectedIDs().isEmpty());
     EXPECT_EQ(store().selectedID(), std::nullopt);
 
+    // In duplicates as elsewhere: the section's visible list, never the cards' marks.
     groupLastTwo();
     store().setActiveTab(Tab::duplicates);
     select({ids[1]});
     EXPECT_TRUE(press(Qt::Key_A, Qt::ControlModifier));
-    EXPECT_EQ(store().duplicateSearch().selectedTrackIDs, (QSet<QUuid>{ids[2], ids[3]}));
-    EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{ids[1]});
+    EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
+    EXPECT_EQ(store().selectedIDs().size(), store().visibleTracks().size());
 }
 
 TEST_F(MainWindowKeyHandlerTest, FavouriteRemoveAndTrashActOnTheSelectionAndUndo)
@@ -209,23 +210,48 @@ TEST_F(MainWindowKeyHandlerTest, FavouriteRemoveAndTrashActOnTheSelectionAndUndo
     EXPECT_TRUE(press(Qt::Key_Z, Qt::ControlModifier));
     EXPECT_EQ(store().playlistTracks().size(), 4);
 
-    // In duplicates the Trash takes that section's own selection; it is undone first.
-    groupLastTwo();
-    store().setActiveTab(Tab::duplicates);
+    // In duplicates the Trash takes the cards' marks alone, as their buttons do: nothing
+    // without marks, never the library's selection.
+    const QList<Track> copies = {Track::make(touch(QStringLiteral("d/x.mp3"), "same")),
+                                 Track::make(touch(QStringLiteral("d/y.mp3"), "same"))};
+    store().setDuplicateTracks(copies);
     {
         DuplicateSearchState search = store().duplicateSearch();
-        search.selectedTrackIDs = {ids[3]};
+        search.groups = {
+            {QStringLiteral("g"), {copies[0].id, copies[1].id}, 4, DuplicateMatchKind::exact}};
         store().setDuplicateSearch(std::move(search));
     }
-    const QString trashed = store().tracks().at(3).url.toLocalFile();
+    store().setActiveTab(Tab::duplicates);
+    select({ids[0], ids[2]});
     EXPECT_TRUE(press(Qt::Key_Backspace, Qt::ControlModifier));
-    EXPECT_FALSE(QFileInfo::exists(trashed));
-    EXPECT_EQ(store().tracks().size(), 3);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(exists(i));
-    EXPECT_TRUE(press(Qt::Key_Z, Qt::ControlModifier));
-    EXPECT_TRUE(QFileInfo::exists(trashed));
+    EXPECT_EQ(store().duplicateTracks().size(), 2);
+    {
+        DuplicateSearchState search = store().duplicateSearch();
+        search.selectedTrackIDs = {copies[1].id, ids[0]}; // a file no card shows stays
+        store().setDuplicateSearch(std::move(search));
+    }
+    EXPECT_TRUE(press(Qt::Key_Backspace, Qt::ControlModifier));
+    EXPECT_FALSE(QFileInfo::exists(copies[1].url.toLocalFile()));
+    EXPECT_TRUE(QFileInfo::exists(copies[0].url.toLocalFile()));
+    EXPECT_EQ(store().duplicateTracks().size(), 1);
     EXPECT_EQ(store().tracks().size(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(exists(i));
+}
+
+// The covers list shows only cover tracks; a selection from elsewhere never reaches the Trash.
+TEST_F(MainWindowKeyHandlerTest, InCoversTheTrashTakesOnlyTheFilesTheListShows)
+{
+    QList<Track> tracks = store().tracks();
+    tracks[0].isInCoverWorkspace = true;
+    store().setTracks(tracks);
+    store().setActiveTab(Tab::covers);
+    select({ids[0], ids[1]}, ids[0]);
+    EXPECT_TRUE(press(Qt::Key_Backspace, Qt::ControlModifier));
+    EXPECT_FALSE(QFileInfo::exists(tracks[0].url.toLocalFile()));
+    EXPECT_TRUE(QFileInfo::exists(tracks[1].url.toLocalFile()));
 }
 
 TEST_F(MainWindowKeyHandlerTest, ThePcDeleteKeyActsAsDeleteUnlessAHotkeyNamesIt)

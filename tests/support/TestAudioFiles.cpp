@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 namespace brivello::test {
 
@@ -145,6 +146,24 @@ QJsonObject TestAudioFiles::ffprobeTags(const QString &path)
     for (auto it = tags.begin(); it != tags.end(); ++it)
         lowered.insert(it.key().toLower(), it.value());
     return lowered;
+}
+
+QByteArray TestAudioFiles::attachedPicture(const QString &path)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("picture.bin"));
+    const Result copied = run(QStringLiteral("ffmpeg"),
+                              {QStringLiteral("-v"),
+                               QStringLiteral("error"),
+                               QStringLiteral("-i"),
+                               path,
+                               QStringLiteral("-an"),
+                               QStringLiteral("-c:v"),
+                               QStringLiteral("copy"),
+                               QStringLiteral("-f"),
+                               QStringLiteral("image2"),
+                               out});
+    return copied.ok() ? readAll(out) : QByteArray();
 }
 
 QByteArray TestAudioFiles::readAll(const QString &path)

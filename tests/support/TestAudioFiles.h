@@ -45,6 +45,8 @@ public:
     // ffprobe's format tags, keys lower-cased.
     static QJsonObject ffprobeTags(const QString &path);
 
+    // The attached picture of an audio file as ffmpeg copies it out; empty when it has none.
+    static QByteArray attachedPicture(const QString &path);
     static QByteArray readAll(const QString &path);
     static bool writeAll(const QString &path, const QByteArray &bytes);
     // Names of hidden ".brivello-" temporaries left in a folder.

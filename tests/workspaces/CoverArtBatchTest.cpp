@@ -8,8 +8,10 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QSignalSpy>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace brivello;
@@ -65,24 +67,6 @@ protected:
             return false;
         return TestAudioFiles::run(QStringLiteral("cmp"), {exported, wanted}).ok();
     }
-    // The attached picture of an MP3 as ffmpeg copies it out.
-    QByteArray mp3Picture(const QString &file)
-    {
-        const QString out = path(QStringLiteral("picture.bin"));
-        TestAudioFiles::run(QStringLiteral("ffmpeg"),
-                            {QStringLiteral("-v"),
-                             QStringLiteral("error"),
-                             QStringLiteral("-y"),
-                             QStringLiteral("-i"),
-                             file,
-                             QStringLiteral("-an"),
-                             QStringLiteral("-c:v"),
-                             QStringLiteral("copy"),
-                             QStringLiteral("-f"),
-                             QStringLiteral("image2"),
-                             out});
-        return TestAudioFiles::readAll(out);
-    }
     QString fileOf(const QUuid &id) const
     {
         for (const Track &track : m_store->tracks()) {
@@ -113,7 +97,7 @@ TEST_F(CoverArtBatchTest, WritesPNGUnchangedAndReportsTheFileThatFailedTwice)
     ASSERT_TRUE(waitForBatch(finished));
 
     EXPECT_TRUE(flacPictureEquals(fileOf(flac), png));
-    EXPECT_EQ(mp3Picture(fileOf(mp3)), png);
+    EXPECT_EQ(TestAudioFiles::attachedPicture(fileOf(mp3)), png);
     EXPECT_TRUE(store().artworkWritingIDs().isEmpty());
     EXPECT_EQ(posted.value(QStringLiteral("artworkBatch")), QVariant(true));
     EXPECT_EQ(m_statuses.last(), QStringLiteral("Сохранено 2, ошибок: 1"));
@@ -137,6 +121,34 @@ TEST_F(CoverArtBatchTest, RetriesOnceAfterTheDelay)
     EXPECT_TRUE(finished.isEmpty()); // the second attempt waits for the clock
     ASSERT_TRUE(waitForBatch(finished));
     EXPECT_GE(m_scheduler.now() - start, CoverArtBatch::kRetryDelay - 1e-9);
+    EXPECT_EQ(m_statuses.last(), QStringLiteral("Сохранено 0, ошибок: 1"));
+}
+
+// The pause between the two attempts is 0.12 s: a microsecond short of it the second attempt
+// has not started; at 0.12 s it runs.
+TEST_F(CoverArtBatchTest, TheSecondAttemptComesPointTwelveSecondsAfterTheFirstFails)
+{
+    const QUuid m4a = addTrack(QStringLiteral("late.m4a"));
+    QSignalSpy finished(m_batch, &CoverArtBatch::batchFinished);
+    // Besides what is pending now: the start line's clearing, then the pause after the first
+    // attempt failed (at once, or after a turn on a pool thread).
+    const int timers = m_scheduler.pendingCount() + 1;
+    m_batch->assignArtwork(TestAudioFiles::pngPicture(), {m4a});
+    QDeadlineTimer limit(60000);
+    while (m_scheduler.pendingCount() == timers && !limit.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    ASSERT_EQ(m_scheduler.pendingCount(), timers + 1);
+    m_scheduler.advance(0.12 - 2e-6);
+    EXPECT_EQ(m_scheduler.pendingCount(), timers + 1);
+    for (int turn = 0; turn < 50; ++turn) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    EXPECT_TRUE(finished.isEmpty());
+    m_scheduler.advance(2e-6);
+    ASSERT_TRUE(waitForBatch(finished, false));
     EXPECT_EQ(m_statuses.last(), QStringLiteral("Сохранено 0, ошибок: 1"));
 }
 

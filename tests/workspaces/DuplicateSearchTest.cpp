@@ -332,6 +332,18 @@ TEST_F(DuplicateSearchTest, PhasesPublishTheirProgress)
             ++next;
     }
     EXPECT_EQ(next, expected.size());
+    // The percent and the counter never disagree: each published moment of the two counted
+    // phases lies on the table's line for its counter.
+    for (const auto &[phase, progress, processed, total] : std::as_const(seen)) {
+        if (processed < 1 || total < 1)
+            continue;
+        const double share = double(processed) / double(total);
+        if (phase == Phase::metadata) {
+            EXPECT_NEAR(progress, 0.04 + 0.32 * share, 1e-9) << processed;
+        } else if (phase == Phase::hashing) {
+            EXPECT_NEAR(progress, 0.4 + 0.52 * share, 1e-9) << processed;
+        }
+    }
     EXPECT_EQ(duplicateScanPhase(store()), Phase::idle);
     EXPECT_EQ(duplicateScanCandidateCount(store()), 4);
     EXPECT_FALSE(isSearchingDuplicates(store()));
@@ -392,6 +404,32 @@ TEST_F(DuplicateSearchTest, PerFileProgressShowsAtMostTwentyTimesASecond)
     }
     EXPECT_GT(perFile, 0) << "the metadata phase showed no step between its ends";
     EXPECT_LT(perFile, kFiles - 1) << "every file was published";
+}
+
+// "Found none" holds for the roots a search covered, until they change or a clear.
+TEST_F(DuplicateSearchTest, AFinishedSearchRemembersThatItCoveredItsRoots)
+{
+    write(QStringLiteral("only/a.mp3"), "one");
+    write(QStringLiteral("only/b.mp3"), "two");
+    listTree(m_dir.path() + QStringLiteral("/only"));
+    setDuplicateSearchRoots(store(), {url(QStringLiteral("only"))});
+    EXPECT_FALSE(store().duplicateSearch().hasSearched);
+    ASSERT_TRUE(searchToEnd());
+    EXPECT_TRUE(duplicateGroups(store()).isEmpty());
+    EXPECT_TRUE(store().duplicateSearch().hasSearched);
+    setDuplicateSearchRoots(store(), {url(QStringLiteral("only")), url(QStringLiteral("more"))});
+    EXPECT_FALSE(store().duplicateSearch().hasSearched);
+
+    // A root added while the search runs was not covered by it.
+    QSignalSpy finished(m_search, &DuplicateSearch::searchFinished);
+    m_search->findDuplicates();
+    setDuplicateSearchRoots(store(), {url(QStringLiteral("only"))});
+    ASSERT_TRUE(spinUntil([&finished] { return !finished.isEmpty(); }));
+    EXPECT_FALSE(store().duplicateSearch().hasSearched);
+    ASSERT_TRUE(searchToEnd());
+    EXPECT_TRUE(store().duplicateSearch().hasSearched);
+    m_workspace->clearDuplicateWorkspace();
+    EXPECT_FALSE(store().duplicateSearch().hasSearched);
 }
 
 TEST_F(DuplicateSearchTest, ScopeTakesFolderRootsAsPrefixesAndFileRootsExactly)

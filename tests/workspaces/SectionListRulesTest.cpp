@@ -199,5 +199,20 @@ TEST(ByteCountTextTest, DecimalUnitsInBothLanguages)
     }
 }
 
+// ffmpeg's output begins with its banner; the error is named last, Windows line ends too.
+TEST(SectionListRulesFailureTest, TheRowShowsTheLastLineThatIsNotBlank)
+{
+    EXPECT_EQ(SectionListRules::failureLine(QStringLiteral(
+                  "ffmpeg version 5.1.6-0+deb12u1\n  built with gcc 12\n"
+                  "/music/a.flac: Invalid data found when processing input\n\n   \n")),
+              QStringLiteral("/music/a.flac: Invalid data found when processing input"));
+    EXPECT_EQ(SectionListRules::failureLine(QStringLiteral("first\r\nsecond  \r\n")),
+              QStringLiteral("second"));
+    EXPECT_EQ(
+        SectionListRules::failureLine(QStringLiteral("Не удалось конвертировать файл в MP3.")),
+        QStringLiteral("Не удалось конвертировать файл в MP3."));
+    EXPECT_EQ(SectionListRules::failureLine(QStringLiteral(" \n ")), QString());
+}
+
 } // namespace
 } // namespace brivello

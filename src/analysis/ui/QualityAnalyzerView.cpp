@@ -1,39 +1,33 @@
 #include "QualityAnalyzerView.h"
 
 #include "QualityAnalysisDetail.h"
+#include "QualityAnalysisList.h"
 #include "analysis/AudioQualityAnalysis.h"
 #include "library/AudioPlayer.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
+#include "shell/ActionButton.h"
 #include "shell/BrivelloTheme.h"
+#include "shell/PlaylistMultiFileDragOverlay.h"
+#include "shell/ShellEvents.h"
+#include "workspaces/SectionListRules.h"
+#include "workspaces/ui/SectionRowStyle.h"
 #include "workspaces/ui/WorkspaceEmptyState.h"
 
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
-#include <QMenu>
-#include <QPushButton>
+#include <QPointer>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
 namespace brivello {
 
-namespace {
-
-QString rowText(const Track &track, const QString &status)
-{
-    return QualityAnalysisDetail::displayTitle(track) + QStringLiteral("\n") +
-           QualityAnalysisDetail::displayArtist(track) + QStringLiteral("  —  ") + status;
-}
-
-} // namespace
-
 QualityAnalyzerView::QualityAnalyzerView(LibraryStore &store, AudioPlayer &player, QWidget *parent)
     : QWidget(parent)
     , m_store(store)
-    , m_player(player)
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 16);
@@ -52,7 +46,8 @@ QualityAnalyzerView::QualityAnalyzerView(LibraryStore &store, AudioPlayer &playe
     titles->addWidget(m_note);
     header->addLayout(titles);
     header->addStretch(1);
-    m_analyze = new QPushButton(this);
+    m_analyze = new ActionButton(
+        QStringLiteral("Анализировать все"), QStringLiteral("waveform.path.ecg"), this);
     header->addWidget(m_analyze);
     column->addLayout(header);
 
@@ -67,64 +62,63 @@ QualityAnalyzerView::QualityAnalyzerView(LibraryStore &store, AudioPlayer &playe
     auto *row = new QHBoxLayout(panes);
     row->setContentsMargins(18, 0, 18, 0);
     row->setSpacing(16);
-    m_list = new QListWidget(panes);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list = new QualityAnalysisList(store, player, panes);
     m_list->setMinimumWidth(320);
     m_list->setMaximumWidth(460);
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_list->onBackgroundDrop = [this](const QList<QUrl> &urls) { importDroppedFiles(urls); };
     row->addWidget(m_list);
     m_detail = new QualityAnalysisDetail(panes);
     row->addWidget(m_detail, 1);
     m_content->addWidget(panes);
     column->addLayout(m_content, 1);
+    setAcceptDrops(true);
 
-    connect(m_analyze, &QPushButton::clicked, this, [this] {
+    connect(m_analyze, &QAbstractButton::clicked, this, [this] {
         QSet<QUuid> ids = m_store.selectedIDs();
         if (ids.isEmpty()) {
             for (const Track &track : m_store.analysisTracks())
                 ids.insert(track.id);
         }
-        m_store.analyzeQuality(ids);
+        // An explicit request: files that failed before get another try.
+        m_store.analyzeQuality(ids, true);
     });
     connect(
-        m_list, &QListWidget::itemSelectionChanged, this, &QualityAnalyzerView::selectionChanged);
-    connect(m_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
-        const QUuid id = item->data(Qt::UserRole).toUuid();
-        for (const Track &track : m_store.analysisTracks()) {
-            if (track.id == id)
-                m_player.play(track);
-        }
-    });
-    connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        QListWidgetItem *item = m_list->itemAt(pos);
-        if (!item)
-            return;
-        const QUuid id = item->data(Qt::UserRole).toUuid();
-        QMenu menu;
-        menu.addAction(BrivelloLocalization::string(QStringLiteral("Удалить из анализа")),
-                       [this, item, id] {
-                           m_store.removeFromAnalysis(item->isSelected() ? m_store.activeSelection()
-                                                                         : QSet<QUuid>{id});
-                       });
-        menu.exec(m_list->viewport()->mapToGlobal(pos));
-    });
-    connect(&store, &LibraryStore::analysisTracksChanged, this, &QualityAnalyzerView::rebuildRows);
-    connect(&store, &LibraryStore::qualityAnalysesChanged, this, &QualityAnalyzerView::refreshRows);
+        &store, &LibraryStore::analysisTracksChanged, this, &QualityAnalyzerView::tracksChanged);
     connect(
-        &store, &LibraryStore::analyzingQualityIDsChanged, this, &QualityAnalyzerView::refreshRows);
-    connect(&store, &LibraryStore::selectedIDsChanged, this, &QualityAnalyzerView::retranslate);
+        &store, &LibraryStore::qualityAnalysesChanged, this, &QualityAnalyzerView::refreshDetail);
+    connect(&store,
+            &LibraryStore::analyzingQualityIDsChanged,
+            this,
+            &QualityAnalyzerView::refreshDetail);
+    connect(
+        &store, &LibraryStore::selectedIDsChanged, this, &QualityAnalyzerView::selectedIDsChanged);
+    connect(
+        &store, &LibraryStore::selectedIDChanged, this, &QualityAnalyzerView::selectedIDChanged);
     NotificationCenter::defaultCenter().observe(
         brivelloLanguageDidChange, nullptr, this, [this](const Notification &) { retranslate(); });
+    const auto restyle = [this] {
+        const ColorScheme scheme = ShellEvents::instance().scheme();
+        QPalette palette = m_title->palette();
+        palette.setColor(QPalette::WindowText, BrivelloTheme::primary(scheme));
+        m_title->setPalette(palette);
+        SectionRowStyle::styleSecondary(m_note, TextStyle::caption, scheme);
+    };
+    connect(&ShellEvents::instance(), &ShellEvents::appearanceChanged, this, restyle);
+    restyle();
 
     m_focusedID = store.selectedID();
     if (!m_focusedID && !store.selectedIDs().isEmpty())
         m_focusedID = *store.selectedIDs().cbegin();
     if (!m_focusedID && !store.analysisTracks().isEmpty())
         m_focusedID = store.analysisTracks().first().id;
-    rebuildRows();
+    tracksChanged();
     retranslate();
     analyzeFocusedTrackIfNeeded();
+}
+
+bool QualityAnalyzerView::isActive() const
+{
+    return m_store.activeTab() == LibraryStore::LibraryTab::analysis;
 }
 
 QString QualityAnalyzerView::statusText(const QUuid &id) const
@@ -137,29 +131,16 @@ QString QualityAnalyzerView::statusText(const QUuid &id) const
     }
     if (m_store.analyzingQualityIDs().contains(id))
         return BrivelloLocalization::string(QStringLiteral("Анализируем спектр…"));
+    if (const QString reason = m_store.qualityFailures().value(id); !reason.isEmpty())
+        return reason;
     return BrivelloLocalization::string(QStringLiteral("Не анализировался"));
 }
 
-void QualityAnalyzerView::rebuildRows()
+void QualityAnalyzerView::tracksChanged()
 {
-    m_updatingRows = true;
-    m_list->clear();
-    for (const Track &track : m_store.analysisTracks()) {
-        auto *item = new QListWidgetItem(rowText(track, statusText(track.id)), m_list);
-        item->setData(Qt::UserRole, track.id);
-        item->setSelected(m_store.selectedIDs().contains(track.id));
-    }
-    m_updatingRows = false;
-    m_content->setCurrentIndex(m_store.analysisTracks().isEmpty() ? 0 : 1);
-    m_analyze->setEnabled(!m_store.analysisTracks().isEmpty());
-    refreshDetail();
-}
-
-void QualityAnalyzerView::refreshRows()
-{
-    const QList<Track> &tracks = m_store.analysisTracks();
-    for (int i = 0; i < m_list->count() && i < tracks.size(); ++i)
-        m_list->item(i)->setText(rowText(tracks[i], statusText(tracks[i].id)));
+    const bool empty = m_store.analysisTracks().isEmpty();
+    m_content->setCurrentIndex(empty ? 0 : 1);
+    m_analyze->setEnabled(!empty);
     refreshDetail();
 }
 
@@ -167,33 +148,60 @@ void QualityAnalyzerView::refreshDetail()
 {
     std::optional<Track> track;
     for (const Track &candidate : m_store.analysisTracks()) {
-        if (m_focusedID && candidate.id == *m_focusedID)
+        if (!m_focusedID)
+            break;
+        if (candidate.id == *m_focusedID) {
             track = candidate;
+            break;
+        }
     }
     const bool analyzing = m_focusedID && m_store.analyzingQualityIDs().contains(*m_focusedID);
-    m_detail->setInputs(
-        track, m_focusedID ? m_store.qualityAnalyses().value(*m_focusedID) : nullptr, analyzing);
+    m_detail->setInputs(track,
+                        m_focusedID ? m_store.qualityAnalyses().value(*m_focusedID) : nullptr,
+                        analyzing,
+                        m_focusedID ? m_store.qualityFailures().value(*m_focusedID) : QString());
 }
 
-void QualityAnalyzerView::selectionChanged()
+void QualityAnalyzerView::selectedIDsChanged()
 {
-    if (m_updatingRows)
+    retranslate();
+    if (!isActive())
         return;
-    QSet<QUuid> ids;
-    for (QListWidgetItem *item : m_list->selectedItems())
-        ids.insert(item->data(Qt::UserRole).toUuid());
-    std::optional<QUuid> anchor;
-    if (QListWidgetItem *current = m_list->currentItem(); current && current->isSelected())
-        anchor = current->data(Qt::UserRole).toUuid();
-    else if (!ids.isEmpty())
-        anchor = *ids.cbegin();
-    m_store.setSelectedIDs(ids);
-    m_store.setSelectedID(anchor);
-    m_store.scheduleWorkspaceSave();
-    if (anchor)
-        m_focusedID = anchor;
+    const QSet<QUuid> ids = m_store.selectedIDs();
+    const std::optional<QUuid> anchor = m_store.selectedID();
+    std::optional<QUuid> next = anchor;
+    if (ids.size() == 1)
+        next = *ids.cbegin();
+    else if (ids.isEmpty())
+        next.reset();
+    else if (anchor && !ids.contains(*anchor))
+        next = SectionListRules::anyMember(ids);
+    if (next != anchor) {
+        m_store.setSelectedID(next);
+        m_store.scheduleWorkspaceSave();
+    }
+    const std::optional<QUuid> selected = m_store.selectedID();
+    m_focusedID = selected && ids.contains(*selected) ? selected : SectionListRules::anyMember(ids);
     refreshDetail();
     analyzeFocusedTrackIfNeeded();
+}
+
+void QualityAnalyzerView::selectedIDChanged()
+{
+    const std::optional<QUuid> id = m_store.selectedID();
+    if (!isActive() || !id)
+        return;
+    m_focusedID = id;
+    refreshDetail();
+    analyzeFocusedTrackIfNeeded();
+    QPointer<QualityAnalyzerView> self(this);
+    QMetaObject::invokeMethod(
+        this,
+        [self, id] {
+            if (self)
+                self->m_list->scrollToTrack(*id, true);
+        },
+        Qt::QueuedConnection);
 }
 
 void QualityAnalyzerView::analyzeFocusedTrackIfNeeded()
@@ -204,15 +212,59 @@ void QualityAnalyzerView::analyzeFocusedTrackIfNeeded()
     m_store.analyzeQuality({*m_focusedID});
 }
 
+void QualityAnalyzerView::importDroppedFiles(const QList<QUrl> &urls)
+{
+    SectionRowStyle::importEach(urls,
+                                [this](const QList<QUrl> &one) { m_store.importForAnalysis(one); });
+}
+
+void QualityAnalyzerView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (PlaylistMultiFileDragOverlay::externalFileURLs(event->mimeData()).isEmpty())
+        return;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void QualityAnalyzerView::dragMoveEvent(QDragMoveEvent *event)
+{
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void QualityAnalyzerView::dropEvent(QDropEvent *event)
+{
+    // Accepted in every case, also when no file comes with it.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    importDroppedFiles(PlaylistMultiFileDragOverlay::externalFileURLs(event->mimeData()));
+}
+
+void QualityAnalyzerView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    const std::optional<QUuid> id = m_store.selectedID();
+    if (!id)
+        return;
+    QPointer<QualityAnalyzerView> self(this);
+    QMetaObject::invokeMethod(
+        this,
+        [self, id] {
+            if (self)
+                self->m_list->scrollToTrack(*id, false);
+        },
+        Qt::QueuedConnection);
+}
+
 void QualityAnalyzerView::retranslate()
 {
     m_title->setText(BrivelloLocalization::string(QStringLiteral("Анализ качества")));
     m_note->setText(BrivelloLocalization::string(
         QStringLiteral("Результат — подсказка, а не гарантия качества мастера.")));
-    m_analyze->setText(BrivelloLocalization::string(
-        m_store.selectedIDs().isEmpty() ? QStringLiteral("Анализировать все")
-                                        : QStringLiteral("Анализировать выбранные")));
-    refreshRows();
+    m_analyze->setTitleKey(m_store.selectedIDs().isEmpty()
+                               ? QStringLiteral("Анализировать все")
+                               : QStringLiteral("Анализировать выбранные"));
+    refreshDetail();
 }
 
 } // namespace brivello

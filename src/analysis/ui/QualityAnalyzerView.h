@@ -5,19 +5,21 @@
 #include <optional>
 
 class QLabel;
-class QListWidget;
-class QPushButton;
 class QStackedLayout;
 
 namespace brivello {
 
+class ActionButton;
 class AudioPlayer;
 class LibraryStore;
 class QualityAnalysisDetail;
+class QualityAnalysisList;
 
 // The analysis section: the analysis list with each track's verdict, the focused track's
-// detail beside it and the button that queues the selected (or all) tracks. Focusing a track
-// queues it. Main thread; built by the content area while the section is shown.
+// detail beside it and the button that queues the selected (or all) tracks. The list and the
+// detail follow the store's selection whoever changes it; focusing a track queues it. Files
+// and folders dropped anywhere on the section join it. Main thread; built by the content
+// area while the section is shown.
 class QualityAnalyzerView : public QWidget
 {
     Q_OBJECT
@@ -27,26 +29,34 @@ public:
     // "~%d Гц · %d kHz", or the state text, of a track's row.
     QString statusText(const QUuid &id) const;
     QualityAnalysisDetail *detail() const { return m_detail; }
-    QPushButton *analyzeButton() const { return m_analyze; }
+    QualityAnalysisList *list() const { return m_list; }
+    ActionButton *analyzeButton() const { return m_analyze; }
+    std::optional<QUuid> focusedID() const { return m_focusedID; }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
-    void rebuildRows();
-    void refreshRows();
+    bool isActive() const;
+    void tracksChanged();
     void refreshDetail();
-    void selectionChanged();
+    void selectedIDsChanged();
+    void selectedIDChanged();
     void analyzeFocusedTrackIfNeeded();
+    void importDroppedFiles(const QList<QUrl> &urls);
     void retranslate();
 
     LibraryStore &m_store;
-    AudioPlayer &m_player;
     std::optional<QUuid> m_focusedID;
-    bool m_updatingRows = false;
     QLabel *m_title;
     QLabel *m_note;
-    QPushButton *m_analyze;
+    ActionButton *m_analyze;
     QStackedLayout *m_content;
     QWidget *m_empty;
-    QListWidget *m_list;
+    QualityAnalysisList *m_list;
     QualityAnalysisDetail *m_detail;
 };
 

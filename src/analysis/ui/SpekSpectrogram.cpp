@@ -1,10 +1,12 @@
 #include "SpekSpectrogram.h"
 
+#include "QualityAnalysisRow.h"
 #include "SpectrogramPreview.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "records/Track.h"
+#include "shell/ShellEvents.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,7 +24,10 @@ constexpr int kAxisSpacing = 7;
 QLabel *axisLabel(QWidget *parent, Qt::Alignment alignment, bool bold = false)
 {
     auto *label = new QLabel(parent);
-    label->setFont(BrivelloTheme::font(TextStyle::caption2, bold ? QFont::Bold : QFont::Normal));
+    // Numbers in digits of one width; the bold "time" caption in the plain face.
+    label->setFont(
+        bold ? BrivelloTheme::font(TextStyle::caption2, QFont::Bold)
+             : QualityAnalysisRow::monospacedDigits(BrivelloTheme::font(TextStyle::caption2)));
     label->setAlignment(alignment);
     return label;
 }
@@ -70,7 +75,11 @@ SpekSpectrogram::SpekSpectrogram(QWidget *parent)
 
     NotificationCenter::defaultCenter().observe(
         brivelloLanguageDidChange, nullptr, this, [this](const Notification &) { retranslate(); });
-    setColorScheme(m_scheme);
+    // The plate and the panel take the window's appearance at once when it changes.
+    connect(&ShellEvents::instance(), &ShellEvents::appearanceChanged, this, [this] {
+        setColorScheme(ShellEvents::instance().scheme());
+    });
+    setColorScheme(ShellEvents::instance().scheme());
     retranslate();
 }
 

@@ -1,5 +1,6 @@
 #include "FavoritesItemDelegate.h"
 
+#include "FavoriteGenreTextField.h"
 #include "favorites/FavoriteTableColumns.h"
 #include "favorites/FavoritesTableModel.h"
 #include "library/LibraryStore.h"
@@ -7,7 +8,7 @@
 #include "shell/BrivelloTheme.h"
 #include "shell/ShellEvents.h"
 
-#include <QComboBox>
+#include <QAbstractItemView>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -42,6 +43,13 @@ void FavoritesItemDelegate::paint(QPainter *painter,
             painter, option.rect, index.data(FavoritesTableModel::PlaybackStateRole).toInt());
         return;
     }
+    const bool genre = column == Columns::kGenre;
+    if (genre)
+        paintGenreButton(painter, option.rect);
+    // An open editor shows the text itself; drawing it too would show both, one over the other.
+    const auto *view = qobject_cast<const QAbstractItemView *>(option.widget);
+    if (view && view->indexWidget(index))
+        return;
     // Plain eliding text: the style's item layout shapes every text twice, too slow for a
     // screen of cells repainted while the dot pulses. Selection and hover are the row's
     // rounded fill, painted by the view under the cells.
@@ -58,7 +66,9 @@ void FavoritesItemDelegate::paint(QPainter *painter,
         return;
     QFont font = option.font;
     font.setPixelSize(qRound((secondary ? 11 : 13) * density()));
-    const QRect area = option.rect.adjusted(6, 0, -6, 0);
+    QRect area = option.rect.adjusted(6, 0, -6, 0);
+    if (genre)
+        area.setRight(genreButtonRect(option.rect).left() - 3);
     // A cell never shows more than a few hundred characters; longer tags are cut first.
     constexpr int kLongestShown = 400;
     const QString elided = QFontMetrics(font).elidedText(
@@ -97,6 +107,35 @@ void FavoritesItemDelegate::paintHeart(QPainter *painter, const QRectF &cell) co
     painter->restore();
 }
 
+QRect FavoritesItemDelegate::genreButtonRect(const QRect &cell)
+{
+    constexpr int kWidth = 25;
+    constexpr int kHeight = 24;
+    return QRect(
+        cell.right() + 1 - 3 - kWidth, cell.center().y() + 1 - kHeight / 2, kWidth, kHeight);
+}
+
+void FavoritesItemDelegate::paintGenreButton(QPainter *painter, const QRect &cell) const
+{
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    const bool light = BrivelloTheme::isLight(scheme);
+    const QRectF button = QRectF(genreButtonRect(cell)).adjusted(3, 3, -3, -3);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(light ? blackA(0.06) : whiteA(0.1));
+    painter->drawRoundedRect(button, 5, 5);
+    // The pop-up's double chevron.
+    QPen pen(BrivelloTheme::secondary(scheme), 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    painter->setPen(pen);
+    const QPointF c = button.center();
+    painter->drawPolyline(
+        QPolygonF{{c.x() - 3, c.y() - 1.5}, {c.x(), c.y() - 4.5}, {c.x() + 3, c.y() - 1.5}});
+    painter->drawPolyline(
+        QPolygonF{{c.x() - 3, c.y() + 1.5}, {c.x(), c.y() + 4.5}, {c.x() + 3, c.y() + 1.5}});
+    painter->restore();
+}
+
 void FavoritesItemDelegate::paintPlayback(QPainter *painter, const QRectF &cell, int state) const
 {
     using State = FavoritesTableModel::PlaybackState;
@@ -125,25 +164,30 @@ QWidget *FavoritesItemDelegate::createEditor(QWidget *parent,
     const QString column = index.data(FavoritesTableModel::ColumnIDRole).toString();
     if (!Columns::isEditable(column))
         return nullptr;
-    QWidget *editor = nullptr;
+    const QUuid trackID = index.data(FavoritesTableModel::TrackIDRole).value<QUuid>();
+    QLineEdit *editor = nullptr;
     if (column == Columns::kGenre) {
-        auto *combo = new QComboBox(parent);
-        combo->setEditable(true);
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->addItem(QString());
-        combo->addItems(m_model.store().genres());
-        combo->lineEdit()->setPlaceholderText(Columns::placeholder(column));
-        editor = combo;
+        auto *field = new FavoriteGenreTextField(trackID, parent);
+        FavoritesTableModel *model = &m_model;
+        // What is typed stays the track's draft until it is committed or cancelled.
+        connect(field, &QLineEdit::textEdited, field, [model, trackID](const QString &text) {
+            model->setGenreDraft(trackID, text);
+        });
+        editor = field;
     } else {
-        auto *line = new QLineEdit(parent);
-        line->setFrame(false);
-        line->setPlaceholderText(Columns::placeholder(column));
-        editor = line;
+        editor = new QLineEdit(parent);
+        editor->setFrame(false);
     }
+    editor->setPlaceholderText(Columns::placeholder(column));
+    // Clear over the row's fill, in the look's own text and selection colours.
+    QPalette palette = BrivelloTheme::palette(ShellEvents::instance().scheme());
+    palette.setColor(QPalette::Base, Qt::transparent);
+    editor->setPalette(palette);
+    editor->setAutoFillBackground(false);
     QFont font = editor->font();
     font.setPixelSize(qRound(13 * density()));
     editor->setFont(font);
-    editor->setProperty(kTrackIDProperty, index.data(FavoritesTableModel::TrackIDRole));
+    editor->setProperty(kTrackIDProperty, QVariant::fromValue(trackID));
     editor->setProperty(kColumnProperty, column);
     return editor;
 }
@@ -151,10 +195,7 @@ QWidget *FavoritesItemDelegate::createEditor(QWidget *parent,
 void FavoritesItemDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
 {
     const QString text = index.data(Qt::EditRole).toString();
-    if (auto *combo = qobject_cast<QComboBox *>(editor)) {
-        combo->setEditText(text);
-        combo->lineEdit()->selectAll();
-    } else if (auto *line = qobject_cast<QLineEdit *>(editor)) {
+    if (auto *line = qobject_cast<QLineEdit *>(editor)) {
         line->setText(text);
         line->selectAll();
     }
@@ -164,28 +205,47 @@ void FavoritesItemDelegate::setModelData(QWidget *editor,
                                          QAbstractItemModel *,
                                          const QModelIndex &) const
 {
-    QString text;
-    if (auto *combo = qobject_cast<QComboBox *>(editor))
-        text = combo->currentText();
-    else if (auto *line = qobject_cast<QLineEdit *>(editor))
-        text = line->text();
-    else
+    const auto *line = qobject_cast<QLineEdit *>(editor);
+    if (!line)
         return;
+    const QString text = line->text();
     // The track the editor was opened for, wherever its row is now.
     const QUuid trackID = editor->property(kTrackIDProperty).value<QUuid>();
     const QString column = editor->property(kColumnProperty).toString();
     m_model.commitEdit(trackID, column, text, m_undoStack);
 }
 
+void FavoritesItemDelegate::updateEditorGeometry(QWidget *editor,
+                                                 const QStyleOptionViewItem &option,
+                                                 const QModelIndex &index) const
+{
+    QRect area = option.rect.adjusted(2, 0, -2, 0);
+    // The genre field leaves its pop-up button visible and usable.
+    if (index.data(FavoritesTableModel::ColumnIDRole).toString() == Columns::kGenre)
+        area.setRight(genreButtonRect(option.rect).left() - 3);
+    editor->setGeometry(area);
+}
+
 bool FavoritesItemDelegate::eventFilter(QObject *object, QEvent *event)
 {
     auto *editor = qobject_cast<QWidget *>(object);
-    if (editor && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+    if (!editor || event->type() != QEvent::KeyPress)
+        return QStyledItemDelegate::eventFilter(object, event);
+    switch (static_cast<QKeyEvent *>(event)->key()) {
+    case Qt::Key_Escape: {
+        const QUuid trackID = editor->property(kTrackIDProperty).value<QUuid>();
         emit closeEditor(editor, QAbstractItemDelegate::RevertModelCache); // no commit
+        m_model.dropGenreDraft(trackID);
         return true;
     }
-    return QStyledItemDelegate::eventFilter(object, event);
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        return true; // the edit stays open; the table does not move under it
+    default:
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
 }
 
 } // namespace brivello

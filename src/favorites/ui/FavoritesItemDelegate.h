@@ -37,6 +37,11 @@ public:
     void setModelData(QWidget *editor,
                       QAbstractItemModel *model,
                       const QModelIndex &index) const override;
+    void updateEditorGeometry(QWidget *editor,
+                              const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const override;
+    // The genre cell's pop-up button (25 × 24, 3 from the cell's right edge, centred).
+    static QRect genreButtonRect(const QRect &cell);
 
 protected:
     bool eventFilter(QObject *object, QEvent *event) override;
@@ -44,6 +49,7 @@ protected:
 private:
     void paintHeart(QPainter *painter, const QRectF &cell) const;
     void paintPlayback(QPainter *painter, const QRectF &cell, int state) const;
+    void paintGenreButton(QPainter *painter, const QRect &cell) const;
     double density() const;
 
     FavoritesTableModel &m_model;

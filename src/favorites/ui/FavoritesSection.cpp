@@ -3,8 +3,11 @@
 #include "FavoritesTableView.h"
 #include "favorites/FavoritesTableModel.h"
 #include "library/LibraryStore.h"
+#include "shell/BrivelloTheme.h"
+#include "shell/ShellEvents.h"
 #include "workspaces/ui/WorkspaceEmptyState.h"
 
+#include <QFrame>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -39,6 +42,18 @@ FavoritesSection::FavoritesSection(LibraryStore &store,
 void FavoritesSection::setTopBar(QWidget *bar)
 {
     m_content->insertWidget(0, bar);
+    // A hairline between the bar and the table, in the look's separator colour.
+    m_divider = new QFrame(bar->parentWidget());
+    m_divider->setFixedHeight(1);
+    m_content->insertWidget(1, m_divider);
+    const auto paint = [this] {
+        const bool light = BrivelloTheme::isLight(ShellEvents::instance().scheme());
+        m_divider->setStyleSheet(
+            QStringLiteral("background: %1; border: none;")
+                .arg((light ? blackA(0.1) : whiteA(0.1)).name(QColor::HexArgb)));
+    };
+    paint();
+    connect(&ShellEvents::instance(), &ShellEvents::appearanceChanged, m_divider, paint);
 }
 
 bool FavoritesSection::isShowingEmptyState() const

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+QT_FORWARD_DECLARE_CLASS(QFrame)
 QT_FORWARD_DECLARE_CLASS(QStackedLayout)
 QT_FORWARD_DECLARE_CLASS(QUndoStack)
 QT_FORWARD_DECLARE_CLASS(QVBoxLayout)
@@ -25,7 +26,7 @@ public:
                      QUndoStack *undoStack,
                      QWidget *parent = nullptr);
 
-    // Puts a widget above the table (taking ownership).
+    // Puts a widget above the table (taking ownership), with a divider under it.
     void setTopBar(QWidget *bar);
     FavoritesTableView *table() const { return m_table; }
     FavoritesTableModel *model() const { return m_model; }
@@ -40,6 +41,7 @@ private:
     QStackedLayout *m_pages = nullptr;
     QWidget *m_empty = nullptr;
     QVBoxLayout *m_content = nullptr;
+    QFrame *m_divider = nullptr;
 };
 
 } // namespace brivello

@@ -31,9 +31,14 @@ FavoritesTableView::FavoritesTableView(FavoritesTableModel &model,
     , m_store(model.store())
     , m_header(new FavoritesHeaderView(this))
     , m_delegate(new FavoritesItemDelegate(model, this))
+    , m_undoStack(undoStack)
 {
     setHorizontalHeader(m_header);
+    // Attaching the model reports an empty selection: that is no choice of the user's, and
+    // passing it on would wipe the selection the store restores on re-entry.
+    m_applyingSelection = true;
     setModel(&m_model);
+    m_applyingSelection = false;
     setItemDelegate(m_delegate);
     m_delegate->setUndoStack(undoStack);
     verticalHeader()->hide();
@@ -66,6 +71,16 @@ FavoritesTableView::FavoritesTableView(FavoritesTableModel &model,
     connect(&m_pulse, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
         m_delegate->setPulseOpacity(value.toReal());
         updatePlayingCells();
+    });
+
+    m_reveal.setDuration(210);
+    m_reveal.setEasingCurve(QEasingCurve::OutCubic);
+    connect(&m_reveal, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        verticalScrollBar()->setValue(value.toInt());
+    });
+    // Rows slide under a pointer that stays put: the hover follows the row now under it.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        refreshHoveredRowFromPointer();
     });
 
     applyLayout();
@@ -104,15 +119,7 @@ FavoritesTableView::FavoritesTableView(FavoritesTableModel &model,
     });
     NotificationCenter::defaultCenter().observe(
         brivelloFocusFavoriteTrack, nullptr, this, [this](const Notification &note) {
-            if (note.userInfo.value(kUserInfoSelectAll).toBool()) {
-                selectAllRows();
-                return;
-            }
-            const int row = m_model.rowOf(note.userInfo.value(kUserInfoTrackID).value<QUuid>());
-            if (row >= 0) {
-                selectRows({row});
-                reveal(row);
-            }
+            focusRequested(note);
         });
     syncSelectionFromStore();
     updatePulse();
@@ -155,8 +162,9 @@ void FavoritesTableView::applyLayout()
     }
     for (const QString &id : Columns::defaultOrder()) {
         const int logical = FavoritesTableModel::columnOf(id);
-        m_header->setMinimumSectionSize(10);
-        m_header->resizeSection(logical, qRound(layout.widths.value(id)));
+        m_header->setMinimumSectionSize(int(Columns::kPlayingWidth));
+        const double width = qMax(layout.widths.value(id), Columns::minimumWidth(id));
+        m_header->resizeSection(logical, qRound(width));
         m_header->setSectionHidden(logical, layout.hidden.contains(id));
         m_header->setSectionResizeMode(
             logical, id == Columns::kPlaying ? QHeaderView::Fixed : QHeaderView::Interactive);
@@ -185,8 +193,15 @@ void FavoritesTableView::columnResized(int logicalIndex, int newSize)
 {
     if (m_normalizingColumns || newSize <= 0) // hiding a column reports a size of 0
         return;
-    FavoriteTableLayout::storeWidth(
-        Defaults::standard(), FavoritesTableModel::columnID(logicalIndex), newSize);
+    const QString id = FavoritesTableModel::columnID(logicalIndex);
+    const int minimum = qRound(Columns::minimumWidth(id));
+    if (newSize < minimum) {
+        // The header knows one minimum for all columns; each column's own holds here, also
+        // while the user drags. The resize back stores the width.
+        m_header->resizeSection(logicalIndex, minimum);
+        return;
+    }
+    FavoriteTableLayout::storeWidth(Defaults::standard(), id, newSize);
 }
 
 void FavoritesTableView::storeHiddenColumns()
@@ -246,6 +261,16 @@ void FavoritesTableView::selectRows(const QList<int> &rows)
                                           QItemSelectionModel::NoUpdate);
 }
 
+void FavoritesTableView::selectRowsAsUser(const QList<int> &rows)
+{
+    // The store first: the table then shows exactly what commands act on.
+    const QList<QUuid> ids = m_model.idsOfRows(rows);
+    m_store.setSelectedIDs(QSet<QUuid>(ids.cbegin(), ids.cend()));
+    if (!ids.isEmpty())
+        m_store.setSelectedID(ids.first());
+    selectRows(rows);
+}
+
 void FavoritesTableView::selectionChanged(const QItemSelection &selected,
                                           const QItemSelection &deselected)
 {
@@ -270,14 +295,42 @@ void FavoritesTableView::selectionChanged(const QItemSelection &selected,
 
 void FavoritesTableView::syncSelectionFromStore()
 {
+    if (m_model.isEditing())
+        return; // an open editor keeps its row; the pass after it closes syncs
+    const std::optional<QUuid> focused = m_store.selectedID();
+    // A focus without a selection (an older snapshot) is what commands act on: it becomes the
+    // selection, so that the rows shown selected are the rows the genre keys change.
+    if (m_store.selectedIDs().isEmpty() && focused && m_model.rowOf(*focused) >= 0 &&
+        m_store.activeTab() == LibraryTab::favorites && !m_store.isSwitchingSections())
+        m_store.setSelectedIDs({*focused});
+    const QList<int> desired = m_model.rowsOfIDs(m_store.selectedIDs());
+    if (desired == selectedRowNumbers())
+        return;
+    selectRows(desired);
+    const int focusedRow = focused ? m_model.rowOf(*focused) : -1;
+    if (focusedRow >= 0 && desired.contains(focusedRow))
+        reveal(focusedRow);
+}
+
+void FavoritesTableView::focusRequested(const Notification &note)
+{
+    if (note.userInfo.value(kUserInfoSelectAll).toBool()) {
+        selectAllRows();
+        return;
+    }
+    const QUuid id = note.userInfo.value(kUserInfoTrackID).value<QUuid>();
+    const int row = m_model.rowOf(id);
+    if (row < 0)
+        return;
+    // The store decides what is selected and the table shows it: a focus inside the current
+    // selection keeps all of it, any other focus selects that row alone, in both.
+    if (!m_store.selectedIDs().contains(id))
+        m_store.setSelectedIDs({id});
+    m_store.setSelectedID(id);
     const QList<int> desired = m_model.rowsOfIDs(m_store.selectedIDs());
     if (desired != selectedRowNumbers())
         selectRows(desired);
-    if (m_store.selectedID()) {
-        const int focused = m_model.rowOf(*m_store.selectedID());
-        if (focused >= 0 && desired.contains(focused))
-            reveal(focused);
-    }
+    reveal(row);
 }
 
 void FavoritesTableView::reveal(int row)
@@ -288,10 +341,26 @@ void FavoritesTableView::reveal(int row)
     const int top = rowViewportPosition(row);
     const int bottom = top + rowHeight(row);
     QScrollBar *bar = verticalScrollBar();
+    // Measured from where a running reveal is heading, so a second one continues it.
+    const int from = isRevealing() ? m_reveal.endValue().toInt() : bar->value();
+    int target = bar->value();
     if (top < kMargin)
-        bar->setValue(bar->value() + top - kMargin);
+        target += top - kMargin;
     else if (bottom > viewport()->height() - kMargin)
-        bar->setValue(bar->value() + bottom - viewport()->height() + kMargin);
+        target += bottom - viewport()->height() + kMargin;
+    else
+        return;
+    target = std::clamp(target, bar->minimum(), bar->maximum());
+    if (std::abs(target - from) <= 1)
+        return;
+    m_reveal.stop();
+    if (ShellEvents::instance().reduceMotion() || !isVisible()) {
+        bar->setValue(target);
+        return;
+    }
+    m_reveal.setStartValue(bar->value());
+    m_reveal.setEndValue(target);
+    m_reveal.start();
 }
 
 void FavoritesTableView::playTrack(int row)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "records/Track.h"
+
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTableView>
 #include <QVariantAnimation>
@@ -14,6 +17,7 @@ class FavoritesHeaderView;
 class FavoritesItemDelegate;
 class FavoritesTableModel;
 class LibraryStore;
+struct Notification;
 
 // The favourites spreadsheet: rows from FavoritesTableModel, selection mirrored into the store,
 // ±1 navigation that plays, double click to play, right click on artist or title to edit, the
@@ -33,11 +37,12 @@ public:
     int hoveredRow() const { return m_hoveredRow; }
     bool isEditing() const { return state() == EditingState; }
     bool isPulsing() const { return m_pulse.state() == QAbstractAnimation::Running; }
+    bool isRevealing() const { return m_reveal.state() == QAbstractAnimation::Running; }
 
     void navigate(int delta);
     void selectAllRows();
     void playTrack(int row);
-    // Shows the row in view with a margin.
+    // Scrolls the row into view with a margin: a 0.21 s ease-out, at once with reduced motion.
     void reveal(int row);
     // Copies the store's selection onto the rows; the store is the source of truth.
     void syncSelectionFromStore();
@@ -45,6 +50,11 @@ public:
     QMenu *makeGenreFilterMenu(QWidget *parent);
     QMenu *makeColumnMenu(int logicalIndex, QWidget *parent);
     QMenu *makeRowMenu(QWidget *parent);
+    // The genre cell's pop-up: "Без жанра", then the store's genres; a choice assigns it.
+    QMenu *makeGenreMenu(int row, QWidget *parent);
+    // Asks for an image ("Выберите обложку") and hands it with the rows' tracks to the cover
+    // batch.
+    void chooseArtwork(const QList<int> &rows);
     void toggleColumn(const QString &id);
     void autoSizeColumn(const QString &id);
 
@@ -52,6 +62,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -69,18 +80,29 @@ private:
     void columnResized(int logicalIndex, int newSize);
     void storeHiddenColumns();
     void setHoveredRow(int row);
+    void refreshHoveredRowFromPointer();
+    void focusRequested(const Notification &note);
+    void assignArtworkFile(const QString &path, const QSet<QUuid> &ids);
+    bool isGenreButton(const QModelIndex &index, const QPoint &at) const;
+    QList<Track> tracksOfRows(const QList<int> &rows) const;
     void updatePulse();
     void updatePlayingCells();
     QList<int> selectedRowNumbers() const;
     void selectRows(const QList<int> &rows);
+    void selectRowsAsUser(const QList<int> &rows);
     void paintRowFills(QPainter &painter, const QRect &area);
 
     FavoritesTableModel &m_model;
     LibraryStore &m_store;
     FavoritesHeaderView *m_header = nullptr;
     FavoritesItemDelegate *m_delegate = nullptr;
+    QPointer<QUndoStack> m_undoStack;
     QVariantAnimation m_pulse;
+    QVariantAnimation m_reveal;
     int m_hoveredRow = -1;
+    // The last press toggled a heart: the double click it starts plays nothing.
+    bool m_pressHitHeart = false;
+    QElapsedTimer m_heartPress;
     bool m_applyingSelection = false;
     bool m_normalizingColumns = false;
 };

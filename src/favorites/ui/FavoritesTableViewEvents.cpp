@@ -2,6 +2,7 @@
 #include "FavoritesHeaderView.h"
 #include "FavoritesItemDelegate.h"
 #include "FavoritesTableView.h"
+#include "GenreToolsLook.h"
 #include "favorites/FavoriteTableColumns.h"
 #include "favorites/FavoritesSettingsKeys.h"
 #include "favorites/FavoritesTableModel.h"
@@ -9,12 +10,19 @@
 #include "platform/BrivelloLocalization.h"
 #include "shell/BrivelloTheme.h"
 #include "shell/ShellEvents.h"
+#include "workspaces/CoverArtBatch.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QCursor>
+#include <QFile>
+#include <QFileDialog>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QToolTip>
 
 namespace brivello {
 
@@ -47,27 +55,72 @@ void FavoritesTableView::keyPressEvent(QKeyEvent *event)
     QTableView::keyPressEvent(event);
 }
 
+bool FavoritesTableView::isGenreButton(const QModelIndex &index, const QPoint &at) const
+{
+    return index.isValid() && FavoritesTableModel::columnID(index.column()) == Columns::kGenre &&
+           FavoritesItemDelegate::genreButtonRect(visualRect(index)).contains(at);
+}
+
 void FavoritesTableView::mousePressEvent(QMouseEvent *event)
 {
-    const QModelIndex index = indexAt(event->position().toPoint());
-    if (event->button() == Qt::LeftButton && index.isValid() &&
+    const QPoint at = event->position().toPoint();
+    const QModelIndex index = indexAt(at);
+    // The second press of a double click on a heart toggles nothing, whichever row is there.
+    const bool secondPress = m_pressHitHeart && m_heartPress.isValid() &&
+                             m_heartPress.elapsed() <= QApplication::doubleClickInterval();
+    m_pressHitHeart = false;
+    const bool modified = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier);
+    if (event->button() == Qt::LeftButton && index.isValid() && !modified &&
         FavoritesTableModel::columnID(index.column()) == Columns::kFavorite) {
-        m_store.toggleFavorites({m_model.idAt(index.row())}, nullptr);
+        m_pressHitHeart = true;
+        m_heartPress.start();
+        if (!secondPress)
+            m_store.toggleFavorites({m_model.idAt(index.row())}, nullptr);
         event->accept();
         return;
     }
-    QTableView::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton && !modified && isGenreButton(index, at)) {
+        QMenu *menu = makeGenreMenu(index.row(), this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(viewport()->mapToGlobal(
+            FavoritesItemDelegate::genreButtonRect(visualRect(index)).bottomLeft()));
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event); // Ctrl- and Shift-clicks on a heart select
 }
 
 void FavoritesTableView::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    const QModelIndex index = indexAt(event->position().toPoint());
+    const QPoint at = event->position().toPoint();
+    const QModelIndex index = indexAt(at);
+    // The first press un-favourited its row, and another row may stand under the pointer now.
+    const bool heart =
+        m_pressHitHeart ||
+        (index.isValid() && FavoritesTableModel::columnID(index.column()) == Columns::kFavorite);
+    m_pressHitHeart = false;
+    if (event->button() == Qt::LeftButton && (heart || isGenreButton(index, at))) {
+        event->accept();
+        return;
+    }
     if (event->button() == Qt::LeftButton && index.isValid()) {
         playTrack(index.row());
         event->accept();
         return;
     }
     QTableView::mouseDoubleClickEvent(event);
+}
+
+bool FavoritesTableView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        if (isGenreButton(indexAt(help->pos()), help->pos())) {
+            QToolTip::showText(help->globalPos(), localized("Выбрать жанр"), viewport());
+            return true;
+        }
+    }
+    return QTableView::viewportEvent(event);
 }
 
 void FavoritesTableView::contextMenuEvent(QContextMenuEvent *event)
@@ -78,34 +131,39 @@ void FavoritesTableView::contextMenuEvent(QContextMenuEvent *event)
     const QString column = FavoritesTableModel::columnID(index.column());
     if (column == Columns::kArtist || column == Columns::kTitle) {
         // The secondary click is the gesture that edits artist and title in place.
-        selectRows({index.row()});
+        selectRowsAsUser({index.row()});
         setCurrentIndex(index);
         edit(index, AllEditTriggers, event);
         event->accept();
         return;
     }
     if (!selectionModel()->isRowSelected(index.row()))
-        selectRows({index.row()});
+        selectRowsAsUser({index.row()});
     QMenu *menu = makeRowMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
 }
 
+QList<Track> FavoritesTableView::tracksOfRows(const QList<int> &rows) const
+{
+    QList<Track> tracks;
+    for (int row : rows) {
+        if (row >= 0 && row < m_model.rows().size())
+            tracks.append(m_model.rows().at(row));
+    }
+    return tracks;
+}
+
 QMenu *FavoritesTableView::makeRowMenu(QWidget *parent)
 {
-    auto *menu = new QMenu(parent);
-    const QList<Track> tracks = [this] {
-        QList<Track> list;
-        for (int row : selectedRowNumbers())
-            list.append(m_model.rows().at(row));
-        return list;
-    }();
+    auto *menu = GenreToolsLook::menu(parent);
+    const QList<int> rows = selectedRowNumbers();
+    const QList<Track> tracks = tracksOfRows(rows);
     menu->addAction(localized("Показать в файловом менеджере"), this, [this, tracks] {
         m_store.openInFinder(idSetOf(tracks));
     });
     menu->addSeparator();
-    QAction *artwork = menu->addAction(localized("Присвоить обложку…"));
-    artwork->setEnabled(false); // the cover batch is not part of this build yet
+    menu->addAction(localized("Присвоить обложку…"), this, [this, rows] { chooseArtwork(rows); });
     menu->addAction(localized("Отправить в конвертер"), this, [this, tracks] {
         m_store.importForConversion(urlsOf(tracks));
     });
@@ -115,9 +173,63 @@ QMenu *FavoritesTableView::makeRowMenu(QWidget *parent)
     return menu;
 }
 
+void FavoritesTableView::chooseArtwork(const QList<int> &rows)
+{
+    const QSet<QUuid> ids = idSetOf(tracksOfRows(rows));
+    if (ids.isEmpty())
+        return;
+    auto *dialog = new QFileDialog(this, localized("Выберите обложку"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilter(QStringLiteral("*.png *.PNG *.jpg *.JPG *.jpeg *.JPEG *.jpe *.tif *.TIF "
+                                         "*.tiff *.TIFF *.heic *.HEIC *.heif *.HEIF"));
+    connect(dialog, &QFileDialog::fileSelected, this, [this, ids](const QString &path) {
+        assignArtworkFile(path, ids);
+    });
+    dialog->open();
+}
+
+void FavoritesTableView::assignArtworkFile(const QString &path, const QSet<QUuid> &ids)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return; // an unreadable choice is dropped
+    const QByteArray bytes = file.readAll();
+    // The store's one batch, the one the covers section uses: busy tracks stay refused.
+    auto *batch = m_store.findChild<CoverArtBatch *>();
+    if (!batch)
+        batch = new CoverArtBatch(m_store);
+    batch->assignArtwork(bytes, ids);
+}
+
+QMenu *FavoritesTableView::makeGenreMenu(int row, QWidget *parent)
+{
+    auto *menu = GenreToolsLook::menu(parent);
+    if (row < 0 || row >= m_model.rowCount())
+        return menu;
+    const Track &track = m_model.rows().at(row);
+    const QUuid id = track.id;
+    const QString current = track.tags.genre;
+    auto *group = new QActionGroup(menu);
+    const auto add = [&](const QString &title, const QString &genre) {
+        QAction *action = menu->addAction(title);
+        action->setCheckable(true);
+        action->setChecked(current.isEmpty() ? genre.isEmpty() : genre == current);
+        action->setData(genre);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, id, genre] {
+            m_model.genreMenuSelected(id, genre, m_undoStack);
+        });
+    };
+    add(localized("Без жанра"), QString());
+    for (const QString &genre : m_store.genres())
+        add(GenreToolsLook::menuText(genre), genre);
+    return menu;
+}
+
 QMenu *FavoritesTableView::makeGenreFilterMenu(QWidget *parent)
 {
-    auto *menu = new QMenu(parent);
+    auto *menu = GenreToolsLook::menu(parent);
     auto *group = new QActionGroup(menu);
     const QString current = m_model.currentGenreFilterChoice();
     const auto add = [&](const QString &title, const QString &choice) {
@@ -136,13 +248,13 @@ QMenu *FavoritesTableView::makeGenreFilterMenu(QWidget *parent)
     if (!options.isEmpty())
         menu->addSeparator();
     for (const QString &genre : options)
-        add(genre, genre); // genre names are shown as written
+        add(GenreToolsLook::menuText(genre), genre); // genre names are shown as written
     return menu;
 }
 
 QMenu *FavoritesTableView::makeColumnMenu(int logicalIndex, QWidget *parent)
 {
-    auto *menu = new QMenu(parent);
+    auto *menu = GenreToolsLook::menu(parent);
     if (logicalIndex >= 0 && logicalIndex < m_model.columnCount()) {
         const QString id = FavoritesTableModel::columnID(logicalIndex);
         menu->addAction(
@@ -154,12 +266,14 @@ QMenu *FavoritesTableView::makeColumnMenu(int logicalIndex, QWidget *parent)
         menu->addSeparator();
     }
     for (const QString &id : Columns::defaultOrder()) {
-        if (id == Columns::kPlaying)
-            continue; // its width and visibility are fixed
-        QAction *action = menu->addAction(Columns::title(id));
+        QAction *action = menu->addAction(GenreToolsLook::menuText(Columns::title(id)));
         action->setCheckable(true);
         action->setChecked(!m_header->isSectionHidden(FavoritesTableModel::columnOf(id)));
         action->setData(id);
+        if (id == Columns::kPlaying) {
+            action->setEnabled(false); // always shown: listed, never toggled
+            continue;
+        }
         connect(action, &QAction::triggered, this, [this, id] { toggleColumn(id); });
     }
     return menu;
@@ -176,13 +290,24 @@ bool FavoritesTableView::edit(const QModelIndex &index, EditTrigger trigger, QEv
 void FavoritesTableView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
 {
     QTableView::closeEditor(editor, hint);
-    m_model.endEditing(); // passes held back while the editor was open run now
+    // Tab and Shift+Tab open the next cell's editor inside the call above: the hold lasts
+    // while any editor is open, and the passes held back run once the last one has closed.
+    if (state() != EditingState)
+        m_model.endEditing();
+    viewport()->update();
 }
 
 void FavoritesTableView::mouseMoveEvent(QMouseEvent *event)
 {
     setHoveredRow(rowAt(event->position().toPoint().y()));
     QTableView::mouseMoveEvent(event);
+}
+
+void FavoritesTableView::refreshHoveredRowFromPointer()
+{
+    const QPoint at = viewport()->mapFromGlobal(QCursor::pos());
+    const bool inside = isVisible() && viewport()->rect().contains(at);
+    setHoveredRow(inside ? rowAt(at.y()) : -1);
 }
 
 void FavoritesTableView::leaveEvent(QEvent *event)

@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <QtMath>
 
 namespace brivello {
 
@@ -145,7 +146,7 @@ void GenreQuickBar::rebuildChips()
             new GenreCapsuleButton(GenreCapsuleButton::Shape::capsule, m_chipRow->parentWidget());
         chip->setText(slot.genre);
         chip->setBadge(slot.number);
-        chip->setPadding(9, 6);
+        chip->setPadding(m_compact > 0 ? kCompactChipPadding : kChipPadding, 6);
         chip->setFixedSize(chip->sizeHint());
         connect(
             chip, &QAbstractButton::clicked, this, [this, genre = slot.genre] { assign(genre); });
@@ -180,7 +181,9 @@ void GenreQuickBar::refreshToggle()
 
 void GenreQuickBar::retranslate()
 {
-    m_title->setText(BrivelloLocalization::string(QStringLiteral("Жанры")));
+    const QString title = BrivelloLocalization::string(QStringLiteral("Жанры"));
+    m_title->setText(m_compact > 1 ? QString() : title);
+    m_title->setAccessibleName(title);
     m_title->updateGeometry();
     for (GenreCapsuleButton *chip : m_chips) {
         chip->setToolTip(BrivelloLocalization::format(
@@ -188,15 +191,60 @@ void GenreQuickBar::retranslate()
         chip->setAccessibleDescription(
             BrivelloLocalization::format(QStringLiteral("Клавиша %d"), chip->badge()));
     }
-    m_search->setText(BrivelloLocalization::string(QStringLiteral("Поиск")));
+    const QString search = BrivelloLocalization::string(QStringLiteral("Поиск"));
+    m_search->setText(m_compact > 1 ? QString() : search);
+    m_search->setAccessibleName(search);
     m_search->setToolTip(BrivelloLocalization::format(QStringLiteral("Найти жанр — %@"),
                                                       m_store.settings().hotkeyGenrePalette()));
-    m_untagged->setText(BrivelloLocalization::string(QStringLiteral("Без жанра")));
+    const QString untagged = BrivelloLocalization::string(QStringLiteral("Без жанра"));
+    m_untagged->setText(m_compact > 1 ? QString() : untagged);
+    m_untagged->setAccessibleName(untagged);
     m_untagged->setToolTip(
         BrivelloLocalization::string(QStringLiteral("Показывать только треки без жанра")));
     m_clear->setAccessibleName(BrivelloLocalization::string(QStringLiteral("Очистить жанр")));
     for (GenreCapsuleButton *button : {m_search, m_untagged})
         button->setFixedSize(button->sizeHint());
+    fitButtons();
+}
+
+void GenreQuickBar::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fitButtons();
+}
+
+void GenreQuickBar::fitButtons()
+{
+    // The width of the full form, measured whichever form the bar shows now.
+    const auto textWidth = [](const QWidget *widget) {
+        return qCeil(QFontMetricsF(widget->font()).horizontalAdvance(widget->accessibleName()));
+    };
+    const QMargins margins = layout()->contentsMargins();
+    int needed = margins.left() + margins.right() + 4 * layout()->spacing() + m_clear->width();
+    needed += m_title->sizeHint().width() + (m_title->text().isEmpty() ? textWidth(m_title) : 0);
+    for (GenreCapsuleButton *button : {m_search, m_untagged}) {
+        needed += button->sizeHint().width() +
+                  (button->text().isEmpty() ? textWidth(button) + kSymbolTextGap : 0);
+    }
+    const int paddingGain = 2 * (kChipPadding - kCompactChipPadding);
+    for (GenreCapsuleButton *chip : std::as_const(m_chips))
+        needed += chip->width() + (m_compact > 0 ? paddingGain : 0) + m_chipRow->spacing();
+    // Closer chips first; the texts go only when that is not enough.
+    const int closer = needed - paddingGain * int(m_chips.size());
+    const int compact = needed <= width() ? 0 : closer <= width() ? 1 : 2;
+    if (compact == m_compact)
+        return;
+    m_compact = compact;
+    for (GenreCapsuleButton *chip : std::as_const(m_chips)) {
+        chip->setPadding(compact > 0 ? kCompactChipPadding : kChipPadding, 6);
+        chip->setFixedSize(chip->sizeHint());
+    }
+    m_title->setText(compact > 1 ? QString() : m_title->accessibleName());
+    m_title->updateGeometry();
+    for (GenreCapsuleButton *button : {m_search, m_untagged}) {
+        button->setText(compact > 1 ? QString() : button->accessibleName());
+        button->setFixedSize(button->sizeHint());
+    }
 }
 
 void GenreQuickBar::assign(const QString &genre)

@@ -24,6 +24,9 @@ class GenreQuickBar : public QWidget
     Q_OBJECT
 public:
     static constexpr int kHeight = 44;
+    static constexpr int kChipPadding = 9;
+    static constexpr int kCompactChipPadding = 6;
+    static constexpr int kSymbolTextGap = 7; // between a button's symbol and its text
     // The undo stack of the key window, or none without one.
     using UndoStackProvider = std::function<QUndoStack *()>;
 
@@ -41,8 +44,15 @@ public:
     void showPalette();
     void closePalette();
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void rebuildChips();
+    // When the nine chips would not fit (the ninth was hidden behind "Поиск" in a 1440 px
+    // window), the chips draw closer, and if that is not enough the title and the two buttons
+    // show their symbols alone; their texts stay as accessible names and tooltips.
+    void fitButtons();
     void refreshSelection();
     void refreshToggle();
     void retranslate();
@@ -57,6 +67,7 @@ private:
     GenreCapsuleButton *m_search = nullptr;
     GenreCapsuleButton *m_untagged = nullptr;
     GenreCapsuleButton *m_clear = nullptr;
+    int m_compact = 0; // 0 full, 1 closer chips, 2 also symbols without texts
     QPointer<QFrame> m_popup;
     QPointer<GenreCommandPalette> m_palette;
 };

@@ -9,7 +9,6 @@
 #include "platform/Defaults.h"
 #include "shell/BrivelloSymbols.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -42,6 +41,65 @@ const HotkeyRow kHotkeyRows[] = {
 };
 
 constexpr int kRecorderWidth = 112;
+
+// The segmented picker of the interface language: one segment per language, the stored one
+// drawn selected; it follows the setting wherever that is changed. A value that names no
+// language selects no segment.
+QWidget *languagePicker(QWidget *parent)
+{
+    auto *picker = new QWidget(parent);
+    picker->setObjectName(QStringLiteral("languagePicker"));
+    auto *row = new QHBoxLayout(picker);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    QList<QPushButton *> segments;
+    for (AppLanguage language : AppLanguage::allCases()) {
+        // The two names stay as they are in every language.
+        auto *segment =
+            new QPushButton(language == AppLanguage::russian ? QStringLiteral("Русский")
+                                                             : QStringLiteral("English"),
+                            picker);
+        segment->setCheckable(true);
+        segment->setObjectName(language.rawValue());
+        segment->setCursor(Qt::PointingHandCursor);
+        segments.append(segment);
+        row->addWidget(segment);
+    }
+    const auto follow = [segments] {
+        const QString stored = Defaults::standard().string(kAppLanguageKey, QStringLiteral("ru"));
+        for (QPushButton *segment : segments)
+            segment->setChecked(segment->objectName() == stored);
+    };
+    for (QPushButton *segment : segments) {
+        // A click on the selected segment keeps it selected.
+        QObject::connect(segment, &QPushButton::clicked, segment, [segment, follow] {
+            Defaults::standard().set(kAppLanguageKey, segment->objectName());
+            follow();
+        });
+    }
+    QObject::connect(
+        &Defaults::standard(), &Defaults::changed, picker, [follow](const QString &key) {
+            if (key == kAppLanguageKey)
+                follow();
+        });
+    follow();
+
+    const bool light = BrivelloTheme::isLight(SettingsLook::scheme());
+    const QString track = (light ? blackA(0.05) : whiteA(0.06)).name(QColor::HexArgb);
+    const QString edge = (light ? blackA(0.14) : whiteA(0.14)).name(QColor::HexArgb);
+    const QString selected = (light ? QColor(Qt::white) : whiteA(0.22)).name(QColor::HexArgb);
+    const QString text = BrivelloTheme::primary(SettingsLook::scheme()).name(QColor::HexArgb);
+    picker->setStyleSheet(
+        QStringLiteral("QPushButton { background: %1; border: 1px solid %2; color: %4;"
+                       " padding: 2px 14px; min-width: 64px; }"
+                       "QPushButton#ru { border-top-left-radius: 7px;"
+                       " border-bottom-left-radius: 7px; border-right: none; }"
+                       "QPushButton#en { border-top-right-radius: 7px;"
+                       " border-bottom-right-radius: 7px; }"
+                       "QPushButton:checked { background: %3; font-weight: 600; }")
+            .arg(track, edge, selected, text));
+    return picker;
+}
 
 } // namespace
 
@@ -86,24 +144,7 @@ QWidget *SettingsSections::language(UpdateManager &updates)
     auto *pickerRow = new QHBoxLayout;
     pickerRow->addWidget(
         new QLabel(BrivelloLocalization::string(QStringLiteral("Язык приложения"))));
-    auto *segments = new QButtonGroup(widget);
-    const QString stored = Defaults::standard().string(kAppLanguageKey, QStringLiteral("ru"));
-    for (AppLanguage language : AppLanguage::allCases()) {
-        // The two names stay as they are in every language.
-        auto *segment =
-            new QPushButton(language == AppLanguage::russian ? QStringLiteral("Русский")
-                                                             : QStringLiteral("English"),
-                            widget);
-        segment->setCheckable(true);
-        segment->setChecked(stored == language.rawValue());
-        segment->setObjectName(language.rawValue());
-        segments->addButton(segment);
-        pickerRow->addWidget(segment);
-        const QString raw = language.rawValue();
-        QObject::connect(segment, &QPushButton::clicked, segment, [raw] {
-            Defaults::standard().set(kAppLanguageKey, raw);
-        });
-    }
+    pickerRow->addWidget(languagePicker(widget));
     pickerRow->addStretch(1);
     column->addLayout(pickerRow);
 

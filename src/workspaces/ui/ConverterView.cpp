@@ -56,6 +56,7 @@ ConverterView::ConverterView(LibraryStore &store,
     m_list->setMargins(8, 4);
     m_list->setSpacing(3);
     m_list->onBackgroundDrop = [this](const QList<QUrl> &urls) { importEach(urls); };
+    m_list->viewport()->installEventFilter(this);
     m_content->addWidget(m_dropZone);
     m_content->addWidget(m_list);
     layout->addLayout(m_content, 1);

@@ -36,6 +36,8 @@ public:
     ActionButton *convertButton() const { return m_convert; }
     QLabel *countLabel() const { return m_count; }
     bool isShowingDropZone() const;
+    // The status line the row of queue item `row` shows.
+    QString statusText(int row) const;
 
     void selectConversionItem(const QUuid &id, Qt::KeyboardModifiers modifiers);
     void navigateConversionQueue(int offset, bool afterFinish = false);
@@ -43,7 +45,11 @@ public:
     void remove(const QUuid &id);
     void play(const QUrl &url);
 
+    // The row whose ✕ is under the pointer, or -1.
+    int hoveredRemoveRow() const { return m_hoveredRemove; }
+
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
@@ -52,7 +58,7 @@ private:
     int fileRowHeight(int row) const override;
     void paintFileRow(QPainter &painter, const QRect &rect, int row, bool hovered) const override;
     bool bindFileRow(int row, PlaylistMultiFileDragOverlay &overlay) override;
-    bool pressFileRowControl(int row, const QPoint &pointInRow) override;
+    bool pressFileRowControl(int row, const QPoint &pointInRow, int clickCount) override;
     QString fileRowToolTip(int row, const QPoint &pointInRow) const override;
 
     void buildHeader(QWidget *header);
@@ -66,12 +72,14 @@ private:
     QList<QUrl> selectedFiles() const;
     bool isCurrent(const ConversionItem &item) const;
     QRect removeButtonRect(const QRect &row) const;
+    QRect statusTextRect(const QRect &row) const;
     double density() const;
 
     LibraryStore &m_store;
     QPointer<AudioPlayer> m_player;
     WorkspaceActions m_actions;
     QList<QUuid> m_lastIDs;
+    int m_hoveredRemove = -1;
     QLabel *m_title = nullptr;
     QLabel *m_subtitle = nullptr;
     QLabel *m_count = nullptr;

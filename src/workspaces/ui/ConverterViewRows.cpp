@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
 
@@ -17,6 +18,7 @@ namespace brivello {
 namespace {
 
 constexpr int kRemoveButton = 22;
+constexpr int kStatusWidth = 130;
 
 QString statusLine(const ConversionItem::Status &status)
 {
@@ -30,10 +32,15 @@ QString statusLine(const ConversionItem::Status &status)
     case ConversionItem::Status::failed:
         break;
     }
-    return status.message;
+    return SectionListRules::failureLine(status.message);
 }
 
 } // namespace
+
+QString ConverterView::statusText(int row) const
+{
+    return statusLine(m_store.conversionItems().at(row).status);
+}
 
 int ConverterView::fileRowCount() const
 {
@@ -80,6 +87,7 @@ void ConverterView::paintFileRow(QPainter &painter, const QRect &rect, int row, 
                            scheme);
 
     const QRect remove = removeButtonRect(rect);
+    BrivelloTheme::paintInteractiveHover(painter, QRectF(remove), scheme, row == m_hoveredRemove);
     BrivelloSymbols::paint(painter,
                            QRectF(remove),
                            QStringLiteral("xmark"),
@@ -87,8 +95,7 @@ void ConverterView::paintFileRow(QPainter &painter, const QRect &rect, int row, 
                            SectionRowStyle::secondary(scheme),
                            scheme);
 
-    int right = remove.left() - 12;
-    const QRect statusRect(right - 130, content.top(), 130, content.height());
+    const QRect statusRect = statusTextRect(rect);
     const QColor statusColor =
         item.status.kind == ConversionItem::Status::completed ? SectionRowStyle::green()
         : item.status.kind == ConversionItem::Status::failed  ? SectionRowStyle::red()
@@ -101,7 +108,7 @@ void ConverterView::paintFileRow(QPainter &painter, const QRect &rect, int row, 
                               SectionRowStyle::font(11 * d, QFont::Medium),
                               statusColor,
                               Qt::AlignRight);
-    right = statusRect.left() - 12;
+    int right = statusRect.left() - 12;
     if (item.outputURL) {
         const QRect outputRect(right - 180, content.top(), 180, content.height());
         SectionRowStyle::drawLine(painter,
@@ -147,21 +154,56 @@ bool ConverterView::bindFileRow(int row, PlaylistMultiFileDragOverlay &overlay)
     return true;
 }
 
-bool ConverterView::pressFileRowControl(int row, const QPoint &pointInRow)
+QRect ConverterView::statusTextRect(const QRect &row) const
+{
+    const int inset = int(7 * density());
+    return QRect(removeButtonRect(row).left() - 12 - kStatusWidth,
+                 row.top() + inset,
+                 kStatusWidth,
+                 row.height() - 2 * inset);
+}
+
+bool ConverterView::pressFileRowControl(int row, const QPoint &pointInRow, int clickCount)
 {
     const QRect local(QPoint(0, 0), m_list->rowRect(row).size());
     if (!removeButtonRect(local).contains(pointInRow))
         return false;
-    remove(m_store.conversionItems().at(row).id);
+    // The second press of a double click would take the row that moved up under the pointer.
+    if (clickCount == 1)
+        remove(m_store.conversionItems().at(row).id);
     return true;
 }
 
 QString ConverterView::fileRowToolTip(int row, const QPoint &pointInRow) const
 {
     const QRect local(QPoint(0, 0), m_list->rowRect(row).size());
-    if (!removeButtonRect(local).contains(pointInRow))
-        return {};
-    return BrivelloLocalization::string(QStringLiteral("Убрать из очереди"));
+    if (removeButtonRect(local).contains(pointInRow))
+        return BrivelloLocalization::string(QStringLiteral("Убрать из очереди"));
+    // A failure shows one line; the whole of ffmpeg's output is here.
+    const ConversionItem &item = m_store.conversionItems().at(row);
+    if (item.status.kind == ConversionItem::Status::failed &&
+        statusTextRect(local).contains(pointInRow))
+        return item.status.message;
+    return {};
+}
+
+bool ConverterView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_list->viewport() &&
+        (event->type() == QEvent::MouseMove || event->type() == QEvent::Leave)) {
+        int hovered = -1;
+        if (event->type() == QEvent::MouseMove) {
+            const QPoint pos = static_cast<QMouseEvent *>(event)->position().toPoint();
+            const int row = m_list->rowAt(pos);
+            if (row >= 0 && removeButtonRect(m_list->rowRect(row)).contains(pos))
+                hovered = row;
+        }
+        if (hovered != m_hoveredRemove) {
+            m_hoveredRemove = hovered;
+            m_list->viewport()->update();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace brivello

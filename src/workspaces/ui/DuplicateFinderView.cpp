@@ -1,5 +1,7 @@
 #include "DuplicateFinderView.h"
 
+#include "MiddleElidedLabel.h"
+#include "ScanProgressBar.h"
 #include "SectionRowStyle.h"
 #include "WorkspaceEmptyState.h"
 #include "library/AudioPlayer.h"
@@ -16,7 +18,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QProgressBar>
 #include <QStackedLayout>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -71,8 +72,7 @@ DuplicateFinderView::DuplicateFinderView(LibraryStore &store,
                                 ShellEvents::instance().scheme(),
                                 devicePixelRatioF()));
     scopeRow->addWidget(folder);
-    m_scope = new QLabel(m_scopeLine);
-    m_scope->setMinimumWidth(10);
+    m_scope = new MiddleElidedLabel(m_scopeLine);
     scopeRow->addWidget(m_scope, 1);
     layout->addWidget(m_scopeLine);
     layout->addWidget(buildProgress());
@@ -105,6 +105,10 @@ DuplicateFinderView::DuplicateFinderView(LibraryStore &store,
     connect(
         &m_store, &LibraryStore::duplicateTracksChanged, this, &DuplicateFinderView::searchChanged);
     SectionRowStyle::refreshOnPlayerAndLook(this, player, [this] { refresh(); });
+    connect(&m_store.settings(), &LibrarySettings::changed, this, [this](const QString &key) {
+        if (key == kTableDensityKey)
+            refresh();
+    });
 
     NotificationCenter &center = NotificationCenter::defaultCenter();
     center.observe(brivelloNavigateDuplicateItems, nullptr, this, [this](const Notification &n) {
@@ -165,15 +169,11 @@ QWidget *DuplicateFinderView::buildProgress()
     top->addStretch(1);
     top->addWidget(m_percent);
     column->addLayout(top);
-    m_bar = new QProgressBar(m_progress);
-    m_bar->setRange(0, 1000);
-    m_bar->setTextVisible(false);
-    m_bar->setFixedHeight(6);
+    m_bar = new ScanProgressBar(m_progress);
     column->addWidget(m_bar);
     auto *bottom = new QHBoxLayout;
     bottom->setSpacing(6);
-    m_detail = new QLabel(m_progress);
-    m_detail->setMinimumWidth(10);
+    m_detail = new MiddleElidedLabel(m_progress);
     m_counter = new QLabel(m_progress);
     bottom->addWidget(m_detail, 1);
     bottom->addWidget(m_counter);
@@ -198,11 +198,18 @@ QWidget *DuplicateFinderView::buildEmptyResult()
     auto *column = new QVBoxLayout(m_emptyResult);
     column->setSpacing(12);
     column->addStretch(1);
-    column->addWidget(new WorkspaceEmptyState(
+    m_notSearched = new WorkspaceEmptyState(
         QStringLiteral("square.on.square"),
         QStringLiteral("Дубликаты ещё не искали"),
         QStringLiteral("Нажмите «Найти дубликаты». Сравнивается содержимое файлов, а не их имена."),
-        m_emptyResult));
+        m_emptyResult);
+    m_foundNone = new WorkspaceEmptyState(
+        QStringLiteral("checkmark.seal"),
+        QStringLiteral("Дубликаты не найдены"),
+        QStringLiteral("В «%@» нет ни точных копий, ни версий одного трека."),
+        m_emptyResult);
+    column->addWidget(m_notSearched);
+    column->addWidget(m_foundNone);
     auto *again = new ActionButton(
         QStringLiteral("Найти дубликаты"), QStringLiteral("magnifyingglass"), m_emptyResult);
     connect(again, &QAbstractButton::clicked, this, &DuplicateFinderView::find);

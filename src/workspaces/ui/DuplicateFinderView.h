@@ -8,7 +8,6 @@
 #include <QWidget>
 
 class QLabel;
-class QProgressBar;
 class QStackedLayout;
 
 namespace brivello {
@@ -16,6 +15,8 @@ namespace brivello {
 class ActionButton;
 class AudioPlayer;
 class LibraryStore;
+class ScanProgressBar;
+class WorkspaceEmptyState;
 
 // The duplicates section: roots by drop, the search with its phases and progress, and the
 // groups as cards whose files are marked, played and moved to the Trash. Keyboard moves
@@ -39,7 +40,12 @@ public:
     QLabel *percentLabel() const { return m_percent; }
     QLabel *detailLabel() const { return m_detail; }
     QLabel *counterLabel() const { return m_counter; }
+    ScanProgressBar *progressBar() const { return m_bar; }
+    // The empty result's panel on show: not searched yet, or searched and nothing found.
+    WorkspaceEmptyState *emptyResultState() const;
     FileRowList *list() const { return m_list; }
+    // The list's rows: a heading per card, then its files.
+    const QList<DuplicateGroupRows::Row> &rows() const { return m_rows; }
     bool isDropTarget() const { return m_isDropTarget; }
 
     QList<Track> navigableTracks() const;
@@ -56,7 +62,7 @@ private:
     int fileRowHeight(int row) const override;
     void paintFileRow(QPainter &painter, const QRect &rect, int row, bool hovered) const override;
     bool bindFileRow(int row, PlaylistMultiFileDragOverlay &overlay) override;
-    bool pressFileRowControl(int row, const QPoint &pointInRow) override;
+    bool pressFileRowControl(int row, const QPoint &pointInRow, int clickCount) override;
     QString fileRowToolTip(int row, const QPoint &pointInRow) const override;
 
     QWidget *buildHeader();
@@ -64,6 +70,9 @@ private:
     QWidget *buildScanning();
     QWidget *buildEmptyResult();
     void refresh();
+    void refreshProgress(const DuplicateSearchState &state);
+    void refreshEmptyResult(const DuplicateSearchState &state);
+    double density() const;
     void searchChanged();
     void setSelection(const QSet<QUuid> &ids, const std::optional<QUuid> &focus);
     void revealFocus();
@@ -88,13 +97,15 @@ private:
     QWidget *m_progress = nullptr;
     QLabel *m_phase = nullptr;
     QLabel *m_percent = nullptr;
-    QProgressBar *m_bar = nullptr;
+    ScanProgressBar *m_bar = nullptr;
     QLabel *m_detail = nullptr;
     QLabel *m_counter = nullptr;
     QStackedLayout *m_content = nullptr;
     QWidget *m_dropZone = nullptr;
     QWidget *m_scanning = nullptr;
     QWidget *m_emptyResult = nullptr;
+    WorkspaceEmptyState *m_notSearched = nullptr;
+    WorkspaceEmptyState *m_foundNone = nullptr;
     FileRowList *m_list = nullptr;
     QWidget *m_dropFrame = nullptr;
 };

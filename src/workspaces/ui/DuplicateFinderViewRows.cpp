@@ -1,7 +1,10 @@
 // DuplicateFinderView: the texts and states shown, the card rows and their clicks, the drop frame.
 #include "DuplicateFinderView.h"
 #include "DuplicateGroupCard.h"
+#include "MiddleElidedLabel.h"
+#include "ScanProgressBar.h"
 #include "SectionRowStyle.h"
+#include "WorkspaceEmptyState.h"
 #include "library/AudioPlayer.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
@@ -12,14 +15,15 @@
 #include <QDragEnterEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QProgressBar>
 #include <QStackedLayout>
+#include <cmath>
 
 namespace brivello {
 
 namespace {
 
 constexpr int kCardGap = 12;
+constexpr int kScopeInMessageWidth = 300;
 
 } // namespace
 
@@ -39,28 +43,12 @@ void DuplicateFinderView::refresh()
                                           : QStringLiteral("Найти дубликаты"));
 
     m_scopeLine->setVisible(!state.roots.isEmpty());
-    const QString scope = BrivelloLocalization::format(
+    m_scope->setText(BrivelloLocalization::format(
         QStringLiteral("Поиск в: %@"),
-        DuplicateGroupRows::scopeTitle(state.roots, AppLanguage::current()));
-    m_scope->setText(scope);
-    m_scope->setToolTip(scope);
+        DuplicateGroupRows::scopeTitle(state.roots, AppLanguage::current())));
     m_scope->setFont(BrivelloTheme::font(TextStyle::caption));
-
-    m_progress->setVisible(state.isSearching);
-    m_phase->setText(BrivelloLocalization::string(DuplicateGroupRows::phaseTitle(state.phase)));
-    m_phase->setFont(BrivelloTheme::font(TextStyle::caption, QFont::Medium));
-    m_percent->setText(DuplicateGroupRows::percentText(state.progress));
-    m_percent->setFont(BrivelloTheme::font(TextStyle::caption, QFont::Medium));
-    m_bar->setValue(int(std::clamp(state.progress, 0.0, 1.0) * 1000));
-    const QString detail = !state.currentFile.isEmpty()
-                               ? state.currentFile
-                               : BrivelloLocalization::string(DuplicateGroupRows::phaseDetail(
-                                     state.phase, state.candidateCount));
-    m_detail->setText(detail);
-    m_counter->setVisible(state.totalCount >= 1);
-    m_counter->setText(QStringLiteral("%1 / %2").arg(state.processedCount).arg(state.totalCount));
-    SectionRowStyle::styleSecondary(m_detail, TextStyle::caption2, scheme);
-    SectionRowStyle::styleSecondary(m_counter, TextStyle::caption2, scheme);
+    refreshProgress(state);
+    refreshEmptyResult(state);
 
     switch (content()) {
     case Content::dropZone:
@@ -80,6 +68,50 @@ void DuplicateFinderView::refresh()
     m_list->reload();
 }
 
+// The percent, the bar and the counter are drawn from one published state, so they agree.
+void DuplicateFinderView::refreshProgress(const DuplicateSearchState &state)
+{
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    m_progress->setVisible(state.isSearching);
+    m_phase->setText(BrivelloLocalization::string(DuplicateGroupRows::phaseTitle(state.phase)));
+    m_phase->setFont(BrivelloTheme::font(TextStyle::caption, QFont::Medium));
+    m_percent->setText(DuplicateGroupRows::percentText(state.progress));
+    m_percent->setFont(
+        SectionRowStyle::monospacedDigits(BrivelloTheme::font(TextStyle::caption, QFont::Medium)));
+    m_bar->setValue(state.progress);
+    m_detail->setText(!state.currentFile.isEmpty()
+                          ? state.currentFile
+                          : BrivelloLocalization::string(DuplicateGroupRows::phaseDetail(
+                                state.phase, state.candidateCount)));
+    m_counter->setVisible(state.totalCount >= 1);
+    m_counter->setText(QStringLiteral("%1 / %2").arg(state.processedCount).arg(state.totalCount));
+    SectionRowStyle::styleSecondary(m_detail, TextStyle::caption2, scheme);
+    SectionRowStyle::styleSecondary(m_counter, TextStyle::caption2, scheme);
+    m_counter->setFont(SectionRowStyle::monospacedDigits(m_counter->font()));
+}
+
+void DuplicateFinderView::refreshEmptyResult(const DuplicateSearchState &state)
+{
+    m_notSearched->setVisible(!state.hasSearched);
+    m_foundNone->setVisible(state.hasSearched);
+    // A long path would stretch the wrapped message: it is shortened in the middle.
+    m_foundNone->setMessageArgument(
+        QFontMetrics(BrivelloTheme::font(TextStyle::callout))
+            .elidedText(DuplicateGroupRows::scopeTitle(state.roots, AppLanguage::current()),
+                        Qt::ElideMiddle,
+                        kScopeInMessageWidth));
+}
+
+double DuplicateFinderView::density() const
+{
+    return m_store.settings().tableDensity();
+}
+
+WorkspaceEmptyState *DuplicateFinderView::emptyResultState() const
+{
+    return m_store.duplicateSearch().hasSearched ? m_foundNone : m_notSearched;
+}
+
 int DuplicateFinderView::fileRowCount() const
 {
     return int(m_rows.size());
@@ -88,9 +120,11 @@ int DuplicateFinderView::fileRowCount() const
 int DuplicateFinderView::fileRowHeight(int row) const
 {
     const DuplicateGroupRows::Row &r = m_rows.at(row);
+    const double d = density();
     const int height =
-        r.isHeading ? DuplicateGroupCard::kHeadingHeight : DuplicateGroupCard::fileRowHeight();
-    return height + (r.isLastOfGroup ? DuplicateGroupCard::kPadding + kCardGap : 0);
+        r.isHeading ? DuplicateGroupCard::headingHeight(d) : DuplicateGroupCard::fileRowHeight(d);
+    return height +
+           (r.isLastOfGroup ? DuplicateGroupCard::padding(d) + int(std::lround(kCardGap * d)) : 0);
 }
 
 void DuplicateFinderView::paintFileRow(QPainter &painter,
@@ -105,7 +139,9 @@ void DuplicateFinderView::paintFileRow(QPainter &painter,
     look.currentID = m_player ? m_player->currentID() : std::nullopt;
     look.isPlaying = m_player && m_player->isPlaying();
     look.hovered = hovered;
-    const QRect card = rect.adjusted(0, 0, 0, r.isLastOfGroup ? -kCardGap : 0);
+    look.density = density();
+    const QRect card =
+        rect.adjusted(0, 0, 0, r.isLastOfGroup ? -int(std::lround(kCardGap * look.density)) : 0);
     if (r.isHeading) {
         const AudioDuplicateGroup &group = state.groups.at(r.group);
         DuplicateGroupCard::paintHeading(
@@ -143,16 +179,18 @@ bool DuplicateFinderView::bindFileRow(int row, PlaylistMultiFileDragOverlay &ove
     return true;
 }
 
-bool DuplicateFinderView::pressFileRowControl(int row, const QPoint &pointInRow)
+// A double click on a mark toggles it twice; it never reaches the row to select or play it.
+bool DuplicateFinderView::pressFileRowControl(int row, const QPoint &pointInRow, int clickCount)
 {
     const DuplicateGroupRows::Row &r = m_rows.at(row);
     const QRect local(QPoint(0, 0), m_list->rowRect(row).size());
     if (r.isHeading) {
-        if (DuplicateGroupCard::trashButtonRect(local).contains(pointInRow))
+        if (clickCount == 1 &&
+            DuplicateGroupCard::trashButtonRect(local, density()).contains(pointInRow))
             trashMarked(r.group);
         return true;
     }
-    if (!DuplicateGroupCard::toggleRect(local).contains(pointInRow))
+    if (!DuplicateGroupCard::toggleRect(local, density()).contains(pointInRow))
         return false;
     DuplicateSearchState state = m_store.duplicateSearch();
     if (!state.selectedTrackIDs.remove(r.track.id))
@@ -165,7 +203,7 @@ QString DuplicateFinderView::fileRowToolTip(int row, const QPoint &pointInRow) c
 {
     const DuplicateGroupRows::Row &r = m_rows.at(row);
     const QRect local(QPoint(0, 0), m_list->rowRect(row).size());
-    if (r.isHeading || !DuplicateGroupCard::toggleRect(local).contains(pointInRow))
+    if (r.isHeading || !DuplicateGroupCard::toggleRect(local, density()).contains(pointInRow))
         return {};
     const bool marked = m_store.duplicateSearch().selectedTrackIDs.contains(r.track.id);
     return BrivelloLocalization::string(marked ? QStringLiteral("Убрать из выбранных")

@@ -2,6 +2,7 @@
 
 #include "SectionRowStyle.h"
 #include "platform/BrivelloLocalization.h"
+#include "platform/LocalFile.h"
 #include "shell/Artwork.h"
 #include "shell/BrivelloSymbols.h"
 #include "shell/ShellEvents.h"
@@ -10,29 +11,50 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 
 namespace brivello {
 
 namespace {
 
-constexpr int kTrashWidth = 190;
-constexpr int kThumb = 34;
+int scaled(double density, double points)
+{
+    return int(std::lround(points * density));
+}
 
 } // namespace
 
-int DuplicateGroupCard::fileRowHeight()
+int DuplicateGroupCard::padding(double density)
 {
-    return kThumb + 14;
+    return scaled(density, 14);
 }
 
-QRect DuplicateGroupCard::trashButtonRect(const QRect &row)
+int DuplicateGroupCard::headingHeight(double density)
 {
-    return QRect(row.right() - kPadding - kTrashWidth, row.top() + kPadding, kTrashWidth, 26);
+    return scaled(density, 44);
 }
 
-QRect DuplicateGroupCard::toggleRect(const QRect &row)
+int DuplicateGroupCard::fileRowHeight(double density)
 {
-    return QRect(row.left() + kPadding + 10, row.center().y() - 12, 24, 24);
+    return scaled(density, 34 + 2 * 7);
+}
+
+QRect DuplicateGroupCard::trashButtonRect(const QRect &row, double density)
+{
+    const int width = scaled(density, 190);
+    return QRect(row.right() - padding(density) - width,
+                 row.top() + padding(density),
+                 width,
+                 scaled(density, 26));
+}
+
+QRect DuplicateGroupCard::toggleRect(const QRect &row, double density)
+{
+    const int side = scaled(density, 24);
+    return QRect(row.left() + padding(density) + scaled(density, 10),
+                 row.center().y() - side / 2,
+                 side,
+                 side);
 }
 
 QSet<QUuid> DuplicateGroupCard::selectedTracks(const QList<Track> &files,
@@ -56,6 +78,13 @@ QString DuplicateGroupCard::kindTitle(DuplicateMatchKind kind)
     return BrivelloLocalization::string(kind == DuplicateMatchKind::exact
                                             ? QStringLiteral("Точные копии")
                                             : QStringLiteral("Вероятно один трек"));
+}
+
+QColor DuplicateGroupCard::trashForeground(ColorScheme scheme, bool enabled)
+{
+    if (!enabled)
+        return BrivelloTheme::actionForeground(scheme, false);
+    return SectionRowStyle::red();
 }
 
 void DuplicateGroupCard::paintCardBackground(QPainter &painter,
@@ -82,52 +111,64 @@ void DuplicateGroupCard::paintHeading(QPainter &painter,
                                       const Look &look)
 {
     const ColorScheme scheme = ShellEvents::instance().scheme();
+    const double d = look.density;
     paintCardBackground(painter, rect, true, files.isEmpty());
-    const QRect line(
-        rect.left() + kPadding, rect.top() + kPadding, rect.width() - 2 * kPadding, 26);
+    const int pad = padding(d);
+    const QRect line(rect.left() + pad, rect.top() + pad, rect.width() - 2 * pad, scaled(d, 26));
     const bool exact = group.matchKind == DuplicateMatchKind::exact;
     BrivelloSymbols::paint(painter,
-                           QRectF(line.left(), line.top(), 18, line.height()),
+                           QRectF(line.left(), line.top(), 18 * d, line.height()),
                            exact ? QStringLiteral("checkmark.seal")
                                  : QStringLiteral("waveform.path.ecg"),
-                           14,
+                           14 * d,
                            BrivelloTheme::primary(scheme),
                            scheme);
-    const QFont kindFont = BrivelloTheme::font(TextStyle::subheadline, QFont::DemiBold);
+    const QFont kindFont = SectionRowStyle::font(11 * d, QFont::DemiBold);
     const QString kind = kindTitle(group.matchKind);
-    const int kindWidth = QFontMetrics(kindFont).horizontalAdvance(kind);
+    const int kindLeft = line.left() + scaled(d, 24);
+    const int kindWidth = QFontMetrics(kindFont).horizontalAdvance(kind) + 2;
     SectionRowStyle::drawLine(painter,
-                              QRect(line.left() + 24, line.top(), kindWidth + 2, line.height()),
+                              QRect(kindLeft, line.top(), kindWidth, line.height()),
                               kind,
                               kindFont,
                               BrivelloTheme::primary(scheme));
-    SectionRowStyle::drawLine(painter,
-                              QRect(line.left() + 34 + kindWidth, line.top(), 120, line.height()),
-                              fileCountText(int(files.size())),
-                              BrivelloTheme::font(TextStyle::caption, QFont::Medium),
-                              SectionRowStyle::secondary(scheme));
-    const QRect trash = trashButtonRect(rect);
-    SectionRowStyle::drawLine(painter,
-                              QRect(trash.left() - 130, line.top(), 120, line.height()),
-                              ByteCountText::fileStyle(group.byteCount, AppLanguage::current()),
-                              BrivelloTheme::font(TextStyle::caption),
-                              SectionRowStyle::secondary(scheme),
-                              Qt::AlignRight);
-    const bool enabled = !selectedTracks(files, look.selectedIDs).isEmpty();
+    SectionRowStyle::drawLine(
+        painter,
+        QRect(kindLeft + kindWidth + scaled(d, 8), line.top(), scaled(d, 120), line.height()),
+        fileCountText(int(files.size())),
+        SectionRowStyle::font(10 * d, QFont::Medium),
+        SectionRowStyle::secondary(scheme));
+    const QRect trash = trashButtonRect(rect, d);
+    SectionRowStyle::drawLine(
+        painter,
+        QRect(trash.left() - scaled(d, 130), line.top(), scaled(d, 120), line.height()),
+        ByteCountText::fileStyle(group.byteCount, AppLanguage::current()),
+        SectionRowStyle::monospacedDigits(SectionRowStyle::font(10 * d)),
+        SectionRowStyle::secondary(scheme),
+        Qt::AlignRight);
+    paintTrashButton(painter, trash, !selectedTracks(files, look.selectedIDs).isEmpty(), d);
+}
+
+void DuplicateGroupCard::paintTrashButton(QPainter &painter,
+                                          const QRect &trash,
+                                          bool enabled,
+                                          double d)
+{
+    const ColorScheme scheme = ShellEvents::instance().scheme();
     painter.setPen(BrivelloTheme::actionBorder(scheme, enabled, false));
     painter.setBrush(BrivelloTheme::actionSurface(scheme, false, enabled, false));
-    painter.drawRoundedRect(QRectF(trash).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
-    const QColor foreground = BrivelloTheme::actionForeground(scheme, enabled);
+    painter.drawRoundedRect(QRectF(trash).adjusted(0.5, 0.5, -0.5, -0.5), 8 * d, 8 * d);
+    const QColor foreground = trashForeground(scheme, enabled);
     BrivelloSymbols::paint(painter,
-                           QRectF(trash.left() + 8, trash.top(), 16, trash.height()),
+                           QRectF(trash.left() + 8 * d, trash.top(), 16 * d, trash.height()),
                            QStringLiteral("trash"),
-                           12,
+                           12 * d,
                            foreground,
                            scheme);
     SectionRowStyle::drawLine(painter,
-                              trash.adjusted(28, 0, -6, 0),
+                              trash.adjusted(scaled(d, 28), 0, -scaled(d, 6), 0),
                               BrivelloLocalization::string(QStringLiteral("В Корзину выбранные")),
-                              BrivelloTheme::font(TextStyle::caption, QFont::Medium),
+                              SectionRowStyle::font(10 * d, QFont::Medium),
                               foreground);
 }
 
@@ -138,10 +179,11 @@ void DuplicateGroupCard::paintFile(QPainter &painter,
 {
     const ColorScheme scheme = ShellEvents::instance().scheme();
     const bool light = BrivelloTheme::isLight(scheme);
+    const double d = look.density;
     const Track &track = row.track;
     paintCardBackground(painter, rect, false, row.isLastOfGroup);
-    const QRect inner = rect.adjusted(kPadding, 0, -kPadding, row.isLastOfGroup ? -kPadding : 0);
-    const QRect content = inner.adjusted(0, 0, 0, 0);
+    const int pad = padding(d);
+    const QRect content = rect.adjusted(pad, 0, -pad, row.isLastOfGroup ? -pad : 0);
     const bool selected = look.selectedIDs.contains(track.id);
     const bool current = look.currentID == track.id;
     const bool playing = current && look.isPlaying;
@@ -150,27 +192,61 @@ void DuplicateGroupCard::paintFile(QPainter &painter,
                                     : SectionRowStyle::selectedFill(scheme);
         painter.setPen(Qt::NoPen);
         painter.setBrush(fill);
-        painter.drawRoundedRect(QRectF(content), 9, 9);
+        painter.drawRoundedRect(QRectF(content), 9 * d, 9 * d);
     } else {
         BrivelloTheme::paintInteractiveHover(painter, QRectF(content), scheme, look.hovered);
     }
-    const QRect toggle = toggleRect(rect);
+    const QRect toggle = toggleRect(rect, d);
     const QColor toggleColor =
         selected ? (light ? blackA(0.78) : QColor(Qt::white)) : SectionRowStyle::secondary(scheme);
     BrivelloSymbols::paint(painter,
                            QRectF(toggle),
                            selected ? QStringLiteral("checkmark.circle.fill")
                                     : QStringLiteral("circle"),
-                           18,
+                           18 * d,
                            toggleColor,
                            scheme);
-    const QRectF thumb(toggle.right() + 10, content.center().y() - kThumb / 2.0, kThumb, kThumb);
+    const qreal thumbSide = 34 * d;
+    const QRectF thumb(
+        toggle.right() + 10 * d, content.center().y() - thumbSide / 2, thumbSide, thumbSide);
     Artwork::paint(painter, thumb, track.artwork);
     if (current)
-        SectionRowStyle::paintPlayingOverlay(painter, thumb, 7, playing, 11);
+        SectionRowStyle::paintPlayingOverlay(painter, thumb, 7 * d, playing, 11 * d);
 
-    int right = content.right() - 10;
-    const QFont formatFont = BrivelloTheme::font(TextStyle::caption2, QFont::Medium);
+    const int right = paintRowEnd(painter, content, track, current, playing, d);
+    const int left = int(thumb.right() + 10 * d);
+    const QString name = track.tags.title.isEmpty() ? QFileInfo(track.url.path()).completeBaseName()
+                                                    : track.tags.title;
+    const QFont nameFont = SectionRowStyle::font(11 * d, QFont::Medium);
+    const QFont pathFont = SectionRowStyle::font(10 * d);
+    const int nameHeight = QFontMetrics(nameFont).height();
+    const int pathHeight = QFontMetrics(pathFont).height();
+    const int gap = scaled(d, 2);
+    const int top = content.center().y() - (nameHeight + gap + pathHeight) / 2;
+    SectionRowStyle::drawLine(painter,
+                              QRect(left, top, right - left, nameHeight),
+                              name,
+                              nameFont,
+                              BrivelloTheme::primary(scheme));
+    SectionRowStyle::drawLine(painter,
+                              QRect(left, top + nameHeight + gap, right - left, pathHeight),
+                              LocalFile::displayName(LocalFile::path(track.url)),
+                              pathFont,
+                              SectionRowStyle::secondary(scheme),
+                              Qt::AlignLeft,
+                              Qt::ElideMiddle);
+}
+
+int DuplicateGroupCard::paintRowEnd(QPainter &painter,
+                                    const QRect &content,
+                                    const Track &track,
+                                    bool current,
+                                    bool playing,
+                                    double d)
+{
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    int right = content.right() - scaled(d, 10);
+    const QFont formatFont = SectionRowStyle::font(10 * d, QFont::Medium);
     const int formatWidth = QFontMetrics(formatFont).horizontalAdvance(track.format) + 2;
     SectionRowStyle::drawLine(
         painter,
@@ -178,41 +254,24 @@ void DuplicateGroupCard::paintFile(QPainter &painter,
         track.format,
         formatFont,
         SectionRowStyle::secondary(scheme));
-    right -= formatWidth + 10;
-    if (current) {
-        const QFont badgeFont = BrivelloTheme::font(TextStyle::caption2, QFont::Bold);
-        const QString word = BrivelloLocalization::string(playing ? QStringLiteral("ИГРАЕТ")
-                                                                  : QStringLiteral("НА ПАУЗЕ"));
-        const int width = QFontMetrics(badgeFont).horizontalAdvance(word) + 2;
-        SectionRowStyle::drawLine(painter,
-                                  QRect(right - width, content.top(), width, content.height()),
-                                  word,
-                                  badgeFont,
-                                  SectionRowStyle::green());
-        right -= width + 4;
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(SectionRowStyle::green());
-        painter.drawEllipse(QRectF(right - 6, content.center().y() - 3, 6, 6));
-        right -= 16;
-    }
-    const int left = int(thumb.right()) + 10;
-    const QString name = track.tags.title.isEmpty() ? QFileInfo(track.url.path()).completeBaseName()
-                                                    : track.tags.title;
-    const QFont nameFont = BrivelloTheme::font(TextStyle::subheadline, QFont::Medium);
-    const QFont pathFont = BrivelloTheme::font(TextStyle::caption2);
-    const int nameHeight = QFontMetrics(nameFont).height();
-    const int pathHeight = QFontMetrics(pathFont).height();
-    const int top = content.center().y() - (nameHeight + 2 + pathHeight) / 2;
+    right -= formatWidth + scaled(d, 10);
+    if (!current)
+        return right;
+    const QFont badgeFont = SectionRowStyle::font(10 * d, QFont::Bold);
+    const QString word = BrivelloLocalization::string(playing ? QStringLiteral("ИГРАЕТ")
+                                                              : QStringLiteral("НА ПАУЗЕ"));
+    const int width = QFontMetrics(badgeFont).horizontalAdvance(word) + 2;
     SectionRowStyle::drawLine(painter,
-                              QRect(left, top, right - left, nameHeight),
-                              name,
-                              nameFont,
-                              BrivelloTheme::primary(scheme));
-    SectionRowStyle::drawLine(painter,
-                              QRect(left, top + nameHeight + 2, right - left, pathHeight),
-                              track.url.toLocalFile(),
-                              pathFont,
-                              SectionRowStyle::secondary(scheme));
+                              QRect(right - width, content.top(), width, content.height()),
+                              word,
+                              badgeFont,
+                              SectionRowStyle::green());
+    right -= width + scaled(d, 4);
+    const qreal dot = 6 * d;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(SectionRowStyle::green());
+    painter.drawEllipse(QRectF(right - dot, content.center().y() - dot / 2, dot, dot));
+    return right - scaled(d, 16);
 }
 
 } // namespace brivello

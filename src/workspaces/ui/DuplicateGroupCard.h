@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/BrivelloTheme.h"
 #include "workspaces/DuplicateGroupRows.h"
 
 #include <QRect>
@@ -19,24 +20,27 @@ class AudioPlayer;
 class DuplicateGroupCard
 {
 public:
-    static constexpr int kPadding = 14;
-    static constexpr int kHeadingHeight = 44;
-
+    // Every length and font is scaled by the density ("tableDensity") like the other lists.
     struct Look
     {
         QSet<QUuid> selectedIDs;
         std::optional<QUuid> currentID;
         bool isPlaying = false;
         bool hovered = false;
+        double density = 1.0;
     };
 
-    static int fileRowHeight();
-    static QRect trashButtonRect(const QRect &headingRow);
-    static QRect toggleRect(const QRect &fileRow);
+    static int padding(double density);
+    static int headingHeight(double density);
+    static int fileRowHeight(double density);
+    static QRect trashButtonRect(const QRect &headingRow, double density);
+    static QRect toggleRect(const QRect &fileRow, double density);
     // This card's files among the marked ones; the trash button acts on exactly these.
     static QSet<QUuid> selectedTracks(const QList<Track> &files, const QSet<QUuid> &selectedIDs);
     static QString fileCountText(int count);
     static QString kindTitle(DuplicateMatchKind kind);
+    // The trash button's symbol and title: red while it can act (a destructive button).
+    static QColor trashForeground(ColorScheme scheme, bool enabled);
 
     static void paintHeading(QPainter &painter,
                              const QRect &rect,
@@ -50,6 +54,14 @@ public:
 
 private:
     static void paintCardBackground(QPainter &painter, const QRect &rect, bool top, bool bottom);
+    static void paintTrashButton(QPainter &painter, const QRect &rect, bool enabled, double d);
+    // The badge and the format at the row's right; returns the room left for the texts.
+    static int paintRowEnd(QPainter &painter,
+                           const QRect &content,
+                           const Track &track,
+                           bool current,
+                           bool playing,
+                           double d);
 };
 
 } // namespace brivello

@@ -143,7 +143,7 @@ void FileRowList::press(QMouseEvent *event, int clickCount)
     const int row = rowAt(pos);
     if (row < 0)
         return;
-    if (clickCount == 1 && m_source.pressFileRowControl(row, pos - rowRect(row).topLeft())) {
+    if (m_source.pressFileRowControl(row, pos - rowRect(row).topLeft(), clickCount)) {
         viewport()->update();
         return;
     }
@@ -182,8 +182,7 @@ void FileRowList::mouseMoveEvent(QMouseEvent *event)
     if (urls.isEmpty())
         return;
     m_pressedRow = -1;
-    PlaylistMultiFileDragOverlay::execDrag(this, urls);
-    m_overlay.dragEnded();
+    m_overlay.dragOut(this, urls);
 }
 
 void FileRowList::mouseReleaseEvent(QMouseEvent *)

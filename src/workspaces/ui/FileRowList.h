@@ -24,11 +24,13 @@ public:
     paintFileRow(QPainter &painter, const QRect &rect, int row, bool hovered) const = 0;
     // Fills the overlay for a press on `row`; false for a row that is not a file (a heading).
     virtual bool bindFileRow(int row, PlaylistMultiFileDragOverlay &overlay) = 0;
-    // A press on a control inside the row (a remove button, a toggle); true when taken.
-    virtual bool pressFileRowControl(int row, const QPoint &pointInRow)
+    // A press on a control inside the row (a remove button, a toggle); true when taken. The
+    // second press of a double click comes with `clickCount` 2 and never reaches the row.
+    virtual bool pressFileRowControl(int row, const QPoint &pointInRow, int clickCount)
     {
         Q_UNUSED(row);
         Q_UNUSED(pointInRow);
+        Q_UNUSED(clickCount);
         return false;
     }
     virtual QString fileRowToolTip(int row, const QPoint &pointInRow) const

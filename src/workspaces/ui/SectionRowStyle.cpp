@@ -43,6 +43,28 @@ QFont SectionRowStyle::font(qreal pixelSize, QFont::Weight weight)
     return BrivelloTheme::systemFont(pixelSize, weight);
 }
 
+bool SectionRowStyle::hasMonospacedDigits(const QFont &font)
+{
+    const QFontMetricsF metrics(font);
+    const qreal zero = metrics.horizontalAdvance(QLatin1Char('0'));
+    for (char digit = '1'; digit <= '9'; ++digit) {
+        if (!qFuzzyCompare(metrics.horizontalAdvance(QLatin1Char(digit)), zero))
+            return false;
+    }
+    return true;
+}
+
+QFont SectionRowStyle::monospacedDigits(const QFont &font)
+{
+    if (hasMonospacedDigits(font))
+        return font;
+    QFont fixed = font;
+    fixed.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("monospace")});
+    fixed.setStyleHint(QFont::Monospace);
+    fixed.setFixedPitch(true);
+    return fixed;
+}
+
 QColor SectionRowStyle::secondary(ColorScheme scheme)
 {
     return BrivelloTheme::secondary(scheme);

@@ -27,6 +27,10 @@ public:
     static void paintRowBackground(
         QPainter &painter, const QRect &rect, bool selected, bool hovered, ColorScheme scheme);
     static QFont font(qreal pixelSize, QFont::Weight weight = QFont::Normal);
+    // `font` when its ten digits are all one width, else a fixed-pitch font of its size and
+    // weight: counters and percentages then do not jitter as they change.
+    static QFont monospacedDigits(const QFont &font);
+    static bool hasMonospacedDigits(const QFont &font);
     static QColor secondary(ColorScheme scheme);
     static QColor tertiary(ColorScheme scheme);
     static QColor green();

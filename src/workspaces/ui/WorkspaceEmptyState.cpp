@@ -94,10 +94,20 @@ QString WorkspaceEmptyState::messageText() const
     return m_message->text();
 }
 
+void WorkspaceEmptyState::setMessageArgument(const QString &argument)
+{
+    if (m_messageArgument == argument)
+        return;
+    m_messageArgument = argument;
+    retranslate();
+}
+
 void WorkspaceEmptyState::retranslate()
 {
     m_title->setText(BrivelloLocalization::string(m_titleKey));
-    m_message->setText(BrivelloLocalization::string(m_messageKey));
+    m_message->setText(m_messageArgument
+                           ? BrivelloLocalization::format(m_messageKey, *m_messageArgument)
+                           : BrivelloLocalization::string(m_messageKey));
     m_message->setVisible(!m_messageKey.isEmpty());
 }
 

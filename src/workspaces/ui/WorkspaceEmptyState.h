@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
 
 class QLabel;
 
@@ -17,6 +18,8 @@ public:
                         const QString &messageKey,
                         QWidget *parent = nullptr);
 
+    // Fills the message's "%@" (the key is looked up first, then formatted).
+    void setMessageArgument(const QString &argument);
     QString titleText() const;
     QString messageText() const;
 
@@ -27,6 +30,7 @@ private:
     QString m_icon;
     QString m_titleKey;
     QString m_messageKey;
+    std::optional<QString> m_messageArgument;
     QWidget *m_symbol = nullptr;
     QLabel *m_title = nullptr;
     QLabel *m_message = nullptr;

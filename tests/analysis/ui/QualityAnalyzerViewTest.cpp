@@ -2,6 +2,7 @@
 
 #include "analysis/AnalysisScheduler.h"
 #include "analysis/ui/QualityAnalysisDetail.h"
+#include "shell/ActionButton.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
 

@@ -3,16 +3,21 @@
 #include "favorites/FavoritesSettingsKeys.h"
 #include "favorites/FavoritesTableModel.h"
 #include "favorites/ui/FavoritesHeaderView.h"
+#include "favorites/ui/FavoritesItemDelegate.h"
 #include "favorites/ui/FavoritesSection.h"
+#include "favorites/ui/FavoritesTableGestures.h"
 #include "platform/Defaults.h"
+#include "shell/ShellEvents.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUndoStack>
@@ -52,16 +57,9 @@ protected:
     FavoritesTableModel &model() { return *m_section->model(); }
     QPoint cellCenter(int row, const QString &column)
     {
-        return table()
-            .visualRect(model().index(row, FavoritesTableModel::columnOf(column)))
-            .center();
+        return favoritesCellCenter(table(), row, column);
     }
-    void rightClick(int row, const QString &column)
-    {
-        const QPoint at = cellCenter(row, column);
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, table().viewport()->mapToGlobal(at));
-        QApplication::sendEvent(table().viewport(), &event);
-    }
+    void rightClick(int row, const QString &column) { favoritesRightClick(table(), row, column); }
 
     RecordingAudioPlayer m_player;
     QUndoStack m_undo;
@@ -164,24 +162,103 @@ TEST_F(FavoritesTableViewTest, RightClickOnTitleEditsInPlaceAndHoldsRefreshesBac
     EXPECT_EQ(m_undo.count(), 1);
 }
 
-TEST_F(FavoritesTableViewTest, EscapeCancelsAGenreEdit)
+TEST_F(FavoritesTableViewTest, EscapeCancelsAGenreEditAndDropsItsDraft)
 {
     const QModelIndex genre = model().index(0, FavoritesTableModel::columnOf("genre"));
     const QString before = genre.data(Qt::EditRole).toString();
     static_cast<QAbstractItemView &>(table()).edit(genre);
     ASSERT_TRUE(table().isEditing());
-    auto *combo = qobject_cast<QComboBox *>(table().indexWidget(genre)
-                                                ? table().indexWidget(genre)
-                                                : QApplication::focusWidget()->parentWidget());
-    ASSERT_TRUE(combo);
-    combo->setEditText(QStringLiteral("Techno"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    auto *field = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    ASSERT_TRUE(field);
+    QTest::keyClicks(field, QStringLiteral("Techno"));
+    EXPECT_EQ(model().genreDraft(model().idAt(0)), std::optional<QString>(field->text()));
+    QTest::keyClick(field, Qt::Key_Escape);
     QCoreApplication::processEvents();
     EXPECT_FALSE(table().isEditing());
     EXPECT_FALSE(store().isEditingMetadata());
+    EXPECT_FALSE(model().genreDraft(model().idAt(0)).has_value());
     EXPECT_EQ(
         model().index(0, FavoritesTableModel::columnOf("genre")).data(Qt::EditRole).toString(),
         before);
+}
+
+TEST_F(FavoritesTableViewTest, AnEditedCellDrawsOnlyItsEditorsText)
+{
+    rightClick(1, "title");
+    ASSERT_TRUE(table().isEditing());
+    const QModelIndex title = model().index(1, FavoritesTableModel::columnOf("title"));
+    QStyleOptionViewItem option;
+    option.initFrom(&table());
+    option.widget = &table();
+    option.rect = QRect(0, 0, 200, 32);
+    QImage image(200, 32, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        table().favoritesDelegate()->paint(&painter, option, title);
+    }
+    EXPECT_EQ(image, [] {
+        QImage clear(200, 32, QImage::Format_ARGB32_Premultiplied);
+        clear.fill(Qt::transparent);
+        return clear;
+    }()) << "the old title is drawn under the editor";
+    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    ASSERT_TRUE(editor);
+    EXPECT_NE(editor->palette().color(QPalette::Text), editor->palette().color(QPalette::Base));
+    QTest::keyClick(editor, Qt::Key_Escape);
+}
+
+TEST_F(FavoritesTableViewTest, ColumnsKeepTheirMinimumWidthsAndThePlayingEntryIsFixed)
+{
+    QHeaderView *header = table().horizontalHeader();
+    header->resizeSection(FavoritesTableModel::columnOf("album"), 20);
+    EXPECT_EQ(header->sectionSize(FavoritesTableModel::columnOf("album")), 55);
+    EXPECT_EQ(Defaults::standard().real(kFavoriteTableWidthKeyPrefix + "album"), 55.0);
+    header->resizeSection(FavoritesTableModel::columnOf("favorite"), 12);
+    EXPECT_EQ(header->sectionSize(FavoritesTableModel::columnOf("favorite")), 24);
+    EXPECT_EQ(header->sectionSize(FavoritesTableModel::columnOf("playing")), 10);
+
+    std::unique_ptr<QMenu> columns(table().makeColumnMenu(-1, nullptr));
+    const auto actions = columns->actions();
+    ASSERT_EQ(actions.size(), 12);
+    QAction *playing = actions.at(1);
+    EXPECT_EQ(playing->data().toString(), QStringLiteral("playing"));
+    EXPECT_TRUE(playing->isChecked());
+    EXPECT_FALSE(playing->isEnabled());
+    playing->trigger();
+    EXPECT_FALSE(header->isSectionHidden(FavoritesTableModel::columnOf("playing")));
+}
+
+TEST_F(FavoritesTableViewTest, RevealScrollsSmoothlyOrAtOnceWithReducedMotion)
+{
+    m_section->resize(1200, 160);
+    QCoreApplication::processEvents();
+    ShellEvents::instance().setReduceMotion(false);
+    table().reveal(7);
+    EXPECT_TRUE(table().isRevealing());
+    EXPECT_TRUE(spinUntil([&] { return !table().isRevealing(); }));
+    const QRect last = table().visualRect(model().index(7, 2));
+    EXPECT_LE(last.bottom(), table().viewport()->height());
+    ShellEvents::instance().setReduceMotion(true);
+    table().reveal(0);
+    EXPECT_FALSE(table().isRevealing());
+    EXPECT_EQ(table().verticalScrollBar()->value(), 0);
+    ShellEvents::instance().setReduceMotion(false);
+}
+
+TEST_F(FavoritesTableViewTest, HoverFollowsTheRowScrolledUnderAStillPointer)
+{
+    m_section->resize(1200, 160);
+    QCoreApplication::processEvents();
+    const QPoint at = cellCenter(1, "album");
+    QCursor::setPos(table().viewport()->mapToGlobal(at));
+    QTest::mouseMove(table().viewport(), at);
+    if (QCursor::pos() != table().viewport()->mapToGlobal(at))
+        GTEST_SKIP() << "the platform keeps no pointer position";
+    ASSERT_EQ(table().hoveredRow(), 1);
+    table().verticalScrollBar()->setValue(table().rowHeight(0) * 2);
+    EXPECT_EQ(table().hoveredRow(), table().rowAt(at.y()));
+    EXPECT_NE(table().hoveredRow(), 1);
 }
 
 TEST_F(FavoritesTableViewTest, EmptyStateOnlyWithoutAnyFavourite)
@@ -220,7 +297,7 @@ TEST_F(FavoritesTableViewTest, TheGenreHeaderOpensTheFilterOnlyFromItsChevronAnd
     EXPECT_EQ(genres->actions().size(), 4); // all, untagged, separator, House
 
     std::unique_ptr<QMenu> columns(table().makeColumnMenu(genre, nullptr));
-    EXPECT_EQ(columns->actions().size(), 3 + 11); // two auto-sizes, separator, no "playing"
+    EXPECT_EQ(columns->actions().size(), 3 + 12); // two auto-sizes, separator, every column
     store().setSelectedIDs({model().idAt(1), model().idAt(2)});
     table().syncSelectionFromStore();
     std::unique_ptr<QMenu> rows(table().makeRowMenu(nullptr));

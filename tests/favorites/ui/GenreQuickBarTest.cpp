@@ -9,9 +9,11 @@
 #include "support/LibraryStoreFixture.h"
 #include "support/WidgetScreenshot.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <QUndoStack>
+#include <QWheelEvent>
 
 using namespace brivello;
 using namespace brivello::testing;
@@ -217,3 +219,56 @@ TEST(GenreChipSectionTest, ChipsHandTheirGenreUnchangedToTheOwner)
 }
 
 } // namespace
+
+TEST_F(GenreQuickBarTest, ChipsThatDoNotFitScrollIntoViewUnderTheWheel)
+{
+    store().setQuickGenreSlotsRaw(QStringLiteral(
+        "Progressive House\nMelodic Techno\nDrum & Bass\nAfro House\nDeep House\nTech House\n"
+        "Minimal\nOrganic House\nIndie Dance"));
+    bar->resize(700, GenreQuickBar::kHeight);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(bar->chips().size(), 9);
+    GenreCapsuleButton *ninth = bar->chips().last();
+    QWidget *viewport = ninth->parentWidget()->parentWidget();
+    const auto rightEdge = [&] { return ninth->mapTo(viewport, QPoint(ninth->width(), 0)).x(); };
+    ASSERT_GT(rightEdge(), viewport->width()) << "the row fits; the test needs a narrower bar";
+    for (int i = 0; i < 40 && rightEdge() > viewport->width(); ++i) {
+        QWheelEvent wheel(QPointF(10, 10),
+                          viewport->mapToGlobal(QPointF(10, 10)),
+                          QPoint(),
+                          QPoint(0, -120),
+                          Qt::NoButton,
+                          Qt::NoModifier,
+                          Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(viewport, &wheel);
+    }
+    EXPECT_LE(rightEdge(), viewport->width()) << "the ninth chip stays cut off";
+    EXPECT_EQ(ninth->text(), QStringLiteral("Indie Dance"));
+}
+
+TEST_F(GenreQuickBarTest, NineChipsDrawCloserAndThenBesideBareSymbolsRatherThanHideOne)
+{
+    store().setQuickGenreSlotsRaw(QStringLiteral(
+        "Afro House\nAfro Tech\nIndie Dance\nPop\nHouse\nTech House\nDeep House\nHip-Hop\nR&B"));
+    bar->resize(1600, GenreQuickBar::kHeight);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(bar->searchButton()->text().isEmpty());
+    GenreCapsuleButton *ninth = bar->chips().last();
+    QWidget *viewport = ninth->parentWidget()->parentWidget();
+    const int fullWidth = ninth->width();
+    // Each width down to the bar's in a 1440 px window: the ninth chip stays whole (narrower
+    // bars scroll the chips under the wheel).
+    for (int width = 1100; width >= 1016; width -= 12) {
+        bar->resize(width, GenreQuickBar::kHeight);
+        QCoreApplication::processEvents();
+        EXPECT_LE(ninth->mapTo(viewport, QPoint(ninth->width(), 0)).x(), viewport->width())
+            << width;
+    }
+    EXPECT_LT(ninth->width(), fullWidth);
+    EXPECT_TRUE(bar->searchButton()->text().isEmpty());
+    EXPECT_FALSE(bar->searchButton()->accessibleName().isEmpty());
+    bar->resize(1600, GenreQuickBar::kHeight);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->untaggedToggle()->text(), bar->untaggedToggle()->accessibleName());
+}

@@ -22,6 +22,11 @@ void EndToEndFixture::SetUp()
     Scheduler::setShared(nullptr);
     ShellEvents::instance().refresh();
     ShellEvents::instance().setReduceMotion(false);
+    launch();
+}
+
+void EndToEndFixture::launch()
+{
     m_app = std::make_unique<BrivelloApp>([this] {
         auto sink = std::make_unique<CaptureAudioSink>();
         m_sink = sink.get();
@@ -30,6 +35,15 @@ void EndToEndFixture::SetUp()
     window().resize(MainWindow::kDefaultWidth, MainWindow::kDefaultHeight);
     m_app->show();
     settle();
+}
+
+void EndToEndFixture::restartApp()
+{
+    store().saveWorkspaceSessionNow();
+    m_app.reset();
+    m_sink = nullptr;
+    settle();
+    launch();
 }
 
 void EndToEndFixture::TearDown()

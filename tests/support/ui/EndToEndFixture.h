@@ -38,6 +38,9 @@ protected:
     makeAudio(const QString &relativePath, double seconds = 1.0, const QStringList &extra = {});
     // Imports into the playlist and waits until every file's tags and duration are read.
     QList<QUuid> importAndWait(const QList<QUrl> &urls);
+    // Quits as the application does (the snapshot written at once) and starts it again over
+    // the same settings and files.
+    void restartApp();
     // Renders `seconds` of audio on the capture sink and lets the player's clock follow.
     void advanceAudio(double seconds);
 
@@ -51,6 +54,8 @@ protected:
     static void saveScreenshot(const QString &name, const QImage &image);
 
 private:
+    void launch();
+
     QTemporaryDir m_dir;
     std::unique_ptr<BrivelloApp> m_app;
     CaptureAudioSink *m_sink = nullptr;

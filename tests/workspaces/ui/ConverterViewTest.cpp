@@ -1,15 +1,18 @@
 #include "workspaces/ui/ConverterView.h"
 
+#include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "shell/ActionButton.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QTest>
 
 namespace brivello {
@@ -162,6 +165,45 @@ TEST_F(ConverterViewTest, ClicksOnRowsSelectAndDoubleClickPlaysTheSource)
     const QRect rect = view.list()->rowRect(2);
     QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(rect.right() - 27, rect.center().y()));
     EXPECT_EQ(store().conversionItems().size(), 2);
+}
+
+// The ✕ lights up under the pointer; a double click on it removes one item, not also the one
+// that moves up under the pointer.
+TEST_F(ConverterViewTest, TheRemoveButtonHoversAndADoubleClickRemovesOneItem)
+{
+    // The light look's highlight shows on the test's light window background.
+    Defaults::standard().set(QStringLiteral("appAppearance"), QStringLiteral("light"));
+    ConverterView &view = makeView(3);
+    view.show();
+    QWidget *viewport = view.list()->viewport();
+    const QRect row = view.list()->rowRect(1);
+    const QPoint cross(row.right() - 16 - 11, row.center().y());
+    const auto moveTo = [viewport](const QPoint &point) {
+        QMouseEvent move(QEvent::MouseMove,
+                         point,
+                         viewport->mapToGlobal(point),
+                         Qt::NoButton,
+                         Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+    };
+    const QRect around(cross - QPoint(10, 10), QSize(20, 20));
+    const QImage before = viewport->grab(around).toImage();
+    moveTo(cross);
+    EXPECT_EQ(view.hoveredRemoveRow(), 1);
+    EXPECT_NE(viewport->grab(around).toImage(), before);
+    moveTo(view.list()->rowRect(0).center());
+    EXPECT_EQ(view.hoveredRemoveRow(), -1);
+
+    // As a widget gets it: press, release, double click, release.
+    const QUuid kept = item(2);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, cross);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, cross);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, cross);
+    ASSERT_EQ(store().conversionItems().size(), 2);
+    EXPECT_EQ(item(1), kept);
+    EXPECT_TRUE(m_player.played.isEmpty());
+    Defaults::standard().set(QStringLiteral("appAppearance"), QStringLiteral("dark"));
 }
 
 TEST_F(ConverterViewTest, DropsBetweenRowsStartOneImportPerItem)

@@ -3,11 +3,16 @@
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "shell/ActionButton.h"
+#include "shell/ShellEvents.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
 #include "workspaces/DuplicateGroupRows.h"
 #include "workspaces/ui/DuplicateGroupCard.h"
+#include "workspaces/ui/MiddleElidedLabel.h"
+#include "workspaces/ui/ScanProgressBar.h"
+#include "workspaces/ui/SectionRowStyle.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTest>
 
@@ -108,6 +113,34 @@ TEST_F(DuplicateFinderViewTest, ProgressBlockTexts)
     EXPECT_EQ(view.detailLabel()->text(),
               QStringLiteral("Хешируем совпавшие по размеру кандидаты"));
     EXPECT_EQ(view.counterLabel()->text(), QStringLiteral("3 / 10"));
+
+    // The bar fills as far as the percent says, within a phase too, in the accent tint.
+    view.show();
+    state.progress = 0.37;
+    store().setDuplicateSearch(state);
+    EXPECT_EQ(view.percentLabel()->text(), QStringLiteral("37%"));
+    ScanProgressBar *bar = view.progressBar();
+    EXPECT_DOUBLE_EQ(bar->value(), 0.37);
+    EXPECT_NEAR(bar->filledRect().width(), 0.37 * bar->width(), 0.5);
+    const QImage drawn = bar->grab().toImage();
+    const QColor filled = drawn.pixelColor(int(bar->width() * 0.2), bar->height() / 2);
+    const QColor empty = drawn.pixelColor(int(bar->width() * 0.8), bar->height() / 2);
+    EXPECT_EQ(filled,
+              ScanProgressBar::tint(BrivelloTheme::isLight(ShellEvents::instance().scheme())));
+    EXPECT_NE(empty, filled);
+    // Digits of one width, so the numbers do not jitter as they count.
+    EXPECT_TRUE(SectionRowStyle::hasMonospacedDigits(view.percentLabel()->font()));
+    EXPECT_TRUE(SectionRowStyle::hasMonospacedDigits(view.counterLabel()->font()));
+    // A long file name is shortened in the middle: its start and its end stay.
+    state.currentFile = QStringLiteral("Artist - ") + QString(400, QLatin1Char('x')) +
+                        QStringLiteral(" final.flac");
+    store().setDuplicateSearch(state);
+    auto *detail = qobject_cast<MiddleElidedLabel *>(view.detailLabel());
+    ASSERT_TRUE(detail);
+    EXPECT_EQ(detail->text(), state.currentFile);
+    EXPECT_TRUE(detail->shownText().startsWith(QStringLiteral("Artist")));
+    EXPECT_TRUE(detail->shownText().endsWith(QStringLiteral("final.flac")));
+    EXPECT_TRUE(detail->shownText().contains(QChar(0x2026)));
 }
 
 TEST_F(DuplicateFinderViewTest, NavigationVisitsEachFileOnceAndStopsAtTheEnd)
@@ -148,17 +181,18 @@ TEST_F(DuplicateFinderViewTest, CardsCountExistingFilesAndTrashOnlyTheirMarks)
     // Rows: heading a, 0, 1, heading b, 3, 1. Click the toggle of file 3 (row 4).
     QWidget *viewport = view.list()->viewport();
     const QRect row4 = view.list()->rowRect(4);
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, DuplicateGroupCard::toggleRect(row4).center());
+    QTest::mouseClick(
+        viewport, Qt::LeftButton, {}, DuplicateGroupCard::toggleRect(row4, 1.0).center());
     EXPECT_EQ(store().duplicateSearch().selectedTrackIDs, QSet<QUuid>{file(2)});
     EXPECT_FALSE(store().duplicateSearch().focusedTrackID);
     // Card a has no mark: its trash button does nothing.
     const QRect heading0 = view.list()->rowRect(0);
     QTest::mouseClick(
-        viewport, Qt::LeftButton, {}, DuplicateGroupCard::trashButtonRect(heading0).center());
+        viewport, Qt::LeftButton, {}, DuplicateGroupCard::trashButtonRect(heading0, 1.0).center());
     EXPECT_TRUE(m_trashed.isEmpty());
     const QRect heading3 = view.list()->rowRect(3);
     QTest::mouseClick(
-        viewport, Qt::LeftButton, {}, DuplicateGroupCard::trashButtonRect(heading3).center());
+        viewport, Qt::LeftButton, {}, DuplicateGroupCard::trashButtonRect(heading3, 1.0).center());
     ASSERT_EQ(m_trashed.size(), 1);
     EXPECT_EQ(m_trashed.first(), QSet<QUuid>{file(2)});
     EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
@@ -167,6 +201,38 @@ TEST_F(DuplicateFinderViewTest, CardsCountExistingFilesAndTrashOnlyTheirMarks)
     EXPECT_EQ(store().duplicateSearch().focusedTrackID, file(0));
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, view.list()->rowRect(1).center());
     EXPECT_EQ(m_player.played, QList<QUuid>{file(0)});
+}
+
+// The cards follow "tableDensity" like the other lists; their trash button is drawn red
+// while it can act.
+TEST_F(DuplicateFinderViewTest, CardsScaleWithTheTableDensityAndWarnWithTheirTrashButton)
+{
+    DuplicateFinderView &view = makeView(4);
+    view.show();
+    setGroups();
+    // Rows: heading a, 0, 1, 2, heading b, 3, 1.
+    const int plain = view.list()->rowRect(1).height();
+    store().settings().setTableDensity(1.35);
+    const QRect row5 = view.list()->rowRect(5);
+    EXPECT_EQ(row5.height(), DuplicateGroupCard::fileRowHeight(1.35));
+    EXPECT_GT(row5.height(), plain);
+    QWidget *viewport = view.list()->viewport();
+    QTest::mouseClick(
+        viewport, Qt::LeftButton, {}, DuplicateGroupCard::toggleRect(row5, 1.35).center());
+    EXPECT_EQ(store().duplicateSearch().selectedTrackIDs, QSet<QUuid>{file(3)});
+
+    const QRect trash = DuplicateGroupCard::trashButtonRect(view.list()->rowRect(4), 1.35);
+    const QImage image = viewport->grab(trash).toImage();
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            red += c.red() > c.green() + 80 && c.red() > c.blue() + 80;
+        }
+    }
+    EXPECT_GT(red, 10);
+    EXPECT_EQ(DuplicateGroupCard::trashForeground(ColorScheme::dark, false),
+              BrivelloTheme::actionForeground(ColorScheme::dark, false));
 }
 
 TEST_F(DuplicateFinderViewTest, MarksAndFocusOutsideTheGroupsArePruned)

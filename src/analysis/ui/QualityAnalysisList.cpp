@@ -1,0 +1,282 @@
+#include "QualityAnalysisList.h"
+
+#include "QualityAnalysisRow.h"
+#include "library/AudioPlayer.h"
+#include "library/LibraryStore.h"
+#include "platform/BrivelloLocalization.h"
+#include "shell/PlaylistView.h"
+#include "shell/ShellEvents.h"
+#include "workspaces/SectionListRules.h"
+#include "workspaces/ui/SectionRowStyle.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+
+namespace brivello {
+
+QualityAnalysisList::QualityAnalysisList(LibraryStore &store, AudioPlayer &player, QWidget *parent)
+    : QListView(parent)
+    , m_store(store)
+    , m_player(&player)
+    , m_model(new QualityAnalysisListModel(&store, this))
+    , m_delegate(new QualityAnalysisRow(this))
+{
+    setObjectName(QStringLiteral("qualityAnalysisList"));
+    setModel(m_model);
+    setItemDelegate(m_delegate);
+    setUniformItemSizes(true);
+    PlaylistView::configureTrackList(*this);
+    setViewportMargins(8, 4, 8, 4);
+    m_delegate->setDensity(store.settings().tableDensity());
+    restyle();
+    connect(&ShellEvents::instance(),
+            &ShellEvents::appearanceChanged,
+            this,
+            &QualityAnalysisList::restyle);
+    connect(&ShellEvents::instance(),
+            &ShellEvents::languageChanged,
+            viewport(),
+            qOverload<>(&QWidget::update));
+    connect(&store.settings(), &LibrarySettings::tableDensityChanged, this, [this] {
+        m_delegate->setDensity(m_store.settings().tableDensity());
+        scheduleDelayedItemsLayout();
+    });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { setHoveredRow(-1); });
+    connect(&player, &AudioPlayer::currentIDChanged, this, &QualityAnalysisList::refreshPlayback);
+    connect(&player, &AudioPlayer::isPlayingChanged, this, &QualityAnalysisList::refreshPlayback);
+    connect(&store,
+            &LibraryStore::analyzingQualityIDsChanged,
+            this,
+            &QualityAnalysisList::updateSpinner);
+    refreshPlayback();
+
+    m_scroll.setDuration(BrivelloTheme::kMotionScrollMs);
+    m_scroll.setEasingCurve(QEasingCurve::OutCubic);
+    connect(&m_scroll, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        verticalScrollBar()->setValue(value.toInt());
+    });
+    m_spinner.setInterval(60);
+    connect(&m_spinner, &QTimer::timeout, this, [this] {
+        m_spinnerPhase = std::fmod(m_spinnerPhase + 0.08, 1.0);
+        m_delegate->setSpinnerPhase(m_spinnerPhase);
+        // Only the rows on screen: thousands may wait for their turn.
+        const QModelIndex first = indexAt(QPoint(1, 1));
+        for (int row = first.isValid() ? first.row() : 0; row < m_model->rowCount(); ++row) {
+            const QRect rect = visualRect(m_model->index(row));
+            if (rect.top() > viewport()->height())
+                break;
+            if (m_model->isAnalyzing(row))
+                viewport()->update(rect);
+        }
+    });
+    updateSpinner();
+}
+
+void QualityAnalysisList::restyle()
+{
+    setStyleSheet(PlaylistView::listStyleSheet(ShellEvents::instance().scheme()));
+    viewport()->update();
+}
+
+void QualityAnalysisList::refreshPlayback()
+{
+    if (m_player)
+        m_model->setPlaybackState(m_player->currentID(), m_player->isPlaying());
+}
+
+void QualityAnalysisList::updateSpinner()
+{
+    if (m_store.analyzingQualityIDs().isEmpty())
+        m_spinner.stop();
+    else if (!m_spinner.isActive())
+        m_spinner.start();
+}
+
+int QualityAnalysisList::rowAt(const QPoint &pos) const
+{
+    const QModelIndex index = indexAt(pos);
+    if (!index.isValid())
+        return -1;
+    // The spacing under a row belongs to no row.
+    const QRect rect = visualRect(index).adjusted(0, 0, 0, -QualityAnalysisRow::kRowSpacing);
+    return rect.contains(pos) ? index.row() : -1;
+}
+
+void QualityAnalysisList::setHoveredRow(int row)
+{
+    if (row == m_hoveredRow)
+        return;
+    if (m_hoveredRow >= 0 && m_hoveredRow < m_model->rowCount())
+        viewport()->update(visualRect(m_model->index(m_hoveredRow)));
+    m_hoveredRow = row;
+    m_delegate->setHoveredRow(row);
+    if (row >= 0)
+        viewport()->update(visualRect(m_model->index(row)));
+}
+
+void QualityAnalysisList::selectAnalysisTrack(const QUuid &id, Qt::KeyboardModifiers modifiers)
+{
+    QList<QUuid> rows;
+    for (const Track &track : m_store.analysisTracks())
+        rows.append(track.id);
+    const SectionListRules::Selection next =
+        SectionListRules::coverClick(rows,
+                                     {m_store.selectedIDs(), m_store.selectedID()},
+                                     id,
+                                     SectionRowStyle::modifiers(modifiers));
+    m_store.setSelectedIDs(next.ids);
+    m_store.setSelectedID(next.anchor);
+    m_store.scheduleWorkspaceSave();
+}
+
+void QualityAnalysisList::bindOverlay(int row, Qt::KeyboardModifiers modifiers)
+{
+    const Track track = m_model->trackAt(row);
+    m_overlay.trackURL = track.url;
+    m_overlay.selectedURLs = m_model->dragURLs(row);
+    m_overlay.startedOnSelectedRow = m_model->isSelected(row);
+    m_overlay.isDragEnabled = true;
+    m_overlay.onDragBlocked = [] {};
+    m_overlay.onExternalDrop = [this](const QList<QUrl> &urls) { m_store.importForAnalysis(urls); };
+    m_overlay.select = [this, id = track.id, modifiers] { selectAnalysisTrack(id, modifiers); };
+    m_overlay.play = [this, track] {
+        if (m_player)
+            m_player->play(track);
+    };
+}
+
+void QualityAnalysisList::press(QMouseEvent *event, int clickCount)
+{
+    m_pressedRow = -1;
+    const int row = event->button() == Qt::LeftButton ? rowAt(event->position().toPoint()) : -1;
+    if (row >= 0) {
+        m_pressedRow = row;
+        m_pressPos = event->position().toPoint();
+        bindOverlay(row, event->modifiers());
+        m_overlay.mousePress(event->modifiers(), clickCount);
+    }
+    event->accept();
+}
+
+void QualityAnalysisList::mousePressEvent(QMouseEvent *event)
+{
+    press(event, 1);
+}
+
+void QualityAnalysisList::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    press(event, 2);
+}
+
+void QualityAnalysisList::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (!(event->buttons() & Qt::LeftButton)) {
+        setHoveredRow(rowAt(pos));
+        return;
+    }
+    if (m_pressedRow >= 0 && m_overlay.dragOut(this, (pos - m_pressPos).manhattanLength()))
+        m_pressedRow = -1;
+}
+
+void QualityAnalysisList::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && m_pressedRow >= 0)
+        m_overlay.mouseRelease();
+    m_pressedRow = -1;
+    event->accept();
+}
+
+void QualityAnalysisList::leaveEvent(QEvent *event)
+{
+    setHoveredRow(-1);
+    QListView::leaveEvent(event);
+}
+
+void QualityAnalysisList::contextMenuEvent(QContextMenuEvent *event)
+{
+    const int row = rowAt(event->pos());
+    if (row < 0)
+        return;
+    const QUuid id = m_model->trackAt(row).id;
+    const bool selected = m_model->isSelected(row);
+    QMenu menu(this);
+    menu.addAction(BrivelloLocalization::string(QStringLiteral("Удалить из анализа")),
+                   this,
+                   [this, id, selected] {
+                       m_store.removeFromAnalysis(selected ? m_store.activeSelection()
+                                                           : QSet<QUuid>{id});
+                   });
+    menu.exec(event->globalPos());
+}
+
+void QualityAnalysisList::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (PlaylistMultiFileDragOverlay::externalFileURLs(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void QualityAnalysisList::dragMoveEvent(QDragMoveEvent *event)
+{
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void QualityAnalysisList::dropEvent(QDropEvent *event)
+{
+    const int row = rowAt(event->position().toPoint());
+    if (row >= 0) {
+        bindOverlay(row, Qt::NoModifier);
+        if (m_overlay.performDrop(event->mimeData())) {
+            event->setDropAction(Qt::CopyAction);
+            event->accept();
+        }
+        return;
+    }
+    const QList<QUrl> urls = PlaylistMultiFileDragOverlay::externalFileURLs(event->mimeData());
+    if (urls.isEmpty() || !onBackgroundDrop)
+        return;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    onBackgroundDrop(urls);
+}
+
+void QualityAnalysisList::keyPressEvent(QKeyEvent *event)
+{
+    // Keys are the window's hotkeys; the list has no keyboard navigation of its own.
+    event->ignore();
+}
+
+void QualityAnalysisList::scrollToTrack(const QUuid &id, bool animated)
+{
+    const int row = m_model->rowOf(id);
+    if (row < 0)
+        return;
+    executeDelayedItemsLayout();
+    const QRect rect = visualRect(m_model->index(row));
+    QScrollBar *bar = verticalScrollBar();
+    const int target =
+        std::clamp(bar->value() + rect.center().y() - viewport()->rect().center().y(),
+                   bar->minimum(),
+                   bar->maximum());
+    m_scroll.stop();
+    if (target == bar->value())
+        return;
+    if (!animated || ShellEvents::instance().reduceMotion()) {
+        bar->setValue(target);
+        return;
+    }
+    m_scroll.setStartValue(bar->value());
+    m_scroll.setEndValue(target);
+    m_scroll.start();
+}
+
+} // namespace brivello

@@ -1,0 +1,358 @@
+#include "analysis/ui/QualityAnalysisDetail.h"
+#include "analysis/ui/QualityAnalysisList.h"
+#include "analysis/ui/QualityAnalysisRow.h"
+#include "analysis/ui/QualityAnalyzerView.h"
+#include "analysis/ui/SpectrogramPreview.h"
+#include "analysis/ui/SpekSpectrogram.h"
+#include "platform/Defaults.h"
+#include "shell/ActionButton.h"
+#include "shell/ContentArea.h"
+#include "support/TestAudioFiles.h"
+#include "support/ui/EndToEndFixture.h"
+#include "workspaces/WorkspaceStatusSummary.h"
+#include "workspaces/ui/WorkspaceStatusBar.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTest>
+
+namespace brivello {
+namespace {
+
+using test::TestAudioFiles;
+using Tab = LibraryStore::LibraryTab;
+
+class QualityAnalysisSectionTest : public testing::EndToEndFixture
+{
+protected:
+    QualityAnalyzerView *showSection()
+    {
+        store().setActiveTab(Tab::analysis);
+        settle();
+        auto *view = qobject_cast<QualityAnalyzerView *>(window().contentArea()->currentView());
+        EXPECT_NE(view, nullptr);
+        return view;
+    }
+
+    // An outside drag of `files` released at `pos` of `target`; whether the drop was taken.
+    static bool drop(QWidget *target, const QPoint &pos, const QStringList &files)
+    {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const QString &file : files)
+            urls.append(QUrl::fromLocalFile(file));
+        mime.setUrls(urls);
+        QDragEnterEvent enter(pos, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent event(QPointF(pos), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &event);
+        return event.isAccepted();
+    }
+
+    // A file made by ffmpeg from a lavfi graph; `codec` arguments go before the output.
+    QString generate(const QString &name, const QString &graph, const QStringList &codec = {})
+    {
+        const QString file = path(name);
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        const auto made = TestAudioFiles::run("ffmpeg",
+                                              TestAudioFiles::lavfiArguments(graph) + codec +
+                                                  QStringList{"-ac", "2", file});
+        EXPECT_TRUE(made.ok()) << made.err.toStdString();
+        return file;
+    }
+
+    // One file for each verdict: genuine FLAC, MP3, FLAC made from a 96k MP3, silent FLAC.
+    QStringList verdictFiles()
+    {
+        const QString noise = QStringLiteral("anoisesrc=color=pink:duration=4:amplitude=0.4");
+        const QString genuine = generate("verdicts/Genuine.flac", noise);
+        const QString mp3 = generate("verdicts/Encoded.mp3", noise, {"-b:a", "192k"});
+        const QString low = generate("verdicts/low.mp3", noise, {"-b:a", "96k"});
+        const QString transcoded = path("verdicts/Transcoded.flac");
+        EXPECT_TRUE(
+            TestAudioFiles::run("ffmpeg", {"-nostdin", "-v", "error", "-i", low, transcoded}).ok());
+        QFile::remove(low);
+        const QString silent = generate("verdicts/Silence.flac", "anullsrc=duration=4");
+        return {genuine, mp3, transcoded, silent};
+    }
+
+    // Imports `files` into the analysis section and waits until none is left to analyse.
+    void importAndAnalyse(const QStringList &files)
+    {
+        QList<QUrl> urls;
+        for (const QString &file : files)
+            urls.append(QUrl::fromLocalFile(file));
+        const qsizetype before = store().analysisTracks().size();
+        store().importForAnalysis(urls);
+        ASSERT_TRUE(spinUntil([&] {
+            return store().analysisTracks().size() == before + files.size() &&
+                   store().analyzingQualityIDs().isEmpty() &&
+                   store().qualityAnalyses().size() + store().qualityFailures().size() ==
+                       store().analysisTracks().size();
+        })) << "the analyses never finished";
+    }
+
+    int rowOfFile(QualityAnalyzerView *view, const QString &name)
+    {
+        const QualityAnalysisListModel *model = view->list()->analysisModel();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (model->trackAt(row).url.fileName() == name)
+                return row;
+        }
+        return -1;
+    }
+
+    QPoint rowCentre(QualityAnalyzerView *view, int row)
+    {
+        view->list()->layOutRows();
+        const QRect rect = view->list()->visualRect(view->list()->analysisModel()->index(row));
+        return rect.adjusted(0, 0, 0, -QualityAnalysisRow::kRowSpacing).center();
+    }
+
+    void setAppearance(const char *appearance)
+    {
+        Defaults::standard().set(QStringLiteral("appAppearance"), QString::fromLatin1(appearance));
+        settle();
+    }
+
+    QString statusLine()
+    { // What the status block says once the transient message of the import has gone.
+        return window().findChild<WorkspaceStatusBar *>()->summary().automaticMessage();
+    }
+};
+
+TEST_F(QualityAnalysisSectionTest, DropOfFilesAndAFolderOnTheSectionImportsThem)
+{
+    const QString first = makeAudio("drop/one.flac");
+    const QString second = makeAudio("drop/two.mp3");
+    makeAudio("drop/folder/three.wav");
+    makeAudio("drop/folder/deeper/four.flac");
+    QFile notes(path("drop/folder/notes.txt"));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("not audio");
+    notes.close();
+    QDir().mkpath(path("drop/nothing"));
+
+    QualityAnalyzerView *view = showSection();
+    ASSERT_NE(view, nullptr);
+    // The empty section takes the drop.
+    EXPECT_TRUE(drop(view, view->rect().center(), {first, second, path("drop/folder")}));
+    ASSERT_TRUE(spinUntil([this] { return store().analysisTracks().size() == 4; }));
+    EXPECT_EQ(view->list()->analysisModel()->rowCount(), 4);
+    EXPECT_TRUE(view->list()->isVisible());
+
+    // A folder without audio adds nothing and breaks nothing.
+    EXPECT_TRUE(drop(view, view->rect().center(), {path("drop/nothing")}));
+    settle(200);
+    EXPECT_EQ(store().analysisTracks().size(), 4);
+
+    // Files dropped on a row join through the row overlay; between rows, through the section.
+    const QString fifth = makeAudio("later/five.flac");
+    const QString sixth = makeAudio("later/six.flac");
+    QWidget *rows = view->list()->viewport();
+    EXPECT_TRUE(drop(rows, rowCentre(view, 0), {fifth, sixth}));
+    ASSERT_TRUE(spinUntil([this] { return store().analysisTracks().size() == 6; }));
+    const QString seventh = makeAudio("later/seven.flac");
+    EXPECT_TRUE(drop(rows, QPoint(rows->width() / 2, rows->height() - 3), {seventh}));
+    ASSERT_TRUE(spinUntil([this] { return store().analysisTracks().size() == 7; }));
+    EXPECT_EQ(view->list()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+}
+
+TEST_F(QualityAnalysisSectionTest, HotkeyAndCompletionMoveTheHighlightAndTheDetail)
+{
+    const QStringList files = {
+        makeAudio("nav/a.flac", 0.6), makeAudio("nav/b.flac", 0.6), makeAudio("nav/c.flac", 0.6)};
+    QualityAnalyzerView *view = showSection();
+    ASSERT_NE(view, nullptr);
+    importAndAnalyse(files);
+    const QualityAnalysisListModel *model = view->list()->analysisModel();
+    const QUuid a = model->trackAt(0).id;
+    const QUuid b = model->trackAt(1).id;
+    const QUuid c = model->trackAt(2).id;
+
+    QTest::mouseClick(view->list()->viewport(), Qt::LeftButton, {}, rowCentre(view, 0));
+    EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{a});
+    EXPECT_EQ(view->focusedID(), a);
+
+    QTest::keyClick(&window(), Qt::Key_Down);
+    settle();
+    EXPECT_EQ(store().selectedID(), b);
+    EXPECT_TRUE(model->isSelected(1));
+    EXPECT_FALSE(model->isSelected(0));
+    EXPECT_EQ(view->focusedID(), b);
+    EXPECT_EQ(view->detail()->pageName(), QStringLiteral("result"));
+    ASSERT_TRUE(spinUntil([this] { return sink() != nullptr && player().isPlaying(); }));
+    EXPECT_TRUE(model->isCurrent(1));
+
+    // b plays to its end: the next row is played, highlighted and shown in the detail.
+    for (int i = 0; i < 10 && store().selectedID() != c; ++i)
+        advanceAudio(0.3);
+    EXPECT_EQ(store().selectedID(), c);
+    EXPECT_TRUE(model->isSelected(2));
+    EXPECT_EQ(view->focusedID(), c);
+
+    // Clearing the selection clears the focus.
+    store().setSelectedIDs({});
+    settle();
+    EXPECT_EQ(view->focusedID(), std::nullopt);
+    EXPECT_EQ(view->detail()->pageName(), QStringLiteral("empty"));
+}
+
+TEST_F(QualityAnalysisSectionTest, RowsPaintTheVerdictInItsColourInBothAppearances)
+{
+    if (!TestAudioFiles::hasProgram("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg is missing";
+    QualityAnalyzerView *view = showSection();
+    ASSERT_NE(view, nullptr);
+    QStringList files = verdictFiles();
+    // And one that cannot be analysed, for the picture.
+    files << path("verdicts/Broken.mp3");
+    ASSERT_TRUE(TestAudioFiles::writeAll(files.last(), {}));
+    importAndAnalyse(files);
+    const QList<std::pair<QString, AudioQualityVerdict>> expected = {
+        {"Genuine.flac", AudioQualityVerdict::lossless},
+        {"Encoded.mp3", AudioQualityVerdict::lossy},
+        {"Transcoded.flac", AudioQualityVerdict::suspicious},
+        {"Silence.flac", AudioQualityVerdict::inconclusive}};
+    QualityAnalysisList *list = view->list();
+    for (const char *appearance : {"dark", "light"}) {
+        setAppearance(appearance);
+        const ColorScheme scheme = BrivelloTheme::schemeFor(QString::fromLatin1(appearance));
+        const QImage image = list->viewport()->grab().toImage();
+        for (const auto &[name, verdict] : expected) {
+            const int row = rowOfFile(view, name);
+            ASSERT_GE(row, 0) << name.toStdString();
+            ASSERT_EQ(list->analysisModel()->result(row)->verdict, verdict) << name.toStdString();
+            const QRect rect = list->visualRect(list->analysisModel()->index(row));
+            const QRect status = QualityAnalysisRow::statusRect(rect, 1.0);
+            // The verdict line is the upper half of the block; its most saturated pixel.
+            const QColor wanted = QualityAnalysisRow::verdictColor(verdict, scheme);
+            int best = 1 << 30;
+            for (int y = status.top(); y < status.center().y(); ++y) {
+                for (int x = status.left(); x <= status.right(); ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    const int d = std::abs(c.red() - wanted.red()) +
+                                  std::abs(c.green() - wanted.green()) +
+                                  std::abs(c.blue() - wanted.blue());
+                    best = std::min(best, d);
+                }
+            }
+            EXPECT_LT(best, 40) << name.toStdString() << " in " << appearance;
+        }
+        const QString shot = QStringLiteral("analysis-verdicts-%1.png").arg(appearance);
+        store().setSelectedIDs(
+            {list->analysisModel()->trackAt(rowOfFile(view, "Transcoded.flac")).id});
+        store().setSelectedID(
+            list->analysisModel()->trackAt(rowOfFile(view, "Transcoded.flac")).id);
+        saveScreenshot(shot, settledGrab());
+    }
+}
+
+TEST_F(QualityAnalysisSectionTest, AFileThatCannotBeAnalysedCountsAsDoneWithItsReason)
+{
+    const QString good = makeAudio("bad/good.flac");
+    const QString empty = path("bad/empty.mp3");
+    const QString text = path("bad/words.flac");
+    ASSERT_TRUE(TestAudioFiles::writeAll(empty, {}));
+    ASSERT_TRUE(TestAudioFiles::writeAll(text, QByteArray("these are no samples").repeated(40)));
+    QualityAnalyzerView *view = showSection();
+    ASSERT_NE(view, nullptr);
+    importAndAnalyse({good, empty, text});
+
+    const QualityAnalysisListModel *model = view->list()->analysisModel();
+    const int emptyRow = rowOfFile(view, "empty.mp3");
+    const int textRow = rowOfFile(view, "words.flac");
+    EXPECT_EQ(model->failure(emptyRow), QStringLiteral("Файл пуст."));
+    EXPECT_EQ(model->failure(textRow), QStringLiteral("Файл не читается как аудио."));
+    EXPECT_EQ(view->statusText(model->trackAt(emptyRow).id), QStringLiteral("Файл пуст."));
+    EXPECT_EQ(statusLine(), QStringLiteral("Анализ: 3 из 3 готово"));
+
+    // Focusing it shows the reason and queues nothing; the button's explicit request retries.
+    QTest::mouseClick(view->list()->viewport(), Qt::LeftButton, {}, rowCentre(view, textRow));
+    EXPECT_EQ(view->detail()->pageName(), QStringLiteral("failure"));
+    EXPECT_EQ(view->detail()->failureText(), QStringLiteral("Файл не читается как аудио."));
+    EXPECT_TRUE(store().analyzingQualityIDs().isEmpty());
+    QTest::mouseClick(view->analyzeButton(), Qt::LeftButton);
+    EXPECT_TRUE(store().analyzingQualityIDs().contains(model->trackAt(textRow).id) ||
+                store().qualityFailures().contains(model->trackAt(textRow).id));
+    ASSERT_TRUE(spinUntil([this] { return store().analyzingQualityIDs().isEmpty(); }));
+    EXPECT_EQ(model->failure(textRow), QStringLiteral("Файл не читается как аудио."));
+}
+
+TEST_F(QualityAnalysisSectionTest, TheLightSpectrogramPlateIsOpaqueAndFollowsTheAppearance)
+{
+    QualityAnalyzerView *view = showSection();
+    ASSERT_NE(view, nullptr);
+    importAndAnalyse({makeAudio("plate/tone.flac", 2.0)});
+    const QUuid id = store().analysisTracks().first().id;
+    store().setSelectedIDs({id});
+    store().setSelectedID(id);
+    settle();
+    ASSERT_EQ(view->detail()->pageName(), QStringLiteral("result"));
+    SpectrogramPreview *preview = view->detail()->spectrogram()->preview();
+
+    // Drawn on a clear canvas, the plate's quiet corner keeps its own opacity.
+    const auto plateAlpha = [preview] {
+        QImage image(preview->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        preview->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image.pixelColor(preview->width() - 12, 8);
+    };
+    setAppearance("light");
+    const QColor light = plateAlpha();
+    EXPECT_EQ(light.alpha(), 255);
+    EXPECT_LT(light.lightness(), 40);
+    setAppearance("dark");
+    EXPECT_LT(plateAlpha().alpha(), 160);
+}
+
+TEST_F(QualityAnalysisSectionTest, TableDensityScalesTheRowsButNotTheStatusBlock)
+{
+    QualityAnalyzerView *view = showSection();
+    ASSERT_NE(view, nullptr);
+    importAndAnalyse({makeAudio("density/a-rather-long-title-that-cannot-fit-the-row.flac"),
+                      makeAudio("density/b.flac")});
+    QualityAnalysisList *list = view->list();
+    for (const double density : {0.85, 1.35}) {
+        store().settings().setTableDensity(density);
+        settle();
+        list->layOutRows();
+        const QRect rect = list->visualRect(list->analysisModel()->index(0));
+        EXPECT_EQ(rect.height(),
+                  QualityAnalysisRow::rowHeight(density) + QualityAnalysisRow::kRowSpacing);
+        EXPECT_NEAR(QualityAnalysisRow::coverRect(rect, density).width(), 34 * density, 0.01);
+        EXPECT_EQ(QualityAnalysisRow::statusRect(rect, density).width(),
+                  QualityAnalysisRow::kStatusWidth);
+        // Long titles are cut, never scrolled sideways.
+        EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+        saveScreenshot(QStringLiteral("analysis-density-%1.png").arg(density), settledGrab());
+    }
+}
+
+TEST_F(QualityAnalysisSectionTest, ASelectionMadeElsewhereScrollsTheRowIntoView)
+{
+    QStringList files;
+    for (int i = 0; i < 24; ++i)
+        files << makeAudio(QStringLiteral("many/%1.flac").arg(i, 2, 10, QLatin1Char('0')), 0.3);
+    QualityAnalyzerView *view = showSection();
+    ASSERT_NE(view, nullptr);
+    importAndAnalyse(files);
+    QualityAnalysisList *list = view->list();
+    const QUuid last = list->analysisModel()->trackAt(23).id;
+    // As another view or the store's own upkeep would: the section only listens.
+    store().setSelectedIDs({last});
+    store().setSelectedID(last);
+    ASSERT_TRUE(spinUntil([&] {
+        return list->viewport()->rect().contains(
+            list->visualRect(list->analysisModel()->index(23)).center());
+    }));
+    EXPECT_EQ(view->focusedID(), last);
+    EXPECT_GT(list->verticalScrollBar()->value(), 0);
+}
+
+} // namespace
+} // namespace brivello

@@ -1,0 +1,333 @@
+#include "platform/Defaults.h"
+#include "platform/Scheduler.h"
+#include "settings/ContextualHintState.h"
+#include "settings/ui/SettingsSheet.h"
+#include "shell/AppearanceCrossfade.h"
+#include "shell/ContentArea.h"
+#include "shell/ContextualHint.h"
+#include "shell/DashboardSidebar.h"
+#include "shell/HintOverlay.h"
+#include "shell/PlaylistView.h"
+#include "shell/ShellEvents.h"
+#include "shell/SidebarSectionButton.h"
+#include "shell/TrackRowDelegate.h"
+#include "support/TestAudioFiles.h"
+#include "support/ui/EndToEndFixture.h"
+#include "workspaces/ui/FileRowList.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMenu>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+#include <QUndoStack>
+
+namespace brivello {
+namespace {
+
+using Tab = LibraryStore::LibraryTab;
+using test::TestAudioFiles;
+
+// What a Linux desktop user reaches for in the real window: redo, Ctrl+, the cleaner's hotkey
+// in every section, the language picker, hints that go away, and the desktop's motion setting.
+class DesktopHabitsEndToEndTest : public testing::EndToEndFixture
+{
+protected:
+    void TearDown() override
+    {
+        Scheduler::setShared(nullptr);
+        EndToEndFixture::TearDown();
+    }
+
+    // A key press as the keyboard delivers it: to the focused control, else to the window.
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : &window(), Qt::Key(key), modifiers);
+    }
+
+    void show(Tab tab)
+    {
+        QTest::mouseClick(window().sidebar()->sectionButton(tab), Qt::LeftButton);
+        ASSERT_EQ(store().activeTab(), tab);
+    }
+
+    static QString tagOnDisk(const QString &path, const char *key)
+    {
+        return TestAudioFiles::ffprobeTags(path).value(QLatin1String(key)).toString();
+    }
+
+    bool tagBecomes(const QString &path, const char *key, const QString &value)
+    {
+        return spinUntil([&] { return tagOnDisk(path, key) == value; }, 20000);
+    }
+
+    SettingsSheet *openSheet()
+    {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *sheet = qobject_cast<SettingsSheet *>(widget); sheet && sheet->isVisible())
+                return sheet;
+        }
+        return nullptr;
+    }
+
+    ContextualHint *hintTitled(const QString &title)
+    {
+        for (ContextualHint *hint : window().findChildren<ContextualHint *>()) {
+            if (hint->title() == title)
+                return hint;
+        }
+        return nullptr;
+    }
+
+    VirtualScheduler m_time;
+};
+
+TEST_F(DesktopHabitsEndToEndTest, CleanHotkeyCleansTheSelectedQueueItemInTheConverter)
+{
+    const QString file = makeAudio(QStringLiteral("clean/Artist - Song.flac"),
+                                   1.0,
+                                   {QStringLiteral("-metadata"),
+                                    QStringLiteral("album=Promo Only"),
+                                    QStringLiteral("-metadata"),
+                                    QStringLiteral("title=Song (www.promo.example)")});
+    const QUrl url = QUrl::fromLocalFile(file);
+    ASSERT_EQ(importAndWait({url}).size(), 1);
+    ASSERT_EQ(tagOnDisk(file, "album"), "Promo Only");
+    store().importForConversion({url});
+    ASSERT_TRUE(spinUntil([this] { return !store().conversionItems().isEmpty(); }));
+    show(Tab::converter);
+    auto *list = window().contentArea()->currentView()->findChild<FileRowList *>();
+    ASSERT_TRUE(list);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->rowRect(0).center());
+    ASSERT_EQ(store().converterSelectedItemIDs().size(), 1);
+
+    press(Qt::Key_B, Qt::ControlModifier);
+    EXPECT_TRUE(tagBecomes(file, "album", QString()));
+    EXPECT_EQ(tagOnDisk(file, "artist"), "Artist");
+    EXPECT_EQ(store().activeTab(), Tab::converter);
+}
+
+TEST_F(DesktopHabitsEndToEndTest, RedoReappliesAnUndoneGenreEditOnDiskUntilANewEdit)
+{
+    const QString file = makeAudio(QStringLiteral("redo/One.flac"),
+                                   1.0,
+                                   {QStringLiteral("-metadata"), QStringLiteral("genre=House")});
+    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(file)});
+    ASSERT_EQ(ids.size(), 1);
+    store().addToFavorites({ids.first()});
+    store().setQuickGenre(QStringLiteral("Techno"), 0);
+    store().setQuickGenre(QStringLiteral("Disco"), 1);
+    show(Tab::favorites);
+    store().setSelectedIDs({ids.first()});
+    store().setSelectedID(ids.first());
+
+    press(Qt::Key_1);
+    ASSERT_TRUE(tagBecomes(file, "genre", "Techno"));
+    press(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(tagBecomes(file, "genre", "House"));
+    press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(tagBecomes(file, "genre", "Techno"));
+    press(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(tagBecomes(file, "genre", "House"));
+    press(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_TRUE(tagBecomes(file, "genre", "Techno"));
+
+    // A new edit after an undo leaves nothing to redo.
+    press(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(tagBecomes(file, "genre", "House"));
+    press(Qt::Key_2);
+    ASSERT_TRUE(tagBecomes(file, "genre", "Disco"));
+    EXPECT_FALSE(window().undoStack()->canRedo());
+    press(Qt::Key_Y, Qt::ControlModifier);
+    settle(300);
+    EXPECT_EQ(tagOnDisk(file, "genre"), "Disco");
+}
+
+TEST_F(DesktopHabitsEndToEndTest, CtrlCommaOpensTheSettingsSheetWhoseLanguagePickerShowsTheLanguage)
+{
+    window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    press(Qt::Key_Comma, Qt::ControlModifier);
+    SettingsSheet *sheet = openSheet();
+    ASSERT_TRUE(sheet) << "Ctrl+, opened no settings sheet";
+    sheet->selectSettingsSection(SettingsSheet::SettingsSection::language);
+    const auto segment = [sheet](const char *name) {
+        return sheet->page()->findChild<QPushButton *>(QLatin1String(name));
+    };
+    const auto fill = [](QPushButton *button) {
+        return button->grab().toImage().pixelColor(6, button->height() / 2);
+    };
+    // From the stored value: English is the selected segment, drawn apart from Russian.
+    ASSERT_TRUE(segment("en") && segment("ru"));
+    EXPECT_TRUE(segment("en")->isChecked());
+    EXPECT_FALSE(segment("ru")->isChecked());
+    EXPECT_NE(fill(segment("en")), fill(segment("ru")));
+
+    QTest::mouseClick(segment("ru"), Qt::LeftButton);
+    EXPECT_EQ(Defaults::standard().string(QStringLiteral("appLanguage")), "ru");
+    settle();
+    EXPECT_TRUE(segment("ru")->isChecked());
+    EXPECT_FALSE(segment("en")->isChecked());
+    const QColor selected = fill(segment("ru"));
+    EXPECT_NE(selected, fill(segment("en")));
+
+    // Changed elsewhere while the sheet is open: the picker follows.
+    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    settle();
+    EXPECT_TRUE(segment("en")->isChecked());
+    EXPECT_FALSE(segment("ru")->isChecked());
+    EXPECT_EQ(fill(segment("en")), selected);
+    sheet->reject();
+}
+
+TEST_F(DesktopHabitsEndToEndTest, AHintClosesWhenThePointerLeavesAndWhenAFileDialogComesAndGoes)
+{
+    ContextualHint *hint = hintTitled(QStringLiteral("Добавить файлы"));
+    ASSERT_TRUE(hint);
+    QWidget *control = hint->control();
+    ContextualHintState &state = *hint->state();
+    QCursor::setPos(window().mapToGlobal(QPoint(2, 2)));
+    Scheduler::setShared(&m_time);
+    const auto send = [control](QEvent::Type type) {
+        QEvent event(type);
+        QCoreApplication::sendEvent(control, &event);
+    };
+
+    send(QEvent::Enter);
+    m_time.advance(2.9);
+    EXPECT_FALSE(state.isPresented());
+    m_time.advance(0.1);
+    ASSERT_TRUE(state.isPresented());
+    send(QEvent::Leave);
+    EXPECT_FALSE(state.isPresented()) << "the hint stayed after the pointer left";
+    EXPECT_FALSE(HintOverlay::forWindow(&window())->isVisible());
+
+    send(QEvent::Enter);
+    m_time.advance(3.0);
+    ASSERT_TRUE(state.isPresented());
+    app().addFilesAction()->trigger();
+    settle();
+    QFileDialog *dialog = window().findChild<QFileDialog *>();
+    ASSERT_TRUE(dialog && dialog->isVisible());
+    EXPECT_FALSE(state.isPresented()) << "the hint stayed over the file dialog";
+
+    // The dialog goes; the pointer "enters" the button again without moving.
+    dialog->reject();
+    settle();
+    send(QEvent::Enter);
+    m_time.advance(3.0);
+    EXPECT_FALSE(state.isPresented()) << "the hint came back after the file dialog";
+    QHoverEvent move(QEvent::HoverMove, QPointF(5, 5), QPointF(4, 5), QPointF(4, 5));
+    QCoreApplication::sendEvent(control, &move);
+    m_time.advance(3.0);
+    EXPECT_TRUE(state.isPresented());
+
+    // A pop-up over the window closes it as well.
+    QMenu menu(&window());
+    menu.addAction(QStringLiteral("x"));
+    menu.popup(window().mapToGlobal(QPoint(400, 400)));
+    EXPECT_FALSE(state.isPresented());
+    menu.close();
+}
+
+TEST_F(DesktopHabitsEndToEndTest, TheHeartBouncesAndTheAppearanceFadesUnlessMotionIsReduced)
+{
+    const QList<QUuid> ids =
+        importAndWait({QUrl::fromLocalFile(makeAudio(QStringLiteral("bounce/One.mp3")))});
+    ASSERT_EQ(ids.size(), 1);
+    auto *view = window().contentArea()->currentView()->findChild<PlaylistView *>();
+    ASSERT_TRUE(view);
+    view->layOutRows();
+    const QPoint heart =
+        TrackRowDelegate::geometry(view->elementRect(0), true, view->rowDelegate()->density())
+            .heart.center();
+    TrackRowDelegate &delegate = *view->rowDelegate();
+
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, heart);
+    ASSERT_TRUE(spinUntil([&] { return store().tracks().first().isFavorite; }));
+    ASSERT_TRUE(delegate.hasHeartEffect(ids.first())) << "the new favourite did not bounce";
+    qreal highest = 1;
+    spinUntil([&] {
+        highest = std::max(highest, delegate.heartEffect(ids.first()).first);
+        return !delegate.hasHeartEffect(ids.first());
+    });
+    EXPECT_GT(highest, 1.05);
+
+    // The window's light and dark looks cross-fade: at first the old look is still shown.
+    Defaults::standard().set(QStringLiteral("appAppearance"), QStringLiteral("light"));
+    auto *fade = window().findChild<AppearanceCrossfade *>();
+    ASSERT_TRUE(fade);
+    EXPECT_LT(window().grab().toImage().pixelColor(8, 450).lightness(), 128);
+    EXPECT_EQ(fade->animation()->duration(), 360);
+    EXPECT_TRUE(spinUntil([this] { return !window().findChild<AppearanceCrossfade *>(); }));
+    EXPECT_GT(window().grab().toImage().pixelColor(8, 450).lightness(), 128);
+
+    // The stored setting asks for reduced motion: no bounce, no fade.
+    ShellEvents::instance().setReduceMotion(std::nullopt);
+    Defaults::standard().set(ShellEvents::kReduceMotionKey, true);
+    ASSERT_TRUE(ShellEvents::instance().reduceMotion());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, heart);
+    ASSERT_TRUE(spinUntil([&] { return !store().tracks().first().isFavorite; }));
+    EXPECT_FALSE(delegate.hasHeartEffect(ids.first()));
+    Defaults::standard().set(QStringLiteral("appAppearance"), QStringLiteral("dark"));
+    EXPECT_FALSE(window().findChild<AppearanceCrossfade *>());
+}
+
+TEST_F(DesktopHabitsEndToEndTest, ReducedMotionFollowsTheDesktopsAnimationSettings)
+{
+    ShellEvents &events = ShellEvents::instance();
+    events.setReduceMotion(std::nullopt);
+    // A stand-in for GNOME's gsettings first on the path; KDE's file in the config folder.
+    const QString bin = path(QStringLiteral("bin"));
+    QDir().mkpath(bin);
+    const auto gnomeSays = [&bin](const char *answer) {
+        QFile script(bin + QStringLiteral("/gsettings"));
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        script.write(QByteArray("#!/bin/sh\necho ") + answer + "\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", bin.toUtf8() + ':' + oldPath);
+    const QString kde = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                        QStringLiteral("/kdeglobals");
+    const auto kdeSays = [&kde](const char *factor) {
+        QFile file(kde);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray("[General]\nColorScheme=Breeze\n\n[KDE]\nAnimationDurationFactor=") +
+                   factor + "\n");
+    };
+
+    gnomeSays("true");
+    events.refreshDesktopMotion();
+    EXPECT_FALSE(events.reduceMotion());
+    gnomeSays("false");
+    events.refreshDesktopMotion();
+    EXPECT_TRUE(events.reduceMotion()) << "GNOME's animations off";
+
+    gnomeSays("true");
+    kdeSays("0");
+    events.refreshDesktopMotion();
+    EXPECT_TRUE(events.reduceMotion()) << "KDE's instant animations";
+    kdeSays("0.5");
+    events.refreshDesktopMotion();
+    EXPECT_FALSE(events.reduceMotion());
+
+    // The desktop allows motion, the stored setting still reduces it.
+    Defaults::standard().set(ShellEvents::kReduceMotionKey, true);
+    EXPECT_TRUE(events.reduceMotion());
+    Defaults::standard().set(ShellEvents::kReduceMotionKey, false);
+
+    QFile::remove(kde);
+    qputenv("PATH", oldPath);
+    events.refreshDesktopMotion();
+    events.setReduceMotion(false);
+}
+
+} // namespace
+} // namespace brivello

@@ -1,0 +1,170 @@
+#include "shell/ContentArea.h"
+#include "shell/DashboardSidebar.h"
+#include "shell/PlaylistMultiFileDragOverlay.h"
+#include "shell/PlaylistView.h"
+#include "shell/SidebarSectionButton.h"
+#include "shell/TrackRowDelegate.h"
+#include "support/ui/EndToEndFixture.h"
+#include "workspaces/ui/FileRowList.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QEventLoop>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+namespace brivello {
+namespace {
+
+using Tab = LibraryStore::LibraryTab;
+
+// Rows dragged onto the sidebar's section buttons through the real drag loop: the drop
+// imports the files and switches sections while the drag still runs in the view being left.
+class RowDragEndToEndTest : public testing::EndToEndFixture
+{
+protected:
+    void TearDown() override
+    {
+        PlaylistMultiFileDragOverlay::setDragLoopForTesting({});
+        EndToEndFixture::TearDown();
+    }
+
+    // Presses at `from` on `viewport` and moves past the drag distance, which starts the row's
+    // drag. The offscreen platform has no drag loop of its own (its exec returns at once); the
+    // stand-in does what the desktop's does: the drag enters `target`, drops there, and the
+    // event loop turns before the drag returns to the view.
+    void dragOnto(QWidget *viewport, const QPoint &from, QWidget *target)
+    {
+        bool dropped = false;
+        PlaylistMultiFileDragOverlay::setDragLoopForTesting([target, &dropped](QDrag *drag) {
+            const QPoint at = target->rect().center();
+            QDragEnterEvent enter(
+                at, Qt::CopyAction, drag->mimeData(), Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &enter);
+            QDropEvent drop(at, Qt::CopyAction, drag->mimeData(), Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &drop);
+            dropped = drop.isAccepted();
+            QEventLoop loop;
+            QTimer::singleShot(20, &loop, &QEventLoop::quit);
+            loop.exec();
+            return dropped ? drop.dropAction() : Qt::IgnoreAction;
+        });
+        QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
+        const QPoint away = from + QPoint(0, 3 * QApplication::startDragDistance());
+        QMouseEvent move(QEvent::MouseMove,
+                         away,
+                         viewport->mapToGlobal(away),
+                         Qt::NoButton,
+                         Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+        PlaylistMultiFileDragOverlay::setDragLoopForTesting({});
+        EXPECT_TRUE(dropped) << "the drag was not taken by the button";
+        // The view that started the drag goes only now, after the drag returned to it.
+        settle();
+    }
+
+    SidebarSectionButton *button(Tab tab) { return window().sidebar()->sectionButton(tab); }
+
+    PlaylistView *playlistView()
+    {
+        return window().contentArea()->currentView()->findChild<PlaylistView *>();
+    }
+
+    QPoint firstPlaylistRow()
+    {
+        PlaylistView *view = playlistView();
+        view->layOutRows();
+        const QRect rect = view->elementRect(0);
+        return TrackRowDelegate::geometry(rect, true, view->rowDelegate()->density())
+            .content.center();
+    }
+
+    std::optional<Track> track(const QUuid &id)
+    {
+        for (const Track &t : store().tracks()) {
+            if (t.id == id)
+                return t;
+        }
+        return std::nullopt;
+    }
+
+    bool imported(Tab tab, const QUrl &file, const QUuid &id)
+    {
+        switch (tab) {
+        case Tab::playlist:
+            return track(id) && track(id)->isInPlaylist;
+        case Tab::favorites:
+            return track(id) && track(id)->isFavorite;
+        case Tab::covers:
+            return track(id) && track(id)->isInCoverWorkspace;
+        case Tab::converter:
+            return std::any_of(store().conversionItems().cbegin(),
+                               store().conversionItems().cend(),
+                               [&](const ConversionItem &item) { return item.url == file; });
+        case Tab::analysis:
+            return std::any_of(store().analysisTracks().cbegin(),
+                               store().analysisTracks().cend(),
+                               [&](const Track &t) { return t.url == file; });
+        case Tab::duplicates:
+            return store().duplicateSearch().roots.contains(file);
+        }
+        return false;
+    }
+};
+
+TEST_F(RowDragEndToEndTest, PlaylistRowsDraggedOntoEachSectionButtonAreImportedThere)
+{
+    const QString file = makeAudio(QStringLiteral("drag/One.mp3"));
+    const QUrl url = QUrl::fromLocalFile(file);
+    const QList<QUuid> ids = importAndWait({url});
+    ASSERT_EQ(ids.size(), 1);
+    for (Tab target :
+         {Tab::favorites, Tab::covers, Tab::converter, Tab::analysis, Tab::duplicates}) {
+        QTest::mouseClick(button(Tab::playlist), Qt::LeftButton);
+        ASSERT_EQ(store().activeTab(), Tab::playlist);
+        const QPointer<PlaylistView> left = playlistView();
+        ASSERT_TRUE(left);
+        dragOnto(left->viewport(), firstPlaylistRow(), button(target));
+        EXPECT_EQ(store().activeTab(), target) << int(target);
+        EXPECT_FALSE(left) << "the playlist left behind outlived the drag";
+        EXPECT_TRUE(spinUntil([&] { return imported(target, url, ids.first()); }, 5000))
+            << int(target);
+    }
+    // Onto its own section: imported again (nothing new), the playlist stays.
+    QTest::mouseClick(button(Tab::playlist), Qt::LeftButton);
+    const QPointer<PlaylistView> same = playlistView();
+    dragOnto(same->viewport(), firstPlaylistRow(), button(Tab::playlist));
+    EXPECT_TRUE(same);
+    EXPECT_EQ(store().playlistTracks().size(), 1);
+}
+
+TEST_F(RowDragEndToEndTest, ConverterRowsDraggedOntoEachSectionButtonAreImportedThere)
+{
+    const QString file = makeAudio(QStringLiteral("drag/Two.flac"));
+    const QUrl url = QUrl::fromLocalFile(file);
+    const QList<QUuid> ids = importAndWait({url});
+    ASSERT_EQ(ids.size(), 1);
+    store().importForConversion({url});
+    ASSERT_TRUE(spinUntil([&] { return imported(Tab::converter, url, ids.first()); }));
+    for (Tab target :
+         {Tab::playlist, Tab::favorites, Tab::covers, Tab::analysis, Tab::duplicates}) {
+        QTest::mouseClick(button(Tab::converter), Qt::LeftButton);
+        ASSERT_EQ(store().activeTab(), Tab::converter);
+        const QPointer<FileRowList> list =
+            window().contentArea()->currentView()->findChild<FileRowList *>();
+        ASSERT_TRUE(list);
+        ASSERT_TRUE(spinUntil([&] { return list->rowAt(list->rowRect(0).center()) == 0; }));
+        dragOnto(list->viewport(), list->rowRect(0).center(), button(target));
+        EXPECT_EQ(store().activeTab(), target) << int(target);
+        EXPECT_FALSE(list) << "the converter's list left behind outlived the drag";
+        EXPECT_TRUE(spinUntil([&] { return imported(target, url, ids.first()); }, 5000))
+            << int(target);
+    }
+}
+
+} // namespace
+} // namespace brivello

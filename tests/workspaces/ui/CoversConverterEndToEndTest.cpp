@@ -1,0 +1,206 @@
+#include "shell/ActionButton.h"
+#include "shell/ContentArea.h"
+#include "support/TestAudioFiles.h"
+#include "support/ui/EndToEndFixture.h"
+#include "workspaces/MainWindowController.h"
+#include "workspaces/ui/ConverterView.h"
+#include "workspaces/ui/CoverManager.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHelpEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+#include <QToolTip>
+
+namespace brivello {
+namespace {
+
+using test::TestAudioFiles;
+using Tab = LibraryStore::LibraryTab;
+
+// The covers and converter sections driven from their own buttons in the real window.
+class CoversConverterEndToEndTest : public testing::EndToEndFixture
+{
+protected:
+    template <typename View> View *show(Tab tab)
+    {
+        window().controller().activateTab(tab);
+        settle();
+        return qobject_cast<View *>(window().contentArea()->currentView());
+    }
+    // A key press as the window gets it: at the focused widget, else at the window.
+    void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : &window(), key, modifiers);
+        settle();
+    }
+    QString statusMessage()
+    {
+        const std::optional<WorkspaceStatus> status = store().workspaceStatus();
+        return status ? status->message : QString();
+    }
+    QList<ConversionItem> queueFor(const QList<QString> &files)
+    {
+        QList<QUrl> urls;
+        for (const QString &file : files)
+            urls.append(QUrl::fromLocalFile(file));
+        store().importForConversion(urls);
+        EXPECT_TRUE(spinUntil([&] { return store().conversionItems().size() == files.size(); }));
+        return store().conversionItems();
+    }
+    QJsonObject probeStream(const QString &file)
+    {
+        const TestAudioFiles::Result probe = TestAudioFiles::run(
+            QStringLiteral("ffprobe"),
+            {QStringLiteral("-v"),
+             QStringLiteral("error"),
+             QStringLiteral("-select_streams"),
+             QStringLiteral("a:0"),
+             QStringLiteral("-show_entries"),
+             QStringLiteral("stream=codec_name,bit_rate,sample_rate:format=duration"),
+             QStringLiteral("-of"),
+             QStringLiteral("json"),
+             file});
+        EXPECT_TRUE(probe.ok()) << probe.err.toStdString();
+        const QJsonObject root = QJsonDocument::fromJson(probe.out).object();
+        QJsonObject stream = root.value(QStringLiteral("streams")).toArray().first().toObject();
+        stream.insert(QStringLiteral("duration"),
+                      root.value(QStringLiteral("format"))
+                          .toObject()
+                          .value(QStringLiteral("duration"))
+                          .toString());
+        return stream;
+    }
+};
+
+TEST_F(CoversConverterEndToEndTest, AssignCoverWritesThePictureIntoFlacAndMp3)
+{
+    const QString flac = makeAudio(QStringLiteral("covers/a.flac"));
+    const QString mp3 = makeAudio(QStringLiteral("covers/b.mp3"));
+    const QString png = path(QStringLiteral("cover.png"));
+    const QByteArray picture = TestAudioFiles::pngPicture(48);
+    ASSERT_TRUE(TestAudioFiles::writeAll(png, picture));
+    store().importForCovers({QUrl::fromLocalFile(flac), QUrl::fromLocalFile(mp3)});
+    ASSERT_TRUE(spinUntil([this] { return store().coverTracks().size() == 2; }));
+
+    CoverManager *covers = show<CoverManager>(Tab::covers);
+    ASSERT_TRUE(covers);
+    covers->handleDroppedURLs({QUrl::fromLocalFile(png)});
+    ASSERT_TRUE(spinUntil([covers] { return !covers->artworkData().isEmpty(); }));
+    EXPECT_FALSE(covers->assignButton()->isEnabled()); // nothing selected yet
+    pressKey(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(covers->selectedCoverIDs().size(), 2);
+    ASSERT_TRUE(covers->assignButton()->isEnabled());
+    QTest::mouseClick(covers->assignButton(), Qt::LeftButton);
+    ASSERT_TRUE(spinUntil([this] {
+        return store().artworkWritingIDs().isEmpty() &&
+               statusMessage() == QStringLiteral("Обложка сохранена: 2");
+    }));
+
+    const QString exported = path(QStringLiteral("exported.png"));
+    ASSERT_TRUE(TestAudioFiles::run(QStringLiteral("metaflac"),
+                                    {QStringLiteral("--export-picture-to=") + exported, flac})
+                    .ok());
+    EXPECT_EQ(TestAudioFiles::readAll(exported), picture);
+    EXPECT_EQ(TestAudioFiles::attachedPicture(mp3), picture);
+    EXPECT_TRUE(TestAudioFiles::run(QStringLiteral("flac"), {QStringLiteral("-t"), flac}).ok());
+}
+
+TEST_F(CoversConverterEndToEndTest, ConvertWritesAnMp3AtThePickedBitRate)
+{
+    const QString flac = makeAudio(QStringLiteral("convert/song.flac"), 2.0);
+    queueFor({flac});
+    ConverterView *converter = show<ConverterView>(Tab::converter);
+    ASSERT_TRUE(converter);
+    QComboBox *picker = converter->bitratePicker();
+    EXPECT_EQ(picker->currentData().toInt(), 320);
+    picker->setFocus();
+    QTest::keyClick(picker, Qt::Key_Up); // 320 → 256
+    QTest::keyClick(picker, Qt::Key_Up); // 256 → 192
+    EXPECT_EQ(store().settings().converterBitrate(), 192);
+    QTest::mouseClick(converter->convertButton(), Qt::LeftButton);
+    ASSERT_TRUE(spinUntil([this] {
+        return store().conversionItems().first().status.kind == ConversionItem::Status::completed;
+    }));
+    EXPECT_EQ(converter->statusText(0), QStringLiteral("Готово"));
+    const QString mp3 = path(QStringLiteral("convert/song.mp3"));
+    EXPECT_EQ(store().conversionItems().first().outputURL, QUrl::fromLocalFile(mp3));
+    const QJsonObject stream = probeStream(mp3);
+    EXPECT_EQ(stream.value(QStringLiteral("codec_name")).toString(), QStringLiteral("mp3"));
+    EXPECT_EQ(stream.value(QStringLiteral("bit_rate")).toString(), QStringLiteral("192000"));
+    EXPECT_NEAR(stream.value(QStringLiteral("duration")).toString().toDouble(), 2.0, 0.1);
+    EXPECT_FALSE(converter->convertButton()->isEnabled()); // nothing waits any more
+}
+
+// ffmpeg's first line is its version banner; the row shows the line that names the error and
+// keeps the whole output for its tooltip.
+TEST_F(CoversConverterEndToEndTest, AFailedConversionShowsFfmpegsErrorLine)
+{
+    const QString fake = path(QStringLiteral("fake/notes.flac"));
+    QDir().mkpath(path(QStringLiteral("fake")));
+    ASSERT_TRUE(TestAudioFiles::writeAll(fake, "these are notes, not audio\n"));
+    queueFor({fake});
+    ConverterView *converter = show<ConverterView>(Tab::converter);
+    ASSERT_TRUE(converter);
+    QTest::mouseClick(converter->convertButton(), Qt::LeftButton);
+    ASSERT_TRUE(spinUntil([this] {
+        return store().conversionItems().first().status.kind == ConversionItem::Status::failed;
+    }));
+    const QString output = store().conversionItems().first().status.message;
+    QStringList lines = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    lines.removeIf([](const QString &line) { return line.trimmed().isEmpty(); });
+    ASSERT_GE(lines.size(), 2) << output.toStdString();
+    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("ffmpeg version")));
+    const QString shown = converter->statusText(0);
+    EXPECT_EQ(shown, lines.last().trimmed());
+    EXPECT_FALSE(shown.startsWith(QStringLiteral("ffmpeg version")));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("fake/notes.mp3"))));
+    EXPECT_EQ(statusMessage(), QStringLiteral("Конвертировано: 0 · Ошибок: 1"));
+
+    // The tooltip over the status text holds ffmpeg's whole output.
+    QWidget *viewport = converter->list()->viewport();
+    const QRect row = converter->list()->rowRect(0);
+    const QPoint status(row.right() - 16 - 22 - 12 - 40, row.center().y());
+    QHelpEvent help(QEvent::ToolTip, status, viewport->mapToGlobal(status));
+    QApplication::sendEvent(viewport, &help);
+    EXPECT_EQ(QToolTip::text(), output);
+    QToolTip::hideText();
+}
+
+// An item that stops waiting (finished or failed elsewhere) while another one converts is
+// left alone when the run reaches it.
+TEST_F(CoversConverterEndToEndTest, AnItemThatStopsWaitingDuringARunIsNotConverted)
+{
+    const QList<ConversionItem> items = queueFor({makeAudio(QStringLiteral("run/1.flac"), 3.0),
+                                                  makeAudio(QStringLiteral("run/2.flac")),
+                                                  makeAudio(QStringLiteral("run/3.flac"))});
+    ConverterView *converter = show<ConverterView>(Tab::converter);
+    ASSERT_TRUE(converter);
+    QTest::mouseClick(converter->convertButton(), Qt::LeftButton);
+    ASSERT_TRUE(spinUntil([this] {
+        return store().conversionItems().first().status.kind == ConversionItem::Status::converting;
+    }));
+    QList<ConversionItem> changed = store().conversionItems();
+    changed[1].status = {ConversionItem::Status::completed, {}};
+    changed[2].status = ConversionItem::Status::failure(QStringLiteral("failed elsewhere"));
+    store().setConversionItems(changed);
+    ASSERT_TRUE(spinUntil(
+        [this] { return statusMessage().startsWith(QStringLiteral("Конвертация завершена")); }));
+    EXPECT_EQ(statusMessage(), QStringLiteral("Конвертация завершена: 1"));
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("run/1.mp3"))));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("run/2.mp3"))));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("run/3.mp3"))));
+    const QList<ConversionItem> after = store().conversionItems();
+    EXPECT_EQ(after.at(1).status.kind, ConversionItem::Status::completed);
+    EXPECT_FALSE(after.at(1).outputURL.has_value());
+    EXPECT_EQ(after.at(2).status.message, QStringLiteral("failed elsewhere"));
+}
+
+} // namespace
+} // namespace brivello

@@ -1,0 +1,267 @@
+#include "platform/Trash.h"
+#include "shell/ActionButton.h"
+#include "shell/BrivelloTheme.h"
+#include "shell/ContentArea.h"
+#include "shell/ShellEvents.h"
+#include "support/TestAudioFiles.h"
+#include "support/ui/EndToEndFixture.h"
+#include "workspaces/MainWindowController.h"
+#include "workspaces/ui/DuplicateFinderView.h"
+#include "workspaces/ui/DuplicateGroupCard.h"
+#include "workspaces/ui/FileRowList.h"
+#include "workspaces/ui/WorkspaceEmptyState.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+namespace brivello {
+namespace {
+
+using test::TestAudioFiles;
+using Tab = LibraryStore::LibraryTab;
+using PathSet = QSet<QString>;
+
+// The duplicates section found through its own buttons over a tree with a copy, a hard link
+// and a symbolic link, compared with fdupes; files go to the Trash only when marked.
+class DuplicatesEndToEndTest : public testing::EndToEndFixture
+{
+protected:
+    void SetUp() override
+    {
+        EndToEndFixture::SetUp();
+        m_original = makeAudio(QStringLiteral("dup/a.mp3"));
+        makeAudio(QStringLiteral("dup/other.mp3"), 2.0);
+        QDir().mkpath(path(QStringLiteral("dup/sub")));
+        ASSERT_TRUE(QFile::copy(m_original, path(QStringLiteral("dup/sub/a copy.mp3"))));
+        ASSERT_TRUE(TestAudioFiles::run(QStringLiteral("ln"),
+                                        {m_original, path(QStringLiteral("dup/hard.mp3"))})
+                        .ok());
+        ASSERT_TRUE(QFile::link(m_original, path(QStringLiteral("dup/link.mp3"))));
+    }
+    DuplicateFinderView *showDuplicates()
+    {
+        window().controller().activateTab(Tab::duplicates);
+        settle();
+        return qobject_cast<DuplicateFinderView *>(window().contentArea()->currentView());
+    }
+    // Presses "Найти дубликаты" and waits for the search's end.
+    bool pressFind(DuplicateFinderView &view)
+    {
+        QTest::mouseClick(view.findButton(), Qt::LeftButton);
+        const bool ended = spinUntil([this] { return !store().duplicateSearch().isSearching; });
+        settle();
+        return ended;
+    }
+    // Adds the folder (written with a trailing slash) and presses "Найти дубликаты".
+    DuplicateFinderView *search()
+    {
+        DuplicateFinderView *view = showDuplicates();
+        EXPECT_TRUE(view);
+        if (!view)
+            return nullptr;
+        view->importDroppedURLs({QUrl::fromLocalFile(path(QStringLiteral("dup/")))});
+        EXPECT_TRUE(spinUntil([this] { return store().duplicateTracks().size() == 5; }));
+        EXPECT_TRUE(view->findButton()->isEnabled());
+        EXPECT_TRUE(pressFind(*view));
+        return view;
+    }
+    // Each group as the set of its paths.
+    QList<PathSet> cards()
+    {
+        QList<PathSet> groups;
+        for (const AudioDuplicateGroup &group : store().duplicateSearch().groups) {
+            PathSet paths;
+            for (const Track &track :
+                 DuplicateGroupRows::tracksIn(group, store().duplicateTracks()))
+                paths.insert(track.url.toLocalFile());
+            groups.append(paths);
+        }
+        return groups;
+    }
+    QList<PathSet> fdupes()
+    {
+        const TestAudioFiles::Result found = TestAudioFiles::run(
+            QStringLiteral("fdupes"), {QStringLiteral("-r"), path(QStringLiteral("dup"))});
+        EXPECT_TRUE(found.ok());
+        QList<PathSet> groups;
+        for (const QString &block :
+             QString::fromUtf8(found.out).split(QStringLiteral("\n\n"), Qt::SkipEmptyParts)) {
+            const QStringList lines = block.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            groups.append(PathSet(lines.cbegin(), lines.cend()));
+        }
+        return groups;
+    }
+    int rowOf(DuplicateFinderView &view, const QString &file)
+    {
+        for (int row = 0; row < view.rows().size(); ++row) {
+            const DuplicateGroupRows::Row &r = view.rows().at(row);
+            if (!r.isHeading && r.track.url.toLocalFile() == file)
+                return row;
+        }
+        return -1;
+    }
+    void clickAt(DuplicateFinderView &view, const QPoint &point, bool twice = false)
+    {
+        // A double click reaches a widget as press, release, double click, release.
+        QWidget *viewport = view.list()->viewport();
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, point);
+        if (twice) {
+            QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, point);
+            QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, point);
+        }
+        settle();
+    }
+    void clickToggle(DuplicateFinderView &view, const QString &file, bool twice = false)
+    {
+        const QRect row = view.list()->rowRect(rowOf(view, file));
+        clickAt(view, DuplicateGroupCard::toggleRect(row, 1.0).center(), twice);
+    }
+    void clickTrash(DuplicateFinderView &view)
+    {
+        clickAt(view, DuplicateGroupCard::trashButtonRect(view.list()->rowRect(0), 1.0).center());
+    }
+    void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : &window(), key, modifiers);
+        settle();
+    }
+    // A .trashinfo in the Trash names the file's old place (earlier tests may have trashed a
+    // file of the same name).
+    static bool inTrash(const QString &original)
+    {
+        const QDir info(Trash::homeTrashPath() + QStringLiteral("/info"));
+        const QByteArray line = "Path=" + Trash::encodedInfoPath(original) + '\n';
+        for (const QString &name : info.entryList({QStringLiteral("*.trashinfo")}, QDir::Files)) {
+            if (TestAudioFiles::readAll(info.filePath(name)).contains(line))
+                return true;
+        }
+        return false;
+    }
+    bool allFilesStay()
+    {
+        for (const char *name :
+             {"dup/a.mp3", "dup/sub/a copy.mp3", "dup/hard.mp3", "dup/other.mp3"}) {
+            if (!QFile::exists(path(QString::fromLatin1(name))))
+                return false;
+        }
+        return QFileInfo(path(QStringLiteral("dup/link.mp3"))).isSymLink();
+    }
+
+    QString m_original;
+};
+
+TEST_F(DuplicatesEndToEndTest, CardsMatchFdupesAndOnlyTheMarkedCopyGoesToTheTrash)
+{
+    DuplicateFinderView *view = search();
+    ASSERT_TRUE(view);
+    EXPECT_EQ(store().duplicateSearch().roots, QList<QUrl>{url(QStringLiteral("dup"))});
+    EXPECT_EQ(view->content(), DuplicateFinderView::Content::groups);
+    EXPECT_EQ(cards(), fdupes());
+    ASSERT_EQ(cards().size(), 1);
+
+    const QString copy = path(QStringLiteral("dup/sub/a copy.mp3"));
+    clickToggle(*view, copy);
+    ASSERT_EQ(store().duplicateSearch().selectedTrackIDs.size(), 1);
+    // A double click on a mark toggles it twice and neither selects nor plays the row.
+    clickToggle(*view, m_original, true);
+    EXPECT_EQ(store().duplicateSearch().selectedTrackIDs.size(), 1);
+    EXPECT_FALSE(store().duplicateSearch().focusedTrackID.has_value());
+    EXPECT_FALSE(player().currentID().has_value());
+    clickTrash(*view);
+
+    EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_TRUE(inTrash(copy));
+    EXPECT_FALSE(inTrash(m_original));
+    EXPECT_TRUE(QFile::exists(m_original));
+    EXPECT_TRUE(store().duplicateSearch().groups.isEmpty());
+    // The search ran over this folder and nothing is left to show: it says so.
+    EXPECT_EQ(view->content(), DuplicateFinderView::Content::emptyResult);
+    EXPECT_EQ(view->emptyResultState()->titleText(), QStringLiteral("Дубликаты не найдены"));
+}
+
+// Ctrl+A selects the section's list as everywhere, never the cards' marks: one press of a
+// card's button must not take every copy of a track.
+TEST_F(DuplicatesEndToEndTest, SelectAllMarksNothingAndTheCardButtonThenTrashesNothing)
+{
+    DuplicateFinderView *view = search();
+    ASSERT_TRUE(view);
+    ASSERT_EQ(cards().size(), 1);
+    pressKey(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
+    clickTrash(*view);
+    EXPECT_TRUE(allFilesStay());
+    EXPECT_EQ(cards().size(), 1);
+}
+
+// The Trash hotkey in this section acts on the cards' marks alone: with none it does nothing,
+// whatever the library's selection holds.
+TEST_F(DuplicatesEndToEndTest, TheTrashHotkeyTakesOnlyMarkedFiles)
+{
+    const QString library = makeAudio(QStringLiteral("library/kept.mp3"));
+    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(library)});
+    ASSERT_EQ(ids.size(), 1);
+    DuplicateFinderView *view = search();
+    ASSERT_TRUE(view);
+    pressKey(Qt::Key_A, Qt::ControlModifier); // the store's selection: the library's files
+    EXPECT_FALSE(store().activeSelection().isEmpty());
+    pressKey(Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_TRUE(allFilesStay());
+    EXPECT_TRUE(QFile::exists(library));
+
+    const QString copy = path(QStringLiteral("dup/sub/a copy.mp3"));
+    clickToggle(*view, copy);
+    pressKey(Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_TRUE(inTrash(copy));
+    EXPECT_TRUE(QFile::exists(m_original));
+    EXPECT_TRUE(QFile::exists(library));
+    EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
+}
+
+// A search that found nothing says so for its scope, until the roots change or a clear.
+TEST_F(DuplicatesEndToEndTest, ASearchWithoutGroupsSaysItFoundNone)
+{
+    QFile::remove(path(QStringLiteral("dup/sub/a copy.mp3")));
+    DuplicateFinderView *view = showDuplicates();
+    ASSERT_TRUE(view);
+    view->importDroppedURLs({url(QStringLiteral("dup"))});
+    ASSERT_TRUE(spinUntil([this] { return store().duplicateTracks().size() == 4; }));
+    EXPECT_EQ(view->emptyResultState()->titleText(), QStringLiteral("Дубликаты ещё не искали"));
+    ASSERT_TRUE(pressFind(*view));
+    EXPECT_TRUE(fdupes().isEmpty());
+    EXPECT_EQ(view->content(), DuplicateFinderView::Content::emptyResult);
+    EXPECT_EQ(view->emptyResultState()->titleText(), QStringLiteral("Дубликаты не найдены"));
+    EXPECT_TRUE(view->emptyResultState()->messageText().contains(path(QStringLiteral("dup"))));
+    {
+        // Drawn with the application's own palette, as the program sets it at its start.
+        const QPalette palette = QApplication::palette();
+        QApplication::setPalette(BrivelloTheme::palette(ShellEvents::instance().scheme()));
+        saveScreenshot(QStringLiteral("duplicates-none-ru-dark.png"), settledGrab());
+        QApplication::setPalette(palette);
+    }
+
+    // Adding the same folder again, written differently, is no new root.
+    view->importDroppedURLs({QUrl::fromLocalFile(path(QStringLiteral("dup/./sub/../")))});
+    settle(200);
+    EXPECT_EQ(store().duplicateSearch().roots.size(), 1);
+    EXPECT_EQ(view->emptyResultState()->titleText(), QStringLiteral("Дубликаты не найдены"));
+
+    makeAudio(QStringLiteral("more/b.mp3"), 1.5);
+    view->importDroppedURLs({url(QStringLiteral("more"))});
+    ASSERT_TRUE(spinUntil([this] { return store().duplicateTracks().size() == 5; }));
+    EXPECT_EQ(view->emptyResultState()->titleText(), QStringLiteral("Дубликаты ещё не искали"));
+    ASSERT_TRUE(pressFind(*view));
+    EXPECT_EQ(view->emptyResultState()->messageText(),
+              QStringLiteral("В «2 источника» нет ни точных копий, ни версий одного трека."));
+    QTest::mouseClick(view->clearButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(view->content(), DuplicateFinderView::Content::dropZone);
+    EXPECT_FALSE(store().duplicateSearch().hasSearched);
+}
+
+} // namespace
+} // namespace brivello
