@@ -18,7 +18,8 @@ AVFormatInput::~AVFormatInput()
     avformat_close_input(&m_context);
 }
 
-std::unique_ptr<AVFormatInput> AVFormatInput::open(const QString &path, bool analyse)
+std::unique_ptr<AVFormatInput>
+AVFormatInput::open(const QString &path, bool analyse, const char *demuxer)
 {
     static std::once_flag quiet;
     std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
@@ -28,15 +29,21 @@ std::unique_ptr<AVFormatInput> AVFormatInput::open(const QString &path, bool ana
     av_dict_set(&options, "protocol_whitelist", "file", 0);
     AVFormatContext *context = nullptr;
     const QByteArray url = QByteArrayLiteral("file:") + LocalFile::encodeName(path);
-    const int status = avformat_open_input(&context, url.constData(), nullptr, &options);
+    const AVInputFormat *format = demuxer ? av_find_input_format(demuxer) : nullptr;
+    const int status = avformat_open_input(&context, url.constData(), format, &options);
     av_dict_free(&options);
     if (status < 0 || !context)
         return nullptr;
 
     std::unique_ptr<AVFormatInput> input(new AVFormatInput(context));
     if (analyse)
-        avformat_find_stream_info(context, nullptr); // on failure the header's values stand
+        input->analyse();
     return input;
+}
+
+void AVFormatInput::analyse()
+{
+    avformat_find_stream_info(m_context, nullptr);
 }
 
 AVStream *AVFormatInput::audioStream() const

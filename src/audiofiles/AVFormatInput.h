@@ -18,8 +18,12 @@ public:
     AVFormatInput &operator=(const AVFormatInput &) = delete;
 
     // Nothing when the file cannot be opened as media. `analyse` also reads the first packets
-    // for stream details the header does not state (as ffprobe does).
-    static std::unique_ptr<AVFormatInput> open(const QString &path, bool analyse = true);
+    // for stream details the header does not state (as ffprobe does). `demuxer` (a short name)
+    // skips probing.
+    static std::unique_ptr<AVFormatInput>
+    open(const QString &path, bool analyse = true, const char *demuxer = nullptr);
+    // The analysis open() does with `analyse`; on failure the header's values stand.
+    void analyse();
 
     AVFormatContext *context() const { return m_context; }
     // The first audio stream, or nullptr.

@@ -20,6 +20,10 @@ void assertMainThread()
 
 } // namespace
 
+AudioMetadataLoadQueue::AudioMetadataLoadQueue()
+    : m_concurrencyLimit(std::max(kMinimumConcurrency, QThread::idealThreadCount()))
+{}
+
 AudioMetadataLoadQueue &AudioMetadataLoadQueue::shared()
 {
     static AudioMetadataLoadQueue queue;
@@ -29,7 +33,7 @@ AudioMetadataLoadQueue &AudioMetadataLoadQueue::shared()
 bool AudioMetadataLoadQueue::PermitAwaiter::await_ready() const noexcept
 {
     assertMainThread();
-    if (queue->m_activeCount < kConcurrencyLimit) {
+    if (queue->m_activeCount < queue->m_concurrencyLimit) {
         ++queue->m_activeCount;
         return true;
     }

@@ -10,13 +10,17 @@
 
 namespace brivello {
 
-// Lets at most two metadata loads run at once in the whole process, served first come first
-// served. A main-thread object: permits are awaited by main-thread coroutines, the reading
-// itself runs on the thread pool, so no pool thread ever waits for a permit.
+// Lets as many metadata loads run at once in the whole process as there are cores (at least
+// two), served first come first served. A main-thread object: permits are awaited by
+// main-thread coroutines, the reading itself runs on the thread pool, so no pool thread ever
+// waits for a permit.
 class AudioMetadataLoadQueue
 {
 public:
-    static constexpr int kConcurrencyLimit = 2;
+    static constexpr int kMinimumConcurrency = 2;
+
+    // The number of permits.
+    int concurrencyLimit() const { return m_concurrencyLimit; }
 
     static AudioMetadataLoadQueue &shared();
 
@@ -41,10 +45,13 @@ public:
     // Tests replace the file reading (run on the pool); an empty function restores it.
     using Reader = std::function<LoadedTrackMetadata(const QUrl &, const AudioTags &)>;
     void setReaderForTesting(Reader reader) { m_reader = std::move(reader); }
+    // Only while no permit is held.
+    void setConcurrencyLimitForTesting(int limit) { m_concurrencyLimit = limit; }
 
 private:
-    AudioMetadataLoadQueue() = default;
+    AudioMetadataLoadQueue();
 
+    int m_concurrencyLimit;
     int m_activeCount = 0;
     std::deque<std::coroutine_handle<>> m_waiters;
     Reader m_reader;

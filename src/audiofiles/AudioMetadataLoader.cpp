@@ -4,6 +4,7 @@
 #include "AudioTagReader.h"
 #include "AudioTechnicalInfo.h"
 #include "MP3Header.h"
+#include "MetadataInput.h"
 #include "platform/LocalFile.h"
 #include "records/Track.h"
 
@@ -45,7 +46,7 @@ LoadedTrackMetadata readFile(const QUrl &url, const AudioTags &fallbackTags)
 
     std::optional<AudioTechnicalInfo::Details> details;
     qint64 streamStart = -1;
-    if (const auto input = AVFormatInput::open(path)) {
+    if (const auto input = MetadataInput::open(path)) {
         result.duration = input->duration();
         details = AudioTechnicalInfo::read(*input, path);
         if (details && details->bitRate == 0)

@@ -8,6 +8,7 @@
 #include "platform/LocalFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <memory>
 #include <taglib/aifffile.h>
 #include <taglib/apetag.h>
@@ -218,10 +219,46 @@ void readTags(AudioTagReader::Result &result,
     }
 }
 
+// An ID3v1, APE or Lyrics3 block at the end: TagLib's reading is needed for it.
+bool hasTrailingTags(const ByteSource &source)
+{
+    const qint64 tail = std::min<qint64>(source.size(), 160);
+    const QByteArray end = source.read(source.size() - tail, tail);
+    auto at = [&end](qsizetype fromEnd, const char *marker) {
+        return end.size() >= fromEnd &&
+               QByteArrayView(end).sliced(end.size() - fromEnd).startsWith(marker);
+    };
+    return at(128, "TAG") || at(32, "APETAGEX") || at(160, "APETAGEX") || at(9, "LYRICS200") ||
+           at(137, "LYRICS200") || at(9, "LYRICSEND") || at(137, "LYRICSEND");
+}
+
+// An MP3 file with only an ID3v2 tag is read by the writers' parser alone; TagLib would only
+// parse the same tag again.
+std::optional<AudioTagReader::Result> readPlainMP3(const QString &path,
+                                                   const AudioTags &fallbackTags)
+{
+    if (QFileInfo(path).suffix().compare(QLatin1String("mp3"), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    try {
+        const FileByteSource source(path);
+        const auto frames = NativeTagReader::id3Frames(source, NativeTagReader::Container::mp3);
+        if (!frames || hasTrailingTags(source))
+            return std::nullopt;
+        AudioTagReader::Result result;
+        result.tags = fallbackTags;
+        NativeTagReader::applyId3(*frames, result.tags, result.picture);
+        return result;
+    } catch (const WriteError &) {
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 AudioTagReader::Result AudioTagReader::read(const QString &path, const AudioTags &fallbackTags)
 {
+    if (std::optional<Result> plain = readPlainMP3(path, fallbackTags))
+        return std::move(*plain);
     Result result;
     result.tags = fallbackTags;
     const QByteArray name = LocalFile::encodeName(path);

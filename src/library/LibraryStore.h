@@ -5,6 +5,7 @@
 #include "library/AudioPlayer.h"
 #include "library/DuplicateSearchState.h"
 #include "library/FavoriteMembershipCommand.h"
+#include "library/FavoriteOrder.h"
 #include "library/LibrarySettings.h"
 #include "library/RemovalHistory.h"
 #include "library/StoreLifetimeGuard.h"
@@ -226,6 +227,19 @@ public:
 
     // Reads the files' metadata in the background and applies it to the destination list.
     void scheduleMetadataLoads(const QList<Track> &tracks, MetadataDestination destination);
+    // Counts a metadata load the store does not run itself (the duplicate finder's) as one of
+    // its load operations for as long as it lives, so snapshot saves wait for its end too.
+    class MetadataLoadScope
+    {
+    public:
+        explicit MetadataLoadScope(LibraryStore &store);
+        ~MetadataLoadScope();
+        MetadataLoadScope(const MetadataLoadScope &) = delete;
+        MetadataLoadScope &operator=(const MetadataLoadScope &) = delete;
+
+    private:
+        QPointer<LibraryStore> m_store;
+    };
     // Test seam, process-wide: when set, the store's imports and restore hand their metadata
     // loads to this hook instead of scheduleMetadataLoads(). Install it before making a store.
     using MetadataLoadHook = std::function<void(const QList<Track> &, MetadataDestination)>;
@@ -440,6 +454,8 @@ private:
     void resumeLibraryLoadWaiters();
     // Ends once no library load of `url` is due (or the store is gone).
     QCoro::Task<> libraryLoadsSettled(QUrl url);
+    // Ends one load operation; the last one to end requests the snapshot save.
+    void finishMetadataLoadOperation();
     QCoro::Task<> runMetadataLoads(QList<MetadataLoadEntry> entries,
                                    MetadataDestination destination);
     void applyMetadataBatch(const QList<PendingMetadataResult> &batch,
@@ -481,6 +497,7 @@ private:
     // The ordered list itself, valid while `tracks` was not assigned since.
     mutable QList<Track> m_cachedPlaylistTracks;
     mutable std::optional<quint64> m_cachedPlaylistTracksRevision;
+    mutable FavoriteOrder m_favoriteOrder;
 
     // Duplicate finder.
     QList<Track> m_duplicateTracks;

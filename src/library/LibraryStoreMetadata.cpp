@@ -1,5 +1,5 @@
-// LibraryStore's metadata loading: one main-thread operation per call reads its files one after
-// another through the shared load queue and applies the results 50 at a time.
+// LibraryStore's metadata loading: one main-thread operation per call reads its files through
+// the shared load queue, several at once, and applies the results in order, 50 at a time.
 #include "LibraryStore.h"
 #include "audiofiles/AudioMetadataLoadQueue.h"
 #include "platform/NotificationCenter.h"
@@ -11,6 +11,7 @@
 #include <QImageReader>
 #include <QTimer>
 #include <QtConcurrent>
+#include <deque>
 
 namespace brivello {
 
@@ -75,9 +76,19 @@ QCoro::Task<> LibraryStore::runMetadataLoads(QList<MetadataLoadEntry> entries,
         co_return;
     QList<PendingMetadataResult> batch;
     batch.reserve(kMetadataBatchSize);
+    // Several files are read ahead, as many as the queue has permits, so one long load uses
+    // every core; results are still taken, and applied, in the given order.
+    AudioMetadataLoadQueue &queue = AudioMetadataLoadQueue::shared();
+    std::deque<QCoro::Task<LoadedTrackMetadata>> reading;
+    qsizetype next = 0;
     for (const MetadataLoadEntry &entry : std::as_const(entries)) {
-        QCoro::Task<LoadedTrackMetadata> loading =
-            AudioMetadataLoadQueue::shared().load(entry.url, entry.tags);
+        while (next < entries.size() &&
+               qsizetype(reading.size()) < std::max(1, queue.concurrencyLimit())) {
+            reading.push_back(queue.load(entries[next].url, entries[next].tags));
+            ++next;
+        }
+        QCoro::Task<LoadedTrackMetadata> loading = std::move(reading.front());
+        reading.pop_front();
         LoadedTrackMetadata metadata = co_await loading;
         if (!guard.alive())
             co_return;
@@ -100,9 +111,26 @@ QCoro::Task<> LibraryStore::runMetadataLoads(QList<MetadataLoadEntry> entries,
     }
     if (!batch.isEmpty())
         applyMetadataBatch(batch, destination);
+    finishMetadataLoadOperation();
+}
+
+void LibraryStore::finishMetadataLoadOperation()
+{
     m_metadataLoadOperationCount = std::max(m_metadataLoadOperationCount - 1, 0);
     if (m_metadataLoadOperationCount == 0)
         scheduleWorkspaceSave();
+}
+
+LibraryStore::MetadataLoadScope::MetadataLoadScope(LibraryStore &store)
+    : m_store(&store)
+{
+    ++store.m_metadataLoadOperationCount;
+}
+
+LibraryStore::MetadataLoadScope::~MetadataLoadScope()
+{
+    if (m_store)
+        m_store->finishMetadataLoadOperation();
 }
 
 void LibraryStore::applyMetadataBatch(const QList<PendingMetadataResult> &batch,

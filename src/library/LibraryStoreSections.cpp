@@ -23,22 +23,6 @@ QString idText(const QUuid &id)
     return id.toString(QUuid::WithoutBraces).toUpper();
 }
 
-QString baseName(const QUrl &url)
-{
-    const QString name = url.fileName();
-    const QString extension = pathExtension(url);
-    return extension.isEmpty() ? name : name.left(name.size() - extension.size() - 1);
-}
-
-bool passesFavoriteFilter(const Track &track, bool onlyUntagged, const QString &genreFilter)
-{
-    if (!track.isFavorite)
-        return false;
-    if (onlyUntagged)
-        return track.tags.genre.trimmed().isEmpty();
-    return genreFilter.isEmpty() || canonicallyEqual(track.tags.genre, genreFilter);
-}
-
 // Sort keys instead of pairwise collation keep tens of thousands of tracks fast.
 QList<QUuid> sortedPlaylistIDs(const QList<Track> &tracks, const QList<qsizetype> &members)
 {
@@ -65,40 +49,6 @@ QList<QUuid> sortedPlaylistIDs(const QList<Track> &tracks, const QList<qsizetype
     for (qsizetype position : positions)
         ids.append(tracks[members[position]].id);
     return ids;
-}
-
-// Genre (tracks without one last), then title or file name; localised, case-insensitive,
-// stable. Sorts positions by precomputed keys rather than moving whole tracks around.
-QList<Track> sortedFavorites(const QList<Track> &favorites)
-{
-    thread_local const NaturalOrder order(false);
-    struct Key
-    {
-        bool untagged;
-        QCollatorSortKey genre;
-        QCollatorSortKey title;
-    };
-    std::vector<Key> keys;
-    keys.reserve(favorites.size());
-    for (const Track &track : favorites) {
-        const QString genre = track.tags.genre.trimmed();
-        const QString title = track.tags.title.isEmpty() ? baseName(track.url) : track.tags.title;
-        keys.push_back({genre.isEmpty(), order.sortKey(genre), order.sortKey(title)});
-    }
-    std::vector<qsizetype> positions(favorites.size());
-    std::iota(positions.begin(), positions.end(), 0);
-    std::stable_sort(positions.begin(), positions.end(), [&keys](qsizetype x, qsizetype y) {
-        if (keys[x].untagged != keys[y].untagged)
-            return !keys[x].untagged;
-        if (const int c = keys[x].genre.compare(keys[y].genre))
-            return c < 0;
-        return keys[x].title.compare(keys[y].title) < 0;
-    });
-    QList<Track> sorted;
-    sorted.reserve(favorites.size());
-    for (qsizetype position : positions)
-        sorted.append(favorites[position]);
-    return sorted;
 }
 
 } // namespace
@@ -181,7 +131,7 @@ QList<Track> LibraryStore::tracksForSelection(LibraryTab tab) const
     case LibraryTab::favorites: {
         QList<Track> result;
         for (const Track &track : m_tracks) {
-            if (passesFavoriteFilter(track, m_favoriteOnlyUntagged, m_favoriteGenreFilter))
+            if (FavoriteOrder::passes(track, {m_favoriteOnlyUntagged, m_favoriteGenreFilter}))
                 result.append(track);
         }
         return result;
@@ -201,11 +151,9 @@ QList<Track> LibraryStore::tracksForSelection(LibraryTab tab) const
 QList<Track> LibraryStore::visibleTracks() const
 {
     switch (m_activeTab) {
-    case LibraryTab::favorites: {
-        QList<Track> favorites = tracksForSelection(LibraryTab::favorites);
-        favorites = sortedFavorites(favorites);
-        return favorites;
-    }
+    case LibraryTab::favorites:
+        return m_favoriteOrder.tracks(
+            m_tracks, m_tracksRevision, {m_favoriteOnlyUntagged, m_favoriteGenreFilter});
     case LibraryTab::converter:
     case LibraryTab::duplicates:
         return m_tracks;

@@ -50,6 +50,10 @@ void LibraryStore::scheduleWorkspaceSave()
 {
     if (m_isRestoringWorkspaceSession || m_isApplyingMetadataBatch)
         return;
+    // While files load, their results and the imports feeding them keep changing the lists, and
+    // on a big library each debounced save rewrote megabytes; the last load to end saves once.
+    if (m_metadataLoadOperationCount > 0)
+        return;
     m_sessionSaveWorkItem.cancel();
     QPointer<LibraryStore> self(this);
     m_sessionSaveWorkItem = Scheduler::shared().after(kWorkspaceSaveDelay, [self] {

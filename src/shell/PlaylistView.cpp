@@ -11,6 +11,7 @@
 #include "platform/BrivelloLocalization.h"
 #include "settings/ContextualHintState.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QMenu>
 #include <QMouseEvent>

@@ -276,15 +276,20 @@ QList<Track> DuplicateSearch::currentRecords(const QList<Track> &captured)
 QCoro::Task<> DuplicateSearch::refreshDuplicateMetadata(QList<QUuid> ids, quint64 generation)
 {
     QPointer<DuplicateSearch> self(this);
+    // The list updates below request no snapshot save until the phase ends.
+    const LibraryStore::MetadataLoadScope holdingSaves(m_store);
     m_shown.phase = Phase::metadata;
     m_shown.processedCount = 0;
     m_shown.totalCount = ids.size();
     show(m_shown);
     const double count = static_cast<double>(ids.size());
     std::deque<std::pair<qsizetype, QCoro::Task<Track>>> loading;
+    // Enough waiting to keep every permit busy while one result is applied.
+    const size_t loadsAhead =
+        size_t(AudioMetadataLoadQueue::shared().concurrencyLimit() + kMetadataLoadsAhead);
     qsizetype next = 0;
     for (;;) {
-        while (loading.size() < size_t(kMetadataLoadsAhead) && next < ids.size()) {
+        while (loading.size() < loadsAhead && next < ids.size()) {
             const qsizetype at = indexOf(ids[next++]);
             if (at < 0)
                 continue; // gone from the list: skipped, nothing published for it

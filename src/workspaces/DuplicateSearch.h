@@ -35,8 +35,8 @@ public:
     static constexpr double kHashingStart = 0.4;
     static constexpr double kHashingShare = 0.52;
     static constexpr double kMatchingStart = 0.94;
-    // Metadata loads of one search waiting for or holding the shared permits at once.
-    static constexpr int kMetadataLoadsAhead = 4;
+    // Metadata loads of one search waiting for the shared permits, besides those holding one.
+    static constexpr int kMetadataLoadsAhead = 2;
 
 signals:
     void searchFinished();

@@ -5,6 +5,7 @@
 #include <QMutex>
 #include <QSemaphore>
 #include <QTest>
+#include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
 
@@ -12,12 +13,28 @@ using namespace brivello;
 
 namespace {
 
+// Two permits, as on a two-core machine; the default follows the cores.
 class AudioMetadataLoadQueueTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { queue().setReaderForTesting({}); }
+    void SetUp() override
+    {
+        m_defaultLimit = queue().concurrencyLimit();
+        queue().setConcurrencyLimitForTesting(2);
+    }
+    void TearDown() override
+    {
+        queue().setReaderForTesting({});
+        queue().setConcurrencyLimitForTesting(m_defaultLimit);
+    }
     static AudioMetadataLoadQueue &queue() { return AudioMetadataLoadQueue::shared(); }
+    int m_defaultLimit = 0;
 };
+
+TEST_F(AudioMetadataLoadQueueTest, EveryCoreGetsAPermitAndNeverFewerThanTwo)
+{
+    EXPECT_EQ(m_defaultLimit, std::max(2, QThread::idealThreadCount()));
+}
 
 TEST_F(AudioMetadataLoadQueueTest, PermitsAreHandedToWaitersFirstInFirstOut)
 {

@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QMutex>
 #include <QSemaphore>
+#include <QSignalSpy>
 
 using namespace brivello;
 using namespace brivello::testing;
@@ -173,6 +174,43 @@ TEST_F(LibraryStoreMetadataTest, SnapshotIsSavedWhenTheLastOperationEnds)
     m_gate.release();
     ASSERT_TRUE(spinUntil([&] { return store().hasPendingWorkspaceSave(); }));
     EXPECT_GT(store().tracks()[1].duration, 0);
+}
+
+// Selection moves, list assignments and the duplicate finder's per-file updates made while a
+// long load runs write nothing; the load's end writes the snapshot once.
+TEST_F(LibraryStoreMetadataTest, ALongLoadWritesTheSnapshotOnceWhenItEnds)
+{
+    makeStore();
+    QSignalSpy saved(&store(), &LibraryStore::workspaceSessionSaved);
+    const QList<Track> tracks = makeTracks(120);
+    store().setTracks(tracks);
+    m_gated.insert("t60.mp3");
+    store().scheduleMetadataLoads(tracks, LibraryStore::MetadataDestination::library);
+    ASSERT_TRUE(spinUntil([&] { return m_loadedAtNotification.size() == 1; }));
+    for (int i = 0; i < 5; ++i) {
+        store().setSelectedIDs({tracks[i].id});
+        store().setDuplicateTracks(makeTracks(i + 1, "d"));
+        m_scheduler.advance(1.0);
+        QCoreApplication::processEvents();
+    }
+    {
+        // The duplicate finder's metadata phase outlives the library load.
+        const LibraryStore::MetadataLoadScope duplicates(store());
+        m_gate.release();
+        ASSERT_TRUE(spinUntil([&] { return allLoaded(store().tracks()); }));
+        store().setDuplicateTracks(makeTracks(7, "d"));
+        m_scheduler.advance(2.0);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(store().hasPendingWorkspaceSave());
+        EXPECT_EQ(saved.count(), 0);
+    }
+    EXPECT_TRUE(store().hasPendingWorkspaceSave());
+    m_scheduler.advance(1.0);
+    ASSERT_TRUE(spinUntil([&saved] { return saved.count() > 0; }));
+    m_scheduler.advance(5.0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(saved.count(), 1);
+    EXPECT_EQ(store().duplicateTracks().size(), 7);
 }
 
 TEST_F(LibraryStoreMetadataTest, ImportedFilesShowTheirRealTagsOnceLoaded)

@@ -1,5 +1,6 @@
 #include "support/LibraryStoreFixture.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace brivello;
@@ -84,6 +85,73 @@ TEST_F(LibraryStoreSectionsTest, FavouritesSortByGenreThenTitleWithUntaggedLast)
                            QStringLiteral("w"),
                            QStringLiteral("y")}));
     EXPECT_EQ(titles(s.tracksForSelection(Tab::favorites)).first(), QStringLiteral("x"));
+}
+
+// The kept order is updated piece by piece; after each kind of change it must equal the order
+// computed from scratch, equal genres and titles keeping the library order.
+TEST_F(LibraryStoreSectionsTest, FavouritesOrderFollowsMembershipAndTagChanges)
+{
+    LibraryStore &s = makeStore();
+    QList<Track> tracks;
+    for (int i = 0; i < 120; ++i) {
+        tracks.append(favourite(QStringLiteral("/m/f%1.mp3").arg(i),
+                                i % 4 == 0 ? QString() : QStringLiteral("G%1").arg(i % 5),
+                                i % 6 == 0 ? QString() : QStringLiteral("T%1").arg(i % 9)));
+        tracks.last().isFavorite = i % 3 != 0;
+    }
+    s.setTracks(tracks);
+    s.setActiveTab(Tab::favorites);
+    const auto ids = [](const QList<Track> &list) {
+        QList<QUuid> result;
+        for (const Track &t : list)
+            result.append(t.id);
+        return result;
+    };
+    const auto fresh = [&s] {
+        QList<Track> favourites;
+        for (const Track &t : s.tracks()) {
+            if (t.isFavorite)
+                favourites.append(t);
+        }
+        return FavoriteOrder::sorted(favourites);
+    };
+    EXPECT_EQ(ids(s.visibleTracks()), ids(fresh()));
+    const QList<std::function<void(QList<Track> &, int)>> edits = {
+        [](QList<Track> &list, int i) { list[i].isFavorite = !list[i].isFavorite; },
+        [](QList<Track> &list, int i) { list[i].tags.genre = QStringLiteral("G%1").arg(i % 7); },
+        [](QList<Track> &list, int i) { list[i].tags.genre = QStringLiteral(" "); },
+        [](QList<Track> &list, int i) { list[i].tags.title.clear(); },
+        [](QList<Track> &list, int i) { list[i].tags.title = QStringLiteral("t%1").arg(i); },
+        [](QList<Track> &list, int i) {
+            list[i].url = QUrl::fromLocalFile(QStringLiteral("/n/%1.mp3").arg(i));
+        },
+        [](QList<Track> &list, int i) { list.move(i, 0); },
+        [](QList<Track> &list, int i) { list.removeAt(i); },
+        [](QList<Track> &list, int i) {
+            list.insert(i,
+                        favourite(QStringLiteral("/m/new%1.mp3").arg(i),
+                                  QStringLiteral("G1"),
+                                  QStringLiteral("T1")));
+        },
+    };
+    for (int round = 0; round < 60; ++round) {
+        QList<Track> list = s.tracks();
+        edits[round % edits.size()](list, (round * 37) % int(list.size()));
+        if (round % 5 == 0)
+            edits[(round + 1) % edits.size()](list, (round * 11) % int(list.size()));
+        s.setTracks(list);
+        SCOPED_TRACE(round);
+        ASSERT_EQ(ids(s.visibleTracks()), ids(fresh()));
+    }
+    // Current values, not those of the first read.
+    QList<Track> list = s.tracks();
+    const QUuid first = s.visibleTracks().first().id;
+    for (Track &t : list) {
+        if (t.id == first)
+            t.tags.comment = QStringLiteral("edited");
+    }
+    s.setTracks(list);
+    EXPECT_EQ(s.visibleTracks().first().tags.comment, QStringLiteral("edited"));
 }
 
 TEST_F(LibraryStoreSectionsTest, FavouriteFiltersCompareGenresExactlyOrByBlankness)

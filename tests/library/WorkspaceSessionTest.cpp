@@ -204,6 +204,54 @@ TEST(WorkspaceSessionTest, EncodedDocumentRoundTripsEveryMember)
     EXPECT_EQ(restored.duration, 0);
 }
 
+// The reader takes the document straight from its text: JSON as any writer may spell it reads
+// as a parsed document would, and text that is not JSON is rejected as a whole.
+TEST(WorkspaceSessionTest, AnyValidSpellingReadsAndMalformedTextIsRejected)
+{
+    const QByteArray tags =
+        R"({"title" : "\u00c9t\u00e9 \ud83c\udfa7 a\/b", "artist":"", "album":"",
+        "albumArtist":"", "genre":"x", "year":"", "track":"", "comment":"", "bpm":"",
+        "musicalKey":"", "extra": [1, -2.5e3, {"deep": [true, null]}]})";
+    const QByteArray text =
+        "\r\n { \"selectedIDs\" : [ ] ,\t\"activeTab\":\"A\", \"activeTab\":\"B\","
+        "\"tracks\":[{\"isFavorite\":false,\"url\":\"file:///m/a.mp3\","
+        "\"id\":\"6f9619ff-8b86-d011-b42d-00c04fc964ff\",\"tags\":" +
+        tags +
+        ",\"isInPlaylist\":true,\"isInCoverWorkspace\":false,"
+        "\"isFavorite\":true}],"
+        "\"conversionURLs\":[],\"duplicateRoots\":[],\"duplicateTracks\":[],"
+        "\"estimatedBPMConfidenceByTrackID\":{"
+        "\"6F9619FF-8B86-D011-B42D-00C04FC964FF\":1.25E-1}} ";
+    ASSERT_FALSE(QJsonDocument::fromJson(text).isNull());
+    const auto session = WorkspaceSession::decode(text);
+    ASSERT_TRUE(session.has_value());
+    EXPECT_EQ(session->activeTab, QStringLiteral("B"));
+    ASSERT_EQ(session->tracks.size(), 1);
+    EXPECT_TRUE(session->tracks[0].isFavorite);
+    EXPECT_EQ(session->tracks[0].tags.title, QStringLiteral("Été 🎧 a/b"));
+    EXPECT_EQ(session->tracks[0].tags.genre, QStringLiteral("x"));
+    EXPECT_EQ(session->estimatedBPMConfidenceByTrackID->value(session->tracks[0].id), 0.125);
+
+    const QByteArray good = QJsonDocument(minimalDocument()).toJson(QJsonDocument::Compact);
+    ASSERT_TRUE(WorkspaceSession::decode(good).has_value());
+    const QList<QByteArray> malformed = {
+        good + "x",
+        good.left(good.size() - 1),
+        QByteArray(good).replace("\"activeTab\":", "\"activeTab\""),
+        QByteArray(good).replace("Плейлист", "Плей\\qлист"),
+        QByteArray(good).replace("Плейлист", "Плей\xff\xfeлист"),
+        QByteArray(good).replace("Плейлист", "Плей\nлист"),
+        QByteArray(good).replace("],", "]"),
+        QByteArray(good).replace("true", "tru"),
+        QByteArray("[") + good + "]",
+        QByteArray(),
+    };
+    for (const QByteArray &bad : malformed) {
+        SCOPED_TRACE(bad.toStdString());
+        EXPECT_FALSE(WorkspaceSession::decode(bad).has_value());
+    }
+}
+
 TEST(WorkspaceSessionTest, NonFiniteConfidenceIsLeftOutAndNeverBlocksTheSave)
 {
     WorkspaceSession session;
