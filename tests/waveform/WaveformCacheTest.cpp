@@ -10,6 +10,7 @@
 #include <QCoroTask>
 #include <QDir>
 #include <QFileInfo>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
@@ -242,6 +243,32 @@ TEST_F(WaveformCacheTest, CancellingFailsTheCallerAndJoinersWithoutBlocking)
     waitForCalls(2);
     m_fake.succeed(1, 0.75f);
     EXPECT_EQ(test::waitForResult(next), std::vector<float>(4096, 0.75f));
+}
+
+TEST_F(WaveformCacheTest, ACallStillReadingTheDiskWhenCancelledFailsInsteadOfStartingAnew)
+{
+    auto cache = makeCache();
+    auto starter = request(*cache);
+    waitForCalls(1);
+    // Hold every pool thread so that the second call's disk read ends only after the cancel.
+    QThreadPool *pool = QThreadPool::globalInstance();
+    QSemaphore release;
+    const int threads = pool->maxThreadCount();
+    for (int i = 0; i < threads; ++i)
+        pool->start([&release] { release.acquire(); });
+    auto late = request(*cache);
+    cache->cancelLoading(m_audio);
+    release.release(threads);
+    EXPECT_EQ(errorCode(starter), -1);
+    EXPECT_EQ(errorCode(late), -1);
+    EXPECT_EQ(m_fake.count(), 1);
+    EXPECT_FALSE(cache->isLoading(m_audio));
+
+    // A call made after the cancel starts afresh.
+    auto next = request(*cache);
+    waitForCalls(2);
+    m_fake.succeed(1, 0.5f);
+    EXPECT_EQ(test::waitForResult(next), std::vector<float>(4096, 0.5f));
 }
 
 TEST_F(WaveformCacheTest, AWithdrawnExtractionThatStillFinishesStoresNothing)
