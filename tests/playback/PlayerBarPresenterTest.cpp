@@ -7,7 +7,9 @@
 #include "playback/WaveformTint.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
+#include "waveform/WaveformCache.h"
 
+#include <QTest>
 #include <cmath>
 
 using namespace brivello;
@@ -146,18 +148,24 @@ TEST_F(PlayerBarPresenterTest, VolumeBubbleHides1point1SecondsAfterTheLastChange
 
 TEST_F(PlayerBarPresenterTest, WaveformAreaWaitsForTheEnvelopeAndFallsBackToASeekableWave)
 {
-    QList<std::function<void(bool)>> pending;
-    presenter->setEnvelopeLoader(
-        [&](const QUrl &, std::function<void(bool)> done) { pending.append(std::move(done)); });
+    // A cache of its own whose extractions answer at once; the second file does not exist.
+    touch(QStringLiteral("Artist - Song 0.mp3"), QByteArray(64, 'a'));
+    WaveformCache cache(
+        path(QStringLiteral("cache")),
+        [](QUrl, int count, bool, std::stop_token) -> QCoro::Task<std::vector<float>> {
+            co_return std::vector<float>(size_t(count), 0.5f);
+        });
+    presenter->setWaveformCache(&cache);
+    const auto areaBecomes = [this](Area area) {
+        return QTest::qWaitFor([&] { return presenter->waveformArea() == area; });
+    };
     player.play(libraryTrack(0));
     EXPECT_EQ(presenter->waveformArea(), Area::loading);
-    pending.takeLast()(true);
-    EXPECT_EQ(presenter->waveformArea(), Area::scrubber);
+    EXPECT_TRUE(areaBecomes(Area::scrubber));
 
     player.play(libraryTrack(1));
     EXPECT_EQ(presenter->waveformArea(), Area::loading);
-    pending.takeFirst()(false);
-    EXPECT_EQ(presenter->waveformArea(), Area::seekablePlaceholder);
+    EXPECT_TRUE(areaBecomes(Area::seekablePlaceholder));
 
     // Seeking by fraction uses the displayed duration.
     player.progress().setDuration(200);
@@ -165,6 +173,11 @@ TEST_F(PlayerBarPresenterTest, WaveformAreaWaitsForTheEnvelopeAndFallsBackToASee
     EXPECT_DOUBLE_EQ(presenter->waveformProgress(), 0.25);
     presenter->seekToFraction(0.5);
     EXPECT_EQ(player.seeksTo, QList<double>{100});
+
+    // Back to a track whose envelope is cached: ready as soon as the cache answers.
+    player.play(libraryTrack(0));
+    EXPECT_TRUE(areaBecomes(Area::scrubber));
+    presenter.reset(); // before the cache it waits on
 }
 
 TEST(ProgressWaveShapeTest, PointsFollowTheFormulaAndTheLineEndsOnTheLastPoint)
