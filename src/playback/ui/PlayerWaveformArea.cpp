@@ -34,6 +34,16 @@ bool PlayerWaveformArea::isFading() const
     return m_fade && m_fade->state() == QAbstractAnimation::Running;
 }
 
+int PlayerWaveformArea::fadeDuration() const
+{
+    return isFading() ? m_fade->duration() : 0;
+}
+
+QEasingCurve::Type PlayerWaveformArea::fadeCurve() const
+{
+    return isFading() ? m_fade->easingCurve().type() : QEasingCurve::Linear;
+}
+
 void PlayerWaveformArea::refreshContent(bool trackChanged)
 {
     using Area = PlayerBarPresenter::WaveformArea;

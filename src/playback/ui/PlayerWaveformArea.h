@@ -4,6 +4,7 @@
 #include "waveform/ScrubberConfig.h"
 #include "waveform/ui/WaveformScrubber.h"
 
+#include <QEasingCurve>
 #include <QPointer>
 #include <QUuid>
 #include <QWidget>
@@ -35,6 +36,9 @@ public:
     // Present only while the shown track's envelope is ready.
     WaveformScrubber *scrubber() const { return m_scrubber; }
     bool isFading() const;
+    // The running fade's length and curve (for the motion rules), 0 when none runs.
+    int fadeDuration() const;
+    QEasingCurve::Type fadeCurve() const;
     // The played and unplayed tints for the settings and the appearance.
     static ScrubberConfig tints(const QColor &color, bool light);
 

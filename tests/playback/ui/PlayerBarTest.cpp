@@ -8,6 +8,7 @@
 #include "playback/ui/WaveformLoadingIndicator.h"
 #include "playback/ui/WaveformScrollVolumeControl.h"
 #include "shell/ContextualHint.h"
+#include "shell/ShellEvents.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
 #include "support/WidgetScreenshot.h"
@@ -151,6 +152,46 @@ TEST_F(PlayerBarTest, PlayingShowsTheTracksScrubberWhichSeeksOnceAtTheRelease)
     EXPECT_NEAR(player.seeksTo.first(), 18000, 36000.0 / w);
     EXPECT_EQ(player.scrubbing, (QList<bool>{true, false}));
     bar.reset(); // before the cache it waits on
+}
+
+TEST_F(PlayerBarTest, ChangesMoveAndReducedMotionShortensOrDropsTheMotion)
+{
+    struct RestoreMotion
+    {
+        ~RestoreMotion() { ShellEvents::instance().setReduceMotion(false); }
+    } restore;
+    PlayerTransportControl *play = bar->transportButtons()[2];
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QCoreApplication::sendEvent(play, &enter);
+    EXPECT_LT(play->hoverLevel(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return play->hoverLevel() == 1; }));
+
+    // A shown track: "loading" comes in as a track change, the fallback wave as a state change.
+    store().setSelectedID(track.id);
+    EXPECT_EQ(bar->waveformArea()->fadeDuration(), BrivelloTheme::kMotionStateMs);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->placeholderWave()->isVisible(); }));
+    EXPECT_EQ(bar->waveformArea()->fadeDuration(), BrivelloTheme::kMotionOverlayMs);
+    EXPECT_EQ(bar->waveformArea()->fadeCurve(), QEasingCurve::OutCubic);
+
+    player.play(track);
+    EXPECT_TRUE(play->isReplacingSymbol());
+    bar->presenter().setVolume(0.5);
+    EXPECT_LT(bar->volumeControl()->bubblePresence(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bar->volumeControl()->bubblePresence() == 1; }));
+
+    ShellEvents::instance().setReduceMotion(true);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(play, &leave);
+    EXPECT_EQ(play->hoverLevel(), 0);
+    player.setPlaying(false);
+    EXPECT_EQ(play->symbol(), "play.fill");
+    EXPECT_FALSE(play->isReplacingSymbol());
+    store().setSelectedID(std::nullopt);
+    player.current.reset();
+    player.loaded.reset();
+    emit player.currentIDChanged(); // nothing shown any more
+    EXPECT_EQ(bar->waveformArea()->fadeDuration(), PlayerWaveformArea::kReducedMotionMs);
+    EXPECT_EQ(bar->waveformArea()->fadeCurve(), QEasingCurve::Linear);
 }
 
 TEST(PlaceholderWaveTest, AnimatesOnlyWhilePlayingAndPressesReportTheFraction)
