@@ -4,13 +4,13 @@
 #include "audiofiles/OperationCancelled.h"
 #include "platform/Scheduler.h"
 #include "support/TestAudioFiles.h"
+#include "support/ThreadPoolHold.h"
 #include "waveform/WaveformCacheError.h"
 #include "waveform/WaveformDiskCache.h"
 
 #include <QCoroTask>
 #include <QDir>
 #include <QFileInfo>
-#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
@@ -250,15 +250,11 @@ TEST_F(WaveformCacheTest, ACallStillReadingTheDiskWhenCancelledFailsInsteadOfSta
     auto cache = makeCache();
     auto starter = request(*cache);
     waitForCalls(1);
-    // Hold every pool thread so that the second call's disk read ends only after the cancel.
-    QThreadPool *pool = QThreadPool::globalInstance();
-    QSemaphore release;
-    const int threads = pool->maxThreadCount();
-    for (int i = 0; i < threads; ++i)
-        pool->start([&release] { release.acquire(); });
+    // The second call's disk read ends only after the cancel.
+    test::ThreadPoolHold hold;
     auto late = request(*cache);
     cache->cancelLoading(m_audio);
-    release.release(threads);
+    hold.release();
     EXPECT_EQ(errorCode(starter), -1);
     EXPECT_EQ(errorCode(late), -1);
     EXPECT_EQ(m_fake.count(), 1);

@@ -11,6 +11,7 @@
 #include "shell/ShellEvents.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
+#include "support/ThreadPoolHold.h"
 #include "support/WidgetScreenshot.h"
 #include "waveform/WaveformCache.h"
 #include "waveform/ui/WaveformScrubber.h"
@@ -167,8 +168,11 @@ TEST_F(PlayerBarTest, ChangesMoveAndReducedMotionShortensOrDropsTheMotion)
     EXPECT_TRUE(QTest::qWaitFor([&] { return play->hoverLevel() == 1; }));
 
     // A shown track: "loading" comes in as a track change, the fallback wave as a state change.
-    store().setSelectedID(track.id);
-    EXPECT_EQ(bar->waveformArea()->fadeDuration(), BrivelloTheme::kMotionStateMs);
+    {
+        test::ThreadPoolHold hold; // the cache cannot answer yet
+        store().setSelectedID(track.id);
+        EXPECT_EQ(bar->waveformArea()->fadeDuration(), BrivelloTheme::kMotionStateMs);
+    }
     ASSERT_TRUE(QTest::qWaitFor([&] { return bar->placeholderWave()->isVisible(); }));
     EXPECT_EQ(bar->waveformArea()->fadeDuration(), BrivelloTheme::kMotionOverlayMs);
     EXPECT_EQ(bar->waveformArea()->fadeCurve(), QEasingCurve::OutCubic);

@@ -15,6 +15,7 @@
 #include "waveform/ui/WaveformScrubber.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QTest>
@@ -269,6 +270,30 @@ TEST_F(PlayerPanelEndToEndTest, AFileThatIsNotAudioShowsTheStillWaveRatherThanLo
     EXPECT_TRUE(spinUntil([this] { return bar().placeholderWave()->isVisible(); }));
     EXPECT_FALSE(bar().loadingIndicator()->isVisible());
     EXPECT_EQ(bar().scrubber(), nullptr);
+}
+
+TEST_F(PlayerPanelEndToEndTest, AShortFileGetsItsScrubberAndADeletedOneNeverAStaleOne)
+{
+    const QString blip = makeAudio(QStringLiteral("short/blip.flac"), 0.2);
+    const QString gone = makeAudio(QStringLiteral("short/gone.flac"), 5);
+    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(blip), QUrl::fromLocalFile(gone)});
+    ASSERT_EQ(ids.size(), 2);
+    pressPlay(ids[0]);
+    WaveformScrubber *scrubber = readyScrubber();
+    ASSERT_TRUE(scrubber);
+    EXPECT_EQ(scrubber->url(), QUrl::fromLocalFile(blip));
+
+    // Deleted while its envelope may still be computed: its own waveform or the still wave.
+    player().play(track(ids[1]));
+    ASSERT_TRUE(QFile::remove(gone));
+    EXPECT_TRUE(spinUntil([this] {
+        WaveformScrubber *shown = bar().scrubber();
+        return bar().placeholderWave()->isVisible() ||
+               (shown && shown->url().fileName() == QStringLiteral("gone.flac"));
+    }));
+    if (WaveformScrubber *shown = bar().scrubber()) {
+        EXPECT_EQ(shown->url().fileName(), QStringLiteral("gone.flac"));
+    }
 }
 
 TEST_F(PlayerPanelEndToEndTest, ScreenshotOfAPlayingTrackWithLoudAndQuietPassages)
