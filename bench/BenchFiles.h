@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace brivello::bench {
 
@@ -19,6 +22,49 @@ inline bool runProgram(const QString &program, const QStringList &arguments)
     QProcess process;
     process.start(program, arguments);
     return process.waitForFinished(-1) && process.exitCode() == 0;
+}
+
+// `seconds` of noise as MP3 frames with no tag and no Xing header, to repeat or to put behind a
+// tag of one's own; empty without ffmpeg. `folder` takes a scratch file.
+inline QByteArray mp3Frames(const QString &folder, int seconds)
+{
+    const QString path = folder + QStringLiteral("/frames.mp3");
+    QStringList arguments = lavfiArguments(QStringLiteral("anoisesrc=duration=%1").arg(seconds));
+    arguments << "-b:a"
+              << "128k"
+              << "-write_xing"
+              << "0"
+              << "-id3v2_version"
+              << "0" << path;
+    if (!runProgram(QStringLiteral("ffmpeg"), arguments))
+        return {};
+    QFile file(path);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QFile::remove(path);
+    return bytes;
+}
+
+// An ID3v2.3 tag holding only a title, as most audio files start with a tag of their own.
+inline QByteArray id3TitleTag(const QString &title)
+{
+    const QByteArray text = '\0' + title.toLatin1();
+    QByteArray frame = "TIT2";
+    for (int shift : {24, 16, 8, 0})
+        frame.append(char((text.size() >> shift) & 0xff));
+    frame.append(2, '\0');
+    frame.append(text);
+    QByteArray tag("ID3\x03\0\0", 6);
+    for (int shift : {21, 14, 7, 0}) // a synchsafe size
+        tag.append(char((frame.size() >> shift) & 0x7f));
+    return tag + frame;
+}
+
+// Points the user's configuration, data and cache folders into `home`, so a program that makes
+// the store never reads or writes the user's own. Call before the application object exists.
+inline void useTemporaryHome(const QTemporaryDir &home)
+{
+    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        qputenv(name, QFile::encodeName(home.filePath(QString::fromLatin1(name))));
 }
 
 } // namespace brivello::bench

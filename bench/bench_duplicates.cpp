@@ -1,20 +1,35 @@
-// Exact-duplicate search over folders: sizes with file identities, same-size candidates and
-// SHA-256 of each, as the duplicate search does them, beside jdupes and rmlint on the same
-// folders. bench_duplicates DIR... measures the given folders (one line per folder); without
-// arguments it generates a 1 GB tree with copies, hard links and near-copies.
+// Duplicate search over folders, beside jdupes -r and rmlint on the same folders in the same
+// run: the exact pass (sizes with file identities, same-size candidates, the hashing pool) and
+// the whole DuplicateSearch run as the window starts it (metadata, preparing, hashing,
+// matching), with the longest stall of the main thread during it.
+//   bench_duplicates DIR...      one line per folder and round, path first; relative paths work
+//   bench_duplicates             a generated 3 GB tree of 600 files under /tmp, removed after
+//   --rounds=N                   rounds per folder (default 3); the last line holds the medians
+// The machine may be shared: compare the ratios of one round, not times across runs.
+#include "BenchArguments.h"
+#include "BenchFiles.h"
 #include "library/AudioFileWalk.h"
+#include "library/LibraryStore.h"
+#include "platform/Defaults.h"
 #include "records/Track.h"
-#include "workspaces/DuplicateFiles.h"
+#include "workspaces/DuplicateHasher.h"
+#include "workspaces/DuplicateSearch.h"
+#include "workspaces/DuplicateSearchFields.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <cstdio>
+#include <functional>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -22,68 +37,102 @@ using namespace brivello;
 
 namespace {
 
-constexpr qint64 kFileSize = 5 * 1024 * 1024;
-constexpr int kFileCount = 200; // 1 GB
+constexpr qint64 kFileSize = 5 * 1000 * 1000;
+constexpr int kFileCount = 445; // with copies and twins, 600 files and 3 GB
 
-struct Outcome
+struct Round
 {
-    double seconds = 0;
-    qint64 bytesRead = 0;
+    double exact = 0;
+    double exactCPU = 0; // user and system time of the exact pass, all threads
     int groups = 0;
+    qint64 bytesRead = 0;
+    double whole = -1;
+    int wholeGroups = 0;
+    double stall = 0; // longest main-thread gap during the whole run, seconds
+    double jdupes = -1;
+    double rmlint = -1;
 };
 
 QStringList g_folders;
+int g_rounds = 3;
 
-Outcome searchExact(const QString &folder)
+QList<Track> audioTracks(const QString &folder)
 {
-    const auto start = std::chrono::steady_clock::now();
     QList<Track> tracks;
-    for (const QUrl &url : AudioFileWalk::audioURLs(
-             {QUrl::fromLocalFile(folder)}, {QStringLiteral("mp3"), QStringLiteral("flac")}))
+    for (const QUrl &url : AudioFileWalk::audioURLs({QUrl::fromLocalFile(folder)},
+                                                    LibraryStore::playlistExtensions()))
         tracks.append(Track::make(url));
+    return tracks;
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void searchExact(const QString &folder, Round &round)
+{
+    const double cpu = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    const QList<Track> tracks = audioTracks(folder);
     const QList<DuplicateFiles::SizedFile> sized = DuplicateFiles::sizeFiles(tracks);
     QList<DuplicateFiles::Candidate> candidates;
     for (qsizetype i = 0; i < tracks.size(); ++i) {
         if (!sized[i].aliasOf && sized[i].byteCount.value_or(0) > 0)
-            candidates.append({tracks[i].id, tracks[i].url, *sized[i].byteCount});
+            candidates.append({tracks[i].id, tracks[i].url, *sized[i].byteCount, sized[i].device});
     }
-    std::atomic<qint64> bytesRead = 0;
-    DuplicateFiles::DigestGroups digests;
-    QHash<QString, qsizetype> index;
     const QList<DuplicateFiles::Candidate> sameSize =
         DuplicateFiles::sameSizeCandidates(candidates);
-    const QSet<qsizetype> needed = DuplicateFiles::needFullDigest(sameSize, &bytesRead);
-    for (qsizetype i = 0; i < sameSize.size(); ++i) {
-        const DuplicateFiles::Candidate &candidate = sameSize[i];
-        if (!needed.contains(i))
-            continue;
-        const std::optional<QString> digest = DuplicateFiles::sha256(candidate.url, &bytesRead);
-        if (!digest)
-            continue;
-        if (!index.contains(*digest)) {
-            index.insert(*digest, digests.size());
-            digests.append({*digest, {}});
-        }
-        digests[index.value(*digest)].second.append(candidate);
-    }
-    const int groups = static_cast<int>(DuplicateFiles::duplicateGroups(digests).size());
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    return {elapsed.count(), bytesRead.load(), groups};
+    DuplicateHasher::Progress progress;
+    const DuplicateHasher::Result result =
+        DuplicateHasher::group(sameSize, DuplicateHasher::defaultThreadCount(sameSize), &progress);
+    round.groups = int(DuplicateFiles::duplicateGroups(result.groups).size());
+    round.exact = clock.nsecsElapsed() / 1e9;
+    round.exactCPU = cpuSeconds() - cpu;
+    round.bytesRead = progress.bytesRead;
+}
+
+// The store as the application makes it, its duplicate workspace holding the folder's files.
+void searchWhole(LibraryStore &store, const QString &folder, Round &round)
+{
+    store.setDuplicateTracks(audioTracks(folder));
+    setDuplicateSearchRoots(store, {QUrl::fromLocalFile(folder)});
+    DuplicateSearch search(store);
+    QEventLoop loop;
+    QObject::connect(&search, &DuplicateSearch::searchFinished, &loop, &QEventLoop::quit);
+    QElapsedTimer clock;
+    QElapsedTimer sinceTick;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, &loop, [&] {
+        round.stall = std::max(round.stall, sinceTick.nsecsElapsed() / 1e9);
+        sinceTick.restart();
+    });
+    clock.start();
+    sinceTick.start();
+    probe.start(5);
+    search.findDuplicates();
+    if (isSearchingDuplicates(store))
+        loop.exec();
+    round.whole = clock.nsecsElapsed() / 1e9;
+    round.wholeGroups = int(duplicateGroups(store).size());
+    store.setDuplicateTracks({});
 }
 
 // Wall time of a peer tool over the folder; negative when it is not installed.
-double peerSeconds(const char *command, const QString &folder)
+double peerSeconds(const QString &program, QStringList arguments, const QString &folder)
 {
-    if (QStandardPaths::findExecutable(QString::fromLatin1(command).section(QLatin1Char(' '), 0, 0))
-            .isEmpty())
+    if (QStandardPaths::findExecutable(program).isEmpty())
         return -1;
-    const QByteArray line =
-        QByteArray(command) + " '" + QFile::encodeName(folder) + "' >/dev/null 2>&1";
-    const auto start = std::chrono::steady_clock::now();
-    if (std::system(line.constData()) < 0)
+    arguments << folder;
+    QElapsedTimer clock;
+    clock.start();
+    if (!bench::runProgram(program, arguments))
         return -1;
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    return elapsed.count();
+    return clock.nsecsElapsed() / 1e9;
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)
@@ -93,16 +142,24 @@ void writeFile(const QString &path, const QByteArray &bytes)
         file.write(bytes);
 }
 
-// Every fourth file has a copy, every eighth a hard link, every tenth a twin differing in
-// its last byte.
+// Tagged MP3 files. Every fourth has a copy, every eighth a hard link, every tenth a twin
+// differing in its last byte; seven sizes, so most same-size files are no copies.
 void generateTree(const QString &root)
 {
     QDir().mkpath(root + QStringLiteral("/a"));
     QDir().mkpath(root + QStringLiteral("/b"));
-    QByteArray bytes(kFileSize, Qt::Uninitialized);
+    const QByteArray frames = bench::mp3Frames(root, 10);
     for (int i = 0; i < kFileCount; ++i) {
-        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(bytes.data()),
-                                              bytes.size() / 4);
+        const qint64 size = kFileSize - (i % 7) * 1000;
+        QByteArray bytes = bench::id3TitleTag(QStringLiteral("Track %1").arg(i));
+        while (!frames.isEmpty() && bytes.size() < size)
+            bytes.append(frames);
+        if (frames.isEmpty()) {
+            bytes.resize(size);
+            QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(bytes.data()),
+                                                  bytes.size() / 4);
+        }
+        bytes.truncate(size);
         const QString path = root + QStringLiteral("/a/%1.mp3").arg(i);
         writeFile(path, bytes);
         if (i % 4 == 1)
@@ -118,51 +175,119 @@ void generateTree(const QString &root)
     }
 }
 
-void BM_ExactDuplicates(benchmark::State &state)
+void warm(const QString &folder)
 {
+    const QByteArray command =
+        "find '" + QFile::encodeName(folder) + "' -type f -exec cat {} + >/dev/null 2>&1";
+    if (std::system(command.constData()) != 0)
+        std::fprintf(stderr, "could not read all of %s\n", qPrintable(folder));
+}
+
+QString ratio(double ours, double peer)
+{
+    return peer > 0 ? QString::asprintf("x%.2f", ours / peer) : QStringLiteral("-");
+}
+
+void printRound(const QString &folder, const Round &r, const char *label)
+{
+    std::printf(
+        "%s\t%s\texact %.3f s (cpu %.3f s, %d groups, %.0f MB read)\twhole %.3f s (%d groups, "
+        "stall %.0f ms)\tjdupes %.3f s\trmlint %.3f s\texact/jdupes %s\twhole/jdupes "
+        "%s\texact/rmlint %s\twhole/rmlint %s\n",
+        qPrintable(folder),
+        label,
+        r.exact,
+        r.exactCPU,
+        r.groups,
+        r.bytesRead / 1e6,
+        r.whole,
+        r.wholeGroups,
+        r.stall * 1000,
+        r.jdupes,
+        r.rmlint,
+        qPrintable(ratio(r.exact, r.jdupes)),
+        qPrintable(ratio(r.whole, r.jdupes)),
+        qPrintable(ratio(r.exact, r.rmlint)),
+        qPrintable(ratio(r.whole, r.rmlint)));
+    std::fflush(stdout);
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? -1 : values[values.size() / 2];
+}
+
+// The median of each figure, and of each round's ratios (a round's tools ran side by side).
+void printMedians(const QString &folder, const QList<Round> &rounds)
+{
+    const auto middle = [&rounds](const std::function<double(const Round &)> &figure) {
+        QList<double> values;
+        for (const Round &round : rounds)
+            values << figure(round);
+        return median(values);
+    };
+    std::printf("%s\tmedian\texact %.3f s (cpu %.3f s)\twhole %.3f s (stall %.0f ms)\tjdupes "
+                "%.3f s\trmlint %.3f s\texact/jdupes x%.2f\twhole/jdupes x%.2f\texact/rmlint "
+                "x%.2f\twhole/rmlint x%.2f\n",
+                qPrintable(folder),
+                middle([](const Round &r) { return r.exact; }),
+                middle([](const Round &r) { return r.exactCPU; }),
+                middle([](const Round &r) { return r.whole; }),
+                middle([](const Round &r) { return r.stall * 1000; }),
+                middle([](const Round &r) { return r.jdupes; }),
+                middle([](const Round &r) { return r.rmlint; }),
+                middle([](const Round &r) { return r.exact / r.jdupes; }),
+                middle([](const Round &r) { return r.whole / r.jdupes; }),
+                middle([](const Round &r) { return r.exact / r.rmlint; }),
+                middle([](const Round &r) { return r.whole / r.rmlint; }));
+    std::fflush(stdout);
+}
+
+void BM_DuplicateSearch(benchmark::State &state)
+{
+    LibraryStore store{Defaults::standard()};
     for (auto _ : state) {
         for (const QString &folder : std::as_const(g_folders)) {
-            const Outcome ours = searchExact(folder);
-            const double jdupes = peerSeconds("jdupes -r -q", folder);
-            const double rmlint = peerSeconds("rmlint -o summary:/dev/null", folder);
-            rusage usage{};
-            getrusage(RUSAGE_SELF, &usage);
-            std::printf("%s\twall %.3f s\tread %lld bytes\tpeak %ld KiB\tgroups %d",
-                        qPrintable(folder),
-                        ours.seconds,
-                        static_cast<long long>(ours.bytesRead),
-                        usage.ru_maxrss,
-                        ours.groups);
-            if (jdupes > 0)
-                std::printf("\tjdupes %.3f s (x%.2f)", jdupes, ours.seconds / jdupes);
-            if (rmlint > 0)
-                std::printf("\trmlint %.3f s (x%.2f)", rmlint, ours.seconds / rmlint);
-            std::printf("\n");
-            state.SetIterationTime(ours.seconds);
+            warm(folder);
+            QList<Round> rounds;
+            for (int i = 0; i < g_rounds; ++i) {
+                Round round;
+                round.jdupes = peerSeconds(QStringLiteral("jdupes"), {"-r", "-q"}, folder);
+                searchExact(folder, round);
+                round.rmlint = peerSeconds(
+                    QStringLiteral("rmlint"), {"-o", "summary:/dev/null", "-T", "df"}, folder);
+                searchWhole(store, folder, round);
+                printRound(folder, round, qPrintable(QStringLiteral("round %1").arg(i + 1)));
+                rounds.append(round);
+            }
+            printMedians(folder, rounds);
+            state.SetIterationTime(rounds.last().exact);
         }
     }
 }
-BENCHMARK(BM_ExactDuplicates)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DuplicateSearch)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // The store reads and writes its settings in a folder of its own, not the user's.
+    QTemporaryDir home;
+    bench::useTemporaryHome(home);
     QCoreApplication app(argc, argv);
+    for (const QString &argument : bench::fileArguments(argc, argv))
+        g_folders.append(QFileInfo(argument).absoluteFilePath());
+    for (int i = 1; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (argument.startsWith(QLatin1String("--rounds=")))
+            g_rounds = std::max(1, argument.mid(9).toInt());
+    }
     benchmark::Initialize(&argc, argv);
-    QTemporaryDir generated;
-    for (int i = 1; i < argc; ++i)
-        g_folders.append(QString::fromLocal8Bit(argv[i]));
+    QTemporaryDir generated(QDir::tempPath() + QStringLiteral("/bench_duplicates-XXXXXX"));
     if (g_folders.isEmpty()) {
         generateTree(generated.path());
         g_folders.append(generated.path());
-    }
-    // Every tool reads from a warm page cache.
-    for (const QString &folder : std::as_const(g_folders)) {
-        const QByteArray warm =
-            "find '" + QFile::encodeName(folder) + "' -type f -exec cat {} + >/dev/null 2>&1";
-        if (std::system(warm.constData()) != 0)
-            std::fprintf(stderr, "could not read all of %s\n", qPrintable(folder));
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

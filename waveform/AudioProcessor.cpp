@@ -120,10 +120,12 @@ AudioProcessor::extractEnvelope(QUrl url, int sampleCount, bool lowImpact, std::
         if (cancelled || stop.stop_requested())
             throw OperationCancelled();
     }
-    auto reading =
-        run([path, sampleCount] { return std::make_unique<FileEnvelopeSource>(path, sampleCount); },
-            lowImpact,
-            stop);
+    auto reading = run(
+        [path, sampleCount, stop] {
+            return std::make_unique<FileEnvelopeSource>(path, sampleCount, stop);
+        },
+        lowImpact,
+        stop);
     co_return co_await reading;
 }
 

@@ -166,7 +166,7 @@ struct FileEnvelopeSource::Decoder
     }
 };
 
-FileEnvelopeSource::FileEnvelopeSource(const QString &path, int sampleCount)
+FileEnvelopeSource::FileEnvelopeSource(const QString &path, int sampleCount, std::stop_token stop)
     : m_decoder(std::make_unique<Decoder>())
     , m_sampleCount(sampleCount)
     , m_sumOfSquares(size_t(std::max(sampleCount, 0)))
@@ -180,8 +180,11 @@ FileEnvelopeSource::FileEnvelopeSource(const QString &path, int sampleCount)
         Decoder counter;
         counter.open(path);
         m_total = 0;
-        while (const int frames = counter.read(kChunkFrames))
+        while (const int frames = counter.read(kChunkFrames)) {
+            if (stop.stop_requested())
+                throw OperationCancelled();
             m_total += frames;
+        }
     }
     m_total = std::max<qint64>(1, m_total);
 }

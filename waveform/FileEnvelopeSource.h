@@ -16,8 +16,9 @@ public:
     static constexpr int kChunkFrames = 32768;
 
     // Throws AudioProcessingError(fileUnreadable) when the file cannot be opened as audio and
-    // AudioProcessingError(bufferCreationFailed) when the chunk buffer cannot be made.
-    FileEnvelopeSource(const QString &path, int sampleCount);
+    // AudioProcessingError(bufferCreationFailed) when the chunk buffer cannot be made. A file
+    // that states no length is counted first; `stop` ends that pass with OperationCancelled.
+    FileEnvelopeSource(const QString &path, int sampleCount, std::stop_token stop = {});
     ~FileEnvelopeSource() override;
 
     bool step(std::stop_token stop) override;

@@ -66,6 +66,7 @@ QCoro::Task<std::vector<float>> WaveformCache::samples(QUrl url, bool lowImpact)
         blocked != m_failedRetryDates.cend() && *blocked > now)
         throw WaveformCacheError::temporarilyUnavailable();
 
+    const quint64 epoch = m_cancelEpochs.value(url);
     QFuture<WaveformDiskCache::Lookup> looking =
         QtConcurrent::run(&WaveformDiskCache::lookUp, url, m_diskCacheDirectory);
     WaveformDiskCache::Lookup lookup = co_await looking;
@@ -80,6 +81,9 @@ QCoro::Task<std::vector<float>> WaveformCache::samples(QUrl url, bool lowImpact)
     // Another call may have filled the memory cache while the disk was read.
     if (const CacheEntry *entry = m_cache.object(url))
         co_return entry->fullSamples;
+    // Had the disk been read at once, this call would have joined the withdrawn extraction.
+    if (m_cancelEpochs.value(url) != epoch)
+        throw OperationCancelled();
 
     std::shared_ptr<Extraction> extraction = m_loadingTasks.value(url);
     if (!extraction) {
@@ -143,6 +147,7 @@ bool WaveformCache::settle(const Extraction &extraction, const QUrl &url)
 
 void WaveformCache::cancelLoading(const QUrl &url)
 {
+    ++m_cancelEpochs[url];
     if (const std::shared_ptr<Extraction> extraction = m_loadingTasks.take(url))
         extraction->stop.request_stop();
 }

@@ -41,7 +41,8 @@ public:
     // lowers the priority of an extraction this call starts.
     QCoro::Task<std::vector<float>> samples(QUrl url, bool lowImpact);
     // Stops the extraction in flight for the file (its decoder child included) and forgets
-    // it; the memory entry, the disk file and a retry block stay.
+    // it; the memory entry, the disk file and a retry block stay. Calls for the file still
+    // reading its disk file count as joined to it: they fail with OperationCancelled too.
     void cancelLoading(const QUrl &url);
 
     QString diskCacheDirectory() const { return m_diskCacheDirectory; }
@@ -83,6 +84,9 @@ private:
     QCache<QUrl, CacheEntry> m_cache;
     QHash<QUrl, std::shared_ptr<Extraction>> m_loadingTasks;
     QHash<QUrl, double> m_failedRetryDates; // on the Scheduler's clock
+    // Bumped by every cancelLoading: a call that saw another value before its disk read was
+    // overtaken by a cancel and must not start a fresh extraction nobody asked for.
+    QHash<QUrl, quint64> m_cancelEpochs;
     QString m_diskCacheDirectory;
     Extractor m_extractor;
     qint64 m_diskLimitBytes;

@@ -91,6 +91,9 @@ public:
     void setAnalysisTracks(QList<Track> tracks);
     const QList<Track> &duplicateTracks() const { return m_duplicateTracks; }
     void setDuplicateTracks(QList<Track> tracks);
+    // Bumped on every assignment of the list: caches keyed on them stay valid until then.
+    quint64 tracksRevision() const { return m_tracksRevision; }
+    quint64 duplicateTracksRevision() const { return m_duplicateTracksRevision; }
     // The duplicate search's state (DuplicateSearchState.h); a change of its roots requests a
     // workspace save.
     const DuplicateSearchState &duplicateSearch() const { return m_duplicateSearch; }

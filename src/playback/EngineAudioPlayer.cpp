@@ -165,7 +165,9 @@ void EngineAudioPlayer::cancelPendingSeek()
 
 void EngineAudioPlayer::seekBy(double seconds)
 {
-    if (!hasAudio())
+    // Without a known length a target cannot be clamped: the seek would land on 0 and, going
+    // forward, report the end of the track.
+    if (!hasAudio() || !(m_engine->duration() > 0))
         return;
     // Relative seeks add up while one is still pending.
     const double base = m_pendingSeekTarget.value_or(m_engine->position());
@@ -180,7 +182,7 @@ void EngineAudioPlayer::seekBy(double seconds)
 
 void EngineAudioPlayer::seekTo(double seconds)
 {
-    if (!hasAudio())
+    if (!hasAudio() || !(m_engine->duration() > 0))
         return;
     const double target = std::isnan(seconds) ? 0 : std::clamp(seconds, 0.0, m_engine->duration());
     scheduleSeek(target, false);
@@ -196,6 +198,7 @@ void EngineAudioPlayer::scheduleSeek(double target, bool reportCompletionAtEnd)
     m_didReportCompletion = false;
     // The engine fades out, jumps and fades back in on the samples themselves.
     m_engine->seek(target);
+    ++m_seekCount;
     if (!m_engine->isPlaying()) {
         m_pendingSeekTarget.reset();
         return;

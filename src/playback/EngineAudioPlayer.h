@@ -47,6 +47,8 @@ public:
     void setLibraryStore(LibraryStore *store) { m_libraryStore = store; }
     bool isScrubbing() const { return m_isScrubbing; }
     std::optional<double> pendingSeekTarget() const { return m_pendingSeekTarget; }
+    // Seeks handed to the engine since the player was made.
+    int seekCount() const { return m_seekCount; }
     bool isProgressTimerRunning() const { return m_timer.isPending(); }
     AudioPlaybackEngine &engine() const { return *m_engine; }
 
@@ -75,6 +77,7 @@ private:
     ScheduledWork m_timer;
     ScheduledWork m_seekTask;
     std::optional<double> m_pendingSeekTarget;
+    int m_seekCount = 0;
     bool m_isScrubbing = false;
     bool m_didReportCompletion = false;
 };

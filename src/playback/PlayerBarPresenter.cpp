@@ -3,7 +3,9 @@
 #include "library/AudioPlayer.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
+#include "playback/LibraryWaveformPreloading.h"
 #include "playback/WaveformTint.h"
+#include "waveform/WaveformCache.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -16,6 +18,7 @@ PlayerBarPresenter::PlayerBarPresenter(LibraryStore &store, AudioPlayer &player,
     , m_store(store)
     , m_player(player)
     , m_navigation(store, player)
+    , m_cache(&WaveformCache::shared())
 {
     AudioPlaybackProgress &progress = m_player.progress();
     m_displayedCurrentTime = progress.currentTime();
@@ -43,6 +46,7 @@ PlayerBarPresenter::PlayerBarPresenter(LibraryStore &store, AudioPlayer &player,
 PlayerBarPresenter::~PlayerBarPresenter()
 {
     m_volumeHide.cancel();
+    cancelWaveformLoad();
 }
 
 double PlayerBarPresenter::minimumHeight(double layoutControlsTopInset, double waveformHeight)
@@ -182,30 +186,18 @@ PlayerBarPresenter::WaveformArea PlayerBarPresenter::waveformArea() const
         return WaveformArea::placeholder;
     if (m_waveformReadyTrackID == m_shownID)
         return WaveformArea::scrubber;
-    // Without an envelope (none can be made, or making it failed) the still wave seeks.
-    if (!m_envelopeLoader || m_envelopeFailedTrackID == m_shownID)
+    if (m_envelopeFailedTrackID == m_shownID)
         return WaveformArea::seekablePlaceholder;
     return WaveformArea::loading;
 }
 
-void PlayerBarPresenter::setEnvelopeLoader(EnvelopeLoader loader)
+void PlayerBarPresenter::setWaveformCache(WaveformCache *cache)
 {
-    m_envelopeLoader = std::move(loader);
+    cancelWaveformLoad();
+    m_cache = cache ? cache : &WaveformCache::shared();
     m_envelopeFailedTrackID.reset();
-    requestEnvelope();
+    startWaveformLoad();
     emit waveformAreaChanged();
-}
-
-void PlayerBarPresenter::requestEnvelope()
-{
-    const std::optional<Track> shown = track();
-    if (!shown || !m_envelopeLoader)
-        return;
-    QPointer<PlayerBarPresenter> self(this);
-    m_envelopeLoader(shown->url, [self, id = shown->id](bool ok) {
-        if (self)
-            self->envelopeLoaded(id, ok);
-    });
 }
 
 void PlayerBarPresenter::refreshShownTrack()
@@ -218,17 +210,50 @@ void PlayerBarPresenter::refreshShownTrack()
         // The previous track's id stays ready until the new envelope answers.
         if (!id)
             m_waveformReadyTrackID.reset();
-        requestEnvelope();
+        startWaveformLoad();
         emit waveformAreaChanged();
     }
     emit changed();
 }
 
-void PlayerBarPresenter::envelopeLoaded(const QUuid &id, bool ok)
+void PlayerBarPresenter::startWaveformLoad()
 {
-    // A late answer for a track no longer shown changes nothing.
-    if (m_shownID != id)
+    const std::optional<Track> shown = track();
+    const std::optional<QUrl> previous = m_loadingURL;
+    ++m_loadTicket;
+    m_loadingURL.reset();
+    // The same file keeps its extraction: cancelling it would only start it again.
+    if (previous && (!shown || shown->url != *previous))
+        m_cache->cancelLoading(*previous);
+    if (!shown)
         return;
+    LibraryWaveformPreloading::prioritizeWaveformsForPlayback(m_store, shown->id);
+    m_loadingURL = shown->url;
+    loadWaveform(m_loadTicket, shown->id, shown->url);
+}
+
+void PlayerBarPresenter::cancelWaveformLoad()
+{
+    ++m_loadTicket;
+    if (const std::optional<QUrl> url = std::exchange(m_loadingURL, std::nullopt))
+        m_cache->cancelLoading(*url);
+}
+
+QCoro::Task<> PlayerBarPresenter::loadWaveform(quint64 ticket, QUuid id, QUrl url)
+{
+    QPointer<PlayerBarPresenter> self(this);
+    bool ok = false;
+    try {
+        auto loading = m_cache->samples(url, false);
+        co_await loading; // only fills the cache; the scrubber reads it from there
+        ok = true;
+    } catch (...) {
+        // Unreadable, blocked after a failure, or cancelled: not ready.
+    }
+    // A late answer for a track no longer shown changes nothing.
+    if (!self || m_loadTicket != ticket)
+        co_return;
+    m_loadingURL.reset();
     if (ok)
         m_waveformReadyTrackID = id;
     else

@@ -11,11 +11,13 @@
 #include <QUuid>
 #include <functional>
 #include <optional>
+#include <qcoro/qcorotask.h>
 
 namespace brivello {
 
 class AudioPlayer;
 class LibraryStore;
+class WaveformCache;
 
 // What the player panel shows and does, without widgets: the shown track, heights and sizes,
 // texts, transport hints, previous/next, seeking by fraction, the volume and its bubble, and
@@ -41,12 +43,9 @@ public:
         QString detail;
         QString shortcutKey; // the setting holding the shortcut text
     };
-    // The content of the waveform area.
+    // The content of the waveform area. Without an envelope (the file cannot be read, or it
+    // failed a moment ago) the still wave stands in and seeks, rather than "loading" forever.
     enum class WaveformArea { placeholder, loading, scrubber, seekablePlaceholder };
-
-    // Makes sure a file's envelope is in the waveform cache, then reports; a new request for
-    // another file supersedes the previous one.
-    using EnvelopeLoader = std::function<void(const QUrl &url, std::function<void(bool ok)> done)>;
 
     PlayerBarPresenter(LibraryStore &store, AudioPlayer &player, QObject *parent = nullptr);
     ~PlayerBarPresenter() override;
@@ -81,7 +80,10 @@ public:
     double volume() const;
     WaveformArea waveformArea() const;
 
-    void setEnvelopeLoader(EnvelopeLoader loader);
+    // The cache the shown track's envelope is awaited from (the shared one unless a test
+    // passes its own, which must outlive the presenter); loading starts anew.
+    void setWaveformCache(WaveformCache *cache);
+    WaveformCache *waveformCache() const { return m_cache; }
 
     // --- Commands.
     void playAdjacent(int offset);
@@ -100,13 +102,17 @@ signals:
 
 private:
     void refreshShownTrack();
-    void requestEnvelope();
-    void envelopeLoaded(const QUuid &id, bool ok);
+    void startWaveformLoad();
+    void cancelWaveformLoad();
+    QCoro::Task<> loadWaveform(quint64 ticket, QUuid id, QUrl url);
 
     LibraryStore &m_store;
     AudioPlayer &m_player;
     TrackNavigation m_navigation;
-    EnvelopeLoader m_envelopeLoader;
+    WaveformCache *m_cache;
+    // The load under way: its ticket and file; a newer ticket makes an answer stale.
+    quint64 m_loadTicket = 0;
+    std::optional<QUrl> m_loadingURL;
     std::optional<QUuid> m_shownID;
     std::optional<QUuid> m_waveformReadyTrackID;
     std::optional<QUuid> m_envelopeFailedTrackID;

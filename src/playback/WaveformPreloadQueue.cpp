@@ -132,6 +132,9 @@ void WaveformPreloadQueue::setPlaybackActive(bool active, const QUrl &currentURL
     m_cache->cancelLoading(interrupted);
     m_pending.removeAll(interrupted);
     m_pending.prepend(interrupted);
+    // The files that follow the playing one may already be waiting (the panel prioritised
+    // them before the play began); with nobody else to start them they would wait for ever.
+    startAvailableWork();
 }
 
 void WaveformPreloadQueue::prioritizePlayback(const QUrl &currentURL,

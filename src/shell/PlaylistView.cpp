@@ -11,8 +11,6 @@
 #include "platform/BrivelloLocalization.h"
 #include "settings/ContextualHintState.h"
 
-#include <QApplication>
-#include <QDrag>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -27,25 +25,14 @@ using Tab = LibraryStore::LibraryTab;
 } // namespace
 
 PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *parent)
-    : QListView(parent)
-    , m_store(store)
-    , m_player(&player)
+    : TrackListView(store, player, parent)
     , m_model(new PlaylistModel(&store, this))
     , m_delegate(new TrackRowDelegate(this))
 {
     setObjectName(QStringLiteral("playlistView"));
-    setModel(m_model);
-    setItemDelegate(m_delegate);
+    setRows(m_model, m_delegate);
     setUniformItemSizes(false);
-    configureTrackList(*this);
     setViewportMargins(8, 6, 8, 6);
-    restyle();
-    connect(
-        &ShellEvents::instance(), &ShellEvents::appearanceChanged, this, &PlaylistView::restyle);
-    connect(&ShellEvents::instance(),
-            &ShellEvents::languageChanged,
-            viewport(),
-            qOverload<>(&QWidget::update));
 
     m_delegate->setDensity(m_store.settings().tableDensity());
     connect(m_model, &PlaylistModel::rowGeometryChanged, this, [this] {
@@ -60,80 +47,32 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
         connect(m_model, signal, this, &PlaylistView::forgetRowPositions);
     connect(m_model, &QAbstractItemModel::layoutChanged, this, &PlaylistView::forgetRowPositions);
     connect(m_model, &QAbstractItemModel::modelReset, this, &PlaylistView::forgetRowPositions);
-    connect(&m_store.analysis(),
-            &AnalysisQueues::analyzingBPMIDsChanged,
-            this,
-            &PlaylistView::updateSpinner);
+    const auto updateSpinner = [this] {
+        runSpinner(!m_store.analysis().analyzingBPMIDs().isEmpty());
+    };
+    connect(&m_store.analysis(), &AnalysisQueues::analyzingBPMIDsChanged, this, updateSpinner);
     connect(&player, &AudioPlayer::currentIDChanged, this, [this] {
         refreshPlayback();
         followPlayer();
     });
     connect(&player, &AudioPlayer::isPlayingChanged, this, &PlaylistView::refreshPlayback);
     refreshPlayback();
-
-    m_scroll.setDuration(210);
-    m_scroll.setEasingCurve(QEasingCurve::OutCubic);
-    connect(&m_scroll, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
-        verticalScrollBar()->setValue(value.toInt());
-    });
-    m_spinner.setInterval(60);
-    connect(&m_spinner, &QTimer::timeout, this, [this] {
-        m_spinnerPhase = std::fmod(m_spinnerPhase + 0.08, 1.0);
-        m_delegate->setSpinnerPhase(m_spinnerPhase);
-        for (const QUuid &id : m_store.analysis().analyzingBPMIDs()) {
-            if (const int row = m_model->rowOf(id); row >= 0)
-                viewport()->update(visualRect(m_model->index(row)));
-        }
-    });
     updateSpinner();
     m_heartHint = ContextualHint::attachToAreas(
         viewport(), [this] { return m_store.settings().hotkey(kHotkeyFavoriteKey); });
 }
 
-void PlaylistView::configureTrackList(QListView &list)
+void PlaylistView::repaintSpinningRows()
 {
-    // The list draws and selects through the store; it only scrolls, hovers and takes drops.
-    list.setSelectionMode(QAbstractItemView::NoSelection);
-    list.setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    list.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    list.setFrameShape(QFrame::NoFrame);
-    list.setMouseTracking(true);
-    list.setAcceptDrops(true);
-    list.viewport()->setAcceptDrops(true);
-    list.setDragDropMode(QAbstractItemView::DropOnly);
-    list.setFocusPolicy(Qt::NoFocus);
-    list.setAutoFillBackground(false);
-    list.viewport()->setAutoFillBackground(false);
-}
-
-QString PlaylistView::listStyleSheet(ColorScheme scheme)
-{
-    // A thin scroll bar in the scheme's secondary colour, over a clear list.
-    const QColor handle = BrivelloTheme::isLight(scheme) ? blackA(0.22) : whiteA(0.2);
-    return QStringLiteral("QListView { background: transparent; border: none; }"
-                          "QScrollBar:vertical { background: transparent; width: 10px;"
-                          " margin: 4px 2px 4px 0; }"
-                          "QScrollBar::handle:vertical { background: %1;"
-                          " border-radius: 4px; min-height: 32px; }"
-                          "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
-                          " { height: 0; }"
-                          "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
-                          " { background: transparent; }")
-        .arg(handle.name(QColor::HexArgb));
-}
-
-void PlaylistView::restyle()
-{
-    setStyleSheet(listStyleSheet(ShellEvents::instance().scheme()));
-    viewport()->update();
+    for (const QUuid &id : m_store.analysis().analyzingBPMIDs()) {
+        if (const int row = m_model->rowOf(id); row >= 0)
+            viewport()->update(visualRect(m_model->index(row)));
+    }
 }
 
 void PlaylistView::forgetRowPositions()
 {
-    m_hoveredRow = -1;
-    m_delegate->setHoveredRow(-1);
+    forgetHoveredRow();
     // The heart under the pointer may belong to another track now.
     m_heartHint->hoverArea({});
     m_heartHint->state()->dismiss();
@@ -205,7 +144,7 @@ void PlaylistView::selectPlaylistTrack(const QUuid &id, Qt::KeyboardModifiers mo
     m_store.scheduleWorkspaceSave();
 }
 
-void PlaylistView::pressContent(int row, Qt::KeyboardModifiers modifiers, int clickCount)
+void PlaylistView::bindOverlay(int row, Qt::KeyboardModifiers modifiers)
 {
     const Track track = m_model->trackAt(row);
     m_overlay.trackURL = track.url;
@@ -224,7 +163,6 @@ void PlaylistView::pressContent(int row, Qt::KeyboardModifiers modifiers, int cl
                            LibraryStore::WorkspaceStatus::Tone::warning,
                            3.6);
     };
-    m_overlay.mousePress(modifiers, clickCount);
 }
 
 void PlaylistView::mousePressEvent(QMouseEvent *event)
@@ -240,9 +178,7 @@ void PlaylistView::mousePressEvent(QMouseEvent *event)
         toggleFavorite(row);
         break;
     case Area::content:
-        m_pressedRow = row;
-        m_pressPos = event->position().toPoint();
-        pressContent(row, event->modifiers(), 1);
+        pressRow(row, event, 1);
         break;
     default:
         break;
@@ -255,9 +191,7 @@ void PlaylistView::mouseDoubleClickEvent(QMouseEvent *event)
     int row = -1;
     if (event->button() == Qt::LeftButton &&
         areaAt(event->position().toPoint(), &row) == Area::content) {
-        m_pressedRow = row;
-        m_pressPos = event->position().toPoint();
-        pressContent(row, event->modifiers(), 2);
+        pressRow(row, event, 2);
     } else if (event->button() == Qt::LeftButton &&
                areaAt(event->position().toPoint(), &row) == Area::heart) {
         toggleFavorite(row);
@@ -272,43 +206,16 @@ void PlaylistView::mouseMoveEvent(QMouseEvent *event)
         hoverHeart(pos);
         int row = -1;
         const Area area = areaAt(pos, &row);
-        const int hovered = (area == Area::content || area == Area::heart) ? row : -1;
-        if (hovered != m_hoveredRow) {
-            if (m_hoveredRow >= 0)
-                viewport()->update(elementRect(m_hoveredRow));
-            m_hoveredRow = hovered;
-            m_delegate->setHoveredRow(hovered);
-            if (hovered >= 0)
-                viewport()->update(elementRect(hovered));
-        }
+        setHoveredRow(area == Area::content || area == Area::heart ? row : -1);
         return;
     }
-    if (m_pressedRow < 0 ||
-        (pos - m_pressPos).manhattanLength() < QApplication::startDragDistance())
-        return;
-    const QList<QUrl> urls = m_overlay.mouseDrag();
-    if (urls.isEmpty())
-        return;
-    m_pressedRow = -1;
-    m_overlay.dragOut(this, urls);
-}
-
-void PlaylistView::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && m_pressedRow >= 0)
-        m_overlay.mouseRelease();
-    m_pressedRow = -1;
-    event->accept();
+    dragPressedRow(pos);
 }
 
 void PlaylistView::leaveEvent(QEvent *event)
 {
-    if (m_hoveredRow >= 0)
-        viewport()->update(elementRect(m_hoveredRow));
-    m_hoveredRow = -1;
-    m_delegate->setHoveredRow(-1);
     m_heartHint->hoverArea({});
-    QListView::leaveEvent(event);
+    TrackListView::leaveEvent(event);
 }
 
 bool PlaylistView::viewportEvent(QEvent *event)
@@ -328,12 +235,6 @@ bool PlaylistView::viewportEvent(QEvent *event)
     return QListView::viewportEvent(event);
 }
 
-void PlaylistView::keyPressEvent(QKeyEvent *event)
-{
-    // Keys are the window's hotkeys; the list has no keyboard navigation of its own.
-    event->ignore();
-}
-
 void PlaylistView::showEvent(QShowEvent *event)
 {
     QListView::showEvent(event);
@@ -345,14 +246,6 @@ void PlaylistView::refreshPlayback()
     if (!m_player)
         return;
     m_model->setPlaybackState(m_player->currentID(), m_player->isPlaying());
-}
-
-void PlaylistView::updateSpinner()
-{
-    if (m_store.analysis().analyzingBPMIDs().isEmpty())
-        m_spinner.stop();
-    else if (!m_spinner.isActive())
-        m_spinner.start();
 }
 
 void PlaylistView::keepFocusInSelection()
@@ -403,27 +296,11 @@ void PlaylistView::scrollToRow(int row, bool centre)
     if (row < 0)
         return;
     executeDelayedItemsLayout();
-    const QRect rect = elementRect(row);
-    const QRect visible = viewport()->rect();
-    QScrollBar *bar = verticalScrollBar();
-    int target = bar->value();
-    if (centre)
-        target += rect.center().y() - visible.center().y();
-    else if (rect.top() < visible.top())
-        target += rect.top() - visible.top();
-    else if (rect.bottom() > visible.bottom())
-        target += rect.bottom() - visible.bottom();
-    target = std::clamp(target, bar->minimum(), bar->maximum());
-    if (target == bar->value())
+    const int target = scrollTarget(elementRect(row), centre);
+    if (target == verticalScrollBar()->value())
         return;
     m_scroll.stop();
-    if (ShellEvents::instance().reduceMotion()) {
-        bar->setValue(target);
-        return;
-    }
-    m_scroll.setStartValue(bar->value());
-    m_scroll.setEndValue(target);
-    m_scroll.start();
+    glideTo(target, true);
 }
 
 } // namespace brivello

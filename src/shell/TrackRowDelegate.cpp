@@ -46,7 +46,7 @@ int scaled(double density, double points)
 } // namespace
 
 TrackRowDelegate::TrackRowDelegate(QObject *parent)
-    : QStyledItemDelegate(parent)
+    : TrackListRowDelegate(parent)
 {}
 
 void TrackRowDelegate::setHeartEffect(const QUuid &id, qreal scale, qreal opacity)

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "BrivelloTheme.h"
+#include "TrackListRowDelegate.h"
 
 #include <QHash>
-#include <QStyledItemDelegate>
 #include <QUuid>
 
 namespace brivello {
@@ -13,7 +13,7 @@ class PlaylistModel;
 // Draws one element of the playlist: the folder heading when the row opens a folder, then the
 // track row (heart, cover with the playing mark, title and artist, tempo, duration), every
 // size scaled by the table density. Also the geometry the view hit-tests against. Main thread.
-class TrackRowDelegate : public QStyledItemDelegate
+class TrackRowDelegate : public TrackListRowDelegate
 {
     Q_OBJECT
 public:
@@ -33,8 +33,6 @@ public:
 
     // The table density: a factor on every size of the row.
     void setDensity(double density) { m_density = density; }
-    double density() const { return m_density; }
-    void setHoveredRow(int row) { m_hoveredRow = row; }
     // Heart scale and opacity of a track whose un-favourite animation runs.
     void setHeartEffect(const QUuid &id, qreal scale, qreal opacity);
     void clearHeartEffect(const QUuid &id) { m_heartEffects.remove(id); }
@@ -44,9 +42,6 @@ public:
     {
         return m_heartEffects.value(id, {1.0, 1.0});
     }
-    // Phase of the small spinner drawn while a tempo estimate runs, 0 ... 1.
-    void setSpinnerPhase(qreal phase) { m_spinnerPhase = phase; }
-
     static int rowHeight(double density);
     static Geometry geometry(const QRect &itemRect, bool startsFolder, double density);
 
@@ -74,9 +69,6 @@ private:
                     int row,
                     ColorScheme scheme) const;
 
-    double m_density = 1.0;
-    int m_hoveredRow = -1;
-    qreal m_spinnerPhase = 0;
     QHash<QUuid, std::pair<qreal, qreal>> m_heartEffects;
 };
 

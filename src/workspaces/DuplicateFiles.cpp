@@ -1,16 +1,12 @@
 #include "DuplicateFiles.h"
 
+#include "DuplicateHasher.h"
 #include "platform/LocalFile.h"
 
 #include <QFileInfo>
 #include <QTextBoundaryFinder>
 #include <algorithm>
-#include <fcntl.h>
-#include <limits>
-#include <memory>
-#include <openssl/evp.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace brivello {
 
@@ -36,23 +32,30 @@ QString titleText(const Track &track)
 }
 } // namespace
 
-bool DuplicateFiles::isInScope(const QUrl &trackURL, const QList<QUrl> &roots)
+// Each root is looked at once: a folder root matches by path prefix, any other root exactly.
+QList<Track> DuplicateFiles::tracksInScope(const QList<Track> &tracks, const QList<QUrl> &roots)
 {
     if (roots.isEmpty())
-        return true;
-    const QByteArray path = LocalFile::cleanPath(LocalFile::nativePath(trackURL));
+        return tracks;
+    QList<std::pair<QByteArray, bool>> paths;
     for (const QUrl &root : roots) {
         QByteArray rootPath = LocalFile::cleanPath(LocalFile::nativePath(root));
-        if (LocalFile::isDirectory(root)) {
-            if (!rootPath.endsWith('/'))
-                rootPath.append('/');
-            if (path.startsWith(rootPath))
-                return true;
-        } else if (path == rootPath) {
-            return true;
+        const bool folder = LocalFile::isDirectory(root);
+        if (folder && !rootPath.endsWith('/'))
+            rootPath.append('/');
+        paths.append({rootPath, folder});
+    }
+    QList<Track> inScope;
+    for (const Track &track : tracks) {
+        const QByteArray path = LocalFile::cleanPath(LocalFile::nativePath(track.url));
+        for (const auto &[rootPath, folder] : std::as_const(paths)) {
+            if (folder ? path.startsWith(rootPath) : path == rootPath) {
+                inScope.append(track);
+                break;
+            }
         }
     }
-    return false;
+    return inScope;
 }
 
 std::optional<qint64> DuplicateFiles::fileSize(const QUrl &url)
@@ -78,6 +81,7 @@ QList<DuplicateFiles::SizedFile> DuplicateFiles::sizeFiles(const QList<Track> &t
         if (::stat(LocalFile::nativePath(track.url).constData(), &info) == 0 &&
             S_ISREG(info.st_mode)) {
             file.byteCount = static_cast<qint64>(info.st_size);
+            file.device = static_cast<quint64>(info.st_dev);
             const std::pair<quint64, quint64> identity{info.st_dev, info.st_ino};
             const auto first = firstByIdentity.constFind(identity);
             if (first != firstByIdentity.constEnd())
@@ -114,68 +118,10 @@ DuplicateFiles::sameSizeCandidates(const QList<Candidate> &candidates)
 
 std::optional<QString> DuplicateFiles::sha256(const QUrl &url, std::atomic<qint64> *bytesRead)
 {
-    const std::optional<QByteArray> bytes = digest(url, -1, bytesRead);
-    if (!bytes)
+    const std::optional<qint64> size = fileSize(url);
+    if (!size)
         return std::nullopt;
-    return QString::fromLatin1(bytes->toHex());
-}
-
-std::optional<QByteArray>
-DuplicateFiles::digest(const QUrl &url, qint64 limit, std::atomic<qint64> *bytesRead)
-{
-    const int descriptor = ::open(LocalFile::nativePath(url).constData(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return std::nullopt;
-    const std::unique_ptr<int, void (*)(int *)> closer(new int(descriptor), [](int *fd) {
-        ::close(*fd);
-        delete fd;
-    });
-    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
-                                                                          &EVP_MD_CTX_free);
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
-        return std::nullopt;
-    const qint64 pieceSize = limit < 0 ? kReadSize : std::min(limit, kReadSize);
-    QByteArray buffer(pieceSize, Qt::Uninitialized);
-    qint64 remaining = limit < 0 ? std::numeric_limits<qint64>::max() : limit;
-    while (remaining > 0) {
-        const ssize_t count =
-            ::read(descriptor, buffer.data(), static_cast<size_t>(std::min(pieceSize, remaining)));
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            return std::nullopt;
-        }
-        if (count == 0)
-            break;
-        remaining -= count;
-        if (bytesRead)
-            *bytesRead += count;
-        EVP_DigestUpdate(context.get(), buffer.constData(), static_cast<size_t>(count));
-    }
-    unsigned char value[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (EVP_DigestFinal_ex(context.get(), value, &length) != 1)
-        return std::nullopt;
-    return QByteArray(reinterpret_cast<const char *>(value), static_cast<int>(length));
-}
-
-QSet<qsizetype> DuplicateFiles::needFullDigest(const QList<Candidate> &sameSize,
-                                               std::atomic<qint64> *bytesRead)
-{
-    QHash<std::pair<qint64, QByteArray>, QList<qsizetype>> byPrefix;
-    QSet<qsizetype> needed;
-    for (qsizetype i = 0; i < sameSize.size(); ++i) {
-        const std::optional<QByteArray> prefix = digest(sameSize[i].url, kPrefixSize, bytesRead);
-        if (!prefix)
-            needed.insert(i); // let the full read decide, and fail, as without the filter
-        else
-            byPrefix[{sameSize[i].byteCount, *prefix}].append(i);
-    }
-    for (const QList<qsizetype> &indexes : std::as_const(byPrefix)) {
-        if (indexes.size() > 1)
-            needed.unite(QSet<qsizetype>(indexes.cbegin(), indexes.cend()));
-    }
-    return needed;
+    return DuplicateHasher::sha256({QUuid(), url, *size}, bytesRead);
 }
 
 QList<AudioDuplicateGroup> DuplicateFiles::duplicateGroups(const DigestGroups &digests)

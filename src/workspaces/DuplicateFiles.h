@@ -25,6 +25,7 @@ public:
         QUuid id;
         QUrl url;
         qint64 byteCount = 0;
+        quint64 device = 0; // the file system it lives on
     };
     // What a size pass learns of one file; `aliasOf` is set when an earlier file of the list is
     // the same file on disk (a hard link, a symbolic link, the same path twice).
@@ -32,20 +33,19 @@ public:
     {
         std::optional<qint64> byteCount;
         std::optional<QUuid> aliasOf;
+        quint64 device = 0;
     };
     static constexpr qint64 kReadSize = 1024 * 1024;
 
-    static bool isInScope(const QUrl &trackURL, const QList<QUrl> &roots);
+    // The tracks under a folder root or at a file root, in list order; all with no root.
+    static QList<Track> tracksInScope(const QList<Track> &tracks, const QList<QUrl> &roots);
     // Sizes by following symbolic links; index-aligned with `tracks`.
     static QList<SizedFile> sizeFiles(const QList<Track> &tracks);
     static QList<Candidate> sameSizeCandidates(const QList<Candidate> &candidates);
-    // Lower-case hex digest, or nothing when the file cannot be opened or read. Adds the
-    // bytes read to `bytesRead` when given.
+    // Lower-case hex digest, or nothing when the file cannot be opened or read through as
+    // sized. Adds the bytes read to `bytesRead` when given.
     static std::optional<QString> sha256(const QUrl &url, std::atomic<qint64> *bytesRead = nullptr);
-    // Indexes of the same-size candidates whose first 4 KiB match another's (or cannot be
-    // read): only these can share a full digest, so only these need one.
-    static QSet<qsizetype> needFullDigest(const QList<Candidate> &sameSize,
-                                          std::atomic<qint64> *bytesRead = nullptr);
+    // Same-size files are first compared by this much of their start.
     static constexpr qint64 kPrefixSize = 4096;
 
     // Digests in first-hashed order, each with its files in hashing order.
@@ -56,9 +56,6 @@ public:
 
 private:
     static std::optional<qint64> fileSize(const QUrl &url);
-    // SHA-256 of at most `limit` bytes from the start; a negative limit reads to the end.
-    static std::optional<QByteArray>
-    digest(const QUrl &url, qint64 limit, std::atomic<qint64> *bytesRead);
 };
 
 } // namespace brivello

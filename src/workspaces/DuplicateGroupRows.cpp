@@ -9,12 +9,22 @@
 
 namespace brivello {
 
-QList<Track> DuplicateGroupRows::tracksIn(const AudioDuplicateGroup &group,
-                                          const QList<Track> &files)
+namespace {
+
+QHash<QUuid, qsizetype> positions(const QList<Track> &files)
 {
     QHash<QUuid, qsizetype> index;
+    index.reserve(files.size());
     for (qsizetype i = 0; i < files.size(); ++i)
         index.insert(files.at(i).id, i);
+    return index;
+}
+
+// The files are indexed once per list of groups, not once per group.
+QList<Track> tracksAt(const AudioDuplicateGroup &group,
+                      const QList<Track> &files,
+                      const QHash<QUuid, qsizetype> &index)
+{
     QList<Track> result;
     for (const QUuid &id : group.trackIDs) {
         const auto it = index.constFind(id);
@@ -24,13 +34,22 @@ QList<Track> DuplicateGroupRows::tracksIn(const AudioDuplicateGroup &group,
     return result;
 }
 
+} // namespace
+
+QList<Track> DuplicateGroupRows::tracksIn(const AudioDuplicateGroup &group,
+                                          const QList<Track> &files)
+{
+    return tracksAt(group, files, positions(files));
+}
+
 QList<DuplicateGroupRows::Row> DuplicateGroupRows::rows(const QList<AudioDuplicateGroup> &groups,
                                                         const QList<Track> &files)
 {
     QList<Row> result;
+    const QHash<QUuid, qsizetype> index = positions(files);
     for (int g = 0; g < groups.size(); ++g) {
         result.append(Row{g, true, {}, false});
-        const QList<Track> tracks = tracksIn(groups.at(g), files);
+        const QList<Track> tracks = tracksAt(groups.at(g), files, index);
         for (const Track &track : tracks)
             result.append(Row{g, false, track, false});
         result.last().isLastOfGroup = true;
@@ -43,8 +62,9 @@ QList<Track> DuplicateGroupRows::navigableTracks(const QList<AudioDuplicateGroup
 {
     QList<Track> result;
     QSet<QUuid> seen;
+    const QHash<QUuid, qsizetype> index = positions(files);
     for (const AudioDuplicateGroup &group : groups) {
-        for (const Track &track : tracksIn(group, files)) {
+        for (const Track &track : tracksAt(group, files, index)) {
             if (!seen.contains(track.id)) {
                 seen.insert(track.id);
                 result.append(track);

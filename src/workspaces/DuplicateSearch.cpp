@@ -3,51 +3,96 @@
 #include "audiofiles/AudioMetadataLoadQueue.h"
 #include "library/LibraryStore.h"
 #include "platform/Scheduler.h"
+#include "workspaces/DuplicateHasher.h"
 #include "workspaces/DuplicateSearchFields.h"
 
+#include <QCoreApplication>
 #include <QCoroFuture>
 #include <QFileInfo>
 #include <QPointer>
 #include <QtConcurrent>
+#include <deque>
+#include <utility>
 
 namespace brivello {
 
 namespace {
-using Phase = DuplicateSearchState::Phase;
 
 QString fileName(const QUrl &url)
 {
     return QFileInfo(url.toLocalFile()).fileName();
 }
 
-std::optional<Track> duplicateTrack(const LibraryStore &store, const QUuid &id)
+// Reads one file's metadata under the shared permits and makes its artwork image off the main
+// thread; the fields the metadata phase refreshes, on a copy of `track`.
+QCoro::Task<Track> refreshedRecord(Track track)
 {
-    for (const Track &track : store.duplicateTracks()) {
-        if (track.id == id)
-            return track;
+    const LoadedTrackMetadata loaded =
+        co_await AudioMetadataLoadQueue::shared().load(track.url, track.tags);
+    track.tags = loaded.tags;
+    track.duration = loaded.duration;
+    track.bitRate = loaded.bitRate;
+    track.bitDepth = loaded.bitDepth;
+    track.format = loaded.format;
+    track.artwork = QImage();
+    if (loaded.artworkData) {
+        QFuture<QImage> decoding =
+            QtConcurrent::run([data = *loaded.artworkData] { return QImage::fromData(data); });
+        track.artwork = co_await decoding;
     }
-    return std::nullopt;
+    co_return track;
 }
 } // namespace
+
+// What the hashing threads tell the main thread: at most one queued call pending at a time.
+struct DuplicateSearch::HashingFeed
+{
+    DuplicateHasher::Progress progress;
+    std::atomic<bool> posted = false;
+    std::function<void()> deliver; // main thread only
+};
 
 DuplicateSearch::DuplicateSearch(LibraryStore &store)
     : QObject(&store)
     , m_store(store)
+    , m_throttle([this] { publishShown(); })
 {}
+
+DuplicateSearch::~DuplicateSearch()
+{
+    invalidate();
+}
+
+void DuplicateSearch::invalidate()
+{
+    ++m_generation;
+    m_throttle.cancel();
+    m_refreshed.clear();
+    m_found.reset();
+    if (m_hashing) {
+        m_hashing->progress.cancelled = true;
+        m_hashing->deliver = nullptr;
+        m_hashing.reset();
+    }
+}
 
 void DuplicateSearch::findDuplicates()
 {
     if (isSearchingDuplicates(m_store))
         return;
-    setDuplicateGroups(m_store, {});
-    setDuplicateScanPhase(m_store, Phase::preparing);
-    setDuplicateScanCurrentFile(m_store, {});
-    setDuplicateScanProgress(m_store, 0);
-    setDuplicateScanCandidateCount(m_store, 0);
-    setDuplicateScanProcessedCount(m_store, 0);
-    setDuplicateScanTotalCount(m_store, 0);
-    setIsSearchingDuplicates(m_store, true);
-    [](QCoro::Task<> task) -> QCoro::Task<> { co_await task; }(run(++m_generation));
+    m_shown = Shown{};
+    editDuplicateSearch(m_store, [](DuplicateSearchState &state) {
+        state.groups = {};
+        state.phase = Phase::preparing;
+        state.currentFile = {};
+        state.progress = 0;
+        state.candidateCount = 0;
+        state.processedCount = 0;
+        state.totalCount = 0;
+        state.isSearching = true;
+    });
+    invalidate();
+    [](QCoro::Task<> task) -> QCoro::Task<> { co_await task; }(run(m_generation));
 }
 
 QCoro::Task<> DuplicateSearch::run(quint64 generation)
@@ -56,12 +101,24 @@ QCoro::Task<> DuplicateSearch::run(quint64 generation)
     const QList<QUrl> roots = duplicateSearchRoots(m_store);
     co_await search(generation);
     if (self)
-        endSearch(isCurrent(generation) && duplicateSearchRoots(m_store) == roots);
+        endSearch(isCurrent(generation),
+                  isCurrent(generation) && duplicateSearchRoots(m_store) == roots);
 }
 
-void DuplicateSearch::endSearch(bool covered)
+// The groups, the last progress and the end of the search go out as one update: each update
+// redraws the results. A stale search leaves what a clear has set.
+void DuplicateSearch::endSearch(bool current, bool covered)
 {
-    editDuplicateSearch(m_store, [covered](DuplicateSearchState &state) {
+    m_throttle.cancel();
+    std::optional<QList<AudioDuplicateGroup>> found = std::exchange(m_found, std::nullopt);
+    editDuplicateSearch(m_store, [&](DuplicateSearchState &state) {
+        if (current) {
+            state.progress = m_shown.progress;
+            state.processedCount = m_shown.processedCount;
+            state.totalCount = m_shown.totalCount;
+        }
+        if (current && found)
+            state.groups = std::move(*found);
         state.isSearching = false;
         state.currentFile.clear();
         state.phase = Phase::idle;
@@ -70,18 +127,62 @@ void DuplicateSearch::endSearch(bool covered)
     emit searchFinished();
 }
 
-// The counter and the percent change together, so no drawing shows one without the other.
-void DuplicateSearch::publishProgress(qint64 processed, double progress)
+// The step's refreshed records first, then its counters, each in one store update.
+void DuplicateSearch::publishShown()
 {
-    editDuplicateSearch(m_store, [processed, progress](DuplicateSearchState &state) {
-        state.processedCount = processed;
-        state.progress = progress;
+    if (!m_refreshed.isEmpty()) {
+        QList<Track> tracks = m_store.duplicateTracks();
+        for (const Track &refreshed : std::as_const(m_refreshed)) {
+            const qsizetype at = indexOf(refreshed.id);
+            if (at < 0)
+                continue;
+            Track &track = tracks[at];
+            track.tags = refreshed.tags;
+            track.duration = refreshed.duration;
+            track.bitRate = refreshed.bitRate;
+            track.bitDepth = refreshed.bitDepth;
+            track.format = refreshed.format;
+            track.artwork = refreshed.artwork;
+        }
+        m_refreshed.clear();
+        // Positions are unchanged, so the index stays good.
+        const bool indexed = m_indexRevision == m_store.duplicateTracksRevision();
+        m_store.setDuplicateTracks(std::move(tracks));
+        if (indexed)
+            m_indexRevision = m_store.duplicateTracksRevision();
+    }
+    editDuplicateSearch(m_store, [shown = m_shown](DuplicateSearchState &state) {
+        state.phase = shown.phase;
+        state.progress = shown.progress;
+        state.currentFile = shown.currentFile;
+        state.processedCount = shown.processedCount;
+        state.totalCount = shown.totalCount;
     });
+}
+
+void DuplicateSearch::show(Shown shown)
+{
+    m_shown = std::move(shown);
+    m_throttle.publishNow();
 }
 
 void DuplicateSearch::raiseProgress(double floor)
 {
-    setDuplicateScanProgress(m_store, std::max(duplicateScanProgress(m_store), floor));
+    m_shown.progress = std::max(m_shown.progress, floor);
+}
+
+qsizetype DuplicateSearch::indexOf(const QUuid &id)
+{
+    const QList<Track> &tracks = m_store.duplicateTracks();
+    if (m_indexRevision != m_store.duplicateTracksRevision()) {
+        m_index.clear();
+        m_index.reserve(tracks.size());
+        // The first of repeated ids wins, as a front-to-back lookup would find it.
+        for (qsizetype i = tracks.size() - 1; i >= 0; --i)
+            m_index.insert(tracks[i].id, i);
+        m_indexRevision = m_store.duplicateTracksRevision();
+    }
+    return m_index.value(id, -1);
 }
 
 // Every step after a suspension first checks that the store and the generation still hold;
@@ -89,26 +190,27 @@ void DuplicateSearch::raiseProgress(double floor)
 QCoro::Task<> DuplicateSearch::search(quint64 generation)
 {
     QPointer<DuplicateSearch> self(this);
-    QList<Track> scope;
-    for (const Track &track : m_store.duplicateTracks()) {
-        if (DuplicateFiles::isInScope(track.url, duplicateSearchRoots(m_store)))
-            scope.append(track);
-    }
-    setDuplicateScanTotalCount(m_store, scope.size());
+    QList<Track> scope =
+        DuplicateFiles::tracksInScope(m_store.duplicateTracks(), duplicateSearchRoots(m_store));
+    m_shown.totalCount = scope.size();
     if (scope.size() < 2) {
-        setDuplicateScanProgress(m_store, 1.0);
+        m_shown.progress = 1.0;
         co_return;
     }
+    publishShown();
     QList<QUuid> ids;
+    ids.reserve(scope.size());
     for (const Track &track : std::as_const(scope))
         ids.append(track.id);
     co_await refreshDuplicateMetadata(ids, generation);
     if (!self || !isCurrent(generation))
         co_return;
 
-    setDuplicateScanPhase(m_store, Phase::preparing);
-    setDuplicateScanProcessedCount(m_store, 0);
+    m_shown.phase = Phase::preparing;
+    m_shown.processedCount = 0;
+    m_shown.totalCount = scope.size();
     raiseProgress(kPreparingStart);
+    show(m_shown);
     co_await Scheduler::yield();
     if (!self || !isCurrent(generation))
         co_return;
@@ -125,11 +227,11 @@ QCoro::Task<> DuplicateSearch::search(quint64 generation)
             aliases.insert(scope[i].id);
         // Empty files are not compared: every empty file would match every other.
         else if (sized[i].byteCount && *sized[i].byteCount > 0)
-            candidates.append({scope[i].id, scope[i].url, *sized[i].byteCount});
+            candidates.append({scope[i].id, scope[i].url, *sized[i].byteCount, sized[i].device});
     }
     setDuplicateScanCandidateCount(m_store, candidates.size());
     if (candidates.size() < 2) {
-        setDuplicateScanProgress(m_store, 1.0);
+        m_shown.progress = 1.0;
         co_return;
     }
     QFuture<QList<Candidate>> sorting =
@@ -137,12 +239,7 @@ QCoro::Task<> DuplicateSearch::search(quint64 generation)
     const QList<Candidate> sameSize = co_await sorting;
     if (!self || !isCurrent(generation))
         co_return;
-    QFuture<QSet<qsizetype>> filtering =
-        QtConcurrent::run([sameSize] { return DuplicateFiles::needFullDigest(sameSize); });
-    const QSet<qsizetype> needed = co_await filtering;
-    if (!self || !isCurrent(generation))
-        co_return;
-    const DuplicateFiles::DigestGroups digests = co_await hash(sameSize, needed, generation);
+    const DuplicateFiles::DigestGroups digests = co_await hash(sameSize, generation);
     if (!self || !isCurrent(generation))
         co_return;
 
@@ -150,119 +247,142 @@ QCoro::Task<> DuplicateSearch::search(quint64 generation)
     QSet<QUuid> grouped = aliases;
     for (const AudioDuplicateGroup &group : std::as_const(groups))
         grouped.unite(QSet<QUuid>(group.trackIDs.cbegin(), group.trackIDs.cend()));
-    // The probable pass reads the records the metadata phase refreshed.
-    QList<Track> remaining;
-    for (const Track &captured : std::as_const(scope)) {
-        if (grouped.contains(captured.id))
-            continue;
-        if (const std::optional<Track> current = duplicateTrack(m_store, captured.id))
-            remaining.append(*current);
-    }
+    scope.removeIf([&grouped](const Track &track) { return grouped.contains(track.id); });
+    const QList<Track> remaining = currentRecords(scope);
     QFuture<QList<AudioDuplicateGroup>> matching = QtConcurrent::run(
         [remaining] { return DuplicateFiles::probableDuplicateGroups(remaining); });
     groups.append(co_await matching);
     if (!self || !isCurrent(generation))
         co_return;
-    publish(std::move(groups));
-    setDuplicateScanProgress(m_store, 1.0);
+    m_found = kept(std::move(groups));
+    m_shown.progress = 1.0;
 }
 
+// The probable pass reads the records the metadata phase refreshed, of the tracks still listed.
+QList<Track> DuplicateSearch::currentRecords(const QList<Track> &captured)
+{
+    QList<Track> current;
+    current.reserve(captured.size());
+    for (const Track &track : captured) {
+        const qsizetype at = indexOf(track.id);
+        if (at >= 0)
+            current.append(m_store.duplicateTracks()[at]);
+    }
+    return current;
+}
+
+// Loads run a few ahead of the one applied, under the shared permits; results are applied in
+// scope order, and published with the counters at most 20 times a second.
 QCoro::Task<> DuplicateSearch::refreshDuplicateMetadata(QList<QUuid> ids, quint64 generation)
 {
     QPointer<DuplicateSearch> self(this);
-    // The per-file list updates below request no snapshot save until the phase ends.
-    const LibraryStore::MetadataLoadScope loading(m_store);
-    setDuplicateScanPhase(m_store, Phase::metadata);
-    setDuplicateScanProcessedCount(m_store, 0);
-    setDuplicateScanTotalCount(m_store, ids.size());
+    // The list updates below request no snapshot save until the phase ends.
+    const LibraryStore::MetadataLoadScope holdingSaves(m_store);
+    m_shown.phase = Phase::metadata;
+    m_shown.processedCount = 0;
+    m_shown.totalCount = ids.size();
+    show(m_shown);
     const double count = static_cast<double>(ids.size());
-    for (qsizetype k = 1; k <= ids.size(); ++k) {
-        const std::optional<Track> track = duplicateTrack(m_store, ids[k - 1]);
-        if (!track)
-            continue;
-        setDuplicateScanCurrentFile(m_store, fileName(track->url));
-        const LoadedTrackMetadata loaded =
-            co_await AudioMetadataLoadQueue::shared().load(track->url, track->tags);
-        if (!self || !isCurrent(generation))
-            co_return;
-        QList<Track> tracks = m_store.duplicateTracks();
-        for (Track &current : tracks) {
-            if (current.id != track->id)
-                continue;
-            current.tags = loaded.tags;
-            current.duration = loaded.duration;
-            current.bitRate = loaded.bitRate;
-            current.bitDepth = loaded.bitDepth;
-            current.format = loaded.format;
-            current.artwork = loaded.artworkData ? QImage::fromData(*loaded.artworkData) : QImage();
-            m_store.setDuplicateTracks(std::move(tracks));
-            break;
+    std::deque<std::pair<qsizetype, QCoro::Task<Track>>> loading;
+    // Enough waiting to keep every permit busy while one result is applied.
+    const size_t loadsAhead =
+        size_t(AudioMetadataLoadQueue::shared().concurrencyLimit() + kMetadataLoadsAhead);
+    qsizetype next = 0;
+    for (;;) {
+        while (loading.size() < loadsAhead && next < ids.size()) {
+            const qsizetype at = indexOf(ids[next++]);
+            if (at < 0)
+                continue; // gone from the list: skipped, nothing published for it
+            const Track &track = m_store.duplicateTracks()[at];
+            m_shown.currentFile = fileName(track.url);
+            loading.emplace_back(next, refreshedRecord(track));
         }
-        publishProgress(k, kMetadataStart + static_cast<double>(k) * kMetadataShare / count);
-        co_await Scheduler::yield();
+        if (loading.empty())
+            break;
+        const qsizetype k = loading.front().first;
+        QCoro::Task<Track> task = std::move(loading.front().second);
+        loading.pop_front();
+        Track refreshed = co_await task;
         if (!self || !isCurrent(generation))
             co_return;
+        m_refreshed.append(std::move(refreshed));
+        m_shown.processedCount = k;
+        m_shown.progress = kMetadataStart + static_cast<double>(k) * kMetadataShare / count;
+        m_throttle.changed();
     }
+    m_throttle.publishNow();
 }
 
-// A candidate whose first 4 KiB match no other's cannot share a digest; it counts as done
-// without being read through.
-QCoro::Task<DuplicateFiles::DigestGroups>
-DuplicateSearch::hash(QList<Candidate> candidates, QSet<qsizetype> needed, quint64 generation)
+// The exact pass runs on its own threads; the main thread hears of each finished file through
+// at most one queued call at a time and shows the count through the throttle.
+QCoro::Task<DuplicateFiles::DigestGroups> DuplicateSearch::hash(QList<Candidate> candidates,
+                                                                quint64 generation)
 {
     QPointer<DuplicateSearch> self(this);
-    setDuplicateScanPhase(m_store, Phase::hashing);
-    setDuplicateScanProcessedCount(m_store, 0);
-    setDuplicateScanTotalCount(m_store, candidates.size());
+    m_shown.phase = Phase::hashing;
+    m_shown.processedCount = 0;
+    m_shown.totalCount = candidates.size();
     raiseProgress(kHashingStart);
-    DuplicateFiles::DigestGroups digests;
-    QHash<QString, qsizetype> digestIndex;
-    const double count = static_cast<double>(candidates.size());
-    for (qsizetype k = 1; k <= candidates.size(); ++k) {
-        const Candidate candidate = candidates[k - 1];
-        setDuplicateScanCurrentFile(m_store, fileName(candidate.url));
-        std::optional<QString> digest;
-        if (needed.contains(k - 1)) {
-            QFuture<std::optional<QString>> hashing =
-                QtConcurrent::run([url = candidate.url] { return DuplicateFiles::sha256(url); });
-            digest = co_await hashing;
-            if (!self || !isCurrent(generation))
-                co_return digests;
-        }
-        if (digest) {
-            const auto found = digestIndex.constFind(*digest);
-            if (found == digestIndex.constEnd()) {
-                digestIndex.insert(*digest, digests.size());
-                digests.append({*digest, {candidate}});
-            } else {
-                digests[*found].second.append(candidate);
-            }
-        }
-        publishProgress(k, kHashingStart + static_cast<double>(k) * kHashingShare / count);
-        co_await Scheduler::yield();
+    show(m_shown);
+    DuplicateHasher::Result result;
+    if (!candidates.isEmpty()) {
+        const auto feed = std::make_shared<HashingFeed>();
+        m_hashing = feed;
+        feed->progress.changed = [weak = std::weak_ptr<HashingFeed>(feed)] {
+            const std::shared_ptr<HashingFeed> shared = weak.lock();
+            if (!shared || shared->posted.exchange(true))
+                return;
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [shared] {
+                    shared->posted = false;
+                    if (shared->deliver)
+                        shared->deliver();
+                },
+                Qt::QueuedConnection);
+        };
+        const double count = static_cast<double>(candidates.size());
+        feed->deliver = [this, feed = feed.get(), &candidates, count] {
+            const qint64 done = feed->progress.processed;
+            const qsizetype current = feed->progress.current;
+            if (current >= 0)
+                m_shown.currentFile = fileName(candidates[current].url);
+            m_shown.processedCount = done;
+            m_shown.progress = kHashingStart + static_cast<double>(done) * kHashingShare / count;
+            m_throttle.changed();
+        };
+        const int threads = DuplicateHasher::defaultThreadCount(candidates);
+        QFuture<DuplicateHasher::Result> hashing = QtConcurrent::run([feed, candidates, threads] {
+            return DuplicateHasher::group(candidates, threads, &feed->progress);
+        });
+        result = co_await hashing;
         if (!self || !isCurrent(generation))
-            co_return digests;
+            co_return {};
+        feed->deliver = nullptr;
+        m_hashing.reset();
+        // Unreadable files are left out silently, as a file that cannot be opened is.
+        m_shown.processedCount = candidates.size();
+        m_shown.progress = kHashingStart + kHashingShare;
+        show(m_shown);
     }
-    setDuplicateScanPhase(m_store, Phase::matching);
-    setDuplicateScanCurrentFile(m_store, {});
+    m_shown.phase = Phase::matching;
+    m_shown.currentFile = {};
     raiseProgress(kMatchingStart);
+    show(m_shown);
     co_await Scheduler::yield();
-    co_return digests;
+    co_return result.groups;
 }
 
 // Tracks that left the workspace while the search ran leave its groups too.
-void DuplicateSearch::publish(QList<AudioDuplicateGroup> groups)
+QList<AudioDuplicateGroup> DuplicateSearch::kept(QList<AudioDuplicateGroup> groups)
 {
-    QSet<QUuid> listed;
-    for (const Track &track : m_store.duplicateTracks())
-        listed.insert(track.id);
-    QList<AudioDuplicateGroup> kept;
+    QList<AudioDuplicateGroup> result;
     for (AudioDuplicateGroup &group : groups) {
-        group.trackIDs.removeIf([&listed](const QUuid &id) { return !listed.contains(id); });
+        group.trackIDs.removeIf([this](const QUuid &id) { return indexOf(id) < 0; });
         if (group.trackIDs.size() >= 2)
-            kept.append(std::move(group));
+            result.append(std::move(group));
     }
-    setDuplicateGroups(m_store, std::move(kept));
+    return result;
 }
 
 } // namespace brivello

@@ -12,7 +12,8 @@ class SectionCatalog
 public:
     static QString titleKey(LibraryStore::LibraryTab tab) { return rawValue(tab); }
     static QString icon(LibraryStore::LibraryTab tab);
-    // Duplicates count groups, not files.
+    // Duplicates count groups, not files. No list is copied: the library's counts are kept
+    // until its tracks change.
     static int count(const LibraryStore &store, LibraryStore::LibraryTab tab);
     static int index(LibraryStore::LibraryTab tab) { return int(tab); }
 };

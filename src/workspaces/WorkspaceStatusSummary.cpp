@@ -26,9 +26,9 @@ WorkspaceStatusInputs WorkspaceStatusInputs::read(const LibraryStore &store,
     in.tab = store.activeTab();
     in.transient = store.workspaceStatus();
     in.selectionCount = int(store.activeSelection().size());
-    in.playlistCount = int(store.playlistTracks().size());
-    in.favoriteCount = int(store.favoriteTracks().size());
-    in.coverCount = int(store.coverTracks().size());
+    in.playlistCount = SectionCatalog::count(store, LibraryStore::LibraryTab::playlist);
+    in.favoriteCount = SectionCatalog::count(store, LibraryStore::LibraryTab::favorites);
+    in.coverCount = SectionCatalog::count(store, LibraryStore::LibraryTab::covers);
     in.favoriteGenreFilter = store.favoriteGenreFilter();
     in.conversionCount = int(store.conversionItems().size());
     for (const ConversionItem &item : store.conversionItems())

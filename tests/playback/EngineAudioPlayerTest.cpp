@@ -8,6 +8,7 @@
 #include "platform/Scheduler.h"
 #include "playback/PlaybackSettingsKeys.h"
 #include "playback/WaveformPreloadQueue.h"
+#include "support/TestAudioFiles.h"
 
 #include <QFile>
 #include <cmath>
@@ -204,6 +205,37 @@ TEST_F(EngineAudioPlayerTest, RelativeSeeksAddUpOnThePendingTargetAndClamp)
     EXPECT_TRUE(m_finished.isEmpty());
     p.seekTo(-3);
     EXPECT_DOUBLE_EQ(now(), 0);
+}
+
+TEST_F(EngineAudioPlayerTest, WithAnUnknownDurationSeeksDoNothingAndReportNoEnd)
+{
+    // Matroska written to a pipe states no length: the engine reports a duration of 0.
+    const QString file = m_folder.filePath(QStringLiteral("streamed.mkv"));
+    const auto made = TestAudioFiles::run(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("ffmpeg -v error -f lavfi -i sine=f=440:d=3 -c:a flac -f matroska "
+                        "pipe:1 > \"$1\""),
+         QStringLiteral("sh"),
+         file});
+    ASSERT_TRUE(made.ok()) << made.err.toStdString();
+    Track streamed;
+    streamed.id = QUuid::createUuid();
+    streamed.url = QUrl::fromLocalFile(file);
+    EngineAudioPlayer &p = makePlayer();
+    p.play(streamed);
+    ASSERT_TRUE(p.isPlaying());
+    ASSERT_EQ(p.engine().duration(), 0);
+    run(0.5);
+    const double before = now();
+    EXPECT_GT(before, 0.3);
+    p.seekBy(15);
+    p.seekTo(1);
+    run(0.1);
+    EXPECT_TRUE(m_finished.isEmpty());
+    EXPECT_TRUE(p.isPlaying());
+    EXPECT_GT(now(), before) << "the clock runs on from where it was";
+    EXPECT_LT(now(), before + 0.3);
 }
 
 TEST_F(EngineAudioPlayerTest, EndIsReportedOnceAfterTheNaturalEndAndAfterAForwardSeek)

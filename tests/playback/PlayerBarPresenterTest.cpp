@@ -7,7 +7,10 @@
 #include "playback/WaveformTint.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
+#include "support/ThreadPoolHold.h"
+#include "waveform/WaveformCache.h"
 
+#include <QTest>
 #include <cmath>
 
 using namespace brivello;
@@ -146,18 +149,26 @@ TEST_F(PlayerBarPresenterTest, VolumeBubbleHides1point1SecondsAfterTheLastChange
 
 TEST_F(PlayerBarPresenterTest, WaveformAreaWaitsForTheEnvelopeAndFallsBackToASeekableWave)
 {
-    QList<std::function<void(bool)>> pending;
-    presenter->setEnvelopeLoader(
-        [&](const QUrl &, std::function<void(bool)> done) { pending.append(std::move(done)); });
-    player.play(libraryTrack(0));
-    EXPECT_EQ(presenter->waveformArea(), Area::loading);
-    pending.takeLast()(true);
-    EXPECT_EQ(presenter->waveformArea(), Area::scrubber);
-
-    player.play(libraryTrack(1));
-    EXPECT_EQ(presenter->waveformArea(), Area::loading);
-    pending.takeFirst()(false);
-    EXPECT_EQ(presenter->waveformArea(), Area::seekablePlaceholder);
+    // A cache of its own whose extractions answer at once; the second file does not exist.
+    touch(QStringLiteral("Artist - Song 0.mp3"), QByteArray(64, 'a'));
+    WaveformCache cache(
+        path(QStringLiteral("cache")),
+        [](QUrl, int count, bool, std::stop_token) -> QCoro::Task<std::vector<float>> {
+            co_return std::vector<float>(size_t(count), 0.5f);
+        });
+    presenter->setWaveformCache(&cache);
+    const auto areaBecomes = [this](Area area) {
+        return QTest::qWaitFor([&] { return presenter->waveformArea() == area; });
+    };
+    for (const auto &[index, outcome] :
+         {std::pair{0, Area::scrubber}, std::pair{1, Area::seekablePlaceholder}}) {
+        {
+            test::ThreadPoolHold hold; // the cache cannot answer yet
+            player.play(libraryTrack(index));
+            EXPECT_EQ(presenter->waveformArea(), Area::loading);
+        }
+        EXPECT_TRUE(areaBecomes(outcome));
+    }
 
     // Seeking by fraction uses the displayed duration.
     player.progress().setDuration(200);
@@ -165,6 +176,11 @@ TEST_F(PlayerBarPresenterTest, WaveformAreaWaitsForTheEnvelopeAndFallsBackToASee
     EXPECT_DOUBLE_EQ(presenter->waveformProgress(), 0.25);
     presenter->seekToFraction(0.5);
     EXPECT_EQ(player.seeksTo, QList<double>{100});
+
+    // Back to a track whose envelope is cached: ready as soon as the cache answers.
+    player.play(libraryTrack(0));
+    EXPECT_TRUE(areaBecomes(Area::scrubber));
+    presenter.reset(); // before the cache it waits on
 }
 
 TEST(ProgressWaveShapeTest, PointsFollowTheFormulaAndTheLineEndsOnTheLastPoint)

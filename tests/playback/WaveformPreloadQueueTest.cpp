@@ -100,6 +100,22 @@ TEST_F(WaveformPreloadQueueTest, WhilePlayingOnlyTheFollowingFilesRunInLowImpact
     EXPECT_EQ(m_cache->loads.size(), 2) << "an empty priority set lets nothing run";
 }
 
+TEST_F(WaveformPreloadQueueTest, FollowingFilesPrioritisedBeforeThePlayBeginsStillRun)
+{
+    // The panel shows the selected track (and prioritises) before the play button is pressed.
+    m_queue.enqueue(QList<QUrl>{d});
+    m_queue.prioritizePlayback(a, {b, c});
+    EXPECT_EQ(m_queue.activeURL(), d);
+    m_queue.setPlaybackActive(true, a);
+    EXPECT_EQ(m_cache->cancelled, QList<QUrl>{d});
+    EXPECT_EQ(m_cache->loads.last(), (LoadCall{b, true}));
+    m_clock.advance(1.0);
+    EXPECT_EQ(m_cache->loads.last(), (LoadCall{c, true}));
+    m_clock.advance(1.0);
+    EXPECT_EQ(m_cache->loads.size(), 3) << "then only the playing track and the rest wait";
+    EXPECT_EQ(m_queue.pendingURLs(), (QList<QUrl>{d, a}));
+}
+
 TEST_F(WaveformPreloadQueueTest, WorkResumesOnlyAfterPlaybackStayedStopped)
 {
     m_queue.setPlaybackActive(true, a);

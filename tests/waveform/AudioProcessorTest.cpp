@@ -7,6 +7,7 @@
 #include "support/TestAudioFiles.h"
 #include "waveform/AudioProcessingError.h"
 #include "waveform/FFmpegEnvelopeSource.h"
+#include "waveform/FileEnvelopeSource.h"
 #include "waveform/WaveformCache.h"
 
 #include <QCoroTask>
@@ -113,6 +114,25 @@ TEST_F(AudioProcessorTest, WithoutFFmpegOrWhenItFailsTheFileIsDecodedInProcess)
         useStub(stub); // a failing run, and a run that writes nothing
         EXPECT_EQ(extract(burst), fallback) << stub;
     }
+}
+
+TEST_F(AudioProcessorTest, TheFallbacksCountingPassOfALengthlessStreamStopsWhenCancelled)
+{
+    // Matroska written to a pipe states no duration: the fallback counts the frames first.
+    const QString file = m_dir.filePath("streamed.mkv");
+    const auto made = TestAudioFiles::run(
+        "sh",
+        {"-c",
+         "ffmpeg -v error -f lavfi -i sine=f=440:d=2 -c:a flac -f matroska pipe:1 > \"$1\"",
+         "sh",
+         file});
+    ASSERT_TRUE(made.ok()) << made.err.constData();
+    const FileEnvelopeSource counted(file, kPoints);
+    EXPECT_NEAR(double(counted.totalFrames()), 2 * 44100.0, 2048);
+
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_THROW(FileEnvelopeSource(file, kPoints, stop.get_token()), OperationCancelled);
 }
 
 TEST_F(AudioProcessorTest, BadInputFailsWithTheFallbacksError)

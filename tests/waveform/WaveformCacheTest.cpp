@@ -4,6 +4,7 @@
 #include "audiofiles/OperationCancelled.h"
 #include "platform/Scheduler.h"
 #include "support/TestAudioFiles.h"
+#include "support/ThreadPoolHold.h"
 #include "waveform/WaveformCacheError.h"
 #include "waveform/WaveformDiskCache.h"
 
@@ -242,6 +243,28 @@ TEST_F(WaveformCacheTest, CancellingFailsTheCallerAndJoinersWithoutBlocking)
     waitForCalls(2);
     m_fake.succeed(1, 0.75f);
     EXPECT_EQ(test::waitForResult(next), std::vector<float>(4096, 0.75f));
+}
+
+TEST_F(WaveformCacheTest, ACallStillReadingTheDiskWhenCancelledFailsInsteadOfStartingAnew)
+{
+    auto cache = makeCache();
+    auto starter = request(*cache);
+    waitForCalls(1);
+    // The second call's disk read ends only after the cancel.
+    test::ThreadPoolHold hold;
+    auto late = request(*cache);
+    cache->cancelLoading(m_audio);
+    hold.release();
+    EXPECT_EQ(errorCode(starter), -1);
+    EXPECT_EQ(errorCode(late), -1);
+    EXPECT_EQ(m_fake.count(), 1);
+    EXPECT_FALSE(cache->isLoading(m_audio));
+
+    // A call made after the cancel starts afresh.
+    auto next = request(*cache);
+    waitForCalls(2);
+    m_fake.succeed(1, 0.5f);
+    EXPECT_EQ(test::waitForResult(next), std::vector<float>(4096, 0.5f));
 }
 
 TEST_F(WaveformCacheTest, AWithdrawnExtractionThatStillFinishesStoresNothing)

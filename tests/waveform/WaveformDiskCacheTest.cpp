@@ -60,6 +60,32 @@ TEST(WaveformDiskCacheTest, FileNameIsTheSha256OfTheKeyText)
               qEnvironmentVariable("XDG_CACHE_HOME") + "/Brivello/Waveforms");
 }
 
+TEST(WaveformDiskCacheTest, ATouchOrAResizeAloneGivesANewFile)
+{
+    QTemporaryDir dir;
+    const QString audio = dir.filePath("a.mp3");
+    ASSERT_TRUE(TestAudioFiles::writeAll(audio, QByteArray(500, 'x')));
+    setAge(audio, 3600);
+    const auto fileFor = [&] {
+        return *WaveformDiskCache::persistentCacheFile(QUrl::fromLocalFile(audio), dir.path());
+    };
+    const QString before = fileFor();
+    EXPECT_EQ(fileFor(), before);
+    // Same size, same content, another modification time.
+    setAge(audio, 60);
+    const QString touched = fileFor();
+    EXPECT_NE(touched, before);
+    // Same modification time, another size.
+    const QDateTime modified = QFileInfo(audio).lastModified();
+    ASSERT_TRUE(TestAudioFiles::writeAll(audio, QByteArray(501, 'x')));
+    QFile file(audio);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.setFileTime(modified, QFileDevice::FileModificationTime);
+    file.close();
+    EXPECT_NE(fileFor(), touched);
+    EXPECT_NE(fileFor(), before);
+}
+
 TEST(WaveformDiskCacheTest, SecondsAreWrittenShortestWithADecimalPoint)
 {
     const struct

@@ -3,14 +3,18 @@
 #include "audiofiles/AudioMetadataLoadQueue.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/TestAudioFiles.h"
+#include "workspaces/DuplicateHasher.h"
 #include "workspaces/DuplicateSearchFields.h"
 #include "workspaces/DuplicateWorkspace.h"
+#include "workspaces/ProgressThrottle.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QThread>
+#include <QTimer>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -118,6 +122,34 @@ protected:
         }
         return groups;
     }
+    // The search's exact pass over the listed tracks, on `threads` threads.
+    DuplicateHasher::Result hashListed(int threads)
+    {
+        const QList<Track> tracks = store().duplicateTracks();
+        const QList<DuplicateFiles::SizedFile> sized = DuplicateFiles::sizeFiles(tracks);
+        QList<DuplicateFiles::Candidate> candidates;
+        for (qsizetype i = 0; i < tracks.size(); ++i) {
+            if (!sized[i].aliasOf && sized[i].byteCount.value_or(0) > 0)
+                candidates.append({tracks[i].id, tracks[i].url, *sized[i].byteCount});
+        }
+        return DuplicateHasher::group(DuplicateFiles::sameSizeCandidates(candidates), threads);
+    }
+    InodeGroups inodeGroups(const DuplicateFiles::DigestGroups &groups) const
+    {
+        InodeGroups result;
+        for (const auto &[digest, files] : groups) {
+            std::set<std::pair<quint64, quint64>> inodes;
+            for (const DuplicateFiles::Candidate &file : files)
+                inodes.insert(inodeOf(file.url.toLocalFile()));
+            result.insert(inodes);
+        }
+        return result;
+    }
+    static QString sha256Hex(const QByteArray &content)
+    {
+        return QString::fromLatin1(
+            QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex());
+    }
     DuplicateSearch *m_search = nullptr;
     DuplicateWorkspace *m_workspace = nullptr;
     QHash<QString, AudioTags> m_tagTable;
@@ -163,6 +195,103 @@ TEST_F(DuplicateSearchTest, ExactGroupsMatchFdupesAndNeverPairTwoNamesOfOneFile)
         QString::fromLatin1(QCryptographicHash::hash(song, QCryptographicHash::Sha256).toHex()));
 }
 
+// Files past one read and past the compared prefix, twins that differ only in their last or a
+// middle byte, small files, hard and symbolic links: the same groups whatever the pool.
+TEST_F(DuplicateSearchTest, ExactGroupsEqualFdupesWithOneAndEightHashingThreads)
+{
+    if (!TestAudioFiles::hasProgram(QStringLiteral("fdupes")))
+        GTEST_SKIP() << "fdupes is not installed";
+    QByteArray big(DuplicateFiles::kReadSize * 2 + 5, Qt::Uninitialized);
+    for (qsizetype i = 0; i < big.size(); ++i)
+        big[i] = char((i * 7919) >> 5);
+    QByteArray lastByte = big;
+    lastByte[lastByte.size() - 1] = char(lastByte.back() ^ 1);
+    QByteArray middle = big;
+    middle[DuplicateFiles::kReadSize + 3] = char(middle[DuplicateFiles::kReadSize + 3] ^ 1);
+    const QByteArray small(3000, 's');
+    write(QStringLiteral("tree/a/big.mp3"), big);
+    write(QStringLiteral("tree/b/big copy.mp3"), big);
+    write(QStringLiteral("tree/c/big third.flac"), big);
+    write(QStringLiteral("tree/b/last byte.mp3"), lastByte);
+    write(QStringLiteral("tree/c/last byte again.mp3"), lastByte);
+    write(QStringLiteral("tree/b/middle.mp3"), middle);
+    write(QStringLiteral("tree/a/small.wav"), small);
+    write(QStringLiteral("tree/c/small copy.wav"), small);
+    write(QStringLiteral("tree/c/small twin.wav"), QByteArray(small).append('!').chopped(2) + "t");
+    ASSERT_EQ(::link(QFile::encodeName(path(QStringLiteral("tree/a/big.mp3"))).constData(),
+                     QFile::encodeName(path(QStringLiteral("tree/a/big hard.mp3"))).constData()),
+              0);
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("tree/a/small.wav")),
+                            path(QStringLiteral("tree/b/small link.wav"))));
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("tree/c")), path(QStringLiteral("tree/linked"))));
+    const QString root = path(QStringLiteral("tree"));
+    listTree(root);
+    const InodeGroups expected = fdupesGroups(root);
+    EXPECT_EQ(expected.size(), 3u);
+    for (int threads : {1, 8}) {
+        const DuplicateHasher::Result result = hashListed(threads);
+        EXPECT_EQ(inodeGroups(result.groups), expected) << threads << " threads";
+        EXPECT_TRUE(result.unreadable.isEmpty());
+        QSet<QString> ids;
+        for (const auto &group : result.groups)
+            ids.insert(group.first);
+        EXPECT_EQ(ids, (QSet<QString>{sha256Hex(big), sha256Hex(lastByte), sha256Hex(small)}));
+    }
+    ASSERT_TRUE(searchToEnd());
+    EXPECT_EQ(exactGroups(), expected);
+}
+
+// A file gone, cut short or grown after its size was read is reported and grouped with
+// nothing; its copies still group, named by a member that reads through.
+TEST_F(DuplicateSearchTest, FilesChangedAfterSizingAreReportedNotGrouped)
+{
+    QByteArray content(DuplicateFiles::kReadSize * 3 + 11, 'c');
+    content[0] = 'x';
+    QByteArray other = content;
+    other[0] = 'y';
+    for (const char *name : {"a.mp3", "gone.mp3", "cut.mp3", "grown.mp3", "e.mp3"})
+        write(QString::fromLatin1(name), content);
+    for (const char *name : {"first gone.mp3", "g.mp3", "h.mp3"})
+        write(QString::fromLatin1(name), other);
+    listTree(m_dir.path());
+    const QList<Track> tracks = store().duplicateTracks();
+    QList<DuplicateFiles::Candidate> candidates;
+    QHash<QString, QUuid> ids;
+    for (const Track &track : tracks) {
+        candidates.append({track.id, track.url, content.size()});
+        ids.insert(track.url.fileName(), track.id);
+    }
+    ASSERT_TRUE(QFile::remove(path(QStringLiteral("gone.mp3"))));
+    ASSERT_TRUE(QFile::remove(path(QStringLiteral("first gone.mp3"))));
+    ASSERT_TRUE(QFile::resize(path(QStringLiteral("cut.mp3")), DuplicateFiles::kReadSize + 1));
+    QFile grown(path(QStringLiteral("grown.mp3")));
+    ASSERT_TRUE(grown.open(QIODevice::Append));
+    grown.write("!");
+    grown.close();
+
+    for (int threads : {1, 8}) {
+        const DuplicateHasher::Result result = DuplicateHasher::group(candidates, threads);
+        const QSet<QUuid> unreadable(result.unreadable.cbegin(), result.unreadable.cend());
+        EXPECT_EQ(unreadable,
+                  (QSet<QUuid>{ids.value(QStringLiteral("gone.mp3")),
+                               ids.value(QStringLiteral("cut.mp3")),
+                               ids.value(QStringLiteral("grown.mp3")),
+                               ids.value(QStringLiteral("first gone.mp3"))}));
+        QHash<QString, QList<QUuid>> groups;
+        for (const auto &[digest, files] : result.groups) {
+            for (const DuplicateFiles::Candidate &file : files)
+                groups[digest].append(file.id);
+        }
+        EXPECT_EQ(
+            groups.value(sha256Hex(content)),
+            (QList<QUuid>{ids.value(QStringLiteral("a.mp3")), ids.value(QStringLiteral("e.mp3"))}));
+        EXPECT_EQ(
+            groups.value(sha256Hex(other)),
+            (QList<QUuid>{ids.value(QStringLiteral("g.mp3")), ids.value(QStringLiteral("h.mp3"))}));
+        EXPECT_EQ(groups.size(), 2);
+    }
+}
+
 TEST_F(DuplicateSearchTest, PhasesPublishTheirProgress)
 {
     for (const QString &name :
@@ -170,37 +299,25 @@ TEST_F(DuplicateSearchTest, PhasesPublishTheirProgress)
         write(name, QByteArray(100, 'x'));
     write(QStringLiteral("d.mp3"), QByteArray(7, 'x'));
     listTree(m_dir.path());
-    struct Moment
-    {
-        Phase phase;
-        double progress;
-        qint64 processed;
-        qint64 total;
-    };
-    QList<Moment> moments;
+    QList<std::tuple<Phase, double, qint64, qint64>> seen;
     QObject::connect(&store(), &LibraryStore::duplicateSearchChanged, &store(), [&] {
-        moments.append({duplicateScanPhase(store()),
-                        duplicateScanProgress(store()),
-                        duplicateScanProcessedCount(store()),
-                        duplicateScanTotalCount(store())});
+        seen.append({duplicateScanPhase(store()),
+                     duplicateScanProgress(store()),
+                     duplicateScanProcessedCount(store()),
+                     duplicateScanTotalCount(store())});
     });
     ASSERT_TRUE(searchToEnd());
-    QList<std::tuple<Phase, double, qint64, qint64>> seen;
-    for (const Moment &m : std::as_const(moments))
-        seen.append({m.phase, m.progress, m.processed, m.total});
+    // Virtual time stands still here, so between the phase boundaries the throttle holds every
+    // per-file step back: each phase shows its start and its last file.
     const QList<std::tuple<Phase, double, qint64, qint64>> expected{
         {Phase::preparing, 0.0, 0, 0},
-        {Phase::metadata, 0.04 + 0.32 * 1 / 4, 1, 4},
-        {Phase::metadata, 0.04 + 0.32 * 2 / 4, 2, 4},
-        {Phase::metadata, 0.04 + 0.32 * 3 / 4, 3, 4},
+        {Phase::metadata, 0.0, 0, 4},
         {Phase::metadata, 0.04 + 0.32 * 4 / 4, 4, 4},
         {Phase::preparing, 0.36, 0, 4},
         {Phase::hashing, 0.4, 0, 3},
-        {Phase::hashing, 0.4 + 0.52 * 1 / 3, 1, 3},
-        {Phase::hashing, 0.4 + 0.52 * 2 / 3, 2, 3},
         {Phase::hashing, 0.4 + 0.52 * 3 / 3, 3, 3},
         {Phase::matching, 0.94, 3, 3},
-        {Phase::matching, 1.0, 3, 3},
+        {Phase::idle, 1.0, 3, 3},
     };
     // The search publishes one state value, so counters change between the progress steps:
     // every step of the table shows, in order.
@@ -217,19 +334,76 @@ TEST_F(DuplicateSearchTest, PhasesPublishTheirProgress)
     EXPECT_EQ(next, expected.size());
     // The percent and the counter never disagree: each published moment of the two counted
     // phases lies on the table's line for its counter.
-    for (const Moment &m : std::as_const(moments)) {
-        if (m.processed < 1 || m.total < 1)
+    for (const auto &[phase, progress, processed, total] : std::as_const(seen)) {
+        if (processed < 1 || total < 1)
             continue;
-        const double share = double(m.processed) / double(m.total);
-        if (m.phase == Phase::metadata) {
-            EXPECT_NEAR(m.progress, 0.04 + 0.32 * share, 1e-9) << m.processed;
-        } else if (m.phase == Phase::hashing) {
-            EXPECT_NEAR(m.progress, 0.4 + 0.52 * share, 1e-9) << m.processed;
+        const double share = double(processed) / double(total);
+        if (phase == Phase::metadata) {
+            EXPECT_NEAR(progress, 0.04 + 0.32 * share, 1e-9) << processed;
+        } else if (phase == Phase::hashing) {
+            EXPECT_NEAR(progress, 0.4 + 0.52 * share, 1e-9) << processed;
         }
     }
     EXPECT_EQ(duplicateScanPhase(store()), Phase::idle);
     EXPECT_EQ(duplicateScanCandidateCount(store()), 4);
     EXPECT_FALSE(isSearchingDuplicates(store()));
+}
+
+// The per-file steps that do show keep the progress formula of their phase and come at least
+// one throttle interval apart.
+TEST_F(DuplicateSearchTest, PerFileProgressShowsAtMostTwentyTimesASecond)
+{
+    constexpr int kFiles = 40;
+    for (int i = 0; i < kFiles; ++i)
+        write(QStringLiteral("f%1.mp3").arg(i), QByteArray(5000 + i % 20, char('a' + i % 3)));
+    listTree(m_dir.path());
+    AudioMetadataLoadQueue::shared().setReaderForTesting([](const QUrl &, const AudioTags &tags) {
+        QThread::msleep(3);
+        LoadedTrackMetadata loaded;
+        loaded.tags = tags;
+        return loaded;
+    });
+    // Virtual time runs ten times faster than the clock while the search goes on.
+    QTimer clock;
+    QObject::connect(&clock, &QTimer::timeout, &store(), [this] { m_scheduler.advance(0.01); });
+    clock.start(1);
+    struct Step
+    {
+        double time;
+        Phase phase;
+        double progress;
+        qint64 processed;
+        qint64 total;
+    };
+    QList<Step> steps;
+    QObject::connect(&store(), &LibraryStore::duplicateSearchChanged, &store(), [&] {
+        const Step step{m_scheduler.now(),
+                        duplicateScanPhase(store()),
+                        duplicateScanProgress(store()),
+                        duplicateScanProcessedCount(store()),
+                        duplicateScanTotalCount(store())};
+        if (steps.isEmpty() || steps.last().processed != step.processed ||
+            steps.last().phase != step.phase)
+            steps.append(step);
+    });
+    ASSERT_TRUE(searchToEnd());
+    int perFile = 0;
+    for (qsizetype i = 1; i < steps.size(); ++i) {
+        const Step &step = steps[i];
+        const bool inside = step.processed > 0 && step.processed < step.total;
+        if (step.phase == Phase::metadata && inside) {
+            ++perFile;
+            EXPECT_NEAR(step.progress, 0.04 + 0.32 * double(step.processed) / step.total, 1e-9);
+        }
+        if (step.phase == Phase::hashing && inside) {
+            EXPECT_NEAR(step.progress, 0.4 + 0.52 * double(step.processed) / step.total, 1e-9);
+        }
+        if (inside && step.phase == steps[i - 1].phase) {
+            EXPECT_GE(step.time - steps[i - 1].time, ProgressThrottle::kInterval - 1e-9);
+        }
+    }
+    EXPECT_GT(perFile, 0) << "the metadata phase showed no step between its ends";
+    EXPECT_LT(perFile, kFiles - 1) << "every file was published";
 }
 
 // "Found none" holds for the roots a search covered, until they change or a clear.

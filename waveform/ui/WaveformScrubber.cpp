@@ -16,6 +16,11 @@
 #include <QtConcurrent>
 #include <cmath>
 #include <cstdio>
+#include <limits>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
 
 namespace brivello {
 
@@ -42,8 +47,8 @@ void reportFailure(const QString &description)
     std::fflush(stdout);
 }
 
-// The file's duration in seconds: nothing inside when it is not known, an error when the file
-// cannot be opened as media.
+// The file's duration in seconds: nothing inside when the container states none (a stated 0
+// counts), an error when the file cannot be opened as media.
 struct DurationProbe
 {
     bool opened = false;
@@ -55,8 +60,16 @@ DurationProbe probeDuration(const QUrl &url)
     DurationProbe probe;
     const auto input = AVFormatInput::open(url.toLocalFile(), false);
     probe.opened = input != nullptr;
-    if (input && input->duration() > 0)
-        probe.seconds = input->duration();
+    if (!input)
+        return probe;
+    double seconds = std::numeric_limits<double>::quiet_NaN();
+    if (const AVFormatContext *context = input->context(); context->duration != AV_NOPTS_VALUE)
+        seconds = double(context->duration) / double(AV_TIME_BASE);
+    else if (const AVStream *stream = input->audioStream();
+             stream && stream->duration != AV_NOPTS_VALUE)
+        seconds = double(stream->duration) * av_q2d(stream->time_base);
+    if (std::isfinite(seconds))
+        probe.seconds = seconds;
     return probe;
 }
 
@@ -93,6 +106,12 @@ void WaveformScrubber::setProgress(double progress)
     m_progress = progress;
     if (!m_isDragging)
         m_localProgress = progress;
+    update();
+}
+
+void WaveformScrubber::setConfig(ScrubberConfig config)
+{
+    m_config = std::move(config);
     update();
 }
 

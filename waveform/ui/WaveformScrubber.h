@@ -34,6 +34,9 @@ public:
     // The caller's progress; changing it from outside moves the split unless a drag is on.
     double progress() const { return m_progress; }
     void setProgress(double progress);
+    const ScrubberConfig &config() const { return m_config; }
+    // New tints apply at the next paint; the envelope stays.
+    void setConfig(ScrubberConfig config);
     QUrl url() const { return m_url; }
     void setUrl(const QUrl &url);
 

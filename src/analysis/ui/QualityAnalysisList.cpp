@@ -4,8 +4,6 @@
 #include "library/AudioPlayer.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
-#include "shell/PlaylistView.h"
-#include "shell/ShellEvents.h"
 #include "workspaces/SectionListRules.h"
 #include "workspaces/ui/SectionRowStyle.h"
 
@@ -13,34 +11,19 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <algorithm>
-#include <cmath>
 
 namespace brivello {
 
 QualityAnalysisList::QualityAnalysisList(LibraryStore &store, AudioPlayer &player, QWidget *parent)
-    : QListView(parent)
-    , m_store(store)
-    , m_player(&player)
+    : TrackListView(store, player, parent)
     , m_model(new QualityAnalysisListModel(&store, this))
     , m_delegate(new QualityAnalysisRow(this))
 {
     setObjectName(QStringLiteral("qualityAnalysisList"));
-    setModel(m_model);
-    setItemDelegate(m_delegate);
+    setRows(m_model, m_delegate);
     setUniformItemSizes(true);
-    PlaylistView::configureTrackList(*this);
     setViewportMargins(8, 4, 8, 4);
     m_delegate->setDensity(store.settings().tableDensity());
-    restyle();
-    connect(&ShellEvents::instance(),
-            &ShellEvents::appearanceChanged,
-            this,
-            &QualityAnalysisList::restyle);
-    connect(&ShellEvents::instance(),
-            &ShellEvents::languageChanged,
-            viewport(),
-            qOverload<>(&QWidget::update));
     connect(&store.settings(), &LibrarySettings::tableDensityChanged, this, [this] {
         m_delegate->setDensity(m_store.settings().tableDensity());
         scheduleDelayedItemsLayout();
@@ -48,52 +31,31 @@ QualityAnalysisList::QualityAnalysisList(LibraryStore &store, AudioPlayer &playe
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { setHoveredRow(-1); });
     connect(&player, &AudioPlayer::currentIDChanged, this, &QualityAnalysisList::refreshPlayback);
     connect(&player, &AudioPlayer::isPlayingChanged, this, &QualityAnalysisList::refreshPlayback);
-    connect(&store.analysis(),
-            &AnalysisQueues::analyzingQualityIDsChanged,
-            this,
-            &QualityAnalysisList::updateSpinner);
+    const auto updateSpinner = [this] {
+        runSpinner(!m_store.analysis().analyzingQualityIDs().isEmpty());
+    };
+    connect(&store.analysis(), &AnalysisQueues::analyzingQualityIDsChanged, this, updateSpinner);
     refreshPlayback();
-
-    m_scroll.setDuration(BrivelloTheme::kMotionScrollMs);
-    m_scroll.setEasingCurve(QEasingCurve::OutCubic);
-    connect(&m_scroll, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
-        verticalScrollBar()->setValue(value.toInt());
-    });
-    m_spinner.setInterval(60);
-    connect(&m_spinner, &QTimer::timeout, this, [this] {
-        m_spinnerPhase = std::fmod(m_spinnerPhase + 0.08, 1.0);
-        m_delegate->setSpinnerPhase(m_spinnerPhase);
-        // Only the rows on screen: thousands may wait for their turn.
-        const QModelIndex first = indexAt(QPoint(1, 1));
-        for (int row = first.isValid() ? first.row() : 0; row < m_model->rowCount(); ++row) {
-            const QRect rect = visualRect(m_model->index(row));
-            if (rect.top() > viewport()->height())
-                break;
-            if (m_model->isAnalyzing(row))
-                viewport()->update(rect);
-        }
-    });
     updateSpinner();
 }
 
-void QualityAnalysisList::restyle()
+void QualityAnalysisList::repaintSpinningRows()
 {
-    setStyleSheet(PlaylistView::listStyleSheet(ShellEvents::instance().scheme()));
-    viewport()->update();
+    // Only the rows on screen: thousands may wait for their turn.
+    const QModelIndex first = indexAt(QPoint(1, 1));
+    for (int row = first.isValid() ? first.row() : 0; row < m_model->rowCount(); ++row) {
+        const QRect rect = visualRect(m_model->index(row));
+        if (rect.top() > viewport()->height())
+            break;
+        if (m_model->isAnalyzing(row))
+            viewport()->update(rect);
+    }
 }
 
 void QualityAnalysisList::refreshPlayback()
 {
     if (m_player)
         m_model->setPlaybackState(m_player->currentID(), m_player->isPlaying());
-}
-
-void QualityAnalysisList::updateSpinner()
-{
-    if (m_store.analysis().analyzingQualityIDs().isEmpty())
-        m_spinner.stop();
-    else if (!m_spinner.isActive())
-        m_spinner.start();
 }
 
 int QualityAnalysisList::rowAt(const QPoint &pos) const
@@ -104,18 +66,6 @@ int QualityAnalysisList::rowAt(const QPoint &pos) const
     // The spacing under a row belongs to no row.
     const QRect rect = visualRect(index).adjusted(0, 0, 0, -QualityAnalysisRow::kRowSpacing);
     return rect.contains(pos) ? index.row() : -1;
-}
-
-void QualityAnalysisList::setHoveredRow(int row)
-{
-    if (row == m_hoveredRow)
-        return;
-    if (m_hoveredRow >= 0 && m_hoveredRow < m_model->rowCount())
-        viewport()->update(visualRect(m_model->index(m_hoveredRow)));
-    m_hoveredRow = row;
-    m_delegate->setHoveredRow(row);
-    if (row >= 0)
-        viewport()->update(visualRect(m_model->index(row)));
 }
 
 void QualityAnalysisList::selectAnalysisTrack(const QUuid &id, Qt::KeyboardModifiers modifiers)
@@ -153,12 +103,8 @@ void QualityAnalysisList::press(QMouseEvent *event, int clickCount)
 {
     m_pressedRow = -1;
     const int row = event->button() == Qt::LeftButton ? rowAt(event->position().toPoint()) : -1;
-    if (row >= 0) {
-        m_pressedRow = row;
-        m_pressPos = event->position().toPoint();
-        bindOverlay(row, event->modifiers());
-        m_overlay.mousePress(event->modifiers(), clickCount);
-    }
+    if (row >= 0)
+        pressRow(row, event, clickCount);
     event->accept();
 }
 
@@ -179,22 +125,7 @@ void QualityAnalysisList::mouseMoveEvent(QMouseEvent *event)
         setHoveredRow(rowAt(pos));
         return;
     }
-    if (m_pressedRow >= 0 && m_overlay.dragOut(this, (pos - m_pressPos).manhattanLength()))
-        m_pressedRow = -1;
-}
-
-void QualityAnalysisList::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && m_pressedRow >= 0)
-        m_overlay.mouseRelease();
-    m_pressedRow = -1;
-    event->accept();
-}
-
-void QualityAnalysisList::leaveEvent(QEvent *event)
-{
-    setHoveredRow(-1);
-    QListView::leaveEvent(event);
+    dragPressedRow(pos);
 }
 
 void QualityAnalysisList::contextMenuEvent(QContextMenuEvent *event)
@@ -249,34 +180,16 @@ void QualityAnalysisList::dropEvent(QDropEvent *event)
     onBackgroundDrop(urls);
 }
 
-void QualityAnalysisList::keyPressEvent(QKeyEvent *event)
-{
-    // Keys are the window's hotkeys; the list has no keyboard navigation of its own.
-    event->ignore();
-}
-
 void QualityAnalysisList::scrollToTrack(const QUuid &id, bool animated)
 {
     const int row = m_model->rowOf(id);
     if (row < 0)
         return;
     executeDelayedItemsLayout();
-    const QRect rect = visualRect(m_model->index(row));
-    QScrollBar *bar = verticalScrollBar();
-    const int target =
-        std::clamp(bar->value() + rect.center().y() - viewport()->rect().center().y(),
-                   bar->minimum(),
-                   bar->maximum());
+    const int target = scrollTarget(visualRect(m_model->index(row)), true);
     m_scroll.stop();
-    if (target == bar->value())
-        return;
-    if (!animated || ShellEvents::instance().reduceMotion()) {
-        bar->setValue(target);
-        return;
-    }
-    m_scroll.setStartValue(bar->value());
-    m_scroll.setEndValue(target);
-    m_scroll.start();
+    if (target != verticalScrollBar()->value())
+        glideTo(target, animated);
 }
 
 } // namespace brivello

@@ -41,7 +41,7 @@ QFont fitted(QFont font, const QString &text, qreal width, qreal minimumScale)
 } // namespace
 
 QualityAnalysisRow::QualityAnalysisRow(QObject *parent)
-    : QStyledItemDelegate(parent)
+    : TrackListRowDelegate(parent)
 {}
 
 int QualityAnalysisRow::rowHeight(double density)

@@ -2,8 +2,8 @@
 
 #include "analysis/AudioQualityVerdict.h"
 #include "shell/BrivelloTheme.h"
+#include "shell/TrackListRowDelegate.h"
 
-#include <QStyledItemDelegate>
 #include <cmath>
 
 namespace brivello {
@@ -14,7 +14,7 @@ class QualityAnalysisListModel;
 // track), title and artist, and the status block: the verdict in its colour with the cut-off,
 // the reason a file could not be analysed, a spinner while it is analysed, or "not analysed".
 // Cover, texts and paddings scale by the table density. Main thread.
-class QualityAnalysisRow : public QStyledItemDelegate
+class QualityAnalysisRow : public TrackListRowDelegate
 {
     Q_OBJECT
 public:
@@ -29,10 +29,6 @@ public:
     {
         m_density = std::isfinite(density) && density >= 0.5 && density <= 2.0 ? density : 1.0;
     }
-    double density() const { return m_density; }
-    void setHoveredRow(int row) { m_hoveredRow = row; }
-    // Phase of the spinner of the rows being analysed, 0 … 1.
-    void setSpinnerPhase(qreal phase) { m_spinnerPhase = phase; }
 
     static int rowHeight(double density);
     // Where the status block of a row drawn in `rect` lies; the verdict line is its top half.
@@ -58,10 +54,6 @@ private:
                      const QualityAnalysisListModel &model,
                      int row,
                      ColorScheme scheme) const;
-
-    double m_density = 1.0;
-    int m_hoveredRow = -1;
-    qreal m_spinnerPhase = 0;
 };
 
 } // namespace brivello

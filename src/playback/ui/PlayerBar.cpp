@@ -2,7 +2,7 @@
 
 #include "PlayerTransportControl.h"
 #include "PlayerVolumeControl.h"
-#include "Waveform.h"
+#include "PlayerWaveformArea.h"
 #include "WaveformScrollVolumeControl.h"
 #include "library/AudioPlayer.h"
 #include "library/LibraryStore.h"
@@ -45,9 +45,7 @@ PlayerBar::PlayerBar(LibraryStore &store, AudioPlayer &player, QWidget *parent)
     m_elapsed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_total = label(TextStyle::caption);
     m_total->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_wave = new Waveform(this);
-    m_loading = label(TextStyle::caption);
-    m_loading->setAlignment(Qt::AlignCenter);
+    m_area = new PlayerWaveformArea(m_presenter, this);
     m_scrollVolume =
         new WaveformScrollVolumeControl([this] { return m_presenter.volume(); },
                                         [this](double value) { m_presenter.setVolume(value); },
@@ -67,6 +65,21 @@ PlayerBar::PlayerBar(LibraryStore &store, AudioPlayer &player, QWidget *parent)
     refreshTime();
     refreshVolume();
     refreshWaveformArea();
+}
+
+Waveform *PlayerBar::placeholderWave() const
+{
+    return m_area->placeholderWave();
+}
+
+WaveformLoadingIndicator *PlayerBar::loadingIndicator() const
+{
+    return m_area->loadingIndicator();
+}
+
+WaveformScrubber *PlayerBar::scrubber() const
+{
+    return m_area->scrubber();
 }
 
 QLabel *PlayerBar::label(TextStyle style, QFont::Weight weight)
@@ -129,14 +142,14 @@ void PlayerBar::refresh()
         label->setPalette(palette);
     };
     colour(m_title, primary);
-    for (QLabel *label : {m_artist, m_elapsed, m_total, m_loading})
+    for (QLabel *label : {m_artist, m_elapsed, m_total})
         colour(label, secondary);
     colour(m_detail, tertiary);
-    m_loading->setText(BrivelloLocalization::string(QStringLiteral("Загрузка waveform…")));
     m_transport[2]->setSymbol(m_presenter.playIcon());
     m_transport[2]->setEnabled(m_presenter.canPlay());
-    m_wave->setPlaying(track.has_value() && m_presenter.isPlaying());
-    relayout(); // the format line comes and goes with the track
+    m_area->refreshPlaying();
+    m_area->refreshTint(); // the colour settings or the appearance may have changed
+    relayout();            // the format line comes and goes with the track
     update();
 }
 
@@ -144,9 +157,7 @@ void PlayerBar::refreshTime()
 {
     m_elapsed->setText(clockText(m_presenter.displayedCurrentTime()));
     m_total->setText(clockText(m_presenter.displayedDuration()));
-    const bool hasTrack =
-        m_presenter.waveformArea() != PlayerBarPresenter::WaveformArea::placeholder;
-    m_wave->setProgress(hasTrack ? m_presenter.waveformProgress() : 0);
+    m_area->refreshTime();
 }
 
 void PlayerBar::refreshVolume()
@@ -157,15 +168,11 @@ void PlayerBar::refreshVolume()
 
 void PlayerBar::refreshWaveformArea()
 {
-    using Area = PlayerBarPresenter::WaveformArea;
-    const Area area = m_presenter.waveformArea();
-    m_loading->setVisible(area == Area::loading);
-    // The real scrubber replaces the still wave once the waveform module provides it.
-    m_wave->setVisible(area != Area::loading);
-    if (area == Area::placeholder)
-        m_wave->setSeekAction({});
-    else
-        m_wave->setSeekAction([this](double fraction) { m_presenter.seekToFraction(fraction); });
+    const std::optional<Track> track = m_presenter.track();
+    const std::optional<QUuid> id = track ? std::optional<QUuid>(track->id) : std::nullopt;
+    const bool trackChanged = id != m_areaTrackID;
+    m_areaTrackID = id;
+    m_area->refreshContent(trackChanged);
     refresh();
     refreshTime();
 }
@@ -220,8 +227,7 @@ void PlayerBar::relayout()
     const int areaWidth = width() - 2 * areaX;
     m_waveArea = QRect(areaX, rowTop, std::max(0, areaWidth), rowHeight);
     m_total->setGeometry(areaX + areaWidth + kRowSpacing, rowTop, kTimeWidth, rowHeight);
-    m_wave->setGeometry(m_waveArea);
-    m_loading->setGeometry(m_waveArea);
+    m_area->setGeometry(m_waveArea);
     m_scrollVolume->setGeometry(m_waveArea);
     m_scrollVolume->raise();
 }

@@ -15,8 +15,11 @@ class AudioPlayer;
 class LibraryStore;
 class PlayerTransportControl;
 class PlayerVolumeControl;
+class PlayerWaveformArea;
 class Waveform;
+class WaveformLoadingIndicator;
 class WaveformScrollVolumeControl;
+class WaveformScrubber;
 
 // The player panel inside the resizable player block: cover, title, artist, format line, the
 // five transport buttons, the volume, the times and the waveform area. Its rules live in
@@ -37,8 +40,11 @@ public:
     const QList<PlayerTransportControl *> &transportButtons() const { return m_transport; }
     PlayerVolumeControl *volumeControl() const { return m_volume; }
     WaveformScrollVolumeControl *scrollVolume() const { return m_scrollVolume; }
-    Waveform *placeholderWave() const { return m_wave; }
-    QLabel *loadingLabel() const { return m_loading; }
+    PlayerWaveformArea *waveformArea() const { return m_area; }
+    Waveform *placeholderWave() const;
+    WaveformLoadingIndicator *loadingIndicator() const;
+    // The shown track's scrubber; null until its envelope is ready.
+    WaveformScrubber *scrubber() const;
     QLabel *titleLabel() const { return m_title; }
     QLabel *artistLabel() const { return m_artist; }
     QLabel *detailLabel() const { return m_detail; }
@@ -71,8 +77,8 @@ private:
     PlayerVolumeControl *m_volume = nullptr;
     QLabel *m_elapsed = nullptr;
     QLabel *m_total = nullptr;
-    Waveform *m_wave = nullptr;
-    QLabel *m_loading = nullptr;
+    PlayerWaveformArea *m_area = nullptr;
+    std::optional<QUuid> m_areaTrackID;
     WaveformScrollVolumeControl *m_scrollVolume = nullptr;
     QRect m_waveArea;
 };

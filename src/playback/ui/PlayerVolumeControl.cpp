@@ -5,8 +5,10 @@
 #include "shell/BrivelloTheme.h"
 #include "shell/ShellEvents.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QVariantAnimation>
 #include <cmath>
 
 namespace brivello {
@@ -17,22 +19,45 @@ constexpr int kBubbleHeight = 24; // the caption line and 5 pt above and below
 constexpr int kShadowRoom = 8;
 constexpr double kBubbleLift = 15; // centre above the control's top edge
 
-// The capsule with the percent; takes no mouse events.
+// The capsule with the percent; takes no mouse events. It comes in and goes out by opacity,
+// with a scale from 0.92 at its bottom centre unless motion is reduced.
 class VolumeBubble : public QWidget
 {
 public:
     explicit VolumeBubble(QWidget *parent)
         : QWidget(parent)
+        , m_motion(new QVariantAnimation(this))
     {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         resize(PlayerVolumeControl::kBubbleWidth + 2 * kShadowRoom,
                kBubbleHeight + 2 * kShadowRoom);
+        m_motion->setEasingCurve(QEasingCurve::OutCubic);
+        connect(m_motion, &QVariantAnimation::valueChanged, this, [this](const QVariant &v) {
+            m_presence = v.toDouble();
+            update();
+        });
+        connect(m_motion, &QVariantAnimation::finished, this, [this] {
+            if (m_presence <= 0)
+                hide();
+        });
     }
     void setPercent(int percent)
     {
         m_percent = percent;
         setAccessibleName(PlayerVolumeControl::bubbleAccessibleText(percent));
         update();
+    }
+    double presence() const { return isVisible() ? m_presence : 0; }
+    void enter()
+    {
+        show();
+        raise();
+        animateTo(1, BrivelloTheme::kMotionFeedbackMs);
+    }
+    void leave()
+    {
+        if (isVisible())
+            animateTo(0, BrivelloTheme::kMotionStateMs);
     }
 
 protected:
@@ -41,8 +66,16 @@ protected:
         const bool light = BrivelloTheme::isLight(ShellEvents::instance().scheme());
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
+        painter.setOpacity(m_presence);
         const QRectF capsule(
             kShadowRoom, kShadowRoom, PlayerVolumeControl::kBubbleWidth, kBubbleHeight);
+        if (!ShellEvents::instance().reduceMotion()) {
+            const double scale = kEnterScale + (1 - kEnterScale) * m_presence;
+            const QPointF anchor(capsule.center().x(), capsule.bottom());
+            painter.translate(anchor);
+            painter.scale(scale, scale);
+            painter.translate(-anchor);
+        }
         // A soft shadow 2 pt down: a few widening translucent capsules.
         for (int ring = 3; ring >= 1; --ring) {
             painter.setPen(Qt::NoPen);
@@ -62,7 +95,24 @@ protected:
     }
 
 private:
+    static constexpr double kEnterScale = 0.92;
+
+    void animateTo(double end, int durationMs)
+    {
+        m_motion->stop();
+        if (!isVisible()) {
+            m_presence = end;
+            return;
+        }
+        m_motion->setDuration(durationMs);
+        m_motion->setStartValue(m_presence);
+        m_motion->setEndValue(end);
+        m_motion->start();
+    }
+
     int m_percent = 0;
+    double m_presence = 0;
+    QVariantAnimation *m_motion;
 };
 
 } // namespace
@@ -119,7 +169,7 @@ void PlayerVolumeControl::setPercent(std::optional<int> percent)
     m_percent = percent;
     if (!percent) {
         if (m_bubble)
-            m_bubble->hide();
+            static_cast<VolumeBubble *>(m_bubble.data())->leave();
         return;
     }
     QWidget *host = window();
@@ -128,11 +178,38 @@ void PlayerVolumeControl::setPercent(std::optional<int> percent)
     if (!m_bubble || m_bubble->parentWidget() != host) {
         delete m_bubble;
         m_bubble = new VolumeBubble(host);
+        watchAncestors();
     }
-    static_cast<VolumeBubble *>(m_bubble.data())->setPercent(*percent);
+    auto *bubble = static_cast<VolumeBubble *>(m_bubble.data());
+    bubble->setPercent(*percent);
     placeBubble();
-    m_bubble->show();
-    m_bubble->raise();
+    bubble->enter();
+}
+
+double PlayerVolumeControl::bubblePresence() const
+{
+    return m_bubble ? static_cast<VolumeBubble *>(m_bubble.data())->presence() : 0;
+}
+
+void PlayerVolumeControl::watchAncestors()
+{
+    for (const QPointer<QWidget> &watched : std::as_const(m_watched)) {
+        if (watched)
+            watched->removeEventFilter(this);
+    }
+    m_watched.clear();
+    for (QWidget *ancestor = parentWidget(); ancestor && ancestor != window();
+         ancestor = ancestor->parentWidget()) {
+        ancestor->installEventFilter(this);
+        m_watched.append(ancestor);
+    }
+}
+
+bool PlayerVolumeControl::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        placeBubble();
+    return QWidget::eventFilter(watched, event);
 }
 
 void PlayerVolumeControl::placeBubble()

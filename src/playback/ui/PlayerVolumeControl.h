@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -22,6 +23,8 @@ public:
 
     ScrollVolumeSlider *slider() const { return m_slider; }
     QWidget *bubble() const { return m_bubble; }
+    // How far the bubble has come in: 0 hidden, 1 fully shown.
+    double bubblePresence() const;
     void setChangeAction(std::function<void(double)> action);
     // The bound value and the percent to show (none hides the bubble).
     void setValue(double value);
@@ -35,13 +38,17 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    // The bubble follows when any container of the control moves or resizes.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void placeBubble();
+    void watchAncestors();
 
     ScrollVolumeSlider *m_slider = nullptr;
     QPointer<QWidget> m_bubble;
     std::optional<int> m_percent;
+    QList<QPointer<QWidget>> m_watched;
 };
 
 } // namespace brivello

@@ -2,13 +2,19 @@
 
 #include "playback/ui/PlayerTransportControl.h"
 #include "playback/ui/PlayerVolumeControl.h"
+#include "playback/ui/PlayerWaveformArea.h"
 #include "playback/ui/ScrollVolumeSlider.h"
 #include "playback/ui/Waveform.h"
+#include "playback/ui/WaveformLoadingIndicator.h"
 #include "playback/ui/WaveformScrollVolumeControl.h"
 #include "shell/ContextualHint.h"
+#include "shell/ShellEvents.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
+#include "support/ThreadPoolHold.h"
 #include "support/WidgetScreenshot.h"
+#include "waveform/WaveformCache.h"
+#include "waveform/ui/WaveformScrubber.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -96,8 +102,16 @@ TEST_F(PlayerBarTest, EmptyPanelShowsTheStillPlaceholderAndADisabledPlayButton)
     saveWidgetScreenshot(QStringLiteral("player-empty.png"), grabOnGlass(bar.get(), 0));
 }
 
-TEST_F(PlayerBarTest, PlayingAnimatesTheWaveOnlyWhilePlayingAndTheButtonPauses)
+TEST_F(PlayerBarTest, PlayingShowsTheTracksScrubberWhichSeeksOnceAtTheRelease)
 {
+    // The track's file exists; a cache of the test's own serves a full-height envelope.
+    touch(QStringLiteral("Kolsch - Grey.mp3"), QByteArray(64, 'a'));
+    WaveformCache cache(
+        path(QStringLiteral("cache")),
+        [](QUrl, int count, bool, std::stop_token) -> QCoro::Task<std::vector<float>> {
+            co_return std::vector<float>(size_t(count), 1.0f);
+        });
+    bar->presenter().setWaveformCache(&cache);
     player.play(track);
     player.progress().setDuration(track.duration);
     player.progress().setCurrentTime(12600);
@@ -106,27 +120,108 @@ TEST_F(PlayerBarTest, PlayingAnimatesTheWaveOnlyWhilePlayingAndTheButtonPauses)
     EXPECT_EQ(bar->detailLabel()->text(), "MP3 \u00B7 320 kbps");
     EXPECT_EQ(bar->totalLabel()->text(), "600:00");
     EXPECT_EQ(bar->transportButtons()[2]->symbol(), "pause.fill");
-    EXPECT_TRUE(bar->placeholderWave()->isAnimating());
-    QImage frame(bar->placeholderWave()->size(), QImage::Format_ARGB32_Premultiplied);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return bar->scrubber() && !bar->scrubber()->samples().empty(); }));
+    WaveformScrubber *scrubber = bar->scrubber();
+    EXPECT_TRUE(scrubber->isVisible());
+    EXPECT_FALSE(bar->placeholderWave()->isVisible());
+    EXPECT_FALSE(bar->loadingIndicator()->isVisible());
+    EXPECT_EQ(scrubber->url(), track.url);
+    // The played part (white at 0.96 in the dark look) ends at 35 % of the width.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !bar->waveformArea()->isFading(); }));
+    QImage image(scrubber->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    scrubber->render(&image, {}, {}, QWidget::DrawChildren);
+    const auto alphaAt = [&](double fraction) {
+        return qAlpha(image.pixel(int(image.width() * fraction), image.height() / 2));
+    };
+    EXPECT_GT(alphaAt(0.3), 230);
+    EXPECT_NEAR(alphaAt(0.4), 0.2 * 255, 3);
+
+    player.setPlaying(false);
+    EXPECT_EQ(bar->transportButtons()[2]->symbol(), "play.fill");
+
+    // A drag freezes the clock and seeks once, at the release, by the displayed duration.
+    const int w = scrubber->width();
+    QTest::mousePress(scrubber, Qt::LeftButton, {}, QPoint(w / 10, 10));
+    QTest::mouseMove(scrubber, QPoint(w / 4, 10));
+    QTest::mouseMove(scrubber, QPoint(w / 2, 10));
+    EXPECT_TRUE(player.seeksTo.isEmpty());
+    EXPECT_EQ(player.scrubbing, QList<bool>{true});
+    QTest::mouseRelease(scrubber, Qt::LeftButton, {}, QPoint(w / 2, 10));
+    ASSERT_EQ(player.seeksTo.size(), 1);
+    EXPECT_NEAR(player.seeksTo.first(), 18000, 36000.0 / w);
+    EXPECT_EQ(player.scrubbing, (QList<bool>{true, false}));
+    bar.reset(); // before the cache it waits on
+}
+
+TEST_F(PlayerBarTest, ChangesMoveAndReducedMotionShortensOrDropsTheMotion)
+{
+    struct RestoreMotion
+    {
+        ~RestoreMotion() { ShellEvents::instance().setReduceMotion(false); }
+    } restore;
+    PlayerTransportControl *play = bar->transportButtons()[2];
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QCoreApplication::sendEvent(play, &enter);
+    EXPECT_LT(play->hoverLevel(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return play->hoverLevel() == 1; }));
+
+    // A shown track: "loading" comes in as a track change, the fallback wave as a state change.
+    {
+        test::ThreadPoolHold hold; // the cache cannot answer yet
+        store().setSelectedID(track.id);
+        EXPECT_EQ(bar->waveformArea()->fadeDuration(), BrivelloTheme::kMotionStateMs);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->placeholderWave()->isVisible(); }));
+    EXPECT_EQ(bar->waveformArea()->fadeDuration(), BrivelloTheme::kMotionOverlayMs);
+    EXPECT_EQ(bar->waveformArea()->fadeCurve(), QEasingCurve::OutCubic);
+
+    player.play(track);
+    EXPECT_TRUE(play->isReplacingSymbol());
+    bar->presenter().setVolume(0.5);
+    EXPECT_LT(bar->volumeControl()->bubblePresence(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bar->volumeControl()->bubblePresence() == 1; }));
+
+    ShellEvents::instance().setReduceMotion(true);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(play, &leave);
+    EXPECT_EQ(play->hoverLevel(), 0);
+    player.setPlaying(false);
+    EXPECT_EQ(play->symbol(), "play.fill");
+    EXPECT_FALSE(play->isReplacingSymbol());
+    store().setSelectedID(std::nullopt);
+    player.current.reset();
+    player.loaded.reset();
+    emit player.currentIDChanged(); // nothing shown any more
+    EXPECT_EQ(bar->waveformArea()->fadeDuration(), PlayerWaveformArea::kReducedMotionMs);
+    EXPECT_EQ(bar->waveformArea()->fadeCurve(), QEasingCurve::Linear);
+}
+
+TEST(PlaceholderWaveTest, AnimatesOnlyWhilePlayingAndPressesReportTheFraction)
+{
+    Waveform wave;
+    wave.resize(968, 42); // as wide as in the panel
+    QList<double> seeks;
+    wave.setSeekAction([&](double fraction) { seeks.append(fraction); });
+    wave.setProgress(0.35);
+    wave.setPlaying(true);
+    EXPECT_TRUE(wave.isAnimating());
+    QImage frame(wave.size(), QImage::Format_ARGB32_Premultiplied);
     frame.fill(Qt::black);
     {
         QPainter painter(&frame);
-        bar->placeholderWave()->paintFrame(painter, 0);
+        wave.paintFrame(painter, 0);
     }
     // The playhead sits at 35 % of the width.
     const int x = int(frame.width() * 0.35);
     EXPECT_GT(qRed(frame.pixel(x, 4)), 150);
-    saveWidgetScreenshot(QStringLiteral("player-playing.png"), grabOnGlass(bar.get(), 0));
-
-    EXPECT_GT(bar->placeholderWave()->phase(), 0);
-    player.setPlaying(false);
-    EXPECT_FALSE(bar->placeholderWave()->isAnimating());
-    EXPECT_EQ(bar->placeholderWave()->phase(), 0); // a still picture
-    EXPECT_EQ(bar->transportButtons()[2]->symbol(), "play.fill");
-
-    // A press on the wave seeks by fraction of the displayed duration.
-    QTest::mousePress(bar->placeholderWave(), Qt::LeftButton, {}, QPoint(0, 10));
-    EXPECT_EQ(player.seeksTo, QList<double>{0});
+    EXPECT_GT(wave.phase(), 0);
+    wave.setPlaying(false);
+    EXPECT_FALSE(wave.isAnimating());
+    EXPECT_EQ(wave.phase(), 0); // a still picture
+    QTest::mousePress(&wave, Qt::LeftButton, {}, QPoint(0, 10));
+    EXPECT_EQ(seeks, QList<double>{0});
 }
 
 TEST_F(PlayerBarTest, WheelOverTheWaveformChangesVolumeAndStillReachesTheWave)
@@ -143,7 +238,8 @@ TEST_F(PlayerBarTest, WheelOverTheWaveformChangesVolumeAndStillReachesTheWave)
     ASSERT_TRUE(bar->volumeControl()->bubble());
     EXPECT_TRUE(bar->volumeControl()->bubble()->isVisible());
     m_scheduler.advance(1.1);
-    EXPECT_FALSE(bar->volumeControl()->bubble()->isVisible());
+    // The bubble fades out, then hides.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !bar->volumeControl()->bubble()->isVisible(); }));
 
     // Outside the area or while hidden nothing changes.
     wheel(bar.get(), QPoint(5, 5), {}, {0, 120});

@@ -194,6 +194,25 @@ TEST_F(WaveformScrubberTest, AFailedLoadPrintsOneLineAndDrawsNothing)
     EXPECT_TRUE(view->samples().empty());
 }
 
+TEST_F(WaveformScrubberTest, AStatedLengthOfZeroIsReportedAndNewTintsRepaint)
+{
+    const QString empty = m_dir.filePath("empty.m4a");
+    const auto made = TestAudioFiles::run(
+        "ffmpeg",
+        {"-v", "error", "-f", "lavfi", "-i", "anullsrc=r=44100:cl=mono", "-t", "0", empty});
+    ASSERT_TRUE(made.ok()) << made.err.constData();
+    auto view = makeView(1.0);
+    view->setUrl(QUrl::fromLocalFile(empty));
+    QSignalSpy info(view.get(), &WaveformScrubber::infoLoaded);
+    showAndLoad(*view);
+    ASSERT_TRUE(info.count() > 0 || info.wait());
+    EXPECT_EQ(info.first().first().value<AudioInfo>().duration, 0.0);
+
+    const QColor green(30, 200, 30);
+    view->setConfig(ScrubberConfig{green, kUnplayed});
+    EXPECT_TRUE(near(view->grab().toImage().pixelColor(200, 30), green));
+}
+
 TEST(WaveformScrubberLookTest, ScreenshotOfThePlayerLook)
 {
     const QString folder = qEnvironmentVariable("BRIVELLO_SCREENSHOT_DIR");

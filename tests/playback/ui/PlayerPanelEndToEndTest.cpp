@@ -1,0 +1,323 @@
+#include "platform/Defaults.h"
+#include "playback/WaveformTint.h"
+#include "playback/ui/PlayerBar.h"
+#include "playback/ui/PlayerTransportControl.h"
+#include "playback/ui/PlayerWaveformArea.h"
+#include "playback/ui/ResizablePlayerDashboardBlock.h"
+#include "playback/ui/Waveform.h"
+#include "playback/ui/WaveformLoadingIndicator.h"
+#include "settings/ui/WaveformColorPreview.h"
+#include "shell/ShellEvents.h"
+#include "support/TestAudioFiles.h"
+#include "support/ui/EndToEndFixture.h"
+#include "waveform/WaveformCache.h"
+#include "waveform/WaveformDiskCache.h"
+#include "waveform/ui/WaveformScrubber.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTest>
+#include <algorithm>
+#include <cmath>
+
+namespace brivello {
+
+namespace {
+
+// The player panel of the real window over the shared waveform cache. The cache lives for the
+// whole test program, so every test works on files of its own temporary folder.
+class PlayerPanelEndToEndTest : public testing::EndToEndFixture
+{
+protected:
+    PlayerBar &bar() { return *qobject_cast<PlayerBar *>(window().playerBlock()->panel()); }
+
+    // A lavfi expression rendered to a file under the test's folder.
+    QString render(const QString &name, const QString &expression, double seconds)
+    {
+        const QString file = path(name);
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        const auto made = test::TestAudioFiles::run(
+            QStringLiteral("ffmpeg"),
+            test::TestAudioFiles::lavfiArguments(
+                QStringLiteral("aevalsrc='%1':s=44100:d=%2").arg(expression).arg(seconds))
+                << file);
+        EXPECT_TRUE(made.ok()) << made.err.toStdString();
+        return file;
+    }
+    // A 440 Hz sine at 0.8 for the first half, silence for the second.
+    QString loudThenSilent(const QString &name, double seconds)
+    {
+        return render(
+            name, QStringLiteral("if(lt(t,%1),0.8*sin(2*PI*440*t),0)").arg(seconds / 2), seconds);
+    }
+    Track track(const QUuid &id)
+    {
+        return *std::find_if(store().tracks().cbegin(),
+                             store().tracks().cend(),
+                             [&](const Track &t) { return t.id == id; });
+    }
+    // Selects the track and presses the panel's play button.
+    void pressPlay(const QUuid &id)
+    {
+        store().setSelectedID(id);
+        QTest::mouseClick(bar().transportButtons()[2], Qt::LeftButton);
+        ASSERT_TRUE(spinUntil([this] { return sink() != nullptr && player().isPlaying(); }));
+    }
+    WaveformScrubber *readyScrubber()
+    {
+        const bool ready = spinUntil([this] {
+            WaveformScrubber *scrubber = bar().scrubber();
+            return scrubber && scrubber->isVisible() && !scrubber->samples().empty();
+        });
+        EXPECT_TRUE(ready) << "the scrubber never drew the envelope";
+        return ready ? bar().scrubber() : nullptr;
+    }
+    static bool cachedOnDisk(const QUrl &url)
+    {
+        const std::optional<QString> file = WaveformDiskCache::persistentCacheFile(
+            url, WaveformCache::shared().diskCacheDirectory());
+        return file && QFileInfo::exists(*file);
+    }
+    static float peak(const std::vector<float> &samples, qint64 fromFrame, qint64 toFrame)
+    {
+        float loudest = 0;
+        for (qint64 i = fromFrame * 2; i < toFrame * 2 && i < qint64(samples.size()); ++i)
+            loudest = std::max(loudest, std::fabs(samples[size_t(i)]));
+        return loudest;
+    }
+};
+
+TEST_F(PlayerPanelEndToEndTest, TheScrubberDrawsThePlayingFileAndTheNextTwoArePreloaded)
+{
+    QList<QUrl> urls;
+    for (int i = 0; i < 5; ++i) {
+        const QString name = QStringLiteral("set/%1.flac").arg(i);
+        urls.append(QUrl::fromLocalFile(i == 1 ? loudThenSilent(name, 6) : makeAudio(name, 1)));
+    }
+    const QList<QUuid> ids = importAndWait(urls);
+    ASSERT_EQ(ids.size(), 5);
+    ASSERT_EQ(store().playlistTracks().at(1).url, urls[1]);
+    pressPlay(store().playlistTracks().at(1).id);
+    EXPECT_EQ(bar().placeholderWave()->isVisible(), false);
+    WaveformScrubber *scrubber = readyScrubber();
+    ASSERT_TRUE(scrubber);
+    EXPECT_EQ(scrubber->url(), urls[1]);
+
+    // Filled over the loud half, empty over the silent one (off the middle line).
+    settledGrab();
+    QImage image(scrubber->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    scrubber->render(&image, {}, {}, QWidget::DrawChildren);
+    const auto ink = [&](double fraction) {
+        int most = 0;
+        const int x = int(image.width() * fraction);
+        for (int y = 0; y < image.height() / 2 - 2; ++y)
+            most = std::max(most, qAlpha(image.pixel(x, y)));
+        return most;
+    };
+    for (const double loud : {0.05, 0.2, 0.35, 0.45})
+        EXPECT_GT(ink(loud), 40) << loud;
+    for (const double silent : {0.56, 0.7, 0.85, 0.95})
+        EXPECT_EQ(ink(silent), 0) << silent;
+
+    // The shown track and the two after it reach the cache; the one after those does not.
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_TRUE(spinUntil([&] { return cachedOnDisk(urls[i]); })) << i;
+    EXPECT_FALSE(cachedOnDisk(urls[4]));
+}
+
+TEST_F(PlayerPanelEndToEndTest, ADragSeeksOnceAtTheReleaseAndTheClockHoldsMeanwhile)
+{
+    const QString file = loudThenSilent(QStringLiteral("drag/split.flac"), 4);
+    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(file)});
+    ASSERT_EQ(ids.size(), 1);
+    pressPlay(ids.first());
+    advanceAudio(0.4); // 10 %
+    WaveformScrubber *scrubber = readyScrubber();
+    ASSERT_TRUE(scrubber);
+    EXPECT_GT(peak(sink()->captured(), 4410, 13230), 0.3f) << "loud at the start";
+
+    const int seeks = player().seekCount();
+    const double duration = player().progress().duration();
+    const int w = scrubber->width();
+    QTest::mousePress(scrubber, Qt::LeftButton, {}, QPoint(w / 10, 5));
+    const QString elapsed = bar().elapsedLabel()->text();
+    const double clock = player().progress().currentTime();
+    for (const double at : {0.2, 0.35, 0.5, 0.6}) {
+        QTest::mouseMove(scrubber, QPoint(int(w * at), 5));
+        advanceAudio(0.1);
+    }
+    EXPECT_EQ(player().seekCount(), seeks);
+    EXPECT_EQ(player().progress().currentTime(), clock);
+    EXPECT_EQ(bar().elapsedLabel()->text(), elapsed);
+    EXPECT_NEAR(scrubber->displayedProgress(), 0.6, 1.0 / w);
+
+    QTest::mouseRelease(scrubber, Qt::LeftButton, {}, QPoint(int(w * 0.6), 5));
+    EXPECT_EQ(player().seekCount(), seeks + 1);
+    const double target = int(w * 0.6) / double(w) * duration;
+    EXPECT_NEAR(player().progress().currentTime(), target, 1e-6);
+    advanceAudio(0.5);
+    EXPECT_EQ(player().seekCount(), seeks + 1);
+    EXPECT_GT(player().progress().currentTime(), target);
+
+    // What the device played after the seek is the file at 60 %: silence.
+    const std::optional<qint64> audible = player().engine().seekAudibleFrame();
+    ASSERT_TRUE(audible);
+    EXPECT_LT(peak(sink()->captured(), *audible, *audible + 11025), 0.01f);
+
+    // A click without movement is a seek to that point: back into the loud half.
+    const qint64 before = sink()->renderedFrames();
+    QTest::mouseClick(scrubber, Qt::LeftButton, {}, QPoint(w / 4, 5));
+    EXPECT_EQ(player().seekCount(), seeks + 2);
+    advanceAudio(0.5);
+    EXPECT_GT(peak(sink()->captured(), before + 4410, before + 15000), 0.3f);
+}
+
+TEST_F(PlayerPanelEndToEndTest, ATrackChangeCancelsThePreviousLoadAndShowsTheNewScrubber)
+{
+    QList<QUrl> urls;
+    for (int i = 0; i < 4; ++i)
+        urls.append(QUrl::fromLocalFile(makeAudio(QStringLiteral("change/%1.flac").arg(i), 1)));
+    // Past the three files an import preloads, long enough to be still loading at the switch.
+    urls.append(QUrl::fromLocalFile(
+        render(QStringLiteral("change/long.flac"), QStringLiteral("0.5*sin(2*PI*220*t)"), 600)));
+    const QList<QUuid> ids = importAndWait(urls);
+    ASSERT_EQ(ids.size(), 5);
+    const QUuid longID = store().playlistTracks().at(4).id;
+    ASSERT_EQ(track(longID).url, urls[4]);
+    pressPlay(longID);
+    EXPECT_TRUE(bar().loadingIndicator()->isVisible());
+    EXPECT_EQ(bar().loadingIndicator()->text(), QStringLiteral("Загрузка waveform…"));
+    ASSERT_TRUE(spinUntil([&] { return WaveformCache::shared().isLoading(urls[4]); }));
+
+    QTest::mouseClick(bar().transportButtons()[0], Qt::LeftButton); // the previous track
+    EXPECT_FALSE(WaveformCache::shared().isLoading(urls[4]));
+    WaveformScrubber *scrubber = readyScrubber();
+    ASSERT_TRUE(scrubber);
+    EXPECT_EQ(scrubber->url(), urls[3]);
+    settle(300);
+    EXPECT_FALSE(cachedOnDisk(urls[4]));
+}
+
+TEST_F(PlayerPanelEndToEndTest, TheTintFollowsThePresetInBothAppearancesAsInThePreview)
+{
+    const QString file = makeAudio(QStringLiteral("tint/tone.flac"), 1);
+    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(file)});
+    pressPlay(ids.first());
+    WaveformScrubber *scrubber = readyScrubber();
+    ASSERT_TRUE(scrubber);
+    const auto expect = [&](const QString &preset, ColorScheme scheme) {
+        const bool light = BrivelloTheme::isLight(scheme);
+        const QColor colour = WaveformColorPreview::waveformColor(preset, 0.2, 0.4, 0.6, scheme);
+        EXPECT_EQ(scrubber->config().activeTint.color(), WaveformTint::active(colour))
+            << preset.toStdString() << light;
+        EXPECT_EQ(scrubber->config().inactiveTint.color(), WaveformTint::inactive(colour, light))
+            << preset.toStdString() << light;
+    };
+    expect(QStringLiteral("white"), ColorScheme::dark);
+    store().settings().setWaveformCustomRed(0.2);
+    store().settings().setWaveformCustomGreen(0.4);
+    store().settings().setWaveformCustomBlue(0.6);
+    for (const char *preset : {"violet", "custom", "lime"}) {
+        store().settings().setWaveformColorPreset(QString::fromLatin1(preset));
+        expect(QString::fromLatin1(preset), ColorScheme::dark);
+    }
+    Defaults::standard().set(QStringLiteral("appAppearance"), QStringLiteral("light"));
+    ASSERT_EQ(ShellEvents::instance().scheme(), ColorScheme::light);
+    expect(QStringLiteral("lime"), ColorScheme::light);
+    store().settings().setWaveformColorPreset(QStringLiteral("custom"));
+    expect(QStringLiteral("custom"), ColorScheme::light);
+    EXPECT_EQ(bar().scrubber(), scrubber) << "recoloured in place";
+}
+
+TEST_F(PlayerPanelEndToEndTest, SwitchingTracksQuicklyWithTheHotkeysEndsOnTheLastTracksWaveform)
+{
+    QList<QUrl> urls;
+    for (int i = 0; i < 6; ++i)
+        urls.append(QUrl::fromLocalFile(makeAudio(QStringLiteral("keys/%1.flac").arg(i), 1)));
+    const QList<QUuid> ids = importAndWait(urls);
+    ASSERT_EQ(ids.size(), 6);
+    pressPlay(store().playlistTracks().at(0).id);
+    window().activateWindow();
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(&window(), Qt::Key_Down);
+        settle(20);
+    }
+    ASSERT_EQ(player().currentID(), store().playlistTracks().at(5).id);
+    WaveformScrubber *scrubber = readyScrubber();
+    ASSERT_TRUE(scrubber);
+    EXPECT_EQ(scrubber->url(), store().playlistTracks().at(5).url);
+    EXPECT_EQ(player().seekCount(), 0);
+}
+
+TEST_F(PlayerPanelEndToEndTest, AFileThatIsNotAudioShowsTheStillWaveRatherThanLoadingForever)
+{
+    const QString good = makeAudio(QStringLiteral("bad/good.flac"), 2);
+    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(good)});
+    pressPlay(ids.first());
+    ASSERT_TRUE(readyScrubber());
+    // The file goes away; another one that is no audio at all takes its place in the list.
+    const QString text = path(QStringLiteral("bad/notes.mp3"));
+    ASSERT_TRUE(test::TestAudioFiles::writeAll(text, "not audio"));
+    Track broken = Track::make(QUrl::fromLocalFile(text));
+    broken.isInPlaylist = true;
+    QList<Track> tracks = store().tracks();
+    tracks.append(broken);
+    store().setTracks(tracks);
+    player().play(broken);
+    EXPECT_TRUE(spinUntil([this] { return bar().placeholderWave()->isVisible(); }));
+    EXPECT_FALSE(bar().loadingIndicator()->isVisible());
+    EXPECT_EQ(bar().scrubber(), nullptr);
+}
+
+TEST_F(PlayerPanelEndToEndTest, AShortFileGetsItsScrubberAndADeletedOneNeverAStaleOne)
+{
+    const QString blip = makeAudio(QStringLiteral("short/blip.flac"), 0.2);
+    const QString gone = makeAudio(QStringLiteral("short/gone.flac"), 5);
+    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(blip), QUrl::fromLocalFile(gone)});
+    ASSERT_EQ(ids.size(), 2);
+    pressPlay(ids[0]);
+    WaveformScrubber *scrubber = readyScrubber();
+    ASSERT_TRUE(scrubber);
+    EXPECT_EQ(scrubber->url(), QUrl::fromLocalFile(blip));
+
+    // Deleted while its envelope may still be computed: its own waveform or the still wave.
+    player().play(track(ids[1]));
+    ASSERT_TRUE(QFile::remove(gone));
+    EXPECT_TRUE(spinUntil([this] {
+        WaveformScrubber *shown = bar().scrubber();
+        return bar().placeholderWave()->isVisible() ||
+               (shown && shown->url().fileName() == QStringLiteral("gone.flac"));
+    }));
+    if (WaveformScrubber *shown = bar().scrubber()) {
+        EXPECT_EQ(shown->url().fileName(), QStringLiteral("gone.flac"));
+    }
+}
+
+TEST_F(PlayerPanelEndToEndTest, ScreenshotOfAPlayingTrackWithLoudAndQuietPassages)
+{
+    // Verses and a breakdown: the level swells and drops over 48 seconds.
+    const QString file =
+        render(QStringLiteral("shot/Brivello - Night Drive.flac"),
+               QStringLiteral("(0.12+0.88*abs(sin(PI*t/16))*gt(mod(t,24),3))*sin(2*PI*110*t)"
+                              "*(0.6+0.4*sin(2*PI*2*t))"),
+               48);
+    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(file)});
+    pressPlay(ids.first());
+    WaveformScrubber *scrubber = readyScrubber();
+    ASSERT_TRUE(scrubber);
+    const auto [low, high] =
+        std::minmax_element(scrubber->samples().cbegin(), scrubber->samples().cend());
+    EXPECT_LT(*low, 0.2f);
+    EXPECT_GT(*high, 0.8f);
+    advanceAudio(17);
+    const QImage shot = settledGrab();
+    const QRect panel(bar().mapTo(&window(), QPoint(0, 0)), bar().size());
+    saveScreenshot(QStringLiteral("player-playing.png"), shot.copy(panel));
+}
+
+} // namespace
+
+} // namespace brivello
