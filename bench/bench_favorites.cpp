@@ -88,7 +88,8 @@ void BM_PaintScreenWhilePulsing(benchmark::State &state)
 {
     auto store = makeStore();
     EngineAudioPlayer player{
-        std::make_unique<AudioPlaybackEngine>([] { return std::make_unique<CaptureAudioSink>(); })};
+        std::make_unique<AudioPlaybackEngine>([] { return std::make_unique<CaptureAudioSink>(); }),
+        Defaults::standard()};
     FavoritesSection section(*store, &player, nullptr);
     showScreen(section);
     QPixmap target(section.size());
@@ -107,7 +108,8 @@ void BM_PulseTick(benchmark::State &state)
 {
     auto store = makeStore();
     EngineAudioPlayer player{
-        std::make_unique<AudioPlaybackEngine>([] { return std::make_unique<CaptureAudioSink>(); })};
+        std::make_unique<AudioPlaybackEngine>([] { return std::make_unique<CaptureAudioSink>(); }),
+        Defaults::standard()};
     FavoritesSection section(*store, &player, nullptr);
     showScreen(section);
     FavoritesTableView *table = section.table();

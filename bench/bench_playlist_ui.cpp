@@ -49,7 +49,8 @@ struct Fixture
     LibraryStore store{Defaults::standard()};
     // Nothing is played; a capture sink keeps the sound card out of the measurement.
     EngineAudioPlayer player{
-        std::make_unique<AudioPlaybackEngine>([] { return std::make_unique<CaptureAudioSink>(); })};
+        std::make_unique<AudioPlaybackEngine>([] { return std::make_unique<CaptureAudioSink>(); }),
+        Defaults::standard()};
     std::unique_ptr<PlaylistView> view;
 };
 

@@ -63,7 +63,7 @@ std::unique_ptr<EngineAudioPlayer> makePlayer(LibraryStore &store,
 {
     auto engine = sinkFactory ? std::make_unique<AudioPlaybackEngine>(std::move(sinkFactory))
                               : std::make_unique<AudioPlaybackEngine>();
-    auto player = std::make_unique<EngineAudioPlayer>(std::move(engine));
+    auto player = std::make_unique<EngineAudioPlayer>(std::move(engine), Defaults::standard());
     player->setLibraryStore(&store);
     return player;
 }

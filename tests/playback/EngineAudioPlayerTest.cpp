@@ -56,7 +56,7 @@ protected:
 
     EngineAudioPlayer &makePlayer()
     {
-        player = std::make_unique<EngineAudioPlayer>(std::move(engine));
+        player = std::make_unique<EngineAudioPlayer>(std::move(engine), Defaults::standard());
         return *player;
     }
     Track track(const QString &name, double seconds)
@@ -113,7 +113,8 @@ TEST_F(EngineAudioPlayerTest, StoredVolumeIsClampedOnReadAndDefaultsWithoutWriti
         if (c.stored.isValid())
             Defaults::standard().set(kPlayerVolumeKey, c.stored);
         EngineAudioPlayer made(std::make_unique<AudioPlaybackEngine>(
-            [] { return std::make_unique<CaptureAudioSink>(); }));
+                                   [] { return std::make_unique<CaptureAudioSink>(); }),
+                               Defaults::standard());
         EXPECT_FLOAT_EQ(made.volume(), c.volume);
         if (c.afterwards.typeId() == QMetaType::Double) {
             EXPECT_NEAR(Defaults::standard().real(kPlayerVolumeKey), c.afterwards.toDouble(), 1e-6);
