@@ -27,7 +27,7 @@ LibraryStore::~LibraryStore()
     // Every coroutine of the store sees it gone from now on; those waiting for a metadata
     // load resume and end instead of staying suspended for ever.
     m_lifetime.reset();
-    resumeLibraryLoadWaiters();
+    m_metadataLoads.wakeWaiters();
     // Pending work holds the store weakly through these handles; make sure none runs.
     m_sessionSaveWorkItem.cancel();
     m_statusClearWorkItem.cancel();

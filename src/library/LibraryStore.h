@@ -8,6 +8,7 @@
 #include "library/FavoriteOrder.h"
 #include "library/LibrarySettings.h"
 #include "library/LibraryStoreServices.h"
+#include "library/MetadataLoadLedger.h"
 #include "library/RemovalHistory.h"
 #include "library/StoreLifetimeGuard.h"
 #include "platform/Scheduler.h"
@@ -392,7 +393,6 @@ private:
     bool m_isRestoringWorkspaceSession = false;
     // Metadata loading (owned by the metadata load helper, LibraryStoreMetadata.cpp).
     bool m_isApplyingMetadataBatch = false;
-    int m_metadataLoadOperationCount = 0;
     struct MetadataLoadEntry
     {
         QUuid id;
@@ -408,22 +408,7 @@ private:
         QImage artwork; // decoded off the main thread
     };
     static constexpr int kMetadataBatchSize = 50;
-    // Library files whose load is still due (a count per file: a track can be scheduled
-    // twice). A tag write waits for them, so fallback guesses never replace real tags.
-    QHash<QUrl, int> m_libraryLoadsDue;
-    std::vector<std::coroutine_handle<>> m_libraryLoadWaiters;
-    struct LibraryLoadApplied
-    {
-        LibraryStore *store;
-        bool await_ready() const noexcept { return false; }
-        void await_suspend(std::coroutine_handle<> handle)
-        {
-            store->m_libraryLoadWaiters.push_back(handle);
-        }
-        void await_resume() const noexcept {}
-    };
-    void settleLibraryLoads(const QList<QUrl> &urls);
-    void resumeLibraryLoadWaiters();
+    MetadataLoadLedger m_metadataLoads;
     // Ends once no library load of `url` is due (or the store is gone).
     QCoro::Task<> libraryLoadsSettled(QUrl url);
     // Ends one load operation; the last one to end requests the snapshot save.

@@ -52,7 +52,7 @@ void LibraryStore::scheduleWorkspaceSave()
         return;
     // While files load, their results and the imports feeding them keep changing the lists, and
     // on a big library each debounced save rewrote megabytes; the last load to end saves once.
-    if (m_metadataLoadOperationCount > 0)
+    if (m_metadataLoads.isLoading())
         return;
     m_sessionSaveWorkItem.cancel();
     QPointer<LibraryStore> self(this);
