@@ -42,7 +42,12 @@ class WriteError;
 
 // The one model of the application: every section's tracks, the selections, the status line
 // and the store's settings. Main thread only; created once by the application and never torn
-// down before the process ends. Imports, snapshot and sections live in helper files.
+// down before the process ends. Its parts: settings() (LibrarySettings, the key table),
+// analysis() (AnalysisQueues: analyses, tempo estimates, work queues), the metadata load
+// ledger (MetadataLoadLedger), the removal history (RemovalHistory), the favourites order
+// (FavoriteOrder) and the duplicate search state (DuplicateSearchState); its services come
+// through the constructor (LibraryStoreServices). Imports, snapshot, sections, removal,
+// favourites, genres and the cleaner are still the front's own, in LibraryStore*.cpp.
 class LibraryStore : public QObject
 {
     Q_OBJECT
