@@ -4,18 +4,9 @@
 
 namespace brivello {
 
-namespace {
-
-const SettingsKeyTable<LibrarySettings> &table()
-{
-#define BRIVELLO_LIBRARY_ROW(...) BRIVELLO_SETTING_TABLE_ROW(LibrarySettings, __VA_ARGS__)
-    static const SettingsKeyTable<LibrarySettings> rows{
-        BRIVELLO_LIBRARY_SETTINGS(BRIVELLO_LIBRARY_ROW)};
-#undef BRIVELLO_LIBRARY_ROW
-    return rows;
-}
-
-} // namespace
+#define BRIVELLO_SETTINGS_OWNER LibrarySettings
+BRIVELLO_SETTINGS_DEFINE(BRIVELLO_LIBRARY_SETTINGS)
+#undef BRIVELLO_SETTINGS_OWNER
 
 LibrarySettings::LibrarySettings(Defaults &defaults, QObject *parent)
     : QObject(parent)
@@ -23,10 +14,6 @@ LibrarySettings::LibrarySettings(Defaults &defaults, QObject *parent)
 {
     connect(&m_defaults, &Defaults::changed, this, &LibrarySettings::defaultsChanged);
 }
-
-#define BRIVELLO_LIBRARY_DEFINITIONS(...) BRIVELLO_SETTING_DEFINITIONS(LibrarySettings, __VA_ARGS__)
-BRIVELLO_LIBRARY_SETTINGS(BRIVELLO_LIBRARY_DEFINITIONS)
-#undef BRIVELLO_LIBRARY_DEFINITIONS
 
 QString LibrarySettings::defaultHotkey(const QString &key)
 {

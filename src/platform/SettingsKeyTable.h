@@ -68,19 +68,31 @@ private:
 
 // What an owner's X-macro rows (getter, Setter, Type, key, default, clamp) generate: in the
 // class a getter, a setter and a getterChanged signal per row; in its source file the
-// definitions over the owner's m_defaults and the rows of its SettingsKeyTable.
+// definitions over the owner's m_defaults and its SettingsKeyTable, table().
 #define BRIVELLO_SETTING_ACCESSORS(getter, Setter, Type, key, fallback, range)                     \
     Type getter() const;                                                                           \
     void set##Setter(const Type &value);
 #define BRIVELLO_SETTING_SIGNAL(getter, Setter, Type, key, fallback, range) void getter##Changed();
-#define BRIVELLO_SETTING_DEFINITIONS(Owner, getter, Setter, Type, key, fallback, range)            \
-    Type Owner::getter() const                                                                     \
+// In the owner's source file, with BRIVELLO_SETTINGS_OWNER defined as the owner's class:
+// its table() and the definitions of its getters and setters.
+#define BRIVELLO_SETTING_DEFINITIONS(getter, Setter, Type, key, fallback, range)                   \
+    Type BRIVELLO_SETTINGS_OWNER::getter() const                                                   \
     {                                                                                              \
-        return SettingsKeyTable<Owner>::read(m_defaults, key, Type(fallback));                     \
+        return SettingsKeyTable<BRIVELLO_SETTINGS_OWNER>::read(m_defaults, key, Type(fallback));   \
     }                                                                                              \
-    void Owner::set##Setter(const Type &value)                                                     \
+    void BRIVELLO_SETTINGS_OWNER::set##Setter(const Type &value)                                   \
     {                                                                                              \
         m_defaults.set(key, value);                                                                \
     }
-#define BRIVELLO_SETTING_TABLE_ROW(Owner, getter, Setter, Type, key, fallback, range)              \
-    {key, {&Owner::getter##Changed, QVariant::fromValue(Type(fallback)), range}},
+#define BRIVELLO_SETTING_TABLE_ROW(getter, Setter, Type, key, fallback, range)                     \
+    {key, {&BRIVELLO_SETTINGS_OWNER::getter##Changed, QVariant::fromValue(Type(fallback)), range}},
+#define BRIVELLO_SETTINGS_DEFINE(ROWS)                                                             \
+    namespace {                                                                                    \
+    const SettingsKeyTable<BRIVELLO_SETTINGS_OWNER> &table()                                       \
+    {                                                                                              \
+        static const SettingsKeyTable<BRIVELLO_SETTINGS_OWNER> rows{                               \
+            ROWS(BRIVELLO_SETTING_TABLE_ROW)};                                                     \
+        return rows;                                                                               \
+    }                                                                                              \
+    }                                                                                              \
+    ROWS(BRIVELLO_SETTING_DEFINITIONS)

@@ -2,17 +2,9 @@
 
 namespace brivello {
 
-namespace {
-
-const SettingsKeyTable<ShellSettings> &table()
-{
-#define BRIVELLO_SHELL_ROW(...) BRIVELLO_SETTING_TABLE_ROW(ShellSettings, __VA_ARGS__)
-    static const SettingsKeyTable<ShellSettings> rows{BRIVELLO_SHELL_SETTINGS(BRIVELLO_SHELL_ROW)};
-#undef BRIVELLO_SHELL_ROW
-    return rows;
-}
-
-} // namespace
+#define BRIVELLO_SETTINGS_OWNER ShellSettings
+BRIVELLO_SETTINGS_DEFINE(BRIVELLO_SHELL_SETTINGS)
+#undef BRIVELLO_SETTINGS_OWNER
 
 ShellSettings::ShellSettings(Defaults &defaults, QObject *parent)
     : QObject(parent)
@@ -33,9 +25,5 @@ bool ShellSettings::contains(const QString &key)
 {
     return table().contains(key);
 }
-
-#define BRIVELLO_SHELL_DEFINITIONS(...) BRIVELLO_SETTING_DEFINITIONS(ShellSettings, __VA_ARGS__)
-BRIVELLO_SHELL_SETTINGS(BRIVELLO_SHELL_DEFINITIONS)
-#undef BRIVELLO_SHELL_DEFINITIONS
 
 } // namespace brivello
