@@ -11,7 +11,6 @@
 #include "shell/ContentArea.h"
 #include "support/TestAudioFiles.h"
 #include "support/ui/EndToEndFixture.h"
-#include "workspaces/MainWindowController.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -35,19 +34,17 @@ protected:
     // file order.
     QList<QUuid> favourites(const QStringList &titles, const QStringList &extensions = {})
     {
-        QList<QUrl> urls;
+        QStringList files;
         for (int i = 0; i < titles.size(); ++i) {
             const QString extension = extensions.value(i, QStringLiteral("flac"));
-            const QString file =
-                makeAudio(QStringLiteral("music/%1.%2").arg(i).arg(extension),
-                          0.5,
-                          {QStringLiteral("-metadata"), QStringLiteral("title=") + titles.at(i)});
-            urls.append(QUrl::fromLocalFile(file));
+            files << makeAudio(
+                QStringLiteral("music/%1.%2").arg(i).arg(extension),
+                0.5,
+                {QStringLiteral("-metadata"), QStringLiteral("title=") + titles.at(i)});
         }
-        const QList<QUuid> ids = importAndWait(urls);
+        const QList<QUuid> ids = importAndWait(urls(files));
         store().toggleFavorites(QSet<QUuid>(ids.cbegin(), ids.cend()), nullptr);
-        window().controller().activateTab(LibraryStore::LibraryTab::favorites);
-        settledGrab();
+        showSection(Tab::favorites);
         return ids;
     }
     FavoritesSection *section()
@@ -56,22 +53,7 @@ protected:
     }
     FavoritesTableView &table() { return *section()->table(); }
     FavoritesTableModel &model() { return *section()->model(); }
-    QString file(const QUuid &id)
-    {
-        for (const Track &track : store().tracks()) {
-            if (track.id == id)
-                return track.url.toLocalFile();
-        }
-        return {};
-    }
-    QString tag(const QUuid &id, const QString &key)
-    {
-        return TestAudioFiles::ffprobeTags(file(id)).value(key).toString();
-    }
-    bool waitForTag(const QUuid &id, const QString &key, const QString &value)
-    {
-        return spinUntil([&] { return tag(id, key) == value; }, 20000);
-    }
+    QString file(const QUuid &id) { return track(id)->url.toLocalFile(); }
     QPoint cellCenter(int row, const QString &column)
     {
         return favoritesCellCenter(table(), row, column);
@@ -105,8 +87,13 @@ protected:
     }
     void click(int row, const QString &column, Qt::KeyboardModifiers modifiers = {})
     {
-        QTest::mouseClick(table().viewport(), Qt::LeftButton, modifiers, cellCenter(row, column));
-        settle();
+        clickAt(table().viewport(), cellCenter(row, column), modifiers);
+    }
+    void selectAllWithKeys()
+    {
+        table().setFocus();
+        QTest::keyClick(&table(), Qt::Key_A, Qt::ControlModifier);
+        settle(); // the window selects all, then asks the table to show it
     }
 };
 
@@ -246,10 +233,9 @@ TEST_F(FavoritesTableEndToEndTest, RowMenuWritesOneCoverIntoTwoFlacAndOneMp3)
 {
     const QList<QUuid> ids = favourites({"F1", "F2", "M3"}, {"flac", "flac", "mp3"});
     const QString png = path(QStringLiteral("cover.png"));
-    ASSERT_TRUE(TestAudioFiles::writeAll(png, TestAudioFiles::pngPicture(48)));
-    table().setFocus();
-    QTest::keyClick(&table(), Qt::Key_A, Qt::ControlModifier);
-    settle(); // the window selects all, then asks the table to show it
+    const QByteArray picture = TestAudioFiles::pngPicture(48);
+    ASSERT_TRUE(TestAudioFiles::writeAll(png, picture));
+    selectAllWithKeys();
     ASSERT_EQ(store().selectedIDs().size(), 3);
     rightClick(1, "album");
     QAction *cover =
@@ -268,26 +254,8 @@ TEST_F(FavoritesTableEndToEndTest, RowMenuWritesOneCoverIntoTwoFlacAndOneMp3)
     ASSERT_FALSE(store().artworkWritingIDs().isEmpty()) << "no cover batch started";
     ASSERT_TRUE(spinUntil([&] { return store().artworkWritingIDs().isEmpty(); }));
     EXPECT_FALSE(store().lastError().has_value());
-    for (const QUuid &id : ids) {
-        const QString audio = file(id);
-        const QString out = audio + QStringLiteral(".picture");
-        if (audio.endsWith(QStringLiteral(".flac"))) {
-            const auto exported =
-                TestAudioFiles::run("metaflac", {"--export-picture-to=" + out, audio});
-            ASSERT_TRUE(exported.ok()) << exported.err.toStdString();
-        } else {
-            const auto probe = TestAudioFiles::run(
-                "ffprobe",
-                {"-v", "error", "-show_entries", "stream=codec_name", "-of", "csv=p=0", audio});
-            EXPECT_TRUE(probe.out.contains("png")) << probe.out.toStdString();
-            ASSERT_TRUE(
-                TestAudioFiles::run(
-                    "ffmpeg",
-                    {"-v", "error", "-y", "-i", audio, "-an", "-c:v", "copy", "-f", "image2", out})
-                    .ok());
-        }
-        EXPECT_TRUE(TestAudioFiles::run("cmp", {png, out}).ok()) << audio.toStdString();
-    }
+    for (const QUuid &id : ids)
+        EXPECT_EQ(embeddedPicture(file(id)), picture) << file(id).toStdString();
 
     // A text file is refused with a clear message and writes nothing.
     const QString text = path(QStringLiteral("notes.txt"));
@@ -311,9 +279,7 @@ TEST_F(FavoritesTableEndToEndTest, TableSelectionIsTheStoreSelectionAfterEveryGe
     click(3, "album", Qt::ShiftModifier);
     EXPECT_EQ(tableSelection(), store().selectedIDs());
     EXPECT_EQ(store().selectedIDs().size(), 3);
-    table().setFocus();
-    QTest::keyClick(&table(), Qt::Key_A, Qt::ControlModifier);
-    settle();
+    selectAllWithKeys();
     EXPECT_EQ(store().selectedIDs().size(), 5);
     EXPECT_EQ(tableSelection(), store().selectedIDs());
 
@@ -323,29 +289,24 @@ TEST_F(FavoritesTableEndToEndTest, TableSelectionIsTheStoreSelectionAfterEveryGe
     click(3, "album", Qt::ControlModifier);
     ASSERT_EQ(store().selectedIDs().size(), 3);
     ASSERT_EQ(tableSelection(), store().selectedIDs());
-    NotificationCenter::defaultCenter().post(
-        brivelloFocusFavoriteTrack,
-        nullptr,
-        {{kUserInfoTrackID, QVariant::fromValue(model().idAt(2))}});
-    settle();
-    EXPECT_EQ(store().selectedIDs().size(), 3);
-    EXPECT_EQ(tableSelection(), store().selectedIDs());
-    NotificationCenter::defaultCenter().post(
-        brivelloFocusFavoriteTrack,
-        nullptr,
-        {{kUserInfoTrackID, QVariant::fromValue(model().idAt(4))}});
-    settle();
-    EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{model().idAt(4)});
-    EXPECT_EQ(tableSelection(), store().selectedIDs());
+    const QSet<QUuid> three = store().selectedIDs();
+    for (const auto &[row, selected] :
+         {std::pair{2, three}, std::pair{4, QSet<QUuid>{model().idAt(4)}}}) {
+        NotificationCenter::defaultCenter().post(
+            brivelloFocusFavoriteTrack,
+            nullptr,
+            {{kUserInfoTrackID, QVariant::fromValue(model().idAt(row))}});
+        settle();
+        EXPECT_EQ(store().selectedIDs(), selected) << row;
+        EXPECT_EQ(tableSelection(), store().selectedIDs());
+    }
 
     // Re-entry with a multi-row selection.
     click(0, "album");
     click(2, "album", Qt::ControlModifier);
     click(4, "album", Qt::ControlModifier);
-    window().controller().activateTab(LibraryStore::LibraryTab::playlist);
-    settledGrab();
-    window().controller().activateTab(LibraryStore::LibraryTab::favorites);
-    settledGrab();
+    showSection(Tab::playlist);
+    showSection(Tab::favorites);
     EXPECT_EQ(store().selectedIDs().size(), 3);
     EXPECT_EQ(tableSelection(), store().selectedIDs());
 
@@ -367,7 +328,7 @@ TEST_F(FavoritesTableEndToEndTest, TableSelectionIsTheStoreSelectionAfterEveryGe
     click(2, "album");
     const QSet<QUuid> before = store().selectedIDs();
     restartApp();
-    ASSERT_EQ(store().activeTab(), LibraryStore::LibraryTab::favorites);
+    ASSERT_EQ(store().activeTab(), Tab::favorites);
     settledGrab();
     ASSERT_TRUE(section());
     spinUntil([&] { return model().rowCount() == 5; }, 20000);
@@ -388,31 +349,20 @@ TEST_F(FavoritesTableEndToEndTest, DoubleClickOnAHeartNeverPlaysAndModifiedClick
     settle(); // the pass removes the un-favourited row: another one is under the pointer now
     ASSERT_EQ(model().rowCount(), 2);
     ASSERT_EQ(model().idAt(0), second);
-    QMouseEvent press(QEvent::MouseButtonPress,
-                      heart,
-                      table().viewport()->mapToGlobal(heart),
-                      Qt::LeftButton,
-                      Qt::LeftButton,
-                      {});
-    QApplication::sendEvent(table().viewport(), &press);
-    QMouseEvent twice(QEvent::MouseButtonDblClick,
-                      heart,
-                      table().viewport()->mapToGlobal(heart),
-                      Qt::LeftButton,
-                      Qt::LeftButton,
-                      {});
-    QApplication::sendEvent(table().viewport(), &twice);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonDblClick}) {
+        QMouseEvent event(type,
+                          heart,
+                          table().viewport()->mapToGlobal(heart),
+                          Qt::LeftButton,
+                          Qt::LeftButton,
+                          {});
+        QApplication::sendEvent(table().viewport(), &event);
+    }
     QTest::mouseRelease(table().viewport(), Qt::LeftButton, {}, heart);
     settle();
     EXPECT_FALSE(player().currentID().has_value());
     EXPECT_FALSE(player().isPlaying());
-    const auto isFavourite = [&](const QUuid &id) {
-        for (const Track &track : store().tracks()) {
-            if (track.id == id)
-                return track.isFavorite;
-        }
-        return false;
-    };
+    const auto isFavourite = [&](const QUuid &id) { return track(id) && track(id)->isFavorite; };
     EXPECT_FALSE(isFavourite(first));
     EXPECT_TRUE(isFavourite(second)) << "the double click's second press toggled another heart";
 
