@@ -136,12 +136,6 @@ QString EndToEndFixture::tag(const QString &file, const QString &key)
     return test::TestAudioFiles::ffprobeTags(file).value(key).toString();
 }
 
-QString EndToEndFixture::tag(const QUuid &id, const QString &key) const
-{
-    const std::optional<Track> found = track(id);
-    return found ? tag(found->url.toLocalFile(), key) : QString();
-}
-
 QByteArray EndToEndFixture::embeddedPicture(const QString &file)
 {
     if (!file.endsWith(QStringLiteral(".flac")))
@@ -157,11 +151,6 @@ QByteArray EndToEndFixture::embeddedPicture(const QString &file)
 bool EndToEndFixture::waitForTag(const QString &file, const QString &key, const QString &value)
 {
     return spinUntil([&] { return tag(file, key) == value; }, 20000);
-}
-
-bool EndToEndFixture::waitForTag(const QUuid &id, const QString &key, const QString &value)
-{
-    return spinUntil([&] { return tag(id, key) == value; }, 20000);
 }
 
 QWidget *EndToEndFixture::activateSection(Tab tab)

@@ -56,13 +56,11 @@ protected:
     std::optional<Track> track(const QUuid &id) const;
     // Queues files in the converter and waits until they are listed.
     QList<ConversionItem> queueForConversion(const QList<QUrl> &urls);
-    // A tag of the file on disk as ffprobe reads it, and waiting until it reads `value`.
-    static QString tag(const QString &file, const QString &key);
-    QString tag(const QUuid &id, const QString &key) const;
     // The picture embedded in an audio file: metaflac's for FLAC, ffmpeg's copy otherwise.
     static QByteArray embeddedPicture(const QString &file);
+    // A tag of the file on disk as ffprobe reads it, and waiting until it reads `value`.
+    static QString tag(const QString &file, const QString &key);
     static bool waitForTag(const QString &file, const QString &key, const QString &value);
-    bool waitForTag(const QUuid &id, const QString &key, const QString &value);
 
     // Switches sections as the window does and returns the section's view once shown.
     template <typename View = QWidget> View *showSection(Tab tab)
@@ -89,6 +87,7 @@ protected:
         }
         return nullptr;
     }
+    // The visible button showing `text`.
     static QAbstractButton *visibleButton(const QString &text);
     // The status line the workspace shows now; empty without one.
     QString statusMessage();
