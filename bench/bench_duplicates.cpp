@@ -247,6 +247,9 @@ void printMedians(const QString &folder, const QList<Round> &rounds)
 void BM_DuplicateSearch(benchmark::State &state)
 {
     LibraryStore store{Defaults::standard()};
+    // rmlint moves an existing output file aside before writing; as root it would move /dev/null.
+    const QTemporaryDir rmlintOutput;
+    const QString summary = QStringLiteral("summary:") + rmlintOutput.filePath("summary.txt");
     for (auto _ : state) {
         for (const QString &folder : std::as_const(g_folders)) {
             warm(folder);
@@ -255,8 +258,8 @@ void BM_DuplicateSearch(benchmark::State &state)
                 Round round;
                 round.jdupes = peerSeconds(QStringLiteral("jdupes"), {"-r", "-q"}, folder);
                 searchExact(folder, round);
-                round.rmlint = peerSeconds(
-                    QStringLiteral("rmlint"), {"-o", "summary:/dev/null", "-T", "df"}, folder);
+                round.rmlint =
+                    peerSeconds(QStringLiteral("rmlint"), {"-o", summary, "-T", "df"}, folder);
                 searchWhole(store, folder, round);
                 printRound(folder, round, qPrintable(QStringLiteral("round %1").arg(i + 1)));
                 rounds.append(round);

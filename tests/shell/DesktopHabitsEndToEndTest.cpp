@@ -5,13 +5,10 @@
 #include "shell/AppearanceCrossfade.h"
 #include "shell/ContentArea.h"
 #include "shell/ContextualHint.h"
-#include "shell/DashboardSidebar.h"
 #include "shell/HintOverlay.h"
 #include "shell/PlaylistView.h"
 #include "shell/ShellEvents.h"
-#include "shell/SidebarSectionButton.h"
 #include "shell/TrackRowDelegate.h"
-#include "support/TestAudioFiles.h"
 #include "support/ui/EndToEndFixture.h"
 #include "workspaces/ui/FileRowList.h"
 
@@ -28,9 +25,6 @@
 namespace brivello {
 namespace {
 
-using Tab = LibraryStore::LibraryTab;
-using test::TestAudioFiles;
-
 // What a Linux desktop user reaches for in the real window: redo, Ctrl+, the cleaner's hotkey
 // in every section, the language picker, hints that go away, and the desktop's motion setting.
 class DesktopHabitsEndToEndTest : public testing::EndToEndFixture
@@ -40,38 +34,6 @@ protected:
     {
         Scheduler::setShared(nullptr);
         EndToEndFixture::TearDown();
-    }
-
-    // A key press as the keyboard delivers it: to the focused control, else to the window.
-    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        QWidget *focus = QApplication::focusWidget();
-        QTest::keyClick(focus ? focus : &window(), Qt::Key(key), modifiers);
-    }
-
-    void show(Tab tab)
-    {
-        QTest::mouseClick(window().sidebar()->sectionButton(tab), Qt::LeftButton);
-        ASSERT_EQ(store().activeTab(), tab);
-    }
-
-    static QString tagOnDisk(const QString &path, const char *key)
-    {
-        return TestAudioFiles::ffprobeTags(path).value(QLatin1String(key)).toString();
-    }
-
-    bool tagBecomes(const QString &path, const char *key, const QString &value)
-    {
-        return spinUntil([&] { return tagOnDisk(path, key) == value; }, 20000);
-    }
-
-    SettingsSheet *openSheet()
-    {
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (auto *sheet = qobject_cast<SettingsSheet *>(widget); sheet && sheet->isVisible())
-                return sheet;
-        }
-        return nullptr;
     }
 
     ContextualHint *hintTitled(const QString &title)
@@ -94,20 +56,18 @@ TEST_F(DesktopHabitsEndToEndTest, CleanHotkeyCleansTheSelectedQueueItemInTheConv
                                     QStringLiteral("album=Promo Only"),
                                     QStringLiteral("-metadata"),
                                     QStringLiteral("title=Song (www.promo.example)")});
-    const QUrl url = QUrl::fromLocalFile(file);
-    ASSERT_EQ(importAndWait({url}).size(), 1);
-    ASSERT_EQ(tagOnDisk(file, "album"), "Promo Only");
-    store().importForConversion({url});
-    ASSERT_TRUE(spinUntil([this] { return !store().conversionItems().isEmpty(); }));
-    show(Tab::converter);
+    ASSERT_EQ(importAndWait(urls({file})).size(), 1);
+    ASSERT_EQ(tag(file, "album"), "Promo Only");
+    queueForConversion(urls({file}));
+    ASSERT_TRUE(clickSectionButton(Tab::converter));
     auto *list = window().contentArea()->currentView()->findChild<FileRowList *>();
     ASSERT_TRUE(list);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->rowRect(0).center());
+    clickAt(list->viewport(), list->rowRect(0).center());
     ASSERT_EQ(store().converterSelectedItemIDs().size(), 1);
 
-    press(Qt::Key_B, Qt::ControlModifier);
-    EXPECT_TRUE(tagBecomes(file, "album", QString()));
-    EXPECT_EQ(tagOnDisk(file, "artist"), "Artist");
+    pressKey(Qt::Key_B, Qt::ControlModifier);
+    EXPECT_TRUE(waitForTag(file, "album", QString()));
+    EXPECT_EQ(tag(file, "artist"), "Artist");
     EXPECT_EQ(store().activeTab(), Tab::converter);
 }
 
@@ -116,35 +76,37 @@ TEST_F(DesktopHabitsEndToEndTest, RedoReappliesAnUndoneGenreEditOnDiskUntilANewE
     const QString file = makeAudio(QStringLiteral("redo/One.flac"),
                                    1.0,
                                    {QStringLiteral("-metadata"), QStringLiteral("genre=House")});
-    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(file)});
+    const QList<QUuid> ids = importAndWait(urls({file}));
     ASSERT_EQ(ids.size(), 1);
     store().addToFavorites({ids.first()});
     store().setQuickGenre(QStringLiteral("Techno"), 0);
     store().setQuickGenre(QStringLiteral("Disco"), 1);
-    show(Tab::favorites);
+    ASSERT_TRUE(clickSectionButton(Tab::favorites));
     store().setSelectedIDs({ids.first()});
     store().setSelectedID(ids.first());
 
-    press(Qt::Key_1);
-    ASSERT_TRUE(tagBecomes(file, "genre", "Techno"));
-    press(Qt::Key_Z, Qt::ControlModifier);
-    ASSERT_TRUE(tagBecomes(file, "genre", "House"));
-    press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(tagBecomes(file, "genre", "Techno"));
-    press(Qt::Key_Z, Qt::ControlModifier);
-    ASSERT_TRUE(tagBecomes(file, "genre", "House"));
-    press(Qt::Key_Y, Qt::ControlModifier);
-    EXPECT_TRUE(tagBecomes(file, "genre", "Techno"));
-
-    // A new edit after an undo leaves nothing to redo.
-    press(Qt::Key_Z, Qt::ControlModifier);
-    ASSERT_TRUE(tagBecomes(file, "genre", "House"));
-    press(Qt::Key_2);
-    ASSERT_TRUE(tagBecomes(file, "genre", "Disco"));
+    // Quick genre, undo, both redo keys; a new edit after an undo leaves nothing to redo.
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+    const struct
+    {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char *genre;
+    } steps[] = {{Qt::Key_1, {}, "Techno"},
+                 {Qt::Key_Z, ctrl, "House"},
+                 {Qt::Key_Z, ctrl | Qt::ShiftModifier, "Techno"},
+                 {Qt::Key_Z, ctrl, "House"},
+                 {Qt::Key_Y, ctrl, "Techno"},
+                 {Qt::Key_Z, ctrl, "House"},
+                 {Qt::Key_2, {}, "Disco"}};
+    for (const auto &step : steps) {
+        pressKey(step.key, step.modifiers);
+        ASSERT_TRUE(waitForTag(file, "genre", step.genre)) << step.genre;
+    }
     EXPECT_FALSE(window().undoStack()->canRedo());
-    press(Qt::Key_Y, Qt::ControlModifier);
+    pressKey(Qt::Key_Y, Qt::ControlModifier);
     settle(300);
-    EXPECT_EQ(tagOnDisk(file, "genre"), "Disco");
+    EXPECT_EQ(tag(file, "genre"), "Disco");
 }
 
 TEST_F(DesktopHabitsEndToEndTest, CtrlCommaOpensTheSettingsSheetWhoseLanguagePickerShowsTheLanguage)
@@ -152,8 +114,8 @@ TEST_F(DesktopHabitsEndToEndTest, CtrlCommaOpensTheSettingsSheetWhoseLanguagePic
     window().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
     Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
-    press(Qt::Key_Comma, Qt::ControlModifier);
-    SettingsSheet *sheet = openSheet();
+    pressKey(Qt::Key_Comma, Qt::ControlModifier);
+    SettingsSheet *sheet = visibleWidget<SettingsSheet>();
     ASSERT_TRUE(sheet) << "Ctrl+, opened no settings sheet";
     sheet->selectSettingsSection(SettingsSheet::SettingsSection::language);
     const auto segment = [sheet](const char *name) {
@@ -237,8 +199,7 @@ TEST_F(DesktopHabitsEndToEndTest, AHintClosesWhenThePointerLeavesAndWhenAFileDia
 
 TEST_F(DesktopHabitsEndToEndTest, TheHeartBouncesAndTheAppearanceFadesUnlessMotionIsReduced)
 {
-    const QList<QUuid> ids =
-        importAndWait({QUrl::fromLocalFile(makeAudio(QStringLiteral("bounce/One.mp3")))});
+    const QList<QUuid> ids = importAndWait(urls({makeAudio(QStringLiteral("bounce/One.mp3"))}));
     ASSERT_EQ(ids.size(), 1);
     auto *view = window().contentArea()->currentView()->findChild<PlaylistView *>();
     ASSERT_TRUE(view);
@@ -303,20 +264,23 @@ TEST_F(DesktopHabitsEndToEndTest, ReducedMotionFollowsTheDesktopsAnimationSettin
                    factor + "\n");
     };
 
-    gnomeSays("true");
-    events.refreshDesktopMotion();
-    EXPECT_FALSE(events.reduceMotion());
-    gnomeSays("false");
-    events.refreshDesktopMotion();
-    EXPECT_TRUE(events.reduceMotion()) << "GNOME's animations off";
-
-    gnomeSays("true");
-    kdeSays("0");
-    events.refreshDesktopMotion();
-    EXPECT_TRUE(events.reduceMotion()) << "KDE's instant animations";
-    kdeSays("0.5");
-    events.refreshDesktopMotion();
-    EXPECT_FALSE(events.reduceMotion());
+    // GNOME's animations off, then KDE's instant animations, then KDE's slow ones.
+    const struct
+    {
+        const char *gnome;
+        const char *kde;
+        bool reduced;
+    } desktops[] = {{"true", nullptr, false},
+                    {"false", nullptr, true},
+                    {"true", "0", true},
+                    {"true", "0.5", false}};
+    for (const auto &desktop : desktops) {
+        gnomeSays(desktop.gnome);
+        if (desktop.kde)
+            kdeSays(desktop.kde);
+        events.refreshDesktopMotion();
+        EXPECT_EQ(events.reduceMotion(), desktop.reduced) << desktop.gnome << " " << desktop.kde;
+    }
 
     // The desktop allows motion, the stored setting still reduces it.
     Defaults::standard().set(ShellEvents::kReduceMotionKey, true);

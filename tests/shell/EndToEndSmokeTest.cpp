@@ -9,11 +9,9 @@ using EndToEndSmokeTest = testing::EndToEndFixture;
 TEST_F(EndToEndSmokeTest, ImportedFilePlaysThroughTheCaptureSink)
 {
     const QString file = makeAudio(QStringLiteral("music/tone.flac"), 2.0);
-    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(file)});
+    const QList<QUuid> ids = importAndWait(urls({file}));
     ASSERT_EQ(ids.size(), 1);
-    const Track track = *std::find_if(store().tracks().cbegin(),
-                                      store().tracks().cend(),
-                                      [&](const Track &t) { return t.id == ids.first(); });
+    const Track track = *this->track(ids.first());
     EXPECT_NEAR(track.duration, 2.0, 0.05);
 
     player().play(track);

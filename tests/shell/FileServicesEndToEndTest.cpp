@@ -1,7 +1,7 @@
 // Files named in CP1251 bytes through the real window, and the status lines and notices that
 // removals from the covers and analysis sections give.
-#include "favorites/FavoritesTableModel.h"
-#include "favorites/ui/FavoritesTableView.h"
+#include "favorites/ui/FavoritesSection.h"
+#include "favorites/ui/FavoritesTableGestures.h"
 #include "platform/LocalFile.h"
 #include "shell/OpenPanels.h"
 #include "support/TestAudioFiles.h"
@@ -10,7 +10,6 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -23,7 +22,6 @@ namespace brivello {
 
 namespace {
 
-using Tab = LibraryStore::LibraryTab;
 using test::TestAudioFiles;
 
 // "Песня" in CP1251, as names copied from old Windows drives hold it: not valid UTF-8.
@@ -60,12 +58,6 @@ protected:
             {QString::fromLatin1(LocalFile::nativePath(url).toHex())});
         return QJsonDocument::fromJson(result.out).object().value(QLatin1String(key)).toString();
     }
-    void pressDelete()
-    {
-        QWidget *focus = QApplication::focusWidget();
-        QTest::keyClick(focus ? focus : &window(), Qt::Key_Delete);
-        settle();
-    }
     // Every status line the store shows from now on.
     QStringList *recordStatusLines()
     {
@@ -77,14 +69,6 @@ protected:
         });
         return lines;
     }
-    QMessageBox *noticeBox()
-    {
-        for (QMessageBox *box : window().findChildren<QMessageBox *>())
-            if (box->isVisible())
-                return box;
-        return nullptr;
-    }
-
     std::unique_ptr<QStringList> m_lines;
 };
 
@@ -94,16 +78,10 @@ TEST_F(FileServicesEndToEndTest, AFavouriteNamedInCp1251IsEditedInTheTable)
     const QList<QUuid> ids = importAndWait({file});
     ASSERT_EQ(ids.size(), 1);
     store().addToFavorites({ids.first()});
-    store().setActiveTab(Tab::favorites);
-    settle(300);
-
-    auto *table = window().findChild<FavoritesTableView *>();
-    ASSERT_TRUE(table && table->isVisible());
-    const QModelIndex title =
-        table->model()->index(0, FavoritesTableModel::columnOf(QStringLiteral("title")));
-    const QPoint at = table->visualRect(title).center();
-    QContextMenuEvent click(QContextMenuEvent::Mouse, at, table->viewport()->mapToGlobal(at));
-    QApplication::sendEvent(table->viewport(), &click);
+    auto *section = showSection<FavoritesSection>(Tab::favorites);
+    ASSERT_TRUE(section && section->table()->isVisible());
+    FavoritesTableView *table = section->table();
+    testing::favoritesRightClick(*table, 0, QStringLiteral("title"));
     auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
     ASSERT_TRUE(editor);
     editor->setText(QStringLiteral("Новое имя"));
@@ -116,14 +94,9 @@ TEST_F(FileServicesEndToEndTest, AFavouriteNamedInCp1251IsEditedInTheTable)
 TEST_F(FileServicesEndToEndTest, TheConverterConvertsAFileNamedInCp1251)
 {
     const QUrl file = makeNamed(QStringLiteral("music"), kSong + ".mp3");
-    store().importForConversion({file});
-    ASSERT_TRUE(spinUntil([this] { return store().conversionItems().size() == 1; }));
-    store().setActiveTab(Tab::converter);
-    settle(300);
-    QAbstractButton *convert = nullptr;
-    for (auto *button : window().findChildren<QAbstractButton *>())
-        if (button->isVisible() && button->text() == "Конвертировать")
-            convert = button;
+    ASSERT_EQ(queueForConversion({file}).size(), 1);
+    showSection(Tab::converter);
+    QAbstractButton *convert = visibleButton("Конвертировать");
     ASSERT_TRUE(convert);
     QTest::mouseClick(convert, Qt::LeftButton);
 
@@ -172,12 +145,10 @@ TEST_F(FileServicesEndToEndTest, TheFolderWarningFollowsWhatTheImportFound)
 
 TEST_F(FileServicesEndToEndTest, RemovalsFromCoversAndAnalysisSayWhatHappened)
 {
-    const QList<QUuid> ids = importAndWait(
-        {QUrl::fromLocalFile(makeAudio("a.mp3")), QUrl::fromLocalFile(makeAudio("b.mp3"))});
+    const QList<QUuid> ids = importAndWait(urls({makeAudio("a.mp3"), makeAudio("b.mp3")}));
     ASSERT_EQ(ids.size(), 2);
     store().addToFavorites({ids[0], ids[1]});
-    store().setActiveTab(Tab::covers);
-    settle(300);
+    showSection(Tab::covers);
 
     // Favourites stay in the covers section, with one notice for one and another for more.
     const std::pair<QSet<QUuid>, QString> removals[] = {
@@ -189,9 +160,9 @@ TEST_F(FileServicesEndToEndTest, RemovalsFromCoversAndAnalysisSayWhatHappened)
          "уберите их из «Избранного»."}};
     for (const auto &[selection, notice] : removals) {
         store().setSelectedIDs(selection);
-        pressDelete();
+        pressKey(Qt::Key_Delete);
         EXPECT_EQ(store().notice().value_or(QString()), notice);
-        QMessageBox *box = noticeBox();
+        QMessageBox *box = visibleWidget<QMessageBox>();
         ASSERT_TRUE(box);
         EXPECT_EQ(box->informativeText(), notice);
         box->buttons().first()->click();
@@ -202,11 +173,10 @@ TEST_F(FileServicesEndToEndTest, RemovalsFromCoversAndAnalysisSayWhatHappened)
 
     store().importForAnalysis({url("a.mp3"), url("b.mp3")});
     ASSERT_TRUE(spinUntil([this] { return store().analysisTracks().size() == 2; }));
-    store().setActiveTab(Tab::analysis);
-    settle(300);
+    showSection(Tab::analysis);
     const QStringList *lines = recordStatusLines();
     store().setSelectedIDs({store().analysisTracks()[0].id, store().analysisTracks()[1].id});
-    pressDelete();
+    pressKey(Qt::Key_Delete);
     EXPECT_TRUE(store().analysisTracks().isEmpty());
     EXPECT_TRUE(lines->contains("Убрано из анализа: 2"));
 }

@@ -19,8 +19,6 @@
 namespace brivello {
 namespace {
 
-using Tab = LibraryStore::LibraryTab;
-
 // Rows dragged onto the sidebar's section buttons through the real drag loop: the drop
 // imports the files and switches sections while the drag still runs in the view being left.
 class RowDragEndToEndTest : public testing::EndToEndFixture
@@ -69,6 +67,45 @@ protected:
 
     SidebarSectionButton *button(Tab tab) { return window().sidebar()->sectionButton(tab); }
 
+    // Drags the first row of `source` onto every other section's button: the section being
+    // left goes once the drag returns, and the file joins the section it was dropped on.
+    void dragOntoEverySection(Tab source, const QUrl &file, const QUuid &id)
+    {
+        for (Tab target : {Tab::playlist,
+                           Tab::favorites,
+                           Tab::covers,
+                           Tab::converter,
+                           Tab::analysis,
+                           Tab::duplicates}) {
+            if (target == source)
+                continue;
+            ASSERT_TRUE(clickSectionButton(source));
+            const QPointer<QAbstractScrollArea> left = rowList(source);
+            ASSERT_TRUE(left);
+            dragOnto(left->viewport(), firstRow(source), button(target));
+            EXPECT_EQ(store().activeTab(), target) << int(target);
+            EXPECT_FALSE(left) << "the list left behind outlived the drag";
+            EXPECT_TRUE(spinUntil([&] { return imported(target, file, id); }, 5000)) << int(target);
+        }
+    }
+
+    QAbstractScrollArea *rowList(Tab source)
+    {
+        QWidget *view = window().contentArea()->currentView();
+        if (source == Tab::playlist)
+            return view->findChild<PlaylistView *>();
+        return view->findChild<FileRowList *>();
+    }
+
+    QPoint firstRow(Tab source)
+    {
+        if (source == Tab::playlist)
+            return firstPlaylistRow();
+        auto *list = static_cast<FileRowList *>(rowList(source));
+        EXPECT_TRUE(spinUntil([&] { return list->rowAt(list->rowRect(0).center()) == 0; }));
+        return list->rowRect(0).center();
+    }
+
     PlaylistView *playlistView()
     {
         return window().contentArea()->currentView()->findChild<PlaylistView *>();
@@ -81,15 +118,6 @@ protected:
         const QRect rect = view->elementRect(0);
         return TrackRowDelegate::geometry(rect, true, view->rowDelegate()->density())
             .content.center();
-    }
-
-    std::optional<Track> track(const QUuid &id)
-    {
-        for (const Track &t : store().tracks()) {
-            if (t.id == id)
-                return t;
-        }
-        return std::nullopt;
     }
 
     bool imported(Tab tab, const QUrl &file, const QUuid &id)
@@ -118,24 +146,12 @@ protected:
 
 TEST_F(RowDragEndToEndTest, PlaylistRowsDraggedOntoEachSectionButtonAreImportedThere)
 {
-    const QString file = makeAudio(QStringLiteral("drag/One.mp3"));
-    const QUrl url = QUrl::fromLocalFile(file);
+    const QUrl url = QUrl::fromLocalFile(makeAudio(QStringLiteral("drag/One.mp3")));
     const QList<QUuid> ids = importAndWait({url});
     ASSERT_EQ(ids.size(), 1);
-    for (Tab target :
-         {Tab::favorites, Tab::covers, Tab::converter, Tab::analysis, Tab::duplicates}) {
-        QTest::mouseClick(button(Tab::playlist), Qt::LeftButton);
-        ASSERT_EQ(store().activeTab(), Tab::playlist);
-        const QPointer<PlaylistView> left = playlistView();
-        ASSERT_TRUE(left);
-        dragOnto(left->viewport(), firstPlaylistRow(), button(target));
-        EXPECT_EQ(store().activeTab(), target) << int(target);
-        EXPECT_FALSE(left) << "the playlist left behind outlived the drag";
-        EXPECT_TRUE(spinUntil([&] { return imported(target, url, ids.first()); }, 5000))
-            << int(target);
-    }
+    dragOntoEverySection(Tab::playlist, url, ids.first());
     // Onto its own section: imported again (nothing new), the playlist stays.
-    QTest::mouseClick(button(Tab::playlist), Qt::LeftButton);
+    ASSERT_TRUE(clickSectionButton(Tab::playlist));
     const QPointer<PlaylistView> same = playlistView();
     dragOnto(same->viewport(), firstPlaylistRow(), button(Tab::playlist));
     EXPECT_TRUE(same);
@@ -144,26 +160,11 @@ TEST_F(RowDragEndToEndTest, PlaylistRowsDraggedOntoEachSectionButtonAreImportedT
 
 TEST_F(RowDragEndToEndTest, ConverterRowsDraggedOntoEachSectionButtonAreImportedThere)
 {
-    const QString file = makeAudio(QStringLiteral("drag/Two.flac"));
-    const QUrl url = QUrl::fromLocalFile(file);
+    const QUrl url = QUrl::fromLocalFile(makeAudio(QStringLiteral("drag/Two.flac")));
     const QList<QUuid> ids = importAndWait({url});
     ASSERT_EQ(ids.size(), 1);
-    store().importForConversion({url});
-    ASSERT_TRUE(spinUntil([&] { return imported(Tab::converter, url, ids.first()); }));
-    for (Tab target :
-         {Tab::playlist, Tab::favorites, Tab::covers, Tab::analysis, Tab::duplicates}) {
-        QTest::mouseClick(button(Tab::converter), Qt::LeftButton);
-        ASSERT_EQ(store().activeTab(), Tab::converter);
-        const QPointer<FileRowList> list =
-            window().contentArea()->currentView()->findChild<FileRowList *>();
-        ASSERT_TRUE(list);
-        ASSERT_TRUE(spinUntil([&] { return list->rowAt(list->rowRect(0).center()) == 0; }));
-        dragOnto(list->viewport(), list->rowRect(0).center(), button(target));
-        EXPECT_EQ(store().activeTab(), target) << int(target);
-        EXPECT_FALSE(list) << "the converter's list left behind outlived the drag";
-        EXPECT_TRUE(spinUntil([&] { return imported(target, url, ids.first()); }, 5000))
-            << int(target);
-    }
+    queueForConversion({url});
+    dragOntoEverySection(Tab::converter, url, ids.first());
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "analysis/ui/QualityAnalyzerView.h"
 #include "analysis/ui/SpectrogramPreview.h"
 #include "analysis/ui/SpekSpectrogram.h"
-#include "platform/Defaults.h"
 #include "shell/ActionButton.h"
 #include "shell/ContentArea.h"
 #include "support/TestAudioFiles.h"
@@ -14,7 +13,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
 
@@ -22,47 +20,18 @@ namespace brivello {
 namespace {
 
 using test::TestAudioFiles;
-using Tab = LibraryStore::LibraryTab;
 
 class QualityAnalysisSectionTest : public testing::EndToEndFixture
 {
 protected:
     QualityAnalyzerView *showSection()
     {
-        store().setActiveTab(Tab::analysis);
-        settle();
-        auto *view = qobject_cast<QualityAnalyzerView *>(window().contentArea()->currentView());
-        EXPECT_NE(view, nullptr);
-        return view;
+        return EndToEndFixture::showSection<QualityAnalyzerView>(Tab::analysis);
     }
 
-    // An outside drag of `files` released at `pos` of `target`; whether the drop was taken.
-    static bool drop(QWidget *target, const QPoint &pos, const QStringList &files)
-    {
-        QMimeData mime;
-        QList<QUrl> urls;
-        for (const QString &file : files)
-            urls.append(QUrl::fromLocalFile(file));
-        mime.setUrls(urls);
-        QDragEnterEvent enter(pos, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &enter);
-        if (!enter.isAccepted())
-            return false;
-        QDropEvent event(QPointF(pos), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &event);
-        return event.isAccepted();
-    }
-
-    // A file made by ffmpeg from a lavfi graph; `codec` arguments go before the output.
     QString generate(const QString &name, const QString &graph, const QStringList &codec = {})
     {
-        const QString file = path(name);
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        const auto made = TestAudioFiles::run("ffmpeg",
-                                              TestAudioFiles::lavfiArguments(graph) + codec +
-                                                  QStringList{"-ac", "2", file});
-        EXPECT_TRUE(made.ok()) << made.err.toStdString();
-        return file;
+        return makeFromLavfi(name, graph, codec + QStringList{"-ac", "2"});
     }
 
     // One file for each verdict: genuine FLAC, MP3, FLAC made from a 96k MP3, silent FLAC.
@@ -83,11 +52,8 @@ protected:
     // Imports `files` into the analysis section and waits until none is left to analyse.
     void importAndAnalyse(const QStringList &files)
     {
-        QList<QUrl> urls;
-        for (const QString &file : files)
-            urls.append(QUrl::fromLocalFile(file));
         const qsizetype before = store().analysisTracks().size();
-        store().importForAnalysis(urls);
+        store().importForAnalysis(urls(files));
         ASSERT_TRUE(spinUntil([&] {
             return store().analysisTracks().size() == before + files.size() &&
                    store().analysis().analyzingQualityIDs().isEmpty() &&
@@ -114,12 +80,6 @@ protected:
         return rect.adjusted(0, 0, 0, -QualityAnalysisRow::kRowSpacing).center();
     }
 
-    void setAppearance(const char *appearance)
-    {
-        Defaults::standard().set(QStringLiteral("appAppearance"), QString::fromLatin1(appearance));
-        settle();
-    }
-
     QString statusLine()
     { // What the status block says once the transient message of the import has gone.
         return window().findChild<WorkspaceStatusBar *>()->summary().automaticMessage();
@@ -132,23 +92,20 @@ TEST_F(QualityAnalysisSectionTest, DropOfFilesAndAFolderOnTheSectionImportsThem)
     const QString second = makeAudio("drop/two.mp3");
     makeAudio("drop/folder/three.wav");
     makeAudio("drop/folder/deeper/four.flac");
-    QFile notes(path("drop/folder/notes.txt"));
-    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
-    notes.write("not audio");
-    notes.close();
+    ASSERT_TRUE(TestAudioFiles::writeAll(path("drop/folder/notes.txt"), "not audio"));
     QDir().mkpath(path("drop/nothing"));
 
     QualityAnalyzerView *view = showSection();
     ASSERT_NE(view, nullptr);
     // The empty section takes the drop.
-    EXPECT_TRUE(drop(view, view->rect().center(), {first, second, path("drop/folder")}));
+    EXPECT_TRUE(dropFiles(view, view->rect().center(), {first, second, path("drop/folder")}));
     ASSERT_TRUE(spinUntil([this] { return store().analysisTracks().size() == 4; }));
     // The rows follow the store one event-loop turn later.
     EXPECT_TRUE(spinUntil([view] { return view->list()->analysisModel()->rowCount() == 4; }));
     EXPECT_TRUE(view->list()->isVisible());
 
     // A folder without audio adds nothing and breaks nothing.
-    EXPECT_TRUE(drop(view, view->rect().center(), {path("drop/nothing")}));
+    EXPECT_TRUE(dropFiles(view, view->rect().center(), {path("drop/nothing")}));
     settle(200);
     EXPECT_EQ(store().analysisTracks().size(), 4);
 
@@ -156,18 +113,17 @@ TEST_F(QualityAnalysisSectionTest, DropOfFilesAndAFolderOnTheSectionImportsThem)
     const QString fifth = makeAudio("later/five.flac");
     const QString sixth = makeAudio("later/six.flac");
     QWidget *rows = view->list()->viewport();
-    EXPECT_TRUE(drop(rows, rowCentre(view, 0), {fifth, sixth}));
+    EXPECT_TRUE(dropFiles(rows, rowCentre(view, 0), {fifth, sixth}));
     ASSERT_TRUE(spinUntil([this] { return store().analysisTracks().size() == 6; }));
     const QString seventh = makeAudio("later/seven.flac");
-    EXPECT_TRUE(drop(rows, QPoint(rows->width() / 2, rows->height() - 3), {seventh}));
+    EXPECT_TRUE(dropFiles(rows, QPoint(rows->width() / 2, rows->height() - 3), {seventh}));
     ASSERT_TRUE(spinUntil([this] { return store().analysisTracks().size() == 7; }));
     EXPECT_EQ(view->list()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 }
 
 TEST_F(QualityAnalysisSectionTest, HotkeyAndCompletionMoveTheHighlightAndTheDetail)
 {
-    const QStringList files = {
-        makeAudio("nav/a.flac", 0.6), makeAudio("nav/b.flac", 0.6), makeAudio("nav/c.flac", 0.6)};
+    const QStringList files = makeAudioFiles(QStringLiteral("nav/%1.flac"), 3, 0.6);
     QualityAnalyzerView *view = showSection();
     ASSERT_NE(view, nullptr);
     importAndAnalyse(files);
@@ -222,7 +178,7 @@ TEST_F(QualityAnalysisSectionTest, RowsPaintTheVerdictInItsColourInBothAppearanc
         {"Silence.flac", AudioQualityVerdict::inconclusive}};
     QualityAnalysisList *list = view->list();
     for (const char *appearance : {"dark", "light"}) {
-        setAppearance(appearance);
+        setAppearance(QString::fromLatin1(appearance));
         const ColorScheme scheme = BrivelloTheme::schemeFor(QString::fromLatin1(appearance));
         const QImage image = list->viewport()->grab().toImage();
         for (const auto &[name, verdict] : expected) {
@@ -246,10 +202,9 @@ TEST_F(QualityAnalysisSectionTest, RowsPaintTheVerdictInItsColourInBothAppearanc
             EXPECT_LT(best, 40) << name.toStdString() << " in " << appearance;
         }
         const QString shot = QStringLiteral("analysis-verdicts-%1.png").arg(appearance);
-        store().setSelectedIDs(
-            {list->analysisModel()->trackAt(rowOfFile(view, "Transcoded.flac")).id});
-        store().setSelectedID(
-            list->analysisModel()->trackAt(rowOfFile(view, "Transcoded.flac")).id);
+        const QUuid shown = list->analysisModel()->trackAt(rowOfFile(view, "Transcoded.flac")).id;
+        store().setSelectedIDs({shown});
+        store().setSelectedID(shown);
         saveScreenshot(shot, settledGrab());
     }
 }
@@ -337,9 +292,7 @@ TEST_F(QualityAnalysisSectionTest, TableDensityScalesTheRowsButNotTheStatusBlock
 
 TEST_F(QualityAnalysisSectionTest, ASelectionMadeElsewhereScrollsTheRowIntoView)
 {
-    QStringList files;
-    for (int i = 0; i < 24; ++i)
-        files << makeAudio(QStringLiteral("many/%1.flac").arg(i, 2, 10, QLatin1Char('0')), 0.3);
+    const QStringList files = makeAudioFiles(QStringLiteral("many/%1.flac"), 24, 0.3);
     QualityAnalyzerView *view = showSection();
     ASSERT_NE(view, nullptr);
     importAndAnalyse(files);

@@ -11,7 +11,6 @@
 #include "shell/ContentArea.h"
 #include "support/TestAudioFiles.h"
 #include "support/ui/EndToEndFixture.h"
-#include "workspaces/MainWindowController.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -35,19 +34,17 @@ protected:
     // file order.
     QList<QUuid> favourites(const QStringList &titles, const QStringList &extensions = {})
     {
-        QList<QUrl> urls;
+        QStringList files;
         for (int i = 0; i < titles.size(); ++i) {
             const QString extension = extensions.value(i, QStringLiteral("flac"));
-            const QString file =
-                makeAudio(QStringLiteral("music/%1.%2").arg(i).arg(extension),
-                          0.5,
-                          {QStringLiteral("-metadata"), QStringLiteral("title=") + titles.at(i)});
-            urls.append(QUrl::fromLocalFile(file));
+            files << makeAudio(
+                QStringLiteral("music/%1.%2").arg(i).arg(extension),
+                0.5,
+                {QStringLiteral("-metadata"), QStringLiteral("title=") + titles.at(i)});
         }
-        const QList<QUuid> ids = importAndWait(urls);
+        const QList<QUuid> ids = importAndWait(urls(files));
         store().toggleFavorites(QSet<QUuid>(ids.cbegin(), ids.cend()), nullptr);
-        window().controller().activateTab(LibraryStore::LibraryTab::favorites);
-        settledGrab();
+        showSection(Tab::favorites);
         return ids;
     }
     FavoritesSection *section()
@@ -56,22 +53,7 @@ protected:
     }
     FavoritesTableView &table() { return *section()->table(); }
     FavoritesTableModel &model() { return *section()->model(); }
-    QString file(const QUuid &id)
-    {
-        for (const Track &track : store().tracks()) {
-            if (track.id == id)
-                return track.url.toLocalFile();
-        }
-        return {};
-    }
-    QString tag(const QUuid &id, const QString &key)
-    {
-        return TestAudioFiles::ffprobeTags(file(id)).value(key).toString();
-    }
-    bool waitForTag(const QUuid &id, const QString &key, const QString &value)
-    {
-        return spinUntil([&] { return tag(id, key) == value; }, 20000);
-    }
+    QString file(const QUuid &id) { return track(id) ? track(id)->url.toLocalFile() : QString(); }
     QPoint cellCenter(int row, const QString &column)
     {
         return favoritesCellCenter(table(), row, column);
@@ -105,8 +87,19 @@ protected:
     }
     void click(int row, const QString &column, Qt::KeyboardModifiers modifiers = {})
     {
-        QTest::mouseClick(table().viewport(), Qt::LeftButton, modifiers, cellCenter(row, column));
-        settle();
+        clickAt(table().viewport(), cellCenter(row, column), modifiers);
+    }
+    // Clicks the first row, then Ctrl-clicks the others.
+    void selectRows(std::initializer_list<int> rows)
+    {
+        for (const int row : rows)
+            click(row, "album", row == *rows.begin() ? Qt::NoModifier : Qt::ControlModifier);
+    }
+    void selectAllWithKeys()
+    {
+        table().setFocus();
+        QTest::keyClick(&table(), Qt::Key_A, Qt::ControlModifier);
+        settle(); // the window selects all, then asks the table to show it
     }
 };
 
@@ -126,11 +119,11 @@ TEST_F(FavoritesTableEndToEndTest, TabToTheNextCellKeepsWhatIsTypedThereAndSaves
     ASSERT_TRUE(editor());
     QTest::keyClicks(editor(), QStringLiteral("Night Album"));
     QTest::keyClick(editor(), Qt::Key_Return);
-    EXPECT_TRUE(waitForTag(ids.at(0), "title", "Zulu"));
-    EXPECT_TRUE(waitForTag(ids.at(0), "album", "Night Album"));
+    EXPECT_TRUE(waitForTag(file(ids.at(0)), "title", "Zulu"));
+    EXPECT_TRUE(waitForTag(file(ids.at(0)), "album", "Night Album"));
     EXPECT_FALSE(store().isEditingMetadata());
     EXPECT_TRUE(spinUntil([&] { return model().idAt(2) == ids.at(0); }));
-    EXPECT_EQ(tag(ids.at(1), "album"), QString());
+    EXPECT_EQ(tag(file(ids.at(1)), "album"), QString());
 
     // Tab and Shift+Tab through every column of the last row end cleanly.
     rightClick(2, "artist");
@@ -163,8 +156,8 @@ TEST_F(FavoritesTableEndToEndTest, GenreFromARowPopUpIsWrittenToTheFileAndUndone
     EXPECT_EQ(dnb->text(), QStringLiteral("Drum && Bass")); // shown with its ampersand
     dnb->trigger();
     closePopups();
-    EXPECT_TRUE(waitForTag(ids.at(1), "genre", "Drum & Bass"));
-    EXPECT_EQ(tag(ids.at(0), "genre"), QString());
+    EXPECT_TRUE(waitForTag(file(ids.at(1)), "genre", "Drum & Bass"));
+    EXPECT_EQ(tag(file(ids.at(0)), "genre"), QString());
     EXPECT_TRUE(spinUntil([&] { return model().rowOf(ids.at(1)) == 0; })); // genres sort first
 
     // The filter menu shows the ampersand too.
@@ -175,14 +168,13 @@ TEST_F(FavoritesTableEndToEndTest, GenreFromARowPopUpIsWrittenToTheFileAndUndone
     EXPECT_TRUE(texts.contains(QStringLiteral("Drum && Bass"))) << texts.join('|').toStdString();
 
     window().undoStack()->undo();
-    EXPECT_TRUE(waitForTag(ids.at(1), "genre", QString()));
+    EXPECT_TRUE(waitForTag(file(ids.at(1)), "genre", QString()));
 }
 
 TEST_F(FavoritesTableEndToEndTest, GenreCommittedOnAnUnselectedRowChangesThatRowAlone)
 {
     const QList<QUuid> ids = favourites({"A1", "B2", "C3", "D4"});
-    click(0, "album");
-    click(1, "album", Qt::ControlModifier);
+    selectRows({0, 1});
     ASSERT_EQ(store().selectedIDs(), (QSet<QUuid>{model().idAt(0), model().idAt(1)}));
     const QUuid target = model().idAt(3);
     static_cast<QAbstractItemView &>(table()).edit(
@@ -193,15 +185,15 @@ TEST_F(FavoritesTableEndToEndTest, GenreCommittedOnAnUnselectedRowChangesThatRow
     QTest::keyClick(editor(), Qt::Key_Down);
     EXPECT_TRUE(table().isEditing());
     QTest::keyClick(editor(), Qt::Key_Return);
-    EXPECT_TRUE(waitForTag(target, "genre", "Techno"));
+    EXPECT_TRUE(waitForTag(file(target), "genre", "Techno"));
     settle(300);
     for (const QUuid &id : ids) {
         if (id != target) {
-            EXPECT_EQ(tag(id, "genre"), QString());
+            EXPECT_EQ(tag(file(id), "genre"), QString());
         }
     }
     window().undoStack()->undo();
-    EXPECT_TRUE(waitForTag(target, "genre", QString()));
+    EXPECT_TRUE(waitForTag(file(target), "genre", QString()));
 }
 
 TEST_F(FavoritesTableEndToEndTest, LongBlankAndFilteredAwayGenresEndCleanly)
@@ -218,7 +210,7 @@ TEST_F(FavoritesTableEndToEndTest, LongBlankAndFilteredAwayGenresEndCleanly)
     const QString longGenre = QString(300, QLatin1Char('x'));
     typeGenre(0, longGenre);
     QTest::keyClick(editor(), Qt::Key_Return);
-    EXPECT_TRUE(waitForTag(first, "genre", longGenre));
+    EXPECT_TRUE(waitForTag(file(first), "genre", longGenre));
 
     // Only spaces: the genre is cleared, not set to spaces.
     const int row = model().rowOf(first);
@@ -226,7 +218,7 @@ TEST_F(FavoritesTableEndToEndTest, LongBlankAndFilteredAwayGenresEndCleanly)
     editor()->selectAll();
     editor()->insert(QStringLiteral("   "));
     QTest::keyClick(editor(), Qt::Key_Return);
-    EXPECT_TRUE(waitForTag(first, "genre", QString()));
+    EXPECT_TRUE(waitForTag(file(first), "genre", QString()));
 
     // Typed, then the row is filtered away before the commit: it still lands on its track.
     settle(300);
@@ -237,7 +229,7 @@ TEST_F(FavoritesTableEndToEndTest, LongBlankAndFilteredAwayGenresEndCleanly)
     ASSERT_TRUE(table().isEditing()) << "the filter pass destroyed the open editor";
     EXPECT_EQ(model().genreDraft(typed), std::optional<QString>(editor()->text()));
     QTest::keyClick(editor(), Qt::Key_Return);
-    EXPECT_TRUE(waitForTag(typed, "genre", "Dub"));
+    EXPECT_TRUE(waitForTag(file(typed), "genre", "Dub"));
     EXPECT_TRUE(spinUntil([&] { return model().rowCount() == 0; }));
     EXPECT_FALSE(store().isEditingMetadata());
 }
@@ -246,10 +238,9 @@ TEST_F(FavoritesTableEndToEndTest, RowMenuWritesOneCoverIntoTwoFlacAndOneMp3)
 {
     const QList<QUuid> ids = favourites({"F1", "F2", "M3"}, {"flac", "flac", "mp3"});
     const QString png = path(QStringLiteral("cover.png"));
-    ASSERT_TRUE(TestAudioFiles::writeAll(png, TestAudioFiles::pngPicture(48)));
-    table().setFocus();
-    QTest::keyClick(&table(), Qt::Key_A, Qt::ControlModifier);
-    settle(); // the window selects all, then asks the table to show it
+    const QByteArray picture = TestAudioFiles::pngPicture(48);
+    ASSERT_TRUE(TestAudioFiles::writeAll(png, picture));
+    selectAllWithKeys();
     ASSERT_EQ(store().selectedIDs().size(), 3);
     rightClick(1, "album");
     QAction *cover =
@@ -268,26 +259,8 @@ TEST_F(FavoritesTableEndToEndTest, RowMenuWritesOneCoverIntoTwoFlacAndOneMp3)
     ASSERT_FALSE(store().artworkWritingIDs().isEmpty()) << "no cover batch started";
     ASSERT_TRUE(spinUntil([&] { return store().artworkWritingIDs().isEmpty(); }));
     EXPECT_FALSE(store().lastError().has_value());
-    for (const QUuid &id : ids) {
-        const QString audio = file(id);
-        const QString out = audio + QStringLiteral(".picture");
-        if (audio.endsWith(QStringLiteral(".flac"))) {
-            const auto exported =
-                TestAudioFiles::run("metaflac", {"--export-picture-to=" + out, audio});
-            ASSERT_TRUE(exported.ok()) << exported.err.toStdString();
-        } else {
-            const auto probe = TestAudioFiles::run(
-                "ffprobe",
-                {"-v", "error", "-show_entries", "stream=codec_name", "-of", "csv=p=0", audio});
-            EXPECT_TRUE(probe.out.contains("png")) << probe.out.toStdString();
-            ASSERT_TRUE(
-                TestAudioFiles::run(
-                    "ffmpeg",
-                    {"-v", "error", "-y", "-i", audio, "-an", "-c:v", "copy", "-f", "image2", out})
-                    .ok());
-        }
-        EXPECT_TRUE(TestAudioFiles::run("cmp", {png, out}).ok()) << audio.toStdString();
-    }
+    for (const QUuid &id : ids)
+        EXPECT_EQ(embeddedPicture(file(id)), picture) << file(id).toStdString();
 
     // A text file is refused with a clear message and writes nothing.
     const QString text = path(QStringLiteral("notes.txt"));
@@ -311,41 +284,30 @@ TEST_F(FavoritesTableEndToEndTest, TableSelectionIsTheStoreSelectionAfterEveryGe
     click(3, "album", Qt::ShiftModifier);
     EXPECT_EQ(tableSelection(), store().selectedIDs());
     EXPECT_EQ(store().selectedIDs().size(), 3);
-    table().setFocus();
-    QTest::keyClick(&table(), Qt::Key_A, Qt::ControlModifier);
-    settle();
+    selectAllWithKeys();
     EXPECT_EQ(store().selectedIDs().size(), 5);
     EXPECT_EQ(tableSelection(), store().selectedIDs());
 
     // The focus request: inside the selection it keeps all of it, outside it selects one.
-    click(0, "album");
-    click(2, "album", Qt::ControlModifier);
-    click(3, "album", Qt::ControlModifier);
+    selectRows({0, 2, 3});
     ASSERT_EQ(store().selectedIDs().size(), 3);
     ASSERT_EQ(tableSelection(), store().selectedIDs());
-    NotificationCenter::defaultCenter().post(
-        brivelloFocusFavoriteTrack,
-        nullptr,
-        {{kUserInfoTrackID, QVariant::fromValue(model().idAt(2))}});
-    settle();
-    EXPECT_EQ(store().selectedIDs().size(), 3);
-    EXPECT_EQ(tableSelection(), store().selectedIDs());
-    NotificationCenter::defaultCenter().post(
-        brivelloFocusFavoriteTrack,
-        nullptr,
-        {{kUserInfoTrackID, QVariant::fromValue(model().idAt(4))}});
-    settle();
-    EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{model().idAt(4)});
-    EXPECT_EQ(tableSelection(), store().selectedIDs());
+    const QSet<QUuid> three = store().selectedIDs();
+    for (const auto &[row, selected] :
+         {std::pair{2, three}, std::pair{4, QSet<QUuid>{model().idAt(4)}}}) {
+        NotificationCenter::defaultCenter().post(
+            brivelloFocusFavoriteTrack,
+            nullptr,
+            {{kUserInfoTrackID, QVariant::fromValue(model().idAt(row))}});
+        settle();
+        EXPECT_EQ(store().selectedIDs(), selected) << row;
+        EXPECT_EQ(tableSelection(), store().selectedIDs());
+    }
 
     // Re-entry with a multi-row selection.
-    click(0, "album");
-    click(2, "album", Qt::ControlModifier);
-    click(4, "album", Qt::ControlModifier);
-    window().controller().activateTab(LibraryStore::LibraryTab::playlist);
-    settledGrab();
-    window().controller().activateTab(LibraryStore::LibraryTab::favorites);
-    settledGrab();
+    selectRows({0, 2, 4});
+    showSection(Tab::playlist);
+    showSection(Tab::favorites);
     EXPECT_EQ(store().selectedIDs().size(), 3);
     EXPECT_EQ(tableSelection(), store().selectedIDs());
 
@@ -367,7 +329,7 @@ TEST_F(FavoritesTableEndToEndTest, TableSelectionIsTheStoreSelectionAfterEveryGe
     click(2, "album");
     const QSet<QUuid> before = store().selectedIDs();
     restartApp();
-    ASSERT_EQ(store().activeTab(), LibraryStore::LibraryTab::favorites);
+    ASSERT_EQ(store().activeTab(), Tab::favorites);
     settledGrab();
     ASSERT_TRUE(section());
     spinUntil([&] { return model().rowCount() == 5; }, 20000);
@@ -388,31 +350,20 @@ TEST_F(FavoritesTableEndToEndTest, DoubleClickOnAHeartNeverPlaysAndModifiedClick
     settle(); // the pass removes the un-favourited row: another one is under the pointer now
     ASSERT_EQ(model().rowCount(), 2);
     ASSERT_EQ(model().idAt(0), second);
-    QMouseEvent press(QEvent::MouseButtonPress,
-                      heart,
-                      table().viewport()->mapToGlobal(heart),
-                      Qt::LeftButton,
-                      Qt::LeftButton,
-                      {});
-    QApplication::sendEvent(table().viewport(), &press);
-    QMouseEvent twice(QEvent::MouseButtonDblClick,
-                      heart,
-                      table().viewport()->mapToGlobal(heart),
-                      Qt::LeftButton,
-                      Qt::LeftButton,
-                      {});
-    QApplication::sendEvent(table().viewport(), &twice);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonDblClick}) {
+        QMouseEvent event(type,
+                          heart,
+                          table().viewport()->mapToGlobal(heart),
+                          Qt::LeftButton,
+                          Qt::LeftButton,
+                          {});
+        QApplication::sendEvent(table().viewport(), &event);
+    }
     QTest::mouseRelease(table().viewport(), Qt::LeftButton, {}, heart);
     settle();
     EXPECT_FALSE(player().currentID().has_value());
     EXPECT_FALSE(player().isPlaying());
-    const auto isFavourite = [&](const QUuid &id) {
-        for (const Track &track : store().tracks()) {
-            if (track.id == id)
-                return track.isFavorite;
-        }
-        return false;
-    };
+    const auto isFavourite = [&](const QUuid &id) { return track(id) && track(id)->isFavorite; };
     EXPECT_FALSE(isFavourite(first));
     EXPECT_TRUE(isFavourite(second)) << "the double click's second press toggled another heart";
 

@@ -1,4 +1,3 @@
-#include "platform/Defaults.h"
 #include "playback/WaveformTint.h"
 #include "playback/ui/PlayerBar.h"
 #include "playback/ui/PlayerTransportControl.h"
@@ -14,7 +13,6 @@
 #include "waveform/WaveformDiskCache.h"
 #include "waveform/ui/WaveformScrubber.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -36,15 +34,8 @@ protected:
     // A lavfi expression rendered to a file under the test's folder.
     QString render(const QString &name, const QString &expression, double seconds)
     {
-        const QString file = path(name);
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        const auto made = test::TestAudioFiles::run(
-            QStringLiteral("ffmpeg"),
-            test::TestAudioFiles::lavfiArguments(
-                QStringLiteral("aevalsrc='%1':s=44100:d=%2").arg(expression).arg(seconds))
-                << file);
-        EXPECT_TRUE(made.ok()) << made.err.toStdString();
-        return file;
+        return makeFromLavfi(
+            name, QStringLiteral("aevalsrc='%1':s=44100:d=%2").arg(expression).arg(seconds));
     }
     // A 440 Hz sine at 0.8 for the first half, silence for the second.
     QString loudThenSilent(const QString &name, double seconds)
@@ -52,18 +43,22 @@ protected:
         return render(
             name, QStringLiteral("if(lt(t,%1),0.8*sin(2*PI*440*t),0)").arg(seconds / 2), seconds);
     }
-    Track track(const QUuid &id)
-    {
-        return *std::find_if(store().tracks().cbegin(),
-                             store().tracks().cend(),
-                             [&](const Track &t) { return t.id == id; });
-    }
     // Selects the track and presses the panel's play button.
     void pressPlay(const QUuid &id)
     {
         store().setSelectedID(id);
         QTest::mouseClick(bar().transportButtons()[2], Qt::LeftButton);
         ASSERT_TRUE(spinUntil([this] { return sink() != nullptr && player().isPlaying(); }));
+    }
+    // Imports the files, plays the first and waits for its scrubber; null when it never came.
+    WaveformScrubber *playFirst(const QStringList &files)
+    {
+        const QList<QUuid> ids = importAndWait(urls(files));
+        EXPECT_EQ(ids.size(), files.size());
+        if (ids.isEmpty())
+            return nullptr;
+        pressPlay(ids.first());
+        return readyScrubber();
     }
     WaveformScrubber *readyScrubber()
     {
@@ -131,7 +126,7 @@ TEST_F(PlayerPanelEndToEndTest, TheScrubberDrawsThePlayingFileAndTheNextTwoArePr
 TEST_F(PlayerPanelEndToEndTest, ADragSeeksOnceAtTheReleaseAndTheClockHoldsMeanwhile)
 {
     const QString file = loudThenSilent(QStringLiteral("drag/split.flac"), 4);
-    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(file)});
+    const QList<QUuid> ids = importAndWait(urls({file}));
     ASSERT_EQ(ids.size(), 1);
     pressPlay(ids.first());
     advanceAudio(0.4); // 10 %
@@ -177,16 +172,14 @@ TEST_F(PlayerPanelEndToEndTest, ADragSeeksOnceAtTheReleaseAndTheClockHoldsMeanwh
 
 TEST_F(PlayerPanelEndToEndTest, ATrackChangeCancelsThePreviousLoadAndShowsTheNewScrubber)
 {
-    QList<QUrl> urls;
-    for (int i = 0; i < 4; ++i)
-        urls.append(QUrl::fromLocalFile(makeAudio(QStringLiteral("change/%1.flac").arg(i), 1)));
+    QList<QUrl> urls = this->urls(makeAudioFiles(QStringLiteral("change/%1.flac"), 4));
     // Past the three files an import preloads, long enough to be still loading at the switch.
     urls.append(QUrl::fromLocalFile(
         render(QStringLiteral("change/long.flac"), QStringLiteral("0.5*sin(2*PI*220*t)"), 600)));
     const QList<QUuid> ids = importAndWait(urls);
     ASSERT_EQ(ids.size(), 5);
     const QUuid longID = store().playlistTracks().at(4).id;
-    ASSERT_EQ(track(longID).url, urls[4]);
+    ASSERT_EQ(track(longID)->url, urls[4]);
     pressPlay(longID);
     EXPECT_TRUE(bar().loadingIndicator()->isVisible());
     EXPECT_EQ(bar().loadingIndicator()->text(), QStringLiteral("Загрузка waveform…"));
@@ -203,10 +196,7 @@ TEST_F(PlayerPanelEndToEndTest, ATrackChangeCancelsThePreviousLoadAndShowsTheNew
 
 TEST_F(PlayerPanelEndToEndTest, TheTintFollowsThePresetInBothAppearancesAsInThePreview)
 {
-    const QString file = makeAudio(QStringLiteral("tint/tone.flac"), 1);
-    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(file)});
-    pressPlay(ids.first());
-    WaveformScrubber *scrubber = readyScrubber();
+    WaveformScrubber *scrubber = playFirst({makeAudio(QStringLiteral("tint/tone.flac"), 1)});
     ASSERT_TRUE(scrubber);
     const auto expect = [&](const QString &preset, ColorScheme scheme) {
         const bool light = BrivelloTheme::isLight(scheme);
@@ -224,7 +214,7 @@ TEST_F(PlayerPanelEndToEndTest, TheTintFollowsThePresetInBothAppearancesAsInTheP
         store().settings().setWaveformColorPreset(QString::fromLatin1(preset));
         expect(QString::fromLatin1(preset), ColorScheme::dark);
     }
-    Defaults::standard().set(QStringLiteral("appAppearance"), QStringLiteral("light"));
+    setAppearance(QStringLiteral("light"));
     ASSERT_EQ(ShellEvents::instance().scheme(), ColorScheme::light);
     expect(QStringLiteral("lime"), ColorScheme::light);
     store().settings().setWaveformColorPreset(QStringLiteral("custom"));
@@ -234,10 +224,7 @@ TEST_F(PlayerPanelEndToEndTest, TheTintFollowsThePresetInBothAppearancesAsInTheP
 
 TEST_F(PlayerPanelEndToEndTest, SwitchingTracksQuicklyWithTheHotkeysEndsOnTheLastTracksWaveform)
 {
-    QList<QUrl> urls;
-    for (int i = 0; i < 6; ++i)
-        urls.append(QUrl::fromLocalFile(makeAudio(QStringLiteral("keys/%1.flac").arg(i), 1)));
-    const QList<QUuid> ids = importAndWait(urls);
+    const QList<QUuid> ids = importAndWait(urls(makeAudioFiles(QStringLiteral("keys/%1.flac"), 6)));
     ASSERT_EQ(ids.size(), 6);
     pressPlay(store().playlistTracks().at(0).id);
     window().activateWindow();
@@ -254,10 +241,7 @@ TEST_F(PlayerPanelEndToEndTest, SwitchingTracksQuicklyWithTheHotkeysEndsOnTheLas
 
 TEST_F(PlayerPanelEndToEndTest, AFileThatIsNotAudioShowsTheStillWaveRatherThanLoadingForever)
 {
-    const QString good = makeAudio(QStringLiteral("bad/good.flac"), 2);
-    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(good)});
-    pressPlay(ids.first());
-    ASSERT_TRUE(readyScrubber());
+    ASSERT_TRUE(playFirst({makeAudio(QStringLiteral("bad/good.flac"), 2)}));
     // The file goes away; another one that is no audio at all takes its place in the list.
     const QString text = path(QStringLiteral("bad/notes.mp3"));
     ASSERT_TRUE(test::TestAudioFiles::writeAll(text, "not audio"));
@@ -276,7 +260,7 @@ TEST_F(PlayerPanelEndToEndTest, AShortFileGetsItsScrubberAndADeletedOneNeverASta
 {
     const QString blip = makeAudio(QStringLiteral("short/blip.flac"), 0.2);
     const QString gone = makeAudio(QStringLiteral("short/gone.flac"), 5);
-    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(blip), QUrl::fromLocalFile(gone)});
+    const QList<QUuid> ids = importAndWait(urls({blip, gone}));
     ASSERT_EQ(ids.size(), 2);
     pressPlay(ids[0]);
     WaveformScrubber *scrubber = readyScrubber();
@@ -284,7 +268,7 @@ TEST_F(PlayerPanelEndToEndTest, AShortFileGetsItsScrubberAndADeletedOneNeverASta
     EXPECT_EQ(scrubber->url(), QUrl::fromLocalFile(blip));
 
     // Deleted while its envelope may still be computed: its own waveform or the still wave.
-    player().play(track(ids[1]));
+    player().play(*track(ids[1]));
     ASSERT_TRUE(QFile::remove(gone));
     EXPECT_TRUE(spinUntil([this] {
         WaveformScrubber *shown = bar().scrubber();
@@ -304,9 +288,7 @@ TEST_F(PlayerPanelEndToEndTest, ScreenshotOfAPlayingTrackWithLoudAndQuietPassage
                QStringLiteral("(0.12+0.88*abs(sin(PI*t/16))*gt(mod(t,24),3))*sin(2*PI*110*t)"
                               "*(0.6+0.4*sin(2*PI*2*t))"),
                48);
-    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(file)});
-    pressPlay(ids.first());
-    WaveformScrubber *scrubber = readyScrubber();
+    WaveformScrubber *scrubber = playFirst({file});
     ASSERT_TRUE(scrubber);
     const auto [low, high] =
         std::minmax_element(scrubber->samples().cbegin(), scrubber->samples().cend());

@@ -2,8 +2,13 @@
 
 #include "platform/Defaults.h"
 #include "platform/Scheduler.h"
+#include "shell/BrivelloTheme.h"
+#include "shell/ContentArea.h"
+#include "shell/DashboardSidebar.h"
 #include "shell/ShellEvents.h"
+#include "shell/SidebarSectionButton.h"
 #include "support/TestAudioFiles.h"
+#include "workspaces/MainWindowController.h"
 
 #include <QAbstractAnimation>
 #include <QCoreApplication>
@@ -11,6 +16,8 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QTest>
 #include <QThread>
 
 namespace brivello::testing {
@@ -77,6 +84,134 @@ EndToEndFixture::makeAudio(const QString &relativePath, double seconds, const QS
     return made;
 }
 
+QStringList EndToEndFixture::makeAudioFiles(const QString &pattern, int count, double seconds)
+{
+    QStringList files;
+    for (int i = 0; i < count; ++i)
+        files << makeAudio(pattern.arg(i, 2, 10, QLatin1Char('0')), seconds);
+    return files;
+}
+
+QString EndToEndFixture::makeFromLavfi(const QString &relativePath,
+                                       const QString &graph,
+                                       const QStringList &outputArguments)
+{
+    const QString file = path(relativePath);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    const auto made = test::TestAudioFiles::run(QStringLiteral("ffmpeg"),
+                                                test::TestAudioFiles::lavfiArguments(graph) +
+                                                    outputArguments + QStringList{file});
+    EXPECT_TRUE(made.ok()) << made.err.toStdString();
+    return file;
+}
+
+QList<QUrl> EndToEndFixture::urls(const QStringList &files)
+{
+    QList<QUrl> urls;
+    for (const QString &file : files)
+        urls.append(QUrl::fromLocalFile(file));
+    return urls;
+}
+
+std::optional<Track> EndToEndFixture::track(const QUuid &id) const
+{
+    for (const Track &track : m_app->store().tracks()) {
+        if (track.id == id)
+            return track;
+    }
+    return std::nullopt;
+}
+
+QList<ConversionItem> EndToEndFixture::queueForConversion(const QList<QUrl> &urls)
+{
+    const qsizetype before = store().conversionItems().size();
+    store().importForConversion(urls);
+    EXPECT_TRUE(spinUntil([&] { return store().conversionItems().size() == before + urls.size(); }))
+        << "the converter never listed the files";
+    return store().conversionItems();
+}
+
+QString EndToEndFixture::tag(const QString &file, const QString &key)
+{
+    return test::TestAudioFiles::ffprobeTags(file).value(key).toString();
+}
+
+QByteArray EndToEndFixture::embeddedPicture(const QString &file)
+{
+    if (!file.endsWith(QStringLiteral(".flac")))
+        return test::TestAudioFiles::attachedPicture(file);
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("picture.bin"));
+    const auto exported = test::TestAudioFiles::run(
+        QStringLiteral("metaflac"), {QStringLiteral("--export-picture-to=") + out, file});
+    EXPECT_TRUE(exported.ok()) << exported.err.toStdString();
+    return test::TestAudioFiles::readAll(out);
+}
+
+bool EndToEndFixture::waitForTag(const QString &file, const QString &key, const QString &value)
+{
+    return spinUntil([&] { return tag(file, key) == value; }, 20000);
+}
+
+QWidget *EndToEndFixture::activateSection(Tab tab)
+{
+    window().controller().activateTab(tab);
+    settledGrab();
+    QWidget *view = window().contentArea()->currentView();
+    EXPECT_TRUE(view) << "no view for section " << int(tab);
+    return view;
+}
+
+bool EndToEndFixture::clickSectionButton(Tab tab)
+{
+    QTest::mouseClick(window().sidebar()->sectionButton(tab), Qt::LeftButton);
+    return store().activeTab() == tab;
+}
+
+void EndToEndFixture::pressKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    QWidget *focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : &window(), Qt::Key(key), modifiers);
+    settle();
+}
+
+void EndToEndFixture::clickAt(QWidget *widget, const QPoint &at, Qt::KeyboardModifiers modifiers)
+{
+    QTest::mouseClick(widget, Qt::LeftButton, modifiers, at);
+    settle();
+}
+
+bool EndToEndFixture::dropFiles(QWidget *target, const QPoint &at, const QStringList &files)
+{
+    QMimeData mime;
+    mime.setUrls(urls(files));
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+QAbstractButton *EndToEndFixture::visibleButton(const QString &text)
+{
+    return visibleWidget<QAbstractButton>(
+        [&text](const QAbstractButton &button) { return button.text() == text; });
+}
+
+QString EndToEndFixture::statusMessage()
+{
+    const std::optional<WorkspaceStatus> status = store().workspaceStatus();
+    return status ? status->message : QString();
+}
+
+void EndToEndFixture::setAppearance(const QString &appearance)
+{
+    Defaults::standard().set(QStringLiteral("appAppearance"), appearance);
+    settle();
+}
+
 QList<QUuid> EndToEndFixture::importAndWait(const QList<QUrl> &urls)
 {
     std::optional<QList<QUuid>> ids;
@@ -136,6 +271,15 @@ QImage EndToEndFixture::settledGrab()
     }
     settle();
     return window().grab().toImage();
+}
+
+QImage EndToEndFixture::settledGrabInAppPalette()
+{
+    const QPalette palette = QApplication::palette();
+    QApplication::setPalette(BrivelloTheme::palette(ShellEvents::instance().scheme()));
+    const QImage image = settledGrab();
+    QApplication::setPalette(palette);
+    return image;
 }
 
 void EndToEndFixture::saveScreenshot(const QString &name, const QImage &image)

@@ -1,17 +1,12 @@
 #include "platform/Trash.h"
 #include "shell/ActionButton.h"
-#include "shell/BrivelloTheme.h"
-#include "shell/ContentArea.h"
-#include "shell/ShellEvents.h"
 #include "support/TestAudioFiles.h"
 #include "support/ui/EndToEndFixture.h"
-#include "workspaces/MainWindowController.h"
 #include "workspaces/ui/DuplicateFinderView.h"
 #include "workspaces/ui/DuplicateGroupCard.h"
 #include "workspaces/ui/FileRowList.h"
 #include "workspaces/ui/WorkspaceEmptyState.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,7 +16,6 @@ namespace brivello {
 namespace {
 
 using test::TestAudioFiles;
-using Tab = LibraryStore::LibraryTab;
 using PathSet = QSet<QString>;
 
 // The duplicates section found through its own buttons over a tree with a copy, a hard link
@@ -43,9 +37,7 @@ protected:
     }
     DuplicateFinderView *showDuplicates()
     {
-        window().controller().activateTab(Tab::duplicates);
-        settle();
-        return qobject_cast<DuplicateFinderView *>(window().contentArea()->currentView());
+        return showSection<DuplicateFinderView>(Tab::duplicates);
     }
     // Presses "Найти дубликаты" and waits for the search's end.
     bool pressFind(DuplicateFinderView &view)
@@ -103,31 +95,24 @@ protected:
         }
         return -1;
     }
-    void clickAt(DuplicateFinderView &view, const QPoint &point, bool twice = false)
-    {
-        // A double click reaches a widget as press, release, double click, release.
-        QWidget *viewport = view.list()->viewport();
-        QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, point);
-        if (twice) {
-            QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, point);
-            QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, point);
-        }
-        settle();
-    }
     void clickToggle(DuplicateFinderView &view, const QString &file, bool twice = false)
     {
-        const QRect row = view.list()->rowRect(rowOf(view, file));
-        clickAt(view, DuplicateGroupCard::toggleRect(row, 1.0).center(), twice);
+        QWidget *viewport = view.list()->viewport();
+        const QPoint at =
+            DuplicateGroupCard::toggleRect(view.list()->rowRect(rowOf(view, file)), 1.0).center();
+        if (twice) { // a double click reaches a widget as press, release, double click, release
+            QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, at);
+            settle();
+        } else {
+            clickAt(viewport, at);
+        }
     }
     void clickTrash(DuplicateFinderView &view)
     {
-        clickAt(view, DuplicateGroupCard::trashButtonRect(view.list()->rowRect(0), 1.0).center());
-    }
-    void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        QWidget *focus = QApplication::focusWidget();
-        QTest::keyClick(focus ? focus : &window(), key, modifiers);
-        settle();
+        clickAt(view.list()->viewport(),
+                DuplicateGroupCard::trashButtonRect(view.list()->rowRect(0), 1.0).center());
     }
     // A .trashinfo in the Trash names the file's old place (earlier tests may have trashed a
     // file of the same name).
@@ -184,30 +169,21 @@ TEST_F(DuplicatesEndToEndTest, CardsMatchFdupesAndOnlyTheMarkedCopyGoesToTheTras
 }
 
 // Ctrl+A selects the section's list as everywhere, never the cards' marks: one press of a
-// card's button must not take every copy of a track.
-TEST_F(DuplicatesEndToEndTest, SelectAllMarksNothingAndTheCardButtonThenTrashesNothing)
+// card's button must not take every copy of a track. The Trash hotkey acts on the marks alone:
+// with none it does nothing, whatever the library's selection holds.
+TEST_F(DuplicatesEndToEndTest, OnlyMarkedFilesGoToTheTrashWhateverTheSelectionHolds)
 {
+    const QString library = makeAudio(QStringLiteral("library/kept.mp3"));
+    ASSERT_EQ(importAndWait(urls({library})).size(), 1);
     DuplicateFinderView *view = search();
     ASSERT_TRUE(view);
     ASSERT_EQ(cards().size(), 1);
-    pressKey(Qt::Key_A, Qt::ControlModifier);
+    pressKey(Qt::Key_A, Qt::ControlModifier); // the store's selection: the library's files
     EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
+    EXPECT_FALSE(store().activeSelection().isEmpty());
     clickTrash(*view);
     EXPECT_TRUE(allFilesStay());
     EXPECT_EQ(cards().size(), 1);
-}
-
-// The Trash hotkey in this section acts on the cards' marks alone: with none it does nothing,
-// whatever the library's selection holds.
-TEST_F(DuplicatesEndToEndTest, TheTrashHotkeyTakesOnlyMarkedFiles)
-{
-    const QString library = makeAudio(QStringLiteral("library/kept.mp3"));
-    const QList<QUuid> ids = importAndWait({QUrl::fromLocalFile(library)});
-    ASSERT_EQ(ids.size(), 1);
-    DuplicateFinderView *view = search();
-    ASSERT_TRUE(view);
-    pressKey(Qt::Key_A, Qt::ControlModifier); // the store's selection: the library's files
-    EXPECT_FALSE(store().activeSelection().isEmpty());
     pressKey(Qt::Key_Backspace, Qt::ControlModifier);
     EXPECT_TRUE(allFilesStay());
     EXPECT_TRUE(QFile::exists(library));
@@ -236,13 +212,7 @@ TEST_F(DuplicatesEndToEndTest, ASearchWithoutGroupsSaysItFoundNone)
     EXPECT_EQ(view->content(), DuplicateFinderView::Content::emptyResult);
     EXPECT_EQ(view->emptyResultState()->titleText(), QStringLiteral("Дубликаты не найдены"));
     EXPECT_TRUE(view->emptyResultState()->messageText().contains(path(QStringLiteral("dup"))));
-    {
-        // Drawn with the application's own palette, as the program sets it at its start.
-        const QPalette palette = QApplication::palette();
-        QApplication::setPalette(BrivelloTheme::palette(ShellEvents::instance().scheme()));
-        saveScreenshot(QStringLiteral("duplicates-none-ru-dark.png"), settledGrab());
-        QApplication::setPalette(palette);
-    }
+    saveScreenshot(QStringLiteral("duplicates-none-ru-dark.png"), settledGrabInAppPalette());
 
     // Adding the same folder again, written differently, is no new root.
     view->importDroppedURLs({QUrl::fromLocalFile(path(QStringLiteral("dup/./sub/../")))});
