@@ -10,6 +10,7 @@
 #include "BenchFiles.h"
 #include "library/AudioFileWalk.h"
 #include "library/LibraryStore.h"
+#include "platform/Defaults.h"
 #include "records/Track.h"
 #include "workspaces/DuplicateHasher.h"
 #include "workspaces/DuplicateSearch.h"
@@ -245,7 +246,7 @@ void printMedians(const QString &folder, const QList<Round> &rounds)
 
 void BM_DuplicateSearch(benchmark::State &state)
 {
-    LibraryStore store;
+    LibraryStore store{Defaults::standard()};
     // rmlint moves an existing output file aside before writing; as root it would move /dev/null.
     const QTemporaryDir rmlintOutput;
     const QString summary = QStringLiteral("summary:") + rmlintOutput.filePath("summary.txt");

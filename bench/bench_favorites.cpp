@@ -24,7 +24,7 @@ constexpr int kFavourites = 10000;
 std::unique_ptr<LibraryStore> makeStore()
 {
     Defaults::standard().resetForTesting();
-    auto store = std::make_unique<LibraryStore>();
+    auto store = std::make_unique<LibraryStore>(Defaults::standard());
     const QStringList genres = {"House", "Techno", "", "Afro House", "Disco"};
     QList<Track> tracks;
     tracks.reserve(kFavourites);
@@ -58,13 +58,13 @@ void BM_BPMBurst(benchmark::State &state)
         const int resets = model.resetCount();
         for (int i = 0; i < 1000; ++i) {
             estimates.insert(model.idAt(i * 7), QString::number(100 + i % 40));
-            store->setEstimatedBPMByTrackID(estimates);
+            store->analysis().setEstimatedBPMByTrackID(estimates);
         }
         QCoreApplication::processEvents();
         state.counters["rows_touched"] = model.touchedCellCount() - before;
         state.counters["resets"] = model.resetCount() - resets;
         state.PauseTiming();
-        store->setEstimatedBPMByTrackID({});
+        store->analysis().setEstimatedBPMByTrackID({});
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
@@ -88,7 +88,8 @@ void BM_PaintScreenWhilePulsing(benchmark::State &state)
 {
     auto store = makeStore();
     EngineAudioPlayer player{
-        std::make_unique<AudioPlaybackEngine>([] { return std::make_unique<CaptureAudioSink>(); })};
+        std::make_unique<AudioPlaybackEngine>([] { return std::make_unique<CaptureAudioSink>(); }),
+        Defaults::standard()};
     FavoritesSection section(*store, &player, nullptr);
     showScreen(section);
     QPixmap target(section.size());
@@ -107,7 +108,8 @@ void BM_PulseTick(benchmark::State &state)
 {
     auto store = makeStore();
     EngineAudioPlayer player{
-        std::make_unique<AudioPlaybackEngine>([] { return std::make_unique<CaptureAudioSink>(); })};
+        std::make_unique<AudioPlaybackEngine>([] { return std::make_unique<CaptureAudioSink>(); }),
+        Defaults::standard()};
     FavoritesSection section(*store, &player, nullptr);
     showScreen(section);
     FavoritesTableView *table = section.table();

@@ -4,6 +4,7 @@
 #include "library/AudioFileWalk.h"
 #include "library/LibraryStore.h"
 #include "library/WorkspaceSession.h"
+#include "platform/Defaults.h"
 #include "platform/Scheduler.h"
 
 #include <QCoreApplication>
@@ -63,14 +64,10 @@ struct BenchStore
 {
     BenchStore()
     {
-        Scheduler::setShared(&scheduler);
-        LibraryStore::setMetadataLoadHookForTesting([](const QList<Track> &, auto) {});
-        store = std::make_unique<LibraryStore>();
-    }
-    ~BenchStore()
-    {
-        store.reset();
-        Scheduler::setShared(nullptr);
+        LibraryStoreServices services;
+        services.scheduler = &scheduler;
+        services.metadataLoads = [](const QList<Track> &, MetadataDestination) {};
+        store = std::make_unique<LibraryStore>(Defaults::standard(), std::move(services));
     }
     VirtualScheduler scheduler;
     std::unique_ptr<LibraryStore> store;

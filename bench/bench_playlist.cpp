@@ -35,7 +35,7 @@ LibraryStore &store()
 {
     static LibraryStore *instance = [] {
         Defaults::standard().resetForTesting();
-        auto *s = new LibraryStore;
+        auto *s = new LibraryStore(Defaults::standard());
         s->setTracks(makeTracks());
         s->playlistTracks(); // warm the order cache
         return s;

@@ -46,10 +46,11 @@ struct Fixture
         QCoreApplication::processEvents();
         view->layOutRows();
     }
-    LibraryStore store;
+    LibraryStore store{Defaults::standard()};
     // Nothing is played; a capture sink keeps the sound card out of the measurement.
     EngineAudioPlayer player{
-        std::make_unique<AudioPlaybackEngine>([] { return std::make_unique<CaptureAudioSink>(); })};
+        std::make_unique<AudioPlaybackEngine>([] { return std::make_unique<CaptureAudioSink>(); }),
+        Defaults::standard()};
     std::unique_ptr<PlaylistView> view;
 };
 

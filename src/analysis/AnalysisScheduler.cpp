@@ -29,12 +29,13 @@ AnalysisScheduler::AnalysisScheduler(LibraryStore &store, std::unique_ptr<Analys
     , m_store(store)
     , m_jobs(std::move(jobs))
 {
-    connect(&store, &LibraryStore::qualityWorkRequested, this, [this] {
+    connect(&store.analysis(), &AnalysisQueues::qualityWorkRequested, this, [this] {
         startQualityWorkerIfPossible();
     });
-    connect(
-        &store, &LibraryStore::qualityWorkCancelRequested, this, [this] { cancelQualityWorker(); });
-    connect(&store, &LibraryStore::bpmWorkRequested, this, [this] {
+    connect(&store.analysis(), &AnalysisQueues::qualityWorkCancelRequested, this, [this] {
+        cancelQualityWorker();
+    });
+    connect(&store.analysis(), &AnalysisQueues::bpmWorkRequested, this, [this] {
         scheduleBPMNotification();
         startBPMWorkerIfPossible();
     });
@@ -61,10 +62,10 @@ bool AnalysisScheduler::playerPlays() const
 
 void AnalysisScheduler::publishAnalyzingIDs()
 {
-    if (m_store.analyzingQualityIDs() != m_store.qualityQueue().queued())
-        m_store.setAnalyzingQualityIDs(m_store.qualityQueue().queued());
-    if (m_store.analyzingBPMIDs() != m_store.bpmQueue().queued())
-        m_store.setAnalyzingBPMIDs(m_store.bpmQueue().queued());
+    if (m_store.analysis().analyzingQualityIDs() != m_store.analysis().qualityQueue().queued())
+        m_store.analysis().setAnalyzingQualityIDs(m_store.analysis().qualityQueue().queued());
+    if (m_store.analysis().analyzingBPMIDs() != m_store.analysis().bpmQueue().queued())
+        m_store.analysis().setAnalyzingBPMIDs(m_store.analysis().bpmQueue().queued());
 }
 
 // --- Quality worker. ---
@@ -72,7 +73,7 @@ void AnalysisScheduler::publishAnalyzingIDs()
 void AnalysisScheduler::startQualityWorkerIfPossible()
 {
     if (m_qualityState != WorkerState::idle || playerPlays() ||
-        !m_store.qualityQueue().hasPending())
+        !m_store.analysis().qualityQueue().hasPending())
         return;
     m_qualityState = WorkerState::running;
     runQualityWorker();
@@ -80,7 +81,7 @@ void AnalysisScheduler::startQualityWorkerIfPossible()
 
 void AnalysisScheduler::runQualityWorker()
 {
-    AnalysisQueue &queue = m_store.qualityQueue();
+    AnalysisQueue &queue = m_store.analysis().qualityQueue();
     while (true) {
         if (m_qualityState == WorkerState::cancelled || playerPlays() || !queue.hasPending()) {
             exitQualityWorker();
@@ -106,7 +107,7 @@ void AnalysisScheduler::runQualityWorker()
 void AnalysisScheduler::qualityFinished(const QUuid &id, AnalysisJobs::QualityResult result)
 {
     m_qualityJob.reset();
-    AnalysisQueue &queue = m_store.qualityQueue();
+    AnalysisQueue &queue = m_store.analysis().qualityQueue();
     const bool stillQueued = queue.inFlight() == id;
     if (m_qualityState == WorkerState::cancelled || playerPlays()) {
         // Interrupted, not failed: the track goes first once analysis may run again.
@@ -126,19 +127,19 @@ void AnalysisScheduler::qualityFinished(const QUuid &id, AnalysisJobs::QualityRe
 void AnalysisScheduler::storeQualityOutcome(const QUuid &id, AnalysisJobs::QualityResult result)
 {
     if (result.analysis) {
-        LibraryStore::QualityAnalyses analyses = m_store.qualityAnalyses();
+        LibraryStore::QualityAnalyses analyses = m_store.analysis().qualityAnalyses();
         analyses.insert(id,
                         std::make_shared<const AudioQualityAnalysis>(std::move(*result.analysis)));
-        m_store.setQualityAnalyses(std::move(analyses));
+        m_store.analysis().setQualityAnalyses(std::move(analyses));
         return;
     }
     // A file that cannot be analysed is done: it says why and waits for the user to retry.
-    LibraryStore::QualityFailures failures = m_store.qualityFailures();
+    LibraryStore::QualityFailures failures = m_store.analysis().qualityFailures();
     failures.insert(id,
                     result.failure.isEmpty() ? BrivelloLocalization::string(QStringLiteral(
                                                    "Не удалось проанализировать файл."))
                                              : result.failure);
-    m_store.setQualityFailures(std::move(failures));
+    m_store.analysis().setQualityFailures(std::move(failures));
 }
 
 void AnalysisScheduler::exitQualityWorker()
@@ -163,7 +164,7 @@ void AnalysisScheduler::cancelQualityWorker()
 
 void AnalysisScheduler::startBPMWorkerIfPossible()
 {
-    if (m_bpmState != WorkerState::idle || !m_store.bpmQueue().hasPending())
+    if (m_bpmState != WorkerState::idle || !m_store.analysis().bpmQueue().hasPending())
         return;
     m_bpmState = WorkerState::running;
     runBPMWorker();
@@ -171,7 +172,7 @@ void AnalysisScheduler::startBPMWorkerIfPossible()
 
 void AnalysisScheduler::runBPMWorker()
 {
-    AnalysisQueue &queue = m_store.bpmQueue();
+    AnalysisQueue &queue = m_store.analysis().bpmQueue();
     while (true) {
         if (m_bpmState == WorkerState::cancelled || !queue.hasPending()) {
             exitBPMWorker();
@@ -199,7 +200,7 @@ void AnalysisScheduler::bpmFinished(const QUuid &id, AnalysisJobs::TempoResult r
 {
     m_bpmJob.reset();
     m_bpmLowImpact.reset();
-    AnalysisQueue &queue = m_store.bpmQueue();
+    AnalysisQueue &queue = m_store.analysis().bpmQueue();
     if (m_bpmState == WorkerState::cancelled) {
         if (queue.inFlight() == id)
             queue.requeueFront();
@@ -227,13 +228,13 @@ void AnalysisScheduler::bpmFinished(const QUuid &id, AnalysisJobs::TempoResult r
 
 void AnalysisScheduler::storeEstimate(const QUuid &id, const BPMAnalyzer::Estimate &estimate)
 {
-    QHash<QUuid, QString> estimates = m_store.estimatedBPMByTrackID();
+    QHash<QUuid, QString> estimates = m_store.analysis().estimatedBPMByTrackID();
     // std::llround rounds halves away from zero: 127.5 is "128".
     estimates.insert(id, QString::number(std::llround(estimate.bpm)));
-    QHash<QUuid, double> confidences = m_store.estimatedBPMConfidenceByTrackID();
+    QHash<QUuid, double> confidences = m_store.analysis().estimatedBPMConfidenceByTrackID();
     confidences.insert(id, estimate.confidence);
-    m_store.setEstimatedBPMByTrackID(std::move(estimates));
-    m_store.setEstimatedBPMConfidenceByTrackID(std::move(confidences));
+    m_store.analysis().setEstimatedBPMByTrackID(std::move(estimates));
+    m_store.analysis().setEstimatedBPMConfidenceByTrackID(std::move(confidences));
 }
 
 void AnalysisScheduler::exitBPMWorker()
@@ -242,7 +243,7 @@ void AnalysisScheduler::exitBPMWorker()
     m_bpmLowImpact.reset();
     m_bpmState = WorkerState::idle;
     publishAnalyzingIDs();
-    if (m_store.bpmQueue().hasPending())
+    if (m_store.analysis().bpmQueue().hasPending())
         scheduleBPMWorkerRestart();
 }
 

@@ -25,10 +25,12 @@ QualityAnalysisListModel::QualityAnalysisListModel(LibraryStore *store, QObject 
             },
             Qt::QueuedConnection);
     });
-    connect(
-        store, &LibraryStore::qualityAnalysesChanged, this, &QualityAnalysisListModel::repaintAll);
-    connect(store,
-            &LibraryStore::analyzingQualityIDsChanged,
+    connect(&store->analysis(),
+            &AnalysisQueues::qualityAnalysesChanged,
+            this,
+            &QualityAnalysisListModel::repaintAll);
+    connect(&store->analysis(),
+            &AnalysisQueues::analyzingQualityIDsChanged,
             this,
             &QualityAnalysisListModel::repaintAll);
     connect(store, &LibraryStore::selectedIDsChanged, this, &QualityAnalysisListModel::repaintAll);
@@ -66,17 +68,17 @@ int QualityAnalysisListModel::rowOf(const QUuid &id) const
 
 std::shared_ptr<const AudioQualityAnalysis> QualityAnalysisListModel::result(int row) const
 {
-    return m_store->qualityAnalyses().value(m_tracks[row].id);
+    return m_store->analysis().qualityAnalyses().value(m_tracks[row].id);
 }
 
 QString QualityAnalysisListModel::failure(int row) const
 {
-    return m_store->qualityFailures().value(m_tracks[row].id);
+    return m_store->analysis().qualityFailures().value(m_tracks[row].id);
 }
 
 bool QualityAnalysisListModel::isAnalyzing(int row) const
 {
-    return m_store->analyzingQualityIDs().contains(m_tracks[row].id);
+    return m_store->analysis().analyzingQualityIDs().contains(m_tracks[row].id);
 }
 
 bool QualityAnalysisListModel::isSelected(int row) const

@@ -34,10 +34,10 @@ FavoritesTableModel::FavoritesTableModel(LibraryStore &store, AudioPlayer *playe
     connect(&m_store, &LibraryStore::tracksChanged, this, [this] {
         scheduleMetadataRefresh(kMetadataDebounce);
     });
-    connect(&m_store, &LibraryStore::estimatedBPMByTrackIDChanged, this, [this] {
+    connect(&m_store.analysis(), &AnalysisQueues::estimatedBPMByTrackIDChanged, this, [this] {
         scheduleReconciliation();
     });
-    connect(&m_store, &LibraryStore::analyzingBPMIDsChanged, this, [this] {
+    connect(&m_store.analysis(), &AnalysisQueues::analyzingBPMIDsChanged, this, [this] {
         scheduleReconciliation();
     });
     // Whoever changes the store's selection, the next pass shows it (the view follows on
@@ -116,9 +116,9 @@ QString FavoritesTableModel::cellText(const Track &track, const QString &column)
 
 QString FavoritesTableModel::bpmDisplayText(const Track &track) const
 {
-    if (m_store.analyzingBPMIDs().contains(track.id))
+    if (m_store.analysis().analyzingBPMIDs().contains(track.id))
         return QStringLiteral("\u2026");
-    const QString estimate = m_store.estimatedBPMByTrackID().value(track.id);
+    const QString estimate = m_store.analysis().estimatedBPMByTrackID().value(track.id);
     if (!estimate.trimmed().isEmpty())
         return QStringLiteral("\u2248 ") + estimate;
     const QString tag = track.tags.bpm.trimmed();

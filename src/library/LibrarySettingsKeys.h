@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/SettingRange.h"
+
 #include <QString>
 
 namespace brivello {
 
-// Settings the library store owns: user-defaults keys and their defaults.
+// Settings the library store owns: user-defaults keys, their defaults and the ranges the
+// settings sheet keeps them in.
 
 inline const QString kRenameFiltersKey = QStringLiteral("renameFilters");
 inline const QString kFavoriteGenreFilterKey = QStringLiteral("favoriteGenreFilter");
@@ -44,15 +47,19 @@ inline const QString kCleanerStripBPMAndKeyKey = QStringLiteral("cleanerStripBPM
 inline const QString kWorkspaceSessionKey = QStringLiteral("brivello.workspaceSession.v1");
 
 inline constexpr double kSeekStepDefault = 15.0;
+inline constexpr SettingRange kSeekStepRange{5, 60};
 inline constexpr qint64 kConverterBitrateDefault = 320;
 inline constexpr double kWaveformHeightDefault = 42.0;
 inline const QString kWaveformColorPresetDefault = QStringLiteral("white");
 inline constexpr double kWaveformCustomRedDefault = 1.0;
 inline constexpr double kWaveformCustomGreenDefault = 1.0;
 inline constexpr double kWaveformCustomBlueDefault = 1.0;
+inline constexpr SettingRange kWaveformComponentRange{0, 1};
 inline constexpr qint64 kAnalysisDFTWindowDefault = 4096;
 inline constexpr double kAnalysisDensityRangeDefault = 100.0;
+inline constexpr SettingRange kAnalysisDensityRangeLimits{60, 140};
 inline constexpr double kTableDensityDefault = 1.0;
+inline constexpr SettingRange kTableDensityRange{0.85, 1.35};
 inline constexpr bool kDashboardPlayerOnTopDefault = false;
 inline const QString kHotkeySeekBackDefault = QStringLiteral("\u2190");
 inline const QString kHotkeySeekForwardDefault = QStringLiteral("\u2192");

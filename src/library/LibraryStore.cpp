@@ -3,16 +3,18 @@
 #include "library/AudioPlayer.h"
 #include "library/LibrarySettingsKeys.h"
 #include "platform/BrivelloLocalization.h"
-#include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 
 namespace brivello {
 
-LibraryStore::LibraryStore(QObject *parent)
+LibraryStore::LibraryStore(Defaults &defaults, LibraryStoreServices services, QObject *parent)
     : QObject(parent)
-    , m_settings(Defaults::standard())
+    , m_services(std::move(services))
+    , m_settings(defaults)
 {
+    if (m_services.waveformPreloads)
+        connect(this, &LibraryStore::waveformPreloadRequested, this, m_services.waveformPreloads);
     m_favoriteGenreFilter = m_settings.favoriteGenreFilter();
     m_favoriteOnlyUntagged = m_settings.favoriteOnlyUntagged();
     m_quickGenreSlotsRaw = m_settings.quickGenreSlotsRaw();
@@ -25,7 +27,7 @@ LibraryStore::~LibraryStore()
     // Every coroutine of the store sees it gone from now on; those waiting for a metadata
     // load resume and end instead of staying suspended for ever.
     m_lifetime.reset();
-    resumeLibraryLoadWaiters();
+    m_metadataLoads.wakeWaiters();
     // Pending work holds the store weakly through these handles; make sure none runs.
     m_sessionSaveWorkItem.cancel();
     m_statusClearWorkItem.cancel();
@@ -98,9 +100,6 @@ void LibraryStore::setDuplicateSearch(DuplicateSearchState state)
 
 // --- Published state without a save. ---
 
-using BPMTexts = QHash<QUuid, QString>;
-using BPMConfidences = QHash<QUuid, double>;
-
 #define BRIVELLO_PUBLISHED_SETTER(Setter, Type, member, signal)                                    \
     void LibraryStore::Setter(Type value)                                                          \
     {                                                                                              \
@@ -127,34 +126,10 @@ BRIVELLO_PUBLISHED_SETTER(setWorkspaceStatus,
                           m_workspaceStatus,
                           workspaceStatusChanged)
 BRIVELLO_PUBLISHED_SETTER(setIsEditingMetadata, bool, m_isEditingMetadata, isEditingMetadataChanged)
-BRIVELLO_PUBLISHED_SETTER(setQualityAnalyses,
-                          QualityAnalyses,
-                          m_qualityAnalyses,
-                          qualityAnalysesChanged)
-BRIVELLO_PUBLISHED_SETTER(setQualityFailures,
-                          QualityFailures,
-                          m_qualityFailures,
-                          qualityAnalysesChanged)
-BRIVELLO_PUBLISHED_SETTER(setAnalyzingQualityIDs,
-                          QSet<QUuid>,
-                          m_analyzingQualityIDs,
-                          analyzingQualityIDsChanged)
-BRIVELLO_PUBLISHED_SETTER(setAnalyzingBPMIDs,
-                          QSet<QUuid>,
-                          m_analyzingBPMIDs,
-                          analyzingBPMIDsChanged)
 BRIVELLO_PUBLISHED_SETTER(setArtworkWritingIDs,
                           QSet<QUuid>,
                           m_artworkWritingIDs,
                           artworkWritingIDsChanged)
-BRIVELLO_PUBLISHED_SETTER(setEstimatedBPMByTrackID,
-                          BPMTexts,
-                          m_estimatedBPMByTrackID,
-                          estimatedBPMByTrackIDChanged)
-BRIVELLO_PUBLISHED_SETTER(setEstimatedBPMConfidenceByTrackID,
-                          BPMConfidences,
-                          m_estimatedBPMConfidenceByTrackID,
-                          estimatedBPMConfidenceByTrackIDChanged)
 
 #undef BRIVELLO_PUBLISHED_SETTER
 
@@ -182,7 +157,7 @@ void LibraryStore::showStatus(const QString &message,
         QUuid::createUuid(), icon, BrivelloLocalization::string(message), tone};
     setWorkspaceStatus(status);
     QPointer<LibraryStore> self(this);
-    m_statusClearWorkItem = Scheduler::shared().after(duration, [self, id = status.id] {
+    m_statusClearWorkItem = m_services.schedulerService().after(duration, [self, id = status.id] {
         if (self && self->m_workspaceStatus && self->m_workspaceStatus->id == id)
             self->setWorkspaceStatus(std::nullopt);
     });

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "audiofiles/LoadedTrackMetadata.h"
-#include "library/AnalysisQueue.h"
+#include "library/AnalysisQueues.h"
 #include "library/AudioPlayer.h"
 #include "library/DuplicateSearchState.h"
 #include "library/FavoriteMembershipCommand.h"
 #include "library/FavoriteOrder.h"
 #include "library/LibrarySettings.h"
+#include "library/LibraryStoreServices.h"
+#include "library/MetadataLoadLedger.h"
 #include "library/RemovalHistory.h"
 #include "library/StoreLifetimeGuard.h"
 #include "platform/Scheduler.h"
@@ -40,7 +42,12 @@ class WriteError;
 
 // The one model of the application: every section's tracks, the selections, the status line
 // and the store's settings. Main thread only; created once by the application and never torn
-// down before the process ends. Imports, snapshot and sections live in helper files.
+// down before the process ends. Its parts: settings() (LibrarySettings, the key table),
+// analysis() (AnalysisQueues: analyses, tempo estimates, work queues), the metadata load
+// ledger (MetadataLoadLedger), the removal history (RemovalHistory), the favourites order
+// (FavoriteOrder) and the duplicate search state (DuplicateSearchState); its services come
+// through the constructor (LibraryStoreServices). Imports, snapshot, sections, removal,
+// favourites, genres and the cleaner are still the front's own, in LibraryStore*.cpp.
 class LibraryStore : public QObject
 {
     Q_OBJECT
@@ -61,16 +68,18 @@ public:
         bool operator==(const PlaylistOrderSignature &other) const = default;
     };
 
-    // The list a metadata load writes its results into.
-    enum class MetadataDestination { library, analysis, duplicates };
+    // The list a metadata load writes its results into (MetadataDestination.h).
+    using MetadataDestination = brivello::MetadataDestination;
 
     // One entry of a removal batch (RemovalHistory.h).
     using RemovedTrack = brivello::RemovedTrack;
 
     using ImportCompletion = std::function<void(const QList<QUuid> &)>;
 
-    // Reads the settings and restores the workspace snapshot.
-    explicit LibraryStore(QObject *parent = nullptr);
+    // Reads the settings from `defaults` and restores the workspace snapshot kept there.
+    explicit LibraryStore(Defaults &defaults,
+                          LibraryStoreServices services = {},
+                          QObject *parent = nullptr);
     ~LibraryStore() override;
 
     // --- Published state; setters of snapshot lists request a workspace save. ---
@@ -111,27 +120,13 @@ public:
     bool isEditingMetadata() const { return m_isEditingMetadata; }
     void setIsEditingMetadata(bool value);
 
-    using QualityAnalyses = QHash<QUuid, std::shared_ptr<const AudioQualityAnalysis>>;
-    const QualityAnalyses &qualityAnalyses() const { return m_qualityAnalyses; }
-    void setQualityAnalyses(QualityAnalyses analyses);
-    // Why a track of the analysis section could not be analysed; such a track counts as done
-    // and is queued again only on an explicit retry. Announced with qualityAnalysesChanged.
-    using QualityFailures = QHash<QUuid, QString>;
-    const QualityFailures &qualityFailures() const { return m_qualityFailures; }
-    void setQualityFailures(QualityFailures failures);
-    const QSet<QUuid> &analyzingQualityIDs() const { return m_analyzingQualityIDs; }
-    void setAnalyzingQualityIDs(QSet<QUuid> ids);
-    const QSet<QUuid> &analyzingBPMIDs() const { return m_analyzingBPMIDs; }
-    void setAnalyzingBPMIDs(QSet<QUuid> ids);
+    // The analysis bookkeeping and its work queues (AnalysisQueues.h).
+    using QualityAnalyses = AnalysisQueues::QualityAnalyses;
+    using QualityFailures = AnalysisQueues::QualityFailures;
+    AnalysisQueues &analysis() { return m_analysis; }
+    const AnalysisQueues &analysis() const { return m_analysis; }
     const QSet<QUuid> &artworkWritingIDs() const { return m_artworkWritingIDs; }
     void setArtworkWritingIDs(QSet<QUuid> ids);
-    const QHash<QUuid, QString> &estimatedBPMByTrackID() const { return m_estimatedBPMByTrackID; }
-    void setEstimatedBPMByTrackID(QHash<QUuid, QString> map);
-    const QHash<QUuid, double> &estimatedBPMConfidenceByTrackID() const
-    {
-        return m_estimatedBPMConfidenceByTrackID;
-    }
-    void setEstimatedBPMConfidenceByTrackID(QHash<QUuid, double> map);
 
     // Favourites filters: persisted on change, exclusive of each other, prune the selection.
     QString favoriteGenreFilter() const { return m_favoriteGenreFilter; }
@@ -146,6 +141,8 @@ public:
     // The settings table (LibrarySettings.h): every read goes to the user defaults.
     LibrarySettings &settings() { return m_settings; }
     const LibrarySettings &settings() const { return m_settings; }
+    // The services the store was built with (LibraryStoreServices.h); its parts use them too.
+    const LibraryStoreServices &services() const { return m_services; }
 
     // --- Status line: replaces the shown line and clears itself after `duration` seconds.
     void showStatus(const QString &message,
@@ -212,15 +209,10 @@ public:
     // (waveformPreloadRequested, on a later turn of the event loop).
     void preloadWaveforms(const QList<QUrl> &urls);
     void preloadWaveform(const QUrl &url);
-    // Queue bookkeeping of tempo estimation and quality analysis; the workers (the analysis
-    // scheduler, a child of the store) hook on bpmWorkRequested() / qualityWorkRequested().
+    // Queues tempo estimation of library tracks and quality analysis of the analysis
+    // section's tracks (analysis()); `retryFailed`: failed ones too, the user asked.
     void detectBPM(const QSet<QUuid> &ids);
-    // `retryFailed`: the user asked, so tracks that failed before are queued again too.
     void analyzeQuality(const QSet<QUuid> &ids, bool retryFailed = false);
-    const QList<QUuid> &pendingBPMTrackIDs() const { return m_bpmQueue.pending(); }
-    const QList<QUuid> &pendingQualityTrackIDs() const { return m_qualityQueue.pending(); }
-    AnalysisQueue &bpmQueue() { return m_bpmQueue; }
-    AnalysisQueue &qualityQueue() { return m_qualityQueue; }
     // The player's report of every change of its playing state; pauses quality analysis and
     // slows tempo estimation (playbackStateChanged).
     void playbackStateDidChange(bool isPlaying);
@@ -240,10 +232,6 @@ public:
     private:
         QPointer<LibraryStore> m_store;
     };
-    // Test seam, process-wide: when set, the store's imports and restore hand their metadata
-    // loads to this hook instead of scheduleMetadataLoads(). Install it before making a store.
-    using MetadataLoadHook = std::function<void(const QList<Track> &, MetadataDestination)>;
-    static void setMetadataLoadHookForTesting(MetadataLoadHook hook);
 
     // --- Tag writes (LibraryStoreWriting.cpp). The store changes first; files are rewritten
     // later, each under its lock, and a failure becomes lastError (a missing file is silent).
@@ -321,21 +309,11 @@ signals:
     void noticeChanged();
     void workspaceStatusChanged();
     void isEditingMetadataChanged();
-    void qualityAnalysesChanged();
-    void analyzingQualityIDsChanged();
-    void analyzingBPMIDsChanged();
     void artworkWritingIDsChanged();
-    void estimatedBPMByTrackIDChanged();
-    void estimatedBPMConfidenceByTrackIDChanged();
     void favoriteGenreFilterChanged();
     void favoriteOnlyUntaggedChanged();
     void quickGenreSlotsRawChanged();
     void recentGenresRawChanged();
-    // New candidates were queued; the analysis workers start from these.
-    void bpmWorkRequested();
-    void qualityWorkRequested();
-    // The track being quality-analysed left the analysis section; the worker stops it.
-    void qualityWorkCancelRequested();
     void playbackStateChanged(bool isPlaying);
     // Files whose waveform envelopes the playback side computes ahead of playing them.
     void waveformPreloadRequested(const QList<QUrl> &urls);
@@ -420,7 +398,6 @@ private:
     bool m_isRestoringWorkspaceSession = false;
     // Metadata loading (owned by the metadata load helper, LibraryStoreMetadata.cpp).
     bool m_isApplyingMetadataBatch = false;
-    int m_metadataLoadOperationCount = 0;
     struct MetadataLoadEntry
     {
         QUuid id;
@@ -436,22 +413,7 @@ private:
         QImage artwork; // decoded off the main thread
     };
     static constexpr int kMetadataBatchSize = 50;
-    // Library files whose load is still due (a count per file: a track can be scheduled
-    // twice). A tag write waits for them, so fallback guesses never replace real tags.
-    QHash<QUrl, int> m_libraryLoadsDue;
-    std::vector<std::coroutine_handle<>> m_libraryLoadWaiters;
-    struct LibraryLoadApplied
-    {
-        LibraryStore *store;
-        bool await_ready() const noexcept { return false; }
-        void await_suspend(std::coroutine_handle<> handle)
-        {
-            store->m_libraryLoadWaiters.push_back(handle);
-        }
-        void await_resume() const noexcept {}
-    };
-    void settleLibraryLoads(const QList<QUrl> &urls);
-    void resumeLibraryLoadWaiters();
+    MetadataLoadLedger m_metadataLoads;
     // Ends once no library load of `url` is due (or the store is gone).
     QCoro::Task<> libraryLoadsSettled(QUrl url);
     // Ends one load operation; the last one to end requests the snapshot save.
@@ -461,6 +423,7 @@ private:
     void applyMetadataBatch(const QList<PendingMetadataResult> &batch,
                             MetadataDestination destination);
 
+    LibraryStoreServices m_services;
     LibrarySettings m_settings;
     QHash<QString, SelectionState> m_selectionStatesByTab;
     QPointer<AudioPlayer> m_audioPlayer;
@@ -481,15 +444,8 @@ private:
     QList<Track> m_analysisTracks;
 
     // Background analysis bookkeeping (the workers belong to the analysis subsystem).
-    QualityAnalyses m_qualityAnalyses;
-    QualityFailures m_qualityFailures;
-    QSet<QUuid> m_analyzingQualityIDs;
-    QSet<QUuid> m_analyzingBPMIDs;
-    AnalysisQueue m_bpmQueue;
-    AnalysisQueue m_qualityQueue;
+    AnalysisQueues m_analysis;
     QSet<QUuid> m_artworkWritingIDs;
-    QHash<QUuid, QString> m_estimatedBPMByTrackID;
-    QHash<QUuid, double> m_estimatedBPMConfidenceByTrackID;
 
     // Playlist order cache: valid while the members' ids, urls and library order are unchanged.
     mutable QList<PlaylistOrderSignature> m_cachedPlaylistOrderSignature;

@@ -42,48 +42,12 @@ void LibraryStore::pruneDuplicateGroups(const QSet<QUuid> &removing, const QSet<
 
 void LibraryStore::detectBPM(const QSet<QUuid> &ids)
 {
-    if (ids.isEmpty())
-        return;
-    QList<QUuid> picked;
-    for (const Track &track : std::as_const(m_tracks)) {
-        if (!ids.contains(track.id) || !track.tags.bpm.trimmed().isEmpty())
-            continue;
-        if (m_estimatedBPMByTrackID.contains(track.id) || m_bpmQueue.contains(track.id))
-            continue;
-        picked.append(track.id);
-    }
-    if (picked.isEmpty())
-        return;
-    m_bpmQueue.append(picked);
-    setAnalyzingBPMIDs(m_bpmQueue.queued());
-    emit bpmWorkRequested();
+    m_analysis.detectBPM(m_tracks, ids);
 }
 
 void LibraryStore::analyzeQuality(const QSet<QUuid> &ids, bool retryFailed)
 {
-    if (ids.isEmpty())
-        return;
-    QList<QUuid> picked;
-    for (const Track &track : std::as_const(m_analysisTracks)) {
-        if (!ids.contains(track.id) || m_qualityAnalyses.contains(track.id) ||
-            m_qualityQueue.contains(track.id))
-            continue;
-        if (!retryFailed && m_qualityFailures.contains(track.id))
-            continue;
-        picked.append(track.id);
-    }
-    if (picked.isEmpty())
-        return;
-    if (retryFailed) {
-        QualityFailures failures = m_qualityFailures;
-        for (const QUuid &id : std::as_const(picked))
-            failures.remove(id);
-        if (failures.size() != m_qualityFailures.size())
-            setQualityFailures(std::move(failures));
-    }
-    m_qualityQueue.append(picked);
-    setAnalyzingQualityIDs(m_qualityQueue.queued());
-    emit qualityWorkRequested();
+    m_analysis.analyzeQuality(m_analysisTracks, ids, retryFailed);
 }
 
 void LibraryStore::playbackStateDidChange(bool isPlaying)

@@ -20,9 +20,9 @@ namespace {
 using Tone = LibraryStore::WorkspaceStatus::Tone;
 
 // On unless a Boolean false is stored (INI files keep it as the text "false").
-bool onUnlessStoredFalse(const QString &key)
+bool onUnlessStoredFalse(const Defaults &defaults, const QString &key)
 {
-    const QVariant value = Defaults::standard().value(key);
+    const QVariant value = defaults.value(key);
     if (value.typeId() == QMetaType::Bool)
         return value.toBool();
     if (value.typeId() == QMetaType::QString)
@@ -48,11 +48,12 @@ void LibraryStore::runConfiguredCleaner(const QSet<QUuid> &ids)
 {
     if (ids.isEmpty())
         return;
-    const bool clearing = onUnlessStoredFalse(kCleanerClearTagsKey);
+    const bool clearing = onUnlessStoredFalse(m_settings.defaults(), kCleanerClearTagsKey);
     if (clearing)
-        clearTags(ids, onUnlessStoredFalse(kCleanerClearBPMAndKeyKey));
+        clearTags(ids, onUnlessStoredFalse(m_settings.defaults(), kCleanerClearBPMAndKeyKey));
     if (m_settings.cleanerCleanFilenames())
-        renameCleanedFiles(ids, onUnlessStoredFalse(kCleanerStripBPMAndKeyKey), clearing);
+        renameCleanedFiles(
+            ids, onUnlessStoredFalse(m_settings.defaults(), kCleanerStripBPMAndKeyKey), clearing);
     showStatus(BrivelloLocalization::format(QStringLiteral("Очистка применена: %d"),
                                             static_cast<int>(ids.size())),
                QStringLiteral("sparkles"),
@@ -132,7 +133,7 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
     // Each move happens under the file's write lock, so a rewrite in flight finishes first and
     // can never put the old file back. Writes still due at the old path are dropped once it
     // moves; the tags the store holds are written under the new name instead.
-    MetadataWriteCoordinator &coordinator = MetadataWriteCoordinator::shared();
+    MetadataWriteCoordinator &coordinator = m_services.writeService();
     std::vector<MetadataWriteCoordinator::Permit> permits;
     for (const PlannedRename &plan : std::as_const(plans)) {
         // A named awaitable: GCC 12 destroys temporaries of an awaited expression twice.

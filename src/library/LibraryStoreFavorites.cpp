@@ -214,7 +214,7 @@ void LibraryStore::openInFinder(const QSet<QUuid> &ids)
             urls.append(track.url);
     }
     if (!urls.isEmpty())
-        FileReveal::shared().reveal(urls);
+        m_services.revealService().reveal(urls);
 }
 
 } // namespace brivello

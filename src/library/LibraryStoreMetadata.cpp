@@ -58,10 +58,10 @@ void LibraryStore::scheduleMetadataLoads(const QList<Track> &tracks,
     for (const Track &track : tracks) {
         entries.append({track.id, track.url, track.tags});
         if (destination == MetadataDestination::library)
-            ++m_libraryLoadsDue[track.url];
+            m_metadataLoads.addDue(track.url);
     }
     m_sessionSaveWorkItem.cancel();
-    ++m_metadataLoadOperationCount;
+    m_metadataLoads.beginOperation();
     runMetadataLoads(std::move(entries), destination);
 }
 
@@ -78,7 +78,7 @@ QCoro::Task<> LibraryStore::runMetadataLoads(QList<MetadataLoadEntry> entries,
     batch.reserve(kMetadataBatchSize);
     // Several files are read ahead, as many as the queue has permits, so one long load uses
     // every core; results are still taken, and applied, in the given order.
-    AudioMetadataLoadQueue &queue = AudioMetadataLoadQueue::shared();
+    AudioMetadataLoadQueue &queue = m_services.loadService();
     std::deque<QCoro::Task<LoadedTrackMetadata>> reading;
     qsizetype next = 0;
     for (const MetadataLoadEntry &entry : std::as_const(entries)) {
@@ -116,15 +116,14 @@ QCoro::Task<> LibraryStore::runMetadataLoads(QList<MetadataLoadEntry> entries,
 
 void LibraryStore::finishMetadataLoadOperation()
 {
-    m_metadataLoadOperationCount = std::max(m_metadataLoadOperationCount - 1, 0);
-    if (m_metadataLoadOperationCount == 0)
+    if (m_metadataLoads.endOperation())
         scheduleWorkspaceSave();
 }
 
 LibraryStore::MetadataLoadScope::MetadataLoadScope(LibraryStore &store)
     : m_store(&store)
 {
-    ++store.m_metadataLoadOperationCount;
+    store.m_metadataLoads.beginOperation();
 }
 
 LibraryStore::MetadataLoadScope::~MetadataLoadScope()
@@ -167,7 +166,7 @@ void LibraryStore::applyMetadataBatch(const QList<PendingMetadataResult> &batch,
         QList<QUrl> urls;
         for (const PendingMetadataResult &result : batch)
             urls.append(result.url);
-        settleLibraryLoads(urls);
+        m_metadataLoads.settle(urls);
         NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange);
         detectBPM(ids);
         break;
@@ -182,48 +181,18 @@ void LibraryStore::applyMetadataBatch(const QList<PendingMetadataResult> &batch,
     m_isApplyingMetadataBatch = false;
 }
 
-void LibraryStore::settleLibraryLoads(const QList<QUrl> &urls)
-{
-    for (const QUrl &url : urls) {
-        const auto due = m_libraryLoadsDue.find(url);
-        if (due != m_libraryLoadsDue.end() && --due.value() <= 0)
-            m_libraryLoadsDue.erase(due);
-    }
-    resumeLibraryLoadWaiters();
-}
-
-void LibraryStore::resumeLibraryLoadWaiters()
-{
-    // From the event loop, never inside the batch application; not tied to the store, so a
-    // waiter still resumes (and sees the store gone) when the store is deleted meanwhile.
-    for (std::coroutine_handle<> waiter : std::exchange(m_libraryLoadWaiters, {}))
-        QTimer::singleShot(0, QCoreApplication::instance(), [waiter] { waiter.resume(); });
-}
-
 QCoro::Task<> LibraryStore::libraryLoadsSettled(QUrl url)
 {
     const StoreLifetimeGuard guard = lifetimeGuard();
-    while (guard.alive() && m_libraryLoadsDue.contains(url))
-        co_await LibraryLoadApplied{this};
-}
-
-namespace {
-LibraryStore::MetadataLoadHook &metadataLoadHook()
-{
-    static LibraryStore::MetadataLoadHook hook;
-    return hook;
-}
-} // namespace
-
-void LibraryStore::setMetadataLoadHookForTesting(MetadataLoadHook hook)
-{
-    metadataLoadHook() = std::move(hook);
+    // A waiter resumed after the store is gone sees it gone and ends.
+    while (guard.alive() && m_metadataLoads.isDue(url))
+        co_await m_metadataLoads.nextSettle();
 }
 
 void LibraryStore::startMetadataLoads(const QList<Track> &tracks, MetadataDestination destination)
 {
-    if (metadataLoadHook()) {
-        metadataLoadHook()(tracks, destination);
+    if (m_services.metadataLoads) {
+        m_services.metadataLoads(tracks, destination);
         return;
     }
     scheduleMetadataLoads(tracks, destination);

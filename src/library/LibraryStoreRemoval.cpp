@@ -94,14 +94,14 @@ void LibraryStore::trashTracks(const QSet<QUuid> &ids)
         if (!ids.contains(track.id))
             continue;
         // A rewrite in flight would put its result back at the old place after the move.
-        if (MetadataWriteCoordinator::shared().isLocked(
-                MetadataWriteCoordinator::lockKey(track.url))) {
+        if (m_services.writeService().isLocked(MetadataWriteCoordinator::lockKey(track.url))) {
             setLastError(BrivelloLocalization::format(
                 QStringLiteral("Файл «%@» сейчас записывается. Повторите попытку позже."),
                 track.url.fileName()));
             continue;
         }
-        const TrashOutcome outcome = Trash::shared().trashItem(LocalFile::path(track.url));
+        const TrashOutcome outcome =
+            m_services.trashService().trashItem(LocalFile::path(track.url));
         if (outcome.error) {
             setLastError(outcome.error->description);
             continue;
@@ -138,10 +138,7 @@ void LibraryStore::removeFromAnalysis(const QSet<QUuid> &ids)
     if (ids.isEmpty())
         return;
     const QList<Track> seen = m_analysisTracks;
-    const std::optional<QUuid> inFlight = m_qualityQueue.inFlight();
-    m_qualityQueue.remove(ids);
-    if (inFlight && ids.contains(*inFlight))
-        emit qualityWorkCancelRequested();
+    m_analysis.dropQualityWork(ids);
 
     QList<Track> kept;
     for (const Track &track : seen) {
@@ -149,15 +146,7 @@ void LibraryStore::removeFromAnalysis(const QSet<QUuid> &ids)
             kept.append(track);
     }
     setAnalysisTracks(std::move(kept));
-    QualityAnalyses analyses = m_qualityAnalyses;
-    for (const QUuid &id : ids)
-        analyses.remove(id);
-    QualityFailures failures = m_qualityFailures;
-    for (const QUuid &id : ids)
-        failures.remove(id);
-    m_qualityFailures = std::move(failures);
-    setQualityAnalyses(std::move(analyses));
-    setAnalyzingQualityIDs(m_qualityQueue.queued());
+    m_analysis.forgetQualityResults(ids);
 
     setSelectedIDs(m_selectedIDs - ids);
     if (m_selectedID && ids.contains(*m_selectedID)) {
@@ -240,8 +229,8 @@ void LibraryStore::undoLastRemoval()
             continue;
         }
         if (entry.trashedURL) {
-            const auto error = Trash::shared().restoreItem(LocalFile::path(*entry.trashedURL),
-                                                           LocalFile::path(entry.track.url));
+            const auto error = m_services.trashService().restoreItem(
+                LocalFile::path(*entry.trashedURL), LocalFile::path(entry.track.url));
             if (error) {
                 setLastError(
                     BrivelloLocalization::format(QStringLiteral("Не удалось восстановить «%@»: %@"),

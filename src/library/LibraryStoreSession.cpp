@@ -52,11 +52,11 @@ void LibraryStore::scheduleWorkspaceSave()
         return;
     // While files load, their results and the imports feeding them keep changing the lists, and
     // on a big library each debounced save rewrote megabytes; the last load to end saves once.
-    if (m_metadataLoadOperationCount > 0)
+    if (m_metadataLoads.isLoading())
         return;
     m_sessionSaveWorkItem.cancel();
     QPointer<LibraryStore> self(this);
-    m_sessionSaveWorkItem = Scheduler::shared().after(kWorkspaceSaveDelay, [self] {
+    m_sessionSaveWorkItem = m_services.schedulerService().after(kWorkspaceSaveDelay, [self] {
         if (self)
             self->saveWorkspaceSessionInBackground();
     });
@@ -92,8 +92,8 @@ WorkspaceSession LibraryStore::makeWorkspaceSession()
     session.duplicateRoots = m_duplicateSearch.roots;
     for (const Track &track : std::as_const(m_duplicateTracks))
         session.duplicateTracks.append(WorkspaceSession::SessionTrack::from(track));
-    session.estimatedBPMByTrackID = m_estimatedBPMByTrackID;
-    session.estimatedBPMConfidenceByTrackID = m_estimatedBPMConfidenceByTrackID;
+    session.estimatedBPMByTrackID = m_analysis.estimatedBPMByTrackID();
+    session.estimatedBPMConfidenceByTrackID = m_analysis.estimatedBPMConfidenceByTrackID();
     return session;
 }
 
@@ -105,7 +105,7 @@ void LibraryStore::saveWorkspaceSessionNow()
     const WorkspaceSession session = makeWorkspaceSession();
     // A newer snapshot: any background encoding still running will be dropped.
     ++m_workspaceSaveRevision;
-    if (Defaults::standard().setData(kWorkspaceSessionKey, session.encode()))
+    if (m_settings.defaults().setData(kWorkspaceSessionKey, session.encode()))
         emit workspaceSessionSaved();
 }
 
@@ -126,14 +126,14 @@ QCoro::Task<> LibraryStore::saveWorkspaceSessionInBackground()
     co_await Scheduler::yield();
     if (!guard.alive() || m_workspaceSaveRevision != revision || bytes.isEmpty())
         co_return;
-    if (Defaults::standard().setData(kWorkspaceSessionKey, bytes))
+    if (m_settings.defaults().setData(kWorkspaceSessionKey, bytes))
         emit workspaceSessionSaved();
 }
 
 void LibraryStore::preserveUnreadableSnapshot()
 {
     // Keep the user's data for inspection before the first save of this run replaces it.
-    const QString path = Defaults::standard().dataPath(kWorkspaceSessionKey);
+    const QString path = m_settings.defaults().dataPath(kWorkspaceSessionKey);
     if (!QFileInfo::exists(path))
         return;
     const QString stamp =
@@ -148,10 +148,10 @@ void LibraryStore::preserveUnreadableSnapshot()
 
 void LibraryStore::restoreWorkspaceSession()
 {
-    const QByteArray bytes = Defaults::standard().data(kWorkspaceSessionKey);
+    const QByteArray bytes = m_settings.defaults().data(kWorkspaceSessionKey);
     if (bytes.isEmpty()) {
         // A snapshot that is there but cannot be read would be replaced by the first save.
-        if (QFileInfo(Defaults::standard().dataPath(kWorkspaceSessionKey)).size() > 0)
+        if (QFileInfo(m_settings.defaults().dataPath(kWorkspaceSessionKey)).size() > 0)
             preserveUnreadableSnapshot();
         return;
     }
@@ -164,9 +164,9 @@ void LibraryStore::restoreWorkspaceSession()
 
     setTracks(existingTracks(session->tracks));
     const QSet<QUuid> libraryIDs = idSetOf(m_tracks);
-    setEstimatedBPMByTrackID(
+    m_analysis.setEstimatedBPMByTrackID(
         keepKnown(session->estimatedBPMByTrackID.value_or(QHash<QUuid, QString>{}), libraryIDs));
-    setEstimatedBPMConfidenceByTrackID(keepKnown(
+    m_analysis.setEstimatedBPMConfidenceByTrackID(keepKnown(
         session->estimatedBPMConfidenceByTrackID.value_or(QHash<QUuid, double>{}), libraryIDs));
 
     QList<ConversionItem> items;

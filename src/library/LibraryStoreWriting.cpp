@@ -56,7 +56,7 @@ QCoro::Task<> LibraryStore::writeTrackTags(QUuid trackID, bool removeArtwork)
         co_return;
     try {
         QCoro::Task<> writing =
-            MetadataWriteCoordinator::shared().write(found->tags, removeArtwork, found->url);
+            m_services.writeService().write(found->tags, removeArtwork, found->url);
         co_await std::move(writing);
     } catch (const WriteError &error) {
         if (guard.alive())
@@ -76,7 +76,7 @@ QCoro::Task<> LibraryStore::writeBatchAsync(QList<TagWriteItem> items, bool remo
     const StoreLifetimeGuard guard = lifetimeGuard();
     // Every item is reserved now, before the first suspension: a rename of a file whose turn
     // has not come yet then writes the tags under the new name itself.
-    MetadataWriteCoordinator &coordinator = MetadataWriteCoordinator::shared();
+    MetadataWriteCoordinator &coordinator = m_services.writeService();
     QList<MetadataWriteCoordinator::Ticket> tickets;
     tickets.reserve(items.size());
     for (const TagWriteItem &item : std::as_const(items))

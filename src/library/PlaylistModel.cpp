@@ -22,15 +22,20 @@ PlaylistModel::PlaylistModel(LibraryStore *store, QObject *parent)
     rebuildIndex();
     m_selectedIDs = m_store->selectedIDs();
     m_focusID = m_store->selectedID();
-    m_analyzingBPMIDs = m_store->analyzingBPMIDs();
-    m_estimates = m_store->estimatedBPMByTrackID();
+    m_analyzingBPMIDs = m_store->analysis().analyzingBPMIDs();
+    m_estimates = m_store->analysis().estimatedBPMByTrackID();
 
     connect(m_store, &LibraryStore::tracksChanged, this, &PlaylistModel::reloadTracks);
     connect(m_store, &LibraryStore::selectedIDsChanged, this, &PlaylistModel::refreshSelection);
     connect(m_store, &LibraryStore::selectedIDChanged, this, &PlaylistModel::refreshSelection);
-    connect(m_store, &LibraryStore::analyzingBPMIDsChanged, this, &PlaylistModel::refreshTempo);
-    connect(
-        m_store, &LibraryStore::estimatedBPMByTrackIDChanged, this, &PlaylistModel::refreshTempo);
+    connect(&m_store->analysis(),
+            &AnalysisQueues::analyzingBPMIDsChanged,
+            this,
+            &PlaylistModel::refreshTempo);
+    connect(&m_store->analysis(),
+            &AnalysisQueues::estimatedBPMByTrackIDChanged,
+            this,
+            &PlaylistModel::refreshTempo);
     connect(&m_store->settings(),
             &LibrarySettings::tableDensityChanged,
             this,

@@ -243,8 +243,8 @@ void PlaylistModel::refreshSelection()
 
 void PlaylistModel::refreshTempo()
 {
-    const QSet<QUuid> &analyzing = m_store->analyzingBPMIDs();
-    const QHash<QUuid, QString> &estimates = m_store->estimatedBPMByTrackID();
+    const QSet<QUuid> &analyzing = m_store->analysis().analyzingBPMIDs();
+    const QHash<QUuid, QString> &estimates = m_store->analysis().estimatedBPMByTrackID();
     QList<int> rows;
     for (const QUuid &id : std::as_const(m_analyzingBPMIDs)) {
         if (!analyzing.contains(id))

@@ -20,6 +20,10 @@ Defaults::Defaults()
                                              QStringLiteral("Brivello")))
 {}
 
+Defaults::Defaults(const QString &path)
+    : m_settings(std::make_unique<QSettings>(path, QSettings::IniFormat))
+{}
+
 bool Defaults::contains(const QString &key) const
 {
     QMutexLocker lock(&m_mutex);

@@ -18,6 +18,8 @@ class Defaults : public QObject
     Q_OBJECT
 public:
     static Defaults &standard();
+    // Defaults of their own in the INI file `path` (tests hand these to the parts they build).
+    explicit Defaults(const QString &path);
 
     bool contains(const QString &key) const;
     QVariant value(const QString &key) const;

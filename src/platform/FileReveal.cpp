@@ -10,8 +10,6 @@ namespace brivello {
 
 namespace {
 
-FileReveal *g_installed = nullptr;
-
 const QString kService = QStringLiteral("org.freedesktop.FileManager1");
 const QString kObjectPath = QStringLiteral("/org/freedesktop/FileManager1");
 
@@ -20,12 +18,7 @@ const QString kObjectPath = QStringLiteral("/org/freedesktop/FileManager1");
 FileReveal &FileReveal::shared()
 {
     static FileReveal real;
-    return g_installed ? *g_installed : real;
-}
-
-void FileReveal::setShared(FileReveal *reveal)
-{
-    g_installed = reveal;
+    return real;
 }
 
 QStringList FileReveal::itemURIs(const QList<QUrl> &urls)

@@ -8,15 +8,14 @@ namespace brivello {
 
 // Shows files in the desktop's file manager: org.freedesktop.FileManager1.ShowItems over the
 // session bus, falling back to opening their folders. Main thread; returns at once. Tests may
-// install a fake.
+// subclass it.
 class FileReveal
 {
 public:
     virtual ~FileReveal() = default;
 
+    // The real one; tests hand a fake to the store that uses it instead.
     static FileReveal &shared();
-    // Tests install their own; nullptr restores the real one.
-    static void setShared(FileReveal *reveal);
 
     virtual void reveal(const QList<QUrl> &urls);
 

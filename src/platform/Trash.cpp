@@ -20,8 +20,6 @@ namespace brivello {
 
 namespace {
 
-Trash *g_installed = nullptr;
-
 struct TrashFolder
 {
     QString root;
@@ -189,12 +187,7 @@ TrashError errorFor(int errorNumber, const QString &path)
 Trash &Trash::shared()
 {
     static Trash real;
-    return g_installed ? *g_installed : real;
-}
-
-void Trash::setShared(Trash *trash)
-{
-    g_installed = trash;
+    return real;
 }
 
 QString Trash::homeTrashPath()

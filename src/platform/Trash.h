@@ -22,15 +22,14 @@ struct TrashOutcome
 
 // The freedesktop.org Trash: the home Trash under $XDG_DATA_HOME/Trash for files on its file
 // system, $topdir/.Trash/$uid or $topdir/.Trash-$uid for files on other volumes. Missing
-// folders are created. Nothing is ever overwritten. Main thread; tests may install a fake.
+// folders are created. Nothing is ever overwritten. Main thread; tests may subclass it.
 class Trash
 {
 public:
     virtual ~Trash() = default;
 
+    // The real Trash; tests hand a fake to the store that uses it instead.
     static Trash &shared();
-    // Tests install their own; nullptr restores the real one.
-    static void setShared(Trash *trash);
 
     virtual TrashOutcome trashItem(const QString &path);
     // Moves the file back and removes its .trashinfo. Fails with noSuchFile when the Trash

@@ -17,9 +17,9 @@ namespace brivello {
 namespace {
 
 // The persisted volume, clamped; none when the key holds no usable number.
-std::optional<float> storedVolume()
+std::optional<float> storedVolume(const Defaults &defaults)
 {
-    const QVariant value = Defaults::standard().value(kPlayerVolumeKey);
+    const QVariant value = defaults.value(kPlayerVolumeKey);
     bool ok = false;
     const double number = value.toDouble(&ok);
     if (!value.isValid() || !ok || std::isnan(number))
@@ -29,14 +29,17 @@ std::optional<float> storedVolume()
 
 } // namespace
 
-EngineAudioPlayer::EngineAudioPlayer(std::unique_ptr<AudioPlaybackEngine> engine, QObject *parent)
+EngineAudioPlayer::EngineAudioPlayer(std::unique_ptr<AudioPlaybackEngine> engine,
+                                     Defaults &defaults,
+                                     QObject *parent)
     : AudioPlayer(parent)
     , m_engine(std::move(engine))
+    , m_defaults(defaults)
 {
     connect(m_engine.get(), &AudioPlaybackEngine::finished, this, [this] { reportCompletion(); });
     connect(m_engine.get(), &AudioPlaybackEngine::failed, this, [this] { handleEngineFailure(); });
     m_engine->setVolume(m_volume);
-    if (const std::optional<float> stored = storedVolume())
+    if (const std::optional<float> stored = storedVolume(m_defaults))
         setVolume(*stored);
 }
 
@@ -231,7 +234,7 @@ void EngineAudioPlayer::setVolume(float volume)
     const bool changed = volume != m_volume;
     m_volume = volume;
     m_engine->setVolume(volume);
-    Defaults::standard().set(kPlayerVolumeKey, static_cast<double>(volume));
+    m_defaults.set(kPlayerVolumeKey, static_cast<double>(volume));
     if (changed)
         emit volumeChanged();
 }

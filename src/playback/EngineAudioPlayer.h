@@ -11,6 +11,7 @@
 namespace brivello {
 
 class AudioPlaybackEngine;
+class Defaults;
 class LibraryStore;
 
 // The application's one audio player on the playback engine: the current track, the playing
@@ -27,8 +28,10 @@ public:
     static constexpr double kRestartWindow = 0.05;
     static constexpr double kSeekEndWindow = 0.01;
 
-    explicit EngineAudioPlayer(std::unique_ptr<AudioPlaybackEngine> engine,
-                               QObject *parent = nullptr);
+    // The volume is kept in `defaults`.
+    EngineAudioPlayer(std::unique_ptr<AudioPlaybackEngine> engine,
+                      Defaults &defaults,
+                      QObject *parent = nullptr);
     ~EngineAudioPlayer() override;
 
     std::optional<QUuid> currentID() const override { return m_currentID; }
@@ -69,6 +72,7 @@ private:
     bool hasAudio() const;
 
     std::unique_ptr<AudioPlaybackEngine> m_engine;
+    Defaults &m_defaults;
     std::optional<QUuid> m_currentID;
     std::optional<Track> m_currentTrack;
     bool m_isPlaying = false;

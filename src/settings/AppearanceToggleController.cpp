@@ -1,20 +1,16 @@
 #include "AppearanceToggleController.h"
 
-#include "platform/Defaults.h"
+#include "settings/ShellSettings.h"
 
 namespace brivello {
-
-namespace {
-const QString kAppearanceKey = QStringLiteral("appAppearance");
-}
 
 AppearanceToggleController::AppearanceToggleController(QObject *parent)
     : QObject(parent)
 {
-    connect(&Defaults::standard(), &Defaults::changed, this, [this](const QString &key) {
-        if (key == kAppearanceKey)
-            settingChanged();
-    });
+    connect(&ShellSettings::standard(),
+            &ShellSettings::appAppearanceChanged,
+            this,
+            &AppearanceToggleController::settingChanged);
 }
 
 AppearanceToggleController::~AppearanceToggleController()
@@ -24,8 +20,7 @@ AppearanceToggleController::~AppearanceToggleController()
 
 bool AppearanceToggleController::settingIsDark()
 {
-    return Defaults::standard().string(kAppearanceKey, QStringLiteral("dark")) !=
-           QLatin1String("light");
+    return ShellSettings::standard().appAppearance() != QLatin1String("light");
 }
 
 void AppearanceToggleController::syncWithSetting()
@@ -43,7 +38,7 @@ void AppearanceToggleController::toggleAppearance()
     m_displayedDark = !m_displayedDark;
     emit displayedDarkAppearanceChanged(!m_reduceMotion);
     const QString value = m_displayedDark ? QStringLiteral("dark") : QStringLiteral("light");
-    const auto write = [value] { Defaults::standard().set(kAppearanceKey, value); };
+    const auto write = [value] { ShellSettings::standard().setAppAppearance(value); };
     if (m_reduceMotion)
         write();
     else

@@ -1,18 +1,18 @@
 #include "ContextualHintState.h"
 
-#include "platform/Defaults.h"
+#include "settings/ShellSettings.h"
 
 namespace brivello {
 
-const QString ContextualHintState::kEnabledKey = QStringLiteral("contextualHintsEnabled");
+const QString ContextualHintState::kEnabledKey = kContextualHintsEnabledKey;
 
 ContextualHintState::ContextualHintState(QObject *parent)
     : QObject(parent)
 {
-    connect(&Defaults::standard(), &Defaults::changed, this, [this](const QString &key) {
-        if (key == kEnabledKey)
-            enabledChanged();
-    });
+    connect(&ShellSettings::standard(),
+            &ShellSettings::contextualHintsEnabledChanged,
+            this,
+            &ContextualHintState::enabledChanged);
 }
 
 ContextualHintState::~ContextualHintState()
@@ -22,12 +22,12 @@ ContextualHintState::~ContextualHintState()
 
 bool ContextualHintState::hintsEnabled()
 {
-    return Defaults::standard().boolean(kEnabledKey, true);
+    return ShellSettings::standard().contextualHintsEnabled();
 }
 
 void ContextualHintState::setHintsEnabled(bool enabled)
 {
-    Defaults::standard().set(kEnabledKey, enabled);
+    ShellSettings::standard().setContextualHintsEnabled(enabled);
 }
 
 void ContextualHintState::hoverChanged(bool hovering)

@@ -10,6 +10,7 @@
 #include "analysis/ThreadedAnalysisJobs.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
+#include "platform/Defaults.h"
 #include "platform/TerminationSignals.h"
 #include "playback/AudioPlaybackEngine.h"
 #include "playback/EngineAudioPlayer.h"
@@ -62,9 +63,19 @@ std::unique_ptr<EngineAudioPlayer> makePlayer(LibraryStore &store,
 {
     auto engine = sinkFactory ? std::make_unique<AudioPlaybackEngine>(std::move(sinkFactory))
                               : std::make_unique<AudioPlaybackEngine>();
-    auto player = std::make_unique<EngineAudioPlayer>(std::move(engine));
+    auto player = std::make_unique<EngineAudioPlayer>(std::move(engine), Defaults::standard());
     player->setLibraryStore(&store);
     return player;
+}
+
+// The store's services: the shared ones, and the waveform preloading of the shared queue.
+LibraryStoreServices storeServices()
+{
+    LibraryStoreServices services;
+    services.waveformPreloads = [queue = &WaveformPreloadQueue::shared()](const QList<QUrl> &urls) {
+        queue->enqueue(urls);
+    };
+    return services;
 }
 
 } // namespace
@@ -90,17 +101,13 @@ void BrivelloApp::applyPalette()
 
 BrivelloApp::BrivelloApp(AudioPlaybackEngine::SinkFactory sinkFactory)
     : m_qtTranslation(std::make_unique<QtDialogTranslation>())
-    , m_store(std::make_unique<LibraryStore>())
+    , m_store(std::make_unique<LibraryStore>(Defaults::standard(), storeServices()))
     , m_player(makePlayer(*m_store, std::move(sinkFactory)))
     , m_updates(std::make_unique<UpdateManager>())
     , m_window(std::make_unique<MainWindow>(*m_store, *m_player, *m_updates))
 {
     // A child of the store: the store owns its background analysis.
     new AnalysisScheduler(*m_store, std::make_unique<ThreadedAnalysisJobs>());
-    connect(m_store.get(),
-            &LibraryStore::waveformPreloadRequested,
-            &WaveformPreloadQueue::shared(),
-            qOverload<const QList<QUrl> &>(&WaveformPreloadQueue::enqueue));
     m_addFiles = addWindowAction(QKeySequence(Qt::CTRL | Qt::Key_O), Qt::WindowShortcut);
     connect(m_addFiles, &QAction::triggered, this, [this] {
         OpenPanels::openForSection(*m_store, LibraryStore::LibraryTab::playlist, m_window.get());

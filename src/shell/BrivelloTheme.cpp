@@ -1,6 +1,6 @@
 #include "BrivelloTheme.h"
 
-#include "platform/Defaults.h"
+#include "settings/ShellSettings.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -31,8 +31,7 @@ ColorScheme BrivelloTheme::schemeFor(const QString &appearance)
 
 ColorScheme BrivelloTheme::currentScheme()
 {
-    return schemeFor(
-        Defaults::standard().string(QStringLiteral("appAppearance"), QStringLiteral("dark")));
+    return schemeFor(ShellSettings::standard().appAppearance());
 }
 
 QList<QColor> BrivelloTheme::canvasGradient(ColorScheme scheme)

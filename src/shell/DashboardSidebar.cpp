@@ -6,7 +6,7 @@
 #include "SidebarSectionButton.h"
 #include "ToolbarIconButton.h"
 #include "platform/BrivelloLocalization.h"
-#include "platform/Defaults.h"
+#include "settings/ShellSettings.h"
 #include "workspaces/MainWindowController.h"
 #include "workspaces/SectionCatalog.h"
 #include "workspaces/ui/WorkspaceStatusBar.h"
@@ -18,7 +18,6 @@
 namespace brivello {
 
 namespace {
-const QString kCollapsedKey = QStringLiteral("sidebarCollapsed");
 constexpr qreal kPartSpacing = 20;
 } // namespace
 
@@ -43,7 +42,8 @@ DashboardSidebar::DashboardSidebar(MainWindowController &controller, QWidget *pa
     }
     m_collapse = new ToolbarIconButton(QStringLiteral("sidebar.left"), this);
     connect(m_collapse, &QAbstractButton::clicked, this, [] {
-        Defaults::standard().set(kCollapsedKey, !Defaults::standard().boolean(kCollapsedKey));
+        ShellSettings &settings = ShellSettings::standard();
+        settings.setSidebarCollapsed(!settings.sidebarCollapsed());
     });
     m_collapseHint = ContextualHint::attach(m_collapse, QString(), QString());
     m_settings = new ToolbarIconButton(QStringLiteral("gearshape"), this);
@@ -78,16 +78,15 @@ DashboardSidebar::DashboardSidebar(MainWindowController &controller, QWidget *pa
                         &LibraryStore::analysisTracksChanged,
                         &LibraryStore::duplicateSearchChanged})
         connect(&m_store, signal, this, &DashboardSidebar::refreshCounts);
-    connect(&Defaults::standard(), &Defaults::changed, this, [this](const QString &key) {
-        if (key == kCollapsedKey)
-            applyCollapsed(!ShellEvents::instance().reduceMotion());
+    connect(&ShellSettings::standard(), &ShellSettings::sidebarCollapsedChanged, this, [this] {
+        applyCollapsed(!ShellEvents::instance().reduceMotion());
     });
     connect(&ShellEvents::instance(),
             &ShellEvents::languageChanged,
             this,
             &DashboardSidebar::retranslate);
 
-    m_collapsed = Defaults::standard().boolean(kCollapsedKey);
+    m_collapsed = ShellSettings::standard().sidebarCollapsed();
     m_collapse->setSymbol(m_collapsed ? QStringLiteral("sidebar.right")
                                       : QStringLiteral("sidebar.left"));
     m_markerIndex = SectionCatalog::index(m_store.activeTab());
@@ -104,7 +103,7 @@ SidebarSectionButton *DashboardSidebar::sectionButton(LibraryStore::LibraryTab t
 
 void DashboardSidebar::applyCollapsed(bool animated)
 {
-    const bool collapsed = Defaults::standard().boolean(kCollapsedKey);
+    const bool collapsed = ShellSettings::standard().sidebarCollapsed();
     if (collapsed == m_collapsed)
         return;
     m_collapsed = collapsed;

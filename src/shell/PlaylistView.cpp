@@ -47,8 +47,10 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
         connect(m_model, signal, this, &PlaylistView::forgetRowPositions);
     connect(m_model, &QAbstractItemModel::layoutChanged, this, &PlaylistView::forgetRowPositions);
     connect(m_model, &QAbstractItemModel::modelReset, this, &PlaylistView::forgetRowPositions);
-    const auto updateSpinner = [this] { runSpinner(!m_store.analyzingBPMIDs().isEmpty()); };
-    connect(&m_store, &LibraryStore::analyzingBPMIDsChanged, this, updateSpinner);
+    const auto updateSpinner = [this] {
+        runSpinner(!m_store.analysis().analyzingBPMIDs().isEmpty());
+    };
+    connect(&m_store.analysis(), &AnalysisQueues::analyzingBPMIDsChanged, this, updateSpinner);
     connect(&player, &AudioPlayer::currentIDChanged, this, [this] {
         refreshPlayback();
         followPlayer();
@@ -62,7 +64,7 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
 
 void PlaylistView::repaintSpinningRows()
 {
-    for (const QUuid &id : m_store.analyzingBPMIDs()) {
+    for (const QUuid &id : m_store.analysis().analyzingBPMIDs()) {
         if (const int row = m_model->rowOf(id); row >= 0)
             viewport()->update(visualRect(m_model->index(row)));
     }

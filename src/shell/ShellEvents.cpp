@@ -1,15 +1,15 @@
 #include "ShellEvents.h"
 
 #include "DesktopMotionPreference.h"
-#include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
+#include "settings/ShellSettings.h"
 
 #include <QGuiApplication>
 
 namespace brivello {
 
-const QString ShellEvents::kReduceMotionKey = QStringLiteral("reduceMotion");
+const QString ShellEvents::kReduceMotionKey = brivello::kReduceMotionKey;
 
 ShellEvents &ShellEvents::instance()
 {
@@ -21,10 +21,10 @@ ShellEvents::ShellEvents()
 {
     m_scheme = BrivelloTheme::currentScheme();
     m_environmentReduceMotion = qEnvironmentVariableIntValue("BRIVELLO_REDUCE_MOTION") != 0;
-    connect(&Defaults::standard(), &Defaults::changed, this, [this](const QString &key) {
-        if (key == QLatin1String("appAppearance"))
-            refresh();
-    });
+    connect(&ShellSettings::standard(),
+            &ShellSettings::appAppearanceChanged,
+            this,
+            &ShellEvents::refresh);
     NotificationCenter::defaultCenter().observe(
         brivelloLanguageDidChange, nullptr, this, [this](const Notification &) {
             emit languageChanged();
@@ -43,7 +43,7 @@ bool ShellEvents::reduceMotion() const
 {
     if (m_override)
         return *m_override;
-    if (m_environmentReduceMotion || Defaults::standard().boolean(kReduceMotionKey, false))
+    if (m_environmentReduceMotion || ShellSettings::standard().reduceMotion())
         return true;
     if (!m_desktopReduceMotion)
         m_desktopReduceMotion = DesktopMotionPreference::asksToReduceMotion();

@@ -56,8 +56,8 @@ void DuplicateWorkspace::trashDuplicateTracks(const QSet<QUuid> &ids)
     for (const Track &track : before) {
         if (!ids.contains(track.id) || moved.contains(track.id))
             continue;
-        const TrashOutcome outcome =
-            Trash::shared().trashItem(QString::fromUtf8(LocalFile::nativePath(track.url)));
+        const TrashOutcome outcome = m_store.services().trashService().trashItem(
+            QString::fromUtf8(LocalFile::nativePath(track.url)));
         if (outcome.error) {
             m_store.setLastError(outcome.error->description);
             continue;

@@ -2,9 +2,9 @@
 
 #include "library/AudioPlayer.h"
 #include "platform/AppLanguage.h"
-#include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
+#include "settings/ShellSettings.h"
 
 #include <QLocale>
 #include <QTimer>
@@ -31,17 +31,17 @@ MainWindowController::MainWindowController(LibraryStore &store,
     , m_updates(updates)
 {
     m_lastSelectedID = m_store.selectedID();
-    m_language = Defaults::standard().string(kAppLanguageKey, QStringLiteral("ru"));
+    m_language = ShellSettings::standard().appLanguage();
     QLocale::setDefault(localeFor(m_language));
     connect(
         &m_store, &LibraryStore::selectedIDChanged, this, &MainWindowController::selectedIDChanged);
     connect(&m_updates, &UpdateManager::availableReleaseChanged, this, [this] {
         presentUpdatePromptIfNeeded(m_updates.availableRelease());
     });
-    connect(&Defaults::standard(), &Defaults::changed, this, [this](const QString &key) {
-        if (key == kAppLanguageKey)
-            languageSettingChanged();
-    });
+    connect(&ShellSettings::standard(),
+            &ShellSettings::appLanguageChanged,
+            this,
+            &MainWindowController::languageSettingChanged);
     NotificationCenter::defaultCenter().observe(
         brivelloPlaybackDidFinish, nullptr, this, [this](const Notification &) {
             playbackDidFinish();
@@ -114,7 +114,7 @@ void MainWindowController::presentUpdatePromptIfNeeded(
 
 void MainWindowController::languageSettingChanged()
 {
-    const QString language = Defaults::standard().string(kAppLanguageKey, QStringLiteral("ru"));
+    const QString language = ShellSettings::standard().appLanguage();
     if (language == m_language)
         return;
     m_language = language;

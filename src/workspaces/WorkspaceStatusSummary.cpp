@@ -35,7 +35,8 @@ WorkspaceStatusInputs WorkspaceStatusInputs::read(const LibraryStore &store,
         in.conversionCompleted += item.status.kind == ConversionItem::Status::completed ? 1 : 0;
     in.duplicateGroups = store.duplicateSearch().groups;
     // A file that cannot be analysed is done too: its row says why.
-    in.analysisCount = int(store.qualityAnalyses().size() + store.qualityFailures().size());
+    in.analysisCount =
+        int(store.analysis().qualityAnalyses().size() + store.analysis().qualityFailures().size());
     in.analysisTrackCount = int(store.analysisTracks().size());
     if (player) {
         in.isPlaying = player->isPlaying();

@@ -139,15 +139,17 @@ protected:
     // most one job of each kind in flight.
     void expectConsistent()
     {
-        for (AnalysisQueue *queue : {&store().qualityQueue(), &store().bpmQueue()}) {
+        for (AnalysisQueue *queue :
+             {&store().analysis().qualityQueue(), &store().analysis().bpmQueue()}) {
             QSet<QUuid> expected(queue->pending().cbegin(), queue->pending().cend());
             EXPECT_EQ(expected.size(), queue->pending().size());
             if (queue->inFlight())
                 expected.insert(*queue->inFlight());
             EXPECT_EQ(queue->queued(), expected);
         }
-        EXPECT_EQ(store().analyzingQualityIDs(), store().qualityQueue().queued());
-        EXPECT_EQ(store().analyzingBPMIDs(), store().bpmQueue().queued());
+        EXPECT_EQ(store().analysis().analyzingQualityIDs(),
+                  store().analysis().qualityQueue().queued());
+        EXPECT_EQ(store().analysis().analyzingBPMIDs(), store().analysis().bpmQueue().queued());
         EXPECT_LE(m_jobs->outstanding(true), 1);
         EXPECT_LE(m_jobs->outstanding(false), 1);
     }
@@ -169,34 +171,34 @@ TEST_F(AnalysisSchedulerTest, QualityQueueFollowsTheListAndSkipsKnownTracks)
     expectConsistent();
     ASSERT_EQ(m_jobs->started.size(), 1);
     EXPECT_EQ(m_jobs->started[0].url, m_tracks[0].url);
-    EXPECT_EQ(store().pendingQualityTrackIDs(), QList<QUuid>{id(2)});
+    EXPECT_EQ(store().analysis().pendingQualityTrackIDs(), QList<QUuid>{id(2)});
 
     store().analyzeQuality({id(0), id(2)});
-    EXPECT_EQ(store().pendingQualityTrackIDs(), QList<QUuid>{id(2)});
+    EXPECT_EQ(store().analysis().pendingQualityTrackIDs(), QList<QUuid>{id(2)});
     m_jobs->releaseQuality(someAnalysis());
     expectConsistent();
-    EXPECT_TRUE(store().qualityAnalyses().contains(id(0)));
+    EXPECT_TRUE(store().analysis().qualityAnalyses().contains(id(0)));
     EXPECT_EQ(m_jobs->last(true).url, m_tracks[2].url);
 
     // A track with a result is not queued again.
     store().analyzeQuality({id(0)});
-    EXPECT_FALSE(store().qualityQueue().contains(id(0)));
+    EXPECT_FALSE(store().analysis().qualityQueue().contains(id(0)));
     m_jobs->releaseQuality(AnalysisJobs::QualityResult::failed(QStringLiteral("Файл пуст.")));
     expectConsistent();
-    EXPECT_FALSE(store().qualityAnalyses().contains(id(2)));
-    EXPECT_EQ(store().qualityFailures().value(id(2)), QStringLiteral("Файл пуст."));
+    EXPECT_FALSE(store().analysis().qualityAnalyses().contains(id(2)));
+    EXPECT_EQ(store().analysis().qualityFailures().value(id(2)), QStringLiteral("Файл пуст."));
     EXPECT_EQ(m_analysis->qualityWorkerState(), AnalysisScheduler::WorkerState::idle);
     // A failure is done: focusing or a plain request does not queue it again, a retry does.
     store().analyzeQuality({id(2)});
     EXPECT_EQ(m_jobs->started.size(), 2);
     store().analyzeQuality({id(2)}, true);
     EXPECT_EQ(m_jobs->started.size(), 3);
-    EXPECT_FALSE(store().qualityFailures().contains(id(2)));
+    EXPECT_FALSE(store().analysis().qualityFailures().contains(id(2)));
     m_jobs->releaseQuality(std::nullopt);
     // No reason given is still a failure with a reason to show; leaving the section forgets it.
-    EXPECT_FALSE(store().qualityFailures().value(id(2)).isEmpty());
+    EXPECT_FALSE(store().analysis().qualityFailures().value(id(2)).isEmpty());
     store().removeFromAnalysis({id(2)});
-    EXPECT_FALSE(store().qualityFailures().contains(id(2)));
+    EXPECT_FALSE(store().analysis().qualityFailures().contains(id(2)));
 }
 
 TEST_F(AnalysisSchedulerTest, PlaybackPausesQualityAnalysisAndTheTrackGoesFirstAfterStop)
@@ -208,8 +210,8 @@ TEST_F(AnalysisSchedulerTest, PlaybackPausesQualityAnalysisAndTheTrackGoesFirstA
     EXPECT_TRUE(*m_jobs->last(true).cancelled);
     m_jobs->releaseQuality(std::nullopt);
     expectConsistent();
-    EXPECT_EQ(store().pendingQualityTrackIDs(), (QList<QUuid>{id(0), id(1)}));
-    EXPECT_TRUE(store().analyzingQualityIDs().contains(id(0)));
+    EXPECT_EQ(store().analysis().pendingQualityTrackIDs(), (QList<QUuid>{id(0), id(1)}));
+    EXPECT_TRUE(store().analysis().analyzingQualityIDs().contains(id(0)));
 
     // Requests during playback only queue.
     store().analyzeQuality({id(3)});
@@ -232,7 +234,7 @@ TEST_F(AnalysisSchedulerTest, RemovingTheTrackUnderAnalysisDiscardsItAndGoesOn)
     EXPECT_TRUE(*m_jobs->last(true).cancelled);
     m_jobs->releaseQuality(someAnalysis());
     expectConsistent();
-    EXPECT_FALSE(store().qualityAnalyses().contains(id(0)));
+    EXPECT_FALSE(store().analysis().qualityAnalyses().contains(id(0)));
     EXPECT_EQ(m_jobs->last(true).url, m_tracks[1].url);
 }
 
@@ -246,17 +248,17 @@ TEST_F(AnalysisSchedulerTest, EstimatesAreRoundedHalfAwayFromZeroAndNonFiniteIsN
     for (const auto &c : cases) {
         const QUuid track = id(0);
         QHash<QUuid, QString> none;
-        store().setEstimatedBPMByTrackID(none);
+        store().analysis().setEstimatedBPMByTrackID(none);
         store().detectBPM({track});
         m_jobs->releaseTempo(tempo(c.bpm));
         expectConsistent();
-        EXPECT_EQ(store().estimatedBPMByTrackID().value(track), c.text) << c.bpm;
-        EXPECT_DOUBLE_EQ(store().estimatedBPMConfidenceByTrackID().value(track), 0.75);
+        EXPECT_EQ(store().analysis().estimatedBPMByTrackID().value(track), c.text) << c.bpm;
+        EXPECT_DOUBLE_EQ(store().analysis().estimatedBPMConfidenceByTrackID().value(track), 0.75);
     }
     store().detectBPM({id(1)});
     m_jobs->releaseTempo(tempo(std::numeric_limits<double>::quiet_NaN()));
     expectConsistent();
-    EXPECT_FALSE(store().estimatedBPMByTrackID().contains(id(1)));
+    EXPECT_FALSE(store().analysis().estimatedBPMByTrackID().contains(id(1)));
     EXPECT_EQ(m_analysis->bpmAnalysisAttemptCounts().value(id(1)), 1);
 }
 
@@ -265,17 +267,17 @@ TEST_F(AnalysisSchedulerTest, AFailedEstimateGetsOneMoreAttemptAtTheEnd)
     store().detectBPM({id(0), id(1)});
     m_jobs->releaseTempo(std::nullopt); // t0 fails once: to the end
     expectConsistent();
-    EXPECT_EQ(store().pendingBPMTrackIDs(), QList<QUuid>{id(0)});
+    EXPECT_EQ(store().analysis().pendingBPMTrackIDs(), QList<QUuid>{id(0)});
     m_jobs->releaseTempo(tempo(124));   // t1
     m_jobs->releaseTempo(std::nullopt); // t0 fails again: dropped
     expectConsistent();
-    EXPECT_TRUE(store().analyzingBPMIDs().isEmpty());
+    EXPECT_TRUE(store().analysis().analyzingBPMIDs().isEmpty());
     EXPECT_EQ(m_jobs->started.size(), 3);
     // A later request gets a single attempt.
     store().detectBPM({id(0)});
     m_jobs->releaseTempo(std::nullopt);
     expectConsistent();
-    EXPECT_FALSE(store().bpmQueue().contains(id(0)));
+    EXPECT_FALSE(store().analysis().bpmQueue().contains(id(0)));
     EXPECT_EQ(m_jobs->started.size(), 4);
 }
 
@@ -288,7 +290,7 @@ TEST_F(AnalysisSchedulerTest, TempoChangesModeWithThePlayer)
     EXPECT_TRUE(*m_jobs->last(false).cancelled);
     m_jobs->releaseTempo(std::nullopt);
     expectConsistent();
-    EXPECT_EQ(store().pendingBPMTrackIDs(), QList<QUuid>{id(0)});
+    EXPECT_EQ(store().analysis().pendingBPMTrackIDs(), QList<QUuid>{id(0)});
     EXPECT_TRUE(m_analysis->bpmAnalysisAttemptCounts().isEmpty()); // cancelled is not failed
     advance(0.49);
     EXPECT_EQ(m_jobs->started.size(), 1);
@@ -361,7 +363,7 @@ TEST_F(AnalysisSchedulerTest, TaggedTracksAndTracksThatLeftAreDroppedWhenTheirTu
     store().setTracks(tracks);
     m_jobs->releaseTempo(tempo(100));
     expectConsistent();
-    EXPECT_TRUE(store().bpmQueue().queued().isEmpty());
+    EXPECT_TRUE(store().analysis().bpmQueue().queued().isEmpty());
     EXPECT_EQ(m_jobs->started.size(), 1);
 }
 

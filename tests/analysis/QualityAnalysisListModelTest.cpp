@@ -35,7 +35,7 @@ TEST_F(QualityAnalysisListModelTest, RowsTellTheirStateAndDragTheSelectionInList
     // An unselected row drags its own file alone, which the overlay adds.
     EXPECT_TRUE(model.dragURLs(1).isEmpty());
 
-    store().setQualityFailures({{m_tracks[1].id, QStringLiteral("Файл пуст.")}});
+    store().analysis().setQualityFailures({{m_tracks[1].id, QStringLiteral("Файл пуст.")}});
     EXPECT_EQ(model.failure(1), QStringLiteral("Файл пуст."));
     EXPECT_TRUE(model.failure(0).isEmpty());
     model.setPlaybackState(m_tracks[1].id, true);

@@ -108,8 +108,8 @@ TEST_F(FavoritesTableModelTest, PlaybackAndTempoUpdatesTouchOnlyTheirCellsAndNev
     changes.clear();
     QHash<QUuid, QString> estimates;
     estimates.insert(rows.at(5).id, QStringLiteral("124"));
-    store().setEstimatedBPMByTrackID(estimates);
-    store().setAnalyzingBPMIDs({rows.at(6).id});
+    store().analysis().setEstimatedBPMByTrackID(estimates);
+    store().analysis().setAnalyzingBPMIDs({rows.at(6).id});
     settle();
     ASSERT_EQ(changes.size(), 2);
     EXPECT_EQ(changes.at(0).at(0).value<QModelIndex>(), model.index(5, 9));
@@ -130,7 +130,7 @@ TEST_F(FavoritesTableModelTest, BurstsOfUpdatesInOneTurnMakeOnePass)
     QHash<QUuid, QString> estimates;
     for (const Track &track : model.rows()) {
         estimates.insert(track.id, QStringLiteral("120"));
-        store().setEstimatedBPMByTrackID(estimates);
+        store().analysis().setEstimatedBPMByTrackID(estimates);
     }
     QCoreApplication::processEvents();
     EXPECT_EQ(passes.size(), 1);
@@ -165,10 +165,10 @@ TEST_F(FavoritesTableModelTest, BPMTextPrefersAnalysisThenEstimateThenTag)
     tracks[1].tags.bpm = QStringLiteral("128");
     tracks[2].tags.bpm = QStringLiteral("128");
     FavoritesTableModel &model = makeModel(tracks);
-    store().setAnalyzingBPMIDs({tracks[2].id});
-    store().setEstimatedBPMByTrackID({{tracks[1].id, QStringLiteral("126.5")},
-                                      {tracks[2].id, QStringLiteral("99")},
-                                      {tracks[3].id, QStringLiteral("  ")}});
+    store().analysis().setAnalyzingBPMIDs({tracks[2].id});
+    store().analysis().setEstimatedBPMByTrackID({{tracks[1].id, QStringLiteral("126.5")},
+                                                 {tracks[2].id, QStringLiteral("99")},
+                                                 {tracks[3].id, QStringLiteral("  ")}});
     const QStringList expected = {"128", "≈ 126.5", "…", "—"};
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(model.bpmDisplayText(tracks[i]), expected[i]) << i;

@@ -144,7 +144,7 @@ TEST_F(LibraryStoreFavouritesTest, SendingToAnalysisAndConverterSkipsWhatIsThere
     store().addTracksToAnalysis({a.id, b.id});
     ASSERT_EQ(store().analysisTracks().size(), 2);
     EXPECT_EQ(store().analysisTracks()[1].id, b.id);
-    EXPECT_EQ(store().pendingQualityTrackIDs(), QList<QUuid>{b.id});
+    EXPECT_EQ(store().analysis().pendingQualityTrackIDs(), QList<QUuid>{b.id});
     EXPECT_EQ(store().workspaceStatus()->message, "Отправлено в анализ: 1");
 
     EXPECT_EQ(store().addTracksToConversion({b.id, a.id}), 2);

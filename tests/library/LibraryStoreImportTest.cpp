@@ -117,8 +117,8 @@ TEST_F(LibraryStoreImportTest, KnownFilesOnlyJoinThePlaylistAndAskForTempo)
     EXPECT_EQ(store().tracks()[0].tags.title, QStringLiteral("Моё название"));
     EXPECT_FALSE(store().workspaceStatus().has_value());
     EXPECT_TRUE(m_metadataLoads.isEmpty());
-    EXPECT_EQ(store().analyzingBPMIDs(), QSet<QUuid>{cover.id});
-    EXPECT_EQ(store().pendingBPMTrackIDs(), QList<QUuid>{cover.id});
+    EXPECT_EQ(store().analysis().analyzingBPMIDs(), QSet<QUuid>{cover.id});
+    EXPECT_EQ(store().analysis().pendingBPMTrackIDs(), QList<QUuid>{cover.id});
 }
 
 TEST_F(LibraryStoreImportTest, TwoImportsOfOneFolderNeverMakeTwoTracksForAFile)
@@ -209,14 +209,14 @@ TEST_F(LibraryStoreImportTest, AnalysisImportKeepsItsOwnTracksAndQueuesQualityCh
     EXPECT_EQ(store().workspaceStatus()->message, QStringLiteral("Добавлено в анализ: 3"));
     ASSERT_EQ(m_metadataLoads.size(), 1);
     EXPECT_EQ(m_metadataLoads[0].destination, Destination::analysis);
-    EXPECT_EQ(store().analyzingQualityIDs().size(), 3);
-    EXPECT_EQ(store().pendingQualityTrackIDs().size(), 3);
+    EXPECT_EQ(store().analysis().analyzingQualityIDs().size(), 3);
+    EXPECT_EQ(store().analysis().pendingQualityTrackIDs().size(), 3);
 
     store().setWorkspaceStatus(std::nullopt);
     QCoro::waitFor(store().importForAnalysisAsync({url(QStringLiteral("A"))}));
     EXPECT_EQ(store().analysisTracks().size(), 3);
     EXPECT_FALSE(store().workspaceStatus().has_value());
-    EXPECT_EQ(store().pendingQualityTrackIDs().size(), 3);
+    EXPECT_EQ(store().analysis().pendingQualityTrackIDs().size(), 3);
 }
 
 TEST_F(LibraryStoreImportTest, CoverImportFlagsKnownTracksAndAddsNewOnesOutsideThePlaylist)
@@ -277,11 +277,11 @@ TEST_F(LibraryStoreImportTest, TempoRequestsSkipTaggedEstimatedQueuedAndUnknownT
     Track blank = Track::make(url(QStringLiteral("3.mp3")));
     blank.tags.bpm = QStringLiteral(" \n");
     store().setTracks({tagged, estimated, blank});
-    store().setEstimatedBPMByTrackID({{estimated.id, QStringLiteral("120")}});
-    QSignalSpy requested(&store(), &LibraryStore::bpmWorkRequested);
+    store().analysis().setEstimatedBPMByTrackID({{estimated.id, QStringLiteral("120")}});
+    QSignalSpy requested(&store().analysis(), &AnalysisQueues::bpmWorkRequested);
     store().detectBPM({tagged.id, estimated.id, blank.id, QUuid::createUuid()});
     store().detectBPM({blank.id});
-    EXPECT_EQ(store().pendingBPMTrackIDs(), QList<QUuid>{blank.id});
+    EXPECT_EQ(store().analysis().pendingBPMTrackIDs(), QList<QUuid>{blank.id});
     EXPECT_EQ(requested.count(), 1);
 }
 

@@ -94,7 +94,7 @@ TEST_F(LibraryStoreMetadataTest, AppliesResultsInBatchesOfFiftyAndQueuesTempo)
     EXPECT_TRUE(allLoaded(store().tracks()));
     EXPECT_EQ(store().tracks()[7].tags.title, "File t7.mp3");
     EXPECT_EQ(store().tracks()[7].bitRate, 320000);
-    EXPECT_EQ(store().pendingBPMTrackIDs().size(), 120);
+    EXPECT_EQ(store().analysis().pendingBPMTrackIDs().size(), 120);
     EXPECT_TRUE(store().hasPendingWorkspaceSave());
 }
 
@@ -149,7 +149,7 @@ TEST_F(LibraryStoreMetadataTest, OtherListsGetNoNotificationAndRemovedTracksAreS
     store().scheduleMetadataLoads(analysis, LibraryStore::MetadataDestination::analysis);
     ASSERT_TRUE(spinUntil([&] { return allLoaded(store().analysisTracks()); }));
     EXPECT_TRUE(m_loadedAtNotification.isEmpty());
-    EXPECT_TRUE(store().pendingBPMTrackIDs().isEmpty());
+    EXPECT_TRUE(store().analysis().pendingBPMTrackIDs().isEmpty());
 
     const QList<Track> library = makeTracks(3, "l");
     store().setTracks(library);
@@ -215,7 +215,7 @@ TEST_F(LibraryStoreMetadataTest, ALongLoadWritesTheSnapshotOnceWhenItEnds)
 
 TEST_F(LibraryStoreMetadataTest, ImportedFilesShowTheirRealTagsOnceLoaded)
 {
-    LibraryStore::setMetadataLoadHookForTesting({});
+    m_services.metadataLoads = {};
     AudioMetadataLoadQueue::shared().setReaderForTesting({});
     const QString file = path("Some Artist - Some Title.flac");
     test::makeTone(file,

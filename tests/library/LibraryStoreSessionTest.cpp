@@ -117,10 +117,10 @@ TEST_F(LibraryStoreSessionTest, RestoreDropsMissingFilesAndEverythingThatHungOnT
                         {ConversionItem::Status::completed, {}},
                         url(QStringLiteral("c.mp3"))};
     s.setConversionItems({done});
-    s.setEstimatedBPMByTrackID({{kept.id, QStringLiteral("124")},
-                                {gone.id, QStringLiteral("90")},
-                                {analysed.id, QStringLiteral("100")}});
-    s.setEstimatedBPMConfidenceByTrackID({{kept.id, 0.9}, {gone.id, 0.5}});
+    s.analysis().setEstimatedBPMByTrackID({{kept.id, QStringLiteral("124")},
+                                           {gone.id, QStringLiteral("90")},
+                                           {analysed.id, QStringLiteral("100")}});
+    s.analysis().setEstimatedBPMConfidenceByTrackID({{kept.id, 0.9}, {gone.id, 0.5}});
     {
         DuplicateSearchState search = s.duplicateSearch();
         search.groups = {AudioDuplicateGroup{
@@ -138,8 +138,9 @@ TEST_F(LibraryStoreSessionTest, RestoreDropsMissingFilesAndEverythingThatHungOnT
     ASSERT_EQ(r.tracks().size(), 1);
     EXPECT_EQ(r.tracks()[0].id, kept.id);
     EXPECT_EQ(r.tracks()[0].format, QStringLiteral("MP3"));
-    EXPECT_EQ(r.estimatedBPMByTrackID(), (QHash<QUuid, QString>{{kept.id, QStringLiteral("124")}}));
-    EXPECT_EQ(r.estimatedBPMConfidenceByTrackID().size(), 1);
+    EXPECT_EQ(r.analysis().estimatedBPMByTrackID(),
+              (QHash<QUuid, QString>{{kept.id, QStringLiteral("124")}}));
+    EXPECT_EQ(r.analysis().estimatedBPMConfidenceByTrackID().size(), 1);
     ASSERT_EQ(r.conversionItems().size(), 1);
     EXPECT_NE(r.conversionItems()[0].id, done.id);
     EXPECT_EQ(r.conversionItems()[0].status, ConversionItem::Status{});

@@ -56,7 +56,7 @@ protected:
 
     EngineAudioPlayer &makePlayer()
     {
-        player = std::make_unique<EngineAudioPlayer>(std::move(engine));
+        player = std::make_unique<EngineAudioPlayer>(std::move(engine), Defaults::standard());
         return *player;
     }
     Track track(const QString &name, double seconds)
@@ -113,7 +113,8 @@ TEST_F(EngineAudioPlayerTest, StoredVolumeIsClampedOnReadAndDefaultsWithoutWriti
         if (c.stored.isValid())
             Defaults::standard().set(kPlayerVolumeKey, c.stored);
         EngineAudioPlayer made(std::make_unique<AudioPlaybackEngine>(
-            [] { return std::make_unique<CaptureAudioSink>(); }));
+                                   [] { return std::make_unique<CaptureAudioSink>(); }),
+                               Defaults::standard());
         EXPECT_FLOAT_EQ(made.volume(), c.volume);
         if (c.afterwards.typeId() == QMetaType::Double) {
             EXPECT_NEAR(Defaults::standard().real(kPlayerVolumeKey), c.afterwards.toDouble(), 1e-6);
@@ -262,7 +263,7 @@ TEST_F(EngineAudioPlayerTest, EndIsReportedOnceAfterTheNaturalEndAndAfterAForwar
 
 TEST_F(EngineAudioPlayerTest, StateReachesTheStoreThenTheQueueThenTheNotification)
 {
-    LibraryStore store;
+    LibraryStore store(Defaults::standard());
     EngineAudioPlayer &p = makePlayer();
     p.setLibraryStore(&store);
     const Track a = track(QStringLiteral("a.wav"), 2);
@@ -289,7 +290,7 @@ TEST_F(EngineAudioPlayerTest, StateReachesTheStoreThenTheQueueThenTheNotificatio
 
 TEST_F(EngineAudioPlayerTest, UnplayableFileBecomesCurrentSilently)
 {
-    LibraryStore store;
+    LibraryStore store(Defaults::standard());
     EngineAudioPlayer &p = makePlayer();
     p.setLibraryStore(&store);
     const QString path = m_folder.filePath(QStringLiteral("text.mp3"));
@@ -314,7 +315,7 @@ TEST_F(EngineAudioPlayerTest, UnplayableFileBecomesCurrentSilently)
 
 TEST_F(EngineAudioPlayerTest, LostDeviceStopsLikeAPauseWithoutAnEndAndNamesTheFile)
 {
-    LibraryStore store;
+    LibraryStore store(Defaults::standard());
     EngineAudioPlayer &p = makePlayer();
     p.setLibraryStore(&store);
     const Track a = track(QStringLiteral("lost.wav"), 2);

@@ -31,8 +31,8 @@ TEST_F(ShellFixture, FavoritesTableScreenshots)
     player().setPlaying(true);
     store().setSelectedIDs({model->idAt(3), model->idAt(4)});
     store().setSelectedID(model->idAt(4));
-    store().setEstimatedBPMByTrackID({{model->idAt(0), QStringLiteral("124")}});
-    store().setAnalyzingBPMIDs({model->idAt(2)});
+    store().analysis().setEstimatedBPMByTrackID({{model->idAt(0), QStringLiteral("124")}});
+    store().analysis().setAnalyzingBPMIDs({model->idAt(2)});
     for (int i = 0; i < 3; ++i) {
         m_scheduler.advance(1);
         QCoreApplication::processEvents();

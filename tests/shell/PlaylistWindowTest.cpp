@@ -88,8 +88,8 @@ TEST_F(ShellFixture, FilledPlaylistScreenshots)
     player().setPlaying(true);
     store().setSelectedIDs({model->trackAt(5).id, model->trackAt(6).id});
     store().setSelectedID(model->trackAt(6).id);
-    store().setEstimatedBPMByTrackID({{model->trackAt(1).id, QStringLiteral("121")}});
-    store().setAnalyzingBPMIDs({model->trackAt(10).id});
+    store().analysis().setEstimatedBPMByTrackID({{model->trackAt(1).id, QStringLiteral("121")}});
+    store().analysis().setAnalyzingBPMIDs({model->trackAt(10).id});
     EXPECT_TRUE(model->isPlaying(2));
 
     for (const char *language : {"ru", "en"}) {

@@ -36,12 +36,12 @@ TEST_F(SnapshotSaveEndToEndTest, ALongLoadWritesTheSnapshotOncePerFinishedBurst)
 
     ASSERT_TRUE(spinUntil(
         [this] {
-            return store().analyzingBPMIDs().isEmpty() &&
-                   store().estimatedBPMByTrackID().size() >= 1;
+            return store().analysis().analyzingBPMIDs().isEmpty() &&
+                   store().analysis().estimatedBPMByTrackID().size() >= 1;
         },
         240000));
     settle(1000);
-    EXPECT_GT(store().estimatedBPMByTrackID().size(), kFiles / 2);
+    EXPECT_GT(store().analysis().estimatedBPMByTrackID().size(), kFiles / 2);
     EXPECT_EQ(saved.count(), afterLoad) << "tempo estimates wrote the snapshot";
 }
 

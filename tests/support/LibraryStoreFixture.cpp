@@ -13,11 +13,14 @@ namespace brivello::testing {
 void LibraryStoreFixture::SetUp()
 {
     Defaults::standard().resetForTesting();
+    // The store's own parts (the workspace runs, the analysis scheduler) keep the shared clock.
     Scheduler::setShared(&m_scheduler);
-    LibraryStore::setMetadataLoadHookForTesting(
-        [this](const QList<Track> &tracks, LibraryStore::MetadataDestination destination) {
-            m_metadataLoads.append({tracks, destination});
-        });
+    m_services.scheduler = &m_scheduler;
+    m_services.metadataLoads = [this](const QList<Track> &tracks,
+                                      LibraryStore::MetadataDestination destination) {
+        m_metadataLoads.append({tracks, destination});
+    };
+    m_services.waveformPreloads = [this](const QList<QUrl> &urls) { m_preloads.enqueue(urls); };
     ASSERT_TRUE(m_dir.isValid());
 }
 
@@ -26,17 +29,12 @@ void LibraryStoreFixture::TearDown()
     m_store.reset();
     // Let queued work of the dropped store run out before the fakes go away.
     QCoreApplication::processEvents();
-    LibraryStore::setMetadataLoadHookForTesting({});
     Scheduler::setShared(nullptr);
 }
 
 LibraryStore &LibraryStoreFixture::makeStore()
 {
-    m_store = std::make_unique<LibraryStore>();
-    QObject::connect(m_store.get(),
-                     &LibraryStore::waveformPreloadRequested,
-                     &m_preloads,
-                     qOverload<const QList<QUrl> &>(&WaveformPreloadQueue::enqueue));
+    m_store = std::make_unique<LibraryStore>(Defaults::standard(), m_services);
     return *m_store;
 }
 

@@ -60,6 +60,9 @@ protected:
     VirtualScheduler m_scheduler;
     RecordingPreloadQueue m_preloads;
     QList<MetadataLoadCall> m_metadataLoads;
+    // What makeStore() builds the store with: the virtual time, and the recorders of its
+    // metadata loads and waveform preloads. A test may change it before makeStore().
+    LibraryStoreServices m_services;
     QTemporaryDir m_dir;
     std::unique_ptr<LibraryStore> m_store;
 };

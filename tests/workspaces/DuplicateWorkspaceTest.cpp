@@ -37,7 +37,7 @@ protected:
     void SetUp() override
     {
         LibraryStoreFixture::SetUp();
-        Trash::setShared(&m_trash);
+        m_services.trash = &m_trash;
         makeStore();
         store().setAudioPlayer(&m_player);
         m_search = new DuplicateSearch(store());
@@ -50,11 +50,7 @@ protected:
             {{QStringLiteral("g1"), {id(0), id(1), id(2)}, 10, DuplicateMatchKind::exact},
              {QStringLiteral("g2"), {id(2), id(3)}, 5, DuplicateMatchKind::exact}});
     }
-    void TearDown() override
-    {
-        Trash::setShared(nullptr);
-        LibraryStoreFixture::TearDown();
-    }
+    void TearDown() override { LibraryStoreFixture::TearDown(); }
     QUuid id(int index) const { return m_tracks[index].id; }
     FakeTrash m_trash;
     brivello::testing::RecordingAudioPlayer m_player;

@@ -31,8 +31,10 @@ QualityAnalysisList::QualityAnalysisList(LibraryStore &store, AudioPlayer &playe
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { setHoveredRow(-1); });
     connect(&player, &AudioPlayer::currentIDChanged, this, &QualityAnalysisList::refreshPlayback);
     connect(&player, &AudioPlayer::isPlayingChanged, this, &QualityAnalysisList::refreshPlayback);
-    const auto updateSpinner = [this] { runSpinner(!m_store.analyzingQualityIDs().isEmpty()); };
-    connect(&store, &LibraryStore::analyzingQualityIDsChanged, this, updateSpinner);
+    const auto updateSpinner = [this] {
+        runSpinner(!m_store.analysis().analyzingQualityIDs().isEmpty());
+    };
+    connect(&store.analysis(), &AnalysisQueues::analyzingQualityIDsChanged, this, updateSpinner);
     refreshPlayback();
     updateSpinner();
 }

@@ -84,10 +84,12 @@ QualityAnalyzerView::QualityAnalyzerView(LibraryStore &store, AudioPlayer &playe
     });
     connect(
         &store, &LibraryStore::analysisTracksChanged, this, &QualityAnalyzerView::tracksChanged);
-    connect(
-        &store, &LibraryStore::qualityAnalysesChanged, this, &QualityAnalyzerView::refreshDetail);
-    connect(&store,
-            &LibraryStore::analyzingQualityIDsChanged,
+    connect(&store.analysis(),
+            &AnalysisQueues::qualityAnalysesChanged,
+            this,
+            &QualityAnalyzerView::refreshDetail);
+    connect(&store.analysis(),
+            &AnalysisQueues::analyzingQualityIDsChanged,
             this,
             &QualityAnalyzerView::refreshDetail);
     connect(
@@ -123,15 +125,15 @@ bool QualityAnalyzerView::isActive() const
 
 QString QualityAnalyzerView::statusText(const QUuid &id) const
 {
-    if (const auto result = m_store.qualityAnalyses().value(id)) {
+    if (const auto result = m_store.analysis().qualityAnalyses().value(id)) {
         return BrivelloLocalization::string(result->verdict.rawValue()) + QStringLiteral(" · ") +
                BrivelloLocalization::format(QStringLiteral("~%d Гц · %d kHz"),
                                             int(result->cutoffHz / 100) * 100,
                                             int(result->sampleRate / 1000));
     }
-    if (m_store.analyzingQualityIDs().contains(id))
+    if (m_store.analysis().analyzingQualityIDs().contains(id))
         return BrivelloLocalization::string(QStringLiteral("Анализируем спектр…"));
-    if (const QString reason = m_store.qualityFailures().value(id); !reason.isEmpty())
+    if (const QString reason = m_store.analysis().qualityFailures().value(id); !reason.isEmpty())
         return reason;
     return BrivelloLocalization::string(QStringLiteral("Не анализировался"));
 }
@@ -155,11 +157,13 @@ void QualityAnalyzerView::refreshDetail()
             break;
         }
     }
-    const bool analyzing = m_focusedID && m_store.analyzingQualityIDs().contains(*m_focusedID);
-    m_detail->setInputs(track,
-                        m_focusedID ? m_store.qualityAnalyses().value(*m_focusedID) : nullptr,
-                        analyzing,
-                        m_focusedID ? m_store.qualityFailures().value(*m_focusedID) : QString());
+    const bool analyzing =
+        m_focusedID && m_store.analysis().analyzingQualityIDs().contains(*m_focusedID);
+    m_detail->setInputs(
+        track,
+        m_focusedID ? m_store.analysis().qualityAnalyses().value(*m_focusedID) : nullptr,
+        analyzing,
+        m_focusedID ? m_store.analysis().qualityFailures().value(*m_focusedID) : QString());
 }
 
 void QualityAnalyzerView::selectedIDsChanged()
@@ -206,8 +210,8 @@ void QualityAnalyzerView::selectedIDChanged()
 
 void QualityAnalyzerView::analyzeFocusedTrackIfNeeded()
 {
-    if (!m_focusedID || m_store.qualityAnalyses().contains(*m_focusedID) ||
-        m_store.analyzingQualityIDs().contains(*m_focusedID))
+    if (!m_focusedID || m_store.analysis().qualityAnalyses().contains(*m_focusedID) ||
+        m_store.analysis().analyzingQualityIDs().contains(*m_focusedID))
         return;
     m_store.analyzeQuality({*m_focusedID});
 }

@@ -95,7 +95,7 @@ void FavoritesExportController::exportFavoriteSelection(QWidget *parent)
         QStringLiteral("Выбранные треки будут скопированы. Оригиналы останутся на месте.")));
     auto *byGenre =
         new QCheckBox(BrivelloLocalization::string(QStringLiteral("Создавать подпапки по жанрам")));
-    byGenre->setChecked(Defaults::standard().boolean(kExportFavoritesByGenreKey, false));
+    byGenre->setChecked(m_store->settings().defaults().boolean(kExportFavoritesByGenreKey, false));
     auto *hint = new QLabel(BrivelloLocalization::string(
         QStringLiteral("Треки без жанра попадут в папку «Без жанра».")));
     hint->setWordWrap(true);
@@ -116,7 +116,8 @@ void FavoritesExportController::exportFavoriteSelection(QWidget *parent)
             if (!self || folder.isEmpty())
                 return;
             const bool sorted = byGenre->isChecked();
-            Defaults::standard().set(kExportFavoritesByGenreKey, sorted);
+            if (self->m_store)
+                self->m_store->settings().defaults().set(kExportFavoritesByGenreKey, sorted);
             exportItems(self->m_store, items, folder, sorted);
         });
     // On its own, not as a sheet over the window.

@@ -154,7 +154,7 @@ void FavoritesTableView::applyDensity()
 
 void FavoritesTableView::applyLayout()
 {
-    const FavoriteTableLayout layout = FavoriteTableLayout::restore(Defaults::standard());
+    const FavoriteTableLayout layout = FavoriteTableLayout::restore(m_store.settings().defaults());
     m_normalizingColumns = true;
     for (int visual = 0; visual < layout.order.size(); ++visual) {
         const int logical = FavoritesTableModel::columnOf(layout.order.at(visual));
@@ -185,7 +185,7 @@ void FavoritesTableView::columnMoved()
     QStringList order;
     for (int visual = 0; visual < m_header->count(); ++visual)
         order.append(FavoritesTableModel::columnID(m_header->logicalIndex(visual)));
-    FavoriteTableLayout::storeOrder(Defaults::standard(), order);
+    FavoriteTableLayout::storeOrder(m_store.settings().defaults(), order);
     m_normalizingColumns = false;
 }
 
@@ -201,7 +201,7 @@ void FavoritesTableView::columnResized(int logicalIndex, int newSize)
         m_header->resizeSection(logicalIndex, minimum);
         return;
     }
-    FavoriteTableLayout::storeWidth(Defaults::standard(), id, newSize);
+    FavoriteTableLayout::storeWidth(m_store.settings().defaults(), id, newSize);
 }
 
 void FavoritesTableView::storeHiddenColumns()
@@ -212,7 +212,7 @@ void FavoritesTableView::storeHiddenColumns()
         if (m_header->isSectionHidden(logical))
             hidden.append(FavoritesTableModel::columnID(logical));
     }
-    FavoriteTableLayout::storeHidden(Defaults::standard(), hidden);
+    FavoriteTableLayout::storeHidden(m_store.settings().defaults(), hidden);
 }
 
 void FavoritesTableView::toggleColumn(const QString &id)

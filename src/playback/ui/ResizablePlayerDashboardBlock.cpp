@@ -118,7 +118,7 @@ void ResizablePlayerDashboardBlock::setSizing(const PlayerBlockSizing &sizing)
 
 double ResizablePlayerDashboardBlock::storedHeight() const
 {
-    return Defaults::standard().real(kStoredHeightKey, 0);
+    return m_store.settings().defaults().real(kStoredHeightKey, 0);
 }
 
 double ResizablePlayerDashboardBlock::effectiveHeight() const
@@ -150,7 +150,7 @@ void ResizablePlayerDashboardBlock::dragChanged(double translationY)
 void ResizablePlayerDashboardBlock::dragEnded()
 {
     const double height = m_resizePreview ? *m_resizePreview : effectiveHeight();
-    Defaults::standard().set(kStoredHeightKey, height);
+    m_store.settings().defaults().set(kStoredHeightKey, height);
     m_resizePreview.reset();
     m_resizeStart.reset();
     applyHeight();

@@ -3,6 +3,7 @@
 #include "SettingsLook.h"
 #include "SettingsSections.h"
 #include "WaveformColorPreview.h"
+#include "library/LibrarySettings.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
 
@@ -62,8 +63,7 @@ void SettingsSections::sliderRow(QBoxLayout *column,
     QWidget *parent = column->parentWidget();
     QHBoxLayout *line = row(column);
     line->addWidget(new QLabel(BrivelloLocalization::string(titleKey), parent));
-    QSlider *control = slider(
-        setting.key, setting.fallback, setting.minimum, setting.maximum, setting.steps, parent);
+    QSlider *control = slider(setting, parent);
     QLabel *text = valueLabel(parent, 0);
     text->setFont(BrivelloTheme::font(valueStyle));
     text->setText(format(Defaults::standard().real(setting.key, setting.fallback)));
@@ -83,9 +83,10 @@ QWidget *SettingsSections::player()
     QHBoxLayout *seekRow = row(column);
     auto *seekLabel = new QLabel(widget);
     auto *seek = new QSpinBox(widget);
-    seek->setRange(5, 60);
+    seek->setRange(int(kSeekStepRange.minimum), int(kSeekStepRange.maximum));
     seek->setSingleStep(5);
-    seek->setValue(int(validNumber(defaults.real(QStringLiteral("seekStep"), 15), 5, 60, 15)));
+    seek->setValue(
+        int(kSeekStepRange.clamp(defaults.real(kSeekStepKey, kSeekStepDefault), kSeekStepDefault)));
     seekLabel->setText(seekStepText(seek->value()));
     QObject::connect(seek, &QSpinBox::valueChanged, seekLabel, [seekLabel](int value) {
         Defaults::standard().set(QStringLiteral("seekStep"), double(value));
@@ -132,7 +133,7 @@ QWidget *SettingsSections::player()
         name->setFixedWidth(14);
         name->setAlignment(Qt::AlignCenter);
         const QString setting = QString::fromLatin1(key);
-        QSlider *component = slider(setting, 1.0, 0, 1, 1000, custom);
+        QSlider *component = slider(sliderSetting(setting, 1000), custom);
         QLabel *number = valueLabel(custom, 30);
         number->setText(
             QString::number(colorComponentText(Defaults::standard().real(setting, 1.0))));
@@ -176,7 +177,7 @@ QWidget *SettingsSections::analysis()
 
     sliderRow(column,
               QStringLiteral("Динамический диапазон"),
-              {QStringLiteral("analysisDensityRange"), 100, 60, 140, 16},
+              sliderSetting(kAnalysisDensityRangeKey, 16),
               &SettingsSections::densityRangeText,
               TextStyle::caption);
     column->addWidget(caption(QStringLiteral("Изменения применяются к новым анализам. Для уже "
@@ -192,7 +193,7 @@ QWidget *SettingsSections::tables()
     auto *column = static_cast<QVBoxLayout *>(widget->layout());
     sliderRow(column,
               QStringLiteral("Масштаб текста и строк"),
-              {QStringLiteral("tableDensity"), 1.0, 0.85, 1.35, 10},
+              sliderSetting(kTableDensityKey, 10),
               &SettingsSections::tableScaleText,
               TextStyle::body);
     return widget;

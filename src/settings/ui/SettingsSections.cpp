@@ -2,6 +2,7 @@
 
 #include "SettingsLook.h"
 #include "WaveformColorPreview.h"
+#include "library/LibrarySettings.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
 
@@ -39,32 +40,38 @@ QWidget *SettingsSections::build(SettingsSheet::SettingsSection section,
 
 double SettingsSections::validNumber(double value, double minimum, double maximum, double fallback)
 {
-    return std::isfinite(value) ? std::clamp(value, minimum, maximum) : fallback;
+    return SettingRange{minimum, maximum}.clamp(value, fallback);
+}
+
+SettingsSections::SliderSetting SettingsSections::sliderSetting(const QString &key, int steps)
+{
+    const SettingRange range = LibrarySettings::range(key).value_or(SettingRange{0, 1});
+    return {key, LibrarySettings::fallback(key).toDouble(), range.minimum, range.maximum, steps};
 }
 
 QString SettingsSections::seekStepText(double seconds)
 {
-    const double step = validNumber(seconds, 5, 60, 15);
+    const double step = kSeekStepRange.clamp(seconds, kSeekStepDefault);
     return BrivelloLocalization::format(QStringLiteral("Перемотка: %d секунд"),
                                         static_cast<qlonglong>(std::trunc(step)));
 }
 
 QString SettingsSections::densityRangeText(double decibels)
 {
-    const double range = validNumber(decibels, 60, 140, 100);
+    const double range = kAnalysisDensityRangeLimits.clamp(decibels, kAnalysisDensityRangeDefault);
     return QStringLiteral("\u2212%1 dB").arg(static_cast<qlonglong>(std::trunc(range)));
 }
 
 QString SettingsSections::tableScaleText(double scale)
 {
     // Truncated, but a step such as 1.15 (stored as 1.1499…) still reads 115.
-    const double percent = validNumber(scale, 0.85, 1.35, 1.0) * 100;
+    const double percent = kTableDensityRange.clamp(scale, kTableDensityDefault) * 100;
     return QString::number(static_cast<qlonglong>(std::trunc(percent + 1e-9))) + QLatin1Char('%');
 }
 
 int SettingsSections::colorComponentText(double component)
 {
-    return static_cast<int>(std::lround(validNumber(component, 0, 1, 1) * 255));
+    return static_cast<int>(std::lround(kWaveformComponentRange.clamp(component, 1) * 255));
 }
 
 QColor SettingsSections::selectedWaveformColor()
@@ -116,21 +123,20 @@ SettingsSections::toggle(const QString &key, const QString &setting, bool fallba
     return box;
 }
 
-QSlider *SettingsSections::slider(const QString &setting,
-                                  double fallback,
-                                  double minimum,
-                                  double maximum,
-                                  int steps,
-                                  QWidget *parent)
+QSlider *SettingsSections::slider(const SliderSetting &setting, QWidget *parent)
 {
     auto *control = new QSlider(Qt::Horizontal, parent);
-    control->setRange(0, steps);
-    const double value =
-        validNumber(Defaults::standard().real(setting, fallback), minimum, maximum, fallback);
+    control->setRange(0, setting.steps);
+    const double minimum = setting.minimum;
+    const double maximum = setting.maximum;
+    const double value = validNumber(Defaults::standard().real(setting.key, setting.fallback),
+                                     minimum,
+                                     maximum,
+                                     setting.fallback);
     control->setValue(
-        static_cast<int>(std::lround((value - minimum) / (maximum - minimum) * steps)));
-    QObject::connect(control, &QSlider::valueChanged, control, [=] {
-        Defaults::standard().set(setting, sliderValue(control, minimum, maximum));
+        static_cast<int>(std::lround((value - minimum) / (maximum - minimum) * setting.steps)));
+    QObject::connect(control, &QSlider::valueChanged, control, [=, key = setting.key] {
+        Defaults::standard().set(key, sliderValue(control, minimum, maximum));
     });
     return control;
 }

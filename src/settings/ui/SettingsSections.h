@@ -44,6 +44,8 @@ private:
         double maximum;
         int steps;
     };
+    // The slider of a library setting: its default and range from the library's key table.
+    static SliderSetting sliderSetting(const QString &key, int steps);
 
     static QWidget *player();
     static QWidget *analysis();
@@ -59,12 +61,7 @@ private:
     static QCheckBox *
     toggle(const QString &key, const QString &setting, bool fallback, QWidget *parent);
     // A slider over [minimum, maximum] in `steps` steps bound to a number setting.
-    static QSlider *slider(const QString &setting,
-                           double fallback,
-                           double minimum,
-                           double maximum,
-                           int steps,
-                           QWidget *parent);
+    static QSlider *slider(const SliderSetting &setting, QWidget *parent);
     static double sliderValue(const QSlider *slider, double minimum, double maximum);
     // A titled slider with its value after it, formatted as the stored setting reads.
     static void sliderRow(QBoxLayout *column,

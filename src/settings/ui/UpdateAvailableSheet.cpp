@@ -3,7 +3,6 @@
 #include "SettingsLook.h"
 #include "platform/BrivelloLocalization.h"
 #include "shell/ActionButton.h"
-#include "shell/BrivelloSymbols.h"
 #include "shell/ShellEvents.h"
 
 #include <QHBoxLayout>
@@ -39,16 +38,12 @@ UpdateAvailableSheet::UpdateAvailableSheet(const UpdateManager::Release &release
 
     auto *header = new QHBoxLayout;
     header->setSpacing(12);
-    m_icon = new QLabel(this);
-    m_icon->setFixedSize(kIconSize + 4, kIconSize + 4);
-    header->addWidget(m_icon, 0, Qt::AlignVCenter);
-    auto *titles = new QVBoxLayout;
-    titles->setSpacing(3);
-    m_title = SettingsLook::label(TextStyle::title2, this, QFont::Bold);
-    m_installed = SettingsLook::label(TextStyle::body, this);
-    titles->addWidget(m_title);
-    titles->addWidget(m_installed);
-    header->addLayout(titles, 1);
+    m_heading = UpdateHeading::build(
+        header,
+        this,
+        {kIconSize, kIconSize + 4, TextStyle::title2, QFont::Bold, TextStyle::body, 3});
+    m_title = m_heading.title;
+    m_installed = m_heading.line;
     column->addLayout(header);
     column->addWidget(SettingsLook::divider(this));
 
@@ -125,12 +120,7 @@ void UpdateAvailableSheet::applyLook()
 {
     const ColorScheme scheme = SettingsLook::scheme();
     setPalette(BrivelloTheme::palette(scheme));
-    m_icon->setPixmap(BrivelloSymbols::pixmap(QStringLiteral("arrow.down.circle.fill"),
-                                              kIconSize,
-                                              SettingsLook::symbolTint(scheme),
-                                              scheme,
-                                              devicePixelRatioF()));
-    SettingsLook::setTextColor(m_title, BrivelloTheme::primary(scheme));
+    m_heading.applyLook(scheme);
     SettingsLook::setTextColor(m_installed, BrivelloTheme::secondary(scheme));
     SettingsLook::setTextColor(m_whatsNew, BrivelloTheme::primary(scheme));
     SettingsLook::setTextColor(m_notes, BrivelloTheme::primary(scheme));

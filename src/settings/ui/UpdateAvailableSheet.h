@@ -1,5 +1,6 @@
 #pragma once
 
+#include "UpdateHeading.h"
 #include "settings/UpdateManager.h"
 
 #include <QDialog>
@@ -46,7 +47,7 @@ private:
     UpdateManager::Release m_release;
     QString m_currentVersion;
     std::function<void()> m_downloadAction;
-    QLabel *m_icon = nullptr;
+    UpdateHeading m_heading;
     QLabel *m_title = nullptr;
     QLabel *m_installed = nullptr;
     QLabel *m_whatsNew = nullptr;

@@ -4,7 +4,6 @@
 #include "platform/BrivelloLocalization.h"
 #include "settings/UpdateManager.h"
 #include "shell/ActionButton.h"
-#include "shell/BrivelloSymbols.h"
 #include "shell/ShellEvents.h"
 
 #include <QHBoxLayout>
@@ -54,18 +53,14 @@ UpdateBanner::UpdateBanner(UpdateManager &updates, QWidget *parent)
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(12, 12, 12, 12);
     row->setSpacing(12);
-    m_icon = new QLabel(this);
-    m_icon->setFixedSize(kIconSize + 2, kIconSize + 2);
-    row->addWidget(m_icon, 0, Qt::AlignVCenter);
-    auto *texts = new QVBoxLayout;
-    texts->setSpacing(2);
-    m_title = SettingsLook::label(TextStyle::subheadline, this, QFont::DemiBold);
-    m_notes = SettingsLook::label(TextStyle::caption, this);
+    m_heading = UpdateHeading::build(
+        row,
+        this,
+        {kIconSize, kIconSize + 2, TextStyle::subheadline, QFont::DemiBold, TextStyle::caption, 2});
+    m_title = m_heading.title;
+    m_notes = m_heading.line;
     m_notes->setWordWrap(true);
     m_notes->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    texts->addWidget(m_title);
-    texts->addWidget(m_notes);
-    row->addLayout(texts, 1);
     row->addSpacing(12);
     m_download =
         new ActionButton(QStringLiteral("Скачать"), QStringLiteral("arrow.down.circle"), this);
@@ -114,12 +109,7 @@ void UpdateBanner::applyLook()
 {
     const ColorScheme scheme = SettingsLook::scheme();
     const bool light = BrivelloTheme::isLight(scheme);
-    m_icon->setPixmap(BrivelloSymbols::pixmap(QStringLiteral("arrow.down.circle.fill"),
-                                              kIconSize,
-                                              SettingsLook::symbolTint(scheme),
-                                              scheme,
-                                              devicePixelRatioF()));
-    SettingsLook::setTextColor(m_title, BrivelloTheme::primary(scheme));
+    m_heading.applyLook(scheme);
     SettingsLook::setTextColor(m_notes, light ? blackA(0.66) : whiteA(0.72));
     update();
 }

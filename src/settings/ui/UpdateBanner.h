@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UpdateHeading.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -35,7 +37,7 @@ private:
     void elideNotes();
 
     UpdateManager &m_updates;
-    QLabel *m_icon = nullptr;
+    UpdateHeading m_heading;
     QLabel *m_title = nullptr;
     QLabel *m_notes = nullptr;
     QString m_fullNotes;

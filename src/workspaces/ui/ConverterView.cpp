@@ -34,10 +34,7 @@ ConverterView::ConverterView(LibraryStore &store,
                              AudioPlayer &player,
                              WorkspaceActions actions,
                              QWidget *parent)
-    : QWidget(parent)
-    , m_store(store)
-    , m_player(&player)
-    , m_actions(std::move(actions))
+    : WorkspaceSectionView(store, player, std::move(actions), parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 16);
@@ -60,7 +57,6 @@ ConverterView::ConverterView(LibraryStore &store,
     m_content->addWidget(m_dropZone);
     m_content->addWidget(m_list);
     layout->addLayout(m_content, 1);
-    setAcceptDrops(true);
 
     m_lastIDs = itemIDs();
     connect(&m_store, &LibraryStore::conversionItemsChanged, this, &ConverterView::queueChanged);
@@ -68,37 +64,16 @@ ConverterView::ConverterView(LibraryStore &store,
                         &LibraryStore::converterFocusedItemIDChanged,
                         &LibraryStore::tracksChanged})
         connect(&m_store, signal, this, &ConverterView::refresh);
-    connect(&m_store.settings(), &LibrarySettings::changed, this, [this](const QString &key) {
-        if (key == kTableDensityKey || key == kConverterBitrateKey)
-            refresh();
-    });
-    SectionRowStyle::refreshOnPlayerAndLook(this, player, [this] { refresh(); });
+    refreshOnChanges({kConverterBitrateKey});
     observeNotifications();
     refresh();
-    if (const std::optional<QUuid> focus = m_store.converterFocusedItemID()) {
-        QTimer::singleShot(0, this, [this, id = *focus] {
-            m_list->scrollToRow(int(itemIDs().indexOf(id)), true, false);
-        });
-    }
-}
-
-ConverterView::~ConverterView()
-{
-    NotificationCenter::defaultCenter().removeObservers(this);
+    if (const std::optional<QUuid> focus = m_store.converterFocusedItemID())
+        scrollToRowSoon(m_list, [this, id = *focus] { return int(itemIDs().indexOf(id)); });
 }
 
 void ConverterView::buildHeader(QWidget *header)
 {
-    auto *row = new QHBoxLayout(header);
-    row->setContentsMargins(22, 18, 22, 0);
-    row->setSpacing(14);
-    auto *titles = new QVBoxLayout;
-    titles->setSpacing(3);
-    m_title = new QLabel(header);
-    m_subtitle = new QLabel(header);
-    titles->addWidget(m_title);
-    titles->addWidget(m_subtitle);
-    row->addLayout(titles);
+    QHBoxLayout *row = titleRow(header, m_title, m_subtitle, 0);
     row->addStretch(1);
     m_count = new QLabel(header);
     row->addWidget(m_count);
@@ -279,11 +254,6 @@ void ConverterView::dropEvent(QDropEvent *event)
         return;
     event->acceptProposedAction();
     importEach(urls);
-}
-
-double ConverterView::density() const
-{
-    return m_store.settings().tableDensity();
 }
 
 bool ConverterView::isCurrent(const ConversionItem &item) const

@@ -1,11 +1,7 @@
 #pragma once
 
-#include "FileRowList.h"
+#include "WorkspaceSectionView.h"
 #include "workspaces/SectionListRules.h"
-#include "workspaces/WorkspaceActions.h"
-
-#include <QPointer>
-#include <QWidget>
 
 class QComboBox;
 class QLabel;
@@ -14,14 +10,12 @@ class QStackedLayout;
 namespace brivello {
 
 class ActionButton;
-class AudioPlayer;
-class LibraryStore;
 struct ConversionItem;
 
 // The converter section: the queue with its statuses, the bit rate, the convert button, the
 // keyboard moves the window posts, and playback that walks on down the queue. Selection and
 // focus live in the store. Main thread; built by the content area while the section shows.
-class ConverterView : public QWidget, private FileRowSource
+class ConverterView : public WorkspaceSectionView
 {
     Q_OBJECT
 public:
@@ -29,7 +23,6 @@ public:
                   AudioPlayer &player,
                   WorkspaceActions actions,
                   QWidget *parent = nullptr);
-    ~ConverterView() override;
 
     FileRowList *list() const { return m_list; }
     QComboBox *bitratePicker() const { return m_bitrate; }
@@ -65,7 +58,7 @@ private:
     void observeNotifications();
     void importEach(const QList<QUrl> &urls);
     void queueChanged();
-    void refresh();
+    void refresh() override;
     void setSelection(const SectionListRules::Selection &selection);
     SectionListRules::Selection selection() const;
     QList<QUuid> itemIDs() const;
@@ -73,11 +66,7 @@ private:
     bool isCurrent(const ConversionItem &item) const;
     QRect removeButtonRect(const QRect &row) const;
     QRect statusTextRect(const QRect &row) const;
-    double density() const;
 
-    LibraryStore &m_store;
-    QPointer<AudioPlayer> m_player;
-    WorkspaceActions m_actions;
     QList<QUuid> m_lastIDs;
     int m_hoveredRemove = -1;
     QLabel *m_title = nullptr;

@@ -36,10 +36,7 @@ CoverManager::CoverManager(LibraryStore &store,
                            AudioPlayer &player,
                            WorkspaceActions actions,
                            QWidget *parent)
-    : QWidget(parent)
-    , m_store(store)
-    , m_player(&player)
-    , m_actions(std::move(actions))
+    : WorkspaceSectionView(store, player, std::move(actions), parent)
     , m_artworkName(kNoArtwork)
 {
     auto *layout = new QHBoxLayout(this);
@@ -47,7 +44,6 @@ CoverManager::CoverManager(LibraryStore &store,
     layout->setSpacing(18);
     layout->addWidget(buildListPanel(), 1);
     layout->addWidget(buildControlsPanel());
-    setAcceptDrops(true);
 
     connect(&m_store, &LibraryStore::tracksChanged, this, &CoverManager::refresh);
     connect(&m_store, &LibraryStore::artworkWritingIDsChanged, this, &CoverManager::refresh);
@@ -56,19 +52,16 @@ CoverManager::CoverManager(LibraryStore &store,
         refresh();
     });
     connect(&m_store, &LibraryStore::selectedIDChanged, this, &CoverManager::followAnchor);
-    connect(&m_store.settings(), &LibrarySettings::changed, this, [this](const QString &key) {
-        if (key == kTableDensityKey)
-            refresh();
-    });
-    SectionRowStyle::refreshOnPlayerAndLook(this, player, [this] { refresh(); });
+    refreshOnChanges();
     restoreSavedArtwork();
     refresh();
     if (const std::optional<QUuid> anchor = m_store.selectedID()) {
-        QTimer::singleShot(0, this, [this, id = *anchor] {
+        scrollToRowSoon(m_list, [this, id = *anchor] {
             for (int row = 0; row < m_rows.size(); ++row) {
                 if (m_rows.at(row).id == id)
-                    m_list->scrollToRow(row, true, false);
+                    return row;
             }
+            return -1;
         });
     }
 }

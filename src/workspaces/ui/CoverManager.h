@@ -1,12 +1,9 @@
 #pragma once
 
-#include "FileRowList.h"
+#include "WorkspaceSectionView.h"
 #include "workspaces/SectionListRules.h"
-#include "workspaces/WorkspaceActions.h"
 
 #include <QImage>
-#include <QPointer>
-#include <QWidget>
 
 class QLabel;
 class QStackedLayout;
@@ -14,14 +11,12 @@ class QStackedLayout;
 namespace brivello {
 
 class ActionButton;
-class AudioPlayer;
-class LibraryStore;
 struct Track;
 
 // The covers section: the covers workspace's tracks with the store's shared selection, and a
 // pending image (chosen or dropped, remembered across restarts) that "Присвоить обложку"
 // writes into the selected files. Main thread; built by the content area.
-class CoverManager : public QWidget, private FileRowSource
+class CoverManager : public WorkspaceSectionView
 {
     Q_OBJECT
 public:
@@ -58,17 +53,13 @@ private:
 
     QWidget *buildListPanel();
     QWidget *buildControlsPanel();
-    void refresh();
+    void refresh() override;
     void refreshPreview();
     void repairSelection();
     void followAnchor();
     void importCompleted(const QList<QUuid> &ids);
     void applySelection(const SectionListRules::Selection &selection);
-    double density() const;
 
-    LibraryStore &m_store;
-    QPointer<AudioPlayer> m_player;
-    WorkspaceActions m_actions;
     QList<Track> m_rows;
     QByteArray m_artworkData;
     QImage m_preview;

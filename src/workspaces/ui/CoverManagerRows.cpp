@@ -18,11 +18,6 @@
 
 namespace brivello {
 
-double CoverManager::density() const
-{
-    return m_store.settings().tableDensity();
-}
-
 int CoverManager::fileRowCount() const
 {
     return int(m_rows.size());

@@ -51,10 +51,7 @@ DuplicateFinderView::DuplicateFinderView(LibraryStore &store,
                                          AudioPlayer &player,
                                          WorkspaceActions actions,
                                          QWidget *parent)
-    : QWidget(parent)
-    , m_store(store)
-    , m_player(&player)
-    , m_actions(std::move(actions))
+    : WorkspaceSectionView(store, player, std::move(actions), parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 16);
@@ -93,7 +90,6 @@ DuplicateFinderView::DuplicateFinderView(LibraryStore &store,
     m_content->addWidget(buildEmptyResult());
     m_content->addWidget(m_list);
     layout->addLayout(m_content, 1);
-    setAcceptDrops(true);
     m_dropFrame = new DropFrame(&DuplicateFinderView::paintDropFrame, this);
 
     m_lastNavigableIDs.clear();
@@ -104,11 +100,7 @@ DuplicateFinderView::DuplicateFinderView(LibraryStore &store,
         &m_store, &LibraryStore::duplicateSearchChanged, this, &DuplicateFinderView::searchChanged);
     connect(
         &m_store, &LibraryStore::duplicateTracksChanged, this, &DuplicateFinderView::searchChanged);
-    SectionRowStyle::refreshOnPlayerAndLook(this, player, [this] { refresh(); });
-    connect(&m_store.settings(), &LibrarySettings::changed, this, [this](const QString &key) {
-        if (key == kTableDensityKey)
-            refresh();
-    });
+    refreshOnChanges();
 
     NotificationCenter &center = NotificationCenter::defaultCenter();
     center.observe(brivelloNavigateDuplicateItems, nullptr, this, [this](const Notification &n) {
@@ -124,25 +116,11 @@ DuplicateFinderView::DuplicateFinderView(LibraryStore &store,
     revealFocus();
 }
 
-DuplicateFinderView::~DuplicateFinderView()
-{
-    NotificationCenter::defaultCenter().removeObservers(this);
-}
-
 QWidget *DuplicateFinderView::buildHeader()
 {
     auto *header = new QWidget(this);
-    auto *row = new QHBoxLayout(header);
-    row->setContentsMargins(22, 18, 22, 0);
-    row->setSpacing(14);
-    auto *titles = new QVBoxLayout;
-    titles->setSpacing(3);
-    m_title = new QLabel(header);
-    m_subtitle = new QLabel(header);
+    QHBoxLayout *row = titleRow(header, m_title, m_subtitle, 1);
     m_subtitle->setWordWrap(true);
-    titles->addWidget(m_title);
-    titles->addWidget(m_subtitle);
-    row->addLayout(titles, 1);
     m_clear = new ActionButton(QStringLiteral("Очистить список"), QStringLiteral("trash"), header);
     connect(m_clear, &QAbstractButton::clicked, this, [this] {
         if (m_actions.clearDuplicateWorkspace)

@@ -1,11 +1,7 @@
 #pragma once
 
-#include "FileRowList.h"
+#include "WorkspaceSectionView.h"
 #include "workspaces/DuplicateGroupRows.h"
-#include "workspaces/WorkspaceActions.h"
-
-#include <QPointer>
-#include <QWidget>
 
 class QLabel;
 class QStackedLayout;
@@ -13,15 +9,13 @@ class QStackedLayout;
 namespace brivello {
 
 class ActionButton;
-class AudioPlayer;
-class LibraryStore;
 class ScanProgressBar;
 class WorkspaceEmptyState;
 
 // The duplicates section: roots by drop, the search with its phases and progress, and the
 // groups as cards whose files are marked, played and moved to the Trash. Keyboard moves
 // and the end of a track walk the files; all state lives in the store. Main thread.
-class DuplicateFinderView : public QWidget, private FileRowSource
+class DuplicateFinderView : public WorkspaceSectionView
 {
     Q_OBJECT
 public:
@@ -31,7 +25,6 @@ public:
                         AudioPlayer &player,
                         WorkspaceActions actions,
                         QWidget *parent = nullptr);
-    ~DuplicateFinderView() override;
 
     Content content() const;
     ActionButton *findButton() const { return m_find; }
@@ -69,10 +62,9 @@ private:
     QWidget *buildProgress();
     QWidget *buildScanning();
     QWidget *buildEmptyResult();
-    void refresh();
+    void refresh() override;
     void refreshProgress(const DuplicateSearchState &state);
     void refreshEmptyResult(const DuplicateSearchState &state);
-    double density() const;
     void searchChanged();
     void setSelection(const QSet<QUuid> &ids, const std::optional<QUuid> &focus);
     void revealFocus();
@@ -81,9 +73,6 @@ private:
     void setDropTarget(bool target);
     static void paintDropFrame(QWidget *frame);
 
-    LibraryStore &m_store;
-    QPointer<AudioPlayer> m_player;
-    WorkspaceActions m_actions;
     QList<DuplicateGroupRows::Row> m_rows;
     QList<QUuid> m_lastNavigableIDs;
     std::optional<QUuid> m_lastFocus;

@@ -102,11 +102,6 @@ void DuplicateFinderView::refreshEmptyResult(const DuplicateSearchState &state)
                         kScopeInMessageWidth));
 }
 
-double DuplicateFinderView::density() const
-{
-    return m_store.settings().tableDensity();
-}
-
 WorkspaceEmptyState *DuplicateFinderView::emptyResultState() const
 {
     return m_store.duplicateSearch().hasSearched ? m_foundNone : m_notSearched;

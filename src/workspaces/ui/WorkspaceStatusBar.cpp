@@ -33,10 +33,13 @@ WorkspaceStatusBar::WorkspaceStatusBar(LibraryStore &store, AudioPlayer &player,
                         &LibraryStore::conversionItemsChanged,
                         &LibraryStore::analysisTracksChanged,
                         &LibraryStore::duplicateSearchChanged,
-                        &LibraryStore::qualityAnalysesChanged,
                         &LibraryStore::favoriteGenreFilterChanged,
                         &LibraryStore::favoriteOnlyUntaggedChanged})
         connect(&m_store, signal, this, &WorkspaceStatusBar::refresh);
+    connect(&m_store.analysis(),
+            &AnalysisQueues::qualityAnalysesChanged,
+            this,
+            &WorkspaceStatusBar::refresh);
     connect(&m_player, &AudioPlayer::currentIDChanged, this, &WorkspaceStatusBar::refresh);
     connect(&m_player, &AudioPlayer::isPlayingChanged, this, &WorkspaceStatusBar::refresh);
     connect(&ShellEvents::instance(),

@@ -56,8 +56,9 @@ protected:
         store().importForAnalysis(urls(files));
         ASSERT_TRUE(spinUntil([&] {
             return store().analysisTracks().size() == before + files.size() &&
-                   store().analyzingQualityIDs().isEmpty() &&
-                   store().qualityAnalyses().size() + store().qualityFailures().size() ==
+                   store().analysis().analyzingQualityIDs().isEmpty() &&
+                   store().analysis().qualityAnalyses().size() +
+                           store().analysis().qualityFailures().size() ==
                        store().analysisTracks().size();
         })) << "the analyses never finished";
     }
@@ -231,11 +232,11 @@ TEST_F(QualityAnalysisSectionTest, AFileThatCannotBeAnalysedCountsAsDoneWithItsR
     QTest::mouseClick(view->list()->viewport(), Qt::LeftButton, {}, rowCentre(view, textRow));
     EXPECT_EQ(view->detail()->pageName(), QStringLiteral("failure"));
     EXPECT_EQ(view->detail()->failureText(), QStringLiteral("Файл не читается как аудио."));
-    EXPECT_TRUE(store().analyzingQualityIDs().isEmpty());
+    EXPECT_TRUE(store().analysis().analyzingQualityIDs().isEmpty());
     QTest::mouseClick(view->analyzeButton(), Qt::LeftButton);
-    EXPECT_TRUE(store().analyzingQualityIDs().contains(model->trackAt(textRow).id) ||
-                store().qualityFailures().contains(model->trackAt(textRow).id));
-    ASSERT_TRUE(spinUntil([this] { return store().analyzingQualityIDs().isEmpty(); }));
+    EXPECT_TRUE(store().analysis().analyzingQualityIDs().contains(model->trackAt(textRow).id) ||
+                store().analysis().qualityFailures().contains(model->trackAt(textRow).id));
+    ASSERT_TRUE(spinUntil([this] { return store().analysis().analyzingQualityIDs().isEmpty(); }));
     EXPECT_EQ(model->failure(textRow), QStringLiteral("Файл не читается как аудио."));
 }
 

@@ -64,7 +64,7 @@ TEST_F(QualityAnalyzerViewTest, RowsAndDetailShowTheResultWithTruncatedNumbers)
 {
     LibraryStore::QualityAnalyses analyses;
     analyses.insert(m_tracks[1].id, sampleResult());
-    store().setQualityAnalyses(analyses);
+    store().analysis().setQualityAnalyses(analyses);
     store().setSelectedIDs({m_tracks[1].id});
     store().setSelectedID(m_tracks[1].id);
     QualityAnalyzerView view(store(), m_player);
@@ -90,7 +90,7 @@ TEST_F(QualityAnalyzerViewTest, RowsAndDetailShowTheResultWithTruncatedNumbers)
 TEST_F(QualityAnalyzerViewTest, FocusingATrackQueuesIt)
 {
     QualityAnalyzerView view(store(), m_player);
-    EXPECT_TRUE(store().qualityQueue().contains(m_tracks[0].id));
+    EXPECT_TRUE(store().analysis().qualityQueue().contains(m_tracks[0].id));
     EXPECT_EQ(view.statusText(m_tracks[0].id), QStringLiteral("Анализируем спектр…"));
     EXPECT_EQ(view.analyzeButton()->text(), QStringLiteral("Анализировать все"));
     store().setAnalysisTracks({});

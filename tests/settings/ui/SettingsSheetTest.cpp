@@ -34,7 +34,7 @@ protected:
     void SetUp() override
     {
         SettingsViewFixture::SetUp();
-        m_store = std::make_unique<LibraryStore>();
+        m_store = std::make_unique<LibraryStore>(Defaults::standard());
         NotificationCenter::defaultCenter().observe(
             brivelloGenresDidChange, nullptr, &m_receiver, [this](const Notification &) {
                 ++m_genreAnnouncements;
