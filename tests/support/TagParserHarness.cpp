@@ -3,10 +3,13 @@
 #include "audiofiles/AiffTagRewriter.h"
 #include "audiofiles/ByteSource.h"
 #include "audiofiles/FlacTagRewriter.h"
+#include "audiofiles/Id3FrameConverter.h"
 #include "audiofiles/Id3v2Tag.h"
 #include "audiofiles/Mp3TagRewriter.h"
 #include "audiofiles/WavTagRewriter.h"
 #include "audiofiles/WriteError.h"
+
+#include <algorithm>
 
 namespace brivello::test {
 
@@ -50,23 +53,47 @@ QString rewriteTwice(Planner planner, const QByteArray &input, bool mustBeStable
     return {};
 }
 
+// A tempo or key TXXX that the harness's own tempo contradicts: a write drops it on purpose.
+bool droppedAsStale(const Id3Frame &frame)
+{
+    if (frame.id != "TXXX" || frame.payload.isEmpty())
+        return false;
+    qsizetype pos = 1;
+    const QString description =
+        Id3FrameConverter::readString(frame.payload, pos, quint8(frame.payload[0]));
+    for (const char *name : {"BPM", "INITIALKEY", "KEY"})
+        if (description.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// Writes the harness's tags over `input` as the rewriters do (its frames are the old tag).
+QByteArray buildOver(const QByteArray &input, std::vector<Id3Frame> &kept)
+{
+    const std::vector<Id3Frame> previous = Id3v2Tag::parseFrames(input);
+    kept = Id3v2Tag::unmanaged(previous, false);
+    return Id3v2Tag::build(harnessTags(), kept, std::nullopt, previous);
+}
+
 QString parseId3(const QByteArray &input)
 {
     std::vector<Id3Frame> frames;
-    try {
-        frames = Id3v2Tag::unmanaged(Id3v2Tag::parseFrames(input), false);
-    } catch (const WriteError &) {
-        return {};
-    }
     QByteArray built;
     try {
-        built = Id3v2Tag::build(harnessTags(), frames, std::nullopt);
+        built = buildOver(input, frames);
     } catch (const WriteError &) {
-        return {}; // too large
+        return {}; // refused, or too large
     }
     try {
-        if (Id3v2Tag::unmanaged(Id3v2Tag::parseFrames(built), false) != frames)
-            return QStringLiteral("kept frames changed on the second pass");
+        std::vector<Id3Frame> keptAgain;
+        const QByteArray again = buildOver(built, keptAgain);
+        for (const Id3Frame &frame : frames) {
+            if (!droppedAsStale(frame) &&
+                std::find(keptAgain.cbegin(), keptAgain.cend(), frame) == keptAgain.cend())
+                return QStringLiteral("kept frames changed on the second pass");
+        }
+        if (again != built)
+            return QStringLiteral("second rewrite changed the tag");
     } catch (const WriteError &) {
         return QStringLiteral("own tag refused");
     }
