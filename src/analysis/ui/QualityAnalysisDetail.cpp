@@ -1,6 +1,5 @@
 #include "QualityAnalysisDetail.h"
 
-#include "ProgressSpinner.h"
 #include "QualityAnalysisRow.h"
 #include "SpekSpectrogram.h"
 #include "analysis/AudioQualityVerdict.h"
@@ -8,6 +7,7 @@
 #include "shell/Artwork.h"
 #include "shell/BrivelloSymbols.h"
 #include "shell/BrivelloTheme.h"
+#include "shell/ProgressSpinner.h"
 #include "shell/ShellEvents.h"
 #include "workspaces/ui/SectionRowStyle.h"
 #include "workspaces/ui/WorkspaceEmptyState.h"

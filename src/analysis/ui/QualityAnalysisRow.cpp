@@ -1,10 +1,10 @@
 #include "QualityAnalysisRow.h"
 
-#include "ProgressSpinner.h"
 #include "QualityAnalysisDetail.h"
 #include "analysis/QualityAnalysisListModel.h"
 #include "platform/BrivelloLocalization.h"
 #include "shell/Artwork.h"
+#include "shell/ProgressSpinner.h"
 #include "shell/ShellEvents.h"
 #include "workspaces/ui/SectionRowStyle.h"
 

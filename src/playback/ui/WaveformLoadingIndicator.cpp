@@ -2,6 +2,7 @@
 
 #include "platform/BrivelloLocalization.h"
 #include "shell/BrivelloTheme.h"
+#include "shell/ProgressSpinner.h"
 #include "shell/ShellEvents.h"
 
 #include <QPainter>
@@ -63,13 +64,7 @@ void WaveformLoadingIndicator::paintEvent(QPaintEvent *)
     const int left = (width() - total) / 2;
     const QRectF ring(
         left + 1.0, (height() - kSpinnerSize) / 2.0 + 1.0, kSpinnerSize - 2.0, kSpinnerSize - 2.0);
-    QColor track = secondary;
-    track.setAlphaF(track.alphaF() * 0.3f);
-    painter.setPen(QPen(track, 1.6));
-    painter.drawEllipse(ring);
-    painter.setPen(QPen(secondary, 1.6, Qt::SolidLine, Qt::RoundCap));
-    const double phase = m_spin->currentValue().toDouble();
-    painter.drawArc(ring, int(-phase * 360 * 16), 100 * 16);
+    ProgressSpinner::paint(painter, ring, m_spin->currentValue().toDouble(), secondary);
     painter.setPen(secondary);
     painter.drawText(QRect(left + kSpinnerSize + kSpacing, 0, textWidth + 2, height()),
                      Qt::AlignLeft | Qt::AlignVCenter,

@@ -5,7 +5,7 @@
 
 namespace brivello {
 
-// The small indeterminate progress indicator of the analysis views: a three-quarter ring
+// The small indeterminate progress indicator the views share: a three-quarter ring
 // turning while the widget is shown. `paint` draws one phase of it for list delegates.
 // Main thread.
 class ProgressSpinner : public QWidget
