@@ -40,11 +40,6 @@ FavoritesTableModel::FavoritesTableModel(LibraryStore &store, AudioPlayer *playe
     connect(&m_store.analysis(), &AnalysisQueues::analyzingBPMIDsChanged, this, [this] {
         scheduleReconciliation();
     });
-    // Whoever changes the store's selection, the next pass shows it (the view follows on
-    // `reconciled`).
-    connect(
-        &m_store, &LibraryStore::selectedIDsChanged, this, [this] { scheduleReconciliation(); });
-    connect(&m_store, &LibraryStore::selectedIDChanged, this, [this] { scheduleReconciliation(); });
     observeNotifications();
 }
 

@@ -95,17 +95,6 @@ void PlaylistMultiFileDragOverlay::dragEnded()
     m_dragURLsSnapshot.clear();
 }
 
-bool PlaylistMultiFileDragOverlay::dragOut(QWidget *source, int travelled)
-{
-    if (travelled < QApplication::startDragDistance())
-        return false;
-    const QList<QUrl> urls = mouseDrag();
-    if (urls.isEmpty())
-        return false;
-    dragOut(source, urls);
-    return true;
-}
-
 void PlaylistMultiFileDragOverlay::dragOut(QWidget *source, const QList<QUrl> &urls)
 {
     const QPointer<QWidget> alive(source);

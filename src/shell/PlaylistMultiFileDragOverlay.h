@@ -40,9 +40,6 @@ public:
     // Runs the drag of `urls` from `source`, the view this overlay belongs to, and ends it
     // unless the drop deleted that view after all.
     void dragOut(QWidget *source, const QList<QUrl> &urls);
-    // A move with the button held, `travelled` away from the press: past the drag distance it
-    // drags the files out of `source` as above; true when it did.
-    bool dragOut(QWidget *source, int travelled);
 
     bool isDeferringSelection() const { return m_deferSelectionUntilMouseUp; }
     bool hasStartedDrag() const { return m_startedDrag; }

@@ -114,6 +114,13 @@ FavoritesTableView::FavoritesTableView(FavoritesTableModel &model,
         m_header->viewport()->update();
     });
     connect(&m_model, &QAbstractItemModel::modelReset, this, [this] { setHoveredRow(-1); });
+    // Whoever changes the store's selection, the table shows it once the change is complete.
+    for (auto signal : {&LibraryStore::selectedIDsChanged, &LibraryStore::selectedIDChanged})
+        connect(&m_store,
+                signal,
+                this,
+                &FavoritesTableView::syncSelectionFromStore,
+                Qt::QueuedConnection);
     connect(&m_store.settings(), &LibrarySettings::tableDensityChanged, this, [this] {
         applyDensity();
     });
