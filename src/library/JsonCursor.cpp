@@ -100,10 +100,19 @@ void JsonCursor::readNull()
     m_at += 4;
 }
 
+void JsonCursor::enter(char bracket)
+{
+    // As deep as QJsonDocument reads.
+    constexpr int kMaxDepth = 1024;
+    expect(bracket);
+    if (++m_depth > kMaxDepth)
+        throw Error{};
+    m_first = true;
+}
+
 void JsonCursor::beginObject()
 {
-    expect('{');
-    m_first = true;
+    enter('{');
 }
 
 std::optional<QByteArrayView> JsonCursor::nextMember()
@@ -111,6 +120,7 @@ std::optional<QByteArrayView> JsonCursor::nextMember()
     const char c = peek();
     if (c == '}') {
         ++m_at;
+        --m_depth;
         m_first = false;
         return std::nullopt;
     }
@@ -133,14 +143,14 @@ std::optional<QByteArrayView> JsonCursor::nextMember()
 
 void JsonCursor::beginArray()
 {
-    expect('[');
-    m_first = true;
+    enter('[');
 }
 
 bool JsonCursor::nextElement()
 {
     if (peek() == ']') {
         ++m_at;
+        --m_depth;
         m_first = false;
         return false;
     }

@@ -47,12 +47,15 @@ private:
     void expect(char c);
     QByteArrayView stringBytes(bool &escaped);
     void skipNumber();
+    void enter(char bracket);
 
     const char *m_at;
     const char *m_end;
     QByteArray m_scratch;
     // After '{' or '[': the first member or element needs no comma.
     bool m_first = false;
+    // Open objects and arrays; past the limit the text is refused rather than the stack used up.
+    int m_depth = 0;
 };
 
 } // namespace brivello

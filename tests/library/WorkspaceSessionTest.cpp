@@ -129,6 +129,16 @@ TEST(WorkspaceSessionTest, BadIdentityTagsOrAddressRejectTheDocument)
 
     EXPECT_FALSE(WorkspaceSession::decode("{not json").has_value());
     EXPECT_FALSE(WorkspaceSession::decode("[]").has_value());
+
+    // An unknown member nested deeper than the stack allows is refused, not skipped.
+    QByteArray deep = QJsonDocument(minimalDocument()).toJson(QJsonDocument::Compact);
+    deep.chop(1);
+    deep += ",\"later\":" + QByteArray(200000, '[') + QByteArray(200000, ']') + "}";
+    EXPECT_FALSE(WorkspaceSession::decode(deep).has_value());
+    deep = QJsonDocument(minimalDocument()).toJson(QJsonDocument::Compact);
+    deep.chop(1);
+    deep += ",\"later\":" + QByteArray(1000, '[') + QByteArray(1000, ']') + "}";
+    EXPECT_TRUE(WorkspaceSession::decode(deep).has_value());
 }
 
 TEST(WorkspaceSessionTest, LowerCaseIdentityReadsAndIsWrittenInUpperCase)
