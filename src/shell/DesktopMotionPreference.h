@@ -7,7 +7,7 @@ namespace brivello {
 
 // What the Linux desktop says about animations: GNOME's "enable-animations" (through gsettings,
 // or dconf where gsettings is missing) and KDE's "AnimationDurationFactor" in kdeglobals. Each
-// source counts only where it is present. Main thread; reads block for at most a second.
+// source counts only where it is present. Any thread; reads block for at most a second.
 class DesktopMotionPreference
 {
 public:

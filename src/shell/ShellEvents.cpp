@@ -5,7 +5,10 @@
 #include "platform/NotificationNames.h"
 #include "settings/ShellSettings.h"
 
+#include <QFutureWatcher>
 #include <QGuiApplication>
+#include <QtConcurrent/QtConcurrentRun>
+#include <utility>
 
 namespace brivello {
 
@@ -33,10 +36,11 @@ ShellEvents::ShellEvents()
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         connect(
             app, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
-                if (s == Qt::ApplicationActive && m_desktopReduceMotion)
+                if (s == Qt::ApplicationActive)
                     refreshDesktopMotion();
             });
     }
+    refreshDesktopMotion();
 }
 
 bool ShellEvents::reduceMotion() const
@@ -45,14 +49,25 @@ bool ShellEvents::reduceMotion() const
         return *m_override;
     if (m_environmentReduceMotion || ShellSettings::standard().reduceMotion())
         return true;
-    if (!m_desktopReduceMotion)
-        m_desktopReduceMotion = DesktopMotionPreference::asksToReduceMotion();
-    return *m_desktopReduceMotion;
+    return m_desktopReduceMotion;
 }
 
 void ShellEvents::refreshDesktopMotion()
 {
-    m_desktopReduceMotion = DesktopMotionPreference::asksToReduceMotion();
+    // The desktop is asked through child processes, which must never stall the window.
+    if (std::exchange(m_readingDesktop, true)) {
+        m_readDesktopAgain = true;
+        return;
+    }
+    auto *watcher = new QFutureWatcher<bool>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        m_desktopReduceMotion = watcher->result();
+        watcher->deleteLater();
+        m_readingDesktop = false;
+        if (std::exchange(m_readDesktopAgain, false))
+            refreshDesktopMotion();
+    });
+    watcher->setFuture(QtConcurrent::run(&DesktopMotionPreference::asksToReduceMotion));
 }
 
 void ShellEvents::refresh()

@@ -25,9 +25,10 @@ public:
     // setReduceMotion() wins over all of them.
     bool reduceMotion() const;
     void setReduceMotion(std::optional<bool> value) { m_override = value; }
-    // Reads the desktop's animation setting again (it is read once, then whenever the
-    // application becomes active).
+    // Reads the desktop's animation setting again, off the main thread (it is read at start,
+    // then whenever the application becomes active); until the first answer motion is allowed.
     void refreshDesktopMotion();
+    bool isReadingDesktopMotion() const { return m_readingDesktop; }
     // Re-reads the appearance setting (after the settings were replaced wholesale).
     void refresh();
 
@@ -42,7 +43,9 @@ private:
     ColorScheme m_scheme = ColorScheme::dark;
     std::optional<bool> m_override;
     bool m_environmentReduceMotion = false;
-    mutable std::optional<bool> m_desktopReduceMotion;
+    bool m_desktopReduceMotion = false;
+    bool m_readingDesktop = false;
+    bool m_readDesktopAgain = false;
 };
 
 } // namespace brivello

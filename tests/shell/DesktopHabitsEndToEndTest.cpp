@@ -279,6 +279,7 @@ TEST_F(DesktopHabitsEndToEndTest, ReducedMotionFollowsTheDesktopsAnimationSettin
         if (desktop.kde)
             kdeSays(desktop.kde);
         events.refreshDesktopMotion();
+        ASSERT_TRUE(spinUntil([&events] { return !events.isReadingDesktopMotion(); }));
         EXPECT_EQ(events.reduceMotion(), desktop.reduced) << desktop.gnome << " " << desktop.kde;
     }
 
@@ -290,6 +291,7 @@ TEST_F(DesktopHabitsEndToEndTest, ReducedMotionFollowsTheDesktopsAnimationSettin
     QFile::remove(kde);
     qputenv("PATH", oldPath);
     events.refreshDesktopMotion();
+    EXPECT_TRUE(spinUntil([&events] { return !events.isReadingDesktopMotion(); }));
     events.setReduceMotion(false);
 }
 
