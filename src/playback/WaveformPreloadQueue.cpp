@@ -1,5 +1,6 @@
 #include "WaveformPreloadQueue.h"
 
+#include "audiofiles/OperationCancelled.h"
 #include "waveform/WaveformCache.h"
 
 #include <QPointer>
@@ -91,23 +92,32 @@ QCoro::Task<> WaveformPreloadQueue::runJob(QUrl url, bool lowImpact, quint64 gen
     QPointer<WaveformPreloadQueue> self(this);
     // The cache outlives the queue's destruction while a job still runs.
     std::shared_ptr<Cache> cache = m_cache;
+    bool cancelled = false;
     try {
         co_await cache->load(url, lowImpact);
+    } catch (const OperationCancelled &) {
+        cancelled = true;
     } catch (...) {
-        // Failures and cancellations count as finished; the cache keeps its own retry rule.
+        // A failure counts as finished; the cache keeps its own retry rule.
     }
     if (self)
-        self->finish(url, generation);
+        self->finish(url, generation, cancelled);
 }
 
-void WaveformPreloadQueue::finish(const QUrl &url, quint64 generation)
+void WaveformPreloadQueue::finish(const QUrl &url, quint64 generation, bool cancelled)
 {
     if (!m_activeURL || *m_activeURL != url || generation != m_activeGeneration)
         return;
     m_running = std::max(m_running - 1, 0);
     m_activeURL.reset();
-    m_queued.remove(url);
-    m_playbackPriorityURLs.remove(url);
+    if (cancelled) {
+        // Someone else stopped the shared extraction (the panel leaving that track): the file
+        // still wants its envelope, after the others.
+        m_pending.append(url);
+    } else {
+        m_queued.remove(url);
+        m_playbackPriorityURLs.remove(url);
+    }
     startAvailableWork();
 }
 

@@ -56,7 +56,7 @@ public:
 private:
     void startAvailableWork();
     QCoro::Task<> runJob(QUrl url, bool lowImpact, quint64 generation);
-    void finish(const QUrl &url, quint64 generation);
+    void finish(const QUrl &url, quint64 generation, bool cancelled);
 
     std::shared_ptr<Cache> m_cache;
     QList<QUrl> m_pending;

@@ -1,5 +1,6 @@
 #include "playback/WaveformPreloadQueue.h"
 
+#include "audiofiles/OperationCancelled.h"
 #include "platform/Scheduler.h"
 
 #include <QCoreApplication>
@@ -25,12 +26,16 @@ public:
     {
         loads.append({url, lowImpact});
         co_await Scheduler::shared().sleep(kLoadSeconds);
+        if (cancelledElsewhere.remove(url))
+            throw OperationCancelled();
     }
     void cancelLoading(const QUrl &url) override { cancelled.append(url); }
 
     static constexpr double kLoadSeconds = 1.0;
     QList<LoadCall> loads;
     QList<QUrl> cancelled;
+    // Loads that another caller's cancel of the shared extraction ends.
+    QSet<QUrl> cancelledElsewhere;
 };
 
 QUrl file(const char *name)
@@ -148,6 +153,16 @@ TEST_F(WaveformPreloadQueueTest, LateFinishOfACancelledJobLeavesTheNewerJobAlone
     m_clock.advance(0.5); // the newer job ends
     EXPECT_FALSE(m_queue.activeURL());
     EXPECT_FALSE(m_queue.isQueued(b));
+}
+
+TEST_F(WaveformPreloadQueueTest, AJobCancelledByAnotherCallerIsQueuedAgainNotForgotten)
+{
+    m_cache->cancelledElsewhere.insert(a);
+    m_queue.enqueue(QList<QUrl>{a, b});
+    m_clock.advance(FakeCache::kLoadSeconds);
+    m_clock.advance(FakeCache::kLoadSeconds);
+    m_clock.advance(FakeCache::kLoadSeconds);
+    EXPECT_EQ(m_cache->loads, (QList<LoadCall>{{a, false}, {b, false}, {a, false}}));
 }
 
 } // namespace brivello::test
