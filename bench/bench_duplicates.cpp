@@ -10,6 +10,7 @@
 #include "BenchFiles.h"
 #include "library/AudioFileWalk.h"
 #include "library/LibraryStore.h"
+#include "library/TrackImporter.h"
 #include "platform/Defaults.h"
 #include "records/Track.h"
 #include "workspaces/DuplicateHasher.h"
@@ -60,7 +61,7 @@ QList<Track> audioTracks(const QString &folder)
 {
     QList<Track> tracks;
     for (const QUrl &url : AudioFileWalk::audioURLs({QUrl::fromLocalFile(folder)},
-                                                    LibraryStore::playlistExtensions()))
+                                                    TrackImporter::playlistExtensions()))
         tracks.append(Track::make(url));
     return tracks;
 }

@@ -2,7 +2,9 @@
 // and favourites orders, the snapshot codec (decoding target: under 100 ms) and the longest
 // main-thread step of an import.
 #include "library/AudioFileWalk.h"
+#include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
+#include "library/TrackImporter.h"
 #include "library/WorkspaceSession.h"
 #include "platform/Defaults.h"
 #include "platform/Scheduler.h"
@@ -78,7 +80,7 @@ void BM_WalkAndSort(benchmark::State &state)
     const QUrl root = QUrl::fromLocalFile(fileTree().path());
     qsizetype found = 0;
     for (auto _ : state)
-        found = AudioFileWalk::audioURLs({root}, LibraryStore::playlistExtensions()).size();
+        found = AudioFileWalk::audioURLs({root}, TrackImporter::playlistExtensions()).size();
     state.counters["files"] = double(found);
 }
 BENCHMARK(BM_WalkAndSort)->Unit(benchmark::kMillisecond);
@@ -91,9 +93,10 @@ void BM_VisibleTracks(benchmark::State &state)
     const auto tab = allLibraryTabs()[state.range(0)];
     bench.store->setActiveTab(tab);
     state.SetLabel(rawValue(tab).toStdString());
-    bench.store->playlistTracks(); // the order cache is warm, as in the running application
+    bench.store->sections()
+        .playlistTracks(); // the order cache is warm, as in the running application
     for (auto _ : state)
-        benchmark::DoNotOptimize(bench.store->visibleTracks());
+        benchmark::DoNotOptimize(bench.store->sections().visibleTracks());
 }
 BENCHMARK(BM_VisibleTracks)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
 
@@ -106,7 +109,7 @@ void BM_PlaylistOrderCold(benchmark::State &state)
         std::swap(tracks[0], tracks[1]); // a new library order invalidates the cache
         bench.store->setTracks(tracks);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(bench.store->playlistTracks());
+        benchmark::DoNotOptimize(bench.store->sections().playlistTracks());
     }
 }
 BENCHMARK(BM_PlaylistOrderCold)->Unit(benchmark::kMillisecond);
@@ -117,14 +120,14 @@ void BM_PlaylistAfterTagEdit(benchmark::State &state)
     BenchStore bench;
     QList<Track> tracks = libraryTracks();
     bench.store->setTracks(tracks);
-    bench.store->playlistTracks();
+    bench.store->sections().playlistTracks();
     int edit = 0;
     for (auto _ : state) {
         state.PauseTiming();
         tracks[1].tags.title = QString::number(++edit);
         bench.store->setTracks(tracks);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(bench.store->playlistTracks());
+        benchmark::DoNotOptimize(bench.store->sections().playlistTracks());
     }
 }
 BENCHMARK(BM_PlaylistAfterTagEdit)->Unit(benchmark::kMillisecond);
@@ -139,7 +142,7 @@ void BM_FavoritesAfterEdit(benchmark::State &state)
         track.isFavorite = true;
     bench.store->setTracks(tracks);
     bench.store->setActiveTab(LibraryTab::favorites);
-    bench.store->visibleTracks();
+    bench.store->sections().visibleTracks();
     const bool membership = state.range(0) == 1;
     state.SetLabel(membership ? "membership" : "genre");
     int edit = 0;
@@ -152,7 +155,7 @@ void BM_FavoritesAfterEdit(benchmark::State &state)
             tracks[edit % tracks.size()].tags.genre = QStringLiteral("Genre %1").arg(edit % 23);
         bench.store->setTracks(tracks);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(bench.store->visibleTracks());
+        benchmark::DoNotOptimize(bench.store->sections().visibleTracks());
     }
 }
 BENCHMARK(BM_FavoritesAfterEdit)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
@@ -200,7 +203,7 @@ void BM_ImportLongestMainThreadStep(benchmark::State &state)
         bench.store->setTracks(libraryTracks());
         state.ResumeTiming();
         bool done = false;
-        bench.store->importURLs({root}, [&done](const QList<QUuid> &) { done = true; });
+        bench.store->importer().importURLs({root}, [&done](const QList<QUuid> &) { done = true; });
         QElapsedTimer step;
         while (!done) {
             step.start();

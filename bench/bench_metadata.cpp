@@ -8,6 +8,7 @@
 #include "audiofiles/MetadataSummary.h"
 #include "library/AudioFileWalk.h"
 #include "library/LibraryStore.h"
+#include "library/TrackImporter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -97,7 +98,7 @@ int runOnFiles(const QStringList &arguments)
     QList<QUrl> roots;
     for (const QString &argument : arguments)
         roots << QUrl::fromLocalFile(QFileInfo(argument).absoluteFilePath());
-    const QList<QUrl> urls = AudioFileWalk::audioURLs(roots, LibraryStore::playlistExtensions());
+    const QList<QUrl> urls = AudioFileWalk::audioURLs(roots, TrackImporter::playlistExtensions());
     for (const QUrl &url : urls) {
         const LoadedTrackMetadata loaded = AudioMetadataLoader::read(url, {});
         std::printf(

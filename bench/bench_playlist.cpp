@@ -1,5 +1,6 @@
 // The playlist model over 20,000 tracks: building it from the store, and what one store
 // change (one track's tags) costs and touches.
+#include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
 #include "library/PlaylistModel.h"
 #include "platform/Defaults.h"
@@ -37,7 +38,7 @@ LibraryStore &store()
         Defaults::standard().resetForTesting();
         auto *s = new LibraryStore(Defaults::standard());
         s->setTracks(makeTracks());
-        s->playlistTracks(); // warm the order cache
+        s->sections().playlistTracks(); // warm the order cache
         return s;
     }();
     return *instance;

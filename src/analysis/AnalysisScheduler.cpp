@@ -127,14 +127,14 @@ void AnalysisScheduler::qualityFinished(const QUuid &id, AnalysisJobs::QualityRe
 void AnalysisScheduler::storeQualityOutcome(const QUuid &id, AnalysisJobs::QualityResult result)
 {
     if (result.analysis) {
-        LibraryStore::QualityAnalyses analyses = m_store.analysis().qualityAnalyses();
+        AnalysisQueues::QualityAnalyses analyses = m_store.analysis().qualityAnalyses();
         analyses.insert(id,
                         std::make_shared<const AudioQualityAnalysis>(std::move(*result.analysis)));
         m_store.analysis().setQualityAnalyses(std::move(analyses));
         return;
     }
     // A file that cannot be analysed is done: it says why and waits for the user to retry.
-    LibraryStore::QualityFailures failures = m_store.analysis().qualityFailures();
+    AnalysisQueues::QualityFailures failures = m_store.analysis().qualityFailures();
     failures.insert(id,
                     result.failure.isEmpty() ? BrivelloLocalization::string(QStringLiteral(
                                                    "Не удалось проанализировать файл."))

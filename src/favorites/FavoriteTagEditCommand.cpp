@@ -1,6 +1,7 @@
 #include "FavoriteTagEditCommand.h"
 
 #include "library/LibraryStore.h"
+#include "library/TagWriting.h"
 #include "platform/BrivelloLocalization.h"
 
 namespace brivello {
@@ -46,7 +47,7 @@ bool FavoriteTagEditCommand::apply(LibraryStore &store,
             return false;
         AudioTags tags = track.tags;
         tags.field(field) = value;
-        store.save(tags, trackID);
+        store.tagWriting().save(tags, trackID);
         return true;
     }
     return false;

@@ -2,6 +2,7 @@
 
 #include "FavoriteTableColumns.h"
 #include "library/AudioPlayer.h"
+#include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
@@ -18,7 +19,7 @@ FavoritesTableModel::FavoritesTableModel(LibraryStore &store, AudioPlayer *playe
     : QAbstractTableModel(parent)
     , m_store(store)
     , m_player(player)
-    , m_rows(store.visibleTracks())
+    , m_rows(store.sections().visibleTracks())
 {
     rebuildIndex();
     for (const Track &track : std::as_const(m_rows))
@@ -266,7 +267,7 @@ void FavoritesTableModel::reconcile()
     bool reset = false;
     if (m_rowsDirty) {
         m_rowsDirty = false;
-        reset = reconcileRows(m_store.visibleTracks());
+        reset = reconcileRows(m_store.sections().visibleTracks());
     }
     refreshPlaybackCells();
     refreshBPMCells();

@@ -4,6 +4,7 @@
 #include "FavoritesSettingsKeys.h"
 #include "FavoritesTableModel.h"
 #include "audiofiles/WriteError.h"
+#include "library/GenreEditing.h"
 #include "library/LibraryStore.h"
 #include "platform/LocalFile.h"
 
@@ -113,9 +114,9 @@ void FavoritesTableModel::applyGenre(const QString &genre,
     const QString value = singleLine(genre);
     // A blank genre clears: its status names what happened instead of an empty genre.
     if (value.trimmed().isEmpty())
-        m_store.clearGenres(targets, undoStack);
+        m_store.genreEditing().clearGenres(targets, undoStack);
     else
-        m_store.assignGenre(value, targets, undoStack);
+        m_store.genreEditing().assignGenre(value, targets, undoStack);
     if (m_editing)
         showCommitted(targets, Columns::tagField(Columns::kGenre), value.trimmed());
 }

@@ -1,7 +1,16 @@
 #include "LibraryStore.h"
 
 #include "library/AudioPlayer.h"
+#include "library/FavoriteMembership.h"
+#include "library/GenreEditing.h"
+#include "library/LibraryCleaner.h"
+#include "library/LibrarySections.h"
 #include "library/LibrarySettingsKeys.h"
+#include "library/MetadataLoading.h"
+#include "library/TagWriting.h"
+#include "library/TrackImporter.h"
+#include "library/TrackRemoval.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
@@ -12,6 +21,15 @@ LibraryStore::LibraryStore(Defaults &defaults, LibraryStoreServices services, QO
     : QObject(parent)
     , m_services(std::move(services))
     , m_settings(defaults)
+    , m_sections(std::make_unique<LibrarySections>(*this))
+    , m_metadataLoading(std::make_unique<MetadataLoading>(*this))
+    , m_session(std::make_unique<WorkspaceSessionKeeper>(*this))
+    , m_importer(std::make_unique<TrackImporter>(*this))
+    , m_tagWriting(std::make_unique<TagWriting>(*this))
+    , m_removal(std::make_unique<TrackRemoval>(*this))
+    , m_favorites(std::make_unique<FavoriteMembership>(*this))
+    , m_genreEditing(std::make_unique<GenreEditing>(*this))
+    , m_cleaner(std::make_unique<LibraryCleaner>(*this))
 {
     if (m_services.waveformPreloads)
         connect(this, &LibraryStore::waveformPreloadRequested, this, m_services.waveformPreloads);
@@ -19,7 +37,7 @@ LibraryStore::LibraryStore(Defaults &defaults, LibraryStoreServices services, QO
     m_favoriteOnlyUntagged = m_settings.favoriteOnlyUntagged();
     m_quickGenreSlotsRaw = m_settings.quickGenreSlotsRaw();
     m_recentGenresRaw = m_settings.recentGenresRaw();
-    restoreWorkspaceSession();
+    m_session->restoreWorkspaceSession();
 }
 
 LibraryStore::~LibraryStore()
@@ -27,9 +45,9 @@ LibraryStore::~LibraryStore()
     // Every coroutine of the store sees it gone from now on; those waiting for a metadata
     // load resume and end instead of staying suspended for ever.
     m_lifetime.reset();
-    m_metadataLoads.wakeWaiters();
+    m_metadataLoading->wakeWaiters();
     // Pending work holds the store weakly through these handles; make sure none runs.
-    m_sessionSaveWorkItem.cancel();
+    m_session->cancelPendingSave();
     m_statusClearWorkItem.cancel();
 }
 
@@ -40,35 +58,35 @@ void LibraryStore::setTracks(QList<Track> tracks)
     m_tracks = std::move(tracks);
     ++m_tracksRevision;
     emit tracksChanged();
-    scheduleWorkspaceSave();
+    m_session->scheduleWorkspaceSave();
 }
 
 void LibraryStore::setSelectedID(std::optional<QUuid> id)
 {
     m_selectedID = id;
     emit selectedIDChanged();
-    scheduleWorkspaceSave();
+    m_session->scheduleWorkspaceSave();
 }
 
 void LibraryStore::setSelectedIDs(QSet<QUuid> ids)
 {
     m_selectedIDs = std::move(ids);
     emit selectedIDsChanged();
-    scheduleWorkspaceSave();
+    m_session->scheduleWorkspaceSave();
 }
 
 void LibraryStore::setActiveTab(LibraryTab tab)
 {
     m_activeTab = tab;
     emit activeTabChanged();
-    scheduleWorkspaceSave();
+    m_session->scheduleWorkspaceSave();
 }
 
 void LibraryStore::setConversionItems(QList<ConversionItem> items)
 {
     m_conversionItems = std::move(items);
     emit conversionItemsChanged();
-    scheduleWorkspaceSave();
+    m_session->scheduleWorkspaceSave();
 }
 
 void LibraryStore::setAnalysisTracks(QList<Track> tracks)
@@ -76,7 +94,7 @@ void LibraryStore::setAnalysisTracks(QList<Track> tracks)
     m_analysisTracks = std::move(tracks);
     ++m_analysisTracksRevision;
     emit analysisTracksChanged();
-    scheduleWorkspaceSave();
+    m_session->scheduleWorkspaceSave();
 }
 
 void LibraryStore::setDuplicateTracks(QList<Track> tracks)
@@ -84,7 +102,7 @@ void LibraryStore::setDuplicateTracks(QList<Track> tracks)
     m_duplicateTracks = std::move(tracks);
     ++m_duplicateTracksRevision;
     emit duplicateTracksChanged();
-    scheduleWorkspaceSave();
+    m_session->scheduleWorkspaceSave();
 }
 
 void LibraryStore::setDuplicateSearch(DuplicateSearchState state)
@@ -95,7 +113,7 @@ void LibraryStore::setDuplicateSearch(DuplicateSearchState state)
         m_duplicateSearch.hasSearched = false;
     emit duplicateSearchChanged();
     if (rootsChanged)
-        scheduleWorkspaceSave();
+        m_session->scheduleWorkspaceSave();
 }
 
 // --- Published state without a save. ---
@@ -172,7 +190,7 @@ void LibraryStore::setFavoriteGenreFilter(const QString &filter)
     m_settings.setFavoriteGenreFilter(filter);
     if (!filter.isEmpty() && m_favoriteOnlyUntagged)
         setFavoriteOnlyUntagged(false);
-    pruneSelectionToVisible();
+    m_sections->pruneSelectionToVisible();
     NotificationCenter::defaultCenter().post(brivelloFavoriteGenreFilterDidChange, this);
 }
 
@@ -183,19 +201,8 @@ void LibraryStore::setFavoriteOnlyUntagged(bool value)
     m_settings.setFavoriteOnlyUntagged(value);
     if (value && !m_favoriteGenreFilter.isEmpty())
         setFavoriteGenreFilter(QString());
-    pruneSelectionToVisible();
+    m_sections->pruneSelectionToVisible();
     NotificationCenter::defaultCenter().post(brivelloFavoriteGenreFilterDidChange, this);
-}
-
-void LibraryStore::pruneSelectionToVisible()
-{
-    // Only membership counts here: the favourites need not be sorted for it.
-    const QSet<QUuid> visible =
-        idSetOf(m_activeTab == LibraryTab::favorites ? tracksForSelection(LibraryTab::favorites)
-                                                     : visibleTracks());
-    setSelectedIDs(m_selectedIDs & visible);
-    if (m_selectedID && !visible.contains(*m_selectedID))
-        setSelectedID(std::nullopt);
 }
 
 void LibraryStore::setQuickGenreSlotsRaw(const QString &raw)
@@ -210,6 +217,24 @@ void LibraryStore::setRecentGenresRaw(const QString &raw)
     m_recentGenresRaw = raw;
     emit recentGenresRawChanged();
     m_settings.setRecentGenresRaw(raw);
+}
+
+void LibraryStore::detectBPM(const QSet<QUuid> &ids)
+{
+    m_analysis.detectBPM(m_tracks, ids);
+}
+
+void LibraryStore::analyzeQuality(const QSet<QUuid> &ids, bool retryFailed)
+{
+    m_analysis.analyzeQuality(m_analysisTracks, ids, retryFailed);
+}
+
+void LibraryStore::playbackStateDidChange(bool isPlaying)
+{
+    if (m_audioIsPlaying == isPlaying)
+        return;
+    m_audioIsPlaying = isPlaying;
+    emit playbackStateChanged(isPlaying);
 }
 
 } // namespace brivello

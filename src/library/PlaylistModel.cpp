@@ -1,5 +1,6 @@
 #include "PlaylistModel.h"
 
+#include "library/LibrarySections.h"
 #include "library/LibrarySettingsKeys.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
@@ -14,7 +15,7 @@ PlaylistModel::PlaylistModel(LibraryStore *store, QObject *parent)
     : QAbstractListModel(parent)
     , m_store(store)
 {
-    m_tracks = m_store->playlistTracks();
+    m_tracks = m_store->sections().playlistTracks();
     for (const Track &track : std::as_const(m_tracks))
         m_folders.append(standardizedFolderPath(track.url));
     m_startsFolder.resize(m_tracks.size());

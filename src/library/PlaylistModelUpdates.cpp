@@ -1,6 +1,7 @@
 // How PlaylistModel follows the store: every change becomes row insertions, removals or
 // per-row updates, so views keep their scroll position and repaint only what changed.
 #include "PlaylistModel.h"
+#include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
 
 #include <algorithm>
@@ -82,7 +83,7 @@ void PlaylistModel::reloadTracks()
 {
     if (applyInPlace())
         return;
-    const QList<Track> next = m_store->playlistTracks();
+    const QList<Track> next = m_store->sections().playlistTracks();
     if (sameOrder(m_tracks, next))
         applySameOrder(next);
     else

@@ -1,14 +1,24 @@
 #include "AppLanguage.h"
 
-#include "Defaults.h"
+#include <atomic>
 
 namespace brivello {
 
+namespace {
+
+// Read by text lookups on any thread.
+std::atomic<AppLanguage::Value> currentLanguage{AppLanguage::russian};
+
+} // namespace
+
 AppLanguage AppLanguage::current()
 {
-    return Defaults::standard().string(kAppLanguageKey, QStringLiteral("ru")) == QLatin1String("en")
-               ? english
-               : russian;
+    return currentLanguage.load(std::memory_order_relaxed);
+}
+
+void AppLanguage::setCurrent(AppLanguage language)
+{
+    currentLanguage.store(language, std::memory_order_relaxed);
 }
 
 std::optional<AppLanguage> AppLanguage::fromRawValue(const QString &raw)

@@ -8,7 +8,8 @@ namespace brivello {
 
 inline const QString kAppLanguageKey = QStringLiteral("appLanguage");
 
-// The interface language, read from "appLanguage" at every access: english only for "en".
+// The interface language. The settings that own "appLanguage" set the current one whenever
+// the stored value changes (english only for "en"); russian until they do. Any thread.
 class AppLanguage
 {
 public:
@@ -20,6 +21,7 @@ public:
     constexpr operator Value() const { return m_value; }
 
     static AppLanguage current();
+    static void setCurrent(AppLanguage language);
     static std::optional<AppLanguage> fromRawValue(const QString &raw);
     static QList<AppLanguage> allCases() { return {russian, english}; }
 

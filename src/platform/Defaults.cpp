@@ -131,12 +131,19 @@ void Defaults::removeData(const QString &key)
 
 void Defaults::resetForTesting()
 {
-    QMutexLocker lock(&m_mutex);
-    m_settings->clear();
-    m_settings->sync();
-    QDir dir(QFileInfo(m_settings->fileName()).absolutePath());
-    for (const QString &name : dir.entryList({QStringLiteral("*.json")}, QDir::Files))
-        dir.remove(name);
+    QStringList keys;
+    {
+        QMutexLocker lock(&m_mutex);
+        keys = m_settings->allKeys();
+        m_settings->clear();
+        m_settings->sync();
+        QDir dir(QFileInfo(m_settings->fileName()).absolutePath());
+        for (const QString &name : dir.entryList({QStringLiteral("*.json")}, QDir::Files))
+            dir.remove(name);
+    }
+    // Observers that keep a value (the current language) see it go.
+    for (const QString &key : std::as_const(keys))
+        emit changed(key);
 }
 
 } // namespace brivello

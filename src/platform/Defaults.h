@@ -37,7 +37,7 @@ public:
     void removeData(const QString &key);
     QString dataPath(const QString &key) const;
 
-    // Drops every stored value; tests start from a clean state with it.
+    // Drops every stored value, signalling each key; tests start from a clean state with it.
     void resetForTesting();
 
 signals:

@@ -1,5 +1,6 @@
 #include "LibraryWaveformPreloading.h"
 
+#include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
 #include "platform/LocalFile.h"
 #include "playback/WaveformPreloadQueue.h"
@@ -43,11 +44,11 @@ QList<Track> LibraryWaveformPreloading::activeSectionTracks(const LibraryStore &
 {
     switch (store.activeTab()) {
     case LibraryTab::playlist:
-        return store.playlistTracks();
+        return store.sections().playlistTracks();
     case LibraryTab::favorites:
-        return store.visibleTracks();
+        return store.sections().visibleTracks();
     case LibraryTab::covers:
-        return store.coverTracks();
+        return store.sections().coverTracks();
     case LibraryTab::converter:
         return converterTracks(store);
     case LibraryTab::analysis:

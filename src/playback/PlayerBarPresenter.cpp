@@ -1,6 +1,7 @@
 #include "PlayerBarPresenter.h"
 
 #include "library/AudioPlayer.h"
+#include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 #include "playback/LibraryWaveformPreloading.h"
@@ -112,7 +113,7 @@ std::optional<Track> PlayerBarPresenter::track() const
     }
     if (std::optional<Track> own = m_player.currentTrack())
         return own;
-    return m_store.selectedTrack();
+    return m_store.sections().selectedTrack();
 }
 
 QString PlayerBarPresenter::titleText() const

@@ -1,8 +1,10 @@
 #include "TrackNavigation.h"
 
 #include "library/AudioPlayer.h"
+#include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
 #include "library/PlaylistSelection.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 
@@ -15,7 +17,7 @@ TrackNavigation::TrackNavigation(LibraryStore &store, AudioPlayer &player)
 
 void TrackNavigation::selectAdjacent(int offset)
 {
-    const QList<Track> visible = m_store.visibleTracks();
+    const QList<Track> visible = m_store.sections().visibleTracks();
     const std::optional<QUuid> anchor =
         m_store.selectedID() ? m_store.selectedID() : m_player.currentID();
     playRow(visible, PlaylistSelection::adjacentIndex(idsOf(visible), anchor, offset));
@@ -23,7 +25,7 @@ void TrackNavigation::selectAdjacent(int offset)
 
 void TrackNavigation::playAdjacent(int offset)
 {
-    const QList<Track> visible = m_store.visibleTracks();
+    const QList<Track> visible = m_store.sections().visibleTracks();
     const std::optional<QUuid> anchor =
         m_player.currentID() ? m_player.currentID() : m_store.selectedID();
     playRow(visible, PlaylistSelection::adjacentIndex(idsOf(visible), anchor, offset));
@@ -31,7 +33,7 @@ void TrackNavigation::playAdjacent(int offset)
 
 void TrackNavigation::toggleSelectedTrack()
 {
-    if (const std::optional<Track> selected = m_store.selectedTrack()) {
+    if (const std::optional<Track> selected = m_store.sections().selectedTrack()) {
         m_player.play(*selected);
         return;
     }
@@ -49,7 +51,7 @@ void TrackNavigation::toggleSelectedTrack()
 
 void TrackNavigation::playNextAfterCompletion()
 {
-    const QList<Track> visible = m_store.visibleTracks();
+    const QList<Track> visible = m_store.sections().visibleTracks();
     playRow(visible, PlaylistSelection::nextIndex(idsOf(visible), m_player.currentID()));
 }
 
@@ -66,9 +68,9 @@ void TrackNavigation::playRow(const QList<Track> &visible, std::optional<int> ro
 void TrackNavigation::selectOnly(const QUuid &id)
 {
     m_store.setSelectedID(id);
-    m_store.scheduleWorkspaceSave();
+    m_store.session().scheduleWorkspaceSave();
     m_store.setSelectedIDs({id});
-    m_store.scheduleWorkspaceSave();
+    m_store.session().scheduleWorkspaceSave();
 }
 
 void TrackNavigation::focusInFavourites(const QUuid &id)

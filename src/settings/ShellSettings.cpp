@@ -1,5 +1,7 @@
 #include "ShellSettings.h"
 
+#include "platform/AppLanguage.h"
+
 namespace brivello {
 
 #define BRIVELLO_SETTINGS_OWNER ShellSettings
@@ -17,7 +19,17 @@ ShellSettings::ShellSettings(Defaults &defaults, QObject *parent)
 
 ShellSettings &ShellSettings::standard()
 {
-    static ShellSettings *settings = new ShellSettings(Defaults::standard());
+    static ShellSettings *settings = [] {
+        auto *made = new ShellSettings(Defaults::standard());
+        // Connected first, so every other receiver of the change already sees the new language.
+        const auto follow = [made] {
+            AppLanguage::setCurrent(
+                AppLanguage::fromRawValue(made->appLanguage()).value_or(AppLanguage::russian));
+        };
+        follow();
+        connect(made, &ShellSettings::appLanguageChanged, made, follow);
+        return made;
+    }();
     return *settings;
 }
 

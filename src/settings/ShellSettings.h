@@ -23,7 +23,8 @@ namespace brivello {
 // clang-format on
 
 // The window's own settings over one user-defaults object. Main thread; standard() is the
-// application's, over Defaults::standard(), and lives as long as the process.
+// application's, over Defaults::standard(), lives as long as the process and sets the current
+// AppLanguage from "appLanguage" from its creation on.
 class ShellSettings : public QObject
 {
     Q_OBJECT

@@ -9,12 +9,14 @@
 #include "analysis/AnalysisScheduler.h"
 #include "analysis/ThreadedAnalysisJobs.h"
 #include "library/LibraryStore.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
 #include "platform/TerminationSignals.h"
 #include "playback/AudioPlaybackEngine.h"
 #include "playback/EngineAudioPlayer.h"
 #include "playback/WaveformPreloadQueue.h"
+#include "settings/ShellSettings.h"
 #include "settings/UpdateManager.h"
 #include "settings/ui/SettingsSheet.h"
 #include "settings/ui/UpdateAvailableSheet.h"
@@ -28,6 +30,13 @@
 namespace brivello {
 
 namespace {
+
+// Every text lookup from here on uses the language the settings hold.
+std::unique_ptr<QtDialogTranslation> translationFollowingSettings()
+{
+    ShellSettings::standard();
+    return std::make_unique<QtDialogTranslation>();
+}
 
 // The application icon when the icon theme has none: a note on the dark canvas.
 QIcon drawnIcon()
@@ -100,7 +109,7 @@ void BrivelloApp::applyPalette()
 }
 
 BrivelloApp::BrivelloApp(AudioPlaybackEngine::SinkFactory sinkFactory)
-    : m_qtTranslation(std::make_unique<QtDialogTranslation>())
+    : m_qtTranslation(translationFollowingSettings())
     , m_store(std::make_unique<LibraryStore>(Defaults::standard(), storeServices()))
     , m_player(makePlayer(*m_store, std::move(sinkFactory)))
     , m_updates(std::make_unique<UpdateManager>())
@@ -151,10 +160,11 @@ BrivelloApp::BrivelloApp(AudioPlaybackEngine::SinkFactory sinkFactory)
     connect(
         qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
             if (state != Qt::ApplicationActive)
-                m_store->saveWorkspaceSessionInBackground();
+                m_store->session().saveWorkspaceSessionInBackground();
         });
-    connect(
-        qApp, &QCoreApplication::aboutToQuit, this, [this] { m_store->saveWorkspaceSessionNow(); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        m_store->session().saveWorkspaceSessionNow();
+    });
     TerminationSignals::quitApplicationOnTermination();
 }
 

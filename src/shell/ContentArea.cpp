@@ -5,6 +5,7 @@
 #include "RoundedClipEffect.h"
 #include "ShellEvents.h"
 #include "SidebarSectionButton.h"
+#include "library/TrackImporter.h"
 #include "workspaces/SectionCatalog.h"
 #include "workspaces/ui/WorkspaceEmptyState.h"
 
@@ -63,7 +64,7 @@ ContentArea::ContentArea(LibraryStore &store, QWidget *parent)
 {
     setAcceptDrops(true);
     setMinimumHeight(0);
-    m_playlistDrop = [this](const QList<QUrl> &urls) { m_store.importURLs(urls); };
+    m_playlistDrop = [this](const QList<QUrl> &urls) { m_store.importer().importURLs(urls); };
     connect(&m_store, &LibraryStore::activeTabChanged, this, &ContentArea::rebuild);
     rebuild();
 }

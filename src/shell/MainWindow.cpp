@@ -8,6 +8,7 @@
 #include "SectionToolbar.h"
 #include "ShellEvents.h"
 #include "library/LibrarySettingsKeys.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/BrivelloLocalization.h"
 #include "playback/PlayerBlockSizing.h"
 #include "playback/ui/PlayerBar.h"
@@ -146,7 +147,7 @@ void MainWindow::showEvent(QShowEvent *event)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Nothing changed within the save debounce may be lost when the window goes.
-    m_store.saveWorkspaceSessionNow();
+    m_store.session().saveWorkspaceSessionNow();
     QWidget::closeEvent(event);
 }
 

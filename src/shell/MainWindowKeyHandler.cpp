@@ -1,8 +1,13 @@
 #include "MainWindowKeyHandler.h"
 
 #include "library/AudioPlayer.h"
+#include "library/FavoriteMembership.h"
+#include "library/GenreEditing.h"
+#include "library/LibrarySections.h"
 #include "library/LibrarySettingsKeys.h"
 #include "library/LibraryStore.h"
+#include "library/TrackRemoval.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "playback/TrackNavigation.h"
@@ -112,7 +117,7 @@ bool MainWindowKeyHandler::handle(const KeyStroke &stroke)
 
     if (tab == Tab::favorites && noModifiers) {
         const int slot = quickGenreSlot(stroke.keyCode);
-        const QStringList genreSlots = m_store.quickGenreSlots();
+        const QStringList genreSlots = m_store.genreEditing().quickGenreSlots();
         if (slot >= 0 && slot < genreSlots.size() && !genreSlots.at(slot).isEmpty()) {
             applyQuickGenre(slot);
             return true;
@@ -177,16 +182,16 @@ bool MainWindowKeyHandler::selectAll()
         // button move them all to the Trash.
         break;
     }
-    const QList<Track> visible = m_store.visibleTracks();
+    const QList<Track> visible = m_store.sections().visibleTracks();
     QSet<QUuid> ids;
     ids.reserve(visible.size());
     for (const Track &track : visible)
         ids.insert(track.id);
     m_store.setSelectedIDs(ids);
-    m_store.scheduleWorkspaceSave();
+    m_store.session().scheduleWorkspaceSave();
     m_store.setSelectedID(visible.isEmpty() ? std::nullopt
                                             : std::optional<QUuid>(visible.first().id));
-    m_store.scheduleWorkspaceSave();
+    m_store.session().scheduleWorkspaceSave();
     if (m_store.activeTab() == Tab::favorites) {
         // After the table has seen the new selection.
         QMetaObject::invokeMethod(
@@ -216,15 +221,15 @@ void MainWindowKeyHandler::navigate(int offset)
 
 void MainWindowKeyHandler::undo()
 {
-    if (m_store.canUndoPhysicalTrash() || m_store.activeTab() != Tab::favorites) {
-        m_store.undoLastRemoval();
+    if (m_store.removal().canUndoPhysicalTrash() || m_store.activeTab() != Tab::favorites) {
+        m_store.removal().undoLastRemoval();
         return;
     }
     QUndoStack *stack = currentUndoStack();
     if (stack && stack->canUndo())
         stack->undo();
     else
-        m_store.undoLastRemoval();
+        m_store.removal().undoLastRemoval();
 }
 
 void MainWindowKeyHandler::trash()
@@ -238,33 +243,33 @@ void MainWindowKeyHandler::trash()
         return;
     default:
         if (const QSet<QUuid> targets = commandTargets(); !targets.isEmpty())
-            m_store.trashTracks(targets);
+            m_store.removal().trashTracks(targets);
         return;
     }
 }
 
 void MainWindowKeyHandler::remove()
 {
-    const QSet<QUuid> selection = m_store.activeSelection();
+    const QSet<QUuid> selection = m_store.sections().activeSelection();
     switch (m_store.activeTab()) {
     case Tab::converter:
         post(brivelloRemoveConversionItems);
         return;
     case Tab::favorites:
-        m_store.removeFromFavorites(selection, nullptr);
+        m_store.favorites().removeFromFavorites(selection, nullptr);
         return;
     case Tab::analysis:
-        m_store.removeFromAnalysis(selection);
+        m_store.removal().removeFromAnalysis(selection);
         return;
     case Tab::covers:
-        m_store.removeFromCoverWorkspace(selection);
+        m_store.removal().removeFromCoverWorkspace(selection);
         return;
     case Tab::playlist:
-        m_store.removeTracksFromPlaylist(selection);
+        m_store.removal().removeTracksFromPlaylist(selection);
         return;
     case Tab::duplicates:
         if (const QSet<QUuid> targets = commandTargets(); !targets.isEmpty())
-            m_store.removeTracksFromPlaylist(targets);
+            m_store.removal().removeTracksFromPlaylist(targets);
         return;
     }
 }
@@ -283,21 +288,22 @@ QSet<QUuid> MainWindowKeyHandler::commandTargets() const
     case Tab::covers: {
         // Ids selected in another section are not shown here.
         QSet<QUuid> shown;
-        for (const Track &track : m_store.visibleTracks())
+        for (const Track &track : m_store.sections().visibleTracks())
             shown.insert(track.id);
-        return m_store.activeSelection().intersect(shown);
+        return m_store.sections().activeSelection().intersect(shown);
     }
     default:
-        return m_store.activeSelection();
+        return m_store.sections().activeSelection();
     }
 }
 
 void MainWindowKeyHandler::applyQuickGenre(int index)
 {
-    const QStringList genreSlots = m_store.quickGenreSlots();
+    const QStringList genreSlots = m_store.genreEditing().quickGenreSlots();
     if (index < 0 || index >= genreSlots.size() || genreSlots.at(index).isEmpty())
         return;
-    m_store.assignGenre(genreSlots.at(index), m_store.activeSelection(), currentUndoStack());
+    m_store.genreEditing().assignGenre(
+        genreSlots.at(index), m_store.sections().activeSelection(), currentUndoStack());
 }
 
 void MainWindowKeyHandler::addSelectionToFavorites()
@@ -306,9 +312,9 @@ void MainWindowKeyHandler::addSelectionToFavorites()
     if (targets.isEmpty())
         return;
     if (m_store.activeTab() == Tab::favorites)
-        m_store.removeFromFavorites(targets, currentUndoStack());
+        m_store.favorites().removeFromFavorites(targets, currentUndoStack());
     else
-        m_store.toggleFavorites(targets, currentUndoStack());
+        m_store.favorites().toggleFavorites(targets, currentUndoStack());
 }
 
 QUndoStack *MainWindowKeyHandler::currentUndoStack() const

@@ -13,6 +13,9 @@
 #include "favorites/ui/FavoritesSection.h"
 #include "favorites/ui/GenreQuickBar.h"
 #include "library/AudioPlayer.h"
+#include "library/FavoriteMembership.h"
+#include "library/LibraryCleaner.h"
+#include "library/LibrarySections.h"
 #include "playback/TrackNavigation.h"
 #include "settings/KeyStroke.h"
 #include "workspaces/MainWindowController.h"
@@ -54,7 +57,7 @@ QSet<QUuid> cleanerTargets(const LibraryStore &store)
         break;
     }
     default:
-        return store.activeSelection();
+        return store.sections().activeSelection();
     }
     for (const Track &track : store.tracks()) {
         if (files.contains(track.url))
@@ -72,7 +75,7 @@ void MainWindow::installPlaylist(AudioPlayer &player)
     MainWindowController *controller = m_controller;
 
     m_undoStack = new QUndoStack(this);
-    store.setWindowUndoStack(m_undoStack);
+    store.favorites().setWindowUndoStack(m_undoStack);
 
     m_content->setSectionFactory(Tab::playlist, [&store, &player](QWidget *parent) -> QWidget * {
         return new PlaylistSection(store, player, parent);
@@ -100,7 +103,9 @@ void MainWindow::installPlaylist(AudioPlayer &player)
 
     m_keyHandler = std::make_shared<MainWindowKeyHandler>(store, player, *m_navigation);
     m_keyHandler->undoStack = [this] { return m_undoStack; };
-    m_keyHandler->runCleaner = [&store] { store.runConfiguredCleaner(cleanerTargets(store)); };
+    m_keyHandler->runCleaner = [&store] {
+        store.cleaner().runConfiguredCleaner(cleanerTargets(store));
+    };
     m_keyboardMonitor = new AppKeyboardMonitor(this);
     m_keyboardMonitor->start([this](const QKeyEvent &event, QWidget *receiver) {
         return handleKeyDown(event, receiver);
@@ -109,9 +114,11 @@ void MainWindow::installPlaylist(AudioPlayer &player)
     m_favoritesExport = new FavoritesExportController(
         store, [controller](Tab tab) { controller->activateTab(tab); }, this);
     SectionToolbar::FavoritesActions actions;
-    actions.clean = [&store] { store.runConfiguredCleaner(); };
+    actions.clean = [&store] { store.cleaner().runConfiguredCleaner(); };
     actions.sendToConverter = [this] { m_favoritesExport->sendFavoritesToConverter(); };
-    actions.sendToAnalysis = [&store] { store.addTracksToAnalysis(store.activeSelection()); };
+    actions.sendToAnalysis = [&store] {
+        store.favorites().addTracksToAnalysis(store.sections().activeSelection());
+    };
     actions.exportSelection = [this] { m_favoritesExport->exportFavoriteSelection(this); };
     m_toolbar->setFavoritesActions(std::move(actions));
 }

@@ -1,6 +1,8 @@
 #include "OpenPanels.h"
 
 #include "FolderAudioProbe.h"
+#include "library/FavoriteMembership.h"
+#include "library/TrackImporter.h"
 #include "platform/BrivelloLocalization.h"
 
 #include <QAbstractItemView>
@@ -67,8 +69,8 @@ QStringList OpenPanels::nameFilters(const QSet<QString> &audioTypes)
 
 const QSet<QString> &OpenPanels::audioTypes(LibraryStore::LibraryTab tab)
 {
-    return tab == LibraryStore::LibraryTab::converter ? LibraryStore::converterExtensions()
-                                                      : LibraryStore::playlistExtensions();
+    return tab == LibraryStore::LibraryTab::converter ? TrackImporter::converterExtensions()
+                                                      : TrackImporter::playlistExtensions();
 }
 
 void OpenPanels::open(QWidget *parent, Receiver receiver, const QSet<QString> &audioTypes)
@@ -110,20 +112,21 @@ QCoro::Task<> importInto(LibraryStore &store, LibraryStore::LibraryTab tab, QLis
     using Tab = LibraryStore::LibraryTab;
     if (tab == Tab::playlist || tab == Tab::favorites) {
         QPointer<LibraryStore> guard(&store);
-        QCoro::Task<QList<QUuid>> importing = store.importURLsAsync(urls);
+        QCoro::Task<QList<QUuid>> importing = store.importer().importURLsAsync(urls);
         const QList<QUuid> ids = co_await importing;
         if (guard && tab == Tab::favorites)
-            guard->addToFavorites(QSet<QUuid>(ids.begin(), ids.end()));
+            guard->favorites().addToFavorites(QSet<QUuid>(ids.begin(), ids.end()));
         co_return;
     }
     if (tab == Tab::covers) {
-        QCoro::Task<QList<QUuid>> importing = store.importForCoversAsync(urls);
+        QCoro::Task<QList<QUuid>> importing = store.importer().importForCoversAsync(urls);
         co_await importing;
         co_return;
     }
-    QCoro::Task<> importing = tab == Tab::converter  ? store.importForConversionAsync(urls)
-                              : tab == Tab::analysis ? store.importForAnalysisAsync(urls)
-                                                     : store.importDuplicateSearchURLsAsync(urls);
+    QCoro::Task<> importing =
+        tab == Tab::converter  ? store.importer().importForConversionAsync(urls)
+        : tab == Tab::analysis ? store.importer().importForAnalysisAsync(urls)
+                               : store.importer().importDuplicateSearchURLsAsync(urls);
     co_await importing;
 }
 

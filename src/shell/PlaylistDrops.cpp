@@ -2,6 +2,7 @@
 
 #include "OpenPanels.h"
 #include "library/DroppedFiles.h"
+#include "library/TrackImporter.h"
 
 namespace brivello {
 
@@ -17,7 +18,7 @@ void PlaylistDrops::importDroppedFilesIntoPlaylist(LibraryStore &store, const QL
     // Each dropped item is an import of its own, as when the items arrive one by one.
     for (const QUrl &url : urls) {
         if (url.isLocalFile())
-            store.importURLs({url});
+            store.importer().importURLs({url});
     }
 }
 

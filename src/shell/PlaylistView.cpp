@@ -5,9 +5,11 @@
 #include "ShellEvents.h"
 #include "TrackRowDelegate.h"
 #include "library/AudioPlayer.h"
+#include "library/LibrarySections.h"
 #include "library/LibrarySettingsKeys.h"
 #include "library/LibraryStore.h"
 #include "library/PlaylistSelection.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/BrivelloLocalization.h"
 #include "settings/ContextualHintState.h"
 
@@ -130,7 +132,7 @@ PlaylistView::Area PlaylistView::areaAt(const QPoint &pos, int *row) const
 void PlaylistView::selectPlaylistTrack(const QUuid &id, Qt::KeyboardModifiers modifiers)
 {
     QList<QUuid> rows;
-    for (const Track &track : m_store.visibleTracks())
+    for (const Track &track : m_store.sections().visibleTracks())
         rows.append(track.id);
     const PlaylistSelection::State next =
         PlaylistSelection::click(rows,
@@ -139,9 +141,9 @@ void PlaylistView::selectPlaylistTrack(const QUuid &id, Qt::KeyboardModifiers mo
                                  modifiers.testFlag(Qt::ShiftModifier),
                                  modifiers.testFlag(Qt::ControlModifier));
     m_store.setSelectedIDs(next.ids);
-    m_store.scheduleWorkspaceSave();
+    m_store.session().scheduleWorkspaceSave();
     m_store.setSelectedID(next.focus);
-    m_store.scheduleWorkspaceSave();
+    m_store.session().scheduleWorkspaceSave();
 }
 
 void PlaylistView::bindOverlay(int row, Qt::KeyboardModifiers modifiers)
@@ -257,7 +259,7 @@ void PlaylistView::keepFocusInSelection()
     if (kept.focus == state.focus)
         return;
     m_store.setSelectedID(kept.focus);
-    m_store.scheduleWorkspaceSave();
+    m_store.session().scheduleWorkspaceSave();
 }
 
 void PlaylistView::followPlayer()

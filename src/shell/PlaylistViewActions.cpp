@@ -3,7 +3,11 @@
 #include "PlaylistView.h"
 #include "ShellEvents.h"
 #include "TrackRowDelegate.h"
+#include "library/FavoriteMembership.h"
+#include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
+#include "library/TrackImporter.h"
+#include "library/TrackRemoval.h"
 #include "platform/BrivelloLocalization.h"
 
 #include <QAction>
@@ -38,7 +42,7 @@ void PlaylistView::toggleFavorite(int row)
     const Track track = m_model->trackAt(row);
     const QUuid id = track.id;
     if (ShellEvents::instance().reduceMotion() || !track.isFavorite) {
-        m_store.toggleFavorites({id}, nullptr);
+        m_store.favorites().toggleFavorites({id}, nullptr);
         return;
     }
     // Un-favouriting: the heart shrinks and fades, the store call follows, then it springs back.
@@ -55,7 +59,7 @@ void PlaylistView::toggleFavorite(int row)
             viewport()->update(elementRect(r));
     });
     connect(shrink, &QVariantAnimation::finished, this, [this, id] {
-        m_store.toggleFavorites({id}, nullptr);
+        m_store.favorites().toggleFavorites({id}, nullptr);
         auto *back = new QVariantAnimation(this);
         back->setDuration(220);
         back->setStartValue(0.0);
@@ -127,30 +131,34 @@ QList<QAction *> PlaylistView::trackMenuActions(int row, QObject *parent)
 {
     const Track track = m_model->trackAt(row);
     const QSet<QUuid> targets =
-        m_model->isSelected(row) ? m_store.activeSelection() : QSet<QUuid>{track.id};
+        m_model->isSelected(row) ? m_store.sections().activeSelection() : QSet<QUuid>{track.id};
     const bool several = targets.size() > 1;
     LibraryStore *store = &m_store;
 
     auto *reveal = new QAction(text("Показать в файловом менеджере"), parent);
-    connect(reveal, &QAction::triggered, store, [store, targets] { store->openInFinder(targets); });
+    connect(reveal, &QAction::triggered, store, [store, targets] {
+        store->favorites().openInFinder(targets);
+    });
     auto *first = new QAction(parent);
     first->setSeparator(true);
     auto *favourite =
         new QAction(text(track.isFavorite ? "Убрать из избранного" : "В избранное"), parent);
     connect(favourite, &QAction::triggered, store, [store, targets] {
-        store->toggleFavorites(targets, nullptr);
+        store->favorites().toggleFavorites(targets, nullptr);
     });
     auto *remove = new QAction(
         text(several ? "Удалить выбранные из плейлиста" : "Удалить из плейлиста"), parent);
     connect(remove, &QAction::triggered, store, [store, targets] {
-        store->removeTracksFromPlaylist(targets);
+        store->removal().removeTracksFromPlaylist(targets);
     });
     auto *second = new QAction(parent);
     second->setSeparator(true);
     auto *trash = new QAction(
         text(several ? "Переместить выбранные в Корзину" : "Переместить файл в Корзину"), parent);
     trash->setProperty("destructive", true);
-    connect(trash, &QAction::triggered, store, [store, targets] { store->trashTracks(targets); });
+    connect(trash, &QAction::triggered, store, [store, targets] {
+        store->removal().trashTracks(targets);
+    });
     return {reveal, first, favourite, remove, second, trash};
 }
 
@@ -192,7 +200,9 @@ void PlaylistView::dropEvent(QDropEvent *event)
     if (areaAt(event->position().toPoint(), &row) == Area::content) {
         // A drop on a row imports the files together.
         PlaylistMultiFileDragOverlay overlay;
-        overlay.onExternalDrop = [this](const QList<QUrl> &urls) { m_store.importURLs(urls); };
+        overlay.onExternalDrop = [this](const QList<QUrl> &urls) {
+            m_store.importer().importURLs(urls);
+        };
         accepted = overlay.performDrop(event->mimeData());
     } else if (!qobject_cast<const RowDragMimeData *>(event->mimeData())) {
         accepted = PlaylistDrops::importDroppedFilesIntoPlaylist(m_store, event->mimeData());

@@ -5,6 +5,7 @@
 #include "ContextualHint.h"
 #include "OpenPanels.h"
 #include "ShellEvents.h"
+#include "library/LibrarySections.h"
 #include "library/LibrarySettingsKeys.h"
 #include "platform/BrivelloLocalization.h"
 #include "workspaces/MainWindowController.h"
@@ -120,7 +121,7 @@ void SectionToolbar::updateEnabled()
 {
     if (m_store.activeTab() != LibraryStore::LibraryTab::favorites)
         return;
-    const bool hasSelection = !m_store.activeSelection().isEmpty();
+    const bool hasSelection = !m_store.sections().activeSelection().isEmpty();
     for (ActionButton *button : std::as_const(m_buttons))
         button->setEnabled(hasSelection);
 }

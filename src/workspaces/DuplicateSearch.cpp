@@ -2,6 +2,7 @@
 
 #include "audiofiles/AudioMetadataLoadQueue.h"
 #include "library/LibraryStore.h"
+#include "library/MetadataLoading.h"
 #include "platform/Scheduler.h"
 #include "workspaces/DuplicateHasher.h"
 #include "workspaces/DuplicateSearchFields.h"
@@ -277,7 +278,7 @@ QCoro::Task<> DuplicateSearch::refreshDuplicateMetadata(QList<QUuid> ids, quint6
 {
     QPointer<DuplicateSearch> self(this);
     // The list updates below request no snapshot save until the phase ends.
-    const LibraryStore::MetadataLoadScope holdingSaves(m_store);
+    const MetadataLoading::Scope holdingSaves(m_store);
     m_shown.phase = Phase::metadata;
     m_shown.processedCount = 0;
     m_shown.totalCount = ids.size();

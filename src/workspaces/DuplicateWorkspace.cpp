@@ -3,6 +3,7 @@
 #include "DuplicateGroupRows.h"
 #include "DuplicateSearch.h"
 #include "library/LibraryStore.h"
+#include "library/TrackRemoval.h"
 #include "platform/AppLanguage.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/LocalFile.h"
@@ -72,7 +73,7 @@ void DuplicateWorkspace::trashDuplicateTracks(const QSet<QUuid> &ids)
             kept.append(track);
     }
     m_store.setDuplicateTracks(std::move(kept));
-    m_store.pruneDuplicateGroups(moved);
+    m_store.removal().pruneDuplicateGroups(moved);
     QSet<QUuid> selection = duplicateSelectedTrackIDs(m_store);
     selection.subtract(moved);
     setDuplicateSelectedTrackIDs(m_store, selection);
@@ -81,7 +82,7 @@ void DuplicateWorkspace::trashDuplicateTracks(const QSet<QUuid> &ids)
         setDuplicateFocusedTrackID(
             m_store, selection.isEmpty() ? std::nullopt : std::optional(*selection.cbegin()));
     }
-    m_store.continuePlaybackAfterRemoving(moved, before);
+    m_store.removal().continuePlaybackAfterRemoving(moved, before);
 }
 
 void DuplicateWorkspace::trashMarkedTracks()

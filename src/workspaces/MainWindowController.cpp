@@ -1,6 +1,8 @@
 #include "MainWindowController.h"
 
 #include "library/AudioPlayer.h"
+#include "library/LibrarySections.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/AppLanguage.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
@@ -63,8 +65,8 @@ void MainWindowController::activateTab(LibraryStore::LibraryTab tab)
         return;
     m_switching = true;
     m_store.setIsEditingMetadata(false);
-    m_store.rememberSelection(m_store.activeTab());
-    const LibraryStore::SelectionState state = m_store.selectionState(tab);
+    m_store.sections().rememberSelection(m_store.activeTab());
+    const LibrarySections::SelectionState state = m_store.sections().selectionState(tab);
     m_store.setSelectedID(state.focusedID);
     m_store.setSelectedIDs(state.ids);
     m_store.setActiveTab(tab);
@@ -90,7 +92,7 @@ void MainWindowController::selectedIDChanged()
     if (!m_store.selectedIDs().isEmpty())
         return;
     m_store.setSelectedIDs(id ? QSet<QUuid>{*id} : QSet<QUuid>{});
-    m_store.scheduleWorkspaceSave();
+    m_store.session().scheduleWorkspaceSave();
 }
 
 void MainWindowController::playbackDidFinish()

@@ -2,6 +2,7 @@
 
 #include "SectionCatalog.h"
 #include "library/AudioPlayer.h"
+#include "library/LibrarySections.h"
 #include "platform/BrivelloLocalization.h"
 
 #include <QSet>
@@ -25,7 +26,7 @@ WorkspaceStatusInputs WorkspaceStatusInputs::read(const LibraryStore &store,
     WorkspaceStatusInputs in;
     in.tab = store.activeTab();
     in.transient = store.workspaceStatus();
-    in.selectionCount = int(store.activeSelection().size());
+    in.selectionCount = int(store.sections().activeSelection().size());
     in.playlistCount = SectionCatalog::count(store, LibraryStore::LibraryTab::playlist);
     in.favoriteCount = SectionCatalog::count(store, LibraryStore::LibraryTab::favorites);
     in.coverCount = SectionCatalog::count(store, LibraryStore::LibraryTab::covers);
@@ -46,7 +47,7 @@ WorkspaceStatusInputs WorkspaceStatusInputs::read(const LibraryStore &store,
     // Only the playlist and the favourites show a position in their visible list.
     if (in.isPlaying && (in.tab == LibraryStore::LibraryTab::playlist ||
                          in.tab == LibraryStore::LibraryTab::favorites)) {
-        for (const Track &track : store.visibleTracks())
+        for (const Track &track : store.sections().visibleTracks())
             in.visibleIDs.append(track.id);
     }
     return in;

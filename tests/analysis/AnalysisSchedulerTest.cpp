@@ -1,6 +1,7 @@
 #include "analysis/AnalysisScheduler.h"
 
 #include "library/AnalysisQueue.h"
+#include "library/TrackRemoval.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "support/LibraryStoreFixture.h"
@@ -197,7 +198,7 @@ TEST_F(AnalysisSchedulerTest, QualityQueueFollowsTheListAndSkipsKnownTracks)
     m_jobs->releaseQuality(std::nullopt);
     // No reason given is still a failure with a reason to show; leaving the section forgets it.
     EXPECT_FALSE(store().analysis().qualityFailures().value(id(2)).isEmpty());
-    store().removeFromAnalysis({id(2)});
+    store().removal().removeFromAnalysis({id(2)});
     EXPECT_FALSE(store().analysis().qualityFailures().contains(id(2)));
 }
 
@@ -229,7 +230,7 @@ TEST_F(AnalysisSchedulerTest, PlaybackPausesQualityAnalysisAndTheTrackGoesFirstA
 TEST_F(AnalysisSchedulerTest, RemovingTheTrackUnderAnalysisDiscardsItAndGoesOn)
 {
     store().analyzeQuality({id(0), id(1)});
-    store().removeFromAnalysis({id(0)});
+    store().removal().removeFromAnalysis({id(0)});
     expectConsistent();
     EXPECT_TRUE(*m_jobs->last(true).cancelled);
     m_jobs->releaseQuality(someAnalysis());

@@ -3,6 +3,7 @@
 #include "audiofiles/MetadataWriteCoordinator.h"
 #include "audiofiles/WriteError.h"
 #include "favorites/FavoritesSettingsKeys.h"
+#include "library/MetadataLoading.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
 #include "support/TestAudioFiles.h"
@@ -256,7 +257,7 @@ TEST_F(FavoritesTableModelTest, AnEditRacingAMetadataBatchKeepsBothInTheFile)
                                   {"artist=Real Artist", "album=Real Album"});
     FavoritesTableModel &model = makeModel({track});
     model.beginEditing();
-    store().scheduleMetadataLoads({track}, LibraryStore::MetadataDestination::library);
+    store().metadataLoading().scheduleMetadataLoads({track}, MetadataDestination::library);
     ASSERT_TRUE(spinUntil([&] { return store().tracks().first().tags.artist == "Real Artist"; }));
     settle();
     EXPECT_EQ(model.rows().first().tags.artist, QStringLiteral("Guessed")); // still the copy
@@ -277,7 +278,7 @@ TEST_F(FavoritesTableModelTest, UndoAndRedoOfAnEditChangeTheFileBackAndForth)
 {
     const Track track = fileTrack(QStringLiteral("u.flac"), {"artist=Before", "title=Song"});
     FavoritesTableModel &model = makeModel({track});
-    store().scheduleMetadataLoads({track}, LibraryStore::MetadataDestination::library);
+    store().metadataLoading().scheduleMetadataLoads({track}, MetadataDestination::library);
     ASSERT_TRUE(spinUntil([&] { return store().tracks().first().tags.artist == "Before"; }));
     QUndoStack stack;
     const QString path = track.url.toLocalFile();

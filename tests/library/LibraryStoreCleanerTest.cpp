@@ -1,4 +1,6 @@
 #include "audiofiles/MetadataWriteCoordinator.h"
+#include "library/GenreEditing.h"
+#include "library/LibraryCleaner.h"
 #include "library/LibrarySettingsKeys.h"
 #include "platform/Defaults.h"
 #include "support/LibraryStoreFixture.h"
@@ -27,7 +29,7 @@ protected:
     }
     void cleanNames(const QSet<QUuid> &ids, bool strip)
     {
-        QCoro::waitFor(store().cleanFilenames(ids, strip));
+        QCoro::waitFor(store().cleaner().cleanFilenames(ids, strip));
     }
     QString fileOf(int index) const { return m_store->tracks()[index].url.fileName(); }
     // Takes the write lock of `file` as a writer would.
@@ -142,7 +144,7 @@ tags.save(sys.argv[1], v2_version=3)
     s.setSelectedIDs({track.id});
     QSignalSpy finished(&s, &LibraryStore::filenameCleaningFinished);
 
-    s.runConfiguredCleaner();
+    s.cleaner().runConfiguredCleaner();
     ASSERT_TRUE(finishedOnce(finished));
     const QString renamed = path("Artist - Track.mp3");
     EXPECT_EQ(s.tracks()[0].url, QUrl::fromLocalFile(renamed));
@@ -177,8 +179,8 @@ TEST_F(LibraryStoreCleanerTest, AWriteQueuedBehindTheRenameReachesTheNewName)
     // The rename queues first behind the held lock, a genre write behind it.
     MetadataWriteCoordinator::Permit held = hold(file);
     QSignalSpy finished(&s, &LibraryStore::filenameCleaningFinished);
-    QCoro::Task<> cleaning = s.cleanFilenames({track.id}, true);
-    s.assignGenre("Techno", {track.id});
+    QCoro::Task<> cleaning = s.cleaner().cleanFilenames({track.id}, true);
+    s.genreEditing().assignGenre("Techno", {track.id});
     EXPECT_EQ(MetadataWriteCoordinator::shared().waiterCount(
                   MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(file))),
               2);
@@ -213,9 +215,9 @@ TEST_F(LibraryStoreCleanerTest, ABatchWriteNotYetStartedFollowsTheRenamedFile)
     s.setTracks({one, track});
 
     // The second file waits its batch turn unlocked while the rename takes it away.
-    s.assignGenre("Techno", {one.id, track.id});
+    s.genreEditing().assignGenre("Techno", {one.id, track.id});
     QSignalSpy finished(&s, &LibraryStore::filenameCleaningFinished);
-    QCoro::Task<> cleaning = s.cleanFilenames({track.id}, true);
+    QCoro::Task<> cleaning = s.cleaner().cleanFilenames({track.id}, true);
     ASSERT_TRUE(finishedOnce(finished));
 
     const QString renamed = path("Artist - Song.mp3");
@@ -243,8 +245,8 @@ TEST_F(LibraryStoreCleanerTest, AWriteLeftBehindNeverLandsOnTheFileThatTookThePl
 
     MetadataWriteCoordinator::Permit held = hold(firstFile);
     QSignalSpy finished(&s, &LibraryStore::filenameCleaningFinished);
-    QCoro::Task<> cleaning = s.cleanFilenames({moving.id, arriving.id}, true);
-    s.assignGenre("Techno", {moving.id});
+    QCoro::Task<> cleaning = s.cleaner().cleanFilenames({moving.id, arriving.id}, true);
+    s.genreEditing().assignGenre("Techno", {moving.id});
     held.release();
     ASSERT_TRUE(finishedOnce(finished));
 

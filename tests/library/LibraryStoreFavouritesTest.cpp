@@ -1,3 +1,4 @@
+#include "library/FavoriteMembership.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "support/LibraryStoreFixture.h"
@@ -71,7 +72,7 @@ TEST_F(LibraryStoreFavouritesTest, ToggleOfAMixedSetFlipsEachAndUndoRedoAlternat
         all.insert(t.id);
     const auto before = flags();
 
-    store().toggleFavorites(all, &m_undo);
+    store().favorites().toggleFavorites(all, &m_undo);
     const QList<std::pair<bool, bool>> toggled{
         {false, false}, {false, false}, {false, false}, {true, true}, {true, true}};
     EXPECT_EQ(flags(), toggled);
@@ -95,12 +96,12 @@ TEST_F(LibraryStoreFavouritesTest, RemoveFromFavouritesLeavesCoversAndMovesPlayb
     Track f1 = track("1.mp3", true), f2 = track("2.mp3", true), plain = track("3.mp3");
     store().setTracks({f1, f2, plain});
 
-    store().removeFromFavorites({plain.id}, &m_undo);
+    store().favorites().removeFromFavorites({plain.id}, &m_undo);
     EXPECT_EQ(m_undo.count(), 0);
     EXPECT_FALSE(store().workspaceStatus());
 
     player.current = f1.id;
-    store().removeFromFavorites({f1.id, plain.id}, &m_undo);
+    store().favorites().removeFromFavorites({f1.id, plain.id}, &m_undo);
     EXPECT_EQ(flags()[0], std::make_pair(false, false));
     EXPECT_EQ(player.played, QList<QUuid>{f2.id});
     m_undo.undo();
@@ -115,19 +116,19 @@ TEST_F(LibraryStoreFavouritesTest, InTheFavouritesSectionTheSelectionFollows)
     store().setSelectedIDs({c.id});
     store().setSelectedID(c.id);
 
-    store().addToFavorites({b.id, a.id});
+    store().favorites().addToFavorites({b.id, a.id});
     EXPECT_EQ(store().selectedIDs(), (QSet<QUuid>{a.id, b.id}));
     EXPECT_EQ(store().selectedID(), a.id);
     EXPECT_EQ(m_focused, QList<QUuid>{a.id});
 
-    store().removeFromFavorites({a.id}, &m_undo);
+    store().favorites().removeFromFavorites({a.id}, &m_undo);
     EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{b.id});
     EXPECT_FALSE(store().selectedID());
     EXPECT_EQ(m_focused.size(), 1);
 
     store().setActiveTab(Tab::playlist);
     store().setSelectedIDs({});
-    store().addToFavorites({a.id});
+    store().favorites().addToFavorites({a.id});
     EXPECT_TRUE(store().selectedIDs().isEmpty());
     EXPECT_EQ(m_membershipPosts, 3);
 }
@@ -138,20 +139,20 @@ TEST_F(LibraryStoreFavouritesTest, SendingToAnalysisAndConverterSkipsWhatIsThere
     store().setTracks({a, b});
     store().setAnalysisTracks({a});
 
-    store().addTracksToAnalysis({a.id});
+    store().favorites().addTracksToAnalysis({a.id});
     EXPECT_FALSE(store().workspaceStatus());
     EXPECT_EQ(store().analysisTracks().size(), 1);
-    store().addTracksToAnalysis({a.id, b.id});
+    store().favorites().addTracksToAnalysis({a.id, b.id});
     ASSERT_EQ(store().analysisTracks().size(), 2);
     EXPECT_EQ(store().analysisTracks()[1].id, b.id);
     EXPECT_EQ(store().analysis().pendingQualityTrackIDs(), QList<QUuid>{b.id});
     EXPECT_EQ(store().workspaceStatus()->message, "Отправлено в анализ: 1");
 
-    EXPECT_EQ(store().addTracksToConversion({b.id, a.id}), 2);
+    EXPECT_EQ(store().favorites().addTracksToConversion({b.id, a.id}), 2);
     EXPECT_EQ(store().conversionItems()[0].url, a.url);
     EXPECT_EQ(store().workspaceStatus()->message, "Добавлено в конвертер: 2");
     store().setWorkspaceStatus(std::nullopt);
-    EXPECT_EQ(store().addTracksToConversion({a.id, b.id}), 0);
+    EXPECT_EQ(store().favorites().addTracksToConversion({a.id, b.id}), 0);
     EXPECT_FALSE(store().workspaceStatus());
     EXPECT_EQ(store().conversionItems().size(), 2);
 }

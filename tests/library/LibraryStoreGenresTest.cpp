@@ -1,4 +1,5 @@
 #include "audiofiles/MetadataWriteCoordinator.h"
+#include "library/GenreEditing.h"
 #include "library/LibrarySettingsKeys.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
@@ -54,10 +55,10 @@ TEST_F(LibraryStoreGenresTest, AssignChangesOnlyWhatDiffersAndUndoRedoAlternate)
     NotificationCenter::defaultCenter().observe(
         brivelloTrackMetadataDidChange, nullptr, &receiver, [&](const Notification &) { ++posts; });
 
-    s.assignGenre("  Techno ", {a.id, b.id}, &m_undo);
+    s.genreEditing().assignGenre("  Techno ", {a.id, b.id}, &m_undo);
     EXPECT_EQ(genreOf(0), "Techno");
     EXPECT_EQ(statusMessage(), "Жанр «Techno» присвоен: 1");
-    EXPECT_EQ(s.recentGenres().first(), "Techno");
+    EXPECT_EQ(s.genreEditing().recentGenres().first(), "Techno");
     EXPECT_EQ(m_undo.undoText(), "Присвоить жанр");
     EXPECT_EQ(posts, 1);
 
@@ -72,14 +73,14 @@ TEST_F(LibraryStoreGenresTest, AssignChangesOnlyWhatDiffersAndUndoRedoAlternate)
     EXPECT_FALSE(s.workspaceStatus());
     EXPECT_EQ(posts, 4);
 
-    s.assignGenre("House", {a.id}, &m_undo);
+    s.genreEditing().assignGenre("House", {a.id}, &m_undo);
     EXPECT_EQ(m_undo.index(), 0); // nothing changed, nothing recorded
     EXPECT_FALSE(s.workspaceStatus());
 
-    s.assignGenre("   ", {a.id, b.id}, &m_undo);
+    s.genreEditing().assignGenre("   ", {a.id, b.id}, &m_undo);
     EXPECT_EQ(genreOf(0), "");
     EXPECT_EQ(genreOf(1), "");
-    EXPECT_EQ(s.recentGenres(), QStringList{"Techno"}); // blank is never recent
+    EXPECT_EQ(s.genreEditing().recentGenres(), QStringList{"Techno"}); // blank is never recent
 }
 
 TEST_F(LibraryStoreGenresTest, ClearingAndRefusals)
@@ -91,26 +92,26 @@ TEST_F(LibraryStoreGenresTest, ClearingAndRefusals)
     s.setTracks({favourite("a.mp3", "   "), favourite("b.mp3", " Disco"), plain});
     const QUuid a = s.tracks()[0].id, b = s.tracks()[1].id;
 
-    s.clearGenres({plain.id}, &m_undo);
+    s.genreEditing().clearGenres({plain.id}, &m_undo);
     EXPECT_EQ(statusMessage(), "Выберите трек в «Избранном»");
     EXPECT_EQ(s.workspaceStatus()->tone, Tone::warning);
     s.setWorkspaceStatus(std::nullopt);
-    s.assignGenre("Techno", {plain.id}, &m_undo);
+    s.genreEditing().assignGenre("Techno", {plain.id}, &m_undo);
     EXPECT_EQ(statusMessage(), "Выберите трек в «Избранном»");
     EXPECT_EQ(s.tracks()[2].tags.genre, "House");
 
-    s.clearGenres({a}, &m_undo);
+    s.genreEditing().clearGenres({a}, &m_undo);
     EXPECT_EQ(statusMessage(), "У выбранных треков жанр уже пуст");
     EXPECT_EQ(m_undo.count(), 0);
 
-    s.clearGenres({a, b}, &m_undo);
+    s.genreEditing().clearGenres({a, b}, &m_undo);
     EXPECT_EQ(statusMessage(), "Жанр очищен: 1");
     EXPECT_EQ(genreOf(1), "");
     EXPECT_EQ(genreOf(0), "   ");
     EXPECT_EQ(m_undo.undoText(), "Очистить жанр");
     m_undo.undo();
     EXPECT_EQ(genreOf(1), " Disco");
-    EXPECT_TRUE(s.recentGenres().isEmpty());
+    EXPECT_TRUE(s.genreEditing().recentGenres().isEmpty());
 }
 
 TEST_F(LibraryStoreGenresTest, GenreReachesTheFileAndUndoBringsTheOldOneBack)
@@ -124,7 +125,7 @@ TEST_F(LibraryStoreGenresTest, GenreReachesTheFileAndUndoBringsTheOldOneBack)
     Track track = favourite("Artist - Song.mp3", "Pop");
     s.setTracks({track});
 
-    s.assignGenre("Électro", {track.id}, &m_undo);
+    s.genreEditing().assignGenre("Électro", {track.id}, &m_undo);
     EXPECT_TRUE(spinUntil([&] { return mutagenGenre(file) == "Électro"; }));
     m_undo.undo();
     EXPECT_TRUE(spinUntil([&] { return mutagenGenre(file) == "Pop"; }));

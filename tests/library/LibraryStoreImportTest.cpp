@@ -1,3 +1,6 @@
+#include "library/LibrarySections.h"
+#include "library/TrackImporter.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/LocalFile.h"
 #include "support/LibraryStoreFixture.h"
 
@@ -11,7 +14,7 @@
 
 using namespace brivello;
 using brivello::testing::LibraryStoreFixture;
-using Destination = LibraryStore::MetadataDestination;
+using Destination = MetadataDestination;
 
 namespace {
 
@@ -88,7 +91,7 @@ TEST_F(LibraryStoreImportTest, FolderImportTakesAudioFilesInNaturalPathOrderOnce
     spinUntil([this] { return !m_preloads.calls.isEmpty(); });
     ASSERT_EQ(m_preloads.calls.size(), 1);
     EXPECT_EQ(m_preloads.calls[0].size(), 3);
-    EXPECT_TRUE(store().hasPendingWorkspaceSave());
+    EXPECT_TRUE(store().session().hasPendingWorkspaceSave());
 
     // Repeats in one request, however spelled, give one track per file.
     const QUrl upper = touch(QStringLiteral("G/x.MP3"));
@@ -126,10 +129,10 @@ TEST_F(LibraryStoreImportTest, TwoImportsOfOneFolderNeverMakeTwoTracksForAFile)
     makeFiles(QStringLiteral("Twice/sub"), 450);
     std::optional<QList<QUuid>> first;
     std::optional<QList<QUuid>> second;
-    store().importURLs({url(QStringLiteral("Twice"))},
-                       [&first](const QList<QUuid> &ids) { first = ids; });
-    store().importURLs({url(QStringLiteral("Twice/sub"))},
-                       [&second](const QList<QUuid> &ids) { second = ids; });
+    store().importer().importURLs({url(QStringLiteral("Twice"))},
+                                  [&first](const QList<QUuid> &ids) { first = ids; });
+    store().importer().importURLs({url(QStringLiteral("Twice/sub"))},
+                                  [&second](const QList<QUuid> &ids) { second = ids; });
     ASSERT_TRUE(spinUntil([&] { return first && second; }));
     EXPECT_EQ(store().tracks().size(), 450);
     QSet<QUrl> urls;
@@ -179,7 +182,7 @@ TEST_F(LibraryStoreImportTest, ConverterQueuesOggTooAndNeverTwice)
 {
     for (const char *name : {"C/1.mp3", "C/2.mp3", "C/3.mp3", "C/4.ogg"})
         touch(QString::fromLatin1(name));
-    QCoro::waitFor(store().importForConversionAsync({url(QStringLiteral("C"))}));
+    QCoro::waitFor(store().importer().importForConversionAsync({url(QStringLiteral("C"))}));
     ASSERT_EQ(store().conversionItems().size(), 4);
     EXPECT_EQ(store().conversionItems()[3].url, url(QStringLiteral("C/4.ogg")));
     for (const ConversionItem &item : store().conversionItems())
@@ -187,10 +190,10 @@ TEST_F(LibraryStoreImportTest, ConverterQueuesOggTooAndNeverTwice)
     EXPECT_FALSE(store().workspaceStatus().has_value());
     EXPECT_TRUE(m_metadataLoads.isEmpty());
 
-    store().saveWorkspaceSessionNow();
-    QCoro::waitFor(store().importForConversionAsync({url(QStringLiteral("C"))}));
+    store().session().saveWorkspaceSessionNow();
+    QCoro::waitFor(store().importer().importForConversionAsync({url(QStringLiteral("C"))}));
     EXPECT_EQ(store().conversionItems().size(), 4);
-    EXPECT_FALSE(store().hasPendingWorkspaceSave());
+    EXPECT_FALSE(store().session().hasPendingWorkspaceSave());
 }
 
 TEST_F(LibraryStoreImportTest, AnalysisImportKeepsItsOwnTracksAndQueuesQualityChecks)
@@ -200,7 +203,7 @@ TEST_F(LibraryStoreImportTest, AnalysisImportKeepsItsOwnTracksAndQueuesQualityCh
     importAndWait({url(QStringLiteral("A/1.mp3"))});
     m_metadataLoads.clear();
 
-    QCoro::waitFor(store().importForAnalysisAsync({url(QStringLiteral("A"))}));
+    QCoro::waitFor(store().importer().importForAnalysisAsync({url(QStringLiteral("A"))}));
     ASSERT_EQ(store().analysisTracks().size(), 3);
     EXPECT_NE(store().analysisTracks()[0].id, store().tracks()[0].id);
     EXPECT_EQ(store().analysisTracks()[0].url, store().tracks()[0].url);
@@ -213,7 +216,7 @@ TEST_F(LibraryStoreImportTest, AnalysisImportKeepsItsOwnTracksAndQueuesQualityCh
     EXPECT_EQ(store().analysis().pendingQualityTrackIDs().size(), 3);
 
     store().setWorkspaceStatus(std::nullopt);
-    QCoro::waitFor(store().importForAnalysisAsync({url(QStringLiteral("A"))}));
+    QCoro::waitFor(store().importer().importForAnalysisAsync({url(QStringLiteral("A"))}));
     EXPECT_EQ(store().analysisTracks().size(), 3);
     EXPECT_FALSE(store().workspaceStatus().has_value());
     EXPECT_EQ(store().analysis().pendingQualityTrackIDs().size(), 3);
@@ -226,8 +229,8 @@ TEST_F(LibraryStoreImportTest, CoverImportFlagsKnownTracksAndAddsNewOnesOutsideT
     const QUuid known = store().tracks()[0].id;
     store().setWorkspaceStatus(std::nullopt);
 
-    QList<QUuid> ids =
-        QCoro::waitFor(store().importForCoversAsync({url(QStringLiteral("P/known.mp3"))}));
+    QList<QUuid> ids = QCoro::waitFor(
+        store().importer().importForCoversAsync({url(QStringLiteral("P/known.mp3"))}));
     EXPECT_EQ(ids, QList<QUuid>{known});
     EXPECT_TRUE(store().tracks()[0].isInCoverWorkspace);
     EXPECT_TRUE(store().tracks()[0].isInPlaylist);
@@ -238,7 +241,7 @@ TEST_F(LibraryStoreImportTest, CoverImportFlagsKnownTracksAndAddsNewOnesOutsideT
     QObject::connect(&store(), &LibraryStore::tracksChanged, &store(), [this, &sizes] {
         sizes.append(store().tracks().size());
     });
-    ids = QCoro::waitFor(store().importForCoversAsync({url(QStringLiteral("Cov"))}));
+    ids = QCoro::waitFor(store().importer().importForCoversAsync({url(QStringLiteral("Cov"))}));
     EXPECT_EQ(sizes, (QList<qsizetype>{201, 251}));
     EXPECT_EQ(ids.size(), 250);
     const Track &added = store().tracks().last();
@@ -246,7 +249,7 @@ TEST_F(LibraryStoreImportTest, CoverImportFlagsKnownTracksAndAddsNewOnesOutsideT
     EXPECT_FALSE(added.isInPlaylist);
     EXPECT_EQ(store().workspaceStatus()->message, QStringLiteral("Добавлено в обложки: 250"));
     EXPECT_EQ(m_metadataLoads.last().destination, Destination::library);
-    EXPECT_EQ(store().coverTracks().size(), 251);
+    EXPECT_EQ(store().sections().coverTracks().size(), 251);
 }
 
 TEST_F(LibraryStoreImportTest, TwoCoverImportsOfOneFolderCountEachNewTrackOnce)
@@ -258,9 +261,9 @@ TEST_F(LibraryStoreImportTest, TwoCoverImportsOfOneFolderCountEachNewTrackOnce)
             counted += status->message.section(QLatin1Char(' '), -1).toInt();
     });
     QCoro::Task<QList<QUuid>> first =
-        store().importForCoversAsync({url(QStringLiteral("Covers2"))});
+        store().importer().importForCoversAsync({url(QStringLiteral("Covers2"))});
     QCoro::Task<QList<QUuid>> second =
-        store().importForCoversAsync({url(QStringLiteral("Covers2"))});
+        store().importer().importForCoversAsync({url(QStringLiteral("Covers2"))});
     QThread::msleep(300); // both walks end before either import goes on
     const QList<QUuid> a = QCoro::waitFor(first);
     const QList<QUuid> b = QCoro::waitFor(second);

@@ -1,4 +1,6 @@
 #include "audiofiles/AudioMetadataLoadQueue.h"
+#include "library/MetadataLoading.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "support/AudioFixtures.h"
@@ -88,14 +90,14 @@ TEST_F(LibraryStoreMetadataTest, AppliesResultsInBatchesOfFiftyAndQueuesTempo)
     makeStore();
     const QList<Track> tracks = makeTracks(120);
     store().setTracks(tracks);
-    store().scheduleMetadataLoads(tracks, LibraryStore::MetadataDestination::library);
+    store().metadataLoading().scheduleMetadataLoads(tracks, MetadataDestination::library);
     ASSERT_TRUE(spinUntil([&] { return m_loadedAtNotification.size() == 3; }));
     EXPECT_EQ(m_loadedAtNotification, (QList<qsizetype>{50, 100, 120}));
     EXPECT_TRUE(allLoaded(store().tracks()));
     EXPECT_EQ(store().tracks()[7].tags.title, "File t7.mp3");
     EXPECT_EQ(store().tracks()[7].bitRate, 320000);
     EXPECT_EQ(store().analysis().pendingBPMTrackIDs().size(), 120);
-    EXPECT_TRUE(store().hasPendingWorkspaceSave());
+    EXPECT_TRUE(store().session().hasPendingWorkspaceSave());
 }
 
 TEST_F(LibraryStoreMetadataTest, FieldsEditedAfterSchedulingKeepTheUsersValue)
@@ -104,7 +106,7 @@ TEST_F(LibraryStoreMetadataTest, FieldsEditedAfterSchedulingKeepTheUsersValue)
     QList<Track> tracks = makeTracks(2);
     tracks[0].tags.genre = "Scheduled Genre";
     store().setTracks(tracks);
-    store().scheduleMetadataLoads(tracks, LibraryStore::MetadataDestination::library);
+    store().metadataLoading().scheduleMetadataLoads(tracks, MetadataDestination::library);
 
     QList<Track> edited = store().tracks();
     edited[0].tags.title = "User Title"; // edited while the file is being read
@@ -132,7 +134,7 @@ TEST_F(LibraryStoreMetadataTest, PicturesOnlyFillTracksWithoutOne)
     mine.fill(Qt::blue);
     tracks[1].artwork = mine;
     store().setTracks(tracks);
-    store().scheduleMetadataLoads(tracks, LibraryStore::MetadataDestination::library);
+    store().metadataLoading().scheduleMetadataLoads(tracks, MetadataDestination::library);
     ASSERT_TRUE(spinUntil([&] { return allLoaded(store().tracks()); }));
     EXPECT_EQ(store().tracks()[0].artwork.size(), QSize(4, 4));
     EXPECT_EQ(store().tracks()[1].artwork, mine);
@@ -146,14 +148,14 @@ TEST_F(LibraryStoreMetadataTest, OtherListsGetNoNotificationAndRemovedTracksAreS
     makeStore();
     const QList<Track> analysis = makeTracks(3, "a");
     store().setAnalysisTracks(analysis);
-    store().scheduleMetadataLoads(analysis, LibraryStore::MetadataDestination::analysis);
+    store().metadataLoading().scheduleMetadataLoads(analysis, MetadataDestination::analysis);
     ASSERT_TRUE(spinUntil([&] { return allLoaded(store().analysisTracks()); }));
     EXPECT_TRUE(m_loadedAtNotification.isEmpty());
     EXPECT_TRUE(store().analysis().pendingBPMTrackIDs().isEmpty());
 
     const QList<Track> library = makeTracks(3, "l");
     store().setTracks(library);
-    store().scheduleMetadataLoads(library, LibraryStore::MetadataDestination::library);
+    store().metadataLoading().scheduleMetadataLoads(library, MetadataDestination::library);
     store().setTracks({library[0], library[2]});
     ASSERT_TRUE(spinUntil([&] { return m_loadedAtNotification.size() == 1; }));
     EXPECT_EQ(store().tracks().size(), 2);
@@ -167,12 +169,12 @@ TEST_F(LibraryStoreMetadataTest, SnapshotIsSavedWhenTheLastOperationEnds)
     const QList<Track> slow = makeTracks(1, "s");
     store().setTracks(quick + slow);
     m_gated.insert("s0.mp3");
-    store().scheduleMetadataLoads(slow, LibraryStore::MetadataDestination::library);
-    store().scheduleMetadataLoads(quick, LibraryStore::MetadataDestination::library);
+    store().metadataLoading().scheduleMetadataLoads(slow, MetadataDestination::library);
+    store().metadataLoading().scheduleMetadataLoads(quick, MetadataDestination::library);
     ASSERT_TRUE(spinUntil([&] { return store().tracks()[0].duration > 0; }));
-    EXPECT_FALSE(store().hasPendingWorkspaceSave());
+    EXPECT_FALSE(store().session().hasPendingWorkspaceSave());
     m_gate.release();
-    ASSERT_TRUE(spinUntil([&] { return store().hasPendingWorkspaceSave(); }));
+    ASSERT_TRUE(spinUntil([&] { return store().session().hasPendingWorkspaceSave(); }));
     EXPECT_GT(store().tracks()[1].duration, 0);
 }
 
@@ -185,7 +187,7 @@ TEST_F(LibraryStoreMetadataTest, ALongLoadWritesTheSnapshotOnceWhenItEnds)
     const QList<Track> tracks = makeTracks(120);
     store().setTracks(tracks);
     m_gated.insert("t60.mp3");
-    store().scheduleMetadataLoads(tracks, LibraryStore::MetadataDestination::library);
+    store().metadataLoading().scheduleMetadataLoads(tracks, MetadataDestination::library);
     ASSERT_TRUE(spinUntil([&] { return m_loadedAtNotification.size() == 1; }));
     for (int i = 0; i < 5; ++i) {
         store().setSelectedIDs({tracks[i].id});
@@ -195,16 +197,16 @@ TEST_F(LibraryStoreMetadataTest, ALongLoadWritesTheSnapshotOnceWhenItEnds)
     }
     {
         // The duplicate finder's metadata phase outlives the library load.
-        const LibraryStore::MetadataLoadScope duplicates(store());
+        const MetadataLoading::Scope duplicates(store());
         m_gate.release();
         ASSERT_TRUE(spinUntil([&] { return allLoaded(store().tracks()); }));
         store().setDuplicateTracks(makeTracks(7, "d"));
         m_scheduler.advance(2.0);
         QCoreApplication::processEvents();
-        EXPECT_FALSE(store().hasPendingWorkspaceSave());
+        EXPECT_FALSE(store().session().hasPendingWorkspaceSave());
         EXPECT_EQ(saved.count(), 0);
     }
-    EXPECT_TRUE(store().hasPendingWorkspaceSave());
+    EXPECT_TRUE(store().session().hasPendingWorkspaceSave());
     m_scheduler.advance(1.0);
     ASSERT_TRUE(spinUntil([&saved] { return saved.count() > 0; }));
     m_scheduler.advance(5.0);

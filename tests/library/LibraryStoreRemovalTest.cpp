@@ -1,4 +1,5 @@
 #include "audiofiles/MetadataWriteCoordinator.h"
+#include "library/TrackRemoval.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "platform/Trash.h"
@@ -76,14 +77,14 @@ TEST_F(LibraryStoreRemovalTest, PlaylistRemovalOfFavouriteAndPlainTrackUndoesInP
     store().setTracks({a, fav, b, c});
     store().setSelectedIDs({fav.id, b.id});
 
-    store().removeTracksFromPlaylist({fav.id, b.id});
+    store().removal().removeTracksFromPlaylist({fav.id, b.id});
     EXPECT_EQ(ids(), (QList<QUuid>{a.id, fav.id, c.id}));
     EXPECT_FALSE(store().tracks()[1].isInPlaylist);
     EXPECT_TRUE(store().selectedIDs().isEmpty());
     EXPECT_EQ(statusMessage(), "Убрано из плейлиста: 2");
-    EXPECT_FALSE(store().canUndoPhysicalTrash());
+    EXPECT_FALSE(store().removal().canUndoPhysicalTrash());
 
-    store().undoLastRemoval();
+    store().removal().undoLastRemoval();
     EXPECT_EQ(ids(), (QList<QUuid>{a.id, fav.id, b.id, c.id}));
     EXPECT_TRUE(store().tracks()[1].isInPlaylist);
     EXPECT_EQ(statusMessage(), "Восстановлено: 2");
@@ -98,19 +99,19 @@ TEST_F(LibraryStoreRemovalTest, SuccessiveRemovalsUndoLatestFirstAtTheirPosition
     Track covers = track("covers.mp3", false);
     covers.isInCoverWorkspace = true;
     store().setTracks({t0, t1, covers, t2, t3});
-    store().removeTracksFromPlaylist({t1.id, t3.id});
-    store().removeTracksFromPlaylist({covers.id, QUuid::createUuid()});
+    store().removal().removeTracksFromPlaylist({t1.id, t3.id});
+    store().removal().removeTracksFromPlaylist({covers.id, QUuid::createUuid()});
     EXPECT_EQ(ids(), (QList<QUuid>{t0.id, t2.id}));
 
-    store().undoLastRemoval();
+    store().removal().undoLastRemoval();
     EXPECT_EQ(ids(), (QList<QUuid>{t0.id, covers.id, t2.id}));
     EXPECT_TRUE(store().tracks()[1].isInCoverWorkspace);
 
-    store().undoLastRemoval();
+    store().removal().undoLastRemoval();
     EXPECT_EQ(ids(), (QList<QUuid>{t0.id, t1.id, covers.id, t2.id, t3.id}));
 
     const auto before = store().workspaceStatus();
-    store().undoLastRemoval(); // empty history
+    store().removal().undoLastRemoval(); // empty history
     EXPECT_EQ(store().workspaceStatus(), before);
     EXPECT_EQ(ids().size(), 5);
 }
@@ -120,11 +121,11 @@ TEST_F(LibraryStoreRemovalTest, UndoAfterTheFileWasImportedAgainMergesIntoThatTr
     Track a = track("a.mp3");
     a.isInCoverWorkspace = true;
     store().setTracks({a});
-    store().removeTracksFromPlaylist({a.id});
+    store().removal().removeTracksFromPlaylist({a.id});
     Track again = track("a.mp3");
     store().setTracks({again});
 
-    store().undoLastRemoval();
+    store().removal().undoLastRemoval();
     ASSERT_EQ(store().tracks().size(), 1);
     EXPECT_EQ(store().tracks()[0].id, again.id);
     EXPECT_TRUE(store().tracks()[0].isInCoverWorkspace);
@@ -143,7 +144,7 @@ TEST_F(LibraryStoreRemovalTest, TrashMovesFilesAwayAndUndoBringsThemBack)
     }
     const int *posts = counter(brivelloFavoriteMembershipDidChange);
 
-    store().trashTracks({one.id, missing.id, two.id});
+    store().removal().trashTracks({one.id, missing.id, two.id});
     EXPECT_EQ(ids(), QList<QUuid>{missing.id});
     EXPECT_FALSE(QFileInfo::exists(u1.toLocalFile()));
     EXPECT_FALSE(QFileInfo::exists(u2.toLocalFile()));
@@ -152,15 +153,15 @@ TEST_F(LibraryStoreRemovalTest, TrashMovesFilesAwayAndUndoBringsThemBack)
     EXPECT_FALSE(store().workspaceStatus());
     EXPECT_TRUE(store().duplicateSearch().groups.isEmpty());
     EXPECT_EQ(*posts, 1);
-    EXPECT_TRUE(store().canUndoPhysicalTrash());
+    EXPECT_TRUE(store().removal().canUndoPhysicalTrash());
 
-    store().undoLastRemoval();
+    store().removal().undoLastRemoval();
     EXPECT_EQ(ids(), (QList<QUuid>{one.id, missing.id, two.id}));
     QFile f1(u1.toLocalFile()), f2(u2.toLocalFile());
     ASSERT_TRUE(f1.open(QIODevice::ReadOnly) && f2.open(QIODevice::ReadOnly));
     EXPECT_EQ(f1.readAll(), "first");
     EXPECT_EQ(f2.readAll(), "second");
-    EXPECT_FALSE(store().canUndoPhysicalTrash());
+    EXPECT_FALSE(store().removal().canUndoPhysicalTrash());
     EXPECT_EQ(*posts, 2);
 }
 
@@ -170,24 +171,24 @@ TEST_F(LibraryStoreRemovalTest, TakenPlaceKeepsTheEntryUntilTheUserFreesIt)
     touch("other.mp3", "other");
     Track keep = track("keep.mp3"), other = track("other.mp3");
     store().setTracks({keep, other});
-    store().trashTracks({keep.id, other.id});
+    store().removal().trashTracks({keep.id, other.id});
     touch("keep.mp3", "newcomer");
 
-    store().undoLastRemoval();
+    store().removal().undoLastRemoval();
     EXPECT_EQ(ids(), QList<QUuid>{other.id});
     ASSERT_TRUE(store().lastError());
     EXPECT_EQ(*store().lastError(),
               "Не удалось восстановить «keep.mp3»: Файл «keep.mp3» уже существует.");
-    EXPECT_TRUE(store().canUndoPhysicalTrash());
+    EXPECT_TRUE(store().removal().canUndoPhysicalTrash());
     QFile taken(path("keep.mp3"));
     ASSERT_TRUE(taken.open(QIODevice::ReadOnly));
     EXPECT_EQ(taken.readAll(), "newcomer");
     taken.close();
 
     QFile::remove(path("keep.mp3"));
-    store().undoLastRemoval();
+    store().removal().undoLastRemoval();
     EXPECT_EQ(ids(), (QList<QUuid>{keep.id, other.id}));
-    EXPECT_FALSE(store().canUndoPhysicalTrash());
+    EXPECT_FALSE(store().removal().canUndoPhysicalTrash());
 }
 
 TEST_F(LibraryStoreRemovalTest, TrashEntryGoneIsReportedAndStaysInTheHistory)
@@ -195,14 +196,14 @@ TEST_F(LibraryStoreRemovalTest, TrashEntryGoneIsReportedAndStaysInTheHistory)
     touch("gone.mp3");
     Track gone = track("gone.mp3");
     store().setTracks({gone});
-    store().trashTracks({gone.id});
+    store().removal().trashTracks({gone.id});
     ASSERT_TRUE(QFile::remove(Trash::homeTrashPath() + "/files/gone.mp3"));
 
-    store().undoLastRemoval();
+    store().removal().undoLastRemoval();
     EXPECT_TRUE(store().tracks().isEmpty());
     ASSERT_TRUE(store().lastError());
     EXPECT_TRUE(store().lastError()->startsWith("Не удалось восстановить «gone.mp3»: "));
-    EXPECT_TRUE(store().canUndoPhysicalTrash());
+    EXPECT_TRUE(store().removal().canUndoPhysicalTrash());
     EXPECT_FALSE(QFileInfo::exists(path("gone.mp3")));
 }
 
@@ -217,7 +218,7 @@ TEST_F(LibraryStoreRemovalTest, AFileBeingRewrittenStaysOutOfTheTrash)
     MetadataWriteCoordinator::Permit held = QCoro::waitFor(
         [&]() -> QCoro::Task<MetadataWriteCoordinator::Permit> { co_return co_await acquiring; }());
 
-    store().trashTracks({first.id, second.id});
+    store().removal().trashTracks({first.id, second.id});
     EXPECT_EQ(ids(), QList<QUuid>{first.id});
     EXPECT_TRUE(QFileInfo::exists(busy.toLocalFile()));
     EXPECT_FALSE(QFileInfo::exists(idle.toLocalFile()));
@@ -225,7 +226,7 @@ TEST_F(LibraryStoreRemovalTest, AFileBeingRewrittenStaysOutOfTheTrash)
     EXPECT_TRUE(store().lastError()->contains("busy.mp3"));
     held.release();
 
-    store().undoLastRemoval();
+    store().removal().undoLastRemoval();
     EXPECT_EQ(ids(), (QList<QUuid>{first.id, second.id}));
     EXPECT_TRUE(QFileInfo::exists(idle.toLocalFile()));
 }

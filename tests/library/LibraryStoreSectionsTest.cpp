@@ -1,3 +1,4 @@
+#include "library/LibrarySections.h"
 #include "support/LibraryStoreFixture.h"
 
 #include <functional>
@@ -53,15 +54,15 @@ TEST_F(LibraryStoreSectionsTest, PlaylistReadsFolderByFolderInNaturalOrder)
                  track(QStringLiteral("/M/A/track10.mp3")),
                  track(QStringLiteral("/M/A/track9.mp3")),
                  track(QStringLiteral("/M/A/Cover.mp3"), false)});
-    EXPECT_EQ(paths(s.playlistTracks()),
+    EXPECT_EQ(paths(s.sections().playlistTracks()),
               (QStringList{QStringLiteral("/M/A/track9.mp3"),
                            QStringLiteral("/M/A/track10.mp3"),
                            QStringLiteral("/M/A/z.mp3"),
                            QStringLiteral("/M/B/a.mp3")}));
-    EXPECT_TRUE(LibraryStore::playlistFolderOrder(s.tracks()[3], s.tracks()[2]));
-    EXPECT_FALSE(LibraryStore::playlistFolderOrder(s.tracks()[2], s.tracks()[3]));
-    EXPECT_TRUE(LibraryStore::playlistFolderOrder(track(QStringLiteral("/m/a/Z.mp3")),
-                                                  track(QStringLiteral("/m/B/a.mp3"))));
+    EXPECT_TRUE(LibrarySections::playlistFolderOrder(s.tracks()[3], s.tracks()[2]));
+    EXPECT_FALSE(LibrarySections::playlistFolderOrder(s.tracks()[2], s.tracks()[3]));
+    EXPECT_TRUE(LibrarySections::playlistFolderOrder(track(QStringLiteral("/m/a/Z.mp3")),
+                                                     track(QStringLiteral("/m/B/a.mp3"))));
 }
 
 TEST_F(LibraryStoreSectionsTest, FavouritesSortByGenreThenTitleWithUntaggedLast)
@@ -76,7 +77,7 @@ TEST_F(LibraryStoreSectionsTest, FavouritesSortByGenreThenTitleWithUntaggedLast)
          favourite(QStringLiteral("/m/aaa.mp3"), QStringLiteral("Techno"), QString()),
          favourite(QStringLiteral("/m/6.mp3"), QStringLiteral(" "), QStringLiteral("w"))});
     s.setActiveTab(Tab::favorites);
-    EXPECT_EQ(titles(s.visibleTracks()),
+    EXPECT_EQ(titles(s.sections().visibleTracks()),
               (QStringList{QStringLiteral("z"),
                            QStringLiteral("x"),
                            QStringLiteral("aaa.mp3"),
@@ -84,7 +85,7 @@ TEST_F(LibraryStoreSectionsTest, FavouritesSortByGenreThenTitleWithUntaggedLast)
                            QStringLiteral("beta"),
                            QStringLiteral("w"),
                            QStringLiteral("y")}));
-    EXPECT_EQ(titles(s.tracksForSelection(Tab::favorites)).first(), QStringLiteral("x"));
+    EXPECT_EQ(titles(s.sections().tracksForSelection(Tab::favorites)).first(), QStringLiteral("x"));
 }
 
 // The kept order is updated piece by piece; after each kind of change it must equal the order
@@ -115,7 +116,7 @@ TEST_F(LibraryStoreSectionsTest, FavouritesOrderFollowsMembershipAndTagChanges)
         }
         return FavoriteOrder::sorted(favourites);
     };
-    EXPECT_EQ(ids(s.visibleTracks()), ids(fresh()));
+    EXPECT_EQ(ids(s.sections().visibleTracks()), ids(fresh()));
     const QList<std::function<void(QList<Track> &, int)>> edits = {
         [](QList<Track> &list, int i) { list[i].isFavorite = !list[i].isFavorite; },
         [](QList<Track> &list, int i) { list[i].tags.genre = QStringLiteral("G%1").arg(i % 7); },
@@ -141,17 +142,17 @@ TEST_F(LibraryStoreSectionsTest, FavouritesOrderFollowsMembershipAndTagChanges)
             edits[(round + 1) % edits.size()](list, (round * 11) % int(list.size()));
         s.setTracks(list);
         SCOPED_TRACE(round);
-        ASSERT_EQ(ids(s.visibleTracks()), ids(fresh()));
+        ASSERT_EQ(ids(s.sections().visibleTracks()), ids(fresh()));
     }
     // Current values, not those of the first read.
     QList<Track> list = s.tracks();
-    const QUuid first = s.visibleTracks().first().id;
+    const QUuid first = s.sections().visibleTracks().first().id;
     for (Track &t : list) {
         if (t.id == first)
             t.tags.comment = QStringLiteral("edited");
     }
     s.setTracks(list);
-    EXPECT_EQ(s.visibleTracks().first().tags.comment, QStringLiteral("edited"));
+    EXPECT_EQ(s.sections().visibleTracks().first().tags.comment, QStringLiteral("edited"));
 }
 
 TEST_F(LibraryStoreSectionsTest, FavouriteFiltersCompareGenresExactlyOrByBlankness)
@@ -164,9 +165,9 @@ TEST_F(LibraryStoreSectionsTest, FavouriteFiltersCompareGenresExactlyOrByBlankne
          favourite(QStringLiteral("/m/4.mp3"), QStringLiteral(" "), QStringLiteral("d"))});
     s.setActiveTab(Tab::favorites);
     s.setFavoriteGenreFilter(QStringLiteral("House"));
-    EXPECT_EQ(titles(s.visibleTracks()), QStringList{QStringLiteral("a")});
+    EXPECT_EQ(titles(s.sections().visibleTracks()), QStringList{QStringLiteral("a")});
     s.setFavoriteOnlyUntagged(true);
-    EXPECT_EQ(titles(s.visibleTracks()), QStringList{QStringLiteral("d")});
+    EXPECT_EQ(titles(s.sections().visibleTracks()), QStringList{QStringLiteral("d")});
 }
 
 TEST_F(LibraryStoreSectionsTest, EachSectionGetsItsOwnSelectionBack)
@@ -180,17 +181,17 @@ TEST_F(LibraryStoreSectionsTest, EachSectionGetsItsOwnSelectionBack)
 
     s.setSelectedIDs({a.id, b.id, analysed.id});
     s.setSelectedID(b.id);
-    s.rememberSelection(Tab::playlist);
-    const auto analysis = s.selectionState(Tab::analysis);
+    s.sections().rememberSelection(Tab::playlist);
+    const auto analysis = s.sections().selectionState(Tab::analysis);
     EXPECT_TRUE(analysis.ids.isEmpty());
     EXPECT_FALSE(analysis.focusedID.has_value());
 
-    const auto playlist = s.selectionState(Tab::playlist);
+    const auto playlist = s.sections().selectionState(Tab::playlist);
     EXPECT_EQ(playlist.ids, (QSet<QUuid>{a.id, b.id}));
     EXPECT_EQ(playlist.focusedID, b.id);
 
     s.setTracks({a});
-    const auto back = s.selectionState(Tab::playlist);
+    const auto back = s.sections().selectionState(Tab::playlist);
     EXPECT_EQ(back.ids, QSet<QUuid>{a.id});
     EXPECT_EQ(back.focusedID, a.id);
 }

@@ -1,5 +1,6 @@
 #include "library/LibrarySettingsKeys.h"
 #include "library/WorkspaceSession.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/Defaults.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
@@ -17,7 +18,7 @@ using namespace brivello;
 using brivello::testing::LibraryStoreFixture;
 using brivello::testing::RecordingAudioPlayer;
 using Tab = LibraryStore::LibraryTab;
-using Destination = LibraryStore::MetadataDestination;
+using Destination = MetadataDestination;
 
 namespace {
 
@@ -63,7 +64,7 @@ TEST_F(LibraryStoreSessionTest, TenChangesInABurstGiveOneWriteAfterTheLast)
         m_scheduler.advance(0.1);
     }
     m_scheduler.advance(0.24);
-    EXPECT_TRUE(s.hasPendingWorkspaceSave());
+    EXPECT_TRUE(s.session().hasPendingWorkspaceSave());
     EXPECT_TRUE(Defaults::standard().data(kWorkspaceSessionKey).isEmpty());
     m_scheduler.advance(0.01);
     ASSERT_TRUE(spinUntil([&saved] { return saved.count() > 0; }));
@@ -79,9 +80,9 @@ TEST_F(LibraryStoreSessionTest, OnlyTheNewestSnapshotIsStoredWhenEncodingsOverla
     LibraryStore &s = makeStore();
     QSignalSpy saved(&s, &LibraryStore::workspaceSessionSaved);
     s.setActiveTab(Tab::analysis);
-    s.saveWorkspaceSessionInBackground();
+    s.session().saveWorkspaceSessionInBackground();
     s.setActiveTab(Tab::converter);
-    s.saveWorkspaceSessionInBackground();
+    s.session().saveWorkspaceSessionInBackground();
     ASSERT_TRUE(spinUntil([&saved] { return saved.count() > 0; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(saved.count(), 1);
@@ -89,9 +90,9 @@ TEST_F(LibraryStoreSessionTest, OnlyTheNewestSnapshotIsStoredWhenEncodingsOverla
               QStringLiteral("Конвертер"));
 
     s.setActiveTab(Tab::duplicates);
-    QCoro::Task<> older = s.saveWorkspaceSessionInBackground();
+    QCoro::Task<> older = s.session().saveWorkspaceSessionInBackground();
     s.setActiveTab(Tab::favorites);
-    s.saveWorkspaceSessionNow();
+    s.session().saveWorkspaceSessionNow();
     QCoro::waitFor(older);
     EXPECT_EQ(storedDocument().value(QStringLiteral("activeTab")).toString(),
               QStringLiteral("Избранное"));
@@ -129,7 +130,7 @@ TEST_F(LibraryStoreSessionTest, RestoreDropsMissingFilesAndEverythingThatHungOnT
     }
     s.setSelectedIDs({kept.id, gone.id});
     s.setSelectedID(gone.id);
-    s.saveWorkspaceSessionNow();
+    s.session().saveWorkspaceSessionNow();
     dropStore();
     QFile::remove(gone.url.toLocalFile());
     m_metadataLoads.clear();
@@ -151,7 +152,7 @@ TEST_F(LibraryStoreSessionTest, RestoreDropsMissingFilesAndEverythingThatHungOnT
     EXPECT_TRUE(r.duplicateSearch().groups.isEmpty());
     EXPECT_EQ(r.selectedIDs(), QSet<QUuid>{kept.id});
     EXPECT_EQ(r.selectedID(), kept.id);
-    EXPECT_FALSE(r.hasPendingWorkspaceSave());
+    EXPECT_FALSE(r.session().hasPendingWorkspaceSave());
 
     ASSERT_EQ(m_metadataLoads.size(), 3);
     EXPECT_EQ(m_metadataLoads[0].destination, Destination::library);
@@ -208,7 +209,7 @@ TEST_F(LibraryStoreSessionTest, UnreadableSnapshotIsCopiedAsideBeforeItCanBeOver
     EXPECT_EQ(Defaults::standard().data(kWorkspaceSessionKey), bad); // untouched until a save
     const QStringList copies = folder.entryList({QStringLiteral("*.unreadable-*")});
     ASSERT_EQ(copies.size(), 1);
-    s.saveWorkspaceSessionNow();
+    s.session().saveWorkspaceSessionNow();
     QFile copy(folder.filePath(copies[0]));
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(copy.readAll(), bad);
@@ -232,7 +233,7 @@ TEST_F(LibraryStoreSessionTest, SnapshotThatCannotBeOpenedIsMovedAsideAndSavesGo
     ASSERT_EQ(aside.size(), 1);
     EXPECT_TRUE(QFileInfo::exists(folder.filePath(aside[0]) + QStringLiteral("/inside")));
     s.setTracks({fileTrack(QStringLiteral("kept.mp3"))});
-    s.saveWorkspaceSessionNow();
+    s.session().saveWorkspaceSessionNow();
     EXPECT_EQ(storedDocument().value(QStringLiteral("tracks")).toArray().size(), 1);
     QDir(folder.filePath(aside[0])).removeRecursively();
 }

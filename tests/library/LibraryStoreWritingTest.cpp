@@ -1,6 +1,9 @@
 #include "audiofiles/AudioMetadataLoadQueue.h"
 #include "audiofiles/MetadataWriteCoordinator.h"
 #include "audiofiles/WriteError.h"
+#include "library/MetadataLoading.h"
+#include "library/TagWriting.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "support/LibraryStoreFixture.h"
@@ -28,12 +31,10 @@ bool unlocked(const QUrl &url)
     return !MetadataWriteCoordinator::shared().isLocked(MetadataWriteCoordinator::lockKey(url));
 }
 
-QCoro::Task<> runBatch(LibraryStore *store,
-                       QList<LibraryStore::TagWriteItem> items,
-                       bool removeArtwork,
-                       bool *done)
+QCoro::Task<>
+runBatch(LibraryStore *store, QList<TagWriting::TagWriteItem> items, bool removeArtwork, bool *done)
 {
-    co_await store->writeBatchAsync(std::move(items), removeArtwork);
+    co_await store->tagWriting().writeBatchAsync(std::move(items), removeArtwork);
     *done = true;
 }
 
@@ -59,7 +60,7 @@ protected:
     {
         AudioTags edited = track.tags;
         edited.genre = QStringLiteral("House");
-        store().save(edited, track.id);
+        store().tagWriting().save(edited, track.id);
         const QString file = track.url.toLocalFile();
         ASSERT_TRUE(spinUntil([&] {
             return TestAudioFiles::ffprobeTags(file).value(QStringLiteral("genre")).toString() ==
@@ -86,10 +87,10 @@ TEST_F(LibraryStoreWritingTest, SaveUpdatesTheStoreAtOnceAndThenTheFile)
             posted << n.userInfo.value(kUserInfoTrackID);
         });
 
-    s.save(titled(QStringLiteral("Новое")), track.id);
+    s.tagWriting().save(titled(QStringLiteral("Новое")), track.id);
     EXPECT_EQ(s.tracks().first().tags.title, QStringLiteral("Новое"));
     EXPECT_EQ(posted, QList<QVariant>{QVariant::fromValue(track.id)});
-    EXPECT_TRUE(s.hasPendingWorkspaceSave());
+    EXPECT_TRUE(s.session().hasPendingWorkspaceSave());
     EXPECT_EQ(TestAudioFiles::readAll(track.url.toLocalFile()), before); // not yet written
 
     ASSERT_TRUE(spinUntil([&] {
@@ -109,13 +110,13 @@ TEST_F(LibraryStoreWritingTest, AFailedSaveBecomesLastErrorButAMissingFileIsSile
     const QUrl missing = QUrl::fromLocalFile(path(QStringLiteral("missing.mp3")));
     s.setTracks({Track::make(missing), Track::make(broken)});
 
-    s.save(titled(QStringLiteral("x")), s.tracks().at(0).id);
+    s.tagWriting().save(titled(QStringLiteral("x")), s.tracks().at(0).id);
     ASSERT_TRUE(spinUntil([&] { return unlocked(missing); }));
     for (int i = 0; i < 10; ++i)
         QCoreApplication::processEvents();
     EXPECT_FALSE(s.lastError());
 
-    s.save(titled(QStringLiteral("x")), s.tracks().at(1).id);
+    s.tagWriting().save(titled(QStringLiteral("x")), s.tracks().at(1).id);
     ASSERT_TRUE(spinUntil([&] { return s.lastError().has_value(); }));
     EXPECT_EQ(*s.lastError(),
               WriteError::unsupportedFormat(QStringLiteral("flac")).errorDescription());
@@ -130,7 +131,7 @@ TEST_F(LibraryStoreWritingTest,
     const QUrl second = touch(QStringLiteral("second.wav"), "RIFX");
     const QUrl third = touch(QStringLiteral("third.flac"), "nope");
     bool done = false;
-    QList<LibraryStore::TagWriteItem> items = {
+    QList<TagWriting::TagWriteItem> items = {
         {titled(QStringLiteral("g")), QUrl::fromLocalFile(good)},
         {titled(QStringLiteral("s")), second},
         {titled(QStringLiteral("t")), third}};
@@ -166,7 +167,7 @@ TEST_F(LibraryStoreWritingTest, AnEditMadeBeforeTheTagsWereReadKeepsTheFilesTags
     ASSERT_FALSE(file.isEmpty());
     const Track track = Track::make(QUrl::fromLocalFile(file));
     s.setTracks({track});
-    s.scheduleMetadataLoads({track}, LibraryStore::MetadataDestination::library);
+    s.metadataLoading().scheduleMetadataLoads({track}, MetadataDestination::library);
     saveGenreAndExpectTheRealTags(track);
 }
 
@@ -191,7 +192,7 @@ TEST_F(LibraryStoreWritingTest, AnEditSavedWhileTheLoadResultIsQueuedWritesTheLo
         QThreadPool::globalInstance()->waitForDone();
         queue.setReaderForTesting({});
     });
-    s.scheduleMetadataLoads({track}, LibraryStore::MetadataDestination::library);
+    s.metadataLoading().scheduleMetadataLoads({track}, MetadataDestination::library);
     ASSERT_TRUE(spinUntil([&] { return entered.available() > 0; }));
     // The finished read is queued for the main thread before the edit's write task starts, so
     // the load is applied during the write task's first wait.

@@ -2,6 +2,10 @@
 #include "audiofiles/MP3ConversionService.h"
 #include "audiofiles/MetadataWriteCoordinator.h"
 #include "favorites/FavoritesExport.h"
+#include "library/LibraryCleaner.h"
+#include "library/MetadataLoading.h"
+#include "library/TagWriting.h"
+#include "library/TrackRemoval.h"
 #include "platform/LocalFile.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/TestAudioFiles.h"
@@ -90,20 +94,20 @@ TEST_F(NonUtf8FileNameTest, TheStoreReadsWritesRenamesTrashesAndRestoresTheFile)
     const QUuid id = s.tracks().first().id;
     EXPECT_EQ(LocalFile::nativePath(s.tracks().first().url), LocalFile::nativePath(url));
 
-    s.scheduleMetadataLoads(s.tracks(), LibraryStore::MetadataDestination::library);
+    s.metadataLoading().scheduleMetadataLoads(s.tracks(), MetadataDestination::library);
     ASSERT_TRUE(spinUntil([&] { return s.tracks().first().tags.album == "Real Album"; }));
     EXPECT_GT(s.tracks().first().duration, 0.5);
 
     AudioTags edited = s.tracks().first().tags;
     edited.genre = QStringLiteral("House");
-    s.save(edited, id);
+    s.tagWriting().save(edited, id);
     ASSERT_TRUE(spinUntil([&] { return mutagenText(url, "genre") == "House"; }));
     EXPECT_EQ(mutagenText(url, "album"), "Real Album");
     EXPECT_FALSE(s.lastError()) << s.lastError()->toStdString();
 
     ASSERT_TRUE(spinUntil([&] { return unlocked(url); }));
     QSignalSpy cleaned(&s, &LibraryStore::filenameCleaningFinished);
-    auto cleaning = s.cleanFilenames({id}, true);
+    auto cleaning = s.cleaner().cleanFilenames({id}, true);
     ASSERT_TRUE(spinUntil([&] { return cleaned.count() > 0; }));
     const QByteArray renamed = folder() + "/Artist - " + kSong + ".flac";
     EXPECT_EQ(LocalFile::nativePath(s.tracks().first().url), renamed)
@@ -113,10 +117,10 @@ TEST_F(NonUtf8FileNameTest, TheStoreReadsWritesRenamesTrashesAndRestoresTheFile)
 
     // The renamed file's title follows its name: that write ends before the file can go.
     ASSERT_TRUE(spinUntil([&] { return unlocked(LocalFile::url(renamed)); }));
-    s.trashTracks({id});
+    s.removal().trashTracks({id});
     EXPECT_FALSE(s.lastError()) << s.lastError()->toStdString();
     EXPECT_FALSE(present(renamed));
-    s.undoLastRemoval();
+    s.removal().undoLastRemoval();
     EXPECT_FALSE(s.lastError()) << s.lastError()->toStdString();
     EXPECT_TRUE(present(renamed));
     EXPECT_EQ(mutagenText(LocalFile::url(renamed), "genre"), "House");

@@ -1,5 +1,6 @@
 #include "library/PlaylistModel.h"
 
+#include "library/LibrarySections.h"
 #include "support/LibraryStoreFixture.h"
 
 #include <QAbstractItemModelTester>
@@ -123,7 +124,7 @@ TEST_F(PlaylistModelTest, RandomEditsKeepTheModelEqualToTheStore)
             break;
         }
         store().setTracks(tracks);
-        const QList<Track> expected = store().playlistTracks();
+        const QList<Track> expected = store().sections().playlistTracks();
         ASSERT_EQ(model.rowCount(), expected.size()) << step;
         for (int row = 0; row < expected.size(); ++row) {
             ASSERT_EQ(model.trackAt(row).id, expected.at(row).id) << step;

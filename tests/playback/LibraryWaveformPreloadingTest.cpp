@@ -1,5 +1,6 @@
 #include "playback/LibraryWaveformPreloading.h"
 
+#include "library/TrackImporter.h"
 #include "support/LibraryStoreFixture.h"
 
 #include <QCoreApplication>
@@ -68,7 +69,8 @@ TEST_F(LibraryWaveformPreloadingTest, ConverterItemsBecomeLibraryTracksOfTheSame
     const QUrl other = touch(QStringLiteral("other.wav"));
     const QList<QUuid> ids = importAndWait({known});
     ASSERT_EQ(ids.size(), 1);
-    store().importForConversion({QUrl::fromLocalFile(path(QStringLiteral(".//known.mp3"))), other});
+    store().importer().importForConversion(
+        {QUrl::fromLocalFile(path(QStringLiteral(".//known.mp3"))), other});
     spinUntil([this] { return store().conversionItems().size() == 2; });
     store().setActiveTab(LibraryTab::converter);
 

@@ -1,6 +1,8 @@
 #include "shell/BrivelloApp.h"
 
+#include "library/LibrarySections.h"
 #include "library/LibrarySettingsKeys.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/Defaults.h"
 #include "shell/MainWindow.h"
 #include "shell/OpenPanels.h"
@@ -34,11 +36,11 @@ TEST_F(BrivelloAppTest, LeavingTheApplicationStartsTheSnapshotAtOnceAndReturning
 {
     BrivelloApp app;
     app.store().setTracks({Track::make(url("a.mp3"))});
-    ASSERT_TRUE(app.store().hasPendingWorkspaceSave());
+    ASSERT_TRUE(app.store().session().hasPendingWorkspaceSave());
     int saves = 0;
     QObject::connect(&app.store(), &LibraryStore::workspaceSessionSaved, [&saves] { ++saves; });
     emit qApp->applicationStateChanged(Qt::ApplicationInactive);
-    EXPECT_FALSE(app.store().hasPendingWorkspaceSave());
+    EXPECT_FALSE(app.store().session().hasPendingWorkspaceSave());
     EXPECT_TRUE(spinUntil([&saves] { return saves == 1; }));
     emit qApp->applicationStateChanged(Qt::ApplicationActive);
     QTest::qWait(50);
@@ -59,7 +61,7 @@ TEST_F(BrivelloAppTest, TheAddFilesCommandFollowsTheLanguageAndFillsThePlaylist)
     OpenPanels::setDialogHookForTesting([&offered] { return std::optional(offered); });
     app.store().setActiveTab(LibraryStore::LibraryTab::favorites);
     add->trigger(); // always the playlist's panel
-    EXPECT_TRUE(spinUntil([&app] { return app.store().playlistTracks().size() == 1; }));
+    EXPECT_TRUE(spinUntil([&app] { return app.store().sections().playlistTracks().size() == 1; }));
 }
 
 TEST_F(BrivelloAppTest, QuitAndCloseWindowLeaveThroughTheSnapshotWrite)
@@ -71,10 +73,10 @@ TEST_F(BrivelloAppTest, QuitAndCloseWindowLeaveThroughTheSnapshotWrite)
     for (QAction *action : {app.closeWindowAction(), app.quitAction()}) {
         app.show();
         app.store().setTracks({Track::make(url("a.mp3"))});
-        ASSERT_TRUE(app.store().hasPendingWorkspaceSave());
+        ASSERT_TRUE(app.store().session().hasPendingWorkspaceSave());
         action->trigger();
         EXPECT_FALSE(app.window().isVisible());
-        EXPECT_FALSE(app.store().hasPendingWorkspaceSave());
+        EXPECT_FALSE(app.store().session().hasPendingWorkspaceSave());
     }
 }
 

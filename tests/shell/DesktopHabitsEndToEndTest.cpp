@@ -1,3 +1,5 @@
+#include "library/FavoriteMembership.h"
+#include "library/GenreEditing.h"
 #include "platform/Defaults.h"
 #include "platform/Scheduler.h"
 #include "settings/ContextualHintState.h"
@@ -78,9 +80,9 @@ TEST_F(DesktopHabitsEndToEndTest, RedoReappliesAnUndoneGenreEditOnDiskUntilANewE
                                    {QStringLiteral("-metadata"), QStringLiteral("genre=House")});
     const QList<QUuid> ids = importAndWait(urls({file}));
     ASSERT_EQ(ids.size(), 1);
-    store().addToFavorites({ids.first()});
-    store().setQuickGenre(QStringLiteral("Techno"), 0);
-    store().setQuickGenre(QStringLiteral("Disco"), 1);
+    store().favorites().addToFavorites({ids.first()});
+    store().genreEditing().setQuickGenre(QStringLiteral("Techno"), 0);
+    store().genreEditing().setQuickGenre(QStringLiteral("Disco"), 1);
     ASSERT_TRUE(clickSectionButton(Tab::favorites));
     store().setSelectedIDs({ids.first()});
     store().setSelectedID(ids.first());

@@ -2,6 +2,9 @@
 // removals from the covers and analysis sections give.
 #include "favorites/ui/FavoritesSection.h"
 #include "favorites/ui/FavoritesTableGestures.h"
+#include "library/FavoriteMembership.h"
+#include "library/LibrarySections.h"
+#include "library/TrackImporter.h"
 #include "platform/LocalFile.h"
 #include "shell/OpenPanels.h"
 #include "support/TestAudioFiles.h"
@@ -77,7 +80,7 @@ TEST_F(FileServicesEndToEndTest, AFavouriteNamedInCp1251IsEditedInTheTable)
     const QUrl file = makeNamed(QStringLiteral("music"), kSong + ".mp3");
     const QList<QUuid> ids = importAndWait({file});
     ASSERT_EQ(ids.size(), 1);
-    store().addToFavorites({ids.first()});
+    store().favorites().addToFavorites({ids.first()});
     auto *section = showSection<FavoritesSection>(Tab::favorites);
     ASSERT_TRUE(section && section->table()->isVisible());
     FavoritesTableView *table = section->table();
@@ -147,7 +150,7 @@ TEST_F(FileServicesEndToEndTest, RemovalsFromCoversAndAnalysisSayWhatHappened)
 {
     const QList<QUuid> ids = importAndWait(urls({makeAudio("a.mp3"), makeAudio("b.mp3")}));
     ASSERT_EQ(ids.size(), 2);
-    store().addToFavorites({ids[0], ids[1]});
+    store().favorites().addToFavorites({ids[0], ids[1]});
     showSection(Tab::covers);
 
     // Favourites stay in the covers section, with one notice for one and another for more.
@@ -168,10 +171,10 @@ TEST_F(FileServicesEndToEndTest, RemovalsFromCoversAndAnalysisSayWhatHappened)
         box->buttons().first()->click();
         settle();
         EXPECT_FALSE(store().notice());
-        EXPECT_EQ(store().coverTracks().size(), 2);
+        EXPECT_EQ(store().sections().coverTracks().size(), 2);
     }
 
-    store().importForAnalysis({url("a.mp3"), url("b.mp3")});
+    store().importer().importForAnalysis({url("a.mp3"), url("b.mp3")});
     ASSERT_TRUE(spinUntil([this] { return store().analysisTracks().size() == 2; }));
     showSection(Tab::analysis);
     const QStringList *lines = recordStatusLines();

@@ -1,5 +1,6 @@
 #include "shell/MainWindowKeyHandler.h"
 
+#include "library/LibrarySections.h"
 #include "library/LibrarySettingsKeys.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
@@ -181,7 +182,7 @@ TEST_F(MainWindowKeyHandlerTest, CtrlASelectsTheVisibleListOrTheSectionsOwn)
 
     EXPECT_TRUE(press(Qt::Key_A, Qt::ControlModifier));
     EXPECT_EQ(store().selectedIDs().size(), 4);
-    EXPECT_EQ(store().selectedID(), store().playlistTracks().first().id);
+    EXPECT_EQ(store().selectedID(), store().sections().playlistTracks().first().id);
     store().setActiveTab(Tab::covers); // nothing there
     EXPECT_TRUE(press(Qt::Key_A, Qt::ControlModifier));
     EXPECT_TRUE(store().selectedIDs().isEmpty());
@@ -193,7 +194,7 @@ TEST_F(MainWindowKeyHandlerTest, CtrlASelectsTheVisibleListOrTheSectionsOwn)
     select({ids[1]});
     EXPECT_TRUE(press(Qt::Key_A, Qt::ControlModifier));
     EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
-    EXPECT_EQ(store().selectedIDs().size(), store().visibleTracks().size());
+    EXPECT_EQ(store().selectedIDs().size(), store().sections().visibleTracks().size());
 }
 
 TEST_F(MainWindowKeyHandlerTest, FavouriteRemoveAndTrashActOnTheSelectionAndUndo)
@@ -206,9 +207,9 @@ TEST_F(MainWindowKeyHandlerTest, FavouriteRemoveAndTrashActOnTheSelectionAndUndo
 
     select({ids[1]});
     EXPECT_TRUE(press(Qt::Key_Backspace));
-    EXPECT_EQ(store().playlistTracks().size(), 3);
+    EXPECT_EQ(store().sections().playlistTracks().size(), 3);
     EXPECT_TRUE(press(Qt::Key_Z, Qt::ControlModifier));
-    EXPECT_EQ(store().playlistTracks().size(), 4);
+    EXPECT_EQ(store().sections().playlistTracks().size(), 4);
 
     // In duplicates the Trash takes the cards' marks alone, as their buttons do: nothing
     // without marks, never the library's selection.
@@ -258,19 +259,19 @@ TEST_F(MainWindowKeyHandlerTest, ThePcDeleteKeyActsAsDeleteUnlessAHotkeyNamesIt)
 {
     select({ids[0]});
     EXPECT_TRUE(press(Qt::Key_Delete));
-    EXPECT_EQ(store().playlistTracks().size(), 3);
+    EXPECT_EQ(store().sections().playlistTracks().size(), 3);
     EXPECT_FALSE(press(Qt::Key_Delete, Qt::ShiftModifier));
 
     store().settings().setHotkey(kHotkeyFavoriteKey, QStringLiteral("ForwardDelete"));
     select({ids[1]});
     EXPECT_TRUE(press(Qt::Key_Delete));
-    EXPECT_EQ(store().playlistTracks().size(), 3);
+    EXPECT_EQ(store().sections().playlistTracks().size(), 3);
     const QList<Track> tracks = store().tracks();
     EXPECT_TRUE(std::any_of(tracks.cbegin(), tracks.cend(), [this](const Track &track) {
         return track.id == ids[1] && track.isFavorite;
     }));
     EXPECT_TRUE(press(Qt::Key_Backspace)); // "Delete" keeps its own key
-    EXPECT_EQ(store().playlistTracks().size(), 2);
+    EXPECT_EQ(store().sections().playlistTracks().size(), 2);
 }
 
 TEST_F(MainWindowKeyHandlerTest, InFavouritesDigitsAssignGenresAndUndoTakesTheWindowsHistory)
@@ -302,9 +303,9 @@ TEST_F(MainWindowKeyHandlerTest, SeekPlayAndArrowsFollowTheSettingsOfEachPress)
     EXPECT_TRUE(player.played.isEmpty());
 
     EXPECT_TRUE(press(Qt::Key_Down));
-    EXPECT_EQ(player.played, QList<QUuid>{store().playlistTracks().first().id});
+    EXPECT_EQ(player.played, QList<QUuid>{store().sections().playlistTracks().first().id});
     EXPECT_TRUE(press(Qt::Key_Down));
-    EXPECT_EQ(player.played.last(), store().playlistTracks().at(1).id);
+    EXPECT_EQ(player.played.last(), store().sections().playlistTracks().at(1).id);
 
     select({ids[2]});
     EXPECT_TRUE(press(Qt::Key_Space));

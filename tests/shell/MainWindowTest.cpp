@@ -1,5 +1,6 @@
 #include "ShellFixture.h"
 #include "library/LibrarySettingsKeys.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "playback/PlayerBlockSizing.h"
@@ -173,7 +174,7 @@ TEST_F(ShellFixture, PlaylistSelectionFollowUpMakesTheSingleSelectionTheMultiSel
     store().setTracks(tracks);
     store().setSelectedID(tracks[0].id);
     EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{tracks[0].id});
-    EXPECT_TRUE(store().hasPendingWorkspaceSave());
+    EXPECT_TRUE(store().session().hasPendingWorkspaceSave());
     store().setSelectedIDs({tracks[0].id, tracks[1].id});
     store().setSelectedID(tracks[2].id); // a multi-selection stays
     EXPECT_EQ(store().selectedIDs(), (QSet<QUuid>{tracks[0].id, tracks[1].id}));
@@ -414,9 +415,9 @@ TEST_F(ShellFixture, ReenteringAControlRestartsTheHintsWaitAndKeepsAnOpenHintOpe
 TEST_F(ShellFixture, ClosingTheWindowWritesTheSnapshotAtOnce)
 {
     store().setTracks(makeTracks(2, true));
-    ASSERT_TRUE(store().hasPendingWorkspaceSave());
+    ASSERT_TRUE(store().session().hasPendingWorkspaceSave());
     window().close();
-    EXPECT_FALSE(store().hasPendingWorkspaceSave());
+    EXPECT_FALSE(store().session().hasPendingWorkspaceSave());
     EXPECT_FALSE(Defaults::standard().data("brivello.workspaceSession.v1").isEmpty());
 }
 

@@ -1,6 +1,7 @@
 // The add panel's filters and the status line for a folder without audio files.
 #include "shell/OpenPanels.h"
 
+#include "library/TrackImporter.h"
 #include "platform/Defaults.h"
 #include "shell/FolderAudioProbe.h"
 #include "support/LibraryStoreFixture.h"
@@ -63,7 +64,7 @@ TEST_F(OpenPanelsTest, OnlyFoldersWithoutAudioAtAnyDepthAreReported)
     QDir().mkpath(path("empty"));
     const QList<QUrl> urls{
         url("music"), url("covers"), url("hidden"), url("loose.mp3"), url("empty"), url("gone")};
-    EXPECT_EQ(FolderAudioProbe::foldersWithoutAudio(urls, LibraryStore::playlistExtensions()),
+    EXPECT_EQ(FolderAudioProbe::foldersWithoutAudio(urls, TrackImporter::playlistExtensions()),
               (QStringList{path("covers"), path("empty")}));
 }
 

@@ -1,6 +1,8 @@
 #include "shell/PlaylistView.h"
 
+#include "library/LibrarySections.h"
 #include "library/PlaylistModel.h"
+#include "library/TrackRemoval.h"
 #include "shell/ContextualHint.h"
 #include "shell/HintOverlay.h"
 #include "shell/PlaylistSection.h"
@@ -185,7 +187,7 @@ TEST_F(PlaylistViewTest, DropsWithoutAFileAreRefused)
     QMimeData file;
     file.setUrls({touch(QStringLiteral("z/one.mp3"))});
     EXPECT_TRUE(drop(zone, zone->rect().center(), &file));
-    ASSERT_TRUE(spinUntil([this] { return store().playlistTracks().size() == 1; }));
+    ASSERT_TRUE(spinUntil([this] { return store().sections().playlistTracks().size() == 1; }));
 
     // A drag that started on a row is never taken by a row.
     view()->layOutRows();
@@ -266,7 +268,7 @@ TEST_F(PlaylistViewTest, TheHeartsHoverHintFollowsTheFavouriteAndItsHotkey)
     EXPECT_TRUE(view()->toolTip().isEmpty());
 
     // Rows that move take the open hint with them.
-    store().removeTracksFromPlaylist({model()->trackAt(0).id});
+    store().removal().removeTracksFromPlaylist({model()->trackAt(0).id});
     EXPECT_FALSE(overlay->isVisible());
 }
 

@@ -1,4 +1,5 @@
 #include "ShellFixture.h"
+#include "library/LibrarySections.h"
 #include "library/PlaylistModel.h"
 #include "shell/ContentArea.h"
 #include "shell/DashboardSidebar.h"
@@ -142,8 +143,8 @@ TEST_F(ShellFixture, AnEmptyDropOnASectionButtonKeepsTheSection)
     PlaylistDrops::receiveDroppedTracks(
         store(), {file}, LibraryStore::LibraryTab::favorites, activate);
     EXPECT_EQ(store().activeTab(), LibraryStore::LibraryTab::favorites);
-    ASSERT_TRUE(spinUntil([this] { return store().favoriteTracks().size() == 1; }));
-    EXPECT_TRUE(store().favoriteTracks().first().isInPlaylist);
+    ASSERT_TRUE(spinUntil([this] { return store().sections().favoriteTracks().size() == 1; }));
+    EXPECT_TRUE(store().sections().favoriteTracks().first().isInPlaylist);
 }
 
 // A file manager that proposes a move (Shift held) must not be told the

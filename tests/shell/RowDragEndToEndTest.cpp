@@ -1,3 +1,4 @@
+#include "library/LibrarySections.h"
 #include "shell/ContentArea.h"
 #include "shell/DashboardSidebar.h"
 #include "shell/PlaylistMultiFileDragOverlay.h"
@@ -155,7 +156,7 @@ TEST_F(RowDragEndToEndTest, PlaylistRowsDraggedOntoEachSectionButtonAreImportedT
     const QPointer<PlaylistView> same = playlistView();
     dragOnto(same->viewport(), firstPlaylistRow(), button(Tab::playlist));
     EXPECT_TRUE(same);
-    EXPECT_EQ(store().playlistTracks().size(), 1);
+    EXPECT_EQ(store().sections().playlistTracks().size(), 1);
 }
 
 TEST_F(RowDragEndToEndTest, ConverterRowsDraggedOntoEachSectionButtonAreImportedThere)

@@ -1,5 +1,6 @@
 #include "LibraryStoreFixture.h"
 
+#include "library/TrackImporter.h"
 #include "platform/Defaults.h"
 
 #include <QCoreApplication>
@@ -16,8 +17,7 @@ void LibraryStoreFixture::SetUp()
     // The store's own parts (the workspace runs, the analysis scheduler) keep the shared clock.
     Scheduler::setShared(&m_scheduler);
     m_services.scheduler = &m_scheduler;
-    m_services.metadataLoads = [this](const QList<Track> &tracks,
-                                      LibraryStore::MetadataDestination destination) {
+    m_services.metadataLoads = [this](const QList<Track> &tracks, MetadataDestination destination) {
         m_metadataLoads.append({tracks, destination});
     };
     m_services.waveformPreloads = [this](const QList<QUrl> &urls) { m_preloads.enqueue(urls); };
@@ -85,7 +85,7 @@ bool LibraryStoreFixture::spinUntil(const std::function<bool()> &done)
 QList<QUuid> LibraryStoreFixture::importAndWait(const QList<QUrl> &urls)
 {
     std::optional<QList<QUuid>> result;
-    store().importURLs(urls, [&result](const QList<QUuid> &ids) { result = ids; });
+    store().importer().importURLs(urls, [&result](const QList<QUuid> &ids) { result = ids; });
     EXPECT_TRUE(spinUntil([&result] { return result.has_value(); }));
     return result.value_or(QList<QUuid>{});
 }

@@ -29,7 +29,7 @@ public:
 struct MetadataLoadCall
 {
     QList<Track> tracks;
-    LibraryStore::MetadataDestination destination;
+    MetadataDestination destination;
 };
 
 // Clean user defaults, virtual time, recorded metadata loads and waveform preloads, and a

@@ -1,5 +1,7 @@
 // Shared test main: one application object on the offscreen platform for the whole run,
 // with private XDG folders so no test touches the user's settings, Trash or caches.
+#include "settings/ShellSettings.h"
+
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -23,6 +25,8 @@ int main(int argc, char **argv)
     TestApplication app(argc, argv);
     TestApplication::setOrganizationName(QStringLiteral("Brivello"));
     TestApplication::setApplicationName(QStringLiteral("Brivello"));
+    // Text lookups follow the stored language, as in the application.
+    brivello::ShellSettings::standard();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

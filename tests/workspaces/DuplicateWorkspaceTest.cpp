@@ -1,5 +1,6 @@
 #include "workspaces/DuplicateWorkspace.h"
 
+#include "library/TrackRemoval.h"
 #include "platform/AppLanguage.h"
 #include "platform/Defaults.h"
 #include "platform/Trash.h"
@@ -79,7 +80,7 @@ TEST_F(DuplicateWorkspaceTest, LibraryTrashPrunesGroupsByFile)
 {
     Track library = Track::make(m_tracks[1].url); // the same file under a library id
     store().setTracks({library});
-    store().trashTracks({library.id});
+    store().removal().trashTracks({library.id});
     ASSERT_EQ(duplicateGroups(store()).size(), 2);
     EXPECT_EQ(duplicateGroups(store()).first().trackIDs, (QList<QUuid>{id(0), id(2)}));
     EXPECT_EQ(duplicateGroups(store()).first().byteCount, 10);

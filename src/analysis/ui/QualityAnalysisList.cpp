@@ -2,7 +2,11 @@
 
 #include "QualityAnalysisRow.h"
 #include "library/AudioPlayer.h"
+#include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
+#include "library/TrackImporter.h"
+#include "library/TrackRemoval.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/BrivelloLocalization.h"
 #include "workspaces/SectionListRules.h"
 #include "workspaces/ui/SectionRowStyle.h"
@@ -80,7 +84,7 @@ void QualityAnalysisList::selectAnalysisTrack(const QUuid &id, Qt::KeyboardModif
                                      SectionRowStyle::modifiers(modifiers));
     m_store.setSelectedIDs(next.ids);
     m_store.setSelectedID(next.anchor);
-    m_store.scheduleWorkspaceSave();
+    m_store.session().scheduleWorkspaceSave();
 }
 
 void QualityAnalysisList::bindOverlay(int row, Qt::KeyboardModifiers modifiers)
@@ -91,7 +95,9 @@ void QualityAnalysisList::bindOverlay(int row, Qt::KeyboardModifiers modifiers)
     m_overlay.startedOnSelectedRow = m_model->isSelected(row);
     m_overlay.isDragEnabled = true;
     m_overlay.onDragBlocked = [] {};
-    m_overlay.onExternalDrop = [this](const QList<QUrl> &urls) { m_store.importForAnalysis(urls); };
+    m_overlay.onExternalDrop = [this](const QList<QUrl> &urls) {
+        m_store.importer().importForAnalysis(urls);
+    };
     m_overlay.select = [this, id = track.id, modifiers] { selectAnalysisTrack(id, modifiers); };
     m_overlay.play = [this, track] {
         if (m_player)
@@ -139,8 +145,8 @@ void QualityAnalysisList::contextMenuEvent(QContextMenuEvent *event)
     menu.addAction(BrivelloLocalization::string(QStringLiteral("Удалить из анализа")),
                    this,
                    [this, id, selected] {
-                       m_store.removeFromAnalysis(selected ? m_store.activeSelection()
-                                                           : QSet<QUuid>{id});
+                       m_store.removal().removeFromAnalysis(
+                           selected ? m_store.sections().activeSelection() : QSet<QUuid>{id});
                    });
     menu.exec(event->globalPos());
 }

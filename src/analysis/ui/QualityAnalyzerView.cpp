@@ -5,6 +5,8 @@
 #include "analysis/AudioQualityAnalysis.h"
 #include "library/AudioPlayer.h"
 #include "library/LibraryStore.h"
+#include "library/TrackImporter.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
@@ -182,7 +184,7 @@ void QualityAnalyzerView::selectedIDsChanged()
         next = SectionListRules::anyMember(ids);
     if (next != anchor) {
         m_store.setSelectedID(next);
-        m_store.scheduleWorkspaceSave();
+        m_store.session().scheduleWorkspaceSave();
     }
     const std::optional<QUuid> selected = m_store.selectedID();
     m_focusedID = selected && ids.contains(*selected) ? selected : SectionListRules::anyMember(ids);
@@ -218,8 +220,8 @@ void QualityAnalyzerView::analyzeFocusedTrackIfNeeded()
 
 void QualityAnalyzerView::importDroppedFiles(const QList<QUrl> &urls)
 {
-    SectionRowStyle::importEach(urls,
-                                [this](const QList<QUrl> &one) { m_store.importForAnalysis(one); });
+    SectionRowStyle::importEach(
+        urls, [this](const QList<QUrl> &one) { m_store.importer().importForAnalysis(one); });
 }
 
 void QualityAnalyzerView::dragEnterEvent(QDragEnterEvent *event)

@@ -1,5 +1,7 @@
 #include "FavoritesExportController.h"
 
+#include "library/FavoriteMembership.h"
+#include "library/LibrarySections.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
 
@@ -25,7 +27,7 @@ QList<FavoritesExportController::Item> FavoritesExportController::selectedFavour
     QList<Item> items;
     if (!m_store)
         return items;
-    QSet<QUuid> remaining = m_store->activeSelection();
+    QSet<QUuid> remaining = m_store->sections().activeSelection();
     const auto take = [&](const QList<Track> &tracks) {
         for (const Track &track : tracks) {
             if (remaining.isEmpty())
@@ -34,7 +36,7 @@ QList<FavoritesExportController::Item> FavoritesExportController::selectedFavour
                 items.append({track.url, track.tags.genre});
         }
     };
-    take(m_store->visibleTracks());
+    take(m_store->sections().visibleTracks());
     take(m_store->tracks());
     return items;
 }
@@ -43,7 +45,7 @@ void FavoritesExportController::sendFavoritesToConverter()
 {
     if (!m_store)
         return;
-    const QSet<QUuid> selection = m_store->activeSelection();
+    const QSet<QUuid> selection = m_store->sections().activeSelection();
     QSet<QUuid> favourites;
     for (const Track &track : m_store->tracks()) {
         if (track.isFavorite && selection.contains(track.id))
@@ -51,7 +53,7 @@ void FavoritesExportController::sendFavoritesToConverter()
     }
     if (favourites.isEmpty())
         return;
-    m_store->addTracksToConversion(favourites);
+    m_store->favorites().addTracksToConversion(favourites);
     m_store->setIsEditingMetadata(false);
     if (m_activateTab)
         m_activateTab(LibraryStore::LibraryTab::converter);

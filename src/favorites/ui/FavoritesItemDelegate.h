@@ -2,8 +2,7 @@
 
 #include <QPointer>
 #include <QStyledItemDelegate>
-
-QT_FORWARD_DECLARE_CLASS(QUndoStack)
+#include <QUndoStack>
 
 namespace brivello {
 

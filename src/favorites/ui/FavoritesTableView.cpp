@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QUndoStack>
 #include <numeric>
 
 namespace brivello {

@@ -6,7 +6,10 @@
 #include "favorites/FavoriteTableColumns.h"
 #include "favorites/FavoritesSettingsKeys.h"
 #include "favorites/FavoritesTableModel.h"
+#include "library/FavoriteMembership.h"
+#include "library/GenreEditing.h"
 #include "library/LibraryStore.h"
+#include "library/TrackImporter.h"
 #include "platform/BrivelloLocalization.h"
 #include "shell/BrivelloTheme.h"
 #include "shell/ShellEvents.h"
@@ -75,7 +78,7 @@ void FavoritesTableView::mousePressEvent(QMouseEvent *event)
         m_pressHitHeart = true;
         m_heartPress.start();
         if (!secondPress)
-            m_store.toggleFavorites({m_model.idAt(index.row())}, nullptr);
+            m_store.favorites().toggleFavorites({m_model.idAt(index.row())}, nullptr);
         event->accept();
         return;
     }
@@ -160,15 +163,15 @@ QMenu *FavoritesTableView::makeRowMenu(QWidget *parent)
     const QList<int> rows = selectedRowNumbers();
     const QList<Track> tracks = tracksOfRows(rows);
     menu->addAction(localized("Показать в файловом менеджере"), this, [this, tracks] {
-        m_store.openInFinder(idSetOf(tracks));
+        m_store.favorites().openInFinder(idSetOf(tracks));
     });
     menu->addSeparator();
     menu->addAction(localized("Присвоить обложку…"), this, [this, rows] { chooseArtwork(rows); });
     menu->addAction(localized("Отправить в конвертер"), this, [this, tracks] {
-        m_store.importForConversion(urlsOf(tracks));
+        m_store.importer().importForConversion(urlsOf(tracks));
     });
     menu->addAction(localized("Отправить в анализ"), this, [this, tracks] {
-        m_store.addTracksToAnalysis(idSetOf(tracks));
+        m_store.favorites().addTracksToAnalysis(idSetOf(tracks));
     });
     return menu;
 }
@@ -222,7 +225,7 @@ QMenu *FavoritesTableView::makeGenreMenu(int row, QWidget *parent)
         });
     };
     add(localized("Без жанра"), QString());
-    for (const QString &genre : m_store.genres())
+    for (const QString &genre : m_store.genreEditing().genres())
         add(GenreToolsLook::menuText(genre), genre);
     return menu;
 }
@@ -244,7 +247,7 @@ QMenu *FavoritesTableView::makeGenreFilterMenu(QWidget *parent)
     };
     add(localized("Все жанры"), QString());
     add(localized("Без жанра"), kUntaggedGenreFilterSentinel);
-    const QStringList options = m_store.favoriteGenreOptions();
+    const QStringList options = m_store.genreEditing().favoriteGenreOptions();
     if (!options.isEmpty())
         menu->addSeparator();
     for (const QString &genre : options)

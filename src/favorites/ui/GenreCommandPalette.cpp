@@ -4,6 +4,8 @@
 #include "GenreChipSection.h"
 #include "GenreToolsLook.h"
 #include "favorites/GenreTools.h"
+#include "library/GenreEditing.h"
+#include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 #include "shell/ShellEvents.h"
@@ -100,14 +102,15 @@ void GenreCommandPalette::retranslate()
 void GenreCommandPalette::rebuild()
 {
     const QString query = m_field->text();
-    const QStringList quickSlots = m_store.quickGenreSlots();
+    const QStringList quickSlots = m_store.genreEditing().quickGenreSlots();
     while (QLayoutItem *item = m_sections->takeAt(0)) {
         delete item->widget();
         delete item;
     }
     if (query.isEmpty()) {
-        const QStringList suggestions = m_store.genreSuggestions(m_store.activeSelection());
-        const QStringList recent = m_store.recentGenres();
+        const QStringList suggestions =
+            m_store.genreEditing().genreSuggestions(m_store.sections().activeSelection());
+        const QStringList recent = m_store.genreEditing().recentGenres();
         const auto chipApply = [this](const QString &genre) { m_apply(genre); };
         if (!suggestions.isEmpty())
             m_sections->addWidget(
@@ -117,7 +120,7 @@ void GenreCommandPalette::rebuild()
     }
     m_heading->setText(BrivelloLocalization::string(
         query.isEmpty() ? QStringLiteral("Все жанры") : QStringLiteral("Результаты")));
-    buildRows(GenreTools::matchingGenres(m_store.genres(), query), quickSlots);
+    buildRows(GenreTools::matchingGenres(m_store.genreEditing().genres(), query), quickSlots);
     adjustSize();
 }
 
@@ -176,10 +179,11 @@ QString GenreCommandPalette::heading() const
 std::optional<QString> GenreCommandPalette::primaryResult() const
 {
     const QString query = m_field->text();
-    return GenreTools::primaryResult(query,
-                                     GenreTools::matchingGenres(m_store.genres(), query),
-                                     m_store.genreSuggestions(m_store.activeSelection()),
-                                     m_store.recentGenres());
+    return GenreTools::primaryResult(
+        query,
+        GenreTools::matchingGenres(m_store.genreEditing().genres(), query),
+        m_store.genreEditing().genreSuggestions(m_store.sections().activeSelection()),
+        m_store.genreEditing().recentGenres());
 }
 
 void GenreCommandPalette::submit()

@@ -4,6 +4,8 @@
 #include "GenreCommandPalette.h"
 #include "GenreToolsLook.h"
 #include "favorites/GenreTools.h"
+#include "library/GenreEditing.h"
+#include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
@@ -141,7 +143,8 @@ void GenreQuickBar::rebuildChips()
     m_chips.clear();
     while (QLayoutItem *item = m_chipRow->takeAt(0))
         delete item;
-    for (const GenreTools::SlotChip &slot : GenreTools::slotChips(m_store.quickGenreSlots())) {
+    for (const GenreTools::SlotChip &slot :
+         GenreTools::slotChips(m_store.genreEditing().quickGenreSlots())) {
         auto *chip =
             new GenreCapsuleButton(GenreCapsuleButton::Shape::capsule, m_chipRow->parentWidget());
         chip->setText(slot.genre);
@@ -161,7 +164,7 @@ void GenreQuickBar::rebuildChips()
 
 void GenreQuickBar::refreshSelection()
 {
-    const bool any = !m_store.activeSelection().isEmpty();
+    const bool any = !m_store.sections().activeSelection().isEmpty();
     for (GenreCapsuleButton *chip : m_chips) {
         chip->setEnabled(any);
         chip->setHoverHighlight(any);
@@ -249,12 +252,14 @@ void GenreQuickBar::fitButtons()
 
 void GenreQuickBar::assign(const QString &genre)
 {
-    m_store.assignGenre(genre, m_store.activeSelection(), m_undoStack ? m_undoStack() : nullptr);
+    m_store.genreEditing().assignGenre(
+        genre, m_store.sections().activeSelection(), m_undoStack ? m_undoStack() : nullptr);
 }
 
 void GenreQuickBar::clearSelection()
 {
-    m_store.clearGenres(m_store.activeSelection(), m_undoStack ? m_undoStack() : nullptr);
+    m_store.genreEditing().clearGenres(m_store.sections().activeSelection(),
+                                       m_undoStack ? m_undoStack() : nullptr);
 }
 
 GenreCommandPalette *GenreQuickBar::palette() const

@@ -7,6 +7,7 @@
 #include "platform/AppLanguage.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
+#include "settings/ShellSettings.h"
 #include "shell/BrivelloSymbols.h"
 
 #include <QCheckBox>
@@ -65,23 +66,19 @@ QWidget *languagePicker(QWidget *parent)
         segments.append(segment);
         row->addWidget(segment);
     }
-    const auto follow = [segments] {
-        const QString stored = Defaults::standard().string(kAppLanguageKey, QStringLiteral("ru"));
+    ShellSettings &settings = ShellSettings::standard();
+    const auto follow = [segments, &settings] {
         for (QPushButton *segment : segments)
-            segment->setChecked(segment->objectName() == stored);
+            segment->setChecked(segment->objectName() == settings.appLanguage());
     };
     for (QPushButton *segment : segments) {
         // A click on the selected segment keeps it selected.
-        QObject::connect(segment, &QPushButton::clicked, segment, [segment, follow] {
-            Defaults::standard().set(kAppLanguageKey, segment->objectName());
+        QObject::connect(segment, &QPushButton::clicked, segment, [segment, follow, &settings] {
+            settings.setAppLanguage(segment->objectName());
             follow();
         });
     }
-    QObject::connect(
-        &Defaults::standard(), &Defaults::changed, picker, [follow](const QString &key) {
-            if (key == kAppLanguageKey)
-                follow();
-        });
+    QObject::connect(&settings, &ShellSettings::appLanguageChanged, picker, follow);
     follow();
 
     const bool light = BrivelloTheme::isLight(SettingsLook::scheme());

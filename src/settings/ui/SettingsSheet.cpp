@@ -4,6 +4,7 @@
 #include "SettingsSections.h"
 #include "SettingsSidebarEntry.h"
 #include "UpdateBanner.h"
+#include "library/GenreEditing.h"
 #include "library/LibraryStore.h"
 #include "platform/AppLanguage.h"
 #include "platform/BrivelloLocalization.h"
@@ -291,7 +292,7 @@ void SettingsSheet::finish()
     if (m_finished)
         return;
     m_finished = true;
-    m_library.normalizeGenreList();
+    m_library.genreEditing().normalizeGenreList();
     NotificationCenter::defaultCenter().post(brivelloGenresDidChange);
     resignSettingsFocus();
     QDialog::done(QDialog::Accepted);

@@ -2,6 +2,7 @@
 #include "SettingsInputFrame.h"
 #include "SettingsLook.h"
 #include "SettingsSections.h"
+#include "library/GenreEditing.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
@@ -82,7 +83,7 @@ QWidget *SettingsSections::genres(LibraryStore &library)
     auto *grid = new QGridLayout;
     grid->setVerticalSpacing(8);
     QList<QComboBox *> pickers;
-    const QStringList assigned = library.quickGenreSlots();
+    const QStringList assigned = library.genreEditing().quickGenreSlots();
     for (int index = 0; index < kQuickSlots; ++index) {
         auto *slot = new QHBoxLayout;
         slot->setSpacing(8);
@@ -96,9 +97,9 @@ QWidget *SettingsSections::genres(LibraryStore &library)
         picker->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         picker->setAccessibleName(
             BrivelloLocalization::format(QStringLiteral("Жанр для клавиши %d"), index + 1));
-        fillSlotPicker(picker, library.genres(), assigned.value(index));
+        fillSlotPicker(picker, library.genreEditing().genres(), assigned.value(index));
         QObject::connect(picker, &QComboBox::activated, picker, [&library, picker, index] {
-            library.setQuickGenre(picker->currentData().toString(), index);
+            library.genreEditing().setQuickGenre(picker->currentData().toString(), index);
         });
         slot->addWidget(number);
         slot->addWidget(picker, 1);
@@ -109,8 +110,8 @@ QWidget *SettingsSections::genres(LibraryStore &library)
 
     QObject::connect(editor, &QPlainTextEdit::textChanged, editor, [&library, editor, pickers] {
         Defaults::standard().set(QStringLiteral("genreList"), editor->toPlainText());
-        const QStringList genres = library.genres();
-        const QStringList stored = library.quickGenreSlots();
+        const QStringList genres = library.genreEditing().genres();
+        const QStringList stored = library.genreEditing().quickGenreSlots();
         for (int index = 0; index < pickers.size(); ++index)
             fillSlotPicker(pickers[index], genres, stored.value(index));
     });

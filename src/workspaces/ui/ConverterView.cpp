@@ -4,6 +4,7 @@
 #include "WorkspaceEmptyState.h"
 #include "library/AudioPlayer.h"
 #include "library/LibraryStore.h"
+#include "library/TrackImporter.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
@@ -237,7 +238,7 @@ void ConverterView::refresh()
 void ConverterView::importEach(const QList<QUrl> &urls)
 {
     SectionRowStyle::importEach(
-        urls, [this](const QList<QUrl> &one) { m_store.importForConversion(one); });
+        urls, [this](const QList<QUrl> &one) { m_store.importer().importForConversion(one); });
 }
 
 void ConverterView::dragEnterEvent(QDragEnterEvent *event)

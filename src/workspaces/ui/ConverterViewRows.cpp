@@ -3,6 +3,7 @@
 #include "SectionRowStyle.h"
 #include "library/AudioPlayer.h"
 #include "library/LibraryStore.h"
+#include "library/TrackImporter.h"
 #include "platform/BrivelloLocalization.h"
 #include "shell/BrivelloSymbols.h"
 #include "shell/ShellEvents.h"
@@ -148,7 +149,9 @@ bool ConverterView::bindFileRow(int row, PlaylistMultiFileDragOverlay &overlay)
     overlay.startedOnSelectedRow = m_store.converterSelectedItemIDs().contains(id);
     overlay.isDragEnabled = true;
     overlay.onDragBlocked = {};
-    overlay.onExternalDrop = [this](const QList<QUrl> &urls) { m_store.importForConversion(urls); };
+    overlay.onExternalDrop = [this](const QList<QUrl> &urls) {
+        m_store.importer().importForConversion(urls);
+    };
     overlay.select = [this, id] { selectConversionItem(id, QApplication::keyboardModifiers()); };
     overlay.play = [this, source] { play(source); };
     return true;

@@ -3,6 +3,7 @@
 #include "SectionRowStyle.h"
 #include "WorkspaceEmptyState.h"
 #include "library/AudioPlayer.h"
+#include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
@@ -147,7 +148,7 @@ bool CoverManager::isShowingEmptyState() const
 
 void CoverManager::refresh()
 {
-    m_rows = m_store.coverTracks();
+    m_rows = m_store.sections().coverTracks();
     const ColorScheme scheme = ShellEvents::instance().scheme();
     m_filesTitle->setText(BrivelloLocalization::string(QStringLiteral("Файлы")));
     m_filesTitle->setFont(BrivelloTheme::font(TextStyle::headline, QFont::DemiBold));

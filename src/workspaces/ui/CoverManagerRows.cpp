@@ -3,6 +3,8 @@
 #include "SectionRowStyle.h"
 #include "library/AudioPlayer.h"
 #include "library/LibraryStore.h"
+#include "library/TrackImporter.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/BrivelloLocalization.h"
 #include "shell/Artwork.h"
 #include "shell/PlaylistMultiFileDragOverlay.h"
@@ -105,7 +107,7 @@ bool CoverManager::bindFileRow(int row, PlaylistMultiFileDragOverlay &overlay)
     };
     QPointer<CoverManager> self(this);
     overlay.onExternalDrop = [this, self](const QList<QUrl> &urls) {
-        m_store.importForCovers(urls, [self](const QList<QUuid> &ids) {
+        m_store.importer().importForCovers(urls, [self](const QList<QUuid> &ids) {
             if (self)
                 self->importCompleted(ids);
         });
@@ -123,9 +125,9 @@ bool CoverManager::bindFileRow(int row, PlaylistMultiFileDragOverlay &overlay)
 void CoverManager::applySelection(const SectionListRules::Selection &selection)
 {
     m_store.setSelectedIDs(selection.ids);
-    m_store.scheduleWorkspaceSave();
+    m_store.session().scheduleWorkspaceSave();
     m_store.setSelectedID(selection.anchor);
-    m_store.scheduleWorkspaceSave();
+    m_store.session().scheduleWorkspaceSave();
 }
 
 void CoverManager::selectTracks(const QUuid &id, SectionListRules::Modifiers modifiers)
@@ -146,7 +148,7 @@ void CoverManager::repairSelection()
     if (!anchor)
         return;
     m_store.setSelectedID(*anchor);
-    m_store.scheduleWorkspaceSave();
+    m_store.session().scheduleWorkspaceSave();
 }
 
 void CoverManager::followAnchor()
@@ -166,9 +168,9 @@ void CoverManager::followAnchor()
 void CoverManager::importCompleted(const QList<QUuid> &ids)
 {
     m_store.setSelectedIDs(QSet<QUuid>(ids.cbegin(), ids.cend()));
-    m_store.scheduleWorkspaceSave();
+    m_store.session().scheduleWorkspaceSave();
     m_store.setSelectedID(ids.isEmpty() ? std::nullopt : std::optional<QUuid>(ids.first()));
-    m_store.scheduleWorkspaceSave();
+    m_store.session().scheduleWorkspaceSave();
 }
 
 void CoverManager::handleDroppedURLs(const QList<QUrl> &urls)
@@ -187,7 +189,7 @@ void CoverManager::handleDroppedURLs(const QList<QUrl> &urls)
                 WorkspaceStatus::Tone::warning,
                 3.6);
         }
-        m_store.importForCovers({url}, [self](const QList<QUuid> &ids) {
+        m_store.importer().importForCovers({url}, [self](const QList<QUuid> &ids) {
             if (self)
                 self->importCompleted(ids);
         });

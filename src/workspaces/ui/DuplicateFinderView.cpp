@@ -6,6 +6,7 @@
 #include "WorkspaceEmptyState.h"
 #include "library/AudioPlayer.h"
 #include "library/LibraryStore.h"
+#include "library/TrackImporter.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
@@ -284,8 +285,9 @@ void DuplicateFinderView::revealFocus()
 
 void DuplicateFinderView::importDroppedURLs(const QList<QUrl> &urls)
 {
-    SectionRowStyle::importEach(
-        urls, [this](const QList<QUrl> &one) { m_store.importDuplicateSearchURLs(one); });
+    SectionRowStyle::importEach(urls, [this](const QList<QUrl> &one) {
+        m_store.importer().importDuplicateSearchURLs(one);
+    });
 }
 
 } // namespace brivello

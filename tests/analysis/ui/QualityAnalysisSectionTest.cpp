@@ -4,6 +4,7 @@
 #include "analysis/ui/QualityAnalyzerView.h"
 #include "analysis/ui/SpectrogramPreview.h"
 #include "analysis/ui/SpekSpectrogram.h"
+#include "library/TrackImporter.h"
 #include "shell/ActionButton.h"
 #include "shell/ContentArea.h"
 #include "support/TestAudioFiles.h"
@@ -53,7 +54,7 @@ protected:
     void importAndAnalyse(const QStringList &files)
     {
         const qsizetype before = store().analysisTracks().size();
-        store().importForAnalysis(urls(files));
+        store().importer().importForAnalysis(urls(files));
         ASSERT_TRUE(spinUntil([&] {
             return store().analysisTracks().size() == before + files.size() &&
                    store().analysis().analyzingQualityIDs().isEmpty() &&

@@ -62,7 +62,7 @@ protected:
 
 TEST_F(QualityAnalyzerViewTest, RowsAndDetailShowTheResultWithTruncatedNumbers)
 {
-    LibraryStore::QualityAnalyses analyses;
+    AnalysisQueues::QualityAnalyses analyses;
     analyses.insert(m_tracks[1].id, sampleResult());
     store().analysis().setQualityAnalyses(analyses);
     store().setSelectedIDs({m_tracks[1].id});

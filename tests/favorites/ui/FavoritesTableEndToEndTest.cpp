@@ -5,6 +5,8 @@
 #include "favorites/ui/FavoritesSection.h"
 #include "favorites/ui/FavoritesTableGestures.h"
 #include "favorites/ui/FavoritesTableView.h"
+#include "library/FavoriteMembership.h"
+#include "library/LibrarySections.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
@@ -43,7 +45,7 @@ protected:
                 {QStringLiteral("-metadata"), QStringLiteral("title=") + titles.at(i)});
         }
         const QList<QUuid> ids = importAndWait(urls(files));
-        store().toggleFavorites(QSet<QUuid>(ids.cbegin(), ids.cend()), nullptr);
+        store().favorites().toggleFavorites(QSet<QUuid>(ids.cbegin(), ids.cend()), nullptr);
         showSection(Tab::favorites);
         return ids;
     }
@@ -315,7 +317,7 @@ TEST_F(FavoritesTableEndToEndTest, TableSelectionIsTheStoreSelectionAfterEveryGe
     // without a selection is what commands act on, so it shows selected.
     store().setSelectedIDs({});
     settle();
-    EXPECT_EQ(store().selectedIDs(), store().activeSelection());
+    EXPECT_EQ(store().selectedIDs(), store().sections().activeSelection());
     EXPECT_EQ(tableSelection(), store().selectedIDs());
     store().setSelectedID(std::nullopt);
     store().setSelectedIDs({});
@@ -334,9 +336,9 @@ TEST_F(FavoritesTableEndToEndTest, TableSelectionIsTheStoreSelectionAfterEveryGe
     ASSERT_TRUE(section());
     spinUntil([&] { return model().rowCount() == 5; }, 20000);
     settle(300);
-    EXPECT_EQ(store().activeSelection(), before);
+    EXPECT_EQ(store().sections().activeSelection(), before);
     EXPECT_EQ(tableSelection(), store().selectedIDs());
-    EXPECT_EQ(tableSelection(), store().activeSelection());
+    EXPECT_EQ(tableSelection(), store().sections().activeSelection());
 }
 
 TEST_F(FavoritesTableEndToEndTest, DoubleClickOnAHeartNeverPlaysAndModifiedClicksSelect)

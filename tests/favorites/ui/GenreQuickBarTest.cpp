@@ -4,6 +4,7 @@
 #include "favorites/ui/GenreChipSection.h"
 #include "favorites/ui/GenreComboBox.h"
 #include "favorites/ui/GenreCommandPalette.h"
+#include "library/GenreEditing.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "support/LibraryStoreFixture.h"
@@ -88,7 +89,7 @@ TEST_F(GenreQuickBarTest, ChipsKeepSlotNumbersAndAssignTheirGenreToTheSelection)
     EXPECT_EQ(undo.count(), 2);
 
     // Slots edited in the settings show at once.
-    store().setQuickGenre(QStringLiteral("Techno"), 8);
+    store().genreEditing().setQuickGenre(QStringLiteral("Techno"), 8);
     ASSERT_EQ(bar->chips().size(), 3);
     EXPECT_EQ(bar->chips()[2]->badge(), 9);
 }
@@ -158,7 +159,7 @@ TEST_F(GenreQuickBarTest, FiveHundredGenresAndVeryLongNamesKeepThePaletteLayout)
     palette->searchField()->setText(QStringLiteral("   "));
     EXPECT_EQ(palette->heading(), "Результаты");
     EXPECT_EQ(palette->rows().size(), 501);
-    EXPECT_EQ(palette->primaryResult(), store().genres().first());
+    EXPECT_EQ(palette->primaryResult(), store().genreEditing().genres().first());
 }
 
 TEST_F(GenreQuickBarTest, Screenshots)
@@ -166,7 +167,7 @@ TEST_F(GenreQuickBarTest, Screenshots)
     store().setQuickGenreSlotsRaw(
         QStringLiteral("Afro House\n\nIndie Dance\nPop\nHouse\nTech House\nDeep House"));
     store().setSelectedIDs({ids[0]});
-    store().assignGenre(QStringLiteral("Tech House"), {ids[0]});
+    store().genreEditing().assignGenre(QStringLiteral("Tech House"), {ids[0]});
     const QImage image = grabOnGlass(bar.get(), 26);
     // The title starts at the left margin; the bar is 44 high.
     EXPECT_EQ(image.height(), GenreQuickBar::kHeight);

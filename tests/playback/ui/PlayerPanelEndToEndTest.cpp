@@ -1,3 +1,4 @@
+#include "library/LibrarySections.h"
 #include "playback/WaveformTint.h"
 #include "playback/ui/PlayerBar.h"
 #include "playback/ui/PlayerTransportControl.h"
@@ -93,8 +94,8 @@ TEST_F(PlayerPanelEndToEndTest, TheScrubberDrawsThePlayingFileAndTheNextTwoArePr
     }
     const QList<QUuid> ids = importAndWait(urls);
     ASSERT_EQ(ids.size(), 5);
-    ASSERT_EQ(store().playlistTracks().at(1).url, urls[1]);
-    pressPlay(store().playlistTracks().at(1).id);
+    ASSERT_EQ(store().sections().playlistTracks().at(1).url, urls[1]);
+    pressPlay(store().sections().playlistTracks().at(1).id);
     EXPECT_EQ(bar().placeholderWave()->isVisible(), false);
     WaveformScrubber *scrubber = readyScrubber();
     ASSERT_TRUE(scrubber);
@@ -178,7 +179,7 @@ TEST_F(PlayerPanelEndToEndTest, ATrackChangeCancelsThePreviousLoadAndShowsTheNew
         render(QStringLiteral("change/long.flac"), QStringLiteral("0.5*sin(2*PI*220*t)"), 600)));
     const QList<QUuid> ids = importAndWait(urls);
     ASSERT_EQ(ids.size(), 5);
-    const QUuid longID = store().playlistTracks().at(4).id;
+    const QUuid longID = store().sections().playlistTracks().at(4).id;
     ASSERT_EQ(track(longID)->url, urls[4]);
     pressPlay(longID);
     EXPECT_TRUE(bar().loadingIndicator()->isVisible());
@@ -226,16 +227,16 @@ TEST_F(PlayerPanelEndToEndTest, SwitchingTracksQuicklyWithTheHotkeysEndsOnTheLas
 {
     const QList<QUuid> ids = importAndWait(urls(makeAudioFiles(QStringLiteral("keys/%1.flac"), 6)));
     ASSERT_EQ(ids.size(), 6);
-    pressPlay(store().playlistTracks().at(0).id);
+    pressPlay(store().sections().playlistTracks().at(0).id);
     window().activateWindow();
     for (int i = 0; i < 5; ++i) {
         QTest::keyClick(&window(), Qt::Key_Down);
         settle(20);
     }
-    ASSERT_EQ(player().currentID(), store().playlistTracks().at(5).id);
+    ASSERT_EQ(player().currentID(), store().sections().playlistTracks().at(5).id);
     WaveformScrubber *scrubber = readyScrubber();
     ASSERT_TRUE(scrubber);
-    EXPECT_EQ(scrubber->url(), store().playlistTracks().at(5).url);
+    EXPECT_EQ(scrubber->url(), store().sections().playlistTracks().at(5).url);
     EXPECT_EQ(player().seekCount(), 0);
 }
 

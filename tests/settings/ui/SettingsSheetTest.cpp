@@ -1,6 +1,7 @@
 #include "settings/ui/SettingsSheet.h"
 
 #include "SettingsViewFixture.h"
+#include "library/GenreEditing.h"
 #include "library/LibraryStore.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
@@ -195,10 +196,10 @@ TEST_F(SettingsSheetTest, GenreEditsFeedTheSlotPickersWithoutOverwritingSlots)
 
     pickers[2]->setCurrentIndex(pickers[2]->findText("Trance"));
     emit pickers[2]->activated(pickers[2]->currentIndex());
-    EXPECT_EQ(m_store->quickGenreSlots().value(2), "Trance");
+    EXPECT_EQ(m_store->genreEditing().quickGenreSlots().value(2), "Trance");
     pickers[0]->setCurrentIndex(0);
     emit pickers[0]->activated(0);
-    EXPECT_EQ(m_store->quickGenreSlots().value(0), "");
+    EXPECT_EQ(m_store->genreEditing().quickGenreSlots().value(0), "");
 }
 
 TEST_F(SettingsSheetTest, CleanerTogglesAndFieldsWriteTheirKeys)

@@ -1,5 +1,7 @@
 #include "EndToEndFixture.h"
 
+#include "library/TrackImporter.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/Defaults.h"
 #include "platform/Scheduler.h"
 #include "shell/BrivelloTheme.h"
@@ -46,7 +48,7 @@ void EndToEndFixture::launch()
 
 void EndToEndFixture::restartApp()
 {
-    store().saveWorkspaceSessionNow();
+    store().session().saveWorkspaceSessionNow();
     m_app.reset();
     m_sink = nullptr;
     settle();
@@ -125,7 +127,7 @@ std::optional<Track> EndToEndFixture::track(const QUuid &id) const
 QList<ConversionItem> EndToEndFixture::queueForConversion(const QList<QUrl> &urls)
 {
     const qsizetype before = store().conversionItems().size();
-    store().importForConversion(urls);
+    store().importer().importForConversion(urls);
     EXPECT_TRUE(spinUntil([&] { return store().conversionItems().size() == before + urls.size(); }))
         << "the converter never listed the files";
     return store().conversionItems();
@@ -215,7 +217,7 @@ void EndToEndFixture::setAppearance(const QString &appearance)
 QList<QUuid> EndToEndFixture::importAndWait(const QList<QUrl> &urls)
 {
     std::optional<QList<QUuid>> ids;
-    store().importURLs(urls, [&ids](const QList<QUuid> &done) { ids = done; });
+    store().importer().importURLs(urls, [&ids](const QList<QUuid> &done) { ids = done; });
     EXPECT_TRUE(spinUntil([&ids] { return ids.has_value(); })) << "the import never finished";
     if (!ids)
         return {};

@@ -1,5 +1,6 @@
 #include "workspaces/ui/CoverManager.h"
 
+#include "library/LibrarySections.h"
 #include "platform/Defaults.h"
 #include "shell/ActionButton.h"
 #include "support/LibraryStoreFixture.h"
@@ -50,7 +51,7 @@ protected:
         EXPECT_TRUE(image.save(file, format));
         return file;
     }
-    QUuid id(int row) { return store().coverTracks().at(row).id; }
+    QUuid id(int row) { return store().sections().coverTracks().at(row).id; }
 
     testing::RecordingAudioPlayer m_player;
     WorkspaceActions m_actions;
@@ -112,7 +113,7 @@ TEST_F(CoverManagerTest, DropsTakeImagesByExtensionAndImportEverythingElse)
                             song});
     EXPECT_EQ(view.artworkName(), QStringLiteral("UP.PNG"));
     ASSERT_TRUE(store().workspaceStatus());
-    EXPECT_TRUE(spinUntil([this] { return store().coverTracks().size() == 2; }));
+    EXPECT_TRUE(spinUntil([this] { return store().sections().coverTracks().size() == 2; }));
 }
 
 TEST_F(CoverManagerTest, OversizedImagesAreRefused)

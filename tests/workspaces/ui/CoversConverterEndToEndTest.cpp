@@ -1,3 +1,5 @@
+#include "library/LibrarySections.h"
+#include "library/TrackImporter.h"
 #include "shell/ActionButton.h"
 #include "support/TestAudioFiles.h"
 #include "support/ui/EndToEndFixture.h"
@@ -50,8 +52,8 @@ TEST_F(CoversConverterEndToEndTest, AssignCoverWritesThePictureIntoFlacAndMp3)
     const QString png = path(QStringLiteral("cover.png"));
     const QByteArray picture = TestAudioFiles::pngPicture(48);
     ASSERT_TRUE(TestAudioFiles::writeAll(png, picture));
-    store().importForCovers(urls({flac, mp3}));
-    ASSERT_TRUE(spinUntil([this] { return store().coverTracks().size() == 2; }));
+    store().importer().importForCovers(urls({flac, mp3}));
+    ASSERT_TRUE(spinUntil([this] { return store().sections().coverTracks().size() == 2; }));
 
     CoverManager *covers = showSection<CoverManager>(Tab::covers);
     ASSERT_TRUE(covers);

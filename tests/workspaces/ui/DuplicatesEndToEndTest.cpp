@@ -1,3 +1,4 @@
+#include "library/LibrarySections.h"
 #include "platform/Trash.h"
 #include "shell/ActionButton.h"
 #include "support/TestAudioFiles.h"
@@ -180,7 +181,7 @@ TEST_F(DuplicatesEndToEndTest, OnlyMarkedFilesGoToTheTrashWhateverTheSelectionHo
     ASSERT_EQ(cards().size(), 1);
     pressKey(Qt::Key_A, Qt::ControlModifier); // the store's selection: the library's files
     EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
-    EXPECT_FALSE(store().activeSelection().isEmpty());
+    EXPECT_FALSE(store().sections().activeSelection().isEmpty());
     clickTrash(*view);
     EXPECT_TRUE(allFilesStay());
     EXPECT_EQ(cards().size(), 1);

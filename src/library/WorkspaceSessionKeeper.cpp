@@ -1,6 +1,11 @@
-#include "LibraryStore.h"
+#include "WorkspaceSessionKeeper.h"
+
 #include "library/AudioPlayer.h"
+#include "library/LibrarySections.h"
 #include "library/LibrarySettingsKeys.h"
+#include "library/LibraryStore.h"
+#include "library/MetadataLoading.h"
+#include "library/TrackImporter.h"
 #include "library/WorkspaceSession.h"
 #include "platform/Defaults.h"
 #include "platform/LocalFile.h"
@@ -46,58 +51,72 @@ QHash<QUuid, Value> keepKnown(const QHash<QUuid, Value> &map, const QSet<QUuid> 
 
 } // namespace
 
-void LibraryStore::scheduleWorkspaceSave()
+WorkspaceSessionKeeper::WorkspaceSessionKeeper(LibraryStore &store)
+    : m_store(store)
+{}
+
+// The pending save holds the store weakly; make sure it never runs.
+WorkspaceSessionKeeper::~WorkspaceSessionKeeper()
 {
-    if (m_isRestoringWorkspaceSession || m_isApplyingMetadataBatch)
+    m_sessionSaveWorkItem.cancel();
+}
+
+void WorkspaceSessionKeeper::scheduleWorkspaceSave()
+{
+    if (m_isRestoringWorkspaceSession || m_store.metadataLoading().isApplyingBatch())
         return;
     // While files load, their results and the imports feeding them keep changing the lists, and
     // on a big library each debounced save rewrote megabytes; the last load to end saves once.
-    if (m_metadataLoads.isLoading())
+    if (m_store.metadataLoading().isLoading())
         return;
     m_sessionSaveWorkItem.cancel();
-    QPointer<LibraryStore> self(this);
-    m_sessionSaveWorkItem = m_services.schedulerService().after(kWorkspaceSaveDelay, [self] {
-        if (self)
-            self->saveWorkspaceSessionInBackground();
-    });
+    QPointer<LibraryStore> self(&m_store);
+    m_sessionSaveWorkItem =
+        m_store.m_services.schedulerService().after(kWorkspaceSaveDelay, [self] {
+            if (self)
+                self->session().saveWorkspaceSessionInBackground();
+        });
 }
 
-WorkspaceSession LibraryStore::makeWorkspaceSession()
+WorkspaceSession WorkspaceSessionKeeper::makeWorkspaceSession()
 {
-    rememberSelection(m_activeTab);
+    m_store.sections().rememberSelection(m_store.m_activeTab);
     WorkspaceSession session;
-    session.tracks.reserve(m_tracks.size());
-    for (const Track &track : std::as_const(m_tracks))
+    session.tracks.reserve(m_store.m_tracks.size());
+    for (const Track &track : std::as_const(m_store.m_tracks))
         session.tracks.append(WorkspaceSession::SessionTrack::from(track));
-    session.selectedID = m_selectedID;
-    session.selectedIDs = m_selectedIDs.values();
-    session.activeTab = rawValue(m_activeTab);
+    session.selectedID = m_store.m_selectedID;
+    session.selectedIDs = m_store.m_selectedIDs.values();
+    session.activeTab = rawValue(m_store.m_activeTab);
     QHash<QString, QList<QUuid>> selections;
     QHash<QString, QUuid> focused;
-    for (auto it = m_selectionStatesByTab.cbegin(); it != m_selectionStatesByTab.cend(); ++it) {
+    for (auto it = m_store.sections().selectionStatesByTab().cbegin();
+         it != m_store.sections().selectionStatesByTab().cend();
+         ++it) {
         selections.insert(it.key(), it.value().ids.values());
         if (it.value().focusedID)
             focused.insert(it.key(), *it.value().focusedID);
     }
     session.tabSelectionIDs = selections;
     session.tabFocusedIDs = focused;
-    const std::optional<QUuid> playing = m_audioPlayer ? m_audioPlayer->currentID() : std::nullopt;
-    session.resumeTrackID = playing ? playing : m_selectedID;
-    for (const ConversionItem &item : std::as_const(m_conversionItems))
+    const std::optional<QUuid> playing =
+        m_store.m_audioPlayer ? m_store.m_audioPlayer->currentID() : std::nullopt;
+    session.resumeTrackID = playing ? playing : m_store.m_selectedID;
+    for (const ConversionItem &item : std::as_const(m_store.m_conversionItems))
         session.conversionURLs.append(item.url);
     QList<WorkspaceSession::SessionTrack> analysis;
-    for (const Track &track : std::as_const(m_analysisTracks))
+    for (const Track &track : std::as_const(m_store.m_analysisTracks))
         analysis.append(WorkspaceSession::SessionTrack::from(track));
     session.analysisTracks = analysis;
-    session.duplicateRoots = m_duplicateSearch.roots;
-    for (const Track &track : std::as_const(m_duplicateTracks))
+    session.duplicateRoots = m_store.m_duplicateSearch.roots;
+    for (const Track &track : std::as_const(m_store.m_duplicateTracks))
         session.duplicateTracks.append(WorkspaceSession::SessionTrack::from(track));
-    session.estimatedBPMByTrackID = m_analysis.estimatedBPMByTrackID();
-    session.estimatedBPMConfidenceByTrackID = m_analysis.estimatedBPMConfidenceByTrackID();
+    session.estimatedBPMByTrackID = m_store.m_analysis.estimatedBPMByTrackID();
+    session.estimatedBPMConfidenceByTrackID = m_store.m_analysis.estimatedBPMConfidenceByTrackID();
     return session;
 }
 
-void LibraryStore::saveWorkspaceSessionNow()
+void WorkspaceSessionKeeper::saveWorkspaceSessionNow()
 {
     m_sessionSaveWorkItem.cancel();
     if (m_isRestoringWorkspaceSession)
@@ -105,11 +124,11 @@ void LibraryStore::saveWorkspaceSessionNow()
     const WorkspaceSession session = makeWorkspaceSession();
     // A newer snapshot: any background encoding still running will be dropped.
     ++m_workspaceSaveRevision;
-    if (m_settings.defaults().setData(kWorkspaceSessionKey, session.encode()))
-        emit workspaceSessionSaved();
+    if (m_store.m_settings.defaults().setData(kWorkspaceSessionKey, session.encode()))
+        emit m_store.workspaceSessionSaved();
 }
 
-QCoro::Task<> LibraryStore::saveWorkspaceSessionInBackground()
+QCoro::Task<> WorkspaceSessionKeeper::saveWorkspaceSessionInBackground()
 {
     m_sessionSaveWorkItem.cancel();
     if (m_isRestoringWorkspaceSession)
@@ -118,7 +137,7 @@ QCoro::Task<> LibraryStore::saveWorkspaceSessionInBackground()
     // sits inside the awaited expression (GCC 12 mishandles those in coroutines).
     const auto snapshot = std::make_shared<const WorkspaceSession>(makeWorkspaceSession());
     const qint64 revision = ++m_workspaceSaveRevision;
-    const StoreLifetimeGuard guard = lifetimeGuard();
+    const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     QFuture<QByteArray> encoding = QtConcurrent::run([snapshot] { return snapshot->encode(); });
     const QByteArray bytes = co_await encoding;
     // Stored from the event loop even when the encoding was already done: never inside the
@@ -126,14 +145,14 @@ QCoro::Task<> LibraryStore::saveWorkspaceSessionInBackground()
     co_await Scheduler::yield();
     if (!guard.alive() || m_workspaceSaveRevision != revision || bytes.isEmpty())
         co_return;
-    if (m_settings.defaults().setData(kWorkspaceSessionKey, bytes))
-        emit workspaceSessionSaved();
+    if (m_store.m_settings.defaults().setData(kWorkspaceSessionKey, bytes))
+        emit m_store.workspaceSessionSaved();
 }
 
-void LibraryStore::preserveUnreadableSnapshot()
+void WorkspaceSessionKeeper::preserveUnreadableSnapshot()
 {
     // Keep the user's data for inspection before the first save of this run replaces it.
-    const QString path = m_settings.defaults().dataPath(kWorkspaceSessionKey);
+    const QString path = m_store.m_settings.defaults().dataPath(kWorkspaceSessionKey);
     if (!QFileInfo::exists(path))
         return;
     const QString stamp =
@@ -146,12 +165,12 @@ void LibraryStore::preserveUnreadableSnapshot()
         QFile::rename(path, target);
 }
 
-void LibraryStore::restoreWorkspaceSession()
+void WorkspaceSessionKeeper::restoreWorkspaceSession()
 {
-    const QByteArray bytes = m_settings.defaults().data(kWorkspaceSessionKey);
+    const QByteArray bytes = m_store.m_settings.defaults().data(kWorkspaceSessionKey);
     if (bytes.isEmpty()) {
         // A snapshot that is there but cannot be read would be replaced by the first save.
-        if (QFileInfo(m_settings.defaults().dataPath(kWorkspaceSessionKey)).size() > 0)
+        if (QFileInfo(m_store.m_settings.defaults().dataPath(kWorkspaceSessionKey)).size() > 0)
             preserveUnreadableSnapshot();
         return;
     }
@@ -162,11 +181,11 @@ void LibraryStore::restoreWorkspaceSession()
     }
     m_isRestoringWorkspaceSession = true;
 
-    setTracks(existingTracks(session->tracks));
-    const QSet<QUuid> libraryIDs = idSetOf(m_tracks);
-    m_analysis.setEstimatedBPMByTrackID(
+    m_store.setTracks(existingTracks(session->tracks));
+    const QSet<QUuid> libraryIDs = idSetOf(m_store.m_tracks);
+    m_store.m_analysis.setEstimatedBPMByTrackID(
         keepKnown(session->estimatedBPMByTrackID.value_or(QHash<QUuid, QString>{}), libraryIDs));
-    m_analysis.setEstimatedBPMConfidenceByTrackID(keepKnown(
+    m_store.m_analysis.setEstimatedBPMConfidenceByTrackID(keepKnown(
         session->estimatedBPMConfidenceByTrackID.value_or(QHash<QUuid, double>{}), libraryIDs));
 
     QList<ConversionItem> items;
@@ -174,27 +193,27 @@ void LibraryStore::restoreWorkspaceSession()
         if (exists(url))
             items.append(ConversionItem{QUuid::createUuid(), url, {}, std::nullopt});
     }
-    setConversionItems(items);
-    setAnalysisTracks(
+    m_store.setConversionItems(items);
+    m_store.setAnalysisTracks(
         existingTracks(session->analysisTracks.value_or(QList<WorkspaceSession::SessionTrack>{})));
     QList<QUrl> roots;
     for (const QUrl &url : session->duplicateRoots) {
         if (exists(url))
             roots.append(url);
     }
-    DuplicateSearchState search = m_duplicateSearch;
+    DuplicateSearchState search = m_store.m_duplicateSearch;
     search.roots = roots;
-    setDuplicateSearch(std::move(search));
-    setDuplicateTracks(existingTracks(session->duplicateTracks));
-    setActiveTab(libraryTab(session->activeTab).value_or(LibraryTab::playlist));
+    m_store.setDuplicateSearch(std::move(search));
+    m_store.setDuplicateTracks(existingTracks(session->duplicateTracks));
+    m_store.setActiveTab(libraryTab(session->activeTab).value_or(LibraryTab::playlist));
 
     QSet<QUuid> known = libraryIDs;
-    for (const Track &track : std::as_const(m_analysisTracks))
+    for (const Track &track : std::as_const(m_store.m_analysisTracks))
         known.insert(track.id);
-    for (const Track &track : std::as_const(m_duplicateTracks))
+    for (const Track &track : std::as_const(m_store.m_duplicateTracks))
         known.insert(track.id);
     const auto knownState = [&known](const QList<QUuid> &ids, std::optional<QUuid> focus) {
-        SelectionState state;
+        LibrarySections::SelectionState state;
         for (const QUuid &id : ids) {
             if (known.contains(id))
                 state.ids.insert(id);
@@ -203,7 +222,7 @@ void LibraryStore::restoreWorkspaceSession()
             state.focusedID = focus;
         return state;
     };
-    m_selectionStatesByTab.clear();
+    m_store.sections().selectionStatesByTab().clear();
     const QHash<QString, QUuid> focusedByTab =
         session->tabFocusedIDs.value_or(QHash<QString, QUuid>{});
     const auto storedSelections = session->tabSelectionIDs.value_or(QHash<QString, QList<QUuid>>{});
@@ -211,30 +230,35 @@ void LibraryStore::restoreWorkspaceSession()
         const auto focus = focusedByTab.contains(it.key())
                                ? std::optional<QUuid>(focusedByTab.value(it.key()))
                                : std::nullopt;
-        m_selectionStatesByTab.insert(it.key(), knownState(it.value(), focus));
+        m_store.sections().selectionStatesByTab().insert(it.key(), knownState(it.value(), focus));
     }
-    const QString activeKey = rawValue(m_activeTab);
-    if (!m_selectionStatesByTab.contains(activeKey))
-        m_selectionStatesByTab.insert(activeKey,
-                                      knownState(session->selectedIDs, session->selectedID));
+    const QString activeKey = rawValue(m_store.m_activeTab);
+    if (!m_store.sections().selectionStatesByTab().contains(activeKey))
+        m_store.sections().selectionStatesByTab().insert(
+            activeKey, knownState(session->selectedIDs, session->selectedID));
 
-    const SelectionState entered = selectionState(m_activeTab);
-    const QSet<QUuid> selectable = idSetOf(tracksForSelection(m_activeTab));
+    const LibrarySections::SelectionState entered =
+        m_store.sections().selectionState(m_store.m_activeTab);
+    const QSet<QUuid> selectable =
+        idSetOf(m_store.sections().tracksForSelection(m_store.m_activeTab));
     if (session->resumeTrackID && selectable.contains(*session->resumeTrackID)) {
         const QUuid resume = *session->resumeTrackID;
-        setSelectedIDs({resume});
-        setSelectedID(resume);
-        m_selectionStatesByTab.insert(activeKey, SelectionState{{resume}, resume});
+        m_store.setSelectedIDs({resume});
+        m_store.setSelectedID(resume);
+        m_store.sections().selectionStatesByTab().insert(
+            activeKey, LibrarySections::SelectionState{{resume}, resume});
     } else {
-        setSelectedIDs(entered.ids);
-        setSelectedID(entered.focusedID);
+        m_store.setSelectedIDs(entered.ids);
+        m_store.setSelectedID(entered.focusedID);
     }
 
-    startMetadataLoads(m_tracks, MetadataDestination::library);
-    preloadWaveforms(urlsOf(m_tracks));
-    startMetadataLoads(m_analysisTracks, MetadataDestination::analysis);
-    preloadWaveforms(urlsOf(m_analysisTracks));
-    startMetadataLoads(m_duplicateTracks, MetadataDestination::duplicates);
+    m_store.metadataLoading().startMetadataLoads(m_store.m_tracks, MetadataDestination::library);
+    m_store.importer().preloadWaveforms(urlsOf(m_store.m_tracks));
+    m_store.metadataLoading().startMetadataLoads(m_store.m_analysisTracks,
+                                                 MetadataDestination::analysis);
+    m_store.importer().preloadWaveforms(urlsOf(m_store.m_analysisTracks));
+    m_store.metadataLoading().startMetadataLoads(m_store.m_duplicateTracks,
+                                                 MetadataDestination::duplicates);
     m_isRestoringWorkspaceSession = false;
 }
 

@@ -1,7 +1,12 @@
 // LibraryStore: favourites and covers membership with undo, sending tracks to the analysis
 // and converter sections, and revealing files.
-#include "LibraryStore.h"
+#include "FavoriteMembership.h"
+
 #include "library/FavoriteMembershipCommand.h"
+#include "library/LibrarySections.h"
+#include "library/LibraryStore.h"
+#include "library/TrackImporter.h"
+#include "library/TrackRemoval.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/FileReveal.h"
 #include "platform/NotificationCenter.h"
@@ -24,26 +29,30 @@ void showCount(LibraryStore &store, const char *text, qsizetype count, const cha
 
 } // namespace
 
-void LibraryStore::setWindowUndoStack(QUndoStack *stack)
+FavoriteMembership::FavoriteMembership(LibraryStore &store)
+    : m_store(store)
+{}
+
+void FavoriteMembership::setWindowUndoStack(QUndoStack *stack)
 {
     m_windowUndoStack = stack;
 }
 
-FavoriteMembershipStates LibraryStore::favoriteMembershipStates(const QSet<QUuid> &ids) const
+FavoriteMembershipStates FavoriteMembership::favoriteMembershipStates(const QSet<QUuid> &ids) const
 {
     FavoriteMembershipStates states;
-    for (const Track &track : m_tracks) {
+    for (const Track &track : m_store.m_tracks) {
         if (ids.contains(track.id))
             states.insert(track.id, {track.isFavorite, track.isInCoverWorkspace});
     }
     return states;
 }
 
-void LibraryStore::applyFavoriteMembershipStates(const FavoriteMembershipStates &states)
+void FavoriteMembership::applyFavoriteMembershipStates(const FavoriteMembershipStates &states)
 {
     if (states.isEmpty())
         return;
-    QList<Track> updated = m_tracks;
+    QList<Track> updated = m_store.m_tracks;
     bool changed = false;
     for (Track &track : updated) {
         const auto entry = states.constFind(track.id);
@@ -57,10 +66,10 @@ void LibraryStore::applyFavoriteMembershipStates(const FavoriteMembershipStates 
         }
     }
     if (changed)
-        setTracks(std::move(updated));
+        m_store.setTracks(std::move(updated));
 
     NotificationCenter &center = NotificationCenter::defaultCenter();
-    if (m_activeTab != LibraryTab::favorites) {
+    if (m_store.m_activeTab != LibraryTab::favorites) {
         center.post(brivelloFavoriteMembershipDidChange);
         return;
     }
@@ -69,44 +78,44 @@ void LibraryStore::applyFavoriteMembershipStates(const FavoriteMembershipStates 
     QSet<QUuid> added;
     for (auto it = states.cbegin(); it != states.cend(); ++it)
         (it->isFavorite ? added : removed).insert(it.key());
-    setSelectedIDs(m_selectedIDs - removed);
-    if (m_selectedID && removed.contains(*m_selectedID))
-        setSelectedID(std::nullopt);
+    m_store.setSelectedIDs(m_store.m_selectedIDs - removed);
+    if (m_store.m_selectedID && removed.contains(*m_store.m_selectedID))
+        m_store.setSelectedID(std::nullopt);
     if (!added.isEmpty()) {
-        setSelectedIDs(added);
+        m_store.setSelectedIDs(added);
         std::optional<QUuid> focus;
-        for (const Track &track : std::as_const(m_tracks)) {
+        for (const Track &track : std::as_const(m_store.m_tracks)) {
             if (added.contains(track.id)) {
                 focus = track.id;
                 break;
             }
         }
-        setSelectedID(focus);
+        m_store.setSelectedID(focus);
     }
     center.post(brivelloFavoriteMembershipDidChange);
-    if (m_selectedID) {
+    if (m_store.m_selectedID) {
         center.post(brivelloFocusFavoriteTrack,
                     nullptr,
-                    {{kUserInfoTrackID, QVariant::fromValue(*m_selectedID)}});
+                    {{kUserInfoTrackID, QVariant::fromValue(*m_store.m_selectedID)}});
     }
 }
 
-void LibraryStore::registerFavoriteMembershipUndo(const FavoriteMembershipStates &previous,
-                                                  const FavoriteMembershipStates &replacement,
-                                                  QUndoStack *undoStack)
+void FavoriteMembership::registerFavoriteMembershipUndo(const FavoriteMembershipStates &previous,
+                                                        const FavoriteMembershipStates &replacement,
+                                                        QUndoStack *undoStack)
 {
     QUndoStack *stack = undoStack ? undoStack : m_windowUndoStack.data();
     if (!stack)
         return;
-    QPointer<LibraryStore> self(this);
+    QPointer<LibraryStore> self(&m_store);
     stack->push(new FavoriteMembershipCommand(
         previous, replacement, [self](const FavoriteMembershipStates &states) {
             if (self)
-                self->applyFavoriteMembershipStates(states);
+                self->favorites().applyFavoriteMembershipStates(states);
         }));
 }
 
-void LibraryStore::toggleFavorites(const QSet<QUuid> &ids, QUndoStack *undoStack)
+void FavoriteMembership::toggleFavorites(const QSet<QUuid> &ids, QUndoStack *undoStack)
 {
     const FavoriteMembershipStates previous = favoriteMembershipStates(ids);
     if (previous.isEmpty())
@@ -123,14 +132,14 @@ void LibraryStore::toggleFavorites(const QSet<QUuid> &ids, QUndoStack *undoStack
 
     const qsizetype total = replacement.size();
     if (favourites == total)
-        showCount(*this, "Добавлено в избранное: %d", favourites, "heart.fill", Tone::success);
+        showCount(m_store, "Добавлено в избранное: %d", favourites, "heart.fill", Tone::success);
     else if (favourites > 0)
-        showCount(*this, "Избранное обновлено: %d", total, "heart.fill", Tone::success);
+        showCount(m_store, "Избранное обновлено: %d", total, "heart.fill", Tone::success);
     else
-        showCount(*this, "Убрано из избранного: %d", total, "heart", Tone::neutral);
+        showCount(m_store, "Убрано из избранного: %d", total, "heart", Tone::neutral);
 }
 
-void LibraryStore::addToFavorites(const QSet<QUuid> &ids)
+void FavoriteMembership::addToFavorites(const QSet<QUuid> &ids)
 {
     if (ids.isEmpty())
         return;
@@ -140,11 +149,11 @@ void LibraryStore::addToFavorites(const QSet<QUuid> &ids)
     applyFavoriteMembershipStates(states);
 }
 
-void LibraryStore::removeFromFavorites(const QSet<QUuid> &ids, QUndoStack *undoStack)
+void FavoriteMembership::removeFromFavorites(const QSet<QUuid> &ids, QUndoStack *undoStack)
 {
     if (ids.isEmpty())
         return;
-    const QList<Track> seen = favoriteTracks();
+    const QList<Track> seen = m_store.sections().favoriteTracks();
     FavoriteMembershipStates previous = favoriteMembershipStates(ids);
     previous.removeIf([](const auto &entry) { return !entry.value().isFavorite; });
     if (previous.isEmpty())
@@ -157,40 +166,41 @@ void LibraryStore::removeFromFavorites(const QSet<QUuid> &ids, QUndoStack *undoS
     }
     applyFavoriteMembershipStates(replacement);
     registerFavoriteMembershipUndo(previous, replacement, undoStack);
-    continuePlaybackAfterRemoving(removed, seen);
-    showCount(*this, "Убрано из избранного: %d", removed.size(), "heart.slash", Tone::neutral);
+    m_store.removal().continuePlaybackAfterRemoving(removed, seen);
+    showCount(m_store, "Убрано из избранного: %d", removed.size(), "heart.slash", Tone::neutral);
 }
 
-void LibraryStore::addTracksToAnalysis(const QSet<QUuid> &ids)
+void FavoriteMembership::addTracksToAnalysis(const QSet<QUuid> &ids)
 {
     QSet<QUrl> present;
-    for (const Track &track : std::as_const(m_analysisTracks))
+    for (const Track &track : std::as_const(m_store.m_analysisTracks))
         present.insert(track.url);
     QList<Track> copies;
-    for (const Track &track : std::as_const(m_tracks)) {
+    for (const Track &track : std::as_const(m_store.m_tracks)) {
         if (ids.contains(track.id) && !present.contains(track.url))
             copies.append(track);
     }
     if (copies.isEmpty())
         return;
-    setAnalysisTracks(m_analysisTracks + copies);
+    m_store.setAnalysisTracks(m_store.m_analysisTracks + copies);
     QSet<QUuid> copied;
     for (const Track &copy : std::as_const(copies)) {
-        preloadWaveform(copy.url);
+        m_store.importer().preloadWaveform(copy.url);
         copied.insert(copy.id);
     }
-    analyzeQuality(copied);
-    showCount(*this, "Отправлено в анализ: %d", copies.size(), "waveform.path.ecg", Tone::success);
+    m_store.analyzeQuality(copied);
+    showCount(
+        m_store, "Отправлено в анализ: %d", copies.size(), "waveform.path.ecg", Tone::success);
 }
 
-int LibraryStore::addTracksToConversion(const QSet<QUuid> &ids)
+int FavoriteMembership::addTracksToConversion(const QSet<QUuid> &ids)
 {
     QSet<QUrl> queued;
-    for (const ConversionItem &item : std::as_const(m_conversionItems))
+    for (const ConversionItem &item : std::as_const(m_store.m_conversionItems))
         queued.insert(item.url);
-    QList<ConversionItem> items = m_conversionItems;
+    QList<ConversionItem> items = m_store.m_conversionItems;
     int added = 0;
-    for (const Track &track : std::as_const(m_tracks)) {
+    for (const Track &track : std::as_const(m_store.m_tracks)) {
         if (!ids.contains(track.id) || queued.contains(track.url))
             continue;
         // The same file twice in the selection is queued once.
@@ -198,23 +208,23 @@ int LibraryStore::addTracksToConversion(const QSet<QUuid> &ids)
         items.append({QUuid::createUuid(), track.url, {}, std::nullopt});
         ++added;
     }
-    setConversionItems(std::move(items));
+    m_store.setConversionItems(std::move(items));
     if (added == 0)
         return 0;
     showCount(
-        *this, "Добавлено в конвертер: %d", added, "arrow.triangle.2.circlepath", Tone::success);
+        m_store, "Добавлено в конвертер: %d", added, "arrow.triangle.2.circlepath", Tone::success);
     return added;
 }
 
-void LibraryStore::openInFinder(const QSet<QUuid> &ids)
+void FavoriteMembership::openInFinder(const QSet<QUuid> &ids)
 {
     QList<QUrl> urls;
-    for (const Track &track : std::as_const(m_tracks)) {
+    for (const Track &track : std::as_const(m_store.m_tracks)) {
         if (ids.contains(track.id))
             urls.append(track.url);
     }
     if (!urls.isEmpty())
-        m_services.revealService().reveal(urls);
+        m_store.m_services.revealService().reveal(urls);
 }
 
 } // namespace brivello

@@ -1,7 +1,12 @@
 // LibraryStore: the genre lists and the genre edits of favourite tracks.
-#include "LibraryStore.h"
+#include "GenreEditing.h"
+
+#include "library/FavoriteMembership.h"
 #include "library/GenreCatalogue.h"
 #include "library/GenreEditCommand.h"
+#include "library/LibrarySections.h"
+#include "library/LibraryStore.h"
+#include "library/TagWriting.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
@@ -16,58 +21,64 @@ using Tone = LibraryStore::WorkspaceStatus::Tone;
 
 } // namespace
 
-QStringList LibraryStore::genres() const
+GenreEditing::GenreEditing(LibraryStore &store)
+    : m_store(store)
+{}
+
+QStringList GenreEditing::genres() const
 {
-    return GenreCatalogue::genres(m_settings.genreListRaw());
+    return GenreCatalogue::genres(m_store.m_settings.genreListRaw());
 }
 
-QStringList LibraryStore::quickGenreSlots() const
+QStringList GenreEditing::quickGenreSlots() const
 {
-    return GenreCatalogue::quickGenreSlots(m_quickGenreSlotsRaw);
+    return GenreCatalogue::quickGenreSlots(m_store.m_quickGenreSlotsRaw);
 }
 
-void LibraryStore::setQuickGenre(const QString &genre, int index)
+void GenreEditing::setQuickGenre(const QString &genre, int index)
 {
     if (index < 0 || index >= GenreCatalogue::kQuickSlotCount)
         return;
-    setQuickGenreSlotsRaw(GenreCatalogue::settingQuickGenre(m_quickGenreSlotsRaw, genre, index));
+    m_store.setQuickGenreSlotsRaw(
+        GenreCatalogue::settingQuickGenre(m_store.m_quickGenreSlotsRaw, genre, index));
 }
 
-QStringList LibraryStore::recentGenres() const
+QStringList GenreEditing::recentGenres() const
 {
-    return GenreCatalogue::recentGenres(m_recentGenresRaw);
+    return GenreCatalogue::recentGenres(m_store.m_recentGenresRaw);
 }
 
-void LibraryStore::recordRecentGenre(const QString &genre)
+void GenreEditing::recordRecentGenre(const QString &genre)
 {
     if (genre.trimmed().isEmpty())
         return;
-    setRecentGenresRaw(GenreCatalogue::recordingRecentGenre(m_recentGenresRaw, genre));
+    m_store.setRecentGenresRaw(
+        GenreCatalogue::recordingRecentGenre(m_store.m_recentGenresRaw, genre));
 }
 
-QStringList LibraryStore::favoriteGenreOptions() const
+QStringList GenreEditing::favoriteGenreOptions() const
 {
-    return GenreCatalogue::favoriteGenreOptions(m_tracks);
+    return GenreCatalogue::favoriteGenreOptions(m_store.m_tracks);
 }
 
-QStringList LibraryStore::genreSuggestions(const QSet<QUuid> &ids) const
+QStringList GenreEditing::genreSuggestions(const QSet<QUuid> &ids) const
 {
-    return GenreCatalogue::suggestions(m_tracks, ids, genres());
+    return GenreCatalogue::suggestions(m_store.m_tracks, ids, genres());
 }
 
-void LibraryStore::normalizeGenreList()
+void GenreEditing::normalizeGenreList()
 {
     const GenreCatalogue::Normalized result =
-        GenreCatalogue::normalized(m_settings.genreListRaw(), m_quickGenreSlotsRaw);
-    m_settings.setGenreListRaw(result.genreListRaw);
-    setQuickGenreSlotsRaw(result.quickGenreSlotsRaw);
+        GenreCatalogue::normalized(m_store.m_settings.genreListRaw(), m_store.m_quickGenreSlotsRaw);
+    m_store.m_settings.setGenreListRaw(result.genreListRaw);
+    m_store.setQuickGenreSlotsRaw(result.quickGenreSlotsRaw);
 }
 
-QList<Track> LibraryStore::favouritesAmong(const QSet<QUuid> &ids) const
+QList<Track> GenreEditing::favouritesAmong(const QSet<QUuid> &ids) const
 {
     QList<Track> eligible;
     QSet<QUuid> seen;
-    for (const Track &track : m_tracks) {
+    for (const Track &track : m_store.m_tracks) {
         // The first track with an id decides.
         if (!ids.contains(track.id) || seen.contains(track.id))
             continue;
@@ -78,13 +89,13 @@ QList<Track> LibraryStore::favouritesAmong(const QSet<QUuid> &ids) const
     return eligible;
 }
 
-void LibraryStore::showNoFavouriteSelected()
+void GenreEditing::showNoFavouriteSelected()
 {
-    showStatus(
+    m_store.showStatus(
         QStringLiteral("Выберите трек в «Избранном»"), QStringLiteral("music.note"), Tone::warning);
 }
 
-void LibraryStore::assignGenre(const QString &genre, const QSet<QUuid> &ids, QUndoStack *undoStack)
+void GenreEditing::assignGenre(const QString &genre, const QSet<QUuid> &ids, QUndoStack *undoStack)
 {
     const QList<Track> eligible = favouritesAmong(ids);
     if (eligible.isEmpty()) {
@@ -110,14 +121,14 @@ void LibraryStore::assignGenre(const QString &genre, const QSet<QUuid> &ids, QUn
                           BrivelloLocalization::string(QStringLiteral("Присвоить жанр")),
                           undoStack);
     }
-    showStatus(BrivelloLocalization::format(QStringLiteral("Жанр «%@» присвоен: %d"),
-                                            trimmed,
-                                            static_cast<int>(replacement.size())),
-               QStringLiteral("music.note.list"),
-               Tone::success);
+    m_store.showStatus(BrivelloLocalization::format(QStringLiteral("Жанр «%@» присвоен: %d"),
+                                                    trimmed,
+                                                    static_cast<int>(replacement.size())),
+                       QStringLiteral("music.note.list"),
+                       Tone::success);
 }
 
-void LibraryStore::clearGenres(const QSet<QUuid> &ids, QUndoStack *undoStack)
+void GenreEditing::clearGenres(const QSet<QUuid> &ids, QUndoStack *undoStack)
 {
     const QList<Track> eligible = favouritesAmong(ids);
     if (eligible.isEmpty()) {
@@ -133,9 +144,9 @@ void LibraryStore::clearGenres(const QSet<QUuid> &ids, QUndoStack *undoStack)
         }
     }
     if (replacement.isEmpty()) {
-        showStatus(QStringLiteral("У выбранных треков жанр уже пуст"),
-                   QStringLiteral("tag"),
-                   Tone::neutral);
+        m_store.showStatus(QStringLiteral("У выбранных треков жанр уже пуст"),
+                           QStringLiteral("tag"),
+                           Tone::neutral);
         return;
     }
     applyGenreValues(replacement);
@@ -145,16 +156,16 @@ void LibraryStore::clearGenres(const QSet<QUuid> &ids, QUndoStack *undoStack)
                           BrivelloLocalization::string(QStringLiteral("Очистить жанр")),
                           undoStack);
     }
-    showStatus(BrivelloLocalization::format(QStringLiteral("Жанр очищен: %d"),
-                                            static_cast<int>(replacement.size())),
-               QStringLiteral("tag.slash"),
-               Tone::success);
+    m_store.showStatus(BrivelloLocalization::format(QStringLiteral("Жанр очищен: %d"),
+                                                    static_cast<int>(replacement.size())),
+                       QStringLiteral("tag.slash"),
+                       Tone::success);
 }
 
-void LibraryStore::applyGenreValues(const QHash<QUuid, QString> &values)
+void GenreEditing::applyGenreValues(const QHash<QUuid, QString> &values)
 {
-    QList<Track> updated = m_tracks;
-    QList<TagWriteItem> writes;
+    QList<Track> updated = m_store.m_tracks;
+    QList<TagWriting::TagWriteItem> writes;
     for (Track &track : updated) {
         const auto entry = values.constFind(track.id);
         if (entry == values.cend() || track.tags.genre == *entry)
@@ -164,21 +175,21 @@ void LibraryStore::applyGenreValues(const QHash<QUuid, QString> &values)
     }
     if (writes.isEmpty())
         return;
-    setTracks(std::move(updated));
+    m_store.setTracks(std::move(updated));
     NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange);
-    writeBatch(writes, false);
+    m_store.tagWriting().writeBatch(writes, false);
 }
 
-void LibraryStore::registerGenreUndo(const QHash<QUuid, QString> &previous,
+void GenreEditing::registerGenreUndo(const QHash<QUuid, QString> &previous,
                                      const QHash<QUuid, QString> &replacement,
                                      const QString &actionName,
                                      QUndoStack *undoStack)
 {
-    QPointer<LibraryStore> self(this);
+    QPointer<LibraryStore> self(&m_store);
     undoStack->push(new GenreEditCommand(
         previous, replacement, actionName, [self](const QHash<QUuid, QString> &values) {
             if (self)
-                self->applyGenreValues(values);
+                self->genreEditing().applyGenreValues(values);
         }));
 }
 

@@ -1,8 +1,12 @@
-#include "LibraryStore.h"
+#include "TrackImporter.h"
+
 #include "library/AudioFileWalk.h"
+#include "library/LibraryStore.h"
+#include "library/MetadataLoading.h"
 #include "platform/BrivelloLocalization.h"
 
 #include <QCoroFuture>
+#include <QMetaObject>
 #include <QtConcurrent>
 
 namespace brivello {
@@ -15,7 +19,7 @@ using Tone = LibraryStore::WorkspaceStatus::Tone;
 // store went away during the walk.
 QCoro::Task<> finishDetached(QCoro::Task<QList<QUuid>> import,
                              StoreLifetimeGuard guard,
-                             LibraryStore::ImportCompletion completion)
+                             TrackImporter::ImportCompletion completion)
 {
     const QList<QUuid> ids = co_await import;
     if (guard.alive() && completion)
@@ -48,7 +52,11 @@ QList<qsizetype> positionsIn(const QList<QUrl> &urls, const QList<Track> &tracks
 
 } // namespace
 
-const QSet<QString> &LibraryStore::playlistExtensions()
+TrackImporter::TrackImporter(LibraryStore &store)
+    : m_store(store)
+{}
+
+const QSet<QString> &TrackImporter::playlistExtensions()
 {
     static const QSet<QString> types{QStringLiteral("mp3"),
                                      QStringLiteral("m4a"),
@@ -60,46 +68,46 @@ const QSet<QString> &LibraryStore::playlistExtensions()
     return types;
 }
 
-const QSet<QString> &LibraryStore::converterExtensions()
+const QSet<QString> &TrackImporter::converterExtensions()
 {
     static const QSet<QString> types = playlistExtensions() + QSet<QString>{QStringLiteral("ogg")};
     return types;
 }
 
-QList<QUrl> LibraryStore::audioURLs(const QList<QUrl> &urls, const QSet<QString> &types)
+QList<QUrl> TrackImporter::audioURLs(const QList<QUrl> &urls, const QSet<QString> &types)
 {
     return AudioFileWalk::audioURLs(urls, types);
 }
 
 // --- Entries: each starts a task and returns at once. ---
 
-QList<QUuid> LibraryStore::importURLs(const QList<QUrl> &urls, ImportCompletion completion)
+QList<QUuid> TrackImporter::importURLs(const QList<QUrl> &urls, ImportCompletion completion)
 {
-    finishDetached(importURLsAsync(urls), lifetimeGuard(), std::move(completion));
+    finishDetached(importURLsAsync(urls), m_store.lifetimeGuard(), std::move(completion));
     return {};
 }
 
-QList<QUuid> LibraryStore::importForCovers(const QList<QUrl> &urls, ImportCompletion completion)
+QList<QUuid> TrackImporter::importForCovers(const QList<QUrl> &urls, ImportCompletion completion)
 {
-    finishDetached(importForCoversAsync(urls), lifetimeGuard(), std::move(completion));
+    finishDetached(importForCoversAsync(urls), m_store.lifetimeGuard(), std::move(completion));
     return {};
 }
 
-void LibraryStore::importForAnalysis(const QList<QUrl> &urls)
+void TrackImporter::importForAnalysis(const QList<QUrl> &urls)
 {
     finishDetached(importForAnalysisAsync(urls));
 }
 
-void LibraryStore::importForConversion(const QList<QUrl> &urls)
+void TrackImporter::importForConversion(const QList<QUrl> &urls)
 {
     finishDetached(importForConversionAsync(urls));
 }
 
-QCoro::Task<LibraryStore::ExpandedImport> LibraryStore::expandForLibrary(QList<QUrl> urls)
+QCoro::Task<TrackImporter::ExpandedImport> TrackImporter::expandForLibrary(QList<QUrl> urls)
 {
     // The copy shares the list's data; the pool thread only reads it.
-    const QList<Track> library = m_tracks;
-    const quint64 revision = m_tracksRevision;
+    const QList<Track> library = m_store.m_tracks;
+    const quint64 revision = m_store.m_tracksRevision;
     QFuture<ExpandedImport> walking = QtConcurrent::run([urls, library, revision] {
         ExpandedImport expanded;
         expanded.urls = AudioFileWalk::audioURLs(urls, playlistExtensions());
@@ -111,17 +119,17 @@ QCoro::Task<LibraryStore::ExpandedImport> LibraryStore::expandForLibrary(QList<Q
     co_return expanded;
 }
 
-void LibraryStore::locateInLibrary(ExpandedImport &expanded) const
+void TrackImporter::locateInLibrary(ExpandedImport &expanded) const
 {
-    if (expanded.revision == m_tracksRevision)
+    if (expanded.revision == m_store.m_tracksRevision)
         return;
-    expanded.positions = positionsIn(expanded.urls, m_tracks);
-    expanded.revision = m_tracksRevision;
+    expanded.positions = positionsIn(expanded.urls, m_store.m_tracks);
+    expanded.revision = m_store.m_tracksRevision;
 }
 
-QCoro::Task<QList<QUuid>> LibraryStore::importURLsAsync(QList<QUrl> urls)
+QCoro::Task<QList<QUuid>> TrackImporter::importURLsAsync(QList<QUrl> urls)
 {
-    const StoreLifetimeGuard guard = lifetimeGuard();
+    const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     ExpandedImport expanded = co_await expandForLibrary(urls);
     if (!guard.alive())
         co_return QList<QUuid>{};
@@ -129,9 +137,9 @@ QCoro::Task<QList<QUuid>> LibraryStore::importURLsAsync(QList<QUrl> urls)
     co_return ids;
 }
 
-QCoro::Task<QList<QUuid>> LibraryStore::importForCoversAsync(QList<QUrl> urls)
+QCoro::Task<QList<QUuid>> TrackImporter::importForCoversAsync(QList<QUrl> urls)
 {
-    const StoreLifetimeGuard guard = lifetimeGuard();
+    const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     ExpandedImport expanded = co_await expandForLibrary(urls);
     if (!guard.alive())
         co_return QList<QUuid>{};
@@ -139,19 +147,19 @@ QCoro::Task<QList<QUuid>> LibraryStore::importForCoversAsync(QList<QUrl> urls)
     co_return ids;
 }
 
-QCoro::Task<> LibraryStore::importForAnalysisAsync(QList<QUrl> urls)
+QCoro::Task<> TrackImporter::importForAnalysisAsync(QList<QUrl> urls)
 {
-    const StoreLifetimeGuard guard = lifetimeGuard();
+    const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     QFuture<QList<QUrl>> walking = walk(urls, playlistExtensions());
     const QList<QUrl> expanded = co_await walking;
     if (guard.alive())
         co_await completeAnalysisImport(expanded);
 }
 
-QCoro::Task<> LibraryStore::importForConversionAsync(QList<QUrl> urls)
+QCoro::Task<> TrackImporter::importForConversionAsync(QList<QUrl> urls)
 {
     const QSet<QString> types = converterExtensions();
-    const StoreLifetimeGuard guard = lifetimeGuard();
+    const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     QFuture<QList<QUrl>> walking = walk(urls, types);
     const QList<QUrl> expanded = co_await walking;
     if (guard.alive())
@@ -160,11 +168,12 @@ QCoro::Task<> LibraryStore::importForConversionAsync(QList<QUrl> urls)
 
 // --- Playlist and covers: known tracks get the section's flag, new ones are appended. ---
 
-LibraryStore::ImportSplit LibraryStore::flagKnownTracks(ExpandedImport &expanded, bool Track::*flag)
+TrackImporter::ImportSplit TrackImporter::flagKnownTracks(ExpandedImport &expanded,
+                                                          bool Track::*flag)
 {
     locateInLibrary(expanded);
     ImportSplit split;
-    QList<Track> updated = m_tracks;
+    QList<Track> updated = m_store.m_tracks;
     bool flagChanged = false;
     for (qsizetype i = 0; i < expanded.urls.size(); ++i) {
         const qsizetype at = expanded.positions[i];
@@ -172,75 +181,75 @@ LibraryStore::ImportSplit LibraryStore::flagKnownTracks(ExpandedImport &expanded
             split.newURLs.append(expanded.urls[i]);
             continue;
         }
-        split.knownIDs.append(m_tracks[at].id);
-        if (!(m_tracks[at].*flag)) {
+        split.knownIDs.append(m_store.m_tracks[at].id);
+        if (!(m_store.m_tracks[at].*flag)) {
             updated[at].*flag = true; // detaches the copy only when a flag changes
             flagChanged = true;
         }
     }
     if (flagChanged)
-        setTracks(std::move(updated));
+        m_store.setTracks(std::move(updated));
     return split;
 }
 
-QCoro::Task<LibraryStore::ChunkedAppend> LibraryStore::appendLibraryTracks(QList<QUrl> urls,
-                                                                           ChunkTarget target)
+QCoro::Task<TrackImporter::ChunkedAppend> TrackImporter::appendLibraryTracks(QList<QUrl> urls,
+                                                                             ChunkTarget target)
 {
-    const StoreLifetimeGuard guard = lifetimeGuard();
+    const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     ChunkedAppend appended = co_await appendTracksInChunks(urls, target);
     if (!guard.alive())
         co_return appended;
-    startMetadataLoads(appended.created, MetadataDestination::library);
+    m_store.metadataLoading().startMetadataLoads(appended.created, MetadataDestination::library);
     preloadWaveforms(urlsOf(appended.created));
     co_return appended;
 }
 
-QCoro::Task<QList<QUuid>> LibraryStore::completePlaylistImport(ExpandedImport expanded)
+QCoro::Task<QList<QUuid>> TrackImporter::completePlaylistImport(ExpandedImport expanded)
 {
     const ImportSplit split = flagKnownTracks(expanded, &Track::isInPlaylist);
-    detectBPM(QSet<QUuid>(split.knownIDs.cbegin(), split.knownIDs.cend()));
+    m_store.detectBPM(QSet<QUuid>(split.knownIDs.cbegin(), split.knownIDs.cend()));
     if (split.newURLs.isEmpty())
         co_return split.knownIDs;
     const QList<QUuid> newIDs = co_await finishImport(split.newURLs);
     co_return split.knownIDs + newIDs;
 }
 
-QCoro::Task<QList<QUuid>> LibraryStore::finishImport(QList<QUrl> urls)
+QCoro::Task<QList<QUuid>> TrackImporter::finishImport(QList<QUrl> urls)
 {
-    const StoreLifetimeGuard guard = lifetimeGuard();
+    const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     const ChunkedAppend appended = co_await appendLibraryTracks(urls, ChunkTarget::playlist);
     if (guard.alive() && !appended.created.isEmpty()) {
-        showStatus(BrivelloLocalization::format(QStringLiteral("Добавлено в плейлист: %d"),
-                                                appended.created.size()),
-                   QStringLiteral("music.note.list"),
-                   Tone::success);
+        m_store.showStatus(BrivelloLocalization::format(QStringLiteral("Добавлено в плейлист: %d"),
+                                                        appended.created.size()),
+                           QStringLiteral("music.note.list"),
+                           Tone::success);
     }
     co_return appended.ids;
 }
 
-QCoro::Task<QList<QUuid>> LibraryStore::completeCoverImport(ExpandedImport expanded)
+QCoro::Task<QList<QUuid>> TrackImporter::completeCoverImport(ExpandedImport expanded)
 {
     const ImportSplit split = flagKnownTracks(expanded, &Track::isInCoverWorkspace);
     if (split.newURLs.isEmpty())
         co_return split.knownIDs;
-    const StoreLifetimeGuard guard = lifetimeGuard();
+    const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     const ChunkedAppend appended = co_await appendLibraryTracks(split.newURLs, ChunkTarget::covers);
     // Files another import added meanwhile are not new: they count only when created here.
     if (guard.alive() && !appended.created.isEmpty()) {
-        showStatus(BrivelloLocalization::format(QStringLiteral("Добавлено в обложки: %d"),
-                                                appended.created.size()),
-                   QStringLiteral("photo.on.rectangle.angled"),
-                   Tone::success);
+        m_store.showStatus(BrivelloLocalization::format(QStringLiteral("Добавлено в обложки: %d"),
+                                                        appended.created.size()),
+                           QStringLiteral("photo.on.rectangle.angled"),
+                           Tone::success);
     }
     co_return split.knownIDs + appended.ids;
 }
 
 // --- Analysis. ---
 
-QCoro::Task<> LibraryStore::completeAnalysisImport(QList<QUrl> urls)
+QCoro::Task<> TrackImporter::completeAnalysisImport(QList<QUrl> urls)
 {
     QSet<QUrl> known;
-    for (const Track &track : std::as_const(m_analysisTracks))
+    for (const Track &track : std::as_const(m_store.m_analysisTracks))
         known.insert(track.url);
     QList<QUrl> newURLs;
     for (const QUrl &url : std::as_const(urls)) {
@@ -251,29 +260,29 @@ QCoro::Task<> LibraryStore::completeAnalysisImport(QList<QUrl> urls)
         co_await finishAnalysisImport(newURLs);
 }
 
-QCoro::Task<> LibraryStore::finishAnalysisImport(QList<QUrl> urls)
+QCoro::Task<> TrackImporter::finishAnalysisImport(QList<QUrl> urls)
 {
-    const StoreLifetimeGuard guard = lifetimeGuard();
+    const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     const ChunkedAppend appended = co_await appendTracksInChunks(urls, ChunkTarget::analysis);
     if (!guard.alive() || appended.created.isEmpty())
         co_return;
-    startMetadataLoads(appended.created, MetadataDestination::analysis);
+    m_store.metadataLoading().startMetadataLoads(appended.created, MetadataDestination::analysis);
     preloadWaveforms(urlsOf(appended.created));
-    analyzeQuality(idSetOf(appended.created));
-    showStatus(BrivelloLocalization::format(QStringLiteral("Добавлено в анализ: %d"),
-                                            appended.created.size()),
-               QStringLiteral("waveform.path.ecg"),
-               Tone::success);
+    m_store.analyzeQuality(idSetOf(appended.created));
+    m_store.showStatus(BrivelloLocalization::format(QStringLiteral("Добавлено в анализ: %d"),
+                                                    appended.created.size()),
+                       QStringLiteral("waveform.path.ecg"),
+                       Tone::success);
 }
 
 // --- Converter: tested and appended in one main-thread step, so it cannot race itself. ---
 
-void LibraryStore::completeConversionImport(const QList<QUrl> &urls)
+void TrackImporter::completeConversionImport(const QList<QUrl> &urls)
 {
     QSet<QUrl> known;
-    for (const ConversionItem &item : std::as_const(m_conversionItems))
+    for (const ConversionItem &item : std::as_const(m_store.m_conversionItems))
         known.insert(item.url);
-    QList<ConversionItem> items = m_conversionItems;
+    QList<ConversionItem> items = m_store.m_conversionItems;
     bool added = false;
     for (const QUrl &url : urls) {
         if (known.contains(url))
@@ -283,21 +292,21 @@ void LibraryStore::completeConversionImport(const QList<QUrl> &urls)
         added = true;
     }
     if (added)
-        setConversionItems(std::move(items));
+        m_store.setConversionItems(std::move(items));
 }
 
 // --- Duplicate search sources. ---
 
-void LibraryStore::importDuplicateSearchURLs(const QList<QUrl> &urls)
+void TrackImporter::importDuplicateSearchURLs(const QList<QUrl> &urls)
 {
     [](QCoro::Task<> import) -> QCoro::Task<> {
         co_await import;
     }(importDuplicateSearchURLsAsync(urls));
 }
 
-QCoro::Task<> LibraryStore::importDuplicateSearchURLsAsync(QList<QUrl> urls)
+QCoro::Task<> TrackImporter::importDuplicateSearchURLsAsync(QList<QUrl> urls)
 {
-    DuplicateSearchState search = m_duplicateSearch;
+    DuplicateSearchState search = m_store.m_duplicateSearch;
     QList<QUrl> &roots = search.roots;
     bool rootAdded = false;
     // "/a/b/" and "/a/b" are one root.
@@ -309,9 +318,9 @@ QCoro::Task<> LibraryStore::importDuplicateSearchURLsAsync(QList<QUrl> urls)
         }
     }
     if (rootAdded)
-        setDuplicateSearch(std::move(search));
+        m_store.setDuplicateSearch(std::move(search));
 
-    const StoreLifetimeGuard guard = lifetimeGuard();
+    const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     const QSet<QString> types = playlistExtensions();
     QFuture<QList<QUrl>> walking =
         QtConcurrent::run([urls, types] { return AudioFileWalk::audioURLs(urls, types); });
@@ -319,7 +328,7 @@ QCoro::Task<> LibraryStore::importDuplicateSearchURLsAsync(QList<QUrl> urls)
     if (!guard.alive())
         co_return;
     QSet<QUrl> known;
-    for (const Track &track : std::as_const(m_duplicateTracks))
+    for (const Track &track : std::as_const(m_store.m_duplicateTracks))
         known.insert(track.url);
     QList<QUrl> newURLs;
     for (const QUrl &url : expanded) {
@@ -330,7 +339,29 @@ QCoro::Task<> LibraryStore::importDuplicateSearchURLsAsync(QList<QUrl> urls)
         co_return;
     const ChunkedAppend appended = co_await appendTracksInChunks(newURLs, ChunkTarget::duplicates);
     if (guard.alive())
-        startMetadataLoads(appended.created, MetadataDestination::duplicates);
+        m_store.metadataLoading().startMetadataLoads(appended.created,
+                                                     MetadataDestination::duplicates);
+}
+
+void TrackImporter::preloadWaveforms(const QList<QUrl> &urls)
+{
+    if (urls.isEmpty())
+        return;
+    const QList<QUrl> first = urls.mid(0, 3);
+    // Queued, so the preloads of the restore in the constructor reach the receivers connected
+    // after it.
+    QMetaObject::invokeMethod(
+        &m_store,
+        [this, first] { emit m_store.waveformPreloadRequested(first); },
+        Qt::QueuedConnection);
+}
+
+void TrackImporter::preloadWaveform(const QUrl &url)
+{
+    QMetaObject::invokeMethod(
+        &m_store,
+        [this, url] { emit m_store.waveformPreloadRequested({url}); },
+        Qt::QueuedConnection);
 }
 
 } // namespace brivello

@@ -1,4 +1,6 @@
-#include "LibraryStore.h"
+#include "LibrarySections.h"
+
+#include "library/LibraryStore.h"
 #include "library/NaturalOrder.h"
 
 #include <algorithm>
@@ -53,7 +55,11 @@ QList<QUuid> sortedPlaylistIDs(const QList<Track> &tracks, const QList<qsizetype
 
 } // namespace
 
-bool LibraryStore::playlistFolderOrder(const Track &a, const Track &b)
+LibrarySections::LibrarySections(LibraryStore &store)
+    : m_store(store)
+{}
+
+bool LibrarySections::playlistFolderOrder(const Track &a, const Track &b)
 {
     thread_local const NaturalOrder order;
     if (const int c = order.compare(folderPath(a.url), folderPath(b.url)))
@@ -63,19 +69,19 @@ bool LibraryStore::playlistFolderOrder(const Track &a, const Track &b)
     return idText(a.id) < idText(b.id);
 }
 
-QList<Track> LibraryStore::playlistTracks() const
+QList<Track> LibrarySections::playlistTracks() const
 {
-    if (m_cachedPlaylistTracksRevision == m_tracksRevision)
+    if (m_cachedPlaylistTracksRevision == m_store.m_tracksRevision)
         return m_cachedPlaylistTracks;
 
     QList<qsizetype> members;
-    for (qsizetype i = 0; i < m_tracks.size(); ++i) {
-        if (m_tracks[i].isInPlaylist)
+    for (qsizetype i = 0; i < m_store.m_tracks.size(); ++i) {
+        if (m_store.m_tracks[i].isInPlaylist)
             members.append(i);
     }
     bool sameMembers = members.size() == m_cachedPlaylistOrderSignature.size();
     for (qsizetype i = 0; sameMembers && i < members.size(); ++i) {
-        const Track &track = m_tracks[members[i]];
+        const Track &track = m_store.m_tracks[members[i]];
         const PlaylistOrderSignature &cached = m_cachedPlaylistOrderSignature[i];
         sameMembers = track.id == cached.id && track.url == cached.url;
     }
@@ -83,55 +89,57 @@ QList<Track> LibraryStore::playlistTracks() const
         m_cachedPlaylistOrderSignature.clear();
         m_cachedPlaylistOrderSignature.reserve(members.size());
         for (qsizetype index : std::as_const(members))
-            m_cachedPlaylistOrderSignature.append({m_tracks[index].id, m_tracks[index].url});
-        m_cachedPlaylistOrderIDs = sortedPlaylistIDs(m_tracks, members);
+            m_cachedPlaylistOrderSignature.append(
+                {m_store.m_tracks[index].id, m_store.m_tracks[index].url});
+        m_cachedPlaylistOrderIDs = sortedPlaylistIDs(m_store.m_tracks, members);
     }
 
     QHash<QUuid, qsizetype> byID;
     byID.reserve(members.size());
     for (qsizetype index : std::as_const(members))
-        byID.insert(m_tracks[index].id, index);
+        byID.insert(m_store.m_tracks[index].id, index);
     QList<Track> ordered;
     ordered.reserve(members.size());
     for (const QUuid &id : std::as_const(m_cachedPlaylistOrderIDs)) {
         const auto it = byID.constFind(id);
         if (it != byID.constEnd())
-            ordered.append(m_tracks[*it]);
+            ordered.append(m_store.m_tracks[*it]);
     }
     m_cachedPlaylistTracks = ordered;
-    m_cachedPlaylistTracksRevision = m_tracksRevision;
+    m_cachedPlaylistTracksRevision = m_store.m_tracksRevision;
     return ordered;
 }
 
-QList<Track> LibraryStore::favoriteTracks() const
+QList<Track> LibrarySections::favoriteTracks() const
 {
     QList<Track> result;
-    for (const Track &track : m_tracks) {
+    for (const Track &track : m_store.m_tracks) {
         if (track.isFavorite)
             result.append(track);
     }
     return result;
 }
 
-QList<Track> LibraryStore::coverTracks() const
+QList<Track> LibrarySections::coverTracks() const
 {
     QList<Track> result;
-    for (const Track &track : m_tracks) {
+    for (const Track &track : m_store.m_tracks) {
         if (track.isInCoverWorkspace)
             result.append(track);
     }
     return result;
 }
 
-QList<Track> LibraryStore::tracksForSelection(LibraryTab tab) const
+QList<Track> LibrarySections::tracksForSelection(LibraryTab tab) const
 {
     switch (tab) {
     case LibraryTab::playlist:
         return playlistTracks();
     case LibraryTab::favorites: {
         QList<Track> result;
-        for (const Track &track : m_tracks) {
-            if (FavoriteOrder::passes(track, {m_favoriteOnlyUntagged, m_favoriteGenreFilter}))
+        for (const Track &track : m_store.m_tracks) {
+            if (FavoriteOrder::passes(
+                    track, {m_store.m_favoriteOnlyUntagged, m_store.m_favoriteGenreFilter}))
                 result.append(track);
         }
         return result;
@@ -139,60 +147,62 @@ QList<Track> LibraryStore::tracksForSelection(LibraryTab tab) const
     case LibraryTab::covers:
         return coverTracks();
     case LibraryTab::converter:
-        return m_tracks;
+        return m_store.m_tracks;
     case LibraryTab::analysis:
-        return m_analysisTracks;
+        return m_store.m_analysisTracks;
     case LibraryTab::duplicates:
-        return m_duplicateTracks;
+        return m_store.m_duplicateTracks;
     }
     return {};
 }
 
-QList<Track> LibraryStore::visibleTracks() const
+QList<Track> LibrarySections::visibleTracks() const
 {
-    switch (m_activeTab) {
+    switch (m_store.m_activeTab) {
     case LibraryTab::favorites:
         return m_favoriteOrder.tracks(
-            m_tracks, m_tracksRevision, {m_favoriteOnlyUntagged, m_favoriteGenreFilter});
+            m_store.m_tracks,
+            m_store.m_tracksRevision,
+            {m_store.m_favoriteOnlyUntagged, m_store.m_favoriteGenreFilter});
     case LibraryTab::converter:
     case LibraryTab::duplicates:
-        return m_tracks;
+        return m_store.m_tracks;
     default:
-        return tracksForSelection(m_activeTab);
+        return tracksForSelection(m_store.m_activeTab);
     }
 }
 
-QSet<QUuid> LibraryStore::activeSelection() const
+QSet<QUuid> LibrarySections::activeSelection() const
 {
-    if (!m_selectedIDs.isEmpty())
-        return m_selectedIDs;
-    if (m_selectedID)
-        return {*m_selectedID};
+    if (!m_store.m_selectedIDs.isEmpty())
+        return m_store.m_selectedIDs;
+    if (m_store.m_selectedID)
+        return {*m_store.m_selectedID};
     return {};
 }
 
-std::optional<Track> LibraryStore::selectedTrack() const
+std::optional<Track> LibrarySections::selectedTrack() const
 {
-    if (!m_selectedID)
+    if (!m_store.m_selectedID)
         return std::nullopt;
     for (const Track &track : visibleTracks()) {
-        if (track.id == *m_selectedID)
+        if (track.id == *m_store.m_selectedID)
             return track;
     }
     return std::nullopt;
 }
 
-void LibraryStore::rememberSelection(LibraryTab tab)
+void LibrarySections::rememberSelection(LibraryTab tab)
 {
     const QSet<QUuid> selectable = idSetOf(tracksForSelection(tab));
     SelectionState state;
-    state.ids = m_selectedIDs & selectable;
-    if (m_selectedID && selectable.contains(*m_selectedID))
-        state.focusedID = m_selectedID;
+    state.ids = m_store.m_selectedIDs & selectable;
+    if (m_store.m_selectedID && selectable.contains(*m_store.m_selectedID))
+        state.focusedID = m_store.m_selectedID;
     m_selectionStatesByTab.insert(rawValue(tab), state);
 }
 
-LibraryStore::SelectionState LibraryStore::selectionState(LibraryTab tab)
+LibrarySections::SelectionState LibrarySections::selectionState(LibraryTab tab)
 {
     const QSet<QUuid> selectable = idSetOf(tracksForSelection(tab));
     SelectionState state = m_selectionStatesByTab.value(rawValue(tab));
@@ -203,6 +213,17 @@ LibraryStore::SelectionState LibraryStore::selectionState(LibraryTab tab)
         state.focusedID = *state.ids.begin();
     m_selectionStatesByTab.insert(rawValue(tab), state);
     return state;
+}
+
+void LibrarySections::pruneSelectionToVisible()
+{
+    // Only membership counts here: the favourites need not be sorted for it.
+    const QSet<QUuid> visible = idSetOf(m_store.m_activeTab == LibraryTab::favorites
+                                            ? tracksForSelection(LibraryTab::favorites)
+                                            : visibleTracks());
+    m_store.setSelectedIDs(m_store.m_selectedIDs & visible);
+    if (m_store.m_selectedID && !visible.contains(*m_store.m_selectedID))
+        m_store.setSelectedID(std::nullopt);
 }
 
 } // namespace brivello

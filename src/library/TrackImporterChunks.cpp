@@ -1,46 +1,47 @@
-#include "LibraryStore.h"
+#include "TrackImporter.h"
 #include "library/AudioFileWalk.h"
+#include "library/LibraryStore.h"
 
 #include <QCoroFuture>
 #include <QtConcurrent>
 
 namespace brivello {
 
-QList<Track> &LibraryStore::listFor(ChunkTarget target)
+QList<Track> &TrackImporter::listFor(ChunkTarget target)
 {
     switch (target) {
     case ChunkTarget::analysis:
-        return m_analysisTracks;
+        return m_store.m_analysisTracks;
     case ChunkTarget::duplicates:
-        return m_duplicateTracks;
+        return m_store.m_duplicateTracks;
     default:
-        return m_tracks;
+        return m_store.m_tracks;
     }
 }
 
-quint64 LibraryStore::revisionOf(ChunkTarget target) const
+quint64 TrackImporter::revisionOf(ChunkTarget target) const
 {
     switch (target) {
     case ChunkTarget::analysis:
-        return m_analysisTracksRevision;
+        return m_store.m_analysisTracksRevision;
     case ChunkTarget::duplicates:
-        return m_duplicateTracksRevision;
+        return m_store.m_duplicateTracksRevision;
     default:
-        return m_tracksRevision;
+        return m_store.m_tracksRevision;
     }
 }
 
-void LibraryStore::assignList(ChunkTarget target, QList<Track> list)
+void TrackImporter::assignList(ChunkTarget target, QList<Track> list)
 {
     switch (target) {
     case ChunkTarget::analysis:
-        setAnalysisTracks(std::move(list));
+        m_store.setAnalysisTracks(std::move(list));
         break;
     case ChunkTarget::duplicates:
-        setDuplicateTracks(std::move(list));
+        m_store.setDuplicateTracks(std::move(list));
         break;
     default:
-        setTracks(std::move(list));
+        m_store.setTracks(std::move(list));
         break;
     }
 }
@@ -48,10 +49,10 @@ void LibraryStore::assignList(ChunkTarget target, QList<Track> list)
 // Creates the tracks chunk by chunk, one list assignment and one yield per chunk. Before each
 // chunk the list is searched again when anything else assigned it meanwhile (another import
 // may have added some of these files while this one waited), so no file gets two tracks.
-QCoro::Task<LibraryStore::ChunkedAppend> LibraryStore::appendTracksInChunks(QList<QUrl> urls,
-                                                                            ChunkTarget target)
+QCoro::Task<TrackImporter::ChunkedAppend> TrackImporter::appendTracksInChunks(QList<QUrl> urls,
+                                                                              ChunkTarget target)
 {
-    const StoreLifetimeGuard guard = lifetimeGuard();
+    const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     ChunkedAppend result;
     // The caller decided which addresses are new against the list as it is now.
     quint64 checkedRevision = revisionOf(target);

@@ -1,7 +1,10 @@
 // LibraryStore's metadata loading: one main-thread operation per call reads its files through
 // the shared load queue, several at once, and applies the results in order, 50 at a time.
-#include "LibraryStore.h"
+#include "MetadataLoading.h"
+
 #include "audiofiles/AudioMetadataLoadQueue.h"
+#include "library/LibraryStore.h"
+#include "library/WorkspaceSessionKeeper.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 
@@ -48,8 +51,12 @@ AudioTags mergeTags(const AudioTags &current, const AudioTags &scheduled, const 
 
 } // namespace
 
-void LibraryStore::scheduleMetadataLoads(const QList<Track> &tracks,
-                                         MetadataDestination destination)
+MetadataLoading::MetadataLoading(LibraryStore &store)
+    : m_store(store)
+{}
+
+void MetadataLoading::scheduleMetadataLoads(const QList<Track> &tracks,
+                                            MetadataDestination destination)
 {
     if (tracks.isEmpty())
         return;
@@ -58,17 +65,17 @@ void LibraryStore::scheduleMetadataLoads(const QList<Track> &tracks,
     for (const Track &track : tracks) {
         entries.append({track.id, track.url, track.tags});
         if (destination == MetadataDestination::library)
-            m_metadataLoads.addDue(track.url);
+            m_ledger.addDue(track.url);
     }
-    m_sessionSaveWorkItem.cancel();
-    m_metadataLoads.beginOperation();
+    m_store.session().cancelPendingSave();
+    m_ledger.beginOperation();
     runMetadataLoads(std::move(entries), destination);
 }
 
-QCoro::Task<> LibraryStore::runMetadataLoads(QList<MetadataLoadEntry> entries,
-                                             MetadataDestination destination)
+QCoro::Task<> MetadataLoading::runMetadataLoads(QList<MetadataLoadEntry> entries,
+                                                MetadataDestination destination)
 {
-    const StoreLifetimeGuard guard = lifetimeGuard();
+    const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     // Starts from the event loop: a load that finishes at once must not apply its results
     // inside the caller, before the caller's own list assignments.
     co_await Scheduler::yield();
@@ -78,7 +85,7 @@ QCoro::Task<> LibraryStore::runMetadataLoads(QList<MetadataLoadEntry> entries,
     batch.reserve(kMetadataBatchSize);
     // Several files are read ahead, as many as the queue has permits, so one long load uses
     // every core; results are still taken, and applied, in the given order.
-    AudioMetadataLoadQueue &queue = m_services.loadService();
+    AudioMetadataLoadQueue &queue = m_store.m_services.loadService();
     std::deque<QCoro::Task<LoadedTrackMetadata>> reading;
     qsizetype next = 0;
     for (const MetadataLoadEntry &entry : std::as_const(entries)) {
@@ -114,31 +121,31 @@ QCoro::Task<> LibraryStore::runMetadataLoads(QList<MetadataLoadEntry> entries,
     finishMetadataLoadOperation();
 }
 
-void LibraryStore::finishMetadataLoadOperation()
+void MetadataLoading::finishMetadataLoadOperation()
 {
-    if (m_metadataLoads.endOperation())
-        scheduleWorkspaceSave();
+    if (m_ledger.endOperation())
+        m_store.session().scheduleWorkspaceSave();
 }
 
-LibraryStore::MetadataLoadScope::MetadataLoadScope(LibraryStore &store)
+MetadataLoading::Scope::Scope(LibraryStore &store)
     : m_store(&store)
 {
-    store.m_metadataLoads.beginOperation();
+    store.metadataLoading().m_ledger.beginOperation();
 }
 
-LibraryStore::MetadataLoadScope::~MetadataLoadScope()
+MetadataLoading::Scope::~Scope()
 {
     if (m_store)
-        m_store->finishMetadataLoadOperation();
+        m_store->metadataLoading().finishMetadataLoadOperation();
 }
 
-void LibraryStore::applyMetadataBatch(const QList<PendingMetadataResult> &batch,
-                                      MetadataDestination destination)
+void MetadataLoading::applyMetadataBatch(const QList<PendingMetadataResult> &batch,
+                                         MetadataDestination destination)
 {
-    m_isApplyingMetadataBatch = true;
-    QList<Track> list = destination == MetadataDestination::library    ? m_tracks
-                        : destination == MetadataDestination::analysis ? m_analysisTracks
-                                                                       : m_duplicateTracks;
+    m_isApplyingBatch = true;
+    QList<Track> list = destination == MetadataDestination::library    ? m_store.m_tracks
+                        : destination == MetadataDestination::analysis ? m_store.m_analysisTracks
+                                                                       : m_store.m_duplicateTracks;
     QHash<QUuid, qsizetype> index;
     index.reserve(list.size());
     for (qsizetype i = 0; i < list.size(); ++i)
@@ -162,37 +169,38 @@ void LibraryStore::applyMetadataBatch(const QList<PendingMetadataResult> &batch,
 
     switch (destination) {
     case MetadataDestination::library: {
-        setTracks(std::move(list));
+        m_store.setTracks(std::move(list));
         QList<QUrl> urls;
         for (const PendingMetadataResult &result : batch)
             urls.append(result.url);
-        m_metadataLoads.settle(urls);
+        m_ledger.settle(urls);
         NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange);
-        detectBPM(ids);
+        m_store.detectBPM(ids);
         break;
     }
     case MetadataDestination::analysis:
-        setAnalysisTracks(std::move(list));
+        m_store.setAnalysisTracks(std::move(list));
         break;
     case MetadataDestination::duplicates:
-        setDuplicateTracks(std::move(list));
+        m_store.setDuplicateTracks(std::move(list));
         break;
     }
-    m_isApplyingMetadataBatch = false;
+    m_isApplyingBatch = false;
 }
 
-QCoro::Task<> LibraryStore::libraryLoadsSettled(QUrl url)
+QCoro::Task<> MetadataLoading::libraryLoadsSettled(QUrl url)
 {
-    const StoreLifetimeGuard guard = lifetimeGuard();
+    const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     // A waiter resumed after the store is gone sees it gone and ends.
-    while (guard.alive() && m_metadataLoads.isDue(url))
-        co_await m_metadataLoads.nextSettle();
+    while (guard.alive() && m_ledger.isDue(url))
+        co_await m_ledger.nextSettle();
 }
 
-void LibraryStore::startMetadataLoads(const QList<Track> &tracks, MetadataDestination destination)
+void MetadataLoading::startMetadataLoads(const QList<Track> &tracks,
+                                         MetadataDestination destination)
 {
-    if (m_services.metadataLoads) {
-        m_services.metadataLoads(tracks, destination);
+    if (m_store.m_services.metadataLoads) {
+        m_store.m_services.metadataLoads(tracks, destination);
         return;
     }
     scheduleMetadataLoads(tracks, destination);

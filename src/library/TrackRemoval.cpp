@@ -1,7 +1,10 @@
 // LibraryStore: removals from the sections, the Trash and the removal history's undo.
-#include "LibraryStore.h"
+#include "TrackRemoval.h"
+
 #include "audiofiles/MetadataWriteCoordinator.h"
 #include "library/AudioPlayer.h"
+#include "library/LibrarySections.h"
+#include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/LocalFile.h"
 #include "platform/NotificationCenter.h"
@@ -48,14 +51,18 @@ void postMembershipChange()
 
 } // namespace
 
-void LibraryStore::removeTracksFromPlaylist(const QSet<QUuid> &ids)
+TrackRemoval::TrackRemoval(LibraryStore &store)
+    : m_store(store)
+{}
+
+void TrackRemoval::removeTracksFromPlaylist(const QSet<QUuid> &ids)
 {
     if (ids.isEmpty())
         return;
-    const QList<Track> seen = playlistTracks();
+    const QList<Track> seen = m_store.sections().playlistTracks();
     RemovalHistory::Batch batch;
-    for (qsizetype i = 0; i < m_tracks.size(); ++i) {
-        const Track &track = m_tracks[i];
+    for (qsizetype i = 0; i < m_store.m_tracks.size(); ++i) {
+        const Track &track = m_store.m_tracks[i];
         if (ids.contains(track.id))
             batch.append({track, i, std::nullopt, track.isFavorite});
     }
@@ -63,7 +70,7 @@ void LibraryStore::removeTracksFromPlaylist(const QSet<QUuid> &ids)
         return;
     m_removalHistory.append(batch);
 
-    QList<Track> updated = m_tracks;
+    QList<Track> updated = m_store.m_tracks;
     for (qsizetype i = updated.size() - 1; i >= 0; --i) {
         if (!ids.contains(updated[i].id))
             continue;
@@ -72,38 +79,39 @@ void LibraryStore::removeTracksFromPlaylist(const QSet<QUuid> &ids)
         else
             updated.removeAt(i);
     }
-    setTracks(std::move(updated));
-    setSelectedIDs({});
-    setSelectedID(std::nullopt);
+    m_store.setTracks(std::move(updated));
+    m_store.setSelectedIDs({});
+    m_store.setSelectedID(std::nullopt);
     continuePlaybackAfterRemoving(ids, seen);
-    showStatus(BrivelloLocalization::format(QStringLiteral("Убрано из плейлиста: %d"),
-                                            static_cast<int>(batch.size())),
-               QStringLiteral("trash"),
-               Tone::neutral);
+    m_store.showStatus(BrivelloLocalization::format(QStringLiteral("Убрано из плейлиста: %d"),
+                                                    static_cast<int>(batch.size())),
+                       QStringLiteral("trash"),
+                       Tone::neutral);
 }
 
-void LibraryStore::trashTracks(const QSet<QUuid> &ids)
+void TrackRemoval::trashTracks(const QSet<QUuid> &ids)
 {
     if (ids.isEmpty())
         return;
-    const QList<Track> seen = visibleTracks();
+    const QList<Track> seen = m_store.sections().visibleTracks();
     RemovalHistory::Batch batch;
     QSet<QUuid> trashed;
-    for (qsizetype i = 0; i < m_tracks.size(); ++i) {
-        const Track &track = m_tracks[i];
+    for (qsizetype i = 0; i < m_store.m_tracks.size(); ++i) {
+        const Track &track = m_store.m_tracks[i];
         if (!ids.contains(track.id))
             continue;
         // A rewrite in flight would put its result back at the old place after the move.
-        if (m_services.writeService().isLocked(MetadataWriteCoordinator::lockKey(track.url))) {
-            setLastError(BrivelloLocalization::format(
+        if (m_store.m_services.writeService().isLocked(
+                MetadataWriteCoordinator::lockKey(track.url))) {
+            m_store.setLastError(BrivelloLocalization::format(
                 QStringLiteral("Файл «%@» сейчас записывается. Повторите попытку позже."),
                 track.url.fileName()));
             continue;
         }
         const TrashOutcome outcome =
-            m_services.trashService().trashItem(LocalFile::path(track.url));
+            m_store.m_services.trashService().trashItem(LocalFile::path(track.url));
         if (outcome.error) {
-            setLastError(outcome.error->description);
+            m_store.setLastError(outcome.error->description);
             continue;
         }
         std::optional<QUrl> location;
@@ -117,59 +125,59 @@ void LibraryStore::trashTracks(const QSet<QUuid> &ids)
     m_removalHistory.append(batch);
 
     QList<Track> kept;
-    kept.reserve(m_tracks.size() - batch.size());
-    for (const Track &track : std::as_const(m_tracks)) {
+    kept.reserve(m_store.m_tracks.size() - batch.size());
+    for (const Track &track : std::as_const(m_store.m_tracks)) {
         if (!trashed.contains(track.id))
             kept.append(track);
     }
-    setTracks(std::move(kept));
+    m_store.setTracks(std::move(kept));
     QSet<QUrl> trashedFiles;
     for (const RemovedTrack &entry : std::as_const(batch))
         trashedFiles.insert(entry.track.url.adjusted(QUrl::NormalizePathSegments));
     pruneDuplicateGroups(trashed, trashedFiles);
-    setSelectedIDs({});
-    setSelectedID(std::nullopt);
+    m_store.setSelectedIDs({});
+    m_store.setSelectedID(std::nullopt);
     postMembershipChange();
     continuePlaybackAfterRemoving(trashed, seen);
 }
 
-void LibraryStore::removeFromAnalysis(const QSet<QUuid> &ids)
+void TrackRemoval::removeFromAnalysis(const QSet<QUuid> &ids)
 {
     if (ids.isEmpty())
         return;
-    const QList<Track> seen = m_analysisTracks;
-    m_analysis.dropQualityWork(ids);
+    const QList<Track> seen = m_store.m_analysisTracks;
+    m_store.m_analysis.dropQualityWork(ids);
 
     QList<Track> kept;
     for (const Track &track : seen) {
         if (!ids.contains(track.id))
             kept.append(track);
     }
-    setAnalysisTracks(std::move(kept));
-    m_analysis.forgetQualityResults(ids);
+    m_store.setAnalysisTracks(std::move(kept));
+    m_store.m_analysis.forgetQualityResults(ids);
 
-    setSelectedIDs(m_selectedIDs - ids);
-    if (m_selectedID && ids.contains(*m_selectedID)) {
+    m_store.setSelectedIDs(m_store.m_selectedIDs - ids);
+    if (m_store.m_selectedID && ids.contains(*m_store.m_selectedID)) {
         std::optional<QUuid> next;
-        if (!m_selectedIDs.isEmpty())
-            next = *m_selectedIDs.cbegin();
-        setSelectedID(next);
+        if (!m_store.m_selectedIDs.isEmpty())
+            next = *m_store.m_selectedIDs.cbegin();
+        m_store.setSelectedID(next);
     }
     continuePlaybackAfterRemoving(ids, seen);
-    showStatus(BrivelloLocalization::format(QStringLiteral("Убрано из анализа: %d"),
-                                            static_cast<int>(ids.size())),
-               QStringLiteral("trash"),
-               Tone::neutral);
+    m_store.showStatus(BrivelloLocalization::format(QStringLiteral("Убрано из анализа: %d"),
+                                                    static_cast<int>(ids.size())),
+                       QStringLiteral("trash"),
+                       Tone::neutral);
 }
 
-void LibraryStore::removeFromCoverWorkspace(const QSet<QUuid> &ids)
+void TrackRemoval::removeFromCoverWorkspace(const QSet<QUuid> &ids)
 {
     if (ids.isEmpty())
         return;
-    const QList<Track> seen = coverTracks();
+    const QList<Track> seen = m_store.sections().coverTracks();
     QSet<QUuid> removable = ids;
     int blocked = 0;
-    for (const Track &track : std::as_const(m_tracks)) {
+    for (const Track &track : std::as_const(m_store.m_tracks)) {
         // A favourite cannot leave the covers section on its own.
         if (ids.contains(track.id) && track.isFavorite) {
             removable.remove(track.id);
@@ -177,7 +185,7 @@ void LibraryStore::removeFromCoverWorkspace(const QSet<QUuid> &ids)
         }
     }
 
-    QList<Track> updated = m_tracks;
+    QList<Track> updated = m_store.m_tracks;
     bool changed = false;
     for (qsizetype i = updated.size() - 1; i >= 0; --i) {
         if (!removable.contains(updated[i].id))
@@ -189,34 +197,34 @@ void LibraryStore::removeFromCoverWorkspace(const QSet<QUuid> &ids)
             updated.removeAt(i);
     }
     if (changed)
-        setTracks(std::move(updated));
-    setSelectedIDs(m_selectedIDs - removable);
-    if (m_selectedID && removable.contains(*m_selectedID))
-        setSelectedID(std::nullopt);
+        m_store.setTracks(std::move(updated));
+    m_store.setSelectedIDs(m_store.m_selectedIDs - removable);
+    if (m_store.m_selectedID && removable.contains(*m_store.m_selectedID))
+        m_store.setSelectedID(std::nullopt);
     continuePlaybackAfterRemoving(removable, seen);
 
     if (blocked == 1) {
-        setNotice(BrivelloLocalization::string(QStringLiteral(
+        m_store.setNotice(BrivelloLocalization::string(QStringLiteral(
             "Этот трек нельзя удалить из «Обложек», пока он находится в «Избранном». Сначала "
             "уберите его из «Избранного».")));
     } else if (blocked > 1) {
-        setNotice(BrivelloLocalization::string(QStringLiteral(
+        m_store.setNotice(BrivelloLocalization::string(QStringLiteral(
             "Эти треки нельзя удалить из «Обложек», пока они находятся в «Избранном». Сначала "
             "уберите их из «Избранного».")));
     }
 }
 
-bool LibraryStore::canUndoPhysicalTrash() const
+bool TrackRemoval::canUndoPhysicalTrash() const
 {
     return m_removalHistory.canUndoPhysicalTrash();
 }
 
-void LibraryStore::undoLastRemoval()
+void TrackRemoval::undoLastRemoval()
 {
     std::optional<RemovalHistory::Batch> batch = m_removalHistory.takeLast();
     if (!batch)
         return;
-    QList<Track> updated = m_tracks;
+    QList<Track> updated = m_store.m_tracks;
     QSet<QUuid> restored;
     RemovalHistory::Batch failed;
     for (const RemovedTrack &entry : RemovalHistory::restoreOrder(*batch)) {
@@ -229,10 +237,10 @@ void LibraryStore::undoLastRemoval()
             continue;
         }
         if (entry.trashedURL) {
-            const auto error = m_services.trashService().restoreItem(
+            const auto error = m_store.m_services.trashService().restoreItem(
                 LocalFile::path(*entry.trashedURL), LocalFile::path(entry.track.url));
             if (error) {
-                setLastError(
+                m_store.setLastError(
                     BrivelloLocalization::format(QStringLiteral("Не удалось восстановить «%@»: %@"),
                                                  entry.track.url.fileName(),
                                                  error->description));
@@ -244,34 +252,34 @@ void LibraryStore::undoLastRemoval()
     }
     // Failed entries go back on top, so the next undo tries them first.
     m_removalHistory.append(failed);
-    if (updated.size() != m_tracks.size() || !restored.isEmpty())
-        setTracks(std::move(updated));
+    if (updated.size() != m_store.m_tracks.size() || !restored.isEmpty())
+        m_store.setTracks(std::move(updated));
     if (restored.isEmpty())
         return;
 
-    setSelectedIDs(restored);
+    m_store.setSelectedIDs(restored);
     std::optional<QUuid> focus;
-    for (const Track &track : std::as_const(m_tracks)) {
+    for (const Track &track : std::as_const(m_store.m_tracks)) {
         if (restored.contains(track.id)) {
             focus = track.id;
             break;
         }
     }
-    setSelectedID(focus);
+    m_store.setSelectedID(focus);
     postMembershipChange();
-    if (m_activeTab == LibraryTab::favorites && m_selectedID) {
+    if (m_store.m_activeTab == LibraryTab::favorites && m_store.m_selectedID) {
         NotificationCenter::defaultCenter().post(
             brivelloFocusFavoriteTrack,
             nullptr,
-            {{kUserInfoTrackID, QVariant::fromValue(*m_selectedID)}});
+            {{kUserInfoTrackID, QVariant::fromValue(*m_store.m_selectedID)}});
     }
-    showStatus(BrivelloLocalization::format(QStringLiteral("Восстановлено: %d"),
-                                            static_cast<int>(restored.size())),
-               QStringLiteral("arrow.uturn.backward"),
-               Tone::success);
+    m_store.showStatus(BrivelloLocalization::format(QStringLiteral("Восстановлено: %d"),
+                                                    static_cast<int>(restored.size())),
+                       QStringLiteral("arrow.uturn.backward"),
+                       Tone::success);
 }
 
-QUuid LibraryStore::reinsertRemovedTrack(QList<Track> &tracks, const RemovedTrack &entry)
+QUuid TrackRemoval::reinsertRemovedTrack(QList<Track> &tracks, const RemovedTrack &entry)
 {
     qsizetype existing = indexOfID(tracks, entry.track.id);
     if (existing < 0)
@@ -288,10 +296,10 @@ QUuid LibraryStore::reinsertRemovedTrack(QList<Track> &tracks, const RemovedTrac
     return entry.track.id;
 }
 
-void LibraryStore::continuePlaybackAfterRemoving(const QSet<QUuid> &removed,
+void TrackRemoval::continuePlaybackAfterRemoving(const QSet<QUuid> &removed,
                                                  const QList<Track> &seen)
 {
-    AudioPlayer *player = audioPlayer();
+    AudioPlayer *player = m_store.audioPlayer();
     if (!player)
         return;
     const std::optional<QUuid> current = player->currentID();
@@ -310,9 +318,28 @@ void LibraryStore::continuePlaybackAfterRemoving(const QSet<QUuid> &removed,
         return;
     }
     const Track next = remaining[std::min(position, remaining.size() - 1)];
-    setSelectedID(next.id);
-    setSelectedIDs({next.id});
+    m_store.setSelectedID(next.id);
+    m_store.setSelectedIDs({next.id});
     player->play(next);
+}
+
+void TrackRemoval::pruneDuplicateGroups(const QSet<QUuid> &removing, const QSet<QUrl> &removedFiles)
+{
+    // The duplicate workspace's tracks carry ids of their own: match them by file too.
+    QSet<QUuid> ids = removing;
+    for (const Track &track : std::as_const(m_store.m_duplicateTracks)) {
+        if (removedFiles.contains(track.url.adjusted(QUrl::NormalizePathSegments)))
+            ids.insert(track.id);
+    }
+    QList<AudioDuplicateGroup> kept;
+    for (AudioDuplicateGroup group : std::as_const(m_store.m_duplicateSearch.groups)) {
+        group.trackIDs.removeIf([&ids](const QUuid &id) { return ids.contains(id); });
+        if (group.trackIDs.size() >= 2)
+            kept.append(group);
+    }
+    DuplicateSearchState search = m_store.m_duplicateSearch;
+    search.groups = std::move(kept);
+    m_store.setDuplicateSearch(std::move(search));
 }
 
 } // namespace brivello

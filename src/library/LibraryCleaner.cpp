@@ -1,7 +1,11 @@
 // LibraryStore: the tag and file-name cleaner.
-#include "LibraryStore.h"
+#include "LibraryCleaner.h"
+
 #include "audiofiles/MetadataWriteCoordinator.h"
+#include "library/LibrarySections.h"
 #include "library/LibrarySettingsKeys.h"
+#include "library/LibraryStore.h"
+#include "library/TagWriting.h"
 #include "library/TrackCleaner.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
@@ -39,34 +43,41 @@ struct PlannedRename
 
 } // namespace
 
-void LibraryStore::runConfiguredCleaner()
+LibraryCleaner::LibraryCleaner(LibraryStore &store)
+    : m_store(store)
+{}
+
+void LibraryCleaner::runConfiguredCleaner()
 {
-    runConfiguredCleaner(activeSelection());
+    runConfiguredCleaner(m_store.sections().activeSelection());
 }
 
-void LibraryStore::runConfiguredCleaner(const QSet<QUuid> &ids)
+void LibraryCleaner::runConfiguredCleaner(const QSet<QUuid> &ids)
 {
     if (ids.isEmpty())
         return;
-    const bool clearing = onUnlessStoredFalse(m_settings.defaults(), kCleanerClearTagsKey);
+    const bool clearing = onUnlessStoredFalse(m_store.m_settings.defaults(), kCleanerClearTagsKey);
     if (clearing)
-        clearTags(ids, onUnlessStoredFalse(m_settings.defaults(), kCleanerClearBPMAndKeyKey));
-    if (m_settings.cleanerCleanFilenames())
+        clearTags(ids,
+                  onUnlessStoredFalse(m_store.m_settings.defaults(), kCleanerClearBPMAndKeyKey));
+    if (m_store.m_settings.cleanerCleanFilenames())
         renameCleanedFiles(
-            ids, onUnlessStoredFalse(m_settings.defaults(), kCleanerStripBPMAndKeyKey), clearing);
-    showStatus(BrivelloLocalization::format(QStringLiteral("Очистка применена: %d"),
-                                            static_cast<int>(ids.size())),
-               QStringLiteral("sparkles"),
-               Tone::success);
+            ids,
+            onUnlessStoredFalse(m_store.m_settings.defaults(), kCleanerStripBPMAndKeyKey),
+            clearing);
+    m_store.showStatus(BrivelloLocalization::format(QStringLiteral("Очистка применена: %d"),
+                                                    static_cast<int>(ids.size())),
+                       QStringLiteral("sparkles"),
+                       Tone::success);
 }
 
-void LibraryStore::clearTags(const QSet<QUuid> &requested, bool removeBPMAndKey)
+void LibraryCleaner::clearTags(const QSet<QUuid> &requested, bool removeBPMAndKey)
 {
-    const QSet<QUuid> ids = requested.isEmpty() ? activeSelection() : requested;
+    const QSet<QUuid> ids = requested.isEmpty() ? m_store.sections().activeSelection() : requested;
     if (ids.isEmpty())
         return;
-    const QStringList filters = TrackCleaner::titleFilters(m_settings.titleFiltersRaw());
-    QList<TagWriteItem> writes;
+    const QStringList filters = TrackCleaner::titleFilters(m_store.m_settings.titleFiltersRaw());
+    QList<TagWriting::TagWriteItem> writes;
     QSet<QUrl> written;
     // The library's tracks and the duplicate finder's own records (files it found outside the
     // library); a file in both is written once.
@@ -85,38 +96,38 @@ void LibraryStore::clearTags(const QSet<QUuid> &requested, bool removeBPMAndKey)
         }
         return cleaned ? std::optional(std::move(tracks)) : std::nullopt;
     };
-    std::optional<QList<Track>> library = clean(m_tracks);
-    std::optional<QList<Track>> duplicates = clean(m_duplicateTracks);
+    std::optional<QList<Track>> library = clean(m_store.m_tracks);
+    std::optional<QList<Track>> duplicates = clean(m_store.m_duplicateTracks);
     if (writes.isEmpty())
         return;
     if (library)
-        setTracks(std::move(*library));
+        m_store.setTracks(std::move(*library));
     if (duplicates)
-        setDuplicateTracks(std::move(*duplicates));
+        m_store.setDuplicateTracks(std::move(*duplicates));
     NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange);
-    writeBatch(writes, true);
+    m_store.tagWriting().writeBatch(writes, true);
 }
 
-QCoro::Task<> LibraryStore::cleanFilenames(QSet<QUuid> ids, bool removeBPMAndKey)
+QCoro::Task<> LibraryCleaner::cleanFilenames(QSet<QUuid> ids, bool removeBPMAndKey)
 {
     return renameCleanedFiles(std::move(ids), removeBPMAndKey, false);
 }
 
 QCoro::Task<>
-LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tagsCleared)
+LibraryCleaner::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tagsCleared)
 {
-    const StoreLifetimeGuard guard = lifetimeGuard();
+    const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     const auto finished = qScopeGuard([&guard] {
         if (LibraryStore *store = guard.store())
             emit store->filenameCleaningFinished();
     });
     if (ids.isEmpty())
-        ids = activeSelection();
+        ids = m_store.sections().activeSelection();
     if (ids.isEmpty())
         co_return;
-    const QStringList filters = TrackCleaner::renameFilters(m_settings.renameFilters());
+    const QStringList filters = TrackCleaner::renameFilters(m_store.m_settings.renameFilters());
     QList<PlannedRename> plans;
-    for (const Track &track : std::as_const(m_tracks)) {
+    for (const Track &track : std::as_const(m_store.m_tracks)) {
         if (!ids.contains(track.id))
             continue;
         const QString name = TrackCleaner::cleanedBaseName(
@@ -133,7 +144,7 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
     // Each move happens under the file's write lock, so a rewrite in flight finishes first and
     // can never put the old file back. Writes still due at the old path are dropped once it
     // moves; the tags the store holds are written under the new name instead.
-    MetadataWriteCoordinator &coordinator = m_services.writeService();
+    MetadataWriteCoordinator &coordinator = m_store.m_services.writeService();
     std::vector<MetadataWriteCoordinator::Permit> permits;
     for (const PlannedRename &plan : std::as_const(plans)) {
         // A named awaitable: GCC 12 destroys temporaries of an awaited expression twice.
@@ -144,9 +155,9 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
             co_return;
     }
 
-    QList<Track> updated = m_tracks;
-    QList<TagWriteItem> writes;
-    QList<TagWriteItem> writesWithoutArtwork;
+    QList<Track> updated = m_store.m_tracks;
+    QList<TagWriting::TagWriteItem> writes;
+    QList<TagWriting::TagWriteItem> writesWithoutArtwork;
     bool renamed = false;
     for (const PlannedRename &plan : std::as_const(plans)) {
         const auto at = std::find_if(updated.begin(), updated.end(), [&](const Track &track) {
@@ -160,7 +171,7 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
         const auto error = Trash::moveItem(LocalFile::path(plan.from), LocalFile::path(plan.to));
         if (error) {
             if (error->kind != TrashError::noSuchFile && error->kind != TrashError::fileExists)
-                setLastError(error->description);
+                m_store.setLastError(error->description);
             continue;
         }
         const QString fromKey = MetadataWriteCoordinator::lockKey(plan.from);
@@ -178,10 +189,10 @@ LibraryStore::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool tag
     permits.clear();
     if (!renamed)
         co_return;
-    setTracks(std::move(updated));
+    m_store.setTracks(std::move(updated));
     NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange);
-    writeBatch(writes, false);
-    writeBatch(writesWithoutArtwork, true);
+    m_store.tagWriting().writeBatch(writes, false);
+    m_store.tagWriting().writeBatch(writesWithoutArtwork, true);
 }
 
 } // namespace brivello

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "library/FavoriteOrder.h"
+#include "records/LibraryTab.h"
+#include "records/Track.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+#include <optional>
+
+namespace brivello {
+
+class LibraryStore;
+
+// The store's sections and selections: each section's list in its shown order, the active
+// selection and the selection each section had when the user left it. Reads the store's
+// published lists; part of LibraryStore, main thread.
+class LibrarySections
+{
+public:
+    struct SelectionState
+    {
+        QSet<QUuid> ids;
+        std::optional<QUuid> focusedID;
+    };
+
+    explicit LibrarySections(LibraryStore &store);
+
+    QList<Track> playlistTracks() const;
+    QList<Track> favoriteTracks() const;
+    QList<Track> coverTracks() const;
+    QList<Track> visibleTracks() const;
+    QSet<QUuid> activeSelection() const;
+    std::optional<Track> selectedTrack() const;
+    QList<Track> tracksForSelection(LibraryTab tab) const;
+    void rememberSelection(LibraryTab tab);
+    SelectionState selectionState(LibraryTab tab);
+    const QHash<QString, SelectionState> &selectionStatesByTab() const
+    {
+        return m_selectionStatesByTab;
+    }
+    QHash<QString, SelectionState> &selectionStatesByTab() { return m_selectionStatesByTab; }
+    // Drops selected tracks the active section no longer shows (after a filter change).
+    void pruneSelectionToVisible();
+    // Folder path, then file name, natural order (case-insensitive, digits by value).
+    static bool playlistFolderOrder(const Track &a, const Track &b);
+
+private:
+    struct PlaylistOrderSignature
+    {
+        QUuid id;
+        QUrl url;
+        bool operator==(const PlaylistOrderSignature &other) const = default;
+    };
+
+    LibraryStore &m_store;
+    QHash<QString, SelectionState> m_selectionStatesByTab;
+    // Playlist order cache: valid while the members' ids, urls and library order are unchanged.
+    mutable QList<PlaylistOrderSignature> m_cachedPlaylistOrderSignature;
+    mutable QList<QUuid> m_cachedPlaylistOrderIDs;
+    // The ordered list itself, valid while `tracks` was not assigned since.
+    mutable QList<Track> m_cachedPlaylistTracks;
+    mutable std::optional<quint64> m_cachedPlaylistTracksRevision;
+    mutable FavoriteOrder m_favoriteOrder;
+};
+
+} // namespace brivello

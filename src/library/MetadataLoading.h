@@ -1,0 +1,82 @@
+#pragma once
+
+#include "audiofiles/LoadedTrackMetadata.h"
+#include "library/MetadataDestination.h"
+#include "library/MetadataLoadLedger.h"
+#include "records/Track.h"
+
+#include <QImage>
+#include <QList>
+#include <QPointer>
+#include <QUrl>
+#include <QUuid>
+#include <qcoro/qcorotask.h>
+
+namespace brivello {
+
+class LibraryStore;
+
+// The store's metadata loading: one main-thread operation per call reads its files through
+// the load queue, several at once, and applies the results in order, 50 at a time, to the
+// list they were scheduled for. Part of LibraryStore.
+class MetadataLoading
+{
+public:
+    explicit MetadataLoading(LibraryStore &store);
+
+    // Reads the files' metadata in the background and applies it to the destination list.
+    void scheduleMetadataLoads(const QList<Track> &tracks, MetadataDestination destination);
+    // The store's services may take the loads instead (tests that only look at what would be
+    // read); otherwise scheduleMetadataLoads.
+    void startMetadataLoads(const QList<Track> &tracks, MetadataDestination destination);
+    // Ends once no library load of `url` is due (or the store is gone).
+    QCoro::Task<> libraryLoadsSettled(QUrl url);
+    bool isLoading() const { return m_ledger.isLoading(); }
+    bool isApplyingBatch() const { return m_isApplyingBatch; }
+    // Wakes every coroutine waiting for a load, when the store goes.
+    void wakeWaiters() { m_ledger.wakeWaiters(); }
+
+    // Counts a metadata load the store does not run itself (the duplicate finder's) as one of
+    // its load operations for as long as it lives, so snapshot saves wait for its end too.
+    class Scope
+    {
+    public:
+        explicit Scope(LibraryStore &store);
+        ~Scope();
+        Scope(const Scope &) = delete;
+        Scope &operator=(const Scope &) = delete;
+
+    private:
+        QPointer<LibraryStore> m_store;
+    };
+
+private:
+    struct MetadataLoadEntry
+    {
+        QUuid id;
+        QUrl url;
+        AudioTags tags; // as scheduled: the fallback, and the base of the per-field merge
+    };
+    struct PendingMetadataResult
+    {
+        QUuid id;
+        QUrl url;
+        AudioTags scheduledTags;
+        LoadedTrackMetadata metadata;
+        QImage artwork; // decoded off the main thread
+    };
+    static constexpr int kMetadataBatchSize = 50;
+
+    // Ends one load operation; the last one to end requests the snapshot save.
+    void finishMetadataLoadOperation();
+    QCoro::Task<> runMetadataLoads(QList<MetadataLoadEntry> entries,
+                                   MetadataDestination destination);
+    void applyMetadataBatch(const QList<PendingMetadataResult> &batch,
+                            MetadataDestination destination);
+
+    LibraryStore &m_store;
+    MetadataLoadLedger m_ledger;
+    bool m_isApplyingBatch = false;
+};
+
+} // namespace brivello
