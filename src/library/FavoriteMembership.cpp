@@ -1,5 +1,3 @@
-// LibraryStore: favourites and covers membership with undo, sending tracks to the analysis
-// and converter sections, and revealing files.
 #include "FavoriteMembership.h"
 
 #include "library/FavoriteMembershipCommand.h"

@@ -1,4 +1,3 @@
-// LibraryStore: the genre lists and the genre edits of favourite tracks.
 #include "GenreEditing.h"
 
 #include "library/FavoriteMembership.h"

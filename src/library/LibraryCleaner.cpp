@@ -1,4 +1,3 @@
-// LibraryStore: the tag and file-name cleaner.
 #include "LibraryCleaner.h"
 
 #include "audiofiles/MetadataWriteCoordinator.h"

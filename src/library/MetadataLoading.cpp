@@ -1,5 +1,3 @@
-// LibraryStore's metadata loading: one main-thread operation per call reads its files through
-// the shared load queue, several at once, and applies the results in order, 50 at a time.
 #include "MetadataLoading.h"
 
 #include "audiofiles/AudioMetadataLoadQueue.h"

@@ -1,4 +1,3 @@
-// The store's tag write path: single edits and batches, each file under its write lock.
 #include "TagWriting.h"
 
 #include "audiofiles/MetadataWriteCoordinator.h"

@@ -1,3 +1,4 @@
+// The chunked appends of the imports: one list assignment and one yield per chunk.
 #include "TrackImporter.h"
 #include "library/AudioFileWalk.h"
 #include "library/LibraryStore.h"

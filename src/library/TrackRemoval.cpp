@@ -1,4 +1,3 @@
-// LibraryStore: removals from the sections, the Trash and the removal history's undo.
 #include "TrackRemoval.h"
 
 #include "audiofiles/MetadataWriteCoordinator.h"

@@ -1,5 +1,6 @@
-#include "audiofiles/MetadataWriteCoordinator.h"
 #include "library/TrackRemoval.h"
+
+#include "audiofiles/MetadataWriteCoordinator.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "platform/Trash.h"
@@ -18,7 +19,7 @@ using Tone = LibraryStore::WorkspaceStatus::Tone;
 
 namespace {
 
-class LibraryStoreRemovalTest : public LibraryStoreFixture
+class TrackRemovalTest : public LibraryStoreFixture
 {
 protected:
     void SetUp() override
@@ -70,7 +71,7 @@ protected:
 
 } // namespace
 
-TEST_F(LibraryStoreRemovalTest, PlaylistRemovalOfFavouriteAndPlainTrackUndoesInPlace)
+TEST_F(TrackRemovalTest, PlaylistRemovalOfFavouriteAndPlainTrackUndoesInPlace)
 {
     Track a = track("a.mp3"), fav = track("fav.mp3"), b = track("b.mp3"), c = track("c.mp3");
     fav.isFavorite = fav.isInCoverWorkspace = true;
@@ -93,7 +94,7 @@ TEST_F(LibraryStoreRemovalTest, PlaylistRemovalOfFavouriteAndPlainTrackUndoesInP
     EXPECT_EQ(store().selectedID(), fav.id);
 }
 
-TEST_F(LibraryStoreRemovalTest, SuccessiveRemovalsUndoLatestFirstAtTheirPositions)
+TEST_F(TrackRemovalTest, SuccessiveRemovalsUndoLatestFirstAtTheirPositions)
 {
     Track t0 = track("0.mp3"), t1 = track("1.mp3"), t2 = track("2.mp3"), t3 = track("3.mp3");
     Track covers = track("covers.mp3", false);
@@ -116,7 +117,7 @@ TEST_F(LibraryStoreRemovalTest, SuccessiveRemovalsUndoLatestFirstAtTheirPosition
     EXPECT_EQ(ids().size(), 5);
 }
 
-TEST_F(LibraryStoreRemovalTest, UndoAfterTheFileWasImportedAgainMergesIntoThatTrack)
+TEST_F(TrackRemovalTest, UndoAfterTheFileWasImportedAgainMergesIntoThatTrack)
 {
     Track a = track("a.mp3");
     a.isInCoverWorkspace = true;
@@ -132,7 +133,7 @@ TEST_F(LibraryStoreRemovalTest, UndoAfterTheFileWasImportedAgainMergesIntoThatTr
     EXPECT_EQ(store().selectedID(), again.id);
 }
 
-TEST_F(LibraryStoreRemovalTest, TrashMovesFilesAwayAndUndoBringsThemBack)
+TEST_F(TrackRemovalTest, TrashMovesFilesAwayAndUndoBringsThemBack)
 {
     const QUrl u1 = touch("one.mp3", "first"), u2 = touch("two.mp3", "second");
     Track one = track("one.mp3"), missing = track("missing.mp3"), two = track("two.mp3");
@@ -165,7 +166,7 @@ TEST_F(LibraryStoreRemovalTest, TrashMovesFilesAwayAndUndoBringsThemBack)
     EXPECT_EQ(*posts, 2);
 }
 
-TEST_F(LibraryStoreRemovalTest, TakenPlaceKeepsTheEntryUntilTheUserFreesIt)
+TEST_F(TrackRemovalTest, TakenPlaceKeepsTheEntryUntilTheUserFreesIt)
 {
     touch("keep.mp3", "mine");
     touch("other.mp3", "other");
@@ -191,7 +192,7 @@ TEST_F(LibraryStoreRemovalTest, TakenPlaceKeepsTheEntryUntilTheUserFreesIt)
     EXPECT_FALSE(store().removal().canUndoPhysicalTrash());
 }
 
-TEST_F(LibraryStoreRemovalTest, TrashEntryGoneIsReportedAndStaysInTheHistory)
+TEST_F(TrackRemovalTest, TrashEntryGoneIsReportedAndStaysInTheHistory)
 {
     touch("gone.mp3");
     Track gone = track("gone.mp3");
@@ -207,7 +208,7 @@ TEST_F(LibraryStoreRemovalTest, TrashEntryGoneIsReportedAndStaysInTheHistory)
     EXPECT_FALSE(QFileInfo::exists(path("gone.mp3")));
 }
 
-TEST_F(LibraryStoreRemovalTest, AFileBeingRewrittenStaysOutOfTheTrash)
+TEST_F(TrackRemovalTest, AFileBeingRewrittenStaysOutOfTheTrash)
 {
     // A rewrite in flight would put a second copy back at the old place.
     const QUrl busy = touch("busy.mp3", "busy"), idle = touch("idle.mp3", "idle");

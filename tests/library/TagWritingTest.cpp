@@ -1,8 +1,9 @@
+#include "library/TagWriting.h"
+
 #include "audiofiles/AudioMetadataLoadQueue.h"
 #include "audiofiles/MetadataWriteCoordinator.h"
 #include "audiofiles/WriteError.h"
 #include "library/MetadataLoading.h"
-#include "library/TagWriting.h"
 #include "library/WorkspaceSessionKeeper.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
@@ -40,7 +41,7 @@ runBatch(LibraryStore *store, QList<TagWriting::TagWriteItem> items, bool remove
 
 } // namespace
 
-class LibraryStoreWritingTest : public LibraryStoreFixture
+class TagWritingTest : public LibraryStoreFixture
 {
 protected:
     Track addTrack(const QString &name)
@@ -75,7 +76,7 @@ protected:
     }
 };
 
-TEST_F(LibraryStoreWritingTest, SaveUpdatesTheStoreAtOnceAndThenTheFile)
+TEST_F(TagWritingTest, SaveUpdatesTheStoreAtOnceAndThenTheFile)
 {
     auto &s = makeStore();
     const Track track = addTrack(QStringLiteral("a.flac"));
@@ -103,7 +104,7 @@ TEST_F(LibraryStoreWritingTest, SaveUpdatesTheStoreAtOnceAndThenTheFile)
     EXPECT_FALSE(s.lastError());
 }
 
-TEST_F(LibraryStoreWritingTest, AFailedSaveBecomesLastErrorButAMissingFileIsSilent)
+TEST_F(TagWritingTest, AFailedSaveBecomesLastErrorButAMissingFileIsSilent)
 {
     auto &s = makeStore();
     const QUrl broken = touch(QStringLiteral("broken.flac"), "no stream here");
@@ -123,8 +124,7 @@ TEST_F(LibraryStoreWritingTest, AFailedSaveBecomesLastErrorButAMissingFileIsSile
     EXPECT_EQ(s.tracks().at(1).tags.title, QStringLiteral("x")); // not rolled back
 }
 
-TEST_F(LibraryStoreWritingTest,
-       ABatchWritesEveryFileAndReportsOnlyTheFirstFailureUnlessTheFileIsMissing)
+TEST_F(TagWritingTest, ABatchWritesEveryFileAndReportsOnlyTheFirstFailureUnlessTheFileIsMissing)
 {
     auto &s = makeStore();
     const QString good = TestAudioFiles::make(m_dir.path(), QStringLiteral("good.mp3"));
@@ -154,7 +154,7 @@ TEST_F(LibraryStoreWritingTest,
     EXPECT_FALSE(s.lastError());
 }
 
-TEST_F(LibraryStoreWritingTest, AnEditMadeBeforeTheTagsWereReadKeepsTheFilesTags)
+TEST_F(TagWritingTest, AnEditMadeBeforeTheTagsWereReadKeepsTheFilesTags)
 {
     auto &s = makeStore();
     const QString file = TestAudioFiles::make(m_dir.path(),
@@ -171,7 +171,7 @@ TEST_F(LibraryStoreWritingTest, AnEditMadeBeforeTheTagsWereReadKeepsTheFilesTags
     saveGenreAndExpectTheRealTags(track);
 }
 
-TEST_F(LibraryStoreWritingTest, AnEditSavedWhileTheLoadResultIsQueuedWritesTheLoadedTags)
+TEST_F(TagWritingTest, AnEditSavedWhileTheLoadResultIsQueuedWritesTheLoadedTags)
 {
     auto &s = makeStore();
     const Track track = addTrack(QStringLiteral("Guessed - Name.flac"));
@@ -201,7 +201,7 @@ TEST_F(LibraryStoreWritingTest, AnEditSavedWhileTheLoadResultIsQueuedWritesTheLo
     saveGenreAndExpectTheRealTags(track);
 }
 
-TEST_F(LibraryStoreWritingTest, ABatchWhoseStoreIsGoneWithdrawsTheFilesNotYetWritten)
+TEST_F(TagWritingTest, ABatchWhoseStoreIsGoneWithdrawsTheFilesNotYetWritten)
 {
     auto &s = makeStore();
     const Track first = Track::make(

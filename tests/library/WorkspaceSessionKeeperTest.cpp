@@ -1,6 +1,7 @@
+#include "library/WorkspaceSessionKeeper.h"
+
 #include "library/LibrarySettingsKeys.h"
 #include "library/WorkspaceSession.h"
-#include "library/WorkspaceSessionKeeper.h"
 #include "platform/Defaults.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
@@ -22,7 +23,7 @@ using Destination = MetadataDestination;
 
 namespace {
 
-class LibraryStoreSessionTest : public LibraryStoreFixture
+class WorkspaceSessionKeeperTest : public LibraryStoreFixture
 {
 protected:
     QJsonObject storedDocument() const
@@ -55,7 +56,7 @@ protected:
     }
 };
 
-TEST_F(LibraryStoreSessionTest, TenChangesInABurstGiveOneWriteAfterTheLast)
+TEST_F(WorkspaceSessionKeeperTest, TenChangesInABurstGiveOneWriteAfterTheLast)
 {
     LibraryStore &s = makeStore();
     QSignalSpy saved(&s, &LibraryStore::workspaceSessionSaved);
@@ -75,7 +76,7 @@ TEST_F(LibraryStoreSessionTest, TenChangesInABurstGiveOneWriteAfterTheLast)
               WorkspaceSession::identityText(*s.selectedID()));
 }
 
-TEST_F(LibraryStoreSessionTest, OnlyTheNewestSnapshotIsStoredWhenEncodingsOverlap)
+TEST_F(WorkspaceSessionKeeperTest, OnlyTheNewestSnapshotIsStoredWhenEncodingsOverlap)
 {
     LibraryStore &s = makeStore();
     QSignalSpy saved(&s, &LibraryStore::workspaceSessionSaved);
@@ -98,7 +99,7 @@ TEST_F(LibraryStoreSessionTest, OnlyTheNewestSnapshotIsStoredWhenEncodingsOverla
               QStringLiteral("Избранное"));
 }
 
-TEST_F(LibraryStoreSessionTest, RestoreDropsMissingFilesAndEverythingThatHungOnThem)
+TEST_F(WorkspaceSessionKeeperTest, RestoreDropsMissingFilesAndEverythingThatHungOnThem)
 {
     LibraryStore &s = makeStore();
     const Track kept = fileTrack(QStringLiteral("A/kept.mp3"));
@@ -163,7 +164,7 @@ TEST_F(LibraryStoreSessionTest, RestoreDropsMissingFilesAndEverythingThatHungOnT
     EXPECT_EQ(m_preloads.calls, (QList<QList<QUrl>>{{kept.url}, {analysed.url}}));
 }
 
-TEST_F(LibraryStoreSessionTest, ResumedTrackIsSelectedOnlyInItsOwnSection)
+TEST_F(WorkspaceSessionKeeperTest, ResumedTrackIsSelectedOnlyInItsOwnSection)
 {
     const Track a = fileTrack(QStringLiteral("a.mp3"));
     const Track b = fileTrack(QStringLiteral("b.mp3"));
@@ -193,7 +194,7 @@ TEST_F(LibraryStoreSessionTest, ResumedTrackIsSelectedOnlyInItsOwnSection)
     EXPECT_EQ(u.selectedID(), a.id); // the one selected track becomes the focus
 }
 
-TEST_F(LibraryStoreSessionTest, UnreadableSnapshotIsCopiedAsideBeforeItCanBeOverwritten)
+TEST_F(WorkspaceSessionKeeperTest, UnreadableSnapshotIsCopiedAsideBeforeItCanBeOverwritten)
 {
     const QString stored = Defaults::standard().dataPath(kWorkspaceSessionKey);
     QDir folder = QFileInfo(stored).dir();
@@ -216,7 +217,7 @@ TEST_F(LibraryStoreSessionTest, UnreadableSnapshotIsCopiedAsideBeforeItCanBeOver
     EXPECT_NE(Defaults::standard().data(kWorkspaceSessionKey), bad);
 }
 
-TEST_F(LibraryStoreSessionTest, SnapshotThatCannotBeOpenedIsMovedAsideAndSavesGoOn)
+TEST_F(WorkspaceSessionKeeperTest, SnapshotThatCannotBeOpenedIsMovedAsideAndSavesGoOn)
 {
     const QString stored = Defaults::standard().dataPath(kWorkspaceSessionKey);
     QDir folder = QFileInfo(stored).dir();

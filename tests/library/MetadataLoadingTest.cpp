@@ -1,5 +1,6 @@
-#include "audiofiles/AudioMetadataLoadQueue.h"
 #include "library/MetadataLoading.h"
+
+#include "audiofiles/AudioMetadataLoadQueue.h"
 #include "library/WorkspaceSessionKeeper.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
@@ -18,7 +19,7 @@ using namespace brivello::testing;
 namespace {
 
 // Real load queue, fake reader: each file reads as "File <name>", 10 s, pictures by name.
-class LibraryStoreMetadataTest : public LibraryStoreFixture
+class MetadataLoadingTest : public LibraryStoreFixture
 {
 protected:
     void SetUp() override
@@ -85,7 +86,7 @@ protected:
     QList<qsizetype> m_loadedAtNotification;
 };
 
-TEST_F(LibraryStoreMetadataTest, AppliesResultsInBatchesOfFiftyAndQueuesTempo)
+TEST_F(MetadataLoadingTest, AppliesResultsInBatchesOfFiftyAndQueuesTempo)
 {
     makeStore();
     const QList<Track> tracks = makeTracks(120);
@@ -100,7 +101,7 @@ TEST_F(LibraryStoreMetadataTest, AppliesResultsInBatchesOfFiftyAndQueuesTempo)
     EXPECT_TRUE(store().session().hasPendingWorkspaceSave());
 }
 
-TEST_F(LibraryStoreMetadataTest, FieldsEditedAfterSchedulingKeepTheUsersValue)
+TEST_F(MetadataLoadingTest, FieldsEditedAfterSchedulingKeepTheUsersValue)
 {
     makeStore();
     QList<Track> tracks = makeTracks(2);
@@ -122,7 +123,7 @@ TEST_F(LibraryStoreMetadataTest, FieldsEditedAfterSchedulingKeepTheUsersValue)
     EXPECT_EQ(store().tracks()[1].tags.title, "File t1.mp3");
 }
 
-TEST_F(LibraryStoreMetadataTest, PicturesOnlyFillTracksWithoutOne)
+TEST_F(MetadataLoadingTest, PicturesOnlyFillTracksWithoutOne)
 {
     makeStore();
     QList<Track> tracks = {Track::make(url("a cover.mp3")),
@@ -143,7 +144,7 @@ TEST_F(LibraryStoreMetadataTest, PicturesOnlyFillTracksWithoutOne)
     EXPECT_EQ(store().tracks()[4].artwork.size(), QSize(256, 256)); // thumbnail, not whole
 }
 
-TEST_F(LibraryStoreMetadataTest, OtherListsGetNoNotificationAndRemovedTracksAreSkipped)
+TEST_F(MetadataLoadingTest, OtherListsGetNoNotificationAndRemovedTracksAreSkipped)
 {
     makeStore();
     const QList<Track> analysis = makeTracks(3, "a");
@@ -162,7 +163,7 @@ TEST_F(LibraryStoreMetadataTest, OtherListsGetNoNotificationAndRemovedTracksAreS
     EXPECT_TRUE(allLoaded(store().tracks()));
 }
 
-TEST_F(LibraryStoreMetadataTest, SnapshotIsSavedWhenTheLastOperationEnds)
+TEST_F(MetadataLoadingTest, SnapshotIsSavedWhenTheLastOperationEnds)
 {
     makeStore();
     const QList<Track> quick = makeTracks(1, "q");
@@ -180,7 +181,7 @@ TEST_F(LibraryStoreMetadataTest, SnapshotIsSavedWhenTheLastOperationEnds)
 
 // Selection moves, list assignments and the duplicate finder's per-file updates made while a
 // long load runs write nothing; the load's end writes the snapshot once.
-TEST_F(LibraryStoreMetadataTest, ALongLoadWritesTheSnapshotOnceWhenItEnds)
+TEST_F(MetadataLoadingTest, ALongLoadWritesTheSnapshotOnceWhenItEnds)
 {
     makeStore();
     QSignalSpy saved(&store(), &LibraryStore::workspaceSessionSaved);
@@ -215,7 +216,7 @@ TEST_F(LibraryStoreMetadataTest, ALongLoadWritesTheSnapshotOnceWhenItEnds)
     EXPECT_EQ(store().duplicateTracks().size(), 7);
 }
 
-TEST_F(LibraryStoreMetadataTest, ImportedFilesShowTheirRealTagsOnceLoaded)
+TEST_F(MetadataLoadingTest, ImportedFilesShowTheirRealTagsOnceLoaded)
 {
     m_services.metadataLoads = {};
     AudioMetadataLoadQueue::shared().setReaderForTesting({});

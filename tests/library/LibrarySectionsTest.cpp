@@ -1,4 +1,5 @@
 #include "library/LibrarySections.h"
+
 #include "support/LibraryStoreFixture.h"
 
 #include <functional>
@@ -42,11 +43,11 @@ QStringList titles(const QList<Track> &tracks)
     return result;
 }
 
-class LibraryStoreSectionsTest : public LibraryStoreFixture
+class LibrarySectionsTest : public LibraryStoreFixture
 {
 };
 
-TEST_F(LibraryStoreSectionsTest, PlaylistReadsFolderByFolderInNaturalOrder)
+TEST_F(LibrarySectionsTest, PlaylistReadsFolderByFolderInNaturalOrder)
 {
     LibraryStore &s = makeStore();
     s.setTracks({track(QStringLiteral("/M/B/a.mp3")),
@@ -65,7 +66,7 @@ TEST_F(LibraryStoreSectionsTest, PlaylistReadsFolderByFolderInNaturalOrder)
                                                      track(QStringLiteral("/m/B/a.mp3"))));
 }
 
-TEST_F(LibraryStoreSectionsTest, FavouritesSortByGenreThenTitleWithUntaggedLast)
+TEST_F(LibrarySectionsTest, FavouritesSortByGenreThenTitleWithUntaggedLast)
 {
     LibraryStore &s = makeStore();
     s.setTracks(
@@ -90,7 +91,7 @@ TEST_F(LibraryStoreSectionsTest, FavouritesSortByGenreThenTitleWithUntaggedLast)
 
 // The kept order is updated piece by piece; after each kind of change it must equal the order
 // computed from scratch, equal genres and titles keeping the library order.
-TEST_F(LibraryStoreSectionsTest, FavouritesOrderFollowsMembershipAndTagChanges)
+TEST_F(LibrarySectionsTest, FavouritesOrderFollowsMembershipAndTagChanges)
 {
     LibraryStore &s = makeStore();
     QList<Track> tracks;
@@ -155,7 +156,7 @@ TEST_F(LibraryStoreSectionsTest, FavouritesOrderFollowsMembershipAndTagChanges)
     EXPECT_EQ(s.sections().visibleTracks().first().tags.comment, QStringLiteral("edited"));
 }
 
-TEST_F(LibraryStoreSectionsTest, FavouriteFiltersCompareGenresExactlyOrByBlankness)
+TEST_F(LibrarySectionsTest, FavouriteFiltersCompareGenresExactlyOrByBlankness)
 {
     LibraryStore &s = makeStore();
     s.setTracks(
@@ -170,7 +171,7 @@ TEST_F(LibraryStoreSectionsTest, FavouriteFiltersCompareGenresExactlyOrByBlankne
     EXPECT_EQ(titles(s.sections().visibleTracks()), QStringList{QStringLiteral("d")});
 }
 
-TEST_F(LibraryStoreSectionsTest, EachSectionGetsItsOwnSelectionBack)
+TEST_F(LibrarySectionsTest, EachSectionGetsItsOwnSelectionBack)
 {
     LibraryStore &s = makeStore();
     const Track a = track(QStringLiteral("/m/a.mp3"));

@@ -1,5 +1,6 @@
-#include "library/LibrarySections.h"
 #include "library/TrackImporter.h"
+
+#include "library/LibrarySections.h"
 #include "library/WorkspaceSessionKeeper.h"
 #include "platform/LocalFile.h"
 #include "support/LibraryStoreFixture.h"
@@ -18,7 +19,7 @@ using Destination = MetadataDestination;
 
 namespace {
 
-class LibraryStoreImportTest : public LibraryStoreFixture
+class TrackImporterTest : public LibraryStoreFixture
 {
 protected:
     void SetUp() override
@@ -56,7 +57,7 @@ protected:
     }
 };
 
-TEST_F(LibraryStoreImportTest, FolderImportTakesAudioFilesInNaturalPathOrderOncePerFile)
+TEST_F(TrackImporterTest, FolderImportTakesAudioFilesInNaturalPathOrderOncePerFile)
 {
     for (const char *name : {"F/b.mp3",
                              "F/A.FLAC",
@@ -100,7 +101,7 @@ TEST_F(LibraryStoreImportTest, FolderImportTakesAudioFilesInNaturalPathOrderOnce
     EXPECT_EQ(store().tracks().size(), 7);
 }
 
-TEST_F(LibraryStoreImportTest, KnownFilesOnlyJoinThePlaylistAndAskForTempo)
+TEST_F(TrackImporterTest, KnownFilesOnlyJoinThePlaylistAndAskForTempo)
 {
     const QUrl a = touch(QStringLiteral("K/a.mp3"));
     const QUrl b = touch(QStringLiteral("K/b.mp3"));
@@ -124,7 +125,7 @@ TEST_F(LibraryStoreImportTest, KnownFilesOnlyJoinThePlaylistAndAskForTempo)
     EXPECT_EQ(store().analysis().pendingBPMTrackIDs(), QList<QUuid>{cover.id});
 }
 
-TEST_F(LibraryStoreImportTest, TwoImportsOfOneFolderNeverMakeTwoTracksForAFile)
+TEST_F(TrackImporterTest, TwoImportsOfOneFolderNeverMakeTwoTracksForAFile)
 {
     makeFiles(QStringLiteral("Twice/sub"), 450);
     std::optional<QList<QUuid>> first;
@@ -145,7 +146,7 @@ TEST_F(LibraryStoreImportTest, TwoImportsOfOneFolderNeverMakeTwoTracksForAFile)
               QSet<QUuid>(second->cbegin(), second->cend()));
 }
 
-TEST_F(LibraryStoreImportTest, OddEntriesNeverStopTheRestOfTheImport)
+TEST_F(TrackImporterTest, OddEntriesNeverStopTheRestOfTheImport)
 {
     touch(QStringLiteral("Odd/good.mp3"));
     touch(QStringLiteral("Odd/Live.flac/inner.mp3"));
@@ -178,7 +179,7 @@ TEST_F(LibraryStoreImportTest, OddEntriesNeverStopTheRestOfTheImport)
     EXPECT_EQ(song.tags.title, QStringLiteral("Song"));
 }
 
-TEST_F(LibraryStoreImportTest, ConverterQueuesOggTooAndNeverTwice)
+TEST_F(TrackImporterTest, ConverterQueuesOggTooAndNeverTwice)
 {
     for (const char *name : {"C/1.mp3", "C/2.mp3", "C/3.mp3", "C/4.ogg"})
         touch(QString::fromLatin1(name));
@@ -196,7 +197,7 @@ TEST_F(LibraryStoreImportTest, ConverterQueuesOggTooAndNeverTwice)
     EXPECT_FALSE(store().session().hasPendingWorkspaceSave());
 }
 
-TEST_F(LibraryStoreImportTest, AnalysisImportKeepsItsOwnTracksAndQueuesQualityChecks)
+TEST_F(TrackImporterTest, AnalysisImportKeepsItsOwnTracksAndQueuesQualityChecks)
 {
     for (const char *name : {"A/1.mp3", "A/2.mp3", "A/3.mp3", "A/4.ogg"})
         touch(QString::fromLatin1(name));
@@ -222,7 +223,7 @@ TEST_F(LibraryStoreImportTest, AnalysisImportKeepsItsOwnTracksAndQueuesQualityCh
     EXPECT_EQ(store().analysis().pendingQualityTrackIDs().size(), 3);
 }
 
-TEST_F(LibraryStoreImportTest, CoverImportFlagsKnownTracksAndAddsNewOnesOutsideThePlaylist)
+TEST_F(TrackImporterTest, CoverImportFlagsKnownTracksAndAddsNewOnesOutsideThePlaylist)
 {
     touch(QStringLiteral("P/known.mp3"));
     importAndWait({url(QStringLiteral("P/known.mp3"))});
@@ -252,7 +253,7 @@ TEST_F(LibraryStoreImportTest, CoverImportFlagsKnownTracksAndAddsNewOnesOutsideT
     EXPECT_EQ(store().sections().coverTracks().size(), 251);
 }
 
-TEST_F(LibraryStoreImportTest, TwoCoverImportsOfOneFolderCountEachNewTrackOnce)
+TEST_F(TrackImporterTest, TwoCoverImportsOfOneFolderCountEachNewTrackOnce)
 {
     makeFiles(QStringLiteral("Covers2"), 250);
     int counted = 0;
@@ -272,7 +273,7 @@ TEST_F(LibraryStoreImportTest, TwoCoverImportsOfOneFolderCountEachNewTrackOnce)
     EXPECT_EQ(counted, 250);
 }
 
-TEST_F(LibraryStoreImportTest, TempoRequestsSkipTaggedEstimatedQueuedAndUnknownTracks)
+TEST_F(TrackImporterTest, TempoRequestsSkipTaggedEstimatedQueuedAndUnknownTracks)
 {
     Track tagged = Track::make(url(QStringLiteral("1.mp3")));
     tagged.tags.bpm = QStringLiteral(" 128 ");

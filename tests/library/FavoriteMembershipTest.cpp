@@ -1,4 +1,5 @@
 #include "library/FavoriteMembership.h"
+
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "support/LibraryStoreFixture.h"
@@ -14,7 +15,7 @@ using Tab = LibraryStore::LibraryTab;
 
 namespace {
 
-class LibraryStoreFavouritesTest : public LibraryStoreFixture
+class FavoriteMembershipTest : public LibraryStoreFixture
 {
 protected:
     void SetUp() override
@@ -60,7 +61,7 @@ protected:
 
 } // namespace
 
-TEST_F(LibraryStoreFavouritesTest, ToggleOfAMixedSetFlipsEachAndUndoRedoAlternate)
+TEST_F(FavoriteMembershipTest, ToggleOfAMixedSetFlipsEachAndUndoRedoAlternate)
 {
     QList<Track> list;
     for (int i = 0; i < 5; ++i)
@@ -89,7 +90,7 @@ TEST_F(LibraryStoreFavouritesTest, ToggleOfAMixedSetFlipsEachAndUndoRedoAlternat
     EXPECT_EQ(m_membershipPosts, 7);
 }
 
-TEST_F(LibraryStoreFavouritesTest, RemoveFromFavouritesLeavesCoversAndMovesPlaybackOn)
+TEST_F(FavoriteMembershipTest, RemoveFromFavouritesLeavesCoversAndMovesPlaybackOn)
 {
     RecordingAudioPlayer player;
     store().setAudioPlayer(&player);
@@ -108,7 +109,7 @@ TEST_F(LibraryStoreFavouritesTest, RemoveFromFavouritesLeavesCoversAndMovesPlayb
     EXPECT_EQ(flags()[0], std::make_pair(true, true));
 }
 
-TEST_F(LibraryStoreFavouritesTest, InTheFavouritesSectionTheSelectionFollows)
+TEST_F(FavoriteMembershipTest, InTheFavouritesSectionTheSelectionFollows)
 {
     Track a = track("a.mp3"), b = track("b.mp3"), c = track("c.mp3", true);
     store().setTracks({a, b, c});
@@ -133,7 +134,7 @@ TEST_F(LibraryStoreFavouritesTest, InTheFavouritesSectionTheSelectionFollows)
     EXPECT_EQ(m_membershipPosts, 3);
 }
 
-TEST_F(LibraryStoreFavouritesTest, SendingToAnalysisAndConverterSkipsWhatIsThere)
+TEST_F(FavoriteMembershipTest, SendingToAnalysisAndConverterSkipsWhatIsThere)
 {
     Track a = track("a.mp3"), b = track("b.mp3");
     store().setTracks({a, b});

@@ -1,6 +1,7 @@
+#include "library/LibraryCleaner.h"
+
 #include "audiofiles/MetadataWriteCoordinator.h"
 #include "library/GenreEditing.h"
-#include "library/LibraryCleaner.h"
 #include "library/LibrarySettingsKeys.h"
 #include "platform/Defaults.h"
 #include "support/LibraryStoreFixture.h"
@@ -18,7 +19,7 @@ using brivello::testing::LibraryStoreFixture;
 
 namespace {
 
-class LibraryStoreCleanerTest : public LibraryStoreFixture
+class LibraryCleanerTest : public LibraryStoreFixture
 {
 protected:
     Track library(const QString &name)
@@ -64,7 +65,7 @@ QString first(const QJsonObject &tags, const QString &key)
 
 } // namespace
 
-TEST_F(LibraryStoreCleanerTest, RenamesFollowTheRulesAndNeverOverwrite)
+TEST_F(LibraryCleanerTest, RenamesFollowTheRulesAndNeverOverwrite)
 {
     LibraryStore &s = makeStore();
     s.settings().setRenameFilters("(Extended Mix), [a+b]");
@@ -109,7 +110,7 @@ TEST_F(LibraryStoreCleanerTest, RenamesFollowTheRulesAndNeverOverwrite)
     EXPECT_FALSE(QFileInfo::exists(path("128 - Song.mp3")));
 }
 
-TEST_F(LibraryStoreCleanerTest, CleanedTagsLandInTheRenamedFileAndNothingStaysBehind)
+TEST_F(LibraryCleanerTest, CleanedTagsLandInTheRenamedFileAndNothingStaysBehind)
 {
     if (!TestAudioFiles::hasProgram("ffmpeg"))
         GTEST_SKIP() << "ffmpeg missing";
@@ -162,7 +163,7 @@ tags.save(sys.argv[1], v2_version=3)
     EXPECT_FALSE(s.lastError());
 }
 
-TEST_F(LibraryStoreCleanerTest, AWriteQueuedBehindTheRenameReachesTheNewName)
+TEST_F(LibraryCleanerTest, AWriteQueuedBehindTheRenameReachesTheNewName)
 {
     if (!TestAudioFiles::hasProgram("ffmpeg"))
         GTEST_SKIP() << "ffmpeg missing";
@@ -196,7 +197,7 @@ TEST_F(LibraryStoreCleanerTest, AWriteQueuedBehindTheRenameReachesTheNewName)
     EXPECT_FALSE(s.lastError());
 }
 
-TEST_F(LibraryStoreCleanerTest, ABatchWriteNotYetStartedFollowsTheRenamedFile)
+TEST_F(LibraryCleanerTest, ABatchWriteNotYetStartedFollowsTheRenamedFile)
 {
     if (!TestAudioFiles::hasProgram("ffmpeg"))
         GTEST_SKIP() << "ffmpeg missing";
@@ -228,7 +229,7 @@ TEST_F(LibraryStoreCleanerTest, ABatchWriteNotYetStartedFollowsTheRenamedFile)
     EXPECT_FALSE(s.lastError());
 }
 
-TEST_F(LibraryStoreCleanerTest, AWriteLeftBehindNeverLandsOnTheFileThatTookThePlace)
+TEST_F(LibraryCleanerTest, AWriteLeftBehindNeverLandsOnTheFileThatTookThePlace)
 {
     if (!TestAudioFiles::hasProgram("ffmpeg"))
         GTEST_SKIP() << "ffmpeg missing";

@@ -1,5 +1,6 @@
-#include "audiofiles/MetadataWriteCoordinator.h"
 #include "library/GenreEditing.h"
+
+#include "audiofiles/MetadataWriteCoordinator.h"
 #include "library/LibrarySettingsKeys.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
@@ -18,7 +19,7 @@ using Tone = LibraryStore::WorkspaceStatus::Tone;
 
 namespace {
 
-class LibraryStoreGenresTest : public LibraryStoreFixture
+class GenreEditingTest : public LibraryStoreFixture
 {
 protected:
     Track favourite(const QString &name, const QString &genre)
@@ -45,7 +46,7 @@ QString mutagenGenre(const QString &path)
 
 } // namespace
 
-TEST_F(LibraryStoreGenresTest, AssignChangesOnlyWhatDiffersAndUndoRedoAlternate)
+TEST_F(GenreEditingTest, AssignChangesOnlyWhatDiffersAndUndoRedoAlternate)
 {
     LibraryStore &s = makeStore();
     const Track a = favourite("a.mp3", "House"), b = favourite("b.mp3", "Techno");
@@ -83,7 +84,7 @@ TEST_F(LibraryStoreGenresTest, AssignChangesOnlyWhatDiffersAndUndoRedoAlternate)
     EXPECT_EQ(s.genreEditing().recentGenres(), QStringList{"Techno"}); // blank is never recent
 }
 
-TEST_F(LibraryStoreGenresTest, ClearingAndRefusals)
+TEST_F(GenreEditingTest, ClearingAndRefusals)
 {
     LibraryStore &s = makeStore();
     Track plain = Track::make(url("p.mp3"));
@@ -114,7 +115,7 @@ TEST_F(LibraryStoreGenresTest, ClearingAndRefusals)
     EXPECT_TRUE(s.genreEditing().recentGenres().isEmpty());
 }
 
-TEST_F(LibraryStoreGenresTest, GenreReachesTheFileAndUndoBringsTheOldOneBack)
+TEST_F(GenreEditingTest, GenreReachesTheFileAndUndoBringsTheOldOneBack)
 {
     if (!TestAudioFiles::hasProgram("ffmpeg"))
         GTEST_SKIP() << "ffmpeg missing";
