@@ -48,7 +48,7 @@ LibraryCleaner::LibraryCleaner(LibraryStore &store)
 
 void LibraryCleaner::runConfiguredCleaner()
 {
-    runConfiguredCleaner(m_store.sections().activeSelection());
+    runConfiguredCleaner(m_store.sections().visibleSelection());
 }
 
 void LibraryCleaner::runConfiguredCleaner(const QSet<QUuid> &ids)
@@ -72,7 +72,7 @@ void LibraryCleaner::runConfiguredCleaner(const QSet<QUuid> &ids)
 
 void LibraryCleaner::clearTags(const QSet<QUuid> &requested, bool removeBPMAndKey)
 {
-    const QSet<QUuid> ids = requested.isEmpty() ? m_store.sections().activeSelection() : requested;
+    const QSet<QUuid> ids = requested.isEmpty() ? m_store.sections().visibleSelection() : requested;
     if (ids.isEmpty())
         return;
     const QStringList filters = TrackCleaner::titleFilters(m_store.m_settings.titleFiltersRaw());
@@ -121,7 +121,7 @@ LibraryCleaner::renameCleanedFiles(QSet<QUuid> ids, bool removeBPMAndKey, bool t
             emit store->filenameCleaningFinished();
     });
     if (ids.isEmpty())
-        ids = m_store.sections().activeSelection();
+        ids = m_store.sections().visibleSelection();
     if (ids.isEmpty())
         co_return;
     const QStringList filters = TrackCleaner::renameFilters(m_store.m_settings.renameFilters());

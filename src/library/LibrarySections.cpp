@@ -181,6 +181,14 @@ QSet<QUuid> LibrarySections::activeSelection() const
     return {};
 }
 
+QSet<QUuid> LibrarySections::visibleSelection() const
+{
+    QSet<QUuid> ids = activeSelection();
+    if (!ids.isEmpty())
+        ids.intersect(idSetOf(tracksForSelection(m_store.m_activeTab)));
+    return ids;
+}
+
 std::optional<Track> LibrarySections::selectedTrack() const
 {
     if (!m_store.m_selectedID)

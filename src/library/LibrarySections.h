@@ -34,6 +34,9 @@ public:
     QList<Track> coverTracks() const;
     QList<Track> visibleTracks() const;
     QSet<QUuid> activeSelection() const;
+    // The active selection without the tracks the active section doesn't show (a filter or an
+    // edit hid them, or another section chose them): what commands on the selection act on.
+    QSet<QUuid> visibleSelection() const;
     std::optional<Track> selectedTrack() const;
     QList<Track> tracksForSelection(LibraryTab tab) const;
     void rememberSelection(LibraryTab tab);

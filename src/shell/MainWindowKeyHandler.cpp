@@ -250,7 +250,7 @@ void MainWindowKeyHandler::trash()
 
 void MainWindowKeyHandler::remove()
 {
-    const QSet<QUuid> selection = m_store.sections().activeSelection();
+    const QSet<QUuid> selection = m_store.sections().visibleSelection();
     switch (m_store.activeTab()) {
     case Tab::converter:
         post(brivelloRemoveConversionItems);
@@ -285,15 +285,8 @@ QSet<QUuid> MainWindowKeyHandler::commandTargets() const
             ids.insert(*m_store.duplicateSearch().focusedTrackID);
         return ids;
     }
-    case Tab::covers: {
-        // Ids selected in another section are not shown here.
-        QSet<QUuid> shown;
-        for (const Track &track : m_store.sections().visibleTracks())
-            shown.insert(track.id);
-        return m_store.sections().activeSelection().intersect(shown);
-    }
     default:
-        return m_store.sections().activeSelection();
+        return m_store.sections().visibleSelection();
     }
 }
 
