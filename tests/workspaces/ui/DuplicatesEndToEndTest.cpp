@@ -198,6 +198,31 @@ TEST_F(DuplicatesEndToEndTest, OnlyMarkedFilesGoToTheTrashWhateverTheSelectionHo
     EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
 }
 
+// A marked copy gone from the disk cannot be moved: the card's button and the hotkey alike
+// leave it in its card, unmarked, and say why.
+TEST_F(DuplicatesEndToEndTest, AMarkedCopyThatCannotBeMovedStaysInItsCardUnmarked)
+{
+    DuplicateFinderView *view = search();
+    ASSERT_TRUE(view);
+    ASSERT_EQ(cards().size(), 1);
+    const QString copy = path(QStringLiteral("dup/sub/a copy.mp3"));
+    ASSERT_TRUE(QFile::remove(copy));
+    const std::function<void()> trashes[] = {
+        [&] { clickTrash(*view); }, [&] { pressKey(Qt::Key_Backspace, Qt::ControlModifier); }};
+    for (const std::function<void()> &trash : trashes) {
+        clickToggle(*view, copy);
+        ASSERT_EQ(store().duplicateSearch().selectedTrackIDs.size(), 1);
+        trash();
+        EXPECT_TRUE(store().lastError().has_value());
+        ASSERT_EQ(cards().size(), 1);
+        EXPECT_TRUE(cards().first().contains(copy));
+        EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
+        EXPECT_TRUE(QFile::exists(m_original));
+        store().setLastError(std::nullopt);
+        settle();
+    }
+}
+
 // A search that found nothing says so for its scope, until the roots change or a clear.
 TEST_F(DuplicatesEndToEndTest, ASearchWithoutGroupsSaysItFoundNone)
 {
