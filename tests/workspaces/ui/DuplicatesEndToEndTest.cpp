@@ -198,6 +198,30 @@ TEST_F(DuplicatesEndToEndTest, OnlyMarkedFilesGoToTheTrashWhateverTheSelectionHo
     EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
 }
 
+// A copy that goes away after its size was read is grouped with nothing, and the status line
+// says a file was skipped.
+TEST_F(DuplicatesEndToEndTest, ACopyGoneBeforeItsHashIsLeftOutAndReported)
+{
+    DuplicateFinderView *view = showDuplicates();
+    ASSERT_TRUE(view);
+    view->importDroppedURLs({url(QStringLiteral("dup"))});
+    ASSERT_TRUE(spinUntil([this] { return store().duplicateTracks().size() == 5; }));
+    const QString copy = path(QStringLiteral("dup/sub/a copy.mp3"));
+    // The hashing phase shows once the sizes are read, before the first file is opened.
+    const QMetaObject::Connection removing =
+        QObject::connect(&store(), &LibraryStore::duplicateSearchChanged, &store(), [&] {
+            if (store().duplicateSearch().phase == DuplicateSearchState::Phase::hashing)
+                QFile::remove(copy);
+        });
+    const bool ended = pressFind(*view);
+    QObject::disconnect(removing);
+    ASSERT_TRUE(ended);
+    EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_TRUE(cards().isEmpty());
+    EXPECT_EQ(statusMessage(),
+              QStringLiteral("Пропущено файлов: 1 · Пропали, изменились или не читаются"));
+}
+
 // A marked copy gone from the disk cannot be moved: the card's button and the hotkey alike
 // leave it in its card, unmarked, and say why.
 TEST_F(DuplicatesEndToEndTest, AMarkedCopyThatCannotBeMovedStaysInItsCardUnmarked)
