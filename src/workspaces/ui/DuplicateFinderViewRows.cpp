@@ -50,22 +50,24 @@ void DuplicateFinderView::refresh()
     refreshProgress(state);
     refreshEmptyResult(state);
 
-    switch (content()) {
-    case Content::dropZone:
-        m_content->setCurrentWidget(m_dropZone);
-        break;
-    case Content::scanning:
-        m_content->setCurrentWidget(m_scanning);
-        break;
-    case Content::emptyResult:
-        m_content->setCurrentWidget(m_emptyResult);
-        break;
-    case Content::groups:
-        m_content->setCurrentWidget(m_list);
-        break;
-    }
+    m_content->setCurrentWidget(page(content()));
     m_rows = DuplicateGroupRows::rows(state.groups, m_store.duplicateTracks());
     m_list->reload();
+}
+
+QWidget *DuplicateFinderView::page(Content content) const
+{
+    switch (content) {
+    case Content::dropZone:
+        return m_dropZone;
+    case Content::scanning:
+        return m_scanning;
+    case Content::emptyResult:
+        return m_emptyResult;
+    case Content::groups:
+        break;
+    }
+    return m_list;
 }
 
 // The percent, the bar and the counter are drawn from one published state, so they agree.
