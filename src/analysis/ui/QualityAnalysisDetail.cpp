@@ -260,7 +260,7 @@ void QualityAnalysisDetail::showResult()
 {
     const ColorScheme scheme = ShellEvents::instance().scheme();
     const QColor color = QualityAnalysisRow::verdictColor(m_result->verdict, scheme);
-    m_spectrogram->setResult(*m_result, m_track->duration);
+    m_spectrogram->setResult(m_result, m_track->duration);
     m_verdictSymbol->setPixmap(BrivelloSymbols::pixmap(
         QStringLiteral("waveform.path.ecg"), 13, color, scheme, devicePixelRatioF()));
     m_verdict->setText(verdictText());

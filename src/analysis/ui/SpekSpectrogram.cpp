@@ -83,11 +83,19 @@ SpekSpectrogram::SpekSpectrogram(QWidget *parent)
     retranslate();
 }
 
-void SpekSpectrogram::setResult(const AudioQualityAnalysis &result, double duration)
+void SpekSpectrogram::setResult(std::shared_ptr<const AudioQualityAnalysis> result, double duration)
 {
-    m_result = result;
+    if (result == m_result && duration == m_duration)
+        return;
+    if (result != m_result) {
+        if (result)
+            m_preview->setValues(
+                result->spectrogram, result->spectrogramWidth, result->spectrogramHeight);
+        else
+            m_preview->setValues({}, 0, 0);
+    }
+    m_result = std::move(result);
     m_duration = duration;
-    m_preview->setValues(result.spectrogram, result.spectrogramWidth, result.spectrogramHeight);
     retranslate();
 }
 
@@ -120,7 +128,7 @@ QStringList SpekSpectrogram::timeLabels() const
 
 void SpekSpectrogram::retranslate()
 {
-    const double rate = m_result.sampleRate;
+    const double rate = m_result ? m_result->sampleRate : 0;
     const QStringList frequencies = {kiloHertz(rate * 0.5),
                                      kiloHertz(rate * 3 * 0.125),
                                      kiloHertz(rate * 0.25),

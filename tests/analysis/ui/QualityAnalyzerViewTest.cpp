@@ -2,12 +2,18 @@
 
 #include "analysis/AnalysisScheduler.h"
 #include "analysis/ui/QualityAnalysisDetail.h"
+#include "analysis/ui/QualityAnalysisList.h"
+#include "analysis/ui/QualityAnalysisRow.h"
+#include "analysis/ui/SpekSpectrogram.h"
 #include "shell/ActionButton.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
 
 #include <QDir>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedLayout>
+#include <QTest>
 #include <algorithm>
 #include <cmath>
 
@@ -95,6 +101,42 @@ TEST_F(QualityAnalyzerViewTest, FocusingATrackQueuesIt)
     EXPECT_EQ(view.analyzeButton()->text(), QStringLiteral("Анализировать все"));
     store().setAnalysisTracks({});
     EXPECT_FALSE(view.analyzeButton()->isEnabled());
+}
+
+// One click is one change of the detail: a track still to be analysed shows its spinner at
+// once, with no "not analysed" page on the way, and going back shows the kept result.
+TEST_F(QualityAnalyzerViewTest, AClickOnARowChangesTheDetailOnce)
+{
+    LibraryStore::QualityAnalyses analyses;
+    analyses.insert(m_tracks[1].id, sampleResult());
+    store().analysis().setQualityAnalyses(analyses);
+    store().setActiveTab(LibraryStore::LibraryTab::analysis);
+    store().setSelectedIDs({m_tracks[1].id});
+    store().setSelectedID(m_tracks[1].id);
+    QualityAnalyzerView view(store(), m_player);
+    view.resize(1100, 640);
+    view.show();
+    ASSERT_EQ(view.detail()->pageName(), QStringLiteral("result"));
+    auto *pages = view.detail()->findChild<QStackedLayout *>();
+    ASSERT_NE(pages, nullptr);
+    QSignalSpy changes(pages, &QStackedLayout::currentChanged);
+    const auto click = [&view](int row) {
+        view.list()->layOutRows();
+        const QRect rect = view.list()->visualRect(view.list()->analysisModel()->index(row));
+        QTest::mouseClick(view.list()->viewport(),
+                          Qt::LeftButton,
+                          {},
+                          rect.adjusted(0, 0, 0, -QualityAnalysisRow::kRowSpacing).center());
+    };
+
+    click(0);
+    EXPECT_EQ(view.focusedID(), m_tracks[0].id);
+    EXPECT_EQ(changes.size(), 1);
+    EXPECT_EQ(view.detail()->pageName(), QStringLiteral("analyzing"));
+    click(1);
+    EXPECT_EQ(changes.size(), 2);
+    EXPECT_EQ(view.detail()->pageName(), QStringLiteral("result"));
+    EXPECT_EQ(view.detail()->spectrogram()->frequencyLabels().first(), QStringLiteral("22 kHz"));
 }
 
 } // namespace
