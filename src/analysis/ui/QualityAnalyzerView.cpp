@@ -123,21 +123,6 @@ bool QualityAnalyzerView::isActive() const
     return m_store.activeTab() == LibraryStore::LibraryTab::analysis;
 }
 
-QString QualityAnalyzerView::statusText(const QUuid &id) const
-{
-    if (const auto result = m_store.analysis().qualityAnalyses().value(id)) {
-        return BrivelloLocalization::string(result->verdict.rawValue()) + QStringLiteral(" · ") +
-               BrivelloLocalization::format(QStringLiteral("~%d Гц · %d kHz"),
-                                            int(result->cutoffHz / 100) * 100,
-                                            int(result->sampleRate / 1000));
-    }
-    if (m_store.analysis().analyzingQualityIDs().contains(id))
-        return BrivelloLocalization::string(QStringLiteral("Анализируем спектр…"));
-    if (const QString reason = m_store.analysis().qualityFailures().value(id); !reason.isEmpty())
-        return reason;
-    return BrivelloLocalization::string(QStringLiteral("Не анализировался"));
-}
-
 void QualityAnalyzerView::tracksChanged()
 {
     const bool empty = m_store.analysisTracks().isEmpty();

@@ -28,8 +28,6 @@ class QualityAnalyzerView : public QWidget
 public:
     QualityAnalyzerView(LibraryStore &store, AudioPlayer &player, QWidget *parent = nullptr);
 
-    // "~%d Гц · %d kHz", or the state text, of a track's row.
-    QString statusText(const QUuid &id) const;
     QualityAnalysisDetail *detail() const { return m_detail; }
     QualityAnalysisList *list() const { return m_list; }
     ActionButton *analyzeButton() const { return m_analyze; }
