@@ -30,7 +30,7 @@ QLabel *label(TextStyle style, QFont::Weight weight, QWidget *parent, bool digit
 {
     auto *l = new QLabel(parent);
     const QFont font = BrivelloTheme::font(style, weight);
-    l->setFont(digits ? QualityAnalysisRow::monospacedDigits(font) : font);
+    l->setFont(digits ? SectionRowStyle::monospacedDigits(font) : font);
     return l;
 }
 

@@ -83,14 +83,6 @@ QColor QualityAnalysisRow::verdictColor(AudioQualityVerdict verdict, ColorScheme
     return BrivelloTheme::secondary(scheme);
 }
 
-QFont QualityAnalysisRow::monospacedDigits(QFont font)
-{
-    font.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("monospace")});
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    return font;
-}
-
 QSize QualityAnalysisRow::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const
 {
     return {200, rowHeight(m_density) + kRowSpacing};
@@ -178,10 +170,11 @@ void QualityAnalysisRow::paintStatus(QPainter &painter,
                                          status.text,
                                          rect.width(),
                                          0.75);
-        const QFont cutoffFont = fitted(monospacedDigits(BrivelloTheme::font(TextStyle::caption2)),
-                                        status.detail,
-                                        rect.width(),
-                                        0.72);
+        const QFont cutoffFont =
+            fitted(SectionRowStyle::monospacedDigits(BrivelloTheme::font(TextStyle::caption2)),
+                   status.detail,
+                   rect.width(),
+                   0.72);
         const qreal top =
             rect.top() + (rect.height() - 2 * QFontMetricsF(caption).height() - 2) / 2;
         const QRect upper(rect.left(), int(top), rect.width(), QFontMetrics(caption).height());

@@ -1,12 +1,12 @@
 #include "SpekSpectrogram.h"
 
-#include "QualityAnalysisRow.h"
 #include "SpectrogramPreview.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "records/Track.h"
 #include "shell/ShellEvents.h"
+#include "workspaces/ui/SectionRowStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,7 +27,7 @@ QLabel *axisLabel(QWidget *parent, Qt::Alignment alignment, bool bold = false)
     // Numbers in digits of one width; the bold "time" caption in the plain face.
     label->setFont(
         bold ? BrivelloTheme::font(TextStyle::caption2, QFont::Bold)
-             : QualityAnalysisRow::monospacedDigits(BrivelloTheme::font(TextStyle::caption2)));
+             : SectionRowStyle::monospacedDigits(BrivelloTheme::font(TextStyle::caption2)));
     label->setAlignment(alignment);
     return label;
 }
