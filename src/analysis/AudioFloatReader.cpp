@@ -228,22 +228,6 @@ std::unique_ptr<AudioFloatReader::Decoder> AudioFloatReader::openDecoder() const
     return std::make_unique<Decoder>(m_path);
 }
 
-qint64 AudioFloatReader::frameCount(std::stop_token stop)
-{
-    if (m_headerFrames >= 0)
-        return m_headerFrames;
-    std::unique_ptr<Decoder> decoder = m_fresh ? std::move(m_fresh) : openDecoder();
-    std::vector<float> mono;
-    qint64 frames = 0;
-    while (decoder->next(mono)) {
-        frames += qint64(mono.size());
-        if (stop.stop_requested())
-            throw OperationCancelled();
-    }
-    m_headerFrames = frames;
-    return frames;
-}
-
 void AudioFloatReader::readWindows(const std::vector<qint64> &starts,
                                    int length,
                                    const WindowSink &sink,

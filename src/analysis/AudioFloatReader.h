@@ -27,10 +27,6 @@ public:
     double sampleRate() const { return m_sampleRate; }
     int channelCount() const { return m_channelCount; }
 
-    // The length in frames: from the header where FLAC, WAV, AIFF and MP4 state it exactly,
-    // otherwise counted in one decoding pass. Throws OperationCancelled or AnalysisError.
-    qint64 frameCount(std::stop_token stop = {});
-
     using WindowSink = std::function<void(int index, const float *samples, int count)>;
     // For each start (non-decreasing) in order, hands `sink` up to `length` mono frames from
     // that frame on: fewer at the end of the audio, none past it. Decodes forward from the

@@ -1,6 +1,7 @@
 #include "QualityAnalysisListModel.h"
 
 #include "library/LibraryStore.h"
+#include "platform/BrivelloLocalization.h"
 
 #include <utility>
 
@@ -79,6 +80,30 @@ QString QualityAnalysisListModel::failure(int row) const
 bool QualityAnalysisListModel::isAnalyzing(int row) const
 {
     return m_store->analysis().analyzingQualityIDs().contains(m_tracks[row].id);
+}
+
+QualityAnalysisListModel::Status QualityAnalysisListModel::status(int row) const
+{
+    using Kind = Status::Kind;
+    if (const auto analysis = result(row)) {
+        return {Kind::result,
+                analysis->verdict,
+                BrivelloLocalization::string(analysis->verdict.rawValue()),
+                BrivelloLocalization::format(QStringLiteral("~%d Гц · %d kHz"),
+                                             int(analysis->cutoffHz / 100) * 100,
+                                             int(analysis->sampleRate / 1000))};
+    }
+    if (isAnalyzing(row))
+        return {Kind::analyzing,
+                {},
+                BrivelloLocalization::string(QStringLiteral("Анализируем спектр…")),
+                {}};
+    if (const QString reason = failure(row); !reason.isEmpty())
+        return {Kind::failure, {}, reason, {}};
+    return {Kind::notAnalyzed,
+            {},
+            BrivelloLocalization::string(QStringLiteral("Не анализировался")),
+            {}};
 }
 
 bool QualityAnalysisListModel::isSelected(int row) const

@@ -23,6 +23,17 @@ class QualityAnalysisListModel : public QAbstractListModel
 public:
     enum Role { IDRole = Qt::UserRole + 1 };
 
+    // What a row's status block says: the verdict over its cut-off, or one line that the track
+    // is being analysed, why it could not be, or that it was not.
+    struct Status
+    {
+        enum class Kind { result, analyzing, failure, notAnalyzed };
+        Kind kind = Kind::notAnalyzed;
+        AudioQualityVerdict verdict;
+        QString text;
+        QString detail; // the cut-off, under a verdict
+    };
+
     explicit QualityAnalysisListModel(LibraryStore *store, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -34,6 +45,7 @@ public:
     // Why the track could not be analysed; empty when it could or was not yet.
     QString failure(int row) const;
     bool isAnalyzing(int row) const;
+    Status status(int row) const;
     bool isSelected(int row) const;
     bool isCurrent(int row) const;
     bool isPlaying(int row) const;

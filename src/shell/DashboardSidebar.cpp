@@ -54,7 +54,8 @@ DashboardSidebar::DashboardSidebar(MainWindowController &controller, QWidget *pa
         QStringLiteral("Настройки"),
         QStringLiteral("Открывает настройки очистки, жанров, горячих клавиш и языка."));
     m_toggle = new SidebarAppearanceToggle(this);
-    m_status = new WorkspaceStatusBar(m_store, controller.player(), this);
+    m_status =
+        new WorkspaceStatusBar(m_store, controller.sectionCounts(), controller.player(), this);
     m_statusFade = new QGraphicsOpacityEffect(m_status);
     m_statusFade->setEnabled(false);
     m_status->setGraphicsEffect(m_statusFade);
@@ -197,7 +198,7 @@ void DashboardSidebar::resizeEvent(QResizeEvent *event)
 void DashboardSidebar::refreshCounts()
 {
     for (LibraryStore::LibraryTab tab : allLibraryTabs())
-        sectionButton(tab)->setCount(SectionCatalog::count(m_store, tab));
+        sectionButton(tab)->setCount(m_controller.sectionCounts().count(tab));
 }
 
 void DashboardSidebar::refreshSelection(bool animated)

@@ -37,8 +37,8 @@ WorkspaceActions workspaceActions(LibraryStore &store)
     };
     actions.findDuplicates = [search] { search->findDuplicates(); };
     actions.clearDuplicateWorkspace = [duplicates] { duplicates->clearDuplicateWorkspace(); };
-    actions.trashDuplicateTracks = [duplicates](const QSet<QUuid> &ids) {
-        duplicates->trashDuplicateTracks(ids);
+    actions.trashMarkedTracks = [duplicates](const QString &groupID) {
+        duplicates->trashMarkedTracks(groupID);
     };
     return actions;
 }

@@ -3,6 +3,7 @@
 #include "audiofiles/AudioMetadataLoadQueue.h"
 #include "library/LibraryStore.h"
 #include "library/MetadataLoading.h"
+#include "platform/BrivelloLocalization.h"
 #include "platform/Scheduler.h"
 #include "workspaces/DuplicateHasher.h"
 #include "workspaces/DuplicateSearchFields.h"
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QtConcurrent>
+#include <algorithm>
 #include <deque>
 #include <utility>
 
@@ -70,6 +72,7 @@ void DuplicateSearch::invalidate()
     m_throttle.cancel();
     m_refreshed.clear();
     m_found.reset();
+    m_unreadable.clear();
     if (m_hashing) {
         m_hashing->progress.cancelled = true;
         m_hashing->deliver = nullptr;
@@ -112,6 +115,7 @@ void DuplicateSearch::endSearch(bool current, bool covered)
 {
     m_throttle.cancel();
     std::optional<QList<AudioDuplicateGroup>> found = std::exchange(m_found, std::nullopt);
+    const QList<QUuid> unreadable = std::exchange(m_unreadable, {});
     editDuplicateSearch(m_store, [&](DuplicateSearchState &state) {
         if (current) {
             state.progress = m_shown.progress;
@@ -125,7 +129,27 @@ void DuplicateSearch::endSearch(bool current, bool covered)
         state.phase = Phase::idle;
         state.hasSearched = covered;
     });
+    if (current)
+        reportUnreadable(unreadable);
     emit searchFinished();
+}
+
+// A file that went away or changed while the search ran is in no group; the status line says
+// how many, counting only those still listed.
+void DuplicateSearch::reportUnreadable(const QList<QUuid> &unreadable)
+{
+    const auto skipped = std::count_if(unreadable.cbegin(),
+                                       unreadable.cend(),
+                                       [this](const QUuid &id) { return indexOf(id) >= 0; });
+    if (skipped == 0)
+        return;
+    m_store.showStatus(
+        BrivelloLocalization::format(
+            QStringLiteral("Пропущено файлов: %d · Пропали, изменились или не читаются"),
+            int(skipped)),
+        QStringLiteral("exclamationmark.triangle"),
+        WorkspaceStatus::Tone::warning,
+        5.0);
 }
 
 // The step's refreshed records first, then its counters, each in one store update.
@@ -361,7 +385,7 @@ QCoro::Task<DuplicateFiles::DigestGroups> DuplicateSearch::hash(QList<Candidate>
             co_return {};
         feed->deliver = nullptr;
         m_hashing.reset();
-        // Unreadable files are left out silently, as a file that cannot be opened is.
+        m_unreadable = result.unreadable;
         m_shown.processedCount = candidates.size();
         m_shown.progress = kHashingStart + kHashingShare;
         show(m_shown);

@@ -68,6 +68,7 @@ private:
     // `current`: no newer workspace made the search stale; `covered`: besides, the roots are
     // still those it started with.
     void endSearch(bool current, bool covered);
+    void reportUnreadable(const QList<QUuid> &unreadable);
     // Position of a track in the store's duplicate list, or -1; O(1) while the list stays.
     qsizetype indexOf(const QUuid &id);
 
@@ -76,6 +77,8 @@ private:
     Shown m_shown;
     // The groups a finished search hands to its end step.
     std::optional<QList<AudioDuplicateGroup>> m_found;
+    // Files the exact pass could not read through as sized; its end step reports them.
+    QList<QUuid> m_unreadable;
     // Refreshed records not yet written back; they go with the next published step.
     QList<Track> m_refreshed;
     ProgressThrottle m_throttle;

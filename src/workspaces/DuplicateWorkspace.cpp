@@ -85,13 +85,19 @@ void DuplicateWorkspace::trashDuplicateTracks(const QSet<QUuid> &ids)
     m_store.removal().continuePlaybackAfterRemoving(moved, before);
 }
 
-void DuplicateWorkspace::trashMarkedTracks()
+void DuplicateWorkspace::trashMarkedTracks(const std::optional<QString> &groupID)
 {
-    QSet<QUuid> shown;
+    QList<AudioDuplicateGroup> cards = duplicateGroups(m_store);
+    if (groupID)
+        cards.removeIf(
+            [&groupID](const AudioDuplicateGroup &group) { return group.id != *groupID; });
+    const QSet<QUuid> &selected = duplicateSelectedTrackIDs(m_store);
+    QSet<QUuid> marked;
     for (const Track &track :
-         DuplicateGroupRows::navigableTracks(duplicateGroups(m_store), m_store.duplicateTracks()))
-        shown.insert(track.id);
-    const QSet<QUuid> marked = QSet<QUuid>(duplicateSelectedTrackIDs(m_store)).intersect(shown);
+         DuplicateGroupRows::navigableTracks(cards, m_store.duplicateTracks())) {
+        if (selected.contains(track.id))
+            marked.insert(track.id);
+    }
     if (marked.isEmpty())
         return;
     trashDuplicateTracks(marked);

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QSet>
 #include <QUuid>
+#include <optional>
 
 namespace brivello {
 
@@ -27,9 +28,9 @@ public:
     QList<Track> tracks(const AudioDuplicateGroup &group) const;
     // A file that cannot be moved stays listed, grouped and selected; its error is shown.
     void trashDuplicateTracks(const QSet<QUuid> &ids);
-    // The files marked in the cards, never one no card shows; a file whose move failed is
-    // no longer marked.
-    void trashMarkedTracks();
+    // The files marked in the card `groupID` (in every card without one), never one no card
+    // shows; a file whose move failed is no longer marked. The cards' buttons and the hotkey.
+    void trashMarkedTracks(const std::optional<QString> &groupID = std::nullopt);
     // Leaves files alone; a running search finds its results stale and drops them.
     void clearDuplicateWorkspace();
 

@@ -31,6 +31,7 @@ MainWindowController::MainWindowController(LibraryStore &store,
     , m_store(store)
     , m_player(player)
     , m_updates(updates)
+    , m_sectionCounts(store)
 {
     m_lastSelectedID = m_store.selectedID();
     m_language = ShellSettings::standard().appLanguage();

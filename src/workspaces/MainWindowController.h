@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SectionCounts.h"
 #include "library/LibraryStore.h"
 #include "settings/UpdateManager.h"
 #include "settings/UpdatePromptRule.h"
@@ -28,6 +29,8 @@ public:
     LibraryStore &store() const { return m_store; }
     AudioPlayer &player() const { return m_player; }
     UpdateManager &updates() const { return m_updates; }
+    // The counts the sidebar and its status block show, kept for this window's store.
+    const SectionCounts &sectionCounts() const { return m_sectionCounts; }
 
     // The one operation that switches sections.
     void activateTab(LibraryStore::LibraryTab tab);
@@ -55,6 +58,7 @@ private:
     LibraryStore &m_store;
     AudioPlayer &m_player;
     UpdateManager &m_updates;
+    SectionCounts m_sectionCounts;
     UpdatePromptRule m_promptRule;
     std::optional<UpdateManager::Release> m_promptRelease;
     std::optional<QUuid> m_lastSelectedID;

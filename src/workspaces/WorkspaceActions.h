@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QSet>
+#include <QString>
 #include <QUuid>
 #include <functional>
 
@@ -16,7 +17,8 @@ struct WorkspaceActions
     std::function<void(const QByteArray &, const QSet<QUuid> &)> assignArtwork;
     std::function<void()> findDuplicates;
     std::function<void()> clearDuplicateWorkspace;
-    std::function<void(const QSet<QUuid> &)> trashDuplicateTracks;
+    // The files marked in the duplicate card of that group id.
+    std::function<void(const QString &)> trashMarkedTracks;
 };
 
 } // namespace brivello

@@ -1,6 +1,7 @@
 #include "WorkspaceStatusSummary.h"
 
 #include "SectionCatalog.h"
+#include "SectionCounts.h"
 #include "library/AudioPlayer.h"
 #include "library/LibrarySections.h"
 #include "platform/BrivelloLocalization.h"
@@ -21,15 +22,17 @@ QString tr(const char *key)
 } // namespace
 
 WorkspaceStatusInputs WorkspaceStatusInputs::read(const LibraryStore &store,
+                                                  const SectionCounts &counts,
                                                   const AudioPlayer *player)
 {
+    Q_ASSERT(&counts.store() == &store);
     WorkspaceStatusInputs in;
     in.tab = store.activeTab();
     in.transient = store.workspaceStatus();
     in.selectionCount = int(store.sections().activeSelection().size());
-    in.playlistCount = SectionCatalog::count(store, LibraryStore::LibraryTab::playlist);
-    in.favoriteCount = SectionCatalog::count(store, LibraryStore::LibraryTab::favorites);
-    in.coverCount = SectionCatalog::count(store, LibraryStore::LibraryTab::covers);
+    in.playlistCount = counts.count(LibraryStore::LibraryTab::playlist);
+    in.favoriteCount = counts.count(LibraryStore::LibraryTab::favorites);
+    in.coverCount = counts.count(LibraryStore::LibraryTab::covers);
     in.favoriteGenreFilter = store.favoriteGenreFilter();
     in.conversionCount = int(store.conversionItems().size());
     for (const ConversionItem &item : store.conversionItems())

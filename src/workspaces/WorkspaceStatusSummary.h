@@ -11,6 +11,7 @@
 namespace brivello {
 
 class AudioPlayer;
+class SectionCounts;
 
 // What the status block reads of the store and the player, gathered into plain values so the
 // summaries can be worked out without either object.
@@ -33,7 +34,9 @@ struct WorkspaceStatusInputs
     std::optional<QUuid> currentID;
     bool hasCurrentTrack = false;
 
-    static WorkspaceStatusInputs read(const LibraryStore &store, const AudioPlayer *player);
+    // `counts` are kept for `store`.
+    static WorkspaceStatusInputs
+    read(const LibraryStore &store, const SectionCounts &counts, const AudioPlayer *player);
 };
 
 // The status block's texts: the transient message when the store shows one, otherwise the

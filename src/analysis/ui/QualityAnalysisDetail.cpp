@@ -30,7 +30,7 @@ QLabel *label(TextStyle style, QFont::Weight weight, QWidget *parent, bool digit
 {
     auto *l = new QLabel(parent);
     const QFont font = BrivelloTheme::font(style, weight);
-    l->setFont(digits ? QualityAnalysisRow::monospacedDigits(font) : font);
+    l->setFont(digits ? SectionRowStyle::monospacedDigits(font) : font);
     return l;
 }
 
@@ -260,7 +260,7 @@ void QualityAnalysisDetail::showResult()
 {
     const ColorScheme scheme = ShellEvents::instance().scheme();
     const QColor color = QualityAnalysisRow::verdictColor(m_result->verdict, scheme);
-    m_spectrogram->setResult(*m_result, m_track->duration);
+    m_spectrogram->setResult(m_result, m_track->duration);
     m_verdictSymbol->setPixmap(BrivelloSymbols::pixmap(
         QStringLiteral("waveform.path.ecg"), 13, color, scheme, devicePixelRatioF()));
     m_verdict->setText(verdictText());

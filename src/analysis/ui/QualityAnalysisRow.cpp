@@ -2,7 +2,6 @@
 
 #include "QualityAnalysisDetail.h"
 #include "analysis/QualityAnalysisListModel.h"
-#include "platform/BrivelloLocalization.h"
 #include "shell/Artwork.h"
 #include "shell/ProgressSpinner.h"
 #include "shell/ShellEvents.h"
@@ -84,14 +83,6 @@ QColor QualityAnalysisRow::verdictColor(AudioQualityVerdict verdict, ColorScheme
     return BrivelloTheme::secondary(scheme);
 }
 
-QFont QualityAnalysisRow::monospacedDigits(QFont font)
-{
-    font.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("monospace")});
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    return font;
-}
-
 QSize QualityAnalysisRow::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const
 {
     return {200, rowHeight(m_density) + kRowSpacing};
@@ -169,52 +160,53 @@ void QualityAnalysisRow::paintStatus(QPainter &painter,
                                      int row,
                                      ColorScheme scheme) const
 {
+    using Kind = QualityAnalysisListModel::Status::Kind;
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
     const QFont caption = BrivelloTheme::font(TextStyle::caption);
-    if (const auto result = model.result(row)) {
-        const QString verdict = BrivelloLocalization::string(result->verdict.rawValue());
-        const QFont verdictFont = fitted(
-            BrivelloTheme::font(TextStyle::caption, QFont::DemiBold), verdict, rect.width(), 0.75);
-        const QString cutoff = BrivelloLocalization::format(QStringLiteral("~%d Гц · %d kHz"),
-                                                            int(result->cutoffHz / 100) * 100,
-                                                            int(result->sampleRate / 1000));
-        const QFont cutoffFont = fitted(
-            monospacedDigits(BrivelloTheme::font(TextStyle::caption2)), cutoff, rect.width(), 0.72);
+    const QualityAnalysisListModel::Status status = model.status(row);
+    switch (status.kind) {
+    case Kind::result: {
+        const QFont verdictFont = fitted(BrivelloTheme::font(TextStyle::caption, QFont::DemiBold),
+                                         status.text,
+                                         rect.width(),
+                                         0.75);
+        const QFont cutoffFont =
+            fitted(SectionRowStyle::monospacedDigits(BrivelloTheme::font(TextStyle::caption2)),
+                   status.detail,
+                   rect.width(),
+                   0.72);
         const qreal top =
             rect.top() + (rect.height() - 2 * QFontMetricsF(caption).height() - 2) / 2;
         const QRect upper(rect.left(), int(top), rect.width(), QFontMetrics(caption).height());
         const QRect lower = upper.translated(0, upper.height() + 2);
         SectionRowStyle::drawLine(
-            painter, upper, verdict, verdictFont, verdictColor(result->verdict, scheme), right);
+            painter, upper, status.text, verdictFont, verdictColor(status.verdict, scheme), right);
         SectionRowStyle::drawLine(
-            painter, lower, cutoff, cutoffFont, BrivelloTheme::secondary(scheme), right);
+            painter, lower, status.detail, cutoffFont, BrivelloTheme::secondary(scheme), right);
         return;
     }
-    if (model.isAnalyzing(row)) {
-        const QString text = BrivelloLocalization::string(QStringLiteral("Анализируем спектр…"));
+    case Kind::analyzing: {
         const int textWidth =
-            std::min(QFontMetrics(caption).horizontalAdvance(text) + 1, rect.width() - 19);
+            std::min(QFontMetrics(caption).horizontalAdvance(status.text) + 1, rect.width() - 19);
         const QRect textRect(rect.right() - textWidth + 1, rect.top(), textWidth, rect.height());
         ProgressSpinner::paint(painter,
                                QRectF(textRect.left() - 7 - 11, rect.center().y() - 5, 10, 10),
                                m_spinnerPhase,
                                BrivelloTheme::secondary(scheme));
         SectionRowStyle::drawLine(
-            painter, textRect, text, caption, BrivelloTheme::secondary(scheme), right);
+            painter, textRect, status.text, caption, BrivelloTheme::secondary(scheme), right);
         return;
     }
-    if (const QString reason = model.failure(row); !reason.isEmpty()) {
+    case Kind::failure:
         painter.setFont(caption);
         painter.setPen(BrivelloTheme::secondary(scheme));
-        painter.drawText(QRectF(rect), int(right) | Qt::TextWordWrap, reason);
+        painter.drawText(QRectF(rect), int(right) | Qt::TextWordWrap, status.text);
+        return;
+    case Kind::notAnalyzed:
+        SectionRowStyle::drawLine(
+            painter, rect, status.text, caption, SectionRowStyle::tertiary(scheme), right);
         return;
     }
-    SectionRowStyle::drawLine(painter,
-                              rect,
-                              BrivelloLocalization::string(QStringLiteral("Не анализировался")),
-                              caption,
-                              SectionRowStyle::tertiary(scheme),
-                              right);
 }
 
 } // namespace brivello

@@ -35,8 +35,6 @@ public:
     static QRect statusRect(const QRect &rect, double density);
     static QRectF coverRect(const QRect &rect, double density);
     static QColor verdictColor(AudioQualityVerdict verdict, ColorScheme scheme);
-    // `font` with digits of one width, so numbers line up from row to row.
-    static QFont monospacedDigits(QFont font);
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void paint(QPainter *painter,

@@ -125,47 +125,49 @@ bool QualityAnalyzerView::isActive() const
     return m_store.activeTab() == LibraryStore::LibraryTab::analysis;
 }
 
-QString QualityAnalyzerView::statusText(const QUuid &id) const
-{
-    if (const auto result = m_store.analysis().qualityAnalyses().value(id)) {
-        return BrivelloLocalization::string(result->verdict.rawValue()) + QStringLiteral(" · ") +
-               BrivelloLocalization::format(QStringLiteral("~%d Гц · %d kHz"),
-                                            int(result->cutoffHz / 100) * 100,
-                                            int(result->sampleRate / 1000));
-    }
-    if (m_store.analysis().analyzingQualityIDs().contains(id))
-        return BrivelloLocalization::string(QStringLiteral("Анализируем спектр…"));
-    if (const QString reason = m_store.analysis().qualityFailures().value(id); !reason.isEmpty())
-        return reason;
-    return BrivelloLocalization::string(QStringLiteral("Не анализировался"));
-}
-
 void QualityAnalyzerView::tracksChanged()
 {
     const bool empty = m_store.analysisTracks().isEmpty();
     m_content->setCurrentIndex(empty ? 0 : 1);
     m_analyze->setEnabled(!empty);
+    // The focused track's record may be new (tags, cover).
+    m_shownDetail.reset();
     refreshDetail();
+}
+
+QualityAnalyzerView::DetailInputs QualityAnalyzerView::detailInputs() const
+{
+    if (!m_focusedID)
+        return {};
+    const AnalysisQueues &analysis = m_store.analysis();
+    return {m_focusedID,
+            analysis.qualityAnalyses().value(*m_focusedID),
+            analysis.analyzingQualityIDs().contains(*m_focusedID),
+            analysis.qualityFailures().value(*m_focusedID)};
 }
 
 void QualityAnalyzerView::refreshDetail()
 {
+    const DetailInputs inputs = detailInputs();
+    if (m_shownDetail == inputs)
+        return;
+    m_shownDetail = inputs;
     std::optional<Track> track;
     for (const Track &candidate : m_store.analysisTracks()) {
-        if (!m_focusedID)
-            break;
-        if (candidate.id == *m_focusedID) {
+        if (inputs.id && candidate.id == *inputs.id) {
             track = candidate;
             break;
         }
     }
-    const bool analyzing =
-        m_focusedID && m_store.analysis().analyzingQualityIDs().contains(*m_focusedID);
-    m_detail->setInputs(
-        track,
-        m_focusedID ? m_store.analysis().qualityAnalyses().value(*m_focusedID) : nullptr,
-        analyzing,
-        m_focusedID ? m_store.analysis().qualityFailures().value(*m_focusedID) : QString());
+    m_detail->setInputs(track, inputs.result, inputs.isAnalyzing, inputs.failure);
+}
+
+// Queued before the detail is drawn, so a new focus shows its spinner at once.
+void QualityAnalyzerView::focus(std::optional<QUuid> id)
+{
+    m_focusedID = id;
+    analyzeFocusedTrackIfNeeded();
+    refreshDetail();
 }
 
 void QualityAnalyzerView::selectedIDsChanged()
@@ -187,9 +189,7 @@ void QualityAnalyzerView::selectedIDsChanged()
         m_store.session().scheduleWorkspaceSave();
     }
     const std::optional<QUuid> selected = m_store.selectedID();
-    m_focusedID = selected && ids.contains(*selected) ? selected : SectionListRules::anyMember(ids);
-    refreshDetail();
-    analyzeFocusedTrackIfNeeded();
+    focus(selected && ids.contains(*selected) ? selected : SectionListRules::anyMember(ids));
 }
 
 void QualityAnalyzerView::selectedIDChanged()
@@ -197,9 +197,7 @@ void QualityAnalyzerView::selectedIDChanged()
     const std::optional<QUuid> id = m_store.selectedID();
     if (!isActive() || !id)
         return;
-    m_focusedID = id;
-    refreshDetail();
-    analyzeFocusedTrackIfNeeded();
+    focus(id);
     QPointer<QualityAnalyzerView> self(this);
     QMetaObject::invokeMethod(
         this,
@@ -270,7 +268,6 @@ void QualityAnalyzerView::retranslate()
     m_analyze->setTitleKey(m_store.selectedIDs().isEmpty()
                                ? QStringLiteral("Анализировать все")
                                : QStringLiteral("Анализировать выбранные"));
-    refreshDetail();
 }
 
 } // namespace brivello

@@ -2,6 +2,7 @@
 
 #include <QUuid>
 #include <QWidget>
+#include <memory>
 #include <optional>
 
 class QLabel;
@@ -11,6 +12,7 @@ namespace brivello {
 
 class ActionButton;
 class AudioPlayer;
+struct AudioQualityAnalysis;
 class LibraryStore;
 class QualityAnalysisDetail;
 class QualityAnalysisList;
@@ -26,8 +28,6 @@ class QualityAnalyzerView : public QWidget
 public:
     QualityAnalyzerView(LibraryStore &store, AudioPlayer &player, QWidget *parent = nullptr);
 
-    // "~%d Гц · %d kHz", or the state text, of a track's row.
-    QString statusText(const QUuid &id) const;
     QualityAnalysisDetail *detail() const { return m_detail; }
     QualityAnalysisList *list() const { return m_list; }
     ActionButton *analyzeButton() const { return m_analyze; }
@@ -40,9 +40,22 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // What the detail shows of the focused track, besides the track record itself.
+    struct DetailInputs
+    {
+        std::optional<QUuid> id;
+        std::shared_ptr<const AudioQualityAnalysis> result;
+        bool isAnalyzing = false;
+        QString failure;
+        bool operator==(const DetailInputs &other) const = default;
+    };
+
     bool isActive() const;
     void tracksChanged();
+    DetailInputs detailInputs() const;
+    // Redraws the detail when its inputs changed: the queues change for every track analysed.
     void refreshDetail();
+    void focus(std::optional<QUuid> id);
     void selectedIDsChanged();
     void selectedIDChanged();
     void analyzeFocusedTrackIfNeeded();
@@ -58,6 +71,8 @@ private:
     QWidget *m_empty;
     QualityAnalysisList *m_list;
     QualityAnalysisDetail *m_detail;
+    // Unset until the detail is first handed a track, and again when the records change.
+    std::optional<DetailInputs> m_shownDetail;
 };
 
 } // namespace brivello

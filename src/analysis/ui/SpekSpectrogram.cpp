@@ -1,12 +1,12 @@
 #include "SpekSpectrogram.h"
 
-#include "QualityAnalysisRow.h"
 #include "SpectrogramPreview.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "records/Track.h"
 #include "shell/ShellEvents.h"
+#include "workspaces/ui/SectionRowStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,7 +27,7 @@ QLabel *axisLabel(QWidget *parent, Qt::Alignment alignment, bool bold = false)
     // Numbers in digits of one width; the bold "time" caption in the plain face.
     label->setFont(
         bold ? BrivelloTheme::font(TextStyle::caption2, QFont::Bold)
-             : QualityAnalysisRow::monospacedDigits(BrivelloTheme::font(TextStyle::caption2)));
+             : SectionRowStyle::monospacedDigits(BrivelloTheme::font(TextStyle::caption2)));
     label->setAlignment(alignment);
     return label;
 }
@@ -83,11 +83,19 @@ SpekSpectrogram::SpekSpectrogram(QWidget *parent)
     retranslate();
 }
 
-void SpekSpectrogram::setResult(const AudioQualityAnalysis &result, double duration)
+void SpekSpectrogram::setResult(std::shared_ptr<const AudioQualityAnalysis> result, double duration)
 {
-    m_result = result;
+    if (result == m_result && duration == m_duration)
+        return;
+    if (result != m_result) {
+        if (result)
+            m_preview->setValues(
+                result->spectrogram, result->spectrogramWidth, result->spectrogramHeight);
+        else
+            m_preview->setValues({}, 0, 0);
+    }
+    m_result = std::move(result);
     m_duration = duration;
-    m_preview->setValues(result.spectrogram, result.spectrogramWidth, result.spectrogramHeight);
     retranslate();
 }
 
@@ -120,7 +128,7 @@ QStringList SpekSpectrogram::timeLabels() const
 
 void SpekSpectrogram::retranslate()
 {
-    const double rate = m_result.sampleRate;
+    const double rate = m_result ? m_result->sampleRate : 0;
     const QStringList frequencies = {kiloHertz(rate * 0.5),
                                      kiloHertz(rate * 3 * 0.125),
                                      kiloHertz(rate * 0.25),

@@ -4,6 +4,7 @@
 #include "shell/BrivelloTheme.h"
 
 #include <QWidget>
+#include <memory>
 
 class QLabel;
 
@@ -20,7 +21,8 @@ class SpekSpectrogram : public QWidget
 public:
     explicit SpekSpectrogram(QWidget *parent = nullptr);
 
-    void setResult(const AudioQualityAnalysis &result, double duration);
+    // Kept, not copied; handed the result it shows, it redraws nothing.
+    void setResult(std::shared_ptr<const AudioQualityAnalysis> result, double duration);
     void setColorScheme(ColorScheme scheme);
 
     // Top to bottom; and left to right along the time axis.
@@ -34,7 +36,7 @@ protected:
 private:
     void retranslate();
 
-    AudioQualityAnalysis m_result;
+    std::shared_ptr<const AudioQualityAnalysis> m_result;
     double m_duration = 0;
     ColorScheme m_scheme = ColorScheme::dark;
     SpectrogramPreview *m_preview;

@@ -100,7 +100,7 @@ DuplicateFinderView::DuplicateFinderView(LibraryStore &store,
     connect(
         &m_store, &LibraryStore::duplicateSearchChanged, this, &DuplicateFinderView::searchChanged);
     connect(
-        &m_store, &LibraryStore::duplicateTracksChanged, this, &DuplicateFinderView::searchChanged);
+        &m_store, &LibraryStore::duplicateTracksChanged, this, &DuplicateFinderView::tracksChanged);
     refreshOnChanges();
 
     NotificationCenter &center = NotificationCenter::defaultCenter();
@@ -266,6 +266,22 @@ void DuplicateFinderView::searchChanged()
         m_lastFocus = m_store.duplicateSearch().focusedTrackID;
         revealFocus();
     }
+}
+
+// While no card shows, a new file list alone changes at most the buttons and the page: the
+// search's metadata phase rewrites the records with every step, and the step's own state
+// update redraws the rest once.
+void DuplicateFinderView::tracksChanged()
+{
+    const DuplicateSearchState &state = m_store.duplicateSearch();
+    const qsizetype files = m_store.duplicateTracks().size();
+    if (state.groups.isEmpty() && m_rows.isEmpty() &&
+        m_content->currentWidget() == page(content()) &&
+        m_clear->isEnabledTo(this) ==
+            SectionListRules::canClearDuplicates(files, state.roots.size()) &&
+        m_find->isEnabledTo(this) == SectionListRules::canFindDuplicates(files, state.isSearching))
+        return;
+    searchChanged();
 }
 
 void DuplicateFinderView::revealFocus()

@@ -66,6 +66,8 @@ private:
     void refreshProgress(const DuplicateSearchState &state);
     void refreshEmptyResult(const DuplicateSearchState &state);
     void searchChanged();
+    void tracksChanged();
+    QWidget *page(Content content) const;
     void setSelection(const QSet<QUuid> &ids, const std::optional<QUuid> &focus);
     void revealFocus();
     void trashMarked(int group);

@@ -50,22 +50,24 @@ void DuplicateFinderView::refresh()
     refreshProgress(state);
     refreshEmptyResult(state);
 
-    switch (content()) {
-    case Content::dropZone:
-        m_content->setCurrentWidget(m_dropZone);
-        break;
-    case Content::scanning:
-        m_content->setCurrentWidget(m_scanning);
-        break;
-    case Content::emptyResult:
-        m_content->setCurrentWidget(m_emptyResult);
-        break;
-    case Content::groups:
-        m_content->setCurrentWidget(m_list);
-        break;
-    }
+    m_content->setCurrentWidget(page(content()));
     m_rows = DuplicateGroupRows::rows(state.groups, m_store.duplicateTracks());
     m_list->reload();
+}
+
+QWidget *DuplicateFinderView::page(Content content) const
+{
+    switch (content) {
+    case Content::dropZone:
+        return m_dropZone;
+    case Content::scanning:
+        return m_scanning;
+    case Content::emptyResult:
+        return m_emptyResult;
+    case Content::groups:
+        break;
+    }
+    return m_list;
 }
 
 // The percent, the bar and the counter are drawn from one published state, so they agree.
@@ -207,23 +209,12 @@ QString DuplicateFinderView::fileRowToolTip(int row, const QPoint &pointInRow) c
 
 void DuplicateFinderView::trashMarked(int group)
 {
-    const DuplicateSearchState &state = m_store.duplicateSearch();
-    if (group >= state.groups.size())
+    const QList<AudioDuplicateGroup> &groups = m_store.duplicateSearch().groups;
+    if (group >= groups.size() || !m_actions.trashMarkedTracks)
         return;
-    const AudioDuplicateGroup card = state.groups.at(group);
-    const QSet<QUuid> marked = DuplicateGroupCard::selectedTracks(
-        DuplicateGroupRows::tracksIn(card, m_store.duplicateTracks()), state.selectedTrackIDs);
-    if (marked.isEmpty() || !m_actions.trashDuplicateTracks)
-        return;
-    m_actions.trashDuplicateTracks(marked);
-    // Files that could not be moved stay listed but no longer marked.
-    DuplicateSearchState after = m_store.duplicateSearch();
-    const QSet<QUuid> left = DuplicateGroupCard::selectedTracks(
-        DuplicateGroupRows::tracksIn(card, m_store.duplicateTracks()), after.selectedTrackIDs);
-    if (left.isEmpty())
-        return;
-    after.selectedTrackIDs.subtract(left);
-    m_store.setDuplicateSearch(std::move(after));
+    // A copy: the trash replaces the state the list lives in.
+    const QString id = groups.at(group).id;
+    m_actions.trashMarkedTracks(id);
 }
 
 void DuplicateFinderView::paintDropFrame(QWidget *frame)

@@ -10,9 +10,13 @@
 
 namespace brivello {
 
-WorkspaceStatusBar::WorkspaceStatusBar(LibraryStore &store, AudioPlayer &player, QWidget *parent)
+WorkspaceStatusBar::WorkspaceStatusBar(LibraryStore &store,
+                                       const SectionCounts &counts,
+                                       AudioPlayer &player,
+                                       QWidget *parent)
     : QWidget(parent)
     , m_store(store)
+    , m_counts(counts)
     , m_player(player)
     , m_fadeAnimation(new QVariantAnimation(this))
 {
@@ -55,7 +59,7 @@ WorkspaceStatusBar::WorkspaceStatusBar(LibraryStore &store, AudioPlayer &player,
 
 WorkspaceStatusSummary WorkspaceStatusBar::summary() const
 {
-    return WorkspaceStatusSummary(WorkspaceStatusInputs::read(m_store, &m_player));
+    return WorkspaceStatusSummary(WorkspaceStatusInputs::read(m_store, m_counts, &m_player));
 }
 
 void WorkspaceStatusBar::refresh()

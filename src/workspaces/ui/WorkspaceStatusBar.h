@@ -12,6 +12,7 @@ namespace brivello {
 
 class AudioPlayer;
 class LibraryStore;
+class SectionCounts;
 
 // The status block at the foot of the expanded sidebar: icon with the playing dot, a primary
 // line and an optional detail line. Everything is read from the store and the player when
@@ -23,7 +24,10 @@ class WorkspaceStatusBar : public QWidget
 public:
     static constexpr int kHeight = 46;
 
-    WorkspaceStatusBar(LibraryStore &store, AudioPlayer &player, QWidget *parent = nullptr);
+    WorkspaceStatusBar(LibraryStore &store,
+                       const SectionCounts &counts,
+                       AudioPlayer &player,
+                       QWidget *parent = nullptr);
 
     WorkspaceStatusSummary summary() const;
     // Progress of the cross-fade to the current content, 1 when none runs.
@@ -37,6 +41,7 @@ private:
     void paintContent(QPainter &painter, const WorkspaceStatusSummary &status) const;
 
     LibraryStore &m_store;
+    const SectionCounts &m_counts;
     AudioPlayer &m_player;
     QVariantAnimation *m_fadeAnimation = nullptr;
     qreal m_fade = 1;

@@ -73,11 +73,11 @@ TEST(SpekSpectrogramTest, AxesLabelTheQuarterLinesAndTheDuration)
     SpekSpectrogram view;
     AudioQualityAnalysis result;
     result.sampleRate = 44100;
-    view.setResult(result, 245);
+    view.setResult(std::make_shared<const AudioQualityAnalysis>(result), 245);
     EXPECT_EQ(view.frequencyLabels(), QStringList({"22 kHz", "16 kHz", "11 kHz", "5 kHz", "0 Hz"}));
     EXPECT_EQ(view.timeLabels(), QStringList({"0:00", "2:02", "ВРЕМЯ", "4:05"}));
     result.sampleRate = 96000;
-    view.setResult(result, std::nan(""));
+    view.setResult(std::make_shared<const AudioQualityAnalysis>(result), std::nan(""));
     EXPECT_EQ(view.frequencyLabels(),
               QStringList({"48 kHz", "36 kHz", "24 kHz", "12 kHz", "0 Hz"}));
     EXPECT_EQ(view.timeLabels(), QStringList({"0:00", "0:00", "ВРЕМЯ", "0:00"}));

@@ -226,7 +226,7 @@ TEST_F(QualityAnalysisSectionTest, AFileThatCannotBeAnalysedCountsAsDoneWithItsR
     const int textRow = rowOfFile(view, "words.flac");
     EXPECT_EQ(model->failure(emptyRow), QStringLiteral("Файл пуст."));
     EXPECT_EQ(model->failure(textRow), QStringLiteral("Файл не читается как аудио."));
-    EXPECT_EQ(view->statusText(model->trackAt(emptyRow).id), QStringLiteral("Файл пуст."));
+    EXPECT_EQ(model->status(emptyRow).text, QStringLiteral("Файл пуст."));
     EXPECT_EQ(statusLine(), QStringLiteral("Анализ: 3 из 3 готово"));
 
     // Focusing it shows the reason and queues nothing; the button's explicit request retries.

@@ -2,12 +2,18 @@
 
 #include "analysis/AnalysisScheduler.h"
 #include "analysis/ui/QualityAnalysisDetail.h"
+#include "analysis/ui/QualityAnalysisList.h"
+#include "analysis/ui/QualityAnalysisRow.h"
+#include "analysis/ui/SpekSpectrogram.h"
 #include "shell/ActionButton.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
 
 #include <QDir>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedLayout>
+#include <QTest>
 #include <algorithm>
 #include <cmath>
 
@@ -38,6 +44,13 @@ std::shared_ptr<const AudioQualityAnalysis> sampleResult()
 class QualityAnalyzerViewTest : public LibraryStoreFixture
 {
 protected:
+    // What the track's row shows in its status block.
+    static QualityAnalysisListModel::Status status(const QualityAnalyzerView &view, const QUuid &id)
+    {
+        const QualityAnalysisListModel *model = view.list()->analysisModel();
+        return model->status(model->rowOf(id));
+    }
+
     void SetUp() override
     {
         LibraryStoreFixture::SetUp();
@@ -71,9 +84,9 @@ TEST_F(QualityAnalyzerViewTest, RowsAndDetailShowTheResultWithTruncatedNumbers)
     view.resize(1100, 640);
     view.show();
 
-    EXPECT_TRUE(view.statusText(m_tracks[1].id).endsWith(QStringLiteral("~16700 Гц · 44 kHz")));
+    EXPECT_EQ(status(view, m_tracks[1].id).detail, QStringLiteral("~16700 Гц · 44 kHz"));
     // Only the focused track is queued; the other one was never analysed.
-    EXPECT_EQ(view.statusText(m_tracks[0].id), QStringLiteral("Не анализировался"));
+    EXPECT_EQ(status(view, m_tracks[0].id).text, QStringLiteral("Не анализировался"));
     EXPECT_EQ(view.detail()->cutoffText(), QStringLiteral("Срез ~16700 Гц · 44100 Hz"));
     const auto cells = view.detail()->parameterTexts();
     ASSERT_EQ(cells.size(), 6);
@@ -91,10 +104,46 @@ TEST_F(QualityAnalyzerViewTest, FocusingATrackQueuesIt)
 {
     QualityAnalyzerView view(store(), m_player);
     EXPECT_TRUE(store().analysis().qualityQueue().contains(m_tracks[0].id));
-    EXPECT_EQ(view.statusText(m_tracks[0].id), QStringLiteral("Анализируем спектр…"));
+    EXPECT_EQ(status(view, m_tracks[0].id).text, QStringLiteral("Анализируем спектр…"));
     EXPECT_EQ(view.analyzeButton()->text(), QStringLiteral("Анализировать все"));
     store().setAnalysisTracks({});
     EXPECT_FALSE(view.analyzeButton()->isEnabled());
+}
+
+// One click is one change of the detail: a track still to be analysed shows its spinner at
+// once, with no "not analysed" page on the way, and going back shows the kept result.
+TEST_F(QualityAnalyzerViewTest, AClickOnARowChangesTheDetailOnce)
+{
+    AnalysisQueues::QualityAnalyses analyses;
+    analyses.insert(m_tracks[1].id, sampleResult());
+    store().analysis().setQualityAnalyses(analyses);
+    store().setActiveTab(LibraryStore::LibraryTab::analysis);
+    store().setSelectedIDs({m_tracks[1].id});
+    store().setSelectedID(m_tracks[1].id);
+    QualityAnalyzerView view(store(), m_player);
+    view.resize(1100, 640);
+    view.show();
+    ASSERT_EQ(view.detail()->pageName(), QStringLiteral("result"));
+    auto *pages = view.detail()->findChild<QStackedLayout *>();
+    ASSERT_NE(pages, nullptr);
+    QSignalSpy changes(pages, &QStackedLayout::currentChanged);
+    const auto click = [&view](int row) {
+        view.list()->layOutRows();
+        const QRect rect = view.list()->visualRect(view.list()->analysisModel()->index(row));
+        QTest::mouseClick(view.list()->viewport(),
+                          Qt::LeftButton,
+                          {},
+                          rect.adjusted(0, 0, 0, -QualityAnalysisRow::kRowSpacing).center());
+    };
+
+    click(0);
+    EXPECT_EQ(view.focusedID(), m_tracks[0].id);
+    EXPECT_EQ(changes.size(), 1);
+    EXPECT_EQ(view.detail()->pageName(), QStringLiteral("analyzing"));
+    click(1);
+    EXPECT_EQ(changes.size(), 2);
+    EXPECT_EQ(view.detail()->pageName(), QStringLiteral("result"));
+    EXPECT_EQ(view.detail()->spectrogram()->frequencyLabels().first(), QStringLiteral("22 kHz"));
 }
 
 } // namespace

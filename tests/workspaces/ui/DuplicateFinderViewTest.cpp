@@ -2,11 +2,13 @@
 
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
+#include "platform/Trash.h"
 #include "shell/ActionButton.h"
 #include "shell/ShellEvents.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
 #include "workspaces/DuplicateGroupRows.h"
+#include "workspaces/DuplicateWorkspace.h"
 #include "workspaces/ui/DuplicateGroupCard.h"
 #include "workspaces/ui/MiddleElidedLabel.h"
 #include "workspaces/ui/ScanProgressBar.h"
@@ -19,11 +21,24 @@
 namespace brivello {
 namespace {
 
+// Records each file it is asked to move and moves none, as when every move fails.
+class RefusingTrash : public Trash
+{
+public:
+    TrashOutcome trashItem(const QString &path) override
+    {
+        asked.append(path);
+        return {{}, TrashError{TrashError::permissionDenied, QStringLiteral("refused")}};
+    }
+    QStringList asked;
+};
+
 class DuplicateFinderViewTest : public testing::LibraryStoreFixture
 {
 protected:
     DuplicateFinderView &makeView(int fileCount)
     {
+        m_services.trash = &m_trash;
         LibraryStore &s = makeStore();
         QList<Track> files;
         for (int i = 0; i < fileCount; ++i)
@@ -36,7 +51,9 @@ protected:
             state.isSearching = true;
             store().setDuplicateSearch(state);
         };
-        m_actions.trashDuplicateTracks = [this](const QSet<QUuid> &ids) { m_trashed.append(ids); };
+        m_actions.trashMarkedTracks = [this](const QString &group) {
+            DuplicateWorkspace::of(store()).trashMarkedTracks(group);
+        };
         m_view = std::make_unique<DuplicateFinderView>(s, m_player, m_actions);
         m_view->resize(900, 600);
         return *m_view;
@@ -47,6 +64,7 @@ protected:
         LibraryStoreFixture::TearDown();
     }
     QUuid file(int i) { return store().duplicateTracks().at(i).id; }
+    QString filePath(int i) { return store().duplicateTracks().at(i).url.toLocalFile(); }
     // Groups {0,1,2} and {3,1}: file 1 sits in both.
     void setGroups()
     {
@@ -65,7 +83,7 @@ protected:
     testing::RecordingAudioPlayer m_player;
     WorkspaceActions m_actions;
     int m_finds = 0;
-    QList<QSet<QUuid>> m_trashed;
+    RefusingTrash m_trash;
     std::unique_ptr<DuplicateFinderView> m_view;
 };
 
@@ -189,12 +207,12 @@ TEST_F(DuplicateFinderViewTest, CardsCountExistingFilesAndTrashOnlyTheirMarks)
     const QRect heading0 = view.list()->rowRect(0);
     QTest::mouseClick(
         viewport, Qt::LeftButton, {}, DuplicateGroupCard::trashButtonRect(heading0, 1.0).center());
-    EXPECT_TRUE(m_trashed.isEmpty());
+    EXPECT_TRUE(m_trash.asked.isEmpty());
     const QRect heading3 = view.list()->rowRect(3);
     QTest::mouseClick(
         viewport, Qt::LeftButton, {}, DuplicateGroupCard::trashButtonRect(heading3, 1.0).center());
-    ASSERT_EQ(m_trashed.size(), 1);
-    EXPECT_EQ(m_trashed.first(), QSet<QUuid>{file(2)});
+    // The move fails: the file stays listed, no longer marked.
+    EXPECT_EQ(m_trash.asked, QStringList{filePath(2)});
     EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
     // A plain click picks the file alone and focuses it; a double click plays it.
     QTest::mouseClick(viewport, Qt::LeftButton, {}, view.list()->rowRect(1).center());

@@ -199,6 +199,55 @@ TEST_F(DuplicatesEndToEndTest, OnlyMarkedFilesGoToTheTrashWhateverTheSelectionHo
     EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
 }
 
+// A copy that goes away after its size was read is grouped with nothing, and the status line
+// says a file was skipped.
+TEST_F(DuplicatesEndToEndTest, ACopyGoneBeforeItsHashIsLeftOutAndReported)
+{
+    DuplicateFinderView *view = showDuplicates();
+    ASSERT_TRUE(view);
+    view->importDroppedURLs({url(QStringLiteral("dup"))});
+    ASSERT_TRUE(spinUntil([this] { return store().duplicateTracks().size() == 5; }));
+    const QString copy = path(QStringLiteral("dup/sub/a copy.mp3"));
+    // The hashing phase shows once the sizes are read, before the first file is opened.
+    const QMetaObject::Connection removing =
+        QObject::connect(&store(), &LibraryStore::duplicateSearchChanged, &store(), [&] {
+            if (store().duplicateSearch().phase == DuplicateSearchState::Phase::hashing)
+                QFile::remove(copy);
+        });
+    const bool ended = pressFind(*view);
+    QObject::disconnect(removing);
+    ASSERT_TRUE(ended);
+    EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_TRUE(cards().isEmpty());
+    EXPECT_EQ(statusMessage(),
+              QStringLiteral("Пропущено файлов: 1 · Пропали, изменились или не читаются"));
+}
+
+// A marked copy gone from the disk cannot be moved: the card's button and the hotkey alike
+// leave it in its card, unmarked, and say why.
+TEST_F(DuplicatesEndToEndTest, AMarkedCopyThatCannotBeMovedStaysInItsCardUnmarked)
+{
+    DuplicateFinderView *view = search();
+    ASSERT_TRUE(view);
+    ASSERT_EQ(cards().size(), 1);
+    const QString copy = path(QStringLiteral("dup/sub/a copy.mp3"));
+    ASSERT_TRUE(QFile::remove(copy));
+    const std::function<void()> trashes[] = {
+        [&] { clickTrash(*view); }, [&] { pressKey(Qt::Key_Backspace, Qt::ControlModifier); }};
+    for (const std::function<void()> &trash : trashes) {
+        clickToggle(*view, copy);
+        ASSERT_EQ(store().duplicateSearch().selectedTrackIDs.size(), 1);
+        trash();
+        EXPECT_TRUE(store().lastError().has_value());
+        ASSERT_EQ(cards().size(), 1);
+        EXPECT_TRUE(cards().first().contains(copy));
+        EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
+        EXPECT_TRUE(QFile::exists(m_original));
+        store().setLastError(std::nullopt);
+        settle();
+    }
+}
+
 // A search that found nothing says so for its scope, until the roots change or a clear.
 TEST_F(DuplicatesEndToEndTest, ASearchWithoutGroupsSaysItFoundNone)
 {

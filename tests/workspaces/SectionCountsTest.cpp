@@ -1,4 +1,4 @@
-#include "workspaces/SectionCatalog.h"
+#include "workspaces/SectionCounts.h"
 
 #include "support/LibraryStoreFixture.h"
 #include "workspaces/WorkspaceStatusSummary.h"
@@ -11,7 +11,7 @@ using Tab = LibraryStore::LibraryTab;
 
 namespace {
 
-class SectionCatalogTest : public LibraryStoreFixture
+class SectionCountsTest : public LibraryStoreFixture
 {
 protected:
     void SetUp() override
@@ -22,13 +22,14 @@ protected:
 };
 
 // The counts are kept between reads; every assignment of the track list renews them, and a
-// second store never sees the first one's.
-TEST_F(SectionCatalogTest, CountsFollowEveryChangeOfTheTrackList)
+// second store's counts never see the first one's.
+TEST_F(SectionCountsTest, CountsFollowEveryChangeOfTheTrackList)
 {
+    const SectionCounts counts(store());
     setFavouriteTracks({QStringLiteral("a.mp3"), QStringLiteral("b.mp3")});
-    EXPECT_EQ(SectionCatalog::count(store(), Tab::playlist), 2);
-    EXPECT_EQ(SectionCatalog::count(store(), Tab::favorites), 2);
-    EXPECT_EQ(SectionCatalog::count(store(), Tab::covers), 0);
+    EXPECT_EQ(counts.count(Tab::playlist), 2);
+    EXPECT_EQ(counts.count(Tab::favorites), 2);
+    EXPECT_EQ(counts.count(Tab::covers), 0);
 
     QList<Track> tracks = store().tracks();
     tracks[0].isFavorite = false;
@@ -36,10 +37,10 @@ TEST_F(SectionCatalogTest, CountsFollowEveryChangeOfTheTrackList)
     tracks.append(Track::make(url(QStringLiteral("c.mp3"))));
     tracks.last().isInPlaylist = true;
     store().setTracks(tracks);
-    EXPECT_EQ(SectionCatalog::count(store(), Tab::playlist), 3);
-    EXPECT_EQ(SectionCatalog::count(store(), Tab::favorites), 1);
-    EXPECT_EQ(SectionCatalog::count(store(), Tab::covers), 1);
-    const WorkspaceStatusInputs in = WorkspaceStatusInputs::read(store(), nullptr);
+    EXPECT_EQ(counts.count(Tab::playlist), 3);
+    EXPECT_EQ(counts.count(Tab::favorites), 1);
+    EXPECT_EQ(counts.count(Tab::covers), 1);
+    const WorkspaceStatusInputs in = WorkspaceStatusInputs::read(store(), counts, nullptr);
     EXPECT_EQ(in.playlistCount, 3);
     EXPECT_EQ(in.favoriteCount, 1);
     EXPECT_EQ(in.coverCount, 1);
@@ -47,9 +48,10 @@ TEST_F(SectionCatalogTest, CountsFollowEveryChangeOfTheTrackList)
     dropStore();
     makeStore();
     store().setTracks({Track::make(url(QStringLiteral("d.mp3")))});
-    EXPECT_EQ(SectionCatalog::count(store(), Tab::playlist), 0);
-    EXPECT_EQ(SectionCatalog::count(store(), Tab::favorites), 0);
-    EXPECT_EQ(SectionCatalog::count(store(), Tab::covers), 0);
+    const SectionCounts second(store());
+    EXPECT_EQ(second.count(Tab::playlist), 0);
+    EXPECT_EQ(second.count(Tab::favorites), 0);
+    EXPECT_EQ(second.count(Tab::covers), 0);
 }
 
 } // namespace
