@@ -3,6 +3,7 @@
 #include "platform/LocalFile.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -68,24 +69,26 @@ double AVFormatInput::duration() const
     return std::isfinite(seconds) ? seconds : 0;
 }
 
-qint64 AVFormatInput::firstAudioPacketPosition()
+std::optional<AVFormatInput::Packet> AVFormatInput::nextAudioPacket(qsizetype headSize)
 {
     const AVStream *stream = audioStream();
     if (!stream)
-        return -1;
+        return std::nullopt;
     AVPacket *packet = av_packet_alloc();
-    qint64 position = -1;
+    std::optional<Packet> found;
     // A bounded look: interleaved video or data packets may come first.
     for (int i = 0; i < 64 && packet && av_read_frame(m_context, packet) >= 0; ++i) {
-        const bool found = packet->stream_index == stream->index;
-        if (found)
-            position = packet->pos;
+        if (packet->stream_index == stream->index) {
+            const qsizetype length = std::min<qsizetype>(headSize, packet->size);
+            found = Packet{packet->pos,
+                           QByteArray(reinterpret_cast<const char *>(packet->data), length)};
+        }
         av_packet_unref(packet);
         if (found)
             break;
     }
     av_packet_free(&packet);
-    return position;
+    return found;
 }
 
 } // namespace brivello

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
+#include <optional>
 
 struct AVFormatContext;
 struct AVStream;
@@ -30,8 +32,20 @@ public:
     AVStream *audioStream() const;
     // Seconds, or 0 when the container states no finite duration.
     double duration() const;
+    struct Packet
+    {
+        qint64 position = -1; // in the file; -1 when unknown
+        QByteArray head;      // the first bytes asked for, fewer when the packet is shorter
+    };
+    // The next audio packet, looking past at most 64 packets of other streams; nothing when
+    // none comes.
+    std::optional<Packet> nextAudioPacket(qsizetype headSize = 0);
     // Where the first audio packet starts in the file, or -1 when unknown. Reads one packet.
-    qint64 firstAudioPacketPosition();
+    qint64 firstAudioPacketPosition()
+    {
+        const std::optional<Packet> packet = nextAudioPacket();
+        return packet ? packet->position : -1;
+    }
 
 private:
     explicit AVFormatInput(AVFormatContext *context)

@@ -1,6 +1,7 @@
 #include "ContainerHint.h"
 
 #include "Id3v2Tag.h"
+#include "MP3Header.h"
 #include "platform/LocalFile.h"
 
 #include <QFile>
@@ -9,18 +10,11 @@ namespace brivello {
 
 namespace {
 
+// A frame header at the very start, with a usable sample rate as the demuxer requires.
 bool mpegAudioHeader(const QByteArray &lead)
 {
-    if (lead.size() < 4)
-        return false;
-    const auto b1 = static_cast<unsigned char>(lead[1]);
-    const auto b2 = static_cast<unsigned char>(lead[2]);
-    const int version = (b1 >> 3) & 3;
-    const int layer = (b1 >> 1) & 3;
-    const int index = b2 >> 4;
-    const int rate = (b2 >> 2) & 3;
-    return static_cast<unsigned char>(lead[0]) == 0xFF && b1 >= 0xE0 && version != 1 &&
-           layer != 0 && index != 0 && index != 15 && rate != 3;
+    const std::optional<MP3Header::Frame> frame = MP3Header::frame(lead, 0);
+    return frame && frame->sampleRateIndex != 3;
 }
 
 bool riffWave(const QByteArray &lead)

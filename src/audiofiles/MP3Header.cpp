@@ -23,6 +23,27 @@ const MP3Header::Table &tableFor(int version, int layer)
 
 } // namespace
 
+double MP3Header::Frame::bitRate() const
+{
+    return tableFor(version, layer)[bitRateIndex] * 1000.0;
+}
+
+std::optional<MP3Header::Frame> MP3Header::frame(QByteArrayView bytes, qsizetype at)
+{
+    if (at < 0 || bytes.size() - at < 4)
+        return std::nullopt;
+    const auto b0 = static_cast<unsigned char>(bytes[at]);
+    const auto b1 = static_cast<unsigned char>(bytes[at + 1]);
+    const auto b2 = static_cast<unsigned char>(bytes[at + 2]);
+    if (b0 != 0xFF || b1 < 0xE0)
+        return std::nullopt;
+    const Frame header{(b1 >> 3) & 3, (b1 >> 1) & 3, b2 >> 4, (b2 >> 2) & 3};
+    if (header.version == 1 || header.layer == 0 || header.bitRateIndex == 0 ||
+        header.bitRateIndex == 15)
+        return std::nullopt;
+    return header;
+}
+
 std::optional<double> MP3Header::bitRate(const QUrl &url)
 {
     if (pathExtension(url).toLower() != QLatin1String("mp3"))
@@ -48,17 +69,8 @@ std::optional<double> MP3Header::bitRate(const QByteArray &window)
     }
 
     for (qsizetype i = start; i < n - 3; ++i) {
-        const unsigned b0 = bytes[i];
-        const unsigned b1 = bytes[i + 1];
-        const unsigned b2 = bytes[i + 2];
-        if (b0 != 0xFF || b1 < 0xE0)
-            continue;
-        const int version = (b1 >> 3) & 3;
-        const int layer = (b1 >> 1) & 3;
-        const int index = b2 >> 4;
-        if (version == 1 || layer == 0 || index == 0 || index == 15)
-            continue;
-        return tableFor(version, layer)[index] * 1000.0;
+        if (const std::optional<Frame> header = frame(window, i))
+            return header->bitRate();
     }
     return std::nullopt;
 }

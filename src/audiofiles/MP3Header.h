@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QUrl>
 #include <array>
 #include <optional>
@@ -28,6 +29,18 @@ public:
         0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
 
     static constexpr qint64 kWindowSize = 131072;
+
+    // The fields of a frame header whose sync, version, layer and bit-rate index are valid.
+    struct Frame
+    {
+        int version;         // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
+        int layer;           // 3 layer I, 2 layer II, 1 layer III
+        int bitRateIndex;    // 1 … 14
+        int sampleRateIndex; // 3 is reserved, but the bit-rate scan does not look at it
+        double bitRate() const;
+    };
+    // The header at `at`, when four bytes are there and they hold one.
+    static std::optional<Frame> frame(QByteArrayView bytes, qsizetype at);
 
     // Bits per second, or nothing for a non-".mp3" name, an unreadable file or no header.
     static std::optional<double> bitRate(const QUrl &url);
