@@ -2,10 +2,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
 struct AVFormatContext;
+struct AVIOContext;
 struct AVStream;
 
 namespace brivello {
@@ -24,6 +26,11 @@ public:
     // skips probing.
     static std::unique_ptr<AVFormatInput>
     open(const QString &path, bool analyse = true, const char *demuxer = nullptr);
+    // The same over a file the caller holds open: reads a duplicate of `fd` with pread, so
+    // neither side moves the other's position and the input may outlive the caller's copy.
+    // `path` only names the file for probing.
+    static std::unique_ptr<AVFormatInput>
+    open(int fd, const QString &path, bool analyse = true, const char *demuxer = nullptr);
     // The analysis open() does with `analyse`; on failure the header's values stand.
     void analyse();
 
@@ -48,10 +55,15 @@ public:
     }
 
 private:
-    explicit AVFormatInput(AVFormatContext *context)
-        : m_context(context)
-    {}
-    AVFormatContext *m_context;
+    AVFormatInput() = default;
+    static int readPacket(void *opaque, uint8_t *buffer, int size);
+    static int64_t seek(void *opaque, int64_t offset, int whence);
+
+    AVFormatContext *m_context = nullptr;
+    // Set only when reading a caller's file; the descriptor is our duplicate.
+    AVIOContext *m_io = nullptr;
+    int m_fd = -1;
+    qint64 m_position = 0;
 };
 
 } // namespace brivello

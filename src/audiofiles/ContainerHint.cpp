@@ -1,10 +1,11 @@
 #include "ContainerHint.h"
 
+#include "ByteSource.h"
 #include "Id3v2Tag.h"
 #include "MP3Header.h"
-#include "platform/LocalFile.h"
+#include "WriteError.h"
 
-#include <QFile>
+#include <algorithm>
 
 namespace brivello {
 
@@ -51,19 +52,24 @@ ContainerHint::Hint ContainerHint::forFile(const QString &extension, const QByte
     return hint;
 }
 
-QByteArray ContainerHint::leadBytes(const QString &path)
+QByteArray ContainerHint::leadBytes(const ByteSource &source)
 {
-    QFile file;
-    if (!LocalFile::open(file, path, QIODevice::ReadOnly))
+    // Past the end there is nothing, as a file read there gives nothing.
+    const auto readAt = [&source](qint64 offset) {
+        return offset < source.size()
+                   ? source.read(offset, std::min(kLeadSize, source.size() - offset))
+                   : QByteArray();
+    };
+    try {
+        QByteArray lead = readAt(0);
+        if (lead.size() >= Id3v2Tag::kHeaderSize && lead.startsWith("ID3")) {
+            const qint64 tagLength = Id3v2Tag::totalLength(lead.left(Id3v2Tag::kHeaderSize));
+            lead = tagLength > 0 ? readAt(tagLength) : QByteArray();
+        }
+        return lead;
+    } catch (const WriteError &) {
         return {};
-    QByteArray lead = file.read(kLeadSize);
-    if (lead.size() >= Id3v2Tag::kHeaderSize && lead.startsWith("ID3")) {
-        const qint64 tagLength = Id3v2Tag::totalLength(lead.left(Id3v2Tag::kHeaderSize));
-        if (tagLength <= 0 || !file.seek(tagLength))
-            return {};
-        lead = file.read(kLeadSize);
     }
-    return lead;
 }
 
 } // namespace brivello

@@ -1,9 +1,11 @@
 #include "MP3Header.h"
 
+#include "FileByteSource.h"
+#include "WriteError.h"
 #include "platform/LocalFile.h"
 #include "records/Track.h"
 
-#include <QFile>
+#include <algorithm>
 
 namespace brivello {
 
@@ -48,10 +50,22 @@ std::optional<double> MP3Header::bitRate(const QUrl &url)
 {
     if (pathExtension(url).toLower() != QLatin1String("mp3"))
         return std::nullopt;
-    QFile file;
-    if (!LocalFile::open(file, LocalFile::path(url), QIODevice::ReadOnly))
+    try {
+        return bitRate(url, FileByteSource(LocalFile::path(url)));
+    } catch (const WriteError &) {
         return std::nullopt;
-    return bitRate(file.read(kWindowSize));
+    }
+}
+
+std::optional<double> MP3Header::bitRate(const QUrl &url, const ByteSource &file)
+{
+    if (pathExtension(url).toLower() != QLatin1String("mp3"))
+        return std::nullopt;
+    try {
+        return bitRate(file.read(0, std::min(kWindowSize, file.size())));
+    } catch (const WriteError &) {
+        return std::nullopt;
+    }
 }
 
 std::optional<double> MP3Header::bitRate(const QByteArray &window)

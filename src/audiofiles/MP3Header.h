@@ -8,6 +8,8 @@
 
 namespace brivello {
 
+class ByteSource;
+
 // Reads the bit rate announced by the first valid MPEG audio frame header near the start of an
 // ".mp3" file. Stateless and thread-safe.
 class MP3Header
@@ -44,6 +46,8 @@ public:
 
     // Bits per second, or nothing for a non-".mp3" name, an unreadable file or no header.
     static std::optional<double> bitRate(const QUrl &url);
+    // The same over the file at `url`, already open.
+    static std::optional<double> bitRate(const QUrl &url, const ByteSource &file);
     // The same scan over bytes already read from the start of a file.
     static std::optional<double> bitRate(const QByteArray &window);
 };

@@ -1,7 +1,9 @@
 #include "MetadataInput.h"
 
 #include "ContainerHint.h"
+#include "FileByteSource.h"
 #include "MP3Header.h"
+#include "WriteError.h"
 
 #include <QFileInfo>
 #include <optional>
@@ -91,16 +93,25 @@ bool settleFromHeader(AVFormatInput &input, bool mp3InfoFrame)
 
 std::unique_ptr<AVFormatInput> MetadataInput::open(const QString &path)
 {
+    try {
+        return open(FileByteSource(path), path);
+    } catch (const WriteError &) {
+        return nullptr;
+    }
+}
+
+std::unique_ptr<AVFormatInput> MetadataInput::open(const FileByteSource &file, const QString &path)
+{
     const ContainerHint::Hint hint =
-        ContainerHint::forFile(QFileInfo(path).suffix(), ContainerHint::leadBytes(path));
+        ContainerHint::forFile(QFileInfo(path).suffix(), ContainerHint::leadBytes(file));
     if (hint.demuxer) {
-        if (auto input = AVFormatInput::open(path, false, hint.demuxer)) {
+        if (auto input = AVFormatInput::open(file.fileDescriptor(), path, false, hint.demuxer)) {
             if (!settleFromHeader(*input, hint.mp3InfoFrame))
                 input->analyse();
             return input;
         }
     }
-    return AVFormatInput::open(path);
+    return AVFormatInput::open(file.fileDescriptor(), path);
 }
 
 } // namespace brivello
