@@ -5,9 +5,9 @@
 #include "BenchArguments.h"
 #include "BenchFiles.h"
 #include "audiofiles/AudioMetadataLoader.h"
-#include "audiofiles/MetadataSummary.h"
 #include "library/AudioFileWalk.h"
 #include "library/LibraryStore.h"
+#include "support/MetadataSummary.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -100,8 +100,9 @@ int runOnFiles(const QStringList &arguments)
     const QList<QUrl> urls = AudioFileWalk::audioURLs(roots, LibraryStore::playlistExtensions());
     for (const QUrl &url : urls) {
         const LoadedTrackMetadata loaded = AudioMetadataLoader::read(url, {});
-        std::printf(
-            "%s\t%s\n", qPrintable(url.toLocalFile()), qPrintable(MetadataSummary::line(loaded)));
+        std::printf("%s\t%s\n",
+                    qPrintable(url.toLocalFile()),
+                    qPrintable(test::MetadataSummary::line(loaded)));
     }
     if (urls.isEmpty()) {
         std::fprintf(stderr, "no audio files under the given paths\n");
