@@ -5,10 +5,10 @@
 #include "BenchArguments.h"
 #include "BenchFiles.h"
 #include "audiofiles/AudioMetadataLoader.h"
-#include "audiofiles/MetadataSummary.h"
 #include "library/AudioFileWalk.h"
 #include "library/LibraryStore.h"
 #include "library/TrackImporter.h"
+#include "support/MetadataSummary.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -101,8 +101,9 @@ int runOnFiles(const QStringList &arguments)
     const QList<QUrl> urls = AudioFileWalk::audioURLs(roots, TrackImporter::playlistExtensions());
     for (const QUrl &url : urls) {
         const LoadedTrackMetadata loaded = AudioMetadataLoader::read(url, {});
-        std::printf(
-            "%s\t%s\n", qPrintable(url.toLocalFile()), qPrintable(MetadataSummary::line(loaded)));
+        std::printf("%s\t%s\n",
+                    qPrintable(url.toLocalFile()),
+                    qPrintable(test::MetadataSummary::line(loaded)));
     }
     if (urls.isEmpty()) {
         std::fprintf(stderr, "no audio files under the given paths\n");

@@ -2,9 +2,13 @@
 
 #include "platform/LocalFile.h"
 
-#include <QFile>
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -13,32 +17,133 @@ extern "C" {
 
 namespace brivello {
 
+namespace {
+
+// What the file protocol reads with, so both opens read alike.
+constexpr int kIOBufferSize = 32768;
+
+void silenceLogging()
+{
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
+QByteArray fileURL(const QString &path)
+{
+    return QByteArrayLiteral("file:") + LocalFile::encodeName(path);
+}
+
+// Opens `context` (freed on failure), allowing only the file protocol: a playlist-like file
+// must not make the demuxer reach elsewhere.
+bool openInput(AVFormatContext *&context, const QString &path, const char *demuxer)
+{
+    AVDictionary *options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    const AVInputFormat *format = demuxer ? av_find_input_format(demuxer) : nullptr;
+    const int status = avformat_open_input(&context, fileURL(path).constData(), format, &options);
+    av_dict_free(&options);
+    return status >= 0 && context;
+}
+
+} // namespace
+
 AVFormatInput::~AVFormatInput()
 {
     avformat_close_input(&m_context);
+    if (m_io) {
+        av_freep(&m_io->buffer);
+        avio_context_free(&m_io);
+    }
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 std::unique_ptr<AVFormatInput>
 AVFormatInput::open(const QString &path, bool analyse, const char *demuxer)
 {
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
-
-    // Only the file protocol: a playlist-like file must not make the demuxer reach elsewhere.
-    AVDictionary *options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    AVFormatContext *context = nullptr;
-    const QByteArray url = QByteArrayLiteral("file:") + LocalFile::encodeName(path);
-    const AVInputFormat *format = demuxer ? av_find_input_format(demuxer) : nullptr;
-    const int status = avformat_open_input(&context, url.constData(), format, &options);
-    av_dict_free(&options);
-    if (status < 0 || !context)
+    silenceLogging();
+    std::unique_ptr<AVFormatInput> input(new AVFormatInput);
+    if (!openInput(input->m_context, path, demuxer))
         return nullptr;
-
-    std::unique_ptr<AVFormatInput> input(new AVFormatInput(context));
     if (analyse)
         input->analyse();
     return input;
+}
+
+std::unique_ptr<AVFormatInput>
+AVFormatInput::open(int fd, const QString &path, bool analyse, const char *demuxer)
+{
+    silenceLogging();
+    std::unique_ptr<AVFormatInput> input(new AVFormatInput);
+    input->m_fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (input->m_fd < 0)
+        return nullptr;
+    auto *buffer = static_cast<unsigned char *>(av_malloc(kIOBufferSize));
+    if (!buffer)
+        return nullptr;
+    input->m_io = avio_alloc_context(
+        buffer, kIOBufferSize, 0, input.get(), &AVFormatInput::readPacket, nullptr, &seek);
+    if (!input->m_io) {
+        av_free(buffer);
+        return nullptr;
+    }
+    input->m_context = avformat_alloc_context();
+    if (!input->m_context)
+        return nullptr;
+    // The AVIO context stays ours, also when the open fails.
+    input->m_context->pb = input->m_io;
+    if (!openInput(input->m_context, path, demuxer))
+        return nullptr;
+    if (analyse)
+        input->analyse();
+    return input;
+}
+
+int AVFormatInput::readPacket(void *opaque, uint8_t *buffer, int size)
+{
+    auto *self = static_cast<AVFormatInput *>(opaque);
+    while (true) {
+        const ssize_t got =
+            ::pread(self->m_fd, buffer, static_cast<size_t>(size), self->m_position);
+        if (got > 0) {
+            self->m_position += got;
+            return static_cast<int>(got);
+        }
+        if (got == 0)
+            return AVERROR_EOF;
+        if (errno != EINTR)
+            return AVERROR(errno);
+    }
+}
+
+int64_t AVFormatInput::seek(void *opaque, int64_t offset, int whence)
+{
+    auto *self = static_cast<AVFormatInput *>(opaque);
+    const auto fileSize = [self]() -> int64_t {
+        struct stat info;
+        return ::fstat(self->m_fd, &info) == 0 ? info.st_size : AVERROR(errno);
+    };
+    if (whence & AVSEEK_SIZE)
+        return fileSize();
+    int64_t base = 0;
+    switch (whence & ~AVSEEK_FORCE) {
+    case SEEK_SET:
+        break;
+    case SEEK_CUR:
+        base = self->m_position;
+        break;
+    case SEEK_END:
+        base = fileSize();
+        if (base < 0)
+            return base;
+        break;
+    default:
+        return AVERROR(EINVAL);
+    }
+    if (offset < -base)
+        return AVERROR(EINVAL);
+    self->m_position = base + offset;
+    return self->m_position;
 }
 
 void AVFormatInput::analyse()
@@ -68,24 +173,26 @@ double AVFormatInput::duration() const
     return std::isfinite(seconds) ? seconds : 0;
 }
 
-qint64 AVFormatInput::firstAudioPacketPosition()
+std::optional<AVFormatInput::Packet> AVFormatInput::nextAudioPacket(qsizetype headSize)
 {
     const AVStream *stream = audioStream();
     if (!stream)
-        return -1;
+        return std::nullopt;
     AVPacket *packet = av_packet_alloc();
-    qint64 position = -1;
+    std::optional<Packet> found;
     // A bounded look: interleaved video or data packets may come first.
     for (int i = 0; i < 64 && packet && av_read_frame(m_context, packet) >= 0; ++i) {
-        const bool found = packet->stream_index == stream->index;
-        if (found)
-            position = packet->pos;
+        if (packet->stream_index == stream->index) {
+            const qsizetype length = std::min<qsizetype>(headSize, packet->size);
+            found = Packet{packet->pos,
+                           QByteArray(reinterpret_cast<const char *>(packet->data), length)};
+        }
         av_packet_unref(packet);
         if (found)
             break;
     }
     av_packet_free(&packet);
-    return position;
+    return found;
 }
 
 } // namespace brivello

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 struct AVFormatContext;
+struct AVIOContext;
 struct AVStream;
 
 namespace brivello {
@@ -22,6 +26,11 @@ public:
     // skips probing.
     static std::unique_ptr<AVFormatInput>
     open(const QString &path, bool analyse = true, const char *demuxer = nullptr);
+    // The same over a file the caller holds open: reads a duplicate of `fd` with pread, so
+    // neither side moves the other's position and the input may outlive the caller's copy.
+    // `path` only names the file for probing.
+    static std::unique_ptr<AVFormatInput>
+    open(int fd, const QString &path, bool analyse = true, const char *demuxer = nullptr);
     // The analysis open() does with `analyse`; on failure the header's values stand.
     void analyse();
 
@@ -30,14 +39,31 @@ public:
     AVStream *audioStream() const;
     // Seconds, or 0 when the container states no finite duration.
     double duration() const;
+    struct Packet
+    {
+        qint64 position = -1; // in the file; -1 when unknown
+        QByteArray head;      // the first bytes asked for, fewer when the packet is shorter
+    };
+    // The next audio packet, looking past at most 64 packets of other streams; nothing when
+    // none comes.
+    std::optional<Packet> nextAudioPacket(qsizetype headSize = 0);
     // Where the first audio packet starts in the file, or -1 when unknown. Reads one packet.
-    qint64 firstAudioPacketPosition();
+    qint64 firstAudioPacketPosition()
+    {
+        const std::optional<Packet> packet = nextAudioPacket();
+        return packet ? packet->position : -1;
+    }
 
 private:
-    explicit AVFormatInput(AVFormatContext *context)
-        : m_context(context)
-    {}
-    AVFormatContext *m_context;
+    AVFormatInput() = default;
+    static int readPacket(void *opaque, uint8_t *buffer, int size);
+    static int64_t seek(void *opaque, int64_t offset, int whence);
+
+    AVFormatContext *m_context = nullptr;
+    // Set only when reading a caller's file; the descriptor is our duplicate.
+    AVIOContext *m_io = nullptr;
+    int m_fd = -1;
+    qint64 m_position = 0;
 };
 
 } // namespace brivello

@@ -3,14 +3,14 @@
 #include "AVFormatInput.h"
 #include "AudioTagReader.h"
 #include "AudioTechnicalInfo.h"
+#include "FileByteSource.h"
 #include "MP3Header.h"
 #include "MetadataInput.h"
+#include "WriteError.h"
 #include "platform/LocalFile.h"
 #include "records/Track.h"
 
 #include <QCoroFuture>
-#include <QFile>
-#include <QFileInfo>
 #include <QtConcurrent>
 #include <sys/stat.h>
 
@@ -18,13 +18,10 @@ namespace brivello {
 
 namespace {
 
-// The size of a regular file, else -1.
-qint64 regularFileSize(const QString &path)
+bool isRegularFile(const QString &path)
 {
     struct stat info;
-    if (::stat(LocalFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
-        return -1;
-    return info.st_size;
+    return ::stat(LocalFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 LoadedTrackMetadata fallbackResult(const QUrl &url, const AudioTags &fallbackTags)
@@ -35,25 +32,25 @@ LoadedTrackMetadata fallbackResult(const QUrl &url, const AudioTags &fallbackTag
     return result;
 }
 
-LoadedTrackMetadata readFile(const QUrl &url, const AudioTags &fallbackTags)
+// Every reader takes the bytes from `file`, so the file is opened once and all values come
+// from the same file even when it is replaced meanwhile.
+LoadedTrackMetadata readOpenFile(const QUrl &url,
+                                 const QString &path,
+                                 const FileByteSource &file,
+                                 const AudioTags &fallbackTags)
 {
     LoadedTrackMetadata result = fallbackResult(url, fallbackTags);
-    const QString path = LocalFile::path(url);
-    // Only regular files: opening a FIFO or a device would block the reading thread.
-    const qint64 fileSize = path.isEmpty() ? -1 : regularFileSize(path);
-    if (fileSize < 0)
-        return result;
-
+    const qint64 fileSize = file.size();
     std::optional<AudioTechnicalInfo::Details> details;
     qint64 streamStart = -1;
-    if (const auto input = MetadataInput::open(path)) {
+    if (const auto input = MetadataInput::open(file, path)) {
         result.duration = input->duration();
-        details = AudioTechnicalInfo::read(*input, path);
+        details = AudioTechnicalInfo::read(*input, file);
         if (details && details->bitRate == 0)
             streamStart = input->firstAudioPacketPosition();
     }
 
-    AudioTagReader::Result tagged = AudioTagReader::read(path, fallbackTags);
+    AudioTagReader::Result tagged = AudioTagReader::read(file, path, fallbackTags);
     result.tags = std::move(tagged.tags);
     result.artworkData = std::move(tagged.picture);
 
@@ -69,7 +66,7 @@ LoadedTrackMetadata readFile(const QUrl &url, const AudioTags &fallbackTags)
     if (result.bitRate == 0 && streamStart >= 0 && streamStart < fileSize && result.duration > 0)
         result.bitRate = double((fileSize - streamStart) * 8) / result.duration;
     if (result.bitRate == 0) {
-        if (const auto headerRate = MP3Header::bitRate(url))
+        if (const auto headerRate = MP3Header::bitRate(url, file))
             result.bitRate = *headerRate;
     }
     if (result.bitRate == 0 && result.duration > 0) {
@@ -78,6 +75,21 @@ LoadedTrackMetadata readFile(const QUrl &url, const AudioTags &fallbackTags)
             result.bitRate = double(bytes * 8) / result.duration;
     }
     return result;
+}
+
+LoadedTrackMetadata readFile(const QUrl &url, const AudioTags &fallbackTags)
+{
+    const QString path = LocalFile::path(url);
+    // Only regular files: opening a FIFO or a device would block the reading thread.
+    if (path.isEmpty() || !isRegularFile(path))
+        return fallbackResult(url, fallbackTags);
+    std::optional<FileByteSource> file;
+    try {
+        file.emplace(path);
+    } catch (const WriteError &) {
+        return fallbackResult(url, fallbackTags);
+    }
+    return readOpenFile(url, path, *file, fallbackTags);
 }
 
 } // namespace

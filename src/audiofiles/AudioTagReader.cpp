@@ -1,5 +1,6 @@
 #include "AudioTagReader.h"
 
+#include "ByteSourceIOStream.h"
 #include "FileByteSource.h"
 #include "Mp4TagWriter.h"
 #include "NativeTagReader.h"
@@ -7,9 +8,7 @@
 #include "WriteError.h"
 #include "platform/LocalFile.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <memory>
 #include <taglib/aifffile.h>
 #include <taglib/apetag.h>
 #include <taglib/attachedpictureframe.h>
@@ -234,15 +233,14 @@ bool hasTrailingTags(const ByteSource &source)
 
 // An MP3 file with only an ID3v2 tag is read by the writers' parser alone; TagLib would only
 // parse the same tag again.
-std::optional<AudioTagReader::Result> readPlainMP3(const QString &path,
-                                                   const AudioTags &fallbackTags)
+std::optional<AudioTagReader::Result>
+readPlainMP3(const ByteSource &file, const QString &path, const AudioTags &fallbackTags)
 {
     if (QFileInfo(path).suffix().compare(QLatin1String("mp3"), Qt::CaseInsensitive) != 0)
         return std::nullopt;
     try {
-        const FileByteSource source(path);
-        const auto frames = NativeTagReader::id3Frames(source, NativeTagReader::Container::mp3);
-        if (!frames || hasTrailingTags(source))
+        const auto frames = NativeTagReader::id3Frames(file, NativeTagReader::Container::mp3);
+        if (!frames || hasTrailingTags(file))
             return std::nullopt;
         AudioTagReader::Result result;
         result.tags = fallbackTags;
@@ -257,23 +255,29 @@ std::optional<AudioTagReader::Result> readPlainMP3(const QString &path,
 
 AudioTagReader::Result AudioTagReader::read(const QString &path, const AudioTags &fallbackTags)
 {
-    if (std::optional<Result> plain = readPlainMP3(path, fallbackTags))
+    try {
+        return read(FileByteSource(path), path, fallbackTags);
+    } catch (const WriteError &) {
+        Result result;
+        result.tags = fallbackTags;
+        return result;
+    }
+}
+
+AudioTagReader::Result
+AudioTagReader::read(const ByteSource &file, const QString &path, const AudioTags &fallbackTags)
+{
+    if (std::optional<Result> plain = readPlainMP3(file, path, fallbackTags))
         return std::move(*plain);
     Result result;
     result.tags = fallbackTags;
-    const QByteArray name = LocalFile::encodeName(path);
     // No audio properties: on a large file that is not really MPEG, TagLib would scan all of it
     // for a frame. The stream details come from libavformat.
-    TagLib::FileRef ref(name.constData(), false);
+    ByteSourceIOStream stream(file, LocalFile::encodeName(path));
+    TagLib::FileRef ref(&stream, false);
     if (ref.isNull())
         return result;
-    std::unique_ptr<FileByteSource> source;
-    try {
-        source = std::make_unique<FileByteSource>(path);
-    } catch (const WriteError &) {
-        // TagLib's reading alone
-    }
-    readTags(result, ref.file(), ref.tag(), source.get());
+    readTags(result, ref.file(), ref.tag(), &file);
     return result;
 }
 

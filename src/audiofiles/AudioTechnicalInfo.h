@@ -7,6 +7,7 @@
 namespace brivello {
 
 class AVFormatInput;
+class ByteSource;
 
 // A file's stated bit rate, stored sample size and audio byte count, read with libavformat and
 // the container's chunk headers. Stateless and thread-safe.
@@ -24,9 +25,11 @@ public:
     static std::optional<Details> read(const QUrl &url);
     // The same from a file already opened (the metadata loader opens each file once).
     static std::optional<Details> read(const AVFormatInput &input, const QString &path);
+    static std::optional<Details> read(const AVFormatInput &input, const ByteSource &file);
 
     // The audio sample bytes of a RIFF/WAVE or FORM/AIFF(C) file, 0 for other files.
     static quint64 chunkAudioByteCount(const QString &path);
+    static quint64 chunkAudioByteCount(const ByteSource &file);
 };
 
 } // namespace brivello

@@ -1,26 +1,21 @@
 #include "ContainerHint.h"
 
+#include "ByteSource.h"
 #include "Id3v2Tag.h"
-#include "platform/LocalFile.h"
+#include "MP3Header.h"
+#include "WriteError.h"
 
-#include <QFile>
+#include <algorithm>
 
 namespace brivello {
 
 namespace {
 
+// A frame header at the very start, with a usable sample rate as the demuxer requires.
 bool mpegAudioHeader(const QByteArray &lead)
 {
-    if (lead.size() < 4)
-        return false;
-    const auto b1 = static_cast<unsigned char>(lead[1]);
-    const auto b2 = static_cast<unsigned char>(lead[2]);
-    const int version = (b1 >> 3) & 3;
-    const int layer = (b1 >> 1) & 3;
-    const int index = b2 >> 4;
-    const int rate = (b2 >> 2) & 3;
-    return static_cast<unsigned char>(lead[0]) == 0xFF && b1 >= 0xE0 && version != 1 &&
-           layer != 0 && index != 0 && index != 15 && rate != 3;
+    const std::optional<MP3Header::Frame> frame = MP3Header::frame(lead, 0);
+    return frame && frame->sampleRateIndex != 3;
 }
 
 bool riffWave(const QByteArray &lead)
@@ -57,19 +52,24 @@ ContainerHint::Hint ContainerHint::forFile(const QString &extension, const QByte
     return hint;
 }
 
-QByteArray ContainerHint::leadBytes(const QString &path)
+QByteArray ContainerHint::leadBytes(const ByteSource &source)
 {
-    QFile file;
-    if (!LocalFile::open(file, path, QIODevice::ReadOnly))
+    // Past the end there is nothing, as a file read there gives nothing.
+    const auto readAt = [&source](qint64 offset) {
+        return offset < source.size()
+                   ? source.read(offset, std::min(kLeadSize, source.size() - offset))
+                   : QByteArray();
+    };
+    try {
+        QByteArray lead = readAt(0);
+        if (lead.size() >= Id3v2Tag::kHeaderSize && lead.startsWith("ID3")) {
+            const qint64 tagLength = Id3v2Tag::totalLength(lead.left(Id3v2Tag::kHeaderSize));
+            lead = tagLength > 0 ? readAt(tagLength) : QByteArray();
+        }
+        return lead;
+    } catch (const WriteError &) {
         return {};
-    QByteArray lead = file.read(kLeadSize);
-    if (lead.size() >= Id3v2Tag::kHeaderSize && lead.startsWith("ID3")) {
-        const qint64 tagLength = Id3v2Tag::totalLength(lead.left(Id3v2Tag::kHeaderSize));
-        if (tagLength <= 0 || !file.seek(tagLength))
-            return {};
-        lead = file.read(kLeadSize);
     }
-    return lead;
 }
 
 } // namespace brivello

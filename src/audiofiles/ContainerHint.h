@@ -5,6 +5,8 @@
 
 namespace brivello {
 
+class ByteSource;
+
 // Names the demuxer for a file from its extension, but only when the file's first bytes carry
 // that container's signature: a misnamed file gets no name and is probed as before. Saves
 // probing every demuxer over a large leading tag. Stateless; any thread.
@@ -20,7 +22,7 @@ public:
     // `lead` holds the file's first bytes past a leading ID3v2 tag (leadBytes()).
     static Hint forFile(const QString &extension, const QByteArray &lead);
     // The first kLeadSize bytes after any ID3v2 tag at the start; empty when unreadable.
-    static QByteArray leadBytes(const QString &path);
+    static QByteArray leadBytes(const ByteSource &source);
 
     static constexpr qint64 kLeadSize = 64;
 };

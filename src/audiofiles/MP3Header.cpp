@@ -1,9 +1,11 @@
 #include "MP3Header.h"
 
+#include "FileByteSource.h"
+#include "WriteError.h"
 #include "platform/LocalFile.h"
 #include "records/Track.h"
 
-#include <QFile>
+#include <algorithm>
 
 namespace brivello {
 
@@ -23,14 +25,47 @@ const MP3Header::Table &tableFor(int version, int layer)
 
 } // namespace
 
+double MP3Header::Frame::bitRate() const
+{
+    return tableFor(version, layer)[bitRateIndex] * 1000.0;
+}
+
+std::optional<MP3Header::Frame> MP3Header::frame(QByteArrayView bytes, qsizetype at)
+{
+    if (at < 0 || bytes.size() - at < 4)
+        return std::nullopt;
+    const auto b0 = static_cast<unsigned char>(bytes[at]);
+    const auto b1 = static_cast<unsigned char>(bytes[at + 1]);
+    const auto b2 = static_cast<unsigned char>(bytes[at + 2]);
+    if (b0 != 0xFF || b1 < 0xE0)
+        return std::nullopt;
+    const Frame header{(b1 >> 3) & 3, (b1 >> 1) & 3, b2 >> 4, (b2 >> 2) & 3};
+    if (header.version == 1 || header.layer == 0 || header.bitRateIndex == 0 ||
+        header.bitRateIndex == 15)
+        return std::nullopt;
+    return header;
+}
+
 std::optional<double> MP3Header::bitRate(const QUrl &url)
 {
     if (pathExtension(url).toLower() != QLatin1String("mp3"))
         return std::nullopt;
-    QFile file;
-    if (!LocalFile::open(file, LocalFile::path(url), QIODevice::ReadOnly))
+    try {
+        return bitRate(url, FileByteSource(LocalFile::path(url)));
+    } catch (const WriteError &) {
         return std::nullopt;
-    return bitRate(file.read(kWindowSize));
+    }
+}
+
+std::optional<double> MP3Header::bitRate(const QUrl &url, const ByteSource &file)
+{
+    if (pathExtension(url).toLower() != QLatin1String("mp3"))
+        return std::nullopt;
+    try {
+        return bitRate(file.read(0, std::min(kWindowSize, file.size())));
+    } catch (const WriteError &) {
+        return std::nullopt;
+    }
 }
 
 std::optional<double> MP3Header::bitRate(const QByteArray &window)
@@ -48,17 +83,8 @@ std::optional<double> MP3Header::bitRate(const QByteArray &window)
     }
 
     for (qsizetype i = start; i < n - 3; ++i) {
-        const unsigned b0 = bytes[i];
-        const unsigned b1 = bytes[i + 1];
-        const unsigned b2 = bytes[i + 2];
-        if (b0 != 0xFF || b1 < 0xE0)
-            continue;
-        const int version = (b1 >> 3) & 3;
-        const int layer = (b1 >> 1) & 3;
-        const int index = b2 >> 4;
-        if (version == 1 || layer == 0 || index == 0 || index == 15)
-            continue;
-        return tableFor(version, layer)[index] * 1000.0;
+        if (const std::optional<Frame> header = frame(window, i))
+            return header->bitRate();
     }
     return std::nullopt;
 }

@@ -1,7 +1,9 @@
 #include "MetadataInput.h"
 
 #include "ContainerHint.h"
+#include "FileByteSource.h"
 #include "MP3Header.h"
+#include "WriteError.h"
 
 #include <QFileInfo>
 #include <optional>
@@ -27,27 +29,18 @@ bool settleFlac(AVCodecParameters *codec)
 
 // A VBR header states the average rate. A CBR "Info" header does not: the analysis then
 // averages the frames' own rates, which in a constant-rate file is the first audio frame's.
-bool settleMp3(AVFormatContext *context, const AVStream *stream, bool infoFrame)
+bool settleMp3(AVFormatInput &input, AVCodecParameters *codec, bool infoFrame)
 {
-    AVCodecParameters *codec = stream->codecpar;
     if (codec->bit_rate > 0)
         return true;
     if (!infoFrame)
         return false;
-    AVPacket *packet = av_packet_alloc();
-    std::optional<double> rate;
-    for (int i = 0; i < 64 && packet && av_read_frame(context, packet) >= 0; ++i) {
-        const bool audio = packet->stream_index == stream->index;
-        if (audio && packet->size >= 4)
-            rate = MP3Header::bitRate(QByteArray(reinterpret_cast<const char *>(packet->data), 4));
-        av_packet_unref(packet);
-        if (audio)
-            break;
-    }
-    av_packet_free(&packet);
-    if (!rate)
+    const std::optional<AVFormatInput::Packet> packet = input.nextAudioPacket(4);
+    const std::optional<MP3Header::Frame> frame =
+        packet ? MP3Header::frame(packet->head, 0) : std::nullopt;
+    if (!frame)
         return false;
-    codec->bit_rate = static_cast<int64_t>(*rate);
+    codec->bit_rate = static_cast<int64_t>(frame->bitRate());
     return true;
 }
 
@@ -85,7 +78,7 @@ bool settleFromHeader(AVFormatInput &input, bool mp3InfoFrame)
     if (codec->codec_id == AV_CODEC_ID_FLAC)
         settled = settleFlac(codec);
     else if (codec->codec_id == AV_CODEC_ID_MP3)
-        settled = settleMp3(context, stream, mp3InfoFrame);
+        settled = settleMp3(input, codec, mp3InfoFrame);
     else if (codec->codec_id >= AV_CODEC_ID_PCM_S16LE && codec->codec_id < AV_CODEC_ID_ADPCM_IMA_QT)
         settled = settlePcm(codec);
     else if (descriptor && !(descriptor->props & AV_CODEC_PROP_LOSSLESS))
@@ -100,16 +93,25 @@ bool settleFromHeader(AVFormatInput &input, bool mp3InfoFrame)
 
 std::unique_ptr<AVFormatInput> MetadataInput::open(const QString &path)
 {
+    try {
+        return open(FileByteSource(path), path);
+    } catch (const WriteError &) {
+        return nullptr;
+    }
+}
+
+std::unique_ptr<AVFormatInput> MetadataInput::open(const FileByteSource &file, const QString &path)
+{
     const ContainerHint::Hint hint =
-        ContainerHint::forFile(QFileInfo(path).suffix(), ContainerHint::leadBytes(path));
+        ContainerHint::forFile(QFileInfo(path).suffix(), ContainerHint::leadBytes(file));
     if (hint.demuxer) {
-        if (auto input = AVFormatInput::open(path, false, hint.demuxer)) {
+        if (auto input = AVFormatInput::open(file.fileDescriptor(), path, false, hint.demuxer)) {
             if (!settleFromHeader(*input, hint.mp3InfoFrame))
                 input->analyse();
             return input;
         }
     }
-    return AVFormatInput::open(path);
+    return AVFormatInput::open(file.fileDescriptor(), path);
 }
 
 } // namespace brivello

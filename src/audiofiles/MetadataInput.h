@@ -7,6 +7,8 @@
 
 namespace brivello {
 
+class FileByteSource;
+
 // Opens an audio file for its duration, bit rate and sample size only: with the demuxer the
 // extension names when the leading bytes agree (else probing, as AVFormatInput::open does), and
 // with the stream analysis only where the header leaves one of the three to it. Where it is
@@ -16,6 +18,8 @@ class MetadataInput
 {
 public:
     static std::unique_ptr<AVFormatInput> open(const QString &path);
+    // The same over a file the caller holds open.
+    static std::unique_ptr<AVFormatInput> open(const FileByteSource &file, const QString &path);
 };
 
 } // namespace brivello

@@ -2,7 +2,7 @@
 #include "audiofiles/AudioMetadataLoader.h"
 #include "audiofiles/AudioTechnicalInfo.h"
 #include "audiofiles/MetadataInput.h"
-#include "audiofiles/MetadataSummary.h"
+#include "support/MetadataSummary.h"
 #include "support/TestAudioFiles.h"
 
 #include <QDir>
@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace brivello;
+using brivello::test::MetadataSummary;
 using brivello::test::TestAudioFiles;
 
 namespace {

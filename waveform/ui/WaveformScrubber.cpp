@@ -120,6 +120,7 @@ void WaveformScrubber::setUrl(const QUrl &url)
     if (url == m_url)
         return;
     m_url = url;
+    m_probedURL.clear();
     // Another file's waveform must not stand in for this one's.
     m_samples.clear();
     update();
@@ -205,10 +206,13 @@ QCoro::Task<> WaveformScrubber::loadAudioData(quint64 ticket)
     update();
     emit samplesChanged();
 
+    if (m_probedURL == url)
+        co_return;
     QFuture<DurationProbe> probing = QtConcurrent::run(&probeDuration, url);
     const DurationProbe probe = co_await probing;
     if (!current())
         co_return;
+    m_probedURL = url;
     if (!probe.opened)
         reportFailure(QStringLiteral("The file cannot be opened as media."));
     else if (probe.seconds)

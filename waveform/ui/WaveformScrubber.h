@@ -17,8 +17,9 @@ class WaveformCache;
 
 // Shows a file's waveform split at the played fraction and lets the user press and drag
 // anywhere to choose a new one. The envelope comes from the waveform cache and is fitted to
-// the drawer's count for the current size; loads are keyed by (file, size). A drag reports
-// its gesture and writes the progress once, at the release. Main thread only.
+// the drawer's count for the current size; loads are keyed by (file, size), the duration is
+// probed once per file. A drag reports its gesture and writes the progress once, at the
+// release. Main thread only.
 class WaveformScrubber : public QWidget
 {
     Q_OBJECT
@@ -80,6 +81,8 @@ private:
     QUrl m_loadURL;
     QSize m_loadSize;
     quint64 m_loadTicket = 0;
+    // The file whose duration has been reported: a resize alone does not probe it again.
+    QUrl m_probedURL;
 
     void restartLoadIfNeeded();
     QCoro::Task<> loadAudioData(quint64 ticket);

@@ -172,9 +172,9 @@ void PlayerBar::refreshWaveformArea()
     const std::optional<QUuid> id = track ? std::optional<QUuid>(track->id) : std::nullopt;
     const bool trackChanged = id != m_areaTrackID;
     m_areaTrackID = id;
+    // The area sets its own progress; the clock texts change only with the time.
     m_area->refreshContent(trackChanged);
     refresh();
-    refreshTime();
 }
 
 void PlayerBar::resizeEvent(QResizeEvent *event)

@@ -6,9 +6,7 @@
 #include "shell/BrivelloTheme.h"
 #include "shell/ShellEvents.h"
 #include "waveform/BezierCurveDrawer.h"
-#include "waveform/DefaultWaveformScrubberStyle.h"
 #include "waveform/ui/WaveformScrubber.h"
-#include "waveform/ui/WaveformScrubberStyleKey.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QPropertyAnimation>
@@ -114,12 +112,9 @@ void PlayerWaveformArea::refreshTint()
 {
     if (!m_scrubber)
         return;
+    // The tints alone colour the layers; the default style only arranges them.
     const bool light = BrivelloTheme::isLight(ShellEvents::instance().scheme());
-    const ScrubberConfig config = tints(m_presenter.waveformColor(light), light);
-    WaveformScrubberStyleKey::set(
-        m_scrubber,
-        std::make_shared<DefaultWaveformScrubberStyle>(config.activeTint, config.inactiveTint));
-    m_scrubber->setConfig(config);
+    m_scrubber->setConfig(tints(m_presenter.waveformColor(light), light));
 }
 
 void PlayerWaveformArea::refreshTime()

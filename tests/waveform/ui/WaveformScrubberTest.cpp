@@ -182,6 +182,32 @@ TEST_F(WaveformScrubberTest, ResizingKeepsTheOldDrawingUntilTheNewOneIsReady)
     EXPECT_TRUE(QTest::qWaitFor([&] { return loaded.count() > loads; }));
 }
 
+// The duration belongs to the file, not the size: resizing redraws without probing it again,
+// a new file is probed once.
+TEST_F(WaveformScrubberTest, TheDurationIsReportedOncePerFileHoweverOftenTheViewResizes)
+{
+    const QString longer = TestAudioFiles::make(m_dir.path(), "longer.wav", 2.0);
+    ASSERT_FALSE(longer.isEmpty());
+    auto view = makeView(0.5);
+    QSignalSpy info(view.get(), &WaveformScrubber::infoLoaded);
+    showAndLoad(*view);
+    ASSERT_TRUE(info.count() > 0 || info.wait());
+    for (const QSize size : {QSize(600, 60), QSize(300, 40), QSize(300, 80)}) {
+        QSignalSpy loaded(view.get(), &WaveformScrubber::samplesChanged);
+        view->resize(size);
+        EXPECT_TRUE(loaded.count() > 0 || loaded.wait());
+    }
+    settlePool();
+    EXPECT_EQ(info.count(), 1);
+
+    view->setUrl(QUrl::fromLocalFile(longer));
+    ASSERT_TRUE(info.count() > 1 || info.wait());
+    view->resize(500, 60);
+    settlePool();
+    ASSERT_EQ(info.count(), 2);
+    EXPECT_NEAR(info.last().first().value<AudioInfo>().duration, 2.0, 0.05);
+}
+
 TEST_F(WaveformScrubberTest, AFailedLoadPrintsOneLineAndDrawsNothing)
 {
     auto view = makeView(0.25);

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "LoadedTrackMetadata.h"
+#include "audiofiles/LoadedTrackMetadata.h"
 
 #include <QCryptographicHash>
 #include <QStringList>
 
-namespace brivello {
+namespace brivello::test {
 
 // Everything one metadata read gave, on one line for comparing reads: format, duration, bit
 // rate, bit depth, the picture's md5 prefix ("-" for none) and the ten tags joined by "|",
-// tab-separated.
+// tab-separated. The corpus check compares these lines; bench_metadata prints them.
 class MetadataSummary
 {
 public:
@@ -35,4 +35,4 @@ public:
     }
 };
 
-} // namespace brivello
+} // namespace brivello::test
