@@ -8,6 +8,7 @@
 #include "shell/ActionButton.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
+#include "support/WidgetScreenshot.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -95,9 +96,7 @@ TEST_F(QualityAnalyzerViewTest, RowsAndDetailShowTheResultWithTruncatedNumbers)
     EXPECT_EQ(cells[5].second, QStringLiteral("912 kbps"));
     EXPECT_EQ(view.analyzeButton()->text(), QStringLiteral("Анализировать выбранные"));
 
-    const QString folder = QStringLiteral(QT_TESTCASE_SOURCEDIR "/../docs/screenshots");
-    if (QDir(folder).exists())
-        view.grab().save(folder + QStringLiteral("/analysis-result.png"));
+    testing::saveWidgetScreenshot(QStringLiteral("analysis-result.png"), view.grab().toImage());
 }
 
 TEST_F(QualityAnalyzerViewTest, FocusingATrackQueuesIt)
