@@ -1,5 +1,6 @@
 #include "AVFormatInput.h"
 
+#include "FileDescriptorIO.h"
 #include "platform/LocalFile.h"
 
 #include <algorithm>
@@ -49,13 +50,8 @@ bool openInput(AVFormatContext *&context, const QString &path, const char *demux
 
 AVFormatInput::~AVFormatInput()
 {
+    // Before the I/O context it may read through.
     avformat_close_input(&m_context);
-    if (m_io) {
-        av_freep(&m_io->buffer);
-        avio_context_free(&m_io);
-    }
-    if (m_fd >= 0)
-        ::close(m_fd);
 }
 
 std::unique_ptr<AVFormatInput>
@@ -75,75 +71,19 @@ AVFormatInput::open(int fd, const QString &path, bool analyse, const char *demux
 {
     silenceLogging();
     std::unique_ptr<AVFormatInput> input(new AVFormatInput);
-    input->m_fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    if (input->m_fd < 0)
+    input->m_io = FileDescriptorIO::adopt(::fcntl(fd, F_DUPFD_CLOEXEC, 0), kIOBufferSize);
+    if (!input->m_io)
         return nullptr;
-    auto *buffer = static_cast<unsigned char *>(av_malloc(kIOBufferSize));
-    if (!buffer)
-        return nullptr;
-    input->m_io = avio_alloc_context(
-        buffer, kIOBufferSize, 0, input.get(), &AVFormatInput::readPacket, nullptr, &seek);
-    if (!input->m_io) {
-        av_free(buffer);
-        return nullptr;
-    }
     input->m_context = avformat_alloc_context();
     if (!input->m_context)
         return nullptr;
     // The AVIO context stays ours, also when the open fails.
-    input->m_context->pb = input->m_io;
+    input->m_context->pb = input->m_io->context();
     if (!openInput(input->m_context, path, demuxer))
         return nullptr;
     if (analyse)
         input->analyse();
     return input;
-}
-
-int AVFormatInput::readPacket(void *opaque, uint8_t *buffer, int size)
-{
-    auto *self = static_cast<AVFormatInput *>(opaque);
-    while (true) {
-        const ssize_t got =
-            ::pread(self->m_fd, buffer, static_cast<size_t>(size), self->m_position);
-        if (got > 0) {
-            self->m_position += got;
-            return static_cast<int>(got);
-        }
-        if (got == 0)
-            return AVERROR_EOF;
-        if (errno != EINTR)
-            return AVERROR(errno);
-    }
-}
-
-int64_t AVFormatInput::seek(void *opaque, int64_t offset, int whence)
-{
-    auto *self = static_cast<AVFormatInput *>(opaque);
-    const auto fileSize = [self]() -> int64_t {
-        struct stat info;
-        return ::fstat(self->m_fd, &info) == 0 ? info.st_size : AVERROR(errno);
-    };
-    if (whence & AVSEEK_SIZE)
-        return fileSize();
-    int64_t base = 0;
-    switch (whence & ~AVSEEK_FORCE) {
-    case SEEK_SET:
-        break;
-    case SEEK_CUR:
-        base = self->m_position;
-        break;
-    case SEEK_END:
-        base = fileSize();
-        if (base < 0)
-            return base;
-        break;
-    default:
-        return AVERROR(EINVAL);
-    }
-    if (offset < -base)
-        return AVERROR(EINVAL);
-    self->m_position = base + offset;
-    return self->m_position;
 }
 
 void AVFormatInput::analyse()

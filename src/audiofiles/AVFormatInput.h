@@ -1,5 +1,7 @@
 #pragma once
 
+#include "audiofiles/FileDescriptorIO.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -7,7 +9,7 @@
 #include <optional>
 
 struct AVFormatContext;
-struct AVIOContext;
+
 struct AVStream;
 
 namespace brivello {
@@ -56,14 +58,10 @@ public:
 
 private:
     AVFormatInput() = default;
-    static int readPacket(void *opaque, uint8_t *buffer, int size);
-    static int64_t seek(void *opaque, int64_t offset, int whence);
 
     AVFormatContext *m_context = nullptr;
     // Set only when reading a caller's file; the descriptor is our duplicate.
-    AVIOContext *m_io = nullptr;
-    int m_fd = -1;
-    qint64 m_position = 0;
+    std::unique_ptr<FileDescriptorIO> m_io; // opened on a descriptor only
 };
 
 } // namespace brivello

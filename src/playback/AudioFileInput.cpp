@@ -1,5 +1,7 @@
 #include "AudioFileInput.h"
 
+#include "audiofiles/FileDescriptorIO.h"
+
 #include <cerrno>
 #include <cmath>
 #include <fcntl.h>
@@ -22,14 +24,9 @@ constexpr int kIOBufferSize = 64 * 1024;
 
 AudioFileInput::~AudioFileInput()
 {
+    // Before the I/O context it reads through.
     if (m_context)
         avformat_close_input(&m_context);
-    if (m_io) {
-        av_freep(&m_io->buffer);
-        avio_context_free(&m_io);
-    }
-    if (m_fd >= 0)
-        ::close(m_fd);
 }
 
 std::unique_ptr<AudioFileInput> AudioFileInput::open(const QByteArray &nativePath)
@@ -38,29 +35,15 @@ std::unique_ptr<AudioFileInput> AudioFileInput::open(const QByteArray &nativePat
     std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
 
     std::unique_ptr<AudioFileInput> input(new AudioFileInput);
-    input->m_fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC);
+    input->m_io = FileDescriptorIO::adopt(::open(nativePath.constData(), O_RDONLY | O_CLOEXEC),
+                                          kIOBufferSize);
     struct stat info;
-    if (input->m_fd < 0 || ::fstat(input->m_fd, &info) != 0 || !S_ISREG(info.st_mode))
+    if (!input->m_io || ::fstat(input->m_io->fd(), &info) != 0 || !S_ISREG(info.st_mode))
         return nullptr;
-
-    auto *buffer = static_cast<unsigned char *>(av_malloc(kIOBufferSize));
-    if (!buffer)
-        return nullptr;
-    input->m_io = avio_alloc_context(buffer,
-                                     kIOBufferSize,
-                                     0,
-                                     input.get(),
-                                     &AudioFileInput::readPacket,
-                                     nullptr,
-                                     &AudioFileInput::seek);
-    if (!input->m_io) {
-        av_free(buffer);
-        return nullptr;
-    }
     input->m_context = avformat_alloc_context();
     if (!input->m_context)
         return nullptr;
-    input->m_context->pb = input->m_io;
+    input->m_context->pb = input->m_io->context();
     input->m_context->flags |= AVFMT_FLAG_CUSTOM_IO;
     // A failed open frees the context; the AVIO context stays ours.
     if (avformat_open_input(&input->m_context, nullptr, nullptr, nullptr) < 0)
@@ -86,31 +69,6 @@ double AudioFileInput::duration() const
     else if (m_context->duration != AV_NOPTS_VALUE)
         seconds = m_context->duration / double(AV_TIME_BASE);
     return std::isfinite(seconds) && seconds > 0 ? seconds : 0;
-}
-
-int AudioFileInput::readPacket(void *opaque, uint8_t *buffer, int size)
-{
-    auto *self = static_cast<AudioFileInput *>(opaque);
-    while (true) {
-        const ssize_t got = ::read(self->m_fd, buffer, static_cast<size_t>(size));
-        if (got > 0)
-            return static_cast<int>(got);
-        if (got == 0)
-            return AVERROR_EOF;
-        if (errno != EINTR)
-            return AVERROR(errno);
-    }
-}
-
-int64_t AudioFileInput::seek(void *opaque, int64_t offset, int whence)
-{
-    auto *self = static_cast<AudioFileInput *>(opaque);
-    if (whence & AVSEEK_SIZE) {
-        struct stat info;
-        return ::fstat(self->m_fd, &info) == 0 ? info.st_size : AVERROR(errno);
-    }
-    const off_t at = ::lseek(self->m_fd, offset, whence & ~AVSEEK_FORCE);
-    return at < 0 ? AVERROR(errno) : at;
 }
 
 } // namespace brivello

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "audiofiles/FileDescriptorIO.h"
+
 #include <QByteArray>
 #include <memory>
 
 struct AVFormatContext;
-struct AVIOContext;
+
 struct AVStream;
 
 namespace brivello {
@@ -29,11 +31,8 @@ public:
 
 private:
     AudioFileInput() = default;
-    static int readPacket(void *opaque, uint8_t *buffer, int size);
-    static int64_t seek(void *opaque, int64_t offset, int whence);
 
-    int m_fd = -1;
-    AVIOContext *m_io = nullptr;
+    std::unique_ptr<FileDescriptorIO> m_io;
     AVFormatContext *m_context = nullptr;
     AVStream *m_stream = nullptr;
 };
