@@ -129,21 +129,22 @@ void TrackImporter::locateInLibrary(ExpandedImport &expanded) const
 
 QCoro::Task<QList<QUuid>> TrackImporter::importURLsAsync(QList<QUrl> urls)
 {
-    const StoreLifetimeGuard guard = m_store.lifetimeGuard();
-    ExpandedImport expanded = co_await expandForLibrary(urls);
-    if (!guard.alive())
-        co_return QList<QUuid>{};
-    QList<QUuid> ids = co_await completePlaylistImport(std::move(expanded));
-    co_return ids;
+    return importIntoLibrary(std::move(urls), &TrackImporter::completePlaylistImport);
 }
 
 QCoro::Task<QList<QUuid>> TrackImporter::importForCoversAsync(QList<QUrl> urls)
+{
+    return importIntoLibrary(std::move(urls), &TrackImporter::completeCoverImport);
+}
+
+QCoro::Task<QList<QUuid>> TrackImporter::importIntoLibrary(QList<QUrl> urls,
+                                                           LibraryCompletion complete)
 {
     const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     ExpandedImport expanded = co_await expandForLibrary(urls);
     if (!guard.alive())
         co_return QList<QUuid>{};
-    QList<QUuid> ids = co_await completeCoverImport(std::move(expanded));
+    QList<QUuid> ids = co_await (this->*complete)(std::move(expanded));
     co_return ids;
 }
 

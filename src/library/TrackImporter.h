@@ -68,6 +68,9 @@ private:
         QList<QUrl> newURLs;
     };
     ImportSplit flagKnownTracks(ExpandedImport &expanded, bool Track::*flag);
+    // Walks `urls`, then hands the result to the playlist's or the covers' completion.
+    using LibraryCompletion = QCoro::Task<QList<QUuid>> (TrackImporter::*)(ExpandedImport);
+    QCoro::Task<QList<QUuid>> importIntoLibrary(QList<QUrl> urls, LibraryCompletion complete);
     QCoro::Task<QList<QUuid>> completePlaylistImport(ExpandedImport expanded);
     QCoro::Task<QList<QUuid>> finishImport(QList<QUrl> urls);
     QCoro::Task<QList<QUuid>> completeCoverImport(ExpandedImport expanded);
