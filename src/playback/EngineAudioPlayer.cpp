@@ -7,7 +7,6 @@
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "playback/AudioPlaybackEngine.h"
-#include "playback/WaveformPreloadQueue.h"
 
 #include <QFileInfo>
 #include <cmath>
@@ -31,10 +30,12 @@ std::optional<float> storedVolume(const Defaults &defaults)
 
 EngineAudioPlayer::EngineAudioPlayer(std::unique_ptr<AudioPlaybackEngine> engine,
                                      Defaults &defaults,
+                                     WaveformPreloadQueue &preloads,
                                      QObject *parent)
     : AudioPlayer(parent)
     , m_engine(std::move(engine))
     , m_defaults(defaults)
+    , m_preloads(preloads)
 {
     connect(m_engine.get(), &AudioPlaybackEngine::finished, this, [this] { reportCompletion(); });
     connect(m_engine.get(), &AudioPlaybackEngine::failed, this, [this] { handleEngineFailure(); });
@@ -306,7 +307,7 @@ void EngineAudioPlayer::publishPlaybackState()
     // The queue learns the playing state as it stands when the queued call runs.
     QMetaObject::invokeMethod(
         this,
-        [this, url] { WaveformPreloadQueue::shared().setPlaybackActive(m_isPlaying, url); },
+        [this, url] { m_preloads.setPlaybackActive(m_isPlaying, url); },
         Qt::QueuedConnection);
     NotificationCenter::defaultCenter().post(brivelloPlaybackDidChange, this);
 }

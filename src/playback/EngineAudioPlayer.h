@@ -3,6 +3,7 @@
 #include "library/AudioPlayer.h"
 #include "platform/Scheduler.h"
 #include "playback/PlaybackSettingsKeys.h"
+#include "playback/WaveformPreloadQueue.h"
 
 #include <QPointer>
 #include <memory>
@@ -28,9 +29,11 @@ public:
     static constexpr double kRestartWindow = 0.05;
     static constexpr double kSeekEndWindow = 0.01;
 
-    // The volume is kept in `defaults`.
+    // The volume is kept in `defaults`; `preloads` (which outlives the player) learns the
+    // playing state.
     EngineAudioPlayer(std::unique_ptr<AudioPlaybackEngine> engine,
                       Defaults &defaults,
+                      WaveformPreloadQueue &preloads = WaveformPreloadQueue::shared(),
                       QObject *parent = nullptr);
     ~EngineAudioPlayer() override;
 
@@ -73,6 +76,7 @@ private:
 
     std::unique_ptr<AudioPlaybackEngine> m_engine;
     Defaults &m_defaults;
+    WaveformPreloadQueue &m_preloads;
     std::optional<QUuid> m_currentID;
     std::optional<Track> m_currentTrack;
     bool m_isPlaying = false;

@@ -2,9 +2,7 @@
 
 #include "library/LibraryStore.h"
 #include "platform/LocalFile.h"
-#include "playback/WaveformPreloadQueue.h"
 
-#include <QCoreApplication>
 #include <QHash>
 
 namespace brivello {
@@ -59,7 +57,8 @@ QList<Track> LibraryWaveformPreloading::activeSectionTracks(const LibraryStore &
 }
 
 void LibraryWaveformPreloading::prioritizeWaveformsForPlayback(const LibraryStore &store,
-                                                               const QUuid &trackID)
+                                                               const QUuid &trackID,
+                                                               WaveformPreloadQueue &queue)
 {
     const QList<Track> list = activeSectionTracks(store);
     const auto found = std::find_if(
@@ -70,10 +69,8 @@ void LibraryWaveformPreloading::prioritizeWaveformsForPlayback(const LibraryStor
     const qsizetype index = found - list.begin();
     const QList<QUrl> following = urlsOf(list.mid(index + 1, kFollowingCount));
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [current, following] {
-            WaveformPreloadQueue::shared().prioritizePlayback(current, following);
-        },
+        &queue,
+        [queue = &queue, current, following] { queue->prioritizePlayback(current, following); },
         Qt::QueuedConnection);
 }
 

@@ -9,8 +9,6 @@ namespace brivello {
 
 namespace {
 
-WaveformPreloadQueue *g_installed = nullptr;
-
 // The process's waveform cache; the envelope is dropped, the call only fills the cache.
 class SharedWaveformCache : public WaveformPreloadQueue::Cache
 {
@@ -36,13 +34,8 @@ WaveformPreloadQueue::~WaveformPreloadQueue()
 
 WaveformPreloadQueue &WaveformPreloadQueue::shared()
 {
-    static WaveformPreloadQueue *builtIn = new WaveformPreloadQueue;
-    return g_installed ? *g_installed : *builtIn;
-}
-
-void WaveformPreloadQueue::setShared(WaveformPreloadQueue *queue)
-{
-    g_installed = queue;
+    static WaveformPreloadQueue *queue = new WaveformPreloadQueue;
+    return *queue;
 }
 
 void WaveformPreloadQueue::enqueue(const QUrl &url)

@@ -12,9 +12,9 @@
 
 namespace brivello {
 
-// Process-wide queue of audio files whose waveform envelopes are computed ahead of playback:
-// one job at a time; while audio plays only the priority files, in the cache's low-impact
-// mode; the rest resumes a while after playback stops. Main thread.
+// Queue of audio files whose waveform envelopes are computed ahead of playback (the
+// application's is shared()): one job at a time; while audio plays only the priority files,
+// in the cache's low-impact mode; the rest resumes a while after playback stops. Main thread.
 class WaveformPreloadQueue : public QObject
 {
     Q_OBJECT
@@ -37,9 +37,8 @@ public:
                                   QObject *parent = nullptr);
     ~WaveformPreloadQueue() override;
 
+    // The application's queue, on WaveformCache::shared().
     static WaveformPreloadQueue &shared();
-    // Tests install their own; nullptr restores the built-in one.
-    static void setShared(WaveformPreloadQueue *queue);
 
     // Queues each address once (exact comparison); an address already queued is ignored.
     virtual void enqueue(const QList<QUrl> &urls);

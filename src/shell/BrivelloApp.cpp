@@ -63,7 +63,8 @@ std::unique_ptr<EngineAudioPlayer> makePlayer(LibraryStore &store,
 {
     auto engine = sinkFactory ? std::make_unique<AudioPlaybackEngine>(std::move(sinkFactory))
                               : std::make_unique<AudioPlaybackEngine>();
-    auto player = std::make_unique<EngineAudioPlayer>(std::move(engine), Defaults::standard());
+    auto player = std::make_unique<EngineAudioPlayer>(
+        std::move(engine), Defaults::standard(), WaveformPreloadQueue::shared());
     player->setLibraryStore(&store);
     return player;
 }
