@@ -4,7 +4,6 @@
 #include "WaveformCacheError.h"
 #include "WaveformDiskCache.h"
 #include "audiofiles/OperationCancelled.h"
-#include "platform/Scheduler.h"
 
 #include <QCoroFuture>
 #include <QDir>
@@ -19,9 +18,13 @@ WaveformCache &WaveformCache::shared()
     return cache;
 }
 
-WaveformCache::WaveformCache(QString diskCacheDirectory, Extractor extractor, qint64 diskLimitBytes)
+WaveformCache::WaveformCache(QString diskCacheDirectory,
+                             Extractor extractor,
+                             Scheduler &scheduler,
+                             qint64 diskLimitBytes)
     : m_diskCacheDirectory(std::move(diskCacheDirectory))
     , m_extractor(std::move(extractor))
+    , m_scheduler(scheduler)
     , m_diskLimitBytes(diskLimitBytes)
 {
     m_cache.setMaxCost(kMemoryCountLimit);
@@ -61,7 +64,7 @@ QCoro::Task<std::vector<float>> WaveformCache::samples(QUrl url, bool lowImpact)
 {
     if (const CacheEntry *entry = m_cache.object(url))
         co_return entry->fullSamples;
-    const double now = Scheduler::shared().now();
+    const double now = m_scheduler.now();
     if (const auto blocked = m_failedRetryDates.constFind(url);
         blocked != m_failedRetryDates.cend() && *blocked > now)
         throw WaveformCacheError::temporarilyUnavailable();
@@ -71,7 +74,7 @@ QCoro::Task<std::vector<float>> WaveformCache::samples(QUrl url, bool lowImpact)
         QtConcurrent::run(&WaveformDiskCache::lookUp, url, m_diskCacheDirectory);
     WaveformDiskCache::Lookup lookup = co_await looking;
     if (!lookup.readable) {
-        m_failedRetryDates.insert(url, Scheduler::shared().now() + kFailedRetryDelay);
+        m_failedRetryDates.insert(url, m_scheduler.now() + kFailedRetryDelay);
         throw WaveformCacheError::fileReadNoSuchFile();
     }
     if (lookup.envelope) {
@@ -139,7 +142,7 @@ bool WaveformCache::settle(const Extraction &extraction, const QUrl &url)
         } catch (...) {
         }
         if (!cancelled)
-            m_failedRetryDates.insert(url, Scheduler::shared().now() + kFailedRetryDelay);
+            m_failedRetryDates.insert(url, m_scheduler.now() + kFailedRetryDelay);
     }
     m_loadingTasks.remove(url);
     return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Scheduler.h"
+
 #include <QCache>
 #include <QHash>
 #include <QUrl>
@@ -30,8 +32,10 @@ public:
 
     static WaveformCache &shared();
 
+    // The 30 s block runs on `scheduler`'s clock.
     WaveformCache(QString diskCacheDirectory,
                   Extractor extractor,
+                  Scheduler &scheduler = Scheduler::shared(),
                   qint64 diskLimitBytes = qint64(128) * 1024 * 1024);
     ~WaveformCache();
     WaveformCache(const WaveformCache &) = delete;
@@ -83,12 +87,13 @@ private:
 
     QCache<QUrl, CacheEntry> m_cache;
     QHash<QUrl, std::shared_ptr<Extraction>> m_loadingTasks;
-    QHash<QUrl, double> m_failedRetryDates; // on the Scheduler's clock
+    QHash<QUrl, double> m_failedRetryDates; // on m_scheduler's clock
     // Bumped by every cancelLoading: a call that saw another value before its disk read was
     // overtaken by a cancel and must not start a fresh extraction nobody asked for.
     QHash<QUrl, quint64> m_cancelEpochs;
     QString m_diskCacheDirectory;
     Extractor m_extractor;
+    Scheduler &m_scheduler;
     qint64 m_diskLimitBytes;
 };
 

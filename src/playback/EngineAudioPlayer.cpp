@@ -31,11 +31,13 @@ std::optional<float> storedVolume(const Defaults &defaults)
 EngineAudioPlayer::EngineAudioPlayer(std::unique_ptr<AudioPlaybackEngine> engine,
                                      Defaults &defaults,
                                      WaveformPreloadQueue &preloads,
+                                     Scheduler &scheduler,
                                      QObject *parent)
     : AudioPlayer(parent)
     , m_engine(std::move(engine))
     , m_defaults(defaults)
     , m_preloads(preloads)
+    , m_scheduler(scheduler)
 {
     connect(m_engine.get(), &AudioPlaybackEngine::finished, this, [this] { reportCompletion(); });
     connect(m_engine.get(), &AudioPlaybackEngine::failed, this, [this] { handleEngineFailure(); });
@@ -208,7 +210,7 @@ void EngineAudioPlayer::scheduleSeek(double target, bool reportCompletionAtEnd)
         return;
     }
     const std::optional<QUuid> id = m_currentID;
-    m_seekTask = Scheduler::shared().after(kSeekDelay, [this, id, target, reportCompletionAtEnd] {
+    m_seekTask = m_scheduler.after(kSeekDelay, [this, id, target, reportCompletionAtEnd] {
         if (m_currentID != id)
             return;
         m_pendingSeekTarget.reset();
@@ -250,7 +252,7 @@ void EngineAudioPlayer::tick()
 
 void EngineAudioPlayer::scheduleProgressTimer()
 {
-    m_timer = Scheduler::shared().after(kTickInterval, [this] {
+    m_timer = m_scheduler.after(kTickInterval, [this] {
         refreshPlaybackPosition();
         scheduleProgressTimer();
     });

@@ -30,10 +30,11 @@ public:
     static constexpr double kSeekEndWindow = 0.01;
 
     // The volume is kept in `defaults`; `preloads` (which outlives the player) learns the
-    // playing state.
+    // playing state; the clock ticks and seeks wait on `scheduler`.
     EngineAudioPlayer(std::unique_ptr<AudioPlaybackEngine> engine,
                       Defaults &defaults,
                       WaveformPreloadQueue &preloads = WaveformPreloadQueue::shared(),
+                      Scheduler &scheduler = Scheduler::shared(),
                       QObject *parent = nullptr);
     ~EngineAudioPlayer() override;
 
@@ -77,6 +78,7 @@ private:
     std::unique_ptr<AudioPlaybackEngine> m_engine;
     Defaults &m_defaults;
     WaveformPreloadQueue &m_preloads;
+    Scheduler &m_scheduler;
     std::optional<QUuid> m_currentID;
     std::optional<Track> m_currentTrack;
     bool m_isPlaying = false;

@@ -22,9 +22,12 @@ public:
 
 } // namespace
 
-WaveformPreloadQueue::WaveformPreloadQueue(std::shared_ptr<Cache> cache, QObject *parent)
+WaveformPreloadQueue::WaveformPreloadQueue(std::shared_ptr<Cache> cache,
+                                           Scheduler &scheduler,
+                                           QObject *parent)
     : QObject(parent)
     , m_cache(cache ? std::move(cache) : std::make_shared<SharedWaveformCache>())
+    , m_scheduler(scheduler)
 {}
 
 WaveformPreloadQueue::~WaveformPreloadQueue()
@@ -120,7 +123,7 @@ void WaveformPreloadQueue::setPlaybackActive(bool active, const QUrl &currentURL
     m_resumeTask.cancel();
     if (!active) {
         m_playbackPriorityURLs.clear();
-        m_resumeTask = Scheduler::shared().after(kResumeDelay, [this] {
+        m_resumeTask = m_scheduler.after(kResumeDelay, [this] {
             if (!m_playbackActive)
                 startAvailableWork();
         });

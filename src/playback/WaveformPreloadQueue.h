@@ -32,8 +32,10 @@ public:
         virtual void cancelLoading(const QUrl &url) = 0;
     };
 
-    // Without a cache the queue works on WaveformCache::shared().
+    // Without a cache the queue works on WaveformCache::shared(); the resume delay runs on
+    // `scheduler`.
     explicit WaveformPreloadQueue(std::shared_ptr<Cache> cache = nullptr,
+                                  Scheduler &scheduler = Scheduler::shared(),
                                   QObject *parent = nullptr);
     ~WaveformPreloadQueue() override;
 
@@ -58,6 +60,7 @@ private:
     void finish(const QUrl &url, quint64 generation, bool cancelled);
 
     std::shared_ptr<Cache> m_cache;
+    Scheduler &m_scheduler;
     QList<QUrl> m_pending;
     QSet<QUrl> m_queued;
     int m_running = 0;

@@ -54,7 +54,7 @@ struct DuplicateSearch::HashingFeed
 DuplicateSearch::DuplicateSearch(LibraryStore &store)
     : QObject(&store)
     , m_store(store)
-    , m_throttle([this] { publishShown(); })
+    , m_throttle(store.services().schedulerService(), [this] { publishShown(); })
 {}
 
 DuplicateSearch::~DuplicateSearch()

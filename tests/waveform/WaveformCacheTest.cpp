@@ -106,15 +106,13 @@ class WaveformCacheTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        Scheduler::setShared(&m_clock);
         m_audio = QUrl::fromLocalFile(m_dir.filePath("song.mp3"));
         ASSERT_TRUE(TestAudioFiles::writeAll(m_audio.toLocalFile(), QByteArray(100, 'a')));
     }
-    void TearDown() override { Scheduler::setShared(nullptr); }
-
     std::unique_ptr<WaveformCache> makeCache()
     {
-        return std::make_unique<WaveformCache>(m_dir.filePath("cache"), m_fake.extractor());
+        return std::make_unique<WaveformCache>(
+            m_dir.filePath("cache"), m_fake.extractor(), m_clock);
     }
     // Starts a request and lets it run up to its first real wait.
     QCoro::Task<std::vector<float>> request(WaveformCache &cache, bool lowImpact = false)
