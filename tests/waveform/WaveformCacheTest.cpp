@@ -265,6 +265,26 @@ TEST_F(WaveformCacheTest, ACallStillReadingTheDiskWhenCancelledFailsInsteadOfSta
     EXPECT_EQ(test::waitForResult(next), std::vector<float>(4096, 0.5f));
 }
 
+TEST_F(WaveformCacheTest, ACancelFailsOnlyTheCallsAlreadyReadingTheDisk)
+{
+    auto cache = makeCache();
+    cache->cancelLoading(m_audio); // nothing loads: no later call notices
+    auto starter = request(*cache);
+    waitForCalls(1);
+    test::ThreadPoolHold hold;
+    auto overtaken = request(*cache);
+    cache->cancelLoading(m_audio);
+    // Starts while the overtaken call still reads the disk, but after the cancel.
+    auto later = request(*cache);
+    hold.release();
+    EXPECT_EQ(errorCode(starter), -1);
+    EXPECT_EQ(errorCode(overtaken), -1);
+    waitForCalls(2);
+    ASSERT_EQ(m_fake.count(), 2) << "the call made after the cancel failed too";
+    m_fake.succeed(1, 0.5f);
+    EXPECT_EQ(test::waitForResult(later), std::vector<float>(4096, 0.5f));
+}
+
 TEST_F(WaveformCacheTest, AWithdrawnExtractionThatStillFinishesStoresNothing)
 {
     m_fake.reactsToStop = false;
