@@ -54,7 +54,7 @@ QList<QUrl> generateFiles(const QString &root)
 
 void BM_WindowDuplicateSearch(benchmark::State &state)
 {
-    BrivelloApp app([] { return std::make_unique<CaptureAudioSink>(); });
+    BrivelloApp app(BrivelloApp::Services{[] { return std::make_unique<CaptureAudioSink>(); }});
     app.window().resize(MainWindow::kDefaultWidth, MainWindow::kDefaultHeight);
     app.show();
     LibraryStore &store = app.store();

@@ -140,7 +140,8 @@ int main(int argc, char **argv)
     for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
         qputenv(name, folder().filePath(QString::fromLatin1(name)).toLocal8Bit());
     QApplication app(argc, argv);
-    BrivelloApp brivello([] { return std::make_unique<CaptureAudioSink>(); });
+    BrivelloApp brivello(
+        BrivelloApp::Services{[] { return std::make_unique<CaptureAudioSink>(); }});
     brivello.show();
     g_application = &brivello;
     QStringList files;

@@ -4,7 +4,6 @@
 #include "WaveformCacheError.h"
 #include "WaveformDiskCache.h"
 #include "audiofiles/OperationCancelled.h"
-#include "platform/Scheduler.h"
 
 #include <QCoroFuture>
 #include <QDir>
@@ -19,9 +18,13 @@ WaveformCache &WaveformCache::shared()
     return cache;
 }
 
-WaveformCache::WaveformCache(QString diskCacheDirectory, Extractor extractor, qint64 diskLimitBytes)
+WaveformCache::WaveformCache(QString diskCacheDirectory,
+                             Extractor extractor,
+                             Scheduler &scheduler,
+                             qint64 diskLimitBytes)
     : m_diskCacheDirectory(std::move(diskCacheDirectory))
     , m_extractor(std::move(extractor))
+    , m_scheduler(scheduler)
     , m_diskLimitBytes(diskLimitBytes)
 {
     m_cache.setMaxCost(kMemoryCountLimit);
@@ -57,21 +60,43 @@ WaveformCache::ExtractionAwaiter::~ExtractionAwaiter()
         std::erase(extraction->waiters, handle);
 }
 
+WaveformCache::DiskRead::DiskRead(WaveformCache &owner, const QUrl &file)
+    : cache(&owner)
+    , url(file)
+{
+    DiskReaders &readers = cache->m_diskReaders[url];
+    ++readers.count;
+    cancelsAtStart = readers.cancels;
+}
+
+bool WaveformCache::DiskRead::end()
+{
+    if (!cache)
+        return false;
+    const auto readers = cache->m_diskReaders.find(url);
+    const bool cancelled = readers->cancels != cancelsAtStart;
+    if (--readers->count == 0)
+        cache->m_diskReaders.erase(readers);
+    cache = nullptr;
+    return cancelled;
+}
+
 QCoro::Task<std::vector<float>> WaveformCache::samples(QUrl url, bool lowImpact)
 {
     if (const CacheEntry *entry = m_cache.object(url))
         co_return entry->fullSamples;
-    const double now = Scheduler::shared().now();
+    const double now = m_scheduler.now();
     if (const auto blocked = m_failedRetryDates.constFind(url);
         blocked != m_failedRetryDates.cend() && *blocked > now)
         throw WaveformCacheError::temporarilyUnavailable();
 
-    const quint64 epoch = m_cancelEpochs.value(url);
+    DiskRead reading(*this, url);
     QFuture<WaveformDiskCache::Lookup> looking =
         QtConcurrent::run(&WaveformDiskCache::lookUp, url, m_diskCacheDirectory);
     WaveformDiskCache::Lookup lookup = co_await looking;
+    const bool overtaken = reading.end();
     if (!lookup.readable) {
-        m_failedRetryDates.insert(url, Scheduler::shared().now() + kFailedRetryDelay);
+        m_failedRetryDates.insert(url, m_scheduler.now() + kFailedRetryDelay);
         throw WaveformCacheError::fileReadNoSuchFile();
     }
     if (lookup.envelope) {
@@ -82,7 +107,7 @@ QCoro::Task<std::vector<float>> WaveformCache::samples(QUrl url, bool lowImpact)
     if (const CacheEntry *entry = m_cache.object(url))
         co_return entry->fullSamples;
     // Had the disk been read at once, this call would have joined the withdrawn extraction.
-    if (m_cancelEpochs.value(url) != epoch)
+    if (overtaken)
         throw OperationCancelled();
 
     std::shared_ptr<Extraction> extraction = m_loadingTasks.value(url);
@@ -139,7 +164,7 @@ bool WaveformCache::settle(const Extraction &extraction, const QUrl &url)
         } catch (...) {
         }
         if (!cancelled)
-            m_failedRetryDates.insert(url, Scheduler::shared().now() + kFailedRetryDelay);
+            m_failedRetryDates.insert(url, m_scheduler.now() + kFailedRetryDelay);
     }
     m_loadingTasks.remove(url);
     return true;
@@ -147,7 +172,8 @@ bool WaveformCache::settle(const Extraction &extraction, const QUrl &url)
 
 void WaveformCache::cancelLoading(const QUrl &url)
 {
-    ++m_cancelEpochs[url];
+    if (const auto readers = m_diskReaders.find(url); readers != m_diskReaders.end())
+        ++readers->cancels;
     if (const std::shared_ptr<Extraction> extraction = m_loadingTasks.take(url))
         extraction->stop.request_stop();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Scheduler.h"
+
 #include <QCache>
 #include <QHash>
 #include <QUrl>
@@ -30,8 +32,10 @@ public:
 
     static WaveformCache &shared();
 
+    // The 30 s block runs on `scheduler`'s clock.
     WaveformCache(QString diskCacheDirectory,
                   Extractor extractor,
+                  Scheduler &scheduler = Scheduler::shared(),
                   qint64 diskLimitBytes = qint64(128) * 1024 * 1024);
     ~WaveformCache();
     WaveformCache(const WaveformCache &) = delete;
@@ -63,6 +67,27 @@ private:
         std::exception_ptr error;
         std::vector<std::coroutine_handle<>> waiters;
     };
+    // Calls reading a file's disk envelope, and the cancels for the file since the first of
+    // them began; kept only while one reads.
+    struct DiskReaders
+    {
+        int count = 0;
+        quint64 cancels = 0;
+    };
+    // One call's disk read: counted among the file's readers from its start to end().
+    struct DiskRead
+    {
+        DiskRead(WaveformCache &owner, const QUrl &file);
+        ~DiskRead() { end(); }
+        DiskRead(const DiskRead &) = delete;
+        DiskRead &operator=(const DiskRead &) = delete;
+        // True when a cancel for the file came while the read lasted.
+        bool end();
+
+        WaveformCache *cache;
+        QUrl url;
+        quint64 cancelsAtStart = 0;
+    };
     // Waits for an extraction; a waiter whose coroutine goes away takes only itself off.
     struct ExtractionAwaiter
     {
@@ -83,12 +108,13 @@ private:
 
     QCache<QUrl, CacheEntry> m_cache;
     QHash<QUrl, std::shared_ptr<Extraction>> m_loadingTasks;
-    QHash<QUrl, double> m_failedRetryDates; // on the Scheduler's clock
-    // Bumped by every cancelLoading: a call that saw another value before its disk read was
-    // overtaken by a cancel and must not start a fresh extraction nobody asked for.
-    QHash<QUrl, quint64> m_cancelEpochs;
+    QHash<QUrl, double> m_failedRetryDates; // on m_scheduler's clock
+    // A call whose disk read a cancel overtook must not start a fresh extraction nobody
+    // asked for.
+    QHash<QUrl, DiskReaders> m_diskReaders;
     QString m_diskCacheDirectory;
     Extractor m_extractor;
+    Scheduler &m_scheduler;
     qint64 m_diskLimitBytes;
 };
 

@@ -27,6 +27,7 @@ const Track *findTrack(const QList<Track> &tracks, const QUuid &id)
 AnalysisScheduler::AnalysisScheduler(LibraryStore &store, std::unique_ptr<AnalysisJobs> jobs)
     : QObject(&store)
     , m_store(store)
+    , m_scheduler(store.services().schedulerService())
     , m_jobs(std::move(jobs))
 {
     connect(&store.analysis(), &AnalysisQueues::qualityWorkRequested, this, [this] {
@@ -260,7 +261,7 @@ void AnalysisScheduler::scheduleBPMNotification()
 {
     if (m_bpmNotification.isPending())
         return;
-    m_bpmNotification = Scheduler::shared().after(kNotificationDelay, [this] {
+    m_bpmNotification = m_scheduler.after(kNotificationDelay, [this] {
         NotificationCenter::defaultCenter().post(brivelloBPMDidChange, &m_store);
     });
 }
@@ -270,14 +271,13 @@ void AnalysisScheduler::scheduleBPMWorkerRestart()
     if (m_bpmWorkerRestart.isPending())
         return;
     const double delay = playerPlays() ? kRestartWhilePlaying : kRestartWhileStopped;
-    m_bpmWorkerRestart = Scheduler::shared().after(delay, [this] { restartWhenWorkerEnded(); });
+    m_bpmWorkerRestart = m_scheduler.after(delay, [this] { restartWhenWorkerEnded(); });
 }
 
 void AnalysisScheduler::restartWhenWorkerEnded()
 {
     if (m_bpmState != WorkerState::idle) {
-        m_bpmWorkerRestart =
-            Scheduler::shared().after(kRestartPoll, [this] { restartWhenWorkerEnded(); });
+        m_bpmWorkerRestart = m_scheduler.after(kRestartPoll, [this] { restartWhenWorkerEnded(); });
         return;
     }
     startBPMWorkerIfPossible();
@@ -292,11 +292,11 @@ void AnalysisScheduler::playbackStateDidChange(bool isPlaying)
         cancelQualityWorker();
         if (m_bpmLowImpact == false)
             cancelBPMWorker();
-        m_resume = Scheduler::shared().after(kResumeAfterStart, [this] { resumeAfterStart(1); });
+        m_resume = m_scheduler.after(kResumeAfterStart, [this] { resumeAfterStart(1); });
     } else {
         if (m_bpmLowImpact == true)
             cancelBPMWorker();
-        m_resume = Scheduler::shared().after(kResumeAfterStop, [this] { resumeAfterStop(1); });
+        m_resume = m_scheduler.after(kResumeAfterStop, [this] { resumeAfterStop(1); });
     }
 }
 
@@ -310,8 +310,7 @@ void AnalysisScheduler::resumeAfterStart(int sleeps)
     }
     if (m_bpmState == WorkerState::running)
         return;
-    m_resume =
-        Scheduler::shared().after(kResumePoll, [this, sleeps] { resumeAfterStart(sleeps + 1); });
+    m_resume = m_scheduler.after(kResumePoll, [this, sleeps] { resumeAfterStart(sleeps + 1); });
 }
 
 void AnalysisScheduler::resumeAfterStop(int sleeps)
@@ -323,8 +322,7 @@ void AnalysisScheduler::resumeAfterStop(int sleeps)
     if (playerPlays())
         return;
     if (m_bpmState == WorkerState::cancelled) {
-        m_resume =
-            Scheduler::shared().after(kResumePoll, [this, sleeps] { resumeAfterStop(sleeps + 1); });
+        m_resume = m_scheduler.after(kResumePoll, [this, sleeps] { resumeAfterStop(sleeps + 1); });
         return;
     }
     startBPMWorkerIfPossible();

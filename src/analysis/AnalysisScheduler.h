@@ -18,7 +18,7 @@ class AnalysisQueue;
 // takes one track at a time from its queue of the store (quality over the analysis list, tempo
 // over the library) and hands it to a job off the main thread. Quality analysis never runs
 // while the player plays; tempo estimation goes on in low-impact mode. A child of the store,
-// which owns it; every delay goes through the Scheduler seam.
+// which owns it; every delay runs on the store's scheduler.
 class AnalysisScheduler : public QObject
 {
     Q_OBJECT
@@ -71,6 +71,7 @@ private:
     void resumeAfterStop(int sleeps);
 
     LibraryStore &m_store;
+    Scheduler &m_scheduler; // the store's
     std::unique_ptr<AnalysisJobs> m_jobs;
 
     WorkerState m_qualityState = WorkerState::idle;

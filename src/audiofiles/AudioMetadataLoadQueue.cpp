@@ -20,9 +20,15 @@ void assertMainThread()
 
 } // namespace
 
-AudioMetadataLoadQueue::AudioMetadataLoadQueue()
-    : m_concurrencyLimit(std::max(kMinimumConcurrency, QThread::idealThreadCount()))
+AudioMetadataLoadQueue::AudioMetadataLoadQueue(Reader reader, int concurrencyLimit)
+    : m_concurrencyLimit(concurrencyLimit)
+    , m_reader(reader ? std::move(reader) : Reader(&AudioMetadataLoader::read))
 {}
+
+int AudioMetadataLoadQueue::defaultConcurrencyLimit()
+{
+    return std::max(kMinimumConcurrency, QThread::idealThreadCount());
+}
 
 AudioMetadataLoadQueue &AudioMetadataLoadQueue::shared()
 {
@@ -62,7 +68,7 @@ void AudioMetadataLoadQueue::releasePermit()
 QCoro::Task<LoadedTrackMetadata> AudioMetadataLoadQueue::load(QUrl url, AudioTags fallbackTags)
 {
     co_await acquirePermit();
-    const Reader reader = m_reader ? m_reader : Reader(&AudioMetadataLoader::read);
+    const Reader reader = m_reader;
     LoadedTrackMetadata result;
     // Whatever the reading does, the permit goes back: a lost one would stall every later load.
     try {

@@ -10,19 +10,31 @@
 
 namespace brivello {
 
-// Lets as many metadata loads run at once in the whole process as there are cores (at least
-// two), served first come first served. A main-thread object: permits are awaited by
-// main-thread coroutines, the reading itself runs on the thread pool, so no pool thread ever
-// waits for a permit.
+// Lets as many metadata loads run at once as it has permits (the application's shared queue:
+// one per core, at least two), served first come first served. A main-thread object: permits
+// are awaited by main-thread coroutines, the reading itself runs on the thread pool, so no
+// pool thread ever waits for a permit.
 class AudioMetadataLoadQueue
 {
 public:
     static constexpr int kMinimumConcurrency = 2;
 
+    // Reads a file's metadata on a pool thread.
+    using Reader = std::function<LoadedTrackMetadata(const QUrl &, const AudioTags &)>;
+
+    // An empty reader is the real one (AudioMetadataLoader::read).
+    explicit AudioMetadataLoadQueue(Reader reader = {},
+                                    int concurrencyLimit = defaultConcurrencyLimit());
+    AudioMetadataLoadQueue(const AudioMetadataLoadQueue &) = delete;
+    AudioMetadataLoadQueue &operator=(const AudioMetadataLoadQueue &) = delete;
+
+    // The application's queue: the real reader, one permit per core.
+    static AudioMetadataLoadQueue &shared();
+    // One per core, never fewer than kMinimumConcurrency.
+    static int defaultConcurrencyLimit();
+
     // The number of permits.
     int concurrencyLimit() const { return m_concurrencyLimit; }
-
-    static AudioMetadataLoadQueue &shared();
 
     // Takes a permit, reads the file off the main thread, returns the permit.
     QCoro::Task<LoadedTrackMetadata> load(QUrl url, AudioTags fallbackTags);
@@ -42,15 +54,7 @@ public:
     int activeCount() const { return m_activeCount; }
     int waiterCount() const { return static_cast<int>(m_waiters.size()); }
 
-    // Tests replace the file reading (run on the pool); an empty function restores it.
-    using Reader = std::function<LoadedTrackMetadata(const QUrl &, const AudioTags &)>;
-    void setReaderForTesting(Reader reader) { m_reader = std::move(reader); }
-    // Only while no permit is held.
-    void setConcurrencyLimitForTesting(int limit) { m_concurrencyLimit = limit; }
-
 private:
-    AudioMetadataLoadQueue();
-
     int m_concurrencyLimit;
     int m_activeCount = 0;
     std::deque<std::coroutine_handle<>> m_waiters;

@@ -246,7 +246,7 @@ void FavoritesTableModel::scheduleMetadataRefresh(double delay)
         return;
     m_metadataRefreshPending = true;
     QPointer<FavoritesTableModel> self(this);
-    Scheduler::shared().after(delay, [self] {
+    m_store.services().schedulerService().after(delay, [self] {
         if (!self)
             return;
         self->m_metadataRefreshPending = false;

@@ -16,8 +16,9 @@ class Scheduler;
 class Trash;
 
 // The services a LibraryStore works with, handed to its constructor beside its user
-// defaults. One left null is the application's shared service, looked up at each use, so the
-// composition root passes nothing and a test passes its fakes here. Main thread.
+// defaults; the parts made over the store (analysis, workspace runs, views) take their
+// scheduler and load queue from here too. One left null is the application's shared service
+// (the real clock for the scheduler), so a test passes its fakes here. Main thread.
 struct LibraryStoreServices
 {
     Trash *trash = nullptr;

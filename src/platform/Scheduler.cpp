@@ -25,8 +25,6 @@ private:
     QElapsedTimer m_clock;
 };
 
-Scheduler *g_installed = nullptr;
-
 } // namespace
 
 void ScheduledWork::cancel()
@@ -43,12 +41,7 @@ bool ScheduledWork::isPending() const
 Scheduler &Scheduler::shared()
 {
     static RealScheduler real;
-    return g_installed ? *g_installed : real;
-}
-
-void Scheduler::setShared(Scheduler *scheduler)
-{
-    g_installed = scheduler;
+    return real;
 }
 
 ScheduledWork Scheduler::makeWork()

@@ -27,20 +27,20 @@ private:
 };
 
 // The seam for every delay, debounce and time-out: `now` and `after`. The real scheduler uses
-// Qt timers on the main thread; tests install a VirtualScheduler and advance time by hand.
+// Qt timers on the main thread; a component that waits is handed its scheduler, so tests
+// hand it a VirtualScheduler and advance time by hand.
 class Scheduler
 {
 public:
     virtual ~Scheduler() = default;
 
+    // The real clock.
     static Scheduler &shared();
-    // Tests install their own; nullptr restores the real one.
-    static void setShared(Scheduler *scheduler);
 
     virtual double now() const = 0; // seconds on a monotonic clock
     ScheduledWork after(double seconds, std::function<void()> work);
 
-    // co_await Scheduler::shared().sleep(0.35);
+    // co_await m_scheduler.sleep(0.35);
     struct Delay
     {
         Scheduler *scheduler;
@@ -51,7 +51,7 @@ public:
     };
     Delay sleep(double seconds) { return Delay{this, seconds}; }
 
-    // One turn of the event loop: a zero-delay timer, independent of the installed scheduler.
+    // One turn of the event loop: a zero-delay timer, whatever the scheduler.
     struct Yield
     {
         bool await_ready() const noexcept { return false; }

@@ -7,7 +7,6 @@
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "playback/AudioPlaybackEngine.h"
-#include "playback/WaveformPreloadQueue.h"
 
 #include <QFileInfo>
 #include <cmath>
@@ -31,10 +30,14 @@ std::optional<float> storedVolume(const Defaults &defaults)
 
 EngineAudioPlayer::EngineAudioPlayer(std::unique_ptr<AudioPlaybackEngine> engine,
                                      Defaults &defaults,
+                                     WaveformPreloadQueue &preloads,
+                                     Scheduler &scheduler,
                                      QObject *parent)
     : AudioPlayer(parent)
     , m_engine(std::move(engine))
     , m_defaults(defaults)
+    , m_preloads(preloads)
+    , m_scheduler(scheduler)
 {
     connect(m_engine.get(), &AudioPlaybackEngine::finished, this, [this] { reportCompletion(); });
     connect(m_engine.get(), &AudioPlaybackEngine::failed, this, [this] { handleEngineFailure(); });
@@ -207,7 +210,7 @@ void EngineAudioPlayer::scheduleSeek(double target, bool reportCompletionAtEnd)
         return;
     }
     const std::optional<QUuid> id = m_currentID;
-    m_seekTask = Scheduler::shared().after(kSeekDelay, [this, id, target, reportCompletionAtEnd] {
+    m_seekTask = m_scheduler.after(kSeekDelay, [this, id, target, reportCompletionAtEnd] {
         if (m_currentID != id)
             return;
         m_pendingSeekTarget.reset();
@@ -249,7 +252,7 @@ void EngineAudioPlayer::tick()
 
 void EngineAudioPlayer::scheduleProgressTimer()
 {
-    m_timer = Scheduler::shared().after(kTickInterval, [this] {
+    m_timer = m_scheduler.after(kTickInterval, [this] {
         refreshPlaybackPosition();
         scheduleProgressTimer();
     });
@@ -306,7 +309,7 @@ void EngineAudioPlayer::publishPlaybackState()
     // The queue learns the playing state as it stands when the queued call runs.
     QMetaObject::invokeMethod(
         this,
-        [this, url] { WaveformPreloadQueue::shared().setPlaybackActive(m_isPlaying, url); },
+        [this, url] { m_preloads.setPlaybackActive(m_isPlaying, url); },
         Qt::QueuedConnection);
     NotificationCenter::defaultCenter().post(brivelloPlaybackDidChange, this);
 }

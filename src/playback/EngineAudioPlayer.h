@@ -3,6 +3,7 @@
 #include "library/AudioPlayer.h"
 #include "platform/Scheduler.h"
 #include "playback/PlaybackSettingsKeys.h"
+#include "playback/WaveformPreloadQueue.h"
 
 #include <QPointer>
 #include <memory>
@@ -28,9 +29,12 @@ public:
     static constexpr double kRestartWindow = 0.05;
     static constexpr double kSeekEndWindow = 0.01;
 
-    // The volume is kept in `defaults`.
+    // The volume is kept in `defaults`; `preloads` (which outlives the player) learns the
+    // playing state; the clock ticks and seeks wait on `scheduler`.
     EngineAudioPlayer(std::unique_ptr<AudioPlaybackEngine> engine,
                       Defaults &defaults,
+                      WaveformPreloadQueue &preloads = WaveformPreloadQueue::shared(),
+                      Scheduler &scheduler = Scheduler::shared(),
                       QObject *parent = nullptr);
     ~EngineAudioPlayer() override;
 
@@ -73,6 +77,8 @@ private:
 
     std::unique_ptr<AudioPlaybackEngine> m_engine;
     Defaults &m_defaults;
+    WaveformPreloadQueue &m_preloads;
+    Scheduler &m_scheduler;
     std::optional<QUuid> m_currentID;
     std::optional<Track> m_currentTrack;
     bool m_isPlaying = false;

@@ -3,9 +3,7 @@
 #include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
 #include "platform/LocalFile.h"
-#include "playback/WaveformPreloadQueue.h"
 
-#include <QCoreApplication>
 #include <QHash>
 
 namespace brivello {
@@ -60,7 +58,8 @@ QList<Track> LibraryWaveformPreloading::activeSectionTracks(const LibraryStore &
 }
 
 void LibraryWaveformPreloading::prioritizeWaveformsForPlayback(const LibraryStore &store,
-                                                               const QUuid &trackID)
+                                                               const QUuid &trackID,
+                                                               WaveformPreloadQueue &queue)
 {
     const QList<Track> list = activeSectionTracks(store);
     const auto found = std::find_if(
@@ -71,10 +70,8 @@ void LibraryWaveformPreloading::prioritizeWaveformsForPlayback(const LibraryStor
     const qsizetype index = found - list.begin();
     const QList<QUrl> following = urlsOf(list.mid(index + 1, kFollowingCount));
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [current, following] {
-            WaveformPreloadQueue::shared().prioritizePlayback(current, following);
-        },
+        &queue,
+        [queue = &queue, current, following] { queue->prioritizePlayback(current, following); },
         Qt::QueuedConnection);
 }
 

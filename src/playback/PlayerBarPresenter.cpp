@@ -297,7 +297,7 @@ void PlayerBarPresenter::setVolume(double value)
     emit volumeChanged();
     m_volumeHide.cancel();
     QPointer<PlayerBarPresenter> self(this);
-    m_volumeHide = Scheduler::shared().after(kVolumeBubbleDelay, [self, token] {
+    m_volumeHide = m_store.services().schedulerService().after(kVolumeBubbleDelay, [self, token] {
         if (!self || token != self->m_volumeToken)
             return;
         self->m_volumePercent.reset();

@@ -9,8 +9,6 @@ namespace brivello {
 
 namespace {
 
-WaveformPreloadQueue *g_installed = nullptr;
-
 // The process's waveform cache; the envelope is dropped, the call only fills the cache.
 class SharedWaveformCache : public WaveformPreloadQueue::Cache
 {
@@ -24,9 +22,12 @@ public:
 
 } // namespace
 
-WaveformPreloadQueue::WaveformPreloadQueue(std::shared_ptr<Cache> cache, QObject *parent)
+WaveformPreloadQueue::WaveformPreloadQueue(std::shared_ptr<Cache> cache,
+                                           Scheduler &scheduler,
+                                           QObject *parent)
     : QObject(parent)
     , m_cache(cache ? std::move(cache) : std::make_shared<SharedWaveformCache>())
+    , m_scheduler(scheduler)
 {}
 
 WaveformPreloadQueue::~WaveformPreloadQueue()
@@ -36,13 +37,8 @@ WaveformPreloadQueue::~WaveformPreloadQueue()
 
 WaveformPreloadQueue &WaveformPreloadQueue::shared()
 {
-    static WaveformPreloadQueue *builtIn = new WaveformPreloadQueue;
-    return g_installed ? *g_installed : *builtIn;
-}
-
-void WaveformPreloadQueue::setShared(WaveformPreloadQueue *queue)
-{
-    g_installed = queue;
+    static WaveformPreloadQueue *queue = new WaveformPreloadQueue;
+    return *queue;
 }
 
 void WaveformPreloadQueue::enqueue(const QUrl &url)
@@ -127,7 +123,7 @@ void WaveformPreloadQueue::setPlaybackActive(bool active, const QUrl &currentURL
     m_resumeTask.cancel();
     if (!active) {
         m_playbackPriorityURLs.clear();
-        m_resumeTask = Scheduler::shared().after(kResumeDelay, [this] {
+        m_resumeTask = m_scheduler.after(kResumeDelay, [this] {
             if (!m_playbackActive)
                 startAvailableWork();
         });

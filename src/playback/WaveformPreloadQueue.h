@@ -12,9 +12,9 @@
 
 namespace brivello {
 
-// Process-wide queue of audio files whose waveform envelopes are computed ahead of playback:
-// one job at a time; while audio plays only the priority files, in the cache's low-impact
-// mode; the rest resumes a while after playback stops. Main thread.
+// Queue of audio files whose waveform envelopes are computed ahead of playback (the
+// application's is shared()): one job at a time; while audio plays only the priority files,
+// in the cache's low-impact mode; the rest resumes a while after playback stops. Main thread.
 class WaveformPreloadQueue : public QObject
 {
     Q_OBJECT
@@ -32,14 +32,15 @@ public:
         virtual void cancelLoading(const QUrl &url) = 0;
     };
 
-    // Without a cache the queue works on WaveformCache::shared().
+    // Without a cache the queue works on WaveformCache::shared(); the resume delay runs on
+    // `scheduler`.
     explicit WaveformPreloadQueue(std::shared_ptr<Cache> cache = nullptr,
+                                  Scheduler &scheduler = Scheduler::shared(),
                                   QObject *parent = nullptr);
     ~WaveformPreloadQueue() override;
 
+    // The application's queue, on WaveformCache::shared().
     static WaveformPreloadQueue &shared();
-    // Tests install their own; nullptr restores the built-in one.
-    static void setShared(WaveformPreloadQueue *queue);
 
     // Queues each address once (exact comparison); an address already queued is ignored.
     virtual void enqueue(const QList<QUrl> &urls);
@@ -59,6 +60,7 @@ private:
     void finish(const QUrl &url, quint64 generation, bool cancelled);
 
     std::shared_ptr<Cache> m_cache;
+    Scheduler &m_scheduler;
     QList<QUrl> m_pending;
     QSet<QUrl> m_queued;
     int m_running = 0;

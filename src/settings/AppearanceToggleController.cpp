@@ -4,8 +4,9 @@
 
 namespace brivello {
 
-AppearanceToggleController::AppearanceToggleController(QObject *parent)
+AppearanceToggleController::AppearanceToggleController(Scheduler &scheduler, QObject *parent)
     : QObject(parent)
+    , m_scheduler(scheduler)
 {
     connect(&ShellSettings::standard(),
             &ShellSettings::appAppearanceChanged,
@@ -42,7 +43,7 @@ void AppearanceToggleController::toggleAppearance()
     if (m_reduceMotion)
         write();
     else
-        m_pendingWrite = Scheduler::shared().after(kWriteDelay, write);
+        m_pendingWrite = m_scheduler.after(kWriteDelay, write);
 }
 
 void AppearanceToggleController::cancelPendingWrite()

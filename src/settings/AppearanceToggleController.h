@@ -15,7 +15,8 @@ class AppearanceToggleController : public QObject
 public:
     static constexpr double kWriteDelay = 0.045;
 
-    explicit AppearanceToggleController(QObject *parent = nullptr);
+    // The delayed write waits on `scheduler`.
+    explicit AppearanceToggleController(Scheduler &scheduler, QObject *parent = nullptr);
     ~AppearanceToggleController() override;
 
     bool displayedDarkAppearance() const { return m_displayedDark; }
@@ -37,6 +38,7 @@ private:
 
     bool m_displayedDark = true;
     bool m_reduceMotion = false;
+    Scheduler &m_scheduler;
     ScheduledWork m_pendingWrite;
 };
 

@@ -6,8 +6,9 @@ namespace brivello {
 
 const QString ContextualHintState::kEnabledKey = kContextualHintsEnabledKey;
 
-ContextualHintState::ContextualHintState(QObject *parent)
+ContextualHintState::ContextualHintState(Scheduler &scheduler, QObject *parent)
     : QObject(parent)
+    , m_scheduler(scheduler)
 {
     connect(&ShellSettings::standard(),
             &ShellSettings::contextualHintsEnabledChanged,
@@ -40,7 +41,7 @@ void ContextualHintState::hoverChanged(bool hovering)
     }
     if (!hovering)
         return;
-    m_presentation = Scheduler::shared().after(kPresentationDelay, [this] {
+    m_presentation = m_scheduler.after(kPresentationDelay, [this] {
         if (m_isHovering && hintsEnabled())
             setPresented(true);
     });

@@ -15,7 +15,8 @@ public:
     static constexpr double kPresentationDelay = 3.0;
     static const QString kEnabledKey;
 
-    explicit ContextualHintState(QObject *parent = nullptr);
+    // The 3 s wait runs on `scheduler`.
+    explicit ContextualHintState(Scheduler &scheduler, QObject *parent = nullptr);
     ~ContextualHintState() override;
 
     static bool hintsEnabled();
@@ -41,6 +42,7 @@ private:
 
     bool m_isHovering = false;
     bool m_isPresented = false;
+    Scheduler &m_scheduler;
     ScheduledWork m_presentation;
 };
 

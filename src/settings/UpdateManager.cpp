@@ -1,7 +1,6 @@
 #include "UpdateManager.h"
 
 #include "platform/BrivelloLocalization.h"
-#include "platform/Scheduler.h"
 
 #include <QDesktopServices>
 #include <QJsonDocument>
@@ -86,10 +85,11 @@ struct UpdateManager::ExchangeAwaiter
     void await_resume() const noexcept {}
 };
 
-UpdateManager::UpdateManager(QObject *parent)
+UpdateManager::UpdateManager(Scheduler &scheduler, QObject *parent)
     : QObject(parent)
     , m_manifestURL(kManifestURL)
     , m_opener([](const QUrl &url) { QDesktopServices::openUrl(url); })
+    , m_scheduler(scheduler)
     , m_network(new QNetworkAccessManager(this))
 {}
 
@@ -160,7 +160,7 @@ std::shared_ptr<UpdateManager::Exchange> UpdateManager::startExchange()
         complete(exchange, !success || exchange->failed);
     });
     exchange->timeout =
-        Scheduler::shared().after(m_timeout, [this, exchange] { complete(exchange, true); });
+        m_scheduler.after(m_timeout, [this, exchange] { complete(exchange, true); });
     return exchange;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Scheduler.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -43,7 +45,8 @@ public:
     // Opens an address with the user's default handler; tests pass a recorder.
     using Opener = std::function<void(const QUrl &)>;
 
-    explicit UpdateManager(QObject *parent = nullptr);
+    // A check's time-out runs on `scheduler`.
+    explicit UpdateManager(Scheduler &scheduler = Scheduler::shared(), QObject *parent = nullptr);
     ~UpdateManager() override;
 
     State state() const { return m_state; }
@@ -91,6 +94,7 @@ private:
     QUrl m_manifestURL;
     double m_timeout = kTimeout;
     Opener m_opener;
+    Scheduler &m_scheduler;
     QNetworkAccessManager *m_network = nullptr;
     quint64 m_generation = 0;
     QList<std::shared_ptr<Exchange>> m_exchanges;

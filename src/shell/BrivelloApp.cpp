@@ -12,6 +12,7 @@
 #include "library/WorkspaceSessionKeeper.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
+#include "platform/Scheduler.h"
 #include "platform/TerminationSignals.h"
 #include "playback/AudioPlaybackEngine.h"
 #include "playback/EngineAudioPlayer.h"
@@ -67,20 +68,23 @@ QIcon drawnIcon()
 }
 
 // The sound card's player; without an audio device the engine plays on a silent clocked sink.
-std::unique_ptr<EngineAudioPlayer> makePlayer(LibraryStore &store,
-                                              AudioPlaybackEngine::SinkFactory sinkFactory)
+std::unique_ptr<EngineAudioPlayer>
+makePlayer(LibraryStore &store, AudioPlaybackEngine::SinkFactory sinkFactory, Scheduler &scheduler)
 {
     auto engine = sinkFactory ? std::make_unique<AudioPlaybackEngine>(std::move(sinkFactory))
                               : std::make_unique<AudioPlaybackEngine>();
-    auto player = std::make_unique<EngineAudioPlayer>(std::move(engine), Defaults::standard());
+    auto player = std::make_unique<EngineAudioPlayer>(
+        std::move(engine), Defaults::standard(), WaveformPreloadQueue::shared(), scheduler);
     player->setLibraryStore(&store);
     return player;
 }
 
-// The store's services: the shared ones, and the waveform preloading of the shared queue.
-LibraryStoreServices storeServices()
+// The store's services: the shared ones on `scheduler`, and the waveform preloading of the
+// shared queue.
+LibraryStoreServices storeServices(Scheduler &scheduler)
 {
     LibraryStoreServices services;
+    services.scheduler = &scheduler;
     services.waveformPreloads = [queue = &WaveformPreloadQueue::shared()](const QList<QUrl> &urls) {
         queue->enqueue(urls);
     };
@@ -108,11 +112,17 @@ void BrivelloApp::applyPalette()
     QApplication::setPalette(BrivelloTheme::palette(ShellEvents::instance().scheme()));
 }
 
-BrivelloApp::BrivelloApp(AudioPlaybackEngine::SinkFactory sinkFactory)
-    : m_qtTranslation(translationFollowingSettings())
-    , m_store(std::make_unique<LibraryStore>(Defaults::standard(), storeServices()))
-    , m_player(makePlayer(*m_store, std::move(sinkFactory)))
-    , m_updates(std::make_unique<UpdateManager>())
+BrivelloApp::BrivelloApp()
+    : BrivelloApp(Services{})
+{}
+
+// The window's parts, the analysis and the workspace runs take the scheduler from the store.
+BrivelloApp::BrivelloApp(Services services)
+    : m_scheduler(services.scheduler ? *services.scheduler : Scheduler::shared())
+    , m_qtTranslation(translationFollowingSettings())
+    , m_store(std::make_unique<LibraryStore>(Defaults::standard(), storeServices(m_scheduler)))
+    , m_player(makePlayer(*m_store, std::move(services.sinkFactory), m_scheduler))
+    , m_updates(std::make_unique<UpdateManager>(m_scheduler))
     , m_window(std::make_unique<MainWindow>(*m_store, *m_player, *m_updates))
 {
     // A child of the store: the store owns its background analysis.

@@ -15,6 +15,7 @@ class EngineAudioPlayer;
 class LibraryStore;
 class MainWindow;
 class QtDialogTranslation;
+class Scheduler;
 class UpdateManager;
 
 // The application: owns, for the whole process, the one store, player and update manager and
@@ -25,8 +26,17 @@ class BrivelloApp : public QObject
 {
     Q_OBJECT
 public:
-    // `sinkFactory` replaces the sound card (tests play on a capture sink).
-    explicit BrivelloApp(AudioPlaybackEngine::SinkFactory sinkFactory = {});
+    // What a test that composes the whole application replaces.
+    struct Services
+    {
+        // Replaces the sound card (tests play on a capture sink).
+        AudioPlaybackEngine::SinkFactory sinkFactory;
+        // Every delay, debounce and time-out of the composed parts; null is the real clock.
+        Scheduler *scheduler = nullptr;
+    };
+
+    BrivelloApp();
+    explicit BrivelloApp(Services services);
     ~BrivelloApp() override;
 
     // Names the application, sets the Fusion style and the scheme's palette.
@@ -49,6 +59,7 @@ private:
     static void applyPalette();
     QAction *addWindowAction(const QKeySequence &keys, Qt::ShortcutContext context);
 
+    Scheduler &m_scheduler;
     // First, so every widget and dialog is made with Qt's texts in the interface language.
     std::unique_ptr<QtDialogTranslation> m_qtTranslation;
     std::unique_ptr<LibraryStore> m_store;

@@ -52,6 +52,7 @@ private:
 } // namespace
 
 ContextualHint::ContextualHint(QWidget *control,
+                               Scheduler &scheduler,
                                const QString &title,
                                const QString &detail,
                                ShortcutProvider shortcut,
@@ -61,7 +62,7 @@ ContextualHint::ContextualHint(QWidget *control,
     , m_title(title)
     , m_detail(detail)
     , m_shortcut(std::move(shortcut))
-    , m_state(new ContextualHintState(this))
+    , m_state(new ContextualHintState(scheduler, this))
     , m_followsPointer(followsPointer)
 {
     setObjectName(followsPointer ? QStringLiteral("contextualHint")
@@ -112,16 +113,18 @@ void ContextualHint::closeUnlessPointerOnHint()
 }
 
 ContextualHint *ContextualHint::attach(QWidget *control,
+                                       Scheduler &scheduler,
                                        const QString &title,
                                        const QString &detail,
                                        ShortcutProvider shortcut)
 {
-    return new ContextualHint(control, title, detail, std::move(shortcut), true);
+    return new ContextualHint(control, scheduler, title, detail, std::move(shortcut), true);
 }
 
-ContextualHint *ContextualHint::attachToAreas(QWidget *host, ShortcutProvider shortcut)
+ContextualHint *
+ContextualHint::attachToAreas(QWidget *host, Scheduler &scheduler, ShortcutProvider shortcut)
 {
-    return new ContextualHint(host, QString(), QString(), std::move(shortcut), false);
+    return new ContextualHint(host, scheduler, QString(), QString(), std::move(shortcut), false);
 }
 
 ContextualHint *ContextualHint::of(QWidget *control)

@@ -11,10 +11,12 @@ class QWidget;
 namespace brivello {
 
 class ContextualHintState;
+class Scheduler;
 
-// Attaches a hover hint to a control: after 3 s of rest the window's hint overlay opens under
-// the control with the title, the detail, the current shortcut and "Отключить подсказки".
-// Texts are Russian keys, looked up when drawn. Owned by the control; main thread.
+// Attaches a hover hint to a control: after 3 s of rest (on the scheduler it is given) the
+// window's hint overlay opens under the control with the title, the detail, the current
+// shortcut and "Отключить подсказки". Texts are Russian keys, looked up when drawn. Owned by
+// the control; main thread.
 class ContextualHint : public QObject
 {
     Q_OBJECT
@@ -22,12 +24,14 @@ public:
     using ShortcutProvider = std::function<QString()>;
 
     static ContextualHint *attach(QWidget *control,
+                                  Scheduler &scheduler,
                                   const QString &title,
                                   const QString &detail,
                                   ShortcutProvider shortcut = {});
     // A hint for a part of `host` that is no widget of its own (a row's heart): the host
     // reports the pointer with hoverArea() and sets the texts for the area it is over.
-    static ContextualHint *attachToAreas(QWidget *host, ShortcutProvider shortcut = {});
+    static ContextualHint *
+    attachToAreas(QWidget *host, Scheduler &scheduler, ShortcutProvider shortcut = {});
     // The hint attached to a control, if any.
     static ContextualHint *of(QWidget *control);
 
@@ -57,6 +61,7 @@ protected:
 
 private:
     ContextualHint(QWidget *control,
+                   Scheduler &scheduler,
                    const QString &title,
                    const QString &detail,
                    ShortcutProvider shortcut,

@@ -45,15 +45,17 @@ DashboardSidebar::DashboardSidebar(MainWindowController &controller, QWidget *pa
         ShellSettings &settings = ShellSettings::standard();
         settings.setSidebarCollapsed(!settings.sidebarCollapsed());
     });
-    m_collapseHint = ContextualHint::attach(m_collapse, QString(), QString());
+    Scheduler &scheduler = m_store.services().schedulerService();
+    m_collapseHint = ContextualHint::attach(m_collapse, scheduler, QString(), QString());
     m_settings = new ToolbarIconButton(QStringLiteral("gearshape"), this);
     m_settings->setFixedSize(44, 44);
     connect(m_settings, &QAbstractButton::clicked, this, &DashboardSidebar::settingsRequested);
     ContextualHint::attach(
         m_settings,
+        scheduler,
         QStringLiteral("Настройки"),
         QStringLiteral("Открывает настройки очистки, жанров, горячих клавиш и языка."));
-    m_toggle = new SidebarAppearanceToggle(this);
+    m_toggle = new SidebarAppearanceToggle(scheduler, this);
     m_status =
         new WorkspaceStatusBar(m_store, controller.sectionCounts(), controller.player(), this);
     m_statusFade = new QGraphicsOpacityEffect(m_status);

@@ -60,8 +60,10 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
     connect(&player, &AudioPlayer::isPlayingChanged, this, &PlaylistView::refreshPlayback);
     refreshPlayback();
     updateSpinner();
-    m_heartHint = ContextualHint::attachToAreas(
-        viewport(), [this] { return m_store.settings().hotkey(kHotkeyFavoriteKey); });
+    m_heartHint =
+        ContextualHint::attachToAreas(viewport(), m_store.services().schedulerService(), [this] {
+            return m_store.settings().hotkey(kHotkeyFavoriteKey);
+        });
 }
 
 void PlaylistView::repaintSpinningRows()

@@ -54,7 +54,8 @@ ActionButton *SectionToolbar::addButton(const QString &title,
         if (action)
             action();
     });
-    ContextualHint::attach(button, hintTitle, hintDetail, std::move(shortcut));
+    ContextualHint::attach(
+        button, m_store.services().schedulerService(), hintTitle, hintDetail, std::move(shortcut));
     m_layout->addWidget(button);
     button->show();
     m_buttons.append(button);

@@ -11,9 +11,9 @@
 
 namespace brivello {
 
-SidebarAppearanceToggle::SidebarAppearanceToggle(QWidget *parent)
+SidebarAppearanceToggle::SidebarAppearanceToggle(Scheduler &scheduler, QWidget *parent)
     : QAbstractButton(parent)
-    , m_controller(new AppearanceToggleController(this))
+    , m_controller(new AppearanceToggleController(scheduler, this))
     , m_animation(new QVariantAnimation(this))
 {
     setFixedSize(80, 38);
@@ -37,6 +37,7 @@ SidebarAppearanceToggle::SidebarAppearanceToggle(QWidget *parent)
             this,
             &SidebarAppearanceToggle::knobChanged);
     ContextualHint::attach(this,
+                           scheduler,
                            QStringLiteral("Тема оформления"),
                            QStringLiteral("Переключает светлое и тёмное оформление приложения."));
     retranslate();

@@ -7,14 +7,15 @@ class QVariantAnimation;
 namespace brivello {
 
 class AppearanceToggleController;
+class Scheduler;
 
 // The light/dark switch: a capsule with sun and moon and a knob that moves at once; the
-// setting follows 45 ms after the last click.
+// setting follows 45 ms after the last click, on `scheduler`'s clock.
 class SidebarAppearanceToggle : public QAbstractButton
 {
     Q_OBJECT
 public:
-    explicit SidebarAppearanceToggle(QWidget *parent = nullptr);
+    explicit SidebarAppearanceToggle(Scheduler &scheduler, QWidget *parent = nullptr);
 
     AppearanceToggleController *controller() const { return m_controller; }
     QSize sizeHint() const override { return {80, 38}; }

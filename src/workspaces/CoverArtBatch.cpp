@@ -81,7 +81,7 @@ QCoro::Task<> CoverArtBatch::run(QList<QUuid> targetIDs, QByteArray artwork)
             co_return;
         if (error) {
             // The lock is not held while waiting; whatever held the file up may let go.
-            co_await Scheduler::shared().sleep(kRetryDelay);
+            co_await m_store.services().schedulerService().sleep(kRetryDelay);
             if (!self)
                 co_return;
             error = co_await attempt(id, artwork, startURL);

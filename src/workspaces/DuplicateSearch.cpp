@@ -26,12 +26,11 @@ QString fileName(const QUrl &url)
     return QFileInfo(url.toLocalFile()).fileName();
 }
 
-// Reads one file's metadata under the shared permits and makes its artwork image off the main
-// thread; the fields the metadata phase refreshes, on a copy of `track`.
-QCoro::Task<Track> refreshedRecord(Track track)
+// Reads one file's metadata under the load queue's permits and makes its artwork image off the
+// main thread; the fields the metadata phase refreshes, on a copy of `track`.
+QCoro::Task<Track> refreshedRecord(AudioMetadataLoadQueue *queue, Track track)
 {
-    const LoadedTrackMetadata loaded =
-        co_await AudioMetadataLoadQueue::shared().load(track.url, track.tags);
+    const LoadedTrackMetadata loaded = co_await queue->load(track.url, track.tags);
     track.tags = loaded.tags;
     track.duration = loaded.duration;
     track.bitRate = loaded.bitRate;
@@ -58,7 +57,7 @@ struct DuplicateSearch::HashingFeed
 DuplicateSearch::DuplicateSearch(LibraryStore &store)
     : QObject(&store)
     , m_store(store)
-    , m_throttle([this] { publishShown(); })
+    , m_throttle(store.services().schedulerService(), [this] { publishShown(); })
 {}
 
 DuplicateSearch::~DuplicateSearch()
@@ -310,8 +309,8 @@ QCoro::Task<> DuplicateSearch::refreshDuplicateMetadata(QList<QUuid> ids, quint6
     const double count = static_cast<double>(ids.size());
     std::deque<std::pair<qsizetype, QCoro::Task<Track>>> loading;
     // Enough waiting to keep every permit busy while one result is applied.
-    const size_t loadsAhead =
-        size_t(AudioMetadataLoadQueue::shared().concurrencyLimit() + kMetadataLoadsAhead);
+    AudioMetadataLoadQueue &queue = m_store.services().loadService();
+    const size_t loadsAhead = size_t(queue.concurrencyLimit() + kMetadataLoadsAhead);
     qsizetype next = 0;
     for (;;) {
         while (loading.size() < loadsAhead && next < ids.size()) {
@@ -320,7 +319,7 @@ QCoro::Task<> DuplicateSearch::refreshDuplicateMetadata(QList<QUuid> ids, quint6
                 continue; // gone from the list: skipped, nothing published for it
             const Track &track = m_store.duplicateTracks()[at];
             m_shown.currentFile = fileName(track.url);
-            loading.emplace_back(next, refreshedRecord(track));
+            loading.emplace_back(next, refreshedRecord(&queue, track));
         }
         if (loading.empty())
             break;

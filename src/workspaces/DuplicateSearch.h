@@ -16,8 +16,9 @@ class LibraryStore;
 // Finds exact duplicates (same size, same SHA-256) and probable ones (artist, title and a
 // close duration) among the duplicate workspace's tracks, in phases whose progress it
 // publishes through the store at most 20 times a second. Main thread; file work runs on the
-// thread pool. A child of the store. Each search carries a generation: invalidate() makes a
-// running search drop its results at the next step.
+// thread pool. A child of the store, whose metadata load queue and scheduler it uses. Each
+// search carries a generation: invalidate() makes a running search drop its results at the
+// next step.
 class DuplicateSearch : public QObject
 {
     Q_OBJECT

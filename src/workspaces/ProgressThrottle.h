@@ -8,13 +8,13 @@ namespace brivello {
 
 // Lets a progress display change at most once per interval: a change inside the interval is
 // held and published when it ends, so the last state always shows. Main thread; time comes
-// from the Scheduler seam.
+// from the scheduler it is given.
 class ProgressThrottle
 {
 public:
     static constexpr double kInterval = 0.05; // 20 updates a second
 
-    explicit ProgressThrottle(std::function<void()> publish);
+    ProgressThrottle(Scheduler &scheduler, std::function<void()> publish);
     ~ProgressThrottle() { m_held.cancel(); }
     ProgressThrottle(const ProgressThrottle &) = delete;
     ProgressThrottle &operator=(const ProgressThrottle &) = delete;
@@ -27,6 +27,7 @@ public:
     void cancel() { m_held.cancel(); }
 
 private:
+    Scheduler &m_scheduler;
     std::function<void()> m_publish;
     double m_last = -1e9;
     ScheduledWork m_held;

@@ -8,27 +8,26 @@
 #include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace brivello;
 
 namespace {
 
-// Two permits, as on a two-core machine; the default follows the cores.
+// Two permits, as on a two-core machine; the default follows the cores. A test that fakes
+// the reading makes the queue with its reader.
 class AudioMetadataLoadQueueTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    AudioMetadataLoadQueue &queue() { return *m_queue; }
+    void useReader(AudioMetadataLoadQueue::Reader reader)
     {
-        m_defaultLimit = queue().concurrencyLimit();
-        queue().setConcurrencyLimitForTesting(2);
+        m_queue = std::make_unique<AudioMetadataLoadQueue>(std::move(reader), 2);
     }
-    void TearDown() override
-    {
-        queue().setReaderForTesting({});
-        queue().setConcurrencyLimitForTesting(m_defaultLimit);
-    }
-    static AudioMetadataLoadQueue &queue() { return AudioMetadataLoadQueue::shared(); }
-    int m_defaultLimit = 0;
+
+    int m_defaultLimit = AudioMetadataLoadQueue::shared().concurrencyLimit();
+    std::unique_ptr<AudioMetadataLoadQueue> m_queue =
+        std::make_unique<AudioMetadataLoadQueue>(AudioMetadataLoadQueue::Reader(), 2);
 };
 
 TEST_F(AudioMetadataLoadQueueTest, EveryCoreGetsAPermitAndNeverFewerThanTwo)
@@ -74,7 +73,7 @@ TEST_F(AudioMetadataLoadQueueTest, AtMostTwoFilesAreReadAtOnceAndTheThirdWaits)
     QMutex mutex;
     QStringList started;
     QSemaphore gate;
-    queue().setReaderForTesting([&](const QUrl &url, const AudioTags &tags) {
+    useReader([&](const QUrl &url, const AudioTags &tags) {
         const int now = ++running;
         mostAtOnce = std::max(mostAtOnce.load(), now);
         {
@@ -115,7 +114,7 @@ TEST_F(AudioMetadataLoadQueueTest, AtMostTwoFilesAreReadAtOnceAndTheThirdWaits)
 
 TEST_F(AudioMetadataLoadQueueTest, AReadingThatThrowsGivesTheFallbackAndReturnsItsPermit)
 {
-    queue().setReaderForTesting([](const QUrl &url, const AudioTags &tags) -> LoadedTrackMetadata {
+    useReader([](const QUrl &url, const AudioTags &tags) -> LoadedTrackMetadata {
         if (url.fileName().startsWith("bad"))
             throw std::bad_alloc();
         LoadedTrackMetadata result;

@@ -25,30 +25,7 @@ protected:
     void SetUp() override
     {
         LibraryStoreFixture::SetUp();
-        AudioMetadataLoadQueue::shared().setReaderForTesting(
-            [this](const QUrl &url, const AudioTags &fallback) {
-                bool gated = false;
-                {
-                    QMutexLocker lock(&m_mutex);
-                    gated = m_gated.contains(url.fileName());
-                }
-                if (gated)
-                    m_gate.acquire();
-                LoadedTrackMetadata loaded;
-                loaded.tags = fallback;
-                loaded.tags.title = "File " + url.fileName();
-                loaded.tags.artist = "File Artist";
-                loaded.duration = 10;
-                loaded.bitRate = 320000;
-                loaded.format = "MP3";
-                if (url.fileName().contains("cover"))
-                    loaded.artworkData = test::TestAudioFiles::pngPicture(4);
-                if (url.fileName().contains("poster"))
-                    loaded.artworkData = test::TestAudioFiles::jpegPicture(1400);
-                if (url.fileName().contains("junk"))
-                    loaded.artworkData = QByteArray("not an image");
-                return loaded;
-            });
+        m_services.loads = &m_loads;
         m_observer = std::make_unique<QObject>();
         NotificationCenter::defaultCenter().observe(brivelloTrackMetadataDidChange,
                                                     nullptr,
@@ -63,8 +40,32 @@ protected:
     void TearDown() override
     {
         m_observer.reset();
-        AudioMetadataLoadQueue::shared().setReaderForTesting({});
         LibraryStoreFixture::TearDown();
+    }
+    // The fake reading, on a pool thread.
+    LoadedTrackMetadata read(const QUrl &url, const AudioTags &fallback)
+    {
+        bool gated = false;
+        {
+            QMutexLocker lock(&m_mutex);
+            gated = m_gated.contains(url.fileName());
+        }
+        if (gated)
+            m_gate.acquire();
+        LoadedTrackMetadata loaded;
+        loaded.tags = fallback;
+        loaded.tags.title = "File " + url.fileName();
+        loaded.tags.artist = "File Artist";
+        loaded.duration = 10;
+        loaded.bitRate = 320000;
+        loaded.format = "MP3";
+        if (url.fileName().contains("cover"))
+            loaded.artworkData = test::TestAudioFiles::pngPicture(4);
+        if (url.fileName().contains("poster"))
+            loaded.artworkData = test::TestAudioFiles::jpegPicture(1400);
+        if (url.fileName().contains("junk"))
+            loaded.artworkData = QByteArray("not an image");
+        return loaded;
     }
 
     QList<Track> makeTracks(int count, const QString &prefix = "t")
@@ -84,6 +85,9 @@ protected:
     QSemaphore m_gate;
     std::unique_ptr<QObject> m_observer;
     QList<qsizetype> m_loadedAtNotification;
+    // The store's load queue: real permits, the fake reading.
+    AudioMetadataLoadQueue m_loads{
+        [this](const QUrl &url, const AudioTags &fallback) { return read(url, fallback); }};
 };
 
 TEST_F(MetadataLoadingTest, AppliesResultsInBatchesOfFiftyAndQueuesTempo)
@@ -219,7 +223,7 @@ TEST_F(MetadataLoadingTest, ALongLoadWritesTheSnapshotOnceWhenItEnds)
 TEST_F(MetadataLoadingTest, ImportedFilesShowTheirRealTagsOnceLoaded)
 {
     m_services.metadataLoads = {};
-    AudioMetadataLoadQueue::shared().setReaderForTesting({});
+    m_services.loads = nullptr; // the application's queue, which reads the files
     const QString file = path("Some Artist - Some Title.flac");
     test::makeTone(file,
                    1.5,

@@ -10,6 +10,7 @@
 #include "support/LibraryStoreFixture.h"
 #include "support/TestAudioFiles.h"
 
+#include <QCoreApplication>
 #include <QScopeGuard>
 #include <QSemaphore>
 #include <QThreadPool>
@@ -173,12 +174,9 @@ TEST_F(TagWritingTest, AnEditMadeBeforeTheTagsWereReadKeepsTheFilesTags)
 
 TEST_F(TagWritingTest, AnEditSavedWhileTheLoadResultIsQueuedWritesTheLoadedTags)
 {
-    auto &s = makeStore();
-    const Track track = addTrack(QStringLiteral("Guessed - Name.flac"));
     QSemaphore entered;
     QSemaphore proceed;
-    AudioMetadataLoadQueue &queue = AudioMetadataLoadQueue::shared();
-    queue.setReaderForTesting([&](const QUrl &, const AudioTags &fallback) {
+    AudioMetadataLoadQueue queue([&](const QUrl &, const AudioTags &fallback) {
         entered.release();
         proceed.acquire();
         LoadedTrackMetadata loaded;
@@ -187,11 +185,16 @@ TEST_F(TagWritingTest, AnEditSavedWhileTheLoadResultIsQueuedWritesTheLoadedTags)
         loaded.tags.album = QStringLiteral("Real Album");
         return loaded;
     });
-    const auto restore = qScopeGuard([&] {
+    m_services.loads = &queue;
+    auto &s = makeStore();
+    // The store and its loads end before the queue does.
+    const auto finish = qScopeGuard([&] {
         proceed.release();
         QThreadPool::globalInstance()->waitForDone();
-        queue.setReaderForTesting({});
+        dropStore();
+        QCoreApplication::processEvents();
     });
+    const Track track = addTrack(QStringLiteral("Guessed - Name.flac"));
     s.metadataLoading().scheduleMetadataLoads({track}, MetadataDestination::library);
     ASSERT_TRUE(spinUntil([&] { return entered.available() > 0; }));
     // The finished read is queued for the main thread before the edit's write task starts, so

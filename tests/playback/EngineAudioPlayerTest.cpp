@@ -35,8 +35,6 @@ protected:
     void SetUp() override
     {
         Defaults::standard().resetForTesting();
-        Scheduler::setShared(&m_clock);
-        WaveformPreloadQueue::setShared(&m_queue);
         EngineTest::SetUp();
         auto &center = NotificationCenter::defaultCenter();
         center.observe(
@@ -49,14 +47,13 @@ protected:
     {
         player.reset();
         deliverReports();
-        WaveformPreloadQueue::setShared(nullptr);
-        Scheduler::setShared(nullptr);
         Defaults::standard().resetForTesting();
     }
 
     EngineAudioPlayer &makePlayer()
     {
-        player = std::make_unique<EngineAudioPlayer>(std::move(engine), Defaults::standard());
+        player = std::make_unique<EngineAudioPlayer>(
+            std::move(engine), Defaults::standard(), m_queue, m_clock);
         return *player;
     }
     Track track(const QString &name, double seconds)
@@ -114,7 +111,9 @@ TEST_F(EngineAudioPlayerTest, StoredVolumeIsClampedOnReadAndDefaultsWithoutWriti
             Defaults::standard().set(kPlayerVolumeKey, c.stored);
         EngineAudioPlayer made(std::make_unique<AudioPlaybackEngine>(
                                    [] { return std::make_unique<CaptureAudioSink>(); }),
-                               Defaults::standard());
+                               Defaults::standard(),
+                               m_queue,
+                               m_clock);
         EXPECT_FLOAT_EQ(made.volume(), c.volume);
         if (c.afterwards.typeId() == QMetaType::Double) {
             EXPECT_NEAR(Defaults::standard().real(kPlayerVolumeKey), c.afterwards.toDouble(), 1e-6);

@@ -24,20 +24,10 @@ public:
 class LibraryWaveformPreloadingTest : public LibraryStoreFixture
 {
 protected:
-    void SetUp() override
-    {
-        LibraryStoreFixture::SetUp();
-        WaveformPreloadQueue::setShared(&m_queue);
-    }
-    void TearDown() override
-    {
-        WaveformPreloadQueue::setShared(nullptr);
-        LibraryStoreFixture::TearDown();
-    }
     QList<QPair<QUrl, QList<QUrl>>> prioritize(const QUuid &id)
     {
         m_queue.calls.clear();
-        LibraryWaveformPreloading::prioritizeWaveformsForPlayback(store(), id);
+        LibraryWaveformPreloading::prioritizeWaveformsForPlayback(store(), id, m_queue);
         QCoreApplication::processEvents();
         return m_queue.calls;
     }

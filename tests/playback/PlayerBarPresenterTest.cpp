@@ -155,7 +155,8 @@ TEST_F(PlayerBarPresenterTest, WaveformAreaWaitsForTheEnvelopeAndFallsBackToASee
         path(QStringLiteral("cache")),
         [](QUrl, int count, bool, std::stop_token) -> QCoro::Task<std::vector<float>> {
             co_return std::vector<float>(size_t(count), 0.5f);
-        });
+        },
+        m_scheduler);
     presenter->setWaveformCache(&cache);
     const auto areaBecomes = [this](Area area) {
         return QTest::qWaitFor([&] { return presenter->waveformArea() == area; });

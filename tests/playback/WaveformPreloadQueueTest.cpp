@@ -22,10 +22,13 @@ struct LoadCall
 class FakeCache : public WaveformPreloadQueue::Cache
 {
 public:
+    explicit FakeCache(Scheduler &clock)
+        : m_clock(clock)
+    {}
     QCoro::Task<> load(QUrl url, bool lowImpact) override
     {
         loads.append({url, lowImpact});
-        co_await Scheduler::shared().sleep(kLoadSeconds);
+        co_await m_clock.sleep(kLoadSeconds);
         if (cancelledElsewhere.remove(url))
             throw OperationCancelled();
     }
@@ -36,6 +39,9 @@ public:
     QList<QUrl> cancelled;
     // Loads that another caller's cancel of the shared extraction ends.
     QSet<QUrl> cancelledElsewhere;
+
+private:
+    Scheduler &m_clock;
 };
 
 QUrl file(const char *name)
@@ -48,18 +54,16 @@ QUrl file(const char *name)
 class WaveformPreloadQueueTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { Scheduler::setShared(&m_clock); }
     void TearDown() override
     {
         // Lets every job run out before the clock goes away.
         m_clock.advance(60);
-        Scheduler::setShared(nullptr);
     }
 
     const QUrl a = file("a.flac"), b = file("b.flac"), c = file("c.flac"), d = file("d.flac");
     VirtualScheduler m_clock;
-    std::shared_ptr<FakeCache> m_cache = std::make_shared<FakeCache>();
-    WaveformPreloadQueue m_queue{m_cache};
+    std::shared_ptr<FakeCache> m_cache = std::make_shared<FakeCache>(m_clock);
+    WaveformPreloadQueue m_queue{m_cache, m_clock};
 };
 
 TEST_F(WaveformPreloadQueueTest, RunsOneFileAtATimeAndQueuesEachOnce)

@@ -21,16 +21,11 @@ protected:
     void SetUp() override
     {
         Defaults::standard().resetForTesting();
-        Scheduler::setShared(&m_clock);
-        m_manager = std::make_unique<UpdateManager>();
+        m_manager = std::make_unique<UpdateManager>(m_clock);
         m_manager->setManifestURL(m_server.url());
         m_manager->setOpener([this](const QUrl &url) { m_opened.append(url); });
     }
-    void TearDown() override
-    {
-        m_manager.reset();
-        Scheduler::setShared(nullptr);
-    }
+    void TearDown() override { m_manager.reset(); }
 
     // Runs one check to its end.
     void check()

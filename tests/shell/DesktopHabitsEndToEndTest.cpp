@@ -32,12 +32,6 @@ namespace {
 class DesktopHabitsEndToEndTest : public testing::EndToEndFixture
 {
 protected:
-    void TearDown() override
-    {
-        Scheduler::setShared(nullptr);
-        EndToEndFixture::TearDown();
-    }
-
     ContextualHint *hintTitled(const QString &title)
     {
         for (ContextualHint *hint : window().findChildren<ContextualHint *>()) {
@@ -151,12 +145,12 @@ TEST_F(DesktopHabitsEndToEndTest, CtrlCommaOpensTheSettingsSheetWhoseLanguagePic
 
 TEST_F(DesktopHabitsEndToEndTest, AHintClosesWhenThePointerLeavesAndWhenAFileDialogComesAndGoes)
 {
+    restartAppOn(m_time);
     ContextualHint *hint = hintTitled(QStringLiteral("Добавить файлы"));
     ASSERT_TRUE(hint);
     QWidget *control = hint->control();
     ContextualHintState &state = *hint->state();
     QCursor::setPos(window().mapToGlobal(QPoint(2, 2)));
-    Scheduler::setShared(&m_time);
     const auto send = [control](QEvent::Type type) {
         QEvent event(type);
         QCoreApplication::sendEvent(control, &event);

@@ -374,7 +374,7 @@ TEST_F(ShellFixture, AHintNeverOutlivesItsControlOrItsDialog)
 {
     QDialog dialog(&window());
     auto *control = new ToolbarIconButton(QStringLiteral("gearshape"), &dialog);
-    ContextualHint::attach(control, QStringLiteral("Настройки"), QString());
+    ContextualHint::attach(control, m_scheduler, QStringLiteral("Настройки"), QString());
     dialog.show();
     HintOverlay *overlay = HintOverlay::forWindow(&dialog);
     const auto presentHint = [this](QWidget *target) {

@@ -14,7 +14,7 @@ void ShellFixture::SetUp()
     ShellEvents::instance().setReduceMotion(false);
     makeStore();
     m_player = std::make_unique<testing::RecordingAudioPlayer>();
-    m_updates = std::make_unique<UpdateManager>();
+    m_updates = std::make_unique<UpdateManager>(m_scheduler);
     m_window = std::make_unique<MainWindow>(store(), *m_player, *m_updates);
     m_window->resize(1440, 900);
     m_window->show();

@@ -14,8 +14,8 @@ namespace brivello::testing {
 void LibraryStoreFixture::SetUp()
 {
     Defaults::standard().resetForTesting();
-    // The store's own parts (the workspace runs, the analysis scheduler) keep the shared clock.
-    Scheduler::setShared(&m_scheduler);
+    // The store's parts (the workspace runs, the analysis scheduler, the views over the store)
+    // take their time from the store's services too.
     m_services.scheduler = &m_scheduler;
     m_services.metadataLoads = [this](const QList<Track> &tracks, MetadataDestination destination) {
         m_metadataLoads.append({tracks, destination});
@@ -29,7 +29,6 @@ void LibraryStoreFixture::TearDown()
     m_store.reset();
     // Let queued work of the dropped store run out before the fakes go away.
     QCoreApplication::processEvents();
-    Scheduler::setShared(nullptr);
 }
 
 LibraryStore &LibraryStoreFixture::makeStore()

@@ -106,15 +106,13 @@ class WaveformCacheTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        Scheduler::setShared(&m_clock);
         m_audio = QUrl::fromLocalFile(m_dir.filePath("song.mp3"));
         ASSERT_TRUE(TestAudioFiles::writeAll(m_audio.toLocalFile(), QByteArray(100, 'a')));
     }
-    void TearDown() override { Scheduler::setShared(nullptr); }
-
     std::unique_ptr<WaveformCache> makeCache()
     {
-        return std::make_unique<WaveformCache>(m_dir.filePath("cache"), m_fake.extractor());
+        return std::make_unique<WaveformCache>(
+            m_dir.filePath("cache"), m_fake.extractor(), m_clock);
     }
     // Starts a request and lets it run up to its first real wait.
     QCoro::Task<std::vector<float>> request(WaveformCache &cache, bool lowImpact = false)
@@ -265,6 +263,26 @@ TEST_F(WaveformCacheTest, ACallStillReadingTheDiskWhenCancelledFailsInsteadOfSta
     waitForCalls(2);
     m_fake.succeed(1, 0.5f);
     EXPECT_EQ(test::waitForResult(next), std::vector<float>(4096, 0.5f));
+}
+
+TEST_F(WaveformCacheTest, ACancelFailsOnlyTheCallsAlreadyReadingTheDisk)
+{
+    auto cache = makeCache();
+    cache->cancelLoading(m_audio); // nothing loads: no later call notices
+    auto starter = request(*cache);
+    waitForCalls(1);
+    test::ThreadPoolHold hold;
+    auto overtaken = request(*cache);
+    cache->cancelLoading(m_audio);
+    // Starts while the overtaken call still reads the disk, but after the cancel.
+    auto later = request(*cache);
+    hold.release();
+    EXPECT_EQ(errorCode(starter), -1);
+    EXPECT_EQ(errorCode(overtaken), -1);
+    waitForCalls(2);
+    ASSERT_EQ(m_fake.count(), 2) << "the call made after the cancel failed too";
+    m_fake.succeed(1, 0.5f);
+    EXPECT_EQ(test::waitForResult(later), std::vector<float>(4096, 0.5f));
 }
 
 TEST_F(WaveformCacheTest, AWithdrawnExtractionThatStillFinishesStoresNothing)

@@ -44,21 +44,16 @@ protected:
     void SetUp() override
     {
         LibraryStoreFixture::SetUp();
+        m_reader = [this](const QUrl &url, const AudioTags &fallback) {
+            LoadedTrackMetadata loaded;
+            loaded.tags = m_tagTable.value(QFileInfo(url.toLocalFile()).fileName(), fallback);
+            loaded.duration = 180;
+            return loaded;
+        };
+        m_services.loads = &m_loads;
         makeStore();
         m_search = new DuplicateSearch(store());
         m_workspace = new DuplicateWorkspace(store(), *m_search);
-        AudioMetadataLoadQueue::shared().setReaderForTesting(
-            [this](const QUrl &url, const AudioTags &fallback) {
-                LoadedTrackMetadata loaded;
-                loaded.tags = m_tagTable.value(QFileInfo(url.toLocalFile()).fileName(), fallback);
-                loaded.duration = 180;
-                return loaded;
-            });
-    }
-    void TearDown() override
-    {
-        AudioMetadataLoadQueue::shared().setReaderForTesting({});
-        LibraryStoreFixture::TearDown();
     }
     void write(const QString &name, const QByteArray &content) { touch(name, content); }
     // The workspace's files: every regular file below `root`, symbolic links followed (so a
@@ -153,6 +148,10 @@ protected:
     DuplicateSearch *m_search = nullptr;
     DuplicateWorkspace *m_workspace = nullptr;
     QHash<QString, AudioTags> m_tagTable;
+    // The store's load queue reads through m_reader, which a test may replace before a search.
+    AudioMetadataLoadQueue::Reader m_reader;
+    AudioMetadataLoadQueue m_loads{
+        [this](const QUrl &url, const AudioTags &fallback) { return m_reader(url, fallback); }};
 };
 
 TEST_F(DuplicateSearchTest, ExactGroupsMatchFdupesAndNeverPairTwoNamesOfOneFile)
@@ -357,12 +356,12 @@ TEST_F(DuplicateSearchTest, PerFileProgressShowsAtMostTwentyTimesASecond)
     for (int i = 0; i < kFiles; ++i)
         write(QStringLiteral("f%1.mp3").arg(i), QByteArray(5000 + i % 20, char('a' + i % 3)));
     listTree(m_dir.path());
-    AudioMetadataLoadQueue::shared().setReaderForTesting([](const QUrl &, const AudioTags &tags) {
+    m_reader = [](const QUrl &, const AudioTags &tags) {
         QThread::msleep(3);
         LoadedTrackMetadata loaded;
         loaded.tags = tags;
         return loaded;
-    });
+    };
     // Virtual time runs ten times faster than the clock while the search goes on.
     QTimer clock;
     QObject::connect(&clock, &QTimer::timeout, &store(), [this] { m_scheduler.advance(0.01); });

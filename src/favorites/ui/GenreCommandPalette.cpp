@@ -77,7 +77,7 @@ GenreCommandPalette::GenreCommandPalette(LibraryStore &store,
     retranslate();
 
     QPointer<GenreCommandPalette> self(this);
-    m_focus = Scheduler::shared().after(kFocusDelay, [self] {
+    m_focus = m_store.services().schedulerService().after(kFocusDelay, [self] {
         if (self)
             self->m_field->setFocus(Qt::OtherFocusReason);
     });

@@ -105,6 +105,7 @@ GenreQuickBar::GenreQuickBar(LibraryStore &store, UndoStackProvider undoStack, Q
     m_clear->setFixedExtent(30);
     m_clear->setFixedSize(30, 30);
     ContextualHint::attach(m_clear,
+                           m_store.services().schedulerService(),
                            QStringLiteral("Очистить жанр"),
                            QStringLiteral("Удаляет жанр у одного или у всех выделенных треков."));
     connect(m_clear, &QAbstractButton::clicked, this, &GenreQuickBar::clearSelection);

@@ -98,9 +98,12 @@ void PlayerBar::buildTransport()
         const QString icon = QString::fromLatin1(name);
         auto *button = new PlayerTransportControl(icon, kTransportSize, kTransportSymbolSize, this);
         const PlayerBarPresenter::TransportHint hint = PlayerBarPresenter::transportHint(icon);
-        ContextualHint::attach(button, hint.title, hint.detail, [this, key = hint.shortcutKey] {
-            return m_store.settings().hotkey(key);
-        });
+        ContextualHint::attach(
+            button,
+            m_store.services().schedulerService(),
+            hint.title,
+            hint.detail,
+            [this, key = hint.shortcutKey] { return m_store.settings().hotkey(key); });
         m_transport.append(button);
     }
     connect(

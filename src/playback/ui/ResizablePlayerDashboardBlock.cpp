@@ -72,8 +72,10 @@ ResizablePlayerDashboardBlock::ResizablePlayerDashboardBlock(LibraryStore &store
     connect(m_move, &QAbstractButton::clicked, this, [this] {
         m_store.settings().setDashboardPlayerOnTop(!m_store.settings().dashboardPlayerOnTop());
     });
-    m_moveHint = ContextualHint::attach(
-        m_move, QString(), QStringLiteral("Меняет местами плеер и список раздела."));
+    m_moveHint = ContextualHint::attach(m_move,
+                                        m_store.services().schedulerService(),
+                                        QString(),
+                                        QStringLiteral("Меняет местами плеер и список раздела."));
     connect(&m_store.settings(),
             &LibrarySettings::dashboardPlayerOnTopChanged,
             this,

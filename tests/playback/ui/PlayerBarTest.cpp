@@ -110,7 +110,8 @@ TEST_F(PlayerBarTest, PlayingShowsTheTracksScrubberWhichSeeksOnceAtTheRelease)
         path(QStringLiteral("cache")),
         [](QUrl, int count, bool, std::stop_token) -> QCoro::Task<std::vector<float>> {
             co_return std::vector<float>(size_t(count), 1.0f);
-        });
+        },
+        m_scheduler);
     bar->presenter().setWaveformCache(&cache);
     player.play(track);
     player.progress().setDuration(track.duration);

@@ -28,7 +28,6 @@ void EndToEndFixture::SetUp()
 {
     ASSERT_TRUE(m_dir.isValid());
     Defaults::standard().resetForTesting();
-    Scheduler::setShared(nullptr);
     ShellEvents::instance().refresh();
     ShellEvents::instance().setReduceMotion(false);
     launch();
@@ -36,11 +35,14 @@ void EndToEndFixture::SetUp()
 
 void EndToEndFixture::launch()
 {
-    m_app = std::make_unique<BrivelloApp>([this] {
+    BrivelloApp::Services services;
+    services.sinkFactory = [this] {
         auto sink = std::make_unique<CaptureAudioSink>();
         m_sink = sink.get();
         return sink;
-    });
+    };
+    services.scheduler = m_scheduler;
+    m_app = std::make_unique<BrivelloApp>(std::move(services));
     window().resize(MainWindow::kDefaultWidth, MainWindow::kDefaultHeight);
     m_app->show();
     settle();
@@ -53,6 +55,12 @@ void EndToEndFixture::restartApp()
     m_sink = nullptr;
     settle();
     launch();
+}
+
+void EndToEndFixture::restartAppOn(Scheduler &scheduler)
+{
+    m_scheduler = &scheduler;
+    restartApp();
 }
 
 void EndToEndFixture::TearDown()

@@ -19,7 +19,8 @@ namespace brivello::testing {
 // The application as a user meets it: the real main window over a real store with its
 // workspace parts, real metadata loads, the playback engine on a capture sink (audio advances
 // only through advanceAudio()), the shared waveform cache in the test's cache folder, the real
-// scheduler and clean settings. Files live in a temporary folder. Main thread.
+// scheduler (unless a test restarts it on its own) and clean settings. Files live in a
+// temporary folder. Main thread.
 class EndToEndFixture : public ::testing::Test
 {
 protected:
@@ -45,6 +46,9 @@ protected:
     // Quits as the application does (the snapshot written at once) and starts it again over
     // the same settings and files.
     void restartApp();
+    // The same, and from now on every delay and time-out of the application runs on
+    // `scheduler` (virtual time, a member of the test so that it outlives the application).
+    void restartAppOn(Scheduler &scheduler);
     // `count` tones named by `pattern` with %1 as 00, 01, …; their paths.
     QStringList makeAudioFiles(const QString &pattern, int count, double seconds = 1.0);
     // A file ffmpeg renders from a lavfi graph; `outputArguments` go before the output name.
@@ -115,6 +119,7 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<BrivelloApp> m_app;
     CaptureAudioSink *m_sink = nullptr;
+    Scheduler *m_scheduler = nullptr; // null: the real clock
 };
 
 } // namespace brivello::testing
