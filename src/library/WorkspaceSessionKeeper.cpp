@@ -1,5 +1,6 @@
 #include "WorkspaceSessionKeeper.h"
 
+#include "library/AudioFileWalk.h"
 #include "library/AudioPlayer.h"
 #include "library/LibrarySections.h"
 #include "library/LibrarySettingsKeys.h"
@@ -196,9 +197,11 @@ void WorkspaceSessionKeeper::restoreWorkspaceSession()
     m_store.setConversionItems(items);
     m_store.setAnalysisTracks(
         existingTracks(session->analysisTracks.value_or(QList<WorkspaceSession::SessionTrack>{})));
+    // Snapshots from before roots were standardised may hold "/a/b/" beside "/a/b".
     QList<QUrl> roots;
-    for (const QUrl &url : session->duplicateRoots) {
-        if (exists(url))
+    for (const QUrl &stored : session->duplicateRoots) {
+        const QUrl url = AudioFileWalk::standardized(stored);
+        if (exists(url) && !roots.contains(url))
             roots.append(url);
     }
     DuplicateSearchState search = m_store.m_duplicateSearch;

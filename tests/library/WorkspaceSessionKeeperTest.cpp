@@ -194,6 +194,19 @@ TEST_F(WorkspaceSessionKeeperTest, ResumedTrackIsSelectedOnlyInItsOwnSection)
     EXPECT_EQ(u.selectedID(), a.id); // the one selected track becomes the focus
 }
 
+// Older snapshots kept a dropped folder as given: "D/" and "D" are one root.
+TEST_F(WorkspaceSessionKeeperTest, RestoredDuplicateRootsAreStandardisedOnce)
+{
+    touch(QStringLiteral("D/dup.flac"));
+    WorkspaceSession session;
+    session.duplicateRoots = {QUrl(url(QStringLiteral("D")).toString() + QStringLiteral("/")),
+                              url(QStringLiteral("D")),
+                              url(QStringLiteral("D/../D"))};
+    Defaults::standard().setData(kWorkspaceSessionKey, session.encode());
+
+    EXPECT_EQ(makeStore().duplicateSearch().roots, QList<QUrl>{url(QStringLiteral("D"))});
+}
+
 TEST_F(WorkspaceSessionKeeperTest, UnreadableSnapshotIsCopiedAsideBeforeItCanBeOverwritten)
 {
     const QString stored = Defaults::standard().dataPath(kWorkspaceSessionKey);
