@@ -1,8 +1,10 @@
 #pragma once
 
+#include "audiofiles/ChildProcess.h"
+
 #include <QByteArray>
 #include <QFile>
-#include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -16,12 +18,21 @@ inline QStringList lavfiArguments(const QString &source)
     return {"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i", source};
 }
 
-// Runs a program to its end; true when it exits with 0.
+// Runs a program (looked up in PATH) to its end; true when it exits with 0. The arguments go
+// out as LocalFile's bytes, so a path whose name is not UTF-8 reaches the program intact.
 inline bool runProgram(const QString &program, const QStringList &arguments)
 {
-    QProcess process;
-    process.start(program, arguments);
-    return process.waitForFinished(-1) && process.exitCode() == 0;
+    const QString executable = QStandardPaths::findExecutable(program);
+    if (executable.isEmpty())
+        return false;
+    try {
+        ChildProcess child(executable, arguments, ChildProcess::ErrorOutput::discard);
+        while (!child.read(1 << 16, {}).isEmpty()) {
+        }
+        return child.wait() == 0;
+    } catch (const std::exception &) {
+        return false;
+    }
 }
 
 // `seconds` of noise as MP3 frames with no tag and no Xing header, to repeat or to put behind a

@@ -60,8 +60,8 @@ int g_rounds = 3;
 QList<Track> audioTracks(const QString &folder)
 {
     QList<Track> tracks;
-    for (const QUrl &url : AudioFileWalk::audioURLs({QUrl::fromLocalFile(folder)},
-                                                    TrackImporter::playlistExtensions()))
+    for (const QUrl &url :
+         AudioFileWalk::audioURLs({bench::fileURL(folder)}, TrackImporter::playlistExtensions()))
         tracks.append(Track::make(url));
     return tracks;
 }
@@ -101,7 +101,7 @@ void searchExact(const QString &folder, Round &round)
 void searchWhole(LibraryStore &store, const QString &folder, Round &round)
 {
     store.setDuplicateTracks(audioTracks(folder));
-    setDuplicateSearchRoots(store, {QUrl::fromLocalFile(folder)});
+    setDuplicateSearchRoots(store, {bench::fileURL(folder)});
     DuplicateSearch search(store);
     QEventLoop loop;
     QObject::connect(&search, &DuplicateSearch::searchFinished, &loop, &QEventLoop::quit);
@@ -179,9 +179,9 @@ void generateTree(const QString &root)
 void warm(const QString &folder)
 {
     const QByteArray command =
-        "find '" + QFile::encodeName(folder) + "' -type f -exec cat {} + >/dev/null 2>&1";
+        "find '" + LocalFile::encodeName(folder) + "' -type f -exec cat {} + >/dev/null 2>&1";
     if (std::system(command.constData()) != 0)
-        std::fprintf(stderr, "could not read all of %s\n", qPrintable(folder));
+        std::fprintf(stderr, "could not read all of %s\n", bench::printable(folder).constData());
 }
 
 QString ratio(double ours, double peer)
@@ -195,7 +195,7 @@ void printRound(const QString &folder, const Round &r, const char *label)
         "%s\t%s\texact %.3f s (cpu %.3f s, %d groups, %.0f MB read)\twhole %.3f s (%d groups, "
         "stall %.0f ms)\tjdupes %.3f s\trmlint %.3f s\texact/jdupes %s\twhole/jdupes "
         "%s\texact/rmlint %s\twhole/rmlint %s\n",
-        qPrintable(folder),
+        bench::printable(folder).constData(),
         label,
         r.exact,
         r.exactCPU,
@@ -231,7 +231,7 @@ void printMedians(const QString &folder, const QList<Round> &rounds)
     std::printf("%s\tmedian\texact %.3f s (cpu %.3f s)\twhole %.3f s (stall %.0f ms)\tjdupes "
                 "%.3f s\trmlint %.3f s\texact/jdupes x%.2f\twhole/jdupes x%.2f\texact/rmlint "
                 "x%.2f\twhole/rmlint x%.2f\n",
-                qPrintable(folder),
+                bench::printable(folder).constData(),
                 middle([](const Round &r) { return r.exact; }),
                 middle([](const Round &r) { return r.exactCPU; }),
                 middle([](const Round &r) { return r.whole; }),
@@ -280,8 +280,7 @@ int main(int argc, char **argv)
     QTemporaryDir home;
     bench::useTemporaryHome(home);
     QCoreApplication app(argc, argv);
-    for (const QString &argument : bench::fileArguments(argc, argv))
-        g_folders.append(QFileInfo(argument).absoluteFilePath());
+    g_folders = bench::fileArguments(argc, argv);
     for (int i = 1; i < argc; ++i) {
         const QString argument = QString::fromLocal8Bit(argv[i]);
         if (argument.startsWith(QLatin1String("--rounds=")))

@@ -97,12 +97,12 @@ int runOnFiles(const QStringList &arguments)
 {
     QList<QUrl> roots;
     for (const QString &argument : arguments)
-        roots << QUrl::fromLocalFile(QFileInfo(argument).absoluteFilePath());
+        roots << bench::fileURL(argument);
     const QList<QUrl> urls = AudioFileWalk::audioURLs(roots, TrackImporter::playlistExtensions());
     for (const QUrl &url : urls) {
         const LoadedTrackMetadata loaded = AudioMetadataLoader::read(url, {});
         std::printf("%s\t%s\n",
-                    qPrintable(url.toLocalFile()),
+                    bench::printable(LocalFile::path(url)).constData(),
                     qPrintable(test::MetadataSummary::line(loaded)));
     }
     if (urls.isEmpty()) {

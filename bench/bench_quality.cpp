@@ -87,7 +87,7 @@ Line analyse(const QString &path)
     Line line;
     try {
         const AudioQualityAnalysis result =
-            AudioQualityAnalyzer::analyze(QUrl::fromLocalFile(path), 4096, 100);
+            AudioQualityAnalyzer::analyze(bench::fileURL(path), 4096, 100);
         line.verdict = result.verdict.rawValue();
         line.cutoff = result.cutoffHz;
     } catch (const AnalysisError &error) {
@@ -111,7 +111,7 @@ void printLine(const QString &path, const Line &line)
 {
     const double peer = ffmpegDecodeSeconds(path);
     std::printf("%s\t%s\t%.0f Hz\t%.3f s\tffmpeg %.3f s\tratio %.2f\n",
-                qPrintable(path),
+                bench::printable(path).constData(),
                 qPrintable(line.verdict),
                 line.cutoff,
                 line.seconds,

@@ -3,7 +3,9 @@
 // runs in a child process so its peak resident size can be read the same way (wait4).
 // Afterwards one line per file (the generated WAV, then each path given as an argument): the
 // rewrite's time over that of a copy followed by fsync, the durable peer of a safe rewrite.
+#include "BenchArguments.h"
 #include "audiofiles/MetadataWriter.h"
+#include "platform/LocalFile.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -227,8 +229,8 @@ void printRatio(const QString &file)
 {
     const QString work = folder().filePath(QStringLiteral("ratio.") + QFileInfo(file).suffix());
     QFile::remove(work);
-    if (!QFile::copy(file, work)) {
-        std::printf("%s cannot be copied\n", qPrintable(file));
+    if (LocalFile::copy(file, work) != 0) {
+        std::printf("%s cannot be copied\n", bench::printable(file).constData());
         return;
     }
     const std::string target = work.toStdString() + ".copy";
@@ -252,8 +254,9 @@ void printRatio(const QString &file)
         failed = !QFile::exists(work);
     }
     QFile::remove(work);
-    std::printf(
-        "%s rewrite/(cp+fsync) %.2f\n", qPrintable(file), median(rewrites) / median(copies));
+    std::printf("%s rewrite/(cp+fsync) %.2f\n",
+                bench::printable(file).constData(),
+                median(rewrites) / median(copies));
 }
 
 void BM_CopyWav(benchmark::State &state)
@@ -306,8 +309,8 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     printRatio(wavFile());
-    for (int i = 1; i < argc; ++i)
-        printRatio(QFile::decodeName(argv[i]));
+    for (const QString &file : bench::fileArguments(argc, argv))
+        printRatio(file);
     benchmark::Shutdown();
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -114,7 +115,7 @@ Reading estimate(const QString &path)
     Reading reading;
     try {
         const BPMAnalyzer::Estimate result =
-            BPMAnalyzer::estimateDetailed(QUrl::fromLocalFile(path), 70, 200, false);
+            BPMAnalyzer::estimateDetailed(bench::fileURL(path), 70, 200, false);
         reading.bpm = result.bpm;
         reading.confidence = result.confidence;
     } catch (const AnalysisError &error) {
@@ -148,12 +149,15 @@ int runOnFiles(const QStringList &files)
         total += r.seconds;
         if (r.error.isEmpty())
             std::printf("%s\t%.0f BPM\tconfidence %.2f\t%.3f s\n",
-                        qPrintable(file),
+                        bench::printable(file).constData(),
                         r.bpm,
                         r.confidence,
                         r.seconds);
         else
-            std::printf("%s\t%s\t%.3f s\n", qPrintable(file), qPrintable(r.error), r.seconds);
+            std::printf("%s\t%s\t%.3f s\n",
+                        bench::printable(file).constData(),
+                        qPrintable(r.error),
+                        r.seconds);
     }
     std::printf("total: %lld files, %.3f s\n", qint64(files.size()), total);
     return 0;

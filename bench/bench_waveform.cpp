@@ -2,6 +2,7 @@
 // the same file to 8 kHz mono (ratio), and the process's peak resident memory; painting the
 // scrubber at 1600×80. Given file paths, prints one line per file instead: the path, the
 // extraction time in seconds and the first 8 envelope values.
+#include "BenchArguments.h"
 #include "BenchFiles.h"
 #include "audiofiles/ChildProcess.h"
 #include "waveform/AudioProcessor.h"
@@ -48,7 +49,7 @@ QString makeMP3(const QString &name, int seconds)
 QCoro::Task<std::vector<float>> extractOrNothing(QString file)
 {
     try {
-        auto task = AudioProcessor::extractEnvelope(QUrl::fromLocalFile(file), 4096, false);
+        auto task = AudioProcessor::extractEnvelope(bench::fileURL(file), 4096, false);
         co_return co_await task;
     } catch (...) {
         co_return {};
@@ -163,7 +164,7 @@ int printFiles(const QStringList &files)
         timer.start();
         const std::vector<float> envelope = extract(file);
         const double seconds = timer.nsecsElapsed() / 1e9;
-        std::printf("%s\t%.3f", qPrintable(file), seconds);
+        std::printf("%s\t%.3f", bench::printable(file).constData(), seconds);
         for (size_t i = 0; i < std::min<size_t>(8, envelope.size()); ++i)
             std::printf("%s%.6f", i ? " " : "\t", double(envelope[i]));
         std::printf("%s\n", envelope.empty() ? "\tfailed" : "");
@@ -177,11 +178,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    QStringList files;
-    for (int i = 1; i < argc; ++i) {
-        if (!QByteArray(argv[i]).startsWith('-'))
-            files << QString::fromLocal8Bit(argv[i]);
-    }
+    const QStringList files = bench::fileArguments(argc, argv);
     if (!files.isEmpty())
         return printFiles(files);
     benchmark::Initialize(&argc, argv);

@@ -2,6 +2,7 @@
 // window on a capture sink: with a cold waveform cache (a file never seen, target under 1 s)
 // and with a warm one (its envelope in memory, target under 50 ms). Given file paths, prints
 // one line per file instead: the path and the cold and warm times in seconds.
+#include "BenchArguments.h"
 #include "BenchFiles.h"
 #include "playback/CaptureAudioSink.h"
 #include "playback/EngineAudioPlayer.h"
@@ -58,7 +59,7 @@ PlayerBar &panel()
 // Seconds from play() until the scrubber of the file has its envelope and has painted it.
 double playUntilDrawn(const QString &file)
 {
-    const Track track = Track::make(QUrl::fromLocalFile(file));
+    const Track track = Track::make(bench::fileURL(file));
     QElapsedTimer timer;
     timer.start();
     application().player().play(track);
@@ -122,11 +123,10 @@ BENCHMARK(BM_PlayToScrubberWarmCache5MinuteMP3)
 int printFiles(const QStringList &files)
 {
     for (const QString &file : files) {
-        const QString absolute = QFileInfo(file).absoluteFilePath();
-        const double cold = playUntilDrawn(absolute);
+        const double cold = playUntilDrawn(file);
         playUntilDrawn(fiveMinuteMP3()); // another track, so the next play is a switch
-        const double warm = playUntilDrawn(absolute);
-        std::printf("%s\t%.3f\t%.3f\n", qPrintable(file), cold, warm);
+        const double warm = playUntilDrawn(file);
+        std::printf("%s\t%.3f\t%.3f\n", bench::printable(file).constData(), cold, warm);
     }
     return 0;
 }
@@ -144,11 +144,7 @@ int main(int argc, char **argv)
         BrivelloApp::Services{[] { return std::make_unique<CaptureAudioSink>(); }});
     brivello.show();
     g_application = &brivello;
-    QStringList files;
-    for (int i = 1; i < argc; ++i) {
-        if (!QByteArray(argv[i]).startsWith('-'))
-            files << QString::fromLocal8Bit(argv[i]);
-    }
+    const QStringList files = bench::fileArguments(argc, argv);
     int result = 0;
     if (!files.isEmpty()) {
         result = printFiles(files);

@@ -6,6 +6,7 @@
 #include "Upsampler.h"
 #include "audiofiles/FFmpegExecutable.h"
 #include "audiofiles/OperationCancelled.h"
+#include "platform/LocalFile.h"
 #include "platform/Scheduler.h"
 
 #include <QCoroFuture>
@@ -100,7 +101,7 @@ AudioProcessor::extractEnvelope(QUrl url, int sampleCount, bool lowImpact, std::
 {
     if (sampleCount < 1)
         co_return {};
-    const QString path = url.toLocalFile();
+    const QString path = LocalFile::path(url);
     if (const std::optional<QString> ffmpeg = waveformFFmpegPath()) {
         bool cancelled = false;
         try {

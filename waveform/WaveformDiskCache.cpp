@@ -1,5 +1,7 @@
 #include "WaveformDiskCache.h"
 
+#include "platform/LocalFile.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -11,6 +13,7 @@
 #include <charconv>
 #include <openssl/evp.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace brivello {
 
@@ -38,9 +41,9 @@ std::optional<QString> WaveformDiskCache::keyText(const QUrl &url)
 {
     if (!url.isLocalFile())
         return std::nullopt;
-    const QString path = QDir::cleanPath(QFileInfo(url.toLocalFile()).absoluteFilePath());
+    const QString path = QDir::cleanPath(QFileInfo(LocalFile::path(url)).absoluteFilePath());
     struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(LocalFile::encodeName(path).constData(), &info) != 0)
         return std::nullopt;
     const double modified = double(info.st_mtim.tv_sec) + double(info.st_mtim.tv_nsec) / 1e9;
     return QStringLiteral("%1|%2|%3|%4|%5")
@@ -53,7 +56,8 @@ std::optional<QString> WaveformDiskCache::keyText(const QUrl &url)
 
 QString WaveformDiskCache::sha256Hex(const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
+    // The exact bytes of a path that is not UTF-8, so that two such names never share a file.
+    const QByteArray bytes = LocalFile::encodeName(text);
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     EVP_Digest(bytes.constData(), size_t(bytes.size()), digest, &length, EVP_sha256(), nullptr);
@@ -137,8 +141,8 @@ void WaveformDiskCache::prune(const QString &directory, qint64 limitBytes, const
 WaveformDiskCache::Lookup WaveformDiskCache::lookUp(const QUrl &url, const QString &directory)
 {
     Lookup lookup;
-    const QFileInfo info(url.isLocalFile() ? url.toLocalFile() : QString());
-    lookup.readable = url.isLocalFile() && info.exists() && info.isReadable();
+    lookup.readable =
+        url.isLocalFile() && ::access(LocalFile::nativePath(url).constData(), R_OK) == 0;
     if (!lookup.readable)
         return lookup;
     lookup.file = persistentCacheFile(url, directory);

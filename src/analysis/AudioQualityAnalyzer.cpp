@@ -6,6 +6,7 @@
 #include "HighFrequencyCutoff.h"
 #include "RealFFT.h"
 #include "platform/BrivelloLocalization.h"
+#include "platform/LocalFile.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -62,10 +63,10 @@ const QStringList kLossyExtensions = {
 
 QString AudioQualityAnalyzer::failureReason(const QString &path, const AnalysisError &error)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    const QUrl url = LocalFile::fromPath(path);
+    if (!LocalFile::exists(url))
         return BrivelloLocalization::string(QStringLiteral("Файл не найден."));
-    if (info.size() == 0)
+    if (LocalFile::fileSize(url) == 0)
         return BrivelloLocalization::string(QStringLiteral("Файл пуст."));
     if (!error.localizedDescription().isEmpty() && error.domain() != QStringLiteral("FFmpeg"))
         return error.localizedDescription();
@@ -167,7 +168,8 @@ AudioQualityAnalysis AudioQualityAnalyzer::analyze(const QUrl &url,
 {
     windowSize = clampedWindowSize(windowSize);
     densityRangeDB = clampedDensityRange(densityRangeDB);
-    AudioFloatReader reader(url.toLocalFile());
+    const QString path = LocalFile::path(url);
+    AudioFloatReader reader(path);
 
     PowerSpectrum spectrum(windowSize);
     std::vector<float> frame(static_cast<size_t>(windowSize));
@@ -201,10 +203,8 @@ AudioQualityAnalysis AudioQualityAnalyzer::analyze(const QUrl &url,
         mean[k] = float(accumulator[k] / used);
     const HighFrequencyCutoff::Result cutoff =
         HighFrequencyCutoff::estimate(mean, reader.sampleRate(), windowSize);
-    const Finding finding = judge(QFileInfo(url.toLocalFile()).suffix().toLower(),
-                                  cutoff.cutoffHz,
-                                  reader.sampleRate(),
-                                  cutoff.silent);
+    const Finding finding = judge(
+        QFileInfo(path).suffix().toLower(), cutoff.cutoffHz, reader.sampleRate(), cutoff.silent);
 
     AudioQualityAnalysis result;
     result.verdict = finding.verdict;

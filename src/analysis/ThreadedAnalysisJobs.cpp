@@ -2,6 +2,7 @@
 
 #include "AnalysisError.h"
 #include "AudioQualityAnalyzer.h"
+#include "platform/LocalFile.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -77,7 +78,7 @@ std::unique_ptr<AnalysisJobs::Job> ThreadedAnalysisJobs::startQuality(
             return AudioQualityAnalyzer::analyze(url, windowSize, densityRangeDB, stop);
         } catch (const AnalysisError &error) {
             return QualityResult::failed(
-                AudioQualityAnalyzer::failureReason(url.toLocalFile(), error));
+                AudioQualityAnalyzer::failureReason(LocalFile::path(url), error));
         }
     };
     return std::make_unique<ThreadJob>(std::move(work), std::move(done), &backgroundPriority);

@@ -118,6 +118,13 @@ void LibraryStore::setDuplicateSearch(DuplicateSearchState state)
 
 // --- Published state without a save. ---
 
+void LibraryStore::setLastError(std::optional<QString> error, ErrorTopic topic)
+{
+    m_lastError = std::move(error);
+    m_lastErrorTopic = topic;
+    emit lastErrorChanged();
+}
+
 #define BRIVELLO_PUBLISHED_SETTER(Setter, Type, member, signal)                                    \
     void LibraryStore::Setter(Type value)                                                          \
     {                                                                                              \
@@ -137,7 +144,6 @@ BRIVELLO_PUBLISHED_SETTER(setIsSwitchingSections,
                           bool,
                           m_isSwitchingSections,
                           isSwitchingSectionsChanged)
-BRIVELLO_PUBLISHED_SETTER(setLastError, std::optional<QString>, m_lastError, lastErrorChanged)
 BRIVELLO_PUBLISHED_SETTER(setNotice, std::optional<QString>, m_notice, noticeChanged)
 BRIVELLO_PUBLISHED_SETTER(setWorkspaceStatus,
                           std::optional<WorkspaceStatus>,

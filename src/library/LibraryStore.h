@@ -98,8 +98,11 @@ public:
     void setConverterFocusedItemID(std::optional<QUuid> id);
     bool isSwitchingSections() const { return m_isSwitchingSections; }
     void setIsSwitchingSections(bool value);
+    // What a failure shown in the error alert was about; the alert's title says it.
+    enum class ErrorTopic { general, trash };
     std::optional<QString> lastError() const { return m_lastError; }
-    void setLastError(std::optional<QString> error);
+    ErrorTopic lastErrorTopic() const { return m_lastErrorTopic; }
+    void setLastError(std::optional<QString> error, ErrorTopic topic = ErrorTopic::general);
     std::optional<QString> notice() const { return m_notice; }
     void setNotice(std::optional<QString> notice);
     std::optional<WorkspaceStatus> workspaceStatus() const { return m_workspaceStatus; }
@@ -202,6 +205,7 @@ private:
     std::optional<QUuid> m_converterFocusedItemID;
     bool m_isSwitchingSections = false;
     std::optional<QString> m_lastError;
+    ErrorTopic m_lastErrorTopic = ErrorTopic::general;
     std::optional<QString> m_notice;
     std::optional<WorkspaceStatus> m_workspaceStatus;
     bool m_isEditingMetadata = false;

@@ -102,15 +102,17 @@ void TrackRemoval::trashTracks(const QSet<QUuid> &ids)
         // A rewrite in flight would put its result back at the old place after the move.
         if (m_store.m_services.writeService().isLocked(
                 MetadataWriteCoordinator::lockKey(track.url))) {
-            m_store.setLastError(BrivelloLocalization::format(
-                QStringLiteral("Файл «%@» сейчас записывается. Повторите попытку позже."),
-                track.url.fileName()));
+            m_store.setLastError(
+                BrivelloLocalization::format(
+                    QStringLiteral("Файл «%@» сейчас записывается. Повторите попытку позже."),
+                    track.url.fileName()),
+                LibraryStore::ErrorTopic::trash);
             continue;
         }
         const TrashOutcome outcome =
             m_store.m_services.trashService().trashItem(LocalFile::path(track.url));
         if (outcome.error) {
-            m_store.setLastError(outcome.error->description);
+            m_store.setLastError(outcome.error->description, LibraryStore::ErrorTopic::trash);
             continue;
         }
         std::optional<QUrl> location;

@@ -159,6 +159,15 @@ bool LocalFile::isDirectory(const QUrl &url)
     return !path.isEmpty() && ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+std::optional<qint64> LocalFile::fileSize(const QUrl &url)
+{
+    const QByteArray path = nativePath(url);
+    struct stat info;
+    if (path.isEmpty() || ::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return static_cast<qint64>(info.st_size);
+}
+
 bool LocalFile::isTaken(const QString &path)
 {
     struct stat info;

@@ -4,6 +4,7 @@
 #include <QIODevice>
 #include <QString>
 #include <QUrl>
+#include <optional>
 
 QT_FORWARD_DECLARE_CLASS(QFile)
 
@@ -38,6 +39,9 @@ public:
     // Whether the file system reports an entry there (symbolic links followed).
     static bool exists(const QUrl &url);
     static bool isDirectory(const QUrl &url);
+    // The size of the regular file there (symbolic links followed); nothing for a missing
+    // entry or one that is not a regular file.
+    static std::optional<qint64> fileSize(const QUrl &url);
     // Whether anything, a dangling symbolic link included, has the name.
     static bool isTaken(const QString &path);
     // Opens `file` on the exact bytes of `path` (QFile would re-encode the name lossily).

@@ -174,7 +174,10 @@ void MainWindow::showErrorAlert()
         return;
     if (!m_errorAlert)
         m_errorAlert = makeAlert([this] { m_store.setLastError(std::nullopt); });
-    const QString title = BrivelloLocalization::string(QStringLiteral("Не удалось сохранить теги"));
+    const QString title =
+        BrivelloLocalization::string(m_store.lastErrorTopic() == LibraryStore::ErrorTopic::trash
+                                         ? QStringLiteral("Не удалось переместить в Корзину")
+                                         : QStringLiteral("Не удалось сохранить теги"));
     m_errorAlert->setWindowTitle(title);
     m_errorAlert->setText(title);
     m_errorAlert->setInformativeText(BrivelloLocalization::string(*error));

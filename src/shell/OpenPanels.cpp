@@ -4,6 +4,7 @@
 #include "library/FavoriteMembership.h"
 #include "library/TrackImporter.h"
 #include "platform/BrivelloLocalization.h"
+#include "platform/LocalFile.h"
 
 #include <QAbstractItemView>
 #include <QDialogButtonBox>
@@ -97,7 +98,7 @@ void OpenPanels::open(QWidget *parent, Receiver receiver, const QSet<QString> &a
             paths = dialog->selectedFiles();
         QList<QUrl> urls;
         for (const QString &path : std::as_const(paths))
-            urls.append(QUrl::fromLocalFile(path));
+            urls.append(LocalFile::fromPath(path));
         if (!urls.isEmpty())
             receiver(urls);
     });

@@ -28,7 +28,7 @@ QString titleText(const Track &track)
 {
     if (!track.tags.title.isEmpty())
         return track.tags.title;
-    return QFileInfo(QString::fromUtf8(LocalFile::nativePath(track.url))).completeBaseName();
+    return LocalFile::displayName(QFileInfo(LocalFile::path(track.url)).completeBaseName());
 }
 } // namespace
 
@@ -56,16 +56,6 @@ QList<Track> DuplicateFiles::tracksInScope(const QList<Track> &tracks, const QLi
         }
     }
     return inScope;
-}
-
-std::optional<qint64> DuplicateFiles::fileSize(const QUrl &url)
-{
-    struct stat info
-    {
-    };
-    if (::stat(LocalFile::nativePath(url).constData(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
-    return static_cast<qint64>(info.st_size);
 }
 
 QList<DuplicateFiles::SizedFile> DuplicateFiles::sizeFiles(const QList<Track> &tracks)
@@ -118,7 +108,7 @@ DuplicateFiles::sameSizeCandidates(const QList<Candidate> &candidates)
 
 std::optional<QString> DuplicateFiles::sha256(const QUrl &url, std::atomic<qint64> *bytesRead)
 {
-    const std::optional<qint64> size = fileSize(url);
+    const std::optional<qint64> size = LocalFile::fileSize(url);
     if (!size)
         return std::nullopt;
     return DuplicateHasher::sha256({QUuid(), url, *size}, bytesRead);
@@ -172,7 +162,7 @@ QList<AudioDuplicateGroup> DuplicateFiles::probableDuplicateGroups(const QList<T
         std::optional<qint64> smallest;
         for (const Track &member : std::as_const(members)) {
             group.trackIDs.append(member.id);
-            if (const std::optional<qint64> size = fileSize(member.url))
+            if (const std::optional<qint64> size = LocalFile::fileSize(member.url))
                 smallest = std::min(smallest.value_or(*size), *size);
         }
         group.byteCount = smallest.value_or(0);

@@ -53,9 +53,6 @@ public:
     static QList<AudioDuplicateGroup> duplicateGroups(const DigestGroups &digests);
     static QList<AudioDuplicateGroup> probableDuplicateGroups(const QList<Track> &tracks);
     static QString normalizedDuplicateText(const QString &text);
-
-private:
-    static std::optional<qint64> fileSize(const QUrl &url);
 };
 
 } // namespace brivello

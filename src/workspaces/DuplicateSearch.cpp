@@ -4,6 +4,7 @@
 #include "library/LibraryStore.h"
 #include "library/MetadataLoading.h"
 #include "platform/BrivelloLocalization.h"
+#include "platform/LocalFile.h"
 #include "platform/Scheduler.h"
 #include "workspaces/DuplicateHasher.h"
 #include "workspaces/DuplicateSearchFields.h"
@@ -23,7 +24,7 @@ namespace {
 
 QString fileName(const QUrl &url)
 {
-    return QFileInfo(url.toLocalFile()).fileName();
+    return LocalFile::displayName(QFileInfo(LocalFile::path(url)).fileName());
 }
 
 // Reads one file's metadata under the load queue's permits and makes its artwork image off the
@@ -249,8 +250,11 @@ QCoro::Task<> DuplicateSearch::search(quint64 generation)
     for (qsizetype i = 0; i < scope.size(); ++i) {
         if (sized[i].aliasOf)
             aliases.insert(scope[i].id);
+        // A file gone since it was listed (or before) cannot be compared: it is reported.
+        else if (!sized[i].byteCount)
+            m_unreadable.append(scope[i].id);
         // Empty files are not compared: every empty file would match every other.
-        else if (sized[i].byteCount && *sized[i].byteCount > 0)
+        else if (*sized[i].byteCount > 0)
             candidates.append({scope[i].id, scope[i].url, *sized[i].byteCount, sized[i].device});
     }
     setDuplicateScanCandidateCount(m_store, candidates.size());
@@ -384,7 +388,7 @@ QCoro::Task<DuplicateFiles::DigestGroups> DuplicateSearch::hash(QList<Candidate>
             co_return {};
         feed->deliver = nullptr;
         m_hashing.reset();
-        m_unreadable = result.unreadable;
+        m_unreadable.append(result.unreadable);
         m_shown.processedCount = candidates.size();
         m_shown.progress = kHashingStart + kHashingShare;
         show(m_shown);

@@ -78,7 +78,8 @@ private:
     Shown m_shown;
     // The groups a finished search hands to its end step.
     std::optional<QList<AudioDuplicateGroup>> m_found;
-    // Files the exact pass could not read through as sized; its end step reports them.
+    // Files the search could not compare: no size to read, or not read through as sized. Its
+    // end step reports them in one line.
     QList<QUuid> m_unreadable;
     // Refreshed records not yet written back; they go with the next published step.
     QList<Track> m_refreshed;

@@ -57,10 +57,10 @@ void DuplicateWorkspace::trashDuplicateTracks(const QSet<QUuid> &ids)
     for (const Track &track : before) {
         if (!ids.contains(track.id) || moved.contains(track.id))
             continue;
-        const TrashOutcome outcome = m_store.services().trashService().trashItem(
-            QString::fromUtf8(LocalFile::nativePath(track.url)));
+        const TrashOutcome outcome =
+            m_store.services().trashService().trashItem(LocalFile::path(track.url));
         if (outcome.error) {
-            m_store.setLastError(outcome.error->description);
+            m_store.setLastError(outcome.error->description, LibraryStore::ErrorTopic::trash);
             continue;
         }
         moved.insert(track.id);

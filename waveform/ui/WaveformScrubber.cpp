@@ -3,6 +3,7 @@
 #include "WaveformScrubberStyleKey.h"
 #include "audiofiles/AVFormatInput.h"
 #include "audiofiles/OperationCancelled.h"
+#include "platform/LocalFile.h"
 #include "waveform/AudioProcessingError.h"
 #include "waveform/AudioProcessor.h"
 #include "waveform/WaveformCache.h"
@@ -58,7 +59,7 @@ struct DurationProbe
 DurationProbe probeDuration(const QUrl &url)
 {
     DurationProbe probe;
-    const auto input = AVFormatInput::open(url.toLocalFile(), false);
+    const auto input = AVFormatInput::open(LocalFile::path(url), false);
     probe.opened = input != nullptr;
     if (!input)
         return probe;

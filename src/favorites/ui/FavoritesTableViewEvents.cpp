@@ -11,6 +11,7 @@
 #include "library/LibraryStore.h"
 #include "library/TrackImporter.h"
 #include "platform/BrivelloLocalization.h"
+#include "platform/LocalFile.h"
 #include "shell/BrivelloTheme.h"
 #include "shell/ShellEvents.h"
 #include "workspaces/CoverArtBatch.h"
@@ -194,8 +195,8 @@ void FavoritesTableView::chooseArtwork(const QList<int> &rows)
 
 void FavoritesTableView::assignArtworkFile(const QString &path, const QSet<QUuid> &ids)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!LocalFile::open(file, path, QIODevice::ReadOnly))
         return; // an unreadable choice is dropped
     const QByteArray bytes = file.readAll();
     // The store's one batch, the one the covers section uses: busy tracks stay refused.

@@ -7,6 +7,7 @@
 #include "library/LibraryStore.h"
 #include "platform/BrivelloLocalization.h"
 #include "platform/Defaults.h"
+#include "platform/LocalFile.h"
 #include "shell/ActionButton.h"
 #include "shell/BrivelloSymbols.h"
 #include "shell/GlassPanel.h"
@@ -208,8 +209,10 @@ void CoverManager::chooseArtwork()
 
 bool CoverManager::acceptArtwork(const QString &path)
 {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+    // The path keeps the bytes of a name that is not UTF-8.
+    QFile file;
+    if (!LocalFile::fileSize(LocalFile::fromPath(path)) ||
+        !LocalFile::open(file, path, QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = file.readAll();
     const QImage image = CoverImageDecoder::decode(bytes);
@@ -217,17 +220,25 @@ bool CoverManager::acceptArtwork(const QString &path)
         return false;
     m_artworkData = bytes;
     m_preview = image;
-    m_artworkName = QFileInfo(path).fileName();
-    m_store.settings().defaults().set(kLastCoverArtworkPathKey, path);
+    m_artworkName = LocalFile::displayName(QFileInfo(path).fileName());
+    // Settings hold UTF-8 text: a name that is not UTF-8 is kept as its percent-encoded URL.
+    const bool text = LocalFile::displayName(path) == path;
+    m_store.settings().defaults().set(
+        kLastCoverArtworkPathKey,
+        text ? path : QString::fromLatin1(LocalFile::fromPath(path).toEncoded()));
     refresh();
     return true;
 }
 
 void CoverManager::restoreSavedArtwork()
 {
-    const QString path = m_store.settings().defaults().string(kLastCoverArtworkPathKey, QString());
-    if (path.isEmpty())
+    const QString stored =
+        m_store.settings().defaults().string(kLastCoverArtworkPathKey, QString());
+    if (stored.isEmpty())
         return;
+    const QString path = stored.startsWith(QLatin1String("file:"))
+                             ? LocalFile::path(QUrl::fromEncoded(stored.toLatin1()))
+                             : stored;
     if (!acceptArtwork(path))
         m_store.settings().defaults().set(kLastCoverArtworkPathKey, QString());
 }

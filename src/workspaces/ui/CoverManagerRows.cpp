@@ -6,6 +6,7 @@
 #include "library/TrackImporter.h"
 #include "library/WorkspaceSessionKeeper.h"
 #include "platform/BrivelloLocalization.h"
+#include "platform/LocalFile.h"
 #include "shell/Artwork.h"
 #include "shell/PlaylistMultiFileDragOverlay.h"
 #include "shell/ShellEvents.h"
@@ -180,11 +181,12 @@ void CoverManager::handleDroppedURLs(const QList<QUrl> &urls)
         if (!url.isLocalFile())
             continue;
         if (CoverImageDecoder::hasImageExtension(url)) {
-            if (acceptArtwork(url.toLocalFile()))
+            const QString path = LocalFile::path(url);
+            if (acceptArtwork(path))
                 continue;
             m_store.showStatus(
                 BrivelloLocalization::format(QStringLiteral("Не удалось открыть изображение: %@"),
-                                             url.fileName()),
+                                             LocalFile::displayName(QFileInfo(path).fileName())),
                 QStringLiteral("exclamationmark.triangle"),
                 WorkspaceStatus::Tone::warning,
                 3.6);

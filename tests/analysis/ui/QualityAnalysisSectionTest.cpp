@@ -5,6 +5,7 @@
 #include "analysis/ui/SpectrogramPreview.h"
 #include "analysis/ui/SpekSpectrogram.h"
 #include "library/TrackImporter.h"
+#include "platform/LocalFile.h"
 #include "shell/ActionButton.h"
 #include "shell/ContentArea.h"
 #include "support/TestAudioFiles.h"
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QScrollBar>
 #include <QTest>
+#include <cstdio>
 
 namespace brivello {
 namespace {
@@ -25,6 +27,12 @@ using test::TestAudioFiles;
 class QualityAnalysisSectionTest : public testing::EndToEndFixture
 {
 protected:
+    void TearDown() override
+    {
+        EndToEndFixture::TearDown();
+        // QTemporaryDir cannot remove names that are not UTF-8.
+        TestAudioFiles::run(QStringLiteral("rm"), {QStringLiteral("-rf"), path(QString())});
+    }
     QualityAnalyzerView *showSection()
     {
         return EndToEndFixture::showSection<QualityAnalyzerView>(Tab::analysis);
@@ -239,6 +247,44 @@ TEST_F(QualityAnalysisSectionTest, AFileThatCannotBeAnalysedCountsAsDoneWithItsR
                 store().analysis().qualityFailures().contains(model->trackAt(textRow).id));
     ASSERT_TRUE(spinUntil([this] { return store().analysis().analyzingQualityIDs().isEmpty(); }));
     EXPECT_EQ(model->failure(textRow), QStringLiteral("Файл не читается как аудио."));
+}
+
+// Names in CP1251 bytes ("Песня", not valid UTF-8) are analysed, and a reason names what is
+// wrong with the file rather than calling it missing.
+TEST_F(QualityAnalysisSectionTest, FilesNamedInCp1251AreAnalysedOrGiveTheirRealReason)
+{
+    const QByteArray song = "\xcf\xe5\xf1\xed\xff";
+    const QByteArray folder = QFile::encodeName(path("cp1251"));
+    const QString made =
+        generate("cp1251/made.flac", "anoisesrc=color=pink:duration=4:amplitude=0.4");
+    ASSERT_EQ(std::rename(QFile::encodeName(made).constData(), folder + '/' + song + ".flac"), 0);
+    ASSERT_TRUE(TestAudioFiles::writeAll(path("cp1251/made.mp3"), {}));
+    ASSERT_EQ(std::rename(QFile::encodeName(path("cp1251/made.mp3")).constData(),
+                          folder + '/' + song + ".mp3"),
+              0);
+    const QUrl flac = LocalFile::url(folder + '/' + song + ".flac");
+    const QUrl empty = LocalFile::url(folder + '/' + song + ".mp3");
+    ASSERT_NE(showSection(), nullptr);
+    store().importer().importForAnalysis({flac, empty});
+    ASSERT_TRUE(spinUntil([&] {
+        return store().analysisTracks().size() == 2 &&
+               store().analysis().analyzingQualityIDs().isEmpty() &&
+               store().analysis().qualityAnalyses().size() +
+                       store().analysis().qualityFailures().size() ==
+                   2;
+    })) << "the analyses never finished";
+    for (const Track &track : store().analysisTracks()) {
+        if (track.url == flac) {
+            EXPECT_FALSE(store().analysis().qualityFailures().contains(track.id))
+                << store().analysis().qualityFailures().value(track.id).toStdString();
+            const auto analysis = store().analysis().qualityAnalyses().value(track.id);
+            ASSERT_TRUE(analysis);
+            EXPECT_EQ(analysis->verdict, AudioQualityVerdict::lossless);
+        } else {
+            EXPECT_EQ(store().analysis().qualityFailures().value(track.id),
+                      QStringLiteral("Файл пуст."));
+        }
+    }
 }
 
 TEST_F(QualityAnalysisSectionTest, TheLightSpectrogramPlateIsOpaqueAndFollowsTheAppearance)

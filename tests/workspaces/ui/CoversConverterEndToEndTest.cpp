@@ -1,5 +1,7 @@
 #include "library/LibrarySections.h"
 #include "library/TrackImporter.h"
+#include "platform/Defaults.h"
+#include "platform/LocalFile.h"
 #include "shell/ActionButton.h"
 #include "support/TestAudioFiles.h"
 #include "support/ui/EndToEndFixture.h"
@@ -14,6 +16,7 @@
 #include <QMap>
 #include <QTest>
 #include <QToolTip>
+#include <cstdio>
 
 namespace brivello {
 namespace {
@@ -24,6 +27,12 @@ using test::TestAudioFiles;
 class CoversConverterEndToEndTest : public testing::EndToEndFixture
 {
 protected:
+    void TearDown() override
+    {
+        EndToEndFixture::TearDown();
+        // QTemporaryDir cannot remove names that are not UTF-8.
+        TestAudioFiles::run(QStringLiteral("rm"), {QStringLiteral("-rf"), path(QString())});
+    }
     // ffprobe's key=value lines for the first audio stream and the container's duration.
     static QMap<QString, QString> probeStream(const QString &file)
     {
@@ -72,6 +81,33 @@ TEST_F(CoversConverterEndToEndTest, AssignCoverWritesThePictureIntoFlacAndMp3)
     EXPECT_EQ(embeddedPicture(flac), picture);
     EXPECT_EQ(embeddedPicture(mp3), picture);
     EXPECT_TRUE(TestAudioFiles::run(QStringLiteral("flac"), {QStringLiteral("-t"), flac}).ok());
+}
+
+// An image named in CP1251 bytes ("Песня", not valid UTF-8) dropped on the section becomes the
+// pending cover, and is offered again after a restart.
+TEST_F(CoversConverterEndToEndTest, AnImageNamedInCp1251BecomesTheCoverAndStaysChosen)
+{
+    const QByteArray picture = TestAudioFiles::pngPicture(32);
+    ASSERT_TRUE(TestAudioFiles::writeAll(path(QStringLiteral("made.png")), picture));
+    const QByteArray named = QFile::encodeName(path(QString())) + "\xcf\xe5\xf1\xed\xff.png";
+    ASSERT_EQ(std::rename(QFile::encodeName(path(QStringLiteral("made.png"))).constData(),
+                          named.constData()),
+              0);
+    CoverManager *covers = showSection<CoverManager>(Tab::covers);
+    ASSERT_TRUE(covers);
+    covers->handleDroppedURLs({LocalFile::url(named)});
+    EXPECT_EQ(covers->artworkData(), picture);
+    EXPECT_EQ(covers->artworkName(), QString(5, QChar(0xFFFD)) + QStringLiteral(".png"));
+    EXPECT_EQ(statusMessage(), QString());
+    EXPECT_TRUE(store().sections().coverTracks().isEmpty());
+    // The settings file holds UTF-8 text: the name's bytes are kept in a form it can hold.
+    const QString stored = Defaults::standard().string(QStringLiteral("lastCoverArtworkPath"));
+    EXPECT_EQ(LocalFile::displayName(stored), stored);
+
+    restartApp();
+    covers = showSection<CoverManager>(Tab::covers);
+    ASSERT_TRUE(covers);
+    EXPECT_EQ(covers->artworkData(), picture);
 }
 
 TEST_F(CoversConverterEndToEndTest, ConvertWritesAnMp3AtThePickedBitRate)

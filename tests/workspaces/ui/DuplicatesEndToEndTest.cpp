@@ -1,4 +1,6 @@
 #include "library/LibrarySections.h"
+#include "platform/Defaults.h"
+#include "platform/LocalFile.h"
 #include "platform/Trash.h"
 #include "shell/ActionButton.h"
 #include "support/TestAudioFiles.h"
@@ -11,13 +13,24 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QTest>
+#include <cstdio>
+#include <dirent.h>
 
 namespace brivello {
 namespace {
 
 using test::TestAudioFiles;
 using PathSet = QSet<QString>;
+
+// "Песня" in CP1251, as names copied from old Windows drives hold it: not valid UTF-8.
+const QByteArray kSong = "\xcf\xe5\xf1\xed\xff";
+
+bool present(const QUrl &url)
+{
+    return LocalFile::isTaken(LocalFile::path(url));
+}
 
 // The duplicates section found through its own buttons over a tree with a copy, a hard link
 // and a symbolic link, compared with fdupes; files go to the Trash only when marked.
@@ -35,6 +48,20 @@ protected:
                                         {m_original, path(QStringLiteral("dup/hard.mp3"))})
                         .ok());
         ASSERT_TRUE(QFile::link(m_original, path(QStringLiteral("dup/link.mp3"))));
+    }
+    void TearDown() override
+    {
+        EndToEndFixture::TearDown();
+        // QTemporaryDir cannot remove names that are not UTF-8, here or in the Trash.
+        TestAudioFiles::run(QStringLiteral("rm"), {QStringLiteral("-rf"), path(QString())});
+        const QByteArray files = QFile::encodeName(Trash::homeTrashPath()) + "/files/";
+        if (DIR *folder = ::opendir(files.constData())) {
+            while (const dirent *entry = ::readdir(folder)) {
+                if (!QByteArrayView(entry->d_name).isValidUtf8())
+                    ::unlink((files + entry->d_name).constData());
+            }
+            ::closedir(folder);
+        }
     }
     DuplicateFinderView *showDuplicates()
     {
@@ -69,7 +96,7 @@ protected:
             PathSet paths;
             for (const Track &track :
                  DuplicateGroupRows::tracksIn(group, store().duplicateTracks()))
-                paths.insert(track.url.toLocalFile());
+                paths.insert(LocalFile::path(track.url));
             groups.append(paths);
         }
         return groups;
@@ -91,7 +118,7 @@ protected:
     {
         for (int row = 0; row < view.rows().size(); ++row) {
             const DuplicateGroupRows::Row &r = view.rows().at(row);
-            if (!r.isHeading && r.track.url.toLocalFile() == file)
+            if (!r.isHeading && LocalFile::path(r.track.url) == file)
                 return row;
         }
         return -1;
@@ -117,15 +144,23 @@ protected:
     }
     // A .trashinfo in the Trash names the file's old place (earlier tests may have trashed a
     // file of the same name).
+    // Read by bytes: QDir leaves out names that are not UTF-8.
     static bool inTrash(const QString &original)
     {
-        const QDir info(Trash::homeTrashPath() + QStringLiteral("/info"));
+        const QByteArray info = QFile::encodeName(Trash::homeTrashPath()) + "/info/";
         const QByteArray line = "Path=" + Trash::encodedInfoPath(original) + '\n';
-        for (const QString &name : info.entryList({QStringLiteral("*.trashinfo")}, QDir::Files)) {
-            if (TestAudioFiles::readAll(info.filePath(name)).contains(line))
-                return true;
+        bool found = false;
+        DIR *folder = ::opendir(info.constData());
+        while (const dirent *entry = folder && !found ? ::readdir(folder) : nullptr) {
+            QFile file;
+            found = QByteArrayView(entry->d_name).endsWith(".trashinfo") &&
+                    LocalFile::open(
+                        file, LocalFile::decodeName(info + entry->d_name), QIODevice::ReadOnly) &&
+                    file.readAll().contains(line);
         }
-        return false;
+        if (folder)
+            ::closedir(folder);
+        return found;
     }
     bool allFilesStay()
     {
@@ -223,8 +258,73 @@ TEST_F(DuplicatesEndToEndTest, ACopyGoneBeforeItsHashIsLeftOutAndReported)
               QStringLiteral("Пропущено файлов: 1 · Пропали, изменились или не читаются"));
 }
 
+// Every file the search could not compare is counted in one status line: gone before the
+// search, during its metadata phase or just before its hashing. In English too.
+TEST_F(DuplicatesEndToEndTest, EveryFileTheSearchCouldNotCompareIsReportedInOneLine)
+{
+    QDir().mkpath(path(QStringLiteral("many")));
+    QStringList files;
+    for (int i = 0; i < 30; ++i) {
+        files << path(QStringLiteral("many/%1.mp3").arg(i, 2, 10, QLatin1Char('0')));
+        ASSERT_TRUE(QFile::copy(m_original, files.last()));
+    }
+    DuplicateFinderView *view = showDuplicates();
+    ASSERT_TRUE(view);
+    view->importDroppedURLs({url(QStringLiteral("many"))});
+    ASSERT_TRUE(spinUntil([this] { return store().duplicateTracks().size() == 30; }));
+    ASSERT_TRUE(QFile::remove(files[0]) && QFile::remove(files[1]));
+    bool inMetadata = false, inHashing = false;
+    const QMetaObject::Connection removing =
+        QObject::connect(&store(), &LibraryStore::duplicateSearchChanged, &store(), [&] {
+            using Phase = DuplicateSearchState::Phase;
+            const Phase phase = store().duplicateSearch().phase;
+            if (phase == Phase::metadata && !std::exchange(inMetadata, true)) {
+                QFile::remove(files[10]);
+                QFile::remove(files[11]);
+            }
+            if (phase == Phase::hashing && !std::exchange(inHashing, true))
+                QFile::remove(files[20]);
+        });
+    const bool ended = pressFind(*view);
+    QObject::disconnect(removing);
+    ASSERT_TRUE(ended);
+    ASSERT_TRUE(inMetadata && inHashing);
+    ASSERT_EQ(cards().size(), 1);
+    EXPECT_EQ(cards().first().size(), 25);
+    EXPECT_EQ(statusMessage(),
+              QStringLiteral("Пропущено файлов: 5 · Пропали, изменились или не читаются"));
+
+    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    settle();
+    ASSERT_TRUE(pressFind(*view));
+    EXPECT_EQ(cards().first().size(), 25);
+    EXPECT_EQ(statusMessage(), QStringLiteral("Files skipped: 5 · Gone, changed or unreadable"));
+}
+
+// A copy named in CP1251 bytes goes to the Trash from its card like any other.
+TEST_F(DuplicatesEndToEndTest, ACopyNamedInCp1251GoesToTheTrash)
+{
+    const QUrl copy =
+        LocalFile::url(QFile::encodeName(path(QStringLiteral("dup/sub"))) + '/' + kSong + ".mp3");
+    ASSERT_EQ(std::rename(QFile::encodeName(path(QStringLiteral("dup/sub/a copy.mp3"))).constData(),
+                          LocalFile::nativePath(copy).constData()),
+              0);
+    DuplicateFinderView *view = search();
+    ASSERT_TRUE(view);
+    ASSERT_EQ(cards().size(), 1);
+    ASSERT_TRUE(cards().first().contains(LocalFile::path(copy)));
+    clickToggle(*view, LocalFile::path(copy));
+    ASSERT_EQ(store().duplicateSearch().selectedTrackIDs.size(), 1);
+    clickTrash(*view);
+    EXPECT_FALSE(store().lastError()) << store().lastError()->toStdString();
+    EXPECT_FALSE(present(copy));
+    EXPECT_TRUE(inTrash(LocalFile::path(copy)));
+    EXPECT_TRUE(QFile::exists(m_original));
+    EXPECT_TRUE(store().duplicateSearch().groups.isEmpty());
+}
+
 // A marked copy gone from the disk cannot be moved: the card's button and the hotkey alike
-// leave it in its card, unmarked, and say why.
+// leave it in its card, unmarked, and say why in an alert about the Trash.
 TEST_F(DuplicatesEndToEndTest, AMarkedCopyThatCannotBeMovedStaysInItsCardUnmarked)
 {
     DuplicateFinderView *view = search();
@@ -239,6 +339,10 @@ TEST_F(DuplicatesEndToEndTest, AMarkedCopyThatCannotBeMovedStaysInItsCardUnmarke
         ASSERT_EQ(store().duplicateSearch().selectedTrackIDs.size(), 1);
         trash();
         EXPECT_TRUE(store().lastError().has_value());
+        QMessageBox *alert = visibleWidget<QMessageBox>();
+        ASSERT_TRUE(alert);
+        EXPECT_EQ(alert->text(), QStringLiteral("Не удалось переместить в Корзину"));
+        EXPECT_EQ(alert->informativeText(), store().lastError().value_or(QString()));
         ASSERT_EQ(cards().size(), 1);
         EXPECT_TRUE(cards().first().contains(copy));
         EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
@@ -246,6 +350,13 @@ TEST_F(DuplicatesEndToEndTest, AMarkedCopyThatCannotBeMovedStaysInItsCardUnmarke
         store().setLastError(std::nullopt);
         settle();
     }
+    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    settle();
+    clickToggle(*view, copy);
+    clickTrash(*view);
+    QMessageBox *alert = visibleWidget<QMessageBox>();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->text(), QStringLiteral("Couldn’t move to the Trash"));
 }
 
 // A search that found nothing says so for its scope, until the roots change or a clear.
