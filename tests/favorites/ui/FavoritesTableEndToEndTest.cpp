@@ -139,6 +139,30 @@ TEST_F(FavoritesTableEndToEndTest, TabToTheNextCellKeepsWhatIsTypedThereAndSaves
     EXPECT_FALSE(store().isEditingMetadata());
 }
 
+TEST_F(FavoritesTableEndToEndTest, EscapeEndsAnEditAndWritesWhatWasTyped)
+{
+    const QList<QUuid> ids = favourites({"Alpha", "Beta"});
+    const int row = model().rowOf(ids.at(1));
+    rightClick(row, "title");
+    ASSERT_TRUE(editor());
+    editor()->selectAll();
+    QTest::keyClicks(editor(), QStringLiteral("Typed Then Escaped"));
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    EXPECT_TRUE(waitForTag(file(ids.at(1)), "title", "Typed Then Escaped"));
+    EXPECT_FALSE(table().isEditing());
+    EXPECT_FALSE(store().isEditingMetadata());
+
+    // The genre field too, with its draft gone once the genre is written.
+    static_cast<QAbstractItemView &>(table()).edit(
+        model().index(model().rowOf(ids.at(0)), FavoritesTableModel::columnOf("genre")));
+    ASSERT_TRUE(editor());
+    QTest::keyClicks(editor(), QStringLiteral("Electro"));
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    EXPECT_TRUE(waitForTag(file(ids.at(0)), "genre", "Electro"));
+    EXPECT_FALSE(model().genreDraft(ids.at(0)).has_value());
+    EXPECT_EQ(tag(file(ids.at(1)), "genre"), QString());
+}
+
 TEST_F(FavoritesTableEndToEndTest, GenreFromARowPopUpIsWrittenToTheFileAndUndone)
 {
     store().settings().setGenreListRaw(QStringLiteral("House\nDrum & Bass\nTechno"));
