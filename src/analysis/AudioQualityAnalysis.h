@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioQualityVerdict.h"
+#include "platform/LocalizedText.h"
 
 #include <QString>
 #include <cstdint>
@@ -22,8 +23,8 @@ struct AudioQualityAnalysis
     std::vector<uint8_t> spectrogram;
     int spectrogramWidth = 192;
     int spectrogramHeight = 160;
-    // Already in the interface language of the moment of analysis.
-    QString note;
+    // Looked up when shown: it follows a later change of the interface language.
+    LocalizedText note;
 };
 
 } // namespace brivello

@@ -5,7 +5,6 @@
 #include "AudioFloatReader.h"
 #include "HighFrequencyCutoff.h"
 #include "RealFFT.h"
-#include "platform/BrivelloLocalization.h"
 #include "platform/LocalFile.h"
 
 #include <QFileInfo>
@@ -65,12 +64,12 @@ QString AudioQualityAnalyzer::failureReason(const QString &path, const AnalysisE
 {
     const QUrl url = LocalFile::fromPath(path);
     if (!LocalFile::exists(url))
-        return BrivelloLocalization::string(QStringLiteral("Файл не найден."));
+        return QStringLiteral("Файл не найден.");
     if (LocalFile::fileSize(url) == 0)
-        return BrivelloLocalization::string(QStringLiteral("Файл пуст."));
+        return QStringLiteral("Файл пуст.");
     if (!error.localizedDescription().isEmpty() && error.domain() != QStringLiteral("FFmpeg"))
         return error.localizedDescription();
-    return BrivelloLocalization::string(QStringLiteral("Файл не читается как аудио."));
+    return QStringLiteral("Файл не читается как аудио.");
 }
 
 int AudioQualityAnalyzer::clampedWindowSize(qint64 stored)
@@ -142,23 +141,22 @@ AudioQualityAnalyzer::Finding AudioQualityAnalyzer::judge(const QString &extensi
     if (lossless && !silent && cutoffHz < limit) {
         const int hundreds = int(cutoffHz / 100) * 100;
         return {AudioQualityVerdict::suspicious,
-                BrivelloLocalization::format(
+                LocalizedText::format(
                     QStringLiteral("У lossless-контейнера заметный срез около %d Гц. Возможен "
                                    "источник lossy или апконвертация."),
                     hundreds)};
     }
     if (kLossyExtensions.contains(extension))
         return {AudioQualityVerdict::lossy,
-                BrivelloLocalization::string(QStringLiteral(
+                LocalizedText(QStringLiteral(
                     "Файл использует lossy-кодек; спектр показан для визуальной проверки."))};
     if (lossless && !silent)
-        return {AudioQualityVerdict::lossless,
-                BrivelloLocalization::string(
-                    QStringLiteral("Выраженного раннего среза не найдено. Это не гарантирует "
-                                   "качество исходного мастера."))};
-    return {
-        AudioQualityVerdict::inconclusive,
-        BrivelloLocalization::string(QStringLiteral("Недостаточно данных для уверенного вывода."))};
+        return {
+            AudioQualityVerdict::lossless,
+            LocalizedText(QStringLiteral("Выраженного раннего среза не найдено. Это не гарантирует "
+                                         "качество исходного мастера."))};
+    return {AudioQualityVerdict::inconclusive,
+            LocalizedText(QStringLiteral("Недостаточно данных для уверенного вывода."))};
 }
 
 AudioQualityAnalysis AudioQualityAnalyzer::analyze(const QUrl &url,

@@ -99,7 +99,7 @@ QualityAnalysisListModel::Status QualityAnalysisListModel::status(int row) const
                 BrivelloLocalization::string(QStringLiteral("Анализируем спектр…")),
                 {}};
     if (const QString reason = failure(row); !reason.isEmpty())
-        return {Kind::failure, {}, reason, {}};
+        return {Kind::failure, {}, BrivelloLocalization::string(reason), {}};
     return {Kind::notAnalyzed,
             {},
             BrivelloLocalization::string(QStringLiteral("Не анализировался")),

@@ -19,17 +19,20 @@
 
 namespace brivello {
 
-QString MP3ConversionService::ConversionError::errorDescription() const
+QString MP3ConversionService::ConversionError::descriptionKey() const
 {
     if (m_kind == converterUnavailable) {
-        return BrivelloLocalization::string(
-            QStringLiteral("Для конвертации в MP3 нужен FFmpeg. Установите его командой: sudo apt "
-                           "install ffmpeg"));
+        return QStringLiteral(
+            "Для конвертации в MP3 нужен FFmpeg. Установите его командой: sudo apt install ffmpeg");
     }
     if (m_output.isEmpty())
-        return BrivelloLocalization::string(
-            QStringLiteral("Не удалось конвертировать файл в MP3."));
+        return QStringLiteral("Не удалось конвертировать файл в MP3.");
     return m_output;
+}
+
+QString MP3ConversionService::ConversionError::errorDescription() const
+{
+    return BrivelloLocalization::string(descriptionKey());
 }
 
 namespace {

@@ -24,6 +24,9 @@ public:
         Kind kind() const { return m_kind; }
         QString output() const { return m_output; }
         QString errorDescription() const;
+        // The description's text key (ffmpeg's own output is its own key), for a message
+        // kept and shown later in the language of that moment.
+        QString descriptionKey() const;
         const char *what() const noexcept override { return "MP3 conversion failed"; }
 
     private:

@@ -165,8 +165,9 @@ QVariant FavoritesTableModel::data(const QModelIndex &index, int role) const
             const PlaybackState state = playbackState(track.id);
             if (state == PlaybackState::none)
                 return {};
-            return state == PlaybackState::playing ? QStringLiteral("Сейчас играет")
-                                                   : QStringLiteral("Текущий трек на паузе");
+            return BrivelloLocalization::string(state == PlaybackState::playing
+                                                    ? QStringLiteral("Сейчас играет")
+                                                    : QStringLiteral("Текущий трек на паузе"));
         }
         return Columns::isEditable(column) ? cellText(track, column) : QVariant();
     case Qt::TextAlignmentRole:

@@ -9,8 +9,9 @@
 namespace brivello {
 
 // Every interface text passes through here; the Russian text is the key. English comes from
-// the resource table ":/i18n/en.json", loaded once; a missing entry gives the key back.
-// Callable from any thread.
+// the resource table ":/i18n/en.json", loaded once; a missing entry gives the key back. The
+// few keys that are not Russian (colour preset names) take their Russian from
+// ":/i18n/ru.json". Callable from any thread.
 class BrivelloLocalization
 {
 public:

@@ -14,7 +14,7 @@ struct ConversionItem
     {
         enum Kind { waiting, converting, completed, failed };
         Kind kind = waiting;
-        QString message; // only for `failed`
+        QString message; // only for `failed`: the text's key, looked up when shown
 
         static Status failure(const QString &text) { return {failed, text}; }
         bool operator==(const Status &other) const

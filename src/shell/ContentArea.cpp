@@ -18,7 +18,7 @@ namespace brivello {
 namespace {
 
 // The dashed drop highlight drawn over the whole content; lets every event through and
-// fades in and out with the state motion.
+// fades in and out with the state motion, reduced motion or not.
 class DropHighlight : public QWidget
 {
 public:
@@ -27,6 +27,8 @@ public:
         , m_motion(new MotionValue(this, BrivelloTheme::kMotionStateMs))
     {
         setAttribute(Qt::WA_TransparentForMouseEvents);
+        // Only a fade, nothing moves: it eases also when motion is reduced.
+        m_motion->setIgnoresReducedMotion(true);
     }
     MotionValue *motion() const { return m_motion; }
 

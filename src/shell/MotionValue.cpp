@@ -6,13 +6,13 @@
 
 namespace brivello {
 
-MotionValue::MotionValue(QWidget *widget, int durationMs)
+MotionValue::MotionValue(QWidget *widget, int durationMs, QEasingCurve::Type easing)
     : QObject(widget)
     , m_widget(widget)
     , m_animation(new QVariantAnimation(this))
 {
     m_animation->setDuration(durationMs);
-    m_animation->setEasingCurve(QEasingCurve::OutCubic);
+    m_animation->setEasingCurve(easing);
     connect(m_animation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
         m_value = value.toReal();
         m_widget->update();
@@ -26,7 +26,8 @@ void MotionValue::setTarget(bool on)
     m_target = on;
     const qreal end = on ? 1 : 0;
     m_animation->stop();
-    if (ShellEvents::instance().reduceMotion() || !m_widget->isVisible()) {
+    const bool reduced = ShellEvents::instance().reduceMotion() && !m_ignoresReducedMotion;
+    if (reduced || !m_widget->isVisible()) {
         m_value = end;
         m_widget->update();
         return;

@@ -15,12 +15,17 @@ class MotionValue : public QObject
 {
     Q_OBJECT
 public:
-    MotionValue(QWidget *widget, int durationMs);
+    MotionValue(QWidget *widget,
+                int durationMs,
+                QEasingCurve::Type easing = QEasingCurve::OutCubic);
 
     qreal value() const { return m_value; }
     bool target() const { return m_target; }
     bool isRunning() const { return m_animation->state() == QAbstractAnimation::Running; }
     int duration() const { return m_animation->duration(); }
+    QEasingCurve::Type easing() const { return m_animation->easingCurve().type(); }
+    // A change that still eases with reduced motion (a fade that moves nothing).
+    void setIgnoresReducedMotion(bool ignores) { m_ignoresReducedMotion = ignores; }
 
     void setTarget(bool on);
     // Ends a running change at its target.
@@ -35,6 +40,7 @@ private:
     QVariantAnimation *m_animation;
     qreal m_value = 0;
     bool m_target = false;
+    bool m_ignoresReducedMotion = false;
 };
 
 } // namespace brivello

@@ -15,11 +15,15 @@ bool PlaylistDrops::importDroppedFilesIntoPlaylist(LibraryStore &store, const QM
 
 void PlaylistDrops::importDroppedFilesIntoPlaylist(LibraryStore &store, const QList<QUrl> &urls)
 {
-    // Each dropped item is an import of its own, as when the items arrive one by one.
+    // One import for the whole drop: its status then counts every track the drop added,
+    // not only those of the item whose import happened to finish last.
+    QList<QUrl> files;
     for (const QUrl &url : urls) {
         if (url.isLocalFile())
-            store.importer().importURLs({url});
+            files.append(url);
     }
+    if (!files.isEmpty())
+        store.importer().importURLs(files);
 }
 
 void PlaylistDrops::receiveDroppedTracks(

@@ -15,10 +15,10 @@ namespace brivello {
 class PlaylistDrops
 {
 public:
-    // One playlist import per dropped item that gives a file address. False when none does,
-    // so the caller refuses the drop instead of reporting it accepted.
+    // One playlist import of every dropped item that gives a file address. False when none
+    // does, so the caller refuses the drop instead of reporting it accepted.
     static bool importDroppedFilesIntoPlaylist(LibraryStore &store, const QMimeData *mime);
-    // The same for addresses already collected from a drop: one import per address.
+    // The same for addresses already collected from a drop.
     static void importDroppedFilesIntoPlaylist(LibraryStore &store, const QList<QUrl> &urls);
 
     // Files dropped on a section button: one import of the whole list into that section,

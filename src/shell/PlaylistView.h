@@ -3,6 +3,9 @@
 #include "TrackListView.h"
 #include "library/PlaylistModel.h"
 
+#include <QPointer>
+#include <QVariantAnimation>
+
 namespace brivello {
 
 class ContextualHint;
@@ -67,6 +70,7 @@ private:
     TrackRowDelegate *m_delegate;
     ContextualHint *m_heartHint = nullptr;
     QHash<QUuid, bool> m_favoriteStates;
+    QHash<QUuid, QPointer<QVariantAnimation>> m_heartBounces;
 };
 
 } // namespace brivello

@@ -97,13 +97,15 @@ void PlaylistView::bounceChangedHearts()
 
 void PlaylistView::bounceHeart(const QUuid &id)
 {
-    // The un-favourite shrink and its spring back already move this heart; hearts out of sight
-    // do not move (a whole selection may change at once).
+    // Hearts out of sight do not move (a whole selection may change at once). The bounce runs
+    // over the un-favourite shrink and spring when the heart itself was clicked.
     const int row = m_model->rowOf(id);
-    if (m_delegate->hasHeartEffect(id) || row < 0 || !isVisible() ||
-        !elementRect(row).intersects(viewport()->rect()))
+    if (row < 0 || !isVisible() || !elementRect(row).intersects(viewport()->rect()))
         return;
+    if (QVariantAnimation *running = m_heartBounces.value(id))
+        running->stop(); // deletes itself; the new bounce starts from rest
     auto *bounce = new QVariantAnimation(this);
+    m_heartBounces.insert(id, bounce);
     bounce->setDuration(kHeartBounceMs);
     bounce->setStartValue(0.0);
     bounce->setEndValue(1.0);
@@ -116,14 +118,15 @@ void PlaylistView::bounceHeart(const QUuid &id)
         const qreal t = v.toReal();
         const qreal scale = t < 0.45 ? 1.0 + 0.28 * std::sin(M_PI * t / 0.45)
                                      : 1.0 - 0.08 * std::sin(M_PI * (t - 0.45) / 0.55);
-        m_delegate->setHeartEffect(id, scale, 1.0);
+        m_delegate->setHeartBounce(id, scale);
         repaint();
     });
     connect(bounce, &QVariantAnimation::finished, this, [this, id, repaint] {
-        m_delegate->clearHeartEffect(id);
+        m_heartBounces.remove(id);
+        m_delegate->clearHeartBounce(id);
         repaint();
     });
-    m_delegate->setHeartEffect(id, 1.0, 1.0);
+    m_delegate->setHeartBounce(id, 1.0);
     bounce->start(QAbstractAnimation::DeleteWhenStopped);
 }
 

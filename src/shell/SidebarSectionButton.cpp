@@ -23,8 +23,9 @@ SidebarSectionButton::SidebarSectionButton(const QString &titleKey,
     : QAbstractButton(parent)
     , m_titleKey(titleKey)
     , m_icon(icon)
-    , m_hoverMotion(new MotionValue(this, BrivelloTheme::kMotionFeedbackMs))
-    , m_dropMotion(new MotionValue(this, BrivelloTheme::kMotionStateMs))
+    , m_hoverMotion(new MotionValue(this, kHoverFadeMs))
+    , m_dropMotion(new MotionValue(this, BrivelloTheme::kMotionFeedbackMs))
+    , m_selectionMotion(new MotionValue(this, kSelectionFadeMs, QEasingCurve::InOutQuad))
 {
     setAcceptDrops(true);
     setFocusPolicy(Qt::NoFocus);
@@ -66,6 +67,7 @@ void SidebarSectionButton::setSelected(bool selected)
     if (selected)
         m_hovering = false;
     m_hoverMotion->setTarget(m_hovering);
+    m_selectionMotion->setTarget(selected);
     update();
 }
 
@@ -154,13 +156,35 @@ void SidebarSectionButton::dropEvent(QDropEvent *event)
 QColor SidebarSectionButton::primaryForeground() const
 {
     const ColorScheme scheme = ShellEvents::instance().scheme();
-    QColor color = BrivelloTheme::primary(scheme);
-    const qreal base = color.alphaF();
-    if (m_selected)
-        return color;
+    const QColor selected = BrivelloTheme::primary(scheme);
+    QColor color = selected;
     const qreal resting = BrivelloTheme::isLight(scheme) ? 0.66 : 0.64;
-    color.setAlphaF(float(base * (resting + (0.84 - resting) * m_hoverMotion->value())));
-    return color;
+    color.setAlphaF(
+        float(selected.alphaF() * (resting + (0.84 - resting) * m_hoverMotion->value())));
+    return m_selectionMotion->blend(color, selected);
+}
+
+void SidebarSectionButton::paintTitle(QPainter &painter,
+                                      const QRectF &rect,
+                                      const QColor &color) const
+{
+    // The weight changes as a cross-fade of the two weights while the selection moves.
+    const qreal selected = m_selectionMotion->value();
+    const qreal opacity = painter.opacity();
+    painter.setPen(color);
+    for (const bool semibold : {false, true}) {
+        const qreal share = semibold ? selected : 1 - selected;
+        if (share <= 0)
+            continue;
+        const QFont font =
+            BrivelloTheme::font(TextStyle::body, semibold ? QFont::DemiBold : QFont::Normal);
+        painter.setFont(font);
+        painter.setOpacity(opacity * share);
+        painter.drawText(rect,
+                         Qt::AlignVCenter | Qt::AlignLeft,
+                         QFontMetricsF(font).elidedText(m_title, Qt::ElideRight, rect.width()));
+    }
+    painter.setOpacity(opacity);
 }
 
 void SidebarSectionButton::paintEvent(QPaintEvent *)
@@ -201,16 +225,10 @@ void SidebarSectionButton::paintEvent(QPaintEvent *)
     const qreal countWidth = QFontMetricsF(countFont).horizontalAdvance(countText);
     const qreal titleX = iconX + kIconFrame + m_iconSpacing;
     const QRectF titleRect(titleX, 0, width() - m_padding - countWidth - titleX - 4, height());
-    QFont titleFont =
-        BrivelloTheme::font(TextStyle::body, m_selected ? QFont::DemiBold : QFont::Normal);
-    painter.setFont(titleFont);
-    painter.setPen(foreground);
-    painter.drawText(
-        titleRect,
-        Qt::AlignVCenter | Qt::AlignLeft,
-        QFontMetricsF(titleFont).elidedText(m_title, Qt::ElideRight, titleRect.width()));
+    paintTitle(painter, titleRect, foreground);
     QColor countColor = BrivelloTheme::primary(scheme);
-    countColor.setAlphaF(countColor.alphaF() * (m_selected ? 0.76f : 0.48f));
+    countColor.setAlphaF(
+        float(countColor.alphaF() * (0.48 + (0.76 - 0.48) * m_selectionMotion->value())));
     painter.setFont(countFont);
     painter.setPen(countColor);
     painter.drawText(

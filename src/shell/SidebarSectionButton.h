@@ -7,6 +7,7 @@
 
 class QDropEvent;
 class QMimeData;
+class QPainter;
 
 namespace brivello {
 
@@ -18,6 +19,9 @@ class SidebarSectionButton : public QAbstractButton
 {
     Q_OBJECT
 public:
+    static constexpr int kHoverFadeMs = 140;
+    static constexpr int kSelectionFadeMs = 200;
+
     SidebarSectionButton(const QString &titleKey, const QString &icon, QWidget *parent = nullptr);
 
     void setCount(int count);
@@ -36,6 +40,8 @@ public:
     bool isHovering() const { return m_hovering; }
     MotionValue *hoverMotion() const { return m_hoverMotion; }
     MotionValue *dropMotion() const { return m_dropMotion; }
+    // The title's weight and the row's colours between resting (0) and selected (1).
+    MotionValue *selectionMotion() const { return m_selectionMotion; }
     double expansion() const { return m_expansion; }
     QString titleText() const { return m_title; }
     // The dropped items that are local files, in their order.
@@ -56,6 +62,7 @@ private:
     void retranslate();
     void setDropTarget(bool value);
     QColor primaryForeground() const;
+    void paintTitle(QPainter &painter, const QRectF &rect, const QColor &color) const;
 
     QString m_titleKey;
     QString m_title;
@@ -67,6 +74,7 @@ private:
     bool m_dropTarget = false;
     MotionValue *m_hoverMotion;
     MotionValue *m_dropMotion;
+    MotionValue *m_selectionMotion;
     double m_padding = 12;
     double m_iconSpacing = 10;
     std::function<void(const QList<QUrl> &)> m_receiveURLs;

@@ -144,7 +144,7 @@ void TrackRowDelegate::paintHeart(QPainter &painter,
                                   ColorScheme scheme) const
 {
     const Track &track = model.trackAt(row);
-    const auto effect = m_heartEffects.value(track.id, {1.0, 1.0});
+    const auto effect = heartEffect(track.id);
     painter.save();
     painter.setOpacity(effect.second);
     const QPointF centre = QRectF(g.heart).center();

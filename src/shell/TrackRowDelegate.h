@@ -36,11 +36,19 @@ public:
     // Heart scale and opacity of a track whose un-favourite animation runs.
     void setHeartEffect(const QUuid &id, qreal scale, qreal opacity);
     void clearHeartEffect(const QUuid &id) { m_heartEffects.remove(id); }
-    bool hasHeartEffect(const QUuid &id) const { return m_heartEffects.contains(id); }
+    // The bounce's scale, drawn on top of the un-favourite shrink when both run.
+    void setHeartBounce(const QUuid &id, qreal scale) { m_heartBounces.insert(id, scale); }
+    void clearHeartBounce(const QUuid &id) { m_heartBounces.remove(id); }
+    bool isHeartBouncing(const QUuid &id) const { return m_heartBounces.contains(id); }
+    bool hasHeartEffect(const QUuid &id) const
+    {
+        return m_heartEffects.contains(id) || m_heartBounces.contains(id);
+    }
     // The heart's scale and opacity while it animates; 1 and 1 at rest.
     std::pair<qreal, qreal> heartEffect(const QUuid &id) const
     {
-        return m_heartEffects.value(id, {1.0, 1.0});
+        const auto effect = m_heartEffects.value(id, {1.0, 1.0});
+        return {effect.first * m_heartBounces.value(id, 1.0), effect.second};
     }
     static int rowHeight(double density);
     static Geometry geometry(const QRect &itemRect, bool startsFolder, double density);
@@ -70,6 +78,7 @@ private:
                     ColorScheme scheme) const;
 
     QHash<QUuid, std::pair<qreal, qreal>> m_heartEffects;
+    QHash<QUuid, qreal> m_heartBounces;
 };
 
 } // namespace brivello

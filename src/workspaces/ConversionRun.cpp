@@ -79,7 +79,7 @@ QCoro::Task<> ConversionRun::convertItem(QUuid id)
     try {
         output = co_await MP3ConversionService::convert(source, bitrate);
     } catch (const MP3ConversionService::ConversionError &error) {
-        failure = error.errorDescription();
+        failure = error.descriptionKey();   // looked up when the row is drawn
     } catch (const std::exception &error) { // ProcessLaunchError, file system errors
         failure = QString::fromLocal8Bit(error.what());
     }

@@ -151,7 +151,7 @@ TEST(AudioQualityAnalyzerRulesTest, VerdictRulesFollowTheContainerAndTheLimit)
         EXPECT_FALSE(finding.note.isEmpty());
     }
     const auto note =
-        AudioQualityAnalyzer::judge(QStringLiteral("flac"), 16150.8, 44100, false).note;
+        AudioQualityAnalyzer::judge(QStringLiteral("flac"), 16150.8, 44100, false).note.text();
     EXPECT_TRUE(note.contains(QStringLiteral("16100"))) << note.toStdString();
 }
 

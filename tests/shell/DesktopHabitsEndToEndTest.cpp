@@ -235,6 +235,33 @@ TEST_F(DesktopHabitsEndToEndTest, TheHeartBouncesAndTheAppearanceFadesUnlessMoti
     EXPECT_FALSE(window().findChild<AppearanceCrossfade *>());
 }
 
+TEST_F(DesktopHabitsEndToEndTest, TheHeartBouncesWhenItsClickRemovesTheFavouriteToo)
+{
+    ShellEvents::instance().setReduceMotion(false);
+    const QList<QUuid> ids = importAndWait(urls({makeAudio(QStringLiteral("bounce/Two.mp3"))}));
+    ASSERT_EQ(ids.size(), 1);
+    store().favorites().toggleFavorites({ids.first()}, nullptr);
+    auto *view = window().contentArea()->currentView()->findChild<PlaylistView *>();
+    ASSERT_TRUE(view);
+    view->layOutRows();
+    TrackRowDelegate &delegate = *view->rowDelegate();
+    ASSERT_TRUE(spinUntil([&] { return !delegate.hasHeartEffect(ids.first()); }))
+        << "the favourite's own bounce never ended";
+    const QPoint heart =
+        TrackRowDelegate::geometry(view->elementRect(0), true, delegate.density()).heart.center();
+
+    // The heart shrinks and fades, the favourite goes, and the heart bounces as it springs back.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, heart);
+    ASSERT_TRUE(spinUntil([&] { return !store().tracks().first().isFavorite; }));
+    EXPECT_TRUE(delegate.isHeartBouncing(ids.first())) << "the removed favourite did not bounce";
+    qreal highestBounce = 1;
+    EXPECT_TRUE(spinUntil([&] {
+        highestBounce = std::max(highestBounce, delegate.heartEffect(ids.first()).first);
+        return !delegate.hasHeartEffect(ids.first());
+    }));
+    EXPECT_GT(highestBounce, 1.05);
+}
+
 TEST_F(DesktopHabitsEndToEndTest, ReducedMotionFollowsTheDesktopsAnimationSettings)
 {
     ShellEvents &events = ShellEvents::instance();

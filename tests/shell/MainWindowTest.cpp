@@ -431,8 +431,7 @@ TEST_F(ShellFixture, FilesDroppedOnASectionButtonAreImportedThereAndShowTheSecti
     EXPECT_TRUE(dragEnter(converter, &mime));
     EXPECT_TRUE(converter->isDropTarget());
     EXPECT_TRUE(converter->dropMotion()->isRunning());
-    EXPECT_EQ(converter->dropMotion()->duration(), BrivelloTheme::kMotionStateMs);
-    EXPECT_EQ(converter->hoverMotion()->duration(), BrivelloTheme::kMotionFeedbackMs);
+    EXPECT_EQ(converter->dropMotion()->duration(), BrivelloTheme::kMotionFeedbackMs);
     drop(converter, &mime);
     EXPECT_FALSE(converter->isDropTarget());
     EXPECT_EQ(store().activeTab(), Tab::converter);
@@ -441,6 +440,59 @@ TEST_F(ShellFixture, FilesDroppedOnASectionButtonAreImportedThereAndShowTheSecti
     QMimeData text;
     text.setText(QStringLiteral("not a file"));
     EXPECT_FALSE(dragEnter(converter, &text));
+}
+
+TEST_F(ShellFixture, SidebarRowsFadeHoverAndSelectionAndJumpWithReducedMotion)
+{
+    SidebarSectionButton *playlist = window().sidebar()->sectionButton(Tab::playlist);
+    SidebarSectionButton *analysis = window().sidebar()->sectionButton(Tab::analysis);
+    ASSERT_TRUE(playlist->isSelected());
+    EXPECT_EQ(playlist->selectionMotion()->value(), 1);
+    EXPECT_EQ(analysis->selectionMotion()->value(), 0);
+
+    QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), QPointF(4, 4));
+    QCoreApplication::sendEvent(analysis, &enter);
+    EXPECT_TRUE(analysis->hoverMotion()->isRunning());
+    EXPECT_EQ(analysis->hoverMotion()->duration(), 140);
+    EXPECT_EQ(analysis->hoverMotion()->easing(), QEasingCurve::OutCubic);
+    analysis->hoverMotion()->finish();
+
+    // The title's weight and colour move between the two rows: one fades out, one fades in.
+    window().controller().activateTab(Tab::analysis);
+    for (SidebarSectionButton *row : {playlist, analysis}) {
+        MotionValue *selection = row->selectionMotion();
+        EXPECT_TRUE(selection->isRunning());
+        EXPECT_EQ(selection->duration(), 200);
+        EXPECT_EQ(selection->easing(), QEasingCurve::InOutQuad);
+    }
+    EXPECT_TRUE(analysis->selectionMotion()->target());
+    EXPECT_FALSE(analysis->isHovering()) << "the selected row keeps no hover";
+    EXPECT_FALSE(analysis->hoverMotion()->target());
+    analysis->selectionMotion()->finish();
+    playlist->selectionMotion()->finish();
+    EXPECT_EQ(analysis->selectionMotion()->value(), 1);
+    EXPECT_EQ(playlist->selectionMotion()->value(), 0);
+
+    ShellEvents::instance().setReduceMotion(true);
+    window().controller().activateTab(Tab::playlist);
+    EXPECT_FALSE(playlist->selectionMotion()->isRunning());
+    EXPECT_EQ(playlist->selectionMotion()->value(), 1);
+    EXPECT_EQ(analysis->selectionMotion()->value(), 0);
+
+    // The content area's drop highlight is a fade only: it eases even with reduced motion.
+    QMimeData mime;
+    mime.setUrls({touch(QStringLiteral("drop/Faded.mp3"))});
+    ContentArea *content = window().contentArea();
+    ASSERT_TRUE(dragEnter(content, &mime));
+    EXPECT_TRUE(content->dropHighlightMotion()->isRunning());
+    EXPECT_LT(content->dropHighlightMotion()->value(), 1);
+    content->dropHighlightMotion()->finish();
+    EXPECT_EQ(content->dropHighlightMotion()->value(), 1);
+    // A sidebar row's drop highlight still jumps then.
+    SidebarSectionButton *converter = window().sidebar()->sectionButton(Tab::converter);
+    ASSERT_TRUE(dragEnter(converter, &mime));
+    EXPECT_FALSE(converter->dropMotion()->isRunning());
+    EXPECT_EQ(converter->dropMotion()->value(), 1);
 }
 
 TEST_F(ShellFixture, ContentAreaTakesFileDropsOnlyWhileThePlaylistIsShown)

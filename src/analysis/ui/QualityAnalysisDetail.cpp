@@ -202,7 +202,8 @@ QString QualityAnalysisDetail::verdictText() const
 
 QString QualityAnalysisDetail::failureText() const
 {
-    return m_track && !m_result && !m_isAnalyzing ? m_failure : QString();
+    return m_track && !m_result && !m_isAnalyzing ? BrivelloLocalization::string(m_failure)
+                                                  : QString();
 }
 
 QList<std::pair<QString, QString>> QualityAnalysisDetail::parameterTexts() const
@@ -249,7 +250,7 @@ void QualityAnalysisDetail::refresh()
         m_analyzing->setText(BrivelloLocalization::string(QStringLiteral("Строим спектрограмму…")));
         m_pages->setCurrentIndex(analyzingPage);
     } else if (!m_failure.isEmpty()) {
-        m_failureReason->setText(m_failure);
+        m_failureReason->setText(failureText());
         m_pages->setCurrentIndex(failurePage);
     } else {
         m_pages->setCurrentIndex(notAnalysedPage);
@@ -271,7 +272,7 @@ void QualityAnalysisDetail::showResult()
         m_parameterLabels[i]->setText(cells[i].first);
         m_parameterValues[i]->setText(cells[i].second);
     }
-    m_note->setText(m_result->note);
+    m_note->setText(m_result->note.text());
 }
 
 void QualityAnalysisDetail::restyle()

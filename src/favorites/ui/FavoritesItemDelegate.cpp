@@ -232,12 +232,11 @@ bool FavoritesItemDelegate::eventFilter(QObject *object, QEvent *event)
     if (!editor || event->type() != QEvent::KeyPress)
         return QStyledItemDelegate::eventFilter(object, event);
     switch (static_cast<QKeyEvent *>(event)->key()) {
-    case Qt::Key_Escape: {
-        const QUuid trackID = editor->property(kTrackIDProperty).value<QUuid>();
-        emit closeEditor(editor, QAbstractItemDelegate::RevertModelCache); // no commit
-        m_model.dropGenreDraft(trackID);
+    case Qt::Key_Escape:
+        // Escape ends the edit like Return: what was typed is kept, not thrown away.
+        emit commitData(editor);
+        emit closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
         return true;
-    }
     case Qt::Key_Up:
     case Qt::Key_Down:
     case Qt::Key_PageUp:

@@ -35,6 +35,7 @@ public:
 
     QLineEdit *searchField() const { return m_field; }
     GenreCapsuleButton *clearButton() const { return m_clear; }
+    QLabel *footnote() const { return m_footnote; }
     QList<GenreCapsuleButton *> rows() const;
     QStringList chipSectionTitles() const;
     QString heading() const;

@@ -21,6 +21,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <QtMath>
+#include <algorithm>
 
 namespace brivello {
 
@@ -304,13 +305,27 @@ void GenreQuickBar::showPalette()
         m_popup);
     layout->addWidget(m_palette);
     m_popup->adjustSize();
-    // Hangs from the search button: above it when there is room, else below.
-    const QPoint anchor = m_search->mapToGlobal(QPoint(m_search->width() / 2, 0));
-    QPoint topLeft(anchor.x() - m_popup->width() / 2, anchor.y() - m_popup->height() - 6);
-    if (topLeft.y() < 0)
-        topLeft.setY(m_search->mapToGlobal(QPoint(0, m_search->height())).y() + 6);
-    m_popup->move(topLeft);
+    m_popup->move(paletteTopLeft(m_popup->size()));
     m_popup->show();
+}
+
+QPoint GenreQuickBar::paletteTopLeft(const QSize &size) const
+{
+    // Hangs from the search button, above it when there is room, else below, and stays
+    // inside the window: the button sits near the window's right edge.
+    constexpr int kGap = 6;
+    constexpr int kMargin = 8;
+    const QWidget *host = window();
+    const QRect bounds = QRect(host->mapToGlobal(QPoint(0, 0)), host->size())
+                             .adjusted(kMargin, kMargin, -kMargin, -kMargin);
+    const QRect button(m_search->mapToGlobal(QPoint(0, 0)), m_search->size());
+    QPoint topLeft(button.center().x() - size.width() / 2, button.top() - kGap - size.height());
+    if (topLeft.y() < bounds.top())
+        topLeft.setY(button.bottom() + 1 + kGap);
+    topLeft.setX(std::max(std::min(topLeft.x(), bounds.right() + 1 - size.width()), bounds.left()));
+    topLeft.setY(
+        std::max(std::min(topLeft.y(), bounds.bottom() + 1 - size.height()), bounds.top()));
+    return topLeft;
 }
 
 void GenreQuickBar::closePalette()

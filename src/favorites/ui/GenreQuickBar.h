@@ -58,6 +58,8 @@ private:
     void retranslate();
     void assign(const QString &genre);
     void clearSelection();
+    // Where a palette of `size` opens, in global coordinates.
+    QPoint paletteTopLeft(const QSize &size) const;
 
     LibraryStore &m_store;
     UndoStackProvider m_undoStack;

@@ -100,9 +100,9 @@ QWidget *SettingsSections::player()
     auto *presetLabel = new QLabel(BrivelloLocalization::string(QStringLiteral("Цвет waveform")));
     QComboBox *preset = picker(
         {{BrivelloLocalization::string(QStringLiteral("Авто")), QStringLiteral("white")},
-         {QStringLiteral("Cyan"), QStringLiteral("cyan")},
-         {QStringLiteral("Violet"), QStringLiteral("violet")},
-         {QStringLiteral("Lime"), QStringLiteral("lime")},
+         {BrivelloLocalization::string(QStringLiteral("Cyan")), QStringLiteral("cyan")},
+         {BrivelloLocalization::string(QStringLiteral("Violet")), QStringLiteral("violet")},
+         {BrivelloLocalization::string(QStringLiteral("Lime")), QStringLiteral("lime")},
          {BrivelloLocalization::string(QStringLiteral("Свой RGB…")), QStringLiteral("custom")}},
         defaults.string(kPresetKey, QStringLiteral("white")),
         widget);

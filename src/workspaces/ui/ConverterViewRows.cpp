@@ -33,7 +33,7 @@ QString statusLine(const ConversionItem::Status &status)
     case ConversionItem::Status::failed:
         break;
     }
-    return SectionListRules::failureLine(status.message);
+    return SectionListRules::failureLine(BrivelloLocalization::string(status.message));
 }
 
 } // namespace
@@ -186,7 +186,7 @@ QString ConverterView::fileRowToolTip(int row, const QPoint &pointInRow) const
     const ConversionItem &item = m_store.conversionItems().at(row);
     if (item.status.kind == ConversionItem::Status::failed &&
         statusTextRect(local).contains(pointInRow))
-        return item.status.message;
+        return BrivelloLocalization::string(item.status.message);
     return {};
 }
 

@@ -5,6 +5,7 @@
 #include "analysis/ui/SpectrogramPreview.h"
 #include "analysis/ui/SpekSpectrogram.h"
 #include "library/TrackImporter.h"
+#include "platform/Defaults.h"
 #include "platform/LocalFile.h"
 #include "shell/ActionButton.h"
 #include "shell/ContentArea.h"
@@ -15,6 +16,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
 #include <cstdio>
@@ -285,6 +288,58 @@ TEST_F(QualityAnalysisSectionTest, FilesNamedInCp1251AreAnalysedOrGiveTheirRealR
                       QStringLiteral("Файл пуст."));
         }
     }
+}
+
+TEST_F(QualityAnalysisSectionTest, ResultsAndReasonsFollowALanguageSwitchMadeAfterTheAnalysis)
+{
+    const QString good = generate("language/Genuine.flac",
+                                  QStringLiteral("anoisesrc=color=pink:duration=3:amplitude=0.4"));
+    const QString text = path("language/words.flac");
+    ASSERT_TRUE(TestAudioFiles::writeAll(text, QByteArray("these are no samples").repeated(40)));
+    QualityAnalyzerView *view = showSection();
+    ASSERT_NE(view, nullptr);
+    importAndAnalyse({good, text}); // in Russian
+    const QualityAnalysisListModel *model = view->list()->analysisModel();
+    const int goodRow = rowOfFile(view, "Genuine.flac");
+    const int textRow = rowOfFile(view, "words.flac");
+    ASSERT_EQ(store().analysis().qualityAnalyses().value(model->trackAt(goodRow).id)->verdict,
+              AudioQualityVerdict::lossless);
+    // The texts of the detail's labels that are on screen now.
+    const auto shown = [view] {
+        QStringList texts;
+        for (const QLabel *label : view->detail()->findChildren<QLabel *>()) {
+            if (label->isVisible() && !label->text().isEmpty())
+                texts << label->text();
+        }
+        return texts;
+    };
+
+    QTest::mouseClick(view->list()->viewport(), Qt::LeftButton, {}, rowCentre(view, textRow));
+    ASSERT_EQ(view->detail()->pageName(), QStringLiteral("failure"));
+    ASSERT_TRUE(shown().contains(QStringLiteral("Файл не читается как аудио.")));
+    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    settle();
+    EXPECT_EQ(view->detail()->failureText(), QStringLiteral("The file cannot be read as audio."));
+    EXPECT_TRUE(shown().contains(QStringLiteral("The file cannot be read as audio.")))
+        << shown().join('\n').toStdString();
+    EXPECT_EQ(model->status(textRow).text, QStringLiteral("The file cannot be read as audio."));
+
+    QTest::mouseClick(view->list()->viewport(), Qt::LeftButton, {}, rowCentre(view, goodRow));
+    ASSERT_EQ(view->detail()->pageName(), QStringLiteral("result"));
+    EXPECT_TRUE(shown().contains(QStringLiteral(
+        "No pronounced early cut-off found. This does not guarantee the quality of the "
+        "original master.")))
+        << shown().join('\n').toStdString();
+    for (const QString &label : shown()) {
+        EXPECT_FALSE(label.contains(QRegularExpression(QStringLiteral("[\\x{0400}-\\x{04FF}]"))))
+            << label.toStdString();
+    }
+
+    // And back, without analysing again.
+    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("ru"));
+    settle();
+    EXPECT_TRUE(shown().contains(QStringLiteral(
+        "Выраженного раннего среза не найдено. Это не гарантирует качество исходного мастера.")));
 }
 
 TEST_F(QualityAnalysisSectionTest, TheLightSpectrogramPlateIsOpaqueAndFollowsTheAppearance)

@@ -30,7 +30,7 @@ std::shared_ptr<const AudioQualityAnalysis> sampleResult()
     r.dftWindowSize = 4096;
     r.densityRangeDB = 60.5f;
     r.cutoffHz = 16789.4;
-    r.note = QStringLiteral("У lossless-контейнера заметный срез около 16700 Гц.");
+    r.note = LocalizedText(QStringLiteral("У lossless-контейнера заметный срез около 16700 Гц."));
     r.spectrogram.resize(size_t(r.spectrogramWidth * r.spectrogramHeight));
     for (int c = 0; c < r.spectrogramWidth; ++c) {
         for (int row = 0; row < r.spectrogramHeight; ++row) {

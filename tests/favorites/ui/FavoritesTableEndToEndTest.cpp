@@ -5,6 +5,9 @@
 #include "favorites/ui/FavoritesSection.h"
 #include "favorites/ui/FavoritesTableGestures.h"
 #include "favorites/ui/FavoritesTableView.h"
+#include "favorites/ui/GenreCapsuleButton.h"
+#include "favorites/ui/GenreCommandPalette.h"
+#include "favorites/ui/GenreQuickBar.h"
 #include "library/FavoriteMembership.h"
 #include "library/LibrarySections.h"
 #include "platform/BrivelloLocalization.h"
@@ -17,9 +20,11 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
 #include <QUndoStack>
 
@@ -137,6 +142,68 @@ TEST_F(FavoritesTableEndToEndTest, TabToTheNextCellKeepsWhatIsTypedThereAndSaves
     settle(300);
     EXPECT_FALSE(table().isEditing());
     EXPECT_FALSE(store().isEditingMetadata());
+}
+
+TEST_F(FavoritesTableEndToEndTest, EscapeEndsAnEditAndWritesWhatWasTyped)
+{
+    const QList<QUuid> ids = favourites({"Alpha", "Beta"});
+    const int row = model().rowOf(ids.at(1));
+    rightClick(row, "title");
+    ASSERT_TRUE(editor());
+    editor()->selectAll();
+    QTest::keyClicks(editor(), QStringLiteral("Typed Then Escaped"));
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    EXPECT_TRUE(waitForTag(file(ids.at(1)), "title", "Typed Then Escaped"));
+    EXPECT_FALSE(table().isEditing());
+    EXPECT_FALSE(store().isEditingMetadata());
+
+    // The genre field too, with its draft gone once the genre is written.
+    static_cast<QAbstractItemView &>(table()).edit(
+        model().index(model().rowOf(ids.at(0)), FavoritesTableModel::columnOf("genre")));
+    ASSERT_TRUE(editor());
+    QTest::keyClicks(editor(), QStringLiteral("Electro"));
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    EXPECT_TRUE(waitForTag(file(ids.at(0)), "genre", "Electro"));
+    EXPECT_FALSE(model().genreDraft(ids.at(0)).has_value());
+    EXPECT_EQ(tag(file(ids.at(1)), "genre"), QString());
+}
+
+TEST_F(FavoritesTableEndToEndTest, TheGenrePaletteOpensInsideTheWindowAtEverySize)
+{
+    favourites({"Alpha", "Beta"});
+    auto *bar = section()->findChild<GenreQuickBar *>();
+    ASSERT_TRUE(bar);
+    const auto global = [](const QWidget *widget) {
+        return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+    };
+    for (const QSize size :
+         {QSize(MainWindow::kMinimumWidth, MainWindow::kMinimumHeight), QSize(1440, 900)}) {
+        window().resize(size);
+        settle();
+        ASSERT_EQ(window().size(), size);
+        clickAt(bar->searchButton(), bar->searchButton()->rect().center());
+        ASSERT_TRUE(spinUntil([&] { return bar->isShowingPalette(); }, 5000));
+        const QRect inside = global(&window());
+        const GenreCommandPalette *palette = bar->palette();
+        EXPECT_TRUE(inside.contains(global(bar->popup())))
+            << size.width() << "×" << size.height() << ": the palette leaves the window";
+        EXPECT_TRUE(inside.contains(global(palette->searchField())));
+        EXPECT_TRUE(inside.contains(global(palette->footnote())));
+        // The help text is wrapped whole inside the palette, not cut at its edge.
+        EXPECT_TRUE(global(bar->popup()).contains(global(palette->footnote())));
+        EXPECT_GE(palette->footnote()->height(),
+                  palette->footnote()->heightForWidth(palette->footnote()->width()));
+        if (size == QSize(1440, 900)) { // the window with the palette drawn where it opens
+            QImage shot = settledGrab();
+            QPainter painter(&shot);
+            painter.drawImage(global(bar->popup()).topLeft() - inside.topLeft(),
+                              bar->popup()->grab().toImage());
+            painter.end();
+            saveScreenshot(QStringLiteral("genre-palette-window.png"), shot);
+        }
+        bar->closePalette();
+        settle();
+    }
 }
 
 TEST_F(FavoritesTableEndToEndTest, GenreFromARowPopUpIsWrittenToTheFileAndUndone)
