@@ -2,6 +2,7 @@
 
 #include "audiofiles/FFmpegExecutable.h"
 #include "audiofiles/ProcessLaunchError.h"
+#include "platform/HeldTemporaryFile.h"
 #include "platform/LocalFile.h"
 #include "support/AudioFixtures.h"
 #include "support/TestAudioFiles.h"
@@ -124,12 +125,20 @@ TEST_F(MP3ConversionServiceTest, RunsTheExactCommandLine)
     const Outcome outcome = run(source, 320);
     ASSERT_TRUE(outcome.output);
     EXPECT_EQ(outcome.output->toLocalFile(), m_dir.filePath("Track.mp3"));
-    EXPECT_EQ(
-        QString::fromUtf8(test::TestAudioFiles::readAll(args)).split('\n', Qt::SkipEmptyParts),
-        QStringLiteral("-nostdin -y -i @ -vn -map_metadata 0 -c:a libmp3lame -b:a 320k")
-                .split(' ')
-                .replaceInStrings("@", source)
-            << m_dir.filePath("Track.mp3"));
+    EXPECT_EQ(test::TestAudioFiles::readAll(m_dir.filePath("Track.mp3")), "mp3\n");
+    QStringList passed =
+        QString::fromUtf8(test::TestAudioFiles::readAll(args)).split('\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(passed.isEmpty());
+    // ffmpeg writes a hidden temporary file of ours beside it, renamed once finished.
+    const QFileInfo written(passed.takeLast());
+    EXPECT_EQ(written.absolutePath(), QFileInfo(m_dir.path()).absoluteFilePath());
+    EXPECT_TRUE(HeldTemporaryFile::isOurName(written.fileName().toUtf8()));
+    EXPECT_EQ(written.suffix(), "mp3");
+    EXPECT_FALSE(written.exists());
+    EXPECT_EQ(passed,
+              QStringLiteral("-nostdin -y -i @ -vn -map_metadata 0 -c:a libmp3lame -b:a 320k")
+                  .split(' ')
+                  .replaceInStrings("@", source));
 }
 
 TEST_F(MP3ConversionServiceTest, ConvertsRealFilesAtTheChosenBitRate)
