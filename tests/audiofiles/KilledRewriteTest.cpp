@@ -115,6 +115,7 @@ protected:
         }
         return names;
     }
+    static std::string listed(const QStringList &names) { return names.join(", ").toStdString(); }
     QStringList ourTemporaries() const
     {
         QStringList ours = TestAudioFiles::leftoverTemporaries(m_dir.path());
@@ -177,7 +178,7 @@ TEST_F(KilledRewriteTest, AKilledRewriteKeepsTheOriginalAndTheNextRewriteClearsW
         30000))
         << "the child never reported its write";
     ASSERT_FALSE(held.isEmpty()) << child.readAllStandardError().toStdString();
-    EXPECT_EQ(ourTemporaries(), QStringList{QFileInfo(held).fileName()});
+    EXPECT_EQ(listed(ourTemporaries()), listed({QFileInfo(held).fileName()}));
 
     // A write still running in another process keeps its temporary file.
     MetadataWriter::writeNow(tagsTitled("First"), false, url(other));
@@ -191,9 +192,9 @@ TEST_F(KilledRewriteTest, AKilledRewriteKeepsTheOriginalAndTheNextRewriteClearsW
     MetadataWriter::assignArtworkNow(
         TestAudioFiles::pngPicture(), tagsTitled("Second"), url(other));
     EXPECT_FALSE(QFileInfo::exists(held));
-    EXPECT_EQ(TestAudioFiles::leftoverTemporaries(m_dir.path()), lookalikes);
+    EXPECT_EQ(listed(TestAudioFiles::leftoverTemporaries(m_dir.path())), listed(lookalikes));
     EXPECT_EQ(TestAudioFiles::readAll(big), original);
-    EXPECT_EQ(visibleFiles(), (QStringList{"Big.wav", "Other.wav"}));
+    EXPECT_EQ(listed(visibleFiles()), "Big.wav, Other.wav");
 }
 
 TEST_F(KilledRewriteTest, AKilledConversionLeavesNoFileUnderAFinalNameAndNoFFmpegRunning)
@@ -229,12 +230,12 @@ TEST_F(KilledRewriteTest, AKilledConversionLeavesNoFileUnderAFinalNameAndNoFFmpe
     killChild(child);
     EXPECT_TRUE(waitUntil([&] { return ChildProcesses::hasEnded(ffmpeg); }, 10000))
         << "ffmpeg runs on after the application died";
-    EXPECT_EQ(visibleFiles(), (QStringList{"Other.wav", "Song.flac"}));
+    EXPECT_EQ(listed(visibleFiles()), "Other.wav, Song.flac");
     EXPECT_EQ(TestAudioFiles::readAll(source), original);
 
     MetadataWriter::writeNow(tagsTitled("Second"), false, url(other));
-    EXPECT_EQ(TestAudioFiles::leftoverTemporaries(m_dir.path()), lookalikes);
-    EXPECT_EQ(visibleFiles(), (QStringList{"Other.wav", "Song.flac"}));
+    EXPECT_EQ(listed(TestAudioFiles::leftoverTemporaries(m_dir.path())), listed(lookalikes));
+    EXPECT_EQ(listed(visibleFiles()), "Other.wav, Song.flac");
 }
 
 } // namespace

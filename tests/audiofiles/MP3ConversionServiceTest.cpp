@@ -106,6 +106,10 @@ TEST_F(MP3ConversionServiceTest, ChoosesAFreeNameBesideTheSource)
 {
     touch("Mix.flac");
     EXPECT_EQ(destinationFor("Mix.flac"), "Mix.mp3");
+    // Hidden temporaries of ours, running or left, never count as taken names.
+    const HeldTemporaryFile running(m_dir.path(), "mp3");
+    ASSERT_TRUE(running.isOpen());
+    EXPECT_EQ(destinationFor("Mix.flac"), "Mix.mp3");
     touch("Mix.mp3");
     EXPECT_EQ(destinationFor("Mix.flac"), "Mix (MP3 1).mp3");
     touch("Mix (MP3 1).mp3");
@@ -139,6 +143,21 @@ TEST_F(MP3ConversionServiceTest, RunsTheExactCommandLine)
               QStringLiteral("-nostdin -y -i @ -vn -map_metadata 0 -c:a libmp3lame -b:a 320k")
                   .split(' ')
                   .replaceInStrings("@", source));
+}
+
+// The final name is taken only when nothing is there at the end: a file that appeared there
+// while ffmpeg ran is kept and the result takes the next free name.
+TEST_F(MP3ConversionServiceTest, AFileMadeAtTheDestinationMeanwhileIsNeverOverwritten)
+{
+    const QString source = touch("Track.wav");
+    useStub("for last; do :; done\necho mp3 > \"$last\"\necho theirs > \"$(dirname "
+            "\"$last\")/Track.mp3\"\n");
+    const Outcome outcome = run(source, 192);
+    ASSERT_TRUE(outcome.output);
+    EXPECT_EQ(outcome.output->toLocalFile(), m_dir.filePath("Track (MP3 1).mp3"));
+    EXPECT_EQ(test::TestAudioFiles::readAll(m_dir.filePath("Track (MP3 1).mp3")), "mp3\n");
+    EXPECT_EQ(test::TestAudioFiles::readAll(m_dir.filePath("Track.mp3")), "theirs\n");
+    EXPECT_TRUE(test::TestAudioFiles::leftoverTemporaries(m_dir.path()).isEmpty());
 }
 
 TEST_F(MP3ConversionServiceTest, ConvertsRealFilesAtTheChosenBitRate)
