@@ -75,7 +75,7 @@ std::pair<dev_t, ino_t> identity(const struct stat &info)
 void removeIfStale(int folder, const char *name)
 {
     struct stat listed;
-    if (::fstatat(folder, name, &listed, AT_SYMLINK_NOFOLLOW) != 0 ||
+    if (::fstatat(folder, name, &listed, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(listed.st_mode) ||
         g_held.contains(identity(listed)))
         return;
     const int fd =
