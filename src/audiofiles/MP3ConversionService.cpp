@@ -6,12 +6,14 @@
 #include "platform/HeldTemporaryFile.h"
 #include "platform/LocalFile.h"
 
+#include <QCoroFuture>
 #include <QCoroSignal>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringDecoder>
+#include <QtConcurrent>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -89,25 +91,28 @@ void syncFolder(const QString &folder)
     }
 }
 
+struct Placed
+{
+    QUrl url;
+    int error = 0;
+};
+
 // Flushes the finished temporary file and gives it the first free final name: a name taken
-// meanwhile is never overwritten. The final address; throws ConversionError.
-QUrl putInPlace(HeldTemporaryFile &output, const QUrl &source, QUrl destination)
+// meanwhile is never overwritten. Blocking.
+Placed putInPlace(HeldTemporaryFile &output, const QUrl &source, QUrl destination)
 {
     constexpr int kAttempts = 64;
-    int error = ::fdatasync(output.descriptor()) == 0 ? 0 : errno;
-    for (int attempt = 0; error == 0 && attempt < kAttempts; ++attempt) {
-        error = output.renameTo(LocalFile::path(destination), false);
-        if (error == 0) {
+    if (::fdatasync(output.descriptor()) != 0)
+        return {destination, errno};
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const int error = output.renameTo(LocalFile::path(destination), false);
+        if (error == 0)
             syncFolder(QFileInfo(LocalFile::path(destination)).absolutePath());
-            return destination;
-        }
-        if (error == EEXIST) {
-            destination = MP3ConversionService::uniqueDestination(source);
-            error = 0;
-        }
+        if (error != EEXIST)
+            return {destination, error};
+        destination = MP3ConversionService::uniqueDestination(source);
     }
-    throw MP3ConversionService::ConversionError::failed(
-        systemError(LocalFile::path(destination), error != 0 ? error : EEXIST));
+    return {destination, EEXIST};
 }
 
 } // namespace
@@ -197,8 +202,12 @@ QCoro::Task<QUrl> MP3ConversionService::convert(QUrl source, int bitrateKbps, st
     });
     process.start();
     // A stop (the application quits) kills and reaps ffmpeg and removes its partial file at
-    // once, whether or not this coroutine ever resumes.
-    std::stop_callback onStop(stop, [&process, &output] {
+    // once, whether or not this coroutine ever resumes. A finished file being put in place
+    // is left to that.
+    bool placing = false;
+    std::stop_callback onStop(stop, [&process, &output, &placing] {
+        if (placing)
+            return;
         process.kill();
         process.waitForFinished(-1);
         output.discard();
@@ -223,8 +232,16 @@ QCoro::Task<QUrl> MP3ConversionService::convert(QUrl source, int bitrateKbps, st
     // ffmpeg truncates and writes the file created for it; exit status 0 alone is no proof.
     struct stat written;
     if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0 &&
-        output.isStillNamed() && ::fstat(output.descriptor(), &written) == 0 && written.st_size > 0)
-        co_return putInPlace(output, source, destination);
+        output.isStillNamed() && ::fstat(output.descriptor(), &written) == 0 &&
+        written.st_size > 0) {
+        placing = true;
+        auto putting = QtConcurrent::run(
+            [&output, source, destination] { return putInPlace(output, source, destination); });
+        const Placed placed = co_await putting;
+        if (placed.error != 0)
+            throw ConversionError::failed(systemError(LocalFile::path(placed.url), placed.error));
+        co_return placed.url;
+    }
 
     auto decoder = QStringDecoder(QStringDecoder::Utf8);
     QString text = decoder.decode(collected);
