@@ -9,6 +9,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -104,6 +105,14 @@ QByteArray ChildProcess::read(qsizetype maximum, std::stop_token stop)
         chunk.truncate(count > 0 ? static_cast<qsizetype>(count) : 0);
         return chunk;
     }
+}
+
+void ChildProcess::dieWithParent(pid_t parent)
+{
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // The parent may have died before the request took effect.
+    if (::getppid() != parent)
+        ::_exit(127);
 }
 
 void ChildProcess::kill()

@@ -37,6 +37,12 @@ public:
 
     pid_t pid() const { return m_pid; }
 
+    // For a QProcess child modifier (in the forked child before exec; async-signal-safe):
+    // the child is killed when the thread that started it ends, which for a thread living as
+    // long as the process means when the process dies, even by SIGKILL. `parent` is the
+    // starting process's id, read before the start.
+    static void dieWithParent(pid_t parent);
+
 private:
     pid_t m_pid = -1;
     int m_output = -1;

@@ -3,14 +3,17 @@
 #include "ChildProcess.h"
 #include "FFmpegExecutable.h"
 #include "platform/BrivelloLocalization.h"
+#include "platform/HeldTemporaryFile.h"
 #include "platform/LocalFile.h"
 
+#include <QCoroFuture>
 #include <QCoroSignal>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringDecoder>
+#include <QtConcurrent>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -37,73 +40,83 @@ QString MP3ConversionService::ConversionError::errorDescription() const
 
 namespace {
 
-// A file handed to ffmpeg. QProcess encodes arguments as UTF-8, so a path that is not UTF-8
-// reaches the child as a descriptor opened here, /proc/self/fd/N, inherited by that child only.
-// The output is always created here, so the service knows the file at the path is its own.
-class ChildFile
+QString systemError(const QString &path, int error)
+{
+    return LocalFile::displayName(QFileInfo(path).fileName()) + QStringLiteral(": ") +
+           QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool isUtf8(const QString &path)
+{
+    return LocalFile::encodeName(path) == path.toUtf8();
+}
+
+// The source handed to ffmpeg. QProcess encodes arguments as UTF-8, so a path that is not
+// UTF-8 reaches the child as a descriptor opened here, /proc/self/fd/N, inherited by that child.
+class ChildInput
 {
 public:
-    ChildFile(const QUrl &url, int flags)
+    explicit ChildInput(const QUrl &url)
         : m_path(LocalFile::path(url))
-        , m_utf8(LocalFile::encodeName(m_path) == m_path.toUtf8())
     {
-        if (m_utf8 && !(flags & O_CREAT))
+        if (isUtf8(m_path))
             return;
-        m_fd = ::open(LocalFile::nativePath(url).constData(), flags | O_CLOEXEC, 0666);
-        if (m_fd < 0) {
-            throw MP3ConversionService::ConversionError::failed(
-                LocalFile::displayName(QFileInfo(m_path).fileName()) + QStringLiteral(": ") +
-                QString::fromLocal8Bit(std::strerror(errno)));
-        }
-        m_created = flags & O_CREAT;
+        m_fd = ::open(LocalFile::nativePath(url).constData(), O_RDONLY | O_CLOEXEC);
+        if (m_fd < 0)
+            throw MP3ConversionService::ConversionError::failed(systemError(m_path, errno));
     }
-    // A file this object created goes away unless kept: a failed or never started conversion
-    // leaves nothing behind.
-    ~ChildFile()
+    ~ChildInput()
     {
-        if (m_created && !m_kept && isOurs())
-            ::unlink(LocalFile::encodeName(m_path).constData());
         if (m_fd >= 0)
             ::close(m_fd);
     }
-    ChildFile(const ChildFile &) = delete;
-    ChildFile &operator=(const ChildFile &) = delete;
+    ChildInput(const ChildInput &) = delete;
+    ChildInput &operator=(const ChildInput &) = delete;
 
-    bool isDescriptor() const { return !m_utf8; }
     QString argument() const
     {
-        return isDescriptor() ? QStringLiteral("/proc/self/fd/%1").arg(m_fd) : m_path;
+        return m_fd >= 0 ? QStringLiteral("/proc/self/fd/%1").arg(m_fd) : m_path;
     }
-    // Runs in the forked child before exec: async-signal-safe calls only.
-    void inherit() const
-    {
-        if (isDescriptor())
-            ::fcntl(m_fd, F_SETFD, 0);
-    }
-    // Whether the file at the path is still the one created here and now holds data.
-    bool holdsOutput() const
-    {
-        struct stat info;
-        return isOurs() && ::fstat(m_fd, &info) == 0 && info.st_size > 0;
-    }
-    void keep() { m_kept = true; }
+    int inherited() const { return m_fd; }
 
 private:
-    bool isOurs() const
-    {
-        struct stat opened;
-        struct stat named;
-        return m_fd >= 0 && ::fstat(m_fd, &opened) == 0 &&
-               ::stat(LocalFile::encodeName(m_path).constData(), &named) == 0 &&
-               opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
-    }
-
     QString m_path;
-    bool m_utf8 = true;
     int m_fd = -1;
-    bool m_created = false;
-    bool m_kept = false;
 };
+
+void syncFolder(const QString &folder)
+{
+    const int fd =
+        ::open(LocalFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+struct Placed
+{
+    QUrl url;
+    int error = 0;
+};
+
+// Flushes the finished temporary file and gives it the first free final name: a name taken
+// meanwhile is never overwritten. Blocking.
+Placed putInPlace(HeldTemporaryFile &output, const QUrl &source, QUrl destination)
+{
+    constexpr int kAttempts = 64;
+    if (::fdatasync(output.descriptor()) != 0)
+        return {destination, errno};
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const int error = output.renameTo(LocalFile::path(destination), false);
+        if (error == 0)
+            syncFolder(QFileInfo(LocalFile::path(destination)).absolutePath());
+        if (error != EEXIST)
+            return {destination, error};
+        destination = MP3ConversionService::uniqueDestination(source);
+    }
+    return {destination, EEXIST};
+}
 
 } // namespace
 
@@ -145,60 +158,96 @@ QUrl MP3ConversionService::uniqueDestination(const QUrl &source)
     }
 }
 
-QCoro::Task<QUrl> MP3ConversionService::convert(QUrl source, int bitrateKbps)
+QCoro::Task<QUrl> MP3ConversionService::convert(QUrl source, int bitrateKbps, std::stop_token stop)
 {
     const std::optional<QUrl> ffmpeg = FFmpegExecutable::url();
     if (!ffmpeg)
         throw ConversionError::unavailable();
+    if (stop.stop_requested())
+        throw OperationCancelled();
     const QUrl destination = uniqueDestination(source);
-    const ChildFile inputFile(source, O_RDONLY);
-    ChildFile outputFile(destination, O_WRONLY | O_CREAT | O_EXCL);
+    const QString folder = QFileInfo(LocalFile::path(destination)).absolutePath();
+    const ChildInput input(source);
+    // ffmpeg writes into a temporary file of ours; only a finished file gets the final name.
+    HeldTemporaryFile::removeStale(folder);
+    HeldTemporaryFile output(folder, QStringLiteral("mp3"), 0666);
+    if (!output.isOpen())
+        throw ConversionError::failed(systemError(LocalFile::path(destination), output.error()));
+    const int inheritedOutput = isUtf8(output.path()) ? -1 : output.descriptor();
 
     // One merged channel, drained by the event loop while ffmpeg runs, so it never blocks on
     // a full pipe.
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setProgram(ffmpeg->toLocalFile());
-    QStringList arguments =
-        ffmpegArguments(inputFile.argument(), bitrateKbps, outputFile.argument());
-    if (outputFile.isDescriptor()) { // no extension to tell ffmpeg the format
+    QStringList arguments = ffmpegArguments(
+        input.argument(),
+        bitrateKbps,
+        inheritedOutput >= 0 ? QStringLiteral("/proc/self/fd/%1").arg(inheritedOutput)
+                             : output.path());
+    if (inheritedOutput >= 0) { // no extension to tell ffmpeg the format
         arguments.insert(arguments.size() - 1, QStringLiteral("-f"));
         arguments.insert(arguments.size() - 1, QStringLiteral("mp3"));
     }
     process.setArguments(arguments);
-    process.setChildProcessModifier([&inputFile, &outputFile] {
-        inputFile.inherit();
-        outputFile.inherit();
+    // This runs on the main thread, which lives as long as the process: ffmpeg dies with it.
+    const pid_t parent = ::getpid();
+    const int inheritedInput = input.inherited();
+    process.setChildProcessModifier([parent, inheritedInput, inheritedOutput] {
+        ChildProcess::dieWithParent(parent);
+        for (const int fd : {inheritedInput, inheritedOutput})
+            if (fd >= 0)
+                ::fcntl(fd, F_SETFD, 0);
     });
-    QByteArray output;
+    QByteArray collected;
     QObject::connect(&process, &QProcess::readyReadStandardOutput, &process, [&] {
-        output += process.readAllStandardOutput();
+        collected += process.readAllStandardOutput();
     });
     process.start();
+    // A stop (the application quits) kills and reaps ffmpeg and removes its partial file at
+    // once, whether or not this coroutine ever resumes. A finished file being put in place
+    // is left to that.
+    bool placing = false;
+    std::stop_callback onStop(stop, [&process, &output, &placing] {
+        if (placing)
+            return;
+        process.kill();
+        process.waitForFinished(-1);
+        output.discard();
+    });
     // Awaited operations are named locals: GCC 12 mishandles temporaries inside co_await.
     // Starting ends in Running or, when the program cannot run, NotRunning.
     while (process.state() == QProcess::Starting) {
         auto changing = qCoro(&process, &QProcess::stateChanged);
         co_await changing;
     }
-    if (process.error() == QProcess::FailedToStart)
+    if (process.error() == QProcess::FailedToStart && !stop.stop_requested())
         throw ProcessLaunchError(process.errorString().toStdString());
     // A child that already ended emits nothing more: only wait for one still running.
     if (process.state() != QProcess::NotRunning) {
         auto finishing = qCoro(&process, &QProcess::finished);
         co_await finishing;
     }
-    output += process.readAllStandardOutput();
+    if (stop.stop_requested())
+        throw OperationCancelled();
+    collected += process.readAllStandardOutput();
 
     // ffmpeg truncates and writes the file created for it; exit status 0 alone is no proof.
+    struct stat written;
     if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0 &&
-        outputFile.holdsOutput()) {
-        outputFile.keep();
-        co_return destination;
+        output.isStillNamed() && ::fstat(output.descriptor(), &written) == 0 &&
+        written.st_size > 0) {
+        placing = true;
+        auto putting = QtConcurrent::run(
+            [&output, source, destination] { return putInPlace(output, source, destination); });
+        const Placed placed = co_await putting;
+        if (placed.error != 0)
+            throw ConversionError::failed(systemError(LocalFile::path(placed.url), placed.error));
+        co_return placed.url;
     }
 
     auto decoder = QStringDecoder(QStringDecoder::Utf8);
-    QString text = decoder.decode(output);
+    QString text = decoder.decode(collected);
     if (decoder.hasError())
         text.clear();
     throw ConversionError::failed(text.trimmed());

@@ -5,11 +5,13 @@
 #include <QUrl>
 #include <qcoro/qcorotask.h>
 #include <stdexcept>
+#include <stop_token>
 
 namespace brivello {
 
-// Converts one audio file to a constant-bit-rate MP3 beside it by running ffmpeg. The child
-// runs from the main thread's event loop and is awaited, never waited on. Stateless.
+// Converts one audio file to a constant-bit-rate MP3 beside it by running ffmpeg into a hidden
+// temporary file that gets the final name only when finished. The child runs from the main
+// thread's event loop and is awaited, never waited on; it dies with the application. Stateless.
 class MP3ConversionService
 {
 public:
@@ -39,8 +41,10 @@ public:
     };
 
     // The new file's address. Throws ConversionError, or ProcessLaunchError when ffmpeg cannot
-    // be started. A failed conversion leaves no output file behind.
-    static QCoro::Task<QUrl> convert(QUrl source, int bitrateKbps);
+    // be started. A failed conversion leaves no output file behind. A stop request kills and
+    // reaps ffmpeg and removes its partial output at once; the task then throws
+    // OperationCancelled, if it resumes at all.
+    static QCoro::Task<QUrl> convert(QUrl source, int bitrateKbps, std::stop_token stop = {});
 
     static QUrl uniqueDestination(const QUrl &source);
     static QStringList

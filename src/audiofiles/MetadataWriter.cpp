@@ -13,7 +13,6 @@
 
 #include <QCoroFuture>
 #include <QFileInfo>
-#include <QUuid>
 #include <QtConcurrent>
 
 namespace brivello {
@@ -47,7 +46,7 @@ void rewrite(const QString &path,
     const QString fileName = QFileInfo(path).fileName();
     try {
         const FileByteSource source(path);
-        SafeFileReplace output(path, MetadataWriter::temporaryFileName(tempExtension));
+        SafeFileReplace output(path, tempExtension);
         const RewritePlan plan = planner(source, tags, artwork);
         plan.writeTo(source, output);
         output.commit();
@@ -112,13 +111,6 @@ template <typename Work> QFuture<std::optional<WriteError>> startOffThread(Work 
 }
 
 } // namespace
-
-QString MetadataWriter::temporaryFileName(const QString &extension)
-{
-    return QStringLiteral(".brivello-") +
-           QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QLatin1Char('.') +
-           extension;
-}
 
 QCoro::Task<> MetadataWriter::write(AudioTags tags, bool removeArtwork, QUrl url)
 {

@@ -45,9 +45,6 @@ public:
     static QString outputType(const QString &extension);
     // Whether the picture's bytes stand in the file's tag area. Reads in pieces.
     static bool containsArtworkBytes(const QByteArray &artwork, const QString &path);
-
-    // ".brivello-<UUID>.<extension>"
-    static QString temporaryFileName(const QString &extension);
 };
 
 } // namespace brivello

@@ -1,6 +1,7 @@
 // The ffmpeg stream-copy path for containers without a rewriter of their own, and the check
 // that a written cover stands in the file's tag area.
 #include "ByteSource.h"
+#include "ChildProcess.h"
 #include "FFmpegExecutable.h"
 #include "FileByteSource.h"
 #include "Id3v2Tag.h"
@@ -16,6 +17,7 @@
 #include <QSet>
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
+#include <unistd.h>
 
 namespace brivello {
 
@@ -121,7 +123,7 @@ void MetadataWriter::exportWithMetadata(const AudioTags &tags,
     if (format.isEmpty() || program.isEmpty())
         throw WriteError::unsupportedFormat(info.suffix());
     try {
-        SafeFileReplace output(path, temporaryFileName(info.suffix()));
+        SafeFileReplace output(path, info.suffix());
         QStringList arguments = {QStringLiteral("-nostdin"),
                                  QStringLiteral("-v"),
                                  QStringLiteral("error"),
@@ -148,7 +150,10 @@ void MetadataWriter::exportWithMetadata(const AudioTags &tags,
                       << QString::fromLatin1(key) + QLatin1Char('=') + value;
         arguments << QStringLiteral("-f") << format << output.tempPath();
 
+        // This pool thread waits for ffmpeg, so ffmpeg ends before it and dies with the process.
         QProcess process;
+        const pid_t parent = ::getpid();
+        process.setChildProcessModifier([parent] { ChildProcess::dieWithParent(parent); });
         process.start(program, arguments);
         const bool finished = process.waitForStarted() && process.waitForFinished(kExportTimeoutMs);
         if (!finished) {

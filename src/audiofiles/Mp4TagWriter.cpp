@@ -180,7 +180,7 @@ bool Mp4TagWriter::write(const AudioTags &tags, bool removeArtwork, const QStrin
 {
     const QFileInfo info(path);
     const FileByteSource source(path);
-    SafeFileReplace output(path, MetadataWriter::temporaryFileName(info.suffix()));
+    SafeFileReplace output(path, info.suffix());
     output.copyFrom(source.fileDescriptor(), 0, source.size());
     {
         const QByteArray name = LocalFile::encodeName(output.tempPath());

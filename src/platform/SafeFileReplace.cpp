@@ -1,5 +1,6 @@
 #include "SafeFileReplace.h"
 
+#include "HeldTemporaryFile.h"
 #include "LocalFile.h"
 
 #include <QFile>
@@ -58,7 +59,7 @@ SafeFileReplace::Failure SafeFileReplace::failureFor(int errnoValue)
     }
 }
 
-SafeFileReplace::SafeFileReplace(const QString &targetPath, const QString &tempFileName)
+SafeFileReplace::SafeFileReplace(const QString &targetPath, const QString &tempExtension)
     : m_target(targetPath)
 {
     // Through a symbolic link the file it points to is rewritten; renaming over the link
@@ -95,34 +96,29 @@ SafeFileReplace::SafeFileReplace(const QString &targetPath, const QString &tempF
     if (!isWritable(encoded(folder), folderInfo.st_mode))
         throw Error(Failure::PermissionDenied, EACCES, folder);
 
-    m_temp = folder + QLatin1Char('/') + tempFileName;
-    m_fd = ::open(encoded(m_temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (m_fd < 0) {
-        const int code = errno;
-        m_temp.clear(); // not ours: never remove it
-        throw Error(failureFor(code), code, folder);
-    }
+    HeldTemporaryFile::removeStale(folder);
+    m_temp = std::make_unique<HeldTemporaryFile>(folder, tempExtension);
+    if (!m_temp->isOpen())
+        throw Error(failureFor(m_temp->error()), m_temp->error(), folder);
+    m_fd = m_temp->descriptor();
 }
 
-SafeFileReplace::~SafeFileReplace()
+SafeFileReplace::~SafeFileReplace() = default;
+
+const QString &SafeFileReplace::tempPath() const
 {
-    if (!m_committed)
-        discard();
+    return m_temp->path();
 }
 
 void SafeFileReplace::discard() noexcept
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    m_temp->discard();
     m_fd = -1;
-    if (!m_temp.isEmpty())
-        ::unlink(encoded(m_temp).constData());
 }
 
 void SafeFileReplace::fail(int errnoValue, const QString &path)
 {
     discard();
-    m_temp.clear();
     throw Error(failureFor(errnoValue), errnoValue, path);
 }
 
@@ -186,11 +182,8 @@ void SafeFileReplace::copyFrom(int sourceFd, qint64 offset, qint64 length)
 
 void SafeFileReplace::commit()
 {
+    // The descriptor stays open through the rename: it carries the lock that keeps sweeps off.
     if (::fdatasync(m_fd) != 0 || ::fchmod(m_fd, m_mode) != 0)
-        fail(errno, m_target);
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0)
         fail(errno, m_target);
 
     // A file trashed or renamed while we worked must not come back under its old name.
@@ -202,9 +195,9 @@ void SafeFileReplace::commit()
     if (info.st_dev != m_device || info.st_ino != m_inode)
         fail(ENOENT, m_target);
 
-    if (::rename(encoded(m_temp).constData(), encoded(m_target).constData()) != 0)
-        fail(errno, m_target);
-    m_committed = true;
+    if (const int error = m_temp->renameTo(m_target, true))
+        fail(error, m_target);
+    m_fd = -1;
 
     const int folder = ::open(encoded(QFileInfo(m_target).absolutePath()).constData(),
                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);

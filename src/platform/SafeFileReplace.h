@@ -3,14 +3,18 @@
 #include <QByteArray>
 #include <QString>
 #include <exception>
+#include <memory>
 #include <sys/types.h>
 
 namespace brivello {
 
-// Rewrites one file through a hidden temporary file in the same folder: the new content is
-// written and flushed there, takes the original's permissions and is renamed over it. The
-// temporary file is removed on every failure (and by the destructor unless committed).
-// Blocking; used from worker threads while the caller holds the path's write lock.
+class HeldTemporaryFile;
+
+// Rewrites one file through a hidden temporary file of ours in the same folder (a
+// HeldTemporaryFile): the new content is written and flushed there, takes the original's
+// permissions and is renamed over it. The temporary file is removed on every failure (and by the
+// destructor unless committed); what a killed process left in the folder goes before a rewrite
+// starts. Blocking; used from worker threads while the caller holds the path's write lock.
 class SafeFileReplace
 {
 public:
@@ -32,15 +36,16 @@ public:
         QByteArray m_what;
     };
 
-    // Checks that the target exists and may be written, then creates the empty temporary
-    // file `tempFileName` beside it. A symbolic link is followed to its file. Throws Error.
-    SafeFileReplace(const QString &targetPath, const QString &tempFileName);
+    // Checks that the target exists and may be written, removes stale temporaries of ours beside
+    // it, then creates the empty temporary file, named with `tempExtension`. A symbolic link is
+    // followed to its file. Throws Error.
+    SafeFileReplace(const QString &targetPath, const QString &tempExtension);
     ~SafeFileReplace();
     SafeFileReplace(const SafeFileReplace &) = delete;
     SafeFileReplace &operator=(const SafeFileReplace &) = delete;
 
     const QString &targetPath() const { return m_target; }
-    const QString &tempPath() const { return m_temp; }
+    const QString &tempPath() const;
 
     void write(const char *data, qint64 size);
     void write(const QByteArray &bytes) { write(bytes.constData(), bytes.size()); }
@@ -61,9 +66,8 @@ private:
     void discard() noexcept;
 
     QString m_target;
-    QString m_temp;
+    std::unique_ptr<HeldTemporaryFile> m_temp;
     int m_fd = -1;
-    bool m_committed = false;
     dev_t m_device = 0;
     ino_t m_inode = 0;
     mode_t m_mode = 0;

@@ -13,6 +13,11 @@ ConversionRun::ConversionRun(LibraryStore &store)
     , m_store(store)
 {}
 
+ConversionRun::~ConversionRun()
+{
+    m_stop.request_stop();
+}
+
 void ConversionRun::convertQueuedItems()
 {
     bool added = false;
@@ -77,13 +82,15 @@ QCoro::Task<> ConversionRun::convertItem(QUuid id)
     std::optional<QUrl> output;
     QString failure;
     try {
-        output = co_await MP3ConversionService::convert(source, bitrate);
+        QCoro::Task<QUrl> converting =
+            MP3ConversionService::convert(source, bitrate, m_stop.get_token());
+        output = co_await converting;
     } catch (const MP3ConversionService::ConversionError &error) {
         failure = error.descriptionKey();   // looked up when the row is drawn
     } catch (const std::exception &error) { // ProcessLaunchError, file system errors
         failure = QString::fromLocal8Bit(error.what());
     }
-    if (!self)
+    if (!self) // stopped with the application: the item stays as it was restored
         co_return;
     if (output) {
         if (updateItem(id, [](ConversionItem &item) {

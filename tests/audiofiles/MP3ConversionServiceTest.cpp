@@ -2,6 +2,7 @@
 
 #include "audiofiles/FFmpegExecutable.h"
 #include "audiofiles/ProcessLaunchError.h"
+#include "platform/HeldTemporaryFile.h"
 #include "platform/LocalFile.h"
 #include "support/AudioFixtures.h"
 #include "support/TestAudioFiles.h"
@@ -105,6 +106,10 @@ TEST_F(MP3ConversionServiceTest, ChoosesAFreeNameBesideTheSource)
 {
     touch("Mix.flac");
     EXPECT_EQ(destinationFor("Mix.flac"), "Mix.mp3");
+    // Hidden temporaries of ours, running or left, never count as taken names.
+    const HeldTemporaryFile running(m_dir.path(), "mp3");
+    ASSERT_TRUE(running.isOpen());
+    EXPECT_EQ(destinationFor("Mix.flac"), "Mix.mp3");
     touch("Mix.mp3");
     EXPECT_EQ(destinationFor("Mix.flac"), "Mix (MP3 1).mp3");
     touch("Mix (MP3 1).mp3");
@@ -124,12 +129,35 @@ TEST_F(MP3ConversionServiceTest, RunsTheExactCommandLine)
     const Outcome outcome = run(source, 320);
     ASSERT_TRUE(outcome.output);
     EXPECT_EQ(outcome.output->toLocalFile(), m_dir.filePath("Track.mp3"));
-    EXPECT_EQ(
-        QString::fromUtf8(test::TestAudioFiles::readAll(args)).split('\n', Qt::SkipEmptyParts),
-        QStringLiteral("-nostdin -y -i @ -vn -map_metadata 0 -c:a libmp3lame -b:a 320k")
-                .split(' ')
-                .replaceInStrings("@", source)
-            << m_dir.filePath("Track.mp3"));
+    EXPECT_EQ(test::TestAudioFiles::readAll(m_dir.filePath("Track.mp3")), "mp3\n");
+    QStringList passed =
+        QString::fromUtf8(test::TestAudioFiles::readAll(args)).split('\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(passed.isEmpty());
+    // ffmpeg writes a hidden temporary file of ours beside it, renamed once finished.
+    const QFileInfo written(passed.takeLast());
+    EXPECT_EQ(written.absolutePath(), QFileInfo(m_dir.path()).absoluteFilePath());
+    EXPECT_TRUE(HeldTemporaryFile::isOurName(written.fileName().toUtf8()));
+    EXPECT_EQ(written.suffix(), "mp3");
+    EXPECT_FALSE(written.exists());
+    EXPECT_EQ(passed,
+              QStringLiteral("-nostdin -y -i @ -vn -map_metadata 0 -c:a libmp3lame -b:a 320k")
+                  .split(' ')
+                  .replaceInStrings("@", source));
+}
+
+// The final name is taken only when nothing is there at the end: a file that appeared there
+// while ffmpeg ran is kept and the result takes the next free name.
+TEST_F(MP3ConversionServiceTest, AFileMadeAtTheDestinationMeanwhileIsNeverOverwritten)
+{
+    const QString source = touch("Track.wav");
+    useStub("for last; do :; done\necho mp3 > \"$last\"\necho theirs > \"$(dirname "
+            "\"$last\")/Track.mp3\"\n");
+    const Outcome outcome = run(source, 192);
+    ASSERT_TRUE(outcome.output);
+    EXPECT_EQ(outcome.output->toLocalFile(), m_dir.filePath("Track (MP3 1).mp3"));
+    EXPECT_EQ(test::TestAudioFiles::readAll(m_dir.filePath("Track (MP3 1).mp3")), "mp3\n");
+    EXPECT_EQ(test::TestAudioFiles::readAll(m_dir.filePath("Track.mp3")), "theirs\n");
+    EXPECT_TRUE(test::TestAudioFiles::leftoverTemporaries(m_dir.path()).isEmpty());
 }
 
 TEST_F(MP3ConversionServiceTest, ConvertsRealFilesAtTheChosenBitRate)

@@ -62,7 +62,7 @@ TEST_F(MetadataWriterFailureTest, AFileReplacedMeanwhileIsNotOverwritten)
 {
     const QString file = path("e.bin");
     TestAudioFiles::writeAll(file, "original");
-    SafeFileReplace replace(file, ".brivello-test.bin");
+    SafeFileReplace replace(file, "bin");
     replace.write(QByteArray("new"));
     // Trashed and another file put in its place while the rewrite ran.
     ASSERT_TRUE(QFile::rename(file, path("trashed.bin")));
@@ -108,14 +108,14 @@ TEST_F(MetadataWriterFailureTest, CopiesFromFilesTheKernelCannotCopyAndStopsAtTh
     const QString file = path("f.bin");
     TestAudioFiles::writeAll(file, "old");
     {
-        SafeFileReplace replace(file, ".brivello-copy.bin");
+        SafeFileReplace replace(file, "bin");
         replace.write(QByteArray("head"));
         replace.copyFrom(memory, 5, content.size() - 5);
         replace.commit();
     }
     EXPECT_EQ(TestAudioFiles::readAll(file), "head" + content.mid(5));
 
-    SafeFileReplace shortSource(file, ".brivello-short.bin");
+    SafeFileReplace shortSource(file, "bin");
     EXPECT_THROW(shortSource.copyFrom(memory, content.size() - 2, 10), SafeFileReplace::Error);
     ::close(memory);
     EXPECT_TRUE(TestAudioFiles::leftoverTemporaries(m_dir.path()).isEmpty());

@@ -1,8 +1,12 @@
+#include "audiofiles/FFmpegExecutable.h"
 #include "library/LibrarySections.h"
 #include "library/TrackImporter.h"
 #include "platform/Defaults.h"
+#include "platform/HeldTemporaryFile.h"
 #include "platform/LocalFile.h"
 #include "shell/ActionButton.h"
+#include "support/AudioFixtures.h"
+#include "support/ChildProcesses.h"
 #include "support/TestAudioFiles.h"
 #include "support/ui/EndToEndFixture.h"
 #include "workspaces/ui/ConverterView.h"
@@ -14,9 +18,12 @@
 #include <QFile>
 #include <QHelpEvent>
 #include <QMap>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
 #include <cstdio>
+#include <unistd.h>
 
 namespace brivello {
 namespace {
@@ -199,6 +206,49 @@ TEST_F(CoversConverterEndToEndTest, AnItemThatStopsWaitingDuringARunIsNotConvert
     EXPECT_EQ(after.at(1).status.kind, ConversionItem::Status::completed);
     EXPECT_FALSE(after.at(1).outputURL.has_value());
     EXPECT_EQ(after.at(2).status.message, QStringLiteral("failed elsewhere"));
+}
+
+// Quitting while ffmpeg writes stops it: nothing runs on, no partial file stays beside the
+// source, and after the restart the item waits for a run that writes the first free name.
+TEST_F(CoversConverterEndToEndTest, QuittingDuringAConversionStopsFfmpegAndTheItemWaitsAgain)
+{
+    // The real ffmpeg at the speed of playback, so the quit comes while it writes.
+    QTemporaryDir tools;
+    const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    ASSERT_FALSE(ffmpeg.isEmpty());
+    test::writeScript(tools.filePath("MP3Converter/ffmpeg"),
+                      QStringLiteral("exec '%1' -re \"$@\"\n").arg(ffmpeg));
+    FFmpegExecutable::setPlacesForTesting(FFmpegExecutable::SearchPlaces{tools.path(), {}, {}});
+    const std::shared_ptr<void> restore(
+        nullptr, [](void *) { FFmpegExecutable::setPlacesForTesting(std::nullopt); });
+
+    const QString flac = makeAudio(QStringLiteral("quit/song.flac"), 30.0);
+    queueForConversion(urls({flac}));
+    ConverterView *converter = showSection<ConverterView>(Tab::converter);
+    ASSERT_TRUE(converter);
+    QTest::mouseClick(converter->convertButton(), Qt::LeftButton);
+    const QDir folder(path(QStringLiteral("quit")));
+    const auto everything = [&folder] {
+        return folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    };
+    pid_t running = 0;
+    ASSERT_TRUE(spinUntil(
+        [&] {
+            const QList<pid_t> found = test::ChildProcesses::of(::getpid(), "libmp3lame");
+            running = found.isEmpty() ? 0 : found.first();
+            return running != 0 && everything().size() == 2;
+        },
+        30000))
+        << "ffmpeg never started";
+    EXPECT_TRUE(HeldTemporaryFile::isOurName(everything().constFirst().toUtf8()));
+
+    restartApp();
+    EXPECT_TRUE(test::ChildProcesses::hasEnded(running)) << "ffmpeg runs on after the quit";
+    settle(300);
+    EXPECT_EQ(everything().join(", ").toStdString(), "song.flac");
+    ASSERT_EQ(store().conversionItems().size(), 1);
+    EXPECT_EQ(store().conversionItems().first().url, QUrl::fromLocalFile(flac));
+    EXPECT_EQ(store().conversionItems().first().status.kind, ConversionItem::Status::waiting);
 }
 
 } // namespace
