@@ -1,7 +1,6 @@
 #include "ContentArea.h"
 
 #include "MotionValue.h"
-#include "PlaylistMultiFileDragOverlay.h"
 #include "RoundedClipEffect.h"
 #include "ShellEvents.h"
 #include "SidebarSectionButton.h"
@@ -9,9 +8,12 @@
 #include "workspaces/SectionCatalog.h"
 #include "workspaces/ui/WorkspaceEmptyState.h"
 
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QTimer>
+#include <utility>
 
 namespace brivello {
 
@@ -75,7 +77,7 @@ void ContentArea::setSectionFactory(LibraryStore::LibraryTab tab, SectionFactory
 {
     m_factories.insert(int(tab), std::move(factory));
     if (m_store.activeTab() == tab) {
-        PlaylistMultiFileDragOverlay::deleteWhenNoDragRuns(m_view);
+        retire(m_view);
         m_view = nullptr;
         rebuild();
     }
@@ -92,9 +94,7 @@ void ContentArea::rebuild()
     const LibraryStore::LibraryTab tab = m_store.activeTab();
     if (m_view && m_view->property("brivelloSection").toInt() == int(tab))
         return;
-    // A drop on a section button switches sections while the drag that carried it still runs
-    // in the view being left.
-    PlaylistMultiFileDragOverlay::deleteWhenNoDragRuns(m_view);
+    retire(m_view);
     m_view = nullptr;
     const auto factory = m_factories.constFind(int(tab));
     QWidget *view = factory != m_factories.constEnd() ? (*factory)(this) : placeholder(tab);
@@ -106,6 +106,51 @@ void ContentArea::rebuild()
     view->show();
     m_view = view;
     m_highlight->raise();
+}
+
+void ContentArea::retire(QWidget *view)
+{
+    if (!view)
+        return;
+    // Never deleted here: this may run inside the drag (QDrag::exec) or another event handler
+    // of the view, which goes on using the view once the drop returns to it.
+    view->hide();
+    m_retired.append(view);
+    scheduleDisposal();
+}
+
+void ContentArea::scheduleDisposal()
+{
+    if (m_disposalScheduled)
+        return;
+    m_disposalScheduled = true;
+    QTimer::singleShot(0, this, &ContentArea::disposeRetiredViews);
+}
+
+void ContentArea::disposeRetiredViews()
+{
+    m_disposalScheduled = false;
+    QList<QPointer<QWidget>> waiting;
+    for (const QPointer<QWidget> &view : std::exchange(m_retired, {})) {
+        if (!view)
+            continue;
+        // Every drag, Qt's own (QAbstractItemView::startDrag) and the row lists', is a QDrag
+        // whose parent is its source; Qt deletes it only after QDrag::exec has returned there.
+        const QList<QDrag *> drags = view->findChildren<QDrag *>();
+        if (drags.isEmpty()) {
+            // Deferred once more: it runs after the handler that got here has returned.
+            view->deleteLater();
+            continue;
+        }
+        waiting.append(view);
+        for (QDrag *drag : drags)
+            connect(drag,
+                    &QObject::destroyed,
+                    this,
+                    &ContentArea::scheduleDisposal,
+                    Qt::UniqueConnection);
+    }
+    m_retired += waiting;
 }
 
 void ContentArea::resizeEvent(QResizeEvent *event)

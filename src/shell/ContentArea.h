@@ -16,6 +16,8 @@ class MotionValue;
 // The large glass panel that shows the active section's view. Each section installs a
 // factory; a switch builds the entered section's view afresh and discards the one left.
 // Files dropped outside the views go to the playlist while the playlist is active.
+// A view left is hidden at once and deleted only once no drag it started runs: a drop on a
+// section button switches sections from inside that drag.
 class ContentArea : public GlassPanel
 {
     Q_OBJECT
@@ -45,11 +47,17 @@ protected:
 
 private:
     void rebuild();
+    // Hides the view left and deletes it later (see disposeRetiredViews).
+    void retire(QWidget *view);
+    void scheduleDisposal();
+    void disposeRetiredViews();
     QWidget *placeholder(LibraryStore::LibraryTab tab);
 
     LibraryStore &m_store;
     QHash<int, SectionFactory> m_factories;
     QPointer<QWidget> m_view;
+    QList<QPointer<QWidget>> m_retired;
+    bool m_disposalScheduled = false;
     QWidget *m_highlight = nullptr;
     bool m_highlighted = false;
     DropHandler m_playlistDrop;

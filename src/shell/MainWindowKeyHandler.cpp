@@ -12,6 +12,7 @@
 #include "platform/NotificationNames.h"
 #include "playback/TrackNavigation.h"
 #include "settings/HotkeyMatcher.h"
+#include "workspaces/DuplicateGroupRows.h"
 #include "workspaces/DuplicateWorkspace.h"
 
 #include <QAbstractSpinBox>
@@ -173,16 +174,11 @@ bool MainWindowKeyHandler::handle(const KeyStroke &stroke)
 
 bool MainWindowKeyHandler::selectAll()
 {
-    switch (m_store.activeTab()) {
-    case Tab::converter:
+    if (m_store.activeTab() == Tab::converter) {
         post(brivelloSelectAllConversionItems);
         return true;
-    default:
-        // In the duplicates section too: marking every copy would let one press of a card's
-        // button move them all to the Trash.
-        break;
     }
-    const QList<Track> visible = m_store.sections().visibleTracks();
+    const QList<Track> visible = shownTracks();
     QSet<QUuid> ids;
     ids.reserve(visible.size());
     for (const Track &track : visible)
@@ -202,6 +198,16 @@ bool MainWindowKeyHandler::selectAll()
             Qt::QueuedConnection);
     }
     return true;
+}
+
+QList<Track> MainWindowKeyHandler::shownTracks() const
+{
+    if (m_store.activeTab() != Tab::duplicates)
+        return m_store.sections().visibleTracks();
+    // The files of the cards, never the library behind them. No card gets marked: one press
+    // of a card's button must not move every copy to the Trash.
+    return DuplicateGroupRows::navigableTracks(m_store.duplicateSearch().groups,
+                                               m_store.duplicateTracks());
 }
 
 void MainWindowKeyHandler::navigate(int offset)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/Track.h"
 #include "settings/KeyStroke.h"
 
 #include <QSet>
@@ -49,6 +50,8 @@ private:
     // Some hotkey setting names exactly this key press.
     bool isBound(const KeyStroke &stroke) const;
     bool selectAll();
+    // The tracks the active section lists, in its order; select-all takes these.
+    QList<Track> shownTracks() const;
     void navigate(int offset);
     void undo();
     void trash();

@@ -14,23 +14,10 @@ namespace brivello {
 
 namespace {
 
-// The source of the drag that runs now (drags do not nest) and the views waiting for its end.
-QPointer<QWidget> &runningDragSource()
-{
-    static QPointer<QWidget> source;
-    return source;
-}
-
 PlaylistMultiFileDragOverlay::DragLoop &dragLoopForTesting()
 {
     static PlaylistMultiFileDragOverlay::DragLoop loop;
     return loop;
-}
-
-QList<QPointer<QWidget>> &viewsToDeleteAfterDrag()
-{
-    static QList<QPointer<QWidget>> views;
-    return views;
 }
 
 } // namespace
@@ -149,7 +136,6 @@ Qt::DropAction PlaylistMultiFileDragOverlay::execDrag(QWidget *source, const QLi
     drag->setMimeData(mime);
     drag->setPixmap(image);
     drag->setHotSpot(QPoint(16, 16));
-    runningDragSource() = source;
     Qt::DropAction action = Qt::IgnoreAction;
     if (const DragLoop &loop = dragLoopForTesting()) {
         action = loop(drag);
@@ -157,36 +143,12 @@ Qt::DropAction PlaylistMultiFileDragOverlay::execDrag(QWidget *source, const QLi
     } else {
         action = drag->exec(Qt::CopyAction, Qt::CopyAction);
     }
-    runningDragSource() = nullptr;
-    // Deferred, so the caller may still touch itself after this returns.
-    for (const QPointer<QWidget> &view : std::exchange(viewsToDeleteAfterDrag(), {})) {
-        if (view)
-            view->deleteLater();
-    }
     return action;
 }
 
 void PlaylistMultiFileDragOverlay::setDragLoopForTesting(DragLoop loop)
 {
     dragLoopForTesting() = std::move(loop);
-}
-
-bool PlaylistMultiFileDragOverlay::isDragRunningIn(const QWidget *view)
-{
-    const QWidget *source = runningDragSource();
-    return view && source && (source == view || view->isAncestorOf(source));
-}
-
-void PlaylistMultiFileDragOverlay::deleteWhenNoDragRuns(QWidget *view)
-{
-    if (!view)
-        return;
-    if (!isDragRunningIn(view)) {
-        delete view;
-        return;
-    }
-    view->hide();
-    viewsToDeleteAfterDrag().append(view);
 }
 
 } // namespace brivello

@@ -51,18 +51,12 @@ public:
     bool performDrop(const QMimeData *mime);
 
     // Starts the drag of `urls` from `source` as file copies; returns when it ends. The drop
-    // may switch sections, so `source` must not be deleted before this returns: views that
-    // may hold a drag's source are deleted through deleteWhenNoDragRuns().
+    // may switch sections: the content area keeps a view alive while a drag it started runs.
     static Qt::DropAction execDrag(QWidget *source, const QList<QUrl> &urls);
     // The platform's drag loop (QDrag::exec); a stand-in runs in its place where the platform
     // has none (the offscreen one returns at once). Empty restores the platform's.
     using DragLoop = std::function<Qt::DropAction(QDrag *)>;
     static void setDragLoopForTesting(DragLoop loop);
-    // True while a drag started by `view` or one of its children runs.
-    static bool isDragRunningIn(const QWidget *view);
-    // Deletes `view` now, or, while a drag it started runs, hides it and deletes it once the
-    // drag has returned to the code that started it.
-    static void deleteWhenNoDragRuns(QWidget *view);
 
 private:
     bool m_deferSelectionUntilMouseUp = false;

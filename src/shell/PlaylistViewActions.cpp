@@ -171,9 +171,11 @@ void PlaylistView::contextMenuEvent(QContextMenuEvent *event)
     const Area area = areaAt(event->pos(), &row);
     if (area != Area::content && area != Area::heart)
         return;
-    QMenu menu(this);
-    menu.addActions(trackMenuActions(row, &menu));
-    menu.exec(event->globalPos());
+    // A pop-up, not a nested event loop: a section switch may delete this list while it shows.
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addActions(trackMenuActions(row, menu));
+    menu->popup(event->globalPos());
 }
 
 void PlaylistView::dragEnterEvent(QDragEnterEvent *event)

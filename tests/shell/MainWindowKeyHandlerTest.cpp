@@ -188,13 +188,15 @@ TEST_F(MainWindowKeyHandlerTest, CtrlASelectsTheVisibleListOrTheSectionsOwn)
     EXPECT_TRUE(store().selectedIDs().isEmpty());
     EXPECT_EQ(store().selectedID(), std::nullopt);
 
-    // In duplicates as elsewhere: the section's visible list, never the cards' marks.
+    // In duplicates the files its cards list, never the library behind them nor the cards'
+    // marks: these groups name no file of the search, so nothing.
     groupLastTwo();
     store().setActiveTab(Tab::duplicates);
     select({ids[1]});
     EXPECT_TRUE(press(Qt::Key_A, Qt::ControlModifier));
     EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
-    EXPECT_EQ(store().selectedIDs().size(), store().sections().visibleTracks().size());
+    EXPECT_TRUE(store().selectedIDs().isEmpty());
+    EXPECT_EQ(store().selectedID(), std::nullopt);
 }
 
 TEST_F(MainWindowKeyHandlerTest, FavouriteRemoveAndTrashActOnTheSelectionAndUndo)

@@ -139,16 +139,17 @@ void QualityAnalysisList::contextMenuEvent(QContextMenuEvent *event)
     const int row = rowAt(event->pos());
     if (row < 0)
         return;
-    const QUuid id = m_model->trackAt(row).id;
-    const bool selected = m_model->isSelected(row);
-    QMenu menu(this);
-    menu.addAction(BrivelloLocalization::string(QStringLiteral("Удалить из анализа")),
-                   this,
-                   [this, id, selected] {
-                       m_store.removal().removeFromAnalysis(
-                           selected ? m_store.sections().activeSelection() : QSet<QUuid>{id});
-                   });
-    menu.exec(event->globalPos());
+    // The tracks the menu opened for, whatever the selection becomes while it shows; a pop-up,
+    // not a nested event loop, so a section switch may delete this list meanwhile.
+    const QSet<QUuid> targets = m_model->isSelected(row) ? m_store.sections().activeSelection()
+                                                         : QSet<QUuid>{m_model->trackAt(row).id};
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    LibraryStore *store = &m_store;
+    menu->addAction(BrivelloLocalization::string(QStringLiteral("Удалить из анализа")),
+                    store,
+                    [store, targets] { store->removal().removeFromAnalysis(targets); });
+    menu->popup(event->globalPos());
 }
 
 void QualityAnalysisList::dragEnterEvent(QDragEnterEvent *event)

@@ -52,9 +52,8 @@ public:
     QMenu *makeRowMenu(QWidget *parent);
     // The genre cell's pop-up: "Без жанра", then the store's genres; a choice assigns it.
     QMenu *makeGenreMenu(int row, QWidget *parent);
-    // Asks for an image ("Выберите обложку") and hands it with the rows' tracks to the cover
-    // batch.
-    void chooseArtwork(const QList<int> &rows);
+    // Asks for an image ("Выберите обложку") and hands it with the tracks to the cover batch.
+    void chooseArtwork(const QSet<QUuid> &ids);
     void toggleColumn(const QString &id);
     void autoSizeColumn(const QString &id);
 

@@ -161,25 +161,25 @@ QList<Track> FavoritesTableView::tracksOfRows(const QList<int> &rows) const
 QMenu *FavoritesTableView::makeRowMenu(QWidget *parent)
 {
     auto *menu = GenreToolsLook::menu(parent);
-    const QList<int> rows = selectedRowNumbers();
-    const QList<Track> tracks = tracksOfRows(rows);
-    menu->addAction(localized("Показать в файловом менеджере"), this, [this, tracks] {
-        m_store.favorites().openInFinder(idSetOf(tracks));
+    // The tracks, not the row numbers: rows re-sort while the menu is open (tags landing).
+    const QList<Track> tracks = tracksOfRows(selectedRowNumbers());
+    const QSet<QUuid> ids = idSetOf(tracks);
+    menu->addAction(localized("Показать в файловом менеджере"), this, [this, ids] {
+        m_store.favorites().openInFinder(ids);
     });
     menu->addSeparator();
-    menu->addAction(localized("Присвоить обложку…"), this, [this, rows] { chooseArtwork(rows); });
+    menu->addAction(localized("Присвоить обложку…"), this, [this, ids] { chooseArtwork(ids); });
     menu->addAction(localized("Отправить в конвертер"), this, [this, tracks] {
         m_store.importer().importForConversion(urlsOf(tracks));
     });
-    menu->addAction(localized("Отправить в анализ"), this, [this, tracks] {
-        m_store.favorites().addTracksToAnalysis(idSetOf(tracks));
+    menu->addAction(localized("Отправить в анализ"), this, [this, ids] {
+        m_store.favorites().addTracksToAnalysis(ids);
     });
     return menu;
 }
 
-void FavoritesTableView::chooseArtwork(const QList<int> &rows)
+void FavoritesTableView::chooseArtwork(const QSet<QUuid> &ids)
 {
-    const QSet<QUuid> ids = idSetOf(tracksOfRows(rows));
     if (ids.isEmpty())
         return;
     auto *dialog = new QFileDialog(this, localized("Выберите обложку"));

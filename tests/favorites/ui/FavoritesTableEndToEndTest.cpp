@@ -9,8 +9,10 @@
 #include "favorites/ui/GenreCommandPalette.h"
 #include "favorites/ui/GenreQuickBar.h"
 #include "library/FavoriteMembership.h"
+#include "library/GenreEditing.h"
 #include "library/LibrarySections.h"
 #include "platform/BrivelloLocalization.h"
+#include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "shell/ContentArea.h"
@@ -444,6 +446,46 @@ TEST_F(FavoritesTableEndToEndTest, DoubleClickOnAHeartNeverPlaysAndModifiedClick
     EXPECT_TRUE(isFavourite(model().idAt(1)));
     EXPECT_EQ(model().rowCount(), 2);
     Q_UNUSED(ids);
+}
+
+// The row menu acts on the tracks it opened for: the rows re-sort under it while it shows (a
+// genre landing moves the last of thirty favourites to the top), and the cover goes into the
+// clicked file, not into the one now at its row.
+TEST_F(FavoritesTableEndToEndTest, RowMenuCoverGoesToTheTracksItOpenedForAfterAReSort)
+{
+    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    window().resize(window().minimumSize());
+    QStringList titles;
+    for (int i = 0; i < 30; ++i)
+        titles << QStringLiteral("T%1").arg(i, 2, 10, QLatin1Char('0'));
+    const QList<QUuid> ids = favourites(titles);
+    const QString png = path(QStringLiteral("cover.png"));
+    const QByteArray picture = TestAudioFiles::pngPicture(48);
+    ASSERT_TRUE(TestAudioFiles::writeAll(png, picture));
+    ASSERT_TRUE(spinUntil([&] { return model().idAt(0) == ids.first(); }));
+    rightClick(0, "album");
+    QAction *cover =
+        popupAction({}, BrivelloLocalization::string(QStringLiteral("Присвоить обложку…")));
+    ASSERT_TRUE(cover);
+    store().genreEditing().assignGenre(QStringLiteral("House"), {ids.last()});
+    ASSERT_TRUE(spinUntil([&] { return model().idAt(0) == ids.last(); }))
+        << "the rows never re-sorted";
+    cover->trigger();
+    closePopups();
+    auto *dialog = table().findChild<QFileDialog *>();
+    ASSERT_TRUE(dialog);
+    dialog->selectFile(png);
+    static_cast<QDialog *>(dialog)->accept();
+    ASSERT_TRUE(spinUntil([&] { return store().artworkWritingIDs().isEmpty(); }));
+    const auto hasPicture = [&](const QUuid &id) {
+        const auto blocks = TestAudioFiles::run(
+            QStringLiteral("metaflac"),
+            {QStringLiteral("--list"), QStringLiteral("--block-type=PICTURE"), file(id)});
+        return blocks.ok() && !blocks.out.trimmed().isEmpty();
+    };
+    EXPECT_FALSE(hasPicture(ids.last())) << "the cover went to the file now at its row";
+    ASSERT_TRUE(hasPicture(ids.first())) << "the clicked track got no cover";
+    EXPECT_EQ(embeddedPicture(file(ids.first())), picture);
 }
 
 } // namespace brivello
