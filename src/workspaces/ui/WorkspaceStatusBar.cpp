@@ -77,7 +77,9 @@ void WorkspaceStatusBar::refresh()
         m_fade = 0;
         m_fadeAnimation->start();
     }
-    setAccessibleName(summary().message());
+    // Painting reuses this reading: each one walks the section's list while a track plays.
+    m_summary = summary();
+    setAccessibleName(m_summary->message());
     update();
 }
 
@@ -100,7 +102,7 @@ void WorkspaceStatusBar::paintEvent(QPaintEvent *)
     {
         QPainter contentPainter(&content);
         contentPainter.setRenderHint(QPainter::Antialiasing);
-        paintContent(contentPainter, summary());
+        paintContent(contentPainter, m_summary ? *m_summary : summary());
     }
     if (m_fade < 1 && !m_previous.isNull()) {
         painter.setOpacity(1 - m_fade);

@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QUuid>
 #include <QWidget>
+#include <optional>
 
 class QVariantAnimation;
 
@@ -45,8 +46,9 @@ private:
     AudioPlayer &m_player;
     QVariantAnimation *m_fadeAnimation = nullptr;
     qreal m_fade = 1;
-    QPixmap m_shown;    // the content as last drawn
-    QPixmap m_previous; // the content being faded out
+    QPixmap m_shown;                                 // the content as last drawn
+    std::optional<WorkspaceStatusSummary> m_summary; // as of the last refresh
+    QPixmap m_previous;                              // the content being faded out
     std::optional<QUuid> m_transientID;
     bool m_playing = false;
 };
