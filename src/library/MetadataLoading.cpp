@@ -165,12 +165,15 @@ void MetadataLoading::applyMetadataBatch(const QList<PendingMetadataResult> &bat
     };
 
     QSet<QUuid> ids;
+    QList<qsizetype> changed;
+    changed.reserve(batch.size());
     for (const PendingMetadataResult &result : batch) {
         ids.insert(result.id);
         const qsizetype found = positionOf(result.id);
         if (found < 0)
             continue;
         next = found + 1;
+        changed.append(found);
         Track &track = list[found];
         track.tags = mergeTags(track.tags, result.scheduledTags, result.metadata.tags);
         track.duration = result.metadata.duration;
@@ -183,7 +186,8 @@ void MetadataLoading::applyMetadataBatch(const QList<PendingMetadataResult> &bat
 
     switch (destination) {
     case MetadataDestination::library: {
-        m_store.setTracks(std::move(list));
+        // Only contents change here: the views may look at these tracks alone.
+        m_store.setTrackContents(std::move(list), std::move(changed));
         QList<QUrl> urls;
         for (const PendingMetadataResult &result : batch)
             urls.append(result.url);

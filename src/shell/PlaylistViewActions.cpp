@@ -85,6 +85,8 @@ void PlaylistView::bounceChangedHearts()
 {
     // Updated in place: most changes (a metadata batch) touch no heart, and rebuilding the
     // map for each of them costs as much as the library is long.
+    if (m_store.contentOnlyChange() && !m_favoriteStates.isEmpty())
+        return; // a metadata batch: no heart changed
     const QList<Track> &tracks = m_store.tracks();
     const bool animate = !ShellEvents::instance().reduceMotion();
     for (const Track &track : tracks) {
