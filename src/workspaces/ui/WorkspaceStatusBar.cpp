@@ -78,9 +78,27 @@ void WorkspaceStatusBar::refresh()
         m_fadeAnimation->start();
     }
     // Painting reuses this reading: each one walks the section's list while a track plays.
-    m_summary = summary();
+    WorkspaceStatusSummary next = summary();
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    // A metadata batch refreshes the block many times a second without changing what it shows;
+    // repainting it would repaint the sidebar's glass and the window's glows under it.
+    const bool sameLook =
+        !changed && m_summary && m_summaryScheme == scheme && looksTheSame(*m_summary, next);
+    m_summary = std::move(next);
+    m_summaryScheme = scheme;
     setAccessibleName(m_summary->message());
-    update();
+    if (!sameLook)
+        update();
+}
+
+bool WorkspaceStatusBar::looksTheSame(const WorkspaceStatusSummary &a,
+                                      const WorkspaceStatusSummary &b)
+{
+    const WorkspaceStatusSummary::Lines linesA = a.sidebarText();
+    const WorkspaceStatusSummary::Lines linesB = b.sidebarText();
+    return linesA.primary == linesB.primary && linesA.detail == linesB.detail &&
+           a.icon() == b.icon() && a.showsPlayingDot() == b.showsPlayingDot() &&
+           a.hasTransient() == b.hasTransient() && (!a.hasTransient() || a.tone() == b.tone());
 }
 
 void WorkspaceStatusBar::paintEvent(QPaintEvent *)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/BrivelloTheme.h"
 #include "workspaces/WorkspaceStatusSummary.h"
 
 #include <QPixmap>
@@ -40,6 +41,7 @@ protected:
 private:
     void refresh();
     void paintContent(QPainter &painter, const WorkspaceStatusSummary &status) const;
+    static bool looksTheSame(const WorkspaceStatusSummary &a, const WorkspaceStatusSummary &b);
 
     LibraryStore &m_store;
     const SectionCounts &m_counts;
@@ -48,7 +50,8 @@ private:
     qreal m_fade = 1;
     QPixmap m_shown;                                 // the content as last drawn
     std::optional<WorkspaceStatusSummary> m_summary; // as of the last refresh
-    QPixmap m_previous;                              // the content being faded out
+    ColorScheme m_summaryScheme = ColorScheme::dark;
+    QPixmap m_previous; // the content being faded out
     std::optional<QUuid> m_transientID;
     bool m_playing = false;
 };
