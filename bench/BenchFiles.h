@@ -3,10 +3,12 @@
 #include "audiofiles/ChildProcess.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <algorithm>
 
 namespace brivello::bench {
 
@@ -68,6 +70,59 @@ inline QByteArray id3TitleTag(const QString &title)
     for (int shift : {21, 14, 7, 0}) // a synchsafe size
         tag.append(char((frame.size() >> shift) & 0x7f));
     return tag + frame;
+}
+
+// A library tree as a DJ keeps one: `count` one-second tagged MP3 files (artist, title, album,
+// genre) in `folders` folders, every 13th followed by a byte-for-byte copy. Made once under
+// `root` and kept there: a tree already made with the same count is reused. The files' paths.
+inline QStringList taggedMp3Tree(const QString &root, int count, int folders)
+{
+    const QString marker = root + QStringLiteral("/.tree-%1").arg(count);
+    QStringList paths;
+    const bool made = QFile::exists(marker);
+    const QByteArray frames = made ? QByteArray() : mp3Frames(root, 1);
+    if (!made && frames.isEmpty())
+        return {};
+    const auto textFrame = [](const char *id, const QString &value) {
+        const QByteArray text = '\0' + value.toLatin1();
+        QByteArray frame(id);
+        for (int shift : {24, 16, 8, 0})
+            frame.append(char((text.size() >> shift) & 0xff));
+        return frame + QByteArray(2, '\0') + text;
+    };
+    const int perFolder = std::max(1, count / std::max(1, folders));
+    for (int i = 0; paths.size() < count; ++i) {
+        const int folder = i / perFolder;
+        const QString dir =
+            root + QStringLiteral("/Artist %1/Album %1").arg(folder, 3, 10, QChar('0'));
+        const QString path =
+            dir +
+            QStringLiteral("/%1 - Track %2.mp3").arg(i % perFolder + 1, 3, 10, QChar('0')).arg(i);
+        paths << path;
+        const bool copied = i % 13 == 0 && paths.size() < count;
+        if (copied)
+            paths << dir + QStringLiteral("/%1 - Track %2 (copy).mp3")
+                               .arg(i % perFolder + 1, 3, 10, QChar('0'))
+                               .arg(i);
+        if (made)
+            continue;
+        const QByteArray body = textFrame("TPE1", QStringLiteral("Artist %1").arg(folder)) +
+                                textFrame("TIT2", QStringLiteral("Title %1").arg(i)) +
+                                textFrame("TALB", QStringLiteral("Album %1").arg(folder)) +
+                                textFrame("TCON", QStringLiteral("Genre %1").arg(folder % 17));
+        QByteArray tag("ID3\x03\0\0", 6);
+        for (int shift : {21, 14, 7, 0}) // a synchsafe size
+            tag.append(char((body.size() >> shift) & 0x7f));
+        QDir().mkpath(dir);
+        for (qsizetype at = paths.size() - (copied ? 2 : 1); at < paths.size(); ++at) {
+            QFile file(paths[at]);
+            if (file.open(QIODevice::WriteOnly))
+                file.write(tag + body + frames);
+        }
+    }
+    if (!made)
+        QFile(marker).open(QIODevice::WriteOnly);
+    return paths;
 }
 
 // Points the user's configuration, data and cache folders into `home`, so a program that makes

@@ -69,16 +69,19 @@ bool LibrarySections::playlistFolderOrder(const Track &a, const Track &b)
     return idText(a.id) < idText(b.id);
 }
 
-QList<Track> LibrarySections::playlistTracks() const
+void LibrarySections::refreshPlaylistOrder(QList<qsizetype> &members) const
 {
-    if (m_cachedPlaylistTracksRevision == m_store.m_tracksRevision)
-        return m_cachedPlaylistTracks;
-
-    QList<qsizetype> members;
     for (qsizetype i = 0; i < m_store.m_tracks.size(); ++i) {
         if (m_store.m_tracks[i].isInPlaylist)
             members.append(i);
     }
+    // A content-only change keeps ids, addresses and members: the order stands unchecked.
+    if (m_cachedPlaylistOrderRevision &&
+        m_cachedPlaylistMembershipRevision == m_store.m_tracksMembershipRevision) {
+        m_cachedPlaylistOrderRevision = m_store.m_tracksRevision;
+        return;
+    }
+    m_cachedPlaylistMembershipRevision = m_store.m_tracksMembershipRevision;
     bool sameMembers = members.size() == m_cachedPlaylistOrderSignature.size();
     for (qsizetype i = 0; sameMembers && i < members.size(); ++i) {
         const Track &track = m_store.m_tracks[members[i]];
@@ -93,6 +96,25 @@ QList<Track> LibrarySections::playlistTracks() const
                 {m_store.m_tracks[index].id, m_store.m_tracks[index].url});
         m_cachedPlaylistOrderIDs = sortedPlaylistIDs(m_store.m_tracks, members);
     }
+    m_cachedPlaylistOrderRevision = m_store.m_tracksRevision;
+}
+
+QList<QUuid> LibrarySections::playlistIDs() const
+{
+    if (m_cachedPlaylistOrderRevision != m_store.m_tracksRevision) {
+        QList<qsizetype> members;
+        refreshPlaylistOrder(members);
+    }
+    return m_cachedPlaylistOrderIDs;
+}
+
+QList<Track> LibrarySections::playlistTracks() const
+{
+    if (m_cachedPlaylistTracksRevision == m_store.m_tracksRevision)
+        return m_cachedPlaylistTracks;
+
+    QList<qsizetype> members;
+    refreshPlaylistOrder(members);
 
     QHash<QUuid, qsizetype> byID;
     byID.reserve(members.size());

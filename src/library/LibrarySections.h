@@ -30,6 +30,8 @@ public:
     explicit LibrarySections(LibraryStore &store);
 
     QList<Track> playlistTracks() const;
+    // The playlist's ids in shown order, without copying its tracks.
+    QList<QUuid> playlistIDs() const;
     QList<Track> favoriteTracks() const;
     QList<Track> coverTracks() const;
     QList<Track> visibleTracks() const;
@@ -59,11 +61,16 @@ private:
         bool operator==(const PlaylistOrderSignature &other) const = default;
     };
 
+    // Brings the order cache up to the library's members (their positions in `members`).
+    void refreshPlaylistOrder(QList<qsizetype> &members) const;
+
     LibraryStore &m_store;
     QHash<QString, SelectionState> m_selectionStatesByTab;
     // Playlist order cache: valid while the members' ids, urls and library order are unchanged.
     mutable QList<PlaylistOrderSignature> m_cachedPlaylistOrderSignature;
     mutable QList<QUuid> m_cachedPlaylistOrderIDs;
+    mutable std::optional<quint64> m_cachedPlaylistOrderRevision; // when the members were checked
+    mutable quint64 m_cachedPlaylistMembershipRevision = 0;
     // The ordered list itself, valid while `tracks` was not assigned since.
     mutable QList<Track> m_cachedPlaylistTracks;
     mutable std::optional<quint64> m_cachedPlaylistTracksRevision;

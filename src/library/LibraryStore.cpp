@@ -57,6 +57,17 @@ void LibraryStore::setTracks(QList<Track> tracks)
 {
     m_tracks = std::move(tracks);
     ++m_tracksRevision;
+    ++m_tracksMembershipRevision;
+    m_contentOnlyChange.reset();
+    emit tracksChanged();
+    m_session->scheduleWorkspaceSave();
+}
+
+void LibraryStore::setTrackContents(QList<Track> tracks, QList<qsizetype> changed)
+{
+    m_tracks = std::move(tracks);
+    ++m_tracksRevision;
+    m_contentOnlyChange = std::move(changed);
     emit tracksChanged();
     m_session->scheduleWorkspaceSave();
 }

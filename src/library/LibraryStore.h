@@ -86,6 +86,10 @@ public:
     void setDuplicateTracks(QList<Track> tracks);
     // Bumped on every assignment of the list: caches keyed on them stay valid until then.
     quint64 tracksRevision() const { return m_tracksRevision; }
+    // The positions of the tracks whose contents alone changed in the last assignment of
+    // `tracks` (a metadata batch): ids, addresses, order and section flags stayed. Null after
+    // any other assignment.
+    const std::optional<QList<qsizetype>> &contentOnlyChange() const { return m_contentOnlyChange; }
     quint64 analysisTracksRevision() const { return m_analysisTracksRevision; }
     quint64 duplicateTracksRevision() const { return m_duplicateTracksRevision; }
     // The duplicate search's state; a change of its roots requests a workspace save.
@@ -172,6 +176,9 @@ signals:
 
 private:
     // The parts work on the published state directly, as the front's own code did.
+    // setTracks for a list whose tracks at `changed` differ only in contents.
+    void setTrackContents(QList<Track> tracks, QList<qsizetype> changed);
+
     friend class FavoriteMembership;
     friend class GenreEditing;
     friend class LibraryCleaner;
@@ -217,6 +224,9 @@ private:
     QString m_recentGenresRaw;
     // A chunked import re-indexes a list only when something else assigned it meanwhile.
     quint64 m_tracksRevision = 0;
+    // Raised by every assignment of `tracks` except a content-only one.
+    quint64 m_tracksMembershipRevision = 0;
+    std::optional<QList<qsizetype>> m_contentOnlyChange;
     quint64 m_analysisTracksRevision = 0;
     quint64 m_duplicateTracksRevision = 0;
 

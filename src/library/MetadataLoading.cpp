@@ -141,21 +141,40 @@ void MetadataLoading::applyMetadataBatch(const QList<PendingMetadataResult> &bat
                                          MetadataDestination destination)
 {
     m_isApplyingBatch = true;
-    QList<Track> list = destination == MetadataDestination::library    ? m_store.m_tracks
-                        : destination == MetadataDestination::analysis ? m_store.m_analysisTracks
-                                                                       : m_store.m_duplicateTracks;
+    // Taken out of the store, not copied: writing into a shared list would copy every track
+    // of the library for each batch. The store gets it back in one assignment below.
+    QList<Track> &source = destination == MetadataDestination::library ? m_store.m_tracks
+                           : destination == MetadataDestination::analysis
+                               ? m_store.m_analysisTracks
+                               : m_store.m_duplicateTracks;
+    QList<Track> list = std::move(source);
+    source = QList<Track>();
+    // Results come in list order as a rule (imports append, restores keep the order): the
+    // next position is tried first, the id index is built only when that misses.
     QHash<QUuid, qsizetype> index;
-    index.reserve(list.size());
-    for (qsizetype i = 0; i < list.size(); ++i)
-        index.insert(list[i].id, i);
+    qsizetype &next = m_nextPosition[int(destination)];
+    const auto positionOf = [&](const QUuid &id) -> qsizetype {
+        if (next < list.size() && list.at(next).id == id)
+            return next;
+        if (index.isEmpty()) {
+            index.reserve(list.size());
+            for (qsizetype i = 0; i < list.size(); ++i)
+                index.insert(list.at(i).id, i);
+        }
+        return index.value(id, -1);
+    };
 
     QSet<QUuid> ids;
+    QList<qsizetype> changed;
+    changed.reserve(batch.size());
     for (const PendingMetadataResult &result : batch) {
         ids.insert(result.id);
-        const auto found = index.constFind(result.id);
-        if (found == index.constEnd())
+        const qsizetype found = positionOf(result.id);
+        if (found < 0)
             continue;
-        Track &track = list[*found];
+        next = found + 1;
+        changed.append(found);
+        Track &track = list[found];
         track.tags = mergeTags(track.tags, result.scheduledTags, result.metadata.tags);
         track.duration = result.metadata.duration;
         track.bitRate = result.metadata.bitRate;
@@ -167,7 +186,8 @@ void MetadataLoading::applyMetadataBatch(const QList<PendingMetadataResult> &bat
 
     switch (destination) {
     case MetadataDestination::library: {
-        m_store.setTracks(std::move(list));
+        // Only contents change here: the views may look at these tracks alone.
+        m_store.setTrackContents(std::move(list), std::move(changed));
         QList<QUrl> urls;
         for (const PendingMetadataResult &result : batch)
             urls.append(result.url);

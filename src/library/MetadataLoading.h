@@ -77,6 +77,8 @@ private:
     LibraryStore &m_store;
     MetadataLoadLedger m_ledger;
     bool m_isApplyingBatch = false;
+    // Per destination: where the position after the last applied result was.
+    qsizetype m_nextPosition[3] = {0, 0, 0};
 };
 
 } // namespace brivello

@@ -91,6 +91,7 @@ signals:
 
 private:
     void reloadTracks();
+    bool applyContentChange();
     bool applyInPlace();
     void applySameOrder(const QList<Track> &next);
     void applyStructuralChange(const QList<Track> &next);

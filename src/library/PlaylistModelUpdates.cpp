@@ -45,6 +45,26 @@ bool sameOrder(const QList<Track> &a, const QList<Track> &b)
 
 } // namespace
 
+bool PlaylistModel::applyContentChange()
+{
+    // A metadata batch names its tracks: rows stay, only theirs are compared.
+    const std::optional<QList<qsizetype>> &positions = m_store->contentOnlyChange();
+    if (!positions)
+        return false;
+    const QList<Track> &library = m_store->tracks();
+    QList<int> rows;
+    for (const qsizetype at : *positions) {
+        const Track &track = library.at(at);
+        const int row = m_rowByID.value(track.id, -1);
+        if (row < 0 || sameRowContent(m_tracks.at(row), track))
+            continue;
+        m_tracks[row] = track;
+        rows.append(row);
+    }
+    emitRowsChanged(rows);
+    return true;
+}
+
 bool PlaylistModel::applyInPlace()
 {
     // The playlist order depends only on the members and their addresses: while those stay,
@@ -81,7 +101,7 @@ bool PlaylistModel::applyInPlace()
 
 void PlaylistModel::reloadTracks()
 {
-    if (applyInPlace())
+    if (applyContentChange() || applyInPlace())
         return;
     const QList<Track> next = m_store->sections().playlistTracks();
     if (sameOrder(m_tracks, next))

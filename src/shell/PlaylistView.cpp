@@ -68,9 +68,23 @@ PlaylistView::PlaylistView(LibraryStore &store, AudioPlayer &player, QWidget *pa
 
 void PlaylistView::repaintSpinningRows()
 {
-    for (const QUuid &id : m_store.analysis().analyzingBPMIDs()) {
-        if (const int row = m_model->rowOf(id); row >= 0)
-            viewport()->update(visualRect(m_model->index(row)));
+    // Only rows on screen show the spinner, and an import queues the whole library for tempo:
+    // walk the screen's rows, never the queue.
+    const QSet<QUuid> &analyzing = m_store.analysis().analyzingBPMIDs();
+    if (analyzing.isEmpty())
+        return;
+    const QRect area = viewport()->rect();
+    QModelIndex first;
+    for (int y = area.top(); !first.isValid() && y < area.bottom(); y += 4)
+        first = indexAt(QPoint(area.center().x(), y));
+    if (!first.isValid())
+        return;
+    for (int row = first.row(); row < m_model->rowCount(); ++row) {
+        const QRect rect = visualRect(m_model->index(row));
+        if (rect.top() > area.bottom())
+            break;
+        if (analyzing.contains(m_model->trackAt(row).id))
+            viewport()->update(rect);
     }
 }
 

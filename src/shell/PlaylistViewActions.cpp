@@ -83,15 +83,29 @@ void PlaylistView::toggleFavorite(int row)
 
 void PlaylistView::bounceChangedHearts()
 {
-    QHash<QUuid, bool> states;
-    states.reserve(m_store.tracks().size());
+    // Updated in place: most changes (a metadata batch) touch no heart, and rebuilding the
+    // map for each of them costs as much as the library is long.
+    if (m_store.contentOnlyChange() && !m_favoriteStates.isEmpty())
+        return; // a metadata batch: no heart changed
+    const QList<Track> &tracks = m_store.tracks();
     const bool animate = !ShellEvents::instance().reduceMotion();
-    for (const Track &track : m_store.tracks()) {
-        states.insert(track.id, track.isFavorite);
-        const auto before = m_favoriteStates.constFind(track.id);
-        if (animate && before != m_favoriteStates.cend() && *before != track.isFavorite)
-            bounceHeart(track.id);
+    for (const Track &track : tracks) {
+        const auto before = m_favoriteStates.find(track.id);
+        if (before == m_favoriteStates.end()) {
+            m_favoriteStates.insert(track.id, track.isFavorite);
+        } else if (*before != track.isFavorite) {
+            *before = track.isFavorite;
+            if (animate)
+                bounceHeart(track.id);
+        }
     }
+    if (m_favoriteStates.size() == tracks.size())
+        return;
+    // Tracks left the library: forget them.
+    QHash<QUuid, bool> states;
+    states.reserve(tracks.size());
+    for (const Track &track : tracks)
+        states.insert(track.id, track.isFavorite);
     m_favoriteStates = std::move(states);
 }
 

@@ -50,8 +50,15 @@ WorkspaceStatusInputs WorkspaceStatusInputs::read(const LibraryStore &store,
     // Only the playlist and the favourites show a position in their visible list.
     if (in.isPlaying && (in.tab == LibraryStore::LibraryTab::playlist ||
                          in.tab == LibraryStore::LibraryTab::favorites)) {
-        for (const Track &track : store.sections().visibleTracks())
-            in.visibleIDs.append(track.id);
+        if (in.tab == LibraryStore::LibraryTab::playlist) {
+            in.visibleIDs = store.sections().playlistIDs();
+        } else {
+            // A named const list: iterating the returned one would detach and copy every track.
+            const QList<Track> visible = store.sections().visibleTracks();
+            in.visibleIDs.reserve(visible.size());
+            for (const Track &track : visible)
+                in.visibleIDs.append(track.id);
+        }
     }
     return in;
 }

@@ -1,6 +1,8 @@
 #include "library/MetadataLoading.h"
 
 #include "audiofiles/AudioMetadataLoadQueue.h"
+#include "library/LibrarySections.h"
+#include "library/PlaylistModel.h"
 #include "library/WorkspaceSessionKeeper.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
@@ -165,6 +167,41 @@ TEST_F(MetadataLoadingTest, OtherListsGetNoNotificationAndRemovedTracksAreSkippe
     ASSERT_TRUE(spinUntil([&] { return m_loadedAtNotification.size() == 1; }));
     EXPECT_EQ(store().tracks().size(), 2);
     EXPECT_TRUE(allLoaded(store().tracks()));
+}
+
+// Batches change contents only: the playlist's rows and order follow them row by row, and a
+// later change of members (a removal, a track put out of order) is still seen in full.
+TEST_F(MetadataLoadingTest, BatchesReachThePlaylistRowsAndLaterChangesStillReorder)
+{
+    makeStore();
+    QList<Track> tracks = makeTracks(120);
+    for (Track &track : tracks)
+        track.isInPlaylist = true;
+    store().setTracks(tracks);
+    PlaylistModel model(&store());
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy layouts(&model, &QAbstractItemModel::layoutChanged);
+    const QList<QUuid> order = store().sections().playlistIDs();
+    store().metadataLoading().scheduleMetadataLoads(tracks, MetadataDestination::library);
+    ASSERT_TRUE(spinUntil([&] { return m_loadedAtNotification.size() == 3; }));
+    EXPECT_EQ(resets.count() + layouts.count(), 0);
+    EXPECT_EQ(store().sections().playlistIDs(), order);
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const Track &shown = model.trackAt(row);
+        EXPECT_EQ(shown.tags.title, "File " + shown.url.fileName());
+        EXPECT_EQ(shown.duration, 10);
+    }
+    // The section's cached lists follow too.
+    EXPECT_EQ(store().sections().playlistTracks().first().duration, 10);
+
+    QList<Track> fewer = store().tracks();
+    const QUuid gone = fewer.takeFirst().id;
+    fewer.last().isInPlaylist = false;
+    store().setTracks(fewer);
+    EXPECT_EQ(model.rowCount(), 118);
+    EXPECT_FALSE(store().sections().playlistIDs().contains(gone));
+    EXPECT_EQ(store().sections().playlistIDs().size(), 118);
+    EXPECT_EQ(store().sections().playlistTracks().size(), 118);
 }
 
 TEST_F(MetadataLoadingTest, SnapshotIsSavedWhenTheLastOperationEnds)

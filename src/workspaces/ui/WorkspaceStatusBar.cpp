@@ -77,8 +77,28 @@ void WorkspaceStatusBar::refresh()
         m_fade = 0;
         m_fadeAnimation->start();
     }
-    setAccessibleName(summary().message());
-    update();
+    // Painting reuses this reading: each one walks the section's list while a track plays.
+    WorkspaceStatusSummary next = summary();
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    // A metadata batch refreshes the block many times a second without changing what it shows;
+    // repainting it would repaint the sidebar's glass and the window's glows under it.
+    const bool sameLook =
+        !changed && m_summary && m_summaryScheme == scheme && looksTheSame(*m_summary, next);
+    m_summary = std::move(next);
+    m_summaryScheme = scheme;
+    setAccessibleName(m_summary->message());
+    if (!sameLook)
+        update();
+}
+
+bool WorkspaceStatusBar::looksTheSame(const WorkspaceStatusSummary &a,
+                                      const WorkspaceStatusSummary &b)
+{
+    const WorkspaceStatusSummary::Lines linesA = a.sidebarText();
+    const WorkspaceStatusSummary::Lines linesB = b.sidebarText();
+    return linesA.primary == linesB.primary && linesA.detail == linesB.detail &&
+           a.icon() == b.icon() && a.showsPlayingDot() == b.showsPlayingDot() &&
+           a.hasTransient() == b.hasTransient() && (!a.hasTransient() || a.tone() == b.tone());
 }
 
 void WorkspaceStatusBar::paintEvent(QPaintEvent *)
@@ -100,7 +120,7 @@ void WorkspaceStatusBar::paintEvent(QPaintEvent *)
     {
         QPainter contentPainter(&content);
         contentPainter.setRenderHint(QPainter::Antialiasing);
-        paintContent(contentPainter, summary());
+        paintContent(contentPainter, m_summary ? *m_summary : summary());
     }
     if (m_fade < 1 && !m_previous.isNull()) {
         painter.setOpacity(1 - m_fade);

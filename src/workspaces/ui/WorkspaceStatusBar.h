@@ -1,10 +1,12 @@
 #pragma once
 
+#include "shell/BrivelloTheme.h"
 #include "workspaces/WorkspaceStatusSummary.h"
 
 #include <QPixmap>
 #include <QUuid>
 #include <QWidget>
+#include <optional>
 
 class QVariantAnimation;
 
@@ -39,13 +41,16 @@ protected:
 private:
     void refresh();
     void paintContent(QPainter &painter, const WorkspaceStatusSummary &status) const;
+    static bool looksTheSame(const WorkspaceStatusSummary &a, const WorkspaceStatusSummary &b);
 
     LibraryStore &m_store;
     const SectionCounts &m_counts;
     AudioPlayer &m_player;
     QVariantAnimation *m_fadeAnimation = nullptr;
     qreal m_fade = 1;
-    QPixmap m_shown;    // the content as last drawn
+    QPixmap m_shown;                                 // the content as last drawn
+    std::optional<WorkspaceStatusSummary> m_summary; // as of the last refresh
+    ColorScheme m_summaryScheme = ColorScheme::dark;
     QPixmap m_previous; // the content being faded out
     std::optional<QUuid> m_transientID;
     bool m_playing = false;

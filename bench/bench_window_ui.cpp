@@ -1,0 +1,392 @@
+// The window of a 20,000-track library as a DJ uses it, on the offscreen platform: an import of
+// 20,000 small tagged MP3 files in 200 folders (with wheel steps and Down presses while it
+// runs), then a restart over the saved workspace (switching to the playlist, the favourite key
+// on about 2,000 selected tracks, switching into the duplicates with their cards). Input is
+// posted from another thread, as the window system delivers it, so a busy main thread delays
+// it. Prints one line per figure: the import's rows and tags, the restart's window and idle,
+// and per action the input's answer (its first painted frame), its settling (the end of the
+// main thread's busy run it started) and the longest main-thread stall meanwhile.
+//   bench_window_ui [--files=N] [--tree=DIR]   DIR keeps the generated files between runs
+#include "BenchFiles.h"
+#include "library/LibrarySections.h"
+#include "library/LibraryStore.h"
+#include "library/MetadataLoading.h"
+#include "library/TrackImporter.h"
+#include "playback/CaptureAudioSink.h"
+#include "shell/BrivelloApp.h"
+#include "shell/ContentArea.h"
+#include "shell/DashboardSidebar.h"
+#include "shell/MainWindow.h"
+#include "shell/PlaylistView.h"
+#include "shell/SidebarSectionButton.h"
+#include "workspaces/DuplicateSearch.h"
+#include "workspaces/DuplicateSearchFields.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QWheelEvent>
+#include <QWindow>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <sys/resource.h>
+#include <thread>
+#include <vector>
+
+using namespace brivello;
+
+namespace {
+
+QElapsedTimer g_clock;
+
+double now()
+{
+    return g_clock.nsecsElapsed() / 1e6;
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// One posted input and what the main thread made of it (milliseconds on g_clock).
+struct Action
+{
+    QEvent::Type input = QEvent::None;
+    double posted = 0;
+    double delivered = -1;
+    double answered = -1; // the end of the first frame painted after the delivery
+};
+
+// Times every event the main thread handles at the top of its stack: the busy intervals, an
+// input's delivery and the frames (update requests of the window) that follow it.
+class TimedApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        if (m_depth > 0 || QThread::currentThread() != thread())
+            return QApplication::notify(receiver, event);
+        ++m_depth;
+        const double start = now();
+        const QEvent::Type type = event->type();
+        if (m_action && m_action->delivered < 0 && type == m_action->input)
+            m_action->delivered = start;
+        const bool result = QApplication::notify(receiver, event);
+        const double end = now();
+        --m_depth;
+        m_busy.push_back({start, end});
+        if (m_action && m_action->delivered >= 0 && m_action->answered < 0 &&
+            type == QEvent::UpdateRequest && receiver->isWidgetType())
+            m_action->answered = end;
+        return result;
+    }
+
+    void watch(Action *action) { m_action = action; }
+    const std::vector<std::pair<double, double>> &busy() const { return m_busy; }
+    void forget() { m_busy.clear(); }
+
+private:
+    int m_depth = 0;
+    Action *m_action = nullptr;
+    std::vector<std::pair<double, double>> m_busy;
+};
+
+TimedApplication *timedApp()
+{
+    return static_cast<TimedApplication *>(QCoreApplication::instance());
+}
+
+int g_files = 20000;
+QString g_tree;
+
+// Runs the event loop until `done` holds or `timeoutMs` passes; whether it holds.
+bool spinUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done()) {
+        if (waited.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+void spinFor(int ms)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+}
+
+struct Figures
+{
+    double answer = 0;
+    double settle = 0;
+    double stall = 0;
+};
+
+// Posts the events (made here: pointer events need the main thread) to the window from another
+// thread and reads the figures off the busy intervals. The run the input starts goes on while
+// the main thread rests less than 10 ms at a time; it has settled at the end of the last
+// step in that run longer than a frame (16 ms), or at its answer.
+Figures act(QWindow *target, QEvent::Type input, QList<QEvent *> events)
+{
+    Action action;
+    action.input = input;
+    timedApp()->forget();
+    timedApp()->watch(&action);
+    std::thread poster([&] {
+        action.posted = now();
+        for (QEvent *event : events)
+            QCoreApplication::postEvent(target, event);
+    });
+    spinUntil([&] { return action.answered >= 0; }, 3000);
+    spinFor(300);
+    poster.join();
+    timedApp()->watch(nullptr);
+    Figures figures;
+    if (action.answered < 0) {
+        figures.answer = figures.settle = -1;
+        return figures;
+    }
+    figures.answer = action.answered - action.posted;
+    double runEnd = action.delivered;
+    double settled = action.answered;
+    double stall = 0;
+    for (const auto &[start, end] : timedApp()->busy()) {
+        if (end < action.posted)
+            continue;
+        if (start > runEnd + 10 && start > action.answered)
+            break;
+        runEnd = std::max(runEnd, end);
+        const double step = end - std::max(start, action.posted);
+        if (step > 16)
+            settled = std::max(settled, end);
+        stall = std::max(stall, step);
+    }
+    figures.settle = settled - action.posted;
+    figures.stall = stall;
+    return figures;
+}
+
+QPoint centreIn(QWidget *widget, QWidget *window)
+{
+    return widget->mapTo(window, widget->rect().center());
+}
+
+Figures wheel(MainWindow &window)
+{
+    auto *view = qobject_cast<PlaylistView *>(window.contentArea()->currentView());
+    QWidget *at = view ? static_cast<QWidget *>(view->viewport()) : &window;
+    const QPointF local = centreIn(at, &window);
+    const QPointF global = window.mapToGlobal(local.toPoint());
+    return act(window.windowHandle(),
+               QEvent::Wheel,
+               {new QWheelEvent(local,
+                                global,
+                                QPoint(),
+                                QPoint(0, -120),
+                                Qt::NoButton,
+                                Qt::NoModifier,
+                                Qt::NoScrollPhase,
+                                false)});
+}
+
+Figures key(MainWindow &window, int key, const QString &text = {})
+{
+    return act(window.windowHandle(),
+               QEvent::KeyPress,
+               {new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text),
+                new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text)});
+}
+
+// A press and a release on the section's sidebar button.
+Figures click(MainWindow &window, LibraryTab tab)
+{
+    QWidget *button = window.sidebar()->sectionButton(tab);
+    const QPointF local = centreIn(button, &window);
+    const QPointF global = window.mapToGlobal(local.toPoint());
+    QWindow *target = window.windowHandle();
+    return act(
+        target,
+        QEvent::MouseButtonPress,
+        {new QMouseEvent(
+             QEvent::MouseButtonPress, local, local, global, Qt::LeftButton, Qt::LeftButton, {}),
+         new QMouseEvent(
+             QEvent::MouseButtonRelease, local, local, global, Qt::LeftButton, Qt::NoButton, {})});
+}
+
+void print(const char *name, const std::vector<Figures> &all)
+{
+    double answer = 0, settle = 0, stall = 0;
+    for (const Figures &one : all) {
+        answer = std::max(answer, one.answer);
+        settle = std::max(settle, one.settle);
+        stall = std::max(stall, one.stall);
+    }
+    std::printf("%-34s answer %4.0f ms  settled %4.0f ms  longest stall %4.0f ms  (%d probes)\n",
+                name,
+                answer,
+                settle,
+                stall,
+                int(all.size()));
+    std::fflush(stdout);
+}
+
+std::unique_ptr<BrivelloApp> launch()
+{
+    auto app = std::make_unique<BrivelloApp>(
+        BrivelloApp::Services{[] { return std::make_unique<CaptureAudioSink>(); }});
+    app->window().resize(MainWindow::kDefaultWidth, MainWindow::kDefaultHeight);
+    app->show();
+    return app;
+}
+
+bool tagsShown(const LibraryStore &store, int count)
+{
+    if (store.tracks().size() < count || store.metadataLoading().isLoading())
+        return false;
+    return std::all_of(store.tracks().cbegin(), store.tracks().cend(), [](const Track &track) {
+        return track.duration > 0;
+    });
+}
+
+// The import with input while it runs: every 150 ms a wheel step or a Down press.
+void importPhase(const QStringList &files)
+{
+    std::unique_ptr<BrivelloApp> app = launch();
+    LibraryStore &store = app->store();
+    spinFor(200);
+    const double cpuBefore = cpuSeconds();
+    const double start = now();
+    double rowsAt = -1;
+    QList<QUrl> roots;
+    for (const QString &entry : QDir(g_tree).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        roots << QUrl::fromLocalFile(g_tree + QLatin1Char('/') + entry);
+    store.importer().importURLs(roots, {});
+    std::vector<Figures> wheels, downs;
+    bool wheelNext = true;
+    QElapsedTimer limit;
+    limit.start();
+    while (!tagsShown(store, int(files.size())) && limit.elapsed() < 120000) {
+        if (rowsAt < 0 && store.tracks().size() >= files.size())
+            rowsAt = now();
+        if (store.tracks().size() < 200) {
+            spinFor(20);
+            continue;
+        }
+        if (wheelNext)
+            wheels.push_back(wheel(app->window()));
+        else
+            downs.push_back(key(app->window(), Qt::Key_Down));
+        wheelNext = !wheelNext;
+    }
+    if (rowsAt < 0)
+        rowsAt = now();
+    const double tagsAt = now();
+    const double cpu = cpuSeconds() - cpuBefore;
+    std::printf("import %lld files: all rows %.1f s, all tags %.1f s, %.2f cores\n",
+                static_cast<long long>(store.tracks().size()),
+                (rowsAt - start) / 1000,
+                (tagsAt - start) / 1000,
+                cpu / ((tagsAt - start) / 1000));
+    print("wheel step during the import", wheels);
+    print("Down during the import", downs);
+
+    // The duplicates section gets the library and its search, for the cards after the restart.
+    QList<Track> duplicates;
+    for (const Track &track : store.tracks())
+        duplicates.append(Track::make(track.url));
+    store.setDuplicateTracks(duplicates);
+    setDuplicateSearchRoots(store, {QUrl::fromLocalFile(g_tree)});
+    auto *search = store.findChild<DuplicateSearch *>();
+    if (search) {
+        QEventLoop loop;
+        QObject::connect(search, &DuplicateSearch::searchFinished, &loop, &QEventLoop::quit);
+        search->findDuplicates();
+        loop.exec();
+    }
+    std::printf("duplicate groups %lld\n", static_cast<long long>(duplicateGroups(store).size()));
+    store.setActiveTab(LibraryTab::favorites);
+    app->window().close();
+    spinFor(100);
+}
+
+void restartPhase(const QStringList &files)
+{
+    const double start = now();
+    const double cpuBefore = cpuSeconds();
+    std::unique_ptr<BrivelloApp> app = launch();
+    spinUntil([&] { return app->window().isVisible(); }, 10000);
+    QCoreApplication::processEvents();
+    const double windowAt = now();
+    LibraryStore &store = app->store();
+    print("switch to the playlist after restart", {click(app->window(), LibraryTab::playlist)});
+    QList<Track> playlist = store.sections().playlistTracks();
+    QSet<QUuid> selected;
+    for (qsizetype i = 0; i < playlist.size() && selected.size() < 1982; ++i)
+        selected.insert(playlist[i].id);
+    store.setSelectedIDs(selected);
+    spinFor(300);
+    print("favourite key on 1,982 selected", {key(app->window(), Qt::Key_F, QStringLiteral("f"))});
+    print("switch into the duplicates", {click(app->window(), LibraryTab::duplicates)});
+    print("switch back to the playlist", {click(app->window(), LibraryTab::playlist)});
+    spinUntil([&] { return tagsShown(store, int(files.size())); }, 120000);
+    const double idleAt = now();
+    std::printf("restart: window %.2f s, idle %.1f s, %.2f cores\n",
+                (windowAt - start) / 1000,
+                (idleAt - start) / 1000,
+                (cpuSeconds() - cpuBefore) / ((idleAt - start) / 1000));
+    app->window().close();
+    spinFor(100);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    g_clock.start();
+    QTemporaryDir home;
+    bench::useTemporaryHome(home);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    TimedApplication application(argc, argv);
+    BrivelloApp::configureApplication();
+    std::optional<QTemporaryDir> made;
+    for (int i = 1; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (argument.startsWith(QLatin1String("--files=")))
+            g_files = std::max(100, argument.mid(8).toInt());
+        else if (argument.startsWith(QLatin1String("--tree=")))
+            g_tree = argument.mid(7);
+    }
+    if (g_tree.isEmpty()) {
+        made.emplace(QDir::tempPath() + QStringLiteral("/bench_window_ui-XXXXXX"));
+        g_tree = made->path();
+    }
+    QDir().mkpath(g_tree);
+    const QStringList files = bench::taggedMp3Tree(g_tree, g_files, 200);
+    if (files.isEmpty()) {
+        std::fprintf(stderr, "no files: is ffmpeg installed?\n");
+        return 1;
+    }
+    importPhase(files);
+    restartPhase(files);
+    return 0;
+}
