@@ -16,6 +16,7 @@
 #include <QMutex>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QTimer>
 
 using namespace brivello;
 using namespace brivello::testing;
@@ -227,6 +228,33 @@ TEST_F(MetadataLoadingTest, ChangesDuringALongLoadAreSavedWhileItRunsButBatchesA
     m_scheduler.advance(5.0);
     QCoreApplication::processEvents();
     EXPECT_EQ(saved.count(), 2);
+}
+
+// 20,000 tracks load in 400 batches while virtual time runs far ahead of the clock, so every
+// batch outlasts the debounce: no save is ever pending while the load runs, and its end writes
+// the snapshot once.
+TEST_F(MetadataLoadingTest, ALoadOfTwentyThousandTracksWritesTheSnapshotOnce)
+{
+    makeStore();
+    QSignalSpy saved(&store(), &LibraryStore::workspaceSessionSaved);
+    const QList<Track> tracks = makeTracks(20000);
+    store().setTracks(tracks);
+    store().metadataLoading().scheduleMetadataLoads(tracks, MetadataDestination::library);
+    int pendingWhileLoading = 0;
+    QTimer clock;
+    QObject::connect(&clock, &QTimer::timeout, &store(), [&] {
+        pendingWhileLoading +=
+            store().metadataLoading().isLoading() && store().session().hasPendingWorkspaceSave();
+        m_scheduler.advance(1.0);
+    });
+    clock.start(1);
+    ASSERT_TRUE(spinUntil([&] { return !store().metadataLoading().isLoading(); }));
+    EXPECT_EQ(m_loadedAtNotification.size(), 400);
+    EXPECT_EQ(pendingWhileLoading, 0) << "batches requested saves";
+    ASSERT_TRUE(spinUntil([&saved] { return saved.count() >= 1; }));
+    m_scheduler.advance(5.0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(saved.count(), 1);
 }
 
 TEST_F(MetadataLoadingTest, ImportedFilesShowTheirRealTagsOnceLoaded)
