@@ -8,8 +8,8 @@
 
 namespace brivello {
 
-// The store's account of its metadata loads: how many load operations run (snapshot saves
-// wait for the last to end), which library files still have a load due (a count per file: a
+// The store's account of its metadata loads: how many load operations run (the last to end
+// requests a snapshot save), which library files still have a load due (a count per file: a
 // track can be scheduled twice), and the coroutines waiting for such a file, so a tag write
 // never lets a fallback guess replace real tags. Main thread; a part owned by the LibraryStore.
 class MetadataLoadLedger

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QCoroFuture>
 #include <QImageReader>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QtConcurrent>
 #include <deque>
@@ -135,6 +136,12 @@ MetadataLoading::Scope::~Scope()
 {
     if (m_store)
         m_store->metadataLoading().finishMetadataLoadOperation();
+}
+
+void MetadataLoading::applyAsBatch(const std::function<void()> &apply)
+{
+    const QScopedValueRollback applying(m_isApplyingBatch, true);
+    apply();
 }
 
 void MetadataLoading::applyMetadataBatch(const QList<PendingMetadataResult> &batch,

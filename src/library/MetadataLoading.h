@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QUrl>
 #include <QUuid>
+#include <functional>
 #include <qcoro/qcorotask.h>
 
 namespace brivello {
@@ -36,8 +37,12 @@ public:
     // Wakes every coroutine waiting for a load, when the store goes.
     void wakeWaiters() { m_ledger.wakeWaiters(); }
 
+    // Writes loaded metadata the store did not load itself (the duplicate finder's) into a
+    // list as a batch: the save requests of `apply` are ignored, as for the store's batches.
+    void applyAsBatch(const std::function<void()> &apply);
+
     // Counts a metadata load the store does not run itself (the duplicate finder's) as one of
-    // its load operations for as long as it lives, so snapshot saves wait for its end too.
+    // its load operations for as long as it lives; the last operation to end requests a save.
     class Scope
     {
     public:

@@ -64,11 +64,9 @@ WorkspaceSessionKeeper::~WorkspaceSessionKeeper()
 
 void WorkspaceSessionKeeper::scheduleWorkspaceSave()
 {
+    // Loaded metadata requests no save of its own (the last load to end asks for one), so a
+    // long load writes nothing by itself while the user's changes made meanwhile still are.
     if (m_isRestoringWorkspaceSession || m_store.metadataLoading().isApplyingBatch())
-        return;
-    // While files load, their results and the imports feeding them keep changing the lists, and
-    // on a big library each debounced save rewrote megabytes; the last load to end saves once.
-    if (m_store.metadataLoading().isLoading())
         return;
     m_sessionSaveWorkItem.cancel();
     QPointer<LibraryStore> self(&m_store);

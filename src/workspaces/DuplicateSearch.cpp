@@ -172,7 +172,10 @@ void DuplicateSearch::publishShown()
         m_refreshed.clear();
         // Positions are unchanged, so the index stays good.
         const bool indexed = m_indexRevision == m_store.duplicateTracksRevision();
-        m_store.setDuplicateTracks(std::move(tracks));
+        // Published up to 20 times a second: a save request each would postpone every save,
+        // the user's too, to the end of the phase, which requests one itself.
+        m_store.metadataLoading().applyAsBatch(
+            [&] { m_store.setDuplicateTracks(std::move(tracks)); });
         if (indexed)
             m_indexRevision = m_store.duplicateTracksRevision();
     }
@@ -304,8 +307,9 @@ QList<Track> DuplicateSearch::currentRecords(const QList<Track> &captured)
 QCoro::Task<> DuplicateSearch::refreshDuplicateMetadata(QList<QUuid> ids, quint64 generation)
 {
     QPointer<DuplicateSearch> self(this);
-    // The list updates below request no snapshot save until the phase ends.
-    const MetadataLoading::Scope holdingSaves(m_store);
+    // A load operation of the store's for as long as the phase runs: its end requests the
+    // snapshot save that the refreshed records are written with.
+    const MetadataLoading::Scope phaseLoad(m_store);
     m_shown.phase = Phase::metadata;
     m_shown.processedCount = 0;
     m_shown.totalCount = ids.size();

@@ -1,9 +1,13 @@
 #include "library/MetadataLoading.h"
 
 #include "audiofiles/AudioMetadataLoadQueue.h"
+#include "library/FavoriteMembership.h"
 #include "library/LibrarySections.h"
+#include "library/LibrarySettingsKeys.h"
 #include "library/PlaylistModel.h"
+#include "library/WorkspaceSession.h"
 #include "library/WorkspaceSessionKeeper.h"
+#include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "support/AudioFixtures.h"
@@ -14,6 +18,7 @@
 #include <QMutex>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QTimer>
 
 using namespace brivello;
 using namespace brivello::testing;
@@ -220,41 +225,73 @@ TEST_F(MetadataLoadingTest, SnapshotIsSavedWhenTheLastOperationEnds)
     EXPECT_GT(store().tracks()[1].duration, 0);
 }
 
-// Selection moves, list assignments and the duplicate finder's per-file updates made while a
-// long load runs write nothing; the load's end writes the snapshot once.
-TEST_F(MetadataLoadingTest, ALongLoadWritesTheSnapshotOnceWhenItEnds)
+// A long load's batches request no save, however much time passes between them; a favourite
+// made meanwhile is on disk after the debounce while the load still runs, and the load's end
+// writes once more.
+TEST_F(MetadataLoadingTest, ChangesDuringALongLoadAreSavedWhileItRunsButBatchesAreNot)
 {
     makeStore();
     QSignalSpy saved(&store(), &LibraryStore::workspaceSessionSaved);
-    const QList<Track> tracks = makeTracks(120);
+    const QList<Track> tracks = makeTracks(300);
     store().setTracks(tracks);
-    m_gated.insert("t60.mp3");
+    for (int batch = 1; batch < 6; ++batch)
+        m_gated.insert(QStringLiteral("t%1.mp3").arg(batch * 50 + 10));
     store().metadataLoading().scheduleMetadataLoads(tracks, MetadataDestination::library);
-    ASSERT_TRUE(spinUntil([&] { return m_loadedAtNotification.size() == 1; }));
-    for (int i = 0; i < 5; ++i) {
-        store().setSelectedIDs({tracks[i].id});
-        store().setDuplicateTracks(makeTracks(i + 1, "d"));
+    for (int batch = 1; batch <= 4; ++batch) {
+        ASSERT_TRUE(spinUntil([&] { return m_loadedAtNotification.size() == batch; }));
         m_scheduler.advance(1.0);
         QCoreApplication::processEvents();
-    }
-    {
-        // The duplicate finder's metadata phase outlives the library load.
-        const MetadataLoading::Scope duplicates(store());
         m_gate.release();
-        ASSERT_TRUE(spinUntil([&] { return allLoaded(store().tracks()); }));
-        store().setDuplicateTracks(makeTracks(7, "d"));
-        m_scheduler.advance(2.0);
-        QCoreApplication::processEvents();
-        EXPECT_FALSE(store().session().hasPendingWorkspaceSave());
-        EXPECT_EQ(saved.count(), 0);
     }
-    EXPECT_TRUE(store().session().hasPendingWorkspaceSave());
+    ASSERT_TRUE(spinUntil([&] { return m_loadedAtNotification.size() == 5; }));
+    EXPECT_EQ(saved.count(), 0) << "a batch requested a save";
+    EXPECT_FALSE(store().session().hasPendingWorkspaceSave());
+
+    store().favorites().toggleFavorites({tracks[3].id});
+    m_scheduler.advance(0.4);
+    ASSERT_TRUE(spinUntil([&saved] { return saved.count() == 1; }));
+    ASSERT_TRUE(store().metadataLoading().isLoading());
+    const std::optional<WorkspaceSession> stored =
+        WorkspaceSession::decode(store().settings().defaults().data(kWorkspaceSessionKey));
+    ASSERT_TRUE(stored);
+    ASSERT_EQ(stored->tracks.size(), 300);
+    EXPECT_TRUE(stored->tracks[3].isFavorite);
+    EXPECT_FALSE(stored->tracks[4].isFavorite);
+
+    m_gate.release();
+    ASSERT_TRUE(spinUntil([&] { return allLoaded(store().tracks()); }));
     m_scheduler.advance(1.0);
-    ASSERT_TRUE(spinUntil([&saved] { return saved.count() > 0; }));
+    ASSERT_TRUE(spinUntil([&saved] { return saved.count() == 2; }));
+    m_scheduler.advance(5.0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(saved.count(), 2);
+}
+
+// 20,000 tracks load in 400 batches while virtual time runs far ahead of the clock, so every
+// batch outlasts the debounce: no save is ever pending while the load runs, and its end writes
+// the snapshot once.
+TEST_F(MetadataLoadingTest, ALoadOfTwentyThousandTracksWritesTheSnapshotOnce)
+{
+    makeStore();
+    QSignalSpy saved(&store(), &LibraryStore::workspaceSessionSaved);
+    const QList<Track> tracks = makeTracks(20000);
+    store().setTracks(tracks);
+    store().metadataLoading().scheduleMetadataLoads(tracks, MetadataDestination::library);
+    int pendingWhileLoading = 0;
+    QTimer clock;
+    QObject::connect(&clock, &QTimer::timeout, &store(), [&] {
+        pendingWhileLoading +=
+            store().metadataLoading().isLoading() && store().session().hasPendingWorkspaceSave();
+        m_scheduler.advance(1.0);
+    });
+    clock.start(1);
+    ASSERT_TRUE(spinUntil([&] { return !store().metadataLoading().isLoading(); }));
+    EXPECT_EQ(m_loadedAtNotification.size(), 400);
+    EXPECT_EQ(pendingWhileLoading, 0) << "batches requested saves";
+    ASSERT_TRUE(spinUntil([&saved] { return saved.count() >= 1; }));
     m_scheduler.advance(5.0);
     QCoreApplication::processEvents();
     EXPECT_EQ(saved.count(), 1);
-    EXPECT_EQ(store().duplicateTracks().size(), 7);
 }
 
 TEST_F(MetadataLoadingTest, ImportedFilesShowTheirRealTagsOnceLoaded)

@@ -1,6 +1,11 @@
 #include "workspaces/DuplicateSearch.h"
 
 #include "audiofiles/AudioMetadataLoadQueue.h"
+#include "library/FavoriteMembership.h"
+#include "library/LibrarySettingsKeys.h"
+#include "library/WorkspaceSession.h"
+#include "library/WorkspaceSessionKeeper.h"
+#include "platform/Defaults.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/TestAudioFiles.h"
 #include "workspaces/DuplicateHasher.h"
@@ -12,9 +17,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -508,3 +515,49 @@ TEST_F(DuplicateSearchTest, TracksRemovedDuringTheSearchArePrunedAtPublish)
 }
 
 } // namespace
+
+// The metadata phase publishes refreshed records more often than the save debounce; a
+// favourite made meanwhile still reaches the stored snapshot while the phase runs.
+TEST_F(DuplicateSearchTest, AFavouriteMadeDuringTheMetadataPhaseIsSavedWhileItRuns)
+{
+    constexpr int kFiles = 12;
+    for (int i = 0; i < kFiles; ++i)
+        write(QStringLiteral("f%1.mp3").arg(i, 2, 10, QLatin1Char('0')), QByteArray(100 + i, 'x'));
+    listTree(m_dir.path());
+    const Track liked = Track::make(url(QStringLiteral("library/liked.mp3")));
+    store().setTracks({liked});
+    store().session().saveWorkspaceSessionNow();
+    // Each file is read once the test lets that many through.
+    const auto allowed = std::make_shared<std::atomic<int>>(0);
+    const auto releaseAll = qScopeGuard([allowed] { *allowed = kFiles; });
+    m_reader = [allowed](const QUrl &url, const AudioTags &tags) {
+        const int index = QFileInfo(url.toLocalFile()).baseName().mid(1).toInt();
+        while (index >= allowed->load())
+            QThread::msleep(1);
+        LoadedTrackMetadata loaded;
+        loaded.tags = tags;
+        loaded.duration = 180;
+        return loaded;
+    };
+    const auto favouriteStored = [this, &liked] {
+        const std::optional<WorkspaceSession> stored =
+            WorkspaceSession::decode(store().settings().defaults().data(kWorkspaceSessionKey));
+        return stored && stored->tracks.size() == 1 && stored->tracks[0].id == liked.id &&
+               stored->tracks[0].isFavorite;
+    };
+    QSignalSpy finished(m_search, &DuplicateSearch::searchFinished);
+    m_search->findDuplicates();
+    // A file every 0.1 s, each shown at once: the throttle's interval has passed.
+    for (int k = 1; k <= 8; ++k) {
+        m_scheduler.advance(0.1);
+        *allowed = k;
+        ASSERT_TRUE(spinUntil([this, k] { return duplicateScanProcessedCount(store()) == k; }));
+        if (k == 1)
+            store().favorites().toggleFavorites({liked.id});
+    }
+    EXPECT_TRUE(spinUntil(favouriteStored)) << "the favourite waited for the phase to end";
+    EXPECT_EQ(duplicateScanPhase(store()), Phase::metadata);
+
+    *allowed = kFiles;
+    ASSERT_TRUE(spinUntil([&finished] { return !finished.isEmpty(); }));
+}

@@ -18,12 +18,36 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QTest>
+#include <QtEndian>
 #include <algorithm>
 #include <cmath>
 
 namespace brivello {
 
 namespace {
+
+// Scales the durations an MP4 file states (movie, track and media headers, version 0), so the
+// container claims another length than the audio it holds.
+bool restateMp4Duration(const QString &file, double factor)
+{
+    QFile mp4(file);
+    if (!mp4.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = mp4.readAll();
+    // Offset of the duration field from the box type: version/flags and the header's times.
+    const QList<QPair<QByteArray, int>> boxes{{"mvhd", 20}, {"tkhd", 24}, {"mdhd", 20}};
+    int changed = 0;
+    for (const auto &[type, offset] : boxes) {
+        const qsizetype at = bytes.indexOf(type);
+        if (at < 0 || bytes[at + 4] != 0 || at + offset + 4 > bytes.size())
+            return false;
+        const qsizetype field = at + offset;
+        const quint32 stated = qFromBigEndian<quint32>(bytes.constData() + field);
+        qToBigEndian<quint32>(quint32(stated * factor), bytes.data() + field);
+        ++changed;
+    }
+    return changed == 3 && mp4.seek(0) && mp4.write(bytes) == bytes.size();
+}
 
 // The player panel of the real window over the shared waveform cache. The cache lives for the
 // whole test program, so every test works on files of its own temporary folder.
@@ -279,6 +303,46 @@ TEST_F(PlayerPanelEndToEndTest, AShortFileGetsItsScrubberAndADeletedOneNeverASta
     if (WaveformScrubber *shown = bar().scrubber()) {
         EXPECT_EQ(shown->url().fileName(), QStringLiteral("gone.flac"));
     }
+}
+
+// M4A files whose container states a length other than the audio they hold (a second too
+// short; cut short after writing, so a second and a half too long): the panel shows each
+// track until the device has played its last decoded frame, then the next one, and never
+// goes back.
+TEST_F(PlayerPanelEndToEndTest, M4aFilesWithAWrongStatedLengthHandOverAtTheirDecodedEnd)
+{
+    const QString sine = QStringLiteral("sine=frequency=440:sample_rate=44100:d=5");
+    const QString stated =
+        makeFromLavfi(QStringLiteral("a stated short.m4a"), sine, {"-c:a", "aac"});
+    ASSERT_TRUE(restateMp4Duration(stated, 0.8));
+    const QString cut = makeFromLavfi(
+        QStringLiteral("b cut short.m4a"), sine, {"-c:a", "aac", "-movflags", "+faststart"});
+    ASSERT_TRUE(QFile::resize(cut, QFileInfo(cut).size() * 7 / 10));
+    const QString last = makeFromLavfi(QStringLiteral("c last.m4a"), sine, {"-c:a", "aac"});
+    const QList<QUuid> ids = importAndWait(urls({stated, cut, last}));
+    ASSERT_EQ(ids.size(), 3);
+    pressPlay(ids[0]);
+
+    QStringList shown{bar().titleLabel()->text()};
+    QList<double> switchedAt;
+    double played = 0;
+    for (int step = 0; step < 150 && player().isPlaying(); ++step) {
+        advanceAudio(0.1);
+        played += 0.1;
+        const QString title = bar().titleLabel()->text();
+        if (title != shown.last()) {
+            shown.append(title);
+            switchedAt.append(played);
+            played = 0;
+        }
+    }
+    EXPECT_EQ(shown.join(QStringLiteral(" > ")),
+              QStringLiteral("a stated short > b cut short > c last"));
+    ASSERT_GE(switchedAt.size(), 2);
+    // The decoded lengths, not the stated 4 s and 5 s.
+    EXPECT_NEAR(switchedAt[0], 5.0, 0.15);
+    EXPECT_GT(switchedAt[1], 2.5); // about 70% of the audio survives the cut
+    EXPECT_LT(switchedAt[1], 4.0);
 }
 
 TEST_F(PlayerPanelEndToEndTest, ScreenshotOfAPlayingTrackWithLoudAndQuietPassages)
