@@ -468,6 +468,38 @@ TEST_F(DuplicateSearchTest, ProbablePassUsesRefreshedTags)
     EXPECT_EQ(duplicateGroups(store()).first().byteCount, 3);
 }
 
+// Identical tagged copies show once, in their exact group; the probable pass pairs the rest.
+TEST_F(DuplicateSearchTest, FilesOfAnExactGroupAreLeftOutOfTheProbablePass)
+{
+    AudioTags tags;
+    tags.artist = QStringLiteral("Moderat");
+    tags.title = QStringLiteral("A New Error");
+    for (const QString &name : {QStringLiteral("copy1.mp3"), QStringLiteral("copy2.mp3")}) {
+        write(name, "identical bytes");
+        m_tagTable.insert(name, tags);
+    }
+    tags.title = QStringLiteral("Bad Kingdom");
+    write(QStringLiteral("kingdom.mp3"), "one");
+    write(QStringLiteral("kingdom.flac"), "other!");
+    m_tagTable.insert(QStringLiteral("kingdom.mp3"), tags);
+    m_tagTable.insert(QStringLiteral("kingdom.flac"), tags);
+    listTree(m_dir.path());
+    ASSERT_TRUE(searchToEnd());
+    QStringList found;
+    for (const AudioDuplicateGroup &group : duplicateGroups(store())) {
+        QStringList names;
+        for (const QUuid &id : group.trackIDs)
+            names.append(QFileInfo(pathOf(id)).fileName());
+        names.sort();
+        found.append((group.matchKind == DuplicateMatchKind::exact ? "exact: " : "probable: ") +
+                     names.join(QLatin1Char(' ')));
+    }
+    found.sort();
+    EXPECT_EQ(found,
+              (QStringList{QStringLiteral("exact: copy1.mp3 copy2.mp3"),
+                           QStringLiteral("probable: kingdom.flac kingdom.mp3")}));
+}
+
 TEST_F(DuplicateSearchTest, ClearingDuringASearchDropsItsResults)
 {
     write(QStringLiteral("a.mp3"), "same");
