@@ -291,6 +291,29 @@ TEST_F(DuplicateSearchTest, FilesChangedAfterSizingAreReportedNotGrouped)
     }
 }
 
+// The search's end says how many listed files went away before their hash, the first one too.
+TEST_F(DuplicateSearchTest, AFileGoneBeforeItsHashIsReportedAtTheEnd)
+{
+    for (const char *name : {"a.mp3", "b.mp3", "c.mp3"})
+        write(QString::fromLatin1(name), "same bytes");
+    listTree(m_dir.path());
+    ASSERT_EQ(QFileInfo(pathOf(store().duplicateTracks().first().id)).fileName(), "a.mp3");
+    // The hashing phase shows once the sizes are read, before the first file is opened.
+    const QMetaObject::Connection removing =
+        QObject::connect(&store(), &LibraryStore::duplicateSearchChanged, &store(), [&] {
+            if (store().duplicateSearch().phase == Phase::hashing)
+                QFile::remove(path(QStringLiteral("a.mp3")));
+        });
+    const bool ended = searchToEnd();
+    QObject::disconnect(removing);
+    ASSERT_TRUE(ended);
+    ASSERT_EQ(duplicateGroups(store()).size(), 1);
+    EXPECT_EQ(duplicateGroups(store()).first().trackIDs.size(), 2);
+    ASSERT_TRUE(store().workspaceStatus());
+    EXPECT_EQ(store().workspaceStatus()->message,
+              QStringLiteral("Пропущено файлов: 1 · Пропали, изменились или не читаются"));
+}
+
 TEST_F(DuplicateSearchTest, PhasesPublishTheirProgress)
 {
     for (const QString &name :
