@@ -1,5 +1,7 @@
 #include "audiofiles/AudioMetadataLoadQueue.h"
 
+#include "support/WaitForResult.h"
+
 #include <QCoreApplication>
 #include <QCoroTask>
 #include <QMutex>
@@ -102,9 +104,9 @@ TEST_F(AudioMetadataLoadQueueTest, AtMostTwoFilesAreReadAtOnceAndTheThirdWaits)
         return started.size() == 3;
     }));
     gate.release(2);
-    EXPECT_EQ(QCoro::waitFor(first).format, "1");
-    EXPECT_EQ(QCoro::waitFor(second).format, "2");
-    const LoadedTrackMetadata last = QCoro::waitFor(third);
+    EXPECT_EQ(test::waitForResult(first).format, "1");
+    EXPECT_EQ(test::waitForResult(second).format, "2");
+    const LoadedTrackMetadata last = test::waitForResult(third);
     EXPECT_EQ(last.format, "3");
     EXPECT_EQ(last.tags.title, "T");
     EXPECT_EQ(mostAtOnce.load(), 2);
@@ -127,14 +129,14 @@ TEST_F(AudioMetadataLoadQueueTest, AReadingThatThrowsGivesTheFallbackAndReturnsI
     // More failures than permits: each one must have handed its permit back.
     for (const char *name : {"bad1.mp3", "bad2.flac", "bad3.wav"}) {
         auto loading = queue().load(QUrl::fromLocalFile(QStringLiteral("/a/") + name), fallback);
-        const LoadedTrackMetadata failed = QCoro::waitFor(loading);
+        const LoadedTrackMetadata failed = test::waitForResult(loading);
         EXPECT_EQ(failed.tags, fallback);
         EXPECT_EQ(failed.duration, 0);
         EXPECT_FALSE(failed.format.isEmpty());
     }
     EXPECT_EQ(queue().activeCount(), 0);
     auto good = queue().load(QUrl::fromLocalFile("/a/good.mp3"), fallback);
-    EXPECT_EQ(QCoro::waitFor(good).duration, 1);
+    EXPECT_EQ(test::waitForResult(good).duration, 1);
     EXPECT_EQ(queue().activeCount(), 0);
 }
 

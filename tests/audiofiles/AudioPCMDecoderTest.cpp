@@ -106,7 +106,8 @@ TEST_F(AudioPCMDecoderTest, CancellationKillsAndReapsTheChild)
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(pidFile).size() > 0; }, 20000));
     stop.request_stop();
-    decoding.waitForFinished();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return decoding.isFinished(); }, 20000))
+        << "the cancelled decoding did not end";
     EXPECT_TRUE(decoding.result());
     const QString pid = QString::fromUtf8(test::TestAudioFiles::readAll(pidFile)).trimmed();
     EXPECT_FALSE(QFileInfo::exists("/proc/" + pid)) << "child left behind: " << pid.toStdString();

@@ -6,6 +6,7 @@
 #include "platform/LocalFile.h"
 #include "support/AudioFixtures.h"
 #include "support/TestAudioFiles.h"
+#include "support/WaitForResult.h"
 
 #include <QCoroTask>
 #include <QDir>
@@ -27,7 +28,7 @@ struct Outcome
     std::exception_ptr error;
 };
 
-// QCoro::waitFor drops exceptions, so the conversion is awaited inside a catching coroutine.
+// The conversion is awaited inside a catching coroutine, so a test can look at its error.
 QCoro::Task<Outcome> attempt(QUrl source, int bitrate)
 {
     Outcome outcome;
@@ -42,7 +43,7 @@ QCoro::Task<Outcome> attempt(QUrl source, int bitrate)
 
 Outcome run(const QUrl &source, int bitrate)
 {
-    return QCoro::waitFor(attempt(source, bitrate));
+    return test::waitForResult(attempt(source, bitrate));
 }
 
 Outcome run(const QString &source, int bitrate)

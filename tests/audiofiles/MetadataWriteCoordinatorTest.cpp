@@ -12,12 +12,16 @@ using namespace brivello::test;
 
 namespace {
 
-void spinUntil(const std::function<bool()> &done)
+[[nodiscard]] bool spinUntil(const std::function<bool()> &done)
 {
     QElapsedTimer timer;
     timer.start();
-    while (!done() && timer.elapsed() < 30000)
+    while (!done()) {
+        if (timer.elapsed() >= 30000)
+            return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
 }
 
 // Takes the lock, notes its turn, and holds the permit until `release` is set.
@@ -62,18 +66,20 @@ TEST_F(MetadataWriteCoordinatorTest, WaitersGetTheLockFirstComeFirstServedAndOth
     order.removeLast();
 
     release[0] = true;
-    spinUntil([&] { return order.size() == 2; });
+    ASSERT_TRUE(spinUntil([&] { return order.size() == 2; })) << "still waiting after 30 s";
     EXPECT_EQ(order, (QList<int>{1, 2}));
     EXPECT_TRUE(coordinator.isLocked(key)); // handed over, never free in between
     EXPECT_EQ(coordinator.waiterCount(key), 1);
 
     release[1] = true;
-    spinUntil([&] { return order.size() == 3; });
+    ASSERT_TRUE(spinUntil([&] { return order.size() == 3; })) << "still waiting after 30 s";
     release[2] = true;
-    spinUntil([&] { return !coordinator.isLocked(key); });
+    ASSERT_TRUE(spinUntil([&] { return !coordinator.isLocked(key); }))
+        << "still waiting after 30 s";
     EXPECT_EQ(order, (QList<int>{1, 2, 3}));
     EXPECT_EQ(coordinator.waiterCount(key), 0);
-    spinUntil([&] { return !coordinator.isLocked(path("other.mp3")); });
+    ASSERT_TRUE(spinUntil([&] { return !coordinator.isLocked(path("other.mp3")); }))
+        << "still waiting after 30 s";
     EXPECT_FALSE(coordinator.isLocked(path("other.mp3")));
 }
 
@@ -84,7 +90,7 @@ TEST_F(MetadataWriteCoordinatorTest, AFailedWriteReleasesTheLock)
     std::optional<WriteError> error;
     bool done = false;
     auto task = writeAndRecord(url(file), fullTags(), &error, &done);
-    spinUntil([&] { return done; });
+    ASSERT_TRUE(spinUntil([&] { return done; })) << "still waiting after 30 s";
     ASSERT_TRUE(error);
     EXPECT_EQ(int(error->kind()), int(WriteError::Kind::unsupportedFormat));
     EXPECT_FALSE(
@@ -107,7 +113,7 @@ TEST_F(MetadataWriteCoordinatorTest, TwoWritersOnOneFileRunOneAfterTheOther)
               1);
     EXPECT_EQ(MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(m_dir.path() + "/s/../c.flac")),
               MetadataWriteCoordinator::lockKey(url(file)));
-    spinUntil([&] { return done[0] && done[1]; });
+    ASSERT_TRUE(spinUntil([&] { return done[0] && done[1]; })) << "still waiting after 30 s";
     EXPECT_FALSE(errors[0]);
     EXPECT_FALSE(errors[1]);
     EXPECT_EQ(TestAudioFiles::ffprobeTags(file).value(QStringLiteral("title")).toString(),
@@ -127,7 +133,7 @@ TEST_F(MetadataWriteCoordinatorTest, AFileMovedWhileAWriteWaitedIsNotBroughtBack
     ASSERT_EQ(MetadataWriteCoordinator::shared().waiterCount(key), 1);
     ASSERT_TRUE(QFile::rename(file, path("trashed.wav")));
     release = true;
-    spinUntil([&] { return done; });
+    ASSERT_TRUE(spinUntil([&] { return done; })) << "still waiting after 30 s";
     ASSERT_TRUE(error);
     EXPECT_TRUE(error->isFileNotFound());
     EXPECT_FALSE(QFile::exists(file));

@@ -225,8 +225,9 @@ TEST_F(MetadataWriterRoundTripTest, AnUntouchedYearKeepsItsFramesWhenTheTitleIsE
     }
 }
 
-// Tempo and key that older tools left only in TXXX frames are read; TBPM and TKEY come first,
-// and an edit of the field leaves no TXXX behind that would bring the old value back.
+// Tempo and key that older tools left only in TXXX frames are read, whatever the case of their
+// descriptions; TBPM and TKEY come first, and an edit of the field leaves no TXXX behind that
+// would bring the old value back.
 TEST_F(MetadataWriterRoundTripTest, TempoAndKeyKeptOnlyInUserTextFramesAreRead)
 {
     for (const char *name : {"x.mp3", "x.wav", "x.aiff"}) {
@@ -258,5 +259,21 @@ TEST_F(MetadataWriterRoundTripTest, TempoAndKeyKeptOnlyInUserTextFramesAreRead)
         MetadataWriter::writeNow(tags, false, url(both));
         EXPECT_EQ(read(both).bpm, "");
         EXPECT_EQ(read(both).musicalKey, "9A");
+
+        // The descriptions in lower or mixed case, as other tools write them.
+        const QString cased = make(QStringLiteral("cased.") + QFileInfo(name).suffix());
+        tagWithId3(cased,
+                   "[TXXX(encoding=3, desc='bpm', text='124'),"
+                   " TXXX(encoding=3, desc='initialkey', text='5A'),"
+                   " TXXX(encoding=3, desc='Key', text='Cm')]",
+                   3);
+        tags = read(cased);
+        EXPECT_EQ(tags.bpm, "124");
+        EXPECT_EQ(tags.musicalKey, "5A");
+        tags.bpm.clear();
+        tags.musicalKey = QStringLiteral("6A");
+        MetadataWriter::writeNow(tags, false, url(cased));
+        EXPECT_EQ(read(cased).bpm, "");
+        EXPECT_EQ(read(cased).musicalKey, "6A");
     }
 }

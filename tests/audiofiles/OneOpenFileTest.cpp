@@ -1,9 +1,11 @@
 #include "audiofiles/AVFormatInput.h"
+#include "audiofiles/AudioMetadataLoader.h"
 #include "audiofiles/ByteSourceIOStream.h"
 #include "audiofiles/FileByteSource.h"
 #include "platform/LocalFile.h"
 #include "support/TestAudioFiles.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <optional>
@@ -86,6 +88,26 @@ TEST(OneOpenFileTest, LibavformatReadsTheOpenFileAsItReadsTheNamedFile)
     EXPECT_EQ(av_seek_frame(open->context(), -1, 0, AVSEEK_FLAG_BACKWARD), 0);
     EXPECT_EQ(av_seek_frame(named->context(), -1, 0, AVSEEK_FLAG_BACKWARD), 0);
     EXPECT_EQ(open->firstAudioPacketPosition(), named->firstAudioPacketPosition());
+}
+
+// A library of thousands of files is read one after another: no read leaves its descriptor open.
+TEST(OneOpenFileTest, NoDescriptorOutlivesTheRead)
+{
+    QTemporaryDir dir;
+    const QString path = TestAudioFiles::make(dir.path(), "tone.mp3", 2.0);
+    ASSERT_FALSE(path.isEmpty());
+    const auto openDescriptors = [] {
+        return QDir(QStringLiteral("/proc/self/fd"))
+            .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+            .size();
+    };
+    const qsizetype before = openDescriptors();
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_GT(AudioMetadataLoader::read(QUrl::fromLocalFile(path), AudioTags{}).duration, 1);
+        const FileByteSource file(path);
+        EXPECT_TRUE(AVFormatInput::open(file.fileDescriptor(), path));
+    }
+    EXPECT_EQ(openDescriptors(), before);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "platform/Defaults.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/TestAudioFiles.h"
+#include "support/WaitForResult.h"
 
 #include <QCoroTask>
 #include <QFileInfo>
@@ -30,7 +31,7 @@ protected:
     }
     void cleanNames(const QSet<QUuid> &ids, bool strip)
     {
-        QCoro::waitFor(store().cleaner().cleanFilenames(ids, strip));
+        test::waitForResult(store().cleaner().cleanFilenames(ids, strip));
     }
     QString fileOf(int index) const { return m_store->tracks()[index].url.fileName(); }
     // Takes the write lock of `file` as a writer would.
@@ -38,7 +39,7 @@ protected:
     {
         MetadataWriteCoordinator::Acquire acquiring = MetadataWriteCoordinator::shared().acquire(
             MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(file)));
-        return QCoro::waitFor([&]() -> QCoro::Task<MetadataWriteCoordinator::Permit> {
+        return test::waitForResult([&]() -> QCoro::Task<MetadataWriteCoordinator::Permit> {
             co_return co_await acquiring;
         }());
     }

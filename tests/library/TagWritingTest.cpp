@@ -190,7 +190,7 @@ TEST_F(TagWritingTest, AnEditSavedWhileTheLoadResultIsQueuedWritesTheLoadedTags)
     // The store and its loads end before the queue does.
     const auto finish = qScopeGuard([&] {
         proceed.release();
-        QThreadPool::globalInstance()->waitForDone();
+        EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(60000)) << "a load never ended";
         dropStore();
         QCoreApplication::processEvents();
     });
@@ -200,7 +200,7 @@ TEST_F(TagWritingTest, AnEditSavedWhileTheLoadResultIsQueuedWritesTheLoadedTags)
     // The finished read is queued for the main thread before the edit's write task starts, so
     // the load is applied during the write task's first wait.
     proceed.release();
-    QThreadPool::globalInstance()->waitForDone();
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(60000)) << "the load never ended";
     saveGenreAndExpectTheRealTags(track);
 }
 

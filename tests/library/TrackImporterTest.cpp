@@ -4,6 +4,7 @@
 #include "library/WorkspaceSessionKeeper.h"
 #include "platform/LocalFile.h"
 #include "support/LibraryStoreFixture.h"
+#include "support/WaitForResult.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -183,7 +184,7 @@ TEST_F(TrackImporterTest, ConverterQueuesOggTooAndNeverTwice)
 {
     for (const char *name : {"C/1.mp3", "C/2.mp3", "C/3.mp3", "C/4.ogg"})
         touch(QString::fromLatin1(name));
-    QCoro::waitFor(store().importer().importForConversionAsync({url(QStringLiteral("C"))}));
+    test::waitForResult(store().importer().importForConversionAsync({url(QStringLiteral("C"))}));
     ASSERT_EQ(store().conversionItems().size(), 4);
     EXPECT_EQ(store().conversionItems()[3].url, url(QStringLiteral("C/4.ogg")));
     for (const ConversionItem &item : store().conversionItems())
@@ -192,7 +193,7 @@ TEST_F(TrackImporterTest, ConverterQueuesOggTooAndNeverTwice)
     EXPECT_TRUE(m_metadataLoads.isEmpty());
 
     store().session().saveWorkspaceSessionNow();
-    QCoro::waitFor(store().importer().importForConversionAsync({url(QStringLiteral("C"))}));
+    test::waitForResult(store().importer().importForConversionAsync({url(QStringLiteral("C"))}));
     EXPECT_EQ(store().conversionItems().size(), 4);
     EXPECT_FALSE(store().session().hasPendingWorkspaceSave());
 }
@@ -204,7 +205,7 @@ TEST_F(TrackImporterTest, AnalysisImportKeepsItsOwnTracksAndQueuesQualityChecks)
     importAndWait({url(QStringLiteral("A/1.mp3"))});
     m_metadataLoads.clear();
 
-    QCoro::waitFor(store().importer().importForAnalysisAsync({url(QStringLiteral("A"))}));
+    test::waitForResult(store().importer().importForAnalysisAsync({url(QStringLiteral("A"))}));
     ASSERT_EQ(store().analysisTracks().size(), 3);
     EXPECT_NE(store().analysisTracks()[0].id, store().tracks()[0].id);
     EXPECT_EQ(store().analysisTracks()[0].url, store().tracks()[0].url);
@@ -217,7 +218,7 @@ TEST_F(TrackImporterTest, AnalysisImportKeepsItsOwnTracksAndQueuesQualityChecks)
     EXPECT_EQ(store().analysis().pendingQualityTrackIDs().size(), 3);
 
     store().setWorkspaceStatus(std::nullopt);
-    QCoro::waitFor(store().importer().importForAnalysisAsync({url(QStringLiteral("A"))}));
+    test::waitForResult(store().importer().importForAnalysisAsync({url(QStringLiteral("A"))}));
     EXPECT_EQ(store().analysisTracks().size(), 3);
     EXPECT_FALSE(store().workspaceStatus().has_value());
     EXPECT_EQ(store().analysis().pendingQualityTrackIDs().size(), 3);
@@ -230,7 +231,7 @@ TEST_F(TrackImporterTest, CoverImportFlagsKnownTracksAndAddsNewOnesOutsideThePla
     const QUuid known = store().tracks()[0].id;
     store().setWorkspaceStatus(std::nullopt);
 
-    QList<QUuid> ids = QCoro::waitFor(
+    QList<QUuid> ids = test::waitForResult(
         store().importer().importForCoversAsync({url(QStringLiteral("P/known.mp3"))}));
     EXPECT_EQ(ids, QList<QUuid>{known});
     EXPECT_TRUE(store().tracks()[0].isInCoverWorkspace);
@@ -242,7 +243,8 @@ TEST_F(TrackImporterTest, CoverImportFlagsKnownTracksAndAddsNewOnesOutsideThePla
     QObject::connect(&store(), &LibraryStore::tracksChanged, &store(), [this, &sizes] {
         sizes.append(store().tracks().size());
     });
-    ids = QCoro::waitFor(store().importer().importForCoversAsync({url(QStringLiteral("Cov"))}));
+    ids =
+        test::waitForResult(store().importer().importForCoversAsync({url(QStringLiteral("Cov"))}));
     EXPECT_EQ(sizes, (QList<qsizetype>{201, 251}));
     EXPECT_EQ(ids.size(), 250);
     const Track &added = store().tracks().last();
@@ -266,8 +268,8 @@ TEST_F(TrackImporterTest, TwoCoverImportsOfOneFolderCountEachNewTrackOnce)
     QCoro::Task<QList<QUuid>> second =
         store().importer().importForCoversAsync({url(QStringLiteral("Covers2"))});
     QThread::msleep(300); // both walks end before either import goes on
-    const QList<QUuid> a = QCoro::waitFor(first);
-    const QList<QUuid> b = QCoro::waitFor(second);
+    const QList<QUuid> a = test::waitForResult(first);
+    const QList<QUuid> b = test::waitForResult(second);
     EXPECT_EQ(store().tracks().size(), 250);
     EXPECT_EQ(QSet<QUuid>(a.cbegin(), a.cend()), QSet<QUuid>(b.cbegin(), b.cend()));
     EXPECT_EQ(counted, 250);

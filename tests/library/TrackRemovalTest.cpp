@@ -6,6 +6,7 @@
 #include "platform/Trash.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
+#include "support/WaitForResult.h"
 
 #include <QCoroTask>
 #include <QFile>
@@ -216,7 +217,7 @@ TEST_F(TrackRemovalTest, AFileBeingRewrittenStaysOutOfTheTrash)
     store().setTracks({first, second});
     MetadataWriteCoordinator::Acquire acquiring =
         MetadataWriteCoordinator::shared().acquire(MetadataWriteCoordinator::lockKey(busy));
-    MetadataWriteCoordinator::Permit held = QCoro::waitFor(
+    MetadataWriteCoordinator::Permit held = test::waitForResult(
         [&]() -> QCoro::Task<MetadataWriteCoordinator::Permit> { co_return co_await acquiring; }());
 
     store().removal().trashTracks({first.id, second.id});

@@ -5,6 +5,7 @@
 #include "platform/Defaults.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
+#include "support/WaitForResult.h"
 
 #include <QDir>
 #include <QFile>
@@ -94,7 +95,7 @@ TEST_F(WorkspaceSessionKeeperTest, OnlyTheNewestSnapshotIsStoredWhenEncodingsOve
     QCoro::Task<> older = s.session().saveWorkspaceSessionInBackground();
     s.setActiveTab(Tab::favorites);
     s.session().saveWorkspaceSessionNow();
-    QCoro::waitFor(older);
+    test::waitForResult(older);
     EXPECT_EQ(storedDocument().value(QStringLiteral("activeTab")).toString(),
               QStringLiteral("Избранное"));
 }

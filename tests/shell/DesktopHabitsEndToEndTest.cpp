@@ -209,10 +209,10 @@ TEST_F(DesktopHabitsEndToEndTest, TheHeartBouncesAndTheAppearanceFadesUnlessMoti
     ASSERT_TRUE(spinUntil([&] { return store().tracks().first().isFavorite; }));
     ASSERT_TRUE(delegate.hasHeartEffect(ids.first())) << "the new favourite did not bounce";
     qreal highest = 1;
-    spinUntil([&] {
+    EXPECT_TRUE(spinUntil([&] {
         highest = std::max(highest, delegate.heartEffect(ids.first()).first);
         return !delegate.hasHeartEffect(ids.first());
-    });
+    })) << "the heart never stopped bouncing";
     EXPECT_GT(highest, 1.05);
 
     // The window's light and dark looks cross-fade: at first the old look is still shown.

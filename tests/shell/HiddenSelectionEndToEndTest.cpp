@@ -3,29 +3,50 @@
 #include "library/FavoriteMembership.h"
 #include "library/GenreEditing.h"
 #include "library/LibrarySections.h"
+#include "shell/ActionButton.h"
+#include "shell/SectionToolbar.h"
 #include "support/ui/EndToEndFixture.h"
 
 #include <QFileInfo>
+#include <QTest>
 
 namespace brivello {
 
 class HiddenSelectionEndToEndTest : public testing::EndToEndFixture
 {
+protected:
+    // Two selected favourites filtered by genre; an edit then takes the first out of the list.
+    QList<QUuid> selectTwoAndHideTheFirst()
+    {
+        const QList<QUuid> ids = importAndWait(urls({makeAudio("a.mp3"), makeAudio("b.mp3")}));
+        EXPECT_EQ(ids.size(), 2);
+        if (ids.size() != 2)
+            return {};
+        store().favorites().addToFavorites({ids[0], ids[1]});
+        store().genreEditing().assignGenre(QStringLiteral("Techno"), {ids[0], ids[1]});
+        showSection(Tab::favorites);
+        store().setFavoriteGenreFilter(QStringLiteral("Techno"));
+        store().setSelectedIDs({ids[0], ids[1]});
+        store().setSelectedID(ids[0]);
+        store().genreEditing().assignGenre(QStringLiteral("House"), {ids[0]});
+        settle();
+        return ids;
+    }
+    QString genreOf(const QUuid &id)
+    {
+        for (const Track &track : store().tracks()) {
+            if (track.id == id)
+                return track.tags.genre;
+        }
+        return {};
+    }
 };
 
 TEST_F(HiddenSelectionEndToEndTest, TrashAndRemoveSkipFavouritesTheFilterHides)
 {
-    const QList<QUuid> ids = importAndWait(urls({makeAudio("a.mp3"), makeAudio("b.mp3")}));
+    const QList<QUuid> ids = selectTwoAndHideTheFirst();
     ASSERT_EQ(ids.size(), 2);
-    store().favorites().addToFavorites({ids[0], ids[1]});
-    store().genreEditing().assignGenre(QStringLiteral("Techno"), {ids[0], ids[1]});
-    showSection(Tab::favorites);
-    store().setFavoriteGenreFilter(QStringLiteral("Techno"));
-    store().setSelectedIDs({ids[0], ids[1]});
-    store().setSelectedID(ids[0]);
-    // The edit takes the first track out of the filtered list; the selection keeps it.
-    store().genreEditing().assignGenre(QStringLiteral("House"), {ids[0]});
-    settle();
+    // The selection keeps the hidden track.
     ASSERT_TRUE(store().selectedIDs().contains(ids[0]));
     EXPECT_EQ(store().sections().visibleSelection(), QSet<QUuid>{ids[1]});
 
@@ -45,6 +66,20 @@ TEST_F(HiddenSelectionEndToEndTest, TrashAndRemoveSkipFavouritesTheFilterHides)
     pressKey(Qt::Key_Backspace, Qt::ControlModifier);
     ASSERT_TRUE(spinUntil([&] { return !QFileInfo::exists(path("b.mp3")); }, 10000));
     EXPECT_TRUE(QFileInfo::exists(path("a.mp3")));
+}
+
+TEST_F(HiddenSelectionEndToEndTest, TheCleanButtonSkipsFavouritesTheFilterHides)
+{
+    const QList<QUuid> ids = selectTwoAndHideTheFirst();
+    ASSERT_EQ(ids.size(), 2);
+    const QList<ActionButton *> buttons = window().toolbar()->buttons();
+    ASSERT_FALSE(buttons.isEmpty());
+    ASSERT_EQ(buttons.first()->titleKey(), QStringLiteral("Очистить выбранные"));
+    QTest::mouseClick(buttons.first(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(statusMessage(), QStringLiteral("Очистка применена: 1"));
+    EXPECT_EQ(genreOf(ids[0]), QStringLiteral("House"));
+    EXPECT_EQ(genreOf(ids[1]), QString());
 }
 
 } // namespace brivello

@@ -23,7 +23,12 @@ TestAudioFiles::run(const QString &program, const QStringList &arguments, const 
     if (!input.isEmpty())
         process.write(input);
     process.closeWriteChannel();
-    process.waitForFinished(120000);
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished(5000);
+        result.err = program.toUtf8() + " did not finish within 120 s";
+        return result;
+    }
     result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();

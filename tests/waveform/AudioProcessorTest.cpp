@@ -1,10 +1,10 @@
 #include "waveform/AudioProcessor.h"
 
-#include "WaitForResult.h"
 #include "audiofiles/FFmpegExecutable.h"
 #include "audiofiles/OperationCancelled.h"
 #include "support/AudioFixtures.h"
 #include "support/TestAudioFiles.h"
+#include "support/WaitForResult.h"
 #include "waveform/AudioProcessingError.h"
 #include "waveform/FFmpegEnvelopeSource.h"
 #include "waveform/FileEnvelopeSource.h"

@@ -1,10 +1,10 @@
 #include "waveform/WaveformCache.h"
 
-#include "WaitForResult.h"
 #include "audiofiles/OperationCancelled.h"
 #include "platform/Scheduler.h"
 #include "support/TestAudioFiles.h"
 #include "support/ThreadPoolHold.h"
+#include "support/WaitForResult.h"
 #include "waveform/WaveformCacheError.h"
 #include "waveform/WaveformDiskCache.h"
 
@@ -157,7 +157,7 @@ TEST_F(WaveformCacheTest, ConcurrentCallsJoinOneExtractionAndTheDiskServesTheNex
     EXPECT_TRUE(cache->isLoading(m_audio));
     EXPECT_TRUE(m_fake.call(0).lowImpact);
     // Let the joiner's disk look-up end first, so that it really joins.
-    QThreadPool::globalInstance()->waitForDone();
+    EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(60000)) << "pool work never ended";
     QCoreApplication::processEvents();
     m_fake.succeed(0, 0.5f);
     EXPECT_EQ(test::waitForResult(first), std::vector<float>(4096, 0.5f));

@@ -84,6 +84,17 @@ TEST(WaveformDiskCacheTest, ATouchOrAResizeAloneGivesANewFile)
     file.close();
     EXPECT_NE(fileFor(), touched);
     EXPECT_NE(fileFor(), before);
+    // Re-rendered within the same second at the same size: the fraction of the second tells.
+    const QString resized = fileFor();
+    const QDateTime second = QDateTime::fromSecsSinceEpoch(modified.toSecsSinceEpoch() - 60);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(second.addMSecs(200), QFileDevice::FileModificationTime));
+    const QString early = fileFor();
+    ASSERT_TRUE(file.setFileTime(second.addMSecs(700), QFileDevice::FileModificationTime));
+    EXPECT_NE(fileFor(), early);
+    EXPECT_NE(early, resized);
+    EXPECT_TRUE(
+        WaveformDiskCache::keyText(QUrl::fromLocalFile(audio))->split('|')[2].endsWith(".7"));
 }
 
 TEST(WaveformDiskCacheTest, SecondsAreWrittenShortestWithADecimalPoint)

@@ -298,6 +298,29 @@ TEST_F(DuplicateSearchTest, FilesChangedAfterSizingAreReportedNotGrouped)
     }
 }
 
+// The search's end says how many listed files went away before their hash, the first one too.
+TEST_F(DuplicateSearchTest, AFileGoneBeforeItsHashIsReportedAtTheEnd)
+{
+    for (const char *name : {"a.mp3", "b.mp3", "c.mp3"})
+        write(QString::fromLatin1(name), "same bytes");
+    listTree(m_dir.path());
+    ASSERT_EQ(QFileInfo(pathOf(store().duplicateTracks().first().id)).fileName(), "a.mp3");
+    // The hashing phase shows once the sizes are read, before the first file is opened.
+    const QMetaObject::Connection removing =
+        QObject::connect(&store(), &LibraryStore::duplicateSearchChanged, &store(), [&] {
+            if (store().duplicateSearch().phase == Phase::hashing)
+                QFile::remove(path(QStringLiteral("a.mp3")));
+        });
+    const bool ended = searchToEnd();
+    QObject::disconnect(removing);
+    ASSERT_TRUE(ended);
+    ASSERT_EQ(duplicateGroups(store()).size(), 1);
+    EXPECT_EQ(duplicateGroups(store()).first().trackIDs.size(), 2);
+    ASSERT_TRUE(store().workspaceStatus());
+    EXPECT_EQ(store().workspaceStatus()->message,
+              QStringLiteral("Пропущено файлов: 1 · Пропали, изменились или не читаются"));
+}
+
 TEST_F(DuplicateSearchTest, PhasesPublishTheirProgress)
 {
     for (const QString &name :
@@ -473,6 +496,38 @@ TEST_F(DuplicateSearchTest, ProbablePassUsesRefreshedTags)
     ASSERT_EQ(duplicateGroups(store()).size(), 1);
     EXPECT_EQ(duplicateGroups(store()).first().id, QStringLiteral("probable-royksopp|night drive"));
     EXPECT_EQ(duplicateGroups(store()).first().byteCount, 3);
+}
+
+// Identical tagged copies show once, in their exact group; the probable pass pairs the rest.
+TEST_F(DuplicateSearchTest, FilesOfAnExactGroupAreLeftOutOfTheProbablePass)
+{
+    AudioTags tags;
+    tags.artist = QStringLiteral("Moderat");
+    tags.title = QStringLiteral("A New Error");
+    for (const QString &name : {QStringLiteral("copy1.mp3"), QStringLiteral("copy2.mp3")}) {
+        write(name, "identical bytes");
+        m_tagTable.insert(name, tags);
+    }
+    tags.title = QStringLiteral("Bad Kingdom");
+    write(QStringLiteral("kingdom.mp3"), "one");
+    write(QStringLiteral("kingdom.flac"), "other!");
+    m_tagTable.insert(QStringLiteral("kingdom.mp3"), tags);
+    m_tagTable.insert(QStringLiteral("kingdom.flac"), tags);
+    listTree(m_dir.path());
+    ASSERT_TRUE(searchToEnd());
+    QStringList found;
+    for (const AudioDuplicateGroup &group : duplicateGroups(store())) {
+        QStringList names;
+        for (const QUuid &id : group.trackIDs)
+            names.append(QFileInfo(pathOf(id)).fileName());
+        names.sort();
+        found.append((group.matchKind == DuplicateMatchKind::exact ? "exact: " : "probable: ") +
+                     names.join(QLatin1Char(' ')));
+    }
+    found.sort();
+    EXPECT_EQ(found,
+              (QStringList{QStringLiteral("exact: copy1.mp3 copy2.mp3"),
+                           QStringLiteral("probable: kingdom.flac kingdom.mp3")}));
 }
 
 TEST_F(DuplicateSearchTest, ClearingDuringASearchDropsItsResults)

@@ -54,4 +54,20 @@ TEST_F(SectionCountsTest, CountsFollowEveryChangeOfTheTrackList)
     EXPECT_EQ(second.count(Tab::covers), 0);
 }
 
+// The workspace sections count their own lists: conversions, files to analyse, duplicate groups.
+TEST_F(SectionCountsTest, WorkspaceSectionsCountTheirOwnLists)
+{
+    const SectionCounts counts(store());
+    store().setConversionItems(QList<ConversionItem>(2));
+    store().setAnalysisTracks({Track::make(url(QStringLiteral("x.flac"))),
+                               Track::make(url(QStringLiteral("y.flac"))),
+                               Track::make(url(QStringLiteral("z.flac")))});
+    DuplicateSearchState search = store().duplicateSearch();
+    search.groups = {AudioDuplicateGroup{QStringLiteral("g"), {}, 0, {}}};
+    store().setDuplicateSearch(std::move(search));
+    EXPECT_EQ(counts.count(Tab::converter), 2);
+    EXPECT_EQ(counts.count(Tab::analysis), 3);
+    EXPECT_EQ(counts.count(Tab::duplicates), 1);
+}
+
 } // namespace

@@ -16,8 +16,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <cstdio>
@@ -170,6 +172,56 @@ TEST_F(QualityAnalysisSectionTest, HotkeyAndCompletionMoveTheHighlightAndTheDeta
     settle();
     EXPECT_EQ(view->focusedID(), std::nullopt);
     EXPECT_EQ(view->detail()->pageName(), QStringLiteral("empty"));
+}
+
+// A selection made elsewhere repaints the rows it leaves and the row it reaches: what the window
+// shows of each row is what a fresh painting of the window shows.
+TEST_F(QualityAnalysisSectionTest, ASelectionMadeElsewhereRepaintsTheHighlight)
+{
+    const QStringList files = makeAudioFiles(QStringLiteral("elsewhere/%1.flac"), 3, 0.3);
+    QualityAnalyzerView *view = showSection();
+    ASSERT_NE(view, nullptr);
+    importAndAnalyse(files);
+    settle();
+    QualityAnalysisList *list = view->list();
+    const QualityAnalysisListModel *model = list->analysisModel();
+    const auto rowIn = [&](const QImage &image, int row) {
+        const QPoint origin = list->viewport()->mapTo(&window(), QPoint());
+        const QRect rect = list->visualRect(model->index(row)).translated(origin);
+        return image.copy(rect).convertToFormat(QImage::Format_RGB32);
+    };
+    // The two ways of drawing round the translucent layers apart by a step at most.
+    const auto sameLook = [](const QImage &a, const QImage &b) {
+        if (a.size() != b.size())
+            return false;
+        for (int y = 0; y < a.height(); ++y) {
+            for (int x = 0; x < a.width(); ++x) {
+                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                if (std::abs(qRed(p) - qRed(q)) > 3 || std::abs(qGreen(p) - qGreen(q)) > 3 ||
+                    std::abs(qBlue(p) - qBlue(q)) > 3)
+                    return false;
+            }
+        }
+        return true;
+    };
+    store().setSelectedIDs({});
+    settle();
+    const QImage plain = rowIn(window().grab().toImage(), 0);
+    for (const int selected : {1, 2, 0}) {
+        const QUuid id = model->trackAt(selected).id;
+        store().setSelectedIDs({id});
+        store().setSelectedID(id);
+        settle();
+        // The offscreen screen hands back the window's backing store: what was last drawn.
+        const QImage shown =
+            QGuiApplication::primaryScreen()->grabWindow(window().winId()).toImage();
+        const QImage fresh = window().grab().toImage();
+        for (int row = 0; row < 3; ++row)
+            EXPECT_TRUE(sameLook(rowIn(shown, row), rowIn(fresh, row)))
+                << "row " << row << " still shows the old highlight after row " << selected
+                << " was selected";
+    }
+    EXPECT_FALSE(sameLook(rowIn(window().grab().toImage(), 0), plain)) << "no highlight is drawn";
 }
 
 TEST_F(QualityAnalysisSectionTest, RowsPaintTheVerdictInItsColourInBothAppearances)

@@ -84,8 +84,13 @@ protected:
     }
     static void closePopups()
     {
-        while (QWidget *popup = QApplication::activePopupWidget())
+        for (int left = 10; left > 0; --left) {
+            QWidget *popup = QApplication::activePopupWidget();
+            if (!popup)
+                return;
             popup->close();
+        }
+        ADD_FAILURE() << "a popup would not close";
     }
     QSet<QUuid> tableSelection()
     {

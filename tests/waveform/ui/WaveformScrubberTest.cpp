@@ -83,7 +83,8 @@ protected:
     static void settlePool()
     {
         for (int i = 0; i < 8; ++i) {
-            QThreadPool::globalInstance()->waitForDone();
+            EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(60000))
+                << "pool work never ended";
             QCoreApplication::processEvents();
         }
     }
