@@ -72,12 +72,7 @@ protected:
     // left goes once the drag returns, and the file joins the section it was dropped on.
     void dragOntoEverySection(Tab source, const QUrl &file, const QUuid &id)
     {
-        for (Tab target : {Tab::playlist,
-                           Tab::favorites,
-                           Tab::covers,
-                           Tab::converter,
-                           Tab::analysis,
-                           Tab::duplicates}) {
+        for (Tab target : allSections()) {
             if (target == source)
                 continue;
             ASSERT_TRUE(clickSectionButton(source));

@@ -9,7 +9,6 @@
 #include "library/FavoriteMembership.h"
 #include "library/LibrarySections.h"
 #include "library/TrackImporter.h"
-#include "platform/Defaults.h"
 #include "shell/ContentArea.h"
 #include "shell/DashboardSidebar.h"
 #include "shell/PlaylistView.h"
@@ -76,10 +75,9 @@ protected:
     void SetUp() override
     {
         EndToEndFixture::SetUp();
-        Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
-        window().resize(window().minimumSize());
-        m_files = urls(makeAudioFiles(QStringLiteral("folder/%1 Track.mp3"), 30, 0.3));
-        m_ids = importAndWait(m_files);
+        const ImportedFolder folder = importFolderInEnglishAtMinimumSize();
+        m_files = folder.files;
+        m_ids = folder.ids;
         ASSERT_EQ(m_ids.size(), 30);
     }
 
@@ -194,12 +192,7 @@ protected:
     void dragOntoEverySection(Tab source)
     {
         for (bool several : {false, true}) {
-            for (Tab target : {Tab::playlist,
-                               Tab::favorites,
-                               Tab::covers,
-                               Tab::converter,
-                               Tab::analysis,
-                               Tab::duplicates}) {
+            for (Tab target : allSections()) {
                 if (target != source)
                     dragOnto(source, target, several);
             }

@@ -2,7 +2,6 @@
 // key then starts only a track of that section.
 #include "library/LibrarySections.h"
 #include "library/TrackImporter.h"
-#include "platform/Defaults.h"
 #include "support/ui/EndToEndFixture.h"
 
 namespace brivello {
@@ -13,10 +12,8 @@ protected:
     void SetUp() override
     {
         EndToEndFixture::SetUp();
-        Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
-        window().resize(window().minimumSize());
-        m_files = urls(makeAudioFiles(QStringLiteral("folder/%1 Track.mp3"), 30, 0.3));
-        ASSERT_EQ(importAndWait(m_files).size(), 30);
+        m_files = importFolderInEnglishAtMinimumSize().files;
+        ASSERT_EQ(m_files.size(), 30);
         store().importer().importForCovers(m_files);
         ASSERT_TRUE(spinUntil([&] { return store().sections().coverTracks().size() == 30; }));
     }

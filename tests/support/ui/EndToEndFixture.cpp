@@ -222,6 +222,24 @@ void EndToEndFixture::setAppearance(const QString &appearance)
     settle();
 }
 
+EndToEndFixture::ImportedFolder EndToEndFixture::importFolderInEnglishAtMinimumSize(int count)
+{
+    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    window().resize(window().minimumSize());
+    ImportedFolder folder;
+    folder.files = urls(makeAudioFiles(QStringLiteral("folder/%1 Track.mp3"), count, 0.3));
+    folder.ids = importAndWait(folder.files);
+    EXPECT_EQ(folder.ids.size(), count) << "not every file of the folder was imported";
+    return folder;
+}
+
+const QList<EndToEndFixture::Tab> &EndToEndFixture::allSections()
+{
+    static const QList<Tab> sections = {
+        Tab::playlist, Tab::favorites, Tab::covers, Tab::converter, Tab::analysis, Tab::duplicates};
+    return sections;
+}
+
 QList<QUuid> EndToEndFixture::importAndWait(const QList<QUrl> &urls)
 {
     std::optional<QList<QUuid>> ids;

@@ -51,6 +51,16 @@ protected:
     void restartAppOn(Scheduler &scheduler);
     // `count` tones named by `pattern` with %1 as 00, 01, …; their paths.
     QStringList makeAudioFiles(const QString &pattern, int count, double seconds = 1.0);
+    struct ImportedFolder
+    {
+        QList<QUrl> files;
+        QList<QUuid> ids;
+    };
+    // The harsh case the window tests share: the interface in English, the window at its
+    // minimum size and `count` short tones of one folder imported into the playlist.
+    ImportedFolder importFolderInEnglishAtMinimumSize(int count = 30);
+    // Every section, in the sidebar's order.
+    static const QList<Tab> &allSections();
     // A file ffmpeg renders from a lavfi graph; `outputArguments` go before the output name.
     QString makeFromLavfi(const QString &relativePath,
                           const QString &graph,
