@@ -28,9 +28,9 @@ public:
     static AudioQualityAnalysis
     analyze(const QUrl &url, int windowSize, float densityRangeDB, std::stop_token stop = {});
 
-    // Why the file at `path` (LocalFile's text form) could not be analysed: missing, empty, not audio, or the
-    // analyser's own description. The text's key, looked up when shown, so that it follows a
-    // later change of the interface language. Safe off the main thread.
+    // Why the file at `path` (LocalFile's text form) could not be analysed: missing, empty, not
+    // audio, or the analyser's own description. The text's key, looked up when shown, so that it
+    // follows a later change of the interface language. Safe off the main thread.
     static QString failureReason(const QString &path, const AnalysisError &error);
 
     // Stored settings made safe: the window one of 2048, 4096, 8192 (else 4096); the range
