@@ -66,6 +66,37 @@ TEST_F(LibrarySectionsTest, PlaylistReadsFolderByFolderInNaturalOrder)
                                                      track(QStringLiteral("/m/B/a.mp3"))));
 }
 
+TEST_F(LibrarySectionsTest, PlaylistGrownAtTheEndKeepsTheOrderOfOneWholeSort)
+{
+    LibraryStore &s = makeStore();
+    QList<Track> tracks = {track(QStringLiteral("/M/B/track2.mp3")),
+                           track(QStringLiteral("/M/A/track10.mp3"))};
+    s.setTracks(tracks);
+    ASSERT_EQ(s.sections().playlistIDs().size(), 2);
+    // Appended members that fall before, between and after the ones already ordered; one of
+    // them outside the playlist.
+    tracks << track(QStringLiteral("/M/A/track9.mp3")) << track(QStringLiteral("/M/C/a.mp3"))
+           << track(QStringLiteral("/M/B/track1.mp3"))
+           << track(QStringLiteral("/M/A/track1.mp3"), false);
+    s.setTracks(tracks);
+    const QStringList grown = paths(s.sections().playlistTracks());
+    EXPECT_EQ(grown,
+              (QStringList{QStringLiteral("/M/A/track9.mp3"),
+                           QStringLiteral("/M/A/track10.mp3"),
+                           QStringLiteral("/M/B/track1.mp3"),
+                           QStringLiteral("/M/B/track2.mp3"),
+                           QStringLiteral("/M/C/a.mp3")}));
+    // A member taken out, and the same list in another library order: a whole new sort.
+    tracks[0].isInPlaylist = false;
+    std::reverse(tracks.begin(), tracks.end());
+    s.setTracks(tracks);
+    EXPECT_EQ(paths(s.sections().playlistTracks()),
+              (QStringList{QStringLiteral("/M/A/track9.mp3"),
+                           QStringLiteral("/M/A/track10.mp3"),
+                           QStringLiteral("/M/B/track1.mp3"),
+                           QStringLiteral("/M/C/a.mp3")}));
+}
+
 TEST_F(LibrarySectionsTest, FavouritesSortByGenreThenTitleWithUntaggedLast)
 {
     LibraryStore &s = makeStore();
