@@ -21,6 +21,7 @@
 #include "shell/SidebarSectionButton.h"
 #include "workspaces/DuplicateSearch.h"
 #include "workspaces/DuplicateSearchFields.h"
+#include "workspaces/DuplicateWorkspace.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -315,6 +316,9 @@ void importPhase(const QStringList &files)
         duplicates.append(Track::make(track.url));
     store.setDuplicateTracks(duplicates);
     setDuplicateSearchRoots(store, {QUrl::fromLocalFile(g_tree)});
+    // The search the window's duplicates section runs: made with the section's workspace,
+    // which the window builds only when the section is first shown.
+    DuplicateWorkspace::of(store);
     auto *search = store.findChild<DuplicateSearch *>();
     if (search) {
         QEventLoop loop;
