@@ -79,19 +79,24 @@ public:
 
     bool notify(QObject *receiver, QEvent *event) override
     {
-        if (m_depth > 0 || QThread::currentThread() != thread())
+        if (m_depth > 0 || QThread::currentThread() != thread()) {
+            if (event->type() == QEvent::Paint)
+                m_painted = true;
             return QApplication::notify(receiver, event);
+        }
         ++m_depth;
         const double start = now();
         const QEvent::Type type = event->type();
         if (m_action && m_action->delivered < 0 && type == m_action->input)
             m_action->delivered = start;
+        m_painted = false;
         const bool result = QApplication::notify(receiver, event);
         const double end = now();
         --m_depth;
         m_busy.push_back({start, end});
+        // A frame is an update request that painted: a deferred one paints nothing.
         if (m_action && m_action->delivered >= 0 && m_action->answered < 0 &&
-            type == QEvent::UpdateRequest && receiver->isWidgetType())
+            type == QEvent::UpdateRequest && receiver->isWidgetType() && m_painted)
             m_action->answered = end;
         return result;
     }
@@ -102,6 +107,7 @@ public:
 
 private:
     int m_depth = 0;
+    bool m_painted = false;
     Action *m_action = nullptr;
     std::vector<std::pair<double, double>> m_busy;
 };
