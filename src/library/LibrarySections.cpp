@@ -236,7 +236,9 @@ std::optional<Track> LibrarySections::selectedTrack() const
 {
     if (!m_store.m_selectedID)
         return std::nullopt;
-    for (const Track &track : visibleTracks()) {
+    // Const: walking a non-const temporary would detach it, copying every track of the section.
+    const QList<Track> visible = visibleTracks();
+    for (const Track &track : visible) {
         if (track.id == *m_store.m_selectedID)
             return track;
     }
