@@ -236,11 +236,33 @@ std::optional<Track> LibrarySections::selectedTrack() const
 {
     if (!m_store.m_selectedID)
         return std::nullopt;
-    // Const: walking a non-const temporary would detach it, copying every track of the section.
-    const QList<Track> visible = visibleTracks();
-    for (const Track &track : visible) {
-        if (track.id == *m_store.m_selectedID)
-            return track;
+    // The track by id in its list and the section's own membership test, rather than the
+    // section's ordered list: that is rebuilt, all tracks copied, after every change of tags.
+    const QUuid id = *m_store.m_selectedID;
+    const auto find = [&id](const QList<Track> &list, const auto &shown) -> std::optional<Track> {
+        for (const Track &track : list) {
+            if (track.id == id && shown(track))
+                return track;
+        }
+        return std::nullopt;
+    };
+    const auto all = [](const Track &) { return true; };
+    switch (m_store.m_activeTab) {
+    case LibraryTab::playlist:
+        return find(m_store.m_tracks, [](const Track &track) { return track.isInPlaylist; });
+    case LibraryTab::favorites: {
+        const FavoriteOrder::Filter filter{m_store.m_favoriteOnlyUntagged,
+                                           m_store.m_favoriteGenreFilter};
+        return find(m_store.m_tracks,
+                    [&filter](const Track &track) { return FavoriteOrder::passes(track, filter); });
+    }
+    case LibraryTab::covers:
+        return find(m_store.m_tracks, [](const Track &track) { return track.isInCoverWorkspace; });
+    case LibraryTab::converter:
+    case LibraryTab::duplicates:
+        return find(m_store.m_tracks, all);
+    case LibraryTab::analysis:
+        return find(m_store.m_analysisTracks, all);
     }
     return std::nullopt;
 }

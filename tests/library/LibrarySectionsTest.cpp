@@ -97,6 +97,41 @@ TEST_F(LibrarySectionsTest, PlaylistGrownAtTheEndKeepsTheOrderOfOneWholeSort)
                            QStringLiteral("/M/C/a.mp3")}));
 }
 
+TEST_F(LibrarySectionsTest, TheSelectedTrackIsTheOneTheActiveSectionShows)
+{
+    LibraryStore &s = makeStore();
+    Track listed = track(QStringLiteral("/M/A/listed.mp3"));
+    Track loved = favourite(QStringLiteral("/M/A/loved.mp3"), QStringLiteral("House"), "L");
+    Track cover = track(QStringLiteral("/M/A/cover.mp3"), false);
+    cover.isInCoverWorkspace = true;
+    const Track analysed = track(QStringLiteral("/M/B/analysed.mp3"), false);
+    s.setTracks({listed, loved, cover});
+    s.setAnalysisTracks({analysed});
+    const auto selected = [&s](Tab tab, const Track &t) -> std::optional<QUuid> {
+        s.setActiveTab(tab);
+        s.setSelectedID(t.id);
+        const std::optional<Track> found = s.sections().selectedTrack();
+        return found ? std::optional<QUuid>(found->id) : std::nullopt;
+    };
+    EXPECT_EQ(selected(Tab::playlist, listed), listed.id);
+    EXPECT_EQ(selected(Tab::playlist, cover), std::nullopt);
+    EXPECT_EQ(selected(Tab::favorites, loved), loved.id);
+    EXPECT_EQ(selected(Tab::favorites, listed), std::nullopt);
+    s.setFavoriteGenreFilter(QStringLiteral("Techno"));
+    EXPECT_EQ(selected(Tab::favorites, loved), std::nullopt);
+    EXPECT_EQ(selected(Tab::covers, cover), cover.id);
+    EXPECT_EQ(selected(Tab::covers, listed), std::nullopt);
+    EXPECT_EQ(selected(Tab::converter, cover), cover.id);
+    EXPECT_EQ(selected(Tab::analysis, analysed), analysed.id);
+    EXPECT_EQ(selected(Tab::analysis, listed), std::nullopt);
+    // A tags change after the selection: the track as it is now.
+    s.setActiveTab(Tab::playlist);
+    s.setSelectedID(listed.id);
+    listed.tags.title = QStringLiteral("Renamed");
+    s.setTracks({listed, loved, cover});
+    EXPECT_EQ(s.sections().selectedTrack()->tags.title, QStringLiteral("Renamed"));
+}
+
 TEST_F(LibrarySectionsTest, FavouritesSortByGenreThenTitleWithUntaggedLast)
 {
     LibraryStore &s = makeStore();
