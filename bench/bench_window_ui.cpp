@@ -23,7 +23,9 @@
 #include "workspaces/DuplicateSearch.h"
 #include "workspaces/DuplicateSearchFields.h"
 #include "workspaces/DuplicateWorkspace.h"
+#include "workspaces/MainWindowController.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -72,6 +74,11 @@ struct Action
     double posted = 0;
     double delivered = -1;
     double answered = -1; // the end of the first frame painted after the delivery
+    // What the input changes (scroll position, selection, section shown), read at each frame;
+    // `changed` is the end of the last frame that showed it changed.
+    std::function<QByteArray()> state;
+    QByteArray lastState;
+    double changed = -1;
 };
 
 // Times every event the main thread handles at the top of its stack: the busy intervals, an
@@ -99,9 +106,18 @@ public:
         --m_depth;
         m_busy.push_back({start, end});
         // A frame is an update request that painted: a deferred one paints nothing.
-        if (m_action && m_action->delivered >= 0 && m_action->answered < 0 &&
-            type == QEvent::UpdateRequest && receiver->isWidgetType() && m_painted)
-            m_action->answered = end;
+        if (m_action && m_action->delivered >= 0 && type == QEvent::UpdateRequest &&
+            receiver->isWidgetType() && m_painted) {
+            if (m_action->answered < 0)
+                m_action->answered = end;
+            if (m_action->state) {
+                QByteArray state = m_action->state();
+                if (state != m_action->lastState) {
+                    m_action->changed = end;
+                    m_action->lastState = std::move(state);
+                }
+            }
+        }
         return result;
     }
 
@@ -156,14 +172,35 @@ struct Figures
     double stall = 0;
 };
 
-// Posts the events (made here: pointer events need the main thread) to the window from another
-// thread and reads the figures off the busy intervals. The run the input starts goes on while
-// the main thread rests less than 10 ms at a time; it has settled at the end of the last
-// step in that run longer than a frame (16 ms), or at its answer.
-Figures act(QWindow *target, QEvent::Type input, QList<QEvent *> events)
+// What an input may change on screen: the section shown, its scroll position, the selection.
+QByteArray shownState(MainWindow &window)
 {
+    QWidget *view = window.contentArea()->currentView();
+    auto *list = qobject_cast<QAbstractScrollArea *>(view);
+    if (!list && view)
+        list = view->findChild<QAbstractScrollArea *>();
+    const LibraryStore &store = window.controller().store();
+    QByteArray state = QByteArray::number(quintptr(view)) + ' ' +
+                       QByteArray::number(list ? list->verticalScrollBar()->value() : -1) + ' ' +
+                       QByteArray::number(store.selectedIDs().size());
+    if (store.selectedID())
+        state += ' ' + store.selectedID()->toByteArray();
+    return state;
+}
+
+// Posts the events (made here: pointer events need the main thread) to the window from another
+// thread and reads the figures off the frames and busy intervals: the answer is the first frame
+// painted after the delivery; the action has settled at the end of the last frame that still
+// showed what it changes change (or at its answer); the longest stall is the longest step of
+// the main thread's busy run from the posting on (it goes on while the main thread rests less
+// than 10 ms at a time).
+Figures act(MainWindow &window, QEvent::Type input, QList<QEvent *> events)
+{
+    QWindow *target = window.windowHandle();
     Action action;
     action.input = input;
+    action.state = [&window] { return shownState(window); };
+    action.lastState = shownState(window);
     timedApp()->forget();
     timedApp()->watch(&action);
     std::thread poster([&] {
@@ -172,7 +209,7 @@ Figures act(QWindow *target, QEvent::Type input, QList<QEvent *> events)
             QCoreApplication::postEvent(target, event);
     });
     spinUntil([&] { return action.answered >= 0; }, 3000);
-    spinFor(300);
+    spinFor(400);
     poster.join();
     timedApp()->watch(nullptr);
     Figures figures;
@@ -181,8 +218,8 @@ Figures act(QWindow *target, QEvent::Type input, QList<QEvent *> events)
         return figures;
     }
     figures.answer = action.answered - action.posted;
+    figures.settle = std::max(action.answered, action.changed) - action.posted;
     double runEnd = action.delivered;
-    double settled = action.answered;
     double stall = 0;
     for (const auto &[start, end] : timedApp()->busy()) {
         if (end < action.posted)
@@ -190,12 +227,8 @@ Figures act(QWindow *target, QEvent::Type input, QList<QEvent *> events)
         if (start > runEnd + 10 && start > action.answered)
             break;
         runEnd = std::max(runEnd, end);
-        const double step = end - std::max(start, action.posted);
-        if (step > 16)
-            settled = std::max(settled, end);
-        stall = std::max(stall, step);
+        stall = std::max(stall, end - std::max(start, action.posted));
     }
-    figures.settle = settled - action.posted;
     figures.stall = stall;
     return figures;
 }
@@ -211,7 +244,7 @@ Figures wheel(MainWindow &window)
     QWidget *at = view ? static_cast<QWidget *>(view->viewport()) : &window;
     const QPointF local = centreIn(at, &window);
     const QPointF global = window.mapToGlobal(local.toPoint());
-    return act(window.windowHandle(),
+    return act(window,
                QEvent::Wheel,
                {new QWheelEvent(local,
                                 global,
@@ -225,7 +258,7 @@ Figures wheel(MainWindow &window)
 
 Figures key(MainWindow &window, int key, const QString &text = {})
 {
-    return act(window.windowHandle(),
+    return act(window,
                QEvent::KeyPress,
                {new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text),
                 new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text)});
@@ -237,9 +270,8 @@ Figures click(MainWindow &window, LibraryTab tab)
     QWidget *button = window.sidebar()->sectionButton(tab);
     const QPointF local = centreIn(button, &window);
     const QPointF global = window.mapToGlobal(local.toPoint());
-    QWindow *target = window.windowHandle();
     return act(
-        target,
+        window,
         QEvent::MouseButtonPress,
         {new QMouseEvent(
              QEvent::MouseButtonPress, local, local, global, Qt::LeftButton, Qt::LeftButton, {}),
