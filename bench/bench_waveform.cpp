@@ -61,12 +61,14 @@ std::vector<float> extract(const QString &file)
     return QCoro::waitFor(extractOrNothing(file));
 }
 
-// ffmpeg alone, its output read and dropped.
+// ffmpeg alone, its output read and dropped, at the priority the extraction gives it: on a
+// busy machine a peer at a higher priority would measure the scheduler, not our overhead.
 void decodeOnly(const QString &file)
 {
     ChildProcess child(*AudioProcessor::waveformFFmpegPath(),
                        FFmpegEnvelopeSource::arguments(file),
-                       ChildProcess::ErrorOutput::discard);
+                       ChildProcess::ErrorOutput::discard,
+                       FFmpegEnvelopeSource::niceness(false));
     while (!child.read(FFmpegEnvelopeSource::kReadSize, {}).isEmpty()) {
     }
     child.wait();

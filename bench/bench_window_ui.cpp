@@ -6,7 +6,8 @@
 // it. Prints one line per figure: the import's rows and tags, the restart's window and idle,
 // and per action the input's answer (its first painted frame), its settling (the end of the
 // main thread's busy run it started) and the longest main-thread stall meanwhile.
-//   bench_window_ui [--files=N] [--tree=DIR]   DIR keeps the generated files between runs
+//   bench_window_ui [--files=N] [--tree=DIR] [--bad-input [--unreadable=N] [--deleted=N]
+//                   [--dropped=N]]   DIR keeps the generated files between runs
 #include "BenchFiles.h"
 #include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
@@ -21,10 +22,15 @@
 #include "shell/SidebarSectionButton.h"
 #include "workspaces/DuplicateSearch.h"
 #include "workspaces/DuplicateSearchFields.h"
+#include "workspaces/DuplicateWorkspace.h"
+#include "workspaces/MainWindowController.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -37,6 +43,7 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <random>
 #include <sys/resource.h>
 #include <thread>
 #include <vector>
@@ -67,6 +74,11 @@ struct Action
     double posted = 0;
     double delivered = -1;
     double answered = -1; // the end of the first frame painted after the delivery
+    // What the input changes (scroll position, selection, section shown), read at each frame;
+    // `changed` is the end of the last frame that showed it changed.
+    std::function<QByteArray()> state;
+    QByteArray lastState;
+    double changed = -1;
 };
 
 // Times every event the main thread handles at the top of its stack: the busy intervals, an
@@ -78,20 +90,34 @@ public:
 
     bool notify(QObject *receiver, QEvent *event) override
     {
-        if (m_depth > 0 || QThread::currentThread() != thread())
+        if (m_depth > 0 || QThread::currentThread() != thread()) {
+            if (event->type() == QEvent::Paint)
+                m_painted = true;
             return QApplication::notify(receiver, event);
+        }
         ++m_depth;
         const double start = now();
         const QEvent::Type type = event->type();
         if (m_action && m_action->delivered < 0 && type == m_action->input)
             m_action->delivered = start;
+        m_painted = false;
         const bool result = QApplication::notify(receiver, event);
         const double end = now();
         --m_depth;
         m_busy.push_back({start, end});
-        if (m_action && m_action->delivered >= 0 && m_action->answered < 0 &&
-            type == QEvent::UpdateRequest && receiver->isWidgetType())
-            m_action->answered = end;
+        // A frame is an update request that painted: a deferred one paints nothing.
+        if (m_action && m_action->delivered >= 0 && type == QEvent::UpdateRequest &&
+            receiver->isWidgetType() && m_painted) {
+            if (m_action->answered < 0)
+                m_action->answered = end;
+            if (m_action->state) {
+                QByteArray state = m_action->state();
+                if (state != m_action->lastState) {
+                    m_action->changed = end;
+                    m_action->lastState = std::move(state);
+                }
+            }
+        }
         return result;
     }
 
@@ -101,6 +127,7 @@ public:
 
 private:
     int m_depth = 0;
+    bool m_painted = false;
     Action *m_action = nullptr;
     std::vector<std::pair<double, double>> m_busy;
 };
@@ -112,6 +139,10 @@ TimedApplication *timedApp()
 
 int g_files = 20000;
 QString g_tree;
+bool g_badInput = false;
+int g_unreadable = 500;
+int g_deleted = 200;
+int g_dropped = 5000;
 
 // Runs the event loop until `done` holds or `timeoutMs` passes; whether it holds.
 bool spinUntil(const std::function<bool()> &done, int timeoutMs)
@@ -141,14 +172,35 @@ struct Figures
     double stall = 0;
 };
 
-// Posts the events (made here: pointer events need the main thread) to the window from another
-// thread and reads the figures off the busy intervals. The run the input starts goes on while
-// the main thread rests less than 10 ms at a time; it has settled at the end of the last
-// step in that run longer than a frame (16 ms), or at its answer.
-Figures act(QWindow *target, QEvent::Type input, QList<QEvent *> events)
+// What an input may change on screen: the section shown, its scroll position, the selection.
+QByteArray shownState(MainWindow &window)
 {
+    QWidget *view = window.contentArea()->currentView();
+    auto *list = qobject_cast<QAbstractScrollArea *>(view);
+    if (!list && view)
+        list = view->findChild<QAbstractScrollArea *>();
+    const LibraryStore &store = window.controller().store();
+    QByteArray state = QByteArray::number(quintptr(view)) + ' ' +
+                       QByteArray::number(list ? list->verticalScrollBar()->value() : -1) + ' ' +
+                       QByteArray::number(store.selectedIDs().size());
+    if (store.selectedID())
+        state += ' ' + store.selectedID()->toByteArray();
+    return state;
+}
+
+// Posts the events (made here: pointer events need the main thread) to the window from another
+// thread and reads the figures off the frames and busy intervals: the answer is the first frame
+// painted after the delivery; the action has settled at the end of the last frame that still
+// showed what it changes change (or at its answer); the longest stall is the longest step of
+// the main thread's busy run from the posting on (it goes on while the main thread rests less
+// than 10 ms at a time).
+Figures act(MainWindow &window, QEvent::Type input, QList<QEvent *> events)
+{
+    QWindow *target = window.windowHandle();
     Action action;
     action.input = input;
+    action.state = [&window] { return shownState(window); };
+    action.lastState = shownState(window);
     timedApp()->forget();
     timedApp()->watch(&action);
     std::thread poster([&] {
@@ -157,7 +209,7 @@ Figures act(QWindow *target, QEvent::Type input, QList<QEvent *> events)
             QCoreApplication::postEvent(target, event);
     });
     spinUntil([&] { return action.answered >= 0; }, 3000);
-    spinFor(300);
+    spinFor(400);
     poster.join();
     timedApp()->watch(nullptr);
     Figures figures;
@@ -166,8 +218,8 @@ Figures act(QWindow *target, QEvent::Type input, QList<QEvent *> events)
         return figures;
     }
     figures.answer = action.answered - action.posted;
+    figures.settle = std::max(action.answered, action.changed) - action.posted;
     double runEnd = action.delivered;
-    double settled = action.answered;
     double stall = 0;
     for (const auto &[start, end] : timedApp()->busy()) {
         if (end < action.posted)
@@ -175,12 +227,8 @@ Figures act(QWindow *target, QEvent::Type input, QList<QEvent *> events)
         if (start > runEnd + 10 && start > action.answered)
             break;
         runEnd = std::max(runEnd, end);
-        const double step = end - std::max(start, action.posted);
-        if (step > 16)
-            settled = std::max(settled, end);
-        stall = std::max(stall, step);
+        stall = std::max(stall, end - std::max(start, action.posted));
     }
-    figures.settle = settled - action.posted;
     figures.stall = stall;
     return figures;
 }
@@ -196,7 +244,7 @@ Figures wheel(MainWindow &window)
     QWidget *at = view ? static_cast<QWidget *>(view->viewport()) : &window;
     const QPointF local = centreIn(at, &window);
     const QPointF global = window.mapToGlobal(local.toPoint());
-    return act(window.windowHandle(),
+    return act(window,
                QEvent::Wheel,
                {new QWheelEvent(local,
                                 global,
@@ -210,7 +258,7 @@ Figures wheel(MainWindow &window)
 
 Figures key(MainWindow &window, int key, const QString &text = {})
 {
-    return act(window.windowHandle(),
+    return act(window,
                QEvent::KeyPress,
                {new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text),
                 new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text)});
@@ -222,9 +270,8 @@ Figures click(MainWindow &window, LibraryTab tab)
     QWidget *button = window.sidebar()->sectionButton(tab);
     const QPointF local = centreIn(button, &window);
     const QPointF global = window.mapToGlobal(local.toPoint());
-    QWindow *target = window.windowHandle();
     return act(
-        target,
+        window,
         QEvent::MouseButtonPress,
         {new QMouseEvent(
              QEvent::MouseButtonPress, local, local, global, Qt::LeftButton, Qt::LeftButton, {}),
@@ -315,6 +362,9 @@ void importPhase(const QStringList &files)
         duplicates.append(Track::make(track.url));
     store.setDuplicateTracks(duplicates);
     setDuplicateSearchRoots(store, {QUrl::fromLocalFile(g_tree)});
+    // The search the window's duplicates section runs: made with the section's workspace,
+    // which the window builds only when the section is first shown.
+    DuplicateWorkspace::of(store);
     auto *search = store.findChild<DuplicateSearch *>();
     if (search) {
         QEventLoop loop;
@@ -357,6 +407,134 @@ void restartPhase(const QStringList &files)
     spinFor(100);
 }
 
+// Files no reader makes sense of, all named "NNN - Bad N.mp3": random bytes, nothing at all,
+// an ID3 header that promises more than the file holds, and a tag over bytes that are no audio.
+QStringList unreadableFiles(const QString &root, int count)
+{
+    QStringList paths;
+    std::mt19937 random(11);
+    for (int i = 0; i < count; ++i) {
+        const QString dir = root + QStringLiteral("/Unreadable %1").arg(i / 100);
+        QDir().mkpath(dir);
+        const QString path =
+            dir + QStringLiteral("/%1 - Bad %2.mp3").arg(i % 100 + 1, 3, 10, QChar('0')).arg(i);
+        paths << path;
+        QByteArray bytes;
+        switch (i % 4) {
+        case 0:
+            for (int k = 0; k < 4096; ++k)
+                bytes.append(char(random() & 0xff));
+            break;
+        case 1:
+            break;
+        case 2:
+            bytes = QByteArray("ID3\x03\0\0\x7f\x7f\x7f\x7f", 10) + QByteArray(64, 'x');
+            break;
+        default:
+            bytes = QByteArray("ID3\x03\0\0\0\0\0\x10", 10) + QByteArray(16, '\0') +
+                    QByteArray(8192, '\xff');
+            break;
+        }
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+    }
+    return paths;
+}
+
+// The restored library, then, while its tags are read again: an import of unreadable files
+// and of files deleted while their tags are read, and a folder of new files dropped while that
+// import runs; wheel steps and Down presses throughout. Nothing may be lost, and every file
+// that cannot be read keeps the tags its name gives.
+void badInputPhase(const QStringList &files)
+{
+    const QString root = g_tree + QStringLiteral("/.bad-input");
+    QDir(root).removeRecursively();
+    const QStringList unreadable = unreadableFiles(root + QStringLiteral("/import"), g_unreadable);
+    QStringList doomed;
+    for (int i = 0; i < g_deleted && i < files.size(); ++i) {
+        const QString path =
+            root + QStringLiteral("/import/Deleted %1/%2 - Gone.mp3").arg(i / 100).arg(i);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile::copy(files[i], path);
+        doomed << path;
+    }
+    QDir().mkpath(root + QStringLiteral("/drop"));
+    const QStringList dropped =
+        g_dropped > 0 ? bench::taggedMp3Tree(root + QStringLiteral("/drop"), g_dropped, 50)
+                      : QStringList();
+
+    std::unique_ptr<BrivelloApp> app = launch();
+    LibraryStore &store = app->store();
+    spinUntil([&] { return store.tracks().size() >= files.size(); }, 10000);
+    const qsizetype before = store.tracks().size();
+    const qsizetype expected = before + unreadable.size() + doomed.size() + dropped.size();
+    const double start = now();
+    store.importer().importURLs({QUrl::fromLocalFile(root + QStringLiteral("/import"))}, {});
+    bool droppedYet = false;
+    bool deletedYet = false;
+    std::vector<Figures> wheels, downs;
+    bool wheelNext = true;
+    QElapsedTimer limit;
+    limit.start();
+    while (
+        (store.tracks().size() < expected || store.metadataLoading().isLoading() || !droppedYet) &&
+        limit.elapsed() < 180000) {
+        // The files are deleted once their rows are in, while their tags are being read.
+        if (!deletedYet && store.tracks().size() >= before + unreadable.size() + doomed.size()) {
+            for (const QString &path : std::as_const(doomed))
+                QFile::remove(path);
+            deletedYet = true;
+        }
+        // The drop comes while the first import still runs.
+        if (!droppedYet && store.tracks().size() > before) {
+            QList<QUrl> folders;
+            for (const QString &entry :
+                 QDir(root + QStringLiteral("/drop")).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+                folders << QUrl::fromLocalFile(root + QStringLiteral("/drop/") + entry);
+            store.importer().importURLs(folders, {});
+            droppedYet = true;
+        }
+        if (wheelNext)
+            wheels.push_back(wheel(app->window()));
+        else
+            downs.push_back(key(app->window(), Qt::Key_Down));
+        wheelNext = !wheelNext;
+    }
+    const double doneAt = now();
+    QHash<QString, const Track *> byPath;
+    for (const Track &track : store.tracks())
+        byPath.insert(track.url.toLocalFile(), &track);
+    int keptNames = 0, keptDeleted = 0, droppedTagged = 0;
+    for (const QString &path : unreadable) {
+        const Track *track = byPath.value(path);
+        keptNames += track && track->tags == Track::fallbackTags(track->url);
+    }
+    for (const QString &path : doomed)
+        keptDeleted += byPath.contains(path);
+    for (const QString &path : dropped) {
+        const Track *track = byPath.value(path);
+        droppedTagged += track && track->duration > 0;
+    }
+    std::printf("bad input: %lld of %lld tracks in %.1f s; unreadable with their file-name tags "
+                "%d/%lld; deleted while read, rows kept %d/%lld; dropped meanwhile, tags shown "
+                "%d/%lld\n",
+                static_cast<long long>(store.tracks().size()),
+                static_cast<long long>(expected),
+                (doneAt - start) / 1000,
+                keptNames,
+                static_cast<long long>(unreadable.size()),
+                keptDeleted,
+                static_cast<long long>(doomed.size()),
+                droppedTagged,
+                static_cast<long long>(dropped.size()));
+    print("wheel step during the bad input", wheels);
+    print("Down during the bad input", downs);
+    app->window().close();
+    spinFor(100);
+    QDir(root).removeRecursively();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -375,6 +553,14 @@ int main(int argc, char **argv)
             g_files = std::max(100, argument.mid(8).toInt());
         else if (argument.startsWith(QLatin1String("--tree=")))
             g_tree = argument.mid(7);
+        else if (argument == QLatin1String("--bad-input"))
+            g_badInput = true;
+        else if (argument.startsWith(QLatin1String("--unreadable=")))
+            g_unreadable = std::max(0, argument.mid(13).toInt());
+        else if (argument.startsWith(QLatin1String("--deleted=")))
+            g_deleted = std::max(0, argument.mid(10).toInt());
+        else if (argument.startsWith(QLatin1String("--dropped=")))
+            g_dropped = std::max(0, argument.mid(10).toInt());
     }
     if (g_tree.isEmpty()) {
         made.emplace(QDir::tempPath() + QStringLiteral("/bench_window_ui-XXXXXX"));
@@ -388,5 +574,7 @@ int main(int argc, char **argv)
     }
     importPhase(files);
     restartPhase(files);
+    if (g_badInput)
+        badInputPhase(files);
     return 0;
 }

@@ -6,14 +6,6 @@
 
 namespace brivello {
 
-namespace {
-
-// Nice values standing in for the background and utility priorities.
-constexpr int kLowImpactNiceness = 19;
-constexpr int kNormalNiceness = 10;
-
-} // namespace
-
 QStringList FFmpegEnvelopeSource::arguments(const QString &path)
 {
     // The same command line as the mono decoder's, at 8 kHz and without a duration limit.
@@ -24,10 +16,7 @@ FFmpegEnvelopeSource::FFmpegEnvelopeSource(const QString &executable,
                                            const QString &path,
                                            int sampleCount,
                                            bool lowImpact)
-    : m_child(executable,
-              arguments(path),
-              ChildProcess::ErrorOutput::discard,
-              lowImpact ? kLowImpactNiceness : kNormalNiceness)
+    : m_child(executable, arguments(path), ChildProcess::ErrorOutput::discard, niceness(lowImpact))
     , m_sampleCount(sampleCount)
 {}
 

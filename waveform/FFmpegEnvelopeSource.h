@@ -28,6 +28,8 @@ public:
     std::vector<float> finish() override;
 
     static QStringList arguments(const QString &path);
+    // The child's nice value: background (19) for low-impact requests, utility (10) otherwise.
+    static int niceness(bool lowImpact) { return lowImpact ? 19 : 10; }
 
 private:
     ChildProcess m_child;

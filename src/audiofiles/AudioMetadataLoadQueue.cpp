@@ -18,6 +18,14 @@ void assertMainThread()
              QThread::currentThread() == QCoreApplication::instance()->thread());
 }
 
+LoadedTrackMetadata fallbackResult(const QUrl &url, const AudioTags &fallbackTags)
+{
+    LoadedTrackMetadata result;
+    result.tags = fallbackTags;
+    result.format = Track::formatLabel(url);
+    return result;
+}
+
 } // namespace
 
 AudioMetadataLoadQueue::AudioMetadataLoadQueue(Reader reader, int concurrencyLimit)
@@ -76,12 +84,41 @@ QCoro::Task<LoadedTrackMetadata> AudioMetadataLoadQueue::load(QUrl url, AudioTag
         QFuture<LoadedTrackMetadata> reading = QtConcurrent::run(reader, url, fallbackTags);
         result = co_await reading;
     } catch (...) {
-        result = LoadedTrackMetadata{};
-        result.tags = fallbackTags;
-        result.format = Track::formatLabel(url);
+        result = fallbackResult(url, fallbackTags);
     }
     releasePermit();
     co_return result;
+}
+
+QCoro::Task<QList<LoadedTrackMetadata>>
+AudioMetadataLoadQueue::load(QList<AudioMetadataLoadQueue::Request> requests)
+{
+    co_await acquirePermit();
+    const Reader reader = m_reader;
+    const auto readAll = [reader, requests] {
+        QList<LoadedTrackMetadata> results;
+        results.reserve(requests.size());
+        for (const Request &request : requests) {
+            try {
+                results.append(reader(request.url, request.fallbackTags));
+            } catch (...) {
+                results.append(fallbackResult(request.url, request.fallbackTags));
+            }
+        }
+        return results;
+    };
+    QList<LoadedTrackMetadata> results;
+    // Whatever the reading does, the permit goes back: a lost one would stall every later load.
+    try {
+        QFuture<QList<LoadedTrackMetadata>> reading = QtConcurrent::run(readAll);
+        results = co_await reading;
+    } catch (...) {
+        results.clear();
+        for (const Request &request : std::as_const(requests))
+            results.append(fallbackResult(request.url, request.fallbackTags));
+    }
+    releasePermit();
+    co_return results;
 }
 
 } // namespace brivello

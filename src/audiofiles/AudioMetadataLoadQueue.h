@@ -39,6 +39,16 @@ public:
     // Takes a permit, reads the file off the main thread, returns the permit.
     QCoro::Task<LoadedTrackMetadata> load(QUrl url, AudioTags fallbackTags);
 
+    struct Request
+    {
+        QUrl url;
+        AudioTags fallbackTags;
+    };
+    // Takes one permit and reads the files one after another in one pool task, so a long
+    // list costs the main thread one wake-up per group instead of one per file. The results
+    // come in the order of the requests; a file whose reading throws gets its fallback.
+    QCoro::Task<QList<LoadedTrackMetadata>> load(QList<Request> requests);
+
     // co_await acquirePermit(); ... releasePermit();  A resumed waiter owns the permit that
     // was handed to it; releasing with waiters passes the permit on without lowering the count.
     struct PermitAwaiter

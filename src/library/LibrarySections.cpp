@@ -25,32 +25,30 @@ QString idText(const QUuid &id)
     return id.toString(QUuid::WithoutBraces).toUpper();
 }
 
+bool keyedBefore(const LibrarySections::PlaylistOrderKey &x,
+                 const LibrarySections::PlaylistOrderKey &y)
+{
+    if (const int c = x.folder.compare(y.folder))
+        return c < 0;
+    if (const int c = x.name.compare(y.name))
+        return c < 0;
+    return idText(x.id) < idText(y.id);
+}
+
 // Sort keys instead of pairwise collation keep tens of thousands of tracks fast.
-QList<QUuid> sortedPlaylistIDs(const QList<Track> &tracks, const QList<qsizetype> &members)
+std::vector<LibrarySections::PlaylistOrderKey>
+sortedPlaylistKeys(const QList<Track> &tracks, const QList<qsizetype> &members, qsizetype from)
 {
     thread_local const NaturalOrder order;
-    std::vector<QCollatorSortKey> folderKeys;
-    std::vector<QCollatorSortKey> nameKeys;
-    folderKeys.reserve(members.size());
-    nameKeys.reserve(members.size());
-    for (qsizetype index : members) {
-        folderKeys.push_back(order.sortKey(folderPath(tracks[index].url)));
-        nameKeys.push_back(order.sortKey(tracks[index].url.fileName()));
+    std::vector<LibrarySections::PlaylistOrderKey> keys;
+    keys.reserve(size_t(members.size() - from));
+    for (qsizetype i = from; i < members.size(); ++i) {
+        const Track &track = tracks[members[i]];
+        keys.push_back(
+            {track.id, order.sortKey(folderPath(track.url)), order.sortKey(track.url.fileName())});
     }
-    std::vector<qsizetype> positions(members.size());
-    std::iota(positions.begin(), positions.end(), 0);
-    std::stable_sort(positions.begin(), positions.end(), [&](qsizetype x, qsizetype y) {
-        if (const int c = folderKeys[x].compare(folderKeys[y]))
-            return c < 0;
-        if (const int c = nameKeys[x].compare(nameKeys[y]))
-            return c < 0;
-        return idText(tracks[members[x]].id) < idText(tracks[members[y]].id);
-    });
-    QList<QUuid> ids;
-    ids.reserve(members.size());
-    for (qsizetype position : positions)
-        ids.append(tracks[members[position]].id);
-    return ids;
+    std::stable_sort(keys.begin(), keys.end(), keyedBefore);
+    return keys;
 }
 
 } // namespace
@@ -82,20 +80,43 @@ void LibrarySections::refreshPlaylistOrder(QList<qsizetype> &members) const
         return;
     }
     m_cachedPlaylistMembershipRevision = m_store.m_tracksMembershipRevision;
-    bool sameMembers = members.size() == m_cachedPlaylistOrderSignature.size();
-    for (qsizetype i = 0; sameMembers && i < members.size(); ++i) {
+    const qsizetype cachedCount = m_cachedPlaylistOrderSignature.size();
+    bool samePrefix = members.size() >= cachedCount;
+    for (qsizetype i = 0; samePrefix && i < cachedCount; ++i) {
         const Track &track = m_store.m_tracks[members[i]];
         const PlaylistOrderSignature &cached = m_cachedPlaylistOrderSignature[i];
-        sameMembers = track.id == cached.id && track.url == cached.url;
+        samePrefix = track.id == cached.id && track.url == cached.url;
     }
-    if (!sameMembers) {
+    if (samePrefix && members.size() == cachedCount) {
+        m_cachedPlaylistOrderRevision = m_store.m_tracksRevision;
+        return;
+    }
+    // Members appended at the end (an import's chunk): only theirs are keyed and sorted, then
+    // merged into the order; anything else sorts every member again.
+    const qsizetype from = samePrefix ? cachedCount : 0;
+    if (from == 0) {
         m_cachedPlaylistOrderSignature.clear();
-        m_cachedPlaylistOrderSignature.reserve(members.size());
-        for (qsizetype index : std::as_const(members))
-            m_cachedPlaylistOrderSignature.append(
-                {m_store.m_tracks[index].id, m_store.m_tracks[index].url});
-        m_cachedPlaylistOrderIDs = sortedPlaylistIDs(m_store.m_tracks, members);
+        m_cachedPlaylistOrderKeys.clear();
     }
+    m_cachedPlaylistOrderSignature.reserve(members.size());
+    for (qsizetype i = from; i < members.size(); ++i)
+        m_cachedPlaylistOrderSignature.append(
+            {m_store.m_tracks[members[i]].id, m_store.m_tracks[members[i]].url});
+    std::vector<PlaylistOrderKey> added = sortedPlaylistKeys(m_store.m_tracks, members, from);
+    std::vector<PlaylistOrderKey> merged;
+    merged.reserve(m_cachedPlaylistOrderKeys.size() + added.size());
+    // Ties cannot happen (ids differ), so the merge gives what one sort of all would.
+    std::merge(std::make_move_iterator(m_cachedPlaylistOrderKeys.begin()),
+               std::make_move_iterator(m_cachedPlaylistOrderKeys.end()),
+               std::make_move_iterator(added.begin()),
+               std::make_move_iterator(added.end()),
+               std::back_inserter(merged),
+               keyedBefore);
+    m_cachedPlaylistOrderKeys = std::move(merged);
+    m_cachedPlaylistOrderIDs.clear();
+    m_cachedPlaylistOrderIDs.reserve(qsizetype(m_cachedPlaylistOrderKeys.size()));
+    for (const PlaylistOrderKey &key : m_cachedPlaylistOrderKeys)
+        m_cachedPlaylistOrderIDs.append(key.id);
     m_cachedPlaylistOrderRevision = m_store.m_tracksRevision;
 }
 
@@ -215,9 +236,33 @@ std::optional<Track> LibrarySections::selectedTrack() const
 {
     if (!m_store.m_selectedID)
         return std::nullopt;
-    for (const Track &track : visibleTracks()) {
-        if (track.id == *m_store.m_selectedID)
-            return track;
+    // The track by id in its list and the section's own membership test, rather than the
+    // section's ordered list: that is rebuilt, all tracks copied, after every change of tags.
+    const QUuid id = *m_store.m_selectedID;
+    const auto find = [&id](const QList<Track> &list, const auto &shown) -> std::optional<Track> {
+        for (const Track &track : list) {
+            if (track.id == id && shown(track))
+                return track;
+        }
+        return std::nullopt;
+    };
+    const auto all = [](const Track &) { return true; };
+    switch (m_store.m_activeTab) {
+    case LibraryTab::playlist:
+        return find(m_store.m_tracks, [](const Track &track) { return track.isInPlaylist; });
+    case LibraryTab::favorites: {
+        const FavoriteOrder::Filter filter{m_store.m_favoriteOnlyUntagged,
+                                           m_store.m_favoriteGenreFilter};
+        return find(m_store.m_tracks,
+                    [&filter](const Track &track) { return FavoriteOrder::passes(track, filter); });
+    }
+    case LibraryTab::covers:
+        return find(m_store.m_tracks, [](const Track &track) { return track.isInCoverWorkspace; });
+    case LibraryTab::converter:
+    case LibraryTab::duplicates:
+        return find(m_store.m_tracks, all);
+    case LibraryTab::analysis:
+        return find(m_store.m_analysisTracks, all);
     }
     return std::nullopt;
 }

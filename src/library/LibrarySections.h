@@ -4,12 +4,14 @@
 #include "records/LibraryTab.h"
 #include "records/Track.h"
 
+#include <QCollator>
 #include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
 #include <QUuid>
 #include <optional>
+#include <vector>
 
 namespace brivello {
 
@@ -53,6 +55,14 @@ public:
     // Folder path, then file name, natural order (case-insensitive, digits by value).
     static bool playlistFolderOrder(const Track &a, const Track &b);
 
+    // A playlist member's place in the order: its folder's and file name's collation keys.
+    struct PlaylistOrderKey
+    {
+        QUuid id;
+        QCollatorSortKey folder;
+        QCollatorSortKey name;
+    };
+
 private:
     struct PlaylistOrderSignature
     {
@@ -69,6 +79,7 @@ private:
     // Playlist order cache: valid while the members' ids, urls and library order are unchanged.
     mutable QList<PlaylistOrderSignature> m_cachedPlaylistOrderSignature;
     mutable QList<QUuid> m_cachedPlaylistOrderIDs;
+    mutable std::vector<PlaylistOrderKey> m_cachedPlaylistOrderKeys; // in the same order
     mutable std::optional<quint64> m_cachedPlaylistOrderRevision; // when the members were checked
     mutable quint64 m_cachedPlaylistMembershipRevision = 0;
     // The ordered list itself, valid while `tracks` was not assigned since.

@@ -50,6 +50,28 @@ AudioTags mergeTags(const AudioTags &current, const AudioTags &scheduled, const 
 
 } // namespace
 
+QCoro::Task<QList<QImage>> MetadataLoading::decodeArtwork(const QList<LoadedTrackMetadata> &group)
+{
+    QList<QByteArray> pictures;
+    pictures.reserve(group.size());
+    bool any = false;
+    for (const LoadedTrackMetadata &metadata : group) {
+        pictures.append(metadata.artworkData.value_or(QByteArray()));
+        any = any || !pictures.last().isEmpty();
+    }
+    if (!any)
+        co_return QList<QImage>(group.size());
+    // One pool task for the group's pictures, off the main thread.
+    QFuture<QList<QImage>> decoding = QtConcurrent::run([pictures = std::move(pictures)] {
+        QList<QImage> images;
+        images.reserve(pictures.size());
+        for (const QByteArray &data : pictures)
+            images.append(data.isEmpty() ? QImage() : decodeCoverThumbnail(data));
+        return images;
+    });
+    co_return co_await decoding;
+}
+
 MetadataLoading::MetadataLoading(LibraryStore &store)
     : m_store(store)
 {}
@@ -82,37 +104,45 @@ QCoro::Task<> MetadataLoading::runMetadataLoads(QList<MetadataLoadEntry> entries
         co_return;
     QList<PendingMetadataResult> batch;
     batch.reserve(kMetadataBatchSize);
-    // Several files are read ahead, as many as the queue has permits, so one long load uses
-    // every core; results are still taken, and applied, in the given order.
+    // Files are read in groups, one pool task and one permit each, as many groups at once as
+    // the queue has permits: every core reads, and the main thread wakes once per group
+    // rather than once per file. Results are still taken, and applied, in the given order.
     AudioMetadataLoadQueue &queue = m_store.m_services.loadService();
-    std::deque<QCoro::Task<LoadedTrackMetadata>> reading;
+    const qsizetype groupsAtOnce = std::max(1, queue.concurrencyLimit());
+    // Small lists still spread over every permit; long ones read up to kLoadGroupSize a group.
+    const qsizetype groupSize =
+        std::clamp<qsizetype>(entries.size() / (2 * groupsAtOnce), 1, kLoadGroupSize);
+    std::deque<QCoro::Task<QList<LoadedTrackMetadata>>> reading;
     qsizetype next = 0;
-    for (const MetadataLoadEntry &entry : std::as_const(entries)) {
-        while (next < entries.size() &&
-               qsizetype(reading.size()) < std::max(1, queue.concurrencyLimit())) {
-            reading.push_back(queue.load(entries[next].url, entries[next].tags));
-            ++next;
+    qsizetype taken = 0;
+    while (taken < entries.size()) {
+        while (next < entries.size() && qsizetype(reading.size()) < groupsAtOnce) {
+            QList<AudioMetadataLoadQueue::Request> group;
+            const qsizetype end = std::min(entries.size(), next + groupSize);
+            group.reserve(end - next);
+            for (; next < end; ++next)
+                group.append({entries[next].url, entries[next].tags});
+            reading.push_back(queue.load(std::move(group)));
         }
-        QCoro::Task<LoadedTrackMetadata> loading = std::move(reading.front());
+        QCoro::Task<QList<LoadedTrackMetadata>> loading = std::move(reading.front());
         reading.pop_front();
-        LoadedTrackMetadata metadata = co_await loading;
+        QList<LoadedTrackMetadata> group = co_await loading;
         if (!guard.alive())
             co_return;
-        PendingMetadataResult result{entry.id, entry.url, entry.tags, std::move(metadata), {}};
-        if (result.metadata.artworkData && !result.metadata.artworkData->isEmpty()) {
-            QFuture<QImage> decoding = QtConcurrent::run(
-                [data = *result.metadata.artworkData] { return decodeCoverThumbnail(data); });
-            result.artwork = co_await decoding;
-            if (!guard.alive())
-                co_return;
-        }
-        batch.append(std::move(result));
-        if (batch.size() == kMetadataBatchSize) {
-            applyMetadataBatch(batch, destination);
-            batch.clear();
-            co_await Scheduler::yield();
-            if (!guard.alive())
-                co_return;
+        QList<QImage> artwork = co_await decodeArtwork(group);
+        if (!guard.alive())
+            co_return;
+        for (qsizetype i = 0; i < group.size(); ++i) {
+            const MetadataLoadEntry &entry = entries[taken++];
+            batch.append(
+                {entry.id, entry.url, entry.tags, std::move(group[i]), std::move(artwork[i])});
+            if (batch.size() == kMetadataBatchSize) {
+                applyMetadataBatch(batch, destination);
+                batch.clear();
+                co_await Scheduler::yield();
+                if (!guard.alive())
+                    co_return;
+            }
         }
     }
     if (!batch.isEmpty())

@@ -71,6 +71,11 @@ private:
         QImage artwork; // decoded off the main thread
     };
     static constexpr int kMetadataBatchSize = 50;
+    // The most files one pool task reads in a row.
+    static constexpr qsizetype kLoadGroupSize = 16;
+
+    // The group's cover pictures decoded off the main thread, a null image where it has none.
+    static QCoro::Task<QList<QImage>> decodeArtwork(const QList<LoadedTrackMetadata> &group);
 
     // Ends one load operation; the last one to end requests the snapshot save.
     void finishMetadataLoadOperation();

@@ -8,6 +8,7 @@
 #include "SectionToolbar.h"
 #include "ShellEvents.h"
 #include "library/LibrarySettingsKeys.h"
+#include "library/MetadataLoading.h"
 #include "library/WorkspaceSessionKeeper.h"
 #include "platform/BrivelloLocalization.h"
 #include "playback/PlayerBlockSizing.h"
@@ -20,6 +21,8 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
+#include <algorithm>
 
 namespace brivello {
 
@@ -119,6 +122,31 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if ((watched == m_sidebar || watched == m_player) && event->type() == QEvent::Resize)
         relayout();
     return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::event(QEvent *event)
+{
+    // Loads change rows many times a second, and a frame repaints the section whole (its
+    // rounded clip renders it through a pixmap): at 30 frames instead of 60 the painting leaves
+    // the main thread to the loads. The deferred frame comes back as a new update request. Real
+    // clock, not the scheduler: this paces frames, it delays no behaviour.
+    if (event->type() == QEvent::UpdateRequest) {
+        if (m_store.metadataLoading().isLoading() && m_lastFrame.isValid() &&
+            !m_lastFrame.hasExpired(kLoadingFrameMs)) {
+            if (!m_frameDeferred) {
+                m_frameDeferred = true;
+                QTimer::singleShot(
+                    std::max(0, int(kLoadingFrameMs - m_lastFrame.elapsed())), this, [this] {
+                        m_frameDeferred = false;
+                        QCoreApplication::postEvent(
+                            this, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
+                    });
+            }
+            return true;
+        }
+        m_lastFrame.start();
+    }
+    return QWidget::event(event);
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event)

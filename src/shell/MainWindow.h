@@ -3,6 +3,7 @@
 #include "library/LibraryStore.h"
 #include "settings/UpdateManager.h"
 
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
@@ -35,6 +36,8 @@ public:
     static constexpr int kDefaultHeight = 900;
     static constexpr int kMinimumWidth = 1280;
     static constexpr int kMinimumHeight = 760;
+    // While metadata loads run, at most one frame per this many milliseconds.
+    static constexpr int kLoadingFrameMs = 33;
 
     MainWindow(LibraryStore &store,
                AudioPlayer &player,
@@ -75,6 +78,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void relayout();
@@ -93,6 +97,9 @@ private:
     std::function<void()> m_presentSettings;
     std::function<void(const UpdateManager::Release &)> m_presentUpdate;
     bool m_appeared = false;
+    // Frame pacing while metadata loads run (see event()).
+    QElapsedTimer m_lastFrame;
+    bool m_frameDeferred = false;
 
     // Playlist wiring (MainWindowPlaylist.cpp).
     void installPlaylist(AudioPlayer &player);

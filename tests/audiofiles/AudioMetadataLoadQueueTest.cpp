@@ -140,4 +140,49 @@ TEST_F(AudioMetadataLoadQueueTest, AReadingThatThrowsGivesTheFallbackAndReturnsI
     EXPECT_EQ(queue().activeCount(), 0);
 }
 
+TEST_F(AudioMetadataLoadQueueTest, AGroupIsReadInOrderUnderOnePermitAndAFailureKeepsItsFallback)
+{
+    std::atomic<int> running = 0;
+    std::atomic<int> mostAtOnce = 0;
+    QSemaphore gate;
+    useReader([&](const QUrl &url, const AudioTags &tags) -> LoadedTrackMetadata {
+        const int now = ++running;
+        mostAtOnce = std::max(mostAtOnce.load(), now);
+        gate.acquire();
+        --running;
+        if (url.fileName().startsWith("bad"))
+            throw std::bad_alloc();
+        LoadedTrackMetadata result;
+        result.tags = tags;
+        result.duration = 1;
+        result.format = url.fileName();
+        return result;
+    });
+    AudioTags fallback;
+    fallback.title = "Kept";
+    QList<AudioMetadataLoadQueue::Request> group;
+    for (const char *name : {"1.mp3", "bad.mp3", "3.mp3"})
+        group.append({QUrl::fromLocalFile(QStringLiteral("/a/") + name), fallback});
+    auto first = queue().load(group);
+    auto second = queue().load(QList<AudioMetadataLoadQueue::Request>{group.first()});
+    auto third = queue().load(QUrl::fromLocalFile("/a/single.mp3"), fallback);
+    // Two permits: the group holds one while it reads its files one after another.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return running == 2; }));
+    EXPECT_EQ(queue().activeCount(), 2);
+    EXPECT_EQ(queue().waiterCount(), 1);
+    gate.release(5);
+
+    const QList<LoadedTrackMetadata> results = QCoro::waitFor(first);
+    ASSERT_EQ(results.size(), 3);
+    EXPECT_EQ(results[0].format, "1.mp3");
+    EXPECT_EQ(results[1].tags, fallback);
+    EXPECT_EQ(results[1].duration, 0);
+    EXPECT_FALSE(results[1].format.isEmpty());
+    EXPECT_EQ(results[2].format, "3.mp3");
+    EXPECT_EQ(QCoro::waitFor(second).size(), 1);
+    EXPECT_EQ(QCoro::waitFor(third).format, "single.mp3");
+    EXPECT_EQ(mostAtOnce.load(), 2);
+    EXPECT_EQ(queue().activeCount(), 0);
+}
+
 } // namespace

@@ -66,6 +66,72 @@ TEST_F(LibrarySectionsTest, PlaylistReadsFolderByFolderInNaturalOrder)
                                                      track(QStringLiteral("/m/B/a.mp3"))));
 }
 
+TEST_F(LibrarySectionsTest, PlaylistGrownAtTheEndKeepsTheOrderOfOneWholeSort)
+{
+    LibraryStore &s = makeStore();
+    QList<Track> tracks = {track(QStringLiteral("/M/B/track2.mp3")),
+                           track(QStringLiteral("/M/A/track10.mp3"))};
+    s.setTracks(tracks);
+    ASSERT_EQ(s.sections().playlistIDs().size(), 2);
+    // Appended members that fall before, between and after the ones already ordered; one of
+    // them outside the playlist.
+    tracks << track(QStringLiteral("/M/A/track9.mp3")) << track(QStringLiteral("/M/C/a.mp3"))
+           << track(QStringLiteral("/M/B/track1.mp3"))
+           << track(QStringLiteral("/M/A/track1.mp3"), false);
+    s.setTracks(tracks);
+    const QStringList grown = paths(s.sections().playlistTracks());
+    EXPECT_EQ(grown,
+              (QStringList{QStringLiteral("/M/A/track9.mp3"),
+                           QStringLiteral("/M/A/track10.mp3"),
+                           QStringLiteral("/M/B/track1.mp3"),
+                           QStringLiteral("/M/B/track2.mp3"),
+                           QStringLiteral("/M/C/a.mp3")}));
+    // A member taken out, and the same list in another library order: a whole new sort.
+    tracks[0].isInPlaylist = false;
+    std::reverse(tracks.begin(), tracks.end());
+    s.setTracks(tracks);
+    EXPECT_EQ(paths(s.sections().playlistTracks()),
+              (QStringList{QStringLiteral("/M/A/track9.mp3"),
+                           QStringLiteral("/M/A/track10.mp3"),
+                           QStringLiteral("/M/B/track1.mp3"),
+                           QStringLiteral("/M/C/a.mp3")}));
+}
+
+TEST_F(LibrarySectionsTest, TheSelectedTrackIsTheOneTheActiveSectionShows)
+{
+    LibraryStore &s = makeStore();
+    Track listed = track(QStringLiteral("/M/A/listed.mp3"));
+    Track loved = favourite(QStringLiteral("/M/A/loved.mp3"), QStringLiteral("House"), "L");
+    Track cover = track(QStringLiteral("/M/A/cover.mp3"), false);
+    cover.isInCoverWorkspace = true;
+    const Track analysed = track(QStringLiteral("/M/B/analysed.mp3"), false);
+    s.setTracks({listed, loved, cover});
+    s.setAnalysisTracks({analysed});
+    const auto selected = [&s](Tab tab, const Track &t) -> std::optional<QUuid> {
+        s.setActiveTab(tab);
+        s.setSelectedID(t.id);
+        const std::optional<Track> found = s.sections().selectedTrack();
+        return found ? std::optional<QUuid>(found->id) : std::nullopt;
+    };
+    EXPECT_EQ(selected(Tab::playlist, listed), listed.id);
+    EXPECT_EQ(selected(Tab::playlist, cover), std::nullopt);
+    EXPECT_EQ(selected(Tab::favorites, loved), loved.id);
+    EXPECT_EQ(selected(Tab::favorites, listed), std::nullopt);
+    s.setFavoriteGenreFilter(QStringLiteral("Techno"));
+    EXPECT_EQ(selected(Tab::favorites, loved), std::nullopt);
+    EXPECT_EQ(selected(Tab::covers, cover), cover.id);
+    EXPECT_EQ(selected(Tab::covers, listed), std::nullopt);
+    EXPECT_EQ(selected(Tab::converter, cover), cover.id);
+    EXPECT_EQ(selected(Tab::analysis, analysed), analysed.id);
+    EXPECT_EQ(selected(Tab::analysis, listed), std::nullopt);
+    // A tags change after the selection: the track as it is now.
+    s.setActiveTab(Tab::playlist);
+    s.setSelectedID(listed.id);
+    listed.tags.title = QStringLiteral("Renamed");
+    s.setTracks({listed, loved, cover});
+    EXPECT_EQ(s.sections().selectedTrack()->tags.title, QStringLiteral("Renamed"));
+}
+
 TEST_F(LibrarySectionsTest, FavouritesSortByGenreThenTitleWithUntaggedLast)
 {
     LibraryStore &s = makeStore();

@@ -1,5 +1,6 @@
 #include "ShellFixture.h"
 #include "library/LibrarySettingsKeys.h"
+#include "library/MetadataLoading.h"
 #include "library/WorkspaceSessionKeeper.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
@@ -41,6 +42,43 @@ TEST_F(ShellFixture, WindowOpensAtDefaultSizeWithSidebarAndToolbarInPlace)
     EXPECT_EQ(w.sidebar()->geometry(), QRect(16, 16, 220, 868));
     EXPECT_EQ(w.toolbar()->geometry(), QRect(16 + 220 + 16, 16, 1440 - 16 - 220 - 16 - 16, 54));
     EXPECT_EQ(w.playerBlock()->height(), 174);
+}
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject
+{
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+TEST_F(ShellFixture, WhileMetadataLoadsRunEveryChangeStillReachesTheScreen)
+{
+    MainWindow &w = window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    PaintCounter painted;
+    w.installEventFilter(&painted);
+    {
+        // Frames are paced while loads run; none is lost, the last change is drawn too.
+        MetadataLoading::Scope loading(store());
+        ASSERT_TRUE(store().metadataLoading().isLoading());
+        for (int i = 0; i < 5; ++i) {
+            const int before = painted.count;
+            w.update();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return painted.count > before; }, 5000))
+                << "change " << i << " was never painted";
+        }
+    }
+    const int before = painted.count;
+    w.update();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return painted.count > before; }, 5000));
+    w.removeEventFilter(&painted);
 }
 
 TEST_F(ShellFixture, GrabShowsSidebarAndToolbarWhereTheyBelongInBothSchemes)
