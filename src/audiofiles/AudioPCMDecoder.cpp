@@ -12,12 +12,9 @@ namespace brivello {
 
 namespace {
 
-// Nice values standing in for the background and utility priorities. Tempo estimation is the
-// only caller: its ffmpeg starts once per track, behind every import's tag reading, so even in
-// full mode it takes only what the loads and the interface leave (on two cores it took a third
-// of the CPU at 10). Low-impact mode still pauses between chunks.
+// Nice values standing in for the background and utility priorities.
 constexpr int kLowImpactNiceness = 19;
-constexpr int kNormalNiceness = 19;
+constexpr int kNormalNiceness = 10;
 
 } // namespace
 
