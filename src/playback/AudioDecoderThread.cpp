@@ -65,7 +65,8 @@ void AudioDecoderThread::run()
     std::vector<float> pending;
     pending.reserve(65536);
     size_t offset = 0;
-    quint64 serial = m_state.start.load().serial;
+    AudioStreamState::Boundary start = m_state.start.load();
+    quint64 serial = start.serial;
     bool finished = false;
     bool failed = false;
     bool endMarked = false;
@@ -77,7 +78,8 @@ void AudioDecoderThread::run()
             offset = 0;
             finished = failed = endMarked = false;
             serial = request;
-            m_state.start.store({serial, m_ring.writeIndex(), target, false});
+            start = {serial, m_ring.writeIndex(), target, false};
+            m_state.start.store(start);
             continue;
         }
         if (!pending.empty() && !flush(pending, offset)) {
@@ -87,7 +89,10 @@ void AudioDecoderThread::run()
         }
         if (finished) {
             if (!endMarked)
-                m_state.end.store({serial, m_ring.writeIndex(), 0, failed});
+                m_state.end.store({serial,
+                                   m_ring.writeIndex(),
+                                   start.frame + m_ring.writeIndex() - start.index,
+                                   failed});
             endMarked = true;
             sleep(serial, kIdleWait);
             continue;

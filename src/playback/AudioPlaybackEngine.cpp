@@ -46,6 +46,8 @@ struct AudioPlaybackEngine::Stream
     const int rate;
     const double duration;
     const quint64 generation;
+    // The track frame after the last decoded one, once the decoder has reached the end.
+    mutable qint64 decodedEnd = -1;
     qint64 target = 0;
     bool seekFades = false; // the latest seek was asked for while playing
     bool stopped = false;   // an end or failure was reported
@@ -145,7 +147,7 @@ void AudioPlaybackEngine::seek(double seconds)
     if (!m_stream)
         return;
     Stream &s = *m_stream;
-    const double limit = s.duration > 0 ? s.duration : kUnknownDurationLimit;
+    const double limit = s.duration > 0 ? duration() : kUnknownDurationLimit;
     const double clamped = std::isnan(seconds) ? 0.0 : std::clamp(seconds, 0.0, limit);
     s.target = std::llround(clamped * s.rate);
     s.seekFades = isPlaying();
@@ -174,12 +176,29 @@ double AudioPlaybackEngine::position() const
         s.timeline.trackFrameAt(s.renderer->playedFrames(), s.state.requestSerial())
             .value_or(s.target);
     const double seconds = static_cast<double>(frame) / s.rate;
-    return s.duration > 0 ? std::min(seconds, s.duration) : seconds;
+    return s.duration > 0 ? std::min(seconds, duration()) : seconds;
 }
 
 double AudioPlaybackEngine::duration() const
 {
-    return m_stream ? m_stream->duration : 0;
+    if (!m_stream)
+        return 0;
+    const Stream &s = *m_stream;
+    // Without a stated length seeks stay off; the audio alone does not make one.
+    if (!(s.duration > 0))
+        return s.duration;
+    const AudioStreamState::Boundary start = s.state.start.load();
+    const AudioStreamState::Boundary end = s.state.end.load();
+    if (end.serial == start.serial && !end.failed && end.index > start.index)
+        s.decodedEnd = end.frame;
+    if (s.decodedEnd > 0)
+        return static_cast<double>(s.decodedEnd) / s.rate;
+    // Containers state lengths the audio does not keep to (priming, edit lists, a cut file):
+    // the track is at least as long as what has been decoded.
+    double decoded = 0;
+    if (start.serial == s.state.requestSerial())
+        decoded = static_cast<double>(start.frame + s.ring.writeIndex() - start.index) / s.rate;
+    return std::max(s.duration, decoded);
 }
 
 int AudioPlaybackEngine::sampleRate() const

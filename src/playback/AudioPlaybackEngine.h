@@ -46,6 +46,8 @@ public:
 
     // Seconds: the position the device has played (the target of a pending seek).
     double position() const;
+    // The file's stated length until the audio proves it wrong: no shorter than what has been
+    // decoded, and the decoded length once the decoder has reached the end. 0 when unknown.
     double duration() const;
     int sampleRate() const;
 

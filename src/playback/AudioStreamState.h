@@ -13,8 +13,8 @@ class AudioStreamState
 {
 public:
     // Where the data of a serial lies in the ring: its first frame's ring index and track
-    // frame (start), or the ring index after its last frame (end, `failed` when the decoder
-    // stopped on an error).
+    // frame (start), or the ring index and track frame after its last frame (end, `failed`
+    // when the decoder stopped on an error).
     struct Boundary
     {
         quint64 serial = 0;

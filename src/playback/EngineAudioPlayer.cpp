@@ -215,6 +215,10 @@ void EngineAudioPlayer::scheduleSeek(double target, bool reportCompletionAtEnd)
             return;
         m_pendingSeekTarget.reset();
         if (reportCompletionAtEnd) {
+            // The engine stops first: a file holding more audio than it states would
+            // otherwise play on behind the reported end.
+            m_engine->pause();
+            m_engine->seek(target);
             reportCompletion();
             return;
         }
@@ -262,12 +266,21 @@ void EngineAudioPlayer::refreshPlaybackPosition()
 {
     if (!hasAudio() || m_isScrubbing)
         return;
+    refreshDuration();
     // The engine's clock counts the frames the device has played.
     const double position = m_pendingSeekTarget.value_or(m_engine->position());
     if (std::abs(progress().currentTime() - position) > 0.001)
         progress().setCurrentTime(position);
     if (m_isPlaying != m_engine->isPlaying())
         setIsPlaying(m_engine->isPlaying());
+}
+
+// The engine corrects a stated length by the decoded audio while it plays.
+void EngineAudioPlayer::refreshDuration()
+{
+    const double length = m_engine->duration();
+    if (length != progress().duration())
+        progress().setDuration(length);
 }
 
 void EngineAudioPlayer::reportCompletion()
@@ -277,6 +290,8 @@ void EngineAudioPlayer::reportCompletion()
     m_didReportCompletion = true;
     m_timer.cancel();
     setIsPlaying(false);
+    if (hasAudio())
+        refreshDuration();
     progress().setCurrentTime(progress().duration());
     publishPlaybackState();
     QVariantMap info;

@@ -68,6 +68,7 @@ private:
     void tick();
     void scheduleProgressTimer();
     void refreshPlaybackPosition();
+    void refreshDuration();
     void reportCompletion();
     void publishPlaybackState();
     void handleEngineFailure();

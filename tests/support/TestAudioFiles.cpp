@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 namespace brivello::test {
 
@@ -169,6 +170,27 @@ QByteArray TestAudioFiles::attachedPicture(const QString &path)
                                QStringLiteral("image2"),
                                out});
     return copied.ok() ? readAll(out) : QByteArray();
+}
+
+bool TestAudioFiles::restateMp4Duration(const QString &file, double factor)
+{
+    QFile mp4(file);
+    if (!mp4.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = mp4.readAll();
+    // Offset of the duration field from the box type: version/flags and the header's times.
+    const QList<QPair<QByteArray, int>> boxes{{"mvhd", 20}, {"tkhd", 24}, {"mdhd", 20}};
+    int changed = 0;
+    for (const auto &[type, offset] : boxes) {
+        const qsizetype at = bytes.indexOf(type);
+        if (at < 0 || bytes[at + 4] != 0 || at + offset + 4 > bytes.size())
+            return false;
+        const qsizetype field = at + offset;
+        const quint32 stated = qFromBigEndian<quint32>(bytes.constData() + field);
+        qToBigEndian<quint32>(quint32(stated * factor), bytes.data() + field);
+        ++changed;
+    }
+    return changed == 3 && mp4.seek(0) && mp4.write(bytes) == bytes.size();
 }
 
 QByteArray TestAudioFiles::readAll(const QString &path)

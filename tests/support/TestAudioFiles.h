@@ -47,6 +47,9 @@ public:
 
     // The attached picture of an audio file as ffmpeg copies it out; empty when it has none.
     static QByteArray attachedPicture(const QString &path);
+    // Scales the durations an MP4 file states (movie, track and media headers, version 0), so
+    // the container claims another length than the audio it holds.
+    static bool restateMp4Duration(const QString &file, double factor);
     static QByteArray readAll(const QString &path);
     static bool writeAll(const QString &path, const QByteArray &bytes);
     // Names of hidden ".brivello-" temporaries left in a folder.

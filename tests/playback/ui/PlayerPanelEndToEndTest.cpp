@@ -18,36 +18,12 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QTest>
-#include <QtEndian>
 #include <algorithm>
 #include <cmath>
 
 namespace brivello {
 
 namespace {
-
-// Scales the durations an MP4 file states (movie, track and media headers, version 0), so the
-// container claims another length than the audio it holds.
-bool restateMp4Duration(const QString &file, double factor)
-{
-    QFile mp4(file);
-    if (!mp4.open(QIODevice::ReadWrite))
-        return false;
-    QByteArray bytes = mp4.readAll();
-    // Offset of the duration field from the box type: version/flags and the header's times.
-    const QList<QPair<QByteArray, int>> boxes{{"mvhd", 20}, {"tkhd", 24}, {"mdhd", 20}};
-    int changed = 0;
-    for (const auto &[type, offset] : boxes) {
-        const qsizetype at = bytes.indexOf(type);
-        if (at < 0 || bytes[at + 4] != 0 || at + offset + 4 > bytes.size())
-            return false;
-        const qsizetype field = at + offset;
-        const quint32 stated = qFromBigEndian<quint32>(bytes.constData() + field);
-        qToBigEndian<quint32>(quint32(stated * factor), bytes.data() + field);
-        ++changed;
-    }
-    return changed == 3 && mp4.seek(0) && mp4.write(bytes) == bytes.size();
-}
 
 // The player panel of the real window over the shared waveform cache. The cache lives for the
 // whole test program, so every test works on files of its own temporary folder.
@@ -314,7 +290,7 @@ TEST_F(PlayerPanelEndToEndTest, M4aFilesWithAWrongStatedLengthHandOverAtTheirDec
     const QString sine = QStringLiteral("sine=frequency=440:sample_rate=44100:d=5");
     const QString stated =
         makeFromLavfi(QStringLiteral("a stated short.m4a"), sine, {"-c:a", "aac"});
-    ASSERT_TRUE(restateMp4Duration(stated, 0.8));
+    ASSERT_TRUE(test::TestAudioFiles::restateMp4Duration(stated, 0.8));
     const QString cut = makeFromLavfi(
         QStringLiteral("b cut short.m4a"), sine, {"-c:a", "aac", "-movflags", "+faststart"});
     ASSERT_TRUE(QFile::resize(cut, QFileInfo(cut).size() * 7 / 10));
@@ -343,6 +319,92 @@ TEST_F(PlayerPanelEndToEndTest, M4aFilesWithAWrongStatedLengthHandOverAtTheirDec
     EXPECT_NEAR(switchedAt[0], 5.0, 0.15);
     EXPECT_GT(switchedAt[1], 2.5); // about 70% of the audio survives the cut
     EXPECT_LT(switchedAt[1], 4.0);
+}
+
+// The clock of such files follows the audio: past a stated length that is too short (rather
+// than standing still while the last second plays), and to the decoded end of a file cut
+// short (rather than jumping to the stated length when the next track takes over).
+TEST_F(PlayerPanelEndToEndTest, TheClockOfAnM4aWithAWrongStatedLengthFollowsItsAudio)
+{
+    const QString sine = QStringLiteral("sine=frequency=440:sample_rate=44100:d=5");
+    const QString stated =
+        makeFromLavfi(QStringLiteral("a stated short.m4a"), sine, {"-c:a", "aac"});
+    ASSERT_TRUE(test::TestAudioFiles::restateMp4Duration(stated, 0.8));
+    const QString cut = makeFromLavfi(
+        QStringLiteral("b cut short.m4a"), sine, {"-c:a", "aac", "-movflags", "+faststart"});
+    ASSERT_TRUE(QFile::resize(cut, QFileInfo(cut).size() * 7 / 10));
+    const QString last = makeFromLavfi(QStringLiteral("c last.m4a"), sine, {"-c:a", "aac"});
+    const QList<QUuid> ids = importAndWait(urls({stated, cut, last}));
+    ASSERT_EQ(ids.size(), 3);
+    pressPlay(ids[0]);
+
+    struct Reading
+    {
+        QString title;
+        double time;
+        double duration;
+    };
+    QList<Reading> readings;
+    const auto read = [&] {
+        readings.append({bar().titleLabel()->text(),
+                         bar().presenter().displayedCurrentTime(),
+                         bar().presenter().displayedDuration()});
+    };
+    read();
+    for (int step = 0; step < 150 && player().isPlaying(); ++step) {
+        advanceAudio(0.1);
+        read();
+    }
+    // The last readings of each track before the next one shows.
+    const auto lastOf = [&](const QString &title) {
+        std::optional<Reading> found;
+        for (const Reading &reading : readings) {
+            if (reading.title == title)
+                found = reading;
+        }
+        return found;
+    };
+    const std::optional<Reading> first = lastOf(QStringLiteral("a stated short"));
+    const std::optional<Reading> second = lastOf(QStringLiteral("b cut short"));
+    ASSERT_TRUE(first && second);
+    EXPECT_GT(first->time, 4.6) << "the clock stood at the stated 4 s";
+    EXPECT_NEAR(first->duration, 5.0, 0.1);
+    EXPECT_LT(second->duration, 4.0) << "the cut file's stated 5 s stayed";
+    EXPECT_NEAR(second->time, second->duration, 0.15);
+    // Within a track the clock never moves by more than the audio played, never back.
+    for (qsizetype i = 1; i < readings.size(); ++i) {
+        if (readings[i].title != readings[i - 1].title)
+            continue;
+        const double step = readings[i].time - readings[i - 1].time;
+        EXPECT_GE(step, -0.001) << readings[i].title.toStdString() << " at " << readings[i].time;
+        EXPECT_LT(step, 0.35) << readings[i].title.toStdString() << " at " << readings[i].time;
+    }
+}
+
+// A forward skip into the end of the last track of a file holding more audio than it states
+// reports the end and silences the track: the rest of the audio does not play on behind the
+// paused panel.
+TEST_F(PlayerPanelEndToEndTest, ASkipIntoTheEndOfTheLastTrackStopsItsSound)
+{
+    const QString stated = makeFromLavfi(QStringLiteral("only.m4a"),
+                                         QStringLiteral("sine=frequency=440:sample_rate=44100:d=5"),
+                                         {"-c:a", "aac"});
+    ASSERT_TRUE(test::TestAudioFiles::restateMp4Duration(stated, 0.8));
+    const QList<QUuid> ids = importAndWait(urls({stated}));
+    ASSERT_EQ(ids.size(), 1);
+    pressPlay(ids[0]);
+    advanceAudio(0.5);
+    ASSERT_TRUE(player().isPlaying());
+
+    QTest::mouseClick(bar().transportButtons()[3], Qt::LeftButton);
+    ASSERT_TRUE(spinUntil([this] { return !player().isPlaying(); }))
+        << "the skip past the end never reported it";
+    EXPECT_EQ(bar().presenter().playIcon(), QStringLiteral("play.fill"));
+    const auto heardFrom = qint64(sink()->captured().size() / 2);
+    advanceAudio(1.5);
+    EXPECT_FALSE(player().engine().isPlaying());
+    EXPECT_LT(peak(sink()->captured(), heardFrom + 4096, heardFrom + 66150), 0.001f)
+        << "the rest of the file played on after its end was reported";
 }
 
 TEST_F(PlayerPanelEndToEndTest, ScreenshotOfAPlayingTrackWithLoudAndQuietPassages)
