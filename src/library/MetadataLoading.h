@@ -23,6 +23,11 @@ class LibraryStore;
 class MetadataLoading
 {
 public:
+    // Results are applied this many at a time.
+    static constexpr int kMetadataBatchSize = 50;
+    // The most files one pool task reads in a row.
+    static constexpr qsizetype kLoadGroupSize = 16;
+
     explicit MetadataLoading(LibraryStore &store);
 
     // Reads the files' metadata in the background and applies it to the destination list.
@@ -70,9 +75,6 @@ private:
         LoadedTrackMetadata metadata;
         QImage artwork; // decoded off the main thread
     };
-    static constexpr int kMetadataBatchSize = 50;
-    // The most files one pool task reads in a row.
-    static constexpr qsizetype kLoadGroupSize = 16;
 
     // The group's cover pictures decoded off the main thread, a null image where it has none.
     static QCoro::Task<QList<QImage>> decodeArtwork(const QList<LoadedTrackMetadata> &group);

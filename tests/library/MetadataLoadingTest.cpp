@@ -46,19 +46,35 @@ protected:
     }
     void TearDown() override
     {
+        // A test that failed early must not leave pool threads waiting at a gate.
+        for (auto &[name, gate] : m_gates)
+            gate->release(1 << 20);
         m_observer.reset();
         LibraryStoreFixture::TearDown();
+    }
+    // Reading the file of that name waits until open(name). Each file has its own gate: groups
+    // of files are read side by side, so one shared gate could let the wrong file through.
+    void gate(const QString &name)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_gates[name] = std::make_unique<QSemaphore>();
+    }
+    void open(const QString &name)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_gates.at(name)->release();
     }
     // The fake reading, on a pool thread.
     LoadedTrackMetadata read(const QUrl &url, const AudioTags &fallback)
     {
-        bool gated = false;
+        QSemaphore *gated = nullptr;
         {
             QMutexLocker lock(&m_mutex);
-            gated = m_gated.contains(url.fileName());
+            const auto found = m_gates.find(url.fileName());
+            gated = found == m_gates.end() ? nullptr : found->second.get();
         }
         if (gated)
-            m_gate.acquire();
+            gated->acquire();
         LoadedTrackMetadata loaded;
         loaded.tags = fallback;
         loaded.tags.title = "File " + url.fileName();
@@ -88,8 +104,7 @@ protected:
     }
 
     QMutex m_mutex;
-    QSet<QString> m_gated;
-    QSemaphore m_gate;
+    std::map<QString, std::unique_ptr<QSemaphore>> m_gates;
     std::unique_ptr<QObject> m_observer;
     QList<qsizetype> m_loadedAtNotification;
     // The store's load queue: real permits, the fake reading.
@@ -215,12 +230,12 @@ TEST_F(MetadataLoadingTest, SnapshotIsSavedWhenTheLastOperationEnds)
     const QList<Track> quick = makeTracks(1, "q");
     const QList<Track> slow = makeTracks(1, "s");
     store().setTracks(quick + slow);
-    m_gated.insert("s0.mp3");
+    gate("s0.mp3");
     store().metadataLoading().scheduleMetadataLoads(slow, MetadataDestination::library);
     store().metadataLoading().scheduleMetadataLoads(quick, MetadataDestination::library);
     ASSERT_TRUE(spinUntil([&] { return store().tracks()[0].duration > 0; }));
     EXPECT_FALSE(store().session().hasPendingWorkspaceSave());
-    m_gate.release();
+    open("s0.mp3");
     ASSERT_TRUE(spinUntil([&] { return store().session().hasPendingWorkspaceSave(); }));
     EXPECT_GT(store().tracks()[1].duration, 0);
 }
@@ -234,14 +249,20 @@ TEST_F(MetadataLoadingTest, ChangesDuringALongLoadAreSavedWhileItRunsButBatchesA
     QSignalSpy saved(&store(), &LibraryStore::workspaceSessionSaved);
     const QList<Track> tracks = makeTracks(300);
     store().setTracks(tracks);
+    // The largest group's length past each batch's end: whichever group holds the gated file
+    // starts after that end, so each batch is applied and the next one waits.
+    const auto gatedAfter = [](int batch) {
+        return QStringLiteral("t%1.mp3").arg(batch * MetadataLoading::kMetadataBatchSize +
+                                             MetadataLoading::kLoadGroupSize);
+    };
     for (int batch = 1; batch < 6; ++batch)
-        m_gated.insert(QStringLiteral("t%1.mp3").arg(batch * 50 + 10));
+        gate(gatedAfter(batch));
     store().metadataLoading().scheduleMetadataLoads(tracks, MetadataDestination::library);
     for (int batch = 1; batch <= 4; ++batch) {
         ASSERT_TRUE(spinUntil([&] { return m_loadedAtNotification.size() == batch; }));
         m_scheduler.advance(1.0);
         QCoreApplication::processEvents();
-        m_gate.release();
+        open(gatedAfter(batch));
     }
     ASSERT_TRUE(spinUntil([&] { return m_loadedAtNotification.size() == 5; }));
     EXPECT_EQ(saved.count(), 0) << "a batch requested a save";
@@ -258,7 +279,7 @@ TEST_F(MetadataLoadingTest, ChangesDuringALongLoadAreSavedWhileItRunsButBatchesA
     EXPECT_TRUE(stored->tracks[3].isFavorite);
     EXPECT_FALSE(stored->tracks[4].isFavorite);
 
-    m_gate.release();
+    open(gatedAfter(5));
     ASSERT_TRUE(spinUntil([&] { return allLoaded(store().tracks()); }));
     m_scheduler.advance(1.0);
     ASSERT_TRUE(spinUntil([&saved] { return saved.count() == 2; }));
