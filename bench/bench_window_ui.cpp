@@ -13,6 +13,7 @@
 #include "library/LibraryStore.h"
 #include "library/MetadataLoading.h"
 #include "library/TrackImporter.h"
+#include "platform/LocalFile.h"
 #include "playback/CaptureAudioSink.h"
 #include "shell/BrivelloApp.h"
 #include "shell/ContentArea.h"
@@ -504,7 +505,7 @@ void badInputPhase(const QStringList &files)
     const double doneAt = now();
     QHash<QString, const Track *> byPath;
     for (const Track &track : store.tracks())
-        byPath.insert(track.url.toLocalFile(), &track);
+        byPath.insert(LocalFile::path(track.url), &track);
     int keptNames = 0, keptDeleted = 0, droppedTagged = 0;
     for (const QString &path : unreadable) {
         const Track *track = byPath.value(path);
