@@ -44,16 +44,23 @@ rlim_t currentAddressSpace()
     fallback.title = "Kept";
     AudioMetadataLoader::read(QUrl::fromLocalFile(source), fallback);
     const QString base = QFileInfo(source).completeBaseName();
+    int code = 0;
     for (const char *suffix : {"mp3", "flac", "wav", "aiff", "m4a"}) {
         const QString copy = dir.filePath(base + QLatin1Char('.') + QLatin1String(suffix));
-        if (!QFile::copy(source, copy))
-            std::_Exit(2);
+        if (!QFile::copy(source, copy)) {
+            code = 2;
+            break;
+        }
         const LoadedTrackMetadata loaded =
             AudioMetadataLoader::read(QUrl::fromLocalFile(copy), fallback);
-        if (loaded.duration < 0 || loaded.bitRate < 0)
-            std::_Exit(3);
+        if (loaded.duration < 0 || loaded.bitRate < 0) {
+            code = 3;
+            break;
+        }
     }
-    std::_Exit(0);
+    // _Exit skips destructors: the copies go first.
+    dir.remove();
+    std::_Exit(code);
 }
 
 } // namespace
