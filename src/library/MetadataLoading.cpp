@@ -224,13 +224,19 @@ void MetadataLoading::applyMetadataBatch(const QList<PendingMetadataResult> &bat
     switch (destination) {
     case MetadataDestination::library: {
         // Only contents change here: the views may look at these tracks alone.
+        const QList<qsizetype> positions = changed;
         m_store.setTrackContents(std::move(list), std::move(changed));
+        const quint64 revision = m_store.m_tracksRevision;
         QList<QUrl> urls;
         for (const PendingMetadataResult &result : batch)
             urls.append(result.url);
         m_ledger.settle(urls);
         NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange);
-        m_store.detectBPM(ids);
+        // The batch's positions hold while nobody assigned the list since; else search by id.
+        if (m_store.m_tracksRevision == revision)
+            m_store.detectBPM(positions);
+        else
+            m_store.detectBPM(ids);
         break;
     }
     case MetadataDestination::analysis:

@@ -13,6 +13,7 @@
 #include "support/AudioFixtures.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/TestAudioFiles.h"
+#include "workspaces/SectionCounts.h"
 
 #include <QBuffer>
 #include <QMutex>
@@ -222,6 +223,63 @@ TEST_F(MetadataLoadingTest, BatchesReachThePlaylistRowsAndLaterChangesStillReord
     EXPECT_FALSE(store().sections().playlistIDs().contains(gone));
     EXPECT_EQ(store().sections().playlistIDs().size(), 118);
     EXPECT_EQ(store().sections().playlistTracks().size(), 118);
+}
+
+// Each batch queues tempo for its own tracks only, in library order, and the playlist marks
+// exactly those rows as being analysed; the section's positions and counts stay put.
+TEST_F(MetadataLoadingTest, BatchesQueueTempoForTheirTracksAndMarkOnlyTheirRows)
+{
+    makeStore();
+    QList<Track> tracks = makeTracks(120);
+    for (int i = 0; i < tracks.size(); ++i) {
+        tracks[i].isInPlaylist = i % 10 != 9;
+        if (i % 3 == 0)
+            tracks[i].tags.bpm = QStringLiteral("128");
+    }
+    std::reverse(tracks.begin(), tracks.end()); // library order differs from the playlist's
+    store().setTracks(tracks);
+    store().analysis().setEstimatedBPMByTrackID({{tracks[1].id, QStringLiteral("90")}});
+    PlaylistModel model(&store());
+    QSignalSpy tempoRows(&model, &QAbstractItemModel::dataChanged);
+    const QList<qsizetype> positions = store().sections().playlistPositions();
+    const QList<Track> shown = store().sections().playlistTracks();
+    const SectionCounts counts(store());
+    ASSERT_EQ(counts.count(LibraryStore::LibraryTab::playlist), 108);
+
+    store().metadataLoading().scheduleMetadataLoads(tracks, MetadataDestination::library);
+    ASSERT_TRUE(spinUntil([&] { return m_loadedAtNotification.size() == 3; }));
+
+    QList<QUuid> expected;
+    for (const Track &track : std::as_const(tracks)) {
+        if (track.tags.bpm.isEmpty() && track.id != tracks[1].id)
+            expected.append(track.id);
+    }
+    EXPECT_EQ(store().analysis().pendingBPMTrackIDs(), expected);
+    int marked = 0;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const bool queued = expected.contains(model.trackAt(row).id);
+        marked += queued;
+        EXPECT_EQ(model.tempo(row).kind == PlaylistModel::TempoKind::analyzing, queued) << row;
+    }
+    EXPECT_GT(marked, 0);
+    int tempoChanges = 0;
+    for (const QList<QVariant> &change : std::as_const(tempoRows)) {
+        if (change.at(2).value<QList<int>>() == QList<int>{PlaylistModel::TempoRole})
+            tempoChanges +=
+                change.at(1).toModelIndex().row() - change.at(0).toModelIndex().row() + 1;
+    }
+    EXPECT_EQ(tempoChanges, marked);
+    EXPECT_EQ(store().sections().playlistPositions(), positions);
+    for (qsizetype i = 0; i < positions.size(); ++i)
+        EXPECT_EQ(store().tracks().at(positions[i]).id, shown[i].id);
+    EXPECT_EQ(counts.count(LibraryStore::LibraryTab::playlist), 108);
+    QList<Track> edited = store().tracks();
+    ASSERT_TRUE(edited[1].isInPlaylist);
+    edited[1].isInPlaylist = false;
+    edited[1].isFavorite = true;
+    store().setTracks(edited);
+    EXPECT_EQ(counts.count(LibraryStore::LibraryTab::playlist), 107);
+    EXPECT_EQ(counts.count(LibraryStore::LibraryTab::favorites), 1);
 }
 
 TEST_F(MetadataLoadingTest, SnapshotIsSavedWhenTheLastOperationEnds)
