@@ -5,6 +5,7 @@
 #include "library/LibrarySections.h"
 #include "library/LibrarySettingsKeys.h"
 #include "library/PlaylistModel.h"
+#include "library/TrackImporter.h"
 #include "library/WorkspaceSession.h"
 #include "library/WorkspaceSessionKeeper.h"
 #include "platform/Defaults.h"
@@ -371,6 +372,42 @@ TEST_F(MetadataLoadingTest, ALoadOfTwentyThousandTracksWritesTheSnapshotOnce)
     m_scheduler.advance(5.0);
     QCoreApplication::processEvents();
     EXPECT_EQ(saved.count(), 1);
+}
+
+// An import's files are read from its first chunk on, while later chunks are still made, and
+// the results still come as one load of all of them: batches of fifty, one save at the end.
+TEST_F(MetadataLoadingTest, AnImportReadsItsFirstChunkWhileLaterOnesAreMade)
+{
+    m_services.metadataLoads = {};
+    QList<QUrl> files;
+    for (int i = 0; i < 450; ++i)
+        files.append(touch(QStringLiteral("import/%1.mp3").arg(i, 3, 10, QChar('0'))));
+    gate(QStringLiteral("000.mp3"));
+    makeStore();
+    QList<bool> loadingAtChunk;
+    QObject::connect(&store(), &LibraryStore::tracksChanged, &store(), [&] {
+        if (!store().contentOnlyChange())
+            loadingAtChunk.append(store().metadataLoading().isLoading());
+    });
+    std::optional<QList<QUuid>> ids;
+    store().importer().importURLs({url(QStringLiteral("import"))},
+                                  [&ids](const QList<QUuid> &done) { ids = done; });
+    // The first chunk's reading runs when the second and third chunks come (the first file's
+    // reading is held, so nothing is applied yet).
+    ASSERT_TRUE(spinUntil([&] { return ids.has_value(); }));
+    EXPECT_EQ(loadingAtChunk, (QList<bool>{false, true, true}));
+    EXPECT_TRUE(m_loadedAtNotification.isEmpty());
+    // As for loads scheduled at once: the save waits for the load's end.
+    EXPECT_FALSE(store().session().hasPendingWorkspaceSave());
+
+    open(QStringLiteral("000.mp3"));
+    ASSERT_TRUE(spinUntil([&] { return !store().metadataLoading().isLoading(); }));
+    EXPECT_EQ(m_loadedAtNotification,
+              (QList<qsizetype>{50, 100, 150, 200, 250, 300, 350, 400, 450}));
+    EXPECT_TRUE(allLoaded(store().tracks()));
+    EXPECT_EQ(store().tracks()[449].tags.title, "File 449.mp3");
+    EXPECT_EQ(store().analysis().pendingBPMTrackIDs().size(), 450);
+    EXPECT_TRUE(store().session().hasPendingWorkspaceSave());
 }
 
 TEST_F(MetadataLoadingTest, ImportedFilesShowTheirRealTagsOnceLoaded)
