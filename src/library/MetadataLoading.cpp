@@ -153,7 +153,9 @@ void MetadataLoading::closeFeed(const std::shared_ptr<Feed> &feed)
 
 void MetadataLoading::startFeed(Feed &feed, const QList<Track> &tracks)
 {
-    feed.entries.reserve(feed.entries.size() + tracks.size());
+    // Later chunks grow the list geometrically: an exact reserve would copy it every time.
+    if (feed.entries.isEmpty())
+        feed.entries.reserve(tracks.size());
     for (const Track &track : tracks) {
         feed.entries.append({track.id, track.url, track.tags});
         if (feed.destination == MetadataDestination::library)
