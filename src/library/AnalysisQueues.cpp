@@ -1,5 +1,7 @@
 #include "AnalysisQueues.h"
 
+#include <algorithm>
+
 namespace brivello {
 
 namespace {
@@ -42,23 +44,49 @@ BRIVELLO_ANALYSIS_SETTER(setEstimatedBPMConfidenceByTrackID,
 
 #undef BRIVELLO_ANALYSIS_SETTER
 
+bool AnalysisQueues::wantsBPM(const Track &track) const
+{
+    return track.tags.bpm.trimmed().isEmpty() && !m_estimatedBPMByTrackID.contains(track.id) &&
+           !m_bpmQueue.contains(track.id);
+}
+
+void AnalysisQueues::queueBPM(const QList<QUuid> &picked)
+{
+    if (picked.isEmpty())
+        return;
+    m_bpmQueue.append(picked);
+    // The listeners look at the queued ids alone instead of comparing two sets of the library's
+    // size for every batch.
+    m_analyzingBPMIDs = m_bpmQueue.queued();
+    m_changedAnalyzingBPMIDs = QSet<QUuid>(picked.cbegin(), picked.cend());
+    emit analyzingBPMIDsChanged();
+    m_changedAnalyzingBPMIDs.reset();
+    emit bpmWorkRequested();
+}
+
 void AnalysisQueues::detectBPM(const QList<Track> &library, const QSet<QUuid> &ids)
 {
     if (ids.isEmpty())
         return;
     QList<QUuid> picked;
     for (const Track &track : library) {
-        if (!ids.contains(track.id) || !track.tags.bpm.trimmed().isEmpty())
-            continue;
-        if (m_estimatedBPMByTrackID.contains(track.id) || m_bpmQueue.contains(track.id))
-            continue;
-        picked.append(track.id);
+        if (ids.contains(track.id) && wantsBPM(track))
+            picked.append(track.id);
     }
-    if (picked.isEmpty())
-        return;
-    m_bpmQueue.append(picked);
-    setAnalyzingBPMIDs(m_bpmQueue.queued());
-    emit bpmWorkRequested();
+    queueBPM(picked);
+}
+
+void AnalysisQueues::detectBPM(const QList<Track> &library, QList<qsizetype> positions)
+{
+    // Ascending positions are the library's order, the order the walk above queues in.
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    QList<QUuid> picked;
+    for (const qsizetype at : std::as_const(positions)) {
+        if (at >= 0 && at < library.size() && wantsBPM(library.at(at)))
+            picked.append(library.at(at).id);
+    }
+    queueBPM(picked);
 }
 
 void AnalysisQueues::analyzeQuality(const QList<Track> &analysisTracks,

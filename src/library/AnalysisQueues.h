@@ -9,6 +9,7 @@
 #include <QString>
 #include <QUuid>
 #include <memory>
+#include <optional>
 
 namespace brivello {
 
@@ -37,6 +38,12 @@ public:
     void setAnalyzingQualityIDs(QSet<QUuid> ids);
     const QSet<QUuid> &analyzingBPMIDs() const { return m_analyzingBPMIDs; }
     void setAnalyzingBPMIDs(QSet<QUuid> ids);
+    // While analyzingBPMIDsChanged is being announced: the ids whose state changed, when the
+    // change came from queueing here; null when the whole set was replaced.
+    const std::optional<QSet<QUuid>> &changedAnalyzingBPMIDs() const
+    {
+        return m_changedAnalyzingBPMIDs;
+    }
     const QHash<QUuid, QString> &estimatedBPMByTrackID() const { return m_estimatedBPMByTrackID; }
     void setEstimatedBPMByTrackID(QHash<QUuid, QString> map);
     const QHash<QUuid, double> &estimatedBPMConfidenceByTrackID() const
@@ -53,6 +60,8 @@ public:
     // Queues the tracks of `library` among `ids` that have no tempo, no estimate and no place
     // in the queue yet.
     void detectBPM(const QList<Track> &library, const QSet<QUuid> &ids);
+    // The same for the tracks at `positions` of `library`, without walking the whole list.
+    void detectBPM(const QList<Track> &library, QList<qsizetype> positions);
     // Queues the tracks of `analysisTracks` among `ids` not analysed or queued yet; failed ones
     // only on `retryFailed` (the user asked), which forgets their failures.
     void
@@ -75,10 +84,14 @@ signals:
     void qualityWorkCancelRequested();
 
 private:
+    bool wantsBPM(const Track &track) const;
+    void queueBPM(const QList<QUuid> &picked);
+
     QualityAnalyses m_qualityAnalyses;
     QualityFailures m_qualityFailures;
     QSet<QUuid> m_analyzingQualityIDs;
     QSet<QUuid> m_analyzingBPMIDs;
+    std::optional<QSet<QUuid>> m_changedAnalyzingBPMIDs;
     QHash<QUuid, QString> m_estimatedBPMByTrackID;
     QHash<QUuid, double> m_estimatedBPMConfidenceByTrackID;
     AnalysisQueue m_bpmQueue;

@@ -20,6 +20,13 @@ QString folderPath(const QUrl &url)
     return path.left(slash);
 }
 
+// Addresses copied from one another share their data: comparing that first keeps the check
+// of 20,000 members cheap.
+bool sameURL(const QUrl &a, const QUrl &b)
+{
+    return const_cast<QUrl &>(a).data_ptr() == const_cast<QUrl &>(b).data_ptr() || a == b;
+}
+
 QString idText(const QUuid &id)
 {
     return id.toString(QUuid::WithoutBraces).toUpper();
@@ -67,12 +74,20 @@ bool LibrarySections::playlistFolderOrder(const Track &a, const Track &b)
     return idText(a.id) < idText(b.id);
 }
 
-void LibrarySections::refreshPlaylistOrder(QList<qsizetype> &members) const
+QList<qsizetype> LibrarySections::playlistMembers() const
 {
+    QList<qsizetype> members;
     for (qsizetype i = 0; i < m_store.m_tracks.size(); ++i) {
         if (m_store.m_tracks[i].isInPlaylist)
             members.append(i);
     }
+    return members;
+}
+
+void LibrarySections::refreshPlaylistOrder() const
+{
+    if (m_cachedPlaylistOrderRevision == m_store.m_tracksRevision)
+        return;
     // A content-only change keeps ids, addresses and members: the order stands unchecked.
     if (m_cachedPlaylistOrderRevision &&
         m_cachedPlaylistMembershipRevision == m_store.m_tracksMembershipRevision) {
@@ -80,12 +95,13 @@ void LibrarySections::refreshPlaylistOrder(QList<qsizetype> &members) const
         return;
     }
     m_cachedPlaylistMembershipRevision = m_store.m_tracksMembershipRevision;
+    const QList<qsizetype> members = playlistMembers();
     const qsizetype cachedCount = m_cachedPlaylistOrderSignature.size();
     bool samePrefix = members.size() >= cachedCount;
     for (qsizetype i = 0; samePrefix && i < cachedCount; ++i) {
         const Track &track = m_store.m_tracks[members[i]];
         const PlaylistOrderSignature &cached = m_cachedPlaylistOrderSignature[i];
-        samePrefix = track.id == cached.id && track.url == cached.url;
+        samePrefix = track.id == cached.id && sameURL(track.url, cached.url);
     }
     if (samePrefix && members.size() == cachedCount) {
         m_cachedPlaylistOrderRevision = m_store.m_tracksRevision;
@@ -97,57 +113,83 @@ void LibrarySections::refreshPlaylistOrder(QList<qsizetype> &members) const
     if (from == 0) {
         m_cachedPlaylistOrderSignature.clear();
         m_cachedPlaylistOrderKeys.clear();
+        m_cachedPlaylistOrderIDs.clear();
     }
-    m_cachedPlaylistOrderSignature.reserve(members.size());
     for (qsizetype i = from; i < members.size(); ++i)
         m_cachedPlaylistOrderSignature.append(
             {m_store.m_tracks[members[i]].id, m_store.m_tracks[members[i]].url});
     std::vector<PlaylistOrderKey> added = sortedPlaylistKeys(m_store.m_tracks, members, from);
-    std::vector<PlaylistOrderKey> merged;
-    merged.reserve(m_cachedPlaylistOrderKeys.size() + added.size());
-    // Ties cannot happen (ids differ), so the merge gives what one sort of all would.
-    std::merge(std::make_move_iterator(m_cachedPlaylistOrderKeys.begin()),
-               std::make_move_iterator(m_cachedPlaylistOrderKeys.end()),
-               std::make_move_iterator(added.begin()),
-               std::make_move_iterator(added.end()),
-               std::back_inserter(merged),
-               keyedBefore);
-    m_cachedPlaylistOrderKeys = std::move(merged);
-    m_cachedPlaylistOrderIDs.clear();
-    m_cachedPlaylistOrderIDs.reserve(qsizetype(m_cachedPlaylistOrderKeys.size()));
-    for (const PlaylistOrderKey &key : m_cachedPlaylistOrderKeys)
-        m_cachedPlaylistOrderIDs.append(key.id);
+    if (m_cachedPlaylistOrderKeys.empty() || added.empty() ||
+        keyedBefore(m_cachedPlaylistOrderKeys.back(), added.front())) {
+        // The new members all sort after the others (an import walks in this order): they
+        // go at the end, no merge needed.
+        for (const PlaylistOrderKey &key : added)
+            m_cachedPlaylistOrderIDs.append(key.id);
+        m_cachedPlaylistOrderKeys.insert(m_cachedPlaylistOrderKeys.end(),
+                                         std::make_move_iterator(added.begin()),
+                                         std::make_move_iterator(added.end()));
+    } else {
+        std::vector<PlaylistOrderKey> merged;
+        merged.reserve(m_cachedPlaylistOrderKeys.size() + added.size());
+        // Ties cannot happen (ids differ), so the merge gives what one sort of all would.
+        std::merge(std::make_move_iterator(m_cachedPlaylistOrderKeys.begin()),
+                   std::make_move_iterator(m_cachedPlaylistOrderKeys.end()),
+                   std::make_move_iterator(added.begin()),
+                   std::make_move_iterator(added.end()),
+                   std::back_inserter(merged),
+                   keyedBefore);
+        m_cachedPlaylistOrderKeys = std::move(merged);
+        m_cachedPlaylistOrderIDs.clear();
+        m_cachedPlaylistOrderIDs.reserve(qsizetype(m_cachedPlaylistOrderKeys.size()));
+        for (const PlaylistOrderKey &key : m_cachedPlaylistOrderKeys)
+            m_cachedPlaylistOrderIDs.append(key.id);
+    }
     m_cachedPlaylistOrderRevision = m_store.m_tracksRevision;
 }
 
 QList<QUuid> LibrarySections::playlistIDs() const
 {
-    if (m_cachedPlaylistOrderRevision != m_store.m_tracksRevision) {
-        QList<qsizetype> members;
-        refreshPlaylistOrder(members);
-    }
+    refreshPlaylistOrder();
     return m_cachedPlaylistOrderIDs;
+}
+
+const QList<qsizetype> &LibrarySections::playlistPositions() const
+{
+    if (m_cachedPlaylistPositionsRevision == m_store.m_tracksRevision)
+        return m_cachedPlaylistPositions;
+    refreshPlaylistOrder();
+    // A content-only change leaves every track where it was.
+    if (m_cachedPlaylistPositionsRevision &&
+        m_cachedPlaylistPositionsMembershipRevision == m_store.m_tracksMembershipRevision) {
+        m_cachedPlaylistPositionsRevision = m_store.m_tracksRevision;
+        return m_cachedPlaylistPositions;
+    }
+    const QList<qsizetype> members = playlistMembers();
+    QHash<QUuid, qsizetype> byID;
+    byID.reserve(members.size());
+    for (qsizetype index : std::as_const(members))
+        byID.insert(m_store.m_tracks[index].id, index);
+    m_cachedPlaylistPositions.clear();
+    m_cachedPlaylistPositions.reserve(members.size());
+    for (const QUuid &id : std::as_const(m_cachedPlaylistOrderIDs)) {
+        const auto it = byID.constFind(id);
+        if (it != byID.constEnd())
+            m_cachedPlaylistPositions.append(*it);
+    }
+    m_cachedPlaylistPositionsRevision = m_store.m_tracksRevision;
+    m_cachedPlaylistPositionsMembershipRevision = m_store.m_tracksMembershipRevision;
+    return m_cachedPlaylistPositions;
 }
 
 QList<Track> LibrarySections::playlistTracks() const
 {
     if (m_cachedPlaylistTracksRevision == m_store.m_tracksRevision)
         return m_cachedPlaylistTracks;
-
-    QList<qsizetype> members;
-    refreshPlaylistOrder(members);
-
-    QHash<QUuid, qsizetype> byID;
-    byID.reserve(members.size());
-    for (qsizetype index : std::as_const(members))
-        byID.insert(m_store.m_tracks[index].id, index);
+    const QList<qsizetype> &positions = playlistPositions();
     QList<Track> ordered;
-    ordered.reserve(members.size());
-    for (const QUuid &id : std::as_const(m_cachedPlaylistOrderIDs)) {
-        const auto it = byID.constFind(id);
-        if (it != byID.constEnd())
-            ordered.append(m_store.m_tracks[*it]);
-    }
+    ordered.reserve(positions.size());
+    for (const qsizetype at : positions)
+        ordered.append(m_store.m_tracks[at]);
     m_cachedPlaylistTracks = ordered;
     m_cachedPlaylistTracksRevision = m_store.m_tracksRevision;
     return ordered;

@@ -32,6 +32,9 @@ public:
     explicit LibrarySections(LibraryStore &store);
 
     QList<Track> playlistTracks() const;
+    // The playlist's members as positions in the library list, in shown order, without
+    // copying its tracks; valid until the list is next assigned.
+    const QList<qsizetype> &playlistPositions() const;
     // The playlist's ids in shown order, without copying its tracks.
     QList<QUuid> playlistIDs() const;
     QList<Track> favoriteTracks() const;
@@ -71,8 +74,10 @@ private:
         bool operator==(const PlaylistOrderSignature &other) const = default;
     };
 
-    // Brings the order cache up to the library's members (their positions in `members`).
-    void refreshPlaylistOrder(QList<qsizetype> &members) const;
+    // Positions of the playlist's members in the library list, in library order.
+    QList<qsizetype> playlistMembers() const;
+    // Brings the order cache up to the library's members.
+    void refreshPlaylistOrder() const;
 
     LibraryStore &m_store;
     QHash<QString, SelectionState> m_selectionStatesByTab;
@@ -82,6 +87,9 @@ private:
     mutable std::vector<PlaylistOrderKey> m_cachedPlaylistOrderKeys; // in the same order
     mutable std::optional<quint64> m_cachedPlaylistOrderRevision; // when the members were checked
     mutable quint64 m_cachedPlaylistMembershipRevision = 0;
+    mutable QList<qsizetype> m_cachedPlaylistPositions;
+    mutable std::optional<quint64> m_cachedPlaylistPositionsRevision;
+    mutable quint64 m_cachedPlaylistPositionsMembershipRevision = 0;
     // The ordered list itself, valid while `tracks` was not assigned since.
     mutable QList<Track> m_cachedPlaylistTracks;
     mutable std::optional<quint64> m_cachedPlaylistTracksRevision;

@@ -241,6 +241,11 @@ void LibraryStore::detectBPM(const QSet<QUuid> &ids)
     m_analysis.detectBPM(m_tracks, ids);
 }
 
+void LibraryStore::detectBPM(QList<qsizetype> positions)
+{
+    m_analysis.detectBPM(m_tracks, std::move(positions));
+}
+
 void LibraryStore::analyzeQuality(const QSet<QUuid> &ids, bool retryFailed)
 {
     m_analysis.analyzeQuality(m_analysisTracks, ids, retryFailed);

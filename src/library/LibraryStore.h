@@ -90,6 +90,9 @@ public:
     // `tracks` (a metadata batch): ids, addresses, order and section flags stayed. Null after
     // any other assignment.
     const std::optional<QList<qsizetype>> &contentOnlyChange() const { return m_contentOnlyChange; }
+    // Changes with every assignment of `tracks` but a content-only one: while it stands, the
+    // list holds the same tracks in the same places with the same flags.
+    quint64 tracksMembershipRevision() const { return m_tracksMembershipRevision; }
     quint64 analysisTracksRevision() const { return m_analysisTracksRevision; }
     quint64 duplicateTracksRevision() const { return m_duplicateTracksRevision; }
     // The duplicate search's state; a change of its roots requests a workspace save.
@@ -135,6 +138,8 @@ public:
     // Queues tempo estimation of library tracks and quality analysis of the analysis
     // section's tracks (analysis()); `retryFailed`: failed ones too, the user asked.
     void detectBPM(const QSet<QUuid> &ids);
+    // The same for the tracks at these positions of `tracks()`.
+    void detectBPM(QList<qsizetype> positions);
     void analyzeQuality(const QSet<QUuid> &ids, bool retryFailed = false);
     // The player's report of every change of its playing state; pauses quality analysis and
     // slows tempo estimation (playbackStateChanged).

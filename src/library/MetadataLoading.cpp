@@ -76,27 +76,101 @@ MetadataLoading::MetadataLoading(LibraryStore &store)
     : m_store(store)
 {}
 
+struct MetadataLoading::Feed
+{
+    MetadataDestination destination = MetadataDestination::library;
+    QList<MetadataLoadEntry> entries;
+    bool started = false; // the load operation began with the first tracks fed
+    bool closed = false;
+    std::coroutine_handle<> waiter; // the reading, waiting for more
+};
+
+void MetadataLoading::FeedAwaiter::await_suspend(std::coroutine_handle<> handle)
+{
+    feed->waiter = handle;
+}
+
+void MetadataLoading::wake(Feed &feed)
+{
+    // Resumed from the event loop, never inside the caller that fed or closed it.
+    if (const std::coroutine_handle<> waiter = std::exchange(feed.waiter, {}))
+        QTimer::singleShot(0, QCoreApplication::instance(), [waiter] { waiter.resume(); });
+}
+
+void MetadataLoading::wakeWaiters()
+{
+    m_ledger.wakeWaiters();
+    for (const std::shared_ptr<Feed> &open : std::exchange(m_openFeeds, {}))
+        wake(*open);
+}
+
 void MetadataLoading::scheduleMetadataLoads(const QList<Track> &tracks,
                                             MetadataDestination destination)
 {
     if (tracks.isEmpty())
         return;
-    QList<MetadataLoadEntry> entries;
-    entries.reserve(tracks.size());
-    for (const Track &track : tracks) {
-        entries.append({track.id, track.url, track.tags});
-        if (destination == MetadataDestination::library)
-            m_ledger.addDue(track.url);
-    }
+    const auto all = std::make_shared<Feed>();
+    all->destination = destination;
+    all->closed = true;
     m_store.session().cancelPendingSave();
-    m_ledger.beginOperation();
-    runMetadataLoads(std::move(entries), destination);
+    startFeed(*all, tracks);
+    runMetadataLoads(all);
 }
 
-QCoro::Task<> MetadataLoading::runMetadataLoads(QList<MetadataLoadEntry> entries,
-                                                MetadataDestination destination)
+std::shared_ptr<MetadataLoading::Feed> MetadataLoading::openFeed(MetadataDestination destination)
+{
+    if (m_store.m_services.metadataLoads)
+        return nullptr;
+    auto open = std::make_shared<Feed>();
+    open->destination = destination;
+    m_openFeeds.append(open);
+    return open;
+}
+
+void MetadataLoading::feed(const std::shared_ptr<Feed> &feed, const QList<Track> &tracks)
+{
+    if (!feed || feed->closed || tracks.isEmpty())
+        return;
+    const bool first = !feed->started;
+    startFeed(*feed, tracks);
+    if (first)
+        runMetadataLoads(feed);
+    else
+        wake(*feed);
+}
+
+void MetadataLoading::closeFeed(const std::shared_ptr<Feed> &feed)
+{
+    if (!feed || feed->closed)
+        return;
+    feed->closed = true;
+    m_openFeeds.removeOne(feed);
+    // As when all the tracks are scheduled at once: the load's end requests the save.
+    if (feed->started)
+        m_store.session().cancelPendingSave();
+    wake(*feed);
+}
+
+void MetadataLoading::startFeed(Feed &feed, const QList<Track> &tracks)
+{
+    // Later chunks grow the list geometrically: an exact reserve would copy it every time.
+    if (feed.entries.isEmpty())
+        feed.entries.reserve(tracks.size());
+    for (const Track &track : tracks) {
+        feed.entries.append({track.id, track.url, track.tags});
+        if (feed.destination == MetadataDestination::library)
+            m_ledger.addDue(track.url);
+    }
+    if (!feed.started)
+        m_ledger.beginOperation();
+    feed.started = true;
+}
+
+QCoro::Task<> MetadataLoading::runMetadataLoads(std::shared_ptr<Feed> feed)
 {
     const StoreLifetimeGuard guard = m_store.lifetimeGuard();
+    const MetadataDestination destination = feed->destination;
+    const QList<MetadataLoadEntry> &entries = feed->entries;
     // Starts from the event loop: a load that finishes at once must not apply its results
     // inside the caller, before the caller's own list assignments.
     co_await Scheduler::yield();
@@ -109,13 +183,15 @@ QCoro::Task<> MetadataLoading::runMetadataLoads(QList<MetadataLoadEntry> entries
     // rather than once per file. Results are still taken, and applied, in the given order.
     AudioMetadataLoadQueue &queue = m_store.m_services.loadService();
     const qsizetype groupsAtOnce = std::max(1, queue.concurrencyLimit());
-    // Small lists still spread over every permit; long ones read up to kLoadGroupSize a group.
+    // Small lists still spread over every permit; long ones, and feeds whose length is not
+    // known yet, read up to kLoadGroupSize a group.
     const qsizetype groupSize =
-        std::clamp<qsizetype>(entries.size() / (2 * groupsAtOnce), 1, kLoadGroupSize);
+        feed->closed ? std::clamp<qsizetype>(entries.size() / (2 * groupsAtOnce), 1, kLoadGroupSize)
+                     : kLoadGroupSize;
     std::deque<QCoro::Task<QList<LoadedTrackMetadata>>> reading;
     qsizetype next = 0;
     qsizetype taken = 0;
-    while (taken < entries.size()) {
+    while (true) {
         while (next < entries.size() && qsizetype(reading.size()) < groupsAtOnce) {
             QList<AudioMetadataLoadQueue::Request> group;
             const qsizetype end = std::min(entries.size(), next + groupSize);
@@ -123,6 +199,14 @@ QCoro::Task<> MetadataLoading::runMetadataLoads(QList<MetadataLoadEntry> entries
             for (; next < end; ++next)
                 group.append({entries[next].url, entries[next].tags});
             reading.push_back(queue.load(std::move(group)));
+        }
+        if (reading.empty()) {
+            if (feed->closed)
+                break;
+            co_await FeedAwaiter{feed.get()};
+            if (!guard.alive())
+                co_return;
+            continue;
         }
         QCoro::Task<QList<LoadedTrackMetadata>> loading = std::move(reading.front());
         reading.pop_front();
@@ -224,13 +308,19 @@ void MetadataLoading::applyMetadataBatch(const QList<PendingMetadataResult> &bat
     switch (destination) {
     case MetadataDestination::library: {
         // Only contents change here: the views may look at these tracks alone.
+        const QList<qsizetype> positions = changed;
         m_store.setTrackContents(std::move(list), std::move(changed));
+        const quint64 revision = m_store.m_tracksRevision;
         QList<QUrl> urls;
         for (const PendingMetadataResult &result : batch)
             urls.append(result.url);
         m_ledger.settle(urls);
         NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange);
-        m_store.detectBPM(ids);
+        // The batch's positions hold while nobody assigned the list since; else search by id.
+        if (m_store.m_tracksRevision == revision)
+            m_store.detectBPM(positions);
+        else
+            m_store.detectBPM(ids);
         break;
     }
     case MetadataDestination::analysis:

@@ -10,7 +10,9 @@
 #include <QPointer>
 #include <QUrl>
 #include <QUuid>
+#include <coroutine>
 #include <functional>
+#include <memory>
 #include <qcoro/qcorotask.h>
 
 namespace brivello {
@@ -35,12 +37,19 @@ public:
     // The store's services may take the loads instead (tests that only look at what would be
     // read); otherwise scheduleMetadataLoads.
     void startMetadataLoads(const QList<Track> &tracks, MetadataDestination destination);
+    // An import's loads fed chunk by chunk: one load operation, as scheduleMetadataLoads with
+    // all the tracks would be, whose reading starts with the first chunk fed instead of after
+    // the last one. Null when the store's services take the loads (they get the whole list).
+    struct Feed;
+    std::shared_ptr<Feed> openFeed(MetadataDestination destination);
+    void feed(const std::shared_ptr<Feed> &feed, const QList<Track> &tracks);
+    void closeFeed(const std::shared_ptr<Feed> &feed);
     // Ends once no library load of `url` is due (or the store is gone).
     QCoro::Task<> libraryLoadsSettled(QUrl url);
     bool isLoading() const { return m_ledger.isLoading(); }
     bool isApplyingBatch() const { return m_isApplyingBatch; }
-    // Wakes every coroutine waiting for a load, when the store goes.
-    void wakeWaiters() { m_ledger.wakeWaiters(); }
+    // Wakes every coroutine waiting for a load or for more of a feed, when the store goes.
+    void wakeWaiters();
 
     // Writes loaded metadata the store did not load itself (the duplicate finder's) into a
     // list as a batch: the save requests of `apply` are ignored, as for the store's batches.
@@ -67,6 +76,15 @@ private:
         QUrl url;
         AudioTags tags; // as scheduled: the fallback, and the base of the per-field merge
     };
+    // co_await FeedAwaiter{feed}: resumes, from the event loop, once the feed grows or closes.
+    struct FeedAwaiter
+    {
+        Feed *feed;
+        bool await_ready() const noexcept { return false; }
+        void await_suspend(std::coroutine_handle<> handle);
+        void await_resume() const noexcept {}
+    };
+    static void wake(Feed &feed);
     struct PendingMetadataResult
     {
         QUuid id;
@@ -81,14 +99,16 @@ private:
 
     // Ends one load operation; the last one to end requests the snapshot save.
     void finishMetadataLoadOperation();
-    QCoro::Task<> runMetadataLoads(QList<MetadataLoadEntry> entries,
-                                   MetadataDestination destination);
+    void startFeed(Feed &feed, const QList<Track> &tracks);
+    QCoro::Task<> runMetadataLoads(std::shared_ptr<Feed> feed);
     void applyMetadataBatch(const QList<PendingMetadataResult> &batch,
                             MetadataDestination destination);
 
     LibraryStore &m_store;
     MetadataLoadLedger m_ledger;
     bool m_isApplyingBatch = false;
+    // Feeds still open, woken when the store goes.
+    QList<std::shared_ptr<Feed>> m_openFeeds;
     // Per destination: where the position after the last applied result was.
     qsizetype m_nextPosition[3] = {0, 0, 0};
 };

@@ -90,14 +90,24 @@ signals:
     void rowGeometryChanged();
 
 private:
+    // The store's playlist in shown order, read in place from the library list rather than
+    // copied track by track on every change.
+    struct OrderedRows
+    {
+        const QList<Track> &library;
+        QList<qsizetype> positions;
+        qsizetype size() const { return positions.size(); }
+        const Track &at(qsizetype i) const { return library.at(positions.at(i)); }
+    };
+
     void reloadTracks();
     bool applyContentChange();
     bool applyInPlace();
-    void applySameOrder(const QList<Track> &next);
-    void applyStructuralChange(const QList<Track> &next);
-    void removeRowsMissingFrom(const QList<Track> &next);
-    void insertRowsNewIn(const QList<Track> &next);
-    void reorderTo(const QList<Track> &next);
+    void applySameOrder(const OrderedRows &next);
+    void applyStructuralChange(const OrderedRows &next);
+    void removeRowsMissingFrom(const OrderedRows &next);
+    void insertRowsNewIn(const OrderedRows &next);
+    void reorderTo(const OrderedRows &next);
     void refreshFolderStarts(bool rowsMoved);
     void refreshSelection();
     void refreshTempo();

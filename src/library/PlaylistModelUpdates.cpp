@@ -32,17 +32,6 @@ bool sameRowContent(const Track &a, const Track &b)
            sameURL(a.url, b.url);
 }
 
-bool sameOrder(const QList<Track> &a, const QList<Track> &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (a.at(i).id != b.at(i).id)
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 bool PlaylistModel::applyContentChange()
@@ -71,6 +60,12 @@ bool PlaylistModel::applyInPlace()
     // rows keep their places and the library list can be compared row by row, without
     // building the ordered list.
     const QList<Track> &library = m_store->tracks();
+    // A count first: an import's chunk adds members, and the row comparisons below would be
+    // spent on every earlier track before the first new one shows.
+    const qsizetype memberCount = std::count_if(
+        library.cbegin(), library.cend(), [](const Track &track) { return track.isInPlaylist; });
+    if (memberCount != m_tracks.size())
+        return false;
     QList<std::pair<int, const Track *>> changed;
     qsizetype members = 0;
     for (const Track &track : library) {
@@ -103,14 +98,17 @@ void PlaylistModel::reloadTracks()
 {
     if (applyContentChange() || applyInPlace())
         return;
-    const QList<Track> next = m_store->sections().playlistTracks();
-    if (sameOrder(m_tracks, next))
+    const OrderedRows next{m_store->tracks(), m_store->sections().playlistPositions()};
+    bool sameOrder = next.size() == m_tracks.size();
+    for (qsizetype i = 0; sameOrder && i < next.size(); ++i)
+        sameOrder = m_tracks.at(i).id == next.at(i).id;
+    if (sameOrder)
         applySameOrder(next);
     else
         applyStructuralChange(next);
 }
 
-void PlaylistModel::applySameOrder(const QList<Track> &next)
+void PlaylistModel::applySameOrder(const OrderedRows &next)
 {
     QList<int> changed;
     bool folderMoved = false;
@@ -129,13 +127,23 @@ void PlaylistModel::applySameOrder(const QList<Track> &next)
         refreshFolderStarts(false);
 }
 
-void PlaylistModel::applyStructuralChange(const QList<Track> &next)
+void PlaylistModel::applyStructuralChange(const OrderedRows &next)
 {
+    // An import's chunk adds rows after the shown ones: nothing is removed or moved, and the
+    // insertion settles the new rows' headings.
+    bool appended = next.size() > m_tracks.size();
+    for (qsizetype i = 0; appended && i < m_tracks.size(); ++i)
+        appended = m_tracks.at(i).id == next.at(i).id;
+    if (appended) {
+        insertRowsNewIn(next);
+        applySameOrder(next);
+        return;
+    }
     removeRowsMissingFrom(next);
     // The remaining rows keep their order in `next` unless tracks moved (a renamed file).
     qsizetype matched = 0;
-    for (const Track &track : next) {
-        if (matched < m_tracks.size() && m_tracks.at(matched).id == track.id)
+    for (qsizetype i = 0; i < next.size(); ++i) {
+        if (matched < m_tracks.size() && m_tracks.at(matched).id == next.at(i).id)
             ++matched;
     }
     if (matched == m_tracks.size()) {
@@ -147,9 +155,12 @@ void PlaylistModel::applyStructuralChange(const QList<Track> &next)
     }
 }
 
-void PlaylistModel::removeRowsMissingFrom(const QList<Track> &next)
+void PlaylistModel::removeRowsMissingFrom(const OrderedRows &next)
 {
-    const QSet<QUuid> kept = idSetOf(next);
+    QSet<QUuid> kept;
+    kept.reserve(next.size());
+    for (qsizetype i = 0; i < next.size(); ++i)
+        kept.insert(next.at(i).id);
     for (int row = int(m_tracks.size()) - 1; row >= 0; --row) {
         if (kept.contains(m_tracks.at(row).id))
             continue;
@@ -166,7 +177,7 @@ void PlaylistModel::removeRowsMissingFrom(const QList<Track> &next)
     rebuildIndex();
 }
 
-void PlaylistModel::insertRowsNewIn(const QList<Track> &next)
+void PlaylistModel::insertRowsNewIn(const OrderedRows &next)
 {
     int row = 0;
     int i = 0;
@@ -200,14 +211,17 @@ void PlaylistModel::insertRowsNewIn(const QList<Track> &next)
     rebuildIndex();
 }
 
-void PlaylistModel::reorderTo(const QList<Track> &next)
+void PlaylistModel::reorderTo(const OrderedRows &next)
 {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     QList<QUuid> beforeIDs;
     for (const QModelIndex &index : before)
         beforeIDs.append(m_tracks.at(index.row()).id);
-    m_tracks = next;
+    m_tracks.clear();
+    m_tracks.reserve(next.size());
+    for (qsizetype i = 0; i < next.size(); ++i)
+        m_tracks.append(next.at(i));
     m_folders.clear();
     for (const Track &track : std::as_const(m_tracks))
         m_folders.append(standardizedFolderPath(track.url));
@@ -267,6 +281,15 @@ void PlaylistModel::refreshTempo()
     const QSet<QUuid> &analyzing = m_store->analysis().analyzingBPMIDs();
     const QHash<QUuid, QString> &estimates = m_store->analysis().estimatedBPMByTrackID();
     QList<int> rows;
+    // Tracks just queued: only their rows change, and the estimates stayed as they were.
+    if (const auto &changed = m_store->analysis().changedAnalyzingBPMIDs();
+        changed && estimates.size() == m_estimates.size()) {
+        for (const QUuid &id : *changed)
+            rows.append(rowOf(id));
+        m_analyzingBPMIDs = analyzing;
+        emitRowsChanged(rows, {TempoRole});
+        return;
+    }
     for (const QUuid &id : std::as_const(m_analyzingBPMIDs)) {
         if (!analyzing.contains(id))
             rows.append(rowOf(id));

@@ -197,10 +197,17 @@ QCoro::Task<TrackImporter::ChunkedAppend> TrackImporter::appendLibraryTracks(QLi
                                                                              ChunkTarget target)
 {
     const StoreLifetimeGuard guard = m_store.lifetimeGuard();
-    ChunkedAppend appended = co_await appendTracksInChunks(urls, target);
+    // The files are read while later chunks are still being made, not after the last one.
+    const std::shared_ptr<MetadataLoading::Feed> feed =
+        m_store.metadataLoading().openFeed(MetadataDestination::library);
+    ChunkedAppend appended = co_await appendTracksInChunks(urls, target, feed);
     if (!guard.alive())
         co_return appended;
-    m_store.metadataLoading().startMetadataLoads(appended.created, MetadataDestination::library);
+    if (feed)
+        m_store.metadataLoading().closeFeed(feed);
+    else
+        m_store.metadataLoading().startMetadataLoads(appended.created,
+                                                     MetadataDestination::library);
     preloadWaveforms(urlsOf(appended.created));
     co_return appended;
 }

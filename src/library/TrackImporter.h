@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/MetadataLoading.h"
 #include "records/Track.h"
 
 #include <QList>
@@ -8,6 +9,7 @@
 #include <QUrl>
 #include <QUuid>
 #include <functional>
+#include <memory>
 #include <qcoro/qcorotask.h>
 
 namespace brivello {
@@ -84,7 +86,9 @@ private:
         QList<QUuid> ids;     // one per address, in order (a re-found track keeps its id)
         QList<Track> created; // the tracks actually made
     };
-    QCoro::Task<ChunkedAppend> appendTracksInChunks(QList<QUrl> urls, ChunkTarget target);
+    // Each chunk's new tracks also go to `feed`, when given.
+    QCoro::Task<ChunkedAppend> appendTracksInChunks(
+        QList<QUrl> urls, ChunkTarget target, std::shared_ptr<MetadataLoading::Feed> feed = {});
     // Appends new library tracks and starts their metadata and waveform loads.
     QCoro::Task<ChunkedAppend> appendLibraryTracks(QList<QUrl> urls, ChunkTarget target);
     QList<Track> &listFor(ChunkTarget target);

@@ -2,6 +2,7 @@
 #include "TrackImporter.h"
 #include "library/AudioFileWalk.h"
 #include "library/LibraryStore.h"
+#include "library/MetadataLoading.h"
 
 #include <QCoroFuture>
 #include <QtConcurrent>
@@ -28,7 +29,8 @@ quint64 TrackImporter::revisionOf(ChunkTarget target) const
     case ChunkTarget::duplicates:
         return m_store.m_duplicateTracksRevision;
     default:
-        return m_store.m_tracksRevision;
+        // A metadata batch adds no track: only other assignments call for a new search.
+        return m_store.m_tracksMembershipRevision;
     }
 }
 
@@ -50,8 +52,8 @@ void TrackImporter::assignList(ChunkTarget target, QList<Track> list)
 // Creates the tracks chunk by chunk, one list assignment and one yield per chunk. Before each
 // chunk the list is searched again when anything else assigned it meanwhile (another import
 // may have added some of these files while this one waited), so no file gets two tracks.
-QCoro::Task<TrackImporter::ChunkedAppend> TrackImporter::appendTracksInChunks(QList<QUrl> urls,
-                                                                              ChunkTarget target)
+QCoro::Task<TrackImporter::ChunkedAppend> TrackImporter::appendTracksInChunks(
+    QList<QUrl> urls, ChunkTarget target, std::shared_ptr<MetadataLoading::Feed> feed)
 {
     const StoreLifetimeGuard guard = m_store.lifetimeGuard();
     ChunkedAppend result;
@@ -89,6 +91,7 @@ QCoro::Task<TrackImporter::ChunkedAppend> TrackImporter::appendTracksInChunks(QL
         list.append(chunk);
         assignList(target, std::move(list));
         checkedRevision = revisionOf(target);
+        m_store.metadataLoading().feed(feed, chunk);
         result.created.append(chunk);
         co_await Scheduler::yield();
         if (!guard.alive())

@@ -4,9 +4,10 @@ namespace brivello {
 
 const SectionCounts::LibraryCounts &SectionCounts::libraryCounts() const
 {
-    if (m_library && m_library->revision == m_store.tracksRevision())
+    // A metadata batch changes no flag: the counts stand until the members change.
+    if (m_library && m_library->revision == m_store.tracksMembershipRevision())
         return *m_library;
-    LibraryCounts counts{m_store.tracksRevision()};
+    LibraryCounts counts{m_store.tracksMembershipRevision()};
     for (const Track &track : m_store.tracks()) {
         counts.playlist += track.isInPlaylist ? 1 : 0;
         counts.favorites += track.isFavorite ? 1 : 0;

@@ -7,7 +7,7 @@
 namespace brivello {
 
 // The sidebar's and the status block's section counts over one store. The library's counts
-// are kept until its track list is next assigned, so a status update costs the same at any
+// are kept until its track list's members next change, so a status update costs the same at any
 // library size; no list is copied. Main thread; one per window, owned by its controller.
 class SectionCounts
 {

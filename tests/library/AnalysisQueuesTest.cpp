@@ -32,6 +32,33 @@ TEST(AnalysisQueuesTest, TempoIsQueuedOnlyForTracksWithoutTempoEstimateOrPlace)
     EXPECT_EQ(requested.count(), 1);
 }
 
+// Positions pick the same tracks as ids, in library order whatever order they come in, and
+// the announcement names the tracks it queued.
+TEST(AnalysisQueuesTest, TempoByPositionsQueuesLikeTempoByIds)
+{
+    AnalysisQueues queues;
+    const QList<Track> library{makeTrack(QStringLiteral("a.mp3")),
+                               makeTrack(QStringLiteral("b.mp3"), QStringLiteral("120")),
+                               makeTrack(QStringLiteral("c.mp3")),
+                               makeTrack(QStringLiteral("d.mp3"))};
+    std::optional<QSet<QUuid>> announced;
+    QObject::connect(&queues, &AnalysisQueues::analyzingBPMIDsChanged, [&] {
+        announced = queues.changedAnalyzingBPMIDs();
+    });
+    queues.detectBPM(library, QList<qsizetype>{3, 1, 0, 3, 7});
+    EXPECT_EQ(queues.pendingBPMTrackIDs(), (QList<QUuid>{library[0].id, library[3].id}));
+    EXPECT_EQ(announced, (QSet<QUuid>{library[0].id, library[3].id}));
+    EXPECT_FALSE(queues.changedAnalyzingBPMIDs());
+
+    queues.detectBPM(library, QList<qsizetype>{2, 0});
+    EXPECT_EQ(queues.pendingBPMTrackIDs(),
+              (QList<QUuid>{library[0].id, library[3].id, library[2].id}));
+    EXPECT_EQ(announced, QSet<QUuid>{library[2].id});
+    // A whole set replaced names no tracks: the listeners compare.
+    queues.setAnalyzingBPMIDs({});
+    EXPECT_EQ(announced, std::nullopt);
+}
+
 TEST(AnalysisQueuesTest, AFailedTrackIsQueuedAgainOnlyOnRetryWhichForgetsTheFailure)
 {
     AnalysisQueues queues;

@@ -97,6 +97,31 @@ TEST_F(LibrarySectionsTest, PlaylistGrownAtTheEndKeepsTheOrderOfOneWholeSort)
                            QStringLiteral("/M/C/a.mp3")}));
 }
 
+// Chunks that sort after everything (an import), before it, and across it: the order and the
+// positions are always those of one whole sort.
+TEST_F(LibrarySectionsTest, PlaylistGrownChunkByChunkKeepsTheOrderOfOneWholeSort)
+{
+    LibraryStore &s = makeStore();
+    QList<Track> tracks;
+    const QList<QStringList> chunks{{QStringLiteral("/M/B/2.mp3"), QStringLiteral("/M/B/10.mp3")},
+                                    {QStringLiteral("/M/C/1.mp3"), QStringLiteral("/M/D/1.mp3")},
+                                    {QStringLiteral("/M/A/1.mp3")},
+                                    {QStringLiteral("/M/B/3.mp3"), QStringLiteral("/M/E/1.mp3")},
+                                    {QStringLiteral("/M/F/1.mp3"), QStringLiteral("/M/F/x.mp3")}};
+    for (const QStringList &chunk : chunks) {
+        for (const QString &file : chunk)
+            tracks << track(file);
+        s.setTracks(tracks);
+        QList<Track> sorted = tracks;
+        std::sort(sorted.begin(), sorted.end(), LibrarySections::playlistFolderOrder);
+        EXPECT_EQ(s.sections().playlistIDs(), idsOf(sorted));
+        QList<QUuid> byPosition;
+        for (const qsizetype at : s.sections().playlistPositions())
+            byPosition << s.tracks().at(at).id;
+        EXPECT_EQ(byPosition, idsOf(sorted));
+    }
+}
+
 TEST_F(LibrarySectionsTest, TheSelectedTrackIsTheOneTheActiveSectionShows)
 {
     LibraryStore &s = makeStore();

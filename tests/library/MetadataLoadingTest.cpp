@@ -5,6 +5,7 @@
 #include "library/LibrarySections.h"
 #include "library/LibrarySettingsKeys.h"
 #include "library/PlaylistModel.h"
+#include "library/TrackImporter.h"
 #include "library/WorkspaceSession.h"
 #include "library/WorkspaceSessionKeeper.h"
 #include "platform/Defaults.h"
@@ -13,6 +14,7 @@
 #include "support/AudioFixtures.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/TestAudioFiles.h"
+#include "workspaces/SectionCounts.h"
 
 #include <QBuffer>
 #include <QMutex>
@@ -224,6 +226,63 @@ TEST_F(MetadataLoadingTest, BatchesReachThePlaylistRowsAndLaterChangesStillReord
     EXPECT_EQ(store().sections().playlistTracks().size(), 118);
 }
 
+// Each batch queues tempo for its own tracks only, in library order, and the playlist marks
+// exactly those rows as being analysed; the section's positions and counts stay put.
+TEST_F(MetadataLoadingTest, BatchesQueueTempoForTheirTracksAndMarkOnlyTheirRows)
+{
+    makeStore();
+    QList<Track> tracks = makeTracks(120);
+    for (int i = 0; i < tracks.size(); ++i) {
+        tracks[i].isInPlaylist = i % 10 != 9;
+        if (i % 3 == 0)
+            tracks[i].tags.bpm = QStringLiteral("128");
+    }
+    std::reverse(tracks.begin(), tracks.end()); // library order differs from the playlist's
+    store().setTracks(tracks);
+    store().analysis().setEstimatedBPMByTrackID({{tracks[1].id, QStringLiteral("90")}});
+    PlaylistModel model(&store());
+    QSignalSpy tempoRows(&model, &QAbstractItemModel::dataChanged);
+    const QList<qsizetype> positions = store().sections().playlistPositions();
+    const QList<Track> shown = store().sections().playlistTracks();
+    const SectionCounts counts(store());
+    ASSERT_EQ(counts.count(LibraryStore::LibraryTab::playlist), 108);
+
+    store().metadataLoading().scheduleMetadataLoads(tracks, MetadataDestination::library);
+    ASSERT_TRUE(spinUntil([&] { return m_loadedAtNotification.size() == 3; }));
+
+    QList<QUuid> expected;
+    for (const Track &track : std::as_const(tracks)) {
+        if (track.tags.bpm.isEmpty() && track.id != tracks[1].id)
+            expected.append(track.id);
+    }
+    EXPECT_EQ(store().analysis().pendingBPMTrackIDs(), expected);
+    int marked = 0;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const bool queued = expected.contains(model.trackAt(row).id);
+        marked += queued;
+        EXPECT_EQ(model.tempo(row).kind == PlaylistModel::TempoKind::analyzing, queued) << row;
+    }
+    EXPECT_GT(marked, 0);
+    int tempoChanges = 0;
+    for (const QList<QVariant> &change : std::as_const(tempoRows)) {
+        if (change.at(2).value<QList<int>>() == QList<int>{PlaylistModel::TempoRole})
+            tempoChanges +=
+                change.at(1).toModelIndex().row() - change.at(0).toModelIndex().row() + 1;
+    }
+    EXPECT_EQ(tempoChanges, marked);
+    EXPECT_EQ(store().sections().playlistPositions(), positions);
+    for (qsizetype i = 0; i < positions.size(); ++i)
+        EXPECT_EQ(store().tracks().at(positions[i]).id, shown[i].id);
+    EXPECT_EQ(counts.count(LibraryStore::LibraryTab::playlist), 108);
+    QList<Track> edited = store().tracks();
+    ASSERT_TRUE(edited[1].isInPlaylist);
+    edited[1].isInPlaylist = false;
+    edited[1].isFavorite = true;
+    store().setTracks(edited);
+    EXPECT_EQ(counts.count(LibraryStore::LibraryTab::playlist), 107);
+    EXPECT_EQ(counts.count(LibraryStore::LibraryTab::favorites), 1);
+}
+
 TEST_F(MetadataLoadingTest, SnapshotIsSavedWhenTheLastOperationEnds)
 {
     makeStore();
@@ -313,6 +372,42 @@ TEST_F(MetadataLoadingTest, ALoadOfTwentyThousandTracksWritesTheSnapshotOnce)
     m_scheduler.advance(5.0);
     QCoreApplication::processEvents();
     EXPECT_EQ(saved.count(), 1);
+}
+
+// An import's files are read from its first chunk on, while later chunks are still made, and
+// the results still come as one load of all of them: batches of fifty, one save at the end.
+TEST_F(MetadataLoadingTest, AnImportReadsItsFirstChunkWhileLaterOnesAreMade)
+{
+    m_services.metadataLoads = {};
+    QList<QUrl> files;
+    for (int i = 0; i < 450; ++i)
+        files.append(touch(QStringLiteral("import/%1.mp3").arg(i, 3, 10, QChar('0'))));
+    gate(QStringLiteral("000.mp3"));
+    makeStore();
+    QList<bool> loadingAtChunk;
+    QObject::connect(&store(), &LibraryStore::tracksChanged, &store(), [&] {
+        if (!store().contentOnlyChange())
+            loadingAtChunk.append(store().metadataLoading().isLoading());
+    });
+    std::optional<QList<QUuid>> ids;
+    store().importer().importURLs({url(QStringLiteral("import"))},
+                                  [&ids](const QList<QUuid> &done) { ids = done; });
+    // The first chunk's reading runs when the second and third chunks come (the first file's
+    // reading is held, so nothing is applied yet).
+    ASSERT_TRUE(spinUntil([&] { return ids.has_value(); }));
+    EXPECT_EQ(loadingAtChunk, (QList<bool>{false, true, true}));
+    EXPECT_TRUE(m_loadedAtNotification.isEmpty());
+    // As for loads scheduled at once: the save waits for the load's end.
+    EXPECT_FALSE(store().session().hasPendingWorkspaceSave());
+
+    open(QStringLiteral("000.mp3"));
+    ASSERT_TRUE(spinUntil([&] { return !store().metadataLoading().isLoading(); }));
+    EXPECT_EQ(m_loadedAtNotification,
+              (QList<qsizetype>{50, 100, 150, 200, 250, 300, 350, 400, 450}));
+    EXPECT_TRUE(allLoaded(store().tracks()));
+    EXPECT_EQ(store().tracks()[449].tags.title, "File 449.mp3");
+    EXPECT_EQ(store().analysis().pendingBPMTrackIDs().size(), 450);
+    EXPECT_TRUE(store().session().hasPendingWorkspaceSave());
 }
 
 TEST_F(MetadataLoadingTest, ImportedFilesShowTheirRealTagsOnceLoaded)
