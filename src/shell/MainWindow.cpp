@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMessageBox>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
@@ -155,11 +156,25 @@ void MainWindow::resizeEvent(QResizeEvent *event)
     relayout();
 }
 
-void MainWindow::paintEvent(QPaintEvent *)
+void MainWindow::paintEvent(QPaintEvent *event)
 {
+    // The canvas's gradient and glows change only with the size and the scheme: drawn once into
+    // a pixmap, each frame copies just the part it repaints.
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    const qreal ratio = devicePixelRatioF();
+    if (m_canvas.isNull() || m_canvas.deviceIndependentSize() != QSizeF(size()) ||
+        m_canvas.devicePixelRatio() != ratio || m_canvasScheme != scheme) {
+        m_canvas = QPixmap(size() * ratio);
+        m_canvas.setDevicePixelRatio(ratio);
+        m_canvasScheme = scheme;
+        QPainter canvas(&m_canvas);
+        canvas.setRenderHint(QPainter::Antialiasing);
+        BrivelloTheme::paintCanvas(canvas, rect(), scheme);
+    }
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    BrivelloTheme::paintCanvas(painter, rect(), ShellEvents::instance().scheme());
+    for (const QRect &part : event->region())
+        painter.drawPixmap(
+            part, m_canvas, QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio));
 }
 
 void MainWindow::showEvent(QShowEvent *event)
