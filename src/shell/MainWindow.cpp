@@ -5,6 +5,7 @@
 #include "ContentArea.h"
 #include "DashboardSidebar.h"
 #include "OpenPanels.h"
+#include "PixmapStrips.h"
 #include "SectionToolbar.h"
 #include "ShellEvents.h"
 #include "library/LibrarySettingsKeys.h"
@@ -162,8 +163,7 @@ void MainWindow::paintEvent(QPaintEvent *event)
     // a pixmap, each frame copies just the part it repaints.
     const ColorScheme scheme = ShellEvents::instance().scheme();
     const qreal ratio = devicePixelRatioF();
-    if (m_canvas.isNull() || m_canvas.deviceIndependentSize() != QSizeF(size()) ||
-        m_canvas.devicePixelRatio() != ratio || m_canvasScheme != scheme) {
+    if (!PixmapStrips::fits(m_canvas, size(), ratio) || m_canvasScheme != scheme) {
         m_canvas = QPixmap(size() * ratio);
         m_canvas.setDevicePixelRatio(ratio);
         m_canvasScheme = scheme;
@@ -172,9 +172,7 @@ void MainWindow::paintEvent(QPaintEvent *event)
         BrivelloTheme::paintCanvas(canvas, rect(), scheme);
     }
     QPainter painter(this);
-    for (const QRect &part : event->region())
-        painter.drawPixmap(
-            part, m_canvas, QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio));
+    PixmapStrips::draw(painter, event->region(), m_canvas);
 }
 
 void MainWindow::showEvent(QShowEvent *event)
