@@ -58,7 +58,7 @@ sortedPlaylistKeys(const QList<Track> &tracks, const QList<qsizetype> &members, 
     for (qsizetype i = from; i < members.size(); ++i) {
         const Track &track = tracks[members[i]];
         const QString name = track.url.fileName();
-        keys.push_back({track.id, folderKey(track, name), order.sortKey(name)});
+        keys.push_back({track.id, folderKey(track, name), order.sortKey(name), i});
     }
     std::stable_sort(keys.begin(), keys.end(), keyedBefore);
     return keys;
@@ -98,7 +98,10 @@ void LibrarySections::refreshPlaylistOrder(QList<qsizetype> &members) const
     for (qsizetype i = 0; samePrefix && i < cachedCount; ++i) {
         const Track &track = m_store.m_tracks[members[i]];
         const PlaylistOrderSignature &cached = m_cachedPlaylistOrderSignature[i];
-        samePrefix = track.id == cached.id && track.url == cached.url;
+        // An unchanged address still shares its data with the cached one: compared first.
+        samePrefix = track.id == cached.id && (const_cast<QUrl &>(track.url).data_ptr() ==
+                                                   const_cast<QUrl &>(cached.url).data_ptr() ||
+                                               track.url == cached.url);
     }
     if (samePrefix && members.size() == cachedCount) {
         m_cachedPlaylistOrderRevision = m_store.m_tracksRevision;
@@ -150,12 +153,24 @@ QList<Track> LibrarySections::playlistTracks() const
     QList<qsizetype> members;
     refreshPlaylistOrder(members);
 
+    // Each key knows its member's place among `members`: no lookup by id.
+    QList<Track> ordered;
+    ordered.reserve(members.size());
+    for (const PlaylistOrderKey &key : m_cachedPlaylistOrderKeys) {
+        if (key.member >= members.size() || m_store.m_tracks[members[key.member]].id != key.id)
+            break;
+        ordered.append(m_store.m_tracks[members[key.member]]);
+    }
+    if (ordered.size() == qsizetype(m_cachedPlaylistOrderKeys.size())) {
+        m_cachedPlaylistTracks = ordered;
+        m_cachedPlaylistTracksRevision = m_store.m_tracksRevision;
+        return ordered;
+    }
+    ordered.clear();
     QHash<QUuid, qsizetype> byID;
     byID.reserve(members.size());
     for (qsizetype index : std::as_const(members))
         byID.insert(m_store.m_tracks[index].id, index);
-    QList<Track> ordered;
-    ordered.reserve(members.size());
     for (const QUuid &id : std::as_const(m_cachedPlaylistOrderIDs)) {
         const auto it = byID.constFind(id);
         if (it != byID.constEnd())
