@@ -71,6 +71,12 @@ bool PlaylistModel::applyInPlace()
     // rows keep their places and the library list can be compared row by row, without
     // building the ordered list.
     const QList<Track> &library = m_store->tracks();
+    // Members added or taken out (an import's chunk) rule it out: counted first, without the
+    // lookups by id.
+    const qsizetype memberCount = std::count_if(
+        library.cbegin(), library.cend(), [](const Track &track) { return track.isInPlaylist; });
+    if (memberCount != m_tracks.size())
+        return false;
     QList<std::pair<int, const Track *>> changed;
     qsizetype members = 0;
     for (const Track &track : library) {
