@@ -5,9 +5,11 @@
 // posted from another thread, as the window system delivers it, so a busy main thread delays
 // it. Prints one line per figure: the import's rows and tags, the restart's window and idle,
 // and per action the input's answer (its first painted frame), its settling (the end of the
-// main thread's busy run it started) and the longest main-thread stall meanwhile.
-//   bench_window_ui [--files=N] [--tree=DIR] [--bad-input [--unreadable=N] [--deleted=N]
-//                   [--dropped=N]]   DIR keeps the generated files between runs
+// main thread's busy run it started) and the longest main-thread stall meanwhile. --trace adds
+// per action the main thread's steps of a millisecond or more: what each handled, how long it
+// took and when, in seconds of the monotonic clock (for `perf record -k CLOCK_MONOTONIC`).
+//   bench_window_ui [--files=N] [--tree=DIR] [--trace] [--bad-input [--unreadable=N]
+//                   [--deleted=N] [--dropped=N]]   DIR keeps the generated files between runs
 #include "BenchFiles.h"
 #include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
@@ -102,10 +104,14 @@ public:
         if (m_action && m_action->delivered < 0 && type == m_action->input)
             m_action->delivered = start;
         m_painted = false;
+        // Described before the event: it may delete its receiver.
+        QByteArray what = m_trace ? describe(receiver, event) : QByteArray();
         const bool result = QApplication::notify(receiver, event);
         const double end = now();
         --m_depth;
         m_busy.push_back({start, end});
+        if (m_trace)
+            m_steps.push_back({start, end, type, std::move(what)});
         // A frame is an update request that painted: a deferred one paints nothing.
         if (m_action && m_action->delivered >= 0 && type == QEvent::UpdateRequest &&
             receiver->isWidgetType() && m_painted) {
@@ -124,9 +130,35 @@ public:
 
     void watch(Action *action) { m_action = action; }
     const std::vector<std::pair<double, double>> &busy() const { return m_busy; }
-    void forget() { m_busy.clear(); }
+    void forget()
+    {
+        m_busy.clear();
+        m_steps.clear();
+    }
+    // With --trace: every step of the main thread, what it handled and for how long.
+    struct Step
+    {
+        double start, end;
+        QEvent::Type type;
+        QByteArray what;
+    };
+    void setTrace(bool trace) { m_trace = trace; }
+    const std::vector<Step> &steps() const { return m_steps; }
 
 private:
+    static QByteArray describe(QObject *receiver, QEvent *event)
+    {
+        QByteArray what = receiver->metaObject()->className();
+        if (!receiver->objectName().isEmpty())
+            what += '(' + receiver->objectName().toUtf8() + ')';
+        if (event->type() == QEvent::Timer)
+            what += " timer " + QByteArray::number(static_cast<QTimerEvent *>(event)->timerId());
+        if (event->type() == QEvent::MetaCall)
+            what += " metacall";
+        return what;
+    }
+    bool m_trace = false;
+    std::vector<Step> m_steps;
     int m_depth = 0;
     bool m_painted = false;
     Action *m_action = nullptr;
@@ -144,6 +176,7 @@ bool g_badInput = false;
 int g_unreadable = 500;
 int g_deleted = 200;
 int g_dropped = 5000;
+bool g_trace = false;
 
 // Runs the event loop until `done` holds or `timeoutMs` passes; whether it holds.
 bool spinUntil(const std::function<bool()> &done, int timeoutMs)
@@ -231,6 +264,25 @@ Figures act(MainWindow &window, QEvent::Type input, QList<QEvent *> events)
         stall = std::max(stall, end - std::max(start, action.posted));
     }
     figures.stall = stall;
+    if (g_trace) {
+        std::printf("  -- posted at 0, delivered %.0f, answered %.0f, changed %.0f\n",
+                    action.delivered - action.posted,
+                    action.answered - action.posted,
+                    action.changed - action.posted);
+        for (const auto &step : timedApp()->steps()) {
+            if (step.end < action.posted || step.end - step.start < 1.0)
+                continue;
+            if (step.start > action.posted + figures.settle + 50)
+                break;
+            // With the monotonic clock's seconds, to find the step in a profile (perf -k 1).
+            std::printf("  %6.0f %5.1f ms  type %3d  %s  @%.4f\n",
+                        step.start - action.posted,
+                        step.end - step.start,
+                        int(step.type),
+                        step.what.constData(),
+                        (g_clock.msecsSinceReference() + step.start) / 1000);
+        }
+    }
     return figures;
 }
 
@@ -554,6 +606,8 @@ int main(int argc, char **argv)
             g_files = std::max(100, argument.mid(8).toInt());
         else if (argument.startsWith(QLatin1String("--tree=")))
             g_tree = argument.mid(7);
+        else if (argument == QLatin1String("--trace"))
+            g_trace = true;
         else if (argument == QLatin1String("--bad-input"))
             g_badInput = true;
         else if (argument.startsWith(QLatin1String("--unreadable=")))
@@ -563,6 +617,7 @@ int main(int argc, char **argv)
         else if (argument.startsWith(QLatin1String("--dropped=")))
             g_dropped = std::max(0, argument.mid(10).toInt());
     }
+    application.setTrace(g_trace);
     if (g_tree.isEmpty()) {
         made.emplace(QDir::tempPath() + QStringLiteral("/bench_window_ui-XXXXXX"));
         g_tree = made->path();

@@ -47,12 +47,25 @@ std::vector<LibrarySections::PlaylistOrderKey>
 sortedPlaylistKeys(const QList<Track> &tracks, const QList<qsizetype> &members, qsizetype from)
 {
     thread_local const NaturalOrder order;
+    // A folder holds many tracks: its key is made once. The tracks of one written folder share
+    // the normalised folder, unless their own name is a "." or ".." segment.
+    QHash<QString, QCollatorSortKey> folderKeys;
+    const auto folderKey = [&](const Track &track, const QString &name) {
+        if (name == QLatin1String(".") || name == QLatin1String(".."))
+            return order.sortKey(folderPath(track.url));
+        const QString path = track.url.path();
+        const QString written = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+        auto known = folderKeys.constFind(written);
+        if (known == folderKeys.constEnd())
+            known = folderKeys.insert(written, order.sortKey(folderPath(track.url)));
+        return *known;
+    };
     std::vector<LibrarySections::PlaylistOrderKey> keys;
     keys.reserve(size_t(members.size() - from));
     for (qsizetype i = from; i < members.size(); ++i) {
         const Track &track = tracks[members[i]];
-        keys.push_back(
-            {track.id, order.sortKey(folderPath(track.url)), order.sortKey(track.url.fileName())});
+        const QString name = track.url.fileName();
+        keys.push_back({track.id, folderKey(track, name), order.sortKey(name)});
     }
     std::stable_sort(keys.begin(), keys.end(), keyedBefore);
     return keys;

@@ -214,6 +214,20 @@ void PlayerBarPresenter::refreshShownTrack()
         startWaveformLoad();
         emit waveformAreaChanged();
     }
+    std::pair<QStringList, qint64> look{{playIcon()}, 0};
+    if (shown) {
+        look = {{playIcon(),
+                 shown->id.toString(),
+                 shown->tags.title,
+                 shown->tags.artist,
+                 shown->url.toString(),
+                 shown->format,
+                 shown->bitRateText()},
+                shown->artwork.cacheKey()};
+    }
+    if (look == m_shownLook)
+        return;
+    m_shownLook = std::move(look);
     emit changed();
 }
 

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <QUuid>
 #include <functional>
@@ -114,6 +115,9 @@ private:
     quint64 m_loadTicket = 0;
     std::optional<QUrl> m_loadingURL;
     std::optional<QUuid> m_shownID;
+    // What the panel shows of the track, as last announced: the library's many changes that
+    // leave it alone repaint nothing.
+    std::optional<std::pair<QStringList, qint64>> m_shownLook;
     std::optional<QUuid> m_waveformReadyTrackID;
     std::optional<QUuid> m_envelopeFailedTrackID;
     double m_displayedCurrentTime = 0;

@@ -3,8 +3,10 @@
 #include "BrivelloSymbols.h"
 #include "ShellEvents.h"
 
+#include <QCache>
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 
 namespace brivello {
 
@@ -21,7 +23,61 @@ void Artwork::setImage(const QImage &image)
     update();
 }
 
+namespace {
+
+// The thumbnails as drawn, by image, size and look: lists repaint their rows every frame, and
+// clipping the rounded corners again costs more than the copy (a clip of many spans also goes
+// through the raster engine's thread pool).
+QCache<QString, QPixmap> &thumbnails()
+{
+    static QCache<QString, QPixmap> cache(16 * 1024 * 1024);
+    return cache;
+}
+
+bool isWhole(qreal value)
+{
+    return std::abs(value - std::round(value)) < 1e-6;
+}
+
+} // namespace
+
 void Artwork::paint(QPainter &painter, const QRectF &square, const QImage &image)
+{
+    // A copy lands on whole pixels only; anywhere else the thumbnail is drawn afresh.
+    const QTransform toDevice = painter.deviceTransform();
+    const qreal ratio = toDevice.m11();
+    const QPointF origin = toDevice.map(square.topLeft());
+    const QSizeF pixels = square.size() * ratio;
+    if (toDevice.type() > QTransform::TxScale || ratio <= 0 || toDevice.m22() != ratio ||
+        !isWhole(origin.x()) || !isWhole(origin.y()) || !isWhole(pixels.width()) ||
+        !isWhole(pixels.height())) {
+        paintDirectly(painter, square, image);
+        return;
+    }
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    const QString key = QStringLiteral("%1 %2x%3 %4 %5")
+                            .arg(image.cacheKey())
+                            .arg(pixels.width())
+                            .arg(pixels.height())
+                            .arg(ratio)
+                            .arg(int(scheme));
+    QPixmap thumbnail;
+    if (const QPixmap *known = thumbnails().object(key)) {
+        thumbnail = *known;
+    } else {
+        thumbnail = QPixmap(pixels.toSize());
+        thumbnail.setDevicePixelRatio(ratio);
+        thumbnail.fill(Qt::transparent);
+        QPainter made(&thumbnail);
+        paintDirectly(made, QRectF(QPointF(), square.size()), image);
+        made.end();
+        thumbnails().insert(
+            key, new QPixmap(thumbnail), thumbnail.width() * thumbnail.height() * 4);
+    }
+    painter.drawPixmap(square.topLeft(), thumbnail);
+}
+
+void Artwork::paintDirectly(QPainter &painter, const QRectF &square, const QImage &image)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);

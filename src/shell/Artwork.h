@@ -23,6 +23,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    static void paintDirectly(QPainter &painter, const QRectF &square, const QImage &image);
+
     QImage m_image;
 };
 

@@ -1,8 +1,10 @@
 #include "GlassPanel.h"
 
 #include "BrivelloTheme.h"
+#include "PixmapStrips.h"
 #include "ShellEvents.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace brivello {
@@ -17,10 +19,21 @@ GlassPanel::GlassPanel(qreal radius, QWidget *parent)
             qOverload<>(&QWidget::update));
 }
 
-void GlassPanel::paintEvent(QPaintEvent *)
+void GlassPanel::paintEvent(QPaintEvent *event)
 {
+    // Drawn once per size and scheme; a frame copies the part it repaints.
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    const qreal ratio = devicePixelRatioF();
+    if (!PixmapStrips::fits(m_glass, size(), ratio) || m_glassScheme != scheme) {
+        m_glass = QPixmap(size() * ratio);
+        m_glass.setDevicePixelRatio(ratio);
+        m_glass.fill(Qt::transparent);
+        m_glassScheme = scheme;
+        QPainter glass(&m_glass);
+        BrivelloTheme::paintGlass(glass, rect(), m_radius, scheme);
+    }
     QPainter painter(this);
-    BrivelloTheme::paintGlass(painter, rect(), m_radius, ShellEvents::instance().scheme());
+    PixmapStrips::draw(painter, event->region(), m_glass);
 }
 
 } // namespace brivello

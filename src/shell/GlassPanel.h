@@ -1,5 +1,8 @@
 #pragma once
 
+#include "BrivelloTheme.h"
+
+#include <QPixmap>
 #include <QWidget>
 
 namespace brivello {
@@ -17,6 +20,8 @@ protected:
 
 private:
     qreal m_radius;
+    QPixmap m_glass;
+    ColorScheme m_glassScheme = ColorScheme::dark;
 };
 
 } // namespace brivello

@@ -5,6 +5,7 @@
 #include "ContentArea.h"
 #include "DashboardSidebar.h"
 #include "OpenPanels.h"
+#include "PixmapStrips.h"
 #include "SectionToolbar.h"
 #include "ShellEvents.h"
 #include "library/LibrarySettingsKeys.h"
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMessageBox>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
@@ -155,11 +157,22 @@ void MainWindow::resizeEvent(QResizeEvent *event)
     relayout();
 }
 
-void MainWindow::paintEvent(QPaintEvent *)
+void MainWindow::paintEvent(QPaintEvent *event)
 {
+    // The canvas's gradient and glows change only with the size and the scheme: drawn once into
+    // a pixmap, each frame copies just the part it repaints.
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    const qreal ratio = devicePixelRatioF();
+    if (!PixmapStrips::fits(m_canvas, size(), ratio) || m_canvasScheme != scheme) {
+        m_canvas = QPixmap(size() * ratio);
+        m_canvas.setDevicePixelRatio(ratio);
+        m_canvasScheme = scheme;
+        QPainter canvas(&m_canvas);
+        canvas.setRenderHint(QPainter::Antialiasing);
+        BrivelloTheme::paintCanvas(canvas, rect(), scheme);
+    }
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    BrivelloTheme::paintCanvas(painter, rect(), ShellEvents::instance().scheme());
+    PixmapStrips::draw(painter, event->region(), m_canvas);
 }
 
 void MainWindow::showEvent(QShowEvent *event)

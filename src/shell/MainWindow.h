@@ -1,10 +1,12 @@
 #pragma once
 
+#include "BrivelloTheme.h"
 #include "library/LibraryStore.h"
 #include "settings/UpdateManager.h"
 
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
@@ -97,6 +99,8 @@ private:
     std::function<void()> m_presentSettings;
     std::function<void(const UpdateManager::Release &)> m_presentUpdate;
     bool m_appeared = false;
+    QPixmap m_canvas;
+    ColorScheme m_canvasScheme = ColorScheme::dark;
     // Frame pacing while metadata loads run (see event()).
     QElapsedTimer m_lastFrame;
     bool m_frameDeferred = false;

@@ -284,6 +284,12 @@ void PlaylistView::followPlayer()
         m_model->isWholeListSelected())
         return;
     const QUuid id = *m_player->currentID();
+    // A track the rows already hold glides into view at once, in step with the key that
+    // played it; waiting for the queue would start it behind whatever work is queued.
+    if (const int row = m_model->rowOf(id); row >= 0) {
+        scrollToRow(row, false);
+        return;
+    }
     QPointer<PlaylistView> self(this);
     QMetaObject::invokeMethod(
         this,

@@ -4,9 +4,11 @@
 
 namespace brivello {
 
-// Draws a widget and its children inside a rounded rectangle with antialiased corners: the
-// widget is rendered into a pixmap and painted through a clip path, where a widget mask could
-// only cut whole pixels. Owned by the widget it is set on; main thread.
+// Draws a widget and its children inside a rounded rectangle with antialiased corners, where a
+// widget mask could only cut whole pixels: on screen the widget paints straight into the
+// window's image and the corners' background goes back outside the curve; anywhere else it is
+// rendered into a pixmap drawn through a clip path. Owned by the widget it is set on; main
+// thread.
 class RoundedClipEffect : public QGraphicsEffect
 {
     Q_OBJECT
@@ -18,6 +20,8 @@ protected:
     void draw(QPainter *painter) override;
 
 private:
+    void drawDirectly(QPainter *painter, QImage *image);
+
     qreal m_radius;
 };
 

@@ -2,6 +2,8 @@
 
 #include "support/LibraryStoreFixture.h"
 
+#include <QUuid>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -64,6 +66,36 @@ TEST_F(LibrarySectionsTest, PlaylistReadsFolderByFolderInNaturalOrder)
     EXPECT_FALSE(LibrarySections::playlistFolderOrder(s.tracks()[2], s.tracks()[3]));
     EXPECT_TRUE(LibrarySections::playlistFolderOrder(track(QStringLiteral("/m/a/Z.mp3")),
                                                      track(QStringLiteral("/m/B/a.mp3"))));
+}
+
+TEST_F(LibrarySectionsTest, PlaylistOrderAgreesWithThePairwiseOrderForWrittenFolderPaths)
+{
+    // Addresses as written, not normalised: folders named through "." and "..", and tracks
+    // whose own name is such a segment, sharing written folders with plain ones.
+    LibraryStore &s = makeStore();
+    QList<Track> tracks;
+    for (const char *path : {"/M/B/../A/t2.mp3",
+                             "/M/A/t10.mp3",
+                             "/M/B/t1.mp3",
+                             "/M/./B/t3.mp3",
+                             "/M/B/..",
+                             "/M/B/.",
+                             "/M/A/t1.mp3",
+                             "/M/B/../C/t0.mp3",
+                             "/M/C/t5.mp3"}) {
+        Track t;
+        t.id = QUuid::createUuid();
+        t.url = QUrl(QStringLiteral("file://") + QLatin1String(path));
+        t.isInPlaylist = true;
+        tracks.append(t);
+    }
+    s.setTracks(tracks);
+    QList<Track> expected = tracks;
+    std::stable_sort(expected.begin(), expected.end(), LibrarySections::playlistFolderOrder);
+    QList<QUuid> expectedIDs;
+    for (const Track &t : expected)
+        expectedIDs.append(t.id);
+    EXPECT_EQ(s.sections().playlistIDs(), expectedIDs);
 }
 
 TEST_F(LibrarySectionsTest, PlaylistGrownAtTheEndKeepsTheOrderOfOneWholeSort)

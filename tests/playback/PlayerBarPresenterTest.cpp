@@ -10,6 +10,7 @@
 #include "support/ThreadPoolHold.h"
 #include "waveform/WaveformCache.h"
 
+#include <QSignalSpy>
 #include <QTest>
 #include <cmath>
 
@@ -74,6 +75,27 @@ TEST_F(PlayerBarPresenterTest, ShowsThePlayersLibraryEntryElseItsOwnTrackElseThe
     emit player.currentIDChanged();
     EXPECT_EQ(presenter->titleText(), "Plain");
     EXPECT_EQ(presenter->artistText(), "Неизвестный исполнитель");
+}
+
+TEST_F(PlayerBarPresenterTest, LibraryChangesRefreshThePanelOnlyWhenTheShownTrackLooksDifferent)
+{
+    store().setSelectedID(ids[1]);
+    QSignalSpy changed(presenter.get(), &PlayerBarPresenter::changed);
+    // An import's batches and other tracks' tags leave the panel as it is.
+    QList<Track> tracks = store().tracks();
+    tracks[0].tags.title = QStringLiteral("Other");
+    tracks.append(Track::make(url(QStringLiteral("New.mp3"))));
+    store().setTracks(tracks);
+    EXPECT_EQ(changed.count(), 0);
+    // The shown track's own tags do change it.
+    tracks[1].tags.artist = QStringLiteral("Someone");
+    store().setTracks(tracks);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(presenter->artistText(), "Someone");
+    store().setSelectedID(ids[2]);
+    EXPECT_EQ(changed.count(), 2);
+    emit player.isPlayingChanged();
+    EXPECT_EQ(changed.count(), 3);
 }
 
 TEST_F(PlayerBarPresenterTest, HeightsFollowTheWaveformSettingAndGiveExtraRoomToTheWaveform)

@@ -27,6 +27,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 namespace brivello {
@@ -554,6 +555,59 @@ TEST_F(ShellFixture, ContentAreaTakesFileDropsOnlyWhileThePlaylistIsShown)
     window().controller().activateTab(Tab::analysis);
     EXPECT_FALSE(dragEnter(content, &mime));
     EXPECT_FALSE(content->isDropHighlighted());
+}
+
+TEST_F(ShellFixture, TheScreenShowsTheSectionsRoundedCornersAsAFullDrawingDoes)
+{
+    ShellEvents::instance().setReduceMotion(true);
+    store().setTracks(makeTracks(60, true));
+    window().controller().activateTab(Tab::playlist);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
+    ContentArea *content = window().contentArea();
+    QWidget *view = content->currentView();
+    const QRect area(content->mapTo(&window(), QPoint()), content->size());
+    const int r = int(ContentArea::kRadius) + 2;
+    const QList<QRect> corners{QRect(area.topLeft(), QSize(r, r)),
+                               QRect(area.right() - r + 1, area.top(), r, r),
+                               QRect(area.left(), area.bottom() - r + 1, r, r),
+                               QRect(area.right() - r + 1, area.bottom() - r + 1, r, r)};
+    const auto sameCorners = [&](const QImage &shown, const QImage &drawn) {
+        for (const QRect &corner : corners) {
+            for (int y = corner.top(); y <= corner.bottom(); ++y) {
+                for (int x = corner.left(); x <= corner.right(); ++x) {
+                    const QRgb p = shown.pixel(x, y), q = drawn.pixel(x, y);
+                    if (std::abs(qRed(p) - qRed(q)) > 2 || std::abs(qGreen(p) - qGreen(q)) > 2 ||
+                        std::abs(qBlue(p) - qBlue(q)) > 2)
+                        return ::testing::AssertionFailure() << "pixel " << x << "," << y;
+                }
+            }
+        }
+        return ::testing::AssertionSuccess();
+    };
+    for (const char *appearance : {"dark", "light"}) {
+        Defaults::standard().set("appAppearance", QString::fromLatin1(appearance));
+        const QImage drawn = settledGrab();
+        // The offscreen screen hands back the window's backing store: the frames as painted.
+        const auto shown = [&] {
+            QCoreApplication::processEvents();
+            return QGuiApplication::primaryScreen()->grabWindow(window().winId()).toImage();
+        };
+        EXPECT_TRUE(sameCorners(shown(), drawn)) << appearance << ", whole window";
+        // Frames that repaint only part of a corner, or the section under all four.
+        for (const QRect &corner : corners) {
+            view->update(QRect(view->mapFrom(&window(), corner.center()), QSize(6, 6)));
+            EXPECT_TRUE(sameCorners(shown(), drawn)) << appearance << ", part of a corner";
+        }
+        view->update();
+        const QImage frame = shown();
+        EXPECT_TRUE(sameCorners(frame, drawn)) << appearance << ", whole section";
+        // Outside the curve the canvas shows.
+        EXPECT_LT(std::abs(frame.pixelColor(area.topLeft()).lightness() -
+                           frame.pixelColor(area.topLeft() - QPoint(4, 4)).lightness()),
+                  3);
+        saveScreenshot(QStringLiteral("rounded-corners-%1.png").arg(QLatin1String(appearance)),
+                       frame);
+    }
 }
 
 } // namespace

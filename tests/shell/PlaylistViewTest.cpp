@@ -6,6 +6,7 @@
 #include "shell/ContextualHint.h"
 #include "shell/HintOverlay.h"
 #include "shell/PlaylistSection.h"
+#include "shell/ShellEvents.h"
 #include "shell/TrackRowDelegate.h"
 #include "support/LibraryStoreFixture.h"
 #include "support/RecordingAudioPlayer.h"
@@ -139,6 +140,13 @@ TEST_F(PlaylistViewTest, ThePlayingRowIsMarkedAndFollowedByTheList)
     EXPECT_TRUE(model()->isCurrent(last));
     EXPECT_TRUE(model()->isPlaying(last));
     QTRY_VERIFY(view()->viewport()->rect().intersects(view()->elementRect(last)));
+
+    // The list follows in the same turn as the change of track, not after work queued before
+    // it (without motion the glide is a jump, so the outcome shows at once).
+    ShellEvents::instance().setReduceMotion(true);
+    player.start(model()->trackAt(0));
+    EXPECT_TRUE(view()->viewport()->rect().intersects(view()->elementRect(0)));
+    ShellEvents::instance().setReduceMotion(false);
 }
 
 TEST_F(PlaylistViewTest, DroppedItemsBecomeOneImportOfTheWholeDrop)

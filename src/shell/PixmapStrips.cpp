@@ -1,0 +1,32 @@
+#include "PixmapStrips.h"
+
+#include <QPainter>
+#include <algorithm>
+
+namespace brivello {
+
+void PixmapStrips::draw(QPainter &painter, const QRegion &region, const QPixmap &pixmap)
+{
+    const qreal ratio = pixmap.devicePixelRatio();
+    const int step = std::max(1, int(kDeviceRows / ratio));
+    const QRect bounds(QPoint(), pixmap.deviceIndependentSize().toSize());
+    for (const QRect &part : region) {
+        const QRect clipped = part & bounds;
+        for (int top = clipped.top(); top <= clipped.bottom(); top += step) {
+            const QRect strip(
+                clipped.left(), top, clipped.width(), std::min(step, clipped.bottom() - top + 1));
+            painter.drawPixmap(
+                strip,
+                pixmap,
+                QRectF(QPointF(strip.topLeft()) * ratio, QSizeF(strip.size()) * ratio));
+        }
+    }
+}
+
+bool PixmapStrips::fits(const QPixmap &pixmap, QSize size, qreal ratio)
+{
+    return !pixmap.isNull() && pixmap.devicePixelRatio() == ratio &&
+           pixmap.deviceIndependentSize() == QSizeF(size);
+}
+
+} // namespace brivello
