@@ -21,19 +21,10 @@ GlassPanel::GlassPanel(qreal radius, QWidget *parent)
 
 void GlassPanel::paintEvent(QPaintEvent *event)
 {
-    // Drawn once per size and scheme; a frame copies the part it repaints.
     const ColorScheme scheme = ShellEvents::instance().scheme();
-    const qreal ratio = devicePixelRatioF();
-    if (!PixmapStrips::fits(m_glass, size(), ratio) || m_glassScheme != scheme) {
-        m_glass = QPixmap(size() * ratio);
-        m_glass.setDevicePixelRatio(ratio);
-        m_glass.fill(Qt::transparent);
-        m_glassScheme = scheme;
-        QPainter glass(&m_glass);
+    m_glass.paint(*this, event->region(), scheme, [&](QPainter &glass) {
         BrivelloTheme::paintGlass(glass, rect(), m_radius, scheme);
-    }
-    QPainter painter(this);
-    PixmapStrips::draw(painter, event->region(), m_glass);
+    });
 }
 
 } // namespace brivello

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "BrivelloTheme.h"
+#include "PixmapStrips.h"
 
-#include <QPixmap>
 #include <QWidget>
 
 namespace brivello {
@@ -20,8 +20,7 @@ protected:
 
 private:
     qreal m_radius;
-    QPixmap m_glass;
-    ColorScheme m_glassScheme = ColorScheme::dark;
+    SchemeDrawing m_glass;
 };
 
 } // namespace brivello

@@ -159,20 +159,12 @@ void MainWindow::resizeEvent(QResizeEvent *event)
 
 void MainWindow::paintEvent(QPaintEvent *event)
 {
-    // The canvas's gradient and glows change only with the size and the scheme: drawn once into
-    // a pixmap, each frame copies just the part it repaints.
+    // The canvas's gradient and glows change only with the size and the scheme.
     const ColorScheme scheme = ShellEvents::instance().scheme();
-    const qreal ratio = devicePixelRatioF();
-    if (!PixmapStrips::fits(m_canvas, size(), ratio) || m_canvasScheme != scheme) {
-        m_canvas = QPixmap(size() * ratio);
-        m_canvas.setDevicePixelRatio(ratio);
-        m_canvasScheme = scheme;
-        QPainter canvas(&m_canvas);
+    m_canvas.paint(*this, event->region(), scheme, [&](QPainter &canvas) {
         canvas.setRenderHint(QPainter::Antialiasing);
         BrivelloTheme::paintCanvas(canvas, rect(), scheme);
-    }
-    QPainter painter(this);
-    PixmapStrips::draw(painter, event->region(), m_canvas);
+    });
 }
 
 void MainWindow::showEvent(QShowEvent *event)

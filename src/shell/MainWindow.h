@@ -1,12 +1,12 @@
 #pragma once
 
 #include "BrivelloTheme.h"
+#include "PixmapStrips.h"
 #include "library/LibraryStore.h"
 #include "settings/UpdateManager.h"
 
 #include <QElapsedTimer>
 #include <QMessageBox>
-#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
@@ -99,8 +99,7 @@ private:
     std::function<void()> m_presentSettings;
     std::function<void(const UpdateManager::Release &)> m_presentUpdate;
     bool m_appeared = false;
-    QPixmap m_canvas;
-    ColorScheme m_canvasScheme = ColorScheme::dark;
+    SchemeDrawing m_canvas;
     // Frame pacing while metadata loads run (see event()).
     QElapsedTimer m_lastFrame;
     bool m_frameDeferred = false;

@@ -1,6 +1,7 @@
 #include "PixmapStrips.h"
 
 #include <QPainter>
+#include <QWidget>
 #include <algorithm>
 
 namespace brivello {
@@ -27,6 +28,24 @@ bool PixmapStrips::fits(const QPixmap &pixmap, QSize size, qreal ratio)
 {
     return !pixmap.isNull() && pixmap.devicePixelRatio() == ratio &&
            pixmap.deviceIndependentSize() == QSizeF(size);
+}
+
+void SchemeDrawing::paint(QWidget &widget,
+                          const QRegion &region,
+                          ColorScheme scheme,
+                          const std::function<void(QPainter &)> &draw)
+{
+    const qreal ratio = widget.devicePixelRatioF();
+    if (!PixmapStrips::fits(m_pixmap, widget.size(), ratio) || m_scheme != scheme) {
+        m_pixmap = QPixmap(widget.size() * ratio);
+        m_pixmap.setDevicePixelRatio(ratio);
+        m_pixmap.fill(Qt::transparent);
+        m_scheme = scheme;
+        QPainter painter(&m_pixmap);
+        draw(painter);
+    }
+    QPainter painter(&widget);
+    PixmapStrips::draw(painter, region, m_pixmap);
 }
 
 } // namespace brivello

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "BrivelloTheme.h"
+
 #include <QPixmap>
 #include <QRegion>
+#include <functional>
 
 class QPainter;
+class QWidget;
 
 namespace brivello {
 
@@ -21,6 +25,23 @@ public:
     static void draw(QPainter &painter, const QRegion &region, const QPixmap &pixmap);
     // Whether `pixmap` is a cache made for a widget of `size` at `ratio`.
     static bool fits(const QPixmap &pixmap, QSize size, qreal ratio);
+};
+
+// A widget's drawing that changes only with its size and the colour scheme: drawn once into a
+// pixmap, each frame copies the part it repaints. Main thread.
+class SchemeDrawing
+{
+public:
+    // Paints `region` of `widget`, drawing anew through `draw` (on a clear pixmap of the
+    // widget's size) when the size, the pixel ratio or `scheme` changed.
+    void paint(QWidget &widget,
+               const QRegion &region,
+               ColorScheme scheme,
+               const std::function<void(QPainter &)> &draw);
+
+private:
+    QPixmap m_pixmap;
+    ColorScheme m_scheme = ColorScheme::dark;
 };
 
 } // namespace brivello
