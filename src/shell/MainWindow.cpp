@@ -128,9 +128,8 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 bool MainWindow::event(QEvent *event)
 {
-    // Loads change rows many times a second, and a frame repaints the section whole (its
-    // rounded clip renders it through a pixmap): at 30 frames instead of 60 the painting leaves
-    // the main thread to the loads. The deferred frame comes back as a new update request. Real
+    // Loads change rows many times a second: at 30 frames instead of 60 the painting leaves the
+    // main thread to the loads. The deferred frame comes back as a new update request. Real
     // clock, not the scheduler: this paces frames, it delays no behaviour.
     if (event->type() == QEvent::UpdateRequest) {
         if (m_store.metadataLoading().isLoading() && m_lastFrame.isValid() &&
