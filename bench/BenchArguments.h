@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QStringList>
 #include <QUrl>
+#include <algorithm>
 #include <climits>
+#include <optional>
 #include <unistd.h>
 
 namespace brivello::bench {
@@ -27,6 +29,33 @@ inline QStringList fileArguments(int argc, char **argv)
         files << LocalFile::decodeName(LocalFile::cleanPath(argument));
     }
     return files;
+}
+
+// The text of the last "--name=text" among the arguments; none without one.
+inline std::optional<QByteArray> optionText(int argc, char **argv, const QByteArray &name)
+{
+    const QByteArray prefix = name + '=';
+    std::optional<QByteArray> text;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument.startsWith(prefix))
+            text = argument.mid(prefix.size());
+    }
+    return text;
+}
+
+// Whether the bare option "--name" is among the arguments.
+inline bool hasOption(int argc, char **argv, const QByteArray &name)
+{
+    return std::any_of(
+        argv + 1, argv + argc, [&](const char *argument) { return name == argument; });
+}
+
+// The count given as "--name=N", at least `minimum`; `fallback` without one.
+inline int countOption(int argc, char **argv, const QByteArray &name, int fallback, int minimum)
+{
+    const std::optional<QByteArray> text = optionText(argc, argv, name);
+    return text ? std::max(minimum, text->toInt()) : fallback;
 }
 
 // The file address of such a path.

@@ -281,11 +281,7 @@ int main(int argc, char **argv)
     bench::useTemporaryHome(home);
     QCoreApplication app(argc, argv);
     g_folders = bench::fileArguments(argc, argv);
-    for (int i = 1; i < argc; ++i) {
-        const QString argument = QString::fromLocal8Bit(argv[i]);
-        if (argument.startsWith(QLatin1String("--rounds=")))
-            g_rounds = std::max(1, argument.mid(9).toInt());
-    }
+    g_rounds = bench::countOption(argc, argv, "--rounds", g_rounds, 1);
     benchmark::Initialize(&argc, argv);
     QTemporaryDir generated(QDir::tempPath() + QStringLiteral("/bench_duplicates-XXXXXX"));
     if (g_folders.isEmpty()) {

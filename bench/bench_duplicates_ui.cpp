@@ -3,6 +3,7 @@
 // on screen (offscreen platform). Prints the whole search, each phase, and the longest and the
 // 99th-percentile delay before the main thread answers a call posted from another thread.
 //   bench_duplicates_ui [--files=N]      files generated under /tmp and removed afterwards
+#include "BenchArguments.h"
 #include "BenchFiles.h"
 #include "library/LibraryStore.h"
 #include "playback/CaptureAudioSink.h"
@@ -146,11 +147,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     BrivelloApp::configureApplication();
-    for (int i = 1; i < argc; ++i) {
-        const QString argument = QString::fromLocal8Bit(argv[i]);
-        if (argument.startsWith(QLatin1String("--files=")))
-            g_files = std::max(2, argument.mid(8).toInt());
-    }
+    g_files = bench::countOption(argc, argv, "--files", g_files, 2);
     benchmark::Initialize(&argc, argv);
     QTemporaryDir files(QDir::tempPath() + QStringLiteral("/bench_duplicates_ui-XXXXXX"));
     g_folder = files.path();

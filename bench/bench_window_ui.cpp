@@ -10,6 +10,7 @@
 // took and when, in seconds of the monotonic clock (for `perf record -k CLOCK_MONOTONIC`).
 //   bench_window_ui [--files=N] [--tree=DIR] [--trace] [--bad-input [--unreadable=N]
 //                   [--deleted=N] [--dropped=N]]   DIR keeps the generated files between runs
+#include "BenchArguments.h"
 #include "BenchFiles.h"
 #include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
@@ -600,23 +601,14 @@ int main(int argc, char **argv)
     TimedApplication application(argc, argv);
     BrivelloApp::configureApplication();
     std::optional<QTemporaryDir> made;
-    for (int i = 1; i < argc; ++i) {
-        const QString argument = QString::fromLocal8Bit(argv[i]);
-        if (argument.startsWith(QLatin1String("--files=")))
-            g_files = std::max(100, argument.mid(8).toInt());
-        else if (argument.startsWith(QLatin1String("--tree=")))
-            g_tree = argument.mid(7);
-        else if (argument == QLatin1String("--trace"))
-            g_trace = true;
-        else if (argument == QLatin1String("--bad-input"))
-            g_badInput = true;
-        else if (argument.startsWith(QLatin1String("--unreadable=")))
-            g_unreadable = std::max(0, argument.mid(13).toInt());
-        else if (argument.startsWith(QLatin1String("--deleted=")))
-            g_deleted = std::max(0, argument.mid(10).toInt());
-        else if (argument.startsWith(QLatin1String("--dropped=")))
-            g_dropped = std::max(0, argument.mid(10).toInt());
-    }
+    g_files = bench::countOption(argc, argv, "--files", g_files, 100);
+    if (const std::optional<QByteArray> tree = bench::optionText(argc, argv, "--tree"))
+        g_tree = QFile::decodeName(*tree);
+    g_trace = bench::hasOption(argc, argv, "--trace");
+    g_badInput = bench::hasOption(argc, argv, "--bad-input");
+    g_unreadable = bench::countOption(argc, argv, "--unreadable", g_unreadable, 0);
+    g_deleted = bench::countOption(argc, argv, "--deleted", g_deleted, 0);
+    g_dropped = bench::countOption(argc, argv, "--dropped", g_dropped, 0);
     application.setTrace(g_trace);
     if (g_tree.isEmpty()) {
         made.emplace(QDir::tempPath() + QStringLiteral("/bench_window_ui-XXXXXX"));
