@@ -75,19 +75,10 @@ void AudioMetadataLoadQueue::releasePermit()
 
 QCoro::Task<LoadedTrackMetadata> AudioMetadataLoadQueue::load(QUrl url, AudioTags fallbackTags)
 {
-    co_await acquirePermit();
-    const Reader reader = m_reader;
-    LoadedTrackMetadata result;
-    // Whatever the reading does, the permit goes back: a lost one would stall every later load.
-    try {
-        // A named future: GCC 12 mishandles temporaries inside co_await expressions.
-        QFuture<LoadedTrackMetadata> reading = QtConcurrent::run(reader, url, fallbackTags);
-        result = co_await reading;
-    } catch (...) {
-        result = fallbackResult(url, fallbackTags);
-    }
-    releasePermit();
-    co_return result;
+    // A named task: GCC 12 mishandles temporaries inside co_await expressions.
+    QCoro::Task<QList<LoadedTrackMetadata>> reading = load(QList<Request>{{url, fallbackTags}});
+    QList<LoadedTrackMetadata> results = co_await reading;
+    co_return results.front();
 }
 
 QCoro::Task<QList<LoadedTrackMetadata>>

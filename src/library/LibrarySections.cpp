@@ -2,9 +2,9 @@
 
 #include "library/LibraryStore.h"
 #include "library/NaturalOrder.h"
+#include "library/SharedValues.h"
 
 #include <algorithm>
-#include <numeric>
 #include <vector>
 
 namespace brivello {
@@ -18,13 +18,6 @@ QString folderPath(const QUrl &url)
     if (slash <= 0)
         return slash == 0 ? QStringLiteral("/") : QString();
     return path.left(slash);
-}
-
-// Addresses copied from one another share their data: comparing that first keeps the check
-// of 20,000 members cheap.
-bool sameURL(const QUrl &a, const QUrl &b)
-{
-    return const_cast<QUrl &>(a).data_ptr() == const_cast<QUrl &>(b).data_ptr() || a == b;
 }
 
 QString idText(const QUuid &id)
@@ -65,7 +58,7 @@ sortedPlaylistKeys(const QList<Track> &tracks, const QList<qsizetype> &members, 
     for (qsizetype i = from; i < members.size(); ++i) {
         const Track &track = tracks[members[i]];
         const QString name = track.url.fileName();
-        keys.push_back({track.id, folderKey(track, name), order.sortKey(name)});
+        keys.push_back({track.id, folderKey(track, name), order.sortKey(name), i});
     }
     std::stable_sort(keys.begin(), keys.end(), keyedBefore);
     return keys;
@@ -178,16 +171,25 @@ const QList<qsizetype> &LibrarySections::playlistPositions() const
         return m_cachedPlaylistPositions;
     }
     const QList<qsizetype> members = playlistMembers();
-    QHash<QUuid, qsizetype> byID;
-    byID.reserve(members.size());
-    for (qsizetype index : std::as_const(members))
-        byID.insert(m_store.m_tracks[index].id, index);
     m_cachedPlaylistPositions.clear();
     m_cachedPlaylistPositions.reserve(members.size());
-    for (const QUuid &id : std::as_const(m_cachedPlaylistOrderIDs)) {
-        const auto it = byID.constFind(id);
-        if (it != byID.constEnd())
-            m_cachedPlaylistPositions.append(*it);
+    // Each key knows its member's place among `members`: no lookup by id.
+    for (const PlaylistOrderKey &key : m_cachedPlaylistOrderKeys) {
+        if (key.member >= members.size() || m_store.m_tracks[members[key.member]].id != key.id)
+            break;
+        m_cachedPlaylistPositions.append(members[key.member]);
+    }
+    if (m_cachedPlaylistPositions.size() != qsizetype(m_cachedPlaylistOrderKeys.size())) {
+        QHash<QUuid, qsizetype> byID;
+        byID.reserve(members.size());
+        for (qsizetype index : std::as_const(members))
+            byID.insert(m_store.m_tracks[index].id, index);
+        m_cachedPlaylistPositions.clear();
+        for (const QUuid &id : std::as_const(m_cachedPlaylistOrderIDs)) {
+            const auto it = byID.constFind(id);
+            if (it != byID.constEnd())
+                m_cachedPlaylistPositions.append(*it);
+        }
     }
     m_cachedPlaylistPositionsRevision = m_store.m_tracksRevision;
     m_cachedPlaylistPositionsMembershipRevision = m_store.m_tracksMembershipRevision;

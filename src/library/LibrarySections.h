@@ -58,12 +58,14 @@ public:
     // Folder path, then file name, natural order (case-insensitive, digits by value).
     static bool playlistFolderOrder(const Track &a, const Track &b);
 
-    // A playlist member's place in the order: its folder's and file name's collation keys.
+    // A playlist member's place in the order: its folder's and file name's collation keys, and
+    // where it stands among the members in library order (which an appending change keeps).
     struct PlaylistOrderKey
     {
         QUuid id;
         QCollatorSortKey folder;
         QCollatorSortKey name;
+        qsizetype member = 0;
     };
 
 private:

@@ -80,7 +80,6 @@ struct MetadataLoading::Feed
 {
     MetadataDestination destination = MetadataDestination::library;
     QList<MetadataLoadEntry> entries;
-    bool started = false; // the load operation began with the first tracks fed
     bool closed = false;
     std::coroutine_handle<> waiter; // the reading, waiting for more
 };
@@ -131,7 +130,7 @@ void MetadataLoading::feed(const std::shared_ptr<Feed> &feed, const QList<Track>
 {
     if (!feed || feed->closed || tracks.isEmpty())
         return;
-    const bool first = !feed->started;
+    const bool first = feed->entries.isEmpty();
     startFeed(*feed, tracks);
     if (first)
         runMetadataLoads(feed);
@@ -146,24 +145,25 @@ void MetadataLoading::closeFeed(const std::shared_ptr<Feed> &feed)
     feed->closed = true;
     m_openFeeds.removeOne(feed);
     // As when all the tracks are scheduled at once: the load's end requests the save.
-    if (feed->started)
+    if (!feed->entries.isEmpty())
         m_store.session().cancelPendingSave();
     wake(*feed);
 }
 
 void MetadataLoading::startFeed(Feed &feed, const QList<Track> &tracks)
 {
+    // The load operation begins with the first tracks fed.
+    const bool first = feed.entries.isEmpty();
     // Later chunks grow the list geometrically: an exact reserve would copy it every time.
-    if (feed.entries.isEmpty())
+    if (first)
         feed.entries.reserve(tracks.size());
     for (const Track &track : tracks) {
         feed.entries.append({track.id, track.url, track.tags});
         if (feed.destination == MetadataDestination::library)
             m_ledger.addDue(track.url);
     }
-    if (!feed.started)
+    if (first)
         m_ledger.beginOperation();
-    feed.started = true;
 }
 
 QCoro::Task<> MetadataLoading::runMetadataLoads(std::shared_ptr<Feed> feed)
@@ -261,7 +261,7 @@ void MetadataLoading::applyAsBatch(const std::function<void()> &apply)
 void MetadataLoading::applyMetadataBatch(const QList<PendingMetadataResult> &batch,
                                          MetadataDestination destination)
 {
-    m_isApplyingBatch = true;
+    const QScopedValueRollback applying(m_isApplyingBatch, true);
     // Taken out of the store, not copied: writing into a shared list would copy every track
     // of the library for each batch. The store gets it back in one assignment below.
     QList<Track> &source = destination == MetadataDestination::library ? m_store.m_tracks
@@ -330,7 +330,6 @@ void MetadataLoading::applyMetadataBatch(const QList<PendingMetadataResult> &bat
         m_store.setDuplicateTracks(std::move(list));
         break;
     }
-    m_isApplyingBatch = false;
 }
 
 QCoro::Task<> MetadataLoading::libraryLoadsSettled(QUrl url)

@@ -3,24 +3,13 @@
 #include "PlaylistModel.h"
 #include "library/LibrarySections.h"
 #include "library/LibraryStore.h"
+#include "library/SharedValues.h"
 
 #include <algorithm>
 
 namespace brivello {
 
 namespace {
-
-// Unchanged values still share their data with the copy shown; comparing that first keeps a
-// pass over 20,000 rows cheap.
-bool sameText(const QString &a, const QString &b)
-{
-    return a.size() == b.size() && (a.constData() == b.constData() || a == b);
-}
-
-bool sameURL(const QUrl &a, const QUrl &b)
-{
-    return const_cast<QUrl &>(a).data_ptr() == const_cast<QUrl &>(b).data_ptr() || a == b;
-}
 
 // The fields a row shows; other changes of a track (bit rate, format, covers membership)
 // leave the row alone.
