@@ -214,10 +214,10 @@ void PlayerBarPresenter::refreshShownTrack()
         startWaveformLoad();
         emit waveformAreaChanged();
     }
-    std::pair<QStringList, qint64> look{{playIcon()}, 0};
+    // The play icon is not part of it: the playing state emits changed() of its own.
+    std::pair<QStringList, qint64> look{{}, 0};
     if (shown) {
-        look = {{playIcon(),
-                 shown->id.toString(),
+        look = {{shown->id.toString(),
                  shown->tags.title,
                  shown->tags.artist,
                  shown->url.toString(),

@@ -3,9 +3,9 @@
 #include "BrivelloSymbols.h"
 #include "ShellEvents.h"
 
-#include <QCache>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 #include <cmath>
 
 namespace brivello {
@@ -24,15 +24,6 @@ void Artwork::setImage(const QImage &image)
 }
 
 namespace {
-
-// The thumbnails as drawn, by image, size and look: lists repaint their rows every frame, and
-// clipping the rounded corners again costs more than the copy (a clip of many spans also goes
-// through the raster engine's thread pool).
-QCache<QString, QPixmap> &thumbnails()
-{
-    static QCache<QString, QPixmap> cache(16 * 1024 * 1024);
-    return cache;
-}
 
 bool isWhole(qreal value)
 {
@@ -55,24 +46,25 @@ void Artwork::paint(QPainter &painter, const QRectF &square, const QImage &image
         return;
     }
     const ColorScheme scheme = ShellEvents::instance().scheme();
-    const QString key = QStringLiteral("%1 %2x%3 %4 %5")
+    // The thumbnails as drawn, by image, size and look: lists repaint their rows every frame,
+    // and clipping the rounded corners again costs more than the copy (a clip of many spans
+    // also goes through the raster engine's thread pool). QPixmapCache, not a static: pixmaps
+    // must go before the application object does.
+    const QString key = QStringLiteral("brivello-artwork|%1|%2x%3|%4|%5")
                             .arg(image.cacheKey())
                             .arg(pixels.width())
                             .arg(pixels.height())
                             .arg(ratio)
                             .arg(int(scheme));
     QPixmap thumbnail;
-    if (const QPixmap *known = thumbnails().object(key)) {
-        thumbnail = *known;
-    } else {
+    if (!QPixmapCache::find(key, &thumbnail)) {
         thumbnail = QPixmap(pixels.toSize());
         thumbnail.setDevicePixelRatio(ratio);
         thumbnail.fill(Qt::transparent);
         QPainter made(&thumbnail);
         paintDirectly(made, QRectF(QPointF(), square.size()), image);
         made.end();
-        thumbnails().insert(
-            key, new QPixmap(thumbnail), thumbnail.width() * thumbnail.height() * 4);
+        QPixmapCache::insert(key, thumbnail);
     }
     painter.drawPixmap(square.topLeft(), thumbnail);
 }

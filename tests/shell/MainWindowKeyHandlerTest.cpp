@@ -197,6 +197,14 @@ TEST_F(MainWindowKeyHandlerTest, CtrlASelectsTheVisibleListOrTheSectionsOwn)
     EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
     EXPECT_TRUE(store().selectedIDs().isEmpty());
     EXPECT_EQ(store().selectedID(), std::nullopt);
+
+    // With the grouped files among the search's: exactly those, still no card marked.
+    store().setDuplicateTracks({store().tracks().at(2), store().tracks().at(3)});
+    select({ids[1]});
+    EXPECT_TRUE(press(Qt::Key_A, Qt::ControlModifier));
+    EXPECT_EQ(store().selectedIDs(), (QSet<QUuid>{ids[2], ids[3]}));
+    EXPECT_EQ(store().selectedID(), ids[2]);
+    EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
 }
 
 TEST_F(MainWindowKeyHandlerTest, FavouriteRemoveAndTrashActOnTheSelectionAndUndo)
