@@ -12,21 +12,26 @@
 
 namespace brivello::bench {
 
-// The file paths among a benchmark program's arguments (everything not starting with "-"),
-// made absolute against the working folder, in LocalFile's text form: a name that is not UTF-8
-// (CP1251 from an old Windows disk) keeps its bytes.
+// A path given on the command line, made absolute against the working folder, in LocalFile's
+// text form: a name that is not UTF-8 (CP1251 from an old Windows disk) keeps its bytes.
+inline QString pathArgument(QByteArray argument)
+{
+    if (!argument.startsWith('/')) {
+        char buffer[PATH_MAX];
+        const QByteArray workingFolder = ::getcwd(buffer, sizeof buffer) ? buffer : "/";
+        argument = workingFolder + '/' + argument;
+    }
+    return LocalFile::decodeName(LocalFile::cleanPath(argument));
+}
+
+// The file paths among a benchmark program's arguments: everything not starting with "-".
 inline QStringList fileArguments(int argc, char **argv)
 {
-    char buffer[PATH_MAX];
-    const QByteArray workingFolder = ::getcwd(buffer, sizeof buffer) ? buffer : "/";
     QStringList files;
     for (int i = 1; i < argc; ++i) {
-        QByteArray argument(argv[i]);
-        if (argument.startsWith('-'))
-            continue;
-        if (!argument.startsWith('/'))
-            argument = workingFolder + '/' + argument;
-        files << LocalFile::decodeName(LocalFile::cleanPath(argument));
+        const QByteArray argument(argv[i]);
+        if (!argument.startsWith('-'))
+            files << pathArgument(argument);
     }
     return files;
 }

@@ -379,7 +379,7 @@ void importPhase(const QStringList &files)
     double rowsAt = -1;
     QList<QUrl> roots;
     for (const QString &entry : QDir(g_tree).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        roots << QUrl::fromLocalFile(g_tree + QLatin1Char('/') + entry);
+        roots << bench::fileURL(g_tree + QLatin1Char('/') + entry);
     store.importer().importURLs(roots, {});
     std::vector<Figures> wheels, downs;
     bool wheelNext = true;
@@ -415,7 +415,7 @@ void importPhase(const QStringList &files)
     for (const Track &track : store.tracks())
         duplicates.append(Track::make(track.url));
     store.setDuplicateTracks(duplicates);
-    setDuplicateSearchRoots(store, {QUrl::fromLocalFile(g_tree)});
+    setDuplicateSearchRoots(store, {bench::fileURL(g_tree)});
     // The search the window's duplicates section runs: made with the section's workspace,
     // which the window builds only when the section is first shown.
     DuplicateWorkspace::of(store);
@@ -524,7 +524,7 @@ void badInputPhase(const QStringList &files)
     const qsizetype before = store.tracks().size();
     const qsizetype expected = before + unreadable.size() + doomed.size() + dropped.size();
     const double start = now();
-    store.importer().importURLs({QUrl::fromLocalFile(root + QStringLiteral("/import"))}, {});
+    store.importer().importURLs({bench::fileURL(root + QStringLiteral("/import"))}, {});
     bool droppedYet = false;
     bool deletedYet = false;
     std::vector<Figures> wheels, downs;
@@ -545,7 +545,7 @@ void badInputPhase(const QStringList &files)
             QList<QUrl> folders;
             for (const QString &entry :
                  QDir(root + QStringLiteral("/drop")).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-                folders << QUrl::fromLocalFile(root + QStringLiteral("/drop/") + entry);
+                folders << bench::fileURL(root + QStringLiteral("/drop/") + entry);
             store.importer().importURLs(folders, {});
             droppedYet = true;
         }
@@ -603,7 +603,7 @@ int main(int argc, char **argv)
     std::optional<QTemporaryDir> made;
     g_files = bench::countOption(argc, argv, "--files", g_files, 100);
     if (const std::optional<QByteArray> tree = bench::optionText(argc, argv, "--tree"))
-        g_tree = QFile::decodeName(*tree);
+        g_tree = bench::pathArgument(*tree);
     g_trace = bench::hasOption(argc, argv, "--trace");
     g_badInput = bench::hasOption(argc, argv, "--bad-input");
     g_unreadable = bench::countOption(argc, argv, "--unreadable", g_unreadable, 0);

@@ -84,16 +84,6 @@ private:
     int m_fd = -1;
 };
 
-void syncFolder(const QString &folder)
-{
-    const int fd =
-        ::open(LocalFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 struct Placed
 {
     QUrl url;
@@ -109,8 +99,6 @@ Placed putInPlace(HeldTemporaryFile &output, const QUrl &source, QUrl destinatio
         return {destination, errno};
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         const int error = output.renameTo(LocalFile::path(destination), false);
-        if (error == 0)
-            syncFolder(QFileInfo(LocalFile::path(destination)).absolutePath());
         if (error != EEXIST)
             return {destination, error};
         destination = MP3ConversionService::uniqueDestination(source);

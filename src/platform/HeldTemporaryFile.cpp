@@ -4,6 +4,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutex>
 #include <QSet>
 #include <QUuid>
@@ -201,8 +202,16 @@ int HeldTemporaryFile::renameTo(const QString &target, bool replace)
         else
             result = ::rename(m_nativePath.constData(), native.constData()) == 0 ? 0 : errno;
     }
-    if (result == 0)
+    if (result == 0) {
         close();
+        const int folder =
+            ::open(LocalFile::encodeName(QFileInfo(target).absolutePath()).constData(),
+                   O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            ::fsync(folder);
+            ::close(folder);
+        }
+    }
     return result;
 }
 

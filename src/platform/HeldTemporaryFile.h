@@ -32,7 +32,8 @@ public:
     bool isStillNamed() const;
 
     // Puts the file in place, the lock held until the rename is done; afterwards it is no
-    // longer ours. `replace` false never overwrites: EEXIST when the name is taken. 0 or errno.
+    // longer ours, and its folder is synced so the new name survives a crash. `replace` false
+    // never overwrites: EEXIST when the name is taken. 0 or errno.
     int renameTo(const QString &target, bool replace);
     // Removes the file now (also done by the destructor unless renamed).
     void discard() noexcept;

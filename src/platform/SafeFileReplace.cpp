@@ -100,7 +100,6 @@ SafeFileReplace::SafeFileReplace(const QString &targetPath, const QString &tempE
     m_temp = std::make_unique<HeldTemporaryFile>(folder, tempExtension);
     if (!m_temp->isOpen())
         throw Error(failureFor(m_temp->error()), m_temp->error(), folder);
-    m_fd = m_temp->descriptor();
 }
 
 SafeFileReplace::~SafeFileReplace() = default;
@@ -113,7 +112,6 @@ const QString &SafeFileReplace::tempPath() const
 void SafeFileReplace::discard() noexcept
 {
     m_temp->discard();
-    m_fd = -1;
 }
 
 void SafeFileReplace::fail(int errnoValue, const QString &path)
@@ -125,7 +123,7 @@ void SafeFileReplace::fail(int errnoValue, const QString &path)
 void SafeFileReplace::write(const char *data, qint64 size)
 {
     while (size > 0) {
-        const ssize_t written = ::write(m_fd, data, static_cast<size_t>(size));
+        const ssize_t written = ::write(m_temp->descriptor(), data, static_cast<size_t>(size));
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -140,8 +138,8 @@ bool SafeFileReplace::copyInKernel(int sourceFd, qint64 &offset, qint64 &length)
 {
     while (length > 0) {
         loff_t from = offset;
-        const ssize_t copied =
-            ::copy_file_range(sourceFd, &from, m_fd, nullptr, static_cast<size_t>(length), 0);
+        const ssize_t copied = ::copy_file_range(
+            sourceFd, &from, m_temp->descriptor(), nullptr, static_cast<size_t>(length), 0);
         if (copied < 0 && errno == EINTR)
             continue;
         if (copied < 0) {
@@ -183,7 +181,7 @@ void SafeFileReplace::copyFrom(int sourceFd, qint64 offset, qint64 length)
 void SafeFileReplace::commit()
 {
     // The descriptor stays open through the rename: it carries the lock that keeps sweeps off.
-    if (::fdatasync(m_fd) != 0 || ::fchmod(m_fd, m_mode) != 0)
+    if (::fdatasync(m_temp->descriptor()) != 0 || ::fchmod(m_temp->descriptor(), m_mode) != 0)
         fail(errno, m_target);
 
     // A file trashed or renamed while we worked must not come back under its old name.
@@ -197,14 +195,6 @@ void SafeFileReplace::commit()
 
     if (const int error = m_temp->renameTo(m_target, true))
         fail(error, m_target);
-    m_fd = -1;
-
-    const int folder = ::open(encoded(QFileInfo(m_target).absolutePath()).constData(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
 }
 
 } // namespace brivello

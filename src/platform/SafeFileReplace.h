@@ -67,7 +67,6 @@ private:
 
     QString m_target;
     std::unique_ptr<HeldTemporaryFile> m_temp;
-    int m_fd = -1;
     dev_t m_device = 0;
     ino_t m_inode = 0;
     mode_t m_mode = 0;

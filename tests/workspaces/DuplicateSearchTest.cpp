@@ -569,8 +569,6 @@ TEST_F(DuplicateSearchTest, TracksRemovedDuringTheSearchArePrunedAtPublish)
     EXPECT_EQ(duplicateGroups(store()).first().trackIDs.size(), 2);
 }
 
-} // namespace
-
 // The metadata phase publishes refreshed records more often than the save debounce; a
 // favourite made meanwhile still reaches the stored snapshot while the phase runs.
 TEST_F(DuplicateSearchTest, AFavouriteMadeDuringTheMetadataPhaseIsSavedWhileItRuns)
@@ -616,3 +614,5 @@ TEST_F(DuplicateSearchTest, AFavouriteMadeDuringTheMetadataPhaseIsSavedWhileItRu
     *allowed = kFiles;
     ASSERT_TRUE(spinUntil([&finished] { return !finished.isEmpty(); }));
 }
+
+} // namespace

@@ -53,7 +53,7 @@ WorkspaceStatusBar::WorkspaceStatusBar(LibraryStore &store,
     connect(&ShellEvents::instance(),
             &ShellEvents::appearanceChanged,
             this,
-            &WorkspaceStatusBar::refresh);
+            qOverload<>(&QWidget::update));
     refresh();
 }
 
@@ -79,13 +79,10 @@ void WorkspaceStatusBar::refresh()
     }
     // Painting reuses this reading: each one walks the section's list while a track plays.
     WorkspaceStatusSummary next = summary();
-    const ColorScheme scheme = ShellEvents::instance().scheme();
     // A metadata batch refreshes the block many times a second without changing what it shows;
     // repainting it would repaint the sidebar's glass and the window's glows under it.
-    const bool sameLook =
-        !changed && m_summary && m_summaryScheme == scheme && looksTheSame(*m_summary, next);
+    const bool sameLook = !changed && m_summary && looksTheSame(*m_summary, next);
     m_summary = std::move(next);
-    m_summaryScheme = scheme;
     setAccessibleName(m_summary->message());
     if (!sameLook)
         update();

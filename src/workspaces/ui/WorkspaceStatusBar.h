@@ -50,8 +50,7 @@ private:
     qreal m_fade = 1;
     QPixmap m_shown;                                 // the content as last drawn
     std::optional<WorkspaceStatusSummary> m_summary; // as of the last refresh
-    ColorScheme m_summaryScheme = ColorScheme::dark;
-    QPixmap m_previous; // the content being faded out
+    QPixmap m_previous;                              // the content being faded out
     std::optional<QUuid> m_transientID;
     bool m_playing = false;
 };
