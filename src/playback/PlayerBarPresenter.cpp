@@ -214,10 +214,10 @@ void PlayerBarPresenter::refreshShownTrack()
         startWaveformLoad();
         emit waveformAreaChanged();
     }
-    // The play icon is not part of it: the playing state emits changed() of its own.
-    std::pair<QStringList, qint64> look{{}, 0};
+    std::pair<QStringList, qint64> look{{playIcon()}, 0};
     if (shown) {
-        look = {{shown->id.toString(),
+        look = {{playIcon(),
+                 shown->id.toString(),
                  shown->tags.title,
                  shown->tags.artist,
                  shown->url.toString(),
