@@ -57,24 +57,13 @@ void OpenPanels::setDialogHookForTesting(DialogHook hook)
     dialogHook() = std::move(hook);
 }
 
-QStringList OpenPanels::nameFilters(const QSet<QString> &audioTypes)
-{
-    QStringList patterns;
-    for (const QString &type : audioTypes)
-        patterns.append(QStringLiteral("*.") + type);
-    patterns.sort();
-    return {BrivelloLocalization::string(QStringLiteral("Аудиофайлы")) + QStringLiteral(" (") +
-                patterns.join(QLatin1Char(' ')) + QLatin1Char(')'),
-            BrivelloLocalization::string(QStringLiteral("Все файлы")) + QStringLiteral(" (*)")};
-}
-
 const QSet<QString> &OpenPanels::audioTypes(LibraryStore::LibraryTab tab)
 {
     return tab == LibraryStore::LibraryTab::converter ? TrackImporter::converterExtensions()
                                                       : TrackImporter::playlistExtensions();
 }
 
-void OpenPanels::open(QWidget *parent, Receiver receiver, const QSet<QString> &audioTypes)
+void OpenPanels::open(QWidget *parent, Receiver receiver)
 {
     if (dialogHook()) {
         if (const auto urls = dialogHook()())
@@ -88,7 +77,8 @@ void OpenPanels::open(QWidget *parent, Receiver receiver, const QSet<QString> &a
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setWindowModality(Qt::NonModal);
     dialog->setWindowTitle(BrivelloLocalization::string(QStringLiteral("Добавить файлы…")));
-    dialog->setNameFilters(nameFilters(audioTypes));
+    // No type filter: any file or folder can be chosen, and the import's extension test
+    // decides what is taken.
     allowFilesAndFolders(dialog);
     QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, receiver](int result) {
         if (result != QDialog::Accepted)
@@ -148,13 +138,10 @@ void OpenPanels::openForSection(LibraryStore &store, LibraryStore::LibraryTab ta
     // The favourites have no add button; their panel is the playlist's.
     const LibraryStore::LibraryTab target =
         tab == LibraryStore::LibraryTab::favorites ? LibraryStore::LibraryTab::playlist : tab;
-    open(
-        parent,
-        [guard, target](const QList<QUrl> &urls) {
-            if (guard)
-                importIntoSection(*guard, target, urls);
-        },
-        audioTypes(target));
+    open(parent, [guard, target](const QList<QUrl> &urls) {
+        if (guard)
+            importIntoSection(*guard, target, urls);
+    });
 }
 
 } // namespace brivello

@@ -18,10 +18,8 @@ class OpenPanels
 public:
     using Receiver = std::function<void(const QList<QUrl> &)>;
 
-    // The panel offers the audio files of `audioTypes` (extensions) first, and all files.
-    static void open(QWidget *parent, Receiver receiver, const QSet<QString> &audioTypes);
-    // "Аудиофайлы (*.mp3 …)" and "Все файлы (*)", looked up.
-    static QStringList nameFilters(const QSet<QString> &audioTypes);
+    // The panel lists every file and folder; the receiver gets the chosen ones.
+    static void open(QWidget *parent, Receiver receiver);
     // The extensions a section's import takes.
     static const QSet<QString> &audioTypes(LibraryStore::LibraryTab tab);
     // The panel of a section: playlist import, covers, converter, analysis, duplicate roots.

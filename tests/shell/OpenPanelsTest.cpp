@@ -6,7 +6,10 @@
 #include "shell/FolderAudioProbe.h"
 #include "support/LibraryStoreFixture.h"
 
+#include <QAbstractItemView>
+#include <QDir>
 #include <QFileDialog>
+#include <QTest>
 #include <QWidget>
 
 namespace brivello {
@@ -34,24 +37,33 @@ protected:
     }
 };
 
-TEST_F(OpenPanelsTest, ThePanelOffersTheSectionsAudioFilesBesideAllFiles)
+TEST_F(OpenPanelsTest, EveryPanelListsAnyFileAndFolder)
 {
-    const QString seven = QStringLiteral("*.aac *.aif *.aiff *.flac *.m4a *.mp3 *.wav");
-    EXPECT_EQ(OpenPanels::nameFilters(OpenPanels::audioTypes(Tab::playlist)),
-              (QStringList{"Аудиофайлы (" + seven + ")", "Все файлы (*)"}));
-    EXPECT_EQ(OpenPanels::nameFilters(OpenPanels::audioTypes(Tab::converter)).first(),
-              "Аудиофайлы (*.aac *.aif *.aiff *.flac *.m4a *.mp3 *.ogg *.wav)");
-    Defaults::standard().set("appLanguage", "en");
-    EXPECT_EQ(OpenPanels::nameFilters(OpenPanels::audioTypes(Tab::covers)),
-              (QStringList{"Audio Files (" + seven + ")", "All Files (*)"}));
-
-    QWidget parent;
-    OpenPanels::openForSection(store(), Tab::analysis, &parent);
-    auto *dialog = parent.findChild<QFileDialog *>();
-    ASSERT_TRUE(dialog);
-    EXPECT_EQ(dialog->nameFilters().size(), 2);
-    EXPECT_EQ(dialog->selectedNameFilter(), "Audio Files (" + seven + ")");
-    dialog->reject();
+    touch("Crate/notes.txt");
+    touch("Crate/Track.mp3");
+    touch("Crate/Mix.ogg");
+    QDir().mkpath(path("Crate/Sub"));
+    for (Tab tab : {Tab::playlist, Tab::covers, Tab::converter, Tab::analysis, Tab::duplicates}) {
+        QWidget parent;
+        OpenPanels::openForSection(store(), tab, &parent);
+        auto *dialog = parent.findChild<QFileDialog *>();
+        ASSERT_TRUE(dialog);
+        dialog->setDirectory(path("Crate"));
+        auto *view = dialog->findChild<QAbstractItemView *>(QStringLiteral("listView"));
+        ASSERT_TRUE(view);
+        const auto listed = [view] {
+            QStringList names;
+            const QModelIndex root = view->rootIndex();
+            for (int row = 0; row < view->model()->rowCount(root); ++row)
+                names << view->model()->index(row, 0, root).data().toString();
+            names.sort();
+            return names;
+        };
+        const QStringList all{"Mix.ogg", "Sub", "Track.mp3", "notes.txt"};
+        EXPECT_TRUE(QTest::qWaitFor([&] { return listed() == all; }, 10000))
+            << listed().join(", ").toStdString();
+        dialog->reject();
+    }
 }
 
 TEST_F(OpenPanelsTest, OnlyFoldersWithoutAudioAtAnyDepthAreReported)
