@@ -76,33 +76,19 @@ void LibraryCleaner::clearTags(const QSet<QUuid> &requested, bool removeBPMAndKe
     if (ids.isEmpty())
         return;
     const QStringList filters = TrackCleaner::titleFilters(m_store.m_settings.titleFiltersRaw());
+    // Library tracks only, like the rename step: ids of other lists are not the cleaner's.
+    QList<Track> tracks = m_store.m_tracks;
     QList<TagWriting::TagWriteItem> writes;
-    QSet<QUrl> written;
-    // The library's tracks and the duplicate finder's own records (files it found outside the
-    // library); a file in both is written once.
-    const auto clean = [&](QList<Track> tracks) -> std::optional<QList<Track>> {
-        bool cleaned = false;
-        for (Track &track : tracks) {
-            if (!ids.contains(track.id))
-                continue;
-            track.tags = TrackCleaner::clearedTags(track, filters, removeBPMAndKey);
-            track.artwork = QImage();
-            cleaned = true;
-            if (!written.contains(track.url)) {
-                written.insert(track.url);
-                writes.append({track.tags, track.url});
-            }
-        }
-        return cleaned ? std::optional(std::move(tracks)) : std::nullopt;
-    };
-    std::optional<QList<Track>> library = clean(m_store.m_tracks);
-    std::optional<QList<Track>> duplicates = clean(m_store.m_duplicateTracks);
+    for (Track &track : tracks) {
+        if (!ids.contains(track.id))
+            continue;
+        track.tags = TrackCleaner::clearedTags(track, filters, removeBPMAndKey);
+        track.artwork = QImage();
+        writes.append({track.tags, track.url});
+    }
     if (writes.isEmpty())
         return;
-    if (library)
-        m_store.setTracks(std::move(*library));
-    if (duplicates)
-        m_store.setDuplicateTracks(std::move(*duplicates));
+    m_store.setTracks(std::move(tracks));
     NotificationCenter::defaultCenter().post(brivelloTrackMetadataDidChange);
     m_store.tagWriting().writeBatch(writes, true);
 }

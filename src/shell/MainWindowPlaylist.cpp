@@ -28,12 +28,11 @@ namespace brivello {
 namespace {
 
 // What the cleaner acts on: the section's own selection. The converter's queue items and the
-// duplicate finder's files are not the store's selection: the library tracks of their files
-// are cleaned, and the duplicate finder's own records of them.
+// duplicate finder's files are not library tracks: the library tracks of their files are
+// cleaned, as the cleaner works on the library alone.
 QSet<QUuid> cleanerTargets(const LibraryStore &store)
 {
     QSet<QUrl> files;
-    QSet<QUuid> targets;
     switch (store.activeTab()) {
     case LibraryStore::LibraryTab::converter: {
         QSet<QUuid> items = store.converterSelectedItemIDs();
@@ -53,12 +52,12 @@ QSet<QUuid> cleanerTargets(const LibraryStore &store)
             if (ids.contains(track.id))
                 files.insert(track.url);
         }
-        targets = ids;
         break;
     }
     default:
         return store.sections().activeSelection();
     }
+    QSet<QUuid> targets;
     for (const Track &track : store.tracks()) {
         if (files.contains(track.url))
             targets.insert(track.id);

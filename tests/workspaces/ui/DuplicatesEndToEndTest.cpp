@@ -234,6 +234,40 @@ TEST_F(DuplicatesEndToEndTest, OnlyMarkedFilesGoToTheTrashWhateverTheSelectionHo
     EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
 }
 
+// The cleaner's hotkey on marked copies cleans the library's track of a file and leaves the
+// finder's own records, and the files only they stand for, as they were.
+TEST_F(DuplicatesEndToEndTest, TheCleanerTouchesOnlyLibraryTracksOfTheMarkedCopies)
+{
+    const QString one = makeAudio(QStringLiteral("tagged/one.flac"),
+                                  1.0,
+                                  {QStringLiteral("-metadata"), QStringLiteral("album=Promo")});
+    const QString two = path(QStringLiteral("tagged/two.flac"));
+    ASSERT_TRUE(QFile::copy(one, two));
+    ASSERT_EQ(importAndWait(urls({one})).size(), 1);
+    DuplicateFinderView *view = showDuplicates();
+    ASSERT_TRUE(view);
+    view->importDroppedURLs({url(QStringLiteral("tagged"))});
+    ASSERT_TRUE(spinUntil([this] { return store().duplicateTracks().size() == 2; }));
+    ASSERT_TRUE(pressFind(*view));
+    ASSERT_EQ(cards().size(), 1);
+    clickToggle(*view, one);
+    clickToggle(*view, two);
+    ASSERT_EQ(store().duplicateSearch().selectedTrackIDs.size(), 2);
+    ASSERT_EQ(tag(two, QStringLiteral("album")), QStringLiteral("Promo"));
+    QList<AudioTags> records;
+    for (const Track &track : store().duplicateTracks())
+        records.append(track.tags);
+
+    pressKey(Qt::Key_B, Qt::ControlModifier);
+    EXPECT_EQ(statusMessage(), QStringLiteral("Очистка применена: 1"));
+    EXPECT_TRUE(waitForTag(one, QStringLiteral("album"), QString()));
+    settle(300);
+    EXPECT_EQ(tag(two, QStringLiteral("album")), QStringLiteral("Promo"));
+    ASSERT_EQ(store().duplicateTracks().size(), records.size());
+    for (qsizetype i = 0; i < records.size(); ++i)
+        EXPECT_EQ(store().duplicateTracks()[i].tags, records[i]) << i;
+}
+
 // A copy that goes away after its size was read is grouped with nothing, and the status line
 // says a file was skipped.
 TEST_F(DuplicatesEndToEndTest, ACopyGoneBeforeItsHashIsLeftOutAndReported)
