@@ -283,10 +283,44 @@ QSet<QUuid> LibrarySections::activeSelection() const
 
 QSet<QUuid> LibrarySections::visibleSelection() const
 {
-    QSet<QUuid> ids = activeSelection();
-    if (!ids.isEmpty())
-        ids.intersect(idSetOf(tracksForSelection(m_store.m_activeTab)));
-    return ids;
+    const QSet<QUuid> ids = activeSelection();
+    if (ids.isEmpty())
+        return ids;
+    // The section's membership test over its list, as tracksForSelection() has it, without
+    // copying the list: the status block counts this on every change of the store.
+    QSet<QUuid> shown;
+    const auto keep = [&ids, &shown](const QList<Track> &list, const auto &isShown) {
+        for (const Track &track : list) {
+            if (ids.contains(track.id) && isShown(track))
+                shown.insert(track.id);
+        }
+    };
+    const auto all = [](const Track &) { return true; };
+    switch (m_store.m_activeTab) {
+    case LibraryTab::playlist:
+        keep(m_store.m_tracks, [](const Track &track) { return track.isInPlaylist; });
+        break;
+    case LibraryTab::favorites: {
+        const FavoriteOrder::Filter filter{m_store.m_favoriteOnlyUntagged,
+                                           m_store.m_favoriteGenreFilter};
+        keep(m_store.m_tracks,
+             [&filter](const Track &track) { return FavoriteOrder::passes(track, filter); });
+        break;
+    }
+    case LibraryTab::covers:
+        keep(m_store.m_tracks, [](const Track &track) { return track.isInCoverWorkspace; });
+        break;
+    case LibraryTab::converter:
+        keep(m_store.m_tracks, all);
+        break;
+    case LibraryTab::analysis:
+        keep(m_store.m_analysisTracks, all);
+        break;
+    case LibraryTab::duplicates:
+        keep(m_store.m_duplicateTracks, all);
+        break;
+    }
+    return shown;
 }
 
 std::optional<Track> LibrarySections::selectedTrack() const

@@ -29,7 +29,8 @@ WorkspaceStatusInputs WorkspaceStatusInputs::read(const LibraryStore &store,
     WorkspaceStatusInputs in;
     in.tab = store.activeTab();
     in.transient = store.workspaceStatus();
-    in.selectionCount = int(store.sections().activeSelection().size());
+    // What the keys act on: the selected tracks the active section shows.
+    in.selectionCount = int(store.sections().visibleSelection().size());
     in.playlistCount = counts.count(LibraryStore::LibraryTab::playlist);
     in.favoriteCount = counts.count(LibraryStore::LibraryTab::favorites);
     in.coverCount = counts.count(LibraryStore::LibraryTab::covers);

@@ -6,6 +6,7 @@
 #include "shell/ActionButton.h"
 #include "shell/SectionToolbar.h"
 #include "support/ui/EndToEndFixture.h"
+#include "workspaces/ui/WorkspaceStatusBar.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -80,6 +81,37 @@ TEST_F(HiddenSelectionEndToEndTest, TheCleanButtonSkipsFavouritesTheFilterHides)
     EXPECT_EQ(statusMessage(), QStringLiteral("Очистка применена: 1"));
     EXPECT_EQ(genreOf(ids[0]), QStringLiteral("House"));
     EXPECT_EQ(genreOf(ids[1]), QString());
+}
+
+// The status block's "Выбрано" counts what the keys would act on: a removal undone from the
+// favourites selects playlist tracks the favourites do not show.
+TEST_F(HiddenSelectionEndToEndTest, TheSelectionCountLeavesOutTracksTheSectionDoesNotShow)
+{
+    const QList<QUuid> ids = importAndWait(urls(makeAudioFiles(QStringLiteral("%1.mp3"), 5, 0.3)));
+    ASSERT_EQ(ids.size(), 5);
+    store().favorites().addToFavorites({ids[0], ids[1], ids[2]});
+    showSection(Tab::playlist);
+    store().setSelectedIDs({ids[3], ids[4]});
+    store().setSelectedID(ids[3]);
+    pressKey(Qt::Key_Delete);
+    ASSERT_EQ(store().sections().playlistTracks().size(), 3);
+    ASSERT_TRUE(clickSectionButton(Tab::favorites));
+    pressKey(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(statusMessage(), QStringLiteral("Восстановлено: 2"));
+    ASSERT_EQ(store().sections().playlistTracks().size(), 5);
+
+    auto *block = window().findChild<WorkspaceStatusBar *>();
+    ASSERT_TRUE(block);
+    store().setWorkspaceStatus(std::nullopt);
+    settle();
+    const WorkspaceStatusSummary::Lines lines = block->summary().sidebarText();
+    EXPECT_EQ(lines.primary, QStringLiteral("Избранное: 3"));
+    EXPECT_FALSE(lines.detail.has_value()) << lines.detail->toStdString();
+
+    ASSERT_TRUE(clickSectionButton(Tab::playlist));
+    store().setSelectedIDs({ids[0], ids[3], ids[4]});
+    settle();
+    EXPECT_EQ(block->summary().sidebarText().detail, QStringLiteral("Выбрано: 3"));
 }
 
 } // namespace brivello

@@ -9,6 +9,7 @@
 #include "workspaces/ui/DuplicateGroupCard.h"
 #include "workspaces/ui/FileRowList.h"
 #include "workspaces/ui/WorkspaceEmptyState.h"
+#include "workspaces/ui/WorkspaceStatusBar.h"
 
 #include <QDir>
 #include <QFile>
@@ -232,6 +233,26 @@ TEST_F(DuplicatesEndToEndTest, OnlyMarkedFilesGoToTheTrashWhateverTheSelectionHo
     EXPECT_TRUE(QFile::exists(m_original));
     EXPECT_TRUE(QFile::exists(library));
     EXPECT_TRUE(store().duplicateSearch().selectedTrackIDs.isEmpty());
+}
+
+// Ctrl+A then "Очистить список": the emptied section counts no selection.
+TEST_F(DuplicatesEndToEndTest, AClearedListShowsNoSelectionCount)
+{
+    DuplicateFinderView *view = search();
+    ASSERT_TRUE(view);
+    auto *block = window().findChild<WorkspaceStatusBar *>();
+    ASSERT_TRUE(block);
+    pressKey(Qt::Key_A, Qt::ControlModifier);
+    ASSERT_FALSE(store().sections().activeSelection().isEmpty());
+
+    QAbstractButton *clear = view->clearButton();
+    clickAt(clear, clear->rect().center());
+    ASSERT_TRUE(spinUntil([this] { return store().duplicateTracks().isEmpty(); }));
+    store().setWorkspaceStatus(std::nullopt);
+    settle();
+    const WorkspaceStatusSummary::Lines lines = block->summary().sidebarText();
+    EXPECT_EQ(lines.primary, QStringLiteral("Дубликаты: не найдены"));
+    EXPECT_FALSE(lines.detail.has_value()) << lines.detail->toStdString();
 }
 
 // The cleaner's hotkey on marked copies cleans the library's track of a file and leaves the
