@@ -218,8 +218,8 @@ void QualityAnalyzerView::analyzeFocusedTrackIfNeeded()
 
 void QualityAnalyzerView::importDroppedFiles(const QList<QUrl> &urls)
 {
-    SectionRowStyle::importEach(
-        urls, [this](const QList<QUrl> &one) { m_store.importer().importForAnalysis(one); });
+    SectionRowStyle::importDropped(
+        urls, [this](const QList<QUrl> &files) { m_store.importer().importForAnalysis(files); });
 }
 
 void QualityAnalyzerView::dragEnterEvent(QDragEnterEvent *event)

@@ -53,7 +53,7 @@ ConverterView::ConverterView(LibraryStore &store,
     m_list = new FileRowList(*this, this);
     m_list->setMargins(8, 4);
     m_list->setSpacing(3);
-    m_list->onBackgroundDrop = [this](const QList<QUrl> &urls) { importEach(urls); };
+    m_list->onBackgroundDrop = [this](const QList<QUrl> &urls) { importDropped(urls); };
     m_list->viewport()->installEventFilter(this);
     m_content->addWidget(m_dropZone);
     m_content->addWidget(m_list);
@@ -235,10 +235,10 @@ void ConverterView::refresh()
     m_list->reload();
 }
 
-void ConverterView::importEach(const QList<QUrl> &urls)
+void ConverterView::importDropped(const QList<QUrl> &urls)
 {
-    SectionRowStyle::importEach(
-        urls, [this](const QList<QUrl> &one) { m_store.importer().importForConversion(one); });
+    SectionRowStyle::importDropped(
+        urls, [this](const QList<QUrl> &files) { m_store.importer().importForConversion(files); });
 }
 
 void ConverterView::dragEnterEvent(QDragEnterEvent *event)
@@ -254,7 +254,7 @@ void ConverterView::dropEvent(QDropEvent *event)
     if (urls.isEmpty())
         return;
     event->acceptProposedAction();
-    importEach(urls);
+    importDropped(urls);
 }
 
 bool ConverterView::isCurrent(const ConversionItem &item) const

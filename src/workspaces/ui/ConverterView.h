@@ -56,7 +56,7 @@ private:
 
     void buildHeader(QWidget *header);
     void observeNotifications();
-    void importEach(const QList<QUrl> &urls);
+    void importDropped(const QList<QUrl> &urls);
     void queueChanged();
     void refresh() override;
     void setSelection(const SectionListRules::Selection &selection);

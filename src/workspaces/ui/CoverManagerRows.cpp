@@ -176,7 +176,7 @@ void CoverManager::importCompleted(const QList<QUuid> &ids)
 
 void CoverManager::handleDroppedURLs(const QList<QUrl> &urls)
 {
-    QPointer<CoverManager> self(this);
+    QList<QUrl> files;
     for (const QUrl &url : urls) {
         if (!url.isLocalFile())
             continue;
@@ -191,11 +191,16 @@ void CoverManager::handleDroppedURLs(const QList<QUrl> &urls)
                 WorkspaceStatus::Tone::warning,
                 3.6);
         }
-        m_store.importer().importForCovers({url}, [self](const QList<QUuid> &ids) {
-            if (self)
-                self->importCompleted(ids);
-        });
+        files.append(url);
     }
+    if (files.isEmpty())
+        return;
+    // One import for the drop: one status with its whole count, and every file selected.
+    QPointer<CoverManager> self(this);
+    m_store.importer().importForCovers(files, [self](const QList<QUuid> &ids) {
+        if (self)
+            self->importCompleted(ids);
+    });
 }
 
 void CoverManager::dragEnterEvent(QDragEnterEvent *event)

@@ -301,8 +301,8 @@ void DuplicateFinderView::revealFocus()
 
 void DuplicateFinderView::importDroppedURLs(const QList<QUrl> &urls)
 {
-    SectionRowStyle::importEach(urls, [this](const QList<QUrl> &one) {
-        m_store.importer().importDuplicateSearchURLs(one);
+    SectionRowStyle::importDropped(urls, [this](const QList<QUrl> &files) {
+        m_store.importer().importDuplicateSearchURLs(files);
     });
 }
 

@@ -119,13 +119,16 @@ void SectionRowStyle::refreshOnPlayerAndLook(QObject *view,
     QObject::connect(&ShellEvents::instance(), &ShellEvents::appearanceChanged, view, refresh);
 }
 
-void SectionRowStyle::importEach(const QList<QUrl> &urls,
-                                 const std::function<void(const QList<QUrl> &)> &import)
+void SectionRowStyle::importDropped(const QList<QUrl> &urls,
+                                    const std::function<void(const QList<QUrl> &)> &import)
 {
+    QList<QUrl> files;
     for (const QUrl &url : urls) {
         if (url.isLocalFile())
-            import({url});
+            files.append(url);
     }
+    if (!files.isEmpty())
+        import(files);
 }
 
 void SectionRowStyle::paintPlayingOverlay(

@@ -48,9 +48,9 @@ public:
     static void refreshOnPlayerAndLook(QObject *view,
                                        AudioPlayer &player,
                                        const std::function<void()> &refresh);
-    // One call per dropped item, each with a one-element list.
-    static void importEach(const QList<QUrl> &urls,
-                           const std::function<void(const QList<QUrl> &)> &import);
+    // One import for the whole drop's local files, so its status counts the whole drop.
+    static void importDropped(const QList<QUrl> &urls,
+                              const std::function<void(const QList<QUrl> &)> &import);
     // The play or pause mark over a thumbnail of the current row.
     static void paintPlayingOverlay(
         QPainter &painter, const QRectF &square, qreal radius, bool playing, qreal symbolSize);
