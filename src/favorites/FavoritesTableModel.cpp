@@ -170,6 +170,13 @@ QVariant FavoritesTableModel::data(const QModelIndex &index, int role) const
                                                     : QStringLiteral("Текущий трек на паузе"));
         }
         return Columns::isEditable(column) ? cellText(track, column) : QVariant();
+    case Qt::AccessibleTextRole:
+        // The heart and the pause symbol are painted, so their names come from here.
+        if (column == Columns::kFavorite)
+            return BrivelloLocalization::string(QStringLiteral("Убрать из избранного"));
+        if (column == Columns::kPlaying && playbackState(track.id) == PlaybackState::paused)
+            return BrivelloLocalization::string(QStringLiteral("На паузе"));
+        return {};
     case Qt::TextAlignmentRole:
         if (Columns::isPinned(column))
             return int(Qt::AlignCenter);

@@ -1,6 +1,7 @@
 #include "SettingsInputFrame.h"
 
 #include "SettingsLook.h"
+#include "shell/MotionValue.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -11,6 +12,7 @@ namespace brivello {
 SettingsInputFrame::SettingsInputFrame(QWidget *input, int paddingX, int paddingY, QWidget *parent)
     : QWidget(parent)
     , m_input(input)
+    , m_focusMotion(new MotionValue(this, BrivelloTheme::kMotionFeedbackMs))
 {
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(paddingX, paddingY, paddingX, paddingY);
@@ -23,21 +25,38 @@ bool SettingsInputFrame::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_input &&
         (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
         m_focused = event->type() == QEvent::FocusIn;
-        update();
+        m_focusMotion->setTarget(m_focused);
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void SettingsInputFrame::paintEvent(QPaintEvent *)
+QColor SettingsInputFrame::fillColor() const
 {
     const ColorScheme scheme = SettingsLook::scheme();
-    const bool light = BrivelloTheme::isLight(scheme);
+    return m_focusMotion->blend(BrivelloTheme::inputFill(scheme, false),
+                                BrivelloTheme::inputFill(scheme, true));
+}
+
+QColor SettingsInputFrame::outlineColor() const
+{
+    const bool light = BrivelloTheme::isLight(SettingsLook::scheme());
+    const qreal focused = light ? 0.38 : 0.48;
+    const qreal opacity = 0.16 + (focused - 0.16) * m_focusMotion->value();
+    return light ? blackA(opacity) : whiteA(opacity);
+}
+
+qreal SettingsInputFrame::outlineWidth() const
+{
+    return 1 + 0.5 * m_focusMotion->value();
+}
+
+void SettingsInputFrame::paintEvent(QPaintEvent *)
+{
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF shape = QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75);
-    painter.setBrush(BrivelloTheme::inputFill(scheme, m_focused));
-    const qreal opacity = m_focused ? (light ? 0.38 : 0.48) : 0.16;
-    painter.setPen(QPen(light ? blackA(opacity) : whiteA(opacity), m_focused ? 1.5 : 1));
+    painter.setBrush(fillColor());
+    painter.setPen(QPen(outlineColor(), outlineWidth()));
     painter.drawRoundedRect(shape, 8, 8);
 }
 

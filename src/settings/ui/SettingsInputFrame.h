@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QColor>
 #include <QWidget>
 
 namespace brivello {
 
-// The rounded look of the sheet's text inputs: its fill and outline follow whether the
-// input inside holds the keyboard focus. Main thread.
+class MotionValue;
+
+// The rounded look of the sheet's text inputs: its fill, outline and line width ease between
+// the resting and the focused look as the input inside gains or loses the keyboard focus.
+// Main thread.
 class SettingsInputFrame : public QWidget
 {
     Q_OBJECT
@@ -14,6 +18,12 @@ public:
 
     QWidget *input() const { return m_input; }
     bool isFocused() const { return m_focused; }
+    MotionValue *focusMotion() const { return m_focusMotion; }
+
+    // The look as drawn now, part of the way through a change of focus.
+    QColor fillColor() const;
+    QColor outlineColor() const;
+    qreal outlineWidth() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -21,6 +31,7 @@ protected:
 
 private:
     QWidget *m_input;
+    MotionValue *m_focusMotion;
     bool m_focused = false;
 };
 

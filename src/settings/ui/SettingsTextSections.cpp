@@ -1,4 +1,5 @@
 // The genre and cleaner sections of the settings sheet.
+#include "SettingsGenreEditor.h"
 #include "SettingsInputFrame.h"
 #include "SettingsLook.h"
 #include "SettingsSections.h"
@@ -60,7 +61,7 @@ QWidget *SettingsSections::genres(LibraryStore &library)
     QWidget *widget = page(12);
     auto *column = static_cast<QVBoxLayout *>(widget->layout());
     column->addWidget(headline(QStringLiteral("Библиотека жанров"), widget));
-    auto *editor = new QPlainTextEdit(widget);
+    auto *editor = new SettingsGenreEditor(widget);
     editor->setFrameShape(QFrame::NoFrame);
     QFont mono = BrivelloTheme::font(TextStyle::body);
     mono.setFamily(QStringLiteral("monospace"));

@@ -19,6 +19,7 @@
 #include "support/TestAudioFiles.h"
 #include "support/ui/EndToEndFixture.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFileDialog>
@@ -491,6 +492,48 @@ TEST_F(FavoritesTableEndToEndTest, RowMenuCoverGoesToTheTracksItOpenedForAfterAR
     EXPECT_FALSE(hasPicture(ids.last())) << "the cover went to the file now at its row";
     ASSERT_TRUE(hasPicture(ids.first())) << "the clicked track got no cover";
     EXPECT_EQ(embeddedPicture(file(ids.first())), picture);
+}
+
+// The heart and the pause symbol are painted by the delegate: a screen reader hears their
+// names through the table's accessible cells, in the language of the moment.
+TEST_F(FavoritesTableEndToEndTest, PauseSymbolAndHeartAreNamedToScreenReadersInEitherLanguage)
+{
+    const QList<QUuid> ids = importAndWait(urls({makeAudio(QStringLiteral("music/a.flac"), 2.0),
+                                                 makeAudio(QStringLiteral("music/b.flac"), 2.0)}));
+    ASSERT_EQ(ids.size(), 2);
+    store().favorites().toggleFavorites(QSet<QUuid>(ids.cbegin(), ids.cend()), nullptr);
+    player().play(*track(ids[1]));
+    ASSERT_TRUE(spinUntil([this] { return player().isPlaying(); }));
+    player().toggle();
+    ASSERT_TRUE(spinUntil([this] { return !player().isPlaying(); }));
+    ASSERT_EQ(player().currentID(), ids[1]);
+    showSection(Tab::favorites);
+    ASSERT_TRUE(spinUntil([&] { return model().rowCount() == 2; }));
+    settle();
+    const int paused = model().rowOf(ids[1]);
+    const int other = model().rowOf(ids[0]);
+
+    QAccessibleInterface *view = QAccessible::queryAccessibleInterface(&table());
+    ASSERT_TRUE(view && view->tableInterface());
+    const auto name = [&](int row, const QString &column) {
+        QAccessibleInterface *cell =
+            view->tableInterface()->cellAt(row, FavoritesTableModel::columnOf(column));
+        return cell ? cell->text(QAccessible::Name) : QStringLiteral("<no cell>");
+    };
+    EXPECT_EQ(name(paused, "playing"), QStringLiteral("На паузе"));
+    EXPECT_EQ(name(other, "playing"), QString()) << "only the current track's cell shows a symbol";
+    EXPECT_EQ(name(paused, "favorite"), QStringLiteral("Убрать из избранного"));
+    EXPECT_EQ(name(other, "favorite"), QStringLiteral("Убрать из избранного"));
+
+    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    settle();
+    EXPECT_EQ(name(paused, "playing"), QStringLiteral("Paused"));
+    EXPECT_EQ(name(other, "favorite"), QStringLiteral("Remove from favourites"));
+
+    // Playing again, the cell shows the pulsing dot, which the pause name no longer describes.
+    player().toggle();
+    ASSERT_TRUE(spinUntil([this] { return player().isPlaying(); }));
+    EXPECT_EQ(name(paused, "playing"), QString());
 }
 
 } // namespace brivello

@@ -8,10 +8,14 @@
 #include "platform/NotificationNames.h"
 #include "settings/UpdateManager.h"
 #include "settings/ui/HotkeyRecorderView.h"
+#include "settings/ui/SettingsGenreEditor.h"
+#include "settings/ui/SettingsInputFrame.h"
 #include "settings/ui/SettingsSections.h"
 #include "settings/ui/SettingsSidebarEntry.h"
 #include "settings/ui/UpdateBanner.h"
 #include "shell/ActionButton.h"
+#include "shell/MotionValue.h"
+#include "shell/ShellEvents.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,6 +26,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTest>
+#include <QVariantAnimation>
 #include <cmath>
 
 namespace brivello {
@@ -286,6 +291,82 @@ TEST_F(SettingsSheetTest, EachSectionIsDrawn)
     SettingsSheet &sheet = *m_sheet;
     m_updates.setState(UpdateManager::State::checking);
     EXPECT_FALSE(sheet.banner()->isVisible());
+}
+
+TEST_F(SettingsSheetTest, FocusEasesTheInputLookOverAndBackUnlessMotionIsReduced)
+{
+    ShellEvents::instance().setReduceMotion(false);
+    SettingsSheet &sheet = open();
+    sheet.selectSettingsSection(Section::cleaner);
+    QCoreApplication::processEvents(); // the new page shows
+    const QList<SettingsInputFrame *> frames = sheet.page()->findChildren<SettingsInputFrame *>();
+    ASSERT_EQ(frames.size(), 2);
+    SettingsInputFrame *first = frames[0];
+    const ColorScheme scheme = ShellEvents::instance().scheme();
+    const QColor resting = BrivelloTheme::inputFill(scheme, false);
+    const QColor focused = BrivelloTheme::inputFill(scheme, true);
+    EXPECT_EQ(first->outlineWidth(), 1);
+    EXPECT_EQ(first->fillColor(), resting);
+    EXPECT_NEAR(first->outlineColor().alphaF(), 0.16, 0.01);
+
+    first->input()->setFocus();
+    MotionValue *motion = first->focusMotion();
+    ASSERT_TRUE(motion->isRunning());
+    EXPECT_EQ(motion->duration(), BrivelloTheme::kMotionFeedbackMs);
+    EXPECT_EQ(motion->easing(), QEasingCurve::OutCubic);
+    // Halfway through, the look stands between its two ends.
+    auto *animation = motion->findChild<QVariantAnimation *>();
+    ASSERT_TRUE(animation);
+    animation->setCurrentTime(BrivelloTheme::kMotionFeedbackMs / 2);
+    EXPECT_GT(first->outlineWidth(), 1);
+    EXPECT_LT(first->outlineWidth(), 1.5);
+    EXPECT_GT(first->fillColor().alphaF(), resting.alphaF());
+    EXPECT_LT(first->fillColor().alphaF(), focused.alphaF());
+    motion->finish();
+    EXPECT_EQ(first->outlineWidth(), 1.5);
+    EXPECT_EQ(first->fillColor(), focused);
+    EXPECT_NEAR(first->outlineColor().alphaF(), 0.48, 0.01);
+
+    // The look moves with the focus: out of the first field, into the second.
+    frames[1]->input()->setFocus();
+    EXPECT_TRUE(first->focusMotion()->isRunning());
+    EXPECT_TRUE(frames[1]->focusMotion()->isRunning());
+    first->focusMotion()->finish();
+    EXPECT_EQ(first->outlineWidth(), 1);
+
+    ShellEvents::instance().setReduceMotion(true);
+    first->input()->setFocus();
+    EXPECT_FALSE(first->focusMotion()->isRunning());
+    EXPECT_EQ(first->outlineWidth(), 1.5);
+    EXPECT_EQ(first->fillColor(), focused);
+    EXPECT_EQ(frames[1]->outlineWidth(), 1) << "the other field's look jumps back too";
+    ShellEvents::instance().setReduceMotion(std::nullopt);
+}
+
+TEST_F(SettingsSheetTest, GenreEditorCaretAndSelectionAreBlackInLightAndWhiteInDark)
+{
+    SettingsSheet &sheet = open();
+    for (const QString &appearance : {QStringLiteral("light"), QStringLiteral("dark")}) {
+        setAppearance(appearance); // the open sheet follows
+        QCoreApplication::processEvents();
+        sheet.selectSettingsSection(Section::genres);
+        QCoreApplication::processEvents();
+        auto *editor = find<SettingsGenreEditor>();
+        ASSERT_TRUE(editor);
+        const QColor tint = appearance == "light" ? QColor(Qt::black) : QColor(Qt::white);
+        EXPECT_EQ(editor->palette().color(QPalette::Highlight).rgb(), tint.rgb())
+            << appearance.toStdString();
+        EXPECT_EQ(editor->palette().color(QPalette::HighlightedText),
+                  BrivelloTheme::palette(ShellEvents::instance().scheme()).color(QPalette::Text));
+
+        editor->setPlainText(QStringLiteral("House\n"));
+        editor->setFocus();
+        QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier); // onto the empty last line
+        const QRect caret = editor->cursorRect();
+        const QImage image = editor->viewport()->grab().toImage();
+        EXPECT_EQ(image.pixelColor(caret.left(), caret.center().y()).rgb(), tint.rgb())
+            << appearance.toStdString();
+    }
 }
 
 } // namespace
