@@ -101,17 +101,32 @@ TEST_F(ConverterAftermathEndToEndTest, AConversionClearsWhatAKilledOneLeftInTheF
 }
 
 // The failure lines of the converter's own messages follow a language switch made after the
-// failure, and so do their tooltips.
+// failure, and so do their tooltips: one row failed in Russian, the other in English.
 TEST_F(ConverterAftermathEndToEndTest, AFailedRowSpeaksTheLanguageChosenAfterTheFailure)
 {
-    // First no ffmpeg anywhere, then one that fails without a word.
+    const QString noFFmpegRu = QStringLiteral(
+        "Для конвертации в MP3 нужен FFmpeg. Установите его командой: sudo apt install ffmpeg");
+    const QString noFFmpegEn = QStringLiteral(
+        "Converting to MP3 requires FFmpeg. Install it with: sudo apt install ffmpeg");
+    const QString silentRu = QStringLiteral("Не удалось конвертировать файл в MP3.");
+    const QString silentEn = QStringLiteral("Could not convert the file to MP3.");
+
+    // In Russian, with no ffmpeg anywhere.
     QTemporaryDir nowhere;
     FFmpegExecutable::setPlacesForTesting(FFmpegExecutable::SearchPlaces{nowhere.path(), {}, {}});
     queueForConversion(urls({makeAudio(QStringLiteral("fail/one.flac"))}));
     ConverterView *converter = showSection<ConverterView>(Tab::converter);
     ASSERT_TRUE(converter);
     ASSERT_TRUE(convertAll(*converter));
+    ASSERT_EQ(store().conversionItems().first().status.kind, ConversionItem::Status::failed);
+    EXPECT_EQ(converter->statusText(0).toStdString(), noFFmpegRu.toStdString());
 
+    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
+    settle();
+    EXPECT_EQ(converter->statusText(0).toStdString(), noFFmpegEn.toStdString());
+    EXPECT_EQ(statusToolTip(*converter, 0).toStdString(), noFFmpegEn.toStdString());
+
+    // In English, with an ffmpeg that fails without a word.
     QTemporaryDir tools;
     test::writeScript(tools.filePath(QStringLiteral("MP3Converter/ffmpeg")),
                       QStringLiteral("exit 1\n"));
@@ -119,22 +134,21 @@ TEST_F(ConverterAftermathEndToEndTest, AFailedRowSpeaksTheLanguageChosenAfterThe
     queueForConversion(urls({makeAudio(QStringLiteral("fail/two.flac"))}));
     ASSERT_TRUE(convertAll(*converter));
     ASSERT_EQ(store().conversionItems().size(), 2);
-    for (const ConversionItem &item : store().conversionItems())
-        ASSERT_EQ(item.status.kind, ConversionItem::Status::failed);
-    EXPECT_EQ(converter->statusText(0),
-              QStringLiteral("Для конвертации в MP3 нужен FFmpeg. Установите его командой: sudo "
-                             "apt install ffmpeg"));
-    EXPECT_EQ(converter->statusText(1), QStringLiteral("Не удалось конвертировать файл в MP3."));
+    ASSERT_EQ(store().conversionItems().last().status.kind, ConversionItem::Status::failed);
+    EXPECT_EQ(converter->statusText(1).toStdString(), silentEn.toStdString());
+
+    Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("ru"));
+    settle();
+    EXPECT_EQ(converter->statusText(0).toStdString(), noFFmpegRu.toStdString());
+    EXPECT_EQ(converter->statusText(1).toStdString(), silentRu.toStdString());
+    EXPECT_EQ(statusToolTip(*converter, 1).toStdString(), silentRu.toStdString());
 
     Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
     settle();
-    const QString noFFmpeg = QStringLiteral(
-        "Converting to MP3 requires FFmpeg. Install it with: sudo apt install ffmpeg");
-    const QString silent = QStringLiteral("Could not convert the file to MP3.");
-    EXPECT_EQ(converter->statusText(0), noFFmpeg);
-    EXPECT_EQ(converter->statusText(1), silent);
-    EXPECT_EQ(statusToolTip(*converter, 0), noFFmpeg);
-    EXPECT_EQ(statusToolTip(*converter, 1), silent);
+    EXPECT_EQ(converter->statusText(0).toStdString(), noFFmpegEn.toStdString());
+    EXPECT_EQ(converter->statusText(1).toStdString(), silentEn.toStdString());
+    EXPECT_EQ(statusToolTip(*converter, 0).toStdString(), noFFmpegEn.toStdString());
+    EXPECT_EQ(statusToolTip(*converter, 1).toStdString(), silentEn.toStdString());
 }
 
 } // namespace
