@@ -24,6 +24,30 @@
 
 namespace brivello::testing {
 
+namespace {
+
+// The capture sink of the file playing now; it lets go of the fixture's pointer when the
+// engine drops it (another file opened, or the player stopped and cleared).
+class TrackedCaptureSink : public CaptureAudioSink
+{
+public:
+    explicit TrackedCaptureSink(CaptureAudioSink *&slot)
+        : m_slot(slot)
+    {
+        m_slot = this;
+    }
+    ~TrackedCaptureSink() override
+    {
+        if (m_slot == this)
+            m_slot = nullptr;
+    }
+
+private:
+    CaptureAudioSink *&m_slot;
+};
+
+} // namespace
+
 void EndToEndFixture::SetUp()
 {
     ASSERT_TRUE(m_dir.isValid());
@@ -36,11 +60,7 @@ void EndToEndFixture::SetUp()
 void EndToEndFixture::launch()
 {
     BrivelloApp::Services services;
-    services.sinkFactory = [this] {
-        auto sink = std::make_unique<CaptureAudioSink>();
-        m_sink = sink.get();
-        return sink;
-    };
+    services.sinkFactory = [this] { return std::make_unique<TrackedCaptureSink>(m_sink); };
     services.scheduler = m_scheduler;
     m_app = std::make_unique<BrivelloApp>(std::move(services));
     window().resize(MainWindow::kDefaultWidth, MainWindow::kDefaultHeight);

@@ -33,7 +33,8 @@ protected:
     MainWindow &window() { return m_app->window(); }
     LibraryStore &store() { return m_app->store(); }
     EngineAudioPlayer &player() { return m_app->player(); }
-    // The sink of the file playing now (the engine makes one per opened file); null before.
+    // The sink of the file playing now (the engine makes one per opened file); null before
+    // and once the engine has dropped it.
     CaptureAudioSink *sink() const { return m_sink; }
 
     QString path(const QString &relativePath) const;

@@ -1,0 +1,71 @@
+// The track to resume across a restart is the one the player held, not the one the user
+// happened to select last; it comes back selected and shown, and plays on request.
+#include "playback/ui/PlayerBar.h"
+#include "playback/ui/ResizablePlayerDashboardBlock.h"
+#include "shell/ContentArea.h"
+#include "shell/PlaylistView.h"
+#include "shell/TrackRowDelegate.h"
+#include "support/ui/EndToEndFixture.h"
+
+#include <QLabel>
+#include <QTest>
+
+namespace brivello {
+
+namespace {
+
+class ResumeTrackEndToEndTest : public testing::EndToEndFixture
+{
+protected:
+    PlaylistView *view()
+    {
+        QWidget *shown = window().contentArea()->currentView();
+        return shown ? shown->findChild<PlaylistView *>() : nullptr;
+    }
+    PlaylistModel &model() { return *view()->playlistModel(); }
+    PlayerBar &bar() { return *qobject_cast<PlayerBar *>(window().playerBlock()->panel()); }
+    QPoint rowPoint(int row)
+    {
+        view()->layOutRows();
+        return TrackRowDelegate::geometry(view()->elementRect(row),
+                                          model().startsFolder(row),
+                                          view()->rowDelegate()->density())
+            .content.center();
+    }
+};
+
+} // namespace
+
+TEST_F(ResumeTrackEndToEndTest, ThePlayingTrackComesBackRatherThanTheOneSelectedAfterIt)
+{
+    const QList<QUuid> ids =
+        importAndWait(urls({makeAudio(QStringLiteral("set/1 Alpha.mp3"), 2.0),
+                            makeAudio(QStringLiteral("set/2 Bravo.mp3"), 2.0),
+                            makeAudio(QStringLiteral("set/3 Charlie.mp3"), 2.0)}));
+    ASSERT_EQ(ids.size(), 3);
+    ASSERT_EQ(model().ids(), ids);
+    QTest::mouseDClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, rowPoint(0));
+    ASSERT_TRUE(spinUntil([&] { return player().isPlaying() && player().currentID() == ids[0]; }));
+    advanceAudio(0.3);
+    clickAt(view()->viewport(), rowPoint(1));
+    ASSERT_EQ(store().selectedID(), ids[1]);
+    ASSERT_EQ(player().currentID(), ids[0]) << "a click selects, it does not play";
+
+    restartApp();
+    ASSERT_EQ(model().ids(), ids);
+    EXPECT_EQ(store().selectedID(), ids[0]) << "the selection came back instead of the player";
+    EXPECT_EQ(store().selectedIDs(), QSet<QUuid>{ids[0]});
+    EXPECT_TRUE(model().isSelected(0));
+    EXPECT_FALSE(model().isSelected(1));
+    // Selected only: nothing plays before the user asks.
+    EXPECT_FALSE(player().isPlaying());
+    EXPECT_FALSE(player().currentID().has_value());
+    EXPECT_EQ(bar().titleLabel()->text(), QStringLiteral("1 Alpha"));
+
+    pressKey(Qt::Key_Space);
+    ASSERT_TRUE(spinUntil([&] { return player().isPlaying(); }));
+    EXPECT_EQ(player().currentID(), ids[0]);
+    EXPECT_EQ(bar().titleLabel()->text(), QStringLiteral("1 Alpha"));
+}
+
+} // namespace brivello
