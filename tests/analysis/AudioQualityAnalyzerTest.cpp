@@ -273,6 +273,21 @@ TEST_F(AudioQualityAnalyzerTest, ChirpToEightKilohertzIsCutThere)
     EXPECT_NEAR(result.cutoffHz, 8000, 400);
 }
 
+// Files from Windows rips often carry their extension in capitals: it counts as written small.
+TEST_F(AudioQualityAnalyzerTest, AnExtensionInCapitalsCountsAsItsLowerCase)
+{
+    test::lavfi(QStringLiteral("aevalsrc='0.5*sin(2*PI*(100*t+(7900/16)*t*t))':s=44100:d=8"),
+                path("CHIRP.WAV"));
+    test::ffmpeg({"-i", path("CHIRP.WAV"), path("Chirp.Flac")});
+    test::ffmpeg({"-i", path("CHIRP.WAV"), "-c:a", "libmp3lame", "-f", "mp3", path("CHIRP.MP3")});
+    for (const char *name : {"CHIRP.WAV", "Chirp.Flac"}) {
+        const AudioQualityAnalysis result = analyze(path(QString::fromLatin1(name)), 2048);
+        EXPECT_EQ(result.verdict, AudioQualityVerdict::suspicious) << name;
+        EXPECT_NEAR(result.cutoffHz, 8000, 400) << name;
+    }
+    EXPECT_EQ(analyze(path("CHIRP.MP3"), 2048).verdict, AudioQualityVerdict::lossy);
+}
+
 TEST_F(AudioQualityAnalyzerTest, CancellationStopsTheAnalysis)
 {
     const QString file = pinkNoise("pink.flac");

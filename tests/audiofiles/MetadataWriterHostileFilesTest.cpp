@@ -46,6 +46,43 @@ print(json.dumps({'version': t.version[1],
   'tdrc': 'TDRC' in t}))
 )";
 
+// A v2.3 tag with an extended header (its size counts the six bytes after the size field) and
+// padding: a cover, Serato's cue points, a rating and a private frame beside the title.
+const char *kHandMadeV23 = R"(
+import sys, struct
+def frame(fid, payload):
+    return fid + struct.pack('>I', len(payload)) + b'\x00\x00' + payload
+data = open(sys.argv[1], 'rb').read()
+if data[:3] == b'ID3':
+    size = 0
+    for b in data[6:10]:
+        size = (size << 7) | (b & 0x7F)
+    data = data[10 + size + (10 if data[5] & 0x10 else 0):]
+picture = open(sys.argv[2], 'rb').read()
+frames = frame(b'TIT2', b'\x00old')
+frames += frame(b'APIC', b'\x00image/png\x00\x03\x00' + picture)
+frames += frame(b'GEOB', b'\x00application/octet-stream\x00\x00Serato Markers2\x00\x01\x02cues')
+frames += frame(b'POPM', b'dj@example.org\x00\xc4\x00\x00\x00\x07')
+frames += frame(b'PRIV', b'rekordbox\x00grid')
+padding = 32
+ext = struct.pack('>IHI', 6, 0, padding)
+body = ext + frames + b'\x00' * padding
+def ss(n): return bytes([(n >> 21) & 0x7F, (n >> 14) & 0x7F, (n >> 7) & 0x7F, n & 0x7F])
+open(sys.argv[1], 'wb').write(b'ID3\x03\x00\x40' + ss(len(body)) + body + data)
+)";
+
+const char *kDescribeV23Result = R"(
+import sys, json
+from mutagen.id3 import ID3
+t = ID3(sys.argv[1], translate=False)
+apic = t.getall('APIC')
+print(json.dumps({'version': t.version[1], 'title': str(t['TIT2']) if 'TIT2' in t else None,
+  'covers': len(apic), 'cover': apic[0].data.hex() if apic else None,
+  'geob': t['GEOB:Serato Markers2'].data.hex() if 'GEOB:Serato Markers2' in t else None,
+  'popm': t['POPM:dj@example.org'].count if 'POPM:dj@example.org' in t else None,
+  'priv': t['PRIV:rekordbox:grid'].data.hex() if 'PRIV:rekordbox:grid' in t else None}))
+)";
+
 QJsonObject json(const TestAudioFiles::Result &result)
 {
     EXPECT_TRUE(result.ok()) << result.err.toStdString();
@@ -76,6 +113,32 @@ TEST_F(MetadataWriterHostileFilesTest, HandMadeV24TagKeepsEveryForeignFrameReada
     EXPECT_EQ(after.value(QStringLiteral("popm")).toInt(), 7);
     EXPECT_EQ(after.value(QStringLiteral("year")).toString(), tags.year);
     EXPECT_FALSE(after.value(QStringLiteral("tdrc")).toBool());
+    EXPECT_EQ(TestAudioFiles::audioMd5(file), md5);
+}
+
+TEST_F(MetadataWriterHostileFilesTest, V23TagWithAnExtendedHeaderKeepsItsCoverAndForeignFrames)
+{
+    const QString file = make("v23.mp3");
+    const QString cover = path("cover.png");
+    const QByteArray picture = TestAudioFiles::pngPicture();
+    ASSERT_TRUE(TestAudioFiles::writeAll(cover, picture));
+    const QByteArray md5 = TestAudioFiles::audioMd5(file);
+    ASSERT_TRUE(TestAudioFiles::python(kHandMadeV23, {file, cover}).ok());
+    ASSERT_EQ(TestAudioFiles::audioMd5(file), md5);
+    const QJsonObject before = json(TestAudioFiles::python(kDescribeV23Result, {file}));
+    ASSERT_EQ(before.value(QStringLiteral("title")).toString(), "old");
+    ASSERT_EQ(before.value(QStringLiteral("covers")).toInt(), 1);
+    EXPECT_EQ(AudioTagReader::read(file, {}).tags.title, "old");
+
+    MetadataWriter::writeNow(fullTags(), false, url(file));
+    const QJsonObject after = json(TestAudioFiles::python(kDescribeV23Result, {file}));
+    EXPECT_EQ(after.value(QStringLiteral("title")).toString(), fullTags().title);
+    EXPECT_EQ(after.value(QStringLiteral("covers")).toInt(), 1);
+    EXPECT_EQ(after.value(QStringLiteral("cover")).toString().toLatin1(), picture.toHex());
+    EXPECT_EQ(after.value(QStringLiteral("geob")).toString(), "010263756573");
+    EXPECT_EQ(after.value(QStringLiteral("popm")).toInt(), 7);
+    EXPECT_EQ(after.value(QStringLiteral("priv")).toString().toLatin1(),
+              QByteArray("grid").toHex());
     EXPECT_EQ(TestAudioFiles::audioMd5(file), md5);
 }
 

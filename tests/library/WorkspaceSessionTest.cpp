@@ -214,6 +214,35 @@ TEST(WorkspaceSessionTest, EncodedDocumentRoundTripsEveryMember)
     EXPECT_EQ(restored.duration, 0);
 }
 
+// Each membership flag travels on its own: a mix-up between two of them moves tracks between
+// sections at the next start.
+TEST(WorkspaceSessionTest, EveryMixOfMembershipFlagsRoundTrips)
+{
+    WorkspaceSession session;
+    session.activeTab = QStringLiteral("Плейлист");
+    for (int flags = 0; flags < 8; ++flags) {
+        Track track = Track::make(QUrl::fromLocalFile(QStringLiteral("/m/%1.mp3").arg(flags)));
+        track.isFavorite = flags & 1;
+        track.isInPlaylist = flags & 2;
+        track.isInCoverWorkspace = flags & 4;
+        session.tracks.append(WorkspaceSession::SessionTrack::from(track));
+    }
+    session.duplicateTracks = session.tracks;
+    session.analysisTracks = session.tracks;
+    const auto back = WorkspaceSession::decode(session.encode());
+    ASSERT_TRUE(back.has_value());
+    for (const QList<WorkspaceSession::SessionTrack> *list :
+         {&back->tracks, &back->duplicateTracks, &*back->analysisTracks}) {
+        ASSERT_EQ(list->size(), 8);
+        for (int flags = 0; flags < 8; ++flags) {
+            SCOPED_TRACE(flags);
+            EXPECT_EQ((*list)[flags].isFavorite, bool(flags & 1));
+            EXPECT_EQ((*list)[flags].isInPlaylist, bool(flags & 2));
+            EXPECT_EQ((*list)[flags].isInCoverWorkspace, bool(flags & 4));
+        }
+    }
+}
+
 // The reader takes the document straight from its text: JSON as any writer may spell it reads
 // as a parsed document would, and text that is not JSON is rejected as a whole.
 TEST(WorkspaceSessionTest, AnyValidSpellingReadsAndMalformedTextIsRejected)

@@ -1,7 +1,10 @@
 #include "shell/MainWindowKeyHandler.h"
 
+#include "audiofiles/MetadataWriteCoordinator.h"
 #include "library/LibrarySections.h"
 #include "library/LibrarySettingsKeys.h"
+#include "library/LibraryStoreServices.h"
+#include "library/TrackRemoval.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
@@ -299,6 +302,58 @@ TEST_F(MainWindowKeyHandlerTest, InFavouritesDigitsAssignGenresAndUndoTakesTheWi
     EXPECT_TRUE(press(Qt::Key_Z, Qt::ControlModifier));
     EXPECT_TRUE(store().tracks().at(1).tags.genre.isEmpty());
     EXPECT_TRUE(press(Qt::Key_Z, Qt::ControlModifier)); // empty history: the removal undo
+}
+
+// An older move to the Trash does not take Ctrl+Z from the favourites' own history once a later
+// removal stands on top of it; a move to the Trash that is the latest removal does.
+TEST_F(MainWindowKeyHandlerTest, InFavouritesOnlyTheLatestRemovalDecidesWhetherUndoRestoresAFile)
+{
+    const auto listed = [this](const QUuid &id) {
+        const QList<Track> tracks = store().tracks();
+        return std::any_of(
+            tracks.cbegin(), tracks.cend(), [&id](const Track &track) { return track.id == id; });
+    };
+    const auto genreOf = [this](const QUuid &id) {
+        for (const Track &track : store().tracks())
+            if (track.id == id)
+                return track.tags.genre;
+        return QString();
+    };
+    select({ids[0]});
+    EXPECT_TRUE(press(Qt::Key_Backspace, Qt::ControlModifier)); // to the Trash
+    EXPECT_FALSE(exists(0) && listed(ids[0]));
+    select({ids[3]});
+    EXPECT_TRUE(press(Qt::Key_Backspace)); // out of the playlist
+    ASSERT_FALSE(listed(ids[3]));
+    EXPECT_FALSE(store().removal().canUndoPhysicalTrash());
+
+    select({ids[1]});
+    EXPECT_TRUE(press(Qt::Key_F));
+    store().setActiveTab(Tab::favorites);
+    store().setQuickGenreSlotsRaw(QStringLiteral("House\nTechno"));
+    select({ids[1]});
+    EXPECT_TRUE(press(Qt::Key_1));
+    ASSERT_EQ(genreOf(ids[1]), QStringLiteral("House"));
+    EXPECT_TRUE(press(Qt::Key_Z, Qt::ControlModifier));
+    EXPECT_TRUE(genreOf(ids[1]).isEmpty());
+    EXPECT_FALSE(listed(ids[3]));
+    EXPECT_FALSE(listed(ids[0]));
+
+    // Now the latest removal is a move to the Trash: it comes back before the window's history
+    // (once the genre's rewrite of the file is done, which keeps the file out of the Trash).
+    const QString genreFile = QStringLiteral("a/2.mp3");
+    ASSERT_TRUE(spinUntil([this, &genreFile] {
+        return !store().services().writeService().isLocked(
+            MetadataWriteCoordinator::lockKey(url(genreFile)));
+    }));
+    select({ids[1]});
+    EXPECT_TRUE(press(Qt::Key_Backspace, Qt::ControlModifier));
+    ASSERT_FALSE(listed(ids[1]));
+    EXPECT_TRUE(store().removal().canUndoPhysicalTrash());
+    const qsizetype windowHistory = undoStack.index();
+    EXPECT_TRUE(press(Qt::Key_Z, Qt::ControlModifier));
+    EXPECT_TRUE(listed(ids[1]));
+    EXPECT_EQ(undoStack.index(), windowHistory);
 }
 
 TEST_F(MainWindowKeyHandlerTest, SeekPlayAndArrowsFollowTheSettingsOfEachPress)

@@ -1,6 +1,10 @@
+#include "library/FavoriteMembership.h"
+#include "library/LibrarySections.h"
+#include "library/TrackImporter.h"
 #include "support/ui/EndToEndFixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 
 namespace brivello {
@@ -43,6 +47,40 @@ TEST_F(SnapshotSaveEndToEndTest, ALongLoadWritesTheSnapshotOncePerFinishedBurst)
     settle(1000);
     EXPECT_GT(store().analysis().estimatedBPMByTrackID().size(), kFiles / 2);
     EXPECT_EQ(saved.count(), afterLoad) << "tempo estimates wrote the snapshot";
+}
+
+// Each section's own list comes back after a restart: a file only in the covers section stays
+// there, a playlist track does not join it, a favourite stays a favourite in both.
+TEST_F(SnapshotSaveEndToEndTest, EachSectionGetsItsOwnTracksBackAfterARestart)
+{
+    const QString played = makeAudio(QStringLiteral("music/played.mp3"));
+    const QString liked = makeAudio(QStringLiteral("music/liked.mp3"));
+    const QString cover = makeAudio(QStringLiteral("covers/cover.flac"));
+    ASSERT_EQ(importAndWait(urls({played, liked})).size(), 2);
+    for (const Track &track : store().tracks()) {
+        if (track.url == QUrl::fromLocalFile(liked))
+            store().favorites().toggleFavorites({track.id});
+    }
+    store().importer().importForCovers(urls({cover}));
+    const auto names = [](const QList<Track> &tracks) {
+        QStringList list;
+        for (const Track &track : tracks)
+            list.append(QFileInfo(track.url.toLocalFile()).fileName());
+        list.sort();
+        return list;
+    };
+    ASSERT_TRUE(spinUntil([&] { return store().sections().coverTracks().size() == 2; }));
+    const QStringList playlist = {QStringLiteral("liked.mp3"), QStringLiteral("played.mp3")};
+    const QStringList covers = {QStringLiteral("cover.flac"), QStringLiteral("liked.mp3")};
+    const QStringList favourites = {QStringLiteral("liked.mp3")};
+    ASSERT_EQ(names(store().sections().playlistTracks()), playlist);
+    ASSERT_EQ(names(store().sections().coverTracks()), covers);
+    ASSERT_EQ(names(store().sections().favoriteTracks()), favourites);
+
+    restartApp();
+    EXPECT_EQ(names(store().sections().playlistTracks()), playlist);
+    EXPECT_EQ(names(store().sections().coverTracks()), covers);
+    EXPECT_EQ(names(store().sections().favoriteTracks()), favourites);
 }
 
 } // namespace brivello

@@ -530,6 +530,37 @@ TEST_F(DuplicateSearchTest, FilesOfAnExactGroupAreLeftOutOfTheProbablePass)
                            QStringLiteral("probable: kingdom.flac kingdom.mp3")}));
 }
 
+// One tagged file listed under several names (a hard link, a linked folder, imported twice) is
+// one file: trashing "the other copy" of a probable group would lose it. Only one of its names
+// may meet the genuine second copy there.
+TEST_F(DuplicateSearchTest, NamesOfOneTaggedFileNeverFormAProbableGroupTogether)
+{
+    AudioTags tags;
+    tags.artist = QStringLiteral("Moderat");
+    tags.title = QStringLiteral("Bad Kingdom");
+    write(QStringLiteral("tree/set/kingdom.mp3"), "one file");
+    write(QStringLiteral("tree/other/kingdom.flac"), "its real twin");
+    ASSERT_EQ(
+        ::link(QFile::encodeName(path(QStringLiteral("tree/set/kingdom.mp3"))).constData(),
+               QFile::encodeName(path(QStringLiteral("tree/set/kingdom hard.mp3"))).constData()),
+        0);
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("tree/set")), path(QStringLiteral("tree/linked"))));
+    for (const char *name : {"kingdom.mp3", "kingdom hard.mp3", "kingdom.flac"})
+        m_tagTable.insert(QString::fromLatin1(name), tags);
+    listTree(path(QStringLiteral("tree")), {path(QStringLiteral("tree/set/kingdom.mp3"))});
+    ASSERT_EQ(store().duplicateTracks().size(), 6);
+
+    ASSERT_TRUE(searchToEnd());
+    ASSERT_EQ(duplicateGroups(store()).size(), 1);
+    const AudioDuplicateGroup group = duplicateGroups(store()).first();
+    EXPECT_EQ(group.matchKind, DuplicateMatchKind::probable);
+    std::set<std::pair<quint64, quint64>> files;
+    for (const QUuid &id : group.trackIDs)
+        files.insert(inodeOf(pathOf(id)));
+    EXPECT_EQ(group.trackIDs.size(), 2);
+    EXPECT_EQ(files.size(), 2u) << "one file listed twice in a group";
+}
+
 TEST_F(DuplicateSearchTest, ClearingDuringASearchDropsItsResults)
 {
     write(QStringLiteral("a.mp3"), "same");
