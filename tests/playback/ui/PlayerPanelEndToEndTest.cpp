@@ -1,4 +1,5 @@
 #include "library/LibrarySections.h"
+#include "library/TrackImporter.h"
 #include "playback/WaveformTint.h"
 #include "playback/ui/PlayerBar.h"
 #include "playback/ui/PlayerTransportControl.h"
@@ -7,12 +8,15 @@
 #include "playback/ui/Waveform.h"
 #include "playback/ui/WaveformLoadingIndicator.h"
 #include "settings/ui/WaveformColorPreview.h"
+#include "shell/ActionButton.h"
+#include "shell/Artwork.h"
 #include "shell/ShellEvents.h"
 #include "support/TestAudioFiles.h"
 #include "support/ui/EndToEndFixture.h"
 #include "waveform/WaveformCache.h"
 #include "waveform/WaveformDiskCache.h"
 #include "waveform/ui/WaveformScrubber.h"
+#include "workspaces/ui/CoverManager.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -401,6 +405,43 @@ TEST_F(PlayerPanelEndToEndTest, ASkipIntoTheEndOfTheLastTrackStopsItsSound)
     EXPECT_FALSE(player().engine().isPlaying());
     EXPECT_LT(peak(sink()->captured(), heardFrom + 4096, heardFrom + 66150), 0.001f)
         << "the rest of the file played on after its end was reported";
+}
+
+// A cover given to the playing track from the covers section shows in the panel at once; the
+// panel's refresh on a library change looks at the cover as well as the texts.
+TEST_F(PlayerPanelEndToEndTest, ACoverGivenToThePlayingTrackShowsInThePanel)
+{
+    const QString file = makeAudio(QStringLiteral("covered/a.mp3"), 2.0);
+    const QList<QUuid> ids = importAndWait(urls({file}));
+    ASSERT_EQ(ids.size(), 1);
+    pressPlay(ids[0]);
+    auto *artwork = bar().findChild<Artwork *>();
+    ASSERT_TRUE(artwork);
+    const auto middle = [artwork] {
+        const QImage shown = artwork->grab().toImage();
+        return shown.pixelColor(shown.width() / 2, shown.height() / 2);
+    };
+    const QColor picture(200, 40, 90); // the colour of TestAudioFiles' pictures
+    EXPECT_NE(middle(), picture) << "the placeholder shows before the cover";
+
+    const QString png = path(QStringLiteral("cover.png"));
+    ASSERT_TRUE(test::TestAudioFiles::writeAll(png, test::TestAudioFiles::pngPicture(48)));
+    store().importer().importForCovers(urls({file}));
+    ASSERT_TRUE(spinUntil([this] { return store().sections().coverTracks().size() == 1; }));
+    CoverManager *covers = showSection<CoverManager>(Tab::covers);
+    ASSERT_TRUE(covers);
+    covers->handleDroppedURLs({QUrl::fromLocalFile(png)});
+    ASSERT_TRUE(spinUntil([covers] { return !covers->artworkData().isEmpty(); }));
+    pressKey(Qt::Key_A, Qt::ControlModifier);
+    ASSERT_TRUE(covers->assignButton()->isEnabled());
+    QTest::mouseClick(covers->assignButton(), Qt::LeftButton);
+    ASSERT_TRUE(spinUntil([this, &ids] {
+        return store().artworkWritingIDs().isEmpty() && track(ids[0]) &&
+               !track(ids[0])->artwork.isNull();
+    }));
+    ASSERT_TRUE(player().isPlaying());
+    settle();
+    EXPECT_EQ(middle(), picture) << "the panel kept the placeholder of the playing track";
 }
 
 TEST_F(PlayerPanelEndToEndTest, ScreenshotOfAPlayingTrackWithLoudAndQuietPassages)
