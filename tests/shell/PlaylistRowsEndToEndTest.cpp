@@ -1,5 +1,7 @@
 // What the playlist's rows show of files read from disk, in the real window.
+#include "library/MetadataLoading.h"
 #include "library/PlaylistModel.h"
+#include "library/TrackImporter.h"
 #include "shell/ContentArea.h"
 #include "shell/PlaylistView.h"
 #include "shell/TrackRowDelegate.h"
@@ -115,6 +117,43 @@ TEST_F(PlaylistRowsEndToEndTest, EachRowShowsItsOwnFilesCover)
     settle();
     EXPECT_EQ(thumbnailColour(*view, 0).name().toStdString(), red.name().toStdString());
     EXPECT_EQ(thumbnailColour(*view, 1).name().toStdString(), blue.name().toStdString());
+}
+
+// Each file's tags reach its own row also when the library lost a track since the last
+// import: the loads' results are not placed by where the previous one went.
+TEST_F(PlaylistRowsEndToEndTest, AFolderImportedAfterARemovalShowsEachFilesOwnTags)
+{
+    const auto titled = [this](const QString &name) {
+        return makeAudio(QStringLiteral("tagged/%1.flac").arg(name),
+                         1.0,
+                         {QStringLiteral("-metadata"), QStringLiteral("title=Song ") + name});
+    };
+    const QList<QUuid> first = importAndWait(urls({titled("A1"), titled("A2"), titled("A3")}));
+    ASSERT_EQ(first.size(), 3);
+    PlaylistView *view = playlistView();
+    ASSERT_TRUE(view);
+    store().setSelectedIDs({first[0]});
+    store().setSelectedID(first[0]);
+    pressKey(Qt::Key_Delete);
+    ASSERT_TRUE(spinUntil([&] { return !track(first[0]); }, 5000)) << "the track was not removed";
+
+    bool imported = false;
+    store().importer().importURLs(urls({titled("B1"), titled("B2"), titled("B3")}),
+                                  [&imported](const QList<QUuid> &) { imported = true; });
+    ASSERT_TRUE(spinUntil([&] { return imported && !store().metadataLoading().isLoading(); }));
+    QAbstractItemModel &rows = *view->model();
+    ASSERT_EQ(rows.rowCount(), 5);
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        const QModelIndex index = rows.index(row, 0);
+        const QString file = rows.data(index, PlaylistModel::FileURLRole).toUrl().fileName();
+        EXPECT_EQ(rows.data(index, PlaylistModel::TitleRole).toString().toStdString(),
+                  "Song " + file.chopped(5).toStdString());
+    }
+    for (const Track &each : store().tracks()) {
+        EXPECT_EQ(each.tags.title.toStdString(),
+                  "Song " + each.url.fileName().chopped(5).toStdString());
+        EXPECT_GT(each.duration, 0) << each.url.fileName().toStdString() << " was never read";
+    }
 }
 
 } // namespace
