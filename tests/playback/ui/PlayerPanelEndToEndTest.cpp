@@ -384,6 +384,38 @@ TEST_F(PlayerPanelEndToEndTest, TheClockOfAnM4aWithAWrongStatedLengthFollowsItsA
 // A forward skip into the end of the last track of a file holding more audio than it states
 // reports the end and silences the track: the rest of the audio does not play on behind the
 // paused panel.
+// A click on the scrubber past the stated length of a file that holds more audio lands where
+// it was made: the seek is bounded by the length the audio proved, not the stated one.
+TEST_F(PlayerPanelEndToEndTest, AClickPastAShortStatedLengthSeeksIntoTheRestOfTheAudio)
+{
+    // 5 s in M4A stating 4 s: silence, then a tone from 4.6 s on.
+    const QString file =
+        makeFromLavfi(QStringLiteral("stated/late tone.m4a"),
+                      QStringLiteral("aevalsrc='if(gte(t,4.6),0.8*sin(2*PI*440*t),0)':s=44100:d=5"),
+                      {"-c:a", "aac"});
+    ASSERT_TRUE(test::TestAudioFiles::restateMp4Duration(file, 0.8));
+    const QList<QUuid> ids = importAndWait(urls({file}));
+    ASSERT_EQ(ids.size(), 1);
+    pressPlay(ids[0]);
+    WaveformScrubber *scrubber = readyScrubber();
+    ASSERT_TRUE(scrubber);
+    // The panel shows the audio's length once the decoder has read past the stated one.
+    for (int step = 0; step < 120 && bar().presenter().displayedDuration() < 4.95; ++step)
+        advanceAudio(0.05);
+    ASSERT_NEAR(bar().presenter().displayedDuration(), 5.0, 0.05)
+        << "the audio's length never showed";
+    ASSERT_LT(player().progress().currentTime(), 4.5) << player().progress().currentTime();
+
+    const int w = scrubber->width();
+    QTest::mouseClick(scrubber, Qt::LeftButton, {}, QPoint(int(w * 0.96), 5));
+    advanceAudio(0.1);
+    EXPECT_GT(player().progress().currentTime(), 4.75) << "the seek stopped at the stated 4 s";
+    const std::optional<qint64> audible = player().engine().seekAudibleFrame();
+    ASSERT_TRUE(audible);
+    EXPECT_GT(peak(sink()->captured(), *audible, *audible + 4410), 0.3f)
+        << "what played after the click was not the file's tone past 4.6 s";
+}
+
 TEST_F(PlayerPanelEndToEndTest, ASkipIntoTheEndOfTheLastTrackStopsItsSound)
 {
     const QString stated = makeFromLavfi(QStringLiteral("only.m4a"),
