@@ -1,4 +1,5 @@
 #include "library/LibrarySections.h"
+#include "library/TrackImporter.h"
 #include "playback/WaveformTint.h"
 #include "playback/ui/PlayerBar.h"
 #include "playback/ui/PlayerTransportControl.h"
@@ -7,12 +8,15 @@
 #include "playback/ui/Waveform.h"
 #include "playback/ui/WaveformLoadingIndicator.h"
 #include "settings/ui/WaveformColorPreview.h"
+#include "shell/ActionButton.h"
+#include "shell/Artwork.h"
 #include "shell/ShellEvents.h"
 #include "support/TestAudioFiles.h"
 #include "support/ui/EndToEndFixture.h"
 #include "waveform/WaveformCache.h"
 #include "waveform/WaveformDiskCache.h"
 #include "waveform/ui/WaveformScrubber.h"
+#include "workspaces/ui/CoverManager.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -380,6 +384,38 @@ TEST_F(PlayerPanelEndToEndTest, TheClockOfAnM4aWithAWrongStatedLengthFollowsItsA
 // A forward skip into the end of the last track of a file holding more audio than it states
 // reports the end and silences the track: the rest of the audio does not play on behind the
 // paused panel.
+// A click on the scrubber past the stated length of a file that holds more audio lands where
+// it was made: the seek is bounded by the length the audio proved, not the stated one.
+TEST_F(PlayerPanelEndToEndTest, AClickPastAShortStatedLengthSeeksIntoTheRestOfTheAudio)
+{
+    // 5 s in M4A stating 4 s: silence, then a tone from 4.6 s on.
+    const QString file =
+        makeFromLavfi(QStringLiteral("stated/late tone.m4a"),
+                      QStringLiteral("aevalsrc='if(gte(t,4.6),0.8*sin(2*PI*440*t),0)':s=44100:d=5"),
+                      {"-c:a", "aac"});
+    ASSERT_TRUE(test::TestAudioFiles::restateMp4Duration(file, 0.8));
+    const QList<QUuid> ids = importAndWait(urls({file}));
+    ASSERT_EQ(ids.size(), 1);
+    pressPlay(ids[0]);
+    WaveformScrubber *scrubber = readyScrubber();
+    ASSERT_TRUE(scrubber);
+    // The panel shows the audio's length once the decoder has read past the stated one.
+    for (int step = 0; step < 120 && bar().presenter().displayedDuration() < 4.95; ++step)
+        advanceAudio(0.05);
+    ASSERT_NEAR(bar().presenter().displayedDuration(), 5.0, 0.05)
+        << "the audio's length never showed";
+    ASSERT_LT(player().progress().currentTime(), 4.5) << player().progress().currentTime();
+
+    const int w = scrubber->width();
+    QTest::mouseClick(scrubber, Qt::LeftButton, {}, QPoint(int(w * 0.96), 5));
+    advanceAudio(0.1);
+    EXPECT_GT(player().progress().currentTime(), 4.75) << "the seek stopped at the stated 4 s";
+    const std::optional<qint64> audible = player().engine().seekAudibleFrame();
+    ASSERT_TRUE(audible);
+    EXPECT_GT(peak(sink()->captured(), *audible, *audible + 4410), 0.3f)
+        << "what played after the click was not the file's tone past 4.6 s";
+}
+
 TEST_F(PlayerPanelEndToEndTest, ASkipIntoTheEndOfTheLastTrackStopsItsSound)
 {
     const QString stated = makeFromLavfi(QStringLiteral("only.m4a"),
@@ -401,6 +437,43 @@ TEST_F(PlayerPanelEndToEndTest, ASkipIntoTheEndOfTheLastTrackStopsItsSound)
     EXPECT_FALSE(player().engine().isPlaying());
     EXPECT_LT(peak(sink()->captured(), heardFrom + 4096, heardFrom + 66150), 0.001f)
         << "the rest of the file played on after its end was reported";
+}
+
+// A cover given to the playing track from the covers section shows in the panel at once; the
+// panel's refresh on a library change looks at the cover as well as the texts.
+TEST_F(PlayerPanelEndToEndTest, ACoverGivenToThePlayingTrackShowsInThePanel)
+{
+    const QString file = makeAudio(QStringLiteral("covered/a.mp3"), 2.0);
+    const QList<QUuid> ids = importAndWait(urls({file}));
+    ASSERT_EQ(ids.size(), 1);
+    pressPlay(ids[0]);
+    auto *artwork = bar().findChild<Artwork *>();
+    ASSERT_TRUE(artwork);
+    const auto middle = [artwork] {
+        const QImage shown = artwork->grab().toImage();
+        return shown.pixelColor(shown.width() / 2, shown.height() / 2);
+    };
+    const QColor picture(200, 40, 90); // the colour of TestAudioFiles' pictures
+    EXPECT_NE(middle(), picture) << "the placeholder shows before the cover";
+
+    const QString png = path(QStringLiteral("cover.png"));
+    ASSERT_TRUE(test::TestAudioFiles::writeAll(png, test::TestAudioFiles::pngPicture(48)));
+    store().importer().importForCovers(urls({file}));
+    ASSERT_TRUE(spinUntil([this] { return store().sections().coverTracks().size() == 1; }));
+    CoverManager *covers = showSection<CoverManager>(Tab::covers);
+    ASSERT_TRUE(covers);
+    covers->handleDroppedURLs({QUrl::fromLocalFile(png)});
+    ASSERT_TRUE(spinUntil([covers] { return !covers->artworkData().isEmpty(); }));
+    pressKey(Qt::Key_A, Qt::ControlModifier);
+    ASSERT_TRUE(covers->assignButton()->isEnabled());
+    QTest::mouseClick(covers->assignButton(), Qt::LeftButton);
+    ASSERT_TRUE(spinUntil([this, &ids] {
+        return store().artworkWritingIDs().isEmpty() && track(ids[0]) &&
+               !track(ids[0])->artwork.isNull();
+    }));
+    ASSERT_TRUE(player().isPlaying());
+    settle();
+    EXPECT_EQ(middle(), picture) << "the panel kept the placeholder of the playing track";
 }
 
 TEST_F(PlayerPanelEndToEndTest, ScreenshotOfAPlayingTrackWithLoudAndQuietPassages)
