@@ -13,6 +13,9 @@ inline const QString kAppAppearanceKey = QStringLiteral("appAppearance");
 inline const QString kReduceMotionKey = QStringLiteral("reduceMotion");
 inline const QString kSidebarCollapsedKey = QStringLiteral("sidebarCollapsed");
 inline const QString kContextualHintsEnabledKey = QStringLiteral("contextualHintsEnabled");
+// The main window's client area when it is not maximized, and whether it is maximized.
+inline const QString kWindowGeometryKey = QStringLiteral("windowGeometry");
+inline const QString kWindowMaximizedKey = QStringLiteral("windowMaximized");
 
 inline const QString kAppAppearanceDefault = QStringLiteral("dark");
 inline const QString kAppLanguageDefault = QStringLiteral("ru");

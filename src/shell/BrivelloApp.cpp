@@ -6,6 +6,7 @@
 #include "OpenPanels.h"
 #include "QtDialogTranslation.h"
 #include "ShellEvents.h"
+#include "WindowPlacementKeeper.h"
 #include "analysis/AnalysisScheduler.h"
 #include "analysis/ThreadedAnalysisJobs.h"
 #include "library/LibraryStore.h"
@@ -125,6 +126,11 @@ BrivelloApp::BrivelloApp(Services services)
     , m_updates(std::make_unique<UpdateManager>(m_scheduler))
     , m_window(std::make_unique<MainWindow>(*m_store, *m_player, *m_updates))
 {
+    m_placement =
+        new WindowPlacementKeeper(*m_window,
+                                  Defaults::standard(),
+                                  QSize(MainWindow::kDefaultWidth, MainWindow::kDefaultHeight),
+                                  QSize(MainWindow::kMinimumWidth, MainWindow::kMinimumHeight));
     // A child of the store: the store owns its background analysis.
     new AnalysisScheduler(*m_store, std::make_unique<ThreadedAnalysisJobs>());
     m_addFiles = addWindowAction(QKeySequence(Qt::CTRL | Qt::Key_O), Qt::WindowShortcut);
@@ -202,7 +208,7 @@ void BrivelloApp::retranslate()
 
 void BrivelloApp::show()
 {
-    m_window->show();
+    m_placement->show();
 }
 
 } // namespace brivello

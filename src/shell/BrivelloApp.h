@@ -17,6 +17,7 @@ class MainWindow;
 class QtDialogTranslation;
 class Scheduler;
 class UpdateManager;
+class WindowPlacementKeeper;
 
 // The application: owns, for the whole process, the one store, player and update manager and
 // the main window; applies the look and the language; saves the workspace snapshot at once
@@ -52,6 +53,7 @@ public:
     QAction *closeWindowAction() const { return m_closeWindow; }
     QAction *openSettingsAction() const { return m_openSettings; }
 
+    // Shows the window where it was left, or centred on the screen at the first start.
     void show();
 
 private:
@@ -66,6 +68,7 @@ private:
     std::unique_ptr<EngineAudioPlayer> m_player;
     std::unique_ptr<UpdateManager> m_updates;
     std::unique_ptr<MainWindow> m_window;
+    WindowPlacementKeeper *m_placement = nullptr;
     QAction *m_addFiles = nullptr;
     QAction *m_quit = nullptr;
     QAction *m_closeWindow = nullptr;

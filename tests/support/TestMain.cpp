@@ -2,6 +2,7 @@
 // with private XDG folders so no test touches the user's settings, Trash or caches.
 #include "settings/ShellSettings.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -15,8 +16,16 @@ using TestApplication = QGuiApplication;
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home;
+    // A screen with room for the window at its default size and its frame, as on a desktop
+    // (the offscreen platform's own screen is 800 × 600).
+    QFile screens(home.filePath(QStringLiteral("offscreen.json")));
+    if (screens.open(QIODevice::WriteOnly)) {
+        screens.write(R"({"screens": [{"name": "Offscreen", "x": 0, "y": 0, "width": 1920,
+                          "height": 1080, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+        screens.close();
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toUtf8());
     for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
         const QString dir = home.path() + QLatin1Char('/') + QString::fromLatin1(name).toLower();
         QDir().mkpath(dir);

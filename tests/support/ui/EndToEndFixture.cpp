@@ -63,13 +63,14 @@ void EndToEndFixture::launch()
     services.sinkFactory = [this] { return std::make_unique<TrackedCaptureSink>(m_sink); };
     services.scheduler = m_scheduler;
     m_app = std::make_unique<BrivelloApp>(std::move(services));
-    window().resize(MainWindow::kDefaultWidth, MainWindow::kDefaultHeight);
     m_app->show();
     settle();
 }
 
 void EndToEndFixture::restartApp()
 {
+    // Quitting closes the window first: it remembers its place then.
+    window().close();
     store().session().saveWorkspaceSessionNow();
     m_app.reset();
     m_sink = nullptr;
