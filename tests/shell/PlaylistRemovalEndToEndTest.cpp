@@ -5,9 +5,7 @@
 #include "playback/ui/PlayerBar.h"
 #include "playback/ui/PlayerTransportControl.h"
 #include "playback/ui/ResizablePlayerDashboardBlock.h"
-#include "shell/ContentArea.h"
 #include "shell/PlaylistView.h"
-#include "shell/TrackRowDelegate.h"
 #include "support/ui/EndToEndFixture.h"
 #include "workspaces/ui/CoverManager.h"
 #include "workspaces/ui/FileRowList.h"
@@ -35,12 +33,7 @@ protected:
         ASSERT_EQ(ids.size(), 4);
         ASSERT_EQ(shownIDs(), ids);
     }
-    PlaylistView *view()
-    {
-        QWidget *shown = window().contentArea()->currentView();
-        return shown ? shown->findChild<PlaylistView *>() : nullptr;
-    }
-    PlaylistModel &model() { return *view()->playlistModel(); }
+    PlaylistModel &model() { return *playlistView()->playlistModel(); }
     PlayerBar &bar() { return *qobject_cast<PlayerBar *>(window().playerBlock()->panel()); }
     // The tracks in the order the playlist shows them.
     QList<QUuid> shownIDs() { return model().ids(); }
@@ -51,21 +44,14 @@ protected:
             list.append(track.id);
         return list;
     }
-    QPoint rowPoint(int row)
-    {
-        view()->layOutRows();
-        return TrackRowDelegate::geometry(view()->elementRect(row),
-                                          model().startsFolder(row),
-                                          view()->rowDelegate()->density())
-            .content.center();
-    }
     void clickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        clickAt(view()->viewport(), rowPoint(row), modifiers);
+        clickAt(playlistView()->viewport(), playlistRowPoint(row), modifiers);
     }
     void doubleClickRow(int row)
     {
-        QTest::mouseDClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, rowPoint(row));
+        QTest::mouseDClick(
+            playlistView()->viewport(), Qt::LeftButton, Qt::NoModifier, playlistRowPoint(row));
         settle();
     }
     // Double-clicks the row and lets a little of it play.

@@ -2,9 +2,7 @@
 // happened to select last; it comes back selected and shown, and plays on request.
 #include "playback/ui/PlayerBar.h"
 #include "playback/ui/ResizablePlayerDashboardBlock.h"
-#include "shell/ContentArea.h"
 #include "shell/PlaylistView.h"
-#include "shell/TrackRowDelegate.h"
 #include "support/ui/EndToEndFixture.h"
 
 #include <QLabel>
@@ -17,21 +15,8 @@ namespace {
 class ResumeTrackEndToEndTest : public testing::EndToEndFixture
 {
 protected:
-    PlaylistView *view()
-    {
-        QWidget *shown = window().contentArea()->currentView();
-        return shown ? shown->findChild<PlaylistView *>() : nullptr;
-    }
-    PlaylistModel &model() { return *view()->playlistModel(); }
+    PlaylistModel &model() { return *playlistView()->playlistModel(); }
     PlayerBar &bar() { return *qobject_cast<PlayerBar *>(window().playerBlock()->panel()); }
-    QPoint rowPoint(int row)
-    {
-        view()->layOutRows();
-        return TrackRowDelegate::geometry(view()->elementRect(row),
-                                          model().startsFolder(row),
-                                          view()->rowDelegate()->density())
-            .content.center();
-    }
 };
 
 } // namespace
@@ -44,10 +29,11 @@ TEST_F(ResumeTrackEndToEndTest, ThePlayingTrackComesBackRatherThanTheOneSelected
                             makeAudio(QStringLiteral("set/3 Charlie.mp3"), 2.0)}));
     ASSERT_EQ(ids.size(), 3);
     ASSERT_EQ(model().ids(), ids);
-    QTest::mouseDClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, rowPoint(0));
+    QTest::mouseDClick(
+        playlistView()->viewport(), Qt::LeftButton, Qt::NoModifier, playlistRowPoint(0));
     ASSERT_TRUE(spinUntil([&] { return player().isPlaying() && player().currentID() == ids[0]; }));
     advanceAudio(0.3);
-    clickAt(view()->viewport(), rowPoint(1));
+    clickAt(playlistView()->viewport(), playlistRowPoint(1));
     ASSERT_EQ(store().selectedID(), ids[1]);
     ASSERT_EQ(player().currentID(), ids[0]) << "a click selects, it does not play";
 

@@ -7,8 +7,10 @@
 #include "shell/BrivelloTheme.h"
 #include "shell/ContentArea.h"
 #include "shell/DashboardSidebar.h"
+#include "shell/PlaylistView.h"
 #include "shell/ShellEvents.h"
 #include "shell/SidebarSectionButton.h"
+#include "shell/TrackRowDelegate.h"
 #include "support/TestAudioFiles.h"
 #include "workspaces/MainWindowController.h"
 
@@ -223,6 +225,22 @@ bool EndToEndFixture::dropFiles(QWidget *target, const QPoint &at, const QString
     QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
     return drop.isAccepted();
+}
+
+PlaylistView *EndToEndFixture::playlistView()
+{
+    QWidget *shown = window().contentArea()->currentView();
+    return shown ? shown->findChild<PlaylistView *>() : nullptr;
+}
+
+QPoint EndToEndFixture::playlistRowPoint(int row)
+{
+    PlaylistView *view = playlistView();
+    view->layOutRows();
+    return TrackRowDelegate::geometry(view->elementRect(row),
+                                      view->playlistModel()->startsFolder(row),
+                                      view->rowDelegate()->density())
+        .content.center();
 }
 
 QAbstractButton *EndToEndFixture::visibleButton(const QString &text)

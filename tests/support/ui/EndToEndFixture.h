@@ -14,6 +14,10 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+namespace brivello {
+class PlaylistView;
+}
+
 namespace brivello::testing {
 
 // The application as a user meets it: the real main window over a real store with its
@@ -102,6 +106,10 @@ protected:
         }
         return nullptr;
     }
+    // The playlist's list while the playlist is shown; null otherwise.
+    PlaylistView *playlistView();
+    // The middle of a playlist row's content, where a click selects it.
+    QPoint playlistRowPoint(int row);
     // The visible button showing `text`.
     static QAbstractButton *visibleButton(const QString &text);
     // The status line the workspace shows now; empty without one.
