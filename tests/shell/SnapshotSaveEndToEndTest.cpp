@@ -57,7 +57,9 @@ TEST_F(SnapshotSaveEndToEndTest, EachSectionGetsItsOwnTracksBackAfterARestart)
     const QString liked = makeAudio(QStringLiteral("music/liked.mp3"));
     const QString cover = makeAudio(QStringLiteral("covers/cover.flac"));
     ASSERT_EQ(importAndWait(urls({played, liked})).size(), 2);
-    for (const Track &track : store().tracks()) {
+    // A copy: the toggle assigns the store's list.
+    const QList<Track> library = store().tracks();
+    for (const Track &track : library) {
         if (track.url == QUrl::fromLocalFile(liked))
             store().favorites().toggleFavorites({track.id});
     }
