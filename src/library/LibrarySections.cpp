@@ -230,30 +230,61 @@ QList<Track> LibrarySections::coverTracks() const
     return result;
 }
 
+template <typename Visit>
+void LibrarySections::forEachSelectable(LibraryTab tab, const Visit &visit) const
+{
+    const auto each = [&visit](const QList<Track> &list, const auto &isMember) {
+        for (const Track &track : list) {
+            if (isMember(track))
+                visit(track);
+        }
+    };
+    const auto all = [](const Track &) { return true; };
+    switch (tab) {
+    case LibraryTab::playlist:
+        each(m_store.m_tracks, [](const Track &track) { return track.isInPlaylist; });
+        break;
+    case LibraryTab::favorites: {
+        const FavoriteOrder::Filter filter{m_store.m_favoriteOnlyUntagged,
+                                           m_store.m_favoriteGenreFilter};
+        each(m_store.m_tracks,
+             [&filter](const Track &track) { return FavoriteOrder::passes(track, filter); });
+        break;
+    }
+    case LibraryTab::covers:
+        each(m_store.m_tracks, [](const Track &track) { return track.isInCoverWorkspace; });
+        break;
+    case LibraryTab::converter:
+        each(m_store.m_tracks, all);
+        break;
+    case LibraryTab::analysis:
+        each(m_store.m_analysisTracks, all);
+        break;
+    case LibraryTab::duplicates:
+        each(m_store.m_duplicateTracks, all);
+        break;
+    }
+}
+
 QList<Track> LibrarySections::tracksForSelection(LibraryTab tab) const
 {
     switch (tab) {
     case LibraryTab::playlist:
         return playlistTracks();
-    case LibraryTab::favorites: {
-        QList<Track> result;
-        for (const Track &track : m_store.m_tracks) {
-            if (FavoriteOrder::passes(
-                    track, {m_store.m_favoriteOnlyUntagged, m_store.m_favoriteGenreFilter}))
-                result.append(track);
-        }
-        return result;
-    }
-    case LibraryTab::covers:
-        return coverTracks();
+    // Whole lists: shared, not copied.
     case LibraryTab::converter:
         return m_store.m_tracks;
     case LibraryTab::analysis:
         return m_store.m_analysisTracks;
     case LibraryTab::duplicates:
         return m_store.m_duplicateTracks;
+    case LibraryTab::favorites:
+    case LibraryTab::covers:
+        break;
     }
-    return {};
+    QList<Track> result;
+    forEachSelectable(tab, [&result](const Track &track) { result.append(track); });
+    return result;
 }
 
 QList<Track> LibrarySections::visibleTracks() const
@@ -286,40 +317,12 @@ QSet<QUuid> LibrarySections::visibleSelection() const
     const QSet<QUuid> ids = activeSelection();
     if (ids.isEmpty())
         return ids;
-    // The section's membership test over its list, as tracksForSelection() has it, without
-    // copying the list: the status block counts this on every change of the store.
+    // Without copying the section's list: the status block counts this on every change.
     QSet<QUuid> shown;
-    const auto keep = [&ids, &shown](const QList<Track> &list, const auto &isShown) {
-        for (const Track &track : list) {
-            if (ids.contains(track.id) && isShown(track))
-                shown.insert(track.id);
-        }
-    };
-    const auto all = [](const Track &) { return true; };
-    switch (m_store.m_activeTab) {
-    case LibraryTab::playlist:
-        keep(m_store.m_tracks, [](const Track &track) { return track.isInPlaylist; });
-        break;
-    case LibraryTab::favorites: {
-        const FavoriteOrder::Filter filter{m_store.m_favoriteOnlyUntagged,
-                                           m_store.m_favoriteGenreFilter};
-        keep(m_store.m_tracks,
-             [&filter](const Track &track) { return FavoriteOrder::passes(track, filter); });
-        break;
-    }
-    case LibraryTab::covers:
-        keep(m_store.m_tracks, [](const Track &track) { return track.isInCoverWorkspace; });
-        break;
-    case LibraryTab::converter:
-        keep(m_store.m_tracks, all);
-        break;
-    case LibraryTab::analysis:
-        keep(m_store.m_analysisTracks, all);
-        break;
-    case LibraryTab::duplicates:
-        keep(m_store.m_duplicateTracks, all);
-        break;
-    }
+    forEachSelectable(m_store.m_activeTab, [&ids, &shown](const Track &track) {
+        if (ids.contains(track.id))
+            shown.insert(track.id);
+    });
     return shown;
 }
 

@@ -69,6 +69,9 @@ public:
     };
 
 private:
+    // Calls `visit` with every track the section can select, in library order.
+    template <typename Visit> void forEachSelectable(LibraryTab tab, const Visit &visit) const;
+
     struct PlaylistOrderSignature
     {
         QUuid id;
