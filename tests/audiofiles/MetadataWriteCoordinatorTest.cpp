@@ -97,9 +97,17 @@ TEST_F(MetadataWriteCoordinatorTest, AFailedWriteReleasesTheLock)
         MetadataWriteCoordinator::shared().isLocked(MetadataWriteCoordinator::lockKey(url(file))));
 }
 
+// The test holds the lock first: a write that finished before a check could otherwise never
+// have waited, whatever the machine's speed.
 TEST_F(MetadataWriteCoordinatorTest, TwoWritersOnOneFileRunOneAfterTheOther)
 {
     const QString file = make("c.flac");
+    const QString key = MetadataWriteCoordinator::lockKey(url(file));
+    EXPECT_EQ(MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(m_dir.path() + "/s/../c.flac")),
+              key);
+    QList<int> order;
+    bool release = false;
+    auto holder = holdLock(key, 1, &order, &release);
     AudioTags firstTags = fullTags();
     AudioTags secondTags = fullTags();
     secondTags.title = "second";
@@ -108,16 +116,17 @@ TEST_F(MetadataWriteCoordinatorTest, TwoWritersOnOneFileRunOneAfterTheOther)
     auto first = writeAndRecord(url(file), firstTags, &errors[0], &done[0]);
     auto second = writeAndRecord(
         QUrl::fromLocalFile(m_dir.path() + "/./c.flac"), secondTags, &errors[1], &done[1]);
-    EXPECT_EQ(MetadataWriteCoordinator::shared().waiterCount(
-                  MetadataWriteCoordinator::lockKey(url(file))),
-              1);
-    EXPECT_EQ(MetadataWriteCoordinator::lockKey(QUrl::fromLocalFile(m_dir.path() + "/s/../c.flac")),
-              MetadataWriteCoordinator::lockKey(url(file)));
+    EXPECT_EQ(MetadataWriteCoordinator::shared().waiterCount(key), 2);
+    EXPECT_FALSE(done[0] || done[1]);
+
+    release = true;
     ASSERT_TRUE(spinUntil([&] { return done[0] && done[1]; })) << "still waiting after 30 s";
     EXPECT_FALSE(errors[0]);
     EXPECT_FALSE(errors[1]);
+    // The second write queued last, so its title is the one left on disk.
     EXPECT_EQ(TestAudioFiles::ffprobeTags(file).value(QStringLiteral("title")).toString(),
               "second");
+    EXPECT_FALSE(MetadataWriteCoordinator::shared().isLocked(key));
 }
 
 TEST_F(MetadataWriteCoordinatorTest, AFileMovedWhileAWriteWaitedIsNotBroughtBack)

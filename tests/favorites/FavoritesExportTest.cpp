@@ -98,6 +98,14 @@ TEST_F(FavoritesExportCopyTest, CollisionsGetCountersInTheOrderGiven)
     const QString b = makeFile(QStringLiteral("b/noext"), "b");
     EXPECT_TRUE(FavoritesExport::copy({job(a), job(b)}, target.path()).isEmpty());
     EXPECT_EQ(contents(target.filePath(QStringLiteral("noext (2)"))), "b");
+
+    // The counter goes before the extension only: the dots inside the name stay.
+    const QString dotted = QStringLiteral("DJ A feat. B - Track.mp3");
+    const QString c = makeFile(QStringLiteral("c/") + dotted, "c");
+    const QString d = makeFile(QStringLiteral("d/") + dotted, "d");
+    EXPECT_TRUE(FavoritesExport::copy({job(c), job(d)}, target.path()).isEmpty());
+    EXPECT_EQ(contents(target.filePath(dotted)), "c");
+    EXPECT_EQ(contents(target.filePath(QStringLiteral("DJ A feat. B - Track (2).mp3"))), "d");
 }
 
 TEST_F(FavoritesExportCopyTest, GenreJobsGoIntoTheirFolders)
