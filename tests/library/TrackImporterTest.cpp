@@ -8,7 +8,7 @@
 
 #include <QFile>
 #include <QSignalSpy>
-#include <QThread>
+#include <QThreadPool>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -267,7 +267,8 @@ TEST_F(TrackImporterTest, TwoCoverImportsOfOneFolderCountEachNewTrackOnce)
         store().importer().importForCoversAsync({url(QStringLiteral("Covers2"))});
     QCoro::Task<QList<QUuid>> second =
         store().importer().importForCoversAsync({url(QStringLiteral("Covers2"))});
-    QThread::msleep(300); // both walks end before either import goes on
+    // Both walks end before either import goes on: the continuations wait for the event loop.
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(60000)) << "a walk never ended";
     const QList<QUuid> a = test::waitForResult(first);
     const QList<QUuid> b = test::waitForResult(second);
     EXPECT_EQ(store().tracks().size(), 250);

@@ -161,7 +161,7 @@ TEST_F(AudioProcessorTest, CancellingKillsAndReapsTheDecoderWithoutFallingBack)
     std::stop_source stop;
     auto task =
         AudioProcessor::extractEnvelope(QUrl::fromLocalFile(sine), kPoints, true, stop.get_token());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile(pidFile).size() > 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile(pidFile).size() > 0; }, 30000));
     const pid_t pid = TestAudioFiles::readAll(pidFile).trimmed().toInt();
     ASSERT_GT(pid, 0);
     stop.request_stop();
@@ -178,7 +178,7 @@ TEST_F(AudioProcessorTest, CancelLoadingStopsTheCachesRunningDecoder)
     const QUrl sine = QUrl::fromLocalFile(sox("sine.wav", {"synth", "1", "sine", "440"}));
     WaveformCache cache(m_dir.filePath("cache"), &AudioProcessor::extractEnvelope);
     auto task = cache.samples(sine, false);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile(pidFile).size() > 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile(pidFile).size() > 0; }, 30000));
     const pid_t pid = TestAudioFiles::readAll(pidFile).trimmed().toInt();
     cache.cancelLoading(sine);
     EXPECT_THROW(test::waitForResult(task), OperationCancelled);

@@ -383,19 +383,25 @@ TEST_F(DuplicateSearchTest, PhasesPublishTheirProgress)
 TEST_F(DuplicateSearchTest, PerFileProgressShowsAtMostTwentyTimesASecond)
 {
     constexpr int kFiles = 40;
+    constexpr int kFilesPerInterval = 8;
     for (int i = 0; i < kFiles; ++i)
-        write(QStringLiteral("f%1.mp3").arg(i), QByteArray(5000 + i % 20, char('a' + i % 3)));
+        write(QStringLiteral("f%1.mp3").arg(i, 2, 10, QLatin1Char('0')),
+              QByteArray(5000 + i % 20, char('a' + i % 3)));
     listTree(m_dir.path());
-    m_reader = [](const QUrl &, const AudioTags &tags) {
-        QThread::msleep(3);
+    // Files are read in scope order once the test lets them through; each reading counts as
+    // started, so the test knows when the results before it were applied.
+    const auto allowed = std::make_shared<std::atomic<int>>(0);
+    const auto started = std::make_shared<std::atomic<int>>(0);
+    const auto releaseAll = qScopeGuard([allowed] { *allowed = kFiles; });
+    m_reader = [allowed, started](const QUrl &url, const AudioTags &tags) {
+        ++*started;
+        const int index = QFileInfo(url.toLocalFile()).baseName().mid(1).toInt();
+        while (index >= allowed->load())
+            QThread::msleep(1);
         LoadedTrackMetadata loaded;
         loaded.tags = tags;
         return loaded;
     };
-    // Virtual time runs ten times faster than the clock while the search goes on.
-    QTimer clock;
-    QObject::connect(&clock, &QTimer::timeout, &store(), [this] { m_scheduler.advance(0.01); });
-    clock.start(1);
     struct Step
     {
         double time;
@@ -415,7 +421,19 @@ TEST_F(DuplicateSearchTest, PerFileProgressShowsAtMostTwentyTimesASecond)
             steps.last().phase != step.phase)
             steps.append(step);
     });
-    ASSERT_TRUE(searchToEnd());
+    QSignalSpy finished(m_search, &DuplicateSearch::searchFinished);
+    m_search->findDuplicates();
+    // A burst of results inside one interval, then the interval's end: the burst shows once.
+    // Each applied result hands its permit on, and the next reading starts.
+    const int permits = m_loads.concurrencyLimit();
+    for (int applied = kFilesPerInterval; applied + permits <= kFiles;
+         applied += kFilesPerInterval) {
+        *allowed = applied;
+        ASSERT_TRUE(spinUntil([&] { return started->load() == permits + applied; }));
+        m_scheduler.advance(ProgressThrottle::kInterval);
+    }
+    *allowed = kFiles;
+    ASSERT_TRUE(spinUntil([&finished] { return !finished.isEmpty(); }));
     int perFile = 0;
     for (qsizetype i = 1; i < steps.size(); ++i) {
         const Step &step = steps[i];
