@@ -48,8 +48,9 @@ protected:
         return render(
             name, QStringLiteral("if(lt(t,%1),0.8*sin(2*PI*440*t),0)").arg(seconds / 2), seconds);
     }
-    // Three 5 s sines in M4A, imported, the first playing: "a stated short" states 4 s, "b cut
-    // short" states 5 s but lost the last 30% of its bytes, "c last" is as written.
+    // Sines in M4A, imported, the first playing: "a stated short" (5 s) states 4 s, "b cut
+    // short" (5 s) states 5 s but lost the last 30% of its bytes, "c last" is as written and
+    // lasts 1 s, as the tests play it to its end at the pace of the player's clock.
     void playMisstatedM4as()
     {
         const QString sine = QStringLiteral("sine=frequency=440:sample_rate=44100:d=5");
@@ -59,7 +60,10 @@ protected:
         const QString cut = makeFromLavfi(
             QStringLiteral("b cut short.m4a"), sine, {"-c:a", "aac", "-movflags", "+faststart"});
         ASSERT_TRUE(QFile::resize(cut, QFileInfo(cut).size() * 7 / 10));
-        const QString last = makeFromLavfi(QStringLiteral("c last.m4a"), sine, {"-c:a", "aac"});
+        const QString last =
+            makeFromLavfi(QStringLiteral("c last.m4a"),
+                          QStringLiteral("sine=frequency=440:sample_rate=44100:d=1"),
+                          {"-c:a", "aac"});
         const QList<QUuid> ids = importAndWait(urls({stated, cut, last}));
         ASSERT_EQ(ids.size(), 3);
         pressPlay(ids[0]);
