@@ -14,6 +14,7 @@
 #include "support/ui/EndToEndFixture.h"
 #include "workspaces/ui/FileRowList.h"
 
+#include <QAnimationDriver>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -26,6 +27,33 @@
 
 namespace brivello {
 namespace {
+
+// Animation time that moves only when the test steps it: a short animation is seen at every
+// stage however late a busy machine runs the animation timer.
+class SteppedAnimationTime : public QAnimationDriver
+{
+public:
+    SteppedAnimationTime() { install(); }
+    ~SteppedAnimationTime() override { uninstall(); }
+    qint64 elapsed() const override { return m_elapsed; }
+    // Moves the running animations on, then lets the ones started meanwhile join them.
+    void step(int ms = 10)
+    {
+        m_elapsed += ms;
+        advance();
+        QCoreApplication::processEvents();
+    }
+
+protected:
+    void start() override
+    {
+        m_elapsed = 0; // counted from each start, as the timer's own driver does
+        QAnimationDriver::start();
+    }
+
+private:
+    qint64 m_elapsed = 0;
+};
 
 // What a Linux desktop user reaches for in the real window: redo, Ctrl+, the cleaner's hotkey
 // in every section, the language picker, hints that go away, and the desktop's motion setting.
@@ -205,15 +233,19 @@ TEST_F(DesktopHabitsEndToEndTest, TheHeartBouncesAndTheAppearanceFadesUnlessMoti
             .heart.center();
     TrackRowDelegate &delegate = *view->rowDelegate();
 
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, heart);
-    ASSERT_TRUE(spinUntil([&] { return store().tracks().first().isFavorite; }));
-    ASSERT_TRUE(delegate.hasHeartEffect(ids.first())) << "the new favourite did not bounce";
-    qreal highest = 1;
-    EXPECT_TRUE(spinUntil([&] {
-        highest = std::max(highest, delegate.heartEffect(ids.first()).first);
-        return !delegate.hasHeartEffect(ids.first());
-    })) << "the heart never stopped bouncing";
-    EXPECT_GT(highest, 1.05);
+    {
+        SteppedAnimationTime time;
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, heart);
+        ASSERT_TRUE(spinUntil([&] { return store().tracks().first().isFavorite; }));
+        ASSERT_TRUE(delegate.hasHeartEffect(ids.first())) << "the new favourite did not bounce";
+        qreal highest = 1;
+        EXPECT_TRUE(spinUntil([&] {
+            time.step();
+            highest = std::max(highest, delegate.heartEffect(ids.first()).first);
+            return !delegate.hasHeartEffect(ids.first());
+        })) << "the heart never stopped bouncing";
+        EXPECT_GT(highest, 1.05);
+    }
 
     // The window's light and dark looks cross-fade: at first the old look is still shown.
     Defaults::standard().set(QStringLiteral("appAppearance"), QStringLiteral("light"));
@@ -251,11 +283,16 @@ TEST_F(DesktopHabitsEndToEndTest, TheHeartBouncesWhenItsClickRemovesTheFavourite
         TrackRowDelegate::geometry(view->elementRect(0), true, delegate.density()).heart.center();
 
     // The heart shrinks and fades, the favourite goes, and the heart bounces as it springs back.
+    SteppedAnimationTime time;
     QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, heart);
-    ASSERT_TRUE(spinUntil([&] { return !store().tracks().first().isFavorite; }));
+    ASSERT_TRUE(spinUntil([&] {
+        time.step();
+        return !store().tracks().first().isFavorite;
+    }));
     EXPECT_TRUE(delegate.isHeartBouncing(ids.first())) << "the removed favourite did not bounce";
     qreal highestBounce = 1;
     EXPECT_TRUE(spinUntil([&] {
+        time.step();
         highestBounce = std::max(highestBounce, delegate.heartEffect(ids.first()).first);
         return !delegate.hasHeartEffect(ids.first());
     }));

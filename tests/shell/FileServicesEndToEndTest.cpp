@@ -142,7 +142,7 @@ TEST_F(FileServicesEndToEndTest, TheFolderWarningFollowsWhatTheImportFound)
     ASSERT_EQ(LocalFile::makePath(LocalFile::decodeName(scans)), 0);
     chosen = {LocalFile::url(scans)};
     addFiles->trigger();
-    EXPECT_TRUE(spinUntil([&] { return lines->size() == 2; }, 5000));
+    EXPECT_TRUE(spinUntil([&] { return lines->size() == 2; }));
     EXPECT_EQ(lines->value(1), "В папке нет аудиофайлов: " + QString(5, QChar(0xFFFD)));
 }
 
