@@ -133,8 +133,6 @@ TEST_F(PlaylistRemovalEndToEndTest, RemovingThePlayingLastTrackPlaysTheNewLastOn
     EXPECT_EQ(sink()->renderedFrames(), 0);
     advanceAudio(0.5);
     EXPECT_GT(loudest(), 0.03f) << "the new last track is silent";
-    // The clock follows on the player's next tick, which a busy machine may run late.
-    EXPECT_TRUE(spinUntil([this] { return player().progress().currentTime() > 0.4; }));
     EXPECT_NEAR(player().progress().currentTime(), 0.5, 0.1);
 
     // Paused, the track now last goes the same way: the one before it plays.

@@ -180,9 +180,7 @@ TEST_F(PlayerPanelEndToEndTest, ADragSeeksOnceAtTheReleaseAndTheClockHoldsMeanwh
     EXPECT_NEAR(player().progress().currentTime(), target, 1e-6);
     advanceAudio(0.5);
     EXPECT_EQ(player().seekCount(), seeks + 1);
-    // The clock follows on the player's next tick, which a busy machine may run late.
-    EXPECT_TRUE(spinUntil([&] { return player().progress().currentTime() > target; }))
-        << player().progress().currentTime() << " is not past " << target;
+    EXPECT_GT(player().progress().currentTime(), target);
 
     // What the device played after the seek is the file at 60 %: silence.
     const std::optional<qint64> audible = player().engine().seekAudibleFrame();

@@ -4,6 +4,7 @@
 #include "library/WorkspaceSessionKeeper.h"
 #include "platform/Defaults.h"
 #include "platform/Scheduler.h"
+#include "playback/AudioPlaybackEngine.h"
 #include "shell/BrivelloTheme.h"
 #include "shell/ContentArea.h"
 #include "shell/DashboardSidebar.h"
@@ -23,6 +24,7 @@
 #include <QMimeData>
 #include <QTest>
 #include <QThread>
+#include <cmath>
 
 namespace brivello::testing {
 
@@ -304,8 +306,18 @@ void EndToEndFixture::advanceAudio(double seconds)
 {
     ASSERT_NE(m_sink, nullptr) << "nothing is playing";
     m_sink->advance(qint64(seconds * m_sink->sampleRate()));
-    // The player's clock ticks at 20 Hz on the real scheduler.
+    // The player's clock ticks at 20 Hz on the real scheduler. A busy machine runs a tick
+    // late: past two ticks' time, wait until the clock shows what the engine played (on
+    // virtual time the test moves the clock itself).
     settle(int(EngineAudioPlayer::kTickInterval * 1000 * 2));
+    if (m_scheduler)
+        return;
+    const EngineAudioPlayer &clock = player();
+    spinUntil([&clock, this] {
+        return !clock.isProgressTimerRunning() || clock.isScrubbing() ||
+               clock.pendingSeekTarget() ||
+               std::abs(player().progress().currentTime() - clock.engine().position()) <= 0.001;
+    });
 }
 
 bool EndToEndFixture::spinUntil(const std::function<bool()> &done, int timeoutMs)
