@@ -22,7 +22,9 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -309,6 +311,42 @@ TEST_F(FavoritesTableEndToEndTest, LongBlankAndFilteredAwayGenresEndCleanly)
     EXPECT_TRUE(waitForTag(file(typed), "genre", "Dub"));
     EXPECT_TRUE(spinUntil([&] { return model().rowCount() == 0; }));
     EXPECT_FALSE(store().isEditingMetadata());
+}
+
+// Two favourites of one name exported through the toolbar: the copy that finds its name taken
+// keeps all of it, dots inside included, and gets the counter before its extension.
+TEST_F(FavoritesTableEndToEndTest, ExportRenamesACopyWhoseNameIsTakenKeepingTheWholeName)
+{
+    const QString name = QStringLiteral("DJ A feat. B - Track");
+    const QString first = makeAudio(QStringLiteral("a/") + name + QStringLiteral(".mp3"), 0.5);
+    const QString second = makeAudio(QStringLiteral("b/") + name + QStringLiteral(".mp3"), 0.7);
+    const QList<QUuid> ids = importAndWait(urls({first, second}));
+    ASSERT_EQ(ids.size(), 2);
+    store().favorites().toggleFavorites(QSet<QUuid>(ids.cbegin(), ids.cend()), nullptr);
+    showSection(Tab::favorites);
+    selectAllWithKeys();
+    ASSERT_EQ(store().selectedIDs().size(), 2);
+
+    QAbstractButton *exportButton = visibleButton(QStringLiteral("Экспорт"));
+    ASSERT_TRUE(exportButton);
+    QTest::mouseClick(exportButton, Qt::LeftButton);
+    auto *dialog = window().findChild<QFileDialog *>();
+    ASSERT_TRUE(dialog);
+    const QString target = path(QStringLiteral("export"));
+    ASSERT_TRUE(QDir().mkpath(target));
+    dialog->selectFile(target);
+    static_cast<QDialog *>(dialog)->accept();
+
+    // Either file may be copied first; both arrive whole, the second under the longer name.
+    const QString kept = target + QLatin1Char('/') + name + QStringLiteral(".mp3");
+    const QString renamed = target + QLatin1Char('/') + name + QStringLiteral(" (2).mp3");
+    const QSet<QByteArray> sources = {TestAudioFiles::readAll(first),
+                                      TestAudioFiles::readAll(second)};
+    EXPECT_TRUE(spinUntil([&] {
+        return QSet<QByteArray>{TestAudioFiles::readAll(kept), TestAudioFiles::readAll(renamed)} ==
+               sources;
+    })) << QDir(target).entryList(QDir::Files).join(QStringLiteral(", ")).toStdString();
+    EXPECT_EQ(QDir(target).entryList(QDir::Files).size(), 2);
 }
 
 TEST_F(FavoritesTableEndToEndTest, RowMenuWritesOneCoverIntoTwoFlacAndOneMp3)
