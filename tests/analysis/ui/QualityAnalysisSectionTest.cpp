@@ -51,7 +51,7 @@ protected:
     // One file for each verdict: genuine FLAC, MP3, FLAC made from a 96k MP3, silent FLAC.
     QStringList verdictFiles()
     {
-        const QString noise = QStringLiteral("anoisesrc=color=pink:duration=4:amplitude=0.4");
+        const QString noise = QStringLiteral("anoisesrc=color=pink:duration=2:amplitude=0.4");
         const QString genuine = generate("verdicts/Genuine.flac", noise);
         const QString mp3 = generate("verdicts/Encoded.mp3", noise, {"-b:a", "192k"});
         const QString low = generate("verdicts/low.mp3", noise, {"-b:a", "96k"});
@@ -59,7 +59,7 @@ protected:
         EXPECT_TRUE(
             TestAudioFiles::run("ffmpeg", {"-nostdin", "-v", "error", "-i", low, transcoded}).ok());
         QFile::remove(low);
-        const QString silent = generate("verdicts/Silence.flac", "anullsrc=duration=4");
+        const QString silent = generate("verdicts/Silence.flac", "anullsrc=duration=2");
         return {genuine, mp3, transcoded, silent};
     }
 
@@ -311,7 +311,7 @@ TEST_F(QualityAnalysisSectionTest, FilesNamedInCp1251AreAnalysedOrGiveTheirRealR
     const QByteArray song = "\xcf\xe5\xf1\xed\xff";
     const QByteArray folder = QFile::encodeName(path("cp1251"));
     const QString made =
-        generate("cp1251/made.flac", "anoisesrc=color=pink:duration=4:amplitude=0.4");
+        generate("cp1251/made.flac", "anoisesrc=color=pink:duration=2:amplitude=0.4");
     ASSERT_EQ(std::rename(QFile::encodeName(made).constData(), folder + '/' + song + ".flac"), 0);
     ASSERT_TRUE(TestAudioFiles::writeAll(path("cp1251/made.mp3"), {}));
     ASSERT_EQ(std::rename(QFile::encodeName(path("cp1251/made.mp3")).constData(),
@@ -345,7 +345,7 @@ TEST_F(QualityAnalysisSectionTest, FilesNamedInCp1251AreAnalysedOrGiveTheirRealR
 TEST_F(QualityAnalysisSectionTest, ResultsAndReasonsFollowALanguageSwitchMadeAfterTheAnalysis)
 {
     const QString good = generate("language/Genuine.flac",
-                                  QStringLiteral("anoisesrc=color=pink:duration=3:amplitude=0.4"));
+                                  QStringLiteral("anoisesrc=color=pink:duration=2:amplitude=0.4"));
     const QString text = path("language/words.flac");
     ASSERT_TRUE(TestAudioFiles::writeAll(text, QByteArray("these are no samples").repeated(40)));
     QualityAnalyzerView *view = showSection();
