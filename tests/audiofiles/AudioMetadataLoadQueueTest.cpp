@@ -16,6 +16,14 @@ using namespace brivello;
 
 namespace {
 
+// Raises `most` to `now` in one step: two readers starting together each see the other.
+void raiseTo(std::atomic<int> &most, int now)
+{
+    int seen = most.load();
+    while (seen < now && !most.compare_exchange_weak(seen, now)) {
+    }
+}
+
 // Two permits, as on a two-core machine; the default follows the cores. A test that fakes
 // the reading makes the queue with its reader.
 class AudioMetadataLoadQueueTest : public ::testing::Test
@@ -77,7 +85,7 @@ TEST_F(AudioMetadataLoadQueueTest, AtMostTwoFilesAreReadAtOnceAndTheThirdWaits)
     QSemaphore gate;
     useReader([&](const QUrl &url, const AudioTags &tags) {
         const int now = ++running;
-        mostAtOnce = std::max(mostAtOnce.load(), now);
+        raiseTo(mostAtOnce, now);
         {
             QMutexLocker lock(&mutex);
             started << url.fileName();
@@ -147,7 +155,7 @@ TEST_F(AudioMetadataLoadQueueTest, AGroupIsReadInOrderUnderOnePermitAndAFailureK
     QSemaphore gate;
     useReader([&](const QUrl &url, const AudioTags &tags) -> LoadedTrackMetadata {
         const int now = ++running;
-        mostAtOnce = std::max(mostAtOnce.load(), now);
+        raiseTo(mostAtOnce, now);
         gate.acquire();
         --running;
         if (url.fileName().startsWith("bad"))
