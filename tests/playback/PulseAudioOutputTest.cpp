@@ -115,9 +115,6 @@ record(const QString &server, double seconds, const std::function<void()> &while
     return samples;
 }
 
-// The pitch as the spectrum's peak over half a second after the sound starts. A dropout in the
-// recording (a busy machine, a sanitizer build) leaves a gap or a skip that spreads a little
-// energy but leaves the peak where it was, where a count of zero crossings loses the gap's cycles.
 // Where the recording stops being silent.
 size_t firstSound(const std::vector<float> &samples)
 {
@@ -127,6 +124,9 @@ size_t firstSound(const std::vector<float> &samples)
     return begin;
 }
 
+// The pitch as the spectrum's peak over half a second after the sound starts. A dropout in the
+// recording (a busy machine, a sanitizer build) leaves a gap or a skip that spreads a little
+// energy but leaves the peak where it was, where a count of zero crossings loses the gap's cycles.
 double dominantFrequency(const std::vector<float> &samples, double &level)
 {
     const size_t begin = firstSound(samples);

@@ -72,17 +72,13 @@ private:
 class SectionSwitchInDragEndToEndTest : public testing::EndToEndFixture
 {
 protected:
-    // More rows than the lists show at the minimum size, so a drag of all of them carries rows
-    // out of sight; every section a drag lands on then reads each of these files again.
-    static constexpr int kRows = 14;
-
     void SetUp() override
     {
         EndToEndFixture::SetUp();
-        const ImportedFolder folder = importFolderInEnglishAtMinimumSize(kRows);
+        const ImportedFolder folder = importFolderInEnglishAtMinimumSize();
         m_files = folder.files;
         m_ids = folder.ids;
-        ASSERT_EQ(m_ids.size(), kRows);
+        ASSERT_EQ(m_ids.size(), kFolderRows);
     }
 
     // The list of `source` that drags, and where its first row is.
@@ -214,14 +210,15 @@ TEST_F(SectionSwitchInDragEndToEndTest, PlaylistRowsDroppedOnEverySectionButton)
 TEST_F(SectionSwitchInDragEndToEndTest, FavouriteRowsDroppedOnEverySectionButton)
 {
     store().favorites().addToFavorites(QSet<QUuid>(m_ids.cbegin(), m_ids.cend()));
-    ASSERT_TRUE(spinUntil([&] { return store().sections().favoriteTracks().size() == kRows; }));
+    ASSERT_TRUE(
+        spinUntil([&] { return store().sections().favoriteTracks().size() == kFolderRows; }));
     dragOntoEverySection(Tab::favorites);
 }
 
 TEST_F(SectionSwitchInDragEndToEndTest, CoverRowsDroppedOnEverySectionButton)
 {
     store().importer().importForCovers(m_files);
-    ASSERT_TRUE(spinUntil([&] { return store().sections().coverTracks().size() == kRows; }));
+    ASSERT_TRUE(spinUntil([&] { return store().sections().coverTracks().size() == kFolderRows; }));
     dragOntoEverySection(Tab::covers);
 }
 
@@ -234,7 +231,7 @@ TEST_F(SectionSwitchInDragEndToEndTest, ConverterRowsDroppedOnEverySectionButton
 TEST_F(SectionSwitchInDragEndToEndTest, AnalysisRowsDroppedOnEverySectionButton)
 {
     store().importer().importForAnalysis(m_files);
-    ASSERT_TRUE(spinUntil([&] { return store().analysisTracks().size() == kRows; }));
+    ASSERT_TRUE(spinUntil([&] { return store().analysisTracks().size() == kFolderRows; }));
     dragOntoEverySection(Tab::analysis);
 }
 

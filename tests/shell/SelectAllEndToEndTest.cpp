@@ -9,17 +9,14 @@ namespace brivello {
 class SelectAllEndToEndTest : public testing::EndToEndFixture
 {
 protected:
-    // More rows than the lists show at the minimum size (nine), so Ctrl+A has to reach rows
-    // out of sight; each one more is a file to render and read.
-    static constexpr int kRows = 14;
-
     void SetUp() override
     {
         EndToEndFixture::SetUp();
-        m_files = importFolderInEnglishAtMinimumSize(kRows).files;
-        ASSERT_EQ(m_files.size(), kRows);
+        m_files = importFolderInEnglishAtMinimumSize().files;
+        ASSERT_EQ(m_files.size(), kFolderRows);
         store().importer().importForCovers(m_files);
-        ASSERT_TRUE(spinUntil([&] { return store().sections().coverTracks().size() == kRows; }));
+        ASSERT_TRUE(
+            spinUntil([&] { return store().sections().coverTracks().size() == kFolderRows; }));
     }
 
     qsizetype selectAllIn(Tab tab)
@@ -35,7 +32,7 @@ protected:
 
 TEST_F(SelectAllEndToEndTest, CtrlAInAnEmptySectionSelectsNothingAndSpacePlaysNothing)
 {
-    EXPECT_EQ(selectAllIn(Tab::covers), kRows);
+    EXPECT_EQ(selectAllIn(Tab::covers), kFolderRows);
     EXPECT_EQ(selectAllIn(Tab::duplicates), 0) << "the tracks of other sections were selected";
     EXPECT_EQ(store().selectedID(), std::nullopt);
     pressKey(Qt::Key_Space);
@@ -46,7 +43,7 @@ TEST_F(SelectAllEndToEndTest, CtrlAInAnEmptySectionSelectsNothingAndSpacePlaysNo
     // Every other section: what it lists, nothing where it lists nothing.
     EXPECT_EQ(selectAllIn(Tab::favorites), 0);
     EXPECT_EQ(selectAllIn(Tab::analysis), 0);
-    EXPECT_EQ(selectAllIn(Tab::playlist), kRows);
+    EXPECT_EQ(selectAllIn(Tab::playlist), kFolderRows);
     EXPECT_EQ(store().selectedID(), store().sections().playlistTracks().first().id);
 }
 

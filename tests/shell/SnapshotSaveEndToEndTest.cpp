@@ -51,7 +51,6 @@ TEST_F(SnapshotSaveEndToEndTest, ALongLoadWritesTheSnapshotOncePerFinishedBurst)
     analysis.bpmQueue().remove(QSet<QUuid>(waiting.cbegin(), waiting.cend()));
     ASSERT_TRUE(spinUntil([&] { return analysis.analyzingBPMIDs().isEmpty(); }));
     settle(1000);
-    EXPECT_GE(analysis.estimatedBPMByTrackID().size(), estimatesBefore + kEstimatesAfterTheLoad);
     EXPECT_EQ(saved.count(), afterLoad) << "tempo estimates wrote the snapshot";
 }
 

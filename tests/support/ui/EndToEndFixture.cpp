@@ -263,14 +263,14 @@ void EndToEndFixture::setAppearance(const QString &appearance)
     settle();
 }
 
-EndToEndFixture::ImportedFolder EndToEndFixture::importFolderInEnglishAtMinimumSize(int count)
+EndToEndFixture::ImportedFolder EndToEndFixture::importFolderInEnglishAtMinimumSize()
 {
     Defaults::standard().set(QStringLiteral("appLanguage"), QStringLiteral("en"));
     window().resize(window().minimumSize());
     ImportedFolder folder;
-    folder.files = urls(makeAudioFiles(QStringLiteral("folder/%1 Track.mp3"), count, 0.3));
+    folder.files = urls(makeAudioFiles(QStringLiteral("folder/%1 Track.mp3"), kFolderRows, 0.3));
     folder.ids = importAndWait(folder.files);
-    EXPECT_EQ(folder.ids.size(), count) << "not every file of the folder was imported";
+    EXPECT_EQ(folder.ids.size(), kFolderRows) << "not every file of the folder was imported";
     return folder;
 }
 
@@ -312,11 +312,11 @@ void EndToEndFixture::advanceAudio(double seconds)
     settle(int(EngineAudioPlayer::kTickInterval * 1000 * 2));
     if (m_scheduler)
         return;
-    const EngineAudioPlayer &clock = player();
-    spinUntil([&clock, this] {
+    EngineAudioPlayer &clock = player();
+    spinUntil([&clock] {
         return !clock.isProgressTimerRunning() || clock.isScrubbing() ||
                clock.pendingSeekTarget() ||
-               std::abs(player().progress().currentTime() - clock.engine().position()) <= 0.001;
+               std::abs(clock.progress().currentTime() - clock.engine().position()) <= 0.001;
     });
 }
 

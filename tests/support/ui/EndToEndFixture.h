@@ -61,9 +61,12 @@ protected:
         QList<QUrl> files;
         QList<QUuid> ids;
     };
+    // More rows than a list shows at the window's minimum size (nine), so a select-all or a
+    // drag of every row reaches rows out of sight.
+    static constexpr int kFolderRows = 14;
     // The harsh case the window tests share: the interface in English, the window at its
-    // minimum size and `count` short tones of one folder imported into the playlist.
-    ImportedFolder importFolderInEnglishAtMinimumSize(int count = 30);
+    // minimum size and kFolderRows short tones of one folder imported into the playlist.
+    ImportedFolder importFolderInEnglishAtMinimumSize();
     // Every section, in the sidebar's order.
     static const QList<Tab> &allSections();
     // A file ffmpeg renders from a lavfi graph; `outputArguments` go before the output name.
